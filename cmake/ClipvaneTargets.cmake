@@ -1,0 +1,28 @@
+# clipvane_library(name SOURCES ... [WIN32_SOURCES ...] [POSIX_SOURCES ...] [LIBS ...])
+# A static library of the core with warnings as errors and src/ on the include path.
+function(clipvane_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;WIN32_SOURCES;POSIX_SOURCES;LIBS" ${ARGN})
+  set(sources ${ARG_SOURCES})
+  if(WIN32)
+    list(APPEND sources ${ARG_WIN32_SOURCES})
+  else()
+    list(APPEND sources ${ARG_POSIX_SOURCES})
+  endif()
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${ARG_LIBS} PRIVATE clipvane_warnings)
+endfunction()
+
+# clipvane_test_program(name SOURCES ... LIBS ...)
+# One test program is one CTest test: under Wine each start costs a second or two,
+# so the cases are not registered one by one.
+function(clipvane_test_program name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} clipvane_test_support GTest::gmock GTest::gtest_main clipvane_warnings)
+  add_test(NAME ${name} COMMAND ${name})
+  if(CMAKE_CROSSCOMPILING)
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wineserver)
+  endif()
+endfunction()

@@ -1,0 +1,31 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace clipvane {
+
+class ProcessList;
+
+// The executable names that the census counts: the encoder tools and the command
+// interpreter that runs the job scripts.
+struct CensusNames {
+  std::vector<std::string> tools;
+  std::string interpreter;
+};
+
+// On Windows the tools are .exe files run by cmd.exe; on Linux they run without an
+// extension under sh.
+CensusNames NativeCensusNames();
+
+// True for an 8.3 short alias such as MENCOD~1.EXE.
+bool IsShortFileName(const std::string& name);
+
+// The running processes, other than this one, whose executable file name equals
+// `name` ignoring ASCII case; short aliases compare by their first six characters
+// and extension.
+int CountProcesses(const std::string& name, const ProcessList& processes);
+
+// Busy while at least one tool runs and there are no fewer interpreters than tools.
+bool EncoderCensus(const ProcessList& processes, const CensusNames& names);
+
+}  // namespace clipvane

@@ -1,0 +1,30 @@
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/workspace.h"
+#include "platform/ini_profile.h"
+#include "settings/encode_settings.h"
+
+namespace clipvane {
+
+// What one process owns: its workspace, the open settings file and the one
+// settings record. Built by the program-wide initialisation, in every run mode.
+struct Program {
+  Workspace workspace;
+  std::unique_ptr<IniProfile> ini;
+  EncodeSettings settings;
+};
+
+// The program-wide initialisation for the given AppDir: opens MP4.ini, finds the
+// fonts folder and reads the video extension list.
+Program StartProgram(const Workspace& workspace, const std::string& fonts_folder);
+
+// The whole process after the arguments are split: the power-action mode for exactly
+// one argument, otherwise `run_gui`. Returns the exit status.
+int RunProgram(const std::vector<std::string>& arguments, Program& program,
+               const std::function<int(Program&)>& run_gui);
+
+}  // namespace clipvane

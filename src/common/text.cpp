@@ -1,0 +1,138 @@
+#include "common/text.h"
+
+#include <cstdint>
+#include <limits>
+#include <utility>
+
+#include "platform/text_encoding.h"
+
+namespace clipvane {
+namespace {
+
+bool IsBlankOrControl(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte >= 1 && byte <= ' ';
+}
+
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+// The second byte of a double-byte character is left alone: in code page 949 it can
+// be an ASCII letter, and changing it would turn the character into another one.
+template <char kFrom, char kTo>
+std::string MapAsciiLetters(std::string text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char& c = text[i];
+    if (IsAnsiLeadByte(c))
+      ++i;
+    else if (c >= kFrom && c <= kFrom + 25)
+      c = static_cast<char>(c - kFrom + kTo);
+  }
+  return text;
+}
+
+std::string AsciiLower(std::string text) { return MapAsciiLetters<'A', 'a'>(std::move(text)); }
+
+std::string AsciiUpper(std::string text) { return MapAsciiLetters<'a', 'A'>(std::move(text)); }
+
+bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && AsciiLower(a) == AsciiLower(b);
+}
+
+std::string TrimBlanks(const std::string& text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && IsBlankOrControl(text[begin])) ++begin;
+  while (end > begin && IsBlankOrControl(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
+std::vector<std::string> SplitCommaText(const std::string& text) {
+  std::vector<std::string> items;
+  std::size_t i = 0;
+  const std::size_t n = text.size();
+  auto skip_blanks = [&] {
+    while (i < n && IsBlankOrControl(text[i])) ++i;
+  };
+  skip_blanks();
+  while (i < n) {
+    std::string item;
+    if (text[i] == '"') {
+      ++i;
+      while (i < n) {
+        if (text[i] == '"') {
+          if (i + 1 < n && text[i + 1] == '"') {
+            item += '"';
+            i += 2;
+            continue;
+          }
+          ++i;
+          break;
+        }
+        item += text[i++];
+      }
+    } else {
+      const std::size_t start = i;
+      while (i < n && !IsBlankOrControl(text[i]) && text[i] != ',') ++i;
+      item = text.substr(start, i - start);
+    }
+    items.push_back(item);
+    skip_blanks();
+    if (i < n && text[i] == ',') {
+      if (i + 1 == n) items.emplace_back();  // a trailing comma is one more, empty item
+      ++i;
+      skip_blanks();
+    }
+  }
+  return items;
+}
+
+std::vector<std::string> SplitAtCommas(const std::string& text) {
+  std::vector<std::string> items;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t comma = text.find(',', start);
+    items.push_back(TrimBlanks(text.substr(start, comma - start)));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return items;
+}
+
+int ParseIntegerOr(const std::string& text, int fallback) {
+  std::size_t i = 0;
+  const std::size_t n = text.size();
+  while (i < n && text[i] == ' ') ++i;
+  bool negative = false;
+  if (i < n && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  int base = 10;
+  if (i < n && text[i] == '$') {
+    base = 16;
+    ++i;
+  } else if (i + 1 < n && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    base = 16;
+    i += 2;
+  }
+  if (i == n) return fallback;
+  std::int64_t value = 0;
+  for (; i < n; ++i) {
+    const int digit = HexDigitValue(text[i]);
+    if (digit < 0 || digit >= base) return fallback;
+    value = value * base + digit;
+    if (value > std::int64_t{std::numeric_limits<std::uint32_t>::max()}) return fallback;
+  }
+  if (negative) value = -value;
+  // Hexadecimal numbers fill all 32 bits, as a register would: $FFFFFFFF is -1.
+  if (base == 16) return static_cast<int>(static_cast<std::uint32_t>(value));
+  if (value > std::numeric_limits<int>::max() || value < std::numeric_limits<int>::min())
+    return fallback;
+  return static_cast<int>(value);
+}
+
+}  // namespace clipvane

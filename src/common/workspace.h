@@ -1,0 +1,61 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "common/path_style.h"
+
+namespace clipvane {
+
+class FileSystem;
+
+// The folder of the running executable, ending with the separator: the executable's
+// path cut after its last separator.
+std::string AppDirFromExecutable(const std::string& executable_path, PathStyle style);
+
+// The program's folder and everything it keeps under it. All paths are built by plain
+// concatenation on AppDir; nothing is normalised.
+class Workspace {
+ public:
+  // `app_dir` ends with the separator of `style`.
+  Workspace(std::string app_dir, PathStyle style);
+
+  // The workspace of the running program, from the executable's own path.
+  static Workspace OfRunningProgram();
+
+  const std::string& AppDir() const { return app_dir_; }
+  PathStyle Style() const { return style_; }
+
+  std::string Incoming() const { return app_dir_ + "incoming"; }
+  std::string Batch() const { return app_dir_ + "batch"; }
+  std::string Temp() const { return app_dir_ + "temp"; }
+  std::string Bin() const { return app_dir_ + "bin"; }
+  std::string SettingsFile() const { return app_dir_ + "MP4.ini"; }
+  std::string ListFile() const { return app_dir_ + "list.log"; }
+
+  // incoming, batch and temp, in the order they are created.
+  std::vector<std::string> CreatedFolders() const;
+
+  // Creates each missing folder of CreatedFolders with its parents. Failures are not
+  // reported here: the writes that need a folder fail where they happen.
+  void CreateFolders(FileSystem& files) const;
+
+  // AppDir + "incoming" + separator + base name + ".mp4": where the finished video lands.
+  std::string OutputPath(const std::string& video_path) const;
+
+ private:
+  std::string app_dir_;
+  PathStyle style_;
+};
+
+// The file-name part of a video's path without its extension.
+std::string VideoBaseName(const std::string& video_path, PathStyle style);
+
+// The video's path with its extension replaced by ".smi".
+std::string SubtitlePath(const std::string& video_path, PathStyle style);
+
+// True when the path's extension (without the dot, any letter case) is one of
+// `video_exts`, the lower-case list read from the settings at start-up.
+bool IsVideoFile(const std::string& path, const std::vector<std::string>& video_exts,
+                 PathStyle style);
+
+}  // namespace clipvane

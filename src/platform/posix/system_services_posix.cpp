@@ -1,0 +1,105 @@
+#include <dirent.h>
+#include <spawn.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <thread>
+
+#include "platform/system_services.h"
+
+extern char** environ;
+
+namespace clipvane {
+namespace {
+
+class ProcProcessList final : public ProcessList {
+ public:
+  std::vector<ProcessEntry> Snapshot() const override {
+    std::vector<ProcessEntry> entries;
+    DIR* proc = ::opendir("/proc");
+    if (!proc) return entries;
+    while (const dirent* item = ::readdir(proc)) {
+      const std::string name = item->d_name;
+      if (name.empty() || !std::isdigit(static_cast<unsigned char>(name[0]))) continue;
+      // comm is the name the process was started under: for a script that is the
+      // script's own file name, which is how the stand-in tools are seen.
+      std::ifstream comm("/proc/" + name + "/comm");
+      std::string exe;
+      if (!std::getline(comm, exe)) continue;
+      entries.push_back({static_cast<std::uint32_t>(std::stoul(name)), exe});
+    }
+    ::closedir(proc);
+    return entries;
+  }
+
+  std::uint32_t OwnProcessId() const override { return static_cast<std::uint32_t>(::getpid()); }
+};
+
+class ThreadSleeper final : public Sleeper {
+ public:
+  void SleepMilliseconds(unsigned milliseconds) override {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  }
+};
+
+// Starts the command and does not wait for it, as the Windows shell does.
+void StartDetached(const char* program, const char* argument) {
+  char* argv[] = {const_cast<char*>(program), const_cast<char*>(argument), nullptr};
+  pid_t pid = 0;
+  ::posix_spawnp(&pid, program, nullptr, nullptr, argv, environ);
+}
+
+class SystemctlPowerControl final : public PowerControl {
+ public:
+  void PowerOff() override { StartDetached("systemctl", "poweroff"); }
+  void Suspend() override { StartDetached("systemctl", "suspend"); }
+};
+
+// Without a window system the message goes to standard error; a question is
+// answered No, the answer that changes nothing.
+class ConsoleNotifier final : public UserNotifier {
+ public:
+  MessageAnswer ShowMessage(const std::string& text, const std::string& caption, MessageIcon,
+                            MessageButtons buttons) override {
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    return buttons == MessageButtons::kYesNo ? MessageAnswer::kNo : MessageAnswer::kOk;
+  }
+};
+
+}  // namespace
+
+std::string ExecutablePath() {
+  std::string path(4096, '\0');
+  const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
+  path.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+  return path;
+}
+
+std::string SpecialFolderPath(int csidl) {
+  return csidl == kFontsFolder ? "/usr/share/fonts" : "";
+}
+
+ProcessList& NativeProcessList() {
+  static ProcProcessList list;
+  return list;
+}
+
+Sleeper& NativeSleeper() {
+  static ThreadSleeper sleeper;
+  return sleeper;
+}
+
+PowerControl& NativePowerControl() {
+  static SystemctlPowerControl power;
+  return power;
+}
+
+UserNotifier& NativeUserNotifier() {
+  static ConsoleNotifier notifier;
+  return notifier;
+}
+
+}  // namespace clipvane

@@ -1,0 +1,88 @@
+#include <windows.h>
+
+#include "platform/file_system.h"
+#include "platform/platform_error.h"
+
+namespace clipvane {
+namespace {
+
+std::string LastErrorText() {
+  char* message = nullptr;
+  const DWORD error = GetLastError();
+  FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                     FORMAT_MESSAGE_IGNORE_INSERTS,
+                 nullptr, error, 0, reinterpret_cast<char*>(&message), 0, nullptr);
+  std::string text = message ? message : "error " + std::to_string(error);
+  LocalFree(message);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text;
+}
+
+class Win32FileSystem final : public FileSystem {
+ public:
+  bool Exists(const std::string& path) const override {
+    return !path.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+
+  bool IsDirectory(const std::string& path) const override {
+    const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
+
+  bool MakeFolders(const std::string& path) override {
+    if (path.empty()) return false;
+    // Each parent in turn; a drive ("C:") or a share root simply fails to be made.
+    for (std::size_t sep = path.find_first_of("\\/", 1); sep != std::string::npos;
+         sep = path.find_first_of("\\/", sep + 1))
+      CreateDirectoryA(path.substr(0, sep).c_str(), nullptr);
+    CreateDirectoryA(path.c_str(), nullptr);
+    return IsDirectory(path);
+  }
+
+  std::optional<std::string> ReadWholeFile(const std::string& path) const override {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::string bytes;
+    char chunk[65536];
+    DWORD n = 0;
+    bool ok = true;
+    while ((ok = ReadFile(file, chunk, sizeof chunk, &n, nullptr)) && n > 0) bytes.append(chunk, n);
+    CloseHandle(file);
+    if (!ok) return std::nullopt;
+    return bytes;
+  }
+
+  void ReplaceWholeFile(const std::string& path, const std::string& bytes) override {
+    const std::string temp = path + ".new";
+    HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) Fail(path);
+    DWORD written = 0;
+    const bool ok = bytes.empty() ||
+                    (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                     written == bytes.size());
+    const bool flushed = ok && FlushFileBuffers(file);
+    CloseHandle(file);
+    if (!flushed || !MoveFileExA(temp.c_str(), path.c_str(),
+                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      const std::string reason = LastErrorText();
+      DeleteFileA(temp.c_str());
+      throw PlatformError("Cannot write " + path + ": " + reason);
+    }
+  }
+
+ private:
+  [[noreturn]] static void Fail(const std::string& path) {
+    throw PlatformError("Cannot write " + path + ": " + LastErrorText());
+  }
+};
+
+}  // namespace
+
+FileSystem& NativeFileSystem() {
+  static Win32FileSystem files;
+  return files;
+}
+
+}  // namespace clipvane

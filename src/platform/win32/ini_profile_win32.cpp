@@ -1,0 +1,46 @@
+#include <windows.h>
+
+#include "platform/ini_profile.h"
+#include "platform/platform_error.h"
+
+namespace clipvane {
+namespace {
+
+class Win32IniProfile final : public IniProfile {
+ public:
+  explicit Win32IniProfile(std::string path) : path_(std::move(path)) {}
+
+  const std::string& Path() const override { return path_; }
+
+  std::string ReadString(const std::string& section, const std::string& key,
+                         const std::string& fallback) const override {
+    // The call truncates silently; a result that fills the buffer may be cut, so
+    // try again with a larger one.
+    for (DWORD size = 2048;; size *= 4) {
+      std::string buffer(size, '\0');
+      const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback.c_str(),
+                                               buffer.data(), size, path_.c_str());
+      if (n < size - 1 || size >= (1u << 24)) {
+        buffer.resize(n);
+        return buffer;
+      }
+    }
+  }
+
+  void WriteString(const std::string& section, const std::string& key,
+                   const std::string& value) override {
+    if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path_.c_str()))
+      throw PlatformError("Unable to write to " + path_);
+  }
+
+ private:
+  std::string path_;
+};
+
+}  // namespace
+
+std::unique_ptr<IniProfile> OpenIniProfile(const std::string& path) {
+  return std::make_unique<Win32IniProfile>(path);
+}
+
+}  // namespace clipvane

@@ -1,0 +1,125 @@
+// The process entries are read through the ANSI Toolhelp calls, whose names the
+// Unicode build would otherwise map to their wide twins.
+#undef UNICODE
+#undef _UNICODE
+#include <windows.h>
+// windows.h first: the shell and Toolhelp headers depend on it.
+#include <shellapi.h>
+#include <shlobj.h>
+#include <tlhelp32.h>
+
+#include "platform/system_services.h"
+#include "platform/win32/wide_text.h"
+
+namespace clipvane {
+namespace {
+
+class ToolhelpProcessList final : public ProcessList {
+ public:
+  std::vector<ProcessEntry> Snapshot() const override {
+    std::vector<ProcessEntry> entries;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return entries;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;  // 296, the ANSI entry
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+      const char* name = entry.szExeFile;
+      entries.push_back({entry.th32ProcessID, std::string(name, strnlen(name, MAX_PATH))});
+    }
+    CloseHandle(snapshot);
+    return entries;
+  }
+
+  std::uint32_t OwnProcessId() const override { return GetCurrentProcessId(); }
+};
+
+class Win32Sleeper final : public Sleeper {
+ public:
+  void SleepMilliseconds(unsigned milliseconds) override { Sleep(milliseconds); }
+};
+
+class Win32PowerControl final : public PowerControl {
+ public:
+  // Enables the shutdown privilege and forces the power off. Nothing is checked:
+  // a refusal leaves the computer running and the caller ends all the same.
+  void PowerOff() override {
+    HANDLE token = nullptr;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token);
+    TOKEN_PRIVILEGES wanted{};
+    LookupPrivilegeValueA("", "SeShutdownPrivilege", &wanted.Privileges[0].Luid);
+    wanted.PrivilegeCount = 1;
+    wanted.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    TOKEN_PRIVILEGES previous{};
+    DWORD previous_length = 0;
+    AdjustTokenPrivileges(token, FALSE, &wanted, sizeof wanted, &previous, &previous_length);
+    ExitWindowsEx(EWX_POWEROFF | EWX_FORCE, 0);
+    if (token) CloseHandle(token);
+  }
+
+  void Suspend() override {
+    ShellExecuteA(nullptr, "open", "rundll32", "powrprof.dll,SetSuspendState", "", SW_SHOW);
+  }
+};
+
+class MessageBoxNotifier final : public UserNotifier {
+ public:
+  MessageAnswer ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
+                            MessageButtons buttons) override {
+    UINT style = buttons == MessageButtons::kYesNo ? MB_YESNO : MB_OK;
+    switch (icon) {
+      case MessageIcon::kWarning: style |= MB_ICONWARNING; break;
+      case MessageIcon::kInformation: style |= MB_ICONINFORMATION; break;
+      case MessageIcon::kError: style |= MB_ICONERROR; break;
+      case MessageIcon::kNone: break;
+    }
+    const int answer = MessageBoxW(GetActiveWindow(), AnsiToWide(text).c_str(),
+                                   AnsiToWide(caption).c_str(), style);
+    if (answer == IDYES) return MessageAnswer::kYes;
+    if (answer == IDNO) return MessageAnswer::kNo;
+    return MessageAnswer::kOk;
+  }
+};
+
+}  // namespace
+
+std::string ExecutablePath() {
+  for (DWORD size = MAX_PATH;; size *= 2) {
+    std::string path(size, '\0');
+    const DWORD n = GetModuleFileNameA(nullptr, path.data(), size);
+    if (n < size) {
+      path.resize(n);
+      return path;
+    }
+  }
+}
+
+std::string SpecialFolderPath(int csidl) {
+  LPITEMIDLIST items = nullptr;
+  if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &items)) || !items) return {};
+  char path[MAX_PATH + 1] = {};
+  const BOOL ok = SHGetPathFromIDListA(items, path);
+  CoTaskMemFree(items);
+  return ok ? std::string(path) : std::string();
+}
+
+ProcessList& NativeProcessList() {
+  static ToolhelpProcessList list;
+  return list;
+}
+
+Sleeper& NativeSleeper() {
+  static Win32Sleeper sleeper;
+  return sleeper;
+}
+
+PowerControl& NativePowerControl() {
+  static Win32PowerControl power;
+  return power;
+}
+
+UserNotifier& NativeUserNotifier() {
+  static MessageBoxNotifier notifier;
+  return notifier;
+}
+
+}  // namespace clipvane

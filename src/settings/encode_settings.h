@@ -1,0 +1,49 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace clipvane {
+
+// What the options dialog shows for the three list choices. -1 means no item is
+// selected, which is what a stored value outside the list gives; a save then writes -1.
+struct SettingsChoices {
+  int qulity = -1;    // 0 good, 1 normal, 2 low
+  int platform = -1;  // 0 touch/iPhone, 1 nano/Classic
+  int display = -1;   // 0 to 3, the four screen-fit choices
+};
+
+// The one settings record of a process: the MP4.ini keys, the halves of the two
+// composite keys, and the encoder presets derived from them at every load.
+struct EncodeSettings {
+  std::string title;
+  int qulity = 1;
+  int platform = 0;
+  int display = 0;
+  int displaymode = 0;  // 0 fit, 1 fit the 640 frame, 2 stretch, 3 fill and crop
+  bool noresizefor43scale = true;
+  bool needsubtitle = true;
+  bool colorsubtitle = false;
+  bool subtitlesync = false;
+  bool audiosync = false;
+
+  int plainsizeindex = -1;  // -1: fontsize not read since the last load
+  int colorsizeindex = 0;
+  std::string fontfile;  // empty: fontname not read since the last load
+  std::string fontface;
+  int subtitlefontsize = 0;
+
+  int videocodec = 0;  // 0 MPEG-4 through lavc, 1 Xvid
+  std::string rawvideoext = ".m4v";
+  int framewidth = 480;
+  int frameheight = 320;
+  double maxfps = 25.0;
+  int videobitrate = 700;
+  int audiobitrate = 192;
+
+  std::string fontsdir;                // the fonts folder, with a trailing separator
+  std::vector<std::string> videoexts;  // lower case, without the dot
+
+  SettingsChoices choices;  // what the options dialog shows
+};
+
+}  // namespace clipvane

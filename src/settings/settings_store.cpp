@@ -1,0 +1,141 @@
+#include "settings/settings_store.h"
+
+#include <cstdio>
+
+#include "common/text.h"
+#include "platform/ini_profile.h"
+#include "platform/system_services.h"
+#include "platform/text_encoding.h"
+#include "settings/subtitle_fonts.h"
+
+namespace clipvane {
+namespace {
+
+int ReadInteger(const IniProfile& ini, const char* key, int fallback) {
+  return ParseIntegerOr(ini.ReadString(kSettingsSection, key, ""), fallback);
+}
+
+bool ReadBool(const IniProfile& ini, const char* key, bool fallback) {
+  return ReadInteger(ini, key, fallback ? 1 : 0) != 0;
+}
+
+void WriteInteger(IniProfile& ini, const char* key, int value) {
+  ini.WriteString(kSettingsSection, key, std::to_string(value));
+}
+
+void WriteBool(IniProfile& ini, const char* key, bool value) { WriteInteger(ini, key, value ? 1 : 0); }
+
+// A list control shows the stored index only when it names one of its items.
+int ListChoice(int stored, int item_count) { return stored >= 0 && stored < item_count ? stored : -1; }
+
+int DisplayModeOf(int display) {
+  switch (display) {
+    case 0: return 3;  // full screen, picture cropped
+    case 1: return 2;  // full screen, picture stretched
+    case 2: return 0;  // source aspect kept
+    default: return 1;  // the 640 frame, also when nothing is chosen
+  }
+}
+
+struct Preset {
+  int videocodec;
+  double maxfps;
+  int audiobitrate;
+  int videobitrate[2];  // by platform
+};
+
+const Preset& PresetFor(int qulity) {
+  static const Preset kGood{1, 29.0, 192, {900, 700}};
+  static const Preset kNormal{0, 25.0, 192, {700, 500}};
+  static const Preset kLow{0, 23.0, 64, {500, 300}};
+  if (qulity == 0) return kGood;
+  if (qulity == 1) return kNormal;
+  return kLow;
+}
+
+}  // namespace
+
+void StartSettingsStore(EncodeSettings& settings, const IniProfile& ini,
+                        const std::string& fonts_folder, PathStyle style) {
+  settings.fontsdir = fonts_folder + Separator(style);
+  settings.videoexts = SplitCommaText(
+      AsciiLower(ini.ReadString(kSettingsSection, "videofileext", kDefaultVideoExtensions)));
+}
+
+bool LoadSettings(EncodeSettings& settings, const IniProfile& ini, UserNotifier& notifier) {
+  settings.title = ini.ReadString(kSettingsSection, "title", "Clipvane");
+
+  settings.qulity = ReadInteger(ini, "qulity", 1);
+  settings.choices.qulity = ListChoice(settings.qulity, 3);
+
+  // Any stored device but the first counts as nano/Classic.
+  settings.choices.platform = ListChoice(ReadInteger(ini, "platform", 0), 2);
+  settings.platform = settings.choices.platform == 0 ? 0 : 1;
+
+  settings.colorsubtitle = ReadBool(ini, "colorsubtitle", false);
+
+  // Each load reads the size and font pairs from the file again.
+  settings.plainsizeindex = -1;
+  settings.fontfile.clear();
+  ApplySubtitleSize(settings, ini, settings.colorsubtitle);
+
+  int display = ReadInteger(ini, "display", 0);
+  if (display < -1) display = -1;
+  if (display > 3) display = 3;
+  settings.display = display;
+  settings.choices.display = display;
+  settings.displaymode = DisplayModeOf(display);
+
+  settings.noresizefor43scale = ReadBool(ini, "noresizefor43scale", true);
+  settings.audiosync = ReadBool(ini, "audiosync", false);
+  settings.subtitlesync = ReadBool(ini, "subtitlesync", false);
+  settings.needsubtitle = ReadBool(ini, "needsubtitle", true);
+
+  settings.framewidth = settings.platform == 0 ? 480 : 320;
+  settings.frameheight = settings.platform == 0 ? 320 : 240;
+  if (settings.displaymode == 1) {
+    if (settings.platform != 0) {
+      // The presets keep the values of the previous load.
+      notifier.ShowMessage(
+          Utf8ToAnsi(u8"지정한 [화면 설정]은 iPod touch와 iPhone을 위한 옵션 입니다."),
+          Utf8ToAnsi(u8"경고"), MessageIcon::kWarning, MessageButtons::kOk);
+      return false;
+    }
+    settings.framewidth = 640;  // a 640 by 320 frame
+  }
+
+  const Preset& preset = PresetFor(settings.qulity);
+  settings.videocodec = preset.videocodec;
+  settings.rawvideoext = ".m4v";
+  settings.maxfps = preset.maxfps;
+  settings.audiobitrate = preset.audiobitrate;
+  settings.videobitrate = preset.videobitrate[settings.platform];
+  if (settings.displaymode == 1) settings.videobitrate += 210;
+  return true;
+}
+
+bool SaveSettings(EncodeSettings& settings, IniProfile& ini, UserNotifier& notifier) {
+  WriteBool(ini, "audiosync", settings.audiosync);
+  WriteBool(ini, "subtitlesync", settings.subtitlesync);
+  char sizes[32];
+  std::snprintf(sizes, sizeof sizes, "%d,%d", settings.plainsizeindex, settings.colorsizeindex);
+  ini.WriteString(kSettingsSection, "fontsize", sizes);
+  WriteInteger(ini, "display", settings.choices.display);
+  WriteInteger(ini, "qulity", settings.choices.qulity);
+  WriteInteger(ini, "platform", settings.choices.platform);
+  WriteBool(ini, "noresizefor43scale", settings.noresizefor43scale);
+  ini.WriteString(kSettingsSection, "fontname", settings.fontfile + "," + settings.fontface);
+  WriteBool(ini, "needsubtitle", settings.needsubtitle);
+  WriteBool(ini, "colorsubtitle", settings.colorsubtitle);
+  return LoadSettings(settings, ini, notifier);
+}
+
+std::string WindowTitle(const EncodeSettings& settings) {
+  return settings.title + " " + kProgramVersion;
+}
+
+std::string SubtitleFont(const EncodeSettings& settings) {
+  return settings.colorsubtitle ? settings.fontface : settings.fontsdir + settings.fontfile;
+}
+
+}  // namespace clipvane

@@ -1,0 +1,55 @@
+#include "settings/subtitle_fonts.h"
+
+#include <string>
+#include <vector>
+
+#include "common/text.h"
+#include "platform/ini_profile.h"
+#include "platform/text_encoding.h"
+#include "settings/settings_store.h"
+
+namespace clipvane {
+namespace {
+
+constexpr const char* kDefaultFontSize = "2,2";
+
+std::string DefaultFontName() { return Utf8ToAnsi(u8"gulim.ttc,굴림"); }
+
+}  // namespace
+
+std::array<int, 8> SubtitleSizeList(bool colour_route, int platform_choice) {
+  if (!colour_route) return {2, 3, 4, 5, 6, 7, 8, 9};
+  if (platform_choice == 0) return {12, 14, 16, 18, 20, 22, 24, 26};
+  return {6, 8, 10, 12, 14, 16, 18, 20};
+}
+
+int ConfiguredSizeIndex(EncodeSettings& settings, const IniProfile& ini, bool colour_route) {
+  if (settings.plainsizeindex == -1) {
+    std::vector<std::string> items =
+        SplitCommaText(ini.ReadString(kSettingsSection, "fontsize", kDefaultFontSize));
+    if (items.size() < 2) items = SplitCommaText(kDefaultFontSize);
+    settings.plainsizeindex = ParseIntegerOr(items[0], 2);
+    settings.colorsizeindex = ParseIntegerOr(items[1], 2);
+  }
+  return colour_route ? settings.colorsizeindex : settings.plainsizeindex;
+}
+
+void ReadConfiguredFontPair(EncodeSettings& settings, const IniProfile& ini) {
+  if (!settings.fontfile.empty()) return;
+  std::vector<std::string> items =
+      SplitAtCommas(AsciiLower(ini.ReadString(kSettingsSection, "fontname", DefaultFontName())));
+  if (items.size() < 2) items = SplitAtCommas(DefaultFontName());
+  settings.fontfile = items[0];
+  settings.fontface = items[1];
+}
+
+int ApplySubtitleSize(EncodeSettings& settings, const IniProfile& ini, bool colour_route) {
+  const std::array<int, 8> sizes = SubtitleSizeList(colour_route, settings.choices.platform);
+  int index = ConfiguredSizeIndex(settings, ini, colour_route);
+  if (index < 0 || index >= static_cast<int>(sizes.size())) index = 0;
+  settings.subtitlefontsize = sizes[static_cast<std::size_t>(index)];
+  ReadConfiguredFontPair(settings, ini);
+  return index;
+}
+
+}  // namespace clipvane
