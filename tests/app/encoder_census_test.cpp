@@ -106,7 +106,7 @@ TEST(NativeProcessList, SeesThisProcessUnderItsOwnId) {
   const ProcessList& processes = NativeProcessList();
   bool found = false;
   for (const ProcessEntry& entry : processes.Snapshot())
-    if (entry.id == processes.OwnProcessId()) found = entry.exe_name.find("clipvane_fo") == 0;  // Linux cuts names at 15
+    if (entry.id == processes.OwnProcessId()) found = entry.exe_name.find("clipvane_app_t") == 0;  // Linux cuts names at 15
   EXPECT_TRUE(found);
 }
 

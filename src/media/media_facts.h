@@ -1,0 +1,16 @@
+#pragma once
+#include <string>
+
+namespace clipvane {
+
+// What the probe learns of one video. All 0 until probed; a height of 0 after the
+// probe means it failed.
+struct MediaFacts {
+  int width = 0;
+  int height = 0;
+  double aspect = 0.0;  // width / height, set only when height is not 0
+  double frameRate = 0.0;
+  std::string report;  // the MediaInfo report, lower-cased, CR LF after every line
+};
+
+}  // namespace clipvane
