@@ -1,0 +1,60 @@
+#include "jobs/encoder_options.h"
+
+#include <cstdio>
+
+namespace clipvane {
+namespace {
+
+std::string Format(const char* format, int value) {
+  char text[160];
+  std::snprintf(text, sizeof text, format, value);
+  return text;
+}
+
+}  // namespace
+
+std::string OutputFrameRate(double probed_rate, double maxfps) {
+  const double rate = probed_rate > maxfps ? maxfps : probed_rate;
+  char text[64];
+  std::snprintf(text, sizeof text, "%.15g", rate);
+  std::string result = text;
+  if (result.find_first_of("eE") != std::string::npos) {
+    // Far outside what video uses; still no exponent, which the tools would misread.
+    std::snprintf(text, sizeof text, "%.15f", rate);
+    result = text;
+    while (!result.empty() && result.back() == '0') result.pop_back();
+    if (!result.empty() && (result.back() == '.' || result.back() == ',')) result.pop_back();
+  }
+  for (char& c : result)
+    if (c == ',') c = '.';
+  return result;
+}
+
+std::string PlainSubtitleOptions(const std::string& font_file, const std::string& subtitle_copy,
+                                 int subtitlefontsize) {
+  return "-font \"" + font_file + "\" -sub \"" + subtitle_copy +
+         "\" -utf8  -subpos 95 -subfont-text-scale " + std::to_string(subtitlefontsize) +
+         " -subfont-blur 2 -subfont-outline 2";
+}
+
+EncoderOptions BuildEncoderOptions(const EncodeSettings& settings, const MediaFacts& facts,
+                                   const std::string& font_file, const std::string& subtitle_copy) {
+  EncoderOptions options;
+  options.video =
+      settings.videocodec == 1
+          ? Format("-ovc xvid -xvidencopts bitrate=%d:max_bframes=0:nogmc:noqpel "
+                   "-xvidopts deblock-chroma -vf-add hqdn3d -sws 10",
+                   settings.videobitrate)
+          : Format("-ovc lavc -lavcopts vcodec=mpeg4 -lavcopts vbitrate=%d -ffourcc DIVX",
+                   settings.videobitrate);
+  options.audio = Format("-oac faac -faacopts br=%d:mpeg=4:object=2", settings.audiobitrate);
+  options.sync = settings.audiosync ? "-mc 0" : "";
+  options.audioFilter = "-af volnorm -srate 48000";
+  options.frameRate = OutputFrameRate(facts.frameRate, settings.maxfps);
+  options.frameRateOption = "-ofps " + options.frameRate;
+  if (!subtitle_copy.empty())
+    options.subtitle = PlainSubtitleOptions(font_file, subtitle_copy, settings.subtitlefontsize);
+  return options;
+}
+
+}  // namespace clipvane

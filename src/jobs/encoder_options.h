@@ -1,0 +1,33 @@
+#pragma once
+#include <string>
+
+#include "media/media_facts.h"
+#include "settings/encode_settings.h"
+
+namespace clipvane {
+
+// The mencoder option texts of one main encode.
+struct EncoderOptions {
+  std::string video;
+  std::string audio;
+  std::string sync;         // "-mc 0" or empty
+  std::string audioFilter;  // always "-af volnorm -srate 48000"
+  std::string frameRate;    // the output rate alone, as mp4creator gets it too
+  std::string frameRateOption;
+  std::string subtitle;     // plain subtitle route only
+};
+
+// The output frame rate: the probed rate, lowered to `maxfps` when higher, written
+// as the shortest decimal of up to 15 significant digits. The decimal separator is
+// always a point: the scripts feed it to tools that read no other.
+std::string OutputFrameRate(double probed_rate, double maxfps);
+
+// The burned-in subtitle options of the plain route.
+std::string PlainSubtitleOptions(const std::string& font_file, const std::string& subtitle_copy,
+                                 int subtitlefontsize);
+
+// `subtitle_copy` is empty when the job takes no plain subtitle route.
+EncoderOptions BuildEncoderOptions(const EncodeSettings& settings, const MediaFacts& facts,
+                                   const std::string& font_file, const std::string& subtitle_copy);
+
+}  // namespace clipvane
