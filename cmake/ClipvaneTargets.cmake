@@ -23,6 +23,7 @@ function(clipvane_test_program name)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} clipvane_test_support GTest::gmock GTest::gtest_main clipvane_warnings)
   add_test(NAME ${name} COMMAND ${name})
   if(CMAKE_CROSSCOMPILING)
-    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wineserver)
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wineserver
+                         ENVIRONMENT CLIPVANE_BUILD_DIR=${CMAKE_BINARY_DIR})
   endif()
 endfunction()

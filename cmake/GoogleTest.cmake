@@ -16,6 +16,8 @@ if(CMAKE_CROSSCOMPILING)
   # start and stop its own server).
   add_test(NAME wineserver_start COMMAND ${PROJECT_SOURCE_DIR}/cmake/wine-run.sh --start-server)
   add_test(NAME wineserver_stop COMMAND ${PROJECT_SOURCE_DIR}/cmake/wine-run.sh --stop-server)
-  set_tests_properties(wineserver_start PROPERTIES FIXTURES_SETUP wineserver)
-  set_tests_properties(wineserver_stop PROPERTIES FIXTURES_CLEANUP wineserver)
+  set_tests_properties(wineserver_start PROPERTIES FIXTURES_SETUP wineserver
+                       ENVIRONMENT CLIPVANE_BUILD_DIR=${CMAKE_BINARY_DIR})
+  set_tests_properties(wineserver_stop PROPERTIES FIXTURES_CLEANUP wineserver
+                       ENVIRONMENT CLIPVANE_BUILD_DIR=${CMAKE_BINARY_DIR})
 endif()

@@ -14,9 +14,11 @@ unset DISPLAY 2>/dev/null || true
 case "${1:-}" in
   --start-server)
     mkdir -p "$WINEPREFIX"
+    # A server that stays up for the whole run; one already up is fine as well.
+    wineserver -p 2>/dev/null || true
     # The first start of a new prefix builds it; later runs find it ready.
     wineboot --init >/dev/null 2>&1 || true
-    wineserver -p
+    wineserver -p 2>/dev/null || true
     exit 0 ;;
   --stop-server)
     # Only this prefix's server: WINEPREFIX names it.

@@ -17,6 +17,12 @@ class FileSystem {
   // Writes the bytes to a temporary file beside `path` and renames it over `path`,
   // so a failed write never leaves a half-written file. Throws PlatformError.
   virtual void ReplaceWholeFile(const std::string& path, const std::string& bytes) = 0;
+  // Deletes a file; false when there was none or it could not be deleted.
+  virtual bool RemoveFile(const std::string& path) = 0;
+  // Makes a new, empty file in `folder` named `prefix`, up to four hexadecimal digits
+  // and ".tmp", as GetTempFileName does, and returns its full path. Throws
+  // PlatformError when none can be made (the folder is missing, say).
+  virtual std::string MakeUniqueTempFile(const std::string& folder, const std::string& prefix) = 0;
 };
 
 FileSystem& NativeFileSystem();

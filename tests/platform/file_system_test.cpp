@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+#include <set>
+
 #include "platform/platform_error.h"
 #include "support/temp_folder.h"
 
@@ -49,6 +52,40 @@ TEST(FileSystem, MakesNestedFoldersAndTellsFilesFromFolders) {
   EXPECT_FALSE(files.Exists(temp / "nothing"));
   EXPECT_FALSE(files.ReadWholeFile(temp / "nothing").has_value());
   EXPECT_FALSE(files.Exists(""));
+}
+
+}  // namespace
+}  // namespace clipvane
+
+namespace clipvane {
+namespace {
+
+TEST(FileSystem, MakesUniqueEmptyTemporaryFilesNamedLikeGetTempFileName) {
+  testing::TempFolder temp;
+  FileSystem& files = NativeFileSystem();
+  std::set<std::string> names;
+  for (int i = 0; i < 20; ++i) {
+    const std::string path = files.MakeUniqueTempFile(temp.Path(), "qv");
+    ASSERT_EQ(path.rfind(temp.Path(), 0), 0u) << path;
+    const std::string name = path.substr(temp.Path().size());
+    EXPECT_TRUE(std::regex_match(name, std::regex("qv[0-9A-Fa-f]{1,4}\\.tmp", std::regex::icase))) << name;
+    EXPECT_EQ(files.ReadWholeFile(path), "");
+    names.insert(path);
+  }
+  EXPECT_EQ(names.size(), 20u);
+  EXPECT_THROW(files.MakeUniqueTempFile(temp / "missing", "qv"), PlatformError);
+}
+
+TEST(FileSystem, RemovesFilesButNeverFolders) {
+  testing::TempFolder temp;
+  FileSystem& files = NativeFileSystem();
+  const std::string file = temp.WriteFile("x.avi", "x");
+  EXPECT_TRUE(files.RemoveFile(file));
+  EXPECT_FALSE(files.Exists(file));
+  EXPECT_FALSE(files.RemoveFile(file));
+  ASSERT_TRUE(files.MakeFolders(temp / "folder"));
+  EXPECT_FALSE(files.RemoveFile(temp / "folder"));
+  EXPECT_TRUE(files.IsDirectory(temp / "folder"));
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -66,6 +68,31 @@ class PosixFileSystem final : public FileSystem {
       errno = error;
       Fail(path);
     }
+  }
+
+  bool RemoveFile(const std::string& path) override {
+    return !IsDirectory(path) && ::unlink(path.c_str()) == 0;
+  }
+
+  std::string MakeUniqueTempFile(const std::string& folder, const std::string& prefix) override {
+    // Start from the clock, as GetTempFileName does, and walk on past taken names.
+    const auto ticks = std::chrono::steady_clock::now().time_since_epoch();
+    unsigned unique = static_cast<unsigned>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(ticks).count() & 0xFFFF);
+    const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+    for (int attempt = 0; attempt < 0x10000; ++attempt, unique = (unique + 1) & 0xFFFF) {
+      if (unique == 0) continue;  // 0 is not a name GetTempFileName makes
+      char name[16];
+      std::snprintf(name, sizeof name, "%X.tmp", unique);
+      const std::string path = base + prefix + name;
+      const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+      if (fd >= 0) {
+        ::close(fd);
+        return path;
+      }
+      if (errno != EEXIST) break;
+    }
+    throw PlatformError("Cannot make a temporary file in " + folder + ": " + std::strerror(errno));
   }
 
  private:

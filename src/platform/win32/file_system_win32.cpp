@@ -72,6 +72,15 @@ class Win32FileSystem final : public FileSystem {
     }
   }
 
+  bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
+
+  std::string MakeUniqueTempFile(const std::string& folder, const std::string& prefix) override {
+    char path[MAX_PATH + 1] = {};
+    if (GetTempFileNameA(folder.c_str(), prefix.c_str(), 0, path) == 0)
+      throw PlatformError("Cannot make a temporary file in " + folder + ": " + LastErrorText());
+    return path;
+  }
+
  private:
   [[noreturn]] static void Fail(const std::string& path) {
     throw PlatformError("Cannot write " + path + ": " + LastErrorText());
