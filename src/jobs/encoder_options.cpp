@@ -30,11 +30,11 @@ std::string OutputFrameRate(double probed_rate, double maxfps) {
   return result;
 }
 
-std::string PlainSubtitleOptions(const std::string& font_file, const std::string& subtitle_copy,
-                                 int subtitlefontsize) {
-  return "-font \"" + font_file + "\" -sub \"" + subtitle_copy +
-         "\" -utf8  -subpos 95 -subfont-text-scale " + std::to_string(subtitlefontsize) +
-         " -subfont-blur 2 -subfont-outline 2";
+std::vector<ScriptArg> PlainSubtitleOptions(const std::string& font_file,
+                                            const std::string& subtitle_copy, int subtitlefontsize) {
+  return {Opt("-font"), PathArg(font_file), Opt("-sub"), PathArg(subtitle_copy),
+          Opt("-utf8  -subpos 95 -subfont-text-scale " + std::to_string(subtitlefontsize) +
+              " -subfont-blur 2 -subfont-outline 2")};
 }
 
 EncoderOptions BuildEncoderOptions(const EncodeSettings& settings, const MediaFacts& facts,

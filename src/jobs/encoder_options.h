@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
+#include <vector>
 
+#include "jobs/script.h"
 #include "media/media_facts.h"
 #include "settings/encode_settings.h"
 
@@ -14,7 +16,7 @@ struct EncoderOptions {
   std::string audioFilter;  // always "-af volnorm -srate 48000"
   std::string frameRate;    // the output rate alone, as mp4creator gets it too
   std::string frameRateOption;
-  std::string subtitle;     // plain subtitle route only
+  std::vector<ScriptArg> subtitle;  // plain subtitle route only; empty otherwise
 };
 
 // The output frame rate: the probed rate, lowered to `maxfps` when higher, written
@@ -22,9 +24,10 @@ struct EncoderOptions {
 // always a point: the scripts feed it to tools that read no other.
 std::string OutputFrameRate(double probed_rate, double maxfps);
 
-// The burned-in subtitle options of the plain route.
-std::string PlainSubtitleOptions(const std::string& font_file, const std::string& subtitle_copy,
-                                 int subtitlefontsize);
+// The burned-in subtitle options of the plain route; the two paths are quoted by the
+// script's dialect.
+std::vector<ScriptArg> PlainSubtitleOptions(const std::string& font_file,
+                                            const std::string& subtitle_copy, int subtitlefontsize);
 
 // `subtitle_copy` is empty when the job takes no plain subtitle route.
 EncoderOptions BuildEncoderOptions(const EncodeSettings& settings, const MediaFacts& facts,

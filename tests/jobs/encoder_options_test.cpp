@@ -45,7 +45,7 @@ TEST(EncoderOptions, XvidCarriesItsFilterAndScaler) {
   EXPECT_EQ(o.sync, "-mc 0");
   EXPECT_EQ(o.audioFilter, "-af volnorm -srate 48000");
   EXPECT_EQ(o.frameRateOption, "-ofps 29");
-  EXPECT_EQ(o.subtitle, "");
+  EXPECT_TRUE(o.subtitle.empty());
 }
 
 TEST(EncoderOptions, Mpeg4CarriesTheDivxTag) {
@@ -61,9 +61,9 @@ TEST(EncoderOptions, Mpeg4CarriesTheDivxTag) {
 TEST(EncoderOptions, PlainSubtitleOptionsReadExactly) {
   const EncoderOptions o = BuildEncoderOptions(Presets(0, false), MediaFacts{},
                                                "C:\\WINDOWS\\Fonts\\gulim.ttc", "D:\\Conv\\temp\\qv1A2B.smi");
-  EXPECT_EQ(o.subtitle,
-            "-font \"C:\\WINDOWS\\Fonts\\gulim.ttc\" -sub \"D:\\Conv\\temp\\qv1A2B.smi\" -utf8  -subpos 95 "
-            "-subfont-text-scale 5 -subfont-blur 2 -subfont-outline 2");
+  EXPECT_EQ(RenderScript(ScriptDialect::kWindowsBatch, "", {ProgramStep("x", o.subtitle)}),
+            "\"x\" -font \"C:\\WINDOWS\\Fonts\\gulim.ttc\" -sub \"D:\\Conv\\temp\\qv1A2B.smi\" -utf8  "
+            "-subpos 95 -subfont-text-scale 5 -subfont-blur 2 -subfont-outline 2\r\n");
   EXPECT_EQ(o.frameRateOption, "-ofps 0");
 }
 

@@ -1,0 +1,61 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "common/path_style.h"
+
+namespace clipvane {
+
+// One word group of a command line: option text written as it stands (possibly
+// empty, which still keeps its blanks), or a path that the dialect quotes.
+struct ScriptArg {
+  enum class Kind { kOption, kPath };
+  Kind kind;
+  std::string text;
+};
+
+inline ScriptArg Opt(std::string text) { return {ScriptArg::Kind::kOption, std::move(text)}; }
+inline ScriptArg PathArg(std::string path) { return {ScriptArg::Kind::kPath, std::move(path)}; }
+
+// Where a tool's messages go: nowhere special, its error stream ("2> log"), or its
+// output stream written right after the last argument ("...\"> log").
+enum class Redirect { kNone, kErrors, kOutputTight };
+
+// One line of a job or run script.
+struct ScriptStep {
+  enum class Kind { kDelete, kRunTool, kCallScript, kRunProgram };
+  Kind kind;
+  std::string path;  // the file to delete, the script to call, the program to run
+  std::string tool;  // kRunTool: "mencoder" or "mp4creator", found in AppDir's bin
+  std::vector<ScriptArg> args;
+  Redirect redirect = Redirect::kNone;
+  std::string log;
+};
+
+ScriptStep DeleteStep(std::string file);
+ScriptStep ToolStep(std::string tool, std::vector<ScriptArg> args, Redirect redirect = Redirect::kNone,
+                    std::string log = {});
+ScriptStep CallStep(std::string script);
+ScriptStep ProgramStep(std::string program, std::vector<ScriptArg> args);
+
+// How scripts are written: Windows batch files for cmd.exe, or POSIX sh scripts.
+// Both quote every path, so no file name can break a line.
+enum class ScriptDialect { kWindowsBatch, kPosixShell };
+
+#ifdef _WIN32
+constexpr ScriptDialect kNativeScriptDialect = ScriptDialect::kWindowsBatch;
+#else
+constexpr ScriptDialect kNativeScriptDialect = ScriptDialect::kPosixShell;
+#endif
+
+PathStyle PathStyleOf(ScriptDialect dialect);
+std::string ScriptExtension(ScriptDialect dialect);          // ".bat" or ".sh"
+std::string QuotePath(ScriptDialect dialect, const std::string& path);
+std::string ToolPath(ScriptDialect dialect, const std::string& app_dir, const std::string& tool);
+
+// The whole script text: each step on its own line, every line ended (CR LF for batch
+// files, LF for sh).
+std::string RenderScript(ScriptDialect dialect, const std::string& app_dir,
+                         const std::vector<ScriptStep>& steps);
+
+}  // namespace clipvane

@@ -1,0 +1,46 @@
+#pragma once
+#include <map>
+#include <set>
+#include <string>
+
+#include "platform/file_system.h"
+#include "platform/platform_error.h"
+
+namespace clipvane::testing {
+
+// Files kept in memory under any path form, so that Windows-form paths such as
+// D:\Conv\ can be written and read on Linux too.
+class MemoryFileSystem : public FileSystem {
+ public:
+  std::map<std::string, std::string> files;
+  std::set<std::string> folders;
+  std::set<std::string> unwritable;      // paths whose writes fail
+  std::string next_temp_name = "qv1A2B.tmp";
+  char separator = '\\';
+
+  bool Exists(const std::string& path) const override { return files.count(path) || folders.count(path); }
+  bool IsDirectory(const std::string& path) const override { return folders.count(path) > 0; }
+  bool MakeFolders(const std::string& path) override {
+    if (files.count(path)) return false;
+    folders.insert(path);
+    return true;
+  }
+  std::optional<std::string> ReadWholeFile(const std::string& path) const override {
+    const auto found = files.find(path);
+    if (found == files.end()) return std::nullopt;
+    return found->second;
+  }
+  void ReplaceWholeFile(const std::string& path, const std::string& bytes) override {
+    if (unwritable.count(path)) throw PlatformError("Cannot write " + path);
+    files[path] = bytes;
+  }
+  bool RemoveFile(const std::string& path) override { return files.erase(path) > 0; }
+  std::string MakeUniqueTempFile(const std::string& folder, const std::string&) override {
+    if (!folders.count(folder)) throw PlatformError("Cannot make a temporary file in " + folder);
+    const std::string path = folder + separator + next_temp_name;
+    files[path] = "";
+    return path;
+  }
+};
+
+}  // namespace clipvane::testing
