@@ -1,0 +1,36 @@
+#pragma once
+#include <cstddef>
+#include <string>
+
+namespace clipvane {
+
+// The Unicode C interface of MediaInfo, as the platform adapters reach it. wchar_t
+// is UTF-16 on Windows and UTF-32 on Linux; the library uses the platform's own.
+struct MediaInfoCalls {
+  void* (*New)() = nullptr;
+  std::size_t (*Open)(void* handle, const wchar_t* file) = nullptr;
+  const wchar_t* (*Option)(void* handle, const wchar_t* option, const wchar_t* value) = nullptr;
+  const wchar_t* (*Inform)(void* handle, std::size_t reserved) = nullptr;
+  void (*Close)(void* handle) = nullptr;
+  void (*Delete)(void* handle) = nullptr;  // optional: without it the instance leaks
+
+  bool Complete() const { return New && Open && Option && Inform && Close; }
+};
+
+// One probe: a fresh instance, open, ask for the ordinary (not the complete)
+// report, read it, close. `open_file` wraps the open call so that a platform can set
+// up what the library needs to find the file by its name.
+template <typename OpenFile>
+std::wstring ReadReport(const MediaInfoCalls& calls, OpenFile open_file) {
+  void* handle = calls.New();
+  if (!handle) return {};
+  open_file(handle);
+  calls.Option(nullptr, L"Complete", L"");
+  const wchar_t* report = calls.Inform(handle, 0);
+  std::wstring text = report ? report : L"";
+  calls.Close(handle);
+  if (calls.Delete) calls.Delete(handle);
+  return text;
+}
+
+}  // namespace clipvane

@@ -1,0 +1,93 @@
+#include "media/mediainfo_report.h"
+
+#include <locale>
+#include <sstream>
+#include <vector>
+
+#include "common/text.h"
+
+namespace clipvane {
+namespace {
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string::npos) {
+      lines.push_back(text.substr(start));
+      break;
+    }
+    lines.push_back(text.substr(start, end - start));
+    start = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
+  }
+  return lines;
+}
+
+bool IsBlankLine(const std::string& line) { return TrimBlanks(line).empty(); }
+
+// Lines [begin, end) of the first section whose heading begins with "video". A
+// heading is the first line after a blank line (or of the report).
+bool FindFirstVideoSection(const std::vector<std::string>& lines, std::size_t& begin,
+                           std::size_t& end) {
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const bool heading = !IsBlankLine(lines[i]) && (i == 0 || IsBlankLine(lines[i - 1]));
+    if (!heading || TrimBlanks(lines[i]).rfind("video", 0) != 0) continue;
+    begin = i + 1;
+    end = begin;
+    while (end < lines.size() && !IsBlankLine(lines[end])) ++end;
+    return true;
+  }
+  return false;
+}
+
+std::string CutValue(const std::string& line) {
+  const std::size_t colon = line.find(':');
+  const std::string after = colon == std::string::npos ? line : line.substr(colon + 1, 255);
+  const std::string trimmed = TrimBlanks(after.substr(0, 255));
+  const std::size_t blank = trimmed.find(' ');
+  if (blank == std::string::npos) return {};
+  return trimmed.substr(0, blank);
+}
+
+// MediaInfo writes its numbers with a "." whatever the user's locale says.
+double ParseDecimalOrZero(const std::string& text) {
+  if (text.empty()) return 0.0;
+  std::istringstream in(text);
+  in.imbue(std::locale::classic());
+  double value = 0.0;
+  in >> value;
+  if (in.fail() || in.peek() != std::char_traits<char>::eof()) return 0.0;
+  return value;
+}
+
+}  // namespace
+
+MediaFacts ParseMediaInfoReport(const std::string& report_text) {
+  const std::vector<std::string> lines = SplitLines(AsciiLower(report_text));
+  MediaFacts facts;
+  std::size_t begin = 0;
+  std::size_t end = lines.size();
+  if (!FindFirstVideoSection(lines, begin, end)) {
+    begin = 0;
+    end = lines.size();
+  }
+  for (std::size_t i = begin; i < end; ++i) {
+    const std::string& line = lines[i];
+    if (line.find("height") != std::string::npos)
+      facts.height = ParseIntegerOr(CutValue(line), 0);
+    else if (line.find("width") != std::string::npos)
+      facts.width = ParseIntegerOr(CutValue(line), 0);
+    else if (line.find("frame rate") != std::string::npos)
+      facts.frameRate = ParseDecimalOrZero(CutValue(line));
+  }
+  if (facts.height != 0) facts.aspect = static_cast<double>(facts.width) / facts.height;
+
+  std::size_t size = 0;
+  for (const std::string& line : lines) size += line.size() + 2;
+  facts.report.reserve(size);
+  for (const std::string& line : lines) facts.report.append(line).append("\r\n");
+  return facts;
+}
+
+}  // namespace clipvane

@@ -1,0 +1,18 @@
+#pragma once
+#include <string>
+
+#include "media/media_facts.h"
+
+namespace clipvane {
+
+// Reads width, height and frame rate out of a MediaInfo plain-text report (ANSI).
+// The report is kept whole, lower-cased, with CR LF after every line.
+//
+// The numbers come from the first Video section, so that an audio stream's packet
+// rate ("frame rate : 43.066 fps (1024 spf)") can never pass for the picture's frame
+// rate; a report without a Video section is read whole. Within the lines read, the
+// last line naming a fact wins, and the value is cut out the way it has always been:
+// the text after the first ":", trimmed, up to the first blank (no blank, no value).
+MediaFacts ParseMediaInfoReport(const std::string& report_text);
+
+}  // namespace clipvane
