@@ -1,0 +1,125 @@
+#include "media/video_list.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <utility>
+
+#include "platform/file_system.h"
+
+namespace clipvane {
+
+VideoList::VideoList(const Workspace& workspace, const FileSystem& files,
+                     const std::vector<std::string>& video_exts)
+    : workspace_(workspace), files_(files), video_exts_(video_exts) {}
+
+bool VideoList::IsFile(const std::string& path) const {
+  return files_.Exists(path) && !files_.IsDirectory(path);
+}
+
+AddOutcome VideoList::AddVideo(const std::string& path) {
+  const PathStyle style = workspace_.Style();
+  if (FileNameStart(path, style) == 0) return AddOutcome::kNoFolder;
+  if (listed_.Contains(path)) return AddOutcome::kAlreadyListed;
+  if (!IsVideoFile(path, video_exts_, style)) return AddOutcome::kNotAVideo;
+  if (path.size() > kMaxVideoPathLength) return AddOutcome::kPathTooLong;
+
+  VideoRow row;
+  row.entry.path = path;
+  row.encodedMarker = IsFile(workspace_.OutputPath(path)) ? "*" : "";
+  row.title = VideoBaseName(path, style);
+  row.subtitle = IsFile(SubtitlePath(path, style)) ? "OK" : "-";
+  rows_.push_back(std::move(row));
+  listed_.Add(path);
+  return AddOutcome::kAdded;
+}
+
+void VideoList::RemoveVideo(std::size_t row) {
+  const std::size_t target = row;
+  if (target >= rows_.size()) throw std::out_of_range("no such row");
+  std::size_t index = 0;
+  RemoveRowsWhere([&](const VideoRow&) { return index++ == target; });
+}
+
+void VideoList::RemoveRowsWhere(const std::function<bool(const VideoRow&)>& remove) {
+  std::size_t kept = 0;
+  std::size_t removed = 0;
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    if (!remove(rows_[i])) {
+      if (kept != i) rows_[kept] = std::move(rows_[i]);
+      ++kept;
+      continue;
+    }
+    // Where the row stands at this moment of a one-by-one walk.
+    const std::size_t current = i - removed;
+    const std::size_t count_after = rows_.size() - removed - 1;
+    if (focused_) {
+      if (*focused_ > current)
+        --*focused_;
+      else if (*focused_ == current && *focused_ >= count_after)
+        focused_ = count_after == 0 ? std::nullopt : std::optional<std::size_t>(count_after - 1);
+    }
+    if (rows_[i].selected) --selected_count_;
+    listed_.Remove(rows_[i].entry.path);
+    ++removed;
+  }
+  rows_.resize(kept);
+}
+
+void VideoList::SetSelected(std::size_t row, bool selected) {
+  VideoRow& target = rows_.at(row);
+  if (target.selected == selected) return;
+  target.selected = selected;
+  if (selected)
+    ++selected_count_;
+  else
+    --selected_count_;
+}
+
+void VideoList::SelectAll() {
+  for (VideoRow& row : rows_) row.selected = true;
+  selected_count_ = rows_.size();
+}
+
+std::vector<std::size_t> VideoList::SelectedRows() const {
+  std::vector<std::size_t> selected;
+  selected.reserve(selected_count_);
+  for (std::size_t i = 0; i < rows_.size(); ++i)
+    if (rows_[i].selected) selected.push_back(i);
+  return selected;
+}
+
+std::optional<std::size_t> VideoList::FirstSelected() const {
+  if (selected_count_ == 0) return std::nullopt;
+  for (std::size_t i = 0; i < rows_.size(); ++i)
+    if (rows_[i].selected) return i;
+  return std::nullopt;
+}
+
+void VideoList::SetFocusedRow(std::optional<std::size_t> row) {
+  if (row && *row >= rows_.size()) throw std::out_of_range("no such row");
+  focused_ = row;
+}
+
+void VideoList::MarkProbed(std::size_t row) { rows_.at(row).entry.probed = true; }
+
+void VideoList::StoreFacts(std::size_t row, MediaFacts facts) {
+  rows_.at(row).entry.facts = std::move(facts);
+}
+
+void VideoList::AppendToTitle(std::size_t row, const std::string& text) {
+  rows_.at(row).title += text;
+}
+
+void VideoList::UpdateEncodedMarker(std::size_t row) {
+  VideoRow& target = rows_.at(row);
+  target.encodedMarker = IsFile(workspace_.OutputPath(target.entry.path)) ? "*" : "";
+}
+
+std::vector<AddOutcome> AddDroppedFiles(VideoList& list, const std::vector<std::string>& paths) {
+  std::vector<AddOutcome> outcomes;
+  outcomes.reserve(paths.size());
+  for (const std::string& path : paths) outcomes.push_back(list.AddVideo(path));
+  return outcomes;
+}
+
+}  // namespace clipvane

@@ -1,0 +1,91 @@
+#pragma once
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/workspace.h"
+#include "media/listed_paths.h"
+#include "media/video_entry.h"
+
+namespace clipvane {
+
+class FileSystem;
+
+// What the list control shows for one video, and whether the row is selected.
+// Column texts are ANSI.
+struct VideoRow {
+  VideoEntry entry;
+  std::string encodedMarker;  // column 1: "*" when the video's MP4 stands in incoming
+  std::string title;          // column 2: the base name, perhaps with the probe's note
+  std::string subtitle;       // column 3: "OK" when the .smi file lies beside the video
+  bool selected = false;
+};
+
+// Why AddVideo took a path or not, so that a command line can say so; the window
+// ignores refusals silently.
+enum class AddOutcome { kAdded, kNoFolder, kAlreadyListed, kNotAVideo, kPathTooLong };
+
+// The user's working set of videos: the rows of the main window's list, without the
+// list control. The program owns one; the window renders it and forwards the
+// user's selection and focus to it.
+class VideoList {
+ public:
+  // `video_exts` is the start-up list of video extensions; it must outlive the list.
+  VideoList(const Workspace& workspace, const FileSystem& files,
+            const std::vector<std::string>& video_exts);
+
+  // Appends a row for `path` unless it has no folder part, is listed already (in
+  // any letter case), is not a video by its extension, or is longer than a row
+  // holds. Never probes.
+  AddOutcome AddVideo(const std::string& path);
+
+  // Removes the row and its entry. The focus stays on the row it was on; when that
+  // row goes, it passes to the row that moves into its place, or to the new last row.
+  void RemoveVideo(std::size_t row);
+
+  // Removes every row for which `remove(row)` is true, as repeated RemoveVideo calls
+  // walking from the first row would, in one pass.
+  void RemoveRowsWhere(const std::function<bool(const VideoRow&)>& remove);
+
+  std::size_t RowCount() const { return rows_.size(); }
+  const VideoRow& Row(std::size_t row) const { return rows_.at(row); }
+  const std::string& EntryPath(std::size_t row) const { return rows_.at(row).entry.path; }
+  const ListedPaths& Listed() const { return listed_; }
+
+  // Selection, as the user makes it in the list control.
+  void SetSelected(std::size_t row, bool selected);
+  void SelectAll();
+  std::size_t SelectedCount() const { return selected_count_; }
+  std::vector<std::size_t> SelectedRows() const;
+  std::optional<std::size_t> FirstSelected() const;
+
+  // The row with the keyboard focus, if any.
+  void SetFocusedRow(std::optional<std::size_t> row);
+  std::optional<std::size_t> FocusedRow() const { return focused_; }
+
+  // For the probe: it is run once, and a failure shows in the title.
+  void MarkProbed(std::size_t row);
+  void StoreFacts(std::size_t row, MediaFacts facts);
+  void AppendToTitle(std::size_t row, const std::string& text);
+
+  // Looks at the disk again for the video's MP4 and sets column 1 from it.
+  void UpdateEncodedMarker(std::size_t row);
+
+ private:
+  bool IsFile(const std::string& path) const;
+
+  const Workspace& workspace_;
+  const FileSystem& files_;
+  const std::vector<std::string>& video_exts_;
+  std::vector<VideoRow> rows_;
+  ListedPaths listed_;
+  std::size_t selected_count_ = 0;
+  std::optional<std::size_t> focused_;
+};
+
+// Files dropped from the shell, in the order the shell gives them: each goes
+// through AddVideo. Folders are refused as files without a video extension are.
+std::vector<AddOutcome> AddDroppedFiles(VideoList& list, const std::vector<std::string>& paths);
+
+}  // namespace clipvane
