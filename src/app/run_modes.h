@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/encoder_census.h"
+#include "common/power_action.h"
 
 namespace clipvane {
 
@@ -14,8 +15,6 @@ enum class RunMode { kGui, kPowerAction };
 
 // Exactly one argument selects the power-action mode; none, or two and more, the GUI.
 RunMode ChooseRunMode(const std::vector<std::string>& arguments);
-
-enum class PowerAction { kNone, kSuspend, kShutdown };
 
 // "shutdown" and "suspend" exactly: case-sensitive, nothing trimmed.
 PowerAction PowerActionOf(const std::string& argument);
