@@ -1,0 +1,96 @@
+#include "runs/encode_commands.h"
+
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/shell.h"
+#include "platform/system_services.h"
+#include "platform/text_encoding.h"
+#include "runs/run_scripts.h"
+
+namespace clipvane {
+namespace {
+
+void Notice(UserNotifier& notifier, const std::string& text) {
+  notifier.ShowMessage(text, Utf8ToAnsi(u8"알림"), MessageIcon::kNone, MessageButtons::kOk);
+}
+
+// Builds the jobs of a whole-list run and remembers the videos refused with a reason,
+// so that they can be named once the scripts are written.
+class ListJobBuilder {
+ public:
+  ListJobBuilder(EncodeRows& rows, JobContext& jobs) : rows_(rows), jobs_(jobs) {}
+
+  std::string operator()(std::size_t row) {
+    MediaFacts facts;
+    const std::string path = rows_.ProbedPath(row, facts);
+    const JobBuild build = BuildJobScript(path, facts, jobs_);
+    const std::string reason = JobSkipMessage(build.skipped, path);
+    if (!reason.empty()) refusals_ += (refusals_.empty() ? "" : "\r") + reason;
+    return build.script;
+  }
+
+  void ReportRefusals(UserNotifier& notifier) const {
+    if (!refusals_.empty()) Notice(notifier, refusals_);
+  }
+
+ private:
+  EncodeRows& rows_;
+  JobContext& jobs_;
+  std::string refusals_;
+};
+
+bool WriteRunScripts(int queue_count, EncodeRows& rows, PowerAction action, EncodeCommandContext& context) {
+  ListJobBuilder builder(rows, context.jobs);
+  RunScriptContext runs{context.jobs.workspace, context.jobs.dialect, context.jobs.files, {}, {}};
+  const bool written = MakeRunScripts(queue_count, rows.RowCount(), std::ref(builder), action, runs);
+  builder.ReportRefusals(context.notifier);
+  return written;
+}
+
+}  // namespace
+
+StartRoute StartButtonRoute(std::size_t selected, std::size_t rows) {
+  if (selected >= 1 && selected <= kMaxDirectEncodes) return StartRoute::kEncodeSelection;
+  if (selected == rows) return StartRoute::kSingleQueue;
+  return StartRoute::kNothing;
+}
+
+int EncodeSelection(EncodeRows& rows, EncodeCommandContext& context) {
+  int started = 0;
+  for (std::size_t row = 0; row < rows.RowCount() && started < kMaxDirectEncodes; ++row) {
+    if (!rows.IsSelected(row)) continue;
+    MediaFacts facts;
+    const std::string path = rows.ProbedPath(row, facts);
+    if (!context.jobs.files.Exists(path)) {
+      Notice(context.notifier, path + Utf8ToAnsi(u8"\r\r선택한 파일이 존재하지 않습니다."));
+      continue;
+    }
+    const JobBuild build = BuildJobScript(path, facts, context.jobs);
+    if (build.script.empty()) {
+      const std::string reason = JobSkipMessage(build.skipped, path);
+      if (!reason.empty()) Notice(context.notifier, reason);
+      continue;
+    }
+    context.shell.OpenScript(build.script);
+    ++started;
+  }
+  return started;
+}
+
+bool EncodeWholeList(int queues, EncodeRows& rows, PowerAction action, EncodeCommandContext& context) {
+  const int queue_count = queues == 2 || queues == 4 ? queues : 0;
+  if (!WriteRunScripts(queue_count, rows, action, context)) return false;
+  // A queue that got no job has no script to open.
+  for (const std::string& script : RunScriptPaths(queue_count, context.jobs.workspace, context.jobs.dialect))
+    if (context.jobs.files.Exists(script)) context.shell.OpenScript(script);
+  return true;
+}
+
+bool MakeBatchFiles(EncodeRows& rows, PowerAction action, EncodeCommandContext& context) {
+  if (!WriteRunScripts(0, rows, action, context)) return false;
+  Notice(context.notifier, Utf8ToAnsi(u8"인코딩을 위한 배치파일(.bat)들이 생성되었습니다."));
+  return true;
+}
+
+}  // namespace clipvane

@@ -1,0 +1,48 @@
+#pragma once
+#include <cstddef>
+#include <string>
+
+#include "common/power_action.h"
+#include "jobs/job_script.h"
+
+namespace clipvane {
+
+class Shell;
+class UserNotifier;
+
+// What the start button does for a selection: up to four selected videos start
+// directly; a whole-list selection of more runs the single queue; anything else, nothing.
+enum class StartRoute { kEncodeSelection, kSingleQueue, kNothing };
+StartRoute StartButtonRoute(std::size_t selected, std::size_t rows);
+
+// The list as the encode commands see it.
+class EncodeRows {
+ public:
+  virtual ~EncodeRows() = default;
+  virtual std::size_t RowCount() const = 0;
+  virtual bool IsSelected(std::size_t row) const = 0;
+  // The row's video path and facts, probing it first when it was never probed.
+  virtual std::string ProbedPath(std::size_t row, MediaFacts& facts) = 0;
+};
+
+struct EncodeCommandContext {
+  JobContext& jobs;
+  Shell& shell;
+  UserNotifier& notifier;
+};
+
+inline constexpr int kMaxDirectEncodes = 4;
+
+// Writes and starts the job scripts of the selected rows, at most four, in list order.
+// A vanished video is reported by its path and skipped. Returns how many started.
+int EncodeSelection(EncodeRows& rows, EncodeCommandContext& context);
+
+// Writes the run scripts for 1, 2 or 4 queues (1 meaning the single whole-list script)
+// and starts them by name. Returns whether anything was started.
+bool EncodeWholeList(int queues, EncodeRows& rows, PowerAction action, EncodeCommandContext& context);
+
+// Writes every job script and the whole-list script without starting anything, and
+// says so. Returns whether the whole-list script got any line.
+bool MakeBatchFiles(EncodeRows& rows, PowerAction action, EncodeCommandContext& context);
+
+}  // namespace clipvane

@@ -1,0 +1,39 @@
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/power_action.h"
+#include "common/workspace.h"
+#include "jobs/script.h"
+
+namespace clipvane {
+
+class FileSystem;
+
+struct RunScriptContext {
+  const Workspace& workspace;
+  ScriptDialect dialect;
+  FileSystem& files;
+  std::function<void(const std::string&)> set_status;  // the status bar; may be empty
+  std::function<void()> process_messages;               // keeps a window responsive; may be empty
+};
+
+// Probes row `row` when needed and writes its job script; returns the script's path,
+// or the empty text when the row gives none.
+using RowJobBuilder = std::function<std::string(std::size_t row)>;
+
+// The line that ends a run script with the program's power-action mode, or none.
+std::vector<ScriptStep> PowerActionSteps(PowerAction action, const Workspace& workspace);
+
+// The run script of every job in list order, and for a queue count of 2 or 4 the same
+// jobs split over that many scripts in name order; every written script ends with the
+// power-action line. Returns whether the whole-list script got any line. Throws
+// PlatformError when a script cannot be written.
+bool MakeRunScripts(int queue_count, std::size_t row_count, const RowJobBuilder& build_row,
+                    PowerAction action, RunScriptContext& context);
+
+// The scripts a whole-list command opens for its queue count (0, 2 or 4), in order.
+std::vector<std::string> RunScriptPaths(int queue_count, const Workspace& workspace, ScriptDialect dialect);
+
+}  // namespace clipvane
