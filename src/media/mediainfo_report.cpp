@@ -41,13 +41,25 @@ bool FindFirstVideoSection(const std::vector<std::string>& lines, std::size_t& b
   return false;
 }
 
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
 std::string CutValue(const std::string& line) {
   const std::size_t colon = line.find(':');
   const std::string after = colon == std::string::npos ? line : line.substr(colon + 1, 255);
   const std::string trimmed = TrimBlanks(after.substr(0, 255));
-  const std::size_t blank = trimmed.find(' ');
+  std::size_t blank = trimmed.find(' ');
   if (blank == std::string::npos) return {};
-  return trimmed.substr(0, blank);
+  // MediaInfo groups the digits of large numbers with blanks ("1 280 pixels"): a
+  // blank between two digits belongs to the number, or every HD picture would be 1
+  // pixel wide.
+  std::string value = trimmed.substr(0, blank);
+  while (blank + 1 < trimmed.size() && IsDigit(trimmed[blank - 1]) && IsDigit(trimmed[blank + 1])) {
+    const std::size_t next = trimmed.find(' ', blank + 1);
+    if (next == std::string::npos) break;  // the last group must still be followed by a unit
+    value += trimmed.substr(blank + 1, next - blank - 1);
+    blank = next;
+  }
+  return value;
 }
 
 // MediaInfo writes its numbers with a "." whatever the user's locale says.

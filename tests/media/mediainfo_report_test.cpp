@@ -105,8 +105,11 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"Frame rate : 23.976 (24000/1001) FPS", 0, 0, 23.976},
         LineCase{"Frame rate mode : Constant", 0, 0, 0},     // one word, no blank: no value
         LineCase{"Height : 480", 0, 0, 0},                   // no unit, no blank: no value
-        LineCase{"Width : 1 280 pixels", 1, 0, 0},           // digits split by a blank
-        LineCase{"Width and height : 640 480 pixels", 0, 640, 0},  // height is tested first
+        LineCase{"Width : 1 280 pixels", 1280, 0, 0},        // digits grouped by a blank
+        LineCase{"Width : 12 345 678 pixels", 12345678, 0, 0},
+        LineCase{"Width : 1 280", 1, 0, 0},                  // the last group needs its unit
+        LineCase{"Width : 1 x80 pixels", 1, 0, 0},
+        LineCase{"Width and height : 640 pixels", 0, 640, 0},  // height is tested first
         LineCase{"Original frame rate : 25.000 FPS", 0, 0, 25.0},
         LineCase{"height 240 pixels", 0, 0, 0},              // no ":": "height" is the value
         LineCase{"Height : 240px wide", 0, 0, 0},            // unreadable number
