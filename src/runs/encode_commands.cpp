@@ -19,14 +19,15 @@ void Notice(UserNotifier& notifier, const std::string& text) {
 // so that they can be named once the scripts are written.
 class ListJobBuilder {
  public:
-  ListJobBuilder(EncodeRows& rows, JobContext& jobs) : rows_(rows), jobs_(jobs) {}
+  ListJobBuilder(EncodeRows& rows, EncodeCommandContext& context) : rows_(rows), context_(context) {}
 
   std::string operator()(std::size_t row) {
     MediaFacts facts;
     const std::string path = rows_.ProbedPath(row, facts);
-    const JobBuild build = BuildJobScript(path, facts, jobs_);
+    const JobBuild build = BuildJobScript(path, facts, context_.jobs);
     const std::string reason = JobSkipMessage(build.skipped, path);
     if (!reason.empty()) refusals_ += (refusals_.empty() ? "" : "\r") + reason;
+    if (!build.script.empty() && context_.scripted_videos) context_.scripted_videos->push_back(path);
     return build.script;
   }
 
@@ -36,12 +37,12 @@ class ListJobBuilder {
 
  private:
   EncodeRows& rows_;
-  JobContext& jobs_;
+  EncodeCommandContext& context_;
   std::string refusals_;
 };
 
 bool WriteRunScripts(int queue_count, EncodeRows& rows, PowerAction action, EncodeCommandContext& context) {
-  ListJobBuilder builder(rows, context.jobs);
+  ListJobBuilder builder(rows, context);
   RunScriptContext runs{context.jobs.workspace, context.jobs.dialect, context.jobs.files, {}, {}};
   const bool written = MakeRunScripts(queue_count, rows.RowCount(), std::ref(builder), action, runs);
   builder.ReportRefusals(context.notifier);
@@ -72,6 +73,7 @@ int EncodeSelection(EncodeRows& rows, EncodeCommandContext& context) {
       if (!reason.empty()) Notice(context.notifier, reason);
       continue;
     }
+    if (context.scripted_videos) context.scripted_videos->push_back(path);
     context.shell.OpenScript(build.script);
     ++started;
   }

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "common/power_action.h"
 #include "jobs/job_script.h"
@@ -29,6 +30,8 @@ struct EncodeCommandContext {
   JobContext& jobs;
   Shell& shell;
   UserNotifier& notifier;
+  // When set, receives the path of every video whose job script a command wrote.
+  std::vector<std::string>* scripted_videos = nullptr;
 };
 
 inline constexpr int kMaxDirectEncodes = 4;

@@ -1,0 +1,18 @@
+#include "runs/list_encode_rows.h"
+
+#include "media/media_probe.h"
+#include "media/video_list.h"
+
+namespace clipvane {
+
+std::size_t ListEncodeRows::RowCount() const { return list_.RowCount(); }
+
+bool ListEncodeRows::IsSelected(std::size_t row) const { return list_.Row(row).selected; }
+
+std::string ListEncodeRows::ProbedPath(std::size_t row, MediaFacts& facts) {
+  const VideoEntry entry = probe_.ProbeVideo(list_, row);
+  facts = entry.facts;
+  return entry.path;
+}
+
+}  // namespace clipvane
