@@ -1,0 +1,19 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace clipvane {
+
+// A SAMI file's bytes as text in the ANSI code page. A file that starts with a UTF-8
+// or UTF-16 (little or big endian) byte-order mark is decoded; without a mark the bytes
+// are taken as they stand, since Korean SAMI files are usually plain code page 949.
+std::string SamiTextFromBytes(const std::string& bytes);
+
+// The lines of a text: a line ends at CR, LF or CR LF, and the lines hold neither.
+// A NUL ends the whole text.
+std::vector<std::string> SplitLines(const std::string& text);
+
+// The lines, each followed by CR LF: how every text file of the program is saved.
+std::string JoinLinesCrLf(const std::vector<std::string>& lines);
+
+}  // namespace clipvane
