@@ -10,3 +10,5 @@ for preset in linux windows; do
   echo "== $preset tests"
   ctest --preset "$preset"
 done
+echo "== fuzzing the subtitle conversion"
+scripts/fuzz.sh

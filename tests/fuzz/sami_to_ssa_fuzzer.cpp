@@ -1,0 +1,41 @@
+// Feeds arbitrary file contents through the SAMI reader and the SSA writer, as a
+// subtitle file beside a video would be, and checks what every script must hold.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "subtitles/colour_table.h"
+#include "subtitles/sami_reader.h"
+#include "subtitles/sami_text.h"
+#include "subtitles/ssa_writer.h"
+
+namespace {
+
+void Require(bool condition) {
+  if (!condition) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace clipvane;
+  static const ColourTable colours;
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+
+  SsaStyle style;
+  style.fontName = "Gulim";
+  style.fontSize = 20;
+  const std::vector<std::string> lines = SsaLinesFromSami(SplitLines(SamiTextFromBytes(bytes)), "fuzz", style, colours);
+
+  // The 22 header lines always come first; every later line is one Dialogue line, and
+  // no line may carry a line break or a NUL into the saved file.
+  Require(lines.size() >= 22);
+  Require(lines[0] == "[Script Info]" && lines[21].rfind("Format: Marked", 0) == 0);
+  for (std::size_t i = 22; i < lines.size(); ++i) Require(lines[i].rfind("Dialogue: Marked=0,", 0) == 0);
+  for (const std::string& line : lines) Require(line.find_first_of(std::string("\r\n\0", 3)) == std::string::npos);
+
+  // The scanner on its own also takes any bytes, line breaks and NULs included.
+  (void)ParseEntry(bytes, colours);
+  return 0;
+}
