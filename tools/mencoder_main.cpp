@@ -1,0 +1,132 @@
+// The encoder stand-in: takes the command lines the job scripts write and carries
+// them out with ffmpeg, which it starts as its child and waits for.
+#include <unistd.h>
+
+#include <filesystem>
+#include <iostream>
+#include <optional>
+
+#include "mencoder_command.h"
+#include "mencoder_inputs.h"
+#include "mencoder_options.h"
+#include "mencoder_progress.h"
+#include "tool_process.h"
+#include "tool_text.h"
+
+using namespace clipvane::tools;
+
+namespace {
+
+class Encoder {
+ public:
+  explicit Encoder(const EncodeRequest& request) : request_(request) {}
+
+  int Run() {
+    inputs_.media = request_.input;
+    if (LowerExtension(request_.input) == "avs" && !OpenAvsScript()) return 1;
+    if (!std::filesystem::exists(inputs_.media)) {
+      std::cerr << "mencoder: cannot open the input file " << inputs_.media << "\n";
+      return 1;
+    }
+    if (request_.subtitles) PrepareSubtitles();
+    inputs_.facts = ProbeSource(inputs_.media);
+
+    const FfmpegCommand command = BuildFfmpegCommand(request_, inputs_);
+    if (request_.format == OutputFormat::kAvi) {
+      for (const std::string& note : command.notes) std::cerr << "mencoder: " << note << "\n";
+      std::cerr << "mencoder: running";
+      for (const std::string& arg : command.argv) std::cerr << " " << arg;
+      std::cerr << std::endl;
+    }
+    ProgressLines progress(inputs_.facts.duration, std::cout, isatty(STDOUT_FILENO) == 1);
+    const int status = RunChild(command.argv, [&progress](const std::string& chunk) { progress.Feed(chunk); });
+    if (status != 0) {
+      std::cerr << "mencoder: ffmpeg ended with status " << status << "; " << request_.output << " is incomplete\n";
+    }
+    return status;
+  }
+
+ private:
+  TempFolder& Temp() {
+    if (!temp_) temp_.emplace("mencoder");
+    return *temp_;
+  }
+
+  bool OpenAvsScript() {
+    const auto text = ReadWholeFile(request_.input);
+    std::string error;
+    const auto script = text ? ParseAvsScript(*text, error) : std::nullopt;
+    if (!script) {
+      std::cerr << "mencoder: " << (text ? error : "cannot read " + request_.input) << "\n";
+      return false;
+    }
+    inputs_.media = script->video;
+    if (script->subtitles.empty()) return true;
+    const auto ssa = ReadWholeFile(script->subtitles);
+    if (!ssa) {
+      std::cerr << "mencoder: cannot read the subtitle file " << script->subtitles << "; encoding without it\n";
+      return true;
+    }
+    // libass reads UTF-8; Korean SSA files are usually code page 949.
+    inputs_.ssa = Temp().File("subtitles.ssa");
+    if (!WriteWholeFile(inputs_.ssa, AsUtf8(*ssa))) {
+      std::cerr << "mencoder: cannot write " << inputs_.ssa << "\n";
+      return false;
+    }
+    return true;
+  }
+
+  void PrepareSubtitles() {
+    const SubtitleOptions& options = *request_.subtitles;
+    const auto sami = ReadWholeFile(options.file);
+    if (!sami) {
+      std::cerr << "mencoder: cannot read the subtitle file " << options.file << "; encoding without it\n";
+      request_.subtitles.reset();
+      return;
+    }
+    const std::string text = PrepareSami(*sami);
+    inputs_.sami = Temp().File("subtitles.smi");
+    WriteWholeFile(inputs_.sami, text);
+
+    std::error_code error;
+    if (!options.font.empty() && std::filesystem::is_regular_file(options.font, error)) {
+      // Only the named font goes into the folder libass scans, so it cannot pick
+      // another file of a large fonts folder.
+      const std::string folder = Temp().File("fonts");
+      std::filesystem::create_directory(folder, error);
+      std::filesystem::create_symlink(std::filesystem::absolute(options.font),
+                                      folder + "/" + std::filesystem::path(options.font).filename().string(), error);
+      inputs_.fonts_dir = folder;
+      inputs_.font_family = FontFamilyOfFile(options.font);
+    }
+    if (inputs_.font_family.empty()) {
+      // The usual font file is a Windows one; let fontconfig pick a font that has
+      // the subtitle's characters, so that Korean never comes out as empty boxes.
+      const std::string pattern = CharsetPattern(text);
+      if (!pattern.empty()) inputs_.font_family = FontFamilyFor(pattern);
+      std::cerr << "mencoder: font " << (options.font.empty() ? "(none)" : options.font)
+                << (inputs_.fonts_dir.empty() ? " not found" : " unreadable") << "; subtitles drawn with "
+                << (inputs_.font_family.empty() ? "fontconfig's default font" : inputs_.font_family) << "\n";
+    }
+  }
+
+  EncodeRequest request_;
+  PreparedInputs inputs_;
+  std::optional<TempFolder> temp_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const ParsedRequest parsed = ParseMencoderCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  if (!parsed.error.empty()) {
+    std::cerr << "mencoder: " << parsed.error << "\n";
+    return 1;
+  }
+  try {
+    return Encoder(parsed.request).Run();
+  } catch (const std::exception& failure) {
+    std::cerr << "mencoder: " << failure.what() << "\n";
+    return 1;
+  }
+}

@@ -1,0 +1,70 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tool_text.h"
+
+namespace clipvane::tools {
+
+enum class VideoCodec { kNone, kXvid, kLavcMpeg4, kCopy, kFrameNumbers };
+enum class AudioCodec { kNone, kAac, kCopy };
+enum class OutputFormat { kAvi, kRawVideo, kRawAudio };
+
+// One -vf-add filter, in command-line order.
+struct VideoFilter {
+  enum class Kind { kCrop, kScale, kExpand, kRotate, kHardDup, kDenoise };
+  Kind kind = Kind::kHardDup;
+  int width = 0, height = 0;
+  int x = -1, y = -1;              // crop and expand: -1 centres
+  bool draw_subtitles = false;     // expand's osd flag: subtitles are drawn here
+  int rotation = 0;                // rotate=<0-7>
+  std::string denoise_parameters;  // hqdn3d=<a:b:c:d>, empty for the defaults
+};
+
+// -sub and its companions: the burned-in subtitles of the plain route.
+struct SubtitleOptions {
+  std::string file;
+  std::string font;
+  bool utf8 = false;
+  int position = 100;        // -subpos: bottom of the text, in percent of the height
+  double text_scale = 3.5;   // -subfont-text-scale: percent of the picture diagonal
+  double blur = 0;
+  double outline = 0;
+};
+
+// Everything one mencoder command line asks for.
+struct EncodeRequest {
+  std::string input;
+  std::string output;
+  OutputFormat format = OutputFormat::kAvi;
+
+  VideoCodec video = VideoCodec::kNone;
+  long video_bitrate = 0;  // bit/s; 0 for the encoder's default
+  std::string fourcc;
+  int threads = 0;
+  int scaler = 2;  // -sws, bicubic unless told
+  std::optional<Rational> output_rate;
+  std::vector<VideoFilter> filters;
+  std::optional<SubtitleOptions> subtitles;
+
+  AudioCodec audio = AudioCodec::kNone;
+  bool no_sound = false;
+  long audio_bitrate = 0;  // bit/s
+  int sample_rate = 0;     // 0 keeps the source's rate
+  bool normalise_volume = false;
+  bool sync_correction = true;  // off with -mc 0
+
+  bool HasFilter(VideoFilter::Kind kind) const;
+};
+
+struct ParsedRequest {
+  EncodeRequest request;
+  std::string error;  // empty when the command line was understood and consistent
+};
+
+// Reads a mencoder command line (without the program name). Anything it does not
+// know, or a combination it cannot carry out, gives an error that names it.
+ParsedRequest ParseMencoderCommandLine(const std::vector<std::string>& args);
+
+}  // namespace clipvane::tools

@@ -1,0 +1,30 @@
+#pragma once
+#include <ostream>
+#include <string>
+
+namespace clipvane::tools {
+
+// Turns ffmpeg's "-progress" key=value stream into the encoder's familiar status
+// lines: "Pos:   3.2s     80f ( 45%)  23.45fps Trem:   0min   1mb". Each line ends
+// with CR on a terminal, so it updates in place, and with LF elsewhere, so a reader
+// of a pipe or log gets whole lines.
+class ProgressLines {
+ public:
+  ProgressLines(double duration_seconds, std::ostream& out, bool terminal);
+  void Feed(const std::string& chunk);
+  long Frames() const { return frames_; }
+  double Position() const { return position_; }
+
+ private:
+  void Take(const std::string& key, const std::string& value);
+  void Print(bool finished);
+
+  double duration_;
+  std::ostream& out_;
+  bool terminal_;
+  std::string pending_;
+  long frames_ = 0;
+  double position_ = 0, fps_ = 0, speed_ = 0, bytes_ = 0;
+};
+
+}  // namespace clipvane::tools

@@ -1,0 +1,158 @@
+// The MP4 muxer stand-in: "-c <stream> [-rate=<fps>] <mp4>" adds a raw MPEG-4 video
+// or ADTS AAC stream to an MP4 file as a track, creating the file when it is
+// missing. Nothing is re-encoded; ffmpeg copies the streams. The result is written
+// beside the file and renamed over it, so a failure never leaves a broken MP4.
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tool_process.h"
+#include "tool_text.h"
+
+using namespace clipvane::tools;
+
+namespace {
+
+struct MuxRequest {
+  std::string stream;
+  std::string mp4;
+  std::optional<Rational> rate;
+};
+
+std::optional<MuxRequest> Parse(const std::vector<std::string>& args, std::string& error) {
+  MuxRequest request;
+  std::vector<std::string> files;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    std::string rate_text;
+    if (arg == "-c" || arg == "-create") {
+      if (i + 1 >= args.size()) {
+        error = arg + " needs a stream file";
+        return std::nullopt;
+      }
+      request.stream = args[++i];
+    } else if (arg.rfind("-c=", 0) == 0 || arg.rfind("-create=", 0) == 0) {
+      request.stream = arg.substr(arg.find('=') + 1);
+    } else if (arg.rfind("-rate=", 0) == 0) {
+      rate_text = arg.substr(6);
+      request.rate = ParseDecimal(rate_text);
+      if (!request.rate) {
+        error = "-rate needs a frame rate, not '" + rate_text + "'";
+        return std::nullopt;
+      }
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      error = "unknown option " + arg + " (-c <stream> and -rate=<fps> are known)";
+      return std::nullopt;
+    } else {
+      files.push_back(arg);
+    }
+  }
+  if (request.stream.empty()) error = "no stream to add (-c <stream>)";
+  else if (files.size() != 1) error = files.empty() ? "no MP4 file given" : "more than one MP4 file given";
+  if (!error.empty()) return std::nullopt;
+  request.mp4 = files[0];
+  return request;
+}
+
+// The demuxer of a raw stream, by its file name, as the job scripts name them.
+std::string RawFormat(const std::string& stream) {
+  const std::string extension = LowerExtension(stream);
+  if (extension == "m4v" || extension == "mp4v" || extension == "cmp" || extension == "xvid" || extension == "divx") {
+    return "m4v";
+  }
+  if (extension == "aac") return "aac";
+  return "";
+}
+
+int StreamCount(const std::string& mp4) {
+  const auto output = CaptureOutput({"ffprobe", "-v", "error", "-show_entries", "stream=index", "-of", "csv=p=0", mp4});
+  int count = 0;
+  if (output) {
+    for (char c : *output) count += c == '\n';
+  }
+  return count;
+}
+
+int Mux(const MuxRequest& request) {
+  const std::string format = RawFormat(request.stream);
+  if (format.empty()) {
+    std::cerr << "mp4creator: cannot tell what kind of stream " << request.stream
+              << " is (.m4v video and .aac sound are known)\n";
+    return 1;
+  }
+  if (!std::filesystem::is_regular_file(request.stream)) {
+    std::cerr << "mp4creator: cannot open " << request.stream << "\n";
+    return 1;
+  }
+  std::error_code error;
+  const bool adding = std::filesystem::is_regular_file(request.mp4, error) && std::filesystem::file_size(request.mp4, error) > 0;
+
+  std::vector<std::string> argv{"ffmpeg", "-hide_banner", "-nostdin", "-loglevel", "error", "-y"};
+  if (adding) argv.insert(argv.end(), {"-i", request.mp4});
+  argv.insert(argv.end(), {"-f", format, "-i", request.stream, "-map", "0"});
+  if (adding) argv.insert(argv.end(), {"-map", "1"});
+  argv.insert(argv.end(), {"-c", "copy"});
+  const bool timed_video = format == "m4v" && request.rate && request.rate->num > 0;
+  if (timed_video) {
+    // A raw stream's own timing would win over a rate given before -i when
+    // copying, so each frame is stamped at index / rate instead, on a track clock
+    // of about 90 kHz with a whole number of ticks per frame (a finer clock would
+    // overflow the 32-bit durations of long films).
+    const Rational rate = *request.rate;
+    const std::int64_t ticks = std::max<std::int64_t>(1, 90000 / rate.num);
+    const std::string clock = std::to_string(rate.num * ticks);
+    const std::string per_frame = std::to_string(rate.den * ticks);
+    const std::string track = std::to_string(adding ? StreamCount(request.mp4) : 0);
+    argv.insert(argv.end(), {"-bsf:" + track, "setts=ts=N*" + per_frame + ":duration=" + per_frame + ":time_base=1/" + clock,
+                             "-video_track_timescale", clock});
+  }
+
+  const std::filesystem::path target(request.mp4);
+  std::string temporary = (target.parent_path().empty() ? std::filesystem::path(".") : target.parent_path()).string() +
+                          "/." + target.filename().string() + ".XXXXXX";
+  const int descriptor = mkstemp(temporary.data());
+  if (descriptor < 0) {
+    std::cerr << "mp4creator: cannot make a temporary file beside " << request.mp4 << "\n";
+    return 1;
+  }
+  // mkstemp makes the file private; the MP4 gets the usual permissions.
+  const mode_t mask = umask(0);
+  umask(mask);
+  fchmod(descriptor, 0666 & ~mask);
+  close(descriptor);
+  argv.insert(argv.end(), {"-f", "mp4", temporary});
+  const int status = RunChild(argv);
+  if (status != 0 || std::rename(temporary.c_str(), request.mp4.c_str()) != 0) {
+    std::remove(temporary.c_str());
+    std::cerr << "mp4creator: could not add " << request.stream << " to " << request.mp4
+              << (adding ? "; the file is unchanged" : "") << "\n";
+    return status != 0 ? status : 1;
+  }
+  std::cout << "mp4creator: added " << request.stream << " to " << request.mp4 << "\n";
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string error;
+  const auto request = Parse(std::vector<std::string>(argv + 1, argv + argc), error);
+  if (!request) {
+    std::cerr << "mp4creator: " << error << "\n";
+    return 1;
+  }
+  try {
+    return Mux(*request);
+  } catch (const std::exception& failure) {
+    std::cerr << "mp4creator: " << failure.what() << "\n";
+    return 1;
+  }
+}

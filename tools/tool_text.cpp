@@ -1,0 +1,111 @@
+#include "tool_text.h"
+
+#include <iconv.h>
+
+#include <cctype>
+#include <cerrno>
+#include <fstream>
+#include <numeric>
+#include <sstream>
+
+#include "common/utf.h"
+
+namespace clipvane::tools {
+
+std::string Rational::Text() const {
+  return den == 1 ? std::to_string(num) : std::to_string(num) + "/" + std::to_string(den);
+}
+
+std::optional<std::int64_t> ParseWholeNumber(const std::string& text) {
+  if (text.empty() || text.size() > 12) return std::nullopt;
+  std::int64_t value = 0;
+  for (char c : text) {
+    if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+std::optional<Rational> ParseDecimal(const std::string& text) {
+  const std::size_t separator = text.find_first_of(".,");
+  const std::string whole = text.substr(0, separator);
+  const std::string fraction = separator == std::string::npos ? "" : text.substr(separator + 1);
+  if (fraction.size() > 9 || (whole.empty() && fraction.empty())) return std::nullopt;
+  const auto whole_value = whole.empty() ? std::optional<std::int64_t>(0) : ParseWholeNumber(whole);
+  const auto fraction_value = fraction.empty() ? std::optional<std::int64_t>(0) : ParseWholeNumber(fraction);
+  if (!whole_value || !fraction_value || (separator != std::string::npos && fraction.empty())) return std::nullopt;
+  std::int64_t den = 1;
+  for (std::size_t i = 0; i < fraction.size(); ++i) den *= 10;
+  Rational result{*whole_value * den + *fraction_value, den};
+  const std::int64_t divisor = std::gcd(result.num, result.den);
+  if (divisor > 1) {
+    result.num /= divisor;
+    result.den /= divisor;
+  }
+  return result;
+}
+
+std::string EscapeFilterValue(const std::string& value) {
+  std::string option_level;
+  for (char c : value) {
+    if (c == '\\' || c == '\'' || c == ':') option_level += '\\';
+    option_level += c;
+  }
+  std::string graph_level;
+  for (char c : option_level) {
+    if (c == '\\' || c == '\'' || c == '[' || c == ']' || c == ',' || c == ';') graph_level += '\\';
+    graph_level += c;
+  }
+  return graph_level;
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+  out.close();
+  return static_cast<bool>(out);
+}
+
+std::string AsUtf8(const std::string& bytes) {
+  if (IsValidUtf8(bytes)) return bytes;
+  iconv_t converter = iconv_open("UTF-8", "CP949");
+  if (converter == reinterpret_cast<iconv_t>(-1)) return bytes;
+  std::string result;
+  std::string input = bytes;
+  char* in = input.data();
+  std::size_t in_left = input.size();
+  char buffer[4096];
+  while (in_left > 0) {
+    char* out = buffer;
+    std::size_t out_left = sizeof buffer;
+    const std::size_t done = iconv(converter, &in, &in_left, &out, &out_left);
+    result.append(buffer, static_cast<std::size_t>(out - buffer));
+    if (done == static_cast<std::size_t>(-1) && errno != E2BIG) {
+      // A byte that is not code page 949 either: keep going after it.
+      result += "\xEF\xBF\xBD";
+      ++in;
+      --in_left;
+    }
+  }
+  iconv_close(converter);
+  return result;
+}
+
+std::string LowerExtension(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::size_t dot = path.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
+  std::string extension = path.substr(dot + 1);
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return extension;
+}
+
+}  // namespace clipvane::tools

@@ -1,0 +1,38 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace clipvane::tools {
+
+// A frame rate or other decimal written by the job scripts, held exactly:
+// 23.976 is 2997/125.
+struct Rational {
+  std::int64_t num = 0;
+  std::int64_t den = 1;
+  double Value() const { return static_cast<double>(num) / static_cast<double>(den); }
+  std::string Text() const;  // "2997/125", or "25" when whole
+};
+
+// A non-negative whole number, all digits; nothing else accepted.
+std::optional<std::int64_t> ParseWholeNumber(const std::string& text);
+
+// A non-negative decimal such as "25", "23.976" or "29,97": the scripts write the
+// system's decimal separator, which is a comma in some locales.
+std::optional<Rational> ParseDecimal(const std::string& text);
+
+// A value placed inside an FFmpeg filter graph (a file name in a filter's options):
+// escaped once for the option parser and once for the graph parser.
+std::string EscapeFilterValue(const std::string& value);
+
+std::optional<std::string> ReadWholeFile(const std::string& path);
+bool WriteWholeFile(const std::string& path, const std::string& bytes);
+
+// Text that is not valid UTF-8 is taken as code page 949, as Korean subtitle files
+// usually are, and converted; invalid bytes in it become U+FFFD.
+std::string AsUtf8(const std::string& bytes);
+
+// The extension of a path in lower case, without the dot ("" when there is none).
+std::string LowerExtension(const std::string& path);
+
+}  // namespace clipvane::tools
