@@ -120,7 +120,10 @@ FfmpegCommand BuildFfmpegCommand(const EncodeRequest& request, const PreparedInp
     return command;
   }
   if (request.format == OutputFormat::kRawAudio) {
-    Append(argv, {"-map", "0:a:0", "-vn", "-c:a", "copy", "-f", "adts", request.output});
+    // ADTS carries no timestamps. AAC that was copied from one AVI into another reads
+    // back with repeated ones (FFmpeg writes such a stream without its frame size),
+    // so the packets are simply numbered rather than warned about one by one.
+    Append(argv, {"-map", "0:a:0", "-vn", "-c:a", "copy", "-bsf:a", "setts=ts=N", "-f", "adts", request.output});
     return command;
   }
 
