@@ -1,0 +1,37 @@
+#pragma once
+#include <string>
+
+namespace clipvane {
+
+class UserNotifier;
+class Workspace;
+
+// What the colour-subtitle route needs from the system: the registered AviSynth
+// plug-in folder, files, and the installer run.
+class AviSynthSystem {
+ public:
+  virtual ~AviSynthSystem() = default;
+  // The registry's "plugindir2_5" of "SOFTWARE\AviSynth", read only; empty when the
+  // key or the value is missing.
+  virtual std::string RegisteredPluginDir() = 0;
+  virtual bool FileExists(const std::string& path) = 0;
+  virtual bool FolderExists(const std::string& path) = 0;
+  // Copies unless `to` exists; the outcome is not reported.
+  virtual void CopyFileIfAbsent(const std::string& from, const std::string& to) = 0;
+  // Starts the command line and waits for its end; the exit code, or -1.
+  virtual int RunAndWait(const std::string& command_line) = 0;
+};
+
+// The registered plug-in folder with a trailing backslash, or empty.
+std::string FindAviSynthPluginDir(AviSynthSystem& system);
+
+// The question asked when AviSynth is missing (ANSI, paragraphs apart by CR CR).
+std::string AviSynthQuestion();
+
+// Switching the colour route on: finds AviSynth, asks to run its installer from bin
+// when it is missing, and puts vsfilter.dll into its plug-in folder. Sets
+// `plugin_dir` and returns whether the colour box stays ticked.
+bool MakeAviSynthReady(AviSynthSystem& system, UserNotifier& notifier, const Workspace& workspace,
+                       std::string& plugin_dir);
+
+}  // namespace clipvane

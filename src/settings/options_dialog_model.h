@@ -1,0 +1,114 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "settings/encode_settings.h"
+
+namespace clipvane {
+
+class IniProfile;
+
+// What the options dialog fmOptions shows and takes back, without its controls.
+// Texts are ANSI.
+
+std::string OptionsCaption();
+// The four screen-fit items of rdDisplayScale, the same for both devices.
+std::vector<std::string> ScreenFitItems();
+std::vector<std::string> QualityItems();
+std::vector<std::string> PlatformItems();
+// The description under cbQulity for a selection; no selection reads as "low".
+std::string QualityDescription(int selection);
+// Shown when cbSubtitleSync is ticked by hand.
+std::string SubtitleSyncWarning();
+
+// The state of the dialog's own controls; the subtitle size and font come through
+// SubtitleFontLists as the user picks them.
+struct OptionsControls {
+  int display = -1;
+  int qulity = -1;
+  int platform = -1;
+  bool noresizefor43scale = false;
+  bool subtitlesync = false;
+  bool audiosync = false;
+  bool needsubtitle = false;
+  bool colorsubtitle = false;
+};
+
+// What a load puts into the controls.
+OptionsControls ControlsFromSettings(const EncodeSettings& settings);
+// What OK hands to SaveSettings.
+void TakeControls(EncodeSettings& settings, const OptionsControls& controls);
+
+// One line of the installed-fonts map: the name shown in the plain route's font list
+// and its font file.
+struct FontFileLine {
+  std::string name;
+  std::string file;
+};
+using FontFileMap = std::vector<FontFileLine>;
+
+// A value of the registry's installed-fonts key: name and data.
+struct FontRegistryValue {
+  std::string name;
+  std::string data;
+};
+
+// The installed-fonts map from the registry values: values without data are left
+// out, the lines are sorted ignoring case, and a name is cut before its first "&"
+// and then before "(TrueType)" (the blank before a marker stays).
+FontFileMap BuildFontFileMap(const std::vector<FontRegistryValue>& values);
+
+// The colour route's font list from the installed font families: "Default" and every
+// family once, sorted ignoring case, without the vertical-writing "@" names.
+std::vector<std::string> ScreenFontItems(const std::vector<std::string>& families);
+
+// Where the font lists come from.
+class InstalledFonts {
+ public:
+  virtual ~InstalledFonts() = default;
+  // The installed font families, every character set, in any order and with repeats.
+  virtual std::vector<std::string> Families() = 0;
+  // The values of the installed-fonts key; empty when it cannot be read.
+  virtual std::vector<FontRegistryValue> RegistryValues() = 0;
+};
+
+// What the subtitle part of the dialog shows after a refill.
+struct SubtitleListsView {
+  std::vector<std::string> sizes;
+  int size_index = 0;
+  std::vector<std::string> fonts;
+  int font_index = 0;
+};
+
+// The subtitle size list cbFontSize and font list cbFonts for the plain route
+// (font files) or the colour route (face names). Keeps the installed-fonts map of
+// the last plain refill, through which a picked name becomes a font file.
+class SubtitleFontLists {
+ public:
+  explicit SubtitleFontLists(InstalledFonts& fonts) : fonts_(fonts) {}
+
+  // Refills both lists for the route and the device selected in the dialog
+  // (`platform_choice`, -1 when none) and sets `subtitlefontsize` from the selected
+  // size item; a configured index out of range selects item 0.
+  SubtitleListsView Fill(EncodeSettings& settings, const IniProfile& ini, bool colour_route, int platform_choice);
+
+  // The user picked a size or a font while the colour box shows `colour_box`.
+  void SizeChosen(EncodeSettings& settings, bool colour_box, int index) const;
+  void FontChosen(EncodeSettings& settings, bool colour_box, const std::string& item) const;
+
+  const FontFileMap& Map() const { return map_; }
+
+ private:
+  std::vector<std::string> FontItems(bool colour_route);
+
+  InstalledFonts& fonts_;
+  FontFileMap map_;
+};
+
+// The index of the configured font among `items` (0 when it is not there): the face
+// name on the colour route; on the plain route the name that `map` gives the
+// configured font file, or the file name itself when the map has none.
+int FindConfiguredFont(EncodeSettings& settings, const IniProfile& ini, bool colour_route,
+                       const std::vector<std::string>& items, const FontFileMap& map);
+
+}  // namespace clipvane
