@@ -7,7 +7,7 @@
 namespace clipvane {
 
 Program StartProgram(const Workspace& workspace, const std::string& fonts_folder) {
-  Program program{workspace, OpenIniProfile(workspace.SettingsFile()), EncodeSettings{}};
+  Program program{workspace, OpenIniProfile(workspace.SettingsFile()), EncodeSettings{}, ColourTable{}};
   StartSettingsStore(program.settings, *program.ini, fonts_folder, workspace.Style());
   return program;
 }

@@ -7,15 +7,18 @@
 #include "common/workspace.h"
 #include "platform/ini_profile.h"
 #include "settings/encode_settings.h"
+#include "subtitles/colour_table.h"
 
 namespace clipvane {
 
-// What one process owns: its workspace, the open settings file and the one
-// settings record. Built by the program-wide initialisation, in every run mode.
+// What one process owns: its workspace, the open settings file, the one settings
+// record and the colour names. Built by the program-wide initialisation, in every run
+// mode. Sessions refer into it, so it stays where it was made.
 struct Program {
   Workspace workspace;
   std::unique_ptr<IniProfile> ini;
   EncodeSettings settings;
+  ColourTable colours;
 };
 
 // The program-wide initialisation for the given AppDir: opens MP4.ini, finds the

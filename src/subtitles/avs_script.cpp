@@ -15,7 +15,8 @@ std::vector<std::string> AvsScriptLines(const std::string& avisynth_plugin_dir,
 
 AvsScriptFiles WriteAvsScript(FileSystem& files, const Workspace& workspace,
                               const std::string& avisynth_plugin_dir, const std::string& video_path,
-                              const SsaStyle& style, const ColourTable& colours) {
+                              const SsaStyle& style, const ColourTable& colours,
+                              const std::string& source_to_open) {
   const PathStyle path_style = workspace.Style();
   const std::string temp_base =
       workspace.Temp() + Separator(path_style) + VideoBaseName(video_path, path_style);
@@ -24,7 +25,8 @@ AvsScriptFiles WriteAvsScript(FileSystem& files, const Workspace& workspace,
       ConvertSamiToSsa(files, SubtitlePath(video_path, path_style), path_style, style, colours);
   files.ReplaceWholeFile(written.ssaPath, JoinLinesCrLf(ssa));
   files.ReplaceWholeFile(written.scriptPath,
-                         JoinLinesCrLf(AvsScriptLines(avisynth_plugin_dir, video_path, written.ssaPath)));
+                         JoinLinesCrLf(AvsScriptLines(avisynth_plugin_dir, source_to_open.empty() ? video_path : source_to_open,
+                                                       written.ssaPath)));
   return written;
 }
 

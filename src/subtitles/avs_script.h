@@ -23,8 +23,11 @@ std::vector<std::string> AvsScriptLines(const std::string& avisynth_plugin_dir,
 // temp/<base name>.avs that reads the video with it, each replacing any earlier file of
 // that name whole. `avisynth_plugin_dir` ends with a separator or is empty. A SAMI file
 // that cannot be read or a file that cannot be written throws PlatformError.
+// The script opens `source_to_open` when given (the resynchronised first pass of a
+// subtitle-sync job), otherwise the video itself.
 AvsScriptFiles WriteAvsScript(FileSystem& files, const Workspace& workspace,
                               const std::string& avisynth_plugin_dir, const std::string& video_path,
-                              const SsaStyle& style, const ColourTable& colours);
+                              const SsaStyle& style, const ColourTable& colours,
+                              const std::string& source_to_open = {});
 
 }  // namespace clipvane

@@ -54,6 +54,18 @@ TEST(WriteAvsScript, NamesBothFilesAfterTheVideoInTheTempFolder) {
       << ssa;
 }
 
+TEST(WriteAvsScript, OpensTheFirstPassWhenToldSoButKeepsTheVideosNames) {
+  RecordingFileSystem files;
+  files.files["C:\\clips\\movie.smi"] = kSami;
+  const ColourTable colours;
+  const AvsScriptFiles written = WriteAvsScript(files, Workspace("D:\\app\\", PathStyle::kWindows), "",
+                                                "C:\\clips\\movie.avi", Style(), colours, "D:\\app\\temp\\qv1.avi");
+  EXPECT_EQ(written.scriptPath, "D:\\app\\temp\\movie.avs");
+  EXPECT_EQ(files.files[written.scriptPath],
+            "LoadPlugin(\"VSFilter.dll\")\r\nDirectShowSource(\"D:\\app\\temp\\qv1.avi\")\r\n"
+            "TextSub(\"D:\\app\\temp\\movie.ssa\")\r\n");
+}
+
 TEST(WriteAvsScript, LoadsThePluginByNameWhenItsFolderIsUnknown) {
   RecordingFileSystem files;
   files.files["/clips/movie.smi"] = kSami;
