@@ -1,0 +1,105 @@
+#include "cli/settings_command.h"
+
+#include "app/program.h"
+#include "common/text.h"
+#include "settings/settings_store.h"
+
+namespace clipvane {
+namespace {
+
+constexpr int kNotAnInteger = -0x7fffffff;
+
+bool ParseFlag(const std::string& value, bool& flag) {
+  const int parsed = ParseIntegerOr(value, kNotAnInteger);
+  if (parsed == kNotAnInteger) return false;
+  flag = parsed != 0;
+  return true;
+}
+
+bool ParseChoice(const std::string& value, int& choice) {
+  const int parsed = ParseIntegerOr(value, kNotAnInteger);
+  if (parsed == kNotAnInteger) return false;
+  choice = parsed;
+  return true;
+}
+
+// Applies one KEY=VALUE to the record as the options dialog would; false with a
+// reason when the key or the value is not one the dialog can set.
+bool Apply(EncodeSettings& s, const std::string& key, const std::string& value, std::string& reason) {
+  if (key == "qulity") return ParseChoice(value, s.choices.qulity) || (reason = "an integer", false);
+  if (key == "platform") return ParseChoice(value, s.choices.platform) || (reason = "an integer", false);
+  if (key == "display") return ParseChoice(value, s.choices.display) || (reason = "an integer", false);
+  bool* flags[] = {&s.colorsubtitle, &s.noresizefor43scale, &s.audiosync, &s.subtitlesync, &s.needsubtitle};
+  const char* flag_keys[] = {"colorsubtitle", "noresizefor43scale", "audiosync", "subtitlesync", "needsubtitle"};
+  for (int i = 0; i < 5; ++i)
+    if (key == flag_keys[i]) return ParseFlag(value, *flags[i]) || (reason = "1 or 0", false);
+  if (key == "fontsize") {
+    const std::vector<std::string> items = SplitCommaText(value);
+    if (items.size() != 2 || ParseIntegerOr(items[0], kNotAnInteger) == kNotAnInteger ||
+        ParseIntegerOr(items[1], kNotAnInteger) == kNotAnInteger)
+      return reason = "two integers, such as 2,2", false;
+    s.plainsizeindex = ParseIntegerOr(items[0], 2);
+    s.colorsizeindex = ParseIntegerOr(items[1], 2);
+    return true;
+  }
+  if (key == "fontname") {
+    const std::vector<std::string> items = SplitAtCommas(value);
+    if (items.size() != 2 || items[0].empty()) return reason = "a font file and a face name, such as gulim.ttc,Gulim", false;
+    s.fontfile = items[0];
+    s.fontface = items[1];
+    return true;
+  }
+  if (key == "title" || key == "videofileext")
+    return reason = "read only here; edit MP4.ini to change it", false;
+  return reason = "not a setting", false;
+}
+
+void Show(const Program& program, std::ostream& out) {
+  const EncodeSettings& s = program.settings;
+  const IniProfile& ini = *program.ini;
+  out << "title=" << s.title << "\n"
+      << "qulity=" << s.choices.qulity << "\n"
+      << "platform=" << s.choices.platform << "\n"
+      << "display=" << s.choices.display << "\n"
+      << "colorsubtitle=" << s.colorsubtitle << "\n"
+      << "noresizefor43scale=" << s.noresizefor43scale << "\n"
+      << "audiosync=" << s.audiosync << "\n"
+      << "subtitlesync=" << s.subtitlesync << "\n"
+      << "needsubtitle=" << s.needsubtitle << "\n"
+      << "fontsize=" << s.plainsizeindex << "," << s.colorsizeindex << "\n"
+      << "fontname=" << s.fontfile << "," << s.fontface << "\n"
+      << "videofileext=" << ini.ReadString(kSettingsSection, "videofileext", kDefaultVideoExtensions) << "\n"
+      << "# what they give\n"
+      << "frame=" << s.framewidth << "x" << s.frameheight << "\n"
+      << "video=" << (s.videocodec == 1 ? "xvid" : "mpeg4") << " " << s.videobitrate << " kbit/s\n"
+      << "audio=aac " << s.audiobitrate << " kbit/s\n"
+      << "maxfps=" << s.maxfps << "\n"
+      << "subtitlesize=" << s.subtitlefontsize << "\n"
+      << "subtitlefont=" << SubtitleFont(s) << "\n";
+}
+
+}  // namespace
+
+int SettingsCommand(const std::vector<std::string>& pairs, Program& program, UserNotifier& notifier,
+                    std::ostream& out, std::ostream& err) {
+  if (pairs.empty()) {
+    Show(program, out);
+    return 0;
+  }
+  EncodeSettings changed = program.settings;
+  for (const std::string& pair : pairs) {
+    const std::size_t eq = pair.find('=');
+    const std::string key = AsciiLower(TrimBlanks(pair.substr(0, eq)));
+    std::string reason;
+    if (eq == std::string::npos) reason = "not KEY=VALUE";
+    if (reason.empty() && Apply(changed, key, TrimBlanks(pair.substr(eq + 1)), reason)) continue;
+    err << "clipvane-cli: settings: " << pair << ": " << reason << "\n";
+    return 2;  // nothing is saved when any pair is wrong
+  }
+  program.settings = changed;
+  SaveSettings(program.settings, *program.ini, notifier);
+  Show(program, out);
+  return 0;
+}
+
+}  // namespace clipvane
