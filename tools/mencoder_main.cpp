@@ -29,7 +29,14 @@ class Encoder {
       return 1;
     }
     if (request_.subtitles) PrepareSubtitles();
-    inputs_.facts = ProbeSource(inputs_.media);
+    // The picture size matters only when no filter sets it; the length for the
+    // percentage comes from ffmpeg's own report. Each probe would cost a start of
+    // ffprobe, which is much of the scripts' overhead over a plain encode.
+    const bool encodes = request_.video == VideoCodec::kXvid || request_.video == VideoCodec::kLavcMpeg4;
+    if (encodes && !request_.HasFilter(VideoFilter::Kind::kCrop) && !request_.HasFilter(VideoFilter::Kind::kScale) &&
+        !request_.HasFilter(VideoFilter::Kind::kExpand)) {
+      inputs_.facts = ProbeSource(inputs_.media);
+    }
 
     const FfmpegCommand command = BuildFfmpegCommand(request_, inputs_);
     if (request_.format == OutputFormat::kAvi) {
@@ -39,7 +46,20 @@ class Encoder {
       std::cerr << std::endl;
     }
     ProgressLines progress(inputs_.facts.duration, std::cout, isatty(STDOUT_FILENO) == 1);
-    const int status = RunChild(command.argv, [&progress](const std::string& chunk) { progress.Feed(chunk); });
+    std::string error_line;
+    const int status = RunChild(
+        command.argv, [&progress](const std::string& chunk) { progress.Feed(chunk); },
+        [&progress, &error_line](const std::string& chunk) {
+          std::cerr << chunk << std::flush;
+          for (char c : chunk) {
+            if (c != '\n') {
+              error_line += c;
+              continue;
+            }
+            progress.TakeReportLine(error_line);
+            error_line.clear();
+          }
+        });
     if (status != 0) {
       std::cerr << "mencoder: ffmpeg ended with status " << status << "; " << request_.output << " is incomplete\n";
     }

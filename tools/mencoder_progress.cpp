@@ -20,6 +20,16 @@ void ProgressLines::Feed(const std::string& chunk) {
   }
 }
 
+void ProgressLines::TakeReportLine(const std::string& line) {
+  const std::size_t at = line.find("Duration: ");
+  int hours = 0, minutes = 0;
+  double seconds = 0;
+  if (duration_ <= 0 && at != std::string::npos &&
+      std::sscanf(line.c_str() + at + 10, "%d:%d:%lf", &hours, &minutes, &seconds) == 3) {
+    duration_ = hours * 3600.0 + minutes * 60.0 + seconds;
+  }
+}
+
 void ProgressLines::Take(const std::string& key, const std::string& value) {
   // Values are "N/A" until ffmpeg knows them; atof reads those as 0.
   if (key == "frame") frames_ = std::atol(value.c_str());

@@ -12,6 +12,9 @@ class ProgressLines {
  public:
   ProgressLines(double duration_seconds, std::ostream& out, bool terminal);
   void Feed(const std::string& chunk);
+  // A line of ffmpeg's report: the input's "Duration: 00:01:00.00" gives the length
+  // when it was not known at the start.
+  void TakeReportLine(const std::string& line);
   long Frames() const { return frames_; }
   double Position() const { return position_; }
 

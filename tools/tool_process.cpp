@@ -1,6 +1,7 @@
 #include "tool_process.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -59,28 +60,40 @@ int WaitForChild(pid_t child) {
 }  // namespace
 
 int RunChild(const std::vector<std::string>& argv,
-             const std::function<void(const std::string& chunk)>& on_output) {
+             const std::function<void(const std::string& chunk)>& on_output,
+             const std::function<void(const std::string& chunk)>& on_errors) {
   std::vector<char*> raw;
   for (const std::string& arg : argv) raw.push_back(const_cast<char*>(arg.c_str()));
   raw.push_back(nullptr);
 
-  int output_pipe[2] = {-1, -1};
-  if (on_output && pipe2(output_pipe, O_CLOEXEC) != 0) {
-    std::cerr << argv[0] << ": cannot make a pipe: " << std::strerror(errno) << "\n";
-    return 127;
-  }
+  // One pipe per stream the caller wants to see: [0] stdout, [1] stderr.
+  const std::function<void(const std::string&)>* readers[2] = {&on_output, &on_errors};
+  int pipes[2][2] = {{-1, -1}, {-1, -1}};
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  if (on_output) posix_spawn_file_actions_adddup2(&actions, output_pipe[1], 1);
+  for (int stream = 0; stream < 2; ++stream) {
+    if (!*readers[stream]) continue;
+    if (pipe2(pipes[stream], O_CLOEXEC) != 0) {
+      std::cerr << argv[0] << ": cannot make a pipe: " << std::strerror(errno) << "\n";
+      posix_spawn_file_actions_destroy(&actions);
+      return 127;
+    }
+    posix_spawn_file_actions_adddup2(&actions, pipes[stream][1], stream + 1);
+  }
 
   SignalRelay relay;
   pid_t child = 0;
   const int spawn_error = posix_spawnp(&child, raw[0], &actions, nullptr, raw.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
-  if (on_output) close(output_pipe[1]);
+  std::vector<pollfd> open_ends;
+  for (int stream = 0; stream < 2; ++stream) {
+    if (pipes[stream][1] < 0) continue;
+    close(pipes[stream][1]);
+    open_ends.push_back({pipes[stream][0], POLLIN, 0});
+  }
   if (spawn_error != 0) {
-    if (on_output) close(output_pipe[0]);
+    for (const pollfd& end : open_ends) close(end.fd);
     std::cerr << "cannot start " << argv[0] << ": " << std::strerror(spawn_error)
               << (argv[0] == std::string("ffmpeg") || argv[0] == std::string("ffprobe")
                       ? " (Debian's ffmpeg package provides it)"
@@ -89,17 +102,28 @@ int RunChild(const std::vector<std::string>& argv,
     return 127;
   }
   g_child_pid = child;
-  if (on_output) {
-    char buffer[4096];
-    for (;;) {
-      const ssize_t got = read(output_pipe[0], buffer, sizeof buffer);
-      if (got > 0) {
-        on_output(std::string(buffer, static_cast<std::size_t>(got)));
-      } else if (got == 0 || errno != EINTR) {
-        break;
+  char buffer[4096];
+  while (!open_ends.empty()) {
+    if (poll(open_ends.data(), open_ends.size(), -1) < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    for (std::size_t i = 0; i < open_ends.size();) {
+      ssize_t got = 0;
+      if (open_ends[i].revents != 0) {
+        got = read(open_ends[i].fd, buffer, sizeof buffer);
+        if (got > 0) {
+          const int stream = open_ends[i].fd == pipes[0][0] ? 0 : 1;
+          (*readers[stream])(std::string(buffer, static_cast<std::size_t>(got)));
+        }
+      }
+      if (open_ends[i].revents != 0 && got <= 0 && !(got < 0 && errno == EINTR)) {
+        close(open_ends[i].fd);
+        open_ends.erase(open_ends.begin() + static_cast<std::ptrdiff_t>(i));
+      } else {
+        ++i;
       }
     }
-    close(output_pipe[0]);
   }
   const int status = WaitForChild(child);
   g_child_pid = 0;

@@ -12,8 +12,10 @@ namespace clipvane::tools {
 // `on_output`, when given, receives the child's stdout as it arrives; otherwise the
 // child writes to our stdout. Returns the exit status, 128 + signal number when it
 // was killed, or 127 when it could not be started (with a message on stderr).
+// `on_errors`, likewise, receives its stderr.
 int RunChild(const std::vector<std::string>& argv,
-             const std::function<void(const std::string& chunk)>& on_output = nullptr);
+             const std::function<void(const std::string& chunk)>& on_output = nullptr,
+             const std::function<void(const std::string& chunk)>& on_errors = nullptr);
 
 // Runs a helper (ffprobe, fc-match, ...) and returns its stdout when it exits with 0.
 std::optional<std::string> CaptureOutput(const std::vector<std::string>& argv);
