@@ -1,0 +1,104 @@
+#!/bin/sh
+# Times the Linux encode pipeline: one 60-second 720x480 video through a job script
+# (mencoder and mp4creator stand-ins: encode to AVI, split, mux) against one direct
+# ffmpeg command with the same codec settings, and four clips in one queue against
+# two queues. Usage: bench/encode.sh [build folder]   (default: build/linux)
+# CODEC=xvid times the Xvid preset instead of MPEG-4 through lavc; ROUNDS=n repeats the
+# single-video comparison n times (default 2) and keeps the best of each.
+set -eu
+
+build=$(cd "${1:-build/linux}" && pwd)
+for tool in mencoder mp4creator; do
+  [ -x "$build/bin/$tool" ] || { echo "no $build/bin/$tool: build the linux preset first" >&2; exit 1; }
+done
+work=$(mktemp -d "${TMPDIR:-/tmp}/clipvane-bench-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+app="$work/app/"
+mkdir -p "$app/bin" "$app/temp" "$app/incoming" "$app/batch"
+cp "$build/bin/mencoder" "$build/bin/mp4creator" "$app/bin/"
+
+codec=${CODEC:-lavc}
+if [ "$codec" = xvid ]; then
+  video_options="-ovc xvid -xvidencopts bitrate=900:max_bframes=0:nogmc:noqpel -xvidopts deblock-chroma -vf-add hqdn3d -sws 10"
+  direct_video="-c:v libxvid -b:v 900k -bf 0"
+  direct_filters="hqdn3d,"
+  scaler=spline
+else
+  video_options="-ovc lavc -lavcopts vcodec=mpeg4 -lavcopts vbitrate=700 -ffourcc DIVX"
+  direct_video="-c:v mpeg4 -b:v 700k -bf 0 -g 250"
+  direct_filters=""
+  scaler=bicubic
+fi
+
+now() { date +%s.%N; }
+elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { print b - a }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { print a / b }'; }
+
+# make_source <file> <seconds>
+make_source() {
+  ffmpeg -v error -nostdin -y -f lavfi -i "testsrc2=size=720x480:rate=25:duration=$2" \
+    -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=$2" -shortest \
+    -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac "$1"
+}
+
+# write_job <video> <name>: the job script the program writes for a 720x480, 25
+# frame/s video at normal quality on the touch/iPhone target, without subtitles.
+write_job() {
+  base="$app/temp/qv$2"
+  cat > "$app/batch/$2.sh" <<JOB
+rm -f '$app/incoming/$2.mp4'
+'$app/bin/mencoder' -noodml '$1'  -oac faac -faacopts br=192:mpeg=4:object=2 -af volnorm -srate 48000 -vf-add harddup -ofps 25 -vf-add crop=720:480:-1:-1 -vf-add scale=480:320 -vf-add expand=480:320:-1:-1:1 $video_options   -lavcopts threads=2 -o '$base.avi' 2> '$base.tmp'
+'$app/bin/mencoder' -ovc copy -nosound -of rawvideo -o '$base.m4v' '$base.avi'> '$base.tmp'
+'$app/bin/mencoder' -ovc frameno -oac copy -of rawaudio -o '$base.aac' '$base.avi'> '$base.tmp'
+'$app/bin/mp4creator' -c '$base.m4v' -rate=25 '$app/incoming/$2.mp4'
+'$app/bin/mp4creator' -c '$base.aac' '$app/incoming/$2.mp4'
+rm -f '$base.avi'
+rm -f '$base.m4v'
+rm -f '$base.aac'
+rm -f '$base.tmp'
+JOB
+}
+
+echo "making a 60-second 720x480 source and four 15-second clips..."
+make_source "$work/long.mp4" 60
+for n in 1 2 3 4; do make_source "$work/clip$n.mp4" 15; done
+
+write_job "$work/long.mp4" long
+# Alternate the two ways and keep each one's best time, so that a burst of other
+# work on the machine does not decide the ratio.
+job_time=999999
+direct_time=999999
+for round in $(seq "${ROUNDS:-2}"); do
+  start=$(now)
+  sh "$app/batch/long.sh" > /dev/null
+  job_time=$(awk -v a="$job_time" -v b="$(elapsed "$start" "$(now)")" 'BEGIN { print (b < a ? b : a) }')
+  [ -s "$app/incoming/long.mp4" ] || { echo "the job script wrote no MP4" >&2; exit 1; }
+
+  start=$(now)
+  ffmpeg -v error -nostdin -y -i "$work/long.mp4" -map 0:v:0 -map 0:a:0 \
+    -vf "fps=25,crop=720:480,scale=480:320:flags=$scaler,${direct_filters}setsar=1" $direct_video -fps_mode cfr \
+    -threads 2 -c:a aac -profile:a aac_low -b:a 192000 -ar 48000 -af "aresample=async=1,dynaudnorm" "$work/direct.mp4"
+  direct_time=$(awk -v a="$direct_time" -v b="$(elapsed "$start" "$(now)")" 'BEGIN { print (b < a ? b : a) }')
+done
+
+echo "codec: $codec"
+printf 'job script: %6.2f s   direct ffmpeg: %6.2f s   ratio: %.3f (target at most 1.10)\n' \
+  "$job_time" "$direct_time" "$(ratio "$job_time" "$direct_time")"
+
+for n in 1 2 3 4; do write_job "$work/clip$n.mp4" "clip$n"; done
+start=$(now)
+for n in 1 2 3 4; do sh "$app/batch/clip$n.sh"; done > /dev/null
+one_queue=$(elapsed "$start" "$(now)")
+
+start=$(now)
+(sh "$app/batch/clip1.sh"; sh "$app/batch/clip2.sh") > /dev/null &
+first=$!
+(sh "$app/batch/clip3.sh"; sh "$app/batch/clip4.sh") > /dev/null &
+second=$!
+wait "$first" "$second"
+two_queues=$(elapsed "$start" "$(now)")
+for n in 1 2 3 4; do
+  [ -s "$app/incoming/clip$n.mp4" ] || { echo "clip$n.mp4 is missing" >&2; exit 1; }
+done
+printf 'four clips, one queue: %6.2f s   two queues: %6.2f s   ratio: %.3f\n' \
+  "$one_queue" "$two_queues" "$(ratio "$two_queues" "$one_queue")"
