@@ -1,7 +1,18 @@
 #include "app/main_window_win32.h"
 
+// windows.h (through the header) first: the shell and control headers depend on it.
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <vector>
+
+#include "app/file_info_dialog_win32.h"
+#include "app/main_window_texts.h"
+#include "app/options_dialog_win32.h"
 #include "app/program.h"
+#include "media/video_list_file.h"
 #include "platform/file_system.h"
+#include "platform/shell.h"
 #include "platform/system_services.h"
 #include "platform/win32/wide_text.h"
 #include "settings/settings_store.h"
@@ -10,45 +21,487 @@ namespace clipvane {
 namespace {
 
 constexpr wchar_t kMainWindowClass[] = L"TfmMain";
+constexpr wchar_t kPanelClass[] = L"TPanel";
+constexpr int kButtonPanelHeight = 43;
+constexpr int kRightPanelWidth = 113;
+constexpr LONG_PTR kButtonPanelMark = 1;  // the panel that draws Bevel1
 
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_DESTROY) {
-    PostQuitMessage(0);
-    return 0;
+int MenuId(PopupMenuItem item) { return kIdFirstMenuItem + static_cast<int>(item); }
+
+// Panels pass their buttons' clicks on to the window they sit in, and Panel1 draws
+// its bevel and the vertical line Bevel1.
+LRESULT CALLBACK PanelProcedure(HWND panel, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+      return SendMessageW(GetAncestor(panel, GA_ROOT), message, wparam, lparam);
+    case WM_CTLCOLORSTATIC:
+      SetBkMode(reinterpret_cast<HDC>(wparam), TRANSPARENT);
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(panel, &paint);
+      if (GetWindowLongPtrW(panel, GWLP_USERDATA) == kButtonPanelMark) {
+        RECT edge;
+        GetClientRect(panel, &edge);
+        DrawEdge(dc, &edge, BDR_SUNKENOUTER | BDR_RAISEDINNER, BF_RECT);
+        RECT line{144 + 4, 5, 144 + 6, 5 + 33};
+        DrawEdge(dc, &line, EDGE_ETCHED, BF_LEFT);
+      }
+      EndPaint(panel, &paint);
+      return 0;
+    }
   }
-  return DefWindowProcW(window, message, wparam, lparam);
+  return DefWindowProcW(panel, message, wparam, lparam);
+}
+
+void RegisterClasses(HINSTANCE instance, WNDPROC main_procedure) {
+  WNDCLASSEXW window_class{};
+  window_class.cbSize = sizeof window_class;
+  window_class.hInstance = instance;
+  window_class.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // the arrow
+  window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  if (!GetClassInfoExW(instance, kMainWindowClass, &window_class)) {
+    window_class.style = CS_DROPSHADOW;
+    window_class.lpfnWndProc = main_procedure;
+    window_class.lpszClassName = kMainWindowClass;
+    RegisterClassExW(&window_class);
+  }
+  WNDCLASSEXW panel_class = window_class;
+  if (!GetClassInfoExW(instance, kPanelClass, &panel_class)) {
+    panel_class.cbSize = sizeof panel_class;
+    panel_class.style = 0;
+    panel_class.lpfnWndProc = PanelProcedure;
+    panel_class.lpszClassName = kPanelClass;
+    panel_class.hInstance = instance;
+    panel_class.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+    panel_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    RegisterClassExW(&panel_class);
+  }
+}
+
+HWND MakeChild(const wchar_t* window_class, const std::string& text, DWORD style, int left, int top, int width,
+               int height, HWND parent, int id, HFONT font, HINSTANCE instance) {
+  HWND child = CreateWindowExW(0, window_class, AnsiToWide(text).c_str(), WS_CHILD | WS_VISIBLE | style, left, top,
+                               width, height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance,
+                               nullptr);
+  SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return child;
+}
+
+void AddToolTip(HWND tooltips, HWND control, const std::wstring& text) {
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = GetParent(control);
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  tool.lpszText = const_cast<wchar_t*>(text.c_str());
+  SendMessageW(tooltips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 }  // namespace
 
-int RunMainWindow(Program& program, HINSTANCE instance, int show) {
-  WNDCLASSEXW window_class{};
-  window_class.cbSize = sizeof window_class;
-  window_class.style = CS_DROPSHADOW;
-  window_class.lpfnWndProc = MainWindowProc;
-  window_class.hInstance = instance;
-  window_class.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // the arrow
-  window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  window_class.lpszClassName = kMainWindowClass;
-  RegisterClassExW(&window_class);
+void StatusBarLine::SetStatusText(const std::string& text) {
+  if (!status_bar_) return;
+  SendMessageW(status_bar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(AnsiToWide(text).c_str()));
+  // The work that follows blocks the window; the text must show before it.
+  UpdateWindow(status_bar_);
+}
 
-  HWND main_window = CreateWindowExW(0, kMainWindowClass, L"", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                     CW_USEDEFAULT, 640, 480, nullptr, nullptr, instance, nullptr);
-  if (!main_window) return 1;
-  // The main window's creation makes the workspace folders.
-  program.workspace.CreateFolders(NativeFileSystem());
-  // The options dialog's creation loads the settings, which titles the main window.
-  LoadSettings(program.settings, *program.ini, NativeUserNotifier());
-  SetWindowTextW(main_window, AnsiToWide(WindowTitle(program.settings)).c_str());
+void ReportError(UserNotifier& notifier, const std::exception& error) {
+  notifier.ShowMessage(error.what(), "Clipvane", MessageIcon::kError, MessageButtons::kOk);
+}
 
-  ShowWindow(main_window, show);
-  UpdateWindow(main_window);
+MainWindow::MainWindow(Session& session, GuiServices& services, StatusBarLine& status, HINSTANCE instance)
+    : session_(session), services_(services), status_(status), instance_(instance),
+      commands_(session, services.opener) {
+  RegisterClasses(instance, Procedure);
+  window_font_ = MakeKoreanFont(L"굴림", 13);
+  fixed_font_ = MakeKoreanFont(L"굴림체", 13);
+  bold_font_ = MakeKoreanFont(L"굴림", 13, true);
+  window_ = CreateWindowExW(0, kMainWindowClass, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 225, 225, 711, 493,
+                            nullptr, nullptr, instance, this);
+  CreateControls();
+  BuildPopupMenu();
+  Layout();
+
+  // What the window's creation does.
+  DragAcceptFiles(window_, TRUE);
+  try {
+    session_.OpenWorkspace();
+  } catch (const std::exception& error) {
+    ReportError(services_.notifier, error);
+  }
+  RenderRows();
+  ShowStartButton(StartButtonAfterLoad(session_.list));
+  commands_.Run(PopupMenuItem::miNone);
+  ApplyMenuStates();
+}
+
+MainWindow::~MainWindow() {
+  if (window_ && IsWindow(window_)) DestroyWindow(window_);
+  if (popup_) DestroyMenu(popup_);
+  if (accelerators_) DestroyAcceleratorTable(accelerators_);
+  DeleteObject(window_font_);
+  DeleteObject(fixed_font_);
+  DeleteObject(bold_font_);
+}
+
+void MainWindow::AttachDialogs(OptionsDialog& options, FileInfoDialog& file_info) {
+  options_ = &options;
+  file_info_ = &file_info;
+}
+
+void MainWindow::ShowTitle() { SetControlText(window_, WindowTitle(session_.program.settings)); }
+
+void MainWindow::CreateControls() {
+  list_view_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
+                               0, 0, 0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdListView)),
+                               instance_, nullptr);
+  SendMessageW(list_view_, WM_SETFONT, reinterpret_cast<WPARAM>(fixed_font_), FALSE);
+  SendMessageW(list_view_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+  int column_index = 0;
+  for (const ListColumn& column : ListColumns()) {
+    std::wstring header = AnsiToWide(column.header);
+    LVCOLUMNW lv_column{};
+    lv_column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+    lv_column.fmt = column.centred ? LVCFMT_CENTER : LVCFMT_LEFT;
+    lv_column.cx = column.width > 0 ? column.width : 50;
+    lv_column.pszText = header.data();
+    SendMessageW(list_view_, LVM_INSERTCOLUMNW, column_index++, reinterpret_cast<LPARAM>(&lv_column));
+  }
+
+  panel_ = CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0,
+                           kButtonPanelHeight, window_, nullptr, instance_, nullptr);
+  SetWindowLongPtrW(panel_, GWLP_USERDATA, kButtonPanelMark);
+  tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance_, nullptr);
+
+  const PanelButton output = OutputFolderButton();
+  HWND output_button = MakeChild(L"BUTTON", output.caption, WS_TABSTOP | BS_PUSHBUTTON, 10, 10, 127, 25, panel_,
+                                 kIdOutputFolderButton, fixed_font_, instance_);
+  MakeChild(L"STATIC", EncodingLabel(), SS_CENTER | SS_CENTERIMAGE, 156, 13, 61, 17, panel_, -1, bold_font_,
+            instance_);
+  const PanelButton options = OptionsButton();
+  HWND options_button = MakeChild(L"BUTTON", options.caption, WS_TABSTOP | BS_PUSHBUTTON, 216, 10, 98, 25, panel_,
+                                  kIdOptionsButton, fixed_font_, instance_);
+  const PanelButton start = StartButtonTexts();
+  start_button_ = MakeChild(L"BUTTON", start.caption, WS_TABSTOP | BS_PUSHBUTTON, 321, 10, 98, 25, panel_,
+                            kIdStartButton, fixed_font_, instance_);
+  right_panel_ = CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"", WS_CHILD | WS_VISIBLE, 0, 0,
+                                 kRightPanelWidth, kButtonPanelHeight - 4, panel_, nullptr, instance_, nullptr);
+  const PanelButton web = WebPageButton();
+  HWND web_button = MakeChild(L"BUTTON", web.caption, WS_TABSTOP | BS_PUSHBUTTON, 8, 6, 97, 25, right_panel_,
+                              kIdWebPageButton, fixed_font_, instance_);
+  static const std::wstring hints[] = {AnsiToWide(output.hint), AnsiToWide(options.hint), AnsiToWide(start.hint),
+                                       AnsiToWide(web.hint)};
+  AddToolTip(tooltips_, output_button, hints[0]);
+  AddToolTip(tooltips_, options_button, hints[1]);
+  AddToolTip(tooltips_, start_button_, hints[2]);
+  AddToolTip(tooltips_, web_button, hints[3]);
+
+  status_bar_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
+                                window_, nullptr, instance_, nullptr);
+  SendMessageW(status_bar_, WM_SETFONT, reinterpret_cast<WPARAM>(window_font_), FALSE);
+  int parts[] = {200};
+  SendMessageW(status_bar_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
+  status_.Attach(status_bar_);
+}
+
+void MainWindow::BuildPopupMenu() {
+  popup_ = CreatePopupMenu();
+  std::vector<HMENU> open_menus{popup_};
+  for (const PopupMenuEntry& entry : PopupMenuEntries()) {
+    HMENU holder = open_menus.back();
+    if (entry.kind == PopupMenuEntry::Kind::kSubmenuEnd) {
+      open_menus.pop_back();
+      continue;
+    }
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    std::wstring text = AnsiToWide(entry.shortcut.empty() ? entry.caption : entry.caption + "\t" + entry.shortcut);
+    if (entry.kind == PopupMenuEntry::Kind::kSeparator) {
+      info.fMask = MIIM_FTYPE;
+      info.fType = MFT_SEPARATOR;
+    } else {
+      info.fMask = MIIM_ID | MIIM_STRING;
+      info.wID = static_cast<UINT>(MenuId(entry.item));
+      info.dwTypeData = text.data();
+      if (entry.kind == PopupMenuEntry::Kind::kSubmenuStart) {
+        info.fMask |= MIIM_SUBMENU;
+        info.hSubMenu = CreatePopupMenu();
+        if (entry.item == PopupMenuItem::miEncodingAll) encode_all_menu_ = info.hSubMenu;
+        if (entry.item == PopupMenuItem::N10) power_menu_ = info.hSubMenu;
+      }
+    }
+    InsertMenuItemW(holder, static_cast<UINT>(GetMenuItemCount(holder)), TRUE, &info);
+    if (entry.kind == PopupMenuEntry::Kind::kSubmenuStart) open_menus.push_back(info.hSubMenu);
+  }
+
+  std::vector<ACCEL> keys;
+  for (const MenuShortcut& shortcut : MenuShortcuts()) {
+    ACCEL key{};
+    key.fVirt = FVIRTKEY | (shortcut.letter ? FCONTROL : 0);
+    key.key = shortcut.letter ? static_cast<WORD>(shortcut.letter) : VK_DELETE;
+    key.cmd = static_cast<WORD>(MenuId(shortcut.item));
+    keys.push_back(key);
+  }
+  accelerators_ = CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
+}
+
+HMENU MainWindow::MenuHolding(PopupMenuItem item) const {
+  switch (item) {
+    case PopupMenuItem::miEncodingAll: return encode_all_menu_;
+    case PopupMenuItem::N10: return power_menu_;
+    case PopupMenuItem::miSuspend:
+    case PopupMenuItem::miShutdown:
+    case PopupMenuItem::miNone: return power_menu_;
+    case PopupMenuItem::miSingle:
+    case PopupMenuItem::N5:
+    case PopupMenuItem::miMulti4: return encode_all_menu_;
+    default: return popup_;
+  }
+}
+
+void MainWindow::Layout() {
+  RECT client;
+  GetClientRect(window_, &client);
+  SendMessageW(status_bar_, WM_SIZE, 0, 0);
+  RECT status_rect;
+  GetWindowRect(status_bar_, &status_rect);
+  const int status_height = status_rect.bottom - status_rect.top;
+  const int width = client.right;
+  const int panel_top = client.bottom - status_height - kButtonPanelHeight;
+  MoveWindow(list_view_, 0, 0, width, panel_top > 0 ? panel_top : 0, TRUE);
+  MoveWindow(panel_, 0, panel_top, width, kButtonPanelHeight, TRUE);
+  // Panel2 sits at the right edge, inside Panel1's bevel.
+  MoveWindow(right_panel_, width - 2 - kRightPanelWidth, 2, kRightPanelWidth, kButtonPanelHeight - 4, TRUE);
+  InvalidateRect(panel_, nullptr, TRUE);
+}
+
+void MainWindow::ApplyMenuStates() {
+  for (std::size_t i = 0; i < kPopupMenuItemCount; ++i) {
+    const auto item = static_cast<PopupMenuItem>(i);
+    EnableMenuItem(popup_, static_cast<UINT>(MenuId(item)),
+                   MF_BYCOMMAND | (commands_.IsEnabled(item) ? MF_ENABLED : MF_GRAYED));
+  }
+  const PopupMenuItem marked = commands_.PowerActionItem();
+  for (PopupMenuItem item : {PopupMenuItem::miSuspend, PopupMenuItem::miShutdown, PopupMenuItem::miNone})
+    CheckMenuItem(popup_, static_cast<UINT>(MenuId(item)), MF_BYCOMMAND | (item == marked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void MainWindow::RenderRows() {
+  rendering_ = true;
+  SendMessageW(list_view_, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(list_view_, LVM_DELETEALLITEMS, 0, 0);
+  const VideoList& list = session_.list;
+  SendMessageW(list_view_, LVM_SETITEMCOUNT, list.RowCount(), 0);
+  for (std::size_t row = 0; row < list.RowCount(); ++row) {
+    const VideoRow& video = list.Row(row);
+    std::wstring texts[] = {AnsiToWide(video.encodedMarker), AnsiToWide(video.title), AnsiToWide(video.subtitle)};
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_STATE;
+    item.iItem = static_cast<int>(row);
+    item.pszText = texts[0].data();
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = (video.selected ? LVIS_SELECTED : 0) | (list.FocusedRow() == row ? LVIS_FOCUSED : 0);
+    SendMessageW(list_view_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    for (int column = 1; column < 3; ++column) {
+      LVITEMW sub{};
+      sub.iSubItem = column;
+      sub.pszText = texts[column].data();
+      SendMessageW(list_view_, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&sub));
+    }
+  }
+  if (const auto focused = list.FocusedRow()) SendMessageW(list_view_, LVM_ENSUREVISIBLE, *focused, FALSE);
+  SendMessageW(list_view_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(list_view_, nullptr, TRUE);
+  rendering_ = false;
+}
+
+void MainWindow::ShowStartButton(const StartButtonState& state) {
+  EnableWindow(start_button_, state.enabled);
+  SetControlText(start_button_, state.caption);
+}
+
+void MainWindow::ListChanged() { ShowStartButton(StartButtonAfterChange(session_.list)); }
+
+void MainWindow::OnListNotify(const NMHDR& header) {
+  if (header.code == LVN_ITEMCHANGED && !rendering_) {
+    const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+    if (change.uChanged & LVIF_STATE) {
+      VideoList& list = session_.list;
+      const auto apply = [&](std::size_t row, UINT state) {
+        list.SetSelected(row, (state & LVIS_SELECTED) != 0);
+        if (state & LVIS_FOCUSED) list.SetFocusedRow(row);
+      };
+      if (change.iItem < 0) {
+        for (std::size_t row = 0; row < list.RowCount(); ++row)
+          apply(row, static_cast<UINT>(SendMessageW(list_view_, LVM_GETITEMSTATE, row, LVIS_SELECTED | LVIS_FOCUSED)));
+      } else if (static_cast<std::size_t>(change.iItem) < list.RowCount()) {
+        apply(static_cast<std::size_t>(change.iItem), change.uNewState);
+        if ((change.uOldState & LVIS_FOCUSED) && !(change.uNewState & LVIS_FOCUSED) &&
+            list.FocusedRow() == static_cast<std::size_t>(change.iItem))
+          list.SetFocusedRow(std::nullopt);
+      }
+    }
+    ListChanged();
+  } else if (header.code == NM_DBLCLK) {
+    ShowFileInformation();
+  }
+}
+
+void MainWindow::ShowFileInformation() {
+  const std::optional<std::string> report = commands_.FileInformation();
+  // The probe may have noted a failure in the title.
+  RenderRows();
+  if (report && file_info_) file_info_->ShowModal(window_, *report);
+}
+
+void MainWindow::OnDropFiles(HDROP drop) {
+  std::vector<std::string> paths;
+  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    char name[260] = {};
+    DragQueryFileA(drop, i, name, sizeof name);
+    paths.emplace_back(name);
+  }
+  DragFinish(drop);
+  AddDroppedFiles(session_.list, paths);
+  RenderRows();
+  ListChanged();
+}
+
+void MainWindow::OnCommand(int id) {
+  try {
+    switch (id) {
+      case kIdOutputFolderButton: commands_.OpenOutputFolder(); return;
+      case kIdWebPageButton: commands_.OpenWebPage(); return;
+      case kIdOptionsButton:
+        if (options_) options_->ShowModal(window_);
+        return;
+      case kIdStartButton: commands_.Start(); break;
+      default: {
+        const int index = id - kIdFirstMenuItem;
+        if (index < 0 || index >= static_cast<int>(kPopupMenuItemCount)) return;
+        const auto item = static_cast<PopupMenuItem>(index);
+        if (!commands_.Run(item)) return;
+        if (item == PopupMenuItem::miSuspend || item == PopupMenuItem::miShutdown || item == PopupMenuItem::miNone) {
+          ApplyMenuStates();
+          return;
+        }
+        if (item == PopupMenuItem::N11) return;
+      }
+    }
+  } catch (const std::exception& error) {
+    ReportError(services_.notifier, error);
+  }
+  RenderRows();
+  ListChanged();
+}
+
+LRESULT CALLBACK MainWindow::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+    self->window_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(window, message, wparam, lparam);
+  return self->OnMessage(message, wparam, lparam);
+}
+
+LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_SIZE:
+      if (status_bar_) Layout();
+      return 0;
+    case WM_SETFOCUS:
+      if (list_view_) SetFocus(list_view_);
+      return 0;
+    case WM_COMMAND:
+      OnCommand(LOWORD(wparam));
+      return 0;
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lparam);
+      if (header->hwndFrom == list_view_) OnListNotify(*header);
+      return 0;
+    }
+    case WM_CONTEXTMENU:
+      if (reinterpret_cast<HWND>(wparam) == list_view_) {
+        POINT at{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
+        if (lparam == -1) {
+          at = {8, 8};
+          ClientToScreen(list_view_, &at);
+        }
+        TrackPopupMenuEx(popup_, TPM_RIGHTBUTTON, at.x, at.y, window_, nullptr);
+        return 0;
+      }
+      break;
+    case WM_INITMENUPOPUP:
+      if (reinterpret_cast<HMENU>(wparam) == popup_) {
+        commands_.MenuOpening();
+        ApplyMenuStates();
+      }
+      return 0;
+    case WM_DROPFILES:
+      OnDropFiles(reinterpret_cast<HDROP>(wparam));
+      return 0;
+    case WM_DESTROY:
+      // Closing the main window keeps the list for the next start.
+      try {
+        session_.SaveList();
+      } catch (const std::exception& error) {
+        ReportError(services_.notifier, error);
+      }
+      DragAcceptFiles(window_, FALSE);
+      PostQuitMessage(0);
+      return 0;
+    case WM_NCDESTROY:
+      SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+      window_ = nullptr;
+      break;
+  }
+  return DefWindowProcW(window_, message, wparam, lparam);
+}
+
+ProgramWindows::ProgramWindows(Program& program, GuiServices& services, HINSTANCE instance) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  session_ = std::make_unique<Session>(program, services.files, services.shell, status_, services.notifier);
+  main_ = std::make_unique<MainWindow>(*session_, services, status_, instance);
+  options_ = std::make_unique<OptionsDialog>(program, services, session_->avisynth_plugin_dir, instance,
+                                             [this] { main_->ShowTitle(); });
+  file_info_ = std::make_unique<FileInfoDialog>(instance);
+  main_->AttachDialogs(*options_, *file_info_);
+}
+
+ProgramWindows::~ProgramWindows() = default;
+
+bool TranslateListShortcut(MainWindow& main, MSG& message) {
+  // The list's shortcuts work while it has the keyboard focus.
+  return message.hwnd == main.ListView() && main.Handle() &&
+         TranslateAcceleratorW(main.Handle(), main.Accelerators(), &message);
+}
+
+int RunMessageLoop(MainWindow& main) {
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (TranslateListShortcut(main, message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
   return static_cast<int>(message.wParam);
+}
+
+int RunMainWindow(Program& program, HINSTANCE instance, int show) {
+  GuiServices services{NativeFileSystem(), NativeShell(), NativeUserNotifier(), NativeDocumentOpener(),
+                       NativeAviSynthSystem(), NativeInstalledFonts()};
+  ProgramWindows windows(program, services, instance);
+  ShowWindow(windows.Main().Handle(), show);
+  UpdateWindow(windows.Main().Handle());
+  return RunMessageLoop(windows.Main());
 }
 
 }  // namespace clipvane

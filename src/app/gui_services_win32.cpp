@@ -1,0 +1,143 @@
+#include "app/gui_services_win32.h"
+
+#include <shellapi.h>
+
+#include <vector>
+
+#include "platform/win32/wide_text.h"
+
+namespace clipvane {
+namespace {
+
+class ShellOpener final : public DocumentOpener {
+ public:
+  void Open(const std::string& target) override { ShellExecuteA(nullptr, "open", target.c_str(), "", "", SW_SHOW); }
+};
+
+// A string value of an existing key under HKEY_LOCAL_MACHINE; the key is opened for
+// reading only and never created.
+std::string ReadRegistryString(const char* key_path, const char* value_name, const std::string& fallback) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key_path, 0, KEY_READ, &key) != ERROR_SUCCESS) return {};
+  DWORD type = 0;
+  DWORD size = 0;
+  std::string text;
+  if (RegQueryValueExA(key, value_name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+    if (type == REG_SZ || type == REG_EXPAND_SZ) {
+      std::vector<char> buffer(size + 1, '\0');
+      if (RegQueryValueExA(key, value_name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) ==
+          ERROR_SUCCESS)
+        text = buffer.data();
+      else
+        text = fallback;
+    } else {
+      text = fallback;
+    }
+  }
+  RegCloseKey(key);
+  return text;
+}
+
+class RegistryAviSynth final : public AviSynthSystem {
+ public:
+  std::string RegisteredPluginDir() override { return ReadRegistryString("SOFTWARE\\AviSynth", "plugindir2_5", ""); }
+  bool FileExists(const std::string& path) override {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
+  bool FolderExists(const std::string& path) override {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
+  void CopyFileIfAbsent(const std::string& from, const std::string& to) override {
+    CopyFileA(from.c_str(), to.c_str(), TRUE);
+  }
+  int RunAndWait(const std::string& command_line) override {
+    std::vector<char> line(command_line.begin(), command_line.end());
+    line.push_back('\0');
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+      return -1;
+    DWORD exit_code = 0;
+    const bool ended = WaitForSingleObject(process.hProcess, INFINITE) == WAIT_OBJECT_0 &&
+                       GetExitCodeProcess(process.hProcess, &exit_code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return ended ? static_cast<int>(exit_code) : -1;
+  }
+};
+
+int CALLBACK AddFamily(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM families) {
+  reinterpret_cast<std::vector<std::string>*>(families)->push_back(WideToAnsi(font->lfFaceName));
+  return 1;
+}
+
+class SystemFonts final : public InstalledFonts {
+ public:
+  std::vector<std::string> Families() override {
+    std::vector<std::string> families;
+    LOGFONTW wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    HDC screen = GetDC(nullptr);
+    EnumFontFamiliesExW(screen, &wanted, AddFamily, reinterpret_cast<LPARAM>(&families), 0);
+    ReleaseDC(nullptr, screen);
+    return families;
+  }
+
+  std::vector<FontRegistryValue> RegistryValues() override {
+    std::vector<FontRegistryValue> values;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", 0, KEY_READ,
+                      &key) != ERROR_SUCCESS)
+      return values;
+    for (DWORD index = 0;; ++index) {
+      char name[16384];
+      BYTE data[4096];
+      DWORD name_size = sizeof name;
+      DWORD data_size = sizeof data - 1;
+      DWORD type = 0;
+      const LONG result = RegEnumValueA(key, index, name, &name_size, nullptr, &type, data, &data_size);
+      if (result == ERROR_NO_MORE_ITEMS) break;
+      if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) continue;
+      data[data_size] = 0;
+      values.push_back({std::string(name, name_size), reinterpret_cast<const char*>(data)});
+    }
+    RegCloseKey(key);
+    return values;
+  }
+};
+
+}  // namespace
+
+DocumentOpener& NativeDocumentOpener() {
+  static ShellOpener opener;
+  return opener;
+}
+
+AviSynthSystem& NativeAviSynthSystem() {
+  static RegistryAviSynth system;
+  return system;
+}
+
+InstalledFonts& NativeInstalledFonts() {
+  static SystemFonts fonts;
+  return fonts;
+}
+
+HFONT MakeKoreanFont(const wchar_t* face, int pixels, bool bold) {
+  return CreateFontW(-pixels, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, HANGEUL_CHARSET,
+                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+}
+
+std::string ControlText(HWND control) {
+  const int length = GetWindowTextLengthW(control);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), length + 1)));
+  return WideToAnsi(text);
+}
+
+void SetControlText(HWND control, const std::string& ansi) { SetWindowTextW(control, AnsiToWide(ansi).c_str()); }
+
+}  // namespace clipvane

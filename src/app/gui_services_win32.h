@@ -1,0 +1,40 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "app/main_window_commands.h"
+#include "settings/avisynth_readiness.h"
+#include "settings/options_dialog_model.h"
+
+namespace clipvane {
+
+class FileSystem;
+class Shell;
+class UserNotifier;
+
+// The services the windows use; the program passes the native ones, tests their own.
+struct GuiServices {
+  FileSystem& files;
+  Shell& shell;
+  UserNotifier& notifier;
+  DocumentOpener& opener;
+  AviSynthSystem& avisynth;
+  InstalledFonts& fonts;
+};
+
+// ShellExecuteA "open" with SW_SHOW and no owner; the result is left to the shell.
+DocumentOpener& NativeDocumentOpener();
+// The registry (read only), the files and the installer run.
+AviSynthSystem& NativeAviSynthSystem();
+// The font families of the screen and the registry's installed-fonts key.
+InstalledFonts& NativeInstalledFonts();
+
+// A font of `pixels` character height in the Korean character set.
+HFONT MakeKoreanFont(const wchar_t* face, int pixels, bool bold = false);
+
+// Text of a control as ANSI, and ANSI text into a control.
+std::string ControlText(HWND control);
+void SetControlText(HWND control, const std::string& ansi);
+
+}  // namespace clipvane
