@@ -43,7 +43,7 @@ const ControlPlan kControls[] = {
     {kIdQualityGroup, L"BUTTON", u8"영상 품질", BS_GROUPBOX, 13, 248, 484, 54},
     {kIdQuality, WC_COMBOBOXW, "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 13 + 14, 248 + 20, 81, 200},
     {kIdQualityText, L"STATIC", "", SS_SUNKEN | SS_CENTERIMAGE, 13 + 99, 248 + 23, 367, 17},
-    {kIdSubtitlePanel, L"BUTTON", "", BS_GROUPBOX, 13, 313, 484, 51},
+    {kIdSubtitlePanel, L"BUTTON", "", BS_GROUPBOX | WS_CLIPSIBLINGS, 13, 313, 484, 51},
     {kIdSubtitle, L"BUTTON", u8"자막", BS_AUTOCHECKBOX | WS_TABSTOP, 24, 310, 97, 17},
     {kIdSizeLabel, L"STATIC", u8"크기", SS_LEFT, 13 + 20, 313 + 21, 40, 17},
     {kIdFontSize, WC_COMBOBOXW, "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 13 + 62, 313 + 19, 57, 200},
