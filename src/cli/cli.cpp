@@ -45,13 +45,19 @@ constexpr const char* kUsage =
     "  settings [KEY=VALUE...]     show the settings, or change and save them\n"
     "  --help, --version\n";
 
+// The status bar's texts, one per line. Setting the text the bar already shows
+// changes nothing there, so it prints nothing here either.
 class ErrStatus : public StatusLine {
  public:
   explicit ErrStatus(std::ostream& err) : err_(err) {}
-  void SetStatusText(const std::string& text) override { err_ << text << "\n"; }
+  void SetStatusText(const std::string& text) override {
+    if (text != shown_) err_ << text << "\n";
+    shown_ = text;
+  }
 
  private:
   std::ostream& err_;
+  std::string shown_;
 };
 
 class ErrNotifier : public UserNotifier {
