@@ -36,6 +36,7 @@ std::string SubtitleFilter(const SubtitleOptions& options, const PreparedInputs&
   std::string style = "Alignment=2,BorderStyle=1,Shadow=0";
   style += ",FontSize=" + std::to_string(std::lround(font_pixels * to_canvas));
   style += ",Outline=" + std::to_string(std::lround(options.outline * to_canvas));
+  // -subfont-blur has no style field in libass: the outline edge stays sharp.
   style += ",MarginV=" + std::to_string(std::lround((100 - options.position) / 100.0 * kSamiCanvasHeight));
   if (!inputs.font_family.empty()) style += ",FontName=" + inputs.font_family;
   std::string filter = "subtitles=filename=" + EscapeFilterValue(inputs.sami);

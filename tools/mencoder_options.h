@@ -29,8 +29,8 @@ struct SubtitleOptions {
   bool utf8 = false;
   int position = 100;        // -subpos: bottom of the text, in percent of the height
   double text_scale = 3.5;   // -subfont-text-scale: percent of the picture diagonal
-  double blur = 0;
-  double outline = 0;
+  double blur = 2;           // the encoder's defaults for both
+  double outline = 2;
 };
 
 // Everything one mencoder command line asks for.

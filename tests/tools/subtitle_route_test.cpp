@@ -13,6 +13,8 @@ namespace {
 // "한글 자막" (Korean for "Korean subtitle") in code page 949, as Korean SAMI and
 // SSA files are usually written.
 const std::string kKoreanCp949 = "\xC7\xD1\xB1\xDB \xC0\xDA\xB8\xB7";
+// "스틸 it's $HOME [1],(2)" in UTF-8, the file-name encoding here.
+const std::string kBaseName = "\xEC\x8A\xA4\xED\x8B\xB8 it's $HOME [1],(2)";
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary);
@@ -22,10 +24,12 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
 class SubtitleRouteTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    video_ = sources_ / "still.mp4";
+    // A Korean name with blanks, quotes and brackets must survive the script, the
+    // AviSynth script and the filter graph.
+    video_ = sources_ / (kBaseName + ".mp4");
     MakeVideo(video_, "color=gray:size=480x320:rate=25:duration=1.5",
               "sine=frequency=440:sample_rate=44100:duration=1.5", "-c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac");
-    sources_.WriteFile("still.smi", "<SAMI>\r\n<BODY>\r\n<SYNC Start=200><P Class=KRCC>" + kKoreanCp949 +
+    sources_.WriteFile(kBaseName + ".smi", "<SAMI>\r\n<BODY>\r\n<SYNC Start=200><P Class=KRCC>" + kKoreanCp949 +
                                         " Subtitle\r\n<SYNC Start=1300><P Class=KRCC>&nbsp;\r\n</BODY>\r\n</SAMI>\r\n");
     facts_.width = 480;
     facts_.height = 320;
@@ -76,7 +80,7 @@ TEST_F(SubtitleRouteTest, PlainRouteDrawsWithTheNamedFontFile) {
   const std::string gothic = Encode("gothic.mp4");
   settings_.fontfile = "NanumMyeongjo.ttf";
   const std::string myeongjo = Encode("myeongjo.mp4");
-  EXPECT_GT(MeanDifference(Bottom(gothic), Bottom(myeongjo)), 1.0);
+  EXPECT_GT(MeanDifference(Bottom(gothic), Bottom(myeongjo)), 3.0);
 }
 
 TEST_F(SubtitleRouteTest, ColourRouteDrawsTheSsaColourOverride) {
@@ -96,7 +100,7 @@ TEST_F(SubtitleRouteTest, ColourRouteDrawsTheSsaColourOverride) {
         "MarginR, MarginV, AlphaLevel, Encoding\r\nStyle: Default,Gulim,28,16777215,65535,65535,0,-1,0,1,2,3,2,20,20,20"
         ",0,1\r\n\r\n[Events]\r\nFormat: Marked, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, "
         "Text\r\n" + red_line;
-    const AvsFiles files{temp + "still.ssa", temp + "still.avs"};
+    const AvsFiles files{temp + kBaseName + ".ssa", temp + kBaseName + ".avs"};
     WriteBytes(files.ssa, ssa);
     WriteBytes(files.avs, "LoadPlugin(\"/nonexistent/plugins/VSFilter.dll\")\r\nDirectShowSource(\"" + source +
                               "\")\r\nTextSub(\"" + files.ssa + "\")\r\n");
