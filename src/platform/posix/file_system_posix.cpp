@@ -76,9 +76,12 @@ class PosixFileSystem final : public FileSystem {
 
   std::string MakeUniqueTempFile(const std::string& folder, const std::string& prefix) override {
     // Start from the clock, as GetTempFileName does, and walk on past taken names.
+    // The nanoseconds, folded, give every call its own starting point: thousands of
+    // names left by earlier jobs then cost a step or two, not a walk through all of them.
     const auto ticks = std::chrono::steady_clock::now().time_since_epoch();
-    unsigned unique = static_cast<unsigned>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(ticks).count() & 0xFFFF);
+    const auto nanoseconds = static_cast<unsigned long long>(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(ticks).count());
+    unsigned unique = static_cast<unsigned>((nanoseconds ^ (nanoseconds >> 16) ^ (nanoseconds >> 32)) & 0xFFFF);
     const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
     for (int attempt = 0; attempt < 0x10000; ++attempt, unique = (unique + 1) & 0xFFFF) {
       if (unique == 0) continue;  // 0 is not a name GetTempFileName makes
