@@ -16,6 +16,8 @@ export WINEPREFIX="$build_dir/gui-wineprefix"
 case "${1:-}" in
   start)
     mkdir -p "$state"
+    # A server this folder started earlier and never stopped goes first.
+    if [ -f "$state/pid" ]; then kill "$(cat "$state/pid")" 2>/dev/null || true; rm -f "$state/pid"; fi
     number=90
     while [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ]; do number=$((number + 1)); done
     Xvfb ":$number" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
