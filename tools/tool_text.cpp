@@ -1,14 +1,11 @@
 #include "tool_text.h"
 
-#include <iconv.h>
-
 #include <cctype>
-#include <cerrno>
 #include <fstream>
 #include <numeric>
 #include <sstream>
 
-#include "common/utf.h"
+#include "common/subtitle_text.h"
 
 namespace clipvane::tools {
 
@@ -74,30 +71,7 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
   return static_cast<bool>(out);
 }
 
-std::string AsUtf8(const std::string& bytes) {
-  if (IsValidUtf8(bytes)) return bytes;
-  iconv_t converter = iconv_open("UTF-8", "CP949");
-  if (converter == reinterpret_cast<iconv_t>(-1)) return bytes;
-  std::string result;
-  std::string input = bytes;
-  char* in = input.data();
-  std::size_t in_left = input.size();
-  char buffer[4096];
-  while (in_left > 0) {
-    char* out = buffer;
-    std::size_t out_left = sizeof buffer;
-    const std::size_t done = iconv(converter, &in, &in_left, &out, &out_left);
-    result.append(buffer, static_cast<std::size_t>(out - buffer));
-    if (done == static_cast<std::size_t>(-1) && errno != E2BIG) {
-      // A byte that is not code page 949 either: keep going after it.
-      result += "\xEF\xBF\xBD";
-      ++in;
-      --in_left;
-    }
-  }
-  iconv_close(converter);
-  return result;
-}
+std::string AsUtf8(const std::string& bytes) { return SubtitleTextToUtf8(bytes); }
 
 std::string LowerExtension(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');

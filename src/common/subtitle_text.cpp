@@ -7,7 +7,7 @@
 
 #include <cerrno>
 
-#include "common/utf.h"
+#include "platform/utf.h"
 #endif
 
 namespace clipvane {

@@ -135,4 +135,22 @@ int ParseIntegerOr(const std::string& text, int fallback) {
   return static_cast<int>(value);
 }
 
+std::string WithCrLfLines(const std::string& text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const std::size_t end = text.find_first_of("\r\n", i);
+    if (end == std::string::npos) {
+      out.append(text, i, std::string::npos);
+      out += "\r\n";
+      break;
+    }
+    out.append(text, i, end - i);
+    out += "\r\n";
+    i = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
+  }
+  return out;
+}
+
 }  // namespace clipvane

@@ -20,6 +20,10 @@ std::vector<std::string> SplitCommaText(const std::string& text);
 // Splits at commas only; blanks around an item are dropped, blanks inside stay.
 std::vector<std::string> SplitAtCommas(const std::string& text);
 
+// Text split at CR, LF or CR LF and joined again with CR LF after every line, the
+// last one included; empty text stays empty.
+std::string WithCrLfLines(const std::string& text);
+
 // Reads a whole integer the way the settings file has always been read: blanks
 // before it, a sign, decimal digits or a hexadecimal number after "0x" or "$".
 // Anything else (a word, trailing characters, an overflow) gives `fallback`.

@@ -4,11 +4,11 @@
 
 #include "common/subtitle_text.h"
 #include "common/text.h"
-#include "common/utf.h"
 #include "jobs/encoder_options.h"
 #include "platform/file_system.h"
 #include "platform/platform_error.h"
 #include "platform/text_encoding.h"
+#include "platform/utf.h"
 #include "settings/settings_store.h"
 
 namespace clipvane {
@@ -22,9 +22,9 @@ std::string SubtitleCopyBytes(const std::string& bytes) {
   const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
   if (bytes.size() >= 2 && byte(0) == 0xEF && byte(1) == 0xBB) return bytes;
   if (bytes.size() >= 2 && byte(0) == 0xFF && byte(1) == 0xFE)
-    return WithCrLfLines(Utf16ToUtf8(bytes.substr(2), false));
+    return WithCrLfLines(Utf16ToUtf8(Utf16Units(bytes.substr(2), false)));
   if (bytes.size() >= 2 && byte(0) == 0xFE && byte(1) == 0xFF)
-    return WithCrLfLines(Utf16ToUtf8(bytes.substr(2), true));
+    return WithCrLfLines(Utf16ToUtf8(Utf16Units(bytes.substr(2), true)));
   // Anything else, a file of fewer than two bytes included, is text of the code page.
   return WithCrLfLines(SubtitleTextToUtf8(bytes));
 }

@@ -2,6 +2,7 @@
 
 #include "media/mediainfo_calls.h"
 #include "media/mediainfo_library.h"
+#include "platform/utf.h"
 
 // Debian's libmediainfo exports its C interface unmangled.
 extern "C" {
@@ -44,25 +45,7 @@ std::wstring Utf8ToWide(const std::string& text) {
 std::string WideToUtf8(const std::wstring& text) {
   std::string out;
   out.reserve(text.size());
-  for (wchar_t wide : text) {
-    auto c = static_cast<char32_t>(wide);
-    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
+  for (wchar_t wide : text) AppendUtf8(out, static_cast<char32_t>(wide));
   return out;
 }
 

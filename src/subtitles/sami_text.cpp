@@ -1,6 +1,7 @@
 #include "subtitles/sami_text.h"
 
 #include "platform/text_encoding.h"
+#include "platform/utf.h"
 
 namespace clipvane {
 namespace {
@@ -9,24 +10,12 @@ bool StartsWith(const std::string& bytes, const char* mark, std::size_t length) 
   return bytes.size() >= length && bytes.compare(0, length, mark, length) == 0;
 }
 
-std::u16string Utf16Units(const std::string& bytes, bool big_endian) {
-  std::u16string units;
-  units.reserve(bytes.size() / 2);
-  // The mark takes the first two bytes; an odd last byte is half a character and dropped.
-  for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-    const auto first = static_cast<unsigned char>(bytes[i]);
-    const auto second = static_cast<unsigned char>(bytes[i + 1]);
-    units += static_cast<char16_t>(big_endian ? (first << 8) | second : (second << 8) | first);
-  }
-  return units;
-}
-
 }  // namespace
 
 std::string SamiTextFromBytes(const std::string& bytes) {
   if (StartsWith(bytes, "\xEF\xBB\xBF", 3)) return Utf8ToAnsi(bytes.substr(3));
-  if (StartsWith(bytes, "\xFF\xFE", 2)) return Utf16ToAnsi(Utf16Units(bytes, false));
-  if (StartsWith(bytes, "\xFE\xFF", 2)) return Utf16ToAnsi(Utf16Units(bytes, true));
+  if (StartsWith(bytes, "\xFF\xFE", 2)) return Utf16ToAnsi(Utf16Units(bytes.substr(2), false));
+  if (StartsWith(bytes, "\xFE\xFF", 2)) return Utf16ToAnsi(Utf16Units(bytes.substr(2), true));
   return bytes;
 }
 

@@ -1,11 +1,10 @@
-#include "common/utf.h"
+#include "platform/utf.h"
 
 #include <cstdint>
 
 namespace clipvane {
-namespace {
-
-void AppendUtf8(std::string& out, std::uint32_t code) {
+void AppendUtf8(std::string& out, char32_t code) {
+  if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) code = 0xFFFD;
   if (code < 0x80) {
     out += static_cast<char>(code);
   } else if (code < 0x800) {
@@ -23,30 +22,28 @@ void AppendUtf8(std::string& out, std::uint32_t code) {
   }
 }
 
-constexpr std::uint32_t kReplacement = 0xFFFD;
-
-}  // namespace
-
-std::string Utf16ToUtf8(const std::string& bytes, bool big_endian) {
-  std::string out;
-  const std::size_t units = bytes.size() / 2;
-  auto unit = [&](std::size_t i) -> std::uint32_t {
-    const auto a = static_cast<unsigned char>(bytes[2 * i]);
-    const auto b = static_cast<unsigned char>(bytes[2 * i + 1]);
-    return big_endian ? (a << 8 | b) : (b << 8 | a);
-  };
-  for (std::size_t i = 0; i < units; ++i) {
-    const std::uint32_t u = unit(i);
-    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 && unit(i + 1) <= 0xDFFF) {
-      AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (unit(i + 1) - 0xDC00));
-      ++i;
-    } else if (u >= 0xD800 && u <= 0xDFFF) {
-      AppendUtf8(out, kReplacement);
-    } else {
-      AppendUtf8(out, u);
-    }
+std::u16string Utf16Units(const std::string& bytes, bool big_endian) {
+  std::u16string units;
+  units.reserve(bytes.size() / 2);
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    const auto first = static_cast<unsigned char>(bytes[i]);
+    const auto second = static_cast<unsigned char>(bytes[i + 1]);
+    units += static_cast<char16_t>(big_endian ? (first << 8) | second : (second << 8) | first);
   }
-  if (bytes.size() % 2) AppendUtf8(out, kReplacement);
+  return units;
+}
+
+std::string Utf16ToUtf8(const std::u16string& units) {
+  std::string out;
+  out.reserve(units.size() * 3 / 2);
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    char32_t c = units[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+      ++i;
+    }
+    AppendUtf8(out, c);
+  }
   return out;
 }
 
@@ -74,24 +71,6 @@ bool IsValidUtf8(const std::string& bytes) {
     i += length;
   }
   return true;
-}
-
-std::string WithCrLfLines(const std::string& text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 16);
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const std::size_t end = text.find_first_of("\r\n", i);
-    if (end == std::string::npos) {
-      out.append(text, i, std::string::npos);
-      out += "\r\n";
-      break;
-    }
-    out.append(text, i, end - i);
-    out += "\r\n";
-    i = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
-  }
-  return out;
 }
 
 }  // namespace clipvane
