@@ -125,6 +125,25 @@ MainWindow::MainWindow(Session& session, GuiServices& services, StatusBarLine& s
   BuildPopupMenu();
   Layout();
 
+  // While a whole-list run writes its scripts, the window stays responsive between
+  // jobs, with the list and the make-scripts command disabled.
+  session_.Commands().process_messages = [] {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(message.wParam));  // leave it for the main loop
+        return;
+      }
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  };
+  session_.Commands().set_busy = [this](bool busy) {
+    EnableWindow(list_view_, busy ? FALSE : TRUE);
+    EnableMenuItem(popup_, static_cast<UINT>(MenuId(PopupMenuItem::miMakeBatchFiles)),
+                   MF_BYCOMMAND | (busy ? MF_GRAYED : MF_ENABLED));
+  };
+
   // What the window's creation does.
   DragAcceptFiles(window_, TRUE);
   try {

@@ -2,6 +2,7 @@
 
 #include "media/video_list_file.h"
 #include "platform/file_system.h"
+#include "platform/status_line.h"
 #include "subtitles/avs_script.h"
 #include "subtitles/ssa_style.h"
 
@@ -19,7 +20,9 @@ Session::Session(Program& program_in, FileSystem& files_in, Shell& shell, Status
               return WriteAvs(video, source, metrics);
             }},
       commands_{jobs_, shell, notifier},
-      rows_(list, probe) {}
+      rows_(list, probe) {
+  commands_.set_status = [&status](const std::string& text) { status.SetStatusText(text); };
+}
 
 void Session::OpenWorkspace() {
   program.workspace.CreateFolders(files);

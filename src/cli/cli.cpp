@@ -226,9 +226,11 @@ int Encode(Session& session, const std::vector<std::string>& args, bool whole_li
   std::vector<std::string> videos;
   WatchingShell watching;
   // With --wait the scripts are started so that their progress can be followed.
-  EncodeCommandContext context{session.Jobs(),
+  EncodeCommandContext context(session.Jobs(),
                                options->wait ? static_cast<Shell&>(watching) : session.Commands().shell,
-                               session.Commands().notifier, &videos};
+                               session.Commands().notifier);
+  context.scripted_videos = &videos;
+  context.set_status = session.Commands().set_status;
   if (whole_list) {
     session.power = options->after;
     if (!EncodeWholeList(options->queues, session.Rows(), session.power, context)) {

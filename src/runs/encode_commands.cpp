@@ -41,10 +41,31 @@ class ListJobBuilder {
   std::string refusals_;
 };
 
+// Marks the list busy while a run's scripts are written, and free again however the
+// writing ends, so that a failed write never leaves the window's list disabled.
+class BusyList {
+ public:
+  explicit BusyList(const std::function<void(bool)>& set_busy) : set_busy_(set_busy) {
+    if (set_busy_) set_busy_(true);
+  }
+  ~BusyList() {
+    if (set_busy_) set_busy_(false);
+  }
+
+ private:
+  const std::function<void(bool)>& set_busy_;
+};
+
 bool WriteRunScripts(int queue_count, EncodeRows& rows, PowerAction action, EncodeCommandContext& context) {
+  if (rows.RowCount() == 0) return false;  // nothing written, nothing disabled
   ListJobBuilder builder(rows, context);
-  RunScriptContext runs{context.jobs.workspace, context.jobs.dialect, context.jobs.files, {}, {}};
-  const bool written = MakeRunScripts(queue_count, rows.RowCount(), std::ref(builder), action, runs);
+  RunScriptContext runs{context.jobs.workspace, context.jobs.dialect, context.jobs.files, context.set_status,
+                        context.process_messages};
+  bool written = false;
+  {
+    BusyList busy(context.set_busy);
+    written = MakeRunScripts(queue_count, rows.RowCount(), std::ref(builder), action, runs);
+  }
   builder.ReportRefusals(context.notifier);
   return written;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,11 +28,20 @@ class EncodeRows {
 };
 
 struct EncodeCommandContext {
+  EncodeCommandContext(JobContext& jobs_in, Shell& shell_in, UserNotifier& notifier_in)
+      : jobs(jobs_in), shell(shell_in), notifier(notifier_in) {}
+
   JobContext& jobs;
   Shell& shell;
   UserNotifier& notifier;
   // When set, receives the path of every video whose job script a command wrote.
   std::vector<std::string>* scripted_videos = nullptr;
+  // While a whole-list run writes its scripts: the status bar's text ("created ..."),
+  // a way to keep the window responsive between jobs, and the window told that the
+  // list is busy (true) and free again (false). Each may be empty.
+  std::function<void(const std::string&)> set_status;
+  std::function<void()> process_messages;
+  std::function<void(bool busy)> set_busy;
 };
 
 inline constexpr int kMaxDirectEncodes = 4;

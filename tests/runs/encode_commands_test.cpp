@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/platform_error.h"
 #include "platform/shell.h"
 #include "platform/text_encoding.h"
 #include "support/fakes.h"
@@ -60,7 +61,7 @@ class EncodeCommandsTest : public ::testing::Test {
  protected:
   EncodeCommandsTest() { files_.folders = {"D:\\Conv\\temp", "D:\\Conv\\batch", "D:\\Conv\\incoming"}; }
 
-  EncodeCommandContext Context() { return {jobs_, shell_, notifier_}; }
+  EncodeCommandContext Context() { return EncodeCommandContext(jobs_, shell_, notifier_); }
 
   Workspace workspace_{"D:\\Conv\\", PathStyle::kWindows};
   MemoryFileSystem files_;
@@ -118,6 +119,29 @@ TEST_F(EncodeCommandsTest, MakeBatchFilesWritesAndSaysSoWithoutStarting) {
   EXPECT_TRUE(files_.Exists("D:\\Conv\\batch\\encode_all.bat"));
   ASSERT_EQ(notifier_.shown.size(), 1u);
   EXPECT_EQ(notifier_.shown[0].text, Utf8ToAnsi(u8"인코딩을 위한 배치파일(.bat)들이 생성되었습니다."));
+}
+
+TEST_F(EncodeCommandsTest, AWholeListRunShowsItsProgressAndFreesTheListEvenWhenAWriteFails) {
+  FakeRows rows(files_, {"a", "b"}, {false, false});
+  std::vector<std::string> events;
+  auto context = Context();
+  context.set_status = [&](const std::string& text) { events.push_back(text); };
+  context.process_messages = [&] { events.push_back("pump"); };
+  context.set_busy = [&](bool busy) { events.push_back(busy ? "busy" : "free"); };
+  EXPECT_TRUE(EncodeWholeList(1, rows, PowerAction::kNone, context));
+  EXPECT_EQ(events, (std::vector<std::string>{"busy", "created a.bat", "pump", "created b.bat", "pump", "free"}));
+
+  events.clear();
+  files_.unwritable.insert("D:\\Conv\\batch\\encode_all.bat");
+  EXPECT_THROW(EncodeWholeList(1, rows, PowerAction::kNone, context), PlatformError);
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(events.front(), "busy");
+  EXPECT_EQ(events.back(), "free");
+
+  events.clear();
+  FakeRows empty(files_, {}, {});
+  EXPECT_FALSE(EncodeWholeList(1, empty, PowerAction::kShutdown, context));
+  EXPECT_TRUE(events.empty());  // an empty list disables nothing
 }
 
 TEST_F(EncodeCommandsTest, AVideoInsideIncomingIsRefusedWithAReason) {
