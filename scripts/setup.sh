@@ -3,7 +3,7 @@
 set -eu
 packages="cmake make g++ googletest libbenchmark-dev libmediainfo-dev ffmpeg
   g++-mingw-w64-x86-64 wine wine64 xvfb x11-utils imagemagick fonts-nanum
-  clang libclang-rt-14-dev locales"
+  clang libclang-rt-14-dev locales fontconfig"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
