@@ -23,21 +23,16 @@ INSTANTIATE_TEST_SUITE_P(Table, OutputFrameRateTest,
                                            RateCase{24000.0 / 1001.0, 29.0, "23.976023976024"},
                                            RateCase{12.5, 25.0, "12.5"}, RateCase{0.00001, 25.0, "0.00001"}));
 
-EncodeSettings Presets(int videocodec, bool audiosync) {
-  EncodeSettings settings;
-  settings.videocodec = videocodec;
-  settings.videobitrate = videocodec == 1 ? 900 : 500;
-  settings.audiobitrate = videocodec == 1 ? 192 : 64;
-  settings.maxfps = videocodec == 1 ? 29.0 : 23.0;
-  settings.audiosync = audiosync;
-  settings.subtitlefontsize = 5;
-  return settings;
-}
-
 TEST(EncoderOptions, XvidCarriesItsFilterAndScaler) {
+  EncodeSettings settings;
+  settings.videocodec = 1;
+  settings.videobitrate = 900;
+  settings.audiobitrate = 192;
+  settings.maxfps = 29.0;
+  settings.audiosync = true;
   MediaFacts facts;
   facts.frameRate = 29.97;
-  const EncoderOptions o = BuildEncoderOptions(Presets(1, true), facts, "", "");
+  const EncoderOptions o = BuildEncoderOptions(settings, facts, "", "");
   EXPECT_EQ(o.video,
             "-ovc xvid -xvidencopts bitrate=900:max_bframes=0:nogmc:noqpel -xvidopts deblock-chroma "
             "-vf-add hqdn3d -sws 10");
@@ -46,25 +41,6 @@ TEST(EncoderOptions, XvidCarriesItsFilterAndScaler) {
   EXPECT_EQ(o.audioFilter, "-af volnorm -srate 48000");
   EXPECT_EQ(o.frameRateOption, "-ofps 29");
   EXPECT_TRUE(o.subtitle.empty());
-}
-
-TEST(EncoderOptions, Mpeg4CarriesTheDivxTag) {
-  MediaFacts facts;
-  facts.frameRate = 23.976;
-  const EncoderOptions o = BuildEncoderOptions(Presets(0, false), facts, "", "");
-  EXPECT_EQ(o.video, "-ovc lavc -lavcopts vcodec=mpeg4 -lavcopts vbitrate=500 -ffourcc DIVX");
-  EXPECT_EQ(o.audio, "-oac faac -faacopts br=64:mpeg=4:object=2");
-  EXPECT_EQ(o.sync, "");
-  EXPECT_EQ(o.frameRate, "23");
-}
-
-TEST(EncoderOptions, PlainSubtitleOptionsReadExactly) {
-  const EncoderOptions o = BuildEncoderOptions(Presets(0, false), MediaFacts{},
-                                               "C:\\WINDOWS\\Fonts\\gulim.ttc", "D:\\Conv\\temp\\qv1A2B.smi");
-  EXPECT_EQ(RenderScript(ScriptDialect::kWindowsBatch, "", {ProgramStep("x", o.subtitle)}),
-            "\"x\" -font \"C:\\WINDOWS\\Fonts\\gulim.ttc\" -sub \"D:\\Conv\\temp\\qv1A2B.smi\" -utf8  "
-            "-subpos 95 -subfont-text-scale 5 -subfont-blur 2 -subfont-outline 2\r\n");
-  EXPECT_EQ(o.frameRateOption, "-ofps 0");
 }
 
 }  // namespace

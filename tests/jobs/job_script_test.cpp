@@ -178,8 +178,7 @@ TEST_P(SubtitleRouteTest, ChoosesTheRoute) {
 INSTANTIATE_TEST_SUITE_P(Table, SubtitleRouteTest,
                          ::testing::Values(RouteCase{"NoSmi", true, false, false, 10, false, false},
                                            RouteCase{"SubtitlesOffCopyStillMade", false, false, true, 11, true, false},
-                                           RouteCase{"ColourWithoutSmi", true, true, false, 10, false, false},
-                                           RouteCase{"Plain", true, false, true, 11, true, true}),
+                                           RouteCase{"ColourWithoutSmi", true, true, false, 10, false, false}),
                          [](const auto& test_info) { return test_info.param.label; });
 
 struct CopyCase {
@@ -201,7 +200,6 @@ INSTANTIATE_TEST_SUITE_P(
         CopyCase{"Utf16Le", std::string("\xFF\xFE" "a\0\r\0\n\0\x5C\xD5\n\0", 12), "a\r\n\xED\x95\x9C\r\n"},
         CopyCase{"Utf16Be", std::string("\xFE\xFF\0a\0\r\xD5\x5C", 8), "a\r\n\xED\x95\x9C\r\n"},
         CopyCase{"AnsiCrOnly", "a\rb\r\rc", "a\r\nb\r\n\r\nc\r\n"},
-        CopyCase{"OneByte", "x", "x\r\n"},
         CopyCase{"Empty", "", ""}),
     [](const auto& test_info) { return test_info.param.label; });
 
