@@ -66,18 +66,6 @@ TEST(WriteAvsScript, OpensTheFirstPassWhenToldSoButKeepsTheVideosNames) {
             "TextSub(\"D:\\app\\temp\\movie.ssa\")\r\n");
 }
 
-TEST(WriteAvsScript, LoadsThePluginByNameWhenItsFolderIsUnknown) {
-  RecordingFileSystem files;
-  files.files["/clips/movie.smi"] = kSami;
-  const ColourTable colours;
-  const AvsScriptFiles written =
-      WriteAvsScript(files, Workspace("/opt/app/", PathStyle::kPosix), "", "/clips/movie", Style(), colours);
-  EXPECT_EQ(written.scriptPath, "/opt/app/temp/movie.avs");
-  EXPECT_EQ(files.files[written.scriptPath],
-            "LoadPlugin(\"VSFilter.dll\")\r\nDirectShowSource(\"/clips/movie\")\r\n"
-            "TextSub(\"/opt/app/temp/movie.ssa\")\r\n");
-}
-
 TEST(WriteAvsScript, WritesNothingWithoutTheSubtitle) {
   RecordingFileSystem files;
   const ColourTable colours;

@@ -25,10 +25,8 @@ TEST_P(ColourLookupTest, FindsTheNameInAnyCase) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ColourLookupTest,
-    ::testing::Values(ColourCase{"red", 0xFF0000}, ColourCase{"Red", 0xFF0000}, ColourCase{"RED", 0xFF0000},
-                      ColourCase{"orangered", 0xFF4500}, ColourCase{"cyan", 0x00FFFF},
-                      ColourCase{"aqua", 0x00FFFF}, ColourCase{"magenta", 0xFF00FF},
-                      ColourCase{"navy", 0x000080}, ColourCase{"lightgrey", 0xD3D3D3},
+    ::testing::Values(ColourCase{"Red", 0xFF0000}, ColourCase{"cyan", 0x00FFFF},
+                      ColourCase{"aqua", 0x00FFFF}, ColourCase{"magenta", 0xFF00FF}, ColourCase{"lightgrey", 0xD3D3D3},
                       ColourCase{"darkslategray", 0x2F4F4F}, ColourCase{"yellow", 0xFFFF00},
                       ColourCase{"white", 0xFFFFFF}, ColourCase{"mediumspringgreen", 0x00FA9A}));
 

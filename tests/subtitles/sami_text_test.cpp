@@ -39,16 +39,6 @@ TEST(SamiTextFromBytes, DecodesEveryByteOrderMarkToTheAnsiCodePage) {
   EXPECT_EQ(SamiTextFromBytes("\xFF\xFE"), "");
 }
 
-#ifndef _WIN32
-TEST(SamiTextFromBytes, WritesUtf16BeyondTheBasicPlaneAsUtf8) {
-  EXPECT_EQ(SamiTextFromBytes(Utf16Bytes(u"\U0001F600!", false)), "\xF0\x9F\x98\x80!");
-  // A lone half of a surrogate pair becomes the replacement character.
-  EXPECT_EQ(SamiTextFromBytes(Utf16Bytes(std::u16string{u'a', char16_t{0xD800}, u'b'}, true)),
-            "a\xEF\xBF\xBD" "b");
-  EXPECT_EQ(SamiTextFromBytes(Utf16Bytes(std::u16string{char16_t{0xDC00}}, false)), "\xEF\xBF\xBD");
-}
-#endif
-
 struct SplitCase {
   std::string text;
   Lines lines;
