@@ -53,17 +53,6 @@ TEST_F(MediaProbeTest, ProbesOnceAndShowsItsProgress) {
   EXPECT_EQ(status.texts.size(), 3u);
 }
 
-TEST_F(MediaProbeTest, HandsOutCopiesThatLeaveTheRowAlone) {
-  const std::string path = Video("a.avi");
-  library.reports[path] = kGoodReport;
-  list.AddVideo(path);
-  VideoEntry copy = probe.ProbeVideo(list, 0);
-  copy.facts.height = 1;
-  copy.path = "changed";
-  EXPECT_EQ(probe.ProbeVideo(list, 0).facts.height, 240);
-  EXPECT_EQ(list.EntryPath(0), path);
-}
-
 TEST_F(MediaProbeTest, AnUnreadableFileGetsTheNoteOnceAndIsNotTriedAgain) {
   list.AddVideo(Video("broken.avi", "not a video at all"));
   const VideoEntry entry = probe.ProbeVideo(list, 0);
