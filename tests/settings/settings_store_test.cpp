@@ -88,8 +88,6 @@ INSTANTIATE_TEST_SUITE_P(
         PresetCase{"qulity=1\r\nplatform=1\r\ndisplay=1\r\n", 0, 500, 192, 25.0, 320, 240, 2},
         // the 640 frame on touch/iPhone: 640 by 320 and 210 kbit/s more
         PresetCase{"qulity=1\r\nplatform=0\r\ndisplay=3\r\n", 0, 910, 192, 25.0, 640, 320, 1},
-        PresetCase{"qulity=0\r\ndisplay=3\r\n", 1, 1110, 192, 29.0, 640, 320, 1},
-        PresetCase{"qulity=2\r\ndisplay=3\r\n", 0, 710, 64, 23.0, 640, 320, 1},
         // out of range: display limited to -1..3, platform anything but 0 is 1,
         // a quality outside the list takes the low presets
         PresetCase{"display=9\r\n", 0, 910, 192, 25.0, 640, 320, 1},
@@ -241,7 +239,6 @@ INSTANTIATE_TEST_SUITE_P(
                       FontCase{"fontsize=9,0\r\n", 9, 0, 2, "gulim.ttc", u8"굴림"},  // beyond the list: item 0
                       FontCase{"fontsize=2,2\r\ncolorsubtitle=1\r\n", 2, 2, 16, "gulim.ttc", u8"굴림"},
                       FontCase{"fontsize=2,2\r\ncolorsubtitle=1\r\nplatform=1\r\n", 2, 2, 10, "gulim.ttc", u8"굴림"},
-                      FontCase{"fontsize=2,2\r\ncolorsubtitle=1\r\nplatform=3\r\n", 2, 2, 10, "gulim.ttc", u8"굴림"},
                       FontCase{"fontname=Arial.TTF\r\n", 2, 2, 4, "gulim.ttc", u8"굴림"},
                       FontCase{"fontname=MALGUN.TTF, Malgun Gothic \r\n", 2, 2, 4, "malgun.ttf", "malgun gothic"}));
 
