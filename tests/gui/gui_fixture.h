@@ -8,18 +8,11 @@
 
 #include "app/main_window_win32.h"
 #include "app/program.h"
-#include "platform/shell.h"
 #include "platform/win32/wide_text.h"
 #include "support/fakes.h"
 #include "support/temp_folder.h"
 
 namespace clipvane::testing {
-
-class RecordingShell : public Shell {
- public:
-  std::vector<std::string> opened;
-  void OpenScript(const std::string& path) override { opened.push_back(path); }
-};
 
 class RecordingOpener : public DocumentOpener {
  public:

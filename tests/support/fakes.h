@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/shell.h"
 #include "platform/system_services.h"
 
 namespace clipvane::testing {
@@ -50,6 +51,12 @@ class FakePowerControl : public PowerControl {
 
  private:
   EventLog& log_;
+};
+
+class RecordingShell : public Shell {
+ public:
+  std::vector<std::string> opened;
+  void OpenScript(const std::string& path) override { opened.push_back(path); }
 };
 
 class RecordingNotifier : public UserNotifier {
