@@ -81,7 +81,6 @@ TEST_P(IsShortFileNameTest, RecognisesEightThreeAliases) {
 
 INSTANTIATE_TEST_SUITE_P(Table, IsShortFileNameTest,
                          ::testing::Values(ShortNameCase{"MENCOD~1.EXE", true},
-                                           ShortNameCase{"MP4CRE~9.EXE", true},
                                            ShortNameCase{"MENCOD~1", true},
                                            ShortNameCase{"C:\\TOOLS\\MENCOD~1.EXE", true},
                                            ShortNameCase{"MENCO~12.EXE", false},
@@ -90,17 +89,6 @@ INSTANTIATE_TEST_SUITE_P(Table, IsShortFileNameTest,
                                            ShortNameCase{"mencoder.exe", false},
                                            ShortNameCase{"A~1.EXE", false},
                                            ShortNameCase{"", false}));
-
-TEST(NativeCensusNames, NameTheToolsOfThisPlatform) {
-  const CensusNames names = NativeCensusNames();
-#ifdef _WIN32
-  EXPECT_EQ(names.tools, (std::vector<std::string>{"mencoder.exe", "mp4creator.exe"}));
-  EXPECT_EQ(names.interpreter, "cmd.exe");
-#else
-  EXPECT_EQ(names.tools, (std::vector<std::string>{"mencoder", "mp4creator"}));
-  EXPECT_EQ(names.interpreter, "sh");
-#endif
-}
 
 TEST(NativeProcessList, SeesThisProcessUnderItsOwnId) {
   const ProcessList& processes = NativeProcessList();

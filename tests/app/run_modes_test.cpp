@@ -57,12 +57,5 @@ INSTANTIATE_TEST_SUITE_P(
                       PowerCase{"C:\\x.avi", false, {"sleep 10000"}},
                       PowerCase{"", false, {"sleep 10000"}}));
 
-TEST(PowerActionOf, ComparesExactly) {
-  EXPECT_EQ(PowerActionOf("shutdown"), PowerAction::kShutdown);
-  EXPECT_EQ(PowerActionOf("suspend"), PowerAction::kSuspend);
-  EXPECT_EQ(PowerActionOf("shutdown\t"), PowerAction::kNone);
-  EXPECT_EQ(PowerActionOf("Suspend"), PowerAction::kNone);
-}
-
 }  // namespace
 }  // namespace clipvane
