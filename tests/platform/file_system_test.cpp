@@ -54,12 +54,6 @@ TEST(FileSystem, MakesNestedFoldersAndTellsFilesFromFolders) {
   EXPECT_FALSE(files.Exists(""));
 }
 
-}  // namespace
-}  // namespace clipvane
-
-namespace clipvane {
-namespace {
-
 TEST(FileSystem, MakesUniqueEmptyTemporaryFilesNamedLikeGetTempFileName) {
   testing::TempFolder temp;
   FileSystem& files = NativeFileSystem();
