@@ -61,7 +61,14 @@ std::string RenderStep(ScriptDialect dialect, const std::string& app_dir, const 
     case ScriptStep::Kind::kDelete:
       return (batch ? "del " : "rm -f ") + QuotePath(dialect, step.path);
     case ScriptStep::Kind::kCallScript:
-      return (batch ? "call " : "sh ") + QuotePath(dialect, step.path);
+      if (batch) {
+        // "call" expands "%" once more after the line was read, so a "%" in the name
+        // is written four times: the reading leaves "%%", the call "%".
+        std::string path;
+        for (char c : step.path) path += c == '%' ? std::string("%%") : std::string(1, c);
+        return "call " + QuotePath(dialect, path);
+      }
+      return "sh " + QuotePath(dialect, step.path);
     case ScriptStep::Kind::kRunProgram:
       return QuotePath(dialect, step.path) + RenderArgs(dialect, step.args);
     case ScriptStep::Kind::kRunTool:

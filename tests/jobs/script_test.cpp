@@ -32,6 +32,12 @@ INSTANTIATE_TEST_SUITE_P(Table, QuotePathTest,
                                            QuoteCase{kSh, "/it's", "'/it'\\''s'"},
                                            QuoteCase{kSh, "/$HOME/`id`/\"q\"", "'/$HOME/`id`/\"q\"'"}));
 
+TEST(RenderScript, CallLinesSurviveTheCallsSecondExpansion) {
+  EXPECT_EQ(RenderScript(kBatch, "D:\\", {CallStep("D:\\batch\\100%.bat"), DeleteStep("D:\\100%.mp4")}),
+            "call \"D:\\batch\\100%%%%.bat\"\r\ndel \"D:\\100%%.mp4\"\r\n");
+  EXPECT_EQ(RenderScript(kSh, "/", {CallStep("/batch/100%.sh")}), "sh '/batch/100%.sh'\n");
+}
+
 TEST(RenderScript, EndsEveryLineInTheDialectsWay) {
   const std::vector<ScriptStep> steps{DeleteStep("X"), CallStep("Y"),
                                       ToolStep("mp4creator", {Opt("-c"), PathArg("Z")})};
