@@ -14,16 +14,7 @@ constexpr int kClientHeight = 391;
 }  // namespace
 
 FileInfoDialog::FileInfoDialog(HINSTANCE instance) {
-  WNDCLASSEXW window_class{};
-  window_class.cbSize = sizeof window_class;
-  if (!GetClassInfoExW(instance, kFileInfoClass, &window_class)) {
-    window_class.lpfnWndProc = Procedure;
-    window_class.hInstance = instance;
-    window_class.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
-    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    window_class.lpszClassName = kFileInfoClass;
-    RegisterClassExW(&window_class);
-  }
+  RegisterWindowClassOnce(instance, kFileInfoClass, Procedure);
   font_ = MakeKoreanFont(L"굴림체", 13);
   window_ = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kFileInfoClass, L"",
                             WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, kClientWidth, kClientHeight, nullptr, nullptr,

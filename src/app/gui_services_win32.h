@@ -33,6 +33,10 @@ InstalledFonts& NativeInstalledFonts();
 // A font of `pixels` character height in the Korean character set.
 HFONT MakeKoreanFont(const wchar_t* face, int pixels, bool bold = false);
 
+// Registers a window class of this program once per process: the arrow cursor and the
+// face colour of buttons, with the given procedure and class style.
+void RegisterWindowClassOnce(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, UINT style = 0);
+
 // Text of a control as ANSI, and ANSI text into a control.
 std::string ControlText(HWND control);
 void SetControlText(HWND control, const std::string& ansi);

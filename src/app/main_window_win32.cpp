@@ -56,28 +56,8 @@ LRESULT CALLBACK PanelProcedure(HWND panel, UINT message, WPARAM wparam, LPARAM 
 }
 
 void RegisterClasses(HINSTANCE instance, WNDPROC main_procedure) {
-  WNDCLASSEXW window_class{};
-  window_class.cbSize = sizeof window_class;
-  window_class.hInstance = instance;
-  window_class.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // the arrow
-  window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  if (!GetClassInfoExW(instance, kMainWindowClass, &window_class)) {
-    window_class.style = CS_DROPSHADOW;
-    window_class.lpfnWndProc = main_procedure;
-    window_class.lpszClassName = kMainWindowClass;
-    RegisterClassExW(&window_class);
-  }
-  WNDCLASSEXW panel_class = window_class;
-  if (!GetClassInfoExW(instance, kPanelClass, &panel_class)) {
-    panel_class.cbSize = sizeof panel_class;
-    panel_class.style = 0;
-    panel_class.lpfnWndProc = PanelProcedure;
-    panel_class.lpszClassName = kPanelClass;
-    panel_class.hInstance = instance;
-    panel_class.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
-    panel_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    RegisterClassExW(&panel_class);
-  }
+  RegisterWindowClassOnce(instance, kMainWindowClass, main_procedure, CS_DROPSHADOW);
+  RegisterWindowClassOnce(instance, kPanelClass, PanelProcedure);
 }
 
 HWND MakeChild(const wchar_t* window_class, const std::string& text, DWORD style, int left, int top, int width,

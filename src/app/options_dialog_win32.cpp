@@ -87,16 +87,7 @@ OptionsDialog::OptionsDialog(Program& program, GuiServices& services, std::strin
                              std::function<void()> loaded)
     : program_(program), services_(services), plugin_dir_(plugin_dir), loaded_(std::move(loaded)),
       lists_(services.fonts) {
-  WNDCLASSEXW window_class{};
-  window_class.cbSize = sizeof window_class;
-  if (!GetClassInfoExW(instance, kOptionsClass, &window_class)) {
-    window_class.lpfnWndProc = Procedure;
-    window_class.hInstance = instance;
-    window_class.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
-    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    window_class.lpszClassName = kOptionsClass;
-    RegisterClassExW(&window_class);
-  }
+  RegisterWindowClassOnce(instance, kOptionsClass, Procedure);
   font_ = MakeKoreanFont(L"굴림", 13);
   small_font_ = MakeKoreanFont(L"굴림", 12);
   // A dialog border, no close box and no system menu: OK is the way out.
