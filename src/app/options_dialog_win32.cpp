@@ -57,10 +57,8 @@ const ControlPlan kControls[] = {
 };
 
 void AddToolTip(HWND tooltips, HWND control, const std::string& utf8) {
-  static std::wstring texts[2];
-  static int used = 0;
-  std::wstring& text = texts[used++ % 2];
-  text = AnsiToWide(Utf8ToAnsi(utf8));
+  // The tool tip control keeps its own copy of the text.
+  std::wstring text = AnsiToWide(Utf8ToAnsi(utf8));
   TTTOOLINFOW tool{};
   tool.cbSize = sizeof tool;
   tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
