@@ -164,11 +164,13 @@ int WaitAndReport(WatchingShell& shell, const std::vector<std::string>& videos, 
       ++missing;
       continue;
     }
-    const auto finished = std::chrono::system_clock::from_time_t(st.st_mtim.tv_sec);
+    const auto finished = std::chrono::system_clock::from_time_t(st.st_mtim.tv_sec) +
+                          std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                              std::chrono::nanoseconds(st.st_mtim.tv_nsec));
     const double elapsed = std::max(0.0, std::chrono::duration<double>(finished - start).count());
     char size[32], seconds[32];
     std::snprintf(size, sizeof size, "%.1f MB", static_cast<double>(st.st_size) / (1024.0 * 1024.0));
-    std::snprintf(seconds, sizeof seconds, "%.0f s", elapsed);
+    std::snprintf(seconds, sizeof seconds, "%.1f s", elapsed);
     out << video << "\twritten " << output << "\t" << size << "\t" << ProbeDuration(output) << "\t" << seconds
         << "\n";
   }
