@@ -37,6 +37,21 @@ HFONT MakeKoreanFont(const wchar_t* face, int pixels, bool bold = false);
 // face colour of buttons, with the given procedure and class style.
 void RegisterWindowClassOnce(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, UINT style = 0);
 
+// The window procedure of a window that an object of type Window owns: the object is
+// the creation parameter, takes its handle at WM_NCCREATE and gets every message from
+// then on through its OnMessage. Window befriends this function.
+template <typename Window>
+LRESULT CALLBACK RouteToOwner(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* owner = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+    owner->window_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
+  }
+  auto* owner = reinterpret_cast<Window*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!owner) return DefWindowProcW(window, message, wparam, lparam);
+  return owner->OnMessage(message, wparam, lparam);
+}
+
 // Text of a control as ANSI, and ANSI text into a control.
 std::string ControlText(HWND control);
 void SetControlText(HWND control, const std::string& ansi);

@@ -95,7 +95,7 @@ void ReportError(UserNotifier& notifier, const std::exception& error) {
 MainWindow::MainWindow(Session& session, GuiServices& services, StatusBarLine& status, HINSTANCE instance)
     : session_(session), services_(services), status_(status), instance_(instance),
       commands_(session, services.opener) {
-  RegisterClasses(instance, Procedure);
+  RegisterClasses(instance, RouteToOwner<MainWindow>);
   window_font_ = MakeKoreanFont(L"굴림", 13);
   fixed_font_ = MakeKoreanFont(L"굴림체", 13);
   bold_font_ = MakeKoreanFont(L"굴림", 13, true);
@@ -398,17 +398,6 @@ void MainWindow::OnCommand(int id) {
   }
   RenderRows();
   ListChanged();
-}
-
-LRESULT CALLBACK MainWindow::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    self->window_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(window, message, wparam, lparam);
-  return self->OnMessage(message, wparam, lparam);
 }
 
 LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {

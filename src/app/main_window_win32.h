@@ -61,7 +61,8 @@ class MainWindow {
   HMENU MenuHolding(PopupMenuItem item) const;
 
  private:
-  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  template <typename Window>
+  friend LRESULT CALLBACK RouteToOwner(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void CreateControls();
   void BuildPopupMenu();

@@ -85,7 +85,7 @@ OptionsDialog::OptionsDialog(Program& program, GuiServices& services, std::strin
                              std::function<void()> loaded)
     : program_(program), services_(services), plugin_dir_(plugin_dir), loaded_(std::move(loaded)),
       lists_(services.fonts) {
-  RegisterWindowClassOnce(instance, kOptionsClass, Procedure);
+  RegisterWindowClassOnce(instance, kOptionsClass, RouteToOwner<OptionsDialog>);
   font_ = MakeKoreanFont(L"굴림", 13);
   small_font_ = MakeKoreanFont(L"굴림", 12);
   // A dialog border, no close box and no system menu: OK is the way out.
@@ -248,17 +248,6 @@ void OptionsDialog::ShowModal(HWND owner) {
   closed_ = false;
   SetWindowLongPtrW(window_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
   RunModal(window_, owner, closed_);
-}
-
-LRESULT CALLBACK OptionsDialog::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<OptionsDialog*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    self->window_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<OptionsDialog*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(window, message, wparam, lparam);
-  return self->OnMessage(message, wparam, lparam);
 }
 
 LRESULT OptionsDialog::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
