@@ -15,6 +15,16 @@ void Notice(UserNotifier& notifier, const std::string& text) {
   notifier.ShowMessage(text, Utf8ToAnsi(u8"알림"), MessageIcon::kNone, MessageButtons::kOk);
 }
 
+// Writes the job script of a probed video and returns its path, empty when none was
+// written; `refusal` then says why, where the user should know.
+std::string BuildVideoJob(const std::string& path, const MediaFacts& facts, EncodeCommandContext& context,
+                          std::string& refusal) {
+  const JobBuild build = BuildJobScript(path, facts, context.jobs);
+  refusal = JobSkipMessage(build.skipped, path);
+  if (!build.script.empty() && context.scripted_videos) context.scripted_videos->push_back(path);
+  return build.script;
+}
+
 // Builds the jobs of a whole-list run and remembers the videos refused with a reason,
 // so that they can be named once the scripts are written.
 class ListJobBuilder {
@@ -24,11 +34,10 @@ class ListJobBuilder {
   std::string operator()(std::size_t row) {
     MediaFacts facts;
     const std::string path = rows_.ProbedPath(row, facts);
-    const JobBuild build = BuildJobScript(path, facts, context_.jobs);
-    const std::string reason = JobSkipMessage(build.skipped, path);
-    if (!reason.empty()) refusals_ += (refusals_.empty() ? "" : "\r") + reason;
-    if (!build.script.empty() && context_.scripted_videos) context_.scripted_videos->push_back(path);
-    return build.script;
+    std::string refusal;
+    const std::string script = BuildVideoJob(path, facts, context_, refusal);
+    if (!refusal.empty()) refusals_ += (refusals_.empty() ? "" : "\r") + refusal;
+    return script;
   }
 
   void ReportRefusals(UserNotifier& notifier) const {
@@ -88,14 +97,13 @@ int EncodeSelection(EncodeRows& rows, EncodeCommandContext& context) {
       Notice(context.notifier, path + Utf8ToAnsi(u8"\r\r선택한 파일이 존재하지 않습니다."));
       continue;
     }
-    const JobBuild build = BuildJobScript(path, facts, context.jobs);
-    if (build.script.empty()) {
-      const std::string reason = JobSkipMessage(build.skipped, path);
-      if (!reason.empty()) Notice(context.notifier, reason);
+    std::string refusal;
+    const std::string script = BuildVideoJob(path, facts, context, refusal);
+    if (script.empty()) {
+      if (!refusal.empty()) Notice(context.notifier, refusal);
       continue;
     }
-    if (context.scripted_videos) context.scripted_videos->push_back(path);
-    context.shell.OpenScript(build.script);
+    context.shell.OpenScript(script);
     ++started;
   }
   return started;
