@@ -81,10 +81,13 @@ JobBuild BuildJobScript(const std::string& video_path, const MediaFacts& facts, 
   const std::string subtitle_copy = temp_base + ".smi";
   const std::string raw_video = temp_base + settings.rawvideoext;
   const std::string raw_audio = temp_base + ".aac";
-  std::string main_output = temp_base + ".avi";
+  // The first pass of the subtitle-sync route takes the ".avi" name; its main encode
+  // then writes beside it with "2" appended.
+  const std::string first_pass_output = temp_base + ".avi";
+  const std::string main_output = settings.subtitlesync ? first_pass_output + "2" : first_pass_output;
 
   std::vector<ScriptStep> steps{DeleteStep(output)};
-  for (const std::string& stale : {main_output, subtitle_copy, raw_video, raw_audio}) files.RemoveFile(stale);
+  for (const std::string& stale : {first_pass_output, subtitle_copy, raw_video, raw_audio}) files.RemoveFile(stale);
 
   const std::string subtitle = SubtitlePath(video_path, style);
   const bool has_subtitle = files.Exists(subtitle);
@@ -100,7 +103,6 @@ JobBuild BuildJobScript(const std::string& video_path, const MediaFacts& facts, 
   if (settings.needsubtitle && has_subtitle)
     route = settings.colorsubtitle ? SubtitleRoute::kColoured : SubtitleRoute::kPlain;
 
-  const std::string first_pass_output = temp_base + ".avi";
   std::string encode_input = video_path;
   AvsFiles avs;
   if (route == SubtitleRoute::kColoured) {
@@ -121,7 +123,6 @@ JobBuild BuildJobScript(const std::string& video_path, const MediaFacts& facts, 
                              {Opt("-noodml"), PathArg(video_path), Opt("-ovc copy"), Opt(options.sync),
                               Opt(options.audio), Opt(options.audioFilter), Opt("-o"), PathArg(first_pass_output)},
                              Redirect::kErrors, job_log));
-    main_output = first_pass_output + "2";
     options.sync.clear();
     options.audioFilter.clear();
     // On the colour route AviSynth hands over decoded sound, which cannot be copied as
