@@ -2,17 +2,9 @@
 
 #include <cstdint>
 #include <limits>
-#include <utility>
-
-#include "platform/text_encoding.h"
 
 namespace clipvane {
 namespace {
-
-bool IsBlankOrControl(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  return byte >= 1 && byte <= ' ';
-}
 
 int HexDigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -22,36 +14,6 @@ int HexDigitValue(char c) {
 }
 
 }  // namespace
-
-// The second byte of a double-byte character is left alone: in code page 949 it can
-// be an ASCII letter, and changing it would turn the character into another one.
-template <char kFrom, char kTo>
-std::string MapAsciiLetters(std::string text) {
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char& c = text[i];
-    if (IsAnsiLeadByte(c))
-      ++i;
-    else if (c >= kFrom && c <= kFrom + 25)
-      c = static_cast<char>(c - kFrom + kTo);
-  }
-  return text;
-}
-
-std::string AsciiLower(std::string text) { return MapAsciiLetters<'A', 'a'>(std::move(text)); }
-
-std::string AsciiUpper(std::string text) { return MapAsciiLetters<'a', 'A'>(std::move(text)); }
-
-bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && AsciiLower(a) == AsciiLower(b);
-}
-
-std::string TrimBlanks(const std::string& text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && IsBlankOrControl(text[begin])) ++begin;
-  while (end > begin && IsBlankOrControl(text[end - 1])) --end;
-  return text.substr(begin, end - begin);
-}
 
 std::vector<std::string> SplitCommaText(const std::string& text) {
   std::vector<std::string> items;

@@ -1,16 +1,49 @@
 #pragma once
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "platform/text_encoding.h"
 
 namespace clipvane {
 
-// ASCII-only case mapping: other bytes (Korean double-byte text) pass unchanged.
-std::string AsciiLower(std::string text);
-std::string AsciiUpper(std::string text);
-bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b);
+// ASCII-only case mapping: other bytes (Korean double-byte text) pass unchanged. The
+// second byte of a double-byte character is left alone: in code page 949 it can be
+// an ASCII letter, and changing it would turn the character into another one.
+// Inline, so that the platform layer uses the same mapping.
+template <char kFrom, char kTo>
+std::string MapAsciiLetters(std::string text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char& c = text[i];
+    if (IsAnsiLeadByte(c))
+      ++i;
+    else if (c >= kFrom && c <= kFrom + 25)
+      c = static_cast<char>(c - kFrom + kTo);
+  }
+  return text;
+}
+inline std::string AsciiLower(std::string text) { return MapAsciiLetters<'A', 'a'>(std::move(text)); }
+inline std::string AsciiUpper(std::string text) { return MapAsciiLetters<'a', 'A'>(std::move(text)); }
 
-// Blanks and control characters (bytes 1 to 32) removed at both ends.
-std::string TrimBlanks(const std::string& text);
+inline bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && AsciiLower(a) == AsciiLower(b);
+}
+
+// The text without the characters for which `strip(c)` holds at either end.
+template <typename Strip>
+std::string TrimWhere(const std::string& text, Strip strip) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && strip(text[begin])) ++begin;
+  while (end > begin && strip(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
+// Bytes 0 to 32: blanks and control characters.
+inline bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+// Blanks and control characters removed at both ends.
+inline std::string TrimBlanks(const std::string& text) { return TrimWhere(text, IsBlankOrControl); }
 
 // Splits comma text: items are separated by a comma or by any blank or control
 // character, blanks around items are dropped, an item in double quotes may hold

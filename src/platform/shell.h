@@ -13,8 +13,4 @@ class Shell {
 
 Shell& NativeShell();
 
-// Compares two texts without regard to case in the user's locale order, as the
-// desktop sorts file names. Negative, zero or positive.
-int CompareTextIgnoringCase(const std::string& a, const std::string& b);
-
 }  // namespace clipvane

@@ -8,10 +8,9 @@ namespace clipvane {
 // The full path of the running executable (never the current folder).
 std::string ExecutablePath();
 
-// A shell special folder by its CSIDL number, without a trailing separator; empty
-// when the shell cannot resolve it. Only the fonts folder (20) is used.
-constexpr int kFontsFolder = 20;
-std::string SpecialFolderPath(int csidl);
+// The system's fonts folder, without a trailing separator; empty when the shell
+// cannot name it.
+std::string FontsFolder();
 
 struct ProcessEntry {
   std::uint32_t id = 0;
@@ -41,21 +40,8 @@ class PowerControl {
   virtual void Suspend() = 0;
 };
 
-enum class MessageIcon { kNone, kWarning, kInformation, kError };
-enum class MessageButtons { kOk, kYesNo };
-enum class MessageAnswer { kOk, kYes, kNo };
-
-// Message boxes. Texts are ANSI.
-class UserNotifier {
- public:
-  virtual ~UserNotifier() = default;
-  virtual MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
-                                    MessageIcon icon, MessageButtons buttons) = 0;
-};
-
 ProcessList& NativeProcessList();
 Sleeper& NativeSleeper();
 PowerControl& NativePowerControl();
-UserNotifier& NativeUserNotifier();
 
 }  // namespace clipvane

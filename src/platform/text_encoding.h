@@ -14,8 +14,25 @@ std::string AnsiToUtf8(const std::string& ansi);
 // U+FFFD on Linux.
 std::string Utf16ToAnsi(const std::u16string& utf16);
 
+// The platform's wide text (UTF-16 on Windows, UTF-32 on Linux), as the Unicode
+// controls and the MediaInfo library take it. What cannot be converted becomes the
+// code page's default character, or U+FFFD.
+std::wstring AnsiToWide(const std::string& ansi);
+std::string WideToAnsi(const std::wstring& wide);
+
+// True when the ANSI code page is UTF-8 itself, as on Linux.
+bool AnsiIsUtf8();
+
+// Text of code page 949, the code page of Korean Windows systems, in UTF-8. A byte
+// that is no character of it becomes U+FFFD.
+std::string Cp949ToUtf8(const std::string& bytes);
+
 // True for the first byte of a double-byte character of the ANSI code page, whose
 // second byte may look like an ASCII letter or a backslash. Never true for UTF-8.
 bool IsAnsiLeadByte(char byte);
+
+// Compares two texts without regard to case in the user's locale order, as the
+// desktop sorts file names. Negative, zero or positive.
+int CompareTextIgnoringCase(const std::string& a, const std::string& b);
 
 }  // namespace clipvane

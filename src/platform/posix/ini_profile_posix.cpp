@@ -12,15 +12,10 @@
 namespace clipvane {
 namespace {
 
+// What the private-profile calls take off around names and values.
 bool IsIniBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\x1a'; }
 
-std::string TrimIni(const std::string& text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && IsIniBlank(text[begin])) ++begin;
-  while (end > begin && IsIniBlank(text[end - 1])) --end;
-  return text.substr(begin, end - begin);
-}
+std::string TrimIni(const std::string& text) { return TrimWhere(text, IsIniBlank); }
 
 struct Line {
   std::string text;  // without its line end

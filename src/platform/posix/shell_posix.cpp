@@ -3,10 +3,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <clocale>
-#include <cstring>
-#include <locale.h>
-
 #include <vector>
 
 #include "platform/shell.h"
@@ -53,25 +49,11 @@ class SessionShell final : public Shell {
   std::vector<pid_t> reaped_;
 };
 
-std::string LowerAscii(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
-
 }  // namespace
 
 Shell& NativeShell() {
   static SessionShell shell;
   return shell;
-}
-
-int CompareTextIgnoringCase(const std::string& a, const std::string& b) {
-  static const locale_t user_locale = newlocale(LC_COLLATE_MASK, "", static_cast<locale_t>(0));
-  const std::string la = LowerAscii(a);
-  const std::string lb = LowerAscii(b);
-  const int order = user_locale ? strcoll_l(la.c_str(), lb.c_str(), user_locale) : std::strcmp(la.c_str(), lb.c_str());
-  return order != 0 ? order : std::strcmp(la.c_str(), lb.c_str());
 }
 
 }  // namespace clipvane

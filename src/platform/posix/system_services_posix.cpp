@@ -58,17 +58,6 @@ class SystemctlPowerControl final : public PowerControl {
   void Suspend() override { StartDetached("systemctl", "suspend"); }
 };
 
-// Without a window system the message goes to standard error; a question is
-// answered No, the answer that changes nothing.
-class ConsoleNotifier final : public UserNotifier {
- public:
-  MessageAnswer ShowMessage(const std::string& text, const std::string& caption, MessageIcon,
-                            MessageButtons buttons) override {
-    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-    return buttons == MessageButtons::kYesNo ? MessageAnswer::kNo : MessageAnswer::kOk;
-  }
-};
-
 }  // namespace
 
 std::string ExecutablePath() {
@@ -78,9 +67,7 @@ std::string ExecutablePath() {
   return path;
 }
 
-std::string SpecialFolderPath(int csidl) {
-  return csidl == kFontsFolder ? "/usr/share/fonts" : "";
-}
+std::string FontsFolder() { return "/usr/share/fonts"; }
 
 ProcessList& NativeProcessList() {
   static ProcProcessList list;
@@ -95,11 +82,6 @@ Sleeper& NativeSleeper() {
 PowerControl& NativePowerControl() {
   static SystemctlPowerControl power;
   return power;
-}
-
-UserNotifier& NativeUserNotifier() {
-  static ConsoleNotifier notifier;
-  return notifier;
 }
 
 }  // namespace clipvane

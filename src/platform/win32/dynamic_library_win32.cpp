@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "platform/dynamic_library.h"
-#include "platform/win32/wide_text.h"
+#include "platform/text_encoding.h"
 
 namespace clipvane {
 namespace {

@@ -21,10 +21,4 @@ Shell& NativeShell() {
   return shell;
 }
 
-int CompareTextIgnoringCase(const std::string& a, const std::string& b) {
-  const int result = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
-                                    b.data(), static_cast<int>(b.size()));
-  return result == 0 ? 0 : result - CSTR_EQUAL;
-}
-
 }  // namespace clipvane

@@ -9,7 +9,6 @@
 #include <tlhelp32.h>
 
 #include "platform/system_services.h"
-#include "platform/win32/wide_text.h"
 
 namespace clipvane {
 namespace {
@@ -61,25 +60,6 @@ class Win32PowerControl final : public PowerControl {
   }
 };
 
-class MessageBoxNotifier final : public UserNotifier {
- public:
-  MessageAnswer ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
-                            MessageButtons buttons) override {
-    UINT style = buttons == MessageButtons::kYesNo ? MB_YESNO : MB_OK;
-    switch (icon) {
-      case MessageIcon::kWarning: style |= MB_ICONWARNING; break;
-      case MessageIcon::kInformation: style |= MB_ICONINFORMATION; break;
-      case MessageIcon::kError: style |= MB_ICONERROR; break;
-      case MessageIcon::kNone: break;
-    }
-    const int answer = MessageBoxW(GetActiveWindow(), AnsiToWide(text).c_str(),
-                                   AnsiToWide(caption).c_str(), style);
-    if (answer == IDYES) return MessageAnswer::kYes;
-    if (answer == IDNO) return MessageAnswer::kNo;
-    return MessageAnswer::kOk;
-  }
-};
-
 }  // namespace
 
 std::string ExecutablePath() {
@@ -93,9 +73,9 @@ std::string ExecutablePath() {
   }
 }
 
-std::string SpecialFolderPath(int csidl) {
+std::string FontsFolder() {
   LPITEMIDLIST items = nullptr;
-  if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &items)) || !items) return {};
+  if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_FONTS, &items)) || !items) return {};
   char path[MAX_PATH + 1] = {};
   const BOOL ok = SHGetPathFromIDListA(items, path);
   CoTaskMemFree(items);
@@ -115,11 +95,6 @@ Sleeper& NativeSleeper() {
 PowerControl& NativePowerControl() {
   static Win32PowerControl power;
   return power;
-}
-
-UserNotifier& NativeUserNotifier() {
-  static MessageBoxNotifier notifier;
-  return notifier;
 }
 
 }  // namespace clipvane

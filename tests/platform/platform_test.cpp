@@ -1,0 +1,161 @@
+#include <chrono>
+#include <regex>
+#include <set>
+#include <thread>
+#include <gtest/gtest.h>
+
+#include "common/text.h"
+#include "platform/file_system.h"
+#include "platform/ini_profile.h"
+#include "platform/platform_error.h"
+#include "platform/shell.h"
+#include "platform/utf.h"
+#include "support/temp_folder.h"
+
+namespace clipvane {
+namespace {
+
+class FileSystemTest : public ::testing::Test {
+ protected:
+  testing::TempFolder temp_;
+  FileSystem& files_ = NativeFileSystem();
+};
+
+TEST_F(FileSystemTest, ReplacesAWholeFileOrKeepsTheOldOneAndSaysWhich) {
+  const std::string path = temp_ / "list.log";
+  files_.ReplaceWholeFile(path, "first\r\n");
+  files_.ReplaceWholeFile(path, std::string("second\0with nul\r\n", 17));
+  EXPECT_EQ(files_.ReadWholeFile(path), std::string("second\0with nul\r\n", 17));
+  EXPECT_FALSE(files_.Exists(path + ".new"));
+  // A folder where the file should be: the rename cannot replace it.
+  ASSERT_TRUE(files_.MakeFolders(temp_ / "busy"));
+  EXPECT_THROW(files_.ReplaceWholeFile(temp_ / "busy", "x"), PlatformError);
+  EXPECT_TRUE(files_.IsDirectory(temp_ / "busy"));
+  try {
+    files_.ReplaceWholeFile(temp_ / "missing" + "/x.log", "x");
+    FAIL() << "wrote into a missing folder";
+  } catch (const PlatformError& error) {
+    EXPECT_NE(std::string(error.what()).find("x.log"), std::string::npos) << error.what();
+  }
+}
+
+TEST_F(FileSystemTest, TellsFilesFromFoldersAndNeverRemovesAFolder) {
+  const char sep = Separator(kNativePathStyle);
+  const std::string nested = temp_ / "a" + sep + "b" + sep + "c";
+  EXPECT_TRUE(files_.MakeFolders(nested));
+  EXPECT_TRUE(files_.IsDirectory(nested));
+  const std::string file = temp_.WriteFile("plain", "x");
+  EXPECT_FALSE(files_.IsDirectory(file));
+  EXPECT_FALSE(files_.MakeFolders(file));
+  EXPECT_FALSE(files_.Exists(""));
+  EXPECT_FALSE(files_.ReadWholeFile(temp_ / "nothing").has_value());
+  EXPECT_FALSE(files_.RemoveFile(nested));
+  EXPECT_TRUE(files_.IsDirectory(nested));
+  EXPECT_TRUE(files_.RemoveFile(file));
+  EXPECT_FALSE(files_.Exists(file));
+  EXPECT_FALSE(files_.RemoveFile(file));
+}
+
+TEST_F(FileSystemTest, MakesUniqueEmptyTemporaryFilesNamedLikeGetTempFileName) {
+  std::set<std::string> names;
+  for (int i = 0; i < 20; ++i) {
+    const std::string path = files_.MakeUniqueTempFile(temp_.Path(), "qv");
+    ASSERT_EQ(path.rfind(temp_.Path(), 0), 0u) << path;
+    const std::string name = path.substr(temp_.Path().size());
+    EXPECT_TRUE(std::regex_match(name, std::regex("qv[0-9A-Fa-f]{1,4}\\.tmp", std::regex::icase))) << name;
+    EXPECT_EQ(files_.ReadWholeFile(path), "");
+    names.insert(path);
+  }
+  EXPECT_EQ(names.size(), 20u);
+  EXPECT_THROW(files_.MakeUniqueTempFile(temp_ / "missing", "qv"), PlatformError);
+}
+
+// One suite for the INI profile of every platform: natively it runs against the POSIX
+// implementation, under Wine against the Windows private-profile calls.
+class IniProfileTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<IniProfile> Open(const std::string& contents) {
+    temp_.WriteFile("MP4.ini", contents);
+    return OpenIniProfile(temp_ / "MP4.ini");
+  }
+  testing::TempFolder temp_;
+};
+
+TEST_F(IniProfileTest, ReadsAValueTrimmedAndUnquotedInItsSection) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"title=Mine", "Mine"}, {"TITLE=Mine", "Mine"}, {"  title  =   two words   ", "two words"},
+      {"title=", ""},  // present but empty: the empty text, not the default
+      {"title=\"quoted\"", "quoted"}, {"title='single'", "single"}, {"title=\" keep \"", " keep "},
+      {"title=\"open", "\"open"}, {"title=a=b", "a=b"}, {"titles=Mine", "fallback"},
+      {"title=\xB1\xBC\xB8\xB2 v", "\xB1\xBC\xB8\xB2 v"}};
+  for (const auto& [line, value] : cases)
+    EXPECT_EQ(Open("[other]\r\ntitle=wrong\r\n[ DEFAULT ]\r\n" + std::string(line) + "\r\n")
+                  ->ReadString("default", "title", "fallback"),
+              value)
+        << line;
+}
+
+TEST_F(IniProfileTest, AWriteCreatesTheFileOrNamesItWhenItFails) {
+  const auto ini = OpenIniProfile(temp_ / "new.ini");
+  EXPECT_EQ(ini->ReadString("default", "title", "Clipvane"), "Clipvane");
+  EXPECT_FALSE(NativeFileSystem().Exists(temp_ / "new.ini"));  // reading creates nothing
+  ini->WriteString("default", "qulity", "0");
+  ini->WriteString("default", "title", "");
+  EXPECT_EQ(OpenIniProfile(temp_ / "new.ini")->ReadString("DEFAULT", "Qulity", "9"), "0");
+  EXPECT_EQ(ini->ReadString("default", "title", "fallback"), "");
+  try {
+    OpenIniProfile(temp_ / "no such folder" + "/MP4.ini")->WriteString("default", "qulity", "1");
+    FAIL() << "the write into a missing folder succeeded";
+  } catch (const PlatformError& error) {
+    EXPECT_NE(std::string(error.what()).find("MP4.ini"), std::string::npos) << error.what();
+  }
+}
+
+TEST_F(IniProfileTest, WriteReplacesOnlyItsOwnKeyAndKeepsEveryOtherLine) {
+  const auto ini = Open(
+      "; made by hand\r\n[first]\r\nqulity=5\r\n[default]\r\nQulity=1\r\n"
+      "fontname=gulim.ttc,\xB1\xBC\xB8\xB2\r\n[last]\r\nkey=value\r\n");
+  ini->WriteString("default", "qulity", "2");
+  ini->WriteString("default", "display", "3");
+  EXPECT_EQ(ini->ReadString("default", "qulity", ""), "2");
+  EXPECT_EQ(ini->ReadString("first", "qulity", ""), "5");
+  EXPECT_EQ(ini->ReadString("default", "fontname", ""), "gulim.ttc,\xB1\xBC\xB8\xB2");
+  // The new key of [default] went into that section, not after [last].
+  const std::string text = NativeFileSystem().ReadWholeFile(temp_ / "MP4.ini").value_or("");
+  EXPECT_NE(text.find("; made by hand"), std::string::npos);
+  EXPECT_LT(text.find("display=3"), text.find("[last]"));
+  EXPECT_GT(text.find("display=3"), text.find("[default]"));
+}
+
+#ifndef _WIN32
+TEST(NativeShell, StartsAScriptThatOutlivesTheCall) {
+  // The script waits for a file that the test writes only once the call has returned:
+  // a shell that waited for its script would never come back.
+  testing::TempFolder temp;
+  const std::string script =
+      temp.WriteFile("job.sh", "while [ ! -e '" + temp / "go" + "' ]; do sleep 0.05; done\necho ran > '" + temp / "done" + "'\n");
+  NativeShell().OpenScript(script);
+  temp.WriteFile("go", "");
+  for (int i = 0; i < 200 && !NativeFileSystem().Exists(temp / "done"); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(NativeFileSystem().ReadWholeFile(temp / "done"), "ran\n");
+}
+#endif
+
+TEST(Utf16ToUtf8, ConvertsEitherByteOrderAndReplacesWhatIsNoCharacter) {
+  const std::tuple<std::string, bool, std::string> cases[] = {
+      {std::string("\0A\xD5\x5C", 4), true, "A\xED\x95\x9C"},  // little-endian goes through the subtitle tests
+      {std::string("\x3D\xD8\x00\xDE", 4), false, "\xF0\x9F\x98\x80"},  // a surrogate pair beyond the basic plane
+      {std::string("\x3D\xD8" "A\0", 4), false, "\xEF\xBF\xBD" "A"},    // half a pair
+      {std::string("A\0B", 3), false, "A"}};                           // half a unit
+  for (const auto& [bytes, big_endian, utf8] : cases) EXPECT_EQ(Utf16ToUtf8(Utf16Units(bytes, big_endian)), utf8);
+}
+
+TEST(IsValidUtf8, TellsUtf8FromCodePage949) {
+  EXPECT_TRUE(IsValidUtf8("plain \xED\x95\x9C\xEA\xB8\x80"));
+  for (const char* bytes : {"\xC7\xD1\xB1\xDB", "\xC0\xAF", "\xED\xA0\x80", "\xED\x95"})  // 949, overlong, surrogate, cut
+    EXPECT_FALSE(IsValidUtf8(bytes));
+}
+
+}  // namespace
+}  // namespace clipvane
