@@ -51,8 +51,8 @@ std::string GeneratedSami() {
 
 SsaStyle BenchStyle() {
   SsaStyle style;
-  style.fontName = "NanumGothic";
-  style.fontSize = 20;
+  style.font_name = "NanumGothic";
+  style.font_size = 20;
   return style;
 }
 

@@ -1,9 +1,9 @@
 #pragma once
+#include <functional>
 #include <string>
 
 namespace clipvane {
 
-class UserNotifier;
 class Workspace;
 
 // What the colour-subtitle route needs from the system: the registered AviSynth
@@ -25,13 +25,10 @@ class AviSynthSystem {
 // The registered plug-in folder with a trailing backslash, or empty.
 std::string FindAviSynthPluginDir(AviSynthSystem& system);
 
-// The question asked when AviSynth is missing (ANSI, paragraphs apart by CR CR).
-std::string AviSynthQuestion();
-
-// Switching the colour route on: finds AviSynth, asks to run its installer from bin
-// when it is missing, and puts vsfilter.dll into its plug-in folder. Sets
-// `plugin_dir` and returns whether the colour box stays ticked.
-bool MakeAviSynthReady(AviSynthSystem& system, UserNotifier& notifier, const Workspace& workspace,
-                       std::string& plugin_dir);
+// Switching the colour route on: finds AviSynth, runs its installer from bin when it
+// is missing and `agree_to_install` says yes, and puts vsfilter.dll into its plug-in
+// folder. Sets `plugin_dir` and returns whether the colour box stays ticked.
+bool MakeAviSynthReady(AviSynthSystem& system, const Workspace& workspace, std::string& plugin_dir,
+                       const std::function<bool()>& agree_to_install);
 
 }  // namespace clipvane

@@ -12,14 +12,13 @@ struct SettingsChoices {
   int display = -1;   // 0 to 3, the four screen-fit choices
 };
 
-// The one settings record of a process: the MP4.ini keys, the halves of the two
-// composite keys, and the encoder presets derived from them at every load.
+// What MP4.ini holds, as the options dialog and the command line edit it: the keys,
+// the halves of the two composite keys and the list choices.
 struct EncodeSettings {
   std::string title;
   int qulity = 1;
-  int platform = 0;
-  int display = 0;
-  int displaymode = 0;  // 0 fit, 1 fit the 640 frame, 2 stretch, 3 fill and crop
+  int platform = 0;  // 0, or 1 for any other stored device
+  int display = 0;   // limited to -1..3
   bool noresizefor43scale = true;
   bool needsubtitle = true;
   bool colorsubtitle = false;
@@ -30,20 +29,28 @@ struct EncodeSettings {
   int colorsizeindex = 0;
   std::string fontfile;  // empty: fontname not read since the last load
   std::string fontface;
-  int subtitlefontsize = 0;
 
-  int videocodec = 0;  // 0 MPEG-4 through lavc, 1 Xvid
+  SettingsChoices choices;  // what the options dialog shows
+};
+
+// What every load derives from the stored settings for the encoders. Only the store
+// sets it, and the subtitle size list, whose selected item is the size jobs use.
+struct EncoderPreset {
+  int displaymode = 0;  // 0 fit, 1 fit the 640 frame, 2 stretch, 3 fill and crop
+  int videocodec = 0;   // 0 MPEG-4 through lavc, 1 Xvid
   std::string rawvideoext = ".m4v";
   int framewidth = 480;
   int frameheight = 320;
   double maxfps = 25.0;
   int videobitrate = 700;
   int audiobitrate = 192;
+  int subtitlefontsize = 0;
+};
 
+// What the store reads once, at start-up, and never again.
+struct StartupSettings {
   std::string fontsdir;                // the fonts folder, with a trailing separator
   std::vector<std::string> videoexts;  // lower case, without the dot
-
-  SettingsChoices choices;  // what the options dialog shows
 };
 
 }  // namespace clipvane

@@ -4,8 +4,6 @@
 
 #include "common/text.h"
 #include "platform/ini_profile.h"
-#include "platform/system_services.h"
-#include "platform/text_encoding.h"
 #include "settings/subtitle_fonts.h"
 
 namespace clipvane {
@@ -55,14 +53,12 @@ const Preset& PresetFor(int qulity) {
 
 }  // namespace
 
-void StartSettingsStore(EncodeSettings& settings, const IniProfile& ini,
-                        const std::string& fonts_folder, PathStyle style) {
-  settings.fontsdir = fonts_folder + Separator(style);
-  settings.videoexts = SplitCommaText(
-      AsciiLower(ini.ReadString(kSettingsSection, "videofileext", kDefaultVideoExtensions)));
+StartupSettings StartSettingsStore(const IniProfile& ini, const std::string& fonts_folder, PathStyle style) {
+  return {fonts_folder + Separator(style),
+          SplitCommaText(AsciiLower(ini.ReadString(kSettingsSection, "videofileext", kDefaultVideoExtensions)))};
 }
 
-bool LoadSettings(EncodeSettings& settings, const IniProfile& ini, UserNotifier& notifier) {
+SettingsCheck LoadSettings(EncodeSettings& settings, EncoderPreset& preset, const IniProfile& ini) {
   settings.title = ini.ReadString(kSettingsSection, "title", "Clipvane");
 
   settings.qulity = ReadInteger(ini, "qulity", 1);
@@ -77,44 +73,39 @@ bool LoadSettings(EncodeSettings& settings, const IniProfile& ini, UserNotifier&
   // Each load reads the size and font pairs from the file again.
   settings.plainsizeindex = -1;
   settings.fontfile.clear();
-  ApplySubtitleSize(settings, ini, settings.colorsubtitle);
+  ApplySubtitleSize(settings, preset, ini, settings.colorsubtitle, settings.choices.platform);
 
   int display = ReadInteger(ini, "display", 0);
   if (display < -1) display = -1;
   if (display > 3) display = 3;
   settings.display = display;
   settings.choices.display = display;
-  settings.displaymode = DisplayModeOf(display);
+  preset.displaymode = DisplayModeOf(display);
 
   settings.noresizefor43scale = ReadBool(ini, "noresizefor43scale", true);
   settings.audiosync = ReadBool(ini, "audiosync", false);
   settings.subtitlesync = ReadBool(ini, "subtitlesync", false);
   settings.needsubtitle = ReadBool(ini, "needsubtitle", true);
 
-  settings.framewidth = settings.platform == 0 ? 480 : 320;
-  settings.frameheight = settings.platform == 0 ? 320 : 240;
-  if (settings.displaymode == 1) {
-    if (settings.platform != 0) {
-      // The presets keep the values of the previous load.
-      notifier.ShowMessage(
-          Utf8ToAnsi(u8"지정한 [화면 설정]은 iPod touch와 iPhone을 위한 옵션 입니다."),
-          Utf8ToAnsi(u8"경고"), MessageIcon::kWarning, MessageButtons::kOk);
-      return false;
-    }
-    settings.framewidth = 640;  // a 640 by 320 frame
+  preset.framewidth = settings.platform == 0 ? 480 : 320;
+  preset.frameheight = settings.platform == 0 ? 320 : 240;
+  if (preset.displaymode == 1) {
+    // The other presets keep the values of the previous load.
+    if (settings.platform != 0) return SettingsCheck::kWideFrameNeedsTouch;
+    preset.framewidth = 640;  // a 640 by 320 frame
   }
 
-  const Preset& preset = PresetFor(settings.qulity);
-  settings.videocodec = preset.videocodec;
-  settings.rawvideoext = ".m4v";
-  settings.maxfps = preset.maxfps;
-  settings.audiobitrate = preset.audiobitrate;
-  settings.videobitrate = preset.videobitrate[settings.platform];
-  if (settings.displaymode == 1) settings.videobitrate += 210;
-  return true;
+  const Preset& derived = PresetFor(settings.qulity);
+  preset.videocodec = derived.videocodec;
+  preset.rawvideoext = ".m4v";
+  preset.maxfps = derived.maxfps;
+  preset.audiobitrate = derived.audiobitrate;
+  preset.videobitrate = derived.videobitrate[settings.platform];
+  if (preset.displaymode == 1) preset.videobitrate += 210;
+  return SettingsCheck::kAccepted;
 }
 
-bool SaveSettings(EncodeSettings& settings, IniProfile& ini, UserNotifier& notifier) {
+SettingsCheck SaveSettings(EncodeSettings& settings, EncoderPreset& preset, IniProfile& ini) {
   WriteBool(ini, "audiosync", settings.audiosync);
   WriteBool(ini, "subtitlesync", settings.subtitlesync);
   char sizes[32];
@@ -127,15 +118,15 @@ bool SaveSettings(EncodeSettings& settings, IniProfile& ini, UserNotifier& notif
   ini.WriteString(kSettingsSection, "fontname", settings.fontfile + "," + settings.fontface);
   WriteBool(ini, "needsubtitle", settings.needsubtitle);
   WriteBool(ini, "colorsubtitle", settings.colorsubtitle);
-  return LoadSettings(settings, ini, notifier);
+  return LoadSettings(settings, preset, ini);
 }
 
 std::string WindowTitle(const EncodeSettings& settings) {
   return settings.title + " " + kProgramVersion;
 }
 
-std::string SubtitleFont(const EncodeSettings& settings) {
-  return settings.colorsubtitle ? settings.fontface : settings.fontsdir + settings.fontfile;
+std::string SubtitleFont(const EncodeSettings& settings, const std::string& fontsdir) {
+  return settings.colorsubtitle ? settings.fontface : fontsdir + settings.fontfile;
 }
 
 }  // namespace clipvane

@@ -43,11 +43,12 @@ void ReadConfiguredFontPair(EncodeSettings& settings, const IniProfile& ini) {
   settings.fontface = items[1];
 }
 
-int ApplySubtitleSize(EncodeSettings& settings, const IniProfile& ini, bool colour_route) {
-  const std::array<int, 8> sizes = SubtitleSizeList(colour_route, settings.choices.platform);
+int ApplySubtitleSize(EncodeSettings& settings, EncoderPreset& preset, const IniProfile& ini, bool colour_route,
+                      int platform_choice) {
+  const std::array<int, 8> sizes = SubtitleSizeList(colour_route, platform_choice);
   int index = ConfiguredSizeIndex(settings, ini, colour_route);
   if (index < 0 || index >= static_cast<int>(sizes.size())) index = 0;
-  settings.subtitlefontsize = sizes[static_cast<std::size_t>(index)];
+  preset.subtitlefontsize = sizes[static_cast<std::size_t>(index)];
   ReadConfiguredFontPair(settings, ini);
   return index;
 }

@@ -17,9 +17,11 @@ int ConfiguredSizeIndex(EncodeSettings& settings, const IniProfile& ini, bool co
 // Reads `fontname` into fontfile and fontface when the pair is unread.
 void ReadConfiguredFontPair(EncodeSettings& settings, const IniProfile& ini);
 
-// The size and font part of a refill for the route: the selected size item (item 0
-// when the configured index is out of range) gives `subtitlefontsize`, and the font
-// pair is read. Returns the selected size index.
-int ApplySubtitleSize(EncodeSettings& settings, const IniProfile& ini, bool colour_route);
+// The size and font part of a refill for the route and the device chosen in the
+// dialog: the selected size item (item 0 when the configured index is out of range)
+// gives the preset's `subtitlefontsize`, and the font pair is read. Returns the
+// selected size index.
+int ApplySubtitleSize(EncodeSettings& settings, EncoderPreset& preset, const IniProfile& ini, bool colour_route,
+                      int platform_choice);
 
 }  // namespace clipvane

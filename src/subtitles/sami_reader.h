@@ -18,7 +18,7 @@ struct SamiBlockRead {
   std::optional<SubtitleEntry> entry;
   // Where the following block begins, the line count after the last block, or the
   // start index unchanged when no block begins at or after it.
-  std::size_t nextIndex = 0;
+  std::size_t next_index = 0;
 };
 
 // Returns the first block at or after `start`. A start of 0 first prepares the lines

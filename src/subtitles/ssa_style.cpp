@@ -1,15 +1,15 @@
 #include "subtitles/ssa_style.h"
 
-#include "settings/settings_store.h"
+#include "settings/encode_settings.h"
 
 namespace clipvane {
 
-SsaStyle SsaStyleFor(const EncodeSettings& settings, int font_size, int margin_v) {
+SsaStyle SsaStyleFor(const EncodeSettings& settings, const EncoderPreset& preset, int font_size, int margin_v) {
   SsaStyle style;
-  style.fontName = SubtitleFont(settings);
-  style.fontSize = font_size;
-  style.marginV = margin_v;
-  style.playResY = settings.frameheight;
+  style.font_name = settings.fontface;  // the colour route's font is a face name
+  style.font_size = font_size;
+  style.margin_v = margin_v;
+  style.play_res_y = preset.frameheight;
   return style;
 }
 

@@ -4,17 +4,18 @@
 namespace clipvane {
 
 struct EncodeSettings;
+struct EncoderPreset;
 
 // What the header and the one style of an SSA script carry.
 struct SsaStyle {
-  std::string fontName;
-  int fontSize = 0;
-  int marginV = 20;
-  int playResY = 320;  // the player's screen height
+  std::string font_name;
+  int font_size = 0;
+  int margin_v = 20;
+  int play_res_y = 320;  // the player's screen height
 };
 
 // The style of a coloured-subtitle job: the face name chosen in the settings, the
 // target frame height, and the font size and margin worked out for this very video.
-SsaStyle SsaStyleFor(const EncodeSettings& settings, int font_size, int margin_v);
+SsaStyle SsaStyleFor(const EncodeSettings& settings, const EncoderPreset& preset, int font_size, int margin_v);
 
 }  // namespace clipvane

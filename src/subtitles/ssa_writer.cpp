@@ -41,25 +41,8 @@ constexpr char kEventFormat[] =
 
 constexpr int kNotATime = std::numeric_limits<int>::max();
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
-
-std::string TrimControls(const std::string& text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && IsBlank(text[begin])) ++begin;
-  while (end > begin && IsBlank(text[end - 1])) --end;
-  return text.substr(begin, end - begin);
-}
-
 bool IsNbsp(const std::string& text, std::size_t at) {
-  static constexpr char kNbsp[] = "&nbsp;";
-  if (text.size() - at < 6) return false;
-  for (std::size_t k = 0; k < 6; ++k) {
-    const char c = text[at + k];
-    const char lower = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    if (lower != kNbsp[k]) return false;
-  }
-  return true;
+  return EqualsIgnoringAsciiCase(text.substr(at, 6), "&nbsp;");
 }
 
 std::vector<std::string> HeaderLines(const std::string& title, const SsaStyle& style) {
@@ -75,17 +58,17 @@ std::vector<std::string> HeaderLines(const std::string& title, const SsaStyle& s
     if (line == "Title:") {
       line = "Title: " + title;
     } else if (line == "PlayResY:") {
-      line = "PlayResY: " + std::to_string(style.playResY);
+      line = "PlayResY: " + std::to_string(style.play_res_y);
     } else if (line == "Style:") {
-      line = "Style: Default," + style.fontName + "," + std::to_string(style.fontSize) +
-             ",16777215,65535,65535,0,-1,0,1,2,3,2,20,20," + std::to_string(style.marginV) + ",0,1";
+      line = "Style: Default," + style.font_name + "," + std::to_string(style.font_size) +
+             ",16777215,65535,65535,0,-1,0,1,2,3,2,20,20," + std::to_string(style.margin_v) + ",0,1";
       break;
     }
   }
   return lines;
 }
 
-bool HasVisibleText(const std::string& text) { return !TrimControls(text).empty(); }
+bool HasVisibleText(const std::string& text) { return !TrimBlanks(text).empty(); }
 
 // Appends the Dialogue line of a subtitle shown from `start` to `end` (start < end).
 void AppendDialogue(std::vector<std::string>& lines, const std::string& text, int start, int end) {
@@ -112,7 +95,7 @@ std::string FormatSsaTime(std::uint32_t milliseconds) {
 std::string SsaEntryText(const SubtitleEntry& entry) {
   std::string joined;
   for (std::size_t i = 1; i < entry.size(); ++i) joined += entry[i];
-  const std::string trimmed = TrimControls(joined);
+  const std::string trimmed = TrimBlanks(joined);
   std::string text;
   text.reserve(trimmed.size());
   for (std::size_t i = 0; i < trimmed.size();) {
@@ -139,11 +122,11 @@ std::vector<std::string> SsaLinesFromSami(std::vector<std::string> sami_lines, c
   while (next != sami_lines.size()) {
     SamiBlockRead read = ReadNextEntry(sami_lines, next, colours);
     if (!read.entry) {
-      if (read.nextIndex == next) break;
-      next = read.nextIndex;
+      if (read.next_index == next) break;
+      next = read.next_index;
       continue;
     }
-    next = read.nextIndex;
+    next = read.next_index;
     if (!pending) {
       pending = std::move(read.entry);
       continue;

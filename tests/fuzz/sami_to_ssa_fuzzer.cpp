@@ -24,8 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string bytes(reinterpret_cast<const char*>(data), size);
 
   SsaStyle style;
-  style.fontName = "Gulim";
-  style.fontSize = 20;
+  style.font_name = "Gulim";
+  style.font_size = 20;
   const std::vector<std::string> lines = SsaLinesFromSami(SplitLines(SamiTextFromBytes(bytes)), "fuzz", style, colours);
 
   // The 22 header lines always come first; every later line is one Dialogue line, and

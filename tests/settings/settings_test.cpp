@@ -1,0 +1,153 @@
+#include <cstdio>
+#include <gtest/gtest.h>
+
+#include "common/workspace.h"
+#include "platform/ini_profile.h"
+#include "platform/text_encoding.h"
+#include "settings/avisynth_readiness.h"
+#include "settings/settings_store.h"
+#include "support/fakes.h"
+#include "support/temp_folder.h"
+
+namespace clipvane {
+namespace {
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  // Loads from an MP4.ini holding `lines` under [default] (no file at all for "-").
+  SettingsCheck Load(const std::string& lines) {
+    if (lines != "-") temp_.WriteFile("MP4.ini", "[default]\r\n" + lines);
+    ini_ = OpenIniProfile(temp_ / "MP4.ini");
+    startup_ = StartSettingsStore(*ini_, "C:\\WINDOWS\\Fonts", PathStyle::kWindows);
+    return LoadSettings(settings_, preset_, *ini_);
+  }
+  // Everything a load gives, in one line.
+  std::string Loaded() const {
+    const EncoderPreset& p = preset_;
+    std::string exts;
+    for (const std::string& ext : startup_.videoexts) exts += ext + ";";
+    char rate[16];
+    std::snprintf(rate, sizeof rate, "%g", p.maxfps);
+    return (p.videocodec ? "xvid " : "lavc ") + std::to_string(p.videobitrate) + "/" + std::to_string(p.audiobitrate) +
+           " " + rate + "fps " + std::to_string(p.framewidth) + "x" + std::to_string(p.frameheight) + " mode" +
+           std::to_string(p.displaymode) + " sizes " + std::to_string(settings_.plainsizeindex) + "," +
+           std::to_string(settings_.colorsizeindex) + "=" + std::to_string(p.subtitlefontsize) + " " +
+           AnsiToUtf8(SubtitleFont(settings_, startup_.fontsdir)) + "|" + AnsiToUtf8(settings_.fontface) + " " + exts;
+  }
+  std::string Saved(const char* key) { return ini_->ReadString("default", key, "absent"); }
+
+  testing::TempFolder temp_;
+  std::unique_ptr<IniProfile> ini_;
+  StartupSettings startup_;
+  EncodeSettings settings_;
+  EncoderPreset preset_;
+};
+
+class LoadTest : public SettingsTest, public ::testing::WithParamInterface<std::pair<std::string, std::string>> {};
+
+TEST_P(LoadTest, DerivesThePresetsTheSizeAndFontPairsAndTheVideoList) {
+  EXPECT_EQ(Load(GetParam().first), SettingsCheck::kAccepted);
+  EXPECT_EQ(Loaded(), GetParam().second) << GetParam().first;
+}
+
+const std::string kFont = u8" C:\\WINDOWS\\Fonts\\gulim.ttc|굴림 ";
+const std::string kVideos = "avi;mpg;asf;wmv;";
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, LoadTest,
+    ::testing::Values(
+        // No file: normal quality, touch/iPhone, full screen cropped, plain subtitles of size 4.
+        std::pair{"-", "lavc 700/192 25fps 480x320 mode3 sizes 2,2=4" + kFont + kVideos},
+        std::pair{"qulity=0\r\nplatform=1\r\n", "xvid 700/192 29fps 320x240 mode3 sizes 2,2=4" + kFont + kVideos},
+        std::pair{"qulity=0\r\n", "xvid 900/192 29fps 480x320 mode3 sizes 2,2=4" + kFont + kVideos},
+        std::pair{"qulity=2\r\nplatform=1\r\ndisplay=2\r\n", "lavc 300/64 23fps 320x240 mode0 sizes 2,2=4" + kFont + kVideos},
+        std::pair{"platform=1\r\ndisplay=1\r\n", "lavc 500/192 25fps 320x240 mode2 sizes 2,2=4" + kFont + kVideos},
+        // The 640 frame on touch/iPhone: 640 by 320 and 210 kbit/s more; display limited to -1..3.
+        std::pair{"display=3\r\n", "lavc 910/192 25fps 640x320 mode1 sizes 2,2=4" + kFont + kVideos},
+        std::pair{"display=9\r\n", "lavc 910/192 25fps 640x320 mode1 sizes 2,2=4" + kFont + kVideos},
+        std::pair{"display=-7\r\n", "lavc 910/192 25fps 640x320 mode1 sizes 2,2=4" + kFont + kVideos},
+        // Any stored device but 0 is nano/Classic; a quality outside the list is the low one.
+        std::pair{"platform=5\r\n", "lavc 500/192 25fps 320x240 mode3 sizes 2,2=4" + kFont + kVideos},
+        std::pair{"qulity=7\r\n", "lavc 500/64 23fps 480x320 mode3 sizes 2,2=4" + kFont + kVideos},
+        std::pair{"qulity=good\r\ndisplay=\r\n", "lavc 700/192 25fps 480x320 mode3 sizes 2,2=4" + kFont + kVideos},
+        std::pair{"qulity=0x0\r\n", "xvid 900/192 29fps 480x320 mode3 sizes 2,2=4" + kFont + kVideos},
+        // The size pair: one item is the default, a word counts as 2, beyond the list is item 0.
+        std::pair{"fontsize=5\r\n", "lavc 700/192 25fps 480x320 mode3 sizes 2,2=4" + kFont + kVideos},
+        std::pair{"fontsize=3,x\r\n", "lavc 700/192 25fps 480x320 mode3 sizes 3,2=5" + kFont + kVideos},
+        std::pair{"fontsize=9,0\r\n", "lavc 700/192 25fps 480x320 mode3 sizes 9,0=2" + kFont + kVideos},
+        std::pair{"colorsubtitle=1\r\n", u8"lavc 700/192 25fps 480x320 mode3 sizes 2,2=16 굴림|굴림 " + kVideos},
+        std::pair{"colorsubtitle=1\r\nplatform=1\r\n", u8"lavc 500/192 25fps 320x240 mode3 sizes 2,2=10 굴림|굴림 " + kVideos},
+        // The font pair: one item is the default; read lower-cased, a face of two words whole.
+        std::pair{"fontname=Arial.TTF\r\n", "lavc 700/192 25fps 480x320 mode3 sizes 2,2=4" + kFont + kVideos},
+        std::pair{"fontname=MALGUN.TTF, Malgun Gothic \r\n",
+                  "lavc 700/192 25fps 480x320 mode3 sizes 2,2=4 C:\\WINDOWS\\Fonts\\malgun.ttf|malgun gothic " + kVideos},
+        // The video list: lower-cased, split by comma text (its rules are tested with it).
+        std::pair{"videofileext=AVI, Mkv\r\n", "lavc 700/192 25fps 480x320 mode3 sizes 2,2=4" + kFont + "avi;mkv;"},
+        std::pair{"videofileext=\r\n", "lavc 700/192 25fps 480x320 mode3 sizes 2,2=4" + kFont},
+        // Quotes around the whole value belong to the file format.
+        std::pair{"videofileext=\"mp4,ts\"\r\n", "lavc 700/192 25fps 480x320 mode3 sizes 2,2=4" + kFont + "mp4;ts;"}));
+
+TEST_F(SettingsTest, SaveWritesTheTenKeysAsTheDialogShowsThemAndReloads) {
+  Load("qulity=7\r\nplatform=5\r\naudiosync=5\r\nsubtitlesync=-1\r\nneedsubtitle=no\r\ncolorsubtitle=yes\r\n");
+  EXPECT_EQ(settings_.choices.qulity, -1);  // outside the list: nothing selected
+  EXPECT_EQ(settings_.choices.platform, -1);
+  EXPECT_TRUE(settings_.audiosync && settings_.subtitlesync);       // any non-zero number
+  EXPECT_TRUE(settings_.needsubtitle && !settings_.colorsubtitle);  // a word keeps the default
+  settings_.choices.display = 2;
+  settings_.plainsizeindex = 5;
+  settings_.colorsizeindex = 7;
+  settings_.fontfile = "nanumgothic.ttf";
+  settings_.fontface = "nanum gothic";
+  ASSERT_EQ(SaveSettings(settings_, preset_, *ini_), SettingsCheck::kAccepted);
+  std::string saved;
+  for (const char* key : {"audiosync", "subtitlesync", "fontsize", "display", "qulity", "platform",
+                          "noresizefor43scale", "fontname", "needsubtitle", "colorsubtitle", "title", "videofileext"})
+    saved += std::string(key) + "=" + Saved(key) + ";";
+  EXPECT_EQ(saved, "audiosync=1;subtitlesync=1;fontsize=5,7;display=2;qulity=-1;platform=-1;noresizefor43scale=1;"
+                   "fontname=nanumgothic.ttf,nanum gothic;needsubtitle=1;colorsubtitle=0;title=absent;"
+                   "videofileext=absent;");
+  EXPECT_EQ(Loaded(), "lavc 300/64 23fps 320x240 mode0 sizes 5,7=7 C:\\WINDOWS\\Fonts\\nanumgothic.ttf|nanum gothic " +
+                          kVideos);  // reloaded at once
+  EXPECT_EQ(WindowTitle(settings_), "Clipvane v1.4");
+}
+
+TEST_F(SettingsTest, The640FrameOnNanoIsRefusedAndKeepsThePreviousPresets) {
+  // At start the previous presets are the start values.
+  EXPECT_EQ(Load("qulity=2\r\nplatform=1\r\ndisplay=3\r\n"), SettingsCheck::kWideFrameNeedsTouch);
+  EXPECT_EQ(Loaded(), "lavc 700/192 25fps 320x240 mode1 sizes 2,2=4" + kFont + kVideos);
+  EXPECT_EQ(Load("qulity=0\r\nplatform=0\r\ndisplay=3\r\n"), SettingsCheck::kAccepted);
+  settings_.choices.platform = 1;
+  settings_.choices.qulity = 2;
+  EXPECT_EQ(SaveSettings(settings_, preset_, *ini_), SettingsCheck::kWideFrameNeedsTouch);
+  EXPECT_EQ(Saved("platform"), "1");  // the values are saved, the frame follows, the presets stay
+  EXPECT_EQ(Loaded(), "xvid 1110/192 29fps 320x240 mode1 sizes 2,2=4" + kFont + kVideos);
+}
+
+TEST(MakeAviSynthReady, AsksToInstallWithoutDirectShowSourceAndTrustsOnlyARegisteredExistingFolder) {
+  struct Case {
+    std::string registered, by_installer;
+    bool agree, ready;
+    std::vector<std::string> calls;
+  };
+  const std::string install = "C:\\Clipvane\\bin\\Avisynth_257.exe";
+  for (const Case& c : {Case{"C:\\AviSynth\\plugins", "", false, false, {}},  // registered, no DirectShowSource
+                        // DirectShowSource.dll is not looked for again after the installer.
+                        Case{"", "C:\\AviSynth\\plugins", true, true,
+                             {install, "C:\\Clipvane\\bin\\vsfilter.dll > C:\\AviSynth\\plugins\\vsfilter.dll"}},
+                        Case{"", "C:\\Nowhere", true, false, {install}}}) {
+    testing::FakeAviSynth system;
+    system.registered = c.registered;
+    system.installs_to = c.by_installer;
+    system.existing = {"C:\\AviSynth\\plugins\\"};
+    bool asked = false;
+    std::string plugin_dir;
+    EXPECT_EQ(MakeAviSynthReady(system, Workspace("C:\\Clipvane\\", PathStyle::kWindows), plugin_dir,
+                                [&] { asked = true; return c.agree; }),
+              c.ready);
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(system.calls, c.calls);
+  }
+}
+
+}  // namespace
+}  // namespace clipvane

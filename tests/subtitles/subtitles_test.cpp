@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include "common/subtitle_text.h"
+#include "common/workspace.h"
+#include "platform/file_system.h"
+#include "platform/platform_error.h"
+#include "platform/text_encoding.h"
+#include "settings/encode_settings.h"
+#include "subtitles/avs_script.h"
+#include "subtitles/colour_table.h"
+#include "subtitles/sami_text.h"
+#include "subtitles/sami_to_ssa.h"
+#include "subtitles/ssa_style.h"
+#include "subtitles/ssa_writer.h"
+#include "support/memory_file_system.h"
+#include "support/temp_folder.h"
+
+namespace clipvane {
+namespace {
+
+TEST(ColourTable, HoldsEachOf109NamesOnceInNameOrderFoundInAnyCase) {
+  const ColourTable table;
+  ASSERT_EQ(table.Size(), 109u);
+  for (std::size_t i = 1; i < table.Size(); ++i) EXPECT_LT(table.NameAt(i - 1), table.NameAt(i));
+  EXPECT_EQ(table.NameAt(0) + " " + table.NameAt(108), "aqua yellow");
+  const std::pair<const char*, std::uint32_t> known[] = {
+      {"Red", 0xFF0000},       {"cyan", 0x00FFFF},          {"aqua", 0x00FFFF},
+      {"magenta", 0xFF00FF},   {"lightgrey", 0xD3D3D3},     {"darkslategray", 0x2F4F4F},
+      {"white", 0xFFFFFF},     {"mediumspringgreen", 0x00FA9A}};
+  for (const auto& [name, value] : known) {
+    const std::optional<std::size_t> index = table.IndexOf(name);
+    ASSERT_TRUE(index) << name;
+    EXPECT_EQ(table.ValueAt(*index), value) << name;
+  }
+  // The names subtitles have always shown white are not in it.
+  for (const char* name : {"black", "lightgray", "grey", "whitesmoke", "gainsboro", "beige", "fuchsia", "'red'",
+                           " red", "\"red\"", ""})
+    EXPECT_FALSE(table.IndexOf(name)) << "[" << name << "]";
+}
+
+using Lines = std::vector<std::string>;
+
+TEST(SamiTextFromBytes, DecodesEveryByteOrderMarkAndTakesOtherBytesAsTheyStand) {
+  const std::string cp949 = "<SYNC Start=1>\xC7\xD1\xB1\xDB\r\n\xFF\xFF";  // not UTF-8: never touched
+  EXPECT_EQ(SamiTextFromBytes(cp949), cp949);
+  EXPECT_EQ(SamiTextFromBytes("\xFF"), "\xFF");  // too short for a mark
+  const std::string expected = Utf8ToAnsi(u8"한글\r\n");
+  EXPECT_EQ(SamiTextFromBytes("\xEF\xBB\xBF" + AnsiToUtf8(expected)), expected);
+  EXPECT_EQ(SamiTextFromBytes(std::string("\xFF\xFE\x5C\xD5\x00\xAE\r\0\n\0", 10)), expected);
+  EXPECT_EQ(SamiTextFromBytes(std::string("\xFE\xFF\xD5\x5C\xAE\x00\0\r\0\n", 10)), expected);
+  EXPECT_EQ(SamiTextFromBytes(std::string("\xFF\xFE" "a\0b\0c", 7)), "ab");  // half a character is dropped
+}
+
+TEST(SplitLines, EndsLinesAtCrLfOrCrLfAndTheTextAtNul) {
+  const std::pair<std::string, Lines> cases[] = {
+      {"", {}}, {"a\r\n", {"a"}}, {"a\rb\nc\r\nd", {"a", "b", "c", "d"}}, {"a\n\rb", {"a", "", "b"}},
+      {"\r", {""}}, {"\n\n", {"", ""}}, {std::string("a\nb\0c\nd", 7), {"a", "b"}},
+      {std::string("\0<SYNC Start=1>", 15), {}}, {"\t x \r\n", {"\t x "}}};
+  for (const auto& [text, lines] : cases) EXPECT_EQ(SplitLines(text), lines) << text;
+  EXPECT_EQ(JoinLinesCrLf({"a", "", "b"}), "a\r\n\r\nb\r\n");
+  EXPECT_EQ(JoinLinesCrLf({}), "");
+}
+
+constexpr std::size_t kHeaderLines = 22;
+
+std::string DataFile(const std::string& name) { return testing::DataFile(CLIPVANE_TEST_DATA + name); }
+
+class SamiToSsaTest : public ::testing::Test {
+ protected:
+  SamiToSsaTest() {
+    style_.font_name = "\xB1\xBC\xB8\xB2";  // a Korean face name, code page 949
+    style_.font_size = 18;
+    style_.margin_v = 24;
+  }
+  Lines Convert(const std::string& path) const {
+    return ConvertSamiToSsa(NativeFileSystem(), path, kNativePathStyle, style_, colours_);
+  }
+  SsaStyle style_;
+  ColourTable colours_;
+};
+
+// Each sample beside its expected script, byte for byte: a Korean drama in code page
+// 949, and a file of the edge cases of tags, colours, blanks, timing and lines far
+// longer than any buffer.
+TEST_F(SamiToSsaTest, WritesTheExpectedScriptOfEachSample) {
+  for (const char* name : {"drama_cp949", "edge_cases"}) {
+    const std::optional<std::string> expected = NativeFileSystem().ReadWholeFile(DataFile(name + std::string(".ssa")));
+    ASSERT_TRUE(expected) << name;
+    EXPECT_EQ(JoinLinesCrLf(Convert(DataFile(name + std::string(".smi")))), *expected) << name;
+  }
+}
+
+TEST_F(SamiToSsaTest, DecodesFilesWithAByteOrderMark) {
+  // The same subtitles as the code page 949 file, decoded into the ANSI code page.
+  Lines expected = Convert(DataFile("drama_cp949.smi"));
+  expected.erase(expected.begin(), expected.begin() + kHeaderLines);
+  for (std::string& line : expected) line = Utf8ToAnsi(SubtitleTextToUtf8(line));
+  for (const std::string& path : {DataFile("drama_utf8bom.smi"), DataFile("drama_utf16le.smi")}) {
+    const Lines ssa = Convert(path);
+    ASSERT_EQ(ssa.size(), kHeaderLines + expected.size()) << path;
+    EXPECT_EQ(Lines(ssa.begin() + kHeaderLines, ssa.end()), expected) << path;
+  }
+  testing::TempFolder folder;
+  EXPECT_THROW(Convert(folder / "missing.smi"), PlatformError);
+  EXPECT_THROW(Convert(folder.Path()), PlatformError);  // a folder is no file
+}
+
+TEST(SsaWriter, WritesTimesOfAnyLengthAndTheStyleOfAColouredJob) {
+  const std::pair<std::uint32_t, std::string> times[] = {
+      {9, "00:00:00.00"}, {3723450, "01:02:03.45"}, {360000000, "100:00:00.00"}, {4294967295u, "1193:02:47.29"}};
+  for (const auto& [milliseconds, text] : times) EXPECT_EQ(FormatSsaTime(milliseconds), text);
+  EncodeSettings settings;
+  settings.fontface = "Nanum Gothic";
+  settings.fontfile = "NanumGothic.ttf";
+  EncoderPreset preset;
+  preset.frameheight = 240;
+  const SsaStyle style = SsaStyleFor(settings, preset, 21, 33);
+  EXPECT_EQ(style.font_name + "," + std::to_string(style.font_size) + "," + std::to_string(style.margin_v) + "," +
+                std::to_string(style.play_res_y),
+            "Nanum Gothic,21,33,240");
+}
+
+// Written end to end through the stand-ins by the tools' subtitle route test; here
+// what that cannot show.
+TEST(WriteAvsScript, NamesTheFilesAfterTheVideoOpensTheSourceGivenAndWritesNothingWithoutTheSubtitle) {
+  testing::MemoryFileSystem files;
+  const Workspace workspace("D:\\app\\", PathStyle::kWindows);
+  const ColourTable colours;
+  const SsaStyle style;
+  EXPECT_THROW(WriteAvsScript(files, workspace, "", "C:\\clips\\movie.avi", style, colours), PlatformError);
+  EXPECT_TRUE(files.files.empty());
+  files.files["C:\\clips\\movie.smi"] = "<SYNC Start=1000>Hello\r\n<SYNC Start=2000>&nbsp;\r\n";
+  const AvsFiles written = WriteAvsScript(files, workspace, "C:\\Program Files\\AviSynth 2.5\\plugins\\",
+                                          "C:\\clips\\movie.avi", style, colours, "D:\\app\\temp\\qv1.avi");
+  EXPECT_EQ(written.ssa + " " + written.avs, "D:\\app\\temp\\movie.ssa D:\\app\\temp\\movie.avs");
+  EXPECT_EQ(files.files[written.avs],
+            "LoadPlugin(\"C:\\Program Files\\AviSynth 2.5\\plugins\\VSFilter.dll\")\r\n"
+            "DirectShowSource(\"D:\\app\\temp\\qv1.avi\")\r\nTextSub(\"D:\\app\\temp\\movie.ssa\")\r\n");
+  EXPECT_EQ(files.files[written.ssa].rfind("[Script Info]\r\nTitle: movie\r\n", 0), 0u);
+  files.unwritable.insert(written.avs);
+  EXPECT_THROW(WriteAvsScript(files, workspace, "", "C:\\clips\\movie.avi", style, colours), PlatformError);
+}
+
+}  // namespace
+}  // namespace clipvane
