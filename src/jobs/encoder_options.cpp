@@ -37,23 +37,24 @@ std::vector<ScriptArg> PlainSubtitleOptions(const std::string& font_file,
               " -subfont-blur 2 -subfont-outline 2")};
 }
 
-EncoderOptions BuildEncoderOptions(const EncodeSettings& settings, const MediaFacts& facts,
-                                   const std::string& font_file, const std::string& subtitle_copy) {
+EncoderOptions BuildEncoderOptions(const EncodeSettings& settings, const EncoderPreset& preset,
+                                   const MediaFacts& facts, const std::string& font_file,
+                                   const std::string& subtitle_copy) {
   EncoderOptions options;
   options.video =
-      settings.videocodec == 1
+      preset.videocodec == 1
           ? Format("-ovc xvid -xvidencopts bitrate=%d:max_bframes=0:nogmc:noqpel "
                    "-xvidopts deblock-chroma -vf-add hqdn3d -sws 10",
-                   settings.videobitrate)
+                   preset.videobitrate)
           : Format("-ovc lavc -lavcopts vcodec=mpeg4 -lavcopts vbitrate=%d -ffourcc DIVX",
-                   settings.videobitrate);
-  options.audio = Format("-oac faac -faacopts br=%d:mpeg=4:object=2", settings.audiobitrate);
+                   preset.videobitrate);
+  options.audio = Format("-oac faac -faacopts br=%d:mpeg=4:object=2", preset.audiobitrate);
   options.sync = settings.audiosync ? "-mc 0" : "";
-  options.audioFilter = "-af volnorm -srate 48000";
-  options.frameRate = OutputFrameRate(facts.frameRate, settings.maxfps);
-  options.frameRateOption = "-ofps " + options.frameRate;
+  options.audio_filter = "-af volnorm -srate 48000";
+  options.frame_rate = OutputFrameRate(facts.frameRate, preset.maxfps);
+  options.frame_rate_option = "-ofps " + options.frame_rate;
   if (!subtitle_copy.empty())
-    options.subtitle = PlainSubtitleOptions(font_file, subtitle_copy, settings.subtitlefontsize);
+    options.subtitle = PlainSubtitleOptions(font_file, subtitle_copy, preset.subtitlefontsize);
   return options;
 }
 

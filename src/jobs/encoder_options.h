@@ -13,9 +13,9 @@ struct EncoderOptions {
   std::string video;
   std::string audio;
   std::string sync;         // "-mc 0" or empty
-  std::string audioFilter;  // always "-af volnorm -srate 48000"
-  std::string frameRate;    // the output rate alone, as mp4creator gets it too
-  std::string frameRateOption;
+  std::string audio_filter;  // always "-af volnorm -srate 48000"
+  std::string frame_rate;   // the output rate alone, as mp4creator gets it too
+  std::string frame_rate_option;
   std::vector<ScriptArg> subtitle;  // plain subtitle route only; empty otherwise
 };
 
@@ -30,7 +30,8 @@ std::vector<ScriptArg> PlainSubtitleOptions(const std::string& font_file,
                                             const std::string& subtitle_copy, int subtitlefontsize);
 
 // `subtitle_copy` is empty when the job takes no plain subtitle route.
-EncoderOptions BuildEncoderOptions(const EncodeSettings& settings, const MediaFacts& facts,
-                                   const std::string& font_file, const std::string& subtitle_copy);
+EncoderOptions BuildEncoderOptions(const EncodeSettings& settings, const EncoderPreset& preset,
+                                   const MediaFacts& facts, const std::string& font_file,
+                                   const std::string& subtitle_copy);
 
 }  // namespace clipvane

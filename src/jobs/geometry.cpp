@@ -71,8 +71,8 @@ std::string AspectClass(const MediaFacts& facts) {
   return facts.height == 0 ? RatioText(0, 1) : RatioText(facts.width, facts.height);
 }
 
-PictureGeometry PlanGeometry(const MediaFacts& facts, const EncodeSettings& settings) {
-  int mode = settings.displaymode;
+PictureGeometry PlanGeometry(const MediaFacts& facts, const EncodeSettings& settings, const EncoderPreset& preset) {
+  int mode = preset.displaymode;
   if (settings.noresizefor43scale && AspectClass(facts) == "1.33") mode = kFitFrame;
 
   PictureGeometry geometry;
@@ -82,7 +82,7 @@ PictureGeometry PlanGeometry(const MediaFacts& facts, const EncodeSettings& sett
     geometry.rotate = true;
     std::swap(w, h);
   }
-  const PictureSize frame{settings.framewidth, settings.frameheight};
+  const PictureSize frame{preset.framewidth, preset.frameheight};
   geometry.crop = CropSize(mode, w, h, frame);
   geometry.scale = ScaleSize(mode, w, h, frame);
   if (geometry.rotate) {
@@ -92,10 +92,10 @@ PictureGeometry PlanGeometry(const MediaFacts& facts, const EncodeSettings& sett
   // nano/Classic pad every picture to the whole landscape frame.
   geometry.expand = settings.platform == 0 ? geometry.scale : frame;
 
-  geometry.cropOption = Option("-vf-add crop=%d:%d:-1:-1", geometry.crop);
-  geometry.scaleOption = Option("-vf-add scale=%d:%d", geometry.scale);
-  geometry.expandOption = Option("-vf-add expand=%d:%d:-1:-1:1", geometry.expand);
-  geometry.rotateOption = geometry.rotate ? "-vf-add rotate=2" : "";
+  geometry.crop_option = Option("-vf-add crop=%d:%d:-1:-1", geometry.crop);
+  geometry.scale_option = Option("-vf-add scale=%d:%d", geometry.scale);
+  geometry.expand_option = Option("-vf-add expand=%d:%d:-1:-1:1", geometry.expand);
+  geometry.rotate_option = geometry.rotate ? "-vf-add rotate=2" : "";
   return geometry;
 }
 
@@ -104,7 +104,7 @@ SsaStyleMetrics SubtitleMetrics(const PictureGeometry& geometry, const MediaFact
   const int smaller_side = facts.height > facts.width ? facts.width : facts.height;
   const int difference = smaller_side - geometry.crop.height;
   SsaStyleMetrics metrics;
-  metrics.marginV = difference < 30 ? 20 : difference - 10;
+  metrics.margin_v = difference < 30 ? 20 : difference - 10;
 
   const double factor = static_cast<double>(geometry.crop.height) / geometry.scale.height;
   const std::string aspect = AspectClass(facts);
@@ -113,7 +113,7 @@ SsaStyleMetrics SubtitleMetrics(const PictureGeometry& geometry, const MediaFact
   else if (aspect == "2.33") k = 1.4;
   else if (aspect == "1.78" || aspect == "1.88") k = 1.1;
   // nearbyint rounds ties to even in the default rounding mode.
-  metrics.fontSize = static_cast<int>(std::nearbyint(subtitlefontsize * factor * k));
+  metrics.font_size = static_cast<int>(std::nearbyint(subtitlefontsize * factor * k));
   return metrics;
 }
 

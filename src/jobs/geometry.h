@@ -19,18 +19,19 @@ struct PictureSize {
 struct PictureGeometry {
   bool rotate = false;
   PictureSize crop, scale, expand;
-  std::string cropOption, scaleOption, expandOption, rotateOption;
+  std::string crop_option, scale_option, expand_option, rotate_option;
 };
 
 // The font size and vertical margin for coloured subtitles drawn on the source picture.
 struct SsaStyleMetrics {
-  int fontSize = 0;
-  int marginV = 0;
+  int font_size = 0;
+  int margin_v = 0;
 };
 
 PictureSize CropSize(int displaymode, int width, int height, PictureSize frame);
 PictureSize ScaleSize(int displaymode, int width, int height, PictureSize frame);
-PictureGeometry PlanGeometry(const MediaFacts& facts, const EncodeSettings& settings);
+// The picture plan for the settings' screen fit and device (and their derived frame).
+PictureGeometry PlanGeometry(const MediaFacts& facts, const EncodeSettings& settings, const EncoderPreset& preset);
 
 // The video's aspect class: the ratio text of its probed aspect (before any turn).
 std::string AspectClass(const MediaFacts& facts);

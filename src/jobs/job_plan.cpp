@@ -1,0 +1,121 @@
+#include "jobs/job_plan.h"
+
+#include "common/text.h"
+#include "jobs/encoder_options.h"
+#include "settings/settings_store.h"
+
+namespace clipvane {
+namespace {
+
+bool SamePath(const std::string& a, const std::string& b, PathStyle style) {
+  // Windows file names do not tell letter case apart.
+  return style == PathStyle::kWindows ? EqualsIgnoringAsciiCase(a, b) : a == b;
+}
+
+JobFiles NameFiles(const std::string& video_path, const std::string& job_log, const JobSetup& setup) {
+  const Workspace& workspace = setup.workspace;
+  const PathStyle style = workspace.Style();
+  JobFiles files;
+  files.script = workspace.Batch() + Separator(style) + VideoBaseName(video_path, style) +
+                 ScriptExtension(setup.dialect);
+  files.output = workspace.OutputPath(video_path);
+  files.job_log = job_log;
+  const std::string temp_base = WithoutExtension(job_log, style);
+  files.subtitle_copy = temp_base + ".smi";
+  // The first pass of the subtitle-sync route takes the ".avi" name; its main encode
+  // then writes beside it with "2" appended.
+  files.first_pass_output = temp_base + ".avi";
+  files.main_output = setup.settings.subtitlesync ? files.first_pass_output + "2" : files.first_pass_output;
+  files.raw_video = temp_base + setup.preset.rawvideoext;
+  files.raw_audio = temp_base + ".aac";
+  files.avs = AvsScriptPaths(workspace, video_path);
+  return files;
+}
+
+}  // namespace
+
+std::optional<RefusalReason> JobRefusal(const std::string& video_path, const MediaFacts& facts,
+                                        const Workspace& workspace) {
+  if (facts.height == 0) return RefusalReason::kNoPicture;
+  if (SamePath(video_path, workspace.OutputPath(video_path), workspace.Style())) return RefusalReason::kSourceIsOutput;
+  return std::nullopt;
+}
+
+JobPlan PlanJob(const std::string& video_path, const MediaFacts& facts, bool has_subtitle,
+                const std::string& job_log, const JobSetup& setup) {
+  const EncodeSettings& settings = setup.settings;
+  JobPlan plan;
+  JobFiles& files = plan.files;
+  files = NameFiles(video_path, job_log, setup);
+  plan.stale = {files.first_pass_output, files.subtitle_copy, files.raw_video, files.raw_audio};
+  plan.geometry = PlanGeometry(facts, settings, setup.preset);
+  if (settings.needsubtitle && has_subtitle)
+    plan.route = settings.colorsubtitle ? SubtitleRoute::kColoured : SubtitleRoute::kPlain;
+
+  std::vector<ScriptStep>& steps = plan.steps;
+  steps.push_back(DeleteStep(files.output));
+  std::string encode_input = video_path;
+  if (plan.route == SubtitleRoute::kColoured) {
+    plan.metrics = SubtitleMetrics(plan.geometry, facts, setup.preset.subtitlefontsize);
+    // With the subtitle-sync route the drawing must happen on the resynchronised
+    // first pass, so that the result has both the synchronised sound and the colours.
+    plan.avs_source = settings.subtitlesync ? files.first_pass_output : video_path;
+    encode_input = files.avs.avs;
+  }
+
+  EncoderOptions options =
+      BuildEncoderOptions(settings, setup.preset, facts, SubtitleFont(settings, setup.fontsdir),
+                          plan.route == SubtitleRoute::kPlain ? files.subtitle_copy : "");
+  if (settings.subtitlesync) {
+    steps.push_back(ToolStep("mencoder",
+                             {Opt("-noodml"), PathArg(video_path), Opt("-ovc copy"), Opt(options.sync),
+                              Opt(options.audio), Opt(options.audio_filter), Opt("-o"),
+                              PathArg(files.first_pass_output)},
+                             Redirect::kErrors, files.job_log));
+    options.sync.clear();
+    options.audio_filter.clear();
+    // On the colour route AviSynth hands over decoded sound, which cannot be copied as
+    // AAC: it is encoded again with the job's audio options.
+    if (plan.route != SubtitleRoute::kColoured) {
+      options.audio = "-oac copy";
+      encode_input = files.first_pass_output;
+    }
+  }
+
+  const PictureGeometry& geometry = plan.geometry;
+  std::vector<ScriptArg> main_args{Opt("-noodml"), PathArg(encode_input), Opt(options.sync),
+                                   Opt(options.audio), Opt(options.audio_filter), Opt("-vf-add harddup"),
+                                   Opt(options.frame_rate_option), Opt(geometry.crop_option),
+                                   Opt(geometry.scale_option), Opt(geometry.expand_option),
+                                   Opt(options.video), Opt(geometry.rotate_option)};
+  if (options.subtitle.empty())
+    main_args.push_back(Opt(""));  // an empty option still keeps its blanks
+  else
+    main_args.insert(main_args.end(), options.subtitle.begin(), options.subtitle.end());
+  main_args.insert(main_args.end(), {Opt("-lavcopts threads=2"), Opt("-o"), PathArg(files.main_output)});
+  steps.push_back(ToolStep("mencoder", main_args, Redirect::kErrors, files.job_log));
+
+  steps.push_back(ToolStep("mencoder",
+                           {Opt("-ovc copy -nosound -of rawvideo -o"), PathArg(files.raw_video),
+                            PathArg(files.main_output)},
+                           Redirect::kOutputTight, files.job_log));
+  steps.push_back(ToolStep("mencoder",
+                           {Opt("-ovc frameno -oac copy -of rawaudio -o"), PathArg(files.raw_audio),
+                            PathArg(files.main_output)},
+                           Redirect::kOutputTight, files.job_log));
+  steps.push_back(ToolStep("mp4creator", {Opt("-c"), PathArg(files.raw_video), Opt("-rate=" + options.frame_rate),
+                                          PathArg(files.output)}));
+  steps.push_back(ToolStep("mp4creator", {Opt("-c"), PathArg(files.raw_audio), PathArg(files.output)}));
+
+  if (plan.route == SubtitleRoute::kColoured) {
+    steps.push_back(DeleteStep(files.avs.avs));
+    steps.push_back(DeleteStep(files.avs.ssa));
+  }
+  if (has_subtitle) steps.push_back(DeleteStep(files.subtitle_copy));
+  if (settings.subtitlesync) steps.push_back(DeleteStep(files.first_pass_output));
+  for (const std::string& intermediate : {files.main_output, files.raw_video, files.raw_audio, files.job_log})
+    steps.push_back(DeleteStep(intermediate));
+  return plan;
+}
+
+}  // namespace clipvane

@@ -1,0 +1,63 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/refusal.h"
+#include "common/workspace.h"
+#include "jobs/geometry.h"
+#include "jobs/script.h"
+#include "media/media_facts.h"
+#include "settings/encode_settings.h"
+#include "subtitles/avs_script.h"
+
+namespace clipvane {
+
+// What jobs are planned with: where the program lives, the script dialect, and the
+// settings with what the last load derived from them.
+struct JobSetup {
+  const Workspace& workspace;
+  ScriptDialect dialect;
+  const EncodeSettings& settings;
+  const EncoderPreset& preset;
+  std::string fontsdir;  // with a trailing separator
+};
+
+enum class SubtitleRoute { kNone, kPlain, kColoured };
+
+// The files of one job. The intermediates are named after the job's own log, a
+// unique temporary file, so that jobs running side by side never share one.
+struct JobFiles {
+  std::string script;             // batch/<base name> with the dialect's extension
+  std::string output;             // incoming/<base name>.mp4
+  std::string job_log;            // temp/qvXXXX.tmp
+  std::string subtitle_copy;      // the UTF-8 copy of the subtitle, when there is one
+  std::string first_pass_output;  // the subtitle-sync route's first encode
+  std::string main_output;
+  std::string raw_video;
+  std::string raw_audio;
+  AvsFiles avs;                   // the coloured route's SSA file and AviSynth script
+};
+
+// One video's job, worked out without touching a file.
+struct JobPlan {
+  SubtitleRoute route = SubtitleRoute::kNone;
+  JobFiles files;
+  PictureGeometry geometry;
+  SsaStyleMetrics metrics;             // the coloured route's subtitle size
+  std::string avs_source;              // what the coloured route's AviSynth script opens
+  std::vector<std::string> stale;      // left by an earlier job of that log name: deleted first
+  std::vector<ScriptStep> steps;       // the lines of the job script
+};
+
+// Why a video gets no job: no picture found, or its own output is the video itself,
+// which the job would delete before reading it. Nothing when it gets one.
+std::optional<RefusalReason> JobRefusal(const std::string& video_path, const MediaFacts& facts,
+                                        const Workspace& workspace);
+
+// The job of a video with a picture: the steps that turn it into incoming/<base
+// name>.mp4, given whether its subtitle file exists and the job's log file.
+JobPlan PlanJob(const std::string& video_path, const MediaFacts& facts, bool has_subtitle,
+                const std::string& job_log, const JobSetup& setup);
+
+}  // namespace clipvane

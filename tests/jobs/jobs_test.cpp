@@ -1,0 +1,287 @@
+#include <cstdlib>
+#include <functional>
+#include <gtest/gtest.h>
+
+#include "jobs/encoder_options.h"
+#include "jobs/geometry.h"
+#include "jobs/job_script.h"
+#include "jobs/ratio_text.h"
+#include "jobs/script.h"
+#include "platform/file_system.h"
+#include "platform/platform_error.h"
+#include "support/memory_file_system.h"
+#include "support/temp_folder.h"
+
+namespace clipvane {
+
+void PrintTo(const PictureSize& size, std::ostream* out) { *out << size.width << "x" << size.height; }
+
+namespace {
+
+constexpr auto kBatch = ScriptDialect::kWindowsBatch;
+constexpr auto kSh = ScriptDialect::kPosixShell;
+
+TEST(QuotePath, QuotesEveryPathSafely) {
+  const std::tuple<ScriptDialect, std::string, std::string> cases[] = {
+      {kBatch, "C:\\a b\\x.avi", "\"C:\\a b\\x.avi\""},
+      {kBatch, "C:\\100%\\%PATH%.avi", "\"C:\\100%%\\%%PATH%%.avi\""},
+      {kBatch, "C:\\R&B's.avi", "\"C:\\R&B's.avi\""},
+      {kSh, "/it's", "'/it'\\''s'"},
+      {kSh, "/$HOME/`id`/\"q\"", "'/$HOME/`id`/\"q\"'"}};
+  for (const auto& [dialect, path, quoted] : cases) EXPECT_EQ(QuotePath(dialect, path), quoted);
+}
+
+TEST(RenderScript, EndsEveryLineInTheDialectsWayAndCallsSurviveTheSecondExpansion) {
+  const std::vector<ScriptStep> steps{DeleteStep("X"), CallStep("Y%"), ToolStep("mp4creator", {Opt("-c"), PathArg("Z")})};
+  EXPECT_EQ(RenderScript(kBatch, "D:\\Conv\\", steps),
+            "del \"X\"\r\ncall \"Y%%%%\"\r\n\"D:\\Conv\\bin\\mp4creator.exe\" -c \"Z\"\r\n");
+  EXPECT_EQ(RenderScript(kSh, "/c/", steps), "rm -f 'X'\nsh 'Y%'\n'/c/bin/mp4creator' -c 'Z'\n");
+}
+
+#ifndef _WIN32
+// The shell itself is the judge of the quoting: a script that deletes files with
+// every awkward character in their names must delete exactly those files.
+TEST(RenderScript, ShellRunsTheLinesOnAwkwardFileNames) {
+  testing::TempFolder temp;
+  const std::vector<std::string> names{"it's.avi", "$HOME.avi", "a b & c.avi", "`touch pwned`.avi",
+                                       "100%.avi", "semi;colon.avi", "\xED\x95\x9C.avi", "-dash.avi"};
+  std::vector<ScriptStep> steps;
+  for (const std::string& name : names) steps.push_back(DeleteStep(temp.WriteFile(name, "x")));
+  temp.WriteFile("keep.avi", "x");
+  NativeFileSystem().ReplaceWholeFile(temp / "job.sh", RenderScript(kSh, temp.Path(), steps));
+  ASSERT_EQ(std::system(("cd '" + temp.Path() + "' && sh ./job.sh").c_str()), 0);
+  for (const std::string& name : names) EXPECT_FALSE(NativeFileSystem().Exists(temp / name)) << name;
+  EXPECT_TRUE(NativeFileSystem().Exists(temp / "keep.avi"));
+  EXPECT_FALSE(NativeFileSystem().Exists(temp / "pwned"));
+}
+#endif
+
+MediaFacts Facts(int width, int height) {
+  MediaFacts facts;
+  facts.width = width;
+  facts.height = height;
+  facts.aspect = static_cast<double>(width) / height;
+  return facts;
+}
+
+PictureGeometry Plan(const MediaFacts& facts, int platform, int displaymode, bool keep43 = false) {
+  EncodeSettings settings;
+  settings.platform = platform;
+  settings.noresizefor43scale = keep43;
+  EncoderPreset preset;
+  preset.displaymode = displaymode;
+  preset.framewidth = platform == 0 ? (displaymode == 1 ? 640 : 480) : 320;
+  preset.frameheight = platform == 0 ? 320 : 240;
+  return PlanGeometry(facts, settings, preset);
+}
+
+TEST(RatioText, WritesTwoDecimalsRoundedToEvenAndComparesByValue) {
+  const std::pair<std::pair<int, int>, const char*> cases[] = {
+      {{4, 3}, "1.33"}, {{10, 1}, "10.00"}, {{640, 428}, "1.50"}, {{1, 8}, "0.12"}, {{3, 8}, "0.38"}, {{1920, 808}, "2.38"}};
+  for (const auto& [ratio, text] : cases) EXPECT_EQ(RatioText(ratio.first, ratio.second), text);
+  EXPECT_TRUE(RatioGreaterByValue("10.00", "9.99"));
+  EXPECT_FALSE(RatioGreaterByValue("1.50", "1.50"));
+}
+
+struct GeometryCase {
+  int width, height, platform, displaymode;
+  bool keep43, rotate;
+  PictureSize crop, scale, expand;
+};
+
+TEST(PlanGeometry, FitsThePictureOntoTheFrame) {
+  for (const GeometryCase& c : std::initializer_list<GeometryCase>{
+        GeometryCase{640, 480, 0, 0, false, false, {640, 480}, {427, 320}, {427, 320}},
+        GeometryCase{640, 480, 0, 3, false, false, {640, 428}, {480, 320}, {480, 320}},
+        GeometryCase{640, 480, 0, 3, true, false, {640, 480}, {427, 320}, {427, 320}},
+        GeometryCase{640, 480, 0, 2, false, false, {640, 480}, {480, 320}, {480, 320}},
+        GeometryCase{720, 480, 0, 3, false, false, {720, 480}, {480, 320}, {480, 320}},
+        GeometryCase{1280, 720, 0, 0, false, false, {1280, 720}, {480, 270}, {480, 270}},
+        GeometryCase{1280, 720, 0, 3, false, false, {1083, 720}, {480, 320}, {480, 320}},
+        GeometryCase{640, 272, 0, 3, false, false, {409, 272}, {480, 320}, {480, 320}},
+        GeometryCase{352, 288, 0, 0, false, false, {352, 288}, {391, 320}, {391, 320}},
+        GeometryCase{720, 480, 0, 1, false, false, {720, 480}, {481, 320}, {481, 320}},
+        GeometryCase{720, 304, 0, 1, false, false, {720, 304}, {640, 270}, {640, 270}},
+        GeometryCase{480, 640, 0, 3, false, true, {428, 640}, {320, 480}, {320, 480}},
+        GeometryCase{1280, 720, 1, 0, false, false, {1280, 720}, {320, 180}, {320, 240}},
+        GeometryCase{720, 480, 1, 3, false, false, {640, 480}, {320, 240}, {320, 240}},
+        GeometryCase{480, 640, 1, 0, false, true, {480, 640}, {240, 320}, {320, 240}},
+        // a portrait 3:4 picture is not of the 4:3 class, so it is filled and turned
+        GeometryCase{480, 640, 0, 3, true, true, {428, 640}, {320, 480}, {320, 480}},
+        // a square is not turned; 321/320 already writes 1.00, so the search stops there
+        GeometryCase{500, 500, 0, 0, false, false, {500, 500}, {321, 320}, {321, 320}}}) {
+    const PictureGeometry g = Plan(Facts(c.width, c.height), c.platform, c.displaymode, c.keep43);
+    const std::string label = std::to_string(c.width) + "x" + std::to_string(c.height) + " mode " +
+                              std::to_string(c.displaymode) + " platform " + std::to_string(c.platform);
+    EXPECT_EQ(g.rotate, c.rotate) << label;
+    EXPECT_EQ(g.crop, c.crop) << label;
+    EXPECT_EQ(g.scale, c.scale) << label;
+    EXPECT_EQ(g.expand, c.expand) << label;
+  }
+}
+
+TEST(SubtitleMetrics, SizeColouredSubtitlesForTheSourcePicture) {
+  struct Case {
+    int width, height, displaymode, size, margin_v, font_size;
+  };
+  // 640x480 fitted scales by 480/320: 5 and 3 give 7.5 and 4.5, rounded to even.
+  for (const Case& c : {Case{1280, 720, 0, 16, 20, 47}, Case{1280, 720, 3, 16, 20, 40}, Case{640, 480, 3, 16, 42, 21},
+                        Case{640, 480, 0, 16, 20, 24}, Case{1920, 808, 0, 16, 20, 77}, Case{720, 480, 3, 16, 20, 24},
+                        Case{640, 480, 0, 5, 20, 8}, Case{640, 480, 0, 3, 20, 4}}) {
+    const MediaFacts facts = Facts(c.width, c.height);
+    const SsaStyleMetrics m = SubtitleMetrics(Plan(facts, 0, c.displaymode), facts, c.size);
+    EXPECT_EQ(m.margin_v * 1000 + m.font_size, c.margin_v * 1000 + c.font_size) << c.width << "x" << c.height;
+  }
+}
+
+TEST(OutputFrameRate, LowersToTheCapAndWritesTheShortestDecimalWithAPoint) {
+  const std::pair<std::pair<double, double>, const char*> cases[] = {
+      {{29.97, 29.0}, "29"},       {{23.976, 29.0}, "23.976"}, {{29.97, 30.0}, "29.97"},
+      {{0.0, 25.0}, "0"},          {{12.5, 25.0}, "12.5"},     {{24000.0 / 1001.0, 29.0}, "23.976023976024"},
+      {{0.00001, 25.0}, "0.00001"}};
+  for (const auto& [rates, text] : cases) EXPECT_EQ(OutputFrameRate(rates.first, rates.second), text) << text;
+}
+
+TEST(EncoderOptions, XvidCarriesItsFilterAndScaler) {
+  EncodeSettings settings;
+  settings.audiosync = true;
+  EncoderPreset preset;
+  preset.videocodec = 1;
+  preset.videobitrate = 900;
+  const EncoderOptions o = BuildEncoderOptions(settings, preset, Facts(640, 480), "", "");
+  EXPECT_EQ(o.video, "-ovc xvid -xvidencopts bitrate=900:max_bframes=0:nogmc:noqpel -xvidopts deblock-chroma "
+                     "-vf-add hqdn3d -sws 10");
+  EXPECT_EQ(o.sync, "-mc 0");
+  EXPECT_TRUE(o.subtitle.empty());
+}
+
+using testing::MemoryFileSystem;
+
+const std::string kAnsiSubtitle = "<SAMI>\r\n<BODY>\n<SYNC Start=1000><P>\xC7\xD1\xB1\xDB\r\n</SAMI>";
+
+using Texts = std::vector<std::string>;
+
+// The worked example: D:\Conv\, Holiday.avi 640x480 at 25 frames per second with an
+// ANSI subtitle beside it, normal quality, touch/iPhone, fit, subtitles on.
+class JobScriptTest : public ::testing::Test {
+ protected:
+  JobScriptTest() {
+    files_.folders = {"D:\\Conv\\temp", "D:\\Conv\\batch", "D:\\Conv\\incoming"};
+    files_.files["D:\\Videos\\Holiday.smi"] = kAnsiSubtitle;
+    facts_.width = 640;
+    facts_.height = 480;
+    facts_.frameRate = 25;
+    settings_.fontfile = "gulim.ttc";
+    settings_.fontface = "gulim";
+    preset_.displaymode = 0;
+    preset_.subtitlefontsize = 5;
+  }
+  JobBuild Build(const std::string& video = "D:\\Videos\\Holiday.avi") {
+    JobContext context{{workspace_, ScriptDialect::kWindowsBatch, settings_, preset_, "C:\\WINDOWS\\Fonts\\"}, files_,
+                       [this](const std::string& video_path, const std::string& source, const SsaStyleMetrics& m) {
+                         avs_calls_.push_back(video_path + " <- " + source + " font " + std::to_string(m.font_size));
+                       }};
+    return BuildJobScript(video, facts_, context);
+  }
+
+  Workspace workspace_{"D:\\Conv\\", PathStyle::kWindows};
+  MemoryFileSystem files_;
+  MediaFacts facts_;
+  EncodeSettings settings_;
+  EncoderPreset preset_;
+  std::vector<std::string> avs_calls_;
+};
+
+// The worked example as written, and what other settings change in it: each
+// expected script lies beside the test, byte for byte.
+struct ScriptCase {
+  std::string file;
+  std::function<void(EncodeSettings&, MediaFacts&)> change;
+  std::string avs;  // what the AviSynth script was asked to open, at which subtitle size
+};
+
+class WorkedExampleTest : public JobScriptTest, public ::testing::WithParamInterface<ScriptCase> {};
+
+TEST_P(WorkedExampleTest, WritesTheExpectedScriptByteForByte) {
+  GetParam().change(settings_, facts_);
+  const std::string path = testing::DataFile(CLIPVANE_TEST_DATA + GetParam().file);
+  const std::optional<std::string> expected = NativeFileSystem().ReadWholeFile(path);
+  ASSERT_TRUE(expected) << path;
+  EXPECT_EQ(Build().script, "D:\\Conv\\batch\\Holiday.bat");
+  EXPECT_EQ(files_.files.at("D:\\Conv\\batch\\Holiday.bat"), *expected);
+  EXPECT_EQ(files_.files.at("D:\\Conv\\temp\\qv1A2B.tmp"), "");
+  EXPECT_EQ(avs_calls_, GetParam().avs.empty() ? Texts{} : Texts{GetParam().avs});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, WorkedExampleTest,
+    ::testing::Values(
+        ScriptCase{"holiday_plain.bat", [](EncodeSettings&, MediaFacts&) {}, ""},
+        // Thirteen lines: the first pass, the main encode of its output, one more clean-up.
+        ScriptCase{"holiday_sync.bat", [](EncodeSettings& s, MediaFacts&) { s.subtitlesync = s.audiosync = true; }, ""},
+        // The AviSynth script is the input, without subtitle options; its files go first.
+        // 5 scaled by 480/320 is 7.5: size 8, rounded to even.
+        ScriptCase{"holiday_colour.bat", [](EncodeSettings& s, MediaFacts&) { s.colorsubtitle = true; },
+                   "D:\\Videos\\Holiday.avi <- D:\\Videos\\Holiday.avi font 8"},
+        // A portrait picture is turned between the video and the subtitle options.
+        ScriptCase{"holiday_portrait.bat", [](EncodeSettings&, MediaFacts& f) { std::swap(f.width, f.height); }, ""},
+        // Both: the AviSynth script opens the first pass's output, whose sound is encoded again.
+        ScriptCase{"holiday_colour_sync.bat",
+                   [](EncodeSettings& s, MediaFacts&) { s.colorsubtitle = s.subtitlesync = true; },
+                   "D:\\Videos\\Holiday.avi <- D:\\Conv\\temp\\qv1A2B.avi font 8"},
+        ScriptCase{"holiday_no_rate.bat", [](EncodeSettings&, MediaFacts& f) { f.frameRate = 0; }, ""}),
+    [](const auto& test_info) {
+      return test_info.param.file.substr(8, test_info.param.file.size() - 12);  // holiday_<name>.bat
+    });
+
+TEST_F(JobScriptTest, TheSubtitleRouteDecidesTheCopyTheOptionsAndTheDrawing) {
+  struct Case {
+    bool needsubtitle, colorsubtitle, subtitle_present, copy_made, font_options;
+  };
+  // No .smi; subtitles off with one (the copy is still made); colour tags without one.
+  for (const Case& c : {Case{true, false, false, false, false}, Case{false, false, true, true, false},
+                        Case{true, true, false, false, false}}) {
+    files_.files["D:\\Videos\\Holiday.smi"] = kAnsiSubtitle;
+    settings_.needsubtitle = c.needsubtitle;
+    settings_.colorsubtitle = c.colorsubtitle;
+    files_.files.erase("D:\\Conv\\temp\\qv1A2B.smi");
+    if (!c.subtitle_present) files_.files.erase("D:\\Videos\\Holiday.smi");
+    Build();
+    const std::string script = files_.files.at("D:\\Conv\\batch\\Holiday.bat");
+    EXPECT_EQ(files_.files.count("D:\\Conv\\temp\\qv1A2B.smi") > 0, c.copy_made);
+    EXPECT_EQ(script.find("qv1A2B.smi") != std::string::npos, c.copy_made);
+    EXPECT_EQ(script.find("-font") != std::string::npos, c.font_options);
+    EXPECT_TRUE(avs_calls_.empty());
+  }
+}
+
+TEST_F(JobScriptTest, TheSubtitleCopyArrivesAsUtf8WithCrLfLines) {
+  const std::pair<std::string, std::string> cases[] = {
+      {kAnsiSubtitle, "<SAMI>\r\n<BODY>\r\n<SYNC Start=1000><P>\xED\x95\x9C\xEA\xB8\x80\r\n</SAMI>\r\n"},
+      {"\xEF\xBB\xBFline\nnext", "\xEF\xBB\xBFline\nnext"},  // taken as UTF-8 already and copied as it is
+      {std::string("\xFF\xFE" "a\0\r\0\n\0\x5C\xD5\n\0", 12), "a\r\n\xED\x95\x9C\r\n"},
+      {std::string("\xFE\xFF\0a\0\r\xD5\x5C", 8), "a\r\n\xED\x95\x9C\r\n"},
+      {"a\rb\r\rc", "a\r\nb\r\n\r\nc\r\n"}, {"", ""}};
+  for (const auto& [subtitle, copy] : cases) {
+    files_.files["D:\\Videos\\Holiday.smi"] = subtitle;
+    Build();
+    EXPECT_EQ(files_.files.at("D:\\Conv\\temp\\qv1A2B.smi"), copy);
+  }
+}
+
+TEST_F(JobScriptTest, ARefusedOrFailedBuildLeavesNoScriptAndLosesNoFile) {
+  files_.files["D:\\Conv\\incoming\\Clip.mp4"] = "video";
+  const auto before = files_.files;
+  EXPECT_EQ(Build("D:\\Conv\\INCOMING\\clip.MP4").refused, RefusalReason::kSourceIsOutput);
+  settings_.colorsubtitle = true;
+  files_.unwritable.insert("D:\\Conv\\batch\\Holiday.bat");
+  EXPECT_THROW(Build(), PlatformError);
+  files_.folders.erase("D:\\Conv\\temp");  // no temporary name can be made
+  EXPECT_THROW(Build(), PlatformError);
+  facts_.height = 0;
+  EXPECT_EQ(Build().refused, RefusalReason::kNoPicture);
+  EXPECT_EQ(files_.files, before);
+}
+
+}  // namespace
+}  // namespace clipvane
