@@ -41,6 +41,7 @@ void BM_MakeRunScripts(benchmark::State& state) {
   const auto rows = static_cast<std::size_t>(state.range(0));
   EncodeSettings settings;
   settings.needsubtitle = false;
+  const EncoderPreset preset;
   MediaFacts facts;
   facts.width = 720;
   facts.height = 480;
@@ -49,8 +50,8 @@ void BM_MakeRunScripts(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     auto folder = std::make_unique<FreshProgramFolder>();
-    JobContext jobs{folder->workspace(), kNativeScriptDialect, NativeFileSystem(), settings, nullptr};
-    RunScriptContext context{folder->workspace(), kNativeScriptDialect, NativeFileSystem(), {}, {}};
+    JobContext jobs{{folder->workspace(), kNativeScriptDialect, settings, preset, ""}, NativeFileSystem(), nullptr};
+    RunScriptContext context{folder->workspace(), kNativeScriptDialect, NativeFileSystem(), {}};
     state.ResumeTiming();
 
     const bool written = MakeRunScripts(

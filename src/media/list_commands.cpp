@@ -5,15 +5,15 @@
 
 namespace clipvane {
 
-void RefreshList(VideoList& list, MediaProbe& probe) {
+void RefreshList(VideoList& list, MediaProbe& probe, const Progress& progress) {
   for (std::size_t row = 0; row < list.RowCount(); ++row) {
-    probe.ProbeVideo(list, row);
+    probe.ProbeVideo(list, row, progress);
     list.UpdateEncodedMarker(row);
   }
 }
 
 void ClearEncoded(VideoList& list) {
-  list.RemoveRowsWhere([](const VideoRow& row) { return row.encodedMarker == "*"; });
+  list.RemoveRowsWhere([](const VideoRow& row) { return row.encoded_marker == "*"; });
 }
 
 void DeleteSelected(VideoList& list) {

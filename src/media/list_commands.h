@@ -1,4 +1,5 @@
 #pragma once
+#include "common/progress.h"
 
 namespace clipvane {
 
@@ -9,7 +10,7 @@ class VideoList;
 
 // "새로 고침": probes the rows not probed yet and sets every encoded marker afresh
 // from the disk. The subtitle column is left as it was.
-void RefreshList(VideoList& list, MediaProbe& probe);
+void RefreshList(VideoList& list, MediaProbe& probe, const Progress& progress = {});
 
 // "인코딩된 동영상 목록 지우기": removes the rows marked "*", as last computed.
 void ClearEncoded(VideoList& list);

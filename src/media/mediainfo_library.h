@@ -4,14 +4,17 @@
 
 namespace clipvane {
 
+class FileSystem;
+
+// Why no video can be probed, when the library is not there to ask.
+enum class MediaInfoProblem { kNone, kMissing, kUnusable };
+
 // The MediaInfo library behind the probe: linked on Linux, loaded from MediaInfo.dll
 // beside the program on Windows.
 class MediaInfoLibrary {
  public:
   virtual ~MediaInfoLibrary() = default;
-  // Empty when the library is ready; otherwise the text (ANSI) that tells the user
-  // why no video can be probed.
-  virtual std::string Problem() const = 0;
+  virtual MediaInfoProblem Problem() const = 0;
   // The plain report on the file at `path` (ANSI), in ANSI text. Empty when the
   // library is missing or cannot read the file.
   virtual std::string Inform(const std::string& path) = 0;
@@ -19,6 +22,6 @@ class MediaInfoLibrary {
 
 // The platform's library; on Windows `app_dir` is where MediaInfo.dll is looked for.
 // Never fails: a missing or unusable library gives an object whose Problem() says so.
-std::unique_ptr<MediaInfoLibrary> LoadMediaInfoLibrary(const std::string& app_dir);
+std::unique_ptr<MediaInfoLibrary> LoadMediaInfoLibrary(const std::string& app_dir, const FileSystem& files);
 
 }  // namespace clipvane

@@ -1,11 +1,9 @@
-// MediaInfo.dll beside the program, loaded when the program starts. Windows only:
-// the wide strings of its interface are UTF-16 there.
+// MediaInfo.dll beside the program, loaded when the program starts (Windows).
 #include "media/mediainfo_calls.h"
 #include "media/mediainfo_library.h"
 #include "platform/dynamic_library.h"
 #include "platform/file_system.h"
 #include "platform/text_encoding.h"
-#include "platform/win32/wide_text.h"
 
 namespace clipvane {
 namespace {
@@ -17,14 +15,11 @@ void Resolve(const DynamicLibrary& library, const char* name, Function& target) 
 
 class LoadedMediaInfo : public MediaInfoLibrary {
  public:
-  explicit LoadedMediaInfo(const std::string& app_dir) {
+  LoadedMediaInfo(const std::string& app_dir, const FileSystem& files) {
     // The full path, so that no other copy on the search path is picked up.
     const std::string dll = app_dir + "MediaInfo.dll";
-    if (!NativeFileSystem().Exists(dll)) {
-      problem_ = Utf8ToAnsi(
-          u8"MediaInfo.dll 파일을 찾지 못했습니다.\r\n"
-          u8"동영상의 화면 크기와 초당 프레임 수를 알 수 없어 인코딩할 수 없습니다.\r\n"
-          u8"프로그램 폴더에 MediaInfo.dll을 넣어 주세요.");
+    if (!files.Exists(dll)) {
+      problem_ = MediaInfoProblem::kMissing;
       return;
     }
     library_ = LoadDynamicLibrary(dll);
@@ -39,14 +34,11 @@ class LoadedMediaInfo : public MediaInfoLibrary {
     if (!library_ || !calls_.Complete()) {
       library_.reset();
       calls_ = MediaInfoCalls{};
-      problem_ = Utf8ToAnsi(
-          u8"MediaInfo.dll 파일을 쓸 수 없습니다.\r\n"
-          u8"동영상의 화면 크기와 초당 프레임 수를 알 수 없어 인코딩할 수 없습니다.\r\n"
-          u8"프로그램 폴더의 MediaInfo.dll을 64비트용 새 파일로 바꿔 주세요.");
+      problem_ = MediaInfoProblem::kUnusable;
     }
   }
 
-  std::string Problem() const override { return problem_; }
+  MediaInfoProblem Problem() const override { return problem_; }
 
   std::string Inform(const std::string& path) override {
     if (!library_) return {};
@@ -58,13 +50,13 @@ class LoadedMediaInfo : public MediaInfoLibrary {
  private:
   std::unique_ptr<DynamicLibrary> library_;
   MediaInfoCalls calls_;
-  std::string problem_;
+  MediaInfoProblem problem_ = MediaInfoProblem::kNone;
 };
 
 }  // namespace
 
-std::unique_ptr<MediaInfoLibrary> LoadMediaInfoLibrary(const std::string& app_dir) {
-  return std::make_unique<LoadedMediaInfo>(app_dir);
+std::unique_ptr<MediaInfoLibrary> LoadMediaInfoLibrary(const std::string& app_dir, const FileSystem& files) {
+  return std::make_unique<LoadedMediaInfo>(app_dir, files);
 }
 
 }  // namespace clipvane

@@ -18,19 +18,19 @@ bool VideoList::IsFile(const std::string& path) const {
 
 AddOutcome VideoList::AddVideo(const std::string& path) {
   const PathStyle style = workspace_.Style();
-  if (FileNameStart(path, style) == 0) return AddOutcome::kNoFolder;
-  if (listed_.Contains(path)) return AddOutcome::kAlreadyListed;
-  if (!IsVideoFile(path, video_exts_, style)) return AddOutcome::kNotAVideo;
-  if (path.size() > kMaxVideoPathLength) return AddOutcome::kPathTooLong;
+  if (FileNameStart(path, style) == 0) return RefusalReason::kNoFolder;
+  if (listed_.Contains(path)) return RefusalReason::kAlreadyListed;
+  if (!IsVideoFile(path, video_exts_, style)) return RefusalReason::kNotAVideo;
+  if (path.size() > kMaxVideoPathLength) return RefusalReason::kPathTooLong;
 
   VideoRow row;
   row.entry.path = path;
-  row.encodedMarker = IsFile(workspace_.OutputPath(path)) ? "*" : "";
+  row.encoded_marker = IsFile(workspace_.OutputPath(path)) ? "*" : "";
   row.title = VideoBaseName(path, style);
   row.subtitle = IsFile(SubtitlePath(path, style)) ? "OK" : "-";
   rows_.push_back(std::move(row));
   listed_.Add(path);
-  return AddOutcome::kAdded;
+  return std::nullopt;
 }
 
 void VideoList::RemoveVideo(std::size_t row) {
@@ -80,6 +80,11 @@ void VideoList::SelectAll() {
   selected_count_ = rows_.size();
 }
 
+void VideoList::SelectOnly(const std::vector<std::size_t>& rows) {
+  for (std::size_t row = 0; row < rows_.size(); ++row) SetSelected(row, false);
+  for (std::size_t row : rows) SetSelected(row, true);
+}
+
 std::vector<std::size_t> VideoList::SelectedRows() const {
   std::vector<std::size_t> selected;
   selected.reserve(selected_count_);
@@ -112,7 +117,7 @@ void VideoList::AppendToTitle(std::size_t row, const std::string& text) {
 
 void VideoList::UpdateEncodedMarker(std::size_t row) {
   VideoRow& target = rows_.at(row);
-  target.encodedMarker = IsFile(workspace_.OutputPath(target.entry.path)) ? "*" : "";
+  target.encoded_marker = IsFile(workspace_.OutputPath(target.entry.path)) ? "*" : "";
 }
 
 std::vector<AddOutcome> AddDroppedFiles(VideoList& list, const std::vector<std::string>& paths) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/refusal.h"
 #include "common/workspace.h"
 #include "media/listed_paths.h"
 #include "media/video_entry.h"
@@ -16,15 +17,15 @@ class FileSystem;
 // Column texts are ANSI.
 struct VideoRow {
   VideoEntry entry;
-  std::string encodedMarker;  // column 1: "*" when the video's MP4 stands in incoming
+  std::string encoded_marker;  // column 1: "*" when the video's MP4 stands in incoming
   std::string title;          // column 2: the base name, perhaps with the probe's note
   std::string subtitle;       // column 3: "OK" when the .smi file lies beside the video
   bool selected = false;
 };
 
-// Why AddVideo took a path or not, so that a command line can say so; the window
-// ignores refusals silently.
-enum class AddOutcome { kAdded, kNoFolder, kAlreadyListed, kNotAVideo, kPathTooLong };
+// What AddVideo did with a path: nothing refused it, or why it was left out (the
+// window ignores refusals silently, a command line says them).
+using AddOutcome = std::optional<RefusalReason>;
 
 // The user's working set of videos: the rows of the main window's list, without the
 // list control. The program owns one; the window renders it and forwards the
@@ -56,6 +57,8 @@ class VideoList {
   // Selection, as the user makes it in the list control.
   void SetSelected(std::size_t row, bool selected);
   void SelectAll();
+  // Exactly these rows selected, the others not.
+  void SelectOnly(const std::vector<std::size_t>& rows);
   std::size_t SelectedCount() const { return selected_count_; }
   std::vector<std::size_t> SelectedRows() const;
   std::optional<std::size_t> FirstSelected() const;

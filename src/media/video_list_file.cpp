@@ -30,7 +30,7 @@ std::size_t LoadVideoList(VideoList& list, const FileSystem& files, const Worksp
   if (!text) return 0;
   std::size_t added = 0;
   for (const std::string& line : VideoListLines(*text))
-    if (files.Exists(line) && list.AddVideo(line) == AddOutcome::kAdded) ++added;
+    if (files.Exists(line) && !list.AddVideo(line)) ++added;
   return added;
 }
 

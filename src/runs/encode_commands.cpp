@@ -1,127 +1,89 @@
 #include "runs/encode_commands.h"
 
-#include <vector>
-
 #include "platform/file_system.h"
 #include "platform/shell.h"
-#include "platform/system_services.h"
-#include "platform/text_encoding.h"
 #include "runs/run_scripts.h"
 
 namespace clipvane {
 namespace {
 
-void Notice(UserNotifier& notifier, const std::string& text) {
-  notifier.ShowMessage(text, Utf8ToAnsi(u8"알림"), MessageIcon::kNone, MessageButtons::kOk);
-}
-
-// Writes the job script of a probed video and returns its path, empty when none was
-// written; `refusal` then says why, where the user should know.
-std::string BuildVideoJob(const std::string& path, const MediaFacts& facts, EncodeCommandContext& context,
-                          std::string& refusal) {
-  const JobBuild build = BuildJobScript(path, facts, context.jobs);
-  refusal = JobSkipMessage(build.skipped, path);
-  if (!build.script.empty() && context.scripted_videos) context.scripted_videos->push_back(path);
-  return build.script;
-}
-
-// Builds the jobs of a whole-list run and remembers the videos refused with a reason,
-// so that they can be named once the scripts are written.
-class ListJobBuilder {
+// One command's bookkeeping: its result, and the steps passed on as they happen.
+class Command {
  public:
-  ListJobBuilder(EncodeRows& rows, EncodeCommandContext& context) : rows_(rows), context_(context) {}
+  explicit Command(EncodeCommandContext& context) : context_(context) {
+    record_ = [this](const ProgressStep& step) {
+      result_.steps.push_back(step);
+      if (context_.progress) context_.progress(step);
+    };
+  }
 
-  std::string operator()(std::size_t row) {
+  // Probes the row and writes its job script; the script's path, or empty with the
+  // reason recorded.
+  std::string BuildRowJob(EncodeRows& rows, std::size_t row) {
     MediaFacts facts;
-    const std::string path = rows_.ProbedPath(row, facts);
-    std::string refusal;
-    const std::string script = BuildVideoJob(path, facts, context_, refusal);
-    if (!refusal.empty()) refusals_ += (refusals_.empty() ? "" : "\r") + refusal;
-    return script;
+    const std::string path = rows.ProbedPath(row, facts, record_);
+    if (!context_.jobs.files.Exists(path)) return Refuse(path, RefusalReason::kFileMissing);
+    const JobBuild build = BuildJobScript(path, facts, context_.jobs);
+    if (build.refused) return Refuse(path, *build.refused);
+    result_.scripted.push_back(path);
+    return build.script;
   }
 
-  void ReportRefusals(UserNotifier& notifier) const {
-    if (!refusals_.empty()) Notice(notifier, refusals_);
+  void Open(const std::string& script) {
+    context_.shell.OpenScript(script);
+    result_.started.push_back(script);
   }
+
+  const Progress& Record() const { return record_; }
+  EncodeResult& Result() { return result_; }
 
  private:
-  EncodeRows& rows_;
+  std::string Refuse(const std::string& path, RefusalReason reason) {
+    result_.refused.push_back({path, reason});
+    return {};
+  }
+
   EncodeCommandContext& context_;
-  std::string refusals_;
+  EncodeResult result_;
+  Progress record_;
 };
 
-// Marks the list busy while a run's scripts are written, and free again however the
-// writing ends, so that a failed write never leaves the window's list disabled.
-class BusyList {
- public:
-  explicit BusyList(const std::function<void(bool)>& set_busy) : set_busy_(set_busy) {
-    if (set_busy_) set_busy_(true);
+EncodeResult WriteRunScripts(int queue_count, EncodeRows& rows, PowerAction action, EncodeCommandContext& context,
+                             bool open) {
+  Command command(context);
+  if (rows.RowCount() == 0) return command.Result();
+  const Workspace& workspace = context.jobs.setup.workspace;
+  const ScriptDialect dialect = context.jobs.setup.dialect;
+  RunScriptContext runs{workspace, dialect, context.jobs.files, command.Record()};
+  command.Result().written = MakeRunScripts(
+      queue_count, rows.RowCount(), [&](std::size_t row) { return command.BuildRowJob(rows, row); }, action, runs);
+  if (open && command.Result().written) {
+    // A queue that got no job has no script to open.
+    for (const std::string& script : RunScriptPaths(queue_count, workspace, dialect))
+      if (context.jobs.files.Exists(script)) command.Open(script);
   }
-  ~BusyList() {
-    if (set_busy_) set_busy_(false);
-  }
-
- private:
-  const std::function<void(bool)>& set_busy_;
-};
-
-bool WriteRunScripts(int queue_count, EncodeRows& rows, PowerAction action, EncodeCommandContext& context) {
-  if (rows.RowCount() == 0) return false;  // nothing written, nothing disabled
-  ListJobBuilder builder(rows, context);
-  RunScriptContext runs{context.jobs.workspace, context.jobs.dialect, context.jobs.files, context.set_status,
-                        context.process_messages};
-  bool written = false;
-  {
-    BusyList busy(context.set_busy);
-    written = MakeRunScripts(queue_count, rows.RowCount(), std::ref(builder), action, runs);
-  }
-  builder.ReportRefusals(context.notifier);
-  return written;
+  return command.Result();
 }
 
 }  // namespace
 
-StartRoute StartButtonRoute(std::size_t selected, std::size_t rows) {
-  if (selected >= 1 && selected <= kMaxDirectEncodes) return StartRoute::kEncodeSelection;
-  if (selected == rows) return StartRoute::kSingleQueue;
-  return StartRoute::kNothing;
-}
-
-int EncodeSelection(EncodeRows& rows, EncodeCommandContext& context) {
-  int started = 0;
-  for (std::size_t row = 0; row < rows.RowCount() && started < kMaxDirectEncodes; ++row) {
+EncodeResult EncodeSelection(EncodeRows& rows, EncodeCommandContext& context) {
+  Command command(context);
+  for (std::size_t row = 0; row < rows.RowCount() && command.Result().started.size() < kMaxDirectEncodes; ++row) {
     if (!rows.IsSelected(row)) continue;
-    MediaFacts facts;
-    const std::string path = rows.ProbedPath(row, facts);
-    if (!context.jobs.files.Exists(path)) {
-      Notice(context.notifier, path + Utf8ToAnsi(u8"\r\r선택한 파일이 존재하지 않습니다."));
-      continue;
-    }
-    std::string refusal;
-    const std::string script = BuildVideoJob(path, facts, context, refusal);
-    if (script.empty()) {
-      if (!refusal.empty()) Notice(context.notifier, refusal);
-      continue;
-    }
-    context.shell.OpenScript(script);
-    ++started;
+    const std::string script = command.BuildRowJob(rows, row);
+    if (!script.empty()) command.Open(script);
   }
-  return started;
+  command.Result().written = !command.Result().started.empty();
+  return command.Result();
 }
 
-bool EncodeWholeList(int queues, EncodeRows& rows, PowerAction action, EncodeCommandContext& context) {
-  const int queue_count = queues == 2 || queues == 4 ? queues : 0;
-  if (!WriteRunScripts(queue_count, rows, action, context)) return false;
-  // A queue that got no job has no script to open.
-  for (const std::string& script : RunScriptPaths(queue_count, context.jobs.workspace, context.jobs.dialect))
-    if (context.jobs.files.Exists(script)) context.shell.OpenScript(script);
-  return true;
+EncodeResult EncodeWholeList(int queues, EncodeRows& rows, PowerAction action, EncodeCommandContext& context) {
+  return WriteRunScripts(queues == 2 || queues == 4 ? queues : 0, rows, action, context, true);
 }
 
-bool MakeBatchFiles(EncodeRows& rows, PowerAction action, EncodeCommandContext& context) {
-  if (!WriteRunScripts(0, rows, action, context)) return false;
-  Notice(context.notifier, Utf8ToAnsi(u8"인코딩을 위한 배치파일(.bat)들이 생성되었습니다."));
-  return true;
+EncodeResult MakeBatchFiles(EncodeRows& rows, PowerAction action, EncodeCommandContext& context) {
+  return WriteRunScripts(0, rows, action, context, false);
 }
 
 }  // namespace clipvane

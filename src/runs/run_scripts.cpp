@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/file_system.h"
-#include "platform/shell.h"
+#include "platform/text_encoding.h"
 
 namespace clipvane {
 namespace {
@@ -49,8 +49,7 @@ bool MakeRunScripts(int queue_count, std::size_t row_count, const RowJobBuilder&
     const std::string script = build_row(row);
     if (script.empty()) continue;
     job_scripts.push_back(script);
-    if (context.set_status) context.set_status("created " + FileNamePart(script, context.workspace.Style()));
-    if (context.process_messages) context.process_messages();
+    Report(context.progress, ProgressStep::Kind::kCreated, FileNamePart(script, context.workspace.Style()));
   }
 
   std::vector<ScriptStep> all;

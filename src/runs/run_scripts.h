@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/power_action.h"
+#include "common/progress.h"
 #include "common/workspace.h"
 #include "jobs/script.h"
 
@@ -15,8 +16,7 @@ struct RunScriptContext {
   const Workspace& workspace;
   ScriptDialect dialect;
   FileSystem& files;
-  std::function<void(const std::string&)> set_status;  // the status bar; may be empty
-  std::function<void()> process_messages;               // keeps a window responsive; may be empty
+  Progress progress;  // gets "created" and the job script's name after each job; may be empty
 };
 
 // Probes row `row` when needed and writes its job script; returns the script's path,

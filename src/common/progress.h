@@ -1,0 +1,24 @@
+#pragma once
+#include <functional>
+#include <string>
+
+namespace clipvane {
+
+// A step of long work, reported as it happens so that a window can show it at once
+// and a command line can print it: a video's probe starting and ending, a job script
+// written. The front end words it.
+struct ProgressStep {
+  enum class Kind { kChecking, kChecked, kCreated };
+  Kind kind;
+  std::string file;  // the file name the step is about, without its folder
+  bool operator==(const ProgressStep& other) const { return kind == other.kind && file == other.file; }
+};
+
+// Where steps go; may be empty.
+using Progress = std::function<void(const ProgressStep&)>;
+
+inline void Report(const Progress& progress, ProgressStep::Kind kind, const std::string& file) {
+  if (progress) progress({kind, file});
+}
+
+}  // namespace clipvane

@@ -1,0 +1,304 @@
+#include <gtest/gtest.h>
+
+#include "common/workspace.h"
+#include "media/list_commands.h"
+#include "media/media_probe.h"
+#include "media/mediainfo_library.h"
+#include "media/mediainfo_report.h"
+#include "media/video_list.h"
+#include "media/video_list_file.h"
+#include "platform/file_system.h"
+#include "platform/platform_error.h"
+#include "support/fakes.h"
+#include "support/memory_file_system.h"
+#include "support/temp_folder.h"
+
+namespace clipvane {
+namespace {
+
+// A program folder D:\Conv\ in memory, videos in D:\Videos\ and an empty list over the
+// default video extensions.
+class ListFixture : public ::testing::Test {
+ protected:
+  std::string Video(const std::string& name, const std::string& bytes = "video") {
+    const std::string path = "D:\\Videos\\" + name;
+    files.files[path] = bytes;
+    return path;
+  }
+  // Puts the finished MP4 of a video into incoming.
+  std::string Encoded(const std::string& video_path) {
+    const std::string mp4 = workspace.OutputPath(video_path);
+    files.files[mp4] = "mp4";
+    return mp4;
+  }
+  std::vector<std::string> Titles() const {
+    std::vector<std::string> titles;
+    for (std::size_t i = 0; i < list.RowCount(); ++i) titles.push_back(list.Row(i).title);
+    return titles;
+  }
+
+  testing::MemoryFileSystem files;
+  Workspace workspace{"D:\\Conv\\", PathStyle::kWindows};
+  std::vector<std::string> video_exts{"avi", "mpg", "asf", "wmv"};
+  VideoList list{workspace, files, video_exts};
+};
+
+// Whole reports and the facts they give.
+struct ReportCase {
+  std::string report;
+  int width, height;
+  double frame_rate, aspect;
+};
+
+class MediaInfoReportTest : public ::testing::TestWithParam<ReportCase> {};
+
+TEST_P(MediaInfoReportTest, ReadsThePictureOfTheFirstVideoSection) {
+  const MediaFacts facts = ParseMediaInfoReport(GetParam().report);
+  EXPECT_EQ(facts.width, GetParam().width) << GetParam().report;
+  EXPECT_EQ(facts.height, GetParam().height);
+  EXPECT_DOUBLE_EQ(facts.frameRate, GetParam().frame_rate);
+  EXPECT_DOUBLE_EQ(facts.aspect, GetParam().aspect);  // set only with a height
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, MediaInfoReportTest,
+    ::testing::Values(
+        // An MP4 file with AAC sound: the audio section's packet rate is no frame rate.
+        ReportCase{"General\nFrame rate : 23.976 FPS\n\nVideo\nWidth : 640 pixels\nHeight : 352 pixels\n"
+                   "Frame rate mode : Constant\nFrame rate : 23.976 (24000/1001) FPS\n\nAudio\n"
+                   "Frame rate : 43.066 FPS (1024 SPF)\n",
+                   640, 352, 23.976, 640.0 / 352.0},
+        ReportCase{"General\n\nVideo #1\nWidth : 320 pixels\nHeight : 240 pixels\nFrame rate : 25.000 FPS\n\n"
+                   "Video #2\nWidth : 1 920 pixels\nHeight : 1 080 pixels\nFrame rate : 50.000 FPS\n",
+                   320, 240, 25.0, 320.0 / 240.0},
+        // Without a Video section the whole report is read and the last line wins.
+        ReportCase{"General\nFrame rate : 30.000 FPS\nWidth : 100 pixels\n\nAudio\n"
+                   "Frame rate : 43.066 FPS (1024 SPF)\nHeight : 50 pixels\n",
+                   100, 50, 43.066, 2.0},
+        ReportCase{"", 0, 0, 0, 0}, ReportCase{"Video\nWidth : 320 pixels\n", 320, 0, 0, 0},
+        // One line each, cut as always.
+        ReportCase{"Video\nFrame rate : 29.970 FPS\n", 0, 0, 29.97, 0},
+        ReportCase{"Video\nFrame rate mode : Constant\n", 0, 0, 0, 0},       // one word, no blank: no value
+        ReportCase{"Video\nHeight : 480\n", 0, 0, 0, 0},                     // no unit, no blank: no value
+        ReportCase{"Video\nWidth : 1 280 pixels\n", 1280, 0, 0, 0},          // digits grouped by a blank
+        ReportCase{"Video\nWidth : 1 280\n", 1, 0, 0, 0},                    // the last group needs its unit
+        ReportCase{"Video\nWidth : 1 x80 pixels\n", 1, 0, 0, 0},
+        ReportCase{"Video\nWidth and height : 640 pixels\n", 0, 640, 0, 0},  // height is tested first
+        ReportCase{"Video\nOriginal frame rate : 25.000 FPS\n", 0, 0, 25.0, 0},
+        ReportCase{"Video\nheight 240 pixels\n", 0, 0, 0, 0},                // no ":": "height" is the value
+        ReportCase{"Video\nHeight : 240px wide\n", 0, 0, 0, 0},              // unreadable number
+        ReportCase{"Video\nWidth :   \t 352 pixels \t\n", 352, 0, 0, 0},
+        ReportCase{"Video\nFrame rate : 12,5 FPS\n", 0, 0, 0, 0},            // MediaInfo writes a "."
+        ReportCase{"Video\nFrame rate : 25 FPS : 50\n", 0, 0, 25.0, 0},      // after the first ":" only
+        ReportCase{"Video\nHeight :" + std::string(250, ' ') + "480 pixels\n", 0, 480, 0, 0},
+        ReportCase{"Video\nHeight :" + std::string(252, ' ') + "480 pixels\n", 0, 0, 0, 0}));  // the blank falls beyond 255 characters
+
+TEST(MediaInfoReport, KeepsTheWholeReportLowerCasedWithCrLfAfterEveryLine) {
+  std::string long_report = "General\r\nComplete name : C:\\Clips\\A.AVI\rVideo\n\nWidth : 320 pixels";
+  for (int i = 0; i < 400; ++i) long_report += "\r\nOther : line number " + std::to_string(i);
+  const std::string report = ParseMediaInfoReport(long_report).report;
+  ASSERT_GT(report.size(), 4099u);  // nothing is cut at the old field's size
+  const std::string head = "general\r\ncomplete name : c:\\clips\\a.avi\r\nvideo\r\n\r\nwidth : 320 pixels\r\n";
+  EXPECT_EQ(report.substr(0, head.size()), head);
+  EXPECT_EQ(report.substr(report.size() - 25), "other : line number 399\r\n");
+}
+
+using Texts = std::vector<std::string>;
+
+const char kGoodReport[] = "Video\nWidth : 320 pixels\nHeight : 240 pixels\nFrame rate : 25.000 FPS\n";
+
+class MediaProbeTest : public ListFixture {
+ protected:
+  // The probe's steps, written as the status bar shows them.
+  const Progress steps_ = [this](const ProgressStep& step) {
+    steps.push_back((step.kind == ProgressStep::Kind::kChecking ? "checking " : "checked ") + step.file);
+  };
+  testing::FakeMediaInfoLibrary library;
+  MediaProbe probe{library, files, PathStyle::kWindows};
+  Texts steps;
+};
+
+TEST_F(MediaProbeTest, ProbesOnceSaysSoAndNotesAFailureInTheTitle) {
+  const std::string path = Video("Holiday.avi"), broken = Video("broken.avi");
+  library.reports[path] = kGoodReport;
+  list.AddVideo(path);
+  list.AddVideo(broken);
+  EXPECT_TRUE(library.informed.empty());  // adding never probes
+  const VideoEntry first = probe.ProbeVideo(list, 0, steps_);
+  EXPECT_EQ(first.facts.width * 1000 + first.facts.height, 320240);
+  library.reports[path] = "Video\nHeight : 480 pixels\n";  // the file changed meanwhile
+  EXPECT_EQ(probe.ProbeVideo(list, 0, steps_).facts.height, 240);
+  EXPECT_EQ(steps, (Texts{"checking Holiday.avi", "checked Holiday.avi"}));
+  RefreshList(list, probe);
+  RefreshList(list, probe);
+  EXPECT_EQ(Titles(), (Texts{"Holiday", "broken" + ProbeFailureNote()}));  // noted once
+  EXPECT_EQ(library.informed, (Texts{path, broken}));
+}
+
+TEST_F(MediaProbeTest, AVideoDeletedBeforeItsProbeStaysSilentAndAtZeroForGood) {
+  const std::string path = Video("gone.avi");
+  list.AddVideo(path);
+  files.files.erase(path);
+  EXPECT_EQ(probe.ProbeVideo(list, 0, steps_).facts.height, 0);
+  Video("gone.avi");  // back again: still not probed a second time
+  library.reports[path] = kGoodReport;
+  EXPECT_EQ(probe.ProbeVideo(list, 0, steps_).facts.height, 0);
+  EXPECT_TRUE(list.Row(0).entry.probed && steps.empty() && library.informed.empty());
+  EXPECT_EQ(Titles(), Texts{"gone"});
+}
+
+TEST_F(MediaProbeTest, RefreshProbesNewRowsAndRereadsOnlyTheEncodedMarker) {
+  const std::string a = Video("a.avi"), b = Video("b.avi");
+  library.reports[a] = library.reports[b] = kGoodReport;
+  list.AddVideo(a);
+  probe.ProbeVideo(list, 0);
+  list.AddVideo(b);
+  const std::string mp4 = Encoded(a);
+  Video("b.smi", "subtitle");  // appears after the row was added
+  RefreshList(list, probe, steps_);
+  EXPECT_EQ(steps, (Texts{"checking b.avi", "checked b.avi"}));
+  EXPECT_EQ(list.Row(0).encoded_marker + "|" + list.Row(1).encoded_marker + "|" + list.Row(1).subtitle, "*||-");
+  files.files.erase(mp4);
+  RefreshList(list, probe);
+  EXPECT_EQ(list.Row(0).encoded_marker, "");
+}
+
+using Outcomes = std::vector<AddOutcome>;
+using R = RefusalReason;
+
+class VideoListTest : public ListFixture {};
+
+TEST_F(VideoListTest, RefusesWhatDoesNotQualifyAndSaysWhy) {
+  const std::string clip = Video("clip.avi");
+  const std::string longest = Video(std::string(kMaxVideoPathLength - 14, 'n') + ".avi");
+  const Outcomes outcomes = AddDroppedFiles(
+      list, {"clip.avi", clip, "D:\\VIDEOS\\CLIP.Avi", Video("notes.txt"), Video("movie.mkv"), Video("clip.avi.txt"),
+             Video("noextension"), "D:\\Videos.avi\\clip", longest, "D:\\Videos\\x" + longest.substr(10)});
+  EXPECT_EQ(outcomes, (Outcomes{R::kNoFolder, std::nullopt, R::kAlreadyListed, R::kNotAVideo, R::kNotAVideo,
+                                R::kNotAVideo, R::kNotAVideo, R::kNotAVideo, std::nullopt, R::kPathTooLong}));
+  EXPECT_EQ(list.EntryPath(1), longest);  // whole, never cut
+  list.RemoveVideo(0);
+  EXPECT_FALSE(list.AddVideo(clip));  // a removed path can be added again
+}
+
+TEST_F(VideoListTest, TwoVideosOfOneNameShareTheirMp4AndGoTogether) {
+  const std::string first = Video("Same.avi"), second = "D:\\Other\\Same.mpg";
+  files.files[second] = "v";
+  for (const std::string& path : {first, Video("Keep.avi"), second}) list.AddVideo(path);
+  const std::string mp4 = Encoded(second);
+  for (std::size_t row = 0; row < list.RowCount(); ++row) list.UpdateEncodedMarker(row);
+  EXPECT_EQ(list.Row(0).encoded_marker + list.Row(2).encoded_marker, "**");
+  files.files.erase(mp4);  // the marker stays as last computed
+  ClearEncoded(list);
+  EXPECT_EQ(Titles(), Texts{"Keep"});
+  EXPECT_EQ(list.Listed().Count(), 1u);
+  EXPECT_TRUE(files.Exists(first) && files.Exists(second));  // rows go, files stay
+}
+
+// Rows named 0..n-1; which are selected and focused before DeleteSelected, and what
+// remains, which row has the focus and which are selected after.
+struct DeleteCase {
+  int rows;
+  std::vector<std::size_t> selected;
+  int focus;  // -1: none
+  Texts remaining;
+  int focus_after;
+  std::vector<std::size_t> selected_after;
+};
+
+class DeleteSelectedTest : public VideoListTest, public ::testing::WithParamInterface<DeleteCase> {};
+
+TEST_P(DeleteSelectedTest, RemovesTheSelectionAndSelectsTheFocusedRow) {
+  const DeleteCase& c = GetParam();
+  for (int i = 0; i < c.rows; ++i) list.AddVideo(Video(std::to_string(i) + ".avi"));
+  list.SelectOnly(c.selected);
+  if (c.focus >= 0) list.SetFocusedRow(static_cast<std::size_t>(c.focus));
+  DeleteSelected(list);
+  EXPECT_EQ(Titles(), c.remaining);
+  EXPECT_EQ(list.FocusedRow().value_or(99), c.focus_after < 0 ? 99u : static_cast<std::size_t>(c.focus_after));
+  EXPECT_EQ(list.SelectedRows(), c.selected_after);
+  EXPECT_EQ(list.SelectedCount(), c.selected_after.size());
+  EXPECT_EQ(list.Listed().Count(), c.remaining.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DeleteSelectedTest,
+    ::testing::Values(
+        DeleteCase{5, {2}, 2, {"0", "1", "3", "4"}, 2, {2}},        // the next row takes the focus's place
+        DeleteCase{6, {0, 2}, 4, {"1", "3", "4", "5"}, 2, {2}},     // the focus stays on its own row
+        DeleteCase{5, {1, 3, 4}, 4, {"0", "2"}, 1, {1}},           // the focused last row goes: the new last
+        DeleteCase{3, {1}, -1, {"0", "2"}, -1, {}},                 // no focus: the selection stays empty
+        DeleteCase{3, {0, 1, 2}, 1, {}, -1, {}},
+        DeleteCase{3, {}, 1, {"0", "1", "2"}, 1, {1}}));           // nothing goes, the focused row is selected
+
+TEST_F(VideoListTest, KeepsCountOfTheSelection) {
+  for (const char* name : {"a.avi", "b.avi", "c.avi"}) list.AddVideo(Video(name));
+  list.SetSelected(2, true);
+  list.SetSelected(2, true);
+  list.SelectOnly({1, 2});
+  EXPECT_EQ(list.SelectedCount() * 10 + *list.FirstSelected(), 21u);
+  list.RemoveVideo(1);
+  EXPECT_EQ(list.SelectedRows(), (std::vector<std::size_t>{1}));
+  EXPECT_THROW(list.SetSelected(2, true), std::out_of_range);
+}
+
+class VideoListFileTest : public ListFixture {
+ protected:
+  std::string ListLog() { return files.files.count("D:\\Conv\\list.log") ? files.files["D:\\Conv\\list.log"] : "-"; }
+  Texts Paths() {
+    Texts paths;
+    for (std::size_t row = 0; row < list.RowCount(); ++row) paths.push_back(list.EntryPath(row));
+    return paths;
+  }
+};
+
+TEST_F(VideoListFileTest, KeepsTheRowsInOrderAndForgetsWhatIsGone) {
+  const std::string c = Video("c.avi"), a = Video("\xB0\xA1 \xB3\xAA.mpg"), b = Video("b.WMV");
+  files.files["D:\\VIDEOS\\C.AVI"] = "the same file";
+  // Blank lines, LF and CR endings, a missing file, a text file and a duplicate in other letter case.
+  files.files["D:\\Conv\\list.log"] = c + "\r\n\r\n" + a + "\nD:\\Videos\\gone.avi\r" + Video("readme.txt") + "\r\n" +
+                                       b + "\r\n" + "D:\\VIDEOS\\C.AVI";
+  EXPECT_EQ(LoadVideoList(list, files, workspace), 3u);
+  EXPECT_EQ(Paths(), (Texts{c, a, b}));
+  SaveVideoList(list, files, workspace);
+  EXPECT_EQ(ListLog(), c + "\r\n" + a + "\r\n" + b + "\r\n");
+}
+
+TEST_F(VideoListFileTest, ALineTooLongForARowIsRefusedNotCut) {
+  const std::string fits = Video(std::string(kMaxVideoPathLength - 14, 'n') + ".avi");
+  const std::string too_long = Video(std::string(kMaxVideoPathLength - 13, 'n') + ".avi");
+  ASSERT_EQ(fits.size(), kMaxVideoPathLength);
+  files.files["D:\\Conv\\list.log"] = too_long + "\r\n" + fits + "\r\n";
+  EXPECT_EQ(LoadVideoList(list, files, workspace), 1u);
+  EXPECT_EQ(Paths(), Texts{fits});
+}
+
+TEST_F(VideoListFileTest, AnEmptyListSavesAnEmptyFileAndAFailedSaveKeepsThePreviousOne) {
+  EXPECT_EQ(LoadVideoList(list, files, workspace), 0u);  // no list.log: an empty list
+  files.files["D:\\Conv\\list.log"] = "old\r\n";
+  SaveVideoList(list, files, workspace);
+  EXPECT_EQ(ListLog(), "");
+  list.AddVideo(Video("a.avi"));
+  files.unwritable.insert("D:\\Conv\\list.log");
+  EXPECT_THROW(SaveVideoList(list, files, workspace), PlatformError);
+  EXPECT_EQ(ListLog(), "");
+}
+
+// The MediaInfo library itself is used for real by the command-line tests on Linux;
+// here what only Windows shows: MediaInfo.dll missing or damaged beside the program.
+#ifdef _WIN32
+TEST(MediaInfoLibrary, WithoutAUsableDllEveryProbeFailsAndTheLibrarySaysWhy) {
+  testing::TempFolder program_folder;  // holds no MediaInfo.dll
+  FileSystem& files = NativeFileSystem();
+  const std::unique_ptr<MediaInfoLibrary> missing = LoadMediaInfoLibrary(program_folder.Path(), files);
+  EXPECT_EQ(missing->Problem(), MediaInfoProblem::kMissing);
+  program_folder.WriteFile("MediaInfo.dll", "MZ but nothing of a library after it");
+  const std::unique_ptr<MediaInfoLibrary> damaged = LoadMediaInfoLibrary(program_folder.Path(), files);
+  EXPECT_EQ(damaged->Problem(), MediaInfoProblem::kUnusable);  // refused quietly, no system box
+  const std::string video = program_folder.WriteFile("a.avi", "video");
+  EXPECT_EQ(missing->Inform(video) + damaged->Inform(video), "");
+}
+#endif
+
+}  // namespace
+}  // namespace clipvane
