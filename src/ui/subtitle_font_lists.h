@@ -8,37 +8,6 @@ namespace clipvane {
 
 class IniProfile;
 
-// What the options dialog fmOptions shows and takes back, without its controls.
-// Texts are ANSI.
-
-std::string OptionsCaption();
-// The four screen-fit items of rdDisplayScale, the same for both devices.
-std::vector<std::string> ScreenFitItems();
-std::vector<std::string> QualityItems();
-std::vector<std::string> PlatformItems();
-// The description under cbQulity for a selection; no selection reads as "low".
-std::string QualityDescription(int selection);
-// Shown when cbSubtitleSync is ticked by hand.
-std::string SubtitleSyncWarning();
-
-// The state of the dialog's own controls; the subtitle size and font come through
-// SubtitleFontLists as the user picks them.
-struct OptionsControls {
-  int display = -1;
-  int qulity = -1;
-  int platform = -1;
-  bool noresizefor43scale = false;
-  bool subtitlesync = false;
-  bool audiosync = false;
-  bool needsubtitle = false;
-  bool colorsubtitle = false;
-};
-
-// What a load puts into the controls.
-OptionsControls ControlsFromSettings(const EncodeSettings& settings);
-// What OK hands to SaveSettings.
-void TakeControls(EncodeSettings& settings, const OptionsControls& controls);
-
 // One line of the installed-fonts map: the name shown in the plain route's font list
 // and its font file.
 struct FontFileLine {
@@ -88,9 +57,10 @@ class SubtitleFontLists {
   explicit SubtitleFontLists(InstalledFonts& fonts) : fonts_(fonts) {}
 
   // Refills both lists for the route and the device selected in the dialog
-  // (`platform_choice`, -1 when none) and sets `subtitlefontsize` from the selected
-  // size item; a configured index out of range selects item 0.
-  SubtitleListsView Fill(EncodeSettings& settings, const IniProfile& ini, bool colour_route, int platform_choice);
+  // (`platform_choice`, -1 when none) and sets the preset's `subtitlefontsize` from
+  // the selected size item; a configured index out of range selects item 0.
+  SubtitleListsView Fill(EncodeSettings& settings, EncoderPreset& preset, const IniProfile& ini, bool colour_route,
+                         int platform_choice);
 
   // The user picked a size or a font while the colour box shows `colour_box`.
   void SizeChosen(EncodeSettings& settings, bool colour_box, int index) const;

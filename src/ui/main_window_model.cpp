@@ -1,0 +1,240 @@
+#include "ui/main_window_model.h"
+
+#include <exception>
+
+#include "app/session.h"
+#include "media/list_commands.h"
+#include "settings/settings_store.h"
+
+namespace clipvane {
+namespace {
+
+std::size_t Index(MenuCommand command) { return static_cast<std::size_t>(command); }
+
+// Whether the item is enabled when the menu opens over a list of `rows` rows with
+// `selected` of them selected.
+bool EnabledWhenMenuOpens(MenuCommand command, std::size_t selected, std::size_t rows) {
+  switch (command) {
+    case MenuCommand::kOpenWithLinkedProgram:
+    case MenuCommand::kDelete: return selected >= 1;
+    case MenuCommand::kMakeBatchFiles:
+    case MenuCommand::kEncodeAllMenu: return rows >= 1;
+    case MenuCommand::kEncodeSelection: return StartsDirectly(selected);
+    default: return true;
+  }
+}
+
+// A file that could not be written is shown the way the default error handler shows
+// it; the window carries on.
+template <typename Action>
+void Guarded(Dialogs& dialogs, Action action) {
+  try {
+    action();
+  } catch (const std::exception& error) {
+    dialogs.Tell(ErrorNotice(error.what()));
+  }
+}
+
+}  // namespace
+
+// While a whole-list run writes its scripts, the list and the make-scripts command are
+// disabled; they come back however the writing ends.
+class MainWindowModel::BusyList {
+ public:
+  BusyList(MainWindowModel& model, bool busy) : model_(model), busy_(busy) {
+    if (!busy_) return;
+    model_.busy_ = true;
+    model_.Notify(&MainWindowView::StateChanged);
+  }
+  ~BusyList() {
+    if (!busy_) return;
+    model_.busy_ = false;
+    model_.enabled_[Index(MenuCommand::kMakeBatchFiles)] = true;
+    model_.Notify(&MainWindowView::StateChanged);
+  }
+  BusyList(const BusyList&) = delete;
+  BusyList& operator=(const BusyList&) = delete;
+
+ private:
+  MainWindowModel& model_;
+  bool busy_;
+};
+
+MainWindowModel::MainWindowModel(Session& session, DocumentOpener& opener, Dialogs& dialogs)
+    : session_(session), opener_(opener), dialogs_(dialogs) {
+  enabled_.fill(true);  // until the menu first opens
+  progress_ = [this](const ProgressStep& step) { Step(step); };
+}
+
+std::string MainWindowModel::Title() const { return WindowTitle(session_.GetProgram().settings); }
+
+const VideoList& MainWindowModel::List() const { return session_.List(); }
+
+bool MainWindowModel::IsEnabled(MenuCommand command) const {
+  return enabled_[Index(command)] && !(busy_ && command == MenuCommand::kMakeBatchFiles);
+}
+
+bool MainWindowModel::IsChecked(MenuCommand command) const {
+  switch (command) {
+    case MenuCommand::kSuspendAfterwards: return power_ == PowerAction::kSuspend;
+    case MenuCommand::kShutdownAfterwards: return power_ == PowerAction::kShutdown;
+    case MenuCommand::kNothingAfterwards: return power_ == PowerAction::kNone;
+    default: return false;
+  }
+}
+
+void MainWindowModel::Created() {
+  Guarded(dialogs_, [&] { session_.OpenWorkspace(); });
+  // Right after the load the caption is the designed one, without a count.
+  start_ = {StartsDirectly(List().SelectedCount()), StartButtonTexts().caption};
+  power_ = PowerAction::kNone;
+  Notify(&MainWindowView::RowsChanged);
+  Notify(&MainWindowView::StateChanged);
+}
+
+void MainWindowModel::Closing() {
+  Guarded(dialogs_, [&] { session_.SaveList(); });
+}
+
+void MainWindowModel::RowStateChanged(std::size_t row, bool selected, bool focused) {
+  VideoList& list = session_.List();
+  if (row >= list.RowCount()) return;
+  list.SetSelected(row, selected);
+  if (focused)
+    list.SetFocusedRow(row);
+  else if (list.FocusedRow() == row)
+    list.SetFocusedRow(std::nullopt);
+  SelectionChanged();
+}
+
+void MainWindowModel::FilesDropped(const std::vector<std::string>& paths) {
+  AddDroppedFiles(session_.List(), paths);  // what does not qualify is ignored silently
+  ListChanged();
+}
+
+void MainWindowModel::MenuOpening() {
+  const VideoList& list = List();
+  for (std::size_t i = 0; i < kMenuCommandCount; ++i)
+    enabled_[i] = EnabledWhenMenuOpens(static_cast<MenuCommand>(i), list.SelectedCount(), list.RowCount());
+  Notify(&MainWindowView::StateChanged);
+}
+
+void MainWindowModel::Run(MenuCommand command) {
+  if (!IsEnabled(command)) return;
+  using M = MenuCommand;
+  switch (command) {
+    case M::kSuspendAfterwards: return ChoosePowerAction(PowerAction::kSuspend);
+    case M::kShutdownAfterwards: return ChoosePowerAction(PowerAction::kShutdown);
+    case M::kNothingAfterwards: return ChoosePowerAction(PowerAction::kNone);
+    case M::kOpenBatchFolder: return opener_.Open(RelativeFolder("batch"));
+    case M::kEncodeAllMenu:
+    case M::kAfterEncodingMenu: return;  // submenus only
+    default: break;
+  }
+  VideoList& list = session_.List();
+  Guarded(dialogs_, [&] {
+    switch (command) {
+      case M::kRefresh: RefreshList(list, session_.Probe(), progress_); break;
+      case M::kOpenWithLinkedProgram:
+        if (const auto row = list.FirstSelected()) opener_.Open(session_.Probe().ProbeVideo(list, *row, progress_).path);
+        break;
+      case M::kClearEncoded: ClearEncoded(list); break;
+      case M::kSelectAll: list.SelectAll(); break;
+      case M::kDelete: DeleteSelected(list); break;
+      case M::kMakeBatchFiles: EncodeWholeList(0, true); break;
+      case M::kEncodeSelection: EncodeSelection(); break;
+      case M::kEncodeAllSingle: EncodeWholeList(1, false); break;
+      case M::kEncodeAllTwoQueues: EncodeWholeList(2, false); break;
+      case M::kEncodeAllFourQueues: EncodeWholeList(4, false); break;
+      default: break;
+    }
+  });
+  ListChanged();
+}
+
+void MainWindowModel::StartClicked() {
+  const std::size_t selected = List().SelectedCount();
+  Guarded(dialogs_, [&] {
+    // Up to four selected videos start directly, even when they are the whole list;
+    // a whole-list selection of more runs the single queue; anything else, nothing.
+    if (StartsDirectly(selected))
+      EncodeSelection();
+    else if (selected == List().RowCount())
+      EncodeWholeList(1, false);
+  });
+  ListChanged();
+}
+
+void MainWindowModel::OutputFolderClicked() { opener_.Open(RelativeFolder("incoming")); }
+
+void MainWindowModel::WebPageClicked() { opener_.Open(kMakerWebPage); }
+
+void MainWindowModel::DoubleClicked() {
+  VideoList& list = session_.List();
+  const auto row = list.FirstSelected();
+  if (!row) return;
+  const std::string report = session_.Probe().ProbeVideo(list, *row, progress_).facts.report;
+  Notify(&MainWindowView::RowsChanged);  // the probe may have noted a failure in the title
+  if (view_) view_->ShowFileInformation(report);
+}
+
+void MainWindowModel::ChoosePowerAction(PowerAction action) {
+  power_ = action;
+  Notify(&MainWindowView::StateChanged);
+}
+
+void MainWindowModel::EncodeSelection() {
+  EncodeCommandContext context = session_.Commands(progress_);
+  Tell(SelectionNotices(clipvane::EncodeSelection(session_.Rows(), context)));
+}
+
+void MainWindowModel::EncodeWholeList(int queues, bool batch_files_only) {
+  EncodeResult result;
+  {
+    BusyList busy(*this, List().RowCount() > 0);
+    EncodeCommandContext context = session_.Commands(progress_);
+    result = batch_files_only ? MakeBatchFiles(session_.Rows(), power_, context)
+                              : clipvane::EncodeWholeList(queues, session_.Rows(), power_, context);
+  }
+  Tell(WholeListNotices(result, batch_files_only));
+}
+
+void MainWindowModel::Step(const ProgressStep& step) {
+  status_ = clipvane::StatusText(step);
+  Notify(&MainWindowView::StatusChanged);
+  const MediaInfoProblem problem = session_.Probe().LibraryProblem();
+  if (step.kind == ProgressStep::Kind::kChecking && problem != MediaInfoProblem::kNone && !mediainfo_told_) {
+    mediainfo_told_ = true;  // once: every later probe fails the same way
+    dialogs_.Tell(MediaInfoNotice(problem));
+  }
+  if (step.kind == ProgressStep::Kind::kCreated) Notify(&MainWindowView::Breathe);
+}
+
+void MainWindowModel::Tell(const std::vector<Notice>& notices) {
+  for (const Notice& notice : notices) dialogs_.Tell(notice);
+}
+
+void MainWindowModel::SelectionChanged() {
+  const std::size_t selected = List().SelectedCount();
+  // Also enabled when every row is selected, whatever their number.
+  start_ = {StartsDirectly(selected) || selected == List().RowCount(),
+            StartButtonTexts().caption + " (" + std::to_string(selected) + ")"};
+  Notify(&MainWindowView::StateChanged);
+}
+
+void MainWindowModel::ListChanged() {
+  Notify(&MainWindowView::RowsChanged);
+  SelectionChanged();
+}
+
+void MainWindowModel::Notify(void (MainWindowView::*change)()) {
+  if (view_) (view_->*change)();
+}
+
+std::string MainWindowModel::RelativeFolder(const std::string& name) const {
+  // Resolved against the current folder, which is the program's folder when it was
+  // started from the desktop.
+  return std::string(".") + Separator(session_.GetProgram().workspace.Style()) + name;
+}
+
+}  // namespace clipvane

@@ -1,0 +1,83 @@
+#include "ui/notices.h"
+
+#include "platform/text_encoding.h"
+#include "runs/encode_commands.h"
+
+namespace clipvane {
+namespace {
+
+Notice Told(const char* utf8_text) { return {Utf8ToAnsi(utf8_text), Utf8ToAnsi(u8"알림")}; }
+Notice Warned(const std::string& ansi_text) { return {ansi_text, Utf8ToAnsi(u8"경고"), Notice::Icon::kWarning}; }
+
+std::string SourceIsOutputText(const std::string& path) {
+  return Utf8ToAnsi(u8"변환할 동영상이 결과 파일과 같은 파일이라 건너뜁니다: ") + path;
+}
+
+}  // namespace
+
+std::vector<Notice> SelectionNotices(const EncodeResult& result) {
+  std::vector<Notice> notices;
+  for (const Refusal& refusal : result.refused) {
+    // The path, two line breaks of a box, and the sentence.
+    if (refusal.reason == RefusalReason::kFileMissing)
+      notices.push_back({refusal.path + Utf8ToAnsi(u8"\r\r선택한 파일이 존재하지 않습니다."), Utf8ToAnsi(u8"알림")});
+    if (refusal.reason == RefusalReason::kSourceIsOutput)
+      notices.push_back({SourceIsOutputText(refusal.path), Utf8ToAnsi(u8"알림")});
+  }
+  return notices;
+}
+
+std::vector<Notice> WholeListNotices(const EncodeResult& result, bool batch_files_only) {
+  std::vector<Notice> notices;
+  std::string same;
+  for (const Refusal& refusal : result.refused)
+    if (refusal.reason == RefusalReason::kSourceIsOutput)
+      same += (same.empty() ? "" : "\r") + SourceIsOutputText(refusal.path);
+  if (!same.empty()) notices.push_back({same, Utf8ToAnsi(u8"알림")});
+  if (batch_files_only && result.written) notices.push_back(Told(u8"인코딩을 위한 배치파일(.bat)들이 생성되었습니다."));
+  return notices;
+}
+
+Notice WideFrameNotice() { return Warned(Utf8ToAnsi(u8"지정한 [화면 설정]은 iPod touch와 iPhone을 위한 옵션 입니다.")); }
+
+Notice SubtitleSyncNotice() {
+  return Warned(Utf8ToAnsi(
+      u8"자막이 영상과 안맞을 경우에만 이것을 체크해서 재인코딩하세요. (이 작업은 두단계를 거치므로 인코딩 속도가 좀 "
+      u8"느립니다.)"));
+}
+
+Notice AviSynthQuestion() {
+  // Four paragraphs, two carriage returns apart.
+  Notice question = Told(
+      u8"컬러태그 자막 적용을 위해서는 AviSynth를 설치해야 합니다.\r\r"
+      u8"지금 설치 하시겠습니까?\r\r"
+      u8"* AviSynth 홈페이지  http://avisynth.nl\r\r"
+      u8"(컬러태크 적용시 인코딩 속도는 다소 느릴 수 있습니다.)");
+  question.question = true;
+  return question;
+}
+
+Notice MediaInfoNotice(MediaInfoProblem problem) {
+  if (problem == MediaInfoProblem::kMissing)
+    return Warned(Utf8ToAnsi(
+        u8"MediaInfo.dll 파일을 찾지 못했습니다.\r\n"
+        u8"동영상의 화면 크기와 초당 프레임 수를 알 수 없어 인코딩할 수 없습니다.\r\n"
+        u8"프로그램 폴더에 MediaInfo.dll을 넣어 주세요."));
+  return Warned(Utf8ToAnsi(
+      u8"MediaInfo.dll 파일을 쓸 수 없습니다.\r\n"
+      u8"동영상의 화면 크기와 초당 프레임 수를 알 수 없어 인코딩할 수 없습니다.\r\n"
+      u8"프로그램 폴더의 MediaInfo.dll을 64비트용 새 파일로 바꿔 주세요."));
+}
+
+Notice ErrorNotice(const std::string& what) { return {what, "Clipvane", Notice::Icon::kError}; }
+
+std::string StatusText(const ProgressStep& step) {
+  switch (step.kind) {
+    case ProgressStep::Kind::kChecking: return "checking " + step.file;
+    case ProgressStep::Kind::kChecked: return "checked " + step.file;
+    case ProgressStep::Kind::kCreated: return "created " + step.file;
+  }
+  return step.file;
+}
+
+}  // namespace clipvane

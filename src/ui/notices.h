@@ -1,0 +1,56 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "common/progress.h"
+#include "media/mediainfo_library.h"
+
+namespace clipvane {
+
+struct EncodeResult;
+
+// A box a window shows, as the product has always worded it (ANSI). The models say
+// which box; each desktop view draws it with its toolkit.
+struct Notice {
+  enum class Icon { kNone, kWarning, kError };
+  std::string text;
+  std::string caption;
+  Icon icon = Icon::kNone;
+  bool question = false;  // Yes and No instead of OK
+  bool operator==(const Notice& other) const {
+    return text == other.text && caption == other.caption && icon == other.icon && question == other.question;
+  }
+};
+
+// The boxes of the desktop, modal over the window in front.
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+  virtual void Tell(const Notice& notice) = 0;
+  // True for Yes.
+  virtual bool Ask(const Notice& notice) = 0;
+};
+
+// What an encode-selection command says, in row order: a vanished video by its path,
+// a video that is its own result. Rows without a picture say nothing: the list shows it.
+std::vector<Notice> SelectionNotices(const EncodeResult& result);
+
+// What a whole-list command says once its scripts are written: the videos that are
+// their own results, in one box; with `batch_files_only`, that the scripts are written.
+std::vector<Notice> WholeListNotices(const EncodeResult& result, bool batch_files_only);
+
+// The 640 frame was asked for on nano/Classic.
+Notice WideFrameNotice();
+// cbSubtitleSync was ticked by hand.
+Notice SubtitleSyncNotice();
+// The colour route needs AviSynth, which is missing: install it now?
+Notice AviSynthQuestion();
+// The first probe found no usable MediaInfo library.
+Notice MediaInfoNotice(MediaInfoProblem problem);
+// A file the program could not write, as the default error handler shows it.
+Notice ErrorNotice(const std::string& what);
+
+// The status bar's text for a step: "checking ", "checked " or "created " and the name.
+std::string StatusText(const ProgressStep& step);
+
+}  // namespace clipvane

@@ -1,0 +1,135 @@
+#include "ui/options_dialog_model.h"
+
+#include <exception>
+
+#include "app/session.h"
+#include "settings/settings_store.h"
+
+namespace clipvane {
+
+OptionsControls ControlsFromSettings(const EncodeSettings& settings) {
+  OptionsControls controls;
+  controls.display = settings.choices.display;
+  controls.qulity = settings.choices.qulity;
+  controls.platform = settings.choices.platform;
+  controls.noresizefor43scale = settings.noresizefor43scale;
+  controls.subtitlesync = settings.subtitlesync;
+  controls.audiosync = settings.audiosync;
+  controls.needsubtitle = settings.needsubtitle;
+  controls.colorsubtitle = settings.colorsubtitle;
+  return controls;
+}
+
+void TakeControls(EncodeSettings& settings, const OptionsControls& controls) {
+  settings.choices.display = controls.display;
+  settings.choices.qulity = controls.qulity;
+  settings.choices.platform = controls.platform;
+  settings.noresizefor43scale = controls.noresizefor43scale;
+  settings.subtitlesync = controls.subtitlesync;
+  settings.audiosync = controls.audiosync;
+  settings.needsubtitle = controls.needsubtitle;
+  settings.colorsubtitle = controls.colorsubtitle;
+}
+
+OptionsDialogModel::OptionsDialogModel(Session& session, OptionsServices services, std::function<void()> loaded)
+    : session_(session), services_(services), loaded_(std::move(loaded)), lists_(services.fonts) {}
+
+void OptionsDialogModel::Load() {
+  Program& program = session_.GetProgram();
+  if (LoadSettings(program.settings, program.preset, *program.ini) != SettingsCheck::kAccepted)
+    services_.dialogs.Tell(WideFrameNotice());
+  ShowLoadedSettings();
+}
+
+void OptionsDialogModel::ShowLoadedSettings() {
+  const OptionsControls shown = ControlsFromSettings(session_.GetProgram().settings);
+  controls_.display = shown.display;
+  controls_.qulity = shown.qulity;
+  controls_.platform = shown.platform;
+  // Setting the colour box from the settings runs its click behaviour when that
+  // changes it: at start, too, when the setting is on.
+  if (controls_.colorsubtitle != shown.colorsubtitle) {
+    controls_.colorsubtitle = shown.colorsubtitle;
+    MakeColourRouteReady();
+  }
+  // The lists follow the box, which the AviSynth check may just have cleared.
+  RefillSubtitleLists();
+  controls_.noresizefor43scale = shown.noresizefor43scale;
+  controls_.subtitlesync = shown.subtitlesync;  // without the warning a click gives
+  controls_.audiosync = shown.audiosync;
+  controls_.needsubtitle = shown.needsubtitle;
+  if (loaded_) loaded_();
+}
+
+void OptionsDialogModel::DisplayChosen(int index) { controls_.display = index; }
+
+void OptionsDialogModel::QualityChosen(int index) { controls_.qulity = index; }
+
+void OptionsDialogModel::PlatformChosen(int index) {
+  controls_.platform = index;
+  RefillSubtitleLists();  // the colour route's sizes depend on the device
+}
+
+void OptionsDialogModel::NoResizeClicked(bool checked) { controls_.noresizefor43scale = checked; }
+
+void OptionsDialogModel::SubtitleSyncClicked(bool checked) {
+  controls_.subtitlesync = checked;
+  if (checked) services_.dialogs.Tell(SubtitleSyncNotice());  // clearing it says nothing
+}
+
+void OptionsDialogModel::AudioSyncClicked(bool checked) { controls_.audiosync = checked; }
+
+void OptionsDialogModel::SubtitleClicked(bool checked) { controls_.needsubtitle = checked; }
+
+void OptionsDialogModel::ColourSubtitleClicked(bool checked) {
+  controls_.colorsubtitle = checked;
+  MakeColourRouteReady();
+}
+
+void OptionsDialogModel::SizeChosen(int index) {
+  lists_.SizeChosen(session_.GetProgram().settings, controls_.colorsubtitle, index);
+  lists_view_.size_index = index;
+}
+
+void OptionsDialogModel::FontChosen(int index) {
+  if (index < 0 || index >= static_cast<int>(lists_view_.fonts.size())) return;
+  lists_.FontChosen(session_.GetProgram().settings, controls_.colorsubtitle,
+                    lists_view_.fonts[static_cast<std::size_t>(index)]);
+  lists_view_.font_index = index;
+}
+
+bool OptionsDialogModel::OkClicked() {
+  Program& program = session_.GetProgram();
+  bool close = true;
+  try {
+    TakeControls(program.settings, controls_);
+    if (SaveSettings(program.settings, program.preset, *program.ini) != SettingsCheck::kAccepted) {
+      services_.dialogs.Tell(WideFrameNotice());
+      close = false;  // the values are saved; the user picks another fit or device
+    }
+    ShowLoadedSettings();
+  } catch (const std::exception& error) {
+    // The keys after the failed one are not written; the dialog closes as after OK.
+    services_.dialogs.Tell(ErrorNotice(error.what()));
+  }
+  return close;
+}
+
+void OptionsDialogModel::MakeColourRouteReady() {
+  if (controls_.colorsubtitle) {
+    std::string plugin_dir;
+    controls_.colorsubtitle =
+        MakeAviSynthReady(services_.avisynth, session_.GetProgram().workspace, plugin_dir,
+                          [this] { return services_.dialogs.Ask(AviSynthQuestion()); });
+    session_.SetAviSynthPluginDir(plugin_dir);
+  }
+  RefillSubtitleLists();
+}
+
+void OptionsDialogModel::RefillSubtitleLists() {
+  Program& program = session_.GetProgram();
+  lists_view_ = lists_.Fill(program.settings, program.preset, *program.ini, controls_.colorsubtitle,
+                            controls_.platform);
+}
+
+}  // namespace clipvane

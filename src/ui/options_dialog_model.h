@@ -1,0 +1,87 @@
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "settings/avisynth_readiness.h"
+#include "settings/encode_settings.h"
+#include "ui/notices.h"
+#include "ui/subtitle_font_lists.h"
+#include "ui/window_texts.h"
+
+namespace clipvane {
+
+class Session;
+
+// The state of the dialog's own controls; the subtitle size and font come through
+// SubtitleFontLists as the user picks them.
+struct OptionsControls {
+  int display = -1;  // rdDisplayScale's item, -1 when none
+  int qulity = -1;   // cbQulity's selection
+  int platform = -1; // cbPlatform's selection
+  bool noresizefor43scale = false;
+  bool subtitlesync = false;
+  bool audiosync = false;
+  bool needsubtitle = false;
+  bool colorsubtitle = false;
+};
+
+// What a load puts into the controls.
+OptionsControls ControlsFromSettings(const EncodeSettings& settings);
+// What OK hands to SaveSettings.
+void TakeControls(EncodeSettings& settings, const OptionsControls& controls);
+
+// What the options dialog needs besides the session.
+struct OptionsServices {
+  AviSynthSystem& avisynth;
+  InstalledFonts& fonts;
+  Dialogs& dialogs;
+};
+
+// fmOptions without its controls: what every control shows and enables, and what each
+// of them does. It loads the settings when the dialog is created and each time it is
+// shown; OK saves them and loads them again. A view forwards its events and then
+// shows the state again.
+class OptionsDialogModel {
+ public:
+  // `loaded` runs after every load (the main window's title follows the settings).
+  OptionsDialogModel(Session& session, OptionsServices services, std::function<void()> loaded);
+
+  // What the dialog shows.
+  const OptionsControls& Controls() const { return controls_; }
+  std::string QualityText() const { return QualityDescription(controls_.qulity); }
+  const SubtitleListsView& SubtitleLists() const { return lists_view_; }
+  // pnSubtitle, the size and font lists with their labels and cbColorSubtitle follow
+  // cbSubtitle; cbSubtitle itself stays enabled.
+  bool SubtitleControlsEnabled() const { return controls_.needsubtitle; }
+
+  // Its events.
+  void Load();  // creation and each showing
+  void DisplayChosen(int index);
+  void QualityChosen(int index);
+  void PlatformChosen(int index);
+  void NoResizeClicked(bool checked);
+  void SubtitleSyncClicked(bool checked);
+  void AudioSyncClicked(bool checked);
+  void SubtitleClicked(bool checked);
+  void ColourSubtitleClicked(bool checked);
+  void SizeChosen(int index);
+  void FontChosen(int index);
+  // Saves and loads again; whether the dialog closes (not when the load refused the
+  // settings).
+  bool OkClicked();
+
+ private:
+  void ShowLoadedSettings();
+  void MakeColourRouteReady();
+  void RefillSubtitleLists();
+
+  Session& session_;
+  OptionsServices services_;
+  std::function<void()> loaded_;
+  SubtitleFontLists lists_;
+  SubtitleListsView lists_view_;
+  OptionsControls controls_;
+};
+
+}  // namespace clipvane

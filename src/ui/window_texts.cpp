@@ -1,0 +1,124 @@
+#include "ui/window_texts.h"
+
+#include "platform/text_encoding.h"
+
+namespace clipvane {
+namespace {
+
+PanelButton Button(const char* caption, const char* hint) { return {Utf8ToAnsi(caption), Utf8ToAnsi(hint)}; }
+
+MenuEntry Item(MenuCommand command, const char* caption, const char* shortcut = "") {
+  return {MenuEntry::Kind::kItem, command, Utf8ToAnsi(caption), shortcut};
+}
+MenuEntry Submenu(MenuCommand command, const char* caption) {
+  return {MenuEntry::Kind::kSubmenuStart, command, Utf8ToAnsi(caption), ""};
+}
+MenuEntry EndOfSubmenu() { return {MenuEntry::Kind::kSubmenuEnd, MenuCommand::kRefresh, "", ""}; }
+MenuEntry Separator() { return {MenuEntry::Kind::kSeparator, MenuCommand::kRefresh, "", ""}; }
+
+std::vector<std::string> AnsiItems(std::initializer_list<const char*> utf8_items) {
+  std::vector<std::string> items;
+  for (const char* item : utf8_items) items.push_back(Utf8ToAnsi(item));
+  return items;
+}
+
+}  // namespace
+
+std::vector<MenuEntry> MenuEntries() {
+  using M = MenuCommand;
+  return {
+      Item(M::kRefresh, u8"새로 고침", "Ctrl+R"),
+      Separator(),
+      Item(M::kOpenWithLinkedProgram, u8"연결된 프로그램으로 실행"),
+      Item(M::kClearEncoded, u8"인코딩된 동영상 목록 지우기", "Ctrl+T"),
+      Item(M::kSelectAll, u8"전부 선택", "Ctrl+A"),
+      Item(M::kDelete, u8"삭제", "Del"),
+      Separator(),
+      Item(M::kMakeBatchFiles, u8"인코딩 배치 파일 생성"),
+      Item(M::kOpenBatchFolder, u8"인코딩 배치 폴더 열기"),
+      Separator(),
+      Item(M::kEncodeSelection, u8"선택한 동영상 멀티 인코딩 하기 (최대 4개)", "Ctrl+E"),
+      Submenu(M::kEncodeAllMenu, u8"전부(일괄) 인코딩 하기"),
+      Submenu(M::kAfterEncodingMenu, u8"인코딩 완료후"),
+      Item(M::kSuspendAfterwards, u8"대기모드로..."),
+      Item(M::kShutdownAfterwards, u8"컴퓨터 끄기"),
+      Item(M::kNothingAfterwards, u8"(없음)"),
+      EndOfSubmenu(),
+      Separator(),
+      Item(M::kEncodeAllSingle, u8"싱글"),
+      Item(M::kEncodeAllTwoQueues, u8"멀티2"),
+      Item(M::kEncodeAllFourQueues, u8"멀티4"),
+      EndOfSubmenu(),
+  };
+}
+
+std::vector<MenuShortcut> MenuShortcuts() {
+  using M = MenuCommand;
+  return {{M::kRefresh, 'R'}, {M::kClearEncoded, 'T'}, {M::kSelectAll, 'A'}, {M::kDelete, 0},
+          {M::kEncodeSelection, 'E'}};
+}
+
+std::vector<ListColumn> ListColumns() {
+  return {{"", 20, false}, {Utf8ToAnsi(u8"동영상 제목"), 500, true}, {Utf8ToAnsi(u8"자막"), 0, true}};
+}
+
+PanelButton OutputFolderButton() {
+  return Button(u8"MP4 저장소 열기", u8"인코딩된 파일이 저장된 폴더를 엽니다.");
+}
+PanelButton OptionsButton() { return Button(u8"설정", u8"어떤 형태로 인코딩 할 것인지 설정합니다."); }
+PanelButton StartButtonTexts() { return Button(u8"시작", u8"선택한 동영상 파일(들)을 인코딩 합니다."); }
+PanelButton WebPageButton() { return Button(u8"문의하기", u8"Clipvane 개발자 블로그로 이동합니다."); }
+std::string EncodingLabel() { return Utf8ToAnsi(u8"인코딩"); }
+
+std::string OptionsCaption() { return Utf8ToAnsi(u8"설정"); }
+
+std::string OptionsControlCaption(OptionsControl control) {
+  using C = OptionsControl;
+  switch (control) {
+    case C::kDisplayGroup: return Utf8ToAnsi(u8"화면 설정");
+    case C::kNoResize: return Utf8ToAnsi(u8"화면 설정과 상관없이, 4:3비율은 항상 기본(원래) 화면으로 보기");
+    case C::kSyncGroup: return Utf8ToAnsi(u8"동영상 싱크 맞추기");
+    case C::kSubtitleSync: return Utf8ToAnsi(u8"인코딩시 자막이 정상적으로 안맞는 경우 맞게 인코딩 하기");
+    case C::kAudioSync: return Utf8ToAnsi(u8"인코딩시 소리가 정상적으로 안맞는 경우 맞게 인코딩 하기");
+    case C::kQualityGroup: return Utf8ToAnsi(u8"영상 품질");
+    case C::kSubtitle: return Utf8ToAnsi(u8"자막");
+    case C::kSizeLabel: return Utf8ToAnsi(u8"크기");
+    case C::kFontLabel: return Utf8ToAnsi(u8"폰트");
+    case C::kColourSubtitle: return Utf8ToAnsi(u8"컬러 태그 적용");
+    case C::kPlatformLabel: return Utf8ToAnsi(u8"기기 환경");
+    case C::kOk: return OkCaption();
+    default: return {};
+  }
+}
+
+std::string OptionsToolTip(OptionsControl control) {
+  if (control == OptionsControl::kSubtitleSync)
+    return Utf8ToAnsi(
+        u8"전혀 문제없는 원본 영상을 인코딩했는데, 자막이 영상과 안맞는 경우 이것을 체크해서 다시 인코딩하세요. "
+        u8"(이 작업은 두단계를 거치므로 인코딩 속도가 좀 느립니다.)");
+  if (control == OptionsControl::kAudioSync)
+    return Utf8ToAnsi(
+        u8"전혀 문제없는 원본 영상을 인코딩했는데, 오디오가 영상과 안맞는 경우 이것을 체크해서 다시 인코딩하세요.");
+  return {};
+}
+
+std::vector<std::string> ScreenFitItems() {
+  return AnsiItems({u8"전체 화면으로 보기 (비율을 맞추는 대신 화면이 잘림)",
+                    u8"전체 화면으로 보기 (비율이 이상하지만 화면은 안잘림)", u8"원래 영상 비율로 보기",
+                    u8"원래 영상 비율로 보기 (iPod touch와 iPhone 640x480 최적)"});
+}
+
+std::vector<std::string> QualityItems() { return AnsiItems({u8"좋음", u8"보통", u8"낮음"}); }
+
+std::vector<std::string> PlatformItems() { return AnsiItems({u8"iPod touch와 iPhone", u8"iPod nano와 iPod Classic"}); }
+
+std::string QualityDescription(int selection) {
+  if (selection == 0) return Utf8ToAnsi(u8"최상의 동영상 품질을 뽑아내지만 인코딩 속도가 느립니다.");
+  if (selection == 1) return Utf8ToAnsi(u8"보통의 동영상 품질에 인코딩 속도도 무난합니다. (추천)");
+  return Utf8ToAnsi(u8"동영상 품질은 떨어지지만 인코딩 속도가 빠릅니다.");
+}
+
+std::string FileInfoCaption() { return Utf8ToAnsi(u8"동영상 파일 정보"); }
+std::string OkCaption() { return Utf8ToAnsi(u8"확인"); }
+
+}  // namespace clipvane

@@ -1,0 +1,115 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace clipvane {
+
+// The texts the program's windows show, in ANSI, and the commands of the main
+// window's context menu. Every desktop view takes its captions from here.
+
+// The commands of the main window's context menu PopupMenu1, in menu order, with the
+// designer's names of their items.
+enum class MenuCommand {
+  kRefresh,                 // N2: 새로 고침
+  kOpenWithLinkedProgram,   // miExecitWithLinkedApp: 연결된 프로그램으로 실행
+  kClearEncoded,            // N3: 인코딩된 동영상 목록 지우기
+  kSelectAll,               // N9: 전부 선택
+  kDelete,                  // miDelete: 삭제
+  kMakeBatchFiles,          // miMakeBatchFiles: 인코딩 배치 파일 생성
+  kOpenBatchFolder,         // N11: 인코딩 배치 폴더 열기
+  kEncodeSelection,         // miEncoding: 선택한 동영상 멀티 인코딩 하기 (최대 4개)
+  kEncodeAllMenu,           // miEncodingAll: 전부(일괄) 인코딩 하기, a submenu
+  kAfterEncodingMenu,       // N10: 인코딩 완료후, a submenu
+  kSuspendAfterwards,       // miSuspend: 대기모드로...
+  kShutdownAfterwards,      // miShutdown: 컴퓨터 끄기
+  kNothingAfterwards,       // miNone: (없음)
+  kEncodeAllSingle,         // miSingle: 싱글
+  kEncodeAllTwoQueues,      // N5: 멀티2
+  kEncodeAllFourQueues,     // miMulti4: 멀티4
+};
+constexpr std::size_t kMenuCommandCount = 16;
+
+// One entry of the context menu, in menu order. A separator or a submenu's end has no
+// command.
+struct MenuEntry {
+  enum class Kind { kItem, kSeparator, kSubmenuStart, kSubmenuEnd };
+  Kind kind;
+  MenuCommand command;
+  std::string caption;
+  std::string shortcut;  // as shown after the caption, e.g. "Ctrl+R"
+};
+std::vector<MenuEntry> MenuEntries();
+
+// The commands that carry a keyboard shortcut while the list has the focus: a letter
+// with Ctrl, or the Delete key.
+struct MenuShortcut {
+  MenuCommand command;
+  char letter;  // 0 for Del
+};
+std::vector<MenuShortcut> MenuShortcuts();
+
+// fmMain's list columns: encoded marker, title, subtitle.
+struct ListColumn {
+  std::string header;
+  int width;  // pixels; 0 for the control's default
+  bool centred;
+};
+std::vector<ListColumn> ListColumns();
+
+struct PanelButton {
+  std::string caption;
+  std::string hint;  // shown as the button's tool tip
+};
+PanelButton OutputFolderButton();  // Button2
+PanelButton OptionsButton();       // Button1
+PanelButton StartButtonTexts();    // bnEncode, as designed
+PanelButton WebPageButton();       // Button4
+std::string EncodingLabel();       // Label2
+
+// The address behind the "문의하기" button.
+inline constexpr const char* kMakerWebPage = "https://clipvane.blogspot.com/";
+
+// The controls of the options dialog fmOptions, with the designer's names.
+enum class OptionsControl {
+  kDisplayGroup,      // rdDisplayScale
+  kDisplay0,          // its four items
+  kDisplay1,
+  kDisplay2,
+  kDisplay3,
+  kNoResize,          // CheckBox2
+  kSyncGroup,         // GroupBox2
+  kSubtitleSync,      // cbSubtitleSync
+  kAudioSync,         // cbAudioSync
+  kQualityGroup,      // GroupBox1
+  kQuality,           // cbQulity
+  kQualityText,       // Label5
+  kSubtitle,          // cbSubtitle
+  kSubtitlePanel,     // pnSubtitle
+  kSizeLabel,         // Label2
+  kFontSize,          // cbFontSize
+  kFontLabel,         // Label3
+  kFonts,             // cbFonts
+  kColourSubtitle,    // cbColorSubtitle
+  kRule,              // Bevel1
+  kPlatformLabel,     // Label4
+  kPlatform,          // cbPlatform
+  kOk,                // Button1
+};
+
+std::string OptionsCaption();
+// The fixed caption of a control; empty for lists and for what the model fills in.
+std::string OptionsControlCaption(OptionsControl control);
+// The tool tip of a control; empty for none.
+std::string OptionsToolTip(OptionsControl control);
+// The four screen-fit items of rdDisplayScale, the same for both devices.
+std::vector<std::string> ScreenFitItems();
+std::vector<std::string> QualityItems();
+std::vector<std::string> PlatformItems();
+// The description under cbQulity for a selection; no selection reads as "low".
+std::string QualityDescription(int selection);
+
+// Form3, the file-information dialog.
+std::string FileInfoCaption();
+std::string OkCaption();
+
+}  // namespace clipvane

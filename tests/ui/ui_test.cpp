@@ -1,0 +1,370 @@
+#include <set>
+#include <gtest/gtest.h>
+
+#include "app/session.h"
+#include "platform/file_system.h"
+#include "platform/ini_profile.h"
+#include "platform/text_encoding.h"
+#include "runs/encode_commands.h"
+#include "support/fakes.h"
+#include "support/temp_folder.h"
+#include "ui/main_window_model.h"
+#include "ui/notices.h"
+#include "ui/options_dialog_model.h"
+
+namespace clipvane::testing {
+namespace {
+
+// A program folder in a temporary folder with its settings, a folder of videos
+// beside it that the fake library reports as 640 by 352, and a session over them.
+class UiFixture : public ::testing::Test {
+ protected:
+  UiFixture() { files.MakeFolders(temp / "videos"); }
+
+  std::string Sep() const { return std::string(1, Separator(kNativePathStyle)); }
+  // Writes videos/<name>; the library knows its picture.
+  std::string Video(const std::string& name) {
+    const std::string path = temp.WriteFile("videos" + Sep() + name, "video");
+    library.reports[path] = "Video\nWidth : 640 pixels\nHeight : 352 pixels\nFrame rate : 23.976 FPS\n";
+    return path;
+  }
+  std::string BatchFile(const std::string& name) const {
+    return temp / ("batch" + Sep() + name + ScriptExtension(kNativeScriptDialect));
+  }
+  void WriteSettings(const std::string& lines) { temp.WriteFile("MP4.ini", "[default]\r\n" + lines); }
+  // The program's start, once the folder is set up.
+  Session& Start() {
+    program = std::make_unique<Program>(StartProgram(workspace, OpenIniProfile(workspace.SettingsFile()), "C:\\Fonts"));
+    session = std::make_unique<Session>(*program, services);
+    return *session;
+  }
+
+  TempFolder temp;
+  FileSystem& files = NativeFileSystem();
+  Workspace workspace{temp.Path(), kNativePathStyle};
+  FakeMediaInfoLibrary library;
+  RecordingShell shell;
+  RecordingDialogs dialogs;
+  RecordingOpener opener;
+  CoreServices services{files, shell, library};
+  std::unique_ptr<Program> program;
+  std::unique_ptr<Session> session;
+};
+
+TEST(Notices, AnEncodeResultIsToldAsTheProductAlwaysHas) {
+  EncodeResult result;
+  result.refused = {{"D:\\gone.avi", RefusalReason::kFileMissing},
+                    {"D:\\broken.avi", RefusalReason::kNoPicture},
+                    {"D:\\Conv\\incoming\\a.mp4", RefusalReason::kSourceIsOutput},
+                    {"D:\\Conv\\incoming\\b.mp4", RefusalReason::kSourceIsOutput}};
+  const std::vector<Notice> selection = SelectionNotices(result);
+  ASSERT_EQ(selection.size(), 3u);  // the list's title tells the rows without a picture
+  EXPECT_EQ(AnsiToUtf8(selection[0].text), u8"D:\\gone.avi\r\r선택한 파일이 존재하지 않습니다.");
+  EXPECT_EQ(AnsiToUtf8(selection[0].caption), u8"알림");
+  const std::string same = u8"변환할 동영상이 결과 파일과 같은 파일이라 건너뜁니다: ";
+  EXPECT_EQ(AnsiToUtf8(selection[2].text), same + "D:\\Conv\\incoming\\b.mp4");
+
+  result.written = true;
+  const std::vector<Notice> whole = WholeListNotices(result, true);
+  ASSERT_EQ(whole.size(), 2u);
+  EXPECT_EQ(AnsiToUtf8(whole[0].text), same + "D:\\Conv\\incoming\\a.mp4\r" + same + "D:\\Conv\\incoming\\b.mp4");
+  EXPECT_EQ(AnsiToUtf8(whole[1].text), u8"인코딩을 위한 배치파일(.bat)들이 생성되었습니다.");
+  result.refused.clear();
+  EXPECT_TRUE(WholeListNotices(result, false).empty());
+}
+
+TEST(Notices, TheAviSynthQuestionHasFourParagraphsApartByTwoCarriageReturns) {
+  const std::string text = AnsiToUtf8(AviSynthQuestion().text);
+  EXPECT_EQ(text.find('\n'), std::string::npos);
+  EXPECT_EQ(text.rfind(u8"컬러태그 자막 적용을 위해서는 AviSynth를 설치해야 합니다.\r\r지금 설치 하시겠습니까?\r\r* ", 0), 0u);
+  EXPECT_NE(text.find(u8"\r\r(컬러태크 적용시 인코딩 속도는 다소 느릴 수 있습니다.)"), std::string::npos);
+}
+
+using M = MenuCommand;
+using Texts = std::vector<std::string>;
+
+// Writes down what the model asks of its window, with the state shown at that moment.
+class RecordingView : public MainWindowView {
+ public:
+  explicit RecordingView(const std::unique_ptr<MainWindowModel>& model) : model_(model) {}
+  Texts events;
+  void RowsChanged() override { events.push_back("rows"); }
+  void StateChanged() override { events.push_back(model_->ListEnabled() ? "state" : "state busy"); }
+  void StatusChanged() override { events.push_back(model_->StatusText()); }
+  void Breathe() override { events.push_back("breathe"); }
+  void ShowFileInformation(const std::string& report) override { events.push_back("report " + report); }
+
+ private:
+  const std::unique_ptr<MainWindowModel>& model_;
+};
+
+class MainWindowModelTest : public UiFixture {
+ protected:
+  // `rows` videos v0.avi... in list.log, the window created over them, `selected` selected.
+  MainWindowModel& Create(int rows, int selected = 0) {
+    std::string list_log;
+    for (int i = 0; i < rows; ++i) list_log += Video("v" + std::to_string(i) + ".avi") + "\r\n";
+    temp.WriteFile("list.log", list_log);
+    Start();
+    model = std::make_unique<MainWindowModel>(*session, opener, dialogs);
+    model->Attach(view);
+    model->Created();
+    for (int row = 0; row < selected; ++row) model->RowStateChanged(static_cast<std::size_t>(row), true, false);
+    view.events.clear();
+    return *model;
+  }
+  std::string Caption(int count) { return Utf8ToAnsi(u8"시작 (") + std::to_string(count) + ")"; }
+
+  std::unique_ptr<MainWindowModel> model;
+  RecordingView view{model};
+};
+
+TEST_F(MainWindowModelTest, CreationLoadsTheListMakesTheFoldersAndChoosesNoPowerAction) {
+  temp.WriteFile("list.log", Video("kept.avi") + "\r\n" + temp / "gone.avi\r\n");
+  Start();
+  MainWindowModel created(*session, opener, dialogs);
+  created.Created();
+  EXPECT_EQ(created.List().RowCount(), 1u);
+  EXPECT_EQ(created.StartButton(), (StartButtonState{false, Utf8ToAnsi(u8"시작")}));  // as designed, no count
+  EXPECT_TRUE(files.IsDirectory(temp / "incoming") && files.IsDirectory(temp / "batch"));
+  EXPECT_TRUE(created.IsChecked(M::kNothingAfterwards) && created.IsEnabled(M::kEncodeSelection));
+}
+
+struct SelectionCase {
+  int rows, selected;
+  bool start_enabled;
+  std::set<M> disabled;  // when the menu opens
+};
+
+class SelectionTest : public MainWindowModelTest, public ::testing::WithParamInterface<SelectionCase> {};
+
+TEST_P(SelectionTest, StartButtonAndMenuFollowTheSelection) {
+  const SelectionCase& c = GetParam();
+  Create(c.rows, c.selected);
+  model->Run(M::kRefresh);  // a change of the list, also when it is empty
+  model->MenuOpening();
+  EXPECT_EQ(model->StartButton(), (StartButtonState{c.start_enabled, Caption(c.selected)}));
+  for (std::size_t i = 0; i < kMenuCommandCount; ++i)
+    EXPECT_EQ(model->IsEnabled(static_cast<M>(i)), !c.disabled.count(static_cast<M>(i))) << "item " << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SelectionTest,
+    ::testing::Values(
+        // All of none selected enables the start button; the menu offers only the
+        // list commands, the script folder and what sits in the batch submenu.
+        SelectionCase{0, 0, true, {M::kOpenWithLinkedProgram, M::kDelete, M::kMakeBatchFiles, M::kEncodeSelection,
+                                   M::kEncodeAllMenu}},
+        SelectionCase{10, 0, false, {M::kOpenWithLinkedProgram, M::kDelete, M::kEncodeSelection}},
+        SelectionCase{10, 1, true, {}}, SelectionCase{10, 4, true, {}},
+        SelectionCase{10, 5, false, {M::kEncodeSelection}},
+        SelectionCase{10, 10, true, {M::kEncodeSelection}}));  // all selected still means at most 4 directly
+
+TEST_F(MainWindowModelTest, MenuStatesLastUntilTheMenuOpensAgainAndAFocusLostIsForgotten) {
+  Create(3);
+  model->MenuOpening();  // nothing selected: Del is disabled until the next opening
+  model->RowStateChanged(1, true, true);
+  model->Run(M::kDelete);
+  EXPECT_EQ(model->List().RowCount(), 3u);
+  model->RowStateChanged(1, true, false);
+  EXPECT_FALSE(model->List().FocusedRow().has_value());
+  model->RowStateChanged(7, true, true);  // a row the list does not have
+  EXPECT_EQ(view.events, (Texts{"state", "state", "state"}));  // a selection repaints no row
+  model->MenuOpening();
+  model->Run(M::kDelete);
+  EXPECT_EQ(model->List().RowCount(), 2u);
+}
+
+TEST_F(MainWindowModelTest, TheStartButtonEncodesTheSelectionOrTheWholeList) {
+  // Few, all selected: directly, without the power action; five of six: nothing; all of
+  // many: the single queue; an empty list: nothing.
+  for (const auto& [rows, selected, opened] : {std::tuple{3, 3, Texts{"v0", "v1", "v2"}}, {6, 5, Texts{}},
+                                               {10, 10, Texts{"encode_all"}}, {0, 0, Texts{}}}) {
+    shell.opened.clear();
+    Create(rows, selected);
+    model->Run(M::kShutdownAfterwards);
+    model->StartClicked();
+    Texts expected;
+    for (const std::string& name : opened) expected.push_back(BatchFile(name));
+    EXPECT_EQ(shell.opened, expected) << rows << " rows, " << selected << " selected";
+  }
+  EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(MainWindowModelTest, AGoneVideoIsToldByItsPathAndTheOthersStart) {
+  Create(2, 2);
+  files.RemoveFile(temp / "videos" + Sep() + "v0.avi");
+  model->Run(M::kEncodeSelection);
+  EXPECT_EQ(dialogs.shown, SelectionNotices({{}, {}, {{temp / "videos" + Sep() + "v0.avi", RefusalReason::kFileMissing}}, {}, false}));
+  EXPECT_EQ(shell.opened, Texts{BatchFile("v1")});
+}
+
+TEST_F(MainWindowModelTest, AWholeListRunKeepsTheListBusyShowsItsStepsAndThenSaysSo) {
+  Create(2);
+  model->Run(M::kMakeBatchFiles);
+  const std::string ext = ScriptExtension(kNativeScriptDialect);
+  EXPECT_EQ(view.events, (Texts{"state busy", "checking v0.avi", "checked v0.avi", "created v0" + ext, "breathe",
+                                "checking v1.avi", "checked v1.avi", "created v1" + ext, "breathe", "state", "rows",
+                                "state"}));
+  EXPECT_TRUE(shell.opened.empty());
+  EXPECT_EQ(dialogs.shown, (std::vector<Notice>{
+                               {Utf8ToAnsi(u8"인코딩을 위한 배치파일(.bat)들이 생성되었습니다."), Utf8ToAnsi(u8"알림")}}));
+  files.RemoveFile(BatchFile("encode_all"));
+  files.MakeFolders(BatchFile("encode_all"));  // a folder where the script goes: the write fails
+  model->Run(M::kEncodeAllSingle);
+  EXPECT_EQ(dialogs.shown.back().icon, Notice::Icon::kError);
+  EXPECT_TRUE(model->ListEnabled() && model->IsEnabled(M::kMakeBatchFiles));
+}
+
+TEST_F(MainWindowModelTest, DoubleClickProbesAndShowsTheReportAndAMissingLibraryIsToldOnce) {
+  Create(3);
+  model->DoubleClicked();  // nothing selected: nothing happens
+  model->RowStateChanged(1, true, false);
+  view.events.clear();
+  model->DoubleClicked();
+  ASSERT_EQ(view.events.size(), 4u);
+  EXPECT_EQ(Texts(view.events.begin(), view.events.begin() + 3), (Texts{"checking v1.avi", "checked v1.avi", "rows"}));
+  EXPECT_NE(view.events[3].find("width : 640 pixels\r\n"), std::string::npos) << view.events[3];
+  library.problem = MediaInfoProblem::kMissing;
+  library.reports.clear();  // the library reads nothing then
+  model->Run(M::kRefresh);    // two rows to probe, one box
+  EXPECT_EQ(dialogs.shown, std::vector<Notice>{MediaInfoNotice(MediaInfoProblem::kMissing)});
+}
+
+TEST_F(MainWindowModelTest, ThePowerActionEndsTheQueuesAndFoldersVideosAndTheWebPageOpenThroughTheDesktop) {
+  Create(5, 1);
+  model->Run(M::kSuspendAfterwards);
+  model->Run(M::kShutdownAfterwards);
+  EXPECT_TRUE(model->IsChecked(M::kShutdownAfterwards));
+  EXPECT_FALSE(model->IsChecked(M::kSuspendAfterwards) || model->IsChecked(M::kNothingAfterwards));
+  model->Run(M::kEncodeAllFourQueues);
+  EXPECT_EQ(shell.opened, (Texts{BatchFile("encode_a41"), BatchFile("encode_a42"), BatchFile("encode_a43"),
+                                 BatchFile("encode_a44")}));
+  EXPECT_NE(files.ReadWholeFile(BatchFile("encode_all")).value_or("").find("shutdown"), std::string::npos);
+  model->OutputFolderClicked();
+  model->Run(M::kOpenBatchFolder);
+  model->Run(M::kOpenWithLinkedProgram);
+  model->WebPageClicked();
+  EXPECT_EQ(opener.opened, (Texts{"." + Sep() + "incoming", "." + Sep() + "batch", temp / "videos" + Sep() + "v0.avi",
+                                  kMakerWebPage}));
+}
+
+TEST_F(MainWindowModelTest, DroppedVideosAreListedAndClosingWritesTheList) {
+  Create(0);
+  const std::string video = Video("Holiday.avi");
+  model->FilesDropped({video, temp.WriteFile("notes.txt", "x")});
+  EXPECT_EQ(view.events, (Texts{"rows", "state"}));
+  EXPECT_EQ(model->List().RowCount(), 1u);
+  model->Closing();
+  EXPECT_EQ(files.ReadWholeFile(workspace.ListFile()), video + "\r\n");
+}
+
+class FakeFonts : public InstalledFonts {
+ public:
+  std::vector<std::string> Families() override { return {"Tahoma", "@Gulim", "Gulim", "arial", "TAHOMA", "Two Words"}; }
+  std::vector<FontRegistryValue> RegistryValues() override {
+    return {{"Verdana (TrueType)", "verdana.ttf"}, {"Gulim & GulimChe (TrueType)", "gulim.ttc"},
+            {"Hidden (TrueType)", ""}, {"Courier 10,12,15", "coure.fon"}, {"arial(TrueType)", "arial.ttf"}};
+  }
+};
+
+class OptionsDialogModelTest : public UiFixture {
+ protected:
+  OptionsDialogModel& Create(const std::string& settings = "") {
+    WriteSettings(settings);
+    Start();
+    model = std::make_unique<OptionsDialogModel>(*session, OptionsServices{avisynth, fonts, dialogs}, [this] { ++loads; });
+    model->Load();
+    return *model;
+  }
+  std::string Saved(const char* key) { return program->ini->ReadString("default", key, "-"); }
+  std::string FontList() {
+    std::string list;
+    for (const std::string& font : model->SubtitleLists().fonts) list += font + ";";
+    return list + " [" + std::to_string(model->SubtitleLists().font_index) + "]";
+  }
+  std::string SizeRange() { return model->SubtitleLists().sizes.front() + ".." + model->SubtitleLists().sizes.back(); }
+
+  FakeAviSynth avisynth;
+  FakeFonts fonts;
+  int loads = 0;
+  std::unique_ptr<OptionsDialogModel> model;
+};
+
+TEST_F(OptionsDialogModelTest, ShowsTheStoredChoicesAndOkSavesThem) {
+  Create("qulity=7\r\ndisplay=1\r\nsubtitlesync=1\r\n");
+  EXPECT_EQ(model->Controls().qulity, -1);  // outside the list: nothing selected, the low description
+  EXPECT_EQ(model->QualityText(), QualityDescription(2));
+  EXPECT_EQ(model->Controls().display, 1);
+  EXPECT_TRUE(model->Controls().subtitlesync);
+  EXPECT_TRUE(dialogs.shown.empty());  // a load sets the sync box without the warning
+  model->SubtitleSyncClicked(false);
+  model->SubtitleSyncClicked(true);  // only ticking it warns
+  EXPECT_EQ(dialogs.shown, std::vector<Notice>{SubtitleSyncNotice()});
+  model->QualityChosen(0);
+  EXPECT_EQ(model->QualityText(), QualityDescription(0));
+  model->SubtitleClicked(false);
+  EXPECT_FALSE(model->SubtitleControlsEnabled());
+  EXPECT_TRUE(model->OkClicked());
+  EXPECT_EQ(Saved("qulity"), "0");
+  EXPECT_EQ(Saved("needsubtitle"), "0");
+  EXPECT_EQ(Saved("fontsize"), "2,2");  // the disabled controls keep their values
+  EXPECT_EQ(program->preset.videocodec, 1);
+  EXPECT_EQ(loads, 2);
+}
+
+TEST_F(OptionsDialogModelTest, The640FrameOnNanoKeepsTheDialogOpenUntilChangedAndAFailedWriteIsTold) {
+  Create("display=3\r\nplatform=1\r\n");
+  EXPECT_EQ(dialogs.shown, std::vector<Notice>{WideFrameNotice()});
+  EXPECT_FALSE(model->OkClicked());
+  EXPECT_EQ(dialogs.shown.size(), 2u);
+  model->DisplayChosen(2);
+  EXPECT_TRUE(model->OkClicked());
+  EXPECT_EQ(Saved("display"), "2");
+  EXPECT_EQ(dialogs.shown.size(), 2u);
+  files.RemoveFile(workspace.SettingsFile());
+  files.MakeFolders(workspace.SettingsFile());  // a folder where MP4.ini goes: the failed write is told
+  EXPECT_TRUE(model->OkClicked());
+  EXPECT_EQ(dialogs.shown.back().icon, Notice::Icon::kError);
+}
+
+TEST_F(OptionsDialogModelTest, TheColourRouteNeedsAviSynthAndTakesSizesThatFollowTheDevice) {
+  Create("colorsubtitle=1\r\n");  // no AviSynth: the load asks, and the answer is No
+  EXPECT_EQ(dialogs.shown, std::vector<Notice>{AviSynthQuestion()});
+  EXPECT_FALSE(model->Controls().colorsubtitle);
+  EXPECT_TRUE(program->settings.colorsubtitle);  // until the dialog is confirmed
+  model->ColourSubtitleClicked(true);  // a click asks again
+  EXPECT_EQ(dialogs.shown.size(), 2u);
+  EXPECT_EQ(SizeRange(), "2..9");
+  avisynth.Install("C:\\AviSynth\\plugins");
+  model->ColourSubtitleClicked(true);
+  EXPECT_EQ(dialogs.shown.size(), 2u);
+  EXPECT_TRUE(model->Controls().colorsubtitle);
+  EXPECT_EQ(session->AviSynthPluginDir(), "C:\\AviSynth\\plugins\\");
+  EXPECT_EQ(SizeRange(), "12..26");
+  EXPECT_EQ(model->SubtitleLists().sizes[static_cast<std::size_t>(model->SubtitleLists().size_index)], "16");
+  model->PlatformChosen(1);
+  EXPECT_EQ(SizeRange(), "6..20");
+  EXPECT_EQ(model->SubtitleLists().size_index, 2);
+}
+
+TEST_F(OptionsDialogModelTest, FontListsShowTheInstalledFontsAndAPickIsSavedAsFileOrFace) {
+  // Plain: registry names cut at "&" and "(TrueType)", sorted, files without data left
+  // out. Colour: "Default" and each family once, without the vertical "@" names.
+  Create("fontname=GULIM.TTC,Two Words\r\n");
+  EXPECT_EQ(FontList(), "arial;Courier 10,12,15;Gulim ;Verdana ; [2]");
+  model->FontChosen(3);
+  avisynth.Install("C:\\AviSynth\\plugins");
+  model->ColourSubtitleClicked(true);
+  EXPECT_EQ(FontList(), "arial;Default;Gulim;Tahoma;Two Words; [4]");
+  model->FontChosen(1);
+  EXPECT_TRUE(model->OkClicked());
+  EXPECT_EQ(Saved("fontname"), "verdana.ttf,Default");
+  Create("fontname=missing.ttf,Missing\r\n");  // not installed: the first item, and it stays configured
+  EXPECT_EQ(FontList(), "arial;Courier 10,12,15;Gulim ;Verdana ; [0]");
+  EXPECT_TRUE(model->OkClicked());
+  EXPECT_EQ(Saved("fontname"), "missing.ttf,missing");
+}
+
+}  // namespace
+}  // namespace clipvane::testing
