@@ -12,6 +12,12 @@ std::string ShortAliasKey(const std::string& name) {
   return name.substr(0, 6) + ExtensionOf(name, PathStyle::kWindows);
 }
 
+// True for an 8.3 short alias such as MENCOD~1.EXE.
+bool IsShortFileName(const std::string& name) {
+  const std::string stem = WithoutExtension(FileNamePart(name, PathStyle::kWindows), PathStyle::kWindows);
+  return stem.size() == 8 && stem[6] == '~' && stem[7] >= '0' && stem[7] <= '9';
+}
+
 }  // namespace
 
 CensusNames NativeCensusNames() {
@@ -20,11 +26,6 @@ CensusNames NativeCensusNames() {
 #else
   return {{"mencoder", "mp4creator"}, "sh"};
 #endif
-}
-
-bool IsShortFileName(const std::string& name) {
-  const std::string stem = WithoutExtension(FileNamePart(name, PathStyle::kWindows), PathStyle::kWindows);
-  return stem.size() == 8 && stem[6] == '~' && stem[7] >= '0' && stem[7] <= '9';
 }
 
 int CountProcesses(const std::string& name, const ProcessList& processes) {

@@ -17,9 +17,6 @@ struct CensusNames {
 // extension under sh.
 CensusNames NativeCensusNames();
 
-// True for an 8.3 short alias such as MENCOD~1.EXE.
-bool IsShortFileName(const std::string& name);
-
 // The running processes, other than this one, whose executable file name equals
 // `name` ignoring ASCII case; short aliases compare by their first six characters
 // and extension.

@@ -2,7 +2,7 @@
 
 #include "app/gui_services_win32.h"
 #include "app/modal_win32.h"
-#include "platform/text_encoding.h"
+#include "ui/window_texts.h"
 
 namespace clipvane {
 namespace {
@@ -16,17 +16,14 @@ constexpr int kClientHeight = 391;
 FileInfoDialog::FileInfoDialog(HINSTANCE instance) {
   RegisterWindowClassOnce(instance, kFileInfoClass, Procedure);
   font_ = MakeKoreanFont(L"굴림체", 13);
-  window_ = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kFileInfoClass, L"",
-                            WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, kClientWidth, kClientHeight, nullptr, nullptr,
-                            instance, this);
-  SetControlText(window_, Utf8ToAnsi(u8"동영상 파일 정보"));
-  CentreOnDesktop(window_, kClientWidth, kClientHeight);
+  window_ = CreateCentredDialog(instance, kFileInfoClass, WS_SYSMENU, FileInfoCaption(), kClientWidth, kClientHeight,
+                                this);
   memo_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
                           WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
                           16, 8, 545, 329, window_, nullptr, instance, nullptr);
   ok_button_ = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 248, 348, 97,
                                25, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), instance, nullptr);
-  SetControlText(ok_button_, Utf8ToAnsi(u8"확인"));
+  SetControlText(ok_button_, OkCaption());
   for (HWND control : {memo_, ok_button_}) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
 }
 

@@ -1,10 +1,11 @@
 #include "app/gui_services_win32.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <vector>
 
-#include "platform/win32/wide_text.h"
+#include "platform/text_encoding.h"
 
 namespace clipvane {
 namespace {
@@ -12,6 +13,20 @@ namespace {
 class ShellOpener final : public DocumentOpener {
  public:
   void Open(const std::string& target) override { ShellExecuteA(nullptr, "open", target.c_str(), "", "", SW_SHOW); }
+};
+
+class MessageBoxes final : public Dialogs {
+ public:
+  void Tell(const Notice& notice) override { Show(notice); }
+  bool Ask(const Notice& notice) override { return Show(notice) == IDYES; }
+
+ private:
+  static int Show(const Notice& notice) {
+    static const UINT kIcons[] = {0, MB_ICONWARNING, MB_ICONERROR};  // by Notice::Icon
+    const UINT style = (notice.question ? MB_YESNO : MB_OK) | kIcons[static_cast<int>(notice.icon)];
+    return MessageBoxW(GetActiveWindow(), AnsiToWide(notice.text).c_str(), AnsiToWide(notice.caption).c_str(),
+                       style);
+  }
 };
 
 // A string value of an existing key under HKEY_LOCAL_MACHINE; the key is opened for
@@ -116,6 +131,11 @@ DocumentOpener& NativeDocumentOpener() {
   return opener;
 }
 
+Dialogs& NativeDialogs() {
+  static MessageBoxes dialogs;
+  return dialogs;
+}
+
 AviSynthSystem& NativeAviSynthSystem() {
   static RegistryAviSynth system;
   return system;
@@ -152,5 +172,28 @@ std::string ControlText(HWND control) {
 }
 
 void SetControlText(HWND control, const std::string& ansi) { SetWindowTextW(control, AnsiToWide(ansi).c_str()); }
+
+void AddToolTip(HWND tooltips, HWND control, const std::string& ansi_hint) {
+  if (ansi_hint.empty()) return;
+  std::wstring text = AnsiToWide(ansi_hint);
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = GetParent(control);
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  tool.lpszText = text.data();
+  SendMessageW(tooltips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageW(tooltips, TTM_SETMAXTIPWIDTH, 0, 400);
+}
+
+void FillDropDown(HWND combo, const std::vector<std::string>& ansi_items, int selection) {
+  SendMessageW(combo, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+  for (const std::string& item : ansi_items)
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(AnsiToWide(item).c_str()));
+  SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(selection), 0);
+  SendMessageW(combo, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(combo, nullptr, TRUE);
+}
 
 }  // namespace clipvane

@@ -3,28 +3,28 @@
 
 #include <string>
 
-#include "app/main_window_commands.h"
+#include "app/session.h"
 #include "settings/avisynth_readiness.h"
-#include "settings/options_dialog_model.h"
+#include "ui/main_window_model.h"
+#include "ui/notices.h"
+#include "ui/subtitle_font_lists.h"
 
 namespace clipvane {
 
-class FileSystem;
-class Shell;
-class UserNotifier;
-
-// The services the windows use; the program passes the native ones, tests their own.
+// The services the windows use: built once by the program's main with the native
+// ones, or by a test with its own.
 struct GuiServices {
-  FileSystem& files;
-  Shell& shell;
-  UserNotifier& notifier;
+  CoreServices core;
   DocumentOpener& opener;
+  Dialogs& dialogs;
   AviSynthSystem& avisynth;
   InstalledFonts& fonts;
 };
 
 // ShellExecuteA "open" with SW_SHOW and no owner; the result is left to the shell.
 DocumentOpener& NativeDocumentOpener();
+// Message boxes over the window in front.
+Dialogs& NativeDialogs();
 // The registry (read only), the files and the installer run.
 AviSynthSystem& NativeAviSynthSystem();
 // The font families of the screen and the registry's installed-fonts key.
@@ -55,5 +55,12 @@ LRESULT CALLBACK RouteToOwner(HWND window, UINT message, WPARAM wparam, LPARAM l
 // Text of a control as ANSI, and ANSI text into a control.
 std::string ControlText(HWND control);
 void SetControlText(HWND control, const std::string& ansi);
+
+// Shows `ansi_hint` as the control's tool tip; the tool tip control keeps its own
+// copy of the text. A control without a hint gets no tip.
+void AddToolTip(HWND tooltips, HWND control, const std::string& ansi_hint);
+
+// Replaces a drop-down list's items and selects one (-1 for none).
+void FillDropDown(HWND combo, const std::vector<std::string>& ansi_items, int selection);
 
 }  // namespace clipvane

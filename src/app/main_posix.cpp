@@ -5,13 +5,16 @@
 #include <vector>
 
 #include "app/program.h"
+#include "app/run_modes.h"
 #include "platform/system_services.h"
 
 int main(int argc, char** argv) {
   using namespace clipvane;
-  Program program = StartProgram(Workspace::OfRunningProgram(), SpecialFolderPath(kFontsFolder));
+  const Workspace workspace = Workspace::OfRunningProgram();
+  Program program = StartProgram(workspace, OpenIniProfile(workspace.SettingsFile()), FontsFolder());
   const std::vector<std::string> arguments(argv + 1, argv + argc);
-  return RunProgram(arguments, program, [](Program&) {
+  PowerActionServices power{NativeSleeper(), NativeProcessList(), NativePowerControl(), NativeCensusNames()};
+  return RunProgram(arguments, power, [] {
     std::fprintf(stderr,
                  "clipvane: this build has no window; use clipvane-cli to list and convert videos "
                  "(clipvane-cli --help).\n");

@@ -1,5 +1,6 @@
 // clipvane.exe: the power-action mode for exactly one argument, otherwise the main
-// window.
+// window. The composition root of the Windows program: every native service is made
+// here and handed in.
 #include <windows.h>
 // windows.h first: shellapi.h depends on it.
 #include <shellapi.h>
@@ -9,17 +10,27 @@
 
 #include "app/main_window_win32.h"
 #include "app/program.h"
+#include "app/run_modes.h"
+#include "media/mediainfo_library.h"
+#include "platform/file_system.h"
+#include "platform/shell.h"
 #include "platform/system_services.h"
-#include "platform/win32/wide_text.h"
+#include "platform/text_encoding.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   using namespace clipvane;
-  Program program = StartProgram(Workspace::OfRunningProgram(), SpecialFolderPath(kFontsFolder));
+  const Workspace workspace = Workspace::OfRunningProgram();
+  Program program = StartProgram(workspace, OpenIniProfile(workspace.SettingsFile()), FontsFolder());
   int count = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count);
   std::vector<std::string> arguments;
   for (int i = 1; argv && i < count; ++i) arguments.push_back(WideToAnsi(argv[i]));
   LocalFree(argv);
-  return RunProgram(arguments, program,
-                    [&](Program& gui_program) { return RunMainWindow(gui_program, instance, show); });
+  PowerActionServices power{NativeSleeper(), NativeProcessList(), NativePowerControl(), NativeCensusNames()};
+  return RunProgram(arguments, power, [&] {
+    const auto mediainfo = LoadMediaInfoLibrary(workspace.AppDir(), NativeFileSystem());
+    GuiServices services{{NativeFileSystem(), NativeShell(), *mediainfo}, NativeDocumentOpener(), NativeDialogs(),
+                         NativeAviSynthSystem(), NativeInstalledFonts()};
+    return RunMainWindow(program, services, instance, show);
+  });
 }

@@ -7,15 +7,9 @@
 #include <vector>
 
 #include "app/file_info_dialog_win32.h"
-#include "app/main_window_texts.h"
 #include "app/options_dialog_win32.h"
 #include "app/program.h"
-#include "media/video_list_file.h"
-#include "platform/file_system.h"
-#include "platform/shell.h"
-#include "platform/system_services.h"
-#include "platform/win32/wide_text.h"
-#include "settings/settings_store.h"
+#include "platform/text_encoding.h"
 
 namespace clipvane {
 namespace {
@@ -26,7 +20,7 @@ constexpr int kButtonPanelHeight = 43;
 constexpr int kRightPanelWidth = 113;
 constexpr LONG_PTR kButtonPanelMark = 1;  // the panel that draws Bevel1
 
-int MenuId(PopupMenuItem item) { return kIdFirstMenuItem + static_cast<int>(item); }
+UINT MenuId(MenuCommand command) { return static_cast<UINT>(kIdFirstMenuItem + static_cast<int>(command)); }
 
 // Panels pass their buttons' clicks on to the window they sit in, and Panel1 draws
 // its bevel and the vertical line Bevel1.
@@ -69,32 +63,9 @@ HWND MakeChild(const wchar_t* window_class, const std::string& text, DWORD style
   return child;
 }
 
-void AddToolTip(HWND tooltips, HWND control, const std::wstring& text) {
-  TTTOOLINFOW tool{};
-  tool.cbSize = sizeof tool;
-  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  tool.hwnd = GetParent(control);
-  tool.uId = reinterpret_cast<UINT_PTR>(control);
-  tool.lpszText = const_cast<wchar_t*>(text.c_str());
-  SendMessageW(tooltips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-}
-
 }  // namespace
 
-void StatusBarLine::SetStatusText(const std::string& text) {
-  if (!status_bar_) return;
-  SendMessageW(status_bar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(AnsiToWide(text).c_str()));
-  // The work that follows blocks the window; the text must show before it.
-  UpdateWindow(status_bar_);
-}
-
-void ReportError(UserNotifier& notifier, const std::exception& error) {
-  notifier.ShowMessage(error.what(), "Clipvane", MessageIcon::kError, MessageButtons::kOk);
-}
-
-MainWindow::MainWindow(Session& session, GuiServices& services, StatusBarLine& status, HINSTANCE instance)
-    : session_(session), services_(services), status_(status), instance_(instance),
-      commands_(session, services.opener) {
+MainWindow::MainWindow(MainWindowModel& model, HINSTANCE instance) : model_(model), instance_(instance) {
   RegisterClasses(instance, RouteToOwner<MainWindow>);
   window_font_ = MakeKoreanFont(L"굴림", 13);
   fixed_font_ = MakeKoreanFont(L"굴림체", 13);
@@ -104,37 +75,9 @@ MainWindow::MainWindow(Session& session, GuiServices& services, StatusBarLine& s
   CreateControls();
   BuildPopupMenu();
   Layout();
-
-  // While a whole-list run writes its scripts, the window stays responsive between
-  // jobs, with the list and the make-scripts command disabled.
-  session_.Commands().process_messages = [] {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (message.message == WM_QUIT) {
-        PostQuitMessage(static_cast<int>(message.wParam));  // leave it for the main loop
-        return;
-      }
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-  };
-  session_.Commands().set_busy = [this](bool busy) {
-    EnableWindow(list_view_, busy ? FALSE : TRUE);
-    EnableMenuItem(popup_, static_cast<UINT>(MenuId(PopupMenuItem::miMakeBatchFiles)),
-                   MF_BYCOMMAND | (busy ? MF_GRAYED : MF_ENABLED));
-  };
-
-  // What the window's creation does.
+  model_.Attach(*this);
   DragAcceptFiles(window_, TRUE);
-  try {
-    session_.OpenWorkspace();
-  } catch (const std::exception& error) {
-    ReportError(services_.notifier, error);
-  }
-  RenderRows();
-  ShowStartButton(StartButtonAfterLoad(session_.list));
-  commands_.Run(PopupMenuItem::miNone);
-  ApplyMenuStates();
+  model_.Created();
 }
 
 MainWindow::~MainWindow() {
@@ -151,7 +94,7 @@ void MainWindow::AttachDialogs(OptionsDialog& options, FileInfoDialog& file_info
   file_info_ = &file_info;
 }
 
-void MainWindow::ShowTitle() { SetControlText(window_, WindowTitle(session_.program.settings)); }
+void MainWindow::ShowTitle() { SetControlText(window_, model_.Title()); }
 
 void MainWindow::CreateControls() {
   list_view_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
@@ -193,49 +136,44 @@ void MainWindow::CreateControls() {
   const PanelButton web = WebPageButton();
   HWND web_button = MakeChild(L"BUTTON", web.caption, WS_TABSTOP | BS_PUSHBUTTON, 8, 6, 97, 25, right_panel_,
                               kIdWebPageButton, fixed_font_, instance_);
-  static const std::wstring hints[] = {AnsiToWide(output.hint), AnsiToWide(options.hint), AnsiToWide(start.hint),
-                                       AnsiToWide(web.hint)};
-  AddToolTip(tooltips_, output_button, hints[0]);
-  AddToolTip(tooltips_, options_button, hints[1]);
-  AddToolTip(tooltips_, start_button_, hints[2]);
-  AddToolTip(tooltips_, web_button, hints[3]);
+  AddToolTip(tooltips_, output_button, output.hint);
+  AddToolTip(tooltips_, options_button, options.hint);
+  AddToolTip(tooltips_, start_button_, start.hint);
+  AddToolTip(tooltips_, web_button, web.hint);
 
   status_bar_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
                                 window_, nullptr, instance_, nullptr);
   SendMessageW(status_bar_, WM_SETFONT, reinterpret_cast<WPARAM>(window_font_), FALSE);
   int parts[] = {200};
   SendMessageW(status_bar_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
-  status_.Attach(status_bar_);
 }
 
 void MainWindow::BuildPopupMenu() {
   popup_ = CreatePopupMenu();
   std::vector<HMENU> open_menus{popup_};
-  for (const PopupMenuEntry& entry : PopupMenuEntries()) {
+  for (const MenuEntry& entry : MenuEntries()) {
     HMENU holder = open_menus.back();
-    if (entry.kind == PopupMenuEntry::Kind::kSubmenuEnd) {
+    if (entry.kind == MenuEntry::Kind::kSubmenuEnd) {
       open_menus.pop_back();
       continue;
     }
     MENUITEMINFOW info{};
     info.cbSize = sizeof info;
     std::wstring text = AnsiToWide(entry.shortcut.empty() ? entry.caption : entry.caption + "\t" + entry.shortcut);
-    if (entry.kind == PopupMenuEntry::Kind::kSeparator) {
+    if (entry.kind == MenuEntry::Kind::kSeparator) {
       info.fMask = MIIM_FTYPE;
       info.fType = MFT_SEPARATOR;
     } else {
       info.fMask = MIIM_ID | MIIM_STRING;
-      info.wID = static_cast<UINT>(MenuId(entry.item));
+      info.wID = MenuId(entry.command);
       info.dwTypeData = text.data();
-      if (entry.kind == PopupMenuEntry::Kind::kSubmenuStart) {
+      if (entry.kind == MenuEntry::Kind::kSubmenuStart) {
         info.fMask |= MIIM_SUBMENU;
         info.hSubMenu = CreatePopupMenu();
-        if (entry.item == PopupMenuItem::miEncodingAll) encode_all_menu_ = info.hSubMenu;
-        if (entry.item == PopupMenuItem::N10) power_menu_ = info.hSubMenu;
       }
     }
     InsertMenuItemW(holder, static_cast<UINT>(GetMenuItemCount(holder)), TRUE, &info);
-    if (entry.kind == PopupMenuEntry::Kind::kSubmenuStart) open_menus.push_back(info.hSubMenu);
+    if (entry.kind == MenuEntry::Kind::kSubmenuStart) open_menus.push_back(info.hSubMenu);
   }
 
   std::vector<ACCEL> keys;
@@ -243,24 +181,10 @@ void MainWindow::BuildPopupMenu() {
     ACCEL key{};
     key.fVirt = FVIRTKEY | (shortcut.letter ? FCONTROL : 0);
     key.key = shortcut.letter ? static_cast<WORD>(shortcut.letter) : VK_DELETE;
-    key.cmd = static_cast<WORD>(MenuId(shortcut.item));
+    key.cmd = static_cast<WORD>(MenuId(shortcut.command));
     keys.push_back(key);
   }
   accelerators_ = CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
-}
-
-HMENU MainWindow::MenuHolding(PopupMenuItem item) const {
-  switch (item) {
-    case PopupMenuItem::miEncodingAll: return encode_all_menu_;
-    case PopupMenuItem::N10: return power_menu_;
-    case PopupMenuItem::miSuspend:
-    case PopupMenuItem::miShutdown:
-    case PopupMenuItem::miNone: return power_menu_;
-    case PopupMenuItem::miSingle:
-    case PopupMenuItem::N5:
-    case PopupMenuItem::miMulti4: return encode_all_menu_;
-    default: return popup_;
-  }
 }
 
 void MainWindow::Layout() {
@@ -279,26 +203,15 @@ void MainWindow::Layout() {
   InvalidateRect(panel_, nullptr, TRUE);
 }
 
-void MainWindow::ApplyMenuStates() {
-  for (std::size_t i = 0; i < kPopupMenuItemCount; ++i) {
-    const auto item = static_cast<PopupMenuItem>(i);
-    EnableMenuItem(popup_, static_cast<UINT>(MenuId(item)),
-                   MF_BYCOMMAND | (commands_.IsEnabled(item) ? MF_ENABLED : MF_GRAYED));
-  }
-  const PopupMenuItem marked = commands_.PowerActionItem();
-  for (PopupMenuItem item : {PopupMenuItem::miSuspend, PopupMenuItem::miShutdown, PopupMenuItem::miNone})
-    CheckMenuItem(popup_, static_cast<UINT>(MenuId(item)), MF_BYCOMMAND | (item == marked ? MF_CHECKED : MF_UNCHECKED));
-}
-
-void MainWindow::RenderRows() {
+void MainWindow::RowsChanged() {
   rendering_ = true;
   SendMessageW(list_view_, WM_SETREDRAW, FALSE, 0);
   SendMessageW(list_view_, LVM_DELETEALLITEMS, 0, 0);
-  const VideoList& list = session_.list;
+  const VideoList& list = model_.List();
   SendMessageW(list_view_, LVM_SETITEMCOUNT, list.RowCount(), 0);
   for (std::size_t row = 0; row < list.RowCount(); ++row) {
     const VideoRow& video = list.Row(row);
-    std::wstring texts[] = {AnsiToWide(video.encodedMarker), AnsiToWide(video.title), AnsiToWide(video.subtitle)};
+    std::wstring texts[] = {AnsiToWide(video.encoded_marker), AnsiToWide(video.title), AnsiToWide(video.subtitle)};
     LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_STATE;
     item.iItem = static_cast<int>(row);
@@ -313,49 +226,57 @@ void MainWindow::RenderRows() {
       SendMessageW(list_view_, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&sub));
     }
   }
-  if (const auto focused = list.FocusedRow()) SendMessageW(list_view_, LVM_ENSUREVISIBLE, *focused, FALSE);
+  SendMessageW(list_view_, LVM_ENSUREVISIBLE, list.FocusedRow().value_or(0), FALSE);
   SendMessageW(list_view_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(list_view_, nullptr, TRUE);
   rendering_ = false;
 }
 
-void MainWindow::ShowStartButton(const StartButtonState& state) {
-  EnableWindow(start_button_, state.enabled);
-  SetControlText(start_button_, state.caption);
-}
-
-void MainWindow::ListChanged() { ShowStartButton(StartButtonAfterChange(session_.list)); }
-
-void MainWindow::OnListNotify(const NMHDR& header) {
-  if (header.code == LVN_ITEMCHANGED && !rendering_) {
-    const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
-    if (change.uChanged & LVIF_STATE) {
-      VideoList& list = session_.list;
-      const auto apply = [&](std::size_t row, UINT state) {
-        list.SetSelected(row, (state & LVIS_SELECTED) != 0);
-        if (state & LVIS_FOCUSED) list.SetFocusedRow(row);
-      };
-      if (change.iItem < 0) {
-        for (std::size_t row = 0; row < list.RowCount(); ++row)
-          apply(row, static_cast<UINT>(SendMessageW(list_view_, LVM_GETITEMSTATE, row, LVIS_SELECTED | LVIS_FOCUSED)));
-      } else if (static_cast<std::size_t>(change.iItem) < list.RowCount()) {
-        apply(static_cast<std::size_t>(change.iItem), change.uNewState);
-        if ((change.uOldState & LVIS_FOCUSED) && !(change.uNewState & LVIS_FOCUSED) &&
-            list.FocusedRow() == static_cast<std::size_t>(change.iItem))
-          list.SetFocusedRow(std::nullopt);
-      }
-    }
-    ListChanged();
-  } else if (header.code == NM_DBLCLK) {
-    ShowFileInformation();
+void MainWindow::StateChanged() {
+  EnableWindow(list_view_, model_.ListEnabled());
+  const StartButtonState start = model_.StartButton();
+  EnableWindow(start_button_, start.enabled);
+  SetControlText(start_button_, start.caption);
+  for (std::size_t i = 0; i < kMenuCommandCount; ++i) {
+    const auto command = static_cast<MenuCommand>(i);
+    EnableMenuItem(popup_, MenuId(command), MF_BYCOMMAND | (model_.IsEnabled(command) ? MF_ENABLED : MF_GRAYED));
+    CheckMenuItem(popup_, MenuId(command), MF_BYCOMMAND | (model_.IsChecked(command) ? MF_CHECKED : MF_UNCHECKED));
   }
 }
 
-void MainWindow::ShowFileInformation() {
-  const std::optional<std::string> report = commands_.FileInformation();
-  // The probe may have noted a failure in the title.
-  RenderRows();
-  if (report && file_info_) file_info_->ShowModal(window_, *report);
+void MainWindow::StatusChanged() {
+  SendMessageW(status_bar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(AnsiToWide(model_.StatusText()).c_str()));
+  // The work that follows blocks the window; the text must show before it.
+  UpdateWindow(status_bar_);
+}
+
+void MainWindow::Breathe() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(message.wParam));  // leave it for the main loop
+      return;
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+void MainWindow::ShowFileInformation(const std::string& report) { file_info_->ShowModal(window_, report); }
+
+void MainWindow::OnListNotify(const NMHDR& header) {
+  if (header.code == NM_DBLCLK) return model_.DoubleClicked();
+  if (header.code != LVN_ITEMCHANGED || rendering_) return;
+  const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+  if (!(change.uChanged & LVIF_STATE)) return;
+  // Row -1 stands for every row.
+  const int rows = static_cast<int>(SendMessageW(list_view_, LVM_GETITEMCOUNT, 0, 0));
+  const int first = change.iItem < 0 ? 0 : change.iItem;
+  const int end = change.iItem < 0 ? rows : change.iItem + 1;
+  for (int row = first; row < end; ++row) {
+    const auto state = static_cast<UINT>(SendMessageW(list_view_, LVM_GETITEMSTATE, row, LVIS_SELECTED | LVIS_FOCUSED));
+    model_.RowStateChanged(static_cast<std::size_t>(row), state & LVIS_SELECTED, state & LVIS_FOCUSED);
+  }
 }
 
 void MainWindow::OnDropFiles(HDROP drop) {
@@ -367,37 +288,19 @@ void MainWindow::OnDropFiles(HDROP drop) {
     paths.emplace_back(name);
   }
   DragFinish(drop);
-  AddDroppedFiles(session_.list, paths);
-  RenderRows();
-  ListChanged();
+  model_.FilesDropped(paths);
 }
 
 void MainWindow::OnCommand(int id) {
-  try {
-    switch (id) {
-      case kIdOutputFolderButton: commands_.OpenOutputFolder(); return;
-      case kIdWebPageButton: commands_.OpenWebPage(); return;
-      case kIdOptionsButton:
-        if (options_) options_->ShowModal(window_);
-        return;
-      case kIdStartButton: commands_.Start(); break;
-      default: {
-        const int index = id - kIdFirstMenuItem;
-        if (index < 0 || index >= static_cast<int>(kPopupMenuItemCount)) return;
-        const auto item = static_cast<PopupMenuItem>(index);
-        if (!commands_.Run(item)) return;
-        if (item == PopupMenuItem::miSuspend || item == PopupMenuItem::miShutdown || item == PopupMenuItem::miNone) {
-          ApplyMenuStates();
-          return;
-        }
-        if (item == PopupMenuItem::N11) return;
-      }
-    }
-  } catch (const std::exception& error) {
-    ReportError(services_.notifier, error);
+  switch (id) {
+    case kIdOutputFolderButton: return model_.OutputFolderClicked();
+    case kIdWebPageButton: return model_.WebPageClicked();
+    case kIdOptionsButton: return options_->ShowModal(window_);
+    case kIdStartButton: return model_.StartClicked();
+    default: break;
   }
-  RenderRows();
-  ListChanged();
+  const int index = id - kIdFirstMenuItem;
+  if (index >= 0 && index < static_cast<int>(kMenuCommandCount)) model_.Run(static_cast<MenuCommand>(index));
 }
 
 LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -428,21 +331,13 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       }
       break;
     case WM_INITMENUPOPUP:
-      if (reinterpret_cast<HMENU>(wparam) == popup_) {
-        commands_.MenuOpening();
-        ApplyMenuStates();
-      }
+      if (reinterpret_cast<HMENU>(wparam) == popup_) model_.MenuOpening();
       return 0;
     case WM_DROPFILES:
       OnDropFiles(reinterpret_cast<HDROP>(wparam));
       return 0;
     case WM_DESTROY:
-      // Closing the main window keeps the list for the next start.
-      try {
-        session_.SaveList();
-      } catch (const std::exception& error) {
-        ReportError(services_.notifier, error);
-      }
+      model_.Closing();
       DragAcceptFiles(window_, FALSE);
       PostQuitMessage(0);
       return 0;
@@ -457,10 +352,12 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
 ProgramWindows::ProgramWindows(Program& program, GuiServices& services, HINSTANCE instance) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
-  session_ = std::make_unique<Session>(program, services.files, services.shell, status_, services.notifier);
-  main_ = std::make_unique<MainWindow>(*session_, services, status_, instance);
-  options_ = std::make_unique<OptionsDialog>(program, services, session_->avisynth_plugin_dir, instance,
-                                             [this] { main_->ShowTitle(); });
+  session_ = std::make_unique<Session>(program, services.core);
+  main_model_ = std::make_unique<MainWindowModel>(*session_, services.opener, services.dialogs);
+  main_ = std::make_unique<MainWindow>(*main_model_, instance);
+  options_model_ = std::make_unique<OptionsDialogModel>(
+      *session_, OptionsServices{services.avisynth, services.fonts, services.dialogs}, [this] { main_->ShowTitle(); });
+  options_ = std::make_unique<OptionsDialog>(*options_model_, instance);
   file_info_ = std::make_unique<FileInfoDialog>(instance);
   main_->AttachDialogs(*options_, *file_info_);
 }
@@ -483,9 +380,7 @@ int RunMessageLoop(MainWindow& main) {
   return static_cast<int>(message.wParam);
 }
 
-int RunMainWindow(Program& program, HINSTANCE instance, int show) {
-  GuiServices services{NativeFileSystem(), NativeShell(), NativeUserNotifier(), NativeDocumentOpener(),
-                       NativeAviSynthSystem(), NativeInstalledFonts()};
+int RunMainWindow(Program& program, GuiServices& services, HINSTANCE instance, int show) {
   ProgramWindows windows(program, services, instance);
   ShowWindow(windows.Main().Handle(), show);
   UpdateWindow(windows.Main().Handle());

@@ -7,26 +7,15 @@
 #include <string>
 
 #include "app/gui_services_win32.h"
-#include "app/main_window_commands.h"
 #include "app/session.h"
-#include "platform/status_line.h"
+#include "ui/main_window_model.h"
+#include "ui/options_dialog_model.h"
 
 namespace clipvane {
 
 struct Program;
 class OptionsDialog;
 class FileInfoDialog;
-
-// The status bar StatusBar1 as the probe and the scripts see it; the window comes
-// after the session that writes into it.
-class StatusBarLine final : public StatusLine {
- public:
-  void Attach(HWND status_bar) { status_bar_ = status_bar; }
-  void SetStatusText(const std::string& text) override;
-
- private:
-  HWND status_bar_ = nullptr;
-};
 
 // Command identifiers of the main window's controls and context menu.
 enum MainWindowControl : int {
@@ -35,20 +24,20 @@ enum MainWindowControl : int {
   kIdOptionsButton,       // Button1
   kIdStartButton,         // bnEncode
   kIdWebPageButton,       // Button4
-  kIdFirstMenuItem = 200,  // + PopupMenuItem
+  kIdFirstMenuItem = 200,  // + MenuCommand
 };
 
-// fmMain: the video list, the button panel, the status bar and the context menu.
-class MainWindow {
+// fmMain: the video list, the button panel, the status bar and the context menu,
+// showing what its model says and passing every event to it.
+class MainWindow final : public MainWindowView {
  public:
-  MainWindow(Session& session, GuiServices& services, StatusBarLine& status, HINSTANCE instance);
-  ~MainWindow();
+  MainWindow(MainWindowModel& model, HINSTANCE instance);
+  ~MainWindow() override;
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
   // The dialogs it opens, created after it.
   void AttachDialogs(OptionsDialog& options, FileInfoDialog& file_info);
-  // Sets the title from the settings.
   void ShowTitle();
 
   HWND Handle() const { return window_; }
@@ -57,8 +46,12 @@ class MainWindow {
   HWND StatusBar() const { return status_bar_; }
   HMENU PopupMenu() const { return popup_; }
   HACCEL Accelerators() const { return accelerators_; }
-  // The menu handle of an item's submenu, or of the menu that holds a plain item.
-  HMENU MenuHolding(PopupMenuItem item) const;
+
+  void RowsChanged() override;
+  void StateChanged() override;
+  void StatusChanged() override;
+  void Breathe() override;
+  void ShowFileInformation(const std::string& report) override;
 
  private:
   template <typename Window>
@@ -70,17 +63,9 @@ class MainWindow {
   void OnCommand(int id);
   void OnListNotify(const NMHDR& header);
   void OnDropFiles(HDROP drop);
-  void ApplyMenuStates();
-  void RenderRows();
-  void ShowStartButton(const StartButtonState& state);
-  void ListChanged();
-  void ShowFileInformation();
 
-  Session& session_;
-  GuiServices& services_;
-  StatusBarLine& status_;
+  MainWindowModel& model_;
   HINSTANCE instance_;
-  MainWindowCommands commands_;
   OptionsDialog* options_ = nullptr;
   FileInfoDialog* file_info_ = nullptr;
 
@@ -92,30 +77,31 @@ class MainWindow {
   HWND status_bar_ = nullptr;
   HWND tooltips_ = nullptr;
   HMENU popup_ = nullptr;
-  HMENU encode_all_menu_ = nullptr;
-  HMENU power_menu_ = nullptr;
   HACCEL accelerators_ = nullptr;
   HFONT window_font_ = nullptr;
   HFONT fixed_font_ = nullptr;
   HFONT bold_font_ = nullptr;
   bool rendering_ = false;
-  bool saved_ = false;
 };
 
-// All three windows of the program, created in their order: fmMain, fmOptions, Form3.
+// All three windows of the program over one session, created in their order: fmMain,
+// fmOptions, Form3.
 class ProgramWindows {
  public:
   ProgramWindows(Program& program, GuiServices& services, HINSTANCE instance);
   ~ProgramWindows();
   Session& GetSession() { return *session_; }
+  MainWindowModel& MainModel() { return *main_model_; }
   MainWindow& Main() { return *main_; }
+  OptionsDialogModel& OptionsModel() { return *options_model_; }
   OptionsDialog& Options() { return *options_; }
   FileInfoDialog& FileInfo() { return *file_info_; }
 
  private:
-  StatusBarLine status_;
   std::unique_ptr<Session> session_;
+  std::unique_ptr<MainWindowModel> main_model_;
   std::unique_ptr<MainWindow> main_;
+  std::unique_ptr<OptionsDialogModel> options_model_;
   std::unique_ptr<OptionsDialog> options_;
   std::unique_ptr<FileInfoDialog> file_info_;
 };
@@ -127,10 +113,7 @@ bool TranslateListShortcut(MainWindow& main, MSG& message);
 // Runs messages until the main window is gone.
 int RunMessageLoop(MainWindow& main);
 
-// Shows a platform error the way the program's default error handler does.
-void ReportError(UserNotifier& notifier, const std::exception& error);
-
-// Creates the windows of the program with the native services and runs them.
-int RunMainWindow(Program& program, HINSTANCE instance, int show);
+// Creates the windows of the program and runs them.
+int RunMainWindow(Program& program, GuiServices& services, HINSTANCE instance, int show);
 
 }  // namespace clipvane

@@ -1,26 +1,24 @@
 #include "app/program.h"
 
+#include <utility>
+
 #include "app/run_modes.h"
-#include "platform/system_services.h"
 #include "settings/settings_store.h"
 
 namespace clipvane {
 
-Program StartProgram(const Workspace& workspace, const std::string& fonts_folder) {
-  Program program{workspace, OpenIniProfile(workspace.SettingsFile()), EncodeSettings{}, ColourTable{}};
-  StartSettingsStore(program.settings, *program.ini, fonts_folder, workspace.Style());
-  return program;
+Program StartProgram(const Workspace& workspace, std::unique_ptr<IniProfile> ini, const std::string& fonts_folder) {
+  const StartupSettings startup = StartSettingsStore(*ini, fonts_folder, workspace.Style());
+  return Program{workspace, std::move(ini), startup, EncodeSettings{}, EncoderPreset{}, ColourTable{}};
 }
 
-int RunProgram(const std::vector<std::string>& arguments, Program& program,
-               const std::function<int(Program&)>& run_gui) {
+int RunProgram(const std::vector<std::string>& arguments, PowerActionServices& power,
+               const std::function<int()>& run_gui) {
   if (ChooseRunMode(arguments) == RunMode::kPowerAction) {
-    PowerActionServices services{NativeSleeper(), NativeProcessList(), NativePowerControl(),
-                                 NativeCensusNames()};
-    RunPowerActionMode(arguments[0], services);
+    RunPowerActionMode(arguments[0], power);
     return 0;
   }
-  return run_gui(program);
+  return run_gui();
 }
 
 }  // namespace clipvane

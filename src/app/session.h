@@ -1,12 +1,9 @@
 #pragma once
-#include <memory>
 #include <string>
 
 #include "app/program.h"
-#include "common/power_action.h"
 #include "jobs/job_script.h"
 #include "media/media_probe.h"
-#include "media/mediainfo_library.h"
 #include "media/video_list.h"
 #include "runs/encode_commands.h"
 #include "runs/list_encode_rows.h"
@@ -14,46 +11,59 @@
 namespace clipvane {
 
 class FileSystem;
+class MediaInfoLibrary;
 class Shell;
-class StatusLine;
-class UserNotifier;
+
+// The services of the core, built once by a front end's main and handed in.
+struct CoreServices {
+  FileSystem& files;
+  Shell& shell;  // starts scripts as the desktop does
+  MediaInfoLibrary& mediainfo;
+};
 
 // What the main window, or the command line in its place, works with: the video list
-// and its probe, the chosen power action and the services the commands need. It
-// refers to the program's record and must not outlive it.
+// and its probe, and the jobs and commands over them. It refers to the program's
+// record and must not outlive it.
 class Session {
  public:
-  Session(Program& program, FileSystem& files, Shell& shell, StatusLine& status, UserNotifier& notifier);
+  Session(Program& program, CoreServices& services);
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
   // What the main window's creation does: make the workspace folders and load
   // list.log.
   void OpenWorkspace();
-  // Writes list.log, as closing the main window does.
+  // Writes list.log, as closing the main window does. Throws PlatformError.
   void SaveList();
 
-  // The jobs of this session: the script dialect of the platform and the colour
-  // route drawn through the SSA writer.
+  Program& GetProgram() { return program_; }
+  FileSystem& Files() { return services_.files; }
+  VideoList& List() { return list_; }
+  const VideoList& List() const { return list_; }
+  MediaProbe& Probe() { return probe_; }
+  EncodeRows& Rows() { return rows_; }
   JobContext& Jobs() { return jobs_; }
-  EncodeCommandContext& Commands() { return commands_; }
-  ListEncodeRows& Rows() { return rows_; }
 
-  Program& program;
-  FileSystem& files;
-  std::unique_ptr<MediaInfoLibrary> mediainfo;
-  VideoList list;
-  MediaProbe probe;
-  PowerAction power = PowerAction::kNone;
-  // The plug-in folder of the drawing filter, with a trailing separator, or empty.
-  std::string avisynth_plugin_dir;
+  // The context of an encode command that starts its scripts through `shell` and
+  // passes its steps to `progress`.
+  EncodeCommandContext Commands(Shell& shell, Progress progress) { return {jobs_, shell, std::move(progress)}; }
+  EncodeCommandContext Commands(Progress progress) { return Commands(services_.shell, std::move(progress)); }
+
+  // The plug-in folder of the drawing filter, with a trailing separator, or empty;
+  // found when the colour route is switched on.
+  const std::string& AviSynthPluginDir() const { return avisynth_plugin_dir_; }
+  void SetAviSynthPluginDir(std::string folder) { avisynth_plugin_dir_ = std::move(folder); }
 
  private:
-  AvsFiles WriteAvs(const std::string& video_path, const std::string& source, const SsaStyleMetrics& metrics);
+  void WriteAvs(const std::string& video_path, const std::string& source, const SsaStyleMetrics& metrics);
 
-  JobContext jobs_;
-  EncodeCommandContext commands_;
+  Program& program_;
+  CoreServices& services_;
+  VideoList list_;
+  MediaProbe probe_;
   ListEncodeRows rows_;
+  JobContext jobs_;
+  std::string avisynth_plugin_dir_;
 };
 
 }  // namespace clipvane

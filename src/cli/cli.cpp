@@ -7,20 +7,18 @@
 #include <chrono>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 
 #include "app/program.h"
-#include "app/session.h"
 #include "cli/script_watch.h"
 #include "cli/settings_command.h"
 #include "common/text.h"
 #include "media/list_commands.h"
 #include "platform/file_system.h"
 #include "platform/platform_error.h"
-#include "platform/status_line.h"
 #include "runs/run_scripts.h"
-#include "platform/system_services.h"
 #include "settings/settings_store.h"
 
 namespace clipvane {
@@ -45,36 +43,6 @@ constexpr const char* kUsage =
     "  settings [KEY=VALUE...]     show the settings, or change and save them\n"
     "  --help, --version\n";
 
-// The status bar's texts, one per line. Setting the text the bar already shows
-// changes nothing there, so it prints nothing here either.
-class ErrStatus : public StatusLine {
- public:
-  explicit ErrStatus(std::ostream& err) : err_(err) {}
-  void SetStatusText(const std::string& text) override {
-    if (text != shown_) err_ << text << "\n";
-    shown_ = text;
-  }
-
- private:
-  std::ostream& err_;
-  std::string shown_;
-};
-
-class ErrNotifier : public UserNotifier {
- public:
-  explicit ErrNotifier(std::ostream& err) : err_(err) {}
-  MessageAnswer ShowMessage(const std::string& text, const std::string& caption, MessageIcon,
-                            MessageButtons buttons) override {
-    std::string shown = text;
-    std::replace(shown.begin(), shown.end(), '\r', '\n');
-    err_ << caption << ": " << shown << "\n";
-    return buttons == MessageButtons::kYesNo ? MessageAnswer::kNo : MessageAnswer::kOk;
-  }
-
- private:
-  std::ostream& err_;
-};
-
 std::string Absolute(const std::string& path) {
   if (!path.empty() && path[0] == '/') return path;
   char cwd[4096];
@@ -82,21 +50,10 @@ std::string Absolute(const std::string& path) {
   return std::string(cwd) + "/" + path;
 }
 
-const char* RefusalText(AddOutcome outcome) {
-  switch (outcome) {
-    case AddOutcome::kNoFolder: return "no folder part";
-    case AddOutcome::kAlreadyListed: return "already listed";
-    case AddOutcome::kNotAVideo: return "not a video (see videofileext in MP4.ini)";
-    case AddOutcome::kPathTooLong: return "path too long";
-    case AddOutcome::kAdded: break;
-  }
-  return "";
-}
-
 void PrintRows(const VideoList& list, std::ostream& out) {
   for (std::size_t row = 0; row < list.RowCount(); ++row) {
     const VideoRow& r = list.Row(row);
-    out << row + 1 << "\t" << (r.encodedMarker.empty() ? " " : r.encodedMarker) << "\t" << r.title << "\t"
+    out << row + 1 << "\t" << (r.encoded_marker.empty() ? " " : r.encoded_marker) << "\t" << r.title << "\t"
         << r.subtitle << "\n";
   }
 }
@@ -221,141 +178,222 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, bool w
   return options;
 }
 
-int Encode(Session& session, const std::vector<std::string>& args, bool whole_list, std::ostream& out,
-           std::ostream& err) {
-  const std::optional<Options> options = ParseOptions(args, whole_list, err);
+// Why a video was left out, in a plain line's words.
+const char* RefusalText(RefusalReason reason) {
+  switch (reason) {
+    case RefusalReason::kNoFolder: return "no folder part";
+    case RefusalReason::kAlreadyListed: return "already listed";
+    case RefusalReason::kNotAVideo: return "not a video (see videofileext in MP4.ini)";
+    case RefusalReason::kPathTooLong: return "path too long";
+    case RefusalReason::kFileMissing: return "file missing";
+    case RefusalReason::kNoPicture: return "no picture found";
+    case RefusalReason::kSourceIsOutput: return "the video is its own result file in incoming";
+  }
+  return "";
+}
+
+// One run of clipvane-cli: its services, the program's record and, for the commands
+// on the list, the session over list.log.
+struct Cli {
+  CliServices& services;
+  Program& program;
+  std::unique_ptr<Session> session;
+  std::string last_status;  // a step repeating the text shown last prints nothing
+
+  std::ostream& Out() { return services.out; }
+  std::ostream& Err() { return services.err; }
+  VideoList& List() { return session->List(); }
+
+  // The steps of long work on stderr, as the status bar shows them.
+  Progress Steps() {
+    return [this](const ProgressStep& step) {
+      const char* words[] = {"checking ", "checked ", "created "};  // by ProgressStep::Kind
+      const std::string text = words[static_cast<int>(step.kind)] + step.file;
+      if (text != last_status) Err() << text << "\n";
+      last_status = text;
+    };
+  }
+};
+
+using CommandFunction = int (*)(Cli& cli, const std::vector<std::string>& args);
+
+// Selects exactly the rows the user named (from 1), or says what is wrong with them.
+bool SelectNamedRows(Cli& cli, const std::vector<std::string>& words) {
+  const auto rows = ParseRows(words, cli.List().RowCount(), cli.Err());
+  if (rows) cli.List().SelectOnly(*rows);
+  return rows.has_value();
+}
+
+// The videos an encode command left out where the window would say so.
+void SayRefusals(Cli& cli, const EncodeResult& result) {
+  for (const Refusal& refusal : result.refused)
+    if (refusal.reason != RefusalReason::kNoPicture)  // the list's title says that
+      cli.Err() << "clipvane-cli: not started: " << refusal.path << ": " << RefusalText(refusal.reason) << "\n";
+}
+
+int Add(Cli& cli, const std::vector<std::string>& args) {
+  if (args.empty()) {
+    cli.Err() << "clipvane-cli: add which files?\n";
+    return 2;
+  }
+  int refused = 0;
+  for (const std::string& file : args) {
+    const AddOutcome outcome = cli.List().AddVideo(Absolute(file));
+    if (!outcome) continue;
+    cli.Err() << "clipvane-cli: not added: " << file << ": " << RefusalText(*outcome) << "\n";
+    ++refused;
+  }
+  cli.session->SaveList();
+  PrintRows(cli.List(), cli.Out());
+  return refused == 0 ? 0 : 1;
+}
+
+int ListRows(Cli& cli, const std::vector<std::string>& args) {
+  if (!args.empty()) {
+    cli.Err() << "clipvane-cli: list takes no arguments\n";
+    return 2;
+  }
+  PrintRows(cli.List(), cli.Out());
+  return 0;
+}
+
+int Refresh(Cli& cli, const std::vector<std::string>& args) {
+  if (!args.empty()) {
+    cli.Err() << "clipvane-cli: refresh takes no arguments\n";
+    return 2;
+  }
+  RefreshList(cli.List(), cli.session->Probe(), cli.Steps());
+  PrintRows(cli.List(), cli.Out());
+  return 0;
+}
+
+int Info(Cli& cli, const std::vector<std::string>& args) {
+  const auto rows = ParseRows(args, cli.List().RowCount(), cli.Err());
+  if (!rows || rows->size() != 1) return 2;
+  const VideoEntry entry = cli.session->Probe().ProbeVideo(cli.List(), rows->front(), cli.Steps());
+  if (entry.facts.height == 0) {
+    cli.Err() << "clipvane-cli: " << entry.path << ": " << RefusalText(RefusalReason::kNoPicture) << "\n";
+    return 1;
+  }
+  std::string report = entry.facts.report;
+  report.erase(std::remove(report.begin(), report.end(), '\r'), report.end());
+  cli.Out() << report;
+  return 0;
+}
+
+int Remove(Cli& cli, const std::vector<std::string>& args) {
+  if (!SelectNamedRows(cli, args)) return 2;
+  DeleteSelected(cli.List());
+  cli.session->SaveList();
+  PrintRows(cli.List(), cli.Out());
+  return 0;
+}
+
+int ClearEncodedRows(Cli& cli, const std::vector<std::string>&) {
+  ClearEncoded(cli.List());
+  cli.session->SaveList();
+  PrintRows(cli.List(), cli.Out());
+  return 0;
+}
+
+int Encode(Cli& cli, const std::vector<std::string>& args, bool whole_list) {
+  const std::optional<Options> options = ParseOptions(args, whole_list, cli.Err());
   if (!options) return 2;
-  std::vector<std::string> videos;
-  WatchingShell watching;
   // With --wait the scripts are started so that their progress can be followed.
-  EncodeCommandContext context(session.Jobs(),
-                               options->wait ? static_cast<Shell&>(watching) : session.Commands().shell,
-                               session.Commands().notifier);
-  context.scripted_videos = &videos;
-  context.set_status = session.Commands().set_status;
+  Shell& shell = options->wait ? static_cast<Shell&>(cli.services.watching) : cli.services.core.shell;
+  EncodeCommandContext context = cli.session->Commands(shell, cli.Steps());
+  EncodeResult result;
   if (whole_list) {
-    session.power = options->after;
-    if (!EncodeWholeList(options->queues, session.Rows(), session.power, context)) {
-      err << "clipvane-cli: nothing to encode\n";
+    result = EncodeWholeList(options->queues, cli.session->Rows(), options->after, context);
+    SayRefusals(cli, result);
+    if (!result.written) {
+      cli.Err() << "clipvane-cli: nothing to encode\n";
       return 1;
     }
   } else {
-    const auto rows = ParseRows(options->words, session.list.RowCount(), err);
-    if (!rows) return 2;
-    for (std::size_t row = 0; row < session.list.RowCount(); ++row) session.list.SetSelected(row, false);
-    for (std::size_t row : *rows) session.list.SetSelected(row, true);
-    if (EncodeSelection(session.Rows(), context) == 0) {
-      err << "clipvane-cli: nothing started\n";
+    if (!SelectNamedRows(cli, options->words)) return 2;
+    result = EncodeSelection(cli.session->Rows(), context);
+    SayRefusals(cli, result);
+    if (result.started.empty()) {
+      cli.Err() << "clipvane-cli: nothing started\n";
       return 1;
     }
   }
-  for (const std::string& video : videos) err << "started " << video << "\n";
+  for (const std::string& video : result.scripted) cli.Err() << "started " << video << "\n";
   if (!options->wait) return 0;
-  return WaitAndReport(watching, videos, session.program.workspace, out, err);
+  return WaitAndReport(cli.services.watching, result.scripted, cli.program.workspace, cli.Out(), cli.Err());
 }
 
-int Dispatch(const std::string& command, const std::vector<std::string>& args, Program& program,
-             ErrNotifier& notifier, ErrStatus& status, std::ostream& out, std::ostream& err) {
-  if (command == "settings") return SettingsCommand(args, program, notifier, out, err);
+int EncodeSome(Cli& cli, const std::vector<std::string>& args) { return Encode(cli, args, false); }
+int EncodeAll(Cli& cli, const std::vector<std::string>& args) { return Encode(cli, args, true); }
 
-  Session session(program, NativeFileSystem(), NativeShell(), status, notifier);
-  // The drawing of coloured subtitles is done by the mencoder stand-in itself here.
-  session.avisynth_plugin_dir = program.workspace.Bin() + "/";
-  session.OpenWorkspace();
-  VideoList& list = session.list;
-
-  if (command == "add") {
-    if (args.empty()) {
-      err << "clipvane-cli: add which files?\n";
-      return 2;
-    }
-    int refused = 0;
-    for (const std::string& file : args) {
-      const AddOutcome outcome = list.AddVideo(Absolute(file));
-      if (outcome == AddOutcome::kAdded) continue;
-      err << "clipvane-cli: not added: " << file << ": " << RefusalText(outcome) << "\n";
-      ++refused;
-    }
-    session.SaveList();
-    PrintRows(list, out);
-    return refused == 0 ? 0 : 1;
+int MakeScripts(Cli& cli, const std::vector<std::string>&) {
+  EncodeCommandContext context = cli.session->Commands(cli.Steps());
+  const EncodeResult result = MakeBatchFiles(cli.session->Rows(), PowerAction::kNone, context);
+  SayRefusals(cli, result);
+  if (!result.written) {
+    cli.Err() << "clipvane-cli: the list gives no job\n";
+    return 1;
   }
-  if (command == "list" || command == "refresh") {
-    if (args.size()) {
-      err << "clipvane-cli: " << command << " takes no arguments\n";
-      return 2;
-    }
-    if (command == "refresh") RefreshList(list, session.probe);
-    PrintRows(list, out);
-    return 0;
-  }
-  if (command == "info") {
-    const auto rows = ParseRows(args, list.RowCount(), err);
-    if (!rows || rows->size() != 1) return 2;
-    const VideoEntry entry = session.probe.ProbeVideo(list, rows->front());
-    if (entry.facts.height == 0) {
-      err << "clipvane-cli: " << entry.path << ": no picture found\n";
-      return 1;
-    }
-    std::string report = entry.facts.report;
-    report.erase(std::remove(report.begin(), report.end(), '\r'), report.end());
-    out << report;
-    return 0;
-  }
-  if (command == "remove") {
-    const auto rows = ParseRows(args, list.RowCount(), err);
-    if (!rows) return 2;
-    for (std::size_t row = 0; row < list.RowCount(); ++row) list.SetSelected(row, false);
-    for (std::size_t row : *rows) list.SetSelected(row, true);
-    DeleteSelected(list);
-    session.SaveList();
-    PrintRows(list, out);
-    return 0;
-  }
-  if (command == "clear-encoded") {
-    ClearEncoded(list);
-    session.SaveList();
-    PrintRows(list, out);
-    return 0;
-  }
-  if (command == "encode" || command == "encode-all") return Encode(session, args, command == "encode-all", out, err);
-  if (command == "make-scripts") {
-    if (!MakeBatchFiles(session.Rows(), session.power, session.Commands())) {
-      err << "clipvane-cli: the list gives no job\n";
-      return 1;
-    }
-    for (const std::string& script : RunScriptPaths(0, program.workspace, session.Jobs().dialect))
-      out << script << "\n";
-    return 0;
-  }
-  err << "clipvane-cli: unknown command " << command << "\n" << kUsage;
-  return 2;
+  const ScriptDialect dialect = cli.session->Jobs().setup.dialect;
+  cli.Err() << "encoding scripts (" << ScriptExtension(dialect) << ") written\n";
+  for (const std::string& script : RunScriptPaths(0, cli.program.workspace, dialect)) cli.Out() << script << "\n";
+  return 0;
 }
+
+int Settings(Cli& cli, const std::vector<std::string>& args) {
+  return SettingsCommand(args, cli.program, cli.Out(), cli.Err());
+}
+
+struct CliCommand {
+  const char* name;
+  CommandFunction run;
+  bool opens_list;  // works on list.log: the session is opened first
+};
+
+const CliCommand kCommands[] = {
+    {"add", Add, true},           {"list", ListRows, true},        {"refresh", Refresh, true},
+    {"info", Info, true},         {"remove", Remove, true},        {"clear-encoded", ClearEncodedRows, true},
+    {"encode", EncodeSome, true}, {"encode-all", EncodeAll, true}, {"make-scripts", MakeScripts, true},
+    {"settings", Settings, false},
+};
 
 }  // namespace
 
-int RunCli(const std::vector<std::string>& arguments, const Workspace& workspace, std::ostream& out,
-           std::ostream& err) {
+int RunCli(const std::vector<std::string>& arguments, const Workspace& workspace, CliServices& services) {
+  std::ostream& out = services.out;
+  std::ostream& err = services.err;
   if (arguments.empty()) {
     err << kUsage;
     return 2;
   }
-  const std::string& command = arguments[0];
-  if (command == "--help" || command == "-h" || command == "help") {
+  const std::string& name = arguments[0];
+  if (name == "--help" || name == "-h" || name == "help") {
     out << kUsage;
     return 0;
   }
-  if (command == "--version") {
+  if (name == "--version") {
     out << "clipvane-cli " << kProgramVersion << "\n";
     return 0;
   }
+  const auto command = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                     [&](const CliCommand& candidate) { return name == candidate.name; });
+  if (command == std::end(kCommands)) {
+    err << "clipvane-cli: unknown command " << name << "\n" << kUsage;
+    return 2;
+  }
   const std::vector<std::string> args(arguments.begin() + 1, arguments.end());
-  ErrNotifier notifier(err);
-  ErrStatus status(err);
   try {
-    Program program = StartProgram(workspace, SpecialFolderPath(kFontsFolder));
-    LoadSettings(program.settings, *program.ini, notifier);
-    return Dispatch(command, args, program, notifier, status, out, err);
+    Program program = StartProgram(workspace, OpenIniProfile(workspace.SettingsFile()), services.fonts_folder);
+    SayCheck(LoadSettings(program.settings, program.preset, *program.ini), err);
+    Cli cli{services, program, nullptr, {}};
+    if (command->opens_list) {
+      cli.session = std::make_unique<Session>(program, services.core);
+      // The drawing of coloured subtitles is done by the mencoder stand-in itself here.
+      cli.session->SetAviSynthPluginDir(workspace.Bin() + "/");
+      cli.session->OpenWorkspace();
+    }
+    return command->run(cli, args);
   } catch (const PlatformError& error) {
     err << "clipvane-cli: " << error.what() << "\n";
     return 1;

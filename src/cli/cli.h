@@ -3,14 +3,24 @@
 #include <string>
 #include <vector>
 
+#include "app/session.h"
 #include "common/workspace.h"
 
 namespace clipvane {
 
+class WatchingShell;
+
+// What clipvane-cli works with, built once by its main (or by a test).
+struct CliServices {
+  CoreServices core;        // the files, the detached shell and the probe library
+  WatchingShell& watching;  // starts scripts that --wait follows
+  std::string fonts_folder;
+  std::ostream& out;        // results
+  std::ostream& err;        // progress, warnings and errors
+};
+
 // clipvane-cli over the program folder `workspace`: the same list, settings and
-// scripts as the window, driven by commands. Results go to `out`, everything else
-// (progress, warnings, errors) to `err`. Returns the exit status.
-int RunCli(const std::vector<std::string>& arguments, const Workspace& workspace, std::ostream& out,
-           std::ostream& err);
+// scripts as the window, driven by commands. Returns the exit status.
+int RunCli(const std::vector<std::string>& arguments, const Workspace& workspace, CliServices& services);
 
 }  // namespace clipvane

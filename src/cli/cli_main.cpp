@@ -1,8 +1,19 @@
+// clipvane-cli's composition root: the native services, made once and handed in.
 #include <iostream>
 
 #include "cli/cli.h"
+#include "cli/script_watch.h"
+#include "media/mediainfo_library.h"
+#include "platform/file_system.h"
+#include "platform/shell.h"
+#include "platform/system_services.h"
 
 int main(int argc, char** argv) {
+  using namespace clipvane;
   const std::vector<std::string> arguments(argv + 1, argv + argc);
-  return clipvane::RunCli(arguments, clipvane::Workspace::OfRunningProgram(), std::cout, std::cerr);
+  const Workspace workspace = Workspace::OfRunningProgram();
+  const auto mediainfo = LoadMediaInfoLibrary(workspace.AppDir(), NativeFileSystem());
+  WatchingShell watching;
+  CliServices services{{NativeFileSystem(), NativeShell(), *mediainfo}, watching, FontsFolder(), std::cout, std::cerr};
+  return RunCli(arguments, workspace, services);
 }

@@ -56,6 +56,7 @@ bool Apply(EncodeSettings& s, const std::string& key, const std::string& value, 
 
 void Show(const Program& program, std::ostream& out) {
   const EncodeSettings& s = program.settings;
+  const EncoderPreset& p = program.preset;
   const IniProfile& ini = *program.ini;
   out << "title=" << s.title << "\n"
       << "qulity=" << s.choices.qulity << "\n"
@@ -70,18 +71,23 @@ void Show(const Program& program, std::ostream& out) {
       << "fontname=" << s.fontfile << "," << s.fontface << "\n"
       << "videofileext=" << ini.ReadString(kSettingsSection, "videofileext", kDefaultVideoExtensions) << "\n"
       << "# what they give\n"
-      << "frame=" << s.framewidth << "x" << s.frameheight << "\n"
-      << "video=" << (s.videocodec == 1 ? "xvid" : "mpeg4") << " " << s.videobitrate << " kbit/s\n"
-      << "audio=aac " << s.audiobitrate << " kbit/s\n"
-      << "maxfps=" << s.maxfps << "\n"
-      << "subtitlesize=" << s.subtitlefontsize << "\n"
-      << "subtitlefont=" << SubtitleFont(s) << "\n";
+      << "frame=" << p.framewidth << "x" << p.frameheight << "\n"
+      << "video=" << (p.videocodec == 1 ? "xvid" : "mpeg4") << " " << p.videobitrate << " kbit/s\n"
+      << "audio=aac " << p.audiobitrate << " kbit/s\n"
+      << "maxfps=" << p.maxfps << "\n"
+      << "subtitlesize=" << p.subtitlefontsize << "\n"
+      << "subtitlefont=" << SubtitleFont(s, program.startup.fontsdir) << "\n";
 }
 
 }  // namespace
 
-int SettingsCommand(const std::vector<std::string>& pairs, Program& program, UserNotifier& notifier,
-                    std::ostream& out, std::ostream& err) {
+void SayCheck(SettingsCheck check, std::ostream& err) {
+  if (check == SettingsCheck::kWideFrameNeedsTouch)
+    err << "clipvane-cli: warning: display=3 (the 640 frame) is for iPod touch and iPhone only; the frame stays "
+           "320x240 and the other presets keep their values\n";
+}
+
+int SettingsCommand(const std::vector<std::string>& pairs, Program& program, std::ostream& out, std::ostream& err) {
   if (pairs.empty()) {
     Show(program, out);
     return 0;
@@ -97,7 +103,7 @@ int SettingsCommand(const std::vector<std::string>& pairs, Program& program, Use
     return 2;  // nothing is saved when any pair is wrong
   }
   program.settings = changed;
-  SaveSettings(program.settings, *program.ini, notifier);
+  SayCheck(SaveSettings(program.settings, program.preset, *program.ini), err);
   Show(program, out);
   return 0;
 }

@@ -1,5 +1,7 @@
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
 
 #include <memory>
 #include <set>
@@ -7,85 +9,120 @@
 #include <vector>
 
 #include "app/main_window_win32.h"
+#include "app/options_dialog_win32.h"
 #include "app/program.h"
-#include "platform/win32/wide_text.h"
+#include "platform/file_system.h"
+#include "platform/system_services.h"
+#include "platform/text_encoding.h"
 #include "support/fakes.h"
 #include "support/temp_folder.h"
 
 namespace clipvane::testing {
 
-class RecordingOpener : public DocumentOpener {
- public:
-  std::vector<std::string> opened;
-  void Open(const std::string& target) override { opened.push_back(target); }
-};
-
-// AviSynth as a test sets it up; files are looked for on the disk.
-class FakeAviSynth : public AviSynthSystem {
- public:
-  std::string registered;
-  std::vector<std::string> runs;
-  std::string RegisteredPluginDir() override { return registered; }
-  bool FileExists(const std::string& path) override { return NativeAviSynthSystem().FileExists(path); }
-  bool FolderExists(const std::string& path) override { return NativeAviSynthSystem().FolderExists(path); }
-  void CopyFileIfAbsent(const std::string& from, const std::string& to) override {
-    NativeAviSynthSystem().CopyFileIfAbsent(from, to);
+inline void Pump() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
   }
-  int RunAndWait(const std::string& command_line) override {
-    runs.push_back(command_line);
-    return 0;
-  }
-};
+}
 
 // A program folder in a temporary folder with the stand-in MediaInfo.dll, videos
 // beside it, and the three windows created over it in-process.
 class GuiFixture {
  public:
-  GuiFixture();
-  ~GuiFixture();
+  GuiFixture() {
+    // The stand-in library lies beside the test program's build output.
+    const std::string tests = AppDirFromExecutable(ExecutablePath(), PathStyle::kWindows);
+    CopyFileA((tests + "gui-test-files\\MediaInfo.dll").c_str(), (temp / "MediaInfo.dll").c_str(), FALSE);
+    NativeFileSystem().MakeFolders(temp / "videos");
+    NativeFileSystem().MakeFolders(temp / "bin");
+  }
+  ~GuiFixture() {
+    windows.reset();
+    Pump();
+  }
 
-  // Writes videos/<name> and returns its full path.
-  std::string Video(const std::string& name);
-  // Writes list.log naming these paths, before the windows are made.
-  void WriteListLog(const std::vector<std::string>& paths);
-  void WriteSettings(const std::string& lines);
+  std::string Video(const std::string& name) { return temp.WriteFile("videos\\" + name, "video"); }
+  void WriteListLog(const std::vector<std::string>& paths) {
+    std::string text;
+    for (const std::string& path : paths) text += path + "\r\n";
+    temp.WriteFile("list.log", text);
+  }
   // Creates fmMain, fmOptions and Form3, as the program's start does.
-  void CreateWindows();
-
+  void CreateWindows() {
+    const Workspace workspace(temp.Path(), PathStyle::kWindows);
+    program = std::make_unique<Program>(
+        StartProgram(workspace, OpenIniProfile(workspace.SettingsFile()), "C:\\windows\\Fonts"));
+    mediainfo = LoadMediaInfoLibrary(workspace.AppDir(), NativeFileSystem());
+    services = std::make_unique<GuiServices>(
+        GuiServices{{NativeFileSystem(), shell, *mediainfo}, opener, dialogs, *avisynth, NativeInstalledFonts()});
+    windows = std::make_unique<ProgramWindows>(*program, *services, GetModuleHandleW(nullptr));
+    ShowWindow(Main().Handle(), SW_SHOW);
+    Pump();
+  }
   MainWindow& Main() { return windows->Main(); }
   OptionsDialog& Options() { return windows->Options(); }
-  Session& GetSession() { return windows->GetSession(); }
 
-  // What the list control shows.
-  std::size_t RowCount() const;
-  std::string ItemText(int row, int column) const;
-  // Selects exactly these rows through the list control.
-  void Select(const std::set<int>& rows);
-  // Opens the context menu's enabling through the message the system sends.
-  void InitPopup();
-  bool MenuEnabled(PopupMenuItem item);
-  bool MenuChecked(PopupMenuItem item);
-  void Command(int id);
-  void MenuCommand(PopupMenuItem item);
+  // What the list control shows, and exactly these rows selected through it.
+  std::size_t RowCount() { return static_cast<std::size_t>(SendMessageW(Main().ListView(), LVM_GETITEMCOUNT, 0, 0)); }
+  std::string ItemText(int row, int column) {
+    wchar_t buffer[1100] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = buffer;
+    item.cchTextMax = 1100;
+    SendMessageW(Main().ListView(), LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return WideToAnsi(buffer);
+  }
+  void Select(const std::set<int>& rows) {
+    for (int row = 0; row < static_cast<int>(RowCount()); ++row) {
+      LVITEMW item{};
+      item.stateMask = LVIS_SELECTED;
+      item.state = rows.count(row) ? LVIS_SELECTED : 0;
+      SendMessageW(Main().ListView(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    }
+  }
+  // The context menu's items as the screen shows them, and a command as the system sends it.
+  UINT MenuState(MenuCommand command) {
+    return GetMenuState(Main().PopupMenu(), kIdFirstMenuItem + static_cast<UINT>(command), MF_BYCOMMAND);
+  }
+  void Command(int id) { SendMessageW(Main().Handle(), WM_COMMAND, static_cast<WPARAM>(id), 0); }
   // Presses a key on the list, with Ctrl held when asked, through the shortcut path.
-  void PressOnList(WORD key, bool control);
+  void PressOnList(WORD key, bool control) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = control ? 0x80 : 0;
+    SetKeyboardState(keys);
+    MSG message{Main().ListView(), WM_KEYDOWN, key, 1, 0, {}};
+    if (!TranslateListShortcut(Main(), message)) DispatchMessageW(&message);
+    Pump();
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+  }
   // Drops these files on the main window as the shell does.
-  void Drop(const std::vector<std::string>& paths);
-  // Runs the messages waiting in the queue.
-  void Pump();
+  void Drop(const std::vector<std::string>& paths) {
+    std::string names;
+    for (const std::string& path : paths) names += path + '\0';
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() + 1);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size());
+    GlobalUnlock(memory);
+    SendMessageW(Main().Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+  }
 
   TempFolder temp;
   RecordingShell shell;
-  RecordingNotifier notifier;
+  RecordingDialogs dialogs;
   RecordingOpener opener;
-  FakeAviSynth avisynth;
+  FakeAviSynth no_avisynth;  // nothing registered
+  AviSynthSystem* avisynth = &no_avisynth;
+  std::unique_ptr<MediaInfoLibrary> mediainfo;
   std::unique_ptr<Program> program;
   std::unique_ptr<GuiServices> services;
   std::unique_ptr<ProgramWindows> windows;
-  AviSynthSystem* avisynth_system = &avisynth;
 };
-
-std::string WindowText(HWND window);
-std::string Utf8(const char* utf8);
 
 }  // namespace clipvane::testing

@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
   GuiFixture fixture;
   std::vector<std::string> paths;
   for (const char* name : {u8"휴가 영상.avi", u8"Holiday.avi", u8"서울의 밤.wmv", u8"Busan 2009.mpg"})
-    paths.push_back(fixture.Video(Utf8(name)));
+    paths.push_back(fixture.Video(Utf8ToAnsi(name)));
   fixture.temp.WriteFile("videos\\Holiday.smi", "<SAMI>");
   NativeFileSystem().MakeFolders(fixture.temp / "incoming");
   fixture.temp.WriteFile("incoming\\Holiday.mp4", "mp4");

@@ -1,9 +1,15 @@
 #pragma once
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "media/mediainfo_library.h"
 #include "platform/shell.h"
 #include "platform/system_services.h"
+#include "settings/avisynth_readiness.h"
+#include "ui/main_window_model.h"
+#include "ui/notices.h"
 
 namespace clipvane::testing {
 
@@ -11,46 +17,28 @@ class FakeProcessList : public ProcessList {
  public:
   std::vector<ProcessEntry> processes;
   std::uint32_t own_id = 1;
-  int snapshots = 0;
+  mutable int snapshots = 0;
 
   std::vector<ProcessEntry> Snapshot() const override {
-    ++const_cast<FakeProcessList*>(this)->snapshots;
+    ++snapshots;
     return processes;
   }
   std::uint32_t OwnProcessId() const override { return own_id; }
 
   // Adds `count` processes named `name` with fresh ids.
   FakeProcessList& Running(const std::string& name, int count = 1) {
-    for (int i = 0; i < count; ++i)
-      processes.push_back({static_cast<std::uint32_t>(100 + processes.size()), name});
+    for (int i = 0; i < count; ++i) processes.push_back({static_cast<std::uint32_t>(100 + processes.size()), name});
     return *this;
   }
 };
 
-// Records every call in one log so that tests can check the order of events.
-struct EventLog {
+// Records the sleeps and power actions in one log, in their order.
+class FakeMachine : public Sleeper, public PowerControl {
+ public:
   std::vector<std::string> events;
-};
-
-class FakeSleeper : public Sleeper {
- public:
-  explicit FakeSleeper(EventLog& log) : log_(log) {}
-  void SleepMilliseconds(unsigned milliseconds) override {
-    log_.events.push_back("sleep " + std::to_string(milliseconds));
-  }
-
- private:
-  EventLog& log_;
-};
-
-class FakePowerControl : public PowerControl {
- public:
-  explicit FakePowerControl(EventLog& log) : log_(log) {}
-  void PowerOff() override { log_.events.push_back("power off"); }
-  void Suspend() override { log_.events.push_back("suspend"); }
-
- private:
-  EventLog& log_;
+  void SleepMilliseconds(unsigned milliseconds) override { events.push_back("sleep " + std::to_string(milliseconds)); }
+  void PowerOff() override { events.push_back("power off"); }
+  void Suspend() override { events.push_back("suspend"); }
 };
 
 class RecordingShell : public Shell {
@@ -59,20 +47,58 @@ class RecordingShell : public Shell {
   void OpenScript(const std::string& path) override { opened.push_back(path); }
 };
 
-class RecordingNotifier : public UserNotifier {
+class RecordingOpener : public DocumentOpener {
  public:
-  struct Message {
-    std::string text, caption;
-    MessageIcon icon;
-    MessageButtons buttons;
-  };
-  std::vector<Message> shown;
-  MessageAnswer answer = MessageAnswer::kOk;
+  std::vector<std::string> opened;
+  void Open(const std::string& target) override { opened.push_back(target); }
+};
 
-  MessageAnswer ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
-                            MessageButtons buttons) override {
-    shown.push_back({text, caption, icon, buttons});
+// Shows nothing, remembers every box and answers questions with `answer`.
+class RecordingDialogs : public Dialogs {
+ public:
+  std::vector<Notice> shown;
+  bool answer = false;
+  void Tell(const Notice& notice) override { shown.push_back(notice); }
+  bool Ask(const Notice& notice) override {
+    shown.push_back(notice);
     return answer;
+  }
+};
+
+// AviSynth as a registry value and the files and folders that exist; the installer
+// registers `installs_to`.
+class FakeAviSynth : public AviSynthSystem {
+ public:
+  std::string registered, installs_to;
+  std::set<std::string> existing;
+  std::vector<std::string> calls;
+  void Install(const std::string& folder) {
+    registered = folder;
+    existing = {folder + "\\", folder + "\\DirectShowSource.dll"};
+  }
+  std::string RegisteredPluginDir() override { return registered; }
+  bool FileExists(const std::string& path) override { return existing.count(path) > 0; }
+  bool FolderExists(const std::string& path) override { return existing.count(path) > 0; }
+  void CopyFileIfAbsent(const std::string& from, const std::string& to) override { calls.push_back(from + " > " + to); }
+  int RunAndWait(const std::string& command_line) override {
+    calls.push_back(command_line);
+    registered = installs_to;
+    return 0;
+  }
+};
+
+// Hands out prepared reports by path and counts the calls.
+class FakeMediaInfoLibrary : public MediaInfoLibrary {
+ public:
+  std::map<std::string, std::string> reports;
+  std::vector<std::string> informed;
+  MediaInfoProblem problem = MediaInfoProblem::kNone;
+
+  MediaInfoProblem Problem() const override { return problem; }
+  std::string Inform(const std::string& path) override {
+    informed.push_back(path);
+    const auto found = reports.find(path);
+    return found == reports.end() ? std::string() : found->second;
   }
 };
 

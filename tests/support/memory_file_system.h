@@ -15,8 +15,6 @@ class MemoryFileSystem : public FileSystem {
   std::map<std::string, std::string> files;
   std::set<std::string> folders;
   std::set<std::string> unwritable;      // paths whose writes fail
-  std::string next_temp_name = "qv1A2B.tmp";
-  char separator = '\\';
 
   bool Exists(const std::string& path) const override { return files.count(path) || folders.count(path); }
   bool IsDirectory(const std::string& path) const override { return folders.count(path) > 0; }
@@ -37,7 +35,7 @@ class MemoryFileSystem : public FileSystem {
   bool RemoveFile(const std::string& path) override { return files.erase(path) > 0; }
   std::string MakeUniqueTempFile(const std::string& folder, const std::string&) override {
     if (!folders.count(folder)) throw PlatformError("Cannot make a temporary file in " + folder);
-    const std::string path = folder + separator + next_temp_name;
+    const std::string path = folder + "\\qv1A2B.tmp";
     files[path] = "";
     return path;
   }

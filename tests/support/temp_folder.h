@@ -1,4 +1,9 @@
 #pragma once
+#include <filesystem>
+#include <algorithm>
+#include <fstream>
+#include <random>
+#include <stdexcept>
 #include <string>
 
 #include "common/path_style.h"
@@ -9,8 +14,19 @@ namespace clipvane::testing {
 // it when the test ends. Path() ends with the native separator.
 class TempFolder {
  public:
-  TempFolder();
-  ~TempFolder();
+  TempFolder() {
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      const auto candidate = std::filesystem::temp_directory_path() / ("clipvane-test-" + std::to_string(random()));
+      if (std::filesystem::create_directory(candidate)) path_ = candidate.string() + Separator(kNativePathStyle);
+    }
+    if (path_.empty()) throw std::runtime_error("cannot make a temporary folder");
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::path(path_), ignored);
+  }
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
 
@@ -18,10 +34,21 @@ class TempFolder {
   std::string operator/(const std::string& name) const { return path_ + name; }
 
   // Writes bytes to a file in the folder and returns its full path.
-  std::string WriteFile(const std::string& name, const std::string& bytes) const;
+  std::string WriteFile(const std::string& name, const std::string& bytes) const {
+    std::ofstream out(path_ + name, std::ios::binary);
+    out << bytes;
+    if (!out) throw std::runtime_error("cannot write " + path_ + name);
+    return path_ + name;
+  }
 
  private:
   std::string path_;
 };
+
+// A path into a test's data/ folder (CLIPVANE_TEST_DATA) with native separators.
+inline std::string DataFile(std::string path) {
+  if (kNativePathStyle == PathStyle::kWindows) std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
 
 }  // namespace clipvane::testing

@@ -1,7 +1,8 @@
-#include "app/encoder_census.h"
-
 #include <gtest/gtest.h>
 
+#include "app/encoder_census.h"
+#include "app/program.h"
+#include "app/run_modes.h"
 #include "support/fakes.h"
 
 namespace clipvane {
@@ -54,41 +55,12 @@ TEST(CountProcesses, MatchesShortAliasesByTheirFirstSixCharactersAndExtension) {
   processes.Running("MENCOD~1.EXE").Running("MENCOD~2.EXE").Running("MP4CRE~1.EXE").Running("MENCOD~1.COM");
   EXPECT_EQ(CountProcesses("mencoder.exe", processes), 2);
   EXPECT_EQ(CountProcesses("mp4creator.exe", processes), 1);
-  // A long name never matches a plain prefix of itself.
+  // Neither a plain prefix nor what only looks like an alias.
   processes.processes.clear();
-  processes.Running("mencod.exe");
+  for (const char* name : {"mencod.exe", "MENCO~12.EXE", "MENCOD~A.EXE", "MENCODE~1.EXE"})
+    processes.Running(name);
   EXPECT_EQ(CountProcesses("mencoder.exe", processes), 0);
 }
-
-TEST(CountProcesses, TakesAFreshSnapshotPerCount) {
-  FakeProcessList processes;
-  processes.Running("cmd.exe");
-  CountProcesses("cmd.exe", processes);
-  CountProcesses("cmd.exe", processes);
-  EXPECT_EQ(processes.snapshots, 2);
-}
-
-struct ShortNameCase {
-  std::string name;
-  bool is_short;
-};
-
-class IsShortFileNameTest : public ::testing::TestWithParam<ShortNameCase> {};
-
-TEST_P(IsShortFileNameTest, RecognisesEightThreeAliases) {
-  EXPECT_EQ(IsShortFileName(GetParam().name), GetParam().is_short) << GetParam().name;
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, IsShortFileNameTest,
-                         ::testing::Values(ShortNameCase{"MENCOD~1.EXE", true},
-                                           ShortNameCase{"MENCOD~1", true},
-                                           ShortNameCase{"C:\\TOOLS\\MENCOD~1.EXE", true},
-                                           ShortNameCase{"MENCO~12.EXE", false},
-                                           ShortNameCase{"MENCOD~A.EXE", false},
-                                           ShortNameCase{"MENCODE~1.EXE", false},
-                                           ShortNameCase{"mencoder.exe", false},
-                                           ShortNameCase{"A~1.EXE", false},
-                                           ShortNameCase{"", false}));
 
 TEST(NativeProcessList, SeesThisProcessUnderItsOwnId) {
   const ProcessList& processes = NativeProcessList();
@@ -96,6 +68,41 @@ TEST(NativeProcessList, SeesThisProcessUnderItsOwnId) {
   for (const ProcessEntry& entry : processes.Snapshot())
     if (entry.id == processes.OwnProcessId()) found = entry.exe_name.find("clipvane_app_t") == 0;  // Linux cuts names at 15
   EXPECT_TRUE(found);
+}
+
+using testing::FakeMachine;
+using Events = std::vector<std::string>;
+
+TEST(RunProgram, ExactlyOneArgumentIsThePowerActionModeAnyOtherCountTheWindow) {
+  FakeMachine machine;
+  FakeProcessList processes;
+  PowerActionServices services{machine, processes, machine, {{"mencoder.exe"}, "cmd.exe"}};
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{}, {"shutdown", "now"}, {"a", "b", "c"}})
+    EXPECT_EQ(RunProgram(arguments, services, [] { return 7; }), 7);
+  EXPECT_TRUE(machine.events.empty());
+}
+
+TEST(RunProgram, OneArgumentWaitsTestsTheEncodersAndActsOnlyOnAnExactWord) {
+  struct Case {
+    std::vector<std::string> arguments;
+    bool encoders_busy;
+    Events events;
+  };
+  const Case cases[] = {{{"shutdown"}, false, {"sleep 10000", "power off"}},
+                        {{"suspend"}, false, {"sleep 10000", "suspend"}},
+                        {{"shutdown", "suspend"}, true, {"sleep 10000"}},
+                        {{"Shutdown", "SUSPEND", "shutdown ", " suspend", "C:\\x.avi", ""}, false, {"sleep 10000"}}};
+  for (const Case& c : cases)
+    for (const std::string& argument : c.arguments) {
+      FakeMachine machine;
+      FakeProcessList processes;
+      if (c.encoders_busy) processes.Running("mencoder.exe").Running("cmd.exe");
+      PowerActionServices services{machine, processes, machine, {{"mencoder.exe", "mp4creator.exe"}, "cmd.exe"}};
+      EXPECT_EQ(RunProgram({argument}, services, [] { return 2; }), 0);
+      EXPECT_EQ(machine.events, c.events) << "argument [" << argument << "]";
+      EXPECT_EQ(processes.snapshots, c.encoders_busy ? 3 : 2);  // the census ran after the wait
+    }
 }
 
 }  // namespace

@@ -1,0 +1,34 @@
+#pragma once
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/cli.h"
+#include "cli/script_watch.h"
+#include "media/mediainfo_library.h"
+#include "platform/file_system.h"
+#include "platform/shell.h"
+#include "support/temp_folder.h"
+
+namespace clipvane::testing {
+
+// clipvane-cli run in this process over a temporary program folder, keeping what it
+// writes to stdout and stderr.
+class CliRunner {
+ public:
+  int Cli(const std::vector<std::string>& args) {
+    out.str("");
+    err.str("");
+    WatchingShell watching;
+    CliServices services{{NativeFileSystem(), NativeShell(), *mediainfo}, watching, "/usr/share/fonts", out, err};
+    return RunCli(args, workspace, services);
+  }
+
+  TempFolder app;
+  Workspace workspace{app.Path(), PathStyle::kPosix};
+  std::unique_ptr<MediaInfoLibrary> mediainfo = LoadMediaInfoLibrary(app.Path(), NativeFileSystem());
+  std::ostringstream out, err;
+};
+
+}  // namespace clipvane::testing
