@@ -284,8 +284,8 @@ TEST_F(VideoListFileTest, AnEmptyListSavesAnEmptyFileAndAFailedSaveKeepsThePrevi
   EXPECT_EQ(ListLog(), "");
 }
 
-// The MediaInfo library itself is used for real by the command-line tests on Linux;
-// here what only Windows shows: MediaInfo.dll missing or damaged beside the program.
+// The MediaInfo library itself reads real videos in mediainfo_library_test.cpp; here
+// what only Windows shows: MediaInfo.dll missing or damaged beside the program.
 #ifdef _WIN32
 TEST(MediaInfoLibrary, WithoutAUsableDllEveryProbeFailsAndTheLibrarySaysWhy) {
   testing::TempFolder program_folder;  // holds no MediaInfo.dll
