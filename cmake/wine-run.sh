@@ -6,7 +6,9 @@ set -eu
 build_dir=${CLIPVANE_BUILD_DIR:-$(pwd)}
 export WINEPREFIX="${WINEPREFIX:-$build_dir/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# No Mono or Gecko prompts, and no menu entries in the user's desktop for the
+# shortcuts an installer makes in the prefix.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml,winemenubuilder.exe=}"
 export LC_ALL=ko_KR.UTF-8
 unset DISPLAY 2>/dev/null || true
 [ -n "${CLIPVANE_DISPLAY:-}" ] && export DISPLAY="$CLIPVANE_DISPLAY"
