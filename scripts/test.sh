@@ -1,14 +1,29 @@
 #!/bin/sh
-# Set-up, then every test of both builds: Linux natively, Windows under Wine.
+# Set-up, then every test of both builds: Linux natively, Windows under Wine with
+# FFmpeg and MediaInfo.dll built for it, and the Windows release (zip and installer).
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh
+echo "== Windows dependencies (FFmpeg, MediaInfo.dll; cached in ${CLIPVANE_DEPS_CACHE:-/var/cache/clipvane})"
+deps=$(scripts/windows-deps.sh)
+deps=$(printf '%s\n' "$deps" | tail -n 1)
 for preset in linux windows; do
   echo "== $preset build"
-  cmake --preset "$preset" >/dev/null
+  if [ "$preset" = windows ]; then
+    cmake --preset windows -DCLIPVANE_WINDOWS_DEPS="$deps" >/dev/null
+  else
+    cmake --preset "$preset" >/dev/null
+  fi
   cmake --build --preset "$preset"
   echo "== $preset tests"
   ctest --preset "$preset"
 done
+echo "== Windows release (zip and installer)"
+if [ -f build/windows/bin/mencoder.exe ] && [ -f build/windows/bin/mp4creator.exe ]; then
+  scripts/package-windows.sh build/windows
+  tests/packaging/release_test.sh build/windows
+else
+  echo "No release made: the windows build has no bin/mencoder.exe and bin/mp4creator.exe yet."
+fi
 echo "== fuzzing the subtitle conversion"
 scripts/fuzz.sh
