@@ -71,29 +71,36 @@ die() { say "$*"; exit 1; }
 
 words() { echo $*; }  # one line, single blanks
 
-# The version of a source package that the package index offers now, read through
-# one of its binary packages (a binary built from a differing version names it).
-offered_version() {
-  apt-cache show --no-all-versions "$1" 2>/dev/null | awk '
-    /^Version:/ { version = $2 }
-    /^Source:/ && $3 ~ /^\(/ { source = $3; gsub(/[()]/, "", source) }
-    END { print (source != "" ? source : version) }'
+# The versions of the source packages that the package index offers now, each
+# read through one of its binary packages (a binary built from a differing version
+# names it), in one look-up: "binary version" lines.
+offered_versions() {
+  apt-cache show --no-all-versions "$@" 2>/dev/null | awk '
+    /^Package:/ { package = $2 }
+    /^Version:/ { version[package] = $2 }
+    /^Source:/ && $3 ~ /^\(/ { source = $3; gsub(/[()]/, "", source); from[package] = source }
+    END { for (p in version) print p, ((p in from) ? from[p] : version[p]) }'
 }
 
-installed_version() { dpkg-query -W -f='${Version}' "$1" 2>/dev/null || true; }
-
 declare -A version
+missing_versions=""
 read_versions() {
-  local entry missing=""
+  local entry binary found
+  declare -A offered=() installed=()
+  while read -r binary found; do offered[$binary]=$found; done < <(
+    offered_versions $(for entry in $source_packages; do echo "${entry#*:}"; done))
+  while read -r binary found; do installed[$binary]=$found; done < <(
+    dpkg-query -W -f='${Package} ${Version}\n' $installed_packages 2>/dev/null || true)
+  missing_versions=""
   for entry in $source_packages; do
-    version[${entry%%:*}]=$(offered_version "${entry#*:}")
-    [ -n "${version[${entry%%:*}]}" ] || missing="$missing ${entry#*:}"
+    version[${entry%%:*}]=${offered[${entry#*:}]:-}
+    [ -n "${version[${entry%%:*}]}" ] || missing_versions="$missing_versions ${entry#*:}"
   done
   for entry in $installed_packages; do
-    version[$entry]=$(installed_version "$entry")
-    [ -n "${version[$entry]}" ] || missing="$missing $entry"
+    version[$entry]=${installed[$entry]:-}
+    [ -n "${version[$entry]}" ] || missing_versions="$missing_versions $entry"
   done
-  [ -z "$missing" ] || { echo "$missing"; return 1; }
+  [ -z "$missing_versions" ]
 }
 
 key_text() {
@@ -115,12 +122,11 @@ complete() {
 # ---------------------------------------------------------------------------
 # Which folder: found from the local package index alone, so a cached run needs
 # no network.
-if ! missing=$(read_versions); then
-  say "the package index knows nothing of$missing; updating it"
+if ! read_versions; then
+  say "the package index knows nothing of$missing_versions; updating it"
   apt-get update -qq >&2
-  missing=$(read_versions) || die "no version found for$missing (are scripts/setup.sh's packages installed?)"
+  read_versions || die "no version found for$missing_versions (are scripts/setup.sh's packages installed?)"
 fi
-read_versions >/dev/null
 key=r$recipe-$(key_text | sha256sum | cut -c1-16)
 final="$cache_root/windows-deps-$key"
 
