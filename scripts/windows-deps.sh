@@ -415,8 +415,11 @@ for program in "$result"/bin/*; do
     case " $(words $system_dlls) " in *" ${dll%.dll} "*) ;; *) die "$(basename "$program") imports $dll, which Windows does not have" ;; esac
   done
 done
+# The table is read whole first: grep -q would stop objdump short, which pipefail
+# counts as a failure.
+exports=$($host-objdump -p "$result/bin/MediaInfo.dll")
 for call in MediaInfo_New MediaInfo_Open MediaInfo_Option MediaInfo_Inform MediaInfo_Close MediaInfo_Delete; do
-  $host-objdump -p "$result/bin/MediaInfo.dll" | grep -qw "$call" || die "MediaInfo.dll does not export $call"
+  grep -qw "$call" <<<"$exports" || die "MediaInfo.dll does not export $call"
 done
 
 # ---------------------------------------------------------------------------
