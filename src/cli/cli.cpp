@@ -18,6 +18,7 @@
 #include "media/list_commands.h"
 #include "platform/file_system.h"
 #include "platform/platform_error.h"
+#include "platform/process.h"
 #include "runs/run_scripts.h"
 #include "settings/settings_store.h"
 
@@ -78,15 +79,9 @@ std::optional<std::vector<std::size_t>> ParseRows(const std::vector<std::string>
 }
 
 std::string ProbeDuration(const std::string& path) {
-  const std::string command =
-      "ffprobe -v error -show_entries format=duration -of csv=p=0 '" + path + "' 2>/dev/null";
-  std::string text;
-  if (FILE* pipe = ::popen(command.c_str(), "r")) {
-    char buffer[128];
-    while (std::fgets(buffer, sizeof buffer, pipe)) text += buffer;
-    ::pclose(pipe);
-  }
-  return TrimBlanks(text).empty() ? "-" : TrimBlanks(text) + " s";
+  const std::optional<std::string> text =
+      CaptureOutput({"ffprobe", "-v", "quiet", "-show_entries", "format=duration", "-of", "csv=p=0", path});
+  return !text || TrimBlanks(*text).empty() ? "-" : TrimBlanks(*text) + " s";
 }
 
 // Follows the started scripts to their end, then tells what became of every video.

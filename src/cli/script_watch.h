@@ -1,9 +1,10 @@
 #pragma once
-#include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/process.h"
 #include "platform/shell.h"
 
 namespace clipvane {
@@ -13,27 +14,24 @@ namespace clipvane {
 // end. Linux only.
 class WatchingShell : public Shell {
  public:
-  WatchingShell() = default;
-  WatchingShell(const WatchingShell&) = delete;
-  WatchingShell& operator=(const WatchingShell&) = delete;
-  ~WatchingShell() override;
+  using LineReader = std::function<void(const std::string& script, const std::string& line)>;
 
   void OpenScript(const std::string& path) override;
 
   // Blocks until every started script has ended. `on_output` gets each line (or
   // carriage-return-ended progress update) a script writes, with the script's path.
-  void WaitAll(const std::function<void(const std::string& script, const std::string& line)>& on_output);
-
-  std::size_t Started() const { return scripts_.size(); }
+  void WaitAll(const LineReader& on_output);
 
  private:
   struct Script {
     std::string path;
-    int pid = -1;
-    int output = -1;  // read end of the script's standard output
     std::string pending;
   };
-  std::vector<Script> scripts_;
+  void Take(Script& script, const std::string& chunk, bool at_end);
+
+  std::vector<std::unique_ptr<Script>> scripts_;  // stable while their readers hold them
+  const LineReader* on_output_ = nullptr;         // set while waiting
+  ChildProcesses children_;
 };
 
 // The percentage in an encoder progress line such as "Pos:   3.2s    80f (45%)", or -1.

@@ -73,4 +73,31 @@ bool IsValidUtf8(const std::string& bytes) {
   return true;
 }
 
+std::u16string Utf8ToUtf16(const std::string& utf8) {
+  std::u16string units;
+  units.reserve(utf8.size());
+  std::size_t i = 0;
+  while (i < utf8.size()) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+    // One character at a time through the validity rules, so that one bad byte costs
+    // one replacement character and the rest still reads.
+    if (length == 0 || i + length > utf8.size() || !IsValidUtf8(utf8.substr(i, length))) {
+      units += u'\xFFFD';
+      ++i;
+      continue;
+    }
+    char32_t code = length == 1 ? lead : lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) code = code << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    if (code >= 0x10000) {
+      units += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+      units += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+    } else {
+      units += static_cast<char16_t>(code);
+    }
+    i += length;
+  }
+  return units;
+}
+
 }  // namespace clipvane

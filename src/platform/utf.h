@@ -20,4 +20,8 @@ void AppendUtf8(std::string& out, char32_t code);
 
 bool IsValidUtf8(const std::string& bytes);
 
+// UTF-8 to UTF-16, for the wide calls of Windows. What is not UTF-8 (a stray byte, an
+// overlong form) becomes U+FFFD.
+std::u16string Utf8ToUtf16(const std::string& utf8);
+
 }  // namespace clipvane

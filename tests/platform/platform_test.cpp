@@ -151,6 +151,17 @@ TEST(Utf16ToUtf8, ConvertsEitherByteOrderAndReplacesWhatIsNoCharacter) {
   for (const auto& [bytes, big_endian, utf8] : cases) EXPECT_EQ(Utf16ToUtf8(Utf16Units(bytes, big_endian)), utf8);
 }
 
+TEST(Utf8ToUtf16, ConvertsForTheWideCallsAndReplacesEachStrayByte) {
+  const std::pair<std::string, std::u16string> cases[] = {
+      {"C:\\a.avi", u"C:\\a.avi"},
+      {"\xED\x95\x9C\xEA\xB8\x80", u"\uD55C\uAE00"},
+      {"\xF0\x9F\x98\x80", u"\xD83D\xDE00"},  // a surrogate pair beyond the basic plane
+      {"\xC7\xD1" "a", u"\xFFFD\xFFFD" "a"},  // code page 949: the rest still reads
+      {"a\xED\x95", u"a\xFFFD\xFFFD"},        // cut short
+      {"\xC0\xAF", u"\xFFFD\xFFFD"}};          // overlong
+  for (const auto& [utf8, utf16] : cases) EXPECT_EQ(Utf8ToUtf16(utf8), utf16) << utf8;
+}
+
 TEST(IsValidUtf8, TellsUtf8FromCodePage949) {
   EXPECT_TRUE(IsValidUtf8("plain \xED\x95\x9C\xEA\xB8\x80"));
   for (const char* bytes : {"\xC7\xD1\xB1\xDB", "\xC0\xAF", "\xED\xA0\x80", "\xED\x95"})  // 949, overlong, surrogate, cut

@@ -1,5 +1,4 @@
 #include <dirent.h>
-#include <spawn.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -8,9 +7,8 @@
 #include <fstream>
 #include <thread>
 
+#include "platform/process.h"
 #include "platform/system_services.h"
-
-extern char** environ;
 
 namespace clipvane {
 namespace {
@@ -45,17 +43,11 @@ class ThreadSleeper final : public Sleeper {
   }
 };
 
-// Starts the command and does not wait for it, as the Windows shell does.
-void StartDetached(const char* program, const char* argument) {
-  char* argv[] = {const_cast<char*>(program), const_cast<char*>(argument), nullptr};
-  pid_t pid = 0;
-  ::posix_spawnp(&pid, program, nullptr, nullptr, argv, environ);
-}
-
 class SystemctlPowerControl final : public PowerControl {
  public:
-  void PowerOff() override { StartDetached("systemctl", "poweroff"); }
-  void Suspend() override { StartDetached("systemctl", "suspend"); }
+  // Started and not waited for, as the Windows shell does.
+  void PowerOff() override { StartDetached({"systemctl", "poweroff"}); }
+  void Suspend() override { StartDetached({"systemctl", "suspend"}); }
 };
 
 }  // namespace

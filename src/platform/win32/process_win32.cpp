@@ -1,0 +1,321 @@
+#include <windows.h>
+
+#include <condition_variable>
+#include <cstdio>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include "platform/process.h"
+#include "platform/utf.h"
+#include "platform/windows_command_line.h"
+
+namespace clipvane {
+namespace {
+
+std::wstring Wide(const std::string& utf8) {
+  const std::u16string units = Utf8ToUtf16(utf8);
+  return std::wstring(units.begin(), units.end());
+}
+
+std::string Utf8(const std::wstring& wide) { return Utf16ToUtf8(std::u16string(wide.begin(), wide.end())); }
+
+std::string SystemMessage(DWORD error) {
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+      reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring message = length > 0 && text ? std::wstring(text, length) : L"error " + std::to_wstring(error);
+  if (text) LocalFree(text);
+  while (!message.empty() && (message.back() == L'\r' || message.back() == L'\n' || message.back() == L' ')) {
+    message.pop_back();
+  }
+  return Utf8(message);
+}
+
+// Inheritable handles exist only while one child is being made, under this lock, so
+// that two children started from two threads never inherit each other's pipes (a
+// pipe held open by the wrong child would never report its end).
+std::mutex g_start_mutex;
+
+HANDLE OpenNullDevice(DWORD access) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  return CreateFileW(L"NUL", access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
+}
+
+// An inheritable copy of one of our standard handles, or the null device when we
+// have none.
+HANDLE InheritableStandardHandle(DWORD which) {
+  HANDLE own = GetStdHandle(which);
+  HANDLE copy = nullptr;
+  if (own && own != INVALID_HANDLE_VALUE &&
+      DuplicateHandle(GetCurrentProcess(), own, GetCurrentProcess(), &copy, 0, TRUE, DUPLICATE_SAME_ACCESS)) {
+    return copy;
+  }
+  return OpenNullDevice(GENERIC_WRITE);
+}
+
+// The jobs of every group with running children, for the console handler.
+std::mutex g_jobs_mutex;
+std::vector<HANDLE> g_jobs;
+
+// Ctrl+C and Ctrl+Break reach the children on our console by themselves: we stay to
+// collect how they ended. When the console closes or the user logs off, this process
+// is ended after the handler, and the children are ended with it right away.
+BOOL WINAPI OnConsoleControl(DWORD event) {
+  if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) return TRUE;
+  std::lock_guard<std::mutex> lock(g_jobs_mutex);
+  for (HANDLE job : g_jobs) TerminateJobObject(job, STATUS_CONTROL_C_EXIT);
+  return FALSE;
+}
+
+void WatchJob(HANDLE job) {
+  std::lock_guard<std::mutex> lock(g_jobs_mutex);
+  if (g_jobs.empty()) SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+  g_jobs.push_back(job);
+}
+
+void ForgetJob(HANDLE job) {
+  std::lock_guard<std::mutex> lock(g_jobs_mutex);
+  for (std::size_t i = 0; i < g_jobs.size(); ++i) {
+    if (g_jobs[i] != job) continue;
+    g_jobs.erase(g_jobs.begin() + static_cast<std::ptrdiff_t>(i));
+    if (g_jobs.empty()) SetConsoleCtrlHandler(OnConsoleControl, FALSE);
+    break;
+  }
+}
+
+void CloseOwned(HANDLE& handle) {
+  if (handle && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+  handle = nullptr;
+}
+
+}  // namespace
+
+struct ChildProcesses::Impl {
+  struct Piece {
+    std::size_t child;
+    int stream;
+    std::string bytes;  // empty: the stream has ended
+  };
+
+  struct Child {
+    HANDLE process = nullptr;
+    bool own_session = false;
+    int status = 127;
+    OutputReader readers[2];
+  };
+
+  HANDLE job = nullptr;
+  std::vector<Child> children;
+  std::vector<std::thread> readers;
+  std::mutex mutex;
+  std::condition_variable arrived;
+  std::deque<Piece> pieces;
+  int open_streams = 0;
+
+  Impl() {
+    // Every child goes into one job that ends them all when its last handle closes,
+    // which happens when this process ends, however it ends.
+    job = CreateJobObjectW(nullptr, nullptr);
+    if (job) {
+      JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+      limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+      SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+      WatchJob(job);
+    }
+  }
+
+  ~Impl() {
+    if (job) {
+      ForgetJob(job);
+      // Ends whatever still runs, the children's own children included.
+      CloseHandle(job);
+    }
+  }
+
+  void Read(std::size_t child, int stream, HANDLE pipe) {
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+      std::lock_guard<std::mutex> lock(mutex);
+      pieces.push_back({child, stream, std::string(buffer, got)});
+      arrived.notify_one();
+    }
+    CloseHandle(pipe);
+    std::lock_guard<std::mutex> lock(mutex);
+    pieces.push_back({child, stream, {}});
+    arrived.notify_one();
+  }
+};
+
+ChildProcesses::ChildProcesses() : impl_(std::make_unique<Impl>()) {}
+
+ChildProcesses::~ChildProcesses() {
+  // Still running when WaitAll was never reached: end them all, with their own
+  // children, so that the readers see their pipes close.
+  if (impl_->job) TerminateJobObject(impl_->job, STATUS_CONTROL_C_EXIT);
+  for (Impl::Child& child : impl_->children) {
+    if (child.process && !child.own_session) TerminateProcess(child.process, STATUS_CONTROL_C_EXIT);
+  }
+  for (std::thread& reader : impl_->readers) reader.join();
+  for (Impl::Child& child : impl_->children) CloseOwned(child.process);
+}
+
+std::size_t ChildProcesses::Start(const std::vector<std::string>& argv, ChildStreams streams) {
+  impl_->children.emplace_back();
+  const std::size_t number = impl_->children.size() - 1;
+  if (argv.empty()) {
+    std::fprintf(stderr, "cannot start a program without a name\n");
+    return number;
+  }
+  std::wstring command_line = Wide(WindowsCommandLine(argv));
+
+  std::lock_guard<std::mutex> start_lock(g_start_mutex);
+  HANDLE child_ends[3] = {OpenNullDevice(GENERIC_READ), nullptr, nullptr};
+  HANDLE read_ends[2] = {nullptr, nullptr};
+  const OutputRoute* routes[2] = {&streams.output, &streams.errors};
+  for (int stream = 0; stream < 2; ++stream) {
+    switch (routes[stream]->kind) {
+      case OutputRoute::Kind::kInherit:
+        child_ends[stream + 1] = InheritableStandardHandle(stream == 0 ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+        break;
+      case OutputRoute::Kind::kDiscard:
+        child_ends[stream + 1] = OpenNullDevice(GENERIC_WRITE);
+        break;
+      case OutputRoute::Kind::kDeliver: {
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        if (CreatePipe(&read_ends[stream], &child_ends[stream + 1], &inherit, 0)) {
+          SetHandleInformation(read_ends[stream], HANDLE_FLAG_INHERIT, 0);
+        }
+        break;
+      }
+    }
+  }
+
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = child_ends[0];
+  startup.hStdOutput = child_ends[1];
+  startup.hStdError = child_ends[2];
+  PROCESS_INFORMATION started{};
+  // Suspended until it is in the job, so that nothing it starts escapes the job.
+  DWORD flags = CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED;
+  if (streams.own_session) flags |= CREATE_NEW_PROCESS_GROUP;
+  const BOOL ok = CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
+                                 &startup, &started);
+  const DWORD error = ok ? 0 : GetLastError();
+  for (HANDLE& end : child_ends) CloseOwned(end);
+
+  Impl::Child& child = impl_->children.back();
+  if (!ok) {
+    for (HANDLE& end : read_ends) CloseOwned(end);
+    std::fprintf(stderr, "cannot start %s: %s\n", argv[0].c_str(), SystemMessage(error).c_str());
+    return number;
+  }
+  // A job inside a job needs Windows 8; where the assignment fails the child still
+  // runs, and is only not ended with us.
+  if (impl_->job && !streams.own_session) AssignProcessToJobObject(impl_->job, started.hProcess);
+  ResumeThread(started.hThread);
+  CloseHandle(started.hThread);
+  child.process = started.hProcess;
+  child.own_session = streams.own_session;
+  for (int stream = 0; stream < 2; ++stream) {
+    if (!read_ends[stream]) continue;
+    child.readers[stream] = routes[stream]->reader;
+    {
+      std::lock_guard<std::mutex> lock(impl_->mutex);
+      ++impl_->open_streams;
+    }
+    impl_->readers.emplace_back(&Impl::Read, impl_.get(), number, stream, read_ends[stream]);
+  }
+  return number;
+}
+
+std::vector<int> ChildProcesses::WaitAll() {
+  Impl& impl = *impl_;
+  while (true) {
+    Impl::Piece piece;
+    {
+      std::unique_lock<std::mutex> lock(impl.mutex);
+      impl.arrived.wait(lock, [&impl] { return !impl.pieces.empty() || impl.open_streams == 0; });
+      if (impl.pieces.empty()) break;
+      piece = std::move(impl.pieces.front());
+      impl.pieces.pop_front();
+      if (piece.bytes.empty()) --impl.open_streams;
+    }
+    if (!piece.bytes.empty()) impl.children[piece.child].readers[piece.stream](piece.bytes);
+  }
+  for (std::thread& reader : impl.readers) reader.join();
+  impl.readers.clear();
+  std::vector<int> statuses;
+  for (Impl::Child& child : impl.children) {
+    if (child.process) {
+      WaitForSingleObject(child.process, INFINITE);
+      DWORD code = 127;
+      GetExitCodeProcess(child.process, &code);
+      child.status = static_cast<int>(code);
+      CloseOwned(child.process);
+    }
+    statuses.push_back(child.status);
+  }
+  return statuses;
+}
+
+int RunChild(const std::vector<std::string>& argv, ChildStreams streams) {
+  ChildProcesses child;
+  child.Start(argv, std::move(streams));
+  return child.WaitAll().front();
+}
+
+std::optional<std::string> CaptureOutput(const std::vector<std::string>& argv) {
+  std::string output;
+  if (RunChild(argv, {DeliveredTo([&output](const std::string& chunk) { output += chunk; }), Inherited()}) != 0) {
+    return std::nullopt;
+  }
+  return output;
+}
+
+bool StartDetached(const std::vector<std::string>& argv) {
+  if (argv.empty()) return false;
+  std::wstring command_line = Wide(WindowsCommandLine(argv));
+  std::lock_guard<std::mutex> start_lock(g_start_mutex);
+  HANDLE ends[3] = {OpenNullDevice(GENERIC_READ), OpenNullDevice(GENERIC_WRITE), OpenNullDevice(GENERIC_WRITE)};
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = ends[0];
+  startup.hStdOutput = ends[1];
+  startup.hStdError = ends[2];
+  PROCESS_INFORMATION started{};
+  const DWORD flags = CREATE_UNICODE_ENVIRONMENT | CREATE_NEW_PROCESS_GROUP | DETACHED_PROCESS;
+  // Out of our job where that is allowed, so that it outlives us.
+  BOOL ok = CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, TRUE, flags | CREATE_BREAKAWAY_FROM_JOB,
+                           nullptr, nullptr, &startup, &started);
+  if (!ok) {
+    ok = CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr, &startup,
+                        &started);
+  }
+  for (HANDLE& end : ends) CloseOwned(end);
+  if (!ok) return false;
+  CloseHandle(started.hThread);
+  CloseHandle(started.hProcess);
+  return true;
+}
+
+std::string ProgramBesideThisOne(const std::string& name) {
+  for (DWORD size = MAX_PATH;; size *= 2) {
+    std::wstring own(size, L'\0');
+    const DWORD length = GetModuleFileNameW(nullptr, own.data(), size);
+    if (length == 0) return name;
+    if (length >= size) continue;
+    own.resize(length);
+    const std::wstring beside = own.substr(0, own.find_last_of(L"\\/") + 1) + Wide(name) + L".exe";
+    const DWORD attributes = GetFileAttributesW(beside.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return name;
+    return Utf8(beside);
+  }
+}
+
+}  // namespace clipvane

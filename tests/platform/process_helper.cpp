@@ -1,0 +1,67 @@
+// A child for the process tests, the same on every platform:
+//   args ARG...   writes each argument in hexadecimal, one a line
+//   exit N        ends with status N
+//   stdin         tells how many bytes its input held
+//   streams A B   writes A to stdout and B to stderr
+//   wait          says "ready", then waits for a minute unless it is ended
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <string>
+#include <thread>
+#include <vector>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+
+#include "platform/utf.h"
+#endif
+
+namespace {
+
+int Run(const std::vector<std::string>& args) {
+  if (args.empty()) return 2;
+  const std::string& mode = args[0];
+  if (mode == "args") {
+    for (std::size_t i = 1; i < args.size(); ++i) {
+      for (unsigned char c : args[i]) std::printf("%02x", c);
+      std::printf("\n");
+    }
+    return 0;
+  }
+  if (mode == "exit" && args.size() == 2) return std::atoi(args[1].c_str());
+  if (mode == "stdin") {
+    std::size_t count = 0;
+    while (std::getchar() != EOF) ++count;
+    std::printf("read %zu", count);
+    return 0;
+  }
+  if (mode == "streams" && args.size() == 3) {
+    std::fwrite(args[1].data(), 1, args[1].size(), stdout);
+    std::fwrite(args[2].data(), 1, args[2].size(), stderr);
+    return 0;
+  }
+  if (mode == "wait") {
+    std::printf("ready\n");
+    std::fflush(stdout);
+    std::this_thread::sleep_for(std::chrono::seconds(60));
+    return 0;
+  }
+  return 2;
+}
+
+}  // namespace
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) args.push_back(clipvane::Utf16ToUtf8(std::u16string(argv[i], argv[i] + std::wcslen(argv[i]))));
+  return Run(args);
+}
+#else
+int main(int argc, char** argv) { return Run(std::vector<std::string>(argv + 1, argv + argc)); }
+#endif
