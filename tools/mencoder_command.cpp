@@ -49,7 +49,10 @@ std::pair<std::string, Size> VideoFilters(const EncodeRequest& request, const Pr
   std::vector<std::string> chain;
   Size size{inputs.facts.width, inputs.facts.height};
   // TextSub draws on the source picture, before anything else happens to it.
-  if (!inputs.ssa.empty()) chain.push_back("ass=filename=" + EscapeFilterValue(inputs.ssa));
+  if (!inputs.ssa.empty()) {
+    chain.push_back("ass=filename=" + EscapeFilterValue(inputs.ssa) +
+                    (inputs.fonts_dir.empty() ? "" : ":fontsdir=" + EscapeFilterValue(inputs.fonts_dir)));
+  }
   if (request.output_rate && request.output_rate->num > 0) chain.push_back("fps=" + request.output_rate->Text());
   bool subtitles_drawn = false;
   for (const VideoFilter& filter : request.filters) {
@@ -113,7 +116,7 @@ FfmpegCommand BuildFfmpegCommand(const EncodeRequest& request, const PreparedInp
   std::vector<std::string>& argv = command.argv;
   const bool splits = request.format != OutputFormat::kAvi;
   // The splits' stderr is not redirected by the job scripts: only errors there.
-  Append(argv, {"ffmpeg", "-hide_banner", "-nostdin", "-y", "-nostats", "-loglevel", splits ? "error" : "info",
+  Append(argv, {inputs.ffmpeg, "-hide_banner", "-nostdin", "-y", "-nostats", "-loglevel", splits ? "error" : "info",
                 "-progress", "pipe:1", "-stats_period", "0.5", "-i", inputs.media});
 
   if (request.format == OutputFormat::kRawVideo) {

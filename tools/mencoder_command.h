@@ -9,10 +9,11 @@ namespace clipvane::tools {
 
 // What main() prepared on disk for one encode.
 struct PreparedInputs {
+  std::string ffmpeg = "ffmpeg";  // the program to run
   std::string media;        // the file ffmpeg reads (the video behind an .avs script)
   std::string ssa;          // UTF-8 SSA file drawn onto the source (colour route), or empty
   std::string sami;         // prepared SAMI copy (plain route), or empty
-  std::string fonts_dir;    // a folder holding only the -font file, or empty
+  std::string fonts_dir;    // a folder holding only the fonts to draw with, or empty
   std::string font_family;  // family for the plain-route subtitles, or empty
   SourceFacts facts;
 };

@@ -1,11 +1,11 @@
 #include "mencoder_inputs.h"
 
+#include <algorithm>
 #include <cctype>
-#include <cstdio>
-#include <set>
+#include <cstdlib>
 #include <sstream>
 
-#include "tool_process.h"
+#include "platform/process.h"
 #include "tool_text.h"
 
 namespace clipvane::tools {
@@ -63,7 +63,7 @@ std::optional<AvsScript> ParseAvsScript(const std::string& text, std::string& er
 
 SourceFacts ProbeSource(const std::string& path) {
   SourceFacts facts;
-  const auto output = CaptureOutput({"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
+  const auto output = CaptureOutput({ProgramBesideThisOne("ffprobe"), "-v", "error", "-select_streams", "v:0", "-show_entries",
                                      "stream=width,height:format=duration", "-of", "default=noprint_wrappers=1",
                                      path});
   if (!output) return facts;
@@ -95,39 +95,43 @@ std::string PrepareSami(const std::string& bytes) {
   return result;
 }
 
-std::string CharsetPattern(const std::string& utf8_text) {
-  std::set<unsigned> code_points;
-  for (std::size_t i = 0; i < utf8_text.size();) {
-    const unsigned char lead = static_cast<unsigned char>(utf8_text[i]);
-    const int length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-    if (length > 1 && i + length <= utf8_text.size()) {
-      unsigned code = lead & (0x7F >> length);
-      for (int k = 1; k < length; ++k) code = (code << 6) | (static_cast<unsigned char>(utf8_text[i + k]) & 0x3F);
-      // Blanks and the byte-order mark need no glyph.
-      if (code != 0xA0 && code != 0xFEFF && code != 0xFFFD) code_points.insert(code);
+std::string ReplaceSsaFonts(const std::string& ssa, const std::function<std::string(const std::string&)>& choose) {
+  std::string result;
+  std::size_t font_column = std::string::npos;
+  bool in_styles = false;
+  std::size_t start = 0;
+  while (start < ssa.size()) {
+    std::size_t end = ssa.find('\n', start);
+    end = end == std::string::npos ? ssa.size() : end + 1;
+    std::string line = ssa.substr(start, end - start);
+    start = end;
+    const std::string content = Trim(line);
+    if (!content.empty() && content[0] == '[') {
+      in_styles = Lower(content).find("styles]") != std::string::npos;
+      font_column = std::string::npos;
+    } else if (in_styles && Lower(content).rfind("format:", 0) == 0) {
+      std::istringstream columns(content.substr(7));
+      std::string column;
+      for (std::size_t i = 0; std::getline(columns, column, ','); ++i) {
+        if (Lower(Trim(column)) == "fontname") font_column = i;
+      }
+    } else if (in_styles && font_column != std::string::npos && Lower(content).rfind("style:", 0) == 0) {
+      // The field between the font column's commas, in the line as it stands.
+      std::size_t field = line.find(':') + 1;
+      for (std::size_t i = 0; i < font_column && field != std::string::npos; ++i) {
+        field = line.find(',', field);
+        if (field != std::string::npos) ++field;
+      }
+      while (field != std::string::npos && field < line.size() && (line[field] == ' ' || line[field] == '\t')) ++field;
+      if (field != std::string::npos) {
+        const std::size_t field_end = std::min(line.find(',', field), line.find_first_of("\r\n", field));
+        const std::string family = Trim(line.substr(field, field_end - field));
+        line = line.substr(0, field) + choose(family) + line.substr(std::min(field_end, line.size()));
+      }
     }
-    i += length;
+    result += line;
   }
-  if (code_points.empty()) return "";
-  std::string pattern = ":charset=";
-  char hex[16];
-  for (unsigned code : code_points) {
-    std::snprintf(hex, sizeof hex, "%x ", code);
-    pattern += hex;
-  }
-  pattern.pop_back();
-  return pattern;
-}
-
-std::string FontFamilyOfFile(const std::string& font_file) {
-  const auto family = CaptureOutput({"fc-scan", "--format", "%{family[0]}\n", font_file});
-  if (!family) return "";
-  return Trim(family->substr(0, family->find('\n')));
-}
-
-std::string FontFamilyFor(const std::string& pattern) {
-  const auto family = CaptureOutput({"fc-match", "--format", "%{family[0]}", pattern});
-  return family ? Trim(*family) : "";
+  return result;
 }
 
 }  // namespace clipvane::tools

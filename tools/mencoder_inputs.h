@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -28,14 +29,9 @@ SourceFacts ProbeSource(const std::string& path);
 // failing the whole file.
 std::string PrepareSami(const std::string& bytes);
 
-// The fontconfig pattern for a font holding every non-ASCII character of the text,
-// such as ":charset=ac00 d55c"; empty when the text is plain ASCII.
-std::string CharsetPattern(const std::string& utf8_text);
-
-// Family name of a font file, as fontconfig reads it; empty when it cannot.
-std::string FontFamilyOfFile(const std::string& font_file);
-
-// The family fontconfig picks for a pattern; empty when it cannot.
-std::string FontFamilyFor(const std::string& pattern);
+// The SSA text with the font of every style passed through `choose`, which gives the
+// family to draw with instead (or the same one). Style lines are read by their
+// section's Format line, so SSA and ASS files both work.
+std::string ReplaceSsaFonts(const std::string& ssa, const std::function<std::string(const std::string&)>& choose);
 
 }  // namespace clipvane::tools

@@ -1,8 +1,5 @@
 // The encoder stand-in: takes the command lines the job scripts write and carries
 // them out with ffmpeg, which it starts as its child and waits for.
-#include <unistd.h>
-
-#include <filesystem>
 #include <iostream>
 #include <optional>
 
@@ -10,9 +7,13 @@
 #include "mencoder_inputs.h"
 #include "mencoder_options.h"
 #include "mencoder_progress.h"
-#include "tool_process.h"
+#include "platform/process.h"
+#include "subtitle_fonts.h"
+#include "tool_files.h"
+#include "tool_main.h"
 #include "tool_text.h"
 
+using namespace clipvane;
 using namespace clipvane::tools;
 
 namespace {
@@ -23,8 +24,9 @@ class Encoder {
 
   int Run() {
     inputs_.media = request_.input;
+    inputs_.ffmpeg = ProgramBesideThisOne("ffmpeg");
     if (LowerExtension(request_.input) == "avs" && !OpenAvsScript()) return 1;
-    if (!std::filesystem::exists(inputs_.media)) {
+    if (!IsFile(inputs_.media)) {
       std::cerr << "mencoder: cannot open the input file " << inputs_.media << "\n";
       return 1;
     }
@@ -45,21 +47,21 @@ class Encoder {
       for (const std::string& arg : command.argv) std::cerr << " " << arg;
       std::cerr << std::endl;
     }
-    ProgressLines progress(inputs_.facts.duration, std::cout, isatty(STDOUT_FILENO) == 1);
+    ProgressLines progress(inputs_.facts.duration, std::cout, StandardOutputIsTerminal());
     std::string error_line;
     const int status = RunChild(
-        command.argv, [&progress](const std::string& chunk) { progress.Feed(chunk); },
-        [&progress, &error_line](const std::string& chunk) {
-          std::cerr << chunk << std::flush;
-          for (char c : chunk) {
-            if (c != '\n') {
-              error_line += c;
-              continue;
-            }
-            progress.TakeReportLine(error_line);
-            error_line.clear();
-          }
-        });
+        command.argv, {DeliveredTo([&progress](const std::string& chunk) { progress.Feed(chunk); }),
+                       DeliveredTo([&progress, &error_line](const std::string& chunk) {
+                         std::cerr << chunk << std::flush;
+                         for (char c : chunk) {
+                           if (c != '\n') {
+                             error_line += c;
+                             continue;
+                           }
+                           progress.TakeReportLine(error_line);
+                           error_line.clear();
+                         }
+                       })});
     if (status != 0) {
       std::cerr << "mencoder: ffmpeg ended with status " << status << "; " << request_.output << " is incomplete\n";
     }
@@ -72,10 +74,16 @@ class Encoder {
     return *temp_;
   }
 
+  SubtitleFonts& Fonts() {
+    if (!fonts_) fonts_.emplace(Temp().File("fonts"), SystemFontFolders());
+    return *fonts_;
+  }
+
   bool OpenAvsScript() {
     const auto text = ReadWholeFile(request_.input);
     std::string error;
-    const auto script = text ? ParseAvsScript(*text, error) : std::nullopt;
+    // The program writes the script in the system's code page, paths included.
+    const auto script = text ? ParseAvsScript(AsUtf8(*text), error) : std::nullopt;
     if (!script) {
       std::cerr << "mencoder: " << (text ? error : "cannot read " + request_.input) << "\n";
       return false;
@@ -88,8 +96,12 @@ class Encoder {
       return true;
     }
     // libass reads UTF-8; Korean SSA files are usually code page 949.
+    std::string note;
+    const std::string drawn = Fonts().ForSsa(AsUtf8(*ssa), note);
+    if (!note.empty()) std::cerr << "mencoder: " << note << "\n";
+    inputs_.fonts_dir = Fonts().Folder();
     inputs_.ssa = Temp().File("subtitles.ssa");
-    if (!WriteWholeFile(inputs_.ssa, AsUtf8(*ssa))) {
+    if (!WriteWholeFile(inputs_.ssa, drawn)) {
       std::cerr << "mencoder: cannot write " << inputs_.ssa << "\n";
       return false;
     }
@@ -108,37 +120,22 @@ class Encoder {
     inputs_.sami = Temp().File("subtitles.smi");
     WriteWholeFile(inputs_.sami, text);
 
-    std::error_code error;
-    if (!options.font.empty() && std::filesystem::is_regular_file(options.font, error)) {
-      // Only the named font goes into the folder libass scans, so it cannot pick
-      // another file of a large fonts folder.
-      const std::string folder = Temp().File("fonts");
-      std::filesystem::create_directory(folder, error);
-      std::filesystem::create_symlink(std::filesystem::absolute(options.font),
-                                      folder + "/" + std::filesystem::path(options.font).filename().string(), error);
-      inputs_.fonts_dir = folder;
-      inputs_.font_family = FontFamilyOfFile(options.font);
-    }
-    if (inputs_.font_family.empty()) {
-      // The usual font file is a Windows one; let fontconfig pick a font that has
-      // the subtitle's characters, so that Korean never comes out as empty boxes.
-      const std::string pattern = CharsetPattern(text);
-      if (!pattern.empty()) inputs_.font_family = FontFamilyFor(pattern);
-      std::cerr << "mencoder: font " << (options.font.empty() ? "(none)" : options.font)
-                << (inputs_.fonts_dir.empty() ? " not found" : " unreadable") << "; subtitles drawn with "
-                << (inputs_.font_family.empty() ? "fontconfig's default font" : inputs_.font_family) << "\n";
-    }
+    std::string note;
+    inputs_.font_family = Fonts().ForFontFile(options.font, CharactersNeeded(text), note);
+    if (!note.empty()) std::cerr << "mencoder: " << note << "\n";
+    inputs_.fonts_dir = Fonts().Folder();
   }
 
   EncodeRequest request_;
   PreparedInputs inputs_;
   std::optional<TempFolder> temp_;
+  std::optional<SubtitleFonts> fonts_;
 };
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  const ParsedRequest parsed = ParseMencoderCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+int ToolMain(const std::vector<std::string>& args) {
+  const ParsedRequest parsed = ParseMencoderCommandLine(args);
   if (!parsed.error.empty()) {
     std::cerr << "mencoder: " << parsed.error << "\n";
     return 1;

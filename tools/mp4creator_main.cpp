@@ -2,21 +2,19 @@
 // or ADTS AAC stream to an MP4 file as a track, creating the file when it is
 // missing. Nothing is re-encoded; ffmpeg copies the streams. The result is written
 // beside the file and renamed over it, so a failure never leaves a broken MP4.
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "tool_process.h"
+#include "platform/process.h"
+#include "tool_files.h"
+#include "tool_main.h"
 #include "tool_text.h"
 
+using namespace clipvane;
 using namespace clipvane::tools;
 
 namespace {
@@ -73,7 +71,7 @@ std::string RawFormat(const std::string& stream) {
 }
 
 int StreamCount(const std::string& mp4) {
-  const auto output = CaptureOutput({"ffprobe", "-v", "error", "-show_entries", "stream=index", "-of", "csv=p=0", mp4});
+  const auto output = CaptureOutput({ProgramBesideThisOne("ffprobe"), "-v", "error", "-show_entries", "stream=index", "-of", "csv=p=0", mp4});
   int count = 0;
   if (output) {
     for (char c : *output) count += c == '\n';
@@ -88,14 +86,14 @@ int Mux(const MuxRequest& request) {
               << " is (.m4v video and .aac sound are known)\n";
     return 1;
   }
-  if (!std::filesystem::is_regular_file(request.stream)) {
+  if (!IsFile(request.stream)) {
     std::cerr << "mp4creator: cannot open " << request.stream << "\n";
     return 1;
   }
   std::error_code error;
-  const bool adding = std::filesystem::is_regular_file(request.mp4, error) && std::filesystem::file_size(request.mp4, error) > 0;
+  const bool adding = IsFile(request.mp4) && std::filesystem::file_size(FsPath(request.mp4), error) > 0;
 
-  std::vector<std::string> argv{"ffmpeg", "-hide_banner", "-nostdin", "-loglevel", "error", "-y"};
+  std::vector<std::string> argv{ProgramBesideThisOne("ffmpeg"), "-hide_banner", "-nostdin", "-loglevel", "error", "-y"};
   if (adding) argv.insert(argv.end(), {"-i", request.mp4});
   argv.insert(argv.end(), {"-f", format, "-i", request.stream, "-map", "0"});
   if (adding) argv.insert(argv.end(), {"-map", "1"});
@@ -115,23 +113,13 @@ int Mux(const MuxRequest& request) {
                              "-video_track_timescale", clock});
   }
 
-  const std::filesystem::path target(request.mp4);
-  std::string temporary = (target.parent_path().empty() ? std::filesystem::path(".") : target.parent_path()).string() +
-                          "/." + target.filename().string() + ".XXXXXX";
-  const int descriptor = mkstemp(temporary.data());
-  if (descriptor < 0) {
-    std::cerr << "mp4creator: cannot make a temporary file beside " << request.mp4 << "\n";
-    return 1;
-  }
-  // mkstemp makes the file private; the MP4 gets the usual permissions.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(descriptor, 0666 & ~mask);
-  close(descriptor);
+  // Written beside the file under a name of its own, then renamed over it.
+  const std::string temporary = UniqueNameBeside(request.mp4);
   argv.insert(argv.end(), {"-f", "mp4", temporary});
   const int status = RunChild(argv);
-  if (status != 0 || std::rename(temporary.c_str(), request.mp4.c_str()) != 0) {
-    std::remove(temporary.c_str());
+  if (status != 0 || !MoveOver(temporary, request.mp4)) {
+    std::error_code ignored;
+    std::filesystem::remove(FsPath(temporary), ignored);
     std::cerr << "mp4creator: could not add " << request.stream << " to " << request.mp4
               << (adding ? "; the file is unchanged" : "") << "\n";
     return status != 0 ? status : 1;
@@ -142,9 +130,9 @@ int Mux(const MuxRequest& request) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int ToolMain(const std::vector<std::string>& args) {
   std::string error;
-  const auto request = Parse(std::vector<std::string>(argv + 1, argv + argc), error);
+  const auto request = Parse(args, error);
   if (!request) {
     std::cerr << "mp4creator: " << error << "\n";
     return 1;

@@ -1,11 +1,10 @@
 #include "tool_text.h"
 
 #include <cctype>
-#include <fstream>
 #include <numeric>
-#include <sstream>
 
 #include "common/subtitle_text.h"
+#include "platform/utf.h"
 
 namespace clipvane::tools {
 
@@ -56,25 +55,10 @@ std::string EscapeFilterValue(const std::string& value) {
   return graph_level;
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-bool WriteWholeFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-  out.close();
-  return static_cast<bool>(out);
-}
-
-std::string AsUtf8(const std::string& bytes) { return SubtitleTextToUtf8(bytes); }
+std::string AsUtf8(const std::string& bytes) { return IsValidUtf8(bytes) ? bytes : SubtitleTextToUtf8(bytes); }
 
 std::string LowerExtension(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
+  const std::size_t slash = path.find_last_of("/\\");
   const std::size_t dot = path.find_last_of('.');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
   std::string extension = path.substr(dot + 1);

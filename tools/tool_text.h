@@ -25,14 +25,12 @@ std::optional<Rational> ParseDecimal(const std::string& text);
 // escaped once for the option parser and once for the graph parser.
 std::string EscapeFilterValue(const std::string& value);
 
-std::optional<std::string> ReadWholeFile(const std::string& path);
-bool WriteWholeFile(const std::string& path, const std::string& bytes);
-
-// Text that is not valid UTF-8 is taken as code page 949, as Korean subtitle files
-// usually are, and converted; invalid bytes in it become U+FFFD.
+// Text that is not valid UTF-8 is taken as the system's code page (949 on Korean
+// Windows; on Linux, 949 as Korean subtitle files usually are) and converted.
 std::string AsUtf8(const std::string& bytes);
 
 // The extension of a path in lower case, without the dot ("" when there is none).
+// Both separators count, as Windows takes either.
 std::string LowerExtension(const std::string& path);
 
 }  // namespace clipvane::tools

@@ -1,8 +1,5 @@
 #include "tool_runs.h"
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -11,43 +8,78 @@
 
 #include "platform/file_system.h"
 #include "platform/ini_profile.h"
+#include "platform/process.h"
+#include "platform/system_services.h"
+#include "platform/text_encoding.h"
 #include "settings/settings_store.h"
 
 namespace clipvane::testing {
+namespace {
 
-int Shell(const std::string& command) {
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+#ifdef _WIN32
+constexpr const char* kExe = ".exe";
+#else
+constexpr const char* kExe = "";
+#endif
+
+// A path in core text for std::filesystem.
+std::filesystem::path FsPathOf(const std::string& text) { return std::filesystem::u8path(AnsiToUtf8(text)); }
+
+// The bytes of the first video frame of an AVI file with uncompressed video.
+std::string FirstAviFrame(const std::string& avi) {
+  std::size_t at = avi.find("movi");
+  while (at != std::string::npos && at + 8 <= avi.size()) {
+    const std::string id = avi.substr(at, 4);
+    std::size_t size = 0;
+    for (int k = 3; k >= 0; --k) size = size << 8 | static_cast<unsigned char>(avi[at + 4 + k]);
+    if (id == "00db" || id == "00dc") return avi.substr(at + 8, size);
+    at = id == "movi" ? at + 4 : at + 8 + size + (size & 1);
+  }
+  return "";
 }
 
-std::string ShellOutput(const std::string& command, int* status) {
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) throw std::runtime_error("cannot run " + command);
-  std::string output;
-  char buffer[65536];
-  for (std::size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, got);
-  const int result = pclose(pipe);
-  if (status) *status = WIFEXITED(result) ? WEXITSTATUS(result) : 128;
-  return output;
+}  // namespace
+
+std::string FfmpegProgram() { return std::string(CLIPVANE_FFMPEG_DIR) + "ffmpeg" + kExe; }
+std::string FfprobeProgram() { return std::string(CLIPVANE_FFMPEG_DIR) + "ffprobe" + kExe; }
+
+ProgramRun RunProgram(const std::vector<std::string>& argv) {
+  std::vector<std::string> utf8;
+  for (const std::string& arg : argv) utf8.push_back(AnsiToUtf8(arg));
+  ProgramRun run;
+  run.status = RunChild(utf8, {DeliveredTo([&run](const std::string& chunk) { run.output += chunk; }),
+                               DeliveredTo([&run](const std::string& chunk) { run.errors += chunk; })});
+  return run;
 }
 
-std::string Quoted(const std::string& path) { return QuotePath(ScriptDialect::kPosixShell, path); }
+std::vector<std::string> Words(const std::string& text) {
+  std::istringstream in(text);
+  std::vector<std::string> words;
+  for (std::string word; in >> word;) words.push_back(word);
+  return words;
+}
 
 void MakeVideo(const std::string& path, const std::string& video, const std::string& audio,
                const std::string& options) {
-  const std::string codecs = options.empty() ? "-c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac" : options;
-  if (Shell("ffmpeg -v error -nostdin -y -f lavfi -i " + Quoted(video) + " -f lavfi -i " + Quoted(audio) +
-            " -shortest " + codecs + " " + Quoted(path)) != 0)
-    throw std::runtime_error("cannot make " + path);
+  std::vector<std::string> argv{FfmpegProgram(), "-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i", video,
+                                "-f", "lavfi", "-i", audio, "-shortest"};
+  for (const std::string& word : Words(options.empty() ? "-c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac" : options))
+    argv.push_back(word);
+  argv.push_back(path);
+  const ProgramRun run = RunProgram(argv);
+  if (run.status != 0) throw std::runtime_error("cannot make " + path + ": " + run.errors);
 }
 
 MediaReport Probe(const std::string& path) {
   // One line a stream, "key=value" pairs apart by "|", then the format's duration.
-  std::istringstream lines(ShellOutput(
-      "ffprobe -v error -show_entries stream=codec_type,codec_name,codec_tag_string,profile,width,height,"
-      "avg_frame_rate,sample_rate:format=duration -of compact=p=0 " + Quoted(path)));
+  std::istringstream lines(RunProgram({FfprobeProgram(), "-v", "error", "-show_entries",
+                                       "stream=codec_type,codec_name,codec_tag_string,profile,width,height,"
+                                       "avg_frame_rate,sample_rate:format=duration",
+                                       "-of", "compact=p=0", path})
+                               .output);
   MediaReport report;
   for (std::string line; std::getline(lines, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
     std::map<std::string, std::string> field;
     std::istringstream pairs(line);
     for (std::string pair; std::getline(pairs, pair, '|');) field[pair.substr(0, pair.find('='))] = pair.substr(pair.find('=') + 1);
@@ -59,6 +91,7 @@ MediaReport Probe(const std::string& path) {
     } else if (field["codec_type"] == "video") {
       report.video_codec = field["codec_name"];
       report.video_tag = field["codec_tag_string"];
+      report.video_profile = field["profile"];
       report.width = std::atoi(field["width"].c_str());
       report.height = std::atoi(field["height"].c_str());
       const std::string& rate = field["avg_frame_rate"];
@@ -72,10 +105,15 @@ MediaReport Probe(const std::string& path) {
 std::vector<unsigned char> FrameRegion(const std::string& path, double seconds, int x, int y, int width, int height) {
   const std::string crop = std::to_string(width) + ":" + std::to_string(height) + ":" + std::to_string(x) + ":" +
                            std::to_string(y);
-  const std::string output = ShellOutput("ffmpeg -v error -nostdin -ss " + std::to_string(seconds) + " -i " +
-                                         Quoted(path) + " -frames:v 1 -vf crop=" + crop +
-                                         " -f rawvideo -pix_fmt rgb24 pipe:1");
-  return std::vector<unsigned char>(output.begin(), output.end());
+  // An AVI of one uncompressed frame: every FFmpeg build here can write that much.
+  const std::string frame = FirstAviFrame(RunProgram({FfmpegProgram(), "-v", "error", "-nostdin", "-ss",
+                                                      std::to_string(seconds), "-i", path, "-frames:v", "1", "-vf",
+                                                      "crop=" + crop, "-c:v", "rawvideo", "-pix_fmt", "bgr24", "-f",
+                                                      "avi", "pipe:1"})
+                                              .output);
+  std::vector<unsigned char> rgb(frame.begin(), frame.end());
+  for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) std::swap(rgb[i], rgb[i + 2]);
+  return rgb;
 }
 
 double MeanDifference(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
@@ -99,27 +137,57 @@ JobSettings PresetSettings(int qulity, int platform) {
                      "\ndisplay=2\nneedsubtitle=0\nfontname=gulim.ttc,Gulim\n"));
   JobSettings job;
   LoadSettings(job.settings, job.preset, *ini);
-  job.fontsdir = "/nonexistent/Fonts/";  // a Windows font that is not here: the stand-in finds one
+#ifdef _WIN32
+  job.fontsdir = FontsFolder() + "\\";
+#else
+  job.fontsdir = "/nonexistent/Fonts/";
+#endif
   return job;
 }
 
-ToolAppDir::ToolAppDir() : workspace_(folder_.Path(), PathStyle::kPosix) {
-  std::filesystem::create_directory(folder_ / "bin");
-  for (const char* tool : {"mencoder", "mp4creator"})
-    std::filesystem::copy_file(std::filesystem::path(CLIPVANE_TOOLS_DIR) / tool, Bin(tool));
+ToolAppDir::ToolAppDir() : workspace_(folder_.Path(), kNativePathStyle) {
+  namespace fs = std::filesystem;
+  fs::create_directory(FsPathOf(folder_ / "bin"));
+  std::vector<fs::path> tools{fs::u8path(CLIPVANE_TOOLS_DIR) / (std::string("mencoder") + kExe),
+                              fs::u8path(CLIPVANE_TOOLS_DIR) / (std::string("mp4creator") + kExe)};
+#ifdef _WIN32
+  // The release folder's layout: the FFmpeg programs beside the stand-ins.
+  tools.insert(tools.end(), {fs::u8path(FfmpegProgram()), fs::u8path(FfprobeProgram())});
+#endif
+  for (const fs::path& tool : tools) fs::copy_file(tool, FsPathOf(folder_ / "bin") / tool.filename());
   workspace_.CreateFolders(NativeFileSystem());
+}
+
+std::string ToolAppDir::Bin(const std::string& tool) const {
+  return folder_ / ("bin" + std::string(1, Separator(kNativePathStyle)) + tool + kExe);
 }
 
 ToolAppDir::Run ToolAppDir::BuildAndRun(const std::string& video, const MediaFacts& facts, const JobSettings& job,
                                         AvsScriptWriter write_avs) const {
-  JobContext context{{workspace_, ScriptDialect::kPosixShell, job.settings, job.preset, job.fontsdir},
-                     NativeFileSystem(), std::move(write_avs)};
+  JobContext context{{workspace_, kNativeScriptDialect, job.settings, job.preset, job.fontsdir}, NativeFileSystem(),
+                     std::move(write_avs)};
   const JobBuild build = BuildJobScript(video, facts, context);
   if (build.script.empty()) throw std::runtime_error("no job script for " + video);
-  Run run;
+  Run run = RunScripts({build.script}).front();
   run.mp4 = workspace_.OutputPath(video);
-  run.output = ShellOutput("sh " + Quoted(build.script) + " 2>&1", &run.status);
   return run;
+}
+
+std::vector<ToolAppDir::Run> ToolAppDir::RunScripts(const std::vector<std::string>& scripts) const {
+  std::vector<Run> runs(scripts.size());
+  ChildProcesses children;
+  for (std::size_t i = 0; i < scripts.size(); ++i) {
+    const OutputReader keep = [&runs, i](const std::string& chunk) { runs[i].output += chunk; };
+#ifdef _WIN32
+    const std::vector<std::string> argv{"cmd.exe", "/d", "/c", AnsiToUtf8(scripts[i])};
+#else
+    const std::vector<std::string> argv{"sh", scripts[i]};
+#endif
+    children.Start(argv, {DeliveredTo(keep), DeliveredTo(keep)});
+  }
+  const std::vector<int> statuses = children.WaitAll();
+  for (std::size_t i = 0; i < runs.size(); ++i) runs[i].status = statuses[i];
+  return runs;
 }
 
 }  // namespace clipvane::testing

@@ -7,19 +7,29 @@
 
 namespace clipvane::testing {
 
-// The exit status of a shell command line, and what it writes to stdout.
-int Shell(const std::string& command);
-std::string ShellOutput(const std::string& command, int* status = nullptr);
-std::string Quoted(const std::string& path);
+// The FFmpeg programs the tests make and check videos with: Debian's on Linux, the
+// release folder's on Windows.
+std::string FfmpegProgram();
+std::string FfprobeProgram();
 
-// A test video from ffmpeg's generators: `video` and `audio` are lavfi sources, the
+// Runs a program with arguments in core text (the ANSI code page on Windows).
+struct ProgramRun {
+  int status = 0;
+  std::string output, errors;  // stdout, stderr
+};
+ProgramRun RunProgram(const std::vector<std::string>& argv);
+
+// Option words, as a command line would split them.
+std::vector<std::string> Words(const std::string& text);
+
+// A test video from FFmpeg's generators: `video` and `audio` are lavfi sources, the
 // rest output options (H.264 and AAC when empty).
 void MakeVideo(const std::string& path, const std::string& video, const std::string& audio,
                const std::string& options = "");
 
 // What ffprobe says of a file.
 struct MediaReport {
-  std::string video_codec, video_tag, audio_codec, audio_profile;
+  std::string video_codec, video_tag, video_profile, audio_codec, audio_profile;
   int width = 0, height = 0, sample_rate = 0;
   double frame_rate = 0, duration = 0;
 };
@@ -31,7 +41,8 @@ double MeanDifference(const std::vector<unsigned char>& a, const std::vector<uns
 int CountPixels(const std::vector<unsigned char>& rgb, bool (*test)(int r, int g, int b));
 
 // Settings and their presets as the store derives them for a quality and platform, fit
-// to the frame, without subtitles, with a fonts folder that is not here.
+// to the frame, without subtitles, with the usual font file gulim.ttc, which only a
+// Korean Windows has: elsewhere the stand-in finds a font by itself.
 struct JobSettings {
   EncodeSettings settings;
   EncoderPreset preset;
@@ -39,11 +50,13 @@ struct JobSettings {
 };
 JobSettings PresetSettings(int qulity, int platform);
 
-// A program folder with the built stand-ins in bin/ and the workspace folders.
+// A program folder with the built stand-ins in bin/ (on Windows with the release
+// folder's ffmpeg.exe and ffprobe.exe beside them) and the workspace folders.
 class ToolAppDir {
  public:
   ToolAppDir();
-  std::string Bin(const std::string& tool) const { return folder_ / ("bin/" + tool); }
+  const std::string& Path() const { return folder_.Path(); }
+  std::string Bin(const std::string& tool) const;
   const Workspace& Work() const { return workspace_; }
 
   struct Run {
@@ -51,9 +64,12 @@ class ToolAppDir {
     std::string output;  // what the script wrote to stdout and stderr
     int status = 0;
   };
-  // Builds the job script for the video with the project's builder and runs it with sh.
+  // Builds the job script for the video with the project's builder in the platform's
+  // dialect and runs it as the desktop would: with sh, or with cmd.exe.
   Run BuildAndRun(const std::string& video, const MediaFacts& facts, const JobSettings& job,
                   AvsScriptWriter write_avs = nullptr) const;
+  // Runs scripts side by side and waits for them all.
+  std::vector<Run> RunScripts(const std::vector<std::string>& scripts) const;
 
  private:
   TempFolder folder_;

@@ -1,0 +1,186 @@
+// The fonts the encoder stand-in draws subtitles with, found from the font files'
+// own tables on every platform.
+#include "font_files.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "mencoder_inputs.h"
+#include "subtitle_fonts.h"
+#include "tool_files.h"
+#include "support/temp_folder.h"
+
+namespace clipvane::tools {
+namespace {
+
+const std::string kNanum = "/usr/share/fonts/truetype/nanum/";
+const std::string kDejaVu = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+constexpr char32_t kHan = 0xD55C;  // 한
+
+bool FontsHere() {
+  for (const std::string& file : {kNanum + "NanumGothic.ttf", kNanum + "NanumMyeongjo.ttf",
+                                  kNanum + "NanumBarunGothic.ttf", kDejaVu}) {
+    if (!std::filesystem::exists(file)) return false;
+  }
+  return true;
+}
+
+// The same font as a one-font collection: a collection header before it, and every
+// table offset moved by the header's length, as collection offsets count from the
+// file's start.
+std::string AsCollection(std::string font) {
+  const std::uint32_t moved = 16;
+  const std::uint32_t tables = static_cast<unsigned char>(font[4]) << 8 | static_cast<unsigned char>(font[5]);
+  for (std::uint32_t i = 0; i < tables; ++i) {
+    const std::size_t at = 12 + i * 16 + 8;
+    std::uint32_t offset = 0;
+    for (int k = 0; k < 4; ++k) offset = offset << 8 | static_cast<unsigned char>(font[at + k]);
+    offset += moved;
+    for (int k = 3; k >= 0; --k, offset >>= 8) font[at + k] = static_cast<char>(offset & 0xFF);
+  }
+  return std::string("ttcf\0\1\0\0\0\0\0\1\0\0\0\x10", 16) + font;
+}
+
+std::optional<FontFacts> FromBytes(const std::string& bytes) {
+  return FontFacts::Read([&bytes](std::uint32_t offset, std::uint32_t length) {
+    return offset >= bytes.size() ? std::string() : bytes.substr(offset, length);
+  });
+}
+
+struct FontCase {
+  std::string label;
+  std::string file;
+  bool collection;
+  std::vector<std::string> families;
+  std::vector<char32_t> has, lacks;
+};
+
+class FontFactsTest : public ::testing::TestWithParam<FontCase> {};
+
+TEST_P(FontFactsTest, ReadsFamiliesAndCharacters) {
+  if (!FontsHere()) GTEST_SKIP() << "fonts-nanum or fonts-dejavu-core is not installed";
+  const FontCase& c = GetParam();
+  const std::string bytes = *ReadWholeFile(c.file);
+  const std::optional<FontFacts> facts = c.collection ? FromBytes(AsCollection(bytes)) : FontFacts::ReadFile(c.file);
+  ASSERT_TRUE(facts);
+  EXPECT_EQ(facts->Families(), c.families);
+  for (char32_t code : c.has) EXPECT_TRUE(facts->Covers(code)) << std::hex << code;
+  for (char32_t code : c.lacks) EXPECT_FALSE(facts->Covers(code)) << std::hex << code;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, FontFactsTest,
+    ::testing::Values(
+        FontCase{"KoreanFont", kNanum + "NanumGothic.ttf", false, {"NanumGothic", "\xEB\x82\x98\xEB\x88\x94\xEA\xB3\xA0\xEB\x94\x95"},
+                 {U'A', kHan, 0xAC00, 0x0416 /* Cyrillic, as in KS X 1001 */}, {0x0531 /* Armenian */, 0x1F600}},
+        FontCase{"FirstFontOfACollection", kNanum + "NanumGothic.ttf", true,
+                 {"NanumGothic", "\xEB\x82\x98\xEB\x88\x94\xEA\xB3\xA0\xEB\x94\x95"}, {kHan}, {}},
+        FontCase{"LatinFont", kDejaVu, false, {"DejaVu Sans"}, {U'A', 0xE9, 0x0531}, {kHan}}),
+    [](const auto& test_info) { return test_info.param.label; });
+
+TEST(FontFacts, RefusesWhatIsNoFont) {
+  EXPECT_FALSE(FromBytes(""));
+  EXPECT_FALSE(FromBytes("<SAMI><BODY>not a font</BODY></SAMI>"));
+  // A table directory that promises more than the file holds.
+  EXPECT_FALSE(FromBytes(std::string("\0\1\0\0\0\x20\0\0\0\0\0\0", 12)));
+  EXPECT_FALSE(FontFacts::ReadFile("/nonexistent/gulim.ttc"));
+}
+
+TEST(CharactersNeeded, TakesWhatNeedsAGlyphBeyondAscii) {
+  EXPECT_EQ(CharactersNeeded("Hi \xED\x95\x9C\xED\x95\x9C\xC2\xA0\xEF\xBB\xBF\xC3\xA9\xEF\xBF\xBD"),
+            (std::set<char32_t>{0xE9, kHan}));
+  EXPECT_EQ(CharactersNeeded("<P Class=KRCC>plain"), std::set<char32_t>{});
+}
+
+class FontFinderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!FontsHere()) GTEST_SKIP() << "fonts-nanum or fonts-dejavu-core is not installed";
+  }
+  // A fonts folder holding copies of the given files, in a subfolder as Linux has them.
+  std::string FolderWith(const std::vector<std::string>& files) {
+    const std::string folder = temp_ / "fonts";
+    std::filesystem::create_directories(folder + "/sub");
+    for (const std::string& file : files) {
+      std::filesystem::copy_file(file, folder + "/sub/" + std::filesystem::path(file).filename().string());
+    }
+    return folder;
+  }
+  static std::string Name(const std::optional<FontChoice>& choice) {
+    return choice ? std::filesystem::path(choice->file).filename().string() + ":" + choice->family : "none";
+  }
+  testing::TempFolder temp_;
+};
+
+TEST_F(FontFinderTest, ChoosesAFontWithTheCharactersTheUsualKoreanOnesFirst) {
+  FontFinder all({FolderWith({kDejaVu, kNanum + "NanumBarunGothic.ttf", kNanum + "NanumGothic.ttf",
+                              kNanum + "NanumMyeongjo.ttf"})});
+  EXPECT_EQ(Name(all.Covering({kHan})), "NanumGothic.ttf:NanumGothic");
+  EXPECT_EQ(Name(all.Covering({0x0531})), "DejaVuSans.ttf:DejaVu Sans");
+  EXPECT_EQ(Name(all.Covering({kHan, 0x0531})), "none");
+  EXPECT_EQ(Name(all.WithFamily("nanummyeongjo")), "NanumMyeongjo.ttf:nanummyeongjo");
+  EXPECT_EQ(Name(all.WithFamily("\xEB\x82\x98\xEB\x88\x94\xEB\xAA\x85\xEC\xA1\xB0")),  // 나눔명조
+            "NanumMyeongjo.ttf:\xEB\x82\x98\xEB\x88\x94\xEB\xAA\x85\xEC\xA1\xB0");
+  EXPECT_EQ(Name(all.WithFamily("Gulim")), "none");
+}
+
+TEST_F(FontFinderTest, PlainRouteFallsBackToAFontWithTheSubtitlesCharacters) {
+  const std::string search = FolderWith({kDejaVu, kNanum + "NanumMyeongjo.ttf"});
+  std::string note;
+  SubtitleFonts fonts(temp_ / "copies", {search});
+  EXPECT_EQ(fonts.ForFontFile("/nonexistent/Fonts/gulim.ttc", {kHan}, note), "NanumMyeongjo");
+  EXPECT_NE(note.find("NanumMyeongjo"), std::string::npos) << note;
+  // The named file itself wins when it can be read, whatever it covers.
+  note.clear();
+  EXPECT_EQ(fonts.ForFontFile(kDejaVu, {kHan}, note), "DejaVu Sans");
+  EXPECT_EQ(note, "");
+  // Both are copied for the renderer, nothing else.
+  std::vector<std::string> copies;
+  for (const auto& entry : std::filesystem::directory_iterator(fonts.Folder()))
+    copies.push_back(entry.path().filename().string());
+  std::sort(copies.begin(), copies.end());
+  EXPECT_EQ(copies, (std::vector<std::string>{"0-NanumMyeongjo.ttf", "1-DejaVuSans.ttf"}));
+}
+
+TEST_F(FontFinderTest, ColourRouteKeepsFoundFontsAndReplacesMissingOnes) {
+  SubtitleFonts fonts(temp_ / "copies", {FolderWith({kDejaVu, kNanum + "NanumMyeongjo.ttf"})});
+  std::string note;
+  const std::string ssa =
+      "[V4 Styles]\r\nFormat: Name, Fontname, Fontsize\r\nStyle: Default,Gulim,28\r\nStyle: Sign,DejaVu Sans,20\r\n"
+      "[Events]\r\nDialogue: Marked=0,0:00:00.20,0:00:01.30,Default,,0000,0000,0000,,\xED\x95\x9C\r\n";
+  EXPECT_EQ(fonts.ForSsa(ssa, note),
+            "[V4 Styles]\r\nFormat: Name, Fontname, Fontsize\r\nStyle: Default,NanumMyeongjo,28\r\n"
+            "Style: Sign,DejaVu Sans,20\r\n[Events]\r\nDialogue: Marked=0,0:00:00.20,0:00:01.30,Default,,0000,0000,0000,,"
+            "\xED\x95\x9C\r\n");
+  EXPECT_NE(note.find("Gulim not found"), std::string::npos) << note;
+}
+
+struct SsaCase {
+  std::string label, ssa, expected;
+};
+
+class ReplaceSsaFontsTest : public ::testing::TestWithParam<SsaCase> {};
+
+TEST_P(ReplaceSsaFontsTest, ReplacesTheFontColumnOfStyleLinesOnly) {
+  EXPECT_EQ(ReplaceSsaFonts(GetParam().ssa, [](const std::string& family) { return "<" + family + ">"; }),
+            GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ReplaceSsaFontsTest,
+    ::testing::Values(
+        SsaCase{"Ssa", "[V4 Styles]\r\nFormat: Name, Fontname\r\nStyle: Default,Gulim,28\r\n",
+                "[V4 Styles]\r\nFormat: Name, Fontname\r\nStyle: Default,<Gulim>,28\r\n"},
+        SsaCase{"AssWithOtherColumnOrder", "[V4+ Styles]\nFormat: Fontname, Name\nStyle: Batang,Default\n",
+                "[V4+ Styles]\nFormat: Fontname, Name\nStyle: <Batang>,Default\n"},
+        SsaCase{"FontInTheLastColumn", "[v4 styles]\nformat: Name, Fontname\nstyle: A, Dotum\n",
+                "[v4 styles]\nformat: Name, Fontname\nstyle: A, <Dotum>\n"},
+        SsaCase{"OtherSectionsUntouched", "[Script Info]\nStyle: x,y\n[Events]\nFormat: Fontname\nStyle: a\n",
+                "[Script Info]\nStyle: x,y\n[Events]\nFormat: Fontname\nStyle: a\n"},
+        SsaCase{"NoFontColumn", "[V4 Styles]\nFormat: Name, Fontsize\nStyle: Default,28\n",
+                "[V4 Styles]\nFormat: Name, Fontsize\nStyle: Default,28\n"}),
+    [](const auto& test_info) { return test_info.param.label; });
+
+}  // namespace
+}  // namespace clipvane::tools

@@ -1,0 +1,14 @@
+#pragma once
+#include <string>
+#include <vector>
+
+// Each tool's own work, with its arguments (without the program name) as UTF-8 text.
+// The entry point in tool_main.cpp converts them: on Windows they arrive as UTF-16
+// through wmain, so that no file name is lost to the ANSI code page.
+int ToolMain(const std::vector<std::string>& args);
+
+namespace clipvane::tools {
+
+bool StandardOutputIsTerminal();
+
+}  // namespace clipvane::tools
