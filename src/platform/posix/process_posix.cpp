@@ -114,6 +114,14 @@ void ReapDetached() {
   }
 }
 
+// The vector that posix_spawn takes; it points into `argv`.
+std::vector<char*> RawArgv(const std::vector<std::string>& argv) {
+  std::vector<char*> raw;
+  for (const std::string& arg : argv) raw.push_back(const_cast<char*>(arg.c_str()));
+  raw.push_back(nullptr);
+  return raw;
+}
+
 void CloseEnd(int& end) {
   if (end >= 0) ::close(end);
   end = -1;
@@ -159,10 +167,7 @@ std::size_t ChildProcesses::Start(const std::vector<std::string>& argv, ChildStr
     std::fprintf(stderr, "cannot start a program without a name\n");
     return number;
   }
-  std::vector<char*> raw;
-  for (const std::string& arg : argv) raw.push_back(const_cast<char*>(arg.c_str()));
-  raw.push_back(nullptr);
-
+  std::vector<char*> raw = RawArgv(argv);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -266,26 +271,10 @@ std::vector<int> ChildProcesses::WaitAll() {
   return statuses;
 }
 
-int RunChild(const std::vector<std::string>& argv, ChildStreams streams) {
-  ChildProcesses child;
-  child.Start(argv, std::move(streams));
-  return child.WaitAll().front();
-}
-
-std::optional<std::string> CaptureOutput(const std::vector<std::string>& argv) {
-  std::string output;
-  if (RunChild(argv, {DeliveredTo([&output](const std::string& chunk) { output += chunk; }), Inherited()}) != 0) {
-    return std::nullopt;
-  }
-  return output;
-}
-
 bool StartDetached(const std::vector<std::string>& argv) {
   if (argv.empty()) return false;
   ReapDetached();
-  std::vector<char*> raw;
-  for (const std::string& arg : argv) raw.push_back(const_cast<char*>(arg.c_str()));
-  raw.push_back(nullptr);
+  std::vector<char*> raw = RawArgv(argv);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);

@@ -85,6 +85,16 @@ void ForgetJob(HANDLE job) {
   }
 }
 
+STARTUPINFOW StartupWith(HANDLE input, HANDLE output, HANDLE errors) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = input;
+  startup.hStdOutput = output;
+  startup.hStdError = errors;
+  return startup;
+}
+
 void CloseOwned(HANDLE& handle) {
   if (handle && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
   handle = nullptr;
@@ -193,12 +203,7 @@ std::size_t ChildProcesses::Start(const std::vector<std::string>& argv, ChildStr
     }
   }
 
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = child_ends[0];
-  startup.hStdOutput = child_ends[1];
-  startup.hStdError = child_ends[2];
+  STARTUPINFOW startup = StartupWith(child_ends[0], child_ends[1], child_ends[2]);
   PROCESS_INFORMATION started{};
   // Suspended until it is in the job, so that nothing it starts escapes the job.
   DWORD flags = CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED;
@@ -263,31 +268,12 @@ std::vector<int> ChildProcesses::WaitAll() {
   return statuses;
 }
 
-int RunChild(const std::vector<std::string>& argv, ChildStreams streams) {
-  ChildProcesses child;
-  child.Start(argv, std::move(streams));
-  return child.WaitAll().front();
-}
-
-std::optional<std::string> CaptureOutput(const std::vector<std::string>& argv) {
-  std::string output;
-  if (RunChild(argv, {DeliveredTo([&output](const std::string& chunk) { output += chunk; }), Inherited()}) != 0) {
-    return std::nullopt;
-  }
-  return output;
-}
-
 bool StartDetached(const std::vector<std::string>& argv) {
   if (argv.empty()) return false;
   std::wstring command_line = Wide(WindowsCommandLine(argv));
   std::lock_guard<std::mutex> start_lock(g_start_mutex);
   HANDLE ends[3] = {OpenNullDevice(GENERIC_READ), OpenNullDevice(GENERIC_WRITE), OpenNullDevice(GENERIC_WRITE)};
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = ends[0];
-  startup.hStdOutput = ends[1];
-  startup.hStdError = ends[2];
+  STARTUPINFOW startup = StartupWith(ends[0], ends[1], ends[2]);
   PROCESS_INFORMATION started{};
   const DWORD flags = CREATE_UNICODE_ENVIRONMENT | CREATE_NEW_PROCESS_GROUP | DETACHED_PROCESS;
   // Out of our job where that is allowed, so that it outlives us.
