@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
+#include "platform/file_system.h"
+#include "support/temp_folder.h"
+
 #ifndef _WIN32
 #include <signal.h>
 #include <unistd.h>
@@ -82,6 +88,16 @@ TEST(ChildProcesses, ArgumentsArriveAsTheyWereGiven) {
     expected += "\n";
   }
   EXPECT_EQ(CaptureOutput(argv), expected);
+}
+
+TEST(StartDetached, StartsAProgramThatRunsOnItsOwn) {
+  testing::TempFolder temp;
+  const std::string marker = temp / "done.txt";
+  ASSERT_TRUE(StartDetached({Helper(), "write", marker}));
+  for (int i = 0; i < 200 && NativeFileSystem().ReadWholeFile(marker) != "done"; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(NativeFileSystem().ReadWholeFile(marker), "done");
+  EXPECT_FALSE(StartDetached({"clipvane-no-such-program"}));
 }
 
 #ifndef _WIN32
