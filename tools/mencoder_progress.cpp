@@ -13,7 +13,8 @@ void ProgressLines::Feed(const std::string& chunk) {
   pending_ += chunk;
   std::size_t end;
   while ((end = pending_.find('\n')) != std::string::npos) {
-    const std::string line = pending_.substr(0, end);
+    // A Windows pipe may end the lines with CR LF.
+    const std::string line = pending_.substr(0, end > 0 && pending_[end - 1] == '\r' ? end - 1 : end);
     pending_.erase(0, end + 1);
     const std::size_t equals = line.find('=');
     if (equals != std::string::npos) Take(line.substr(0, equals), line.substr(equals + 1));
