@@ -145,7 +145,9 @@ FfmpegCommand BuildFfmpegCommand(const EncodeRequest& request, const PreparedInp
       if (fourcc.empty()) fourcc = "XVID";
       // FFmpeg's Xvid wrapper refuses odd picture sizes; its own MPEG-4 Part 2
       // encoder writes the same kind of stream at exactly the planned size.
-      if (size.width % 2 == 0 && size.height % 2 == 0) {
+      if (!inputs.has_xvid) {
+        command.notes.push_back("this FFmpeg has no Xvid encoder: MPEG-4 Part 2 through FFmpeg's own encoder");
+      } else if (size.width % 2 == 0 && size.height % 2 == 0) {
         encoder = "libxvid";
       } else {
         command.notes.push_back("odd picture size " + std::to_string(size.width) + "x" + std::to_string(size.height) +

@@ -10,6 +10,7 @@ namespace clipvane::tools {
 // What main() prepared on disk for one encode.
 struct PreparedInputs {
   std::string ffmpeg = "ffmpeg";  // the program to run
+  bool has_xvid = true;           // whether it has the Xvid encoder
   std::string media;        // the file ffmpeg reads (the video behind an .avs script)
   std::string ssa;          // UTF-8 SSA file drawn onto the source (colour route), or empty
   std::string sami;         // prepared SAMI copy (plain route), or empty

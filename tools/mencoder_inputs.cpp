@@ -80,6 +80,19 @@ SourceFacts ProbeSource(const std::string& path) {
   return facts;
 }
 
+bool HasEncoder(const std::string& ffmpeg, const std::string& encoder) {
+  const auto output = CaptureOutput({ffmpeg, "-hide_banner", "-v", "quiet", "-encoders"});
+  if (!output) return false;
+  // One encoder a line: flags, name, description.
+  std::istringstream lines(*output);
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream words(line);
+    std::string flags, name;
+    if (words >> flags >> name && name == encoder) return true;
+  }
+  return false;
+}
+
 std::string PrepareSami(const std::string& bytes) {
   const std::string text = AsUtf8(bytes);
   static const std::string kBlank = "&nbsp;";

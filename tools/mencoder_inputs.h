@@ -24,6 +24,9 @@ struct SourceFacts {
 };
 SourceFacts ProbeSource(const std::string& path);
 
+// Whether the FFmpeg program has the named encoder.
+bool HasEncoder(const std::string& ffmpeg, const std::string& encoder);
+
 // SAMI text made ready for FFmpeg's SAMI reader: UTF-8, and "&nbsp;" (the usual
 // screen-clearing block) written as a plain blank, which that reader takes without
 // failing the whole file.

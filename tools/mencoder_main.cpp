@@ -31,6 +31,9 @@ class Encoder {
       return 1;
     }
     if (request_.subtitles) PrepareSubtitles();
+    // A Windows FFmpeg may be built without Xvid; its own MPEG-4 Part 2 encoder then
+    // writes the same kind of stream.
+    if (request_.video == VideoCodec::kXvid) inputs_.has_xvid = HasEncoder(inputs_.ffmpeg, "libxvid");
     // The picture size matters only when no filter sets it; the length for the
     // percentage comes from ffmpeg's own report. Each probe would cost a start of
     // ffprobe, which is much of the scripts' overhead over a plain encode.

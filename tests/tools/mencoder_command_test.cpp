@@ -1,0 +1,53 @@
+// The encoder the stand-in picks for the Xvid route.
+#include "mencoder_command.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "mencoder_inputs.h"
+
+namespace clipvane::tools {
+namespace {
+
+struct XvidCase {
+  std::string label;
+  int width;
+  bool has_xvid;
+  std::string encoder;
+  bool noted;
+};
+
+class XvidEncoderTest : public ::testing::TestWithParam<XvidCase> {};
+
+TEST_P(XvidEncoderTest, FallsBackToFFmpegsOwnMpeg4) {
+  const XvidCase& c = GetParam();
+  const ParsedRequest parsed = ParseMencoderCommandLine(
+      {"in.avi", "-oac", "faac", "-ovc", "xvid", "-vf-add", "scale=" + std::to_string(c.width) + ":320", "-o", "out.avi"});
+  ASSERT_EQ(parsed.error, "");
+  PreparedInputs inputs;
+  inputs.media = "in.avi";
+  inputs.has_xvid = c.has_xvid;
+  const FfmpegCommand command = BuildFfmpegCommand(parsed.request, inputs);
+  const auto codec = std::find(command.argv.begin(), command.argv.end(), "-c:v");
+  ASSERT_NE(codec, command.argv.end());
+  EXPECT_EQ(*(codec + 1), c.encoder);
+  // Either way the stream is tagged as Xvid, and a fallback is said in the log.
+  EXPECT_NE(std::find(command.argv.begin(), command.argv.end(), "XVID"), command.argv.end());
+  EXPECT_EQ(command.notes.size(), c.noted ? 1u : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, XvidEncoderTest,
+                         ::testing::Values(XvidCase{"EvenSizeWithXvid", 480, true, "libxvid", false},
+                                           XvidCase{"OddSize", 427, true, "mpeg4", true},
+                                           XvidCase{"FFmpegWithoutXvid", 480, false, "mpeg4", true}),
+                         [](const auto& test_info) { return test_info.param.label; });
+
+TEST(HasEncoder, FindsAnEncoderByItsName) {
+  EXPECT_TRUE(HasEncoder("ffmpeg", "mpeg4"));
+  EXPECT_FALSE(HasEncoder("ffmpeg", "no_such_encoder"));
+  EXPECT_FALSE(HasEncoder("clipvane-no-such-ffmpeg", "mpeg4"));
+}
+
+}  // namespace
+}  // namespace clipvane::tools
