@@ -21,6 +21,13 @@ case "${1:-}" in
     # The first start of a new prefix builds it; later runs find it ready.
     wineboot --init >/dev/null 2>&1 || true
     wineserver -p 2>/dev/null || true
+    # A Korean Windows has fonts with Hangul; the prefix gets the Nanum fonts instead.
+    fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    if [ -d "$fonts" ]; then
+      for font in /usr/share/fonts/truetype/nanum/NanumGothic.ttf /usr/share/fonts/truetype/nanum/NanumMyeongjo.ttf; do
+        [ -f "$font" ] && [ ! -f "$fonts/$(basename "$font")" ] && cp "$font" "$fonts/"
+      done
+    fi
     exit 0 ;;
   --stop-server)
     # Only this prefix's server: WINEPREFIX names it.

@@ -108,7 +108,7 @@ std::vector<unsigned char> FrameRegion(const std::string& path, double seconds, 
   // An AVI of one uncompressed frame: every FFmpeg build here can write that much.
   const std::string frame = FirstAviFrame(RunProgram({FfmpegProgram(), "-v", "error", "-nostdin", "-ss",
                                                       std::to_string(seconds), "-i", path, "-frames:v", "1", "-vf",
-                                                      "crop=" + crop, "-c:v", "rawvideo", "-pix_fmt", "bgr24", "-f",
+                                                      "crop=" + crop, "-an", "-c:v", "rawvideo", "-pix_fmt", "bgr24", "-f",
                                                       "avi", "pipe:1"})
                                               .output);
   std::vector<unsigned char> rgb(frame.begin(), frame.end());
@@ -164,8 +164,8 @@ std::string ToolAppDir::Bin(const std::string& tool) const {
 
 ToolAppDir::Run ToolAppDir::BuildAndRun(const std::string& video, const MediaFacts& facts, const JobSettings& job,
                                         AvsScriptWriter write_avs) const {
-  JobContext context{{workspace_, kNativeScriptDialect, job.settings, job.preset, job.fontsdir}, NativeFileSystem(),
-                     std::move(write_avs)};
+  const JobSetup setup{workspace_, kNativeScriptDialect, job.settings, job.preset, job.fontsdir};
+  JobContext context{setup, NativeFileSystem(), std::move(write_avs)};
   const JobBuild build = BuildJobScript(video, facts, context);
   if (build.script.empty()) throw std::runtime_error("no job script for " + video);
   Run run = RunScripts({build.script}).front();
