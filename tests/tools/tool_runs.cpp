@@ -152,7 +152,7 @@ ToolAppDir::ToolAppDir() : workspace_(folder_.Path(), kNativePathStyle) {
                               fs::u8path(CLIPVANE_TOOLS_DIR) / (std::string("mp4creator") + kExe)};
 #ifdef _WIN32
   // The release folder's layout: the FFmpeg programs beside the stand-ins.
-  tools.insert(tools.end(), {fs::u8path(FfmpegProgram()), fs::u8path(FfprobeProgram())});
+  tools.insert(tools.end(), {fs::u8path(CLIPVANE_TOOLS_DIR) / "ffmpeg.exe", fs::u8path(CLIPVANE_TOOLS_DIR) / "ffprobe.exe"});
 #endif
   for (const fs::path& tool : tools) fs::copy_file(tool, FsPathOf(folder_ / "bin") / tool.filename());
   workspace_.CreateFolders(NativeFileSystem());

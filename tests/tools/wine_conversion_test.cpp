@@ -36,7 +36,7 @@ class WineConversionTest : public ::testing::Test {
       GTEST_SKIP() << "CLIPVANE_WINDOWS_DEPS was not given: there is no ffmpeg.exe to convert with";
     }
     ASSERT_TRUE(std::filesystem::exists(std::filesystem::u8path(FfmpegProgram())))
-        << FfmpegProgram() << " is missing: build the Windows dependencies first";
+        << FfmpegProgram() << " is missing: the build copies it from CLIPVANE_WINDOWS_DEPS";
     app_.emplace();
   }
 
