@@ -1,8 +1,15 @@
 #pragma once
+#include <memory>
 #include <optional>
 #include <string>
 
 namespace clipvane {
+
+// An exclusive lock on a lock file, held until the object goes.
+class FileLock {
+ public:
+  virtual ~FileLock() = default;
+};
 
 // Files and folders. Paths are ANSI text in the platform's code page.
 class FileSystem {
@@ -23,6 +30,10 @@ class FileSystem {
   // and ".tmp", as GetTempFileName does, and returns its full path. Throws
   // PlatformError when none can be made (the folder is missing, say).
   virtual std::string MakeUniqueTempFile(const std::string& folder, const std::string& prefix) = 0;
+  // Waits until this process holds the exclusive lock on the file at `path` (made
+  // empty when missing), between processes and between open handles of one process
+  // alike. Throws PlatformError when the file cannot be opened.
+  virtual std::unique_ptr<FileLock> LockExclusive(const std::string& path) = 0;
 };
 
 FileSystem& NativeFileSystem();

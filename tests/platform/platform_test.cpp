@@ -70,6 +70,28 @@ TEST_F(FileSystemTest, MakesUniqueEmptyTemporaryFilesNamedLikeGetTempFileName) {
   EXPECT_THROW(files_.MakeUniqueTempFile(temp_ / "missing", "qv"), PlatformError);
 }
 
+// Two threads count to 100 in a file, each step a read and a write under the lock: a
+// lock that let both in at once would lose steps. Threads, since the lock must hold
+// between two handles of one process as it does between processes.
+TEST_F(FileSystemTest, AnExclusiveLockKeepsEachReadModifyWriteWhole) {
+  const std::string counter = temp_.WriteFile("count", "0");
+  const std::string lock_file = temp_ / "count.lock";
+  const auto count_to_fifty = [&] {
+    for (int i = 0; i < 50; ++i) {
+      const auto lock = files_.LockExclusive(lock_file);
+      const int value = std::stoi(files_.ReadWholeFile(counter).value_or("0"));
+      std::this_thread::yield();
+      files_.ReplaceWholeFile(counter, std::to_string(value + 1));
+    }
+  };
+  std::thread other(count_to_fifty);
+  count_to_fifty();
+  other.join();
+  EXPECT_EQ(files_.ReadWholeFile(counter), "100");
+  EXPECT_THROW(files_.LockExclusive(temp_ / "missing" + std::string(1, Separator(kNativePathStyle)) + "x.lock"),
+               PlatformError);
+}
+
 // One suite for the INI profile of every platform: natively it runs against the POSIX
 // implementation, under Wine against the Windows private-profile calls.
 class IniProfileTest : public ::testing::Test {

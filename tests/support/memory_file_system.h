@@ -2,6 +2,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/file_system.h"
 #include "platform/platform_error.h"
@@ -15,6 +16,8 @@ class MemoryFileSystem : public FileSystem {
   std::map<std::string, std::string> files;
   std::set<std::string> folders;
   std::set<std::string> unwritable;      // paths whose writes fail
+  int locks_held = 0;                    // exclusive locks taken and not let go
+  std::vector<std::string> writes;       // every replaced file, with " (locked)" when written under a lock
 
   bool Exists(const std::string& path) const override { return files.count(path) || folders.count(path); }
   bool IsDirectory(const std::string& path) const override { return folders.count(path) > 0; }
@@ -31,6 +34,7 @@ class MemoryFileSystem : public FileSystem {
   void ReplaceWholeFile(const std::string& path, const std::string& bytes) override {
     if (unwritable.count(path)) throw PlatformError("Cannot write " + path);
     files[path] = bytes;
+    writes.push_back(path + (locks_held > 0 ? " (locked)" : ""));
   }
   bool RemoveFile(const std::string& path) override { return files.erase(path) > 0; }
   std::string MakeUniqueTempFile(const std::string& folder, const std::string&) override {
@@ -39,6 +43,20 @@ class MemoryFileSystem : public FileSystem {
     files[path] = "";
     return path;
   }
+  std::unique_ptr<FileLock> LockExclusive(const std::string& path) override {
+    if (!files.count(path)) files[path] = "";
+    return std::make_unique<HeldLock>(locks_held);
+  }
+
+ private:
+  class HeldLock : public FileLock {
+   public:
+    explicit HeldLock(int& held) : held_(held) { ++held_; }
+    ~HeldLock() override { --held_; }
+
+   private:
+    int& held_;
+  };
 };
 
 }  // namespace clipvane::testing

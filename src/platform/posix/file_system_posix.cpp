@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +15,17 @@
 
 namespace clipvane {
 namespace {
+
+class PosixFileLock final : public FileLock {
+ public:
+  explicit PosixFileLock(int fd) : fd_(fd) {}
+  ~PosixFileLock() override { ::close(fd_); }  // closing the file lets go of the lock
+  PosixFileLock(const PosixFileLock&) = delete;
+  PosixFileLock& operator=(const PosixFileLock&) = delete;
+
+ private:
+  int fd_;
+};
 
 class PosixFileSystem final : public FileSystem {
  public:
@@ -96,6 +108,19 @@ class PosixFileSystem final : public FileSystem {
       if (errno != EEXIST) break;
     }
     throw PlatformError("Cannot make a temporary file in " + folder + ": " + std::strerror(errno));
+  }
+
+  std::unique_ptr<FileLock> LockExclusive(const std::string& path) override {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) throw PlatformError("Cannot lock " + path + ": " + std::strerror(errno));
+    // flock belongs to the open file, so two opens in one process exclude each other too.
+    while (::flock(fd, LOCK_EX) != 0) {
+      if (errno == EINTR) continue;
+      const int error = errno;
+      ::close(fd);
+      throw PlatformError("Cannot lock " + path + ": " + std::strerror(error));
+    }
+    return std::make_unique<PosixFileLock>(fd);
   }
 
  private:

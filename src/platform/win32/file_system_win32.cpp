@@ -18,6 +18,21 @@ std::string LastErrorText() {
   return text;
 }
 
+class Win32FileLock final : public FileLock {
+ public:
+  explicit Win32FileLock(HANDLE file) : file_(file) {}
+  ~Win32FileLock() override {
+    OVERLAPPED whole{};
+    UnlockFileEx(file_, 0, 1, 0, &whole);
+    CloseHandle(file_);
+  }
+  Win32FileLock(const Win32FileLock&) = delete;
+  Win32FileLock& operator=(const Win32FileLock&) = delete;
+
+ private:
+  HANDLE file_;
+};
+
 class Win32FileSystem final : public FileSystem {
  public:
   bool Exists(const std::string& path) const override {
@@ -79,6 +94,21 @@ class Win32FileSystem final : public FileSystem {
     if (GetTempFileNameA(folder.c_str(), prefix.c_str(), 0, path) == 0)
       throw PlatformError("Cannot make a temporary file in " + folder + ": " + LastErrorText());
     return path;
+  }
+
+  std::unique_ptr<FileLock> LockExclusive(const std::string& path) override {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) throw PlatformError("Cannot lock " + path + ": " + LastErrorText());
+    // The first byte stands for the whole file; LockFileEx waits for it.
+    OVERLAPPED first_byte{};
+    if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &first_byte)) {
+      const std::string reason = LastErrorText();
+      CloseHandle(file);
+      throw PlatformError("Cannot lock " + path + ": " + reason);
+    }
+    return std::make_unique<Win32FileLock>(file);
   }
 
  private:
