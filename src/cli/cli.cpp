@@ -183,6 +183,10 @@ const char* RefusalText(RefusalReason reason) {
     case RefusalReason::kFileMissing: return "file missing";
     case RefusalReason::kNoPicture: return "no picture found";
     case RefusalReason::kSourceIsOutput: return "the video is its own result file in incoming";
+    case RefusalReason::kIsFolder: return "a folder, not a video file";
+    case RefusalReason::kLineBreakInName: return "a line break in the name, which list.log cannot hold";
+    case RefusalReason::kNoVideoStream: return "not a video";
+    case RefusalReason::kSameResult: return "same result as row";
   }
   return "";
 }

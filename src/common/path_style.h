@@ -32,4 +32,12 @@ std::string ExtensionOf(const std::string& path, PathStyle style);
 // The path with its extension cut off.
 std::string WithoutExtension(const std::string& path, PathStyle style);
 
+// The path with doubled separators, "." folders and "folder/.." pairs taken out, by
+// its text alone (links are not followed). Windows form also takes "/" for a
+// separator and keeps a share's leading "\\"; "\\?\" paths are left as they are.
+std::string NormalizeLexically(const std::string& path, PathStyle style);
+
+// Whether two paths name the same file: Windows names ignore letter case.
+bool SamePath(const std::string& a, const std::string& b, PathStyle style);
+
 }  // namespace clipvane

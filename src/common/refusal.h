@@ -1,5 +1,7 @@
 #pragma once
+#include <cstddef>
 #include <string>
+#include <utility>
 
 namespace clipvane {
 
@@ -14,13 +16,30 @@ enum class RefusalReason {
   kFileMissing,     // no file at the path any more
   kNoPicture,       // the probe found no picture size
   kSourceIsOutput,  // the video is its own result file, which the job would delete first
+  kIsFolder,        // a folder, whatever its name says
+  kLineBreakInName, // a name with a line break, which list.log cannot hold
+  kNoVideoStream,   // the probe read the file and found no video in it
+  kSameResult,      // an earlier video of the command makes the same MP4
 };
+
+// No row: the refusal is not about a row of the list.
+inline constexpr std::size_t kNoRow = static_cast<std::size_t>(-1);
 
 // A video a command left out, and why.
 struct Refusal {
+  Refusal(std::string path_, RefusalReason reason_, std::size_t row_ = kNoRow, std::string other_path_ = {},
+          std::size_t other_row_ = kNoRow)
+      : path(std::move(path_)), reason(reason_), row(row_), other_path(std::move(other_path_)), other_row(other_row_) {}
+
   std::string path;
   RefusalReason reason;
-  bool operator==(const Refusal& other) const { return path == other.path && reason == other.reason; }
+  std::size_t row = kNoRow;         // the row left out (from 0), for commands on rows
+  std::string other_path;           // kSameResult: the earlier video that gets the MP4
+  std::size_t other_row = kNoRow;   // and its row
+  bool operator==(const Refusal& other) const {
+    return path == other.path && reason == other.reason && row == other.row && other_path == other.other_path &&
+           other_row == other.other_row;
+  }
 };
 
 }  // namespace clipvane

@@ -97,6 +97,16 @@ int ParseIntegerOr(const std::string& text, int fallback) {
   return static_cast<int>(value);
 }
 
+std::optional<int> ParsePlainNumber(const std::string& text) {
+  if (text.empty() || text.size() > 9) return std::nullopt;
+  int value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
 std::string WithCrLfLines(const std::string& text) {
   std::string out;
   out.reserve(text.size() + text.size() / 16);

@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -61,5 +62,9 @@ std::string WithCrLfLines(const std::string& text);
 // before it, a sign, decimal digits or a hexadecimal number after "0x" or "$".
 // Anything else (a word, trailing characters, an overflow) gives `fallback`.
 int ParseIntegerOr(const std::string& text, int fallback);
+
+// A number as a person types it on a command line: decimal digits only, no sign, no
+// blank, no "0x", at most nine digits. Nothing for anything else.
+std::optional<int> ParsePlainNumber(const std::string& text);
 
 }  // namespace clipvane

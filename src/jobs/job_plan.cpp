@@ -7,11 +7,6 @@
 namespace clipvane {
 namespace {
 
-bool SamePath(const std::string& a, const std::string& b, PathStyle style) {
-  // Windows file names do not tell letter case apart.
-  return style == PathStyle::kWindows ? EqualsIgnoringAsciiCase(a, b) : a == b;
-}
-
 JobFiles NameFiles(const std::string& video_path, const std::string& job_log, const JobSetup& setup) {
   const Workspace& workspace = setup.workspace;
   const PathStyle style = workspace.Style();
@@ -28,6 +23,7 @@ JobFiles NameFiles(const std::string& video_path, const std::string& job_log, co
   files.main_output = setup.settings.subtitlesync ? files.first_pass_output + "2" : files.first_pass_output;
   files.raw_video = temp_base + setup.preset.rawvideoext;
   files.raw_audio = temp_base + ".aac";
+  files.temp_output = temp_base + ".mp4";
   files.avs = AvsScriptPaths(workspace, video_path);
   return files;
 }
@@ -36,7 +32,10 @@ JobFiles NameFiles(const std::string& video_path, const std::string& job_log, co
 
 std::optional<RefusalReason> JobRefusal(const std::string& video_path, const MediaFacts& facts,
                                         const Workspace& workspace) {
-  if (facts.height == 0) return RefusalReason::kNoPicture;
+  // A report without a Video section comes from a file that is no video at all (a
+  // text file named .avi); no report at all tells nothing.
+  if (facts.height == 0)
+    return facts.video_section || facts.report.empty() ? RefusalReason::kNoPicture : RefusalReason::kNoVideoStream;
   if (SamePath(video_path, workspace.OutputPath(video_path), workspace.Style())) return RefusalReason::kSourceIsOutput;
   return std::nullopt;
 }
@@ -47,13 +46,13 @@ JobPlan PlanJob(const std::string& video_path, const MediaFacts& facts, bool has
   JobPlan plan;
   JobFiles& files = plan.files;
   files = NameFiles(video_path, job_log, setup);
-  plan.stale = {files.first_pass_output, files.subtitle_copy, files.raw_video, files.raw_audio};
+  plan.stale = {files.first_pass_output, files.subtitle_copy, files.raw_video, files.raw_audio, files.temp_output};
   plan.geometry = PlanGeometry(facts, settings, setup.preset);
   if (settings.needsubtitle && has_subtitle)
     plan.route = settings.colorsubtitle ? SubtitleRoute::kColoured : SubtitleRoute::kPlain;
 
   std::vector<ScriptStep>& steps = plan.steps;
-  steps.push_back(DeleteStep(files.output));
+  steps.push_back(DeleteStep(files.temp_output));
   std::string encode_input = video_path;
   if (plan.route == SubtitleRoute::kColoured) {
     plan.metrics = SubtitleMetrics(plan.geometry, facts, setup.preset.subtitlefontsize);
@@ -67,11 +66,11 @@ JobPlan PlanJob(const std::string& video_path, const MediaFacts& facts, bool has
       BuildEncoderOptions(settings, setup.preset, facts, SubtitleFont(settings, setup.fontsdir),
                           plan.route == SubtitleRoute::kPlain ? files.subtitle_copy : "");
   if (settings.subtitlesync) {
-    steps.push_back(ToolStep("mencoder",
-                             {Opt("-noodml"), PathArg(video_path), Opt("-ovc copy"), Opt(options.sync),
-                              Opt(options.audio), Opt(options.audio_filter), Opt("-o"),
-                              PathArg(files.first_pass_output)},
-                             Redirect::kErrors, files.job_log));
+    steps.push_back(Checked(ToolStep("mencoder",
+                                     {Opt("-noodml"), PathArg(video_path), Opt("-ovc copy"), Opt(options.sync),
+                                      Opt(options.audio), Opt(options.audio_filter), Opt("-o"),
+                                      PathArg(files.first_pass_output)},
+                                     Redirect::kErrors, files.job_log)));
     options.sync.clear();
     options.audio_filter.clear();
     // On the colour route AviSynth hands over decoded sound, which cannot be copied as
@@ -93,28 +92,35 @@ JobPlan PlanJob(const std::string& video_path, const MediaFacts& facts, bool has
   else
     main_args.insert(main_args.end(), options.subtitle.begin(), options.subtitle.end());
   main_args.insert(main_args.end(), {Opt("-lavcopts threads=2"), Opt("-o"), PathArg(files.main_output)});
-  steps.push_back(ToolStep("mencoder", main_args, Redirect::kErrors, files.job_log));
+  steps.push_back(Checked(ToolStep("mencoder", main_args, Redirect::kErrors, files.job_log)));
 
-  steps.push_back(ToolStep("mencoder",
-                           {Opt("-ovc copy -nosound -of rawvideo -o"), PathArg(files.raw_video),
-                            PathArg(files.main_output)},
-                           Redirect::kOutputTight, files.job_log));
-  steps.push_back(ToolStep("mencoder",
-                           {Opt("-ovc frameno -oac copy -of rawaudio -o"), PathArg(files.raw_audio),
-                            PathArg(files.main_output)},
-                           Redirect::kOutputTight, files.job_log));
-  steps.push_back(ToolStep("mp4creator", {Opt("-c"), PathArg(files.raw_video), Opt("-rate=" + options.frame_rate),
-                                          PathArg(files.output)}));
-  steps.push_back(ToolStep("mp4creator", {Opt("-c"), PathArg(files.raw_audio), PathArg(files.output)}));
+  steps.push_back(Checked(ToolStep("mencoder",
+                                   {Opt("-ovc copy -nosound -of rawvideo -o"), PathArg(files.raw_video),
+                                    PathArg(files.main_output)},
+                                   Redirect::kOutputTight, files.job_log)));
+  steps.push_back(Checked(ToolStep("mencoder",
+                                   {Opt("-ovc frameno -oac copy -of rawaudio -o"), PathArg(files.raw_audio),
+                                    PathArg(files.main_output)},
+                                   Redirect::kOutputTight, files.job_log)));
+  steps.push_back(Checked(ToolStep(
+      "mp4creator",
+      {Opt("-c"), PathArg(files.raw_video), Opt("-rate=" + options.frame_rate), PathArg(files.temp_output)})));
+  steps.push_back(Checked(ToolStep("mp4creator", {Opt("-c"), PathArg(files.raw_audio), PathArg(files.temp_output)})));
+  steps.push_back(Checked(MoveStep(files.temp_output, files.output)));
 
+  std::vector<ScriptStep> cleanup;
   if (plan.route == SubtitleRoute::kColoured) {
-    steps.push_back(DeleteStep(files.avs.avs));
-    steps.push_back(DeleteStep(files.avs.ssa));
+    cleanup.push_back(DeleteStep(files.avs.avs));
+    cleanup.push_back(DeleteStep(files.avs.ssa));
   }
-  if (has_subtitle) steps.push_back(DeleteStep(files.subtitle_copy));
-  if (settings.subtitlesync) steps.push_back(DeleteStep(files.first_pass_output));
-  for (const std::string& intermediate : {files.main_output, files.raw_video, files.raw_audio, files.job_log})
-    steps.push_back(DeleteStep(intermediate));
+  if (has_subtitle) cleanup.push_back(DeleteStep(files.subtitle_copy));
+  if (settings.subtitlesync) cleanup.push_back(DeleteStep(files.first_pass_output));
+  for (const std::string& intermediate : {files.main_output, files.raw_video, files.raw_audio})
+    cleanup.push_back(DeleteStep(intermediate));
+  steps.insert(steps.end(), cleanup.begin(), cleanup.end());
+  steps.push_back(DeleteStep(files.job_log));
+  plan.on_failure.push_back(DeleteStep(files.temp_output));
+  plan.on_failure.insert(plan.on_failure.end(), cleanup.begin(), cleanup.end());
   return plan;
 }
 

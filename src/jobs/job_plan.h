@@ -30,6 +30,7 @@ enum class SubtitleRoute { kNone, kPlain, kColoured };
 struct JobFiles {
   std::string script;             // batch/<base name> with the dialect's extension
   std::string output;             // incoming/<base name>.mp4
+  std::string temp_output;        // where the MP4 is built, moved to `output` when whole
   std::string job_log;            // temp/qvXXXX.tmp
   std::string subtitle_copy;      // the UTF-8 copy of the subtitle, when there is one
   std::string first_pass_output;  // the subtitle-sync route's first encode
@@ -48,15 +49,20 @@ struct JobPlan {
   std::string avs_source;              // what the coloured route's AviSynth script opens
   std::vector<std::string> stale;      // left by an earlier job of that log name: deleted first
   std::vector<ScriptStep> steps;       // the lines of the job script
+  std::vector<ScriptStep> on_failure;  // what a failed step leaves to clean up; the log stays to be read
 };
 
-// Why a video gets no job: no picture found, or its own output is the video itself,
-// which the job would delete before reading it. Nothing when it gets one.
+// Why a video gets no job: no video in the file, no picture found, or its own output
+// is the video itself, which the job would overwrite while reading it. Nothing when
+// it gets one.
 std::optional<RefusalReason> JobRefusal(const std::string& video_path, const MediaFacts& facts,
                                         const Workspace& workspace);
 
 // The job of a video with a picture: the steps that turn it into incoming/<base
-// name>.mp4, given whether its subtitle file exists and the job's log file.
+// name>.mp4, given whether its subtitle file exists and the job's log file. The
+// first step that fails ends the job; the MP4 is built in temp and moved into
+// incoming only when every step succeeded, so a failed job leaves an earlier MP4 as
+// it was. The intermediates go either way; the log goes when the job succeeded.
 JobPlan PlanJob(const std::string& video_path, const MediaFacts& facts, bool has_subtitle,
                 const std::string& job_log, const JobSetup& setup);
 

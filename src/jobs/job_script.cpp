@@ -45,7 +45,7 @@ class BuildCleanup {
 
 JobBuild BuildJobScript(const std::string& video_path, const MediaFacts& facts, JobContext& context) {
   const Workspace& workspace = context.setup.workspace;
-  if (const auto refused = JobRefusal(video_path, facts, workspace)) return {{}, refused};
+  if (const auto refused = JobRefusal(video_path, facts, workspace)) return {{}, refused, {}, {}};
   FileSystem& files = context.files;
   BuildCleanup cleanup(files);
 
@@ -67,9 +67,10 @@ JobBuild BuildJobScript(const std::string& video_path, const MediaFacts& facts, 
     cleanup.Made(plan.files.avs.ssa);
     cleanup.Made(plan.files.avs.avs);
   }
-  files.ReplaceWholeFile(plan.files.script, RenderScript(context.setup.dialect, workspace.AppDir(), plan.steps));
+  files.ReplaceWholeFile(plan.files.script,
+                         RenderScript(context.setup.dialect, workspace.AppDir(), plan.steps, plan.on_failure));
   cleanup.Done();
-  return {plan.files.script, std::nullopt};
+  return {plan.files.script, std::nullopt, plan.files.output, plan.files.job_log};
 }
 
 }  // namespace clipvane

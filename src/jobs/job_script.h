@@ -25,6 +25,8 @@ struct JobContext {
 struct JobBuild {
   std::string script;                     // the job script's path; empty when none was written
   std::optional<RefusalReason> refused;   // why not, then
+  std::string output;                     // the MP4 the job makes
+  std::string job_log;                    // the job's log, which a failed job leaves to be read
 };
 
 // Writes batch/<base name> with the steps that turn the video into

@@ -1,21 +1,48 @@
 #include "jobs/script.h"
 
+#include <algorithm>
+
 namespace clipvane {
 
-ScriptStep DeleteStep(std::string file) {
-  return {ScriptStep::Kind::kDelete, std::move(file), {}, {}, Redirect::kNone, {}};
+namespace {
+
+ScriptStep Step(ScriptStep::Kind kind, std::string path) {
+  ScriptStep step;
+  step.kind = kind;
+  step.path = std::move(path);
+  return step;
 }
+
+}  // namespace
+
+ScriptStep DeleteStep(std::string file) { return Step(ScriptStep::Kind::kDelete, std::move(file)); }
 
 ScriptStep ToolStep(std::string tool, std::vector<ScriptArg> args, Redirect redirect, std::string log) {
-  return {ScriptStep::Kind::kRunTool, {}, std::move(tool), std::move(args), redirect, std::move(log)};
+  ScriptStep step = Step(ScriptStep::Kind::kRunTool, {});
+  step.tool = std::move(tool);
+  step.args = std::move(args);
+  step.redirect = redirect;
+  step.log = std::move(log);
+  return step;
 }
 
-ScriptStep CallStep(std::string script) {
-  return {ScriptStep::Kind::kCallScript, std::move(script), {}, {}, Redirect::kNone, {}};
-}
+ScriptStep CallStep(std::string script) { return Step(ScriptStep::Kind::kCallScript, std::move(script)); }
 
 ScriptStep ProgramStep(std::string program, std::vector<ScriptArg> args) {
-  return {ScriptStep::Kind::kRunProgram, std::move(program), {}, std::move(args), Redirect::kNone, {}};
+  ScriptStep step = Step(ScriptStep::Kind::kRunProgram, std::move(program));
+  step.args = std::move(args);
+  return step;
+}
+
+ScriptStep MoveStep(std::string from, std::string to) {
+  ScriptStep step = Step(ScriptStep::Kind::kMove, std::move(from));
+  step.destination = std::move(to);
+  return step;
+}
+
+ScriptStep Checked(ScriptStep step) {
+  step.checked = true;
+  return step;
 }
 
 PathStyle PathStyleOf(ScriptDialect dialect) {
@@ -71,6 +98,9 @@ std::string RenderStep(ScriptDialect dialect, const std::string& app_dir, const 
       return "sh " + QuotePath(dialect, step.path);
     case ScriptStep::Kind::kRunProgram:
       return QuotePath(dialect, step.path) + RenderArgs(dialect, step.args);
+    case ScriptStep::Kind::kMove:
+      return (batch ? "move /y " : "mv -f ") + QuotePath(dialect, step.path) + " " +
+             QuotePath(dialect, step.destination);
     case ScriptStep::Kind::kRunTool:
       break;
   }
@@ -82,11 +112,33 @@ std::string RenderStep(ScriptDialect dialect, const std::string& app_dir, const 
 
 }  // namespace
 
-std::string RenderScript(ScriptDialect dialect, const std::string& app_dir,
-                         const std::vector<ScriptStep>& steps) {
-  const char* line_end = dialect == ScriptDialect::kWindowsBatch ? "\r\n" : "\n";
+std::string RenderScript(ScriptDialect dialect, const std::string& app_dir, const std::vector<ScriptStep>& steps,
+                         const std::vector<ScriptStep>& on_failure) {
+  const bool batch = dialect == ScriptDialect::kWindowsBatch;
+  const std::string line_end = batch ? "\r\n" : "\n";
+  const bool checks = std::any_of(steps.begin(), steps.end(), [](const ScriptStep& step) { return step.checked; });
   std::string text;
-  for (const ScriptStep& step : steps) text += RenderStep(dialect, app_dir, step) + line_end;
+  if (checks && !batch) {
+    // Defined first, so that every check and an interruption can reach it.
+    text += "failed() {" + line_end;
+    for (const ScriptStep& step : on_failure) text += "  " + RenderStep(dialect, app_dir, step) + line_end;
+    text += "  exit 1" + line_end + "}" + line_end + "trap failed INT TERM HUP" + line_end;
+  }
+  for (const ScriptStep& step : steps) {
+    text += RenderStep(dialect, app_dir, step);
+    if (step.checked) text += batch ? line_end + "if errorlevel 1 goto failed" : " || failed";
+    // cmd's move does not always set the error level when it fails (Wine's never
+    // does); a file still at its old place tells.
+    if (step.checked && batch && step.kind == ScriptStep::Kind::kMove)
+      text += line_end + "if exist " + QuotePath(dialect, step.path) + " goto failed";
+    text += line_end;
+  }
+  if (checks && batch) {
+    // A called job ends with its own status and hands control back to its caller.
+    text += "exit /b 0" + line_end + ":failed" + line_end;
+    for (const ScriptStep& step : on_failure) text += RenderStep(dialect, app_dir, step) + line_end;
+    text += "exit /b 1" + line_end;
+  }
   return text;
 }
 

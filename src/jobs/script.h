@@ -23,13 +23,15 @@ enum class Redirect { kNone, kErrors, kOutputTight };
 
 // One line of a job or run script.
 struct ScriptStep {
-  enum class Kind { kDelete, kRunTool, kCallScript, kRunProgram };
-  Kind kind;
-  std::string path;  // the file to delete, the script to call, the program to run
+  enum class Kind { kDelete, kRunTool, kCallScript, kRunProgram, kMove };
+  Kind kind = Kind::kDelete;
+  std::string path;  // the file to delete or move, the script to call, the program to run
   std::string tool;  // kRunTool: "mencoder" or "mp4creator", found in AppDir's bin
   std::vector<ScriptArg> args;
   Redirect redirect = Redirect::kNone;
   std::string log;
+  std::string destination;  // kMove: where the file goes, replacing what is there
+  bool checked = false;     // a failure ends the script through its failure steps
 };
 
 ScriptStep DeleteStep(std::string file);
@@ -37,6 +39,9 @@ ScriptStep ToolStep(std::string tool, std::vector<ScriptArg> args, Redirect redi
                     std::string log = {});
 ScriptStep CallStep(std::string script);
 ScriptStep ProgramStep(std::string program, std::vector<ScriptArg> args);
+ScriptStep MoveStep(std::string from, std::string to);
+// The step, ending the script through its failure steps when it fails.
+ScriptStep Checked(ScriptStep step);
 
 // How scripts are written: Windows batch files for cmd.exe, or POSIX sh scripts.
 // Both quote every path, so no file name can break a line.
@@ -54,8 +59,12 @@ std::string QuotePath(ScriptDialect dialect, const std::string& path);
 std::string ToolPath(ScriptDialect dialect, const std::string& app_dir, const std::string& tool);
 
 // The whole script text: each step on its own line, every line ended (CR LF for batch
-// files, LF for sh).
-std::string RenderScript(ScriptDialect dialect, const std::string& app_dir,
-                         const std::vector<ScriptStep>& steps);
+// files, LF for sh). A script with checked steps ends with status 0 after its last
+// step, or, at the first checked step that fails, runs `on_failure` and ends with
+// status 1: a batch file jumps to its label ":failed" after its "exit /b 0"; an sh
+// script calls its function "failed", which comes first and also runs when the
+// script is interrupted or stopped.
+std::string RenderScript(ScriptDialect dialect, const std::string& app_dir, const std::vector<ScriptStep>& steps,
+                         const std::vector<ScriptStep>& on_failure = {});
 
 }  // namespace clipvane

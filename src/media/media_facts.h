@@ -10,6 +10,7 @@ struct MediaFacts {
   int height = 0;
   double aspect = 0.0;  // width / height, set only when height is not 0
   double frameRate = 0.0;
+  bool video_section = false;  // the report has a Video section: the file holds a picture of some kind
   std::string report;  // the MediaInfo report, lower-cased, CR LF after every line
 };
 

@@ -1,5 +1,6 @@
 #include "media/mediainfo_report.h"
 
+#include <algorithm>
 #include <locale>
 #include <sstream>
 #include <vector>
@@ -73,14 +74,35 @@ double ParseDecimalOrZero(const std::string& text) {
   return value;
 }
 
+// A count of tracks; an empty field is none.
+int TrackCount(const std::string& text) { return text.empty() ? 0 : std::max(0, ParseIntegerOr(text, 0)); }
+
 }  // namespace
+
+TrackSummary ParseTrackSummary(const std::string& text) {
+  std::vector<std::string> fields(1);
+  for (char c : TrimBlanks(text)) {
+    if (c == '|')
+      fields.emplace_back();
+    else
+      fields.back() += c;
+  }
+  TrackSummary summary;
+  if (fields.size() != 3) return summary;
+  summary.read = true;
+  summary.seconds = std::max(0.0, ParseDecimalOrZero(fields[0]) / 1000.0);
+  summary.video_tracks = TrackCount(fields[1]);
+  summary.audio_tracks = TrackCount(fields[2]);
+  return summary;
+}
 
 MediaFacts ParseMediaInfoReport(const std::string& report_text) {
   const std::vector<std::string> lines = SplitLines(AsciiLower(report_text));
   MediaFacts facts;
   std::size_t begin = 0;
   std::size_t end = lines.size();
-  if (!FindFirstVideoSection(lines, begin, end)) {
+  facts.video_section = FindFirstVideoSection(lines, begin, end);
+  if (!facts.video_section) {
     begin = 0;
     end = lines.size();
   }

@@ -15,4 +15,17 @@ namespace clipvane {
 // the text after the first ":", trimmed, up to the first blank (no blank, no value).
 MediaFacts ParseMediaInfoReport(const std::string& report_text);
 
+// A file's length and tracks, as the library's track summary gives them.
+struct TrackSummary {
+  bool read = false;  // the library read the file
+  int video_tracks = 0;
+  int audio_tracks = 0;
+  double seconds = 0;  // 0 when unknown
+};
+
+// Reads a track summary, "<milliseconds>|<video tracks>|<audio tracks>"; an empty
+// field counts 0, and anything else than three fields is a file the library could
+// not read.
+TrackSummary ParseTrackSummary(const std::string& text);
+
 }  // namespace clipvane

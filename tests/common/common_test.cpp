@@ -60,6 +60,26 @@ TEST(VideoPaths, DeriveExtensionBaseNameAndSubtitle) {
     EXPECT_EQ(ExtensionOf(path, style) + "|" + VideoBaseName(path, style) + "|" + SubtitlePath(path, style), derived);
 }
 
+TEST(NormalizeLexically, TakesOutWhatNamesNoFolder) {
+  const std::tuple<PathStyle, std::string, std::string> cases[] = {
+      {kPosix, "/m//good.avi", "/m/good.avi"},         {kPosix, "/m/./c/../good.avi", "/m/good.avi"},
+      {kPosix, "/../m/good.avi", "/m/good.avi"},       {kPosix, "m/../../good.avi", "../good.avi"},
+      {kPosix, "/m/c/", "/m/c/"},                      {kPosix, "/m/.../a.avi", "/m/.../a.avi"},
+      {kWin, "D:\\Videos\\\\.\\x\\..\\a.avi", "D:\\Videos\\a.avi"},
+      {kWin, "D:/Videos/a.avi", "D:\\Videos\\a.avi"},  {kWin, "D:a\\..\\b.avi", "D:b.avi"},
+      {kWin, "\\\\server\\share\\..\\a.avi", "\\\\server\\share\\a.avi"},  // the share stays
+      {kWin, "\\\\?\\D:\\a\\..\\b.avi", "\\\\?\\D:\\a\\..\\b.avi"},      // taken literally
+      {kWin, "D:\\\xB0\xA1\\..\\\xB3\xAA.avi", "D:\\\xB3\xAA.avi"}};
+  for (const auto& [style, path, normal] : cases) EXPECT_EQ(NormalizeLexically(path, style), normal) << path;
+}
+
+TEST(ParsePlainNumber, TakesDecimalDigitsOnly) {
+  const std::pair<std::string, int> cases[] = {{"1", 1}, {"012", 12}, {"999999999", 999999999}, {"0", 0},
+                                               {"0x1", -1}, {" 1", -1}, {"1 ", -1}, {"+1", -1}, {"-1", -1},
+                                               {"", -1}, {"1e3", -1}, {"1000000000", -1}};
+  for (const auto& [text, value] : cases) EXPECT_EQ(ParsePlainNumber(text).value_or(-1), value) << "[" << text << "]";
+}
+
 TEST(AppDir, IsTheExecutablesFolderNotTheCurrentOne) {
   // ctest runs us in the build folder, but the executable's own path is what counts.
   const std::string self = Workspace::OfRunningProgram().AppDir() + "clipvane_common_tests";

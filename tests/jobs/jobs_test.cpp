@@ -1,4 +1,5 @@
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -11,6 +12,10 @@
 #include "platform/platform_error.h"
 #include "support/memory_file_system.h"
 #include "support/temp_folder.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
 
 namespace clipvane {
 
@@ -38,7 +43,47 @@ TEST(RenderScript, EndsEveryLineInTheDialectsWayAndCallsSurviveTheSecondExpansio
   EXPECT_EQ(RenderScript(kSh, "/c/", steps), "rm -f 'X'\nsh 'Y%'\n'/c/bin/mp4creator' -c 'Z'\n");
 }
 
+TEST(RenderScript, AFailingCheckedStepEndsTheScriptThroughItsFailureSteps) {
+  const std::vector<ScriptStep> steps{Checked(ToolStep("mencoder", {PathArg("in")}, Redirect::kErrors, "log")),
+                                      Checked(MoveStep("t%.mp4", "o.mp4")), DeleteStep("log")};
+  EXPECT_EQ(RenderScript(kBatch, "D:\\", steps, {DeleteStep("t%.mp4")}),
+            "\"D:\\bin\\mencoder.exe\" \"in\" 2> \"log\"\r\nif errorlevel 1 goto failed\r\n"
+            "move /y \"t%%.mp4\" \"o.mp4\"\r\nif errorlevel 1 goto failed\r\nif exist \"t%%.mp4\" goto failed\r\n"
+            "del \"log\"\r\nexit /b 0\r\n:failed\r\ndel \"t%%.mp4\"\r\nexit /b 1\r\n");
+  EXPECT_EQ(RenderScript(kSh, "/c/", steps, {DeleteStep("t%.mp4")}),
+            "failed() {\n  rm -f 't%.mp4'\n  exit 1\n}\ntrap failed INT TERM HUP\n"
+            "'/c/bin/mencoder' 'in' 2> 'log' || failed\nmv -f 't%.mp4' 'o.mp4' || failed\nrm -f 'log'\n");
+}
+
 #ifndef _WIN32
+// sh runs a job until its first failing step: which step fails, and what is left.
+TEST(RenderScript, ShellStopsAtTheFirstFailingStepAndCleansUp) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"", "status 0: made"}, {"first", "status 1: old"}, {"second", "status 1: old"}};
+  for (const auto& [failing, left] : cases) {
+    testing::TempFolder temp;
+    NativeFileSystem().MakeFolders(temp / "bin");
+    // A tool that writes its argument, or fails when it is the one named to fail.
+    std::filesystem::permissions(
+        temp.WriteFile("bin/tool", "[ \"$1\" = '" + failing + "' ] && exit 3\necho made > \"$2\"\n"),
+        std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
+    temp.WriteFile("out", "old");
+    temp.WriteFile("kept", "intermediate");
+    const std::vector<ScriptStep> steps{Checked(ToolStep("tool", {Opt("first"), PathArg(temp / "part")})),
+                                        Checked(ToolStep("tool", {Opt("second"), PathArg(temp / "part")})),
+                                        Checked(MoveStep(temp / "part", temp / "out")), DeleteStep(temp / "kept")};
+    const std::string script = temp.WriteFile(
+        "job.sh", RenderScript(kSh, temp.Path(), steps, {DeleteStep(temp / "part"), DeleteStep(temp / "kept")}));
+    const int status = std::system(("sh '" + script + "' 2>/dev/null").c_str());
+    std::string result = "status " + std::to_string(WEXITSTATUS(status)) + ": " +
+                         NativeFileSystem().ReadWholeFile(temp / "out").value_or("-");
+    result.erase(result.find_last_not_of('\n') + 1);
+    if (NativeFileSystem().Exists(temp / "part")) result += " part";
+    if (NativeFileSystem().Exists(temp / "kept")) result += " kept";
+    EXPECT_EQ(result, left) << failing;
+  }
+}
+
 // The shell itself is the judge of the quoting: a script that deletes files with
 // every awkward character in their names must delete exactly those files.
 TEST(RenderScript, ShellRunsTheLinesOnAwkwardFileNames) {
@@ -279,6 +324,10 @@ TEST_F(JobScriptTest, ARefusedOrFailedBuildLeavesNoScriptAndLosesNoFile) {
   files_.folders.erase("D:\\Conv\\temp");  // no temporary name can be made
   EXPECT_THROW(Build(), PlatformError);
   facts_.height = 0;
+  EXPECT_EQ(Build().refused, RefusalReason::kNoPicture);  // no report: nothing known
+  facts_.report = "general\r\nfile size : 5 bytes\r\n";
+  EXPECT_EQ(Build().refused, RefusalReason::kNoVideoStream);
+  facts_.video_section = true;
   EXPECT_EQ(Build().refused, RefusalReason::kNoPicture);
   EXPECT_EQ(files_.files, before);
 }
