@@ -56,9 +56,9 @@ void BM_LoadAndSaveListLog(benchmark::State& state) {
   FileSystem& files = NativeFileSystem();
   for (auto _ : state) {
     VideoList list(disk.workspace(), files, video_exts);
-    const std::size_t added = LoadVideoList(list, files, disk.workspace());
-    if (added != static_cast<std::size_t>(rows)) state.SkipWithError("not every row was loaded");
-    SaveVideoList(list, files, disk.workspace());
+    const StoredList stored = LoadVideoList(list, files, disk.workspace());
+    if (list.RowCount() != static_cast<std::size_t>(rows)) state.SkipWithError("not every row was loaded");
+    SaveVideoList(list, stored, files, disk.workspace());
   }
   state.SetItemsProcessed(state.iterations() * rows);
   state.counters["time_per_row"] = benchmark::Counter(

@@ -21,10 +21,19 @@ Session::Session(Program& program, CoreServices& services)
 
 void Session::OpenWorkspace() {
   program_.workspace.CreateFolders(services_.files);
-  LoadVideoList(list_, services_.files, program_.workspace);
+  stored_list_ = LoadVideoList(list_, services_.files, program_.workspace);
+  changes_at_load_ = list_.Changes();
 }
 
-void Session::SaveList() { SaveVideoList(list_, services_.files, program_.workspace); }
+bool Session::SaveList() {
+  if (list_.Changes() == changes_at_load_) return false;
+  SaveVideoList(list_, stored_list_, services_.files, program_.workspace);
+  return true;
+}
+
+std::unique_ptr<FileLock> Session::LockList() {
+  return services_.files.LockExclusive(program_.workspace.ListLockFile());
+}
 
 void Session::WriteAvs(const std::string& video_path, const std::string& source, const SsaStyleMetrics& metrics) {
   const SsaStyle style = SsaStyleFor(program_.settings, program_.preset, metrics.font_size, metrics.margin_v);

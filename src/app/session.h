@@ -1,15 +1,18 @@
 #pragma once
+#include <memory>
 #include <string>
 
 #include "app/program.h"
 #include "jobs/job_script.h"
 #include "media/media_probe.h"
 #include "media/video_list.h"
+#include "media/video_list_file.h"
 #include "runs/encode_commands.h"
 #include "runs/list_encode_rows.h"
 
 namespace clipvane {
 
+class FileLock;
 class FileSystem;
 class MediaInfoLibrary;
 class Shell;
@@ -33,8 +36,13 @@ class Session {
   // What the main window's creation does: make the workspace folders and load
   // list.log.
   void OpenWorkspace();
-  // Writes list.log, as closing the main window does. Throws PlatformError.
-  void SaveList();
+  // Writes list.log, as closing the main window does, when rows were added or
+  // removed since it was read: a list that did not change leaves the file alone.
+  // Returns whether it wrote. Throws PlatformError.
+  bool SaveList();
+  // The lock that whatever reads, changes and writes list.log holds meanwhile.
+  // Throws PlatformError.
+  std::unique_ptr<FileLock> LockList();
 
   Program& GetProgram() { return program_; }
   FileSystem& Files() { return services_.files; }
@@ -60,6 +68,8 @@ class Session {
   Program& program_;
   CoreServices& services_;
   VideoList list_;
+  StoredList stored_list_;           // what list.log held when it was read
+  std::size_t changes_at_load_ = 0;  // the list's count of changes then
   MediaProbe probe_;
   ListEncodeRows rows_;
   JobContext jobs_;

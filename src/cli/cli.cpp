@@ -31,7 +31,7 @@ constexpr const char* kUsage =
     "Works on the list, settings and scripts beside the program, as the window does.\n"
     "Rows are numbered from 1 as 'list' shows them.\n"
     "\n"
-    "  add FILE...                 add videos to the list\n"
+    "  add [--] FILE...            add videos to the list\n"
     "  list                        show the list: row, encoded marker, title, subtitle\n"
     "  refresh                     probe new rows, look for finished videos, show the list\n"
     "  info ROW                    show what the probe learned of a video\n"
@@ -231,12 +231,24 @@ void SayRefusals(Cli& cli, const EncodeResult& result) {
 }
 
 int Add(Cli& cli, const std::vector<std::string>& args) {
-  if (args.empty()) {
+  std::vector<std::string> files;
+  bool options_ended = false;
+  for (const std::string& arg : args) {
+    if (!options_ended && arg == "--") {
+      options_ended = true;
+    } else if (!options_ended && arg.size() > 1 && arg[0] == '-') {
+      cli.Err() << "clipvane-cli: add: unknown option " << arg << " (put -- before a file name that starts with -)\n";
+      return 2;
+    } else {
+      files.push_back(arg);
+    }
+  }
+  if (files.empty()) {
     cli.Err() << "clipvane-cli: add which files?\n";
     return 2;
   }
   int refused = 0;
-  for (const std::string& file : args) {
+  for (const std::string& file : files) {
     const AddOutcome outcome = cli.List().AddVideo(Absolute(file));
     if (!outcome) continue;
     cli.Err() << "clipvane-cli: not added: " << file << ": " << RefusalText(*outcome) << "\n";
@@ -347,14 +359,21 @@ int Settings(Cli& cli, const std::vector<std::string>& args) {
 struct CliCommand {
   const char* name;
   CommandFunction run;
-  bool opens_list;  // works on list.log: the session is opened first
+  bool opens_list;    // works on list.log: the session is opened first
+  bool changes_list;  // may write list.log: holds its lock from the read to the write
 };
 
 const CliCommand kCommands[] = {
-    {"add", Add, true},           {"list", ListRows, true},        {"refresh", Refresh, true},
-    {"info", Info, true},         {"remove", Remove, true},        {"clear-encoded", ClearEncodedRows, true},
-    {"encode", EncodeSome, true}, {"encode-all", EncodeAll, true}, {"make-scripts", MakeScripts, true},
-    {"settings", Settings, false},
+    {"add", Add, true, true},
+    {"list", ListRows, true, false},
+    {"refresh", Refresh, true, false},
+    {"info", Info, true, false},
+    {"remove", Remove, true, true},
+    {"clear-encoded", ClearEncodedRows, true, true},
+    {"encode", EncodeSome, true, false},
+    {"encode-all", EncodeAll, true, false},
+    {"make-scripts", MakeScripts, true, false},
+    {"settings", Settings, false, false},
 };
 
 }  // namespace
@@ -386,8 +405,10 @@ int RunCli(const std::vector<std::string>& arguments, const Workspace& workspace
     Program program = StartProgram(workspace, OpenIniProfile(workspace.SettingsFile()), services.fonts_folder);
     SayCheck(LoadSettings(program.settings, program.preset, *program.ini), err);
     Cli cli{services, program, nullptr, {}};
+    std::unique_ptr<FileLock> list_lock;
     if (command->opens_list) {
       cli.session = std::make_unique<Session>(program, services.core);
+      if (command->changes_list) list_lock = cli.session->LockList();
       // The drawing of coloured subtitles is done by the mencoder stand-in itself here.
       cli.session->SetAviSynthPluginDir(workspace.Bin() + "/");
       cli.session->OpenWorkspace();

@@ -31,6 +31,9 @@ class Workspace {
   std::string Bin() const { return app_dir_ + "bin"; }
   std::string SettingsFile() const { return app_dir_ + "MP4.ini"; }
   std::string ListFile() const { return app_dir_ + "list.log"; }
+  // Locked by whatever reads, changes and writes list.log, so that two commands at
+  // once never lose each other's rows.
+  std::string ListLockFile() const { return app_dir_ + "list.log.lock"; }
 
   // incoming, batch and temp, in the order they are created.
   std::vector<std::string> CreatedFolders() const;

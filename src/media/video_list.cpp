@@ -16,12 +16,18 @@ bool VideoList::IsFile(const std::string& path) const {
   return files_.Exists(path) && !files_.IsDirectory(path);
 }
 
-AddOutcome VideoList::AddVideo(const std::string& path) {
+AddOutcome VideoList::AddVideo(const std::string& given_path) {
   const PathStyle style = workspace_.Style();
+  // One file, one row: "a//b", "a/./b" and "a/c/../b" are all "a/b".
+  const std::string path = NormalizeLexically(given_path, style);
   if (FileNameStart(path, style) == 0) return RefusalReason::kNoFolder;
+  // list.log keeps a path a line; a line break would cut it in two.
+  if (path.find_first_of("\r\n") != std::string::npos) return RefusalReason::kLineBreakInName;
   if (listed_.Contains(path)) return RefusalReason::kAlreadyListed;
   if (!IsVideoFile(path, video_exts_, style)) return RefusalReason::kNotAVideo;
   if (path.size() > kMaxVideoPathLength) return RefusalReason::kPathTooLong;
+  if (!files_.Exists(path)) return RefusalReason::kFileMissing;
+  if (files_.IsDirectory(path)) return RefusalReason::kIsFolder;
 
   VideoRow row;
   row.entry.path = path;
@@ -30,6 +36,7 @@ AddOutcome VideoList::AddVideo(const std::string& path) {
   row.subtitle = IsFile(SubtitlePath(path, style)) ? "OK" : "-";
   rows_.push_back(std::move(row));
   listed_.Add(path);
+  ++changes_;
   return std::nullopt;
 }
 
@@ -63,6 +70,7 @@ void VideoList::RemoveRowsWhere(const std::function<bool(const VideoRow&)>& remo
     ++removed;
   }
   rows_.resize(kept);
+  if (removed > 0) ++changes_;
 }
 
 void VideoList::SetSelected(std::size_t row, bool selected) {

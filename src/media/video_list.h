@@ -36,9 +36,10 @@ class VideoList {
   VideoList(const Workspace& workspace, const FileSystem& files,
             const std::vector<std::string>& video_exts);
 
-  // Appends a row for `path` unless it has no folder part, is listed already (in
-  // any letter case), is not a video by its extension, or is longer than a row
-  // holds. Never probes.
+  // Appends a row for `path`, normalised lexically, unless it has no folder part,
+  // holds a line break, is listed already (in any letter case), is not a video by
+  // its extension, is longer than a row holds, or is no file (missing, or a folder).
+  // Never probes.
   AddOutcome AddVideo(const std::string& path);
 
   // Removes the row and its entry. The focus stays on the row it was on; when that
@@ -53,6 +54,9 @@ class VideoList {
   const VideoRow& Row(std::size_t row) const { return rows_.at(row); }
   const std::string& EntryPath(std::size_t row) const { return rows_.at(row).entry.path; }
   const ListedPaths& Listed() const { return listed_; }
+  // Counts the additions and removals of rows, so that a caller can tell whether
+  // the list changed between two moments.
+  std::size_t Changes() const { return changes_; }
 
   // Selection, as the user makes it in the list control.
   void SetSelected(std::size_t row, bool selected);
@@ -85,6 +89,7 @@ class VideoList {
   ListedPaths listed_;
   std::size_t selected_count_ = 0;
   std::optional<std::size_t> focused_;
+  std::size_t changes_ = 0;
 };
 
 // Files dropped from the shell, in the order the shell gives them: each goes

@@ -1,14 +1,31 @@
 #include "media/video_list_file.h"
 
+#include <unordered_map>
+
 #include "common/workspace.h"
 #include "media/video_list.h"
 #include "platform/file_system.h"
 
 namespace clipvane {
+namespace {
+
+// Whether a line that gave no row is worth keeping for a later run.
+bool KeepsItsLine(const std::string& line, const AddOutcome& outcome, const FileSystem& files, PathStyle style) {
+  switch (*outcome) {
+    case RefusalReason::kAlreadyListed: return false;  // the row is there already
+    case RefusalReason::kFileMissing:
+      // A deleted video goes; one whose whole folder is away (a drive not mounted
+      // now, a share offline) comes back with it.
+      return !files.IsDirectory(FolderPart(line, style));
+    default: return true;
+  }
+}
+
+}  // namespace
 
 std::vector<std::string> VideoListLines(const std::string& text) {
   std::vector<std::string> lines;
-  std::size_t start = 0;
+  std::size_t start = text.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
   while (start < text.size()) {
     std::size_t end = text.find_first_of("\r\n", start);
     if (end == std::string::npos) end = text.size();
@@ -18,24 +35,45 @@ std::vector<std::string> VideoListLines(const std::string& text) {
   return lines;
 }
 
-std::string VideoListText(const VideoList& list) {
+std::string VideoListText(const VideoList& list, const StoredList& stored) {
+  std::unordered_map<std::string, std::size_t> stored_row_lines;
+  for (std::size_t i = 0; i < stored.lines.size(); ++i)
+    if (!stored.lines[i].row_path.empty()) stored_row_lines.emplace(stored.lines[i].row_path, i);
   std::string text;
-  for (std::size_t row = 0; row < list.RowCount(); ++row)
+  std::size_t next_line = 0;  // the stored lines before it are written
+  const auto write_kept_lines_before = [&](std::size_t end) {
+    for (; next_line < end; ++next_line)
+      if (stored.lines[next_line].row_path.empty()) text.append(stored.lines[next_line].text).append("\r\n");
+  };
+  for (std::size_t row = 0; row < list.RowCount(); ++row) {
+    // Rows keep their order, so rows from the file come in file order; a row added
+    // since then follows every line of the file.
+    const auto from_file = stored_row_lines.find(list.EntryPath(row));
+    const bool in_order = from_file != stored_row_lines.end() && from_file->second >= next_line;
+    write_kept_lines_before(in_order ? from_file->second : stored.lines.size());
+    if (in_order) next_line = from_file->second + 1;
     text.append(list.EntryPath(row)).append("\r\n");
+  }
+  write_kept_lines_before(stored.lines.size());
   return text;
 }
 
-std::size_t LoadVideoList(VideoList& list, const FileSystem& files, const Workspace& workspace) {
+StoredList LoadVideoList(VideoList& list, const FileSystem& files, const Workspace& workspace) {
+  StoredList stored;
   const std::optional<std::string> text = files.ReadWholeFile(workspace.ListFile());
-  if (!text) return 0;
-  std::size_t added = 0;
-  for (const std::string& line : VideoListLines(*text))
-    if (files.Exists(line) && !list.AddVideo(line)) ++added;
-  return added;
+  if (!text) return stored;
+  for (const std::string& line : VideoListLines(*text)) {
+    const AddOutcome outcome = list.AddVideo(line);
+    if (!outcome)
+      stored.lines.push_back({line, list.EntryPath(list.RowCount() - 1)});
+    else if (KeepsItsLine(line, outcome, files, workspace.Style()))
+      stored.lines.push_back({line, {}});
+  }
+  return stored;
 }
 
-void SaveVideoList(const VideoList& list, FileSystem& files, const Workspace& workspace) {
-  files.ReplaceWholeFile(workspace.ListFile(), VideoListText(list));
+void SaveVideoList(const VideoList& list, const StoredList& stored, FileSystem& files, const Workspace& workspace) {
+  files.ReplaceWholeFile(workspace.ListFile(), VideoListText(list, stored));
 }
 
 }  // namespace clipvane

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "app/session.h"
+#include "platform/file_system.h"
 #include "media/list_commands.h"
 #include "settings/settings_store.h"
 
@@ -93,7 +94,10 @@ void MainWindowModel::Created() {
 }
 
 void MainWindowModel::Closing() {
-  Guarded(dialogs_, [&] { session_.SaveList(); });
+  Guarded(dialogs_, [&] {
+    const auto lock = session_.LockList();
+    session_.SaveList();
+  });
 }
 
 void MainWindowModel::RowStateChanged(std::size_t row, bool selected, bool focused) {

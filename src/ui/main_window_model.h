@@ -71,7 +71,7 @@ class MainWindowModel {
 
   // The window's events.
   void Created();   // makes the workspace folders, loads list.log, chooses no power action
-  void Closing();   // writes list.log
+  void Closing();   // writes list.log when the list changed
   void RowStateChanged(std::size_t row, bool selected, bool focused);
   void FilesDropped(const std::vector<std::string>& paths);
   void MenuOpening();

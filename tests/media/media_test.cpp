@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "common/workspace.h"
 #include "media/list_commands.h"
 #include "media/media_probe.h"
@@ -20,6 +22,7 @@ namespace {
 // default video extensions.
 class ListFixture : public ::testing::Test {
  protected:
+  ListFixture() { files.folders = {"D:\\Videos\\"}; }
   std::string Video(const std::string& name, const std::string& bytes = "video") {
     const std::string path = "D:\\Videos\\" + name;
     files.files[path] = bytes;
@@ -92,6 +95,24 @@ INSTANTIATE_TEST_SUITE_P(
         ReportCase{"Video\nFrame rate : 25 FPS : 50\n", 0, 0, 25.0, 0},      // after the first ":" only
         ReportCase{"Video\nHeight :" + std::string(250, ' ') + "480 pixels\n", 0, 480, 0, 0},
         ReportCase{"Video\nHeight :" + std::string(252, ' ') + "480 pixels\n", 0, 0, 0, 0}));  // the blank falls beyond 255 characters
+
+TEST(MediaInfoReport, TellsAFileWithoutVideoFromAVideoWithoutASize) {
+  EXPECT_FALSE(ParseMediaInfoReport("General\nComplete name : /m/notes.avi\nFile size : 5 Bytes\n").video_section);
+  EXPECT_TRUE(ParseMediaInfoReport("General\n\nVideo\nFormat : MPEG-4 Visual\n").video_section);
+}
+
+TEST(TrackSummary, ReadsLengthAndTrackCounts) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"1520|1|1", "read 1.52s 1v 1a"}, {"1520.000|1|", "read 1.52s 1v 0a"}, {"|||", "unread 0s 0v 0a"},
+      {"|2|1\r\n", "read 0s 2v 1a"},   {"", "unread 0s 0v 0a"},          {"-5|x|-1", "read 0s 0v 0a"},
+      {"1|1", "unread 0s 0v 0a"}};
+  for (const auto& [text, summary] : cases) {
+    const TrackSummary t = ParseTrackSummary(text);
+    std::ostringstream shown;
+    shown << (t.read ? "read " : "unread ") << t.seconds << "s " << t.video_tracks << "v " << t.audio_tracks << "a";
+    EXPECT_EQ(shown.str(), summary) << text;
+  }
+}
 
 TEST(MediaInfoReport, KeepsTheWholeReportLowerCasedWithCrLfAfterEveryLine) {
   std::string long_report = "General\r\nComplete name : C:\\Clips\\A.AVI\rVideo\n\nWidth : 320 pixels";
@@ -171,14 +192,20 @@ class VideoListTest : public ListFixture {};
 TEST_F(VideoListTest, RefusesWhatDoesNotQualifyAndSaysWhy) {
   const std::string clip = Video("clip.avi");
   const std::string longest = Video(std::string(kMaxVideoPathLength - 14, 'n') + ".avi");
+  files.folders.insert("D:\\Videos\\folder.avi");
   const Outcomes outcomes = AddDroppedFiles(
-      list, {"clip.avi", clip, "D:\\VIDEOS\\CLIP.Avi", Video("notes.txt"), Video("movie.mkv"), Video("clip.avi.txt"),
-             Video("noextension"), "D:\\Videos.avi\\clip", longest, "D:\\Videos\\x" + longest.substr(10)});
-  EXPECT_EQ(outcomes, (Outcomes{R::kNoFolder, std::nullopt, R::kAlreadyListed, R::kNotAVideo, R::kNotAVideo,
-                                R::kNotAVideo, R::kNotAVideo, R::kNotAVideo, std::nullopt, R::kPathTooLong}));
+      list, {"clip.avi", clip, "D:\\VIDEOS\\CLIP.Avi", "D:\\Videos\\.\\x\\..\\clip.avi", Video("notes.txt"),
+             Video("movie.mkv"), Video("clip.avi.txt"), Video("noextension"), "D:\\Videos.avi\\clip", longest,
+             "D:\\Videos\\x" + longest.substr(10), "D:\\Videos\\missing.avi", "D:\\Videos\\folder.avi",
+             Video("two\nlines.avi"), Video("cr\r.avi")});
+  EXPECT_EQ(outcomes, (Outcomes{R::kNoFolder, std::nullopt, R::kAlreadyListed, R::kAlreadyListed, R::kNotAVideo,
+                                R::kNotAVideo, R::kNotAVideo, R::kNotAVideo, R::kNotAVideo, std::nullopt,
+                                R::kPathTooLong, R::kFileMissing, R::kIsFolder, R::kLineBreakInName,
+                                R::kLineBreakInName}));
   EXPECT_EQ(list.EntryPath(1), longest);  // whole, never cut
   list.RemoveVideo(0);
-  EXPECT_FALSE(list.AddVideo(clip));  // a removed path can be added again
+  EXPECT_FALSE(list.AddVideo("D:\\Videos\\\\clip.avi"));  // a removed path can be added again, as one
+  EXPECT_EQ(list.EntryPath(1), clip);
 }
 
 TEST_F(VideoListTest, TwoVideosOfOneNameShareTheirMp4AndGoTogether) {
@@ -255,13 +282,38 @@ class VideoListFileTest : public ListFixture {
 TEST_F(VideoListFileTest, KeepsTheRowsInOrderAndForgetsWhatIsGone) {
   const std::string c = Video("c.avi"), a = Video("\xB0\xA1 \xB3\xAA.mpg"), b = Video("b.WMV");
   files.files["D:\\VIDEOS\\C.AVI"] = "the same file";
-  // Blank lines, LF and CR endings, a missing file, a text file and a duplicate in other letter case.
-  files.files["D:\\Conv\\list.log"] = c + "\r\n\r\n" + a + "\nD:\\Videos\\gone.avi\r" + Video("readme.txt") + "\r\n" +
-                                       b + "\r\n" + "D:\\VIDEOS\\C.AVI";
-  EXPECT_EQ(LoadVideoList(list, files, workspace), 3u);
+  // An editor's byte-order mark, blank lines, LF and CR endings, a deleted video, a
+  // text file, a video on a drive that is away, a duplicate in other letter case.
+  files.files["D:\\Conv\\list.log"] = "\xEF\xBB\xBF" + c + "\r\n\r\n" + a + "\nD:\\Videos\\gone.avi\r" +
+                                       Video("readme.txt") + "\r\n" + "E:\\Away\\film.avi\r\n" + b + "\r\n" +
+                                       "D:\\VIDEOS\\C.AVI";
+  const StoredList stored = LoadVideoList(list, files, workspace);
   EXPECT_EQ(Paths(), (Texts{c, a, b}));
-  SaveVideoList(list, files, workspace);
-  EXPECT_EQ(ListLog(), c + "\r\n" + a + "\r\n" + b + "\r\n");
+  // What may come back keeps its place; a row added since goes last.
+  list.RemoveVideo(1);
+  list.AddVideo(Video("new.avi"));
+  SaveVideoList(list, stored, files, workspace);
+  EXPECT_EQ(ListLog(), c + "\r\nD:\\Videos\\readme.txt\r\nE:\\Away\\film.avi\r\n" + b + "\r\n" +
+                           "D:\\Videos\\new.avi\r\n");
+}
+
+TEST_F(VideoListFileTest, KeptLinesFollowTheRowsAroundThem) {
+  // Rows r0..r3 with a line that gives no row after each; then every way of removing.
+  std::string text;
+  for (int i = 0; i < 4; ++i) text += Video("r" + std::to_string(i) + ".avi") + "\r\nF:\\k" + std::to_string(i) + ".avi\r\n";
+  const std::pair<std::vector<std::size_t>, std::string> cases[] = {
+      {{}, "r0 k0 r1 k1 r2 k2 r3 k3"}, {{0}, "k0 r1 k1 r2 k2 r3 k3"}, {{3, 1}, "r0 k0 k1 r2 k2 k3"},
+      {{3, 2, 1, 0}, "k0 k1 k2 k3"}};
+  for (const auto& [removed, expected] : cases) {
+    VideoList fresh(workspace, files, video_exts);
+    files.files["D:\\Conv\\list.log"] = text;
+    const StoredList stored = LoadVideoList(fresh, files, workspace);
+    for (std::size_t row : removed) fresh.RemoveVideo(row);
+    std::string names;
+    for (const std::string& line : VideoListLines(VideoListText(fresh, stored)))
+      names += (names.empty() ? "" : " ") + line.substr(line.rfind('\\') + 1, 2);
+    EXPECT_EQ(names, expected);
+  }
 }
 
 TEST_F(VideoListFileTest, ALineTooLongForARowIsRefusedNotCut) {
@@ -269,18 +321,20 @@ TEST_F(VideoListFileTest, ALineTooLongForARowIsRefusedNotCut) {
   const std::string too_long = Video(std::string(kMaxVideoPathLength - 13, 'n') + ".avi");
   ASSERT_EQ(fits.size(), kMaxVideoPathLength);
   files.files["D:\\Conv\\list.log"] = too_long + "\r\n" + fits + "\r\n";
-  EXPECT_EQ(LoadVideoList(list, files, workspace), 1u);
+  const StoredList stored = LoadVideoList(list, files, workspace);
   EXPECT_EQ(Paths(), Texts{fits});
+  EXPECT_EQ(VideoListText(list, stored), too_long + "\r\n" + fits + "\r\n");  // kept, whole
 }
 
 TEST_F(VideoListFileTest, AnEmptyListSavesAnEmptyFileAndAFailedSaveKeepsThePreviousOne) {
-  EXPECT_EQ(LoadVideoList(list, files, workspace), 0u);  // no list.log: an empty list
-  files.files["D:\\Conv\\list.log"] = "old\r\n";
-  SaveVideoList(list, files, workspace);
+  EXPECT_TRUE(LoadVideoList(list, files, workspace).lines.empty());  // no list.log: an empty list
+  EXPECT_EQ(list.RowCount(), 0u);
+  files.files["D:\\Conv\\list.log"] = "D:\\Videos\\old.avi\r\n";  // deleted from a folder that is there
+  SaveVideoList(list, LoadVideoList(list, files, workspace), files, workspace);
   EXPECT_EQ(ListLog(), "");
   list.AddVideo(Video("a.avi"));
   files.unwritable.insert("D:\\Conv\\list.log");
-  EXPECT_THROW(SaveVideoList(list, files, workspace), PlatformError);
+  EXPECT_THROW(SaveVideoList(list, {}, files, workspace), PlatformError);
   EXPECT_EQ(ListLog(), "");
 }
 
