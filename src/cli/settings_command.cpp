@@ -7,44 +7,61 @@
 namespace clipvane {
 namespace {
 
-constexpr int kNotAnInteger = -0x7fffffff;
+// A number from `low` to `high`, as the options dialog offers them.
+bool ParseChoice(const std::string& value, int low, int high, int& choice) {
+  const std::optional<int> parsed = ParsePlainNumber(value);
+  if (!parsed || *parsed < low || *parsed > high) return false;
+  choice = *parsed;
+  return true;
+}
 
 bool ParseFlag(const std::string& value, bool& flag) {
-  const int parsed = ParseIntegerOr(value, kNotAnInteger);
-  if (parsed == kNotAnInteger) return false;
+  int parsed = 0;
+  if (!ParseChoice(value, 0, 1, parsed)) return false;
   flag = parsed != 0;
   return true;
 }
 
-bool ParseChoice(const std::string& value, int& choice) {
-  const int parsed = ParseIntegerOr(value, kNotAnInteger);
-  if (parsed == kNotAnInteger) return false;
-  choice = parsed;
-  return true;
-}
+// What a choice key allows, in the user's words.
+struct ChoiceKey {
+  const char* key;
+  int high;  // from 0
+  const char* allowed;  // the reason given for any other value
+};
+
+const ChoiceKey kChoiceKeys[] = {
+    {"qulity", 2, "takes 0 (good), 1 (normal) or 2 (low)"},
+    {"platform", 1, "takes 0 (iPod touch and iPhone) or 1 (iPod nano and Classic)"},
+    {"display", 3, "takes 0 (fill, cropped), 1 (fill, stretched), 2 (fit) or 3 (the 640 frame)"},
+};
+
+// The dialog offers eight subtitle sizes on each route.
+constexpr int kLastSizeIndex = 7;
 
 // Applies one KEY=VALUE to the record as the options dialog would; false with a
 // reason when the key or the value is not one the dialog can set.
 bool Apply(EncodeSettings& s, const std::string& key, const std::string& value, std::string& reason) {
-  if (key == "qulity") return ParseChoice(value, s.choices.qulity) || (reason = "an integer", false);
-  if (key == "platform") return ParseChoice(value, s.choices.platform) || (reason = "an integer", false);
-  if (key == "display") return ParseChoice(value, s.choices.display) || (reason = "an integer", false);
+  int* choices[] = {&s.choices.qulity, &s.choices.platform, &s.choices.display};
+  for (int i = 0; i < 3; ++i)
+    if (key == kChoiceKeys[i].key)
+      return ParseChoice(value, 0, kChoiceKeys[i].high, *choices[i]) || (reason = kChoiceKeys[i].allowed, false);
   bool* flags[] = {&s.colorsubtitle, &s.noresizefor43scale, &s.audiosync, &s.subtitlesync, &s.needsubtitle};
   const char* flag_keys[] = {"colorsubtitle", "noresizefor43scale", "audiosync", "subtitlesync", "needsubtitle"};
   for (int i = 0; i < 5; ++i)
-    if (key == flag_keys[i]) return ParseFlag(value, *flags[i]) || (reason = "1 or 0", false);
+    if (key == flag_keys[i]) return ParseFlag(value, *flags[i]) || (reason = "takes 1 or 0", false);
   if (key == "fontsize") {
-    const std::vector<std::string> items = SplitCommaText(value);
-    if (items.size() != 2 || ParseIntegerOr(items[0], kNotAnInteger) == kNotAnInteger ||
-        ParseIntegerOr(items[1], kNotAnInteger) == kNotAnInteger)
-      return reason = "two integers, such as 2,2", false;
-    s.plainsizeindex = ParseIntegerOr(items[0], 2);
-    s.colorsizeindex = ParseIntegerOr(items[1], 2);
+    const std::vector<std::string> items = SplitAtCommas(value);
+    int plain = 0, colour = 0;
+    if (items.size() != 2 || !ParseChoice(items[0], 0, kLastSizeIndex, plain) ||
+        !ParseChoice(items[1], 0, kLastSizeIndex, colour))
+      return reason = "takes two size numbers from 0 to 7, the plain route's first, such as 2,2", false;
+    s.plainsizeindex = plain;
+    s.colorsizeindex = colour;
     return true;
   }
   if (key == "fontname") {
     const std::vector<std::string> items = SplitAtCommas(value);
-    if (items.size() != 2 || items[0].empty()) return reason = "a font file and a face name, such as gulim.ttc,Gulim", false;
+    if (items.size() != 2 || items[0].empty()) return reason = "takes a font file and a face name, such as gulim.ttc,Gulim", false;
     s.fontfile = items[0];
     s.fontface = items[1];
     return true;
