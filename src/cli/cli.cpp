@@ -1,24 +1,21 @@
 #include "cli/cli.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cstdio>
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
 
 #include "app/program.h"
 #include "cli/script_watch.h"
 #include "cli/settings_command.h"
+#include "cli/wait_report.h"
 #include "common/text.h"
 #include "media/list_commands.h"
+#include "media/mediainfo_report.h"
 #include "platform/file_system.h"
 #include "platform/platform_error.h"
-#include "platform/process.h"
 #include "runs/run_scripts.h"
 #include "settings/settings_store.h"
 
@@ -64,7 +61,8 @@ std::optional<std::vector<std::size_t>> ParseRows(const std::vector<std::string>
                                                   std::ostream& err) {
   std::vector<std::size_t> rows;
   for (const std::string& word : words) {
-    const int number = ParseIntegerOr(word, 0);
+    // Plain decimal numbers only: "0x1" or " 1" is no row number.
+    const int number = ParsePlainNumber(word).value_or(0);
     if (number < 1 || static_cast<std::size_t>(number) > row_count) {
       err << "clipvane-cli: no row " << word << " (the list has " << row_count << ")\n";
       return std::nullopt;
@@ -76,57 +74,6 @@ std::optional<std::vector<std::size_t>> ParseRows(const std::vector<std::string>
     return std::nullopt;
   }
   return rows;
-}
-
-std::string ProbeDuration(const std::string& path) {
-  const std::optional<std::string> text =
-      CaptureOutput({"ffprobe", "-v", "quiet", "-show_entries", "format=duration", "-of", "csv=p=0", path});
-  return !text || TrimBlanks(*text).empty() ? "-" : TrimBlanks(*text) + " s";
-}
-
-// Follows the started scripts to their end, then tells what became of every video.
-int WaitAndReport(WatchingShell& shell, const std::vector<std::string>& videos, const Workspace& workspace,
-                  std::ostream& out, std::ostream& err) {
-  const auto start = std::chrono::system_clock::now();
-  const bool live = ::isatty(STDERR_FILENO);
-  std::map<std::string, int> shown_percent;
-  shell.WaitAll([&](const std::string& script, const std::string& line) {
-    const int percent = ProgressPercent(line);
-    if (percent < 0) return;
-    const std::string name = FileNamePart(script, PathStyle::kPosix);
-    int& last = shown_percent[name];
-    if (live) {
-      err << "\r" << name << ": " << TrimBlanks(line) << "\033[K" << std::flush;
-    } else if (percent >= last + 10 || (percent == 100 && last != 100)) {
-      err << name << ": " << percent << "%\n";
-      last = percent;
-    }
-  });
-  if (live) err << "\r\033[K";
-
-  out << "video\tresult\tsize\tduration\telapsed\n";
-  int missing = 0;
-  std::set<std::string> reported;
-  for (const std::string& video : videos) {
-    const std::string output = workspace.OutputPath(video);
-    if (!reported.insert(output).second) continue;  // two videos of one name share an output
-    struct stat st {};
-    if (::stat(output.c_str(), &st) != 0 || st.st_size == 0) {
-      out << video << "\tmissing\t-\t-\t-\n";
-      ++missing;
-      continue;
-    }
-    const auto finished = std::chrono::system_clock::from_time_t(st.st_mtim.tv_sec) +
-                          std::chrono::duration_cast<std::chrono::system_clock::duration>(
-                              std::chrono::nanoseconds(st.st_mtim.tv_nsec));
-    const double elapsed = std::max(0.0, std::chrono::duration<double>(finished - start).count());
-    char size[32], seconds[32];
-    std::snprintf(size, sizeof size, "%.1f MB", static_cast<double>(st.st_size) / (1024.0 * 1024.0));
-    std::snprintf(seconds, sizeof seconds, "%.1f s", elapsed);
-    out << video << "\twritten " << output << "\t" << size << "\t" << ProbeDuration(output) << "\t" << seconds
-        << "\n";
-  }
-  return missing == 0 ? 0 : 1;
 }
 
 struct Options {
@@ -223,11 +170,16 @@ bool SelectNamedRows(Cli& cli, const std::vector<std::string>& words) {
   return rows.has_value();
 }
 
-// The videos an encode command left out where the window would say so.
+// Every video an encode command left out, by its row, with the reason.
 void SayRefusals(Cli& cli, const EncodeResult& result) {
-  for (const Refusal& refusal : result.refused)
-    if (refusal.reason != RefusalReason::kNoPicture)  // the list's title says that
-      cli.Err() << "clipvane-cli: not started: " << refusal.path << ": " << RefusalText(refusal.reason) << "\n";
+  for (const Refusal& refusal : result.refused) {
+    std::ostream& err = cli.Err() << "clipvane-cli: not converted: row " << refusal.row + 1 << ": " << refusal.path
+                                  << ": " << RefusalText(refusal.reason);
+    if (refusal.reason == RefusalReason::kSameResult)
+      err << " " << refusal.other_row + 1 << " (" << refusal.other_path << "): both make "
+          << cli.program.workspace.OutputPath(refusal.path);
+    err << "\n";
+  }
 }
 
 int Add(Cli& cli, const std::vector<std::string>& args) {
@@ -268,22 +220,46 @@ int ListRows(Cli& cli, const std::vector<std::string>& args) {
   return 0;
 }
 
+// Why a probed row gives no picture, or nothing when it does.
+std::optional<RefusalReason> ProbeProblem(const VideoEntry& entry, const FileSystem& files) {
+  if (entry.facts.height != 0) return std::nullopt;
+  if (!files.Exists(entry.path)) return RefusalReason::kFileMissing;
+  return entry.facts.video_section || entry.facts.report.empty() ? RefusalReason::kNoPicture
+                                                                  : RefusalReason::kNoVideoStream;
+}
+
 int Refresh(Cli& cli, const std::vector<std::string>& args) {
   if (!args.empty()) {
     cli.Err() << "clipvane-cli: refresh takes no arguments\n";
     return 2;
   }
-  RefreshList(cli.List(), cli.session->Probe(), cli.Steps());
+  // One line per row that failed, not two per row probed.
+  RefreshList(cli.List(), cli.session->Probe());
+  std::size_t failed = 0, encoded = 0;
+  for (std::size_t row = 0; row < cli.List().RowCount(); ++row) {
+    const VideoRow& shown = cli.List().Row(row);
+    encoded += shown.encoded_marker == "*";
+    const auto problem = ProbeProblem(shown.entry, cli.session->Files());
+    if (!problem) continue;
+    ++failed;
+    cli.Err() << "clipvane-cli: row " << row + 1 << ": " << shown.entry.path << ": " << RefusalText(*problem) << "\n";
+  }
+  cli.Err() << "refreshed " << cli.List().RowCount() << " rows: " << failed << " without a picture, " << encoded
+            << " encoded\n";
   PrintRows(cli.List(), cli.Out());
   return 0;
 }
 
 int Info(Cli& cli, const std::vector<std::string>& args) {
   const auto rows = ParseRows(args, cli.List().RowCount(), cli.Err());
-  if (!rows || rows->size() != 1) return 2;
+  if (!rows) return 2;
+  if (rows->size() != 1) {
+    cli.Err() << "clipvane-cli: info takes one row\n";
+    return 2;
+  }
   const VideoEntry entry = cli.session->Probe().ProbeVideo(cli.List(), rows->front(), cli.Steps());
-  if (entry.facts.height == 0) {
-    cli.Err() << "clipvane-cli: " << entry.path << ": " << RefusalText(RefusalReason::kNoPicture) << "\n";
+  if (const auto problem = ProbeProblem(entry, cli.session->Files())) {
+    cli.Err() << "clipvane-cli: " << entry.path << ": " << RefusalText(*problem) << "\n";
     return 1;
   }
   std::string report = entry.facts.report;
@@ -310,29 +286,35 @@ int ClearEncodedRows(Cli& cli, const std::vector<std::string>&) {
 int Encode(Cli& cli, const std::vector<std::string>& args, bool whole_list) {
   const std::optional<Options> options = ParseOptions(args, whole_list, cli.Err());
   if (!options) return 2;
+  if (!whole_list && !SelectNamedRows(cli, options->words)) return 2;
+  // How every row's MP4 stands before anything starts: a job may finish before the
+  // next one is even written.
+  std::map<std::string, FileStamp> before;
+  if (options->wait)
+    for (std::size_t row = 0; row < cli.List().RowCount(); ++row) {
+      const std::string output = cli.program.workspace.OutputPath(cli.List().EntryPath(row));
+      before.emplace(output, FileStamp::Of(output));
+    }
   // With --wait the scripts are started so that their progress can be followed.
   Shell& shell = options->wait ? static_cast<Shell&>(cli.services.watching) : cli.services.core.shell;
   EncodeCommandContext context = cli.session->Commands(shell, cli.Steps());
-  EncodeResult result;
-  if (whole_list) {
-    result = EncodeWholeList(options->queues, cli.session->Rows(), options->after, context);
-    SayRefusals(cli, result);
-    if (!result.written) {
-      cli.Err() << "clipvane-cli: nothing to encode\n";
-      return 1;
-    }
-  } else {
-    if (!SelectNamedRows(cli, options->words)) return 2;
-    result = EncodeSelection(cli.session->Rows(), context);
-    SayRefusals(cli, result);
-    if (result.started.empty()) {
-      cli.Err() << "clipvane-cli: nothing started\n";
-      return 1;
-    }
+  const EncodeResult result = whole_list
+                                  ? EncodeWholeList(options->queues, cli.session->Rows(), options->after, context)
+                                  : EncodeSelection(cli.session->Rows(), context);
+  for (const ScriptedJob& job : result.scripted) cli.Err() << "started " << job.video << "\n";
+  SayRefusals(cli, result);
+  if (result.started.empty()) {
+    cli.Err() << "clipvane-cli: nothing started\n";
+    return 1;
   }
-  for (const std::string& video : result.scripted) cli.Err() << "started " << video << "\n";
-  if (!options->wait) return 0;
-  return WaitAndReport(cli.services.watching, result.scripted, cli.program.workspace, cli.Out(), cli.Err());
+  const bool all_converted = result.refused.empty();
+  if (!options->wait) return all_converted ? 0 : 1;
+  std::vector<FollowedJob> jobs;
+  for (const ScriptedJob& job : result.scripted)
+    jobs.push_back(
+        {job, before[job.output], ParseTrackSummary(cli.services.core.mediainfo.InformTracks(job.video))});
+  return WaitAndReport(cli.services.watching, jobs, all_converted, cli.session->Files(), cli.services.core.mediainfo,
+                       cli.Out(), cli.Err());
 }
 
 int EncodeSome(Cli& cli, const std::vector<std::string>& args) { return Encode(cli, args, false); }

@@ -8,7 +8,7 @@ void WatchingShell::OpenScript(const std::string& path) {
   scripts_.push_back(std::make_unique<Script>(Script{path, {}}));
   Script& script = *scripts_.back();
   ChildStreams streams{DeliveredTo([this, &script](const std::string& chunk) { Take(script, chunk, false); }),
-                       Inherited(), true};
+                       Inherited(), true, true};
   children_.Start({"sh", path}, std::move(streams));
 }
 
@@ -27,12 +27,13 @@ void WatchingShell::Take(Script& script, const std::string& chunk, bool at_end) 
   }
 }
 
-void WatchingShell::WaitAll(const LineReader& on_output) {
+int WatchingShell::WaitAll(const LineReader& on_output) {
   on_output_ = &on_output;
   // A script is over when it and everything it started have closed its output.
   children_.WaitAll();
   for (const std::unique_ptr<Script>& script : scripts_) Take(*script, {}, true);
   on_output_ = nullptr;
+  return SignalPassedOn();
 }
 
 int ProgressPercent(const std::string& line) {

@@ -20,7 +20,13 @@ class WatchingShell : public Shell {
 
   // Blocks until every started script has ended. `on_output` gets each line (or
   // carriage-return-ended progress update) a script writes, with the script's path.
-  void WaitAll(const LineReader& on_output);
+  // An interrupt, a stop or a hang-up of this process meanwhile is passed on to the
+  // scripts and everything they started, which then end as a failed job does,
+  // removing what they made; the wait goes on until they have. Returns the number of
+  // the first such signal, or 0.
+  int WaitAll(const LineReader& on_output);
+
+  std::size_t Started() const { return scripts_.size(); }
 
  private:
   struct Script {

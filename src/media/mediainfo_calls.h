@@ -17,15 +17,23 @@ struct MediaInfoCalls {
   bool Complete() const { return New && Open && Option && Inform && Close; }
 };
 
+// The custom view that gives a file's length in milliseconds and its numbers of video
+// and audio tracks, "1520|1|1".
+inline constexpr const wchar_t* kTrackSummaryView = L"General;%Duration%|%VideoCount%|%AudioCount%";
+
 // One probe: a fresh instance, open, ask for the ordinary (not the complete)
-// report, read it, close. `open_file` wraps the open call so that a platform can set
-// up what the library needs to find the file by its name.
+// report, or for the custom `view` when one is given, read it, close. `open_file`
+// wraps the open call so that a platform can set up what the library needs to find
+// the file by its name.
 template <typename OpenFile>
-std::wstring ReadReport(const MediaInfoCalls& calls, OpenFile open_file) {
+std::wstring ReadReport(const MediaInfoCalls& calls, OpenFile open_file, const wchar_t* view = nullptr) {
   void* handle = calls.New();
   if (!handle) return {};
   open_file(handle);
   calls.Option(nullptr, L"Complete", L"");
+  // The view is the library's, not the instance's: set it every time, "" being the
+  // ordinary report.
+  calls.Option(handle, L"Inform", view ? view : L"");
   const wchar_t* report = calls.Inform(handle, 0);
   std::wstring text = report ? report : L"";
   calls.Close(handle);

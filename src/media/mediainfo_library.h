@@ -18,6 +18,9 @@ class MediaInfoLibrary {
   // The plain report on the file at `path` (ANSI), in ANSI text. Empty when the
   // library is missing or cannot read the file.
   virtual std::string Inform(const std::string& path) = 0;
+  // The file's length and tracks in the form of kTrackSummaryView, "1520|1|1";
+  // empty when the library is missing or cannot read the file.
+  virtual std::string InformTracks(const std::string& path) = 0;
 };
 
 // The platform's library; on Windows `app_dir` is where MediaInfo.dll is looked for.

@@ -40,14 +40,16 @@ class LoadedMediaInfo : public MediaInfoLibrary {
 
   MediaInfoProblem Problem() const override { return problem_; }
 
-  std::string Inform(const std::string& path) override {
-    if (!library_) return {};
-    const std::wstring wide_path = AnsiToWide(path);
-    return WideToAnsi(
-        ReadReport(calls_, [&](void* handle) { calls_.Open(handle, wide_path.c_str()); }));
-  }
+  std::string Inform(const std::string& path) override { return Read(path, nullptr); }
+  std::string InformTracks(const std::string& path) override { return Read(path, kTrackSummaryView); }
 
  private:
+  std::string Read(const std::string& path, const wchar_t* view) {
+    if (!library_) return {};
+    const std::wstring wide_path = AnsiToWide(path);
+    return WideToAnsi(ReadReport(calls_, [&](void* handle) { calls_.Open(handle, wide_path.c_str()); }, view));
+  }
+
   std::unique_ptr<DynamicLibrary> library_;
   MediaInfoCalls calls_;
   MediaInfoProblem problem_ = MediaInfoProblem::kNone;

@@ -30,7 +30,11 @@ class LinkedMediaInfo : public MediaInfoLibrary {
 
   MediaInfoProblem Problem() const override { return MediaInfoProblem::kNone; }
 
-  std::string Inform(const std::string& path) override {
+  std::string Inform(const std::string& path) override { return Read(path, nullptr); }
+  std::string InformTracks(const std::string& path) override { return Read(path, kTrackSummaryView); }
+
+ private:
+  std::string Read(const std::string& path, const wchar_t* view) {
     const std::wstring wide_path = AnsiToWide(path);
     return WideToAnsi(ReadReport(calls_, [&](void* handle) {
       // The library turns the wide name back into bytes with the thread's C locale,
@@ -43,10 +47,9 @@ class LinkedMediaInfo : public MediaInfoLibrary {
         uselocale(previous);
         freelocale(utf8);
       }
-    }));
+    }, view));
   }
 
- private:
   MediaInfoCalls calls_;
 };
 

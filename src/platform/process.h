@@ -28,6 +28,9 @@ struct ChildStreams {
   // In a session (POSIX) or process group (Windows) of its own: no signal of ours or
   // of our terminal reaches it, and none is passed on to it.
   bool own_session = false;
+  // With own_session (POSIX): our SIGINT, SIGTERM and SIGHUP are still passed on, to
+  // the whole session, so that a script and every tool it runs stop together.
+  bool signals_to_session = false;
 };
 
 // Child processes started together and waited for together, such as the two encodes
@@ -62,6 +65,9 @@ class ChildProcesses {
 
 // Starts one child and waits for it; its status as WaitAll gives it.
 int RunChild(const std::vector<std::string>& argv, ChildStreams streams = {});
+
+// The first signal passed on to children since this process started, or 0.
+int SignalPassedOn();
 
 // Runs a helper and returns its stdout when it exits with 0; its stderr is ours.
 std::optional<std::string> CaptureOutput(const std::vector<std::string>& argv);

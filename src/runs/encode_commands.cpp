@@ -22,10 +22,17 @@ class Command {
   std::string BuildRowJob(EncodeRows& rows, std::size_t row) {
     MediaFacts facts;
     const std::string path = rows.ProbedPath(row, facts, record_);
-    if (!context_.jobs.files.Exists(path)) return Refuse(path, RefusalReason::kFileMissing);
+    const Workspace& workspace = context_.jobs.setup.workspace;
+    if (!context_.jobs.files.Exists(path)) return Refuse({path, RefusalReason::kFileMissing, row});
+    if (const auto refused = JobRefusal(path, facts, workspace)) return Refuse({path, *refused, row});
+    // Two jobs of one MP4 would share its job script and mux into one file.
+    const std::string output = workspace.OutputPath(path);
+    for (const ScriptedJob& earlier : result_.scripted)
+      if (SamePath(earlier.output, output, workspace.Style()))
+        return Refuse({path, RefusalReason::kSameResult, row, earlier.video, earlier.row});
     const JobBuild build = BuildJobScript(path, facts, context_.jobs);
-    if (build.refused) return Refuse(path, *build.refused);
-    result_.scripted.push_back(path);
+    if (build.refused) return Refuse({path, *build.refused, row});
+    result_.scripted.push_back({path, row, build.output, build.job_log});
     return build.script;
   }
 
@@ -38,8 +45,8 @@ class Command {
   EncodeResult& Result() { return result_; }
 
  private:
-  std::string Refuse(const std::string& path, RefusalReason reason) {
-    result_.refused.push_back({path, reason});
+  std::string Refuse(Refusal refusal) {
+    result_.refused.push_back(std::move(refusal));
     return {};
   }
 

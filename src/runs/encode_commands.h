@@ -34,22 +34,36 @@ struct EncodeCommandContext {
   Progress progress;  // the probes' and the job scripts' steps as they happen; may be empty
 };
 
+// A video whose job script was written.
+struct ScriptedJob {
+  std::string video;
+  std::size_t row = kNoRow;
+  std::string output;   // the MP4 its job makes
+  std::string job_log;  // what its tools said; a failed job leaves it
+  bool operator==(const ScriptedJob& other) const {
+    return video == other.video && row == other.row && output == other.output && job_log == other.job_log;
+  }
+};
+
 // What an encode command did: for the front end to say, and for a caller that waits
 // for the scripts to follow.
 struct EncodeResult {
   std::vector<std::string> started;   // the scripts opened, in order
-  std::vector<std::string> scripted;  // the videos whose job script was written, in list order
+  std::vector<ScriptedJob> scripted;  // the videos whose job script was written, in list order
   std::vector<Refusal> refused;       // the videos left out, and why, in list order
   std::vector<ProgressStep> steps;    // every step the command went through
   bool written = false;               // a command's scripts got any line
 };
 
 // Writes and starts the job scripts of the selected rows, at most four, in list order.
-// A vanished video or one without a job is left out and said why.
+// A vanished video or one without a job is left out and said why. So is a video
+// whose MP4 an earlier row of the command makes already (the same base name in
+// another folder): one result, one job.
 EncodeResult EncodeSelection(EncodeRows& rows, EncodeCommandContext& context);
 
 // Writes the run scripts for 1, 2 or 4 queues (1 meaning the single whole-list script)
-// and starts them by name. An empty list writes nothing.
+// and starts them by name; the rows left out are refused as by EncodeSelection. An
+// empty list writes nothing.
 EncodeResult EncodeWholeList(int queues, EncodeRows& rows, PowerAction action, EncodeCommandContext& context);
 
 // Writes every job script and the whole-list script without starting anything.

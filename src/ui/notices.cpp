@@ -13,6 +13,19 @@ std::string SourceIsOutputText(const std::string& path) {
   return Utf8ToAnsi(u8"변환할 동영상이 결과 파일과 같은 파일이라 건너뜁니다: ") + path;
 }
 
+std::string SameResultText(const Refusal& refusal) {
+  return refusal.path + Utf8ToAnsi(u8"\r\r앞의 동영상과 결과 파일 이름이 같아 건너뜁니다: ") + refusal.other_path;
+}
+
+// The refusals of one reason, worded by `text`, in one box; none when there are none.
+template <typename Text>
+void TellInOneBox(const EncodeResult& result, RefusalReason reason, Text text, std::vector<Notice>& notices) {
+  std::string joined;
+  for (const Refusal& refusal : result.refused)
+    if (refusal.reason == reason) joined += (joined.empty() ? "" : "\r") + text(refusal);
+  if (!joined.empty()) notices.push_back({joined, Utf8ToAnsi(u8"알림")});
+}
+
 }  // namespace
 
 std::vector<Notice> SelectionNotices(const EncodeResult& result) {
@@ -23,17 +36,16 @@ std::vector<Notice> SelectionNotices(const EncodeResult& result) {
       notices.push_back({refusal.path + Utf8ToAnsi(u8"\r\r선택한 파일이 존재하지 않습니다."), Utf8ToAnsi(u8"알림")});
     if (refusal.reason == RefusalReason::kSourceIsOutput)
       notices.push_back({SourceIsOutputText(refusal.path), Utf8ToAnsi(u8"알림")});
+    if (refusal.reason == RefusalReason::kSameResult) notices.push_back({SameResultText(refusal), Utf8ToAnsi(u8"알림")});
   }
   return notices;
 }
 
 std::vector<Notice> WholeListNotices(const EncodeResult& result, bool batch_files_only) {
   std::vector<Notice> notices;
-  std::string same;
-  for (const Refusal& refusal : result.refused)
-    if (refusal.reason == RefusalReason::kSourceIsOutput)
-      same += (same.empty() ? "" : "\r") + SourceIsOutputText(refusal.path);
-  if (!same.empty()) notices.push_back({same, Utf8ToAnsi(u8"알림")});
+  TellInOneBox(result, RefusalReason::kSourceIsOutput,
+               [](const Refusal& refusal) { return SourceIsOutputText(refusal.path); }, notices);
+  TellInOneBox(result, RefusalReason::kSameResult, SameResultText, notices);
   if (batch_files_only && result.written) notices.push_back(Told(u8"인코딩을 위한 배치파일(.bat)들이 생성되었습니다."));
   return notices;
 }

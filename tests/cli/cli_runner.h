@@ -9,6 +9,7 @@
 #include "media/mediainfo_library.h"
 #include "platform/file_system.h"
 #include "platform/shell.h"
+#include "support/fakes.h"
 #include "support/temp_folder.h"
 
 namespace clipvane::testing {
@@ -21,10 +22,12 @@ class CliRunner {
     out.str("");
     err.str("");
     WatchingShell watching;
-    CliServices services{{NativeFileSystem(), NativeShell(), *mediainfo}, watching, "/usr/share/fonts", out, err};
+    CliServices services{{NativeFileSystem(), detached, *mediainfo}, watching, "/usr/share/fonts", out, err};
     return RunCli(args, workspace, services);
   }
 
+  // Scripts started without --wait are only written down: nothing runs behind a test.
+  RecordingShell detached;
   TempFolder app;
   Workspace workspace{app.Path(), PathStyle::kPosix};
   std::unique_ptr<MediaInfoLibrary> mediainfo = LoadMediaInfoLibrary(app.Path(), NativeFileSystem());

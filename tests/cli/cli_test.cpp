@@ -1,7 +1,12 @@
 // clipvane-cli over a temporary program folder with real, tiny videos.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdlib>
+#include <algorithm>
+#include <filesystem>
 
 #include "cli/cli_runner.h"
 
@@ -44,7 +49,7 @@ TEST_F(CliTest, ListCommandsSayWhatTheyRefuseAndNeverTouchAFile) {
   EXPECT_NE(out.str().find("frame rate                               : 23.976"), std::string::npos);
   EXPECT_EQ(out.str().find('\r'), std::string::npos);
   EXPECT_EQ(err.str(), "checking " + kOther + "\nchecked " + kOther + "\n");  // the steps go to stderr only
-  for (const char* row : {"0", "x", "3"}) EXPECT_EQ(Cli({"remove", row}), 2) << row;
+  for (const char* row : {"0", "x", "0x1", " 1", "+1", "3"}) EXPECT_EQ(Cli({"remove", row}), 2) << row;
   EXPECT_NE(err.str().find("no row 3"), std::string::npos);
   app.WriteFile("incoming/" + other + ".mp4", "done");
   EXPECT_EQ(Cli({"refresh"}), 0);
@@ -64,9 +69,17 @@ TEST_F(CliTest, SettingsAreShownAndSavedWithTheStoresRules) {
   // The 640 frame on nano/Classic: saved, with the warning, and again at the next start.
   EXPECT_EQ(Cli({"settings", "display=3"}), 0);
   EXPECT_NE(err.str().find("iPod touch"), std::string::npos) << err.str();
-  // A wrong pair saves nothing at all.
-  for (const char* pair : {"qulity=good", "title=Mine", "colour=1"}) EXPECT_EQ(Cli({"settings", "display=0", pair}), 2);
-  EXPECT_NE(err.str().find("not a setting"), std::string::npos);
+  // A wrong pair saves nothing at all, and says what the key takes.
+  const std::pair<const char*, const char*> wrong[] = {
+      {"qulity=good", "takes 0 (good), 1 (normal) or 2 (low)"}, {"qulity=99", "takes 0 (good)"},
+      {"qulity=0x1", "takes 0 (good)"}, {"platform=2", "takes 0 (iPod touch and iPhone) or 1"},
+      {"display=-1", "takes 0 (fill, cropped)"}, {"colorsubtitle=2", "takes 1 or 0"},
+      {"fontsize=8,1", "from 0 to 7"}, {"title=Mine", "read only"}, {"colour=1", "not a setting"}};
+  for (const auto& [pair, reason] : wrong) {
+    EXPECT_EQ(Cli({"settings", "display=0", pair}), 2) << pair;
+    EXPECT_NE(err.str().find(std::string(pair) + ": "), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find(reason), std::string::npos) << err.str();
+  }
   EXPECT_EQ(Cli({"settings"}), 0);
   EXPECT_NE(err.str().find("iPod touch"), std::string::npos);
   EXPECT_NE(out.str().find("display=3\n"), std::string::npos);
@@ -84,10 +97,106 @@ TEST_F(CliTest, MakeScriptsWritesJobAndRunScriptsAndEncodeNamesWhatItLeavesOut) 
   const std::string own = app.WriteFile("incoming/clip.mp4", NativeFileSystem().ReadWholeFile(Video("clip.avi")).value());
   ASSERT_EQ(Cli({"add", own}), 0);
   EXPECT_EQ(Cli({"encode", "1"}), 1);
-  EXPECT_NE(err.str().find("not started: " + own + ": the video is its own result file"), std::string::npos)
+  EXPECT_NE(err.str().find("not converted: row 1: " + own + ": the video is its own result file"), std::string::npos)
       << err.str();
   EXPECT_NE(err.str().find("nothing started"), std::string::npos);
   EXPECT_TRUE(NativeFileSystem().Exists(own));
+}
+
+// What add takes, and the words for what it does not: every refused path is named,
+// and nothing refused is listed, now or at the next load.
+TEST_F(CliTest, AddRefusesWhatCannotBeARowAndEndsItsOptionsAtDoubleDash) {
+  std::filesystem::create_directory(Video("folder.avi"));
+  const std::string odd = videos_->WriteFile("-odd.avi", "");
+  const std::pair<std::vector<std::string>, std::string> refused[] = {
+      {{Video("missing.avi")}, "missing.avi: file missing"},
+      {{Video("folder.avi")}, "folder.avi: a folder, not a video file"},
+      {{videos_->WriteFile("two\nlines.avi", "")}, "lines.avi: a line break in the name"},
+      {{videos_->WriteFile("cr\r.avi", "")}, ".avi: a line break in the name"},
+      {{Video("clip.avi"), videos_->Path() + "/./clip.avi"}, "clip.avi: already listed"}};
+  for (const auto& [files, words] : refused) {
+    std::vector<std::string> args{"add"};
+    args.insert(args.end(), files.begin(), files.end());
+    EXPECT_EQ(Cli(args), 1) << words;
+    EXPECT_NE(err.str().find("not added: "), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find(words), std::string::npos) << err.str();
+  }
+  EXPECT_EQ(Cli({"add", "--wait", odd}), 2);
+  EXPECT_NE(err.str().find("unknown option --wait"), std::string::npos) << err.str();
+  EXPECT_EQ(Cli({"add", "--", odd, "--"}), 1);  // after "--" every word is a file, "--" too
+  EXPECT_NE(err.str().find("not added: --: "), std::string::npos) << err.str();
+  EXPECT_EQ(Cli({"list"}), 0);
+  EXPECT_EQ(out.str(), "1\t \tclip\tOK\n2\t \t-odd\t-\n");
+}
+
+// list.log belongs to the user: a command that changes no row leaves it byte for byte,
+// and a command that does keeps the lines it could not load.
+TEST_F(CliTest, ListLogIsChangedOnlyByWhatChangesTheListAndKeepsWhatMayComeBack) {
+  const std::string away = "/nonexistent-drive/film.avi";
+  const std::string edited = "\xEF\xBB\xBF" + Video("clip.avi") + "\n" + away + "\n";
+  app.WriteFile("list.log", edited);
+  EXPECT_EQ(Cli({"list"}), 0);
+  EXPECT_EQ(out.str(), "1\t \tclip\tOK\n");  // the byte-order mark is no part of the first path
+  app.WriteFile("MP4.ini", "[default]\nvideofileext=mkv\n");
+  EXPECT_EQ(Cli({"add", Video(kOther)}), 1);  // refused: changes nothing
+  for (const char* command : {"list", "refresh", "clear-encoded"}) EXPECT_EQ(Cli({command}), 0) << command;
+  EXPECT_EQ(NativeFileSystem().ReadWholeFile(app / "list.log"), edited);
+  app.WriteFile("MP4.ini", "[default]\n");
+  EXPECT_EQ(Cli({"add", Video(kOther)}), 0);
+  EXPECT_EQ(NativeFileSystem().ReadWholeFile(app / "list.log"),
+            Video("clip.avi") + "\r\n" + away + "\r\n" + Video(kOther) + "\r\n");
+}
+
+// Two loops of adds at once: each add reads, changes and writes list.log under its
+// lock, so none loses another's row.
+TEST_F(CliTest, AddsAtTheSameTimeKeepEveryRow) {
+  testing::TempFolder many;
+  constexpr int kPerLoop = 60;
+  for (int i = 0; i < 2 * kPerLoop; ++i) many.WriteFile("v" + std::to_string(i) + ".avi", "");
+  pid_t loops[2];
+  for (int loop = 0; loop < 2; ++loop) {
+    loops[loop] = ::fork();
+    ASSERT_GE(loops[loop], 0);
+    if (loops[loop] == 0) {
+      int failures = 0;
+      for (int i = loop * kPerLoop; i < (loop + 1) * kPerLoop; ++i)
+        failures += Cli({"add", many / ("v" + std::to_string(i) + ".avi")}) != 0;
+      ::_exit(failures);
+    }
+  }
+  for (pid_t loop : loops) {
+    int status = 0;
+    ASSERT_EQ(::waitpid(loop, &status, 0), loop);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  EXPECT_EQ(Cli({"list"}), 0);
+  const std::string rows = out.str();
+  EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 2 * kPerLoop);
+}
+
+// Every row a command leaves out is named with its row and reason on stderr, and the
+// command fails; refresh says only which rows it could not probe.
+TEST_F(CliTest, RowsLeftOutAreNamedWithTheirReasonAndFailTheCommand) {
+  const std::string notes = videos_->WriteFile("notes.avi", "a text file named .avi");
+  std::filesystem::create_directory(Video("c"));
+  const std::string twin = videos_->WriteFile("c/clip.avi", NativeFileSystem().ReadWholeFile(Video("clip.avi")).value());
+  ASSERT_EQ(Cli({"add", Video("clip.avi"), notes, twin}), 0) << err.str();
+  EXPECT_EQ(Cli({"encode", "1", "2", "3"}), 1);
+  EXPECT_NE(err.str().find("not converted: row 2: " + notes + ": not a video\n"), std::string::npos) << err.str();
+  EXPECT_NE(err.str().find("not converted: row 3: " + twin + ": same result as row 1 (" + Video("clip.avi") +
+                           "): both make " + app / "incoming/clip.mp4\n"),
+            std::string::npos)
+      << err.str();
+  EXPECT_EQ(detached.opened, (std::vector<std::string>{app / "batch/clip.sh"}));
+  EXPECT_EQ(Cli({"encode", "2"}), 1);
+  EXPECT_NE(err.str().find("row 2: " + notes + ": not a video\nclipvane-cli: nothing started"), std::string::npos)
+      << err.str();
+  EXPECT_EQ(Cli({"encode-all"}), 1);  // the first row starts; the others are named after the writing
+  EXPECT_NE(err.str().find("started " + Video("clip.avi") + "\nclipvane-cli: not converted: row 2"),
+            std::string::npos)
+      << err.str();
+  EXPECT_EQ(Cli({"refresh"}), 0);
+  EXPECT_EQ(err.str(), "clipvane-cli: row 2: " + notes + ": not a video\nrefreshed 3 rows: 1 without a picture, 0 encoded\n");
 }
 
 TEST_F(CliTest, WrongUseIsAnErrorOnStderr) {
@@ -99,6 +208,7 @@ TEST_F(CliTest, WrongUseIsAnErrorOnStderr) {
                                               {"encode-all", "--after", "reboot"}, {"encode", "--fast", "1"}})
     EXPECT_EQ(Cli(args), 2) << args[1];
   EXPECT_EQ(Cli({"encode-all"}), 1);  // an empty list gives nothing to encode
+  EXPECT_EQ(Cli({"add"}), 2);
   EXPECT_EQ(Cli({"--help"}), 0);
   EXPECT_NE(out.str().find("encode-all"), std::string::npos);
   EXPECT_EQ(Cli({"--version"}), 0);

@@ -2,9 +2,15 @@
 // by sh, the stand-in tools over FFmpeg.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 #include "cli/cli_runner.h"
 #include "media/mediainfo_report.h"
@@ -56,7 +62,118 @@ TEST_F(CliEncodeTest, EncodesSelectedVideosAndTheListInQueuesThatEndWithThePower
   std::remove((app.Path() + "bin/mp4creator").c_str());  // without the muxer no MP4 can appear
   std::remove((app.Path() + "incoming/c.mp4").c_str());
   EXPECT_EQ(Cli({"encode", "3", "--wait"}), 1);
-  EXPECT_NE(out.str().find("c.avi\tmissing"), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("c.avi\tfailed"), std::string::npos) << out.str();
+  EXPECT_TRUE(fs::is_empty(app / "temp"));  // the failed job's intermediates and log are gone too
+}
+
+// A tool that fails part-way, as on a full disk or when the job is killed: the job
+// stops there, the earlier MP4 stays as it was, nothing is left in temp, and the
+// command says "failed" with what the job log said last.
+struct FailingTool {
+  const char* label;
+  const char* tool;
+  const char* script;  // stands in for the tool; REAL is the built one
+  const char* said;    // what stderr says of it
+  bool keeps_earlier;  // a tool that fails does; one that lies cannot keep its MP4 out of incoming
+};
+
+class FailedStepTest : public CliEncodeTest, public ::testing::WithParamInterface<FailingTool> {};
+
+TEST_P(FailedStepTest, LeavesTheEarlierMp4AndSaysWhy) {
+  ASSERT_EQ(Cli({"add", MakeVideo("film.avi")}), 0);
+  ASSERT_EQ(Cli({"encode", "1", "--wait"}), 0) << err.str() << out.str();
+  const auto earlier = NativeFileSystem().ReadWholeFile(app / "incoming/film.mp4");
+  ASSERT_TRUE(earlier);
+  const std::string tool = app / ("bin/" + std::string(GetParam().tool));
+  fs::rename(tool, tool + ".real");
+  std::string script = GetParam().script;
+  script.replace(script.find("REAL"), 4, "'" + tool + ".real'");
+  fs::permissions(app.WriteFile("bin/" + std::string(GetParam().tool), "#!/bin/sh\n" + script + "\n"),
+                  fs::perms::owner_exec, fs::perm_options::add);
+  EXPECT_EQ(Cli({"encode", "1", "--wait"}), 1);
+  EXPECT_NE(out.str().find("film.avi\tfailed"), std::string::npos) << out.str();
+  EXPECT_NE(err.str().find("failed: row 1: " + videos_.Path() + "film.avi: " + GetParam().said), std::string::npos)
+      << err.str();
+  if (GetParam().keeps_earlier) {
+    EXPECT_EQ(NativeFileSystem().ReadWholeFile(app / "incoming/film.mp4"), earlier);
+  }
+  EXPECT_TRUE(fs::is_empty(app / "temp"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, FailedStepTest,
+    ::testing::Values(
+        // The encode runs out of room half-way.
+        FailingTool{"EncodeRunsOutOfRoom", "mencoder",
+                    "case \"$*\" in *rawvideo*|*rawaudio*) exec REAL \"$@\";; esac\n"
+                    "echo 'av_interleaved_write_frame(): No space left on device' >&2; exit 1",
+                    "no MP4 was written; the job log ends: av_interleaved_write_frame(): No space left on device",
+                    true},
+        // The sound is never added: the video alone must not pass for the result.
+        FailingTool{"AudioMuxFails", "mp4creator",
+                    "case \"$2\" in *.aac) echo 'mp4creator: could not add the sound' >&2; exit 1;; esac\n"
+                    "exec REAL \"$@\"",
+                    "no MP4 was written", true},
+        // A muxer that claims success but leaves the sound out: the check catches it.
+        FailingTool{"AudioMuxLies", "mp4creator", "case \"$2\" in *.aac) exit 0;; esac\nexec REAL \"$@\"",
+                    "the MP4 has not one audio track", false}),
+    [](const auto& test_info) { return std::string(test_info.param.label); });
+
+// Names are data: a video named to break out of a command line is converted like
+// any other and runs nothing.
+TEST_F(CliEncodeTest, AHostileNameRunsNothingAndTwoVideosOfOneNameMakeOneGoodMp4) {
+  const std::string hostile = MakeVideo("z';touch PWNED;'$(touch PWNED2).avi");
+  const std::string first = MakeVideo("good.avi");
+  fs::create_directory(videos_ / "c");
+  const std::string second = videos_ / "c/good.avi";
+  fs::copy_file(first, second);
+  ASSERT_EQ(Cli({"add", hostile, first, second}), 0) << err.str();
+  const fs::path was = fs::current_path();
+  fs::current_path(videos_.Path());
+  const int status = Cli({"encode", "1", "2", "3", "--wait"});
+  fs::current_path(was);
+  EXPECT_EQ(status, 1);  // the third row is refused
+  EXPECT_NE(err.str().find("row 3: " + second + ": same result as row 2"), std::string::npos) << err.str();
+  for (const char* made : {"PWNED", "PWNED2"})
+    EXPECT_FALSE(fs::exists(videos_ / made) || fs::exists(app / made) || fs::exists(was / made)) << made;
+  EXPECT_NE(out.str().find(hostile + "\twritten "), std::string::npos) << out.str();
+  EXPECT_EQ(ParseTrackSummary(mediainfo->InformTracks(app / "incoming/good.mp4")).video_tracks * 10 +
+                ParseTrackSummary(mediainfo->InformTracks(app / "incoming/good.mp4")).audio_tracks,
+            11);
+}
+
+}  // namespace
+}  // namespace clipvane
+
+namespace clipvane {
+namespace {
+
+// Ctrl+C or a stop while clipvane-cli waits: the jobs are stopped, they remove what
+// they made, and no MP4 is left half-made in incoming. The real program, in its own
+// folder, as a user starts it.
+TEST_F(CliEncodeTest, AStopWhileWaitingLeavesNoHalfMadeMp4) {
+  fs::copy_file(fs::path(CLIPVANE_BUILD_DIR) / "clipvane-cli", app / "clipvane-cli");
+  ASSERT_EQ(Cli({"add", MakeVideo("long.avi")}), 0);
+  // An encoder that says it has started, then takes its time.
+  fs::remove(app / "bin/mencoder");
+  fs::permissions(app.WriteFile("bin/mencoder", "#!/bin/sh\necho started > '" + app / "started'\nexec sleep 600\n"),
+                  fs::perms::owner_exec, fs::perm_options::add);
+  const std::string program = app / "clipvane-cli";
+  const pid_t cli = ::fork();
+  ASSERT_GE(cli, 0);
+  if (cli == 0) {
+    if (!std::freopen("/dev/null", "w", stdout)) ::_exit(126);
+    ::execl(program.c_str(), program.c_str(), "encode", "1", "--wait", static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  for (int i = 0; i < 600 && !fs::exists(app / "started"); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  ASSERT_TRUE(fs::exists(app / "started"));
+  ::kill(cli, SIGTERM);
+  int status = 0;
+  ASSERT_EQ(::waitpid(cli, &status, 0), cli);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGTERM) << status;
+  EXPECT_FALSE(fs::exists(app / "incoming/long.mp4"));
+  EXPECT_TRUE(fs::is_empty(app / "temp"));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "runs/encode_commands.h"
+#include "runs/job_outcome.h"
 #include "runs/run_scripts.h"
 #include "support/fakes.h"
 #include "support/memory_file_system.h"
@@ -109,6 +110,12 @@ Texts Videos(std::initializer_list<const char*> names) {
   return paths;
 }
 
+Texts ScriptedVideos(const EncodeResult& result) {
+  Texts videos;
+  for (const ScriptedJob& job : result.scripted) videos.push_back(job.video);
+  return videos;
+}
+
 class EncodeCommandsTest : public ::testing::Test {
  protected:
   EncodeCommandsTest() { files_.folders = {"D:\\Conv\\temp", "D:\\Conv\\batch", "D:\\Conv\\incoming"}; }
@@ -129,7 +136,9 @@ TEST_F(EncodeCommandsTest, SelectionStartsAtMostFourInListOrder) {
   EXPECT_EQ(result.started, (Texts{"D:\\Conv\\batch\\a.bat", "D:\\Conv\\batch\\c.bat", "D:\\Conv\\batch\\d.bat",
                                    "D:\\Conv\\batch\\e.bat"}));
   EXPECT_EQ(shell_.opened, result.started);
-  EXPECT_EQ(result.scripted, Videos({"a", "c", "d", "e"}));
+  EXPECT_EQ(ScriptedVideos(result), Videos({"a", "c", "d", "e"}));
+  EXPECT_EQ(result.scripted[1],
+            (ScriptedJob{"D:\\Videos\\c.avi", 2, "D:\\Conv\\incoming\\c.mp4", "D:\\Conv\\temp\\qv1A2B.tmp"}));
   EXPECT_EQ(rows.probed, (std::vector<std::size_t>{0, 2, 3, 4}));  // the fifth selected row is not looked at
   EXPECT_EQ(result.steps, forwarded_);
   EXPECT_EQ(result.steps.size(), 4u);
@@ -141,14 +150,64 @@ TEST_F(EncodeCommandsTest, VideosWithoutAJobAreRefusedWithTheirReasonAndTheOther
                 {true, true, true});
   files_.files.erase("D:\\Videos\\gone.avi");
   const EncodeResult selection = EncodeSelection(rows, context_);
-  const std::vector<Refusal> refused{{"D:\\Videos\\gone.avi", RefusalReason::kFileMissing},
-                                     {"D:\\Conv\\incoming\\clip.mp4", RefusalReason::kSourceIsOutput}};
+  const std::vector<Refusal> refused{{"D:\\Videos\\gone.avi", RefusalReason::kFileMissing, 0},
+                                     {"D:\\Conv\\incoming\\clip.mp4", RefusalReason::kSourceIsOutput, 1}};
   EXPECT_EQ(selection.refused, refused);
   EXPECT_EQ(selection.started, Texts{"D:\\Conv\\batch\\here.bat"});
   const EncodeResult whole = EncodeWholeList(1, rows, PowerAction::kNone, context_);
   EXPECT_EQ(whole.refused, refused);
-  EXPECT_EQ(whole.scripted, Texts{"D:\\Videos\\here.avi"});
+  EXPECT_EQ(ScriptedVideos(whole), Texts{"D:\\Videos\\here.avi"});
   EXPECT_TRUE(files_.Exists("D:\\Conv\\incoming\\clip.mp4"));
+}
+
+// One MP4, one job: a video whose result an earlier row of the command makes is
+// refused by both kinds of command, naming that row; its script is not written.
+TEST_F(EncodeCommandsTest, AVideoWhoseMp4AnEarlierRowMakesIsRefused) {
+  FakeRows rows(files_, {"D:\\Videos\\good.avi", "D:\\Other\\GOOD.wmv", "D:\\Videos\\else.avi",
+                         "D:\\Videos\\c\\good.avi"},
+                {false, true, true, true});
+  const EncodeResult selection = EncodeSelection(rows, context_);
+  const std::vector<Refusal> after_row_1{{"D:\\Videos\\c\\good.avi", RefusalReason::kSameResult, 3, "D:\\Other\\GOOD.wmv", 1}};
+  EXPECT_EQ(selection.refused, after_row_1);  // the unselected first row plays no part
+  EXPECT_EQ(ScriptedVideos(selection), (Texts{"D:\\Other\\GOOD.wmv", "D:\\Videos\\else.avi"}));
+  const EncodeResult whole = EncodeWholeList(2, rows, PowerAction::kNone, context_);
+  EXPECT_EQ(whole.refused, (std::vector<Refusal>{{"D:\\Other\\GOOD.wmv", RefusalReason::kSameResult, 1,
+                                                  "D:\\Videos\\good.avi", 0},
+                                                 {"D:\\Videos\\c\\good.avi", RefusalReason::kSameResult, 3,
+                                                  "D:\\Videos\\good.avi", 0}}));
+  EXPECT_EQ(files_.files.at("D:\\Conv\\batch\\encode_all.bat"),
+            "call \"D:\\Conv\\batch\\good.bat\"\r\ncall \"D:\\Conv\\batch\\else.bat\"\r\n");
+  EXPECT_NE(files_.files.at("D:\\Conv\\batch\\good.bat").find("D:\\Videos\\good.avi"), std::string::npos);
+}
+
+struct OutcomeCase {
+  bool new_file;
+  TrackSummary source, result;
+  JobOutcome outcome;
+};
+
+TEST(JudgeResult, BelievesOnlyANewMp4WithOneVideoAndOneAudioTrackOfTheSourcesLength) {
+  const TrackSummary source{true, 1, 1, 60.0};
+  const OutcomeCase cases[] = {
+      {true, source, {true, 1, 1, 60.9}, JobOutcome::kWritten},
+      {true, {true, 1, 1, 0}, {true, 1, 1, 3}, JobOutcome::kWritten},  // a source of unknown length
+      {false, source, {true, 1, 1, 60}, JobOutcome::kNoNewResult},
+      {true, source, {false, 0, 0, 0}, JobOutcome::kUnreadable},
+      {true, source, {true, 0, 1, 60}, JobOutcome::kVideoTracks},       // audio only
+      {true, source, {true, 2, 2, 60}, JobOutcome::kVideoTracks},       // two jobs muxed into one file
+      {true, source, {true, 1, 0, 60}, JobOutcome::kAudioTracks},       // video only
+      {true, source, {true, 1, 1, 58.9}, JobOutcome::kLengthDiffers},   // cut short
+      {true, {true, 1, 1, 0}, {true, 1, 1, 0}, JobOutcome::kLengthDiffers}};
+  for (const OutcomeCase& c : cases)
+    EXPECT_EQ(JudgeResult(c.new_file, c.source, c.result), c.outcome) << c.result.seconds << " " << c.result.video_tracks;
+}
+
+TEST(LastMeaningfulLine, SkipsProgressAndBlankLines) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"mencoder: running ffmpeg\n[aac] No space left on device\nPos:  1.0s  25f ( 50%)\rPos:  1.2s\r\n\n",
+       "[aac] No space left on device"},
+      {"Pos:  1.0s  25f ( 50%)\r", ""}, {"", ""}, {"  last words  ", "last words"}};
+  for (const auto& [log, line] : cases) EXPECT_EQ(LastMeaningfulLine(log), line);
 }
 
 // Making scripts without starting them, an empty list and a failed write run through

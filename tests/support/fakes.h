@@ -87,10 +87,11 @@ class FakeAviSynth : public AviSynthSystem {
   }
 };
 
-// Hands out prepared reports by path and counts the calls.
+// Hands out prepared reports and track summaries by path and counts the calls.
 class FakeMediaInfoLibrary : public MediaInfoLibrary {
  public:
   std::map<std::string, std::string> reports;
+  std::map<std::string, std::string> tracks;
   std::vector<std::string> informed;
   MediaInfoProblem problem = MediaInfoProblem::kNone;
 
@@ -99,6 +100,10 @@ class FakeMediaInfoLibrary : public MediaInfoLibrary {
     informed.push_back(path);
     const auto found = reports.find(path);
     return found == reports.end() ? std::string() : found->second;
+  }
+  std::string InformTracks(const std::string& path) override {
+    const auto found = tracks.find(path);
+    return found == tracks.end() ? std::string() : found->second;
   }
 };
 

@@ -57,8 +57,10 @@ TEST(Notices, AnEncodeResultIsToldAsTheProductAlwaysHas) {
                     {"D:\\broken.avi", RefusalReason::kNoPicture},
                     {"D:\\Conv\\incoming\\a.mp4", RefusalReason::kSourceIsOutput},
                     {"D:\\Conv\\incoming\\b.mp4", RefusalReason::kSourceIsOutput}};
+  result.refused.push_back({"D:\\c\\a.avi", RefusalReason::kSameResult, 5, "D:\\a.avi", 2});
   const std::vector<Notice> selection = SelectionNotices(result);
-  ASSERT_EQ(selection.size(), 3u);  // the list's title tells the rows without a picture
+  ASSERT_EQ(selection.size(), 4u);  // the list's title tells the rows without a picture
+  EXPECT_EQ(AnsiToUtf8(selection[3].text), u8"D:\\c\\a.avi\r\r앞의 동영상과 결과 파일 이름이 같아 건너뜁니다: D:\\a.avi");
   EXPECT_EQ(AnsiToUtf8(selection[0].text), u8"D:\\gone.avi\r\r선택한 파일이 존재하지 않습니다.");
   EXPECT_EQ(AnsiToUtf8(selection[0].caption), u8"알림");
   const std::string same = u8"변환할 동영상이 결과 파일과 같은 파일이라 건너뜁니다: ";
@@ -66,9 +68,10 @@ TEST(Notices, AnEncodeResultIsToldAsTheProductAlwaysHas) {
 
   result.written = true;
   const std::vector<Notice> whole = WholeListNotices(result, true);
-  ASSERT_EQ(whole.size(), 2u);
+  ASSERT_EQ(whole.size(), 3u);
   EXPECT_EQ(AnsiToUtf8(whole[0].text), same + "D:\\Conv\\incoming\\a.mp4\r" + same + "D:\\Conv\\incoming\\b.mp4");
-  EXPECT_EQ(AnsiToUtf8(whole[1].text), u8"인코딩을 위한 배치파일(.bat)들이 생성되었습니다.");
+  EXPECT_EQ(whole[1].text, selection[3].text);
+  EXPECT_EQ(AnsiToUtf8(whole[2].text), u8"인코딩을 위한 배치파일(.bat)들이 생성되었습니다.");
   result.refused.clear();
   EXPECT_TRUE(WholeListNotices(result, false).empty());
 }
@@ -249,14 +252,26 @@ TEST_F(MainWindowModelTest, ThePowerActionEndsTheQueuesAndFoldersVideosAndTheWeb
                                   kMakerWebPage}));
 }
 
-TEST_F(MainWindowModelTest, DroppedVideosAreListedAndClosingWritesTheList) {
-  Create(0);
-  const std::string video = Video("Holiday.avi");
-  model->FilesDropped({video, temp.WriteFile("notes.txt", "x")});
-  EXPECT_EQ(view.events, (Texts{"rows", "state"}));
-  EXPECT_EQ(model->List().RowCount(), 1u);
+TEST_F(MainWindowModelTest, DroppedVideosAreListedAndClosingWritesTheListOnlyWhenItChanged) {
+  // A list.log an editor saved, with LF line ends and a drive that is away.
+  const std::string away = std::string(kNativePathStyle == PathStyle::kWindows ? "Q:\\away" : "/nonexistent/away") +
+                           Sep() + "film.avi";
+  const std::string edited = Video("v0.avi") + "\n" + away + "\n";
+  temp.WriteFile("list.log", edited);
+  Start();
+  model = std::make_unique<MainWindowModel>(*session, opener, dialogs);
+  model->Attach(view);
+  model->Created();
+  view.events.clear();
+  model->FilesDropped({temp.WriteFile("notes.txt", "x")});
   model->Closing();
-  EXPECT_EQ(files.ReadWholeFile(workspace.ListFile()), video + "\r\n");
+  EXPECT_EQ(files.ReadWholeFile(workspace.ListFile()), edited);  // nothing changed: left alone
+  const std::string video = Video("Holiday.avi");
+  model->FilesDropped({video});
+  EXPECT_EQ(view.events, (Texts{"rows", "state", "rows", "state"}));
+  EXPECT_EQ(model->List().RowCount(), 2u);
+  model->Closing();
+  EXPECT_EQ(files.ReadWholeFile(workspace.ListFile()), temp / "videos" + Sep() + "v0.avi\r\n" + away + "\r\n" + video + "\r\n");
 }
 
 class FakeFonts : public InstalledFonts {

@@ -24,14 +24,18 @@ constexpr int kRelayedCount = sizeof kRelayedSignals / sizeof kRelayedSignals[0]
 // The children that signals are passed on to. A signal handler can reach nothing but
 // lock-free atomics, so they sit in a fixed table; a child beyond it is not relayed to.
 constexpr std::size_t kRelaySlots = 64;
+// A negative entry stands for the process group of a session leader.
 std::atomic<pid_t> g_relay_pids[kRelaySlots];
 static_assert(std::atomic<pid_t>::is_always_lock_free);
+std::atomic<int> g_first_signal{0};
 
 void PassSignalOn(int signal_number) {
   const int saved_errno = errno;
+  int none = 0;
+  g_first_signal.compare_exchange_strong(none, signal_number);
   for (const std::atomic<pid_t>& slot : g_relay_pids) {
     const pid_t child = slot.load();
-    if (child > 0) ::kill(child, signal_number);
+    if (child != 0) ::kill(child, signal_number);
   }
   errno = saved_errno;
 }
@@ -132,7 +136,7 @@ void CloseEnd(int& end) {
 struct ChildProcesses::Impl {
   struct Child {
     pid_t pid = -1;
-    bool relayed = false;
+    pid_t relayed_to = 0;  // pid, -pid for its whole session, or 0 when not relayed
     int status = 127;
     int read_ends[2] = {-1, -1};  // stdout, stderr
     OutputReader readers[2];
@@ -142,7 +146,7 @@ struct ChildProcesses::Impl {
   void Reap(Child& child) {
     if (child.pid <= 0) return;
     child.status = StatusOf(child.pid);
-    if (child.relayed) SignalRelay::Remove(child.pid);
+    if (child.relayed_to != 0) SignalRelay::Remove(child.relayed_to);
     child.pid = -1;
   }
 };
@@ -153,8 +157,8 @@ ChildProcesses::~ChildProcesses() {
   for (Impl::Child& child : impl_->children) {
     for (int& end : child.read_ends) CloseEnd(end);
     // A child in a session of its own is meant to outlive us.
-    if (child.pid <= 0 || !child.relayed) continue;
-    ::kill(child.pid, SIGTERM);
+    if (child.pid <= 0 || child.relayed_to == 0) continue;
+    ::kill(child.relayed_to, SIGTERM);
     impl_->Reap(child);
   }
 }
@@ -213,8 +217,12 @@ std::size_t ChildProcesses::Start(const std::vector<std::string>& argv, ChildStr
     spawn_error = ::posix_spawnp(&pid, raw[0], &actions, &attributes, raw.data(), environ);
     if (spawn_error == 0) {
       child.pid = pid;
-      child.relayed = !streams.own_session;
-      if (child.relayed) SignalRelay::Add(pid);
+      if (!streams.own_session) {
+        child.relayed_to = pid;
+      } else if (streams.signals_to_session) {
+        child.relayed_to = -pid;  // a session leader leads a process group of its own number
+      }
+      if (child.relayed_to != 0) SignalRelay::Add(child.relayed_to);
     }
   }
   posix_spawn_file_actions_destroy(&actions);
@@ -270,6 +278,8 @@ std::vector<int> ChildProcesses::WaitAll() {
   }
   return statuses;
 }
+
+int SignalPassedOn() { return g_first_signal.load(); }
 
 bool StartDetached(const std::vector<std::string>& argv) {
   if (argv.empty()) return false;

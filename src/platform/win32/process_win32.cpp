@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
@@ -62,7 +63,12 @@ std::vector<HANDLE> g_jobs;
 // Ctrl+C and Ctrl+Break reach the children on our console by themselves: we stay to
 // collect how they ended. When the console closes or the user logs off, this process
 // is ended after the handler, and the children are ended with it right away.
+std::atomic<int> g_first_event{0};
+
 BOOL WINAPI OnConsoleControl(DWORD event) {
+  int none = 0;
+  // Told as the POSIX signal numbers are: 2 for an interrupt, 15 for the rest.
+  g_first_event.compare_exchange_strong(none, event == CTRL_C_EVENT ? 2 : 15);
   if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) return TRUE;
   std::lock_guard<std::mutex> lock(g_jobs_mutex);
   for (HANDLE job : g_jobs) TerminateJobObject(job, STATUS_CONTROL_C_EXIT);
@@ -267,6 +273,8 @@ std::vector<int> ChildProcesses::WaitAll() {
   }
   return statuses;
 }
+
+int SignalPassedOn() { return g_first_event.load(); }
 
 bool StartDetached(const std::vector<std::string>& argv) {
   if (argv.empty()) return false;

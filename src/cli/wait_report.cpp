@@ -1,0 +1,96 @@
+#include "cli/wait_report.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <map>
+
+#include "cli/script_watch.h"
+#include "common/text.h"
+#include "media/mediainfo_library.h"
+#include "platform/file_system.h"
+#include "runs/job_outcome.h"
+
+namespace clipvane {
+namespace {
+
+const char* OutcomeText(JobOutcome outcome) {
+  switch (outcome) {
+    case JobOutcome::kWritten: return "written";
+    case JobOutcome::kNoNewResult: return "no MP4 was written";
+    case JobOutcome::kUnreadable: return "the MP4 cannot be read";
+    case JobOutcome::kVideoTracks: return "the MP4 has not one video track";
+    case JobOutcome::kAudioTracks: return "the MP4 has not one audio track";
+    case JobOutcome::kLengthDiffers: return "the MP4 is not as long as the video";
+  }
+  return "";
+}
+
+}  // namespace
+
+FileStamp FileStamp::Of(const std::string& path) {
+  struct stat st {};
+  FileStamp stamp;
+  if (::stat(path.c_str(), &st) != 0) return stamp;
+  stamp = {true, st.st_dev, st.st_ino, std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec, st.st_size};
+  return stamp;
+}
+
+// Follows the started scripts to their end, then tells what became of every video:
+// "written" only for an MP4 this run wrote that holds what it should. A failed job
+// leaves its log, whose last line says why; it is read here and removed.
+int WaitAndReport(WatchingShell& shell, const std::vector<FollowedJob>& jobs, bool all_converted, FileSystem& files,
+                  MediaInfoLibrary& mediainfo, std::ostream& out, std::ostream& err) {
+  const auto start = std::chrono::system_clock::now();
+  const bool live = ::isatty(STDERR_FILENO);
+  std::map<std::string, int> shown_percent;
+  const int stopped_by = shell.WaitAll([&](const std::string& script, const std::string& line) {
+    const int percent = ProgressPercent(line);
+    if (percent < 0) return;
+    const std::string name = FileNamePart(script, PathStyle::kPosix);
+    int& last = shown_percent[name];
+    if (live) {
+      err << "\r" << name << ": " << TrimBlanks(line) << "\033[K" << std::flush;
+    } else if (percent >= last + 10 || (percent == 100 && last != 100)) {
+      err << name << ": " << percent << "%\n";
+      last = percent;
+    }
+  });
+  if (live) err << "\r\033[K";
+  if (stopped_by != 0) err << "clipvane-cli: stopped; the jobs removed what they had made\n";
+
+  out << "video\tresult\tsize\tduration\telapsed\n";
+  int failed = 0;
+  for (const FollowedJob& followed : jobs) {
+    const ScriptedJob& job = followed.job;
+    const FileStamp after = FileStamp::Of(job.output);
+    const bool new_file = after.exists && !(after == followed.before);
+    const TrackSummary result = new_file ? ParseTrackSummary(mediainfo.InformTracks(job.output)) : TrackSummary{};
+    const JobOutcome outcome = JudgeResult(new_file, followed.source, result);
+    const std::string log = files.ReadWholeFile(job.job_log).value_or("");
+    files.RemoveFile(job.job_log);  // a failed job leaves it for this reading
+    if (outcome != JobOutcome::kWritten) {
+      ++failed;
+      out << job.video << "\tfailed\t-\t-\t-\n";
+      const std::string why = LastMeaningfulLine(log);
+      err << "clipvane-cli: failed: row " << job.row + 1 << ": " << job.video << ": " << OutcomeText(outcome)
+          << (why.empty() ? "" : "; the job log ends: " + why) << "\n";
+      continue;
+    }
+    const auto finished = std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(std::chrono::nanoseconds(after.modified_ns)));
+    const double elapsed = std::max(0.0, std::chrono::duration<double>(finished - start).count());
+    char size[32], length[32], seconds[32];
+    std::snprintf(size, sizeof size, "%.1f MB", static_cast<double>(after.size) / (1024.0 * 1024.0));
+    std::snprintf(length, sizeof length, "%.2f s", result.seconds);
+    std::snprintf(seconds, sizeof seconds, "%.1f s", elapsed);
+    out << job.video << "\twritten " << job.output << "\t" << size << "\t" << length << "\t" << seconds << "\n";
+  }
+  if (stopped_by != 0) return 128 + stopped_by;
+  return failed == 0 && all_converted ? 0 : 1;
+}
+
+}  // namespace clipvane

@@ -1,0 +1,30 @@
+#pragma once
+#include <string>
+
+#include "media/mediainfo_report.h"
+
+namespace clipvane {
+
+// What became of a job, judged from what it left: a result is believed only when
+// it was checked.
+enum class JobOutcome {
+  kWritten,         // a new MP4 with one video and one audio track, as long as its source
+  kNoNewResult,     // no MP4 was written by this run (an earlier one may stand)
+  kUnreadable,      // the library cannot read the MP4
+  kVideoTracks,     // not exactly one video track
+  kAudioTracks,     // not exactly one audio track
+  kLengthDiffers,   // more than a second longer or shorter than its source, or of no length
+};
+
+// How far a result's length may be from its source's.
+inline constexpr double kLengthTolerance = 1.0;
+
+// Judges a job's MP4. A source whose length the library cannot tell only asks the
+// result to have a length.
+JobOutcome JudgeResult(bool written_by_this_run, const TrackSummary& source, const TrackSummary& result);
+
+// The last line of a job log that says something: not blank and not a progress
+// line ("Pos: ..."); empty when there is none. Lines end with LF, CR or CR LF.
+std::string LastMeaningfulLine(const std::string& log);
+
+}  // namespace clipvane
