@@ -11,6 +11,7 @@
 #include "media/list_commands.h"
 #include "media/media_probe.h"
 #include "media/mediainfo_library.h"
+#include "media/mediainfo_report.h"
 #include "media/video_list.h"
 #include "platform/file_system.h"
 #include "platform/system_services.h"
@@ -87,6 +88,22 @@ TEST_F(RealLibraryTest, TheLibraryFindsAFileByItsKoreanName) {
   const std::string report = library_->Inform(SamplePath(Samples().back().name));
   EXPECT_NE(report.find(Utf8ToAnsi(u8"휴가 영상.avi")), std::string::npos) << report;
   EXPECT_NE(report.find("Video"), std::string::npos);
+}
+
+// What a waiting command checks a result with. The library's view is shared by the
+// whole process, so the ordinary report must come back whole afterwards.
+TEST_F(RealLibraryTest, TellsTheTracksAndLengthOfEverySampleAndStillGivesTheWholeReport) {
+  for (const SampleFile& sample : Samples()) {
+    const TrackSummary tracks = ParseTrackSummary(library_->InformTracks(SamplePath(sample.name)));
+    EXPECT_TRUE(tracks.read) << sample.name;
+    EXPECT_EQ(tracks.video_tracks, 1) << sample.name;
+    EXPECT_EQ(tracks.audio_tracks, sample.name.find("silent") == std::string::npos ? 1 : 0) << sample.name;
+    EXPECT_NEAR(tracks.seconds, 1.0, 0.1) << sample.name;
+  }
+  const TrackSummary text = ParseTrackSummary(library_->InformTracks(SamplePath("not media.avi")));
+  EXPECT_EQ(text.video_tracks + text.audio_tracks, 0);
+  EXPECT_FALSE(ParseTrackSummary(library_->InformTracks(SamplePath("nothing here.mp4"))).read);
+  EXPECT_NE(library_->Inform(SamplePath(Samples()[0].name)).find("Video"), std::string::npos);
 }
 
 TEST_F(RealLibraryTest, AFileThatIsNoVideoFailsWithTheNote) {
