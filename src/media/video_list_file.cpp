@@ -9,6 +9,8 @@
 namespace clipvane {
 namespace {
 
+constexpr const char* kByteOrderMark = "\xEF\xBB\xBF";  // UTF-8's, as some editors write it
+
 // Whether a line that gave no row is worth keeping for a later run.
 bool KeepsItsLine(const std::string& line, const AddOutcome& outcome, const FileSystem& files, PathStyle style) {
   switch (*outcome) {
@@ -25,7 +27,7 @@ bool KeepsItsLine(const std::string& line, const AddOutcome& outcome, const File
 
 std::vector<std::string> VideoListLines(const std::string& text) {
   std::vector<std::string> lines;
-  std::size_t start = text.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
+  std::size_t start = text.rfind(kByteOrderMark, 0) == 0 ? 3 : 0;
   while (start < text.size()) {
     std::size_t end = text.find_first_of("\r\n", start);
     if (end == std::string::npos) end = text.size();
@@ -55,6 +57,9 @@ std::string VideoListText(const VideoList& list, const StoredList& stored) {
     text.append(list.EntryPath(row)).append("\r\n");
   }
   write_kept_lines_before(stored.lines.size());
+  // A kept line that happens to start with the byte-order mark's bytes would lose them
+  // to the next reading, which takes a leading mark for the editor's.
+  if (text.rfind(kByteOrderMark, 0) == 0) text.insert(0, kByteOrderMark);
   return text;
 }
 

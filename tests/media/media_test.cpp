@@ -316,6 +316,18 @@ TEST_F(VideoListFileTest, KeptLinesFollowTheRowsAroundThem) {
   }
 }
 
+// A kept line whose first bytes are the mark's, written first, survives the next reading.
+TEST_F(VideoListFileTest, AKeptLineThatStartsWithTheMarksBytesKeepsThem) {
+  const std::string odd = "\xEF\xBB\xBF" "F:\\away.avi";
+  files.files["D:\\Conv\\list.log"] = "\xEF\xBB\xBF" + odd + "\r\n" + Video("a.avi") + "\r\n";
+  const StoredList stored = LoadVideoList(list, files, workspace);
+  list.RemoveVideo(0);
+  SaveVideoList(list, stored, files, workspace);
+  EXPECT_EQ(ListLog(), "\xEF\xBB\xBF" + odd + "\r\n");
+  VideoList again(workspace, files, video_exts);
+  EXPECT_EQ(VideoListText(again, LoadVideoList(again, files, workspace)), ListLog());
+}
+
 TEST_F(VideoListFileTest, ALineTooLongForARowIsRefusedNotCut) {
   const std::string fits = Video(std::string(kMaxVideoPathLength - 14, 'n') + ".avi");
   const std::string too_long = Video(std::string(kMaxVideoPathLength - 13, 'n') + ".avi");
