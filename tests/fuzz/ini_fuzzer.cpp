@@ -1,0 +1,34 @@
+// Feeds arbitrary bytes to the INI rules as an MP4.ini that someone edited by hand, and
+// checks what the settings store relies on: a value written is the value read back,
+// and a write changes no other setting.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "platform/ini_text.h"
+
+namespace {
+
+void Require(bool condition) {
+  if (!condition) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace clipvane;
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+  const std::string written = WithIniValue(bytes, "default", "qulity", "2");
+  Require(IniValue(written, "DEFAULT", "Qulity") == std::string("2"));
+  for (const char* section : {"default", "other"})
+    for (const char* key : {"title", "display", "fontname", "videofileext"})
+      Require(IniValue(written, section, key) == IniValue(bytes, section, key));
+  Require(IniValue(written, "other", "qulity") == IniValue(bytes, "other", "qulity"));
+  // At most the key's line and its section's header are new; writing again changes nothing.
+  const auto lines = [](const std::string& text) { return std::count(text.begin(), text.end(), '\n'); };
+  Require(lines(written) <= lines(bytes) + 3);
+  Require(WithIniValue(written, "default", "qulity", "2") == written);
+  return 0;
+}

@@ -1,0 +1,43 @@
+// Feeds arbitrary command lines (one argument per line) to the encoder stand-in's
+// option parser, and checks that a command line it accepts is one the encoder can
+// carry out.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "mencoder_options.h"
+
+namespace {
+
+void Require(bool condition) {
+  if (!condition) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace clipvane::tools;
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  std::vector<std::string> args;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    const std::size_t end = std::min(text.find('\n', start), text.size());
+    args.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+
+  const ParsedRequest parsed = ParseMencoderCommandLine(args);
+  if (!parsed.error.empty()) return 0;
+  const EncodeRequest& request = parsed.request;
+  // An empty argument passes for an input file here and is refused when it is opened.
+  Require(!request.output.empty());
+  Require(request.video != VideoCodec::kNone);
+  Require(!(request.no_sound && request.audio != AudioCodec::kNone));
+  for (const VideoFilter& filter : request.filters)
+    if (filter.kind == VideoFilter::Kind::kScale || filter.kind == VideoFilter::Kind::kCrop)
+      Require(filter.width > 0 && filter.height > 0);
+  return 0;
+}
