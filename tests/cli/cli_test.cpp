@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "cli/cli_runner.h"
+#include "platform/process.h"
 
 namespace clipvane {
 namespace {
@@ -21,17 +22,18 @@ class CliTest : public ::testing::Test, protected testing::CliRunner {
     videos_ = new testing::TempFolder;
     // The second video has a Korean name and AAC sound, whose packet rate MediaInfo
     // reports as a frame rate of the audio section.
-    const std::string command = "cd '" + videos_->Path() +
-                                "' && ffmpeg -loglevel error -f lavfi -i testsrc=size=160x120:rate=25 -t 1 "
-                                "-c:v mpeg4 -y clip.avi && ffmpeg -loglevel error -f lavfi -i "
-                                "testsrc=size=192x108:rate=24000/1001 -f lavfi -i sine -t 1 -c:v mpeg4 -c:a aac -y "
-                                "'" + kOther + "' && echo x > notes.txt";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_EQ(RunChild({"ffmpeg", "-loglevel", "error", "-f", "lavfi", "-i", "testsrc=size=160x120:rate=25", "-t", "1",
+                        "-c:v", "mpeg4", "-y", Video("clip.avi")}),
+              0);
+    ASSERT_EQ(RunChild({"ffmpeg", "-loglevel", "error", "-f", "lavfi", "-i", "testsrc=size=192x108:rate=24000/1001",
+                        "-f", "lavfi", "-i", "sine", "-t", "1", "-c:v", "mpeg4", "-c:a", "aac", "-y", Video(kOther)}),
+              0);
+    videos_->WriteFile("notes.txt", "x\n");
     videos_->WriteFile("clip.smi", "<SAMI><BODY><SYNC Start=0><P>hi</SAMI>");
   }
   static void TearDownTestSuite() { delete videos_; }
 
-  std::string Video(const std::string& name) { return videos_->Path() + name; }
+  static std::string Video(const std::string& name) { return videos_->Path() + name; }
 
   static inline testing::TempFolder* videos_ = nullptr;  // the suite's videos
 };

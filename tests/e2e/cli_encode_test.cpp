@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "cli/cli_runner.h"
+#include "platform/process.h"
 #include "media/mediainfo_report.h"
 
 namespace clipvane {
@@ -34,8 +35,10 @@ class CliEncodeTest : public ::testing::Test, protected testing::CliRunner {
   // Made under a plain name, then renamed: the name may hold what a shell would not take.
   std::string MakeVideo(const std::string& name, const std::string& size = "160x120") {
     const std::string made = videos_.Path() + "made.avi", path = videos_.Path() + name;
-    EXPECT_EQ(std::system(("ffmpeg -loglevel error -y -f lavfi -i testsrc=size=" + size + ":rate=25 -f lavfi -i "
-                           "sine=frequency=500 -t 1 -c:v mpeg4 -c:a mp3 -shortest '" + made + "'").c_str()), 0);
+    EXPECT_EQ(RunChild({"ffmpeg", "-loglevel", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=" + size + ":rate=25",
+                        "-f", "lavfi", "-i", "sine=frequency=500", "-t", "1", "-c:v", "mpeg4", "-c:a", "mp3",
+                        "-shortest", made}),
+              0);
     EXPECT_EQ(std::rename(made.c_str(), path.c_str()), 0);
     return path;
   }

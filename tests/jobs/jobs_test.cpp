@@ -10,6 +10,7 @@
 #include "jobs/script.h"
 #include "platform/file_system.h"
 #include "platform/platform_error.h"
+#include "platform/process.h"
 #include "support/memory_file_system.h"
 #include "support/temp_folder.h"
 
@@ -74,8 +75,8 @@ TEST(RenderScript, ShellStopsAtTheFirstFailingStepAndCleansUp) {
                                         Checked(MoveStep(temp / "part", temp / "out")), DeleteStep(temp / "kept")};
     const std::string script = temp.WriteFile(
         "job.sh", RenderScript(kSh, temp.Path(), steps, {DeleteStep(temp / "part"), DeleteStep(temp / "kept")}));
-    const int status = std::system(("sh '" + script + "' 2>/dev/null").c_str());
-    std::string result = "status " + std::to_string(WEXITSTATUS(status)) + ": " +
+    const int status = RunChild({"sh", script}, {Inherited(), Discarded()});
+    std::string result = "status " + std::to_string(status) + ": " +
                          NativeFileSystem().ReadWholeFile(temp / "out").value_or("-");
     result.erase(result.find_last_not_of('\n') + 1);
     if (NativeFileSystem().Exists(temp / "part")) result += " part";
@@ -94,10 +95,40 @@ TEST(RenderScript, ShellRunsTheLinesOnAwkwardFileNames) {
   for (const std::string& name : names) steps.push_back(DeleteStep(temp.WriteFile(name, "x")));
   temp.WriteFile("keep.avi", "x");
   NativeFileSystem().ReplaceWholeFile(temp / "job.sh", RenderScript(kSh, temp.Path(), steps));
-  ASSERT_EQ(std::system(("cd '" + temp.Path() + "' && sh ./job.sh").c_str()), 0);
+  ASSERT_EQ(RunChild({"sh", "-c", "cd \"$1\" && sh ./job.sh", "sh", temp.Path()}), 0);
   for (const std::string& name : names) EXPECT_FALSE(NativeFileSystem().Exists(temp / name)) << name;
   EXPECT_TRUE(NativeFileSystem().Exists(temp / "keep.avi"));
   EXPECT_FALSE(NativeFileSystem().Exists(temp / "pwned"));
+}
+#endif
+
+#ifdef _WIN32
+// cmd itself runs batch jobs from a run script, as a whole-list run does: the first
+// job fails at its second step, leaves its earlier result alone and cleans up; the
+// second job and the run script's last line still run.
+TEST(RenderScript, CmdEndsAFailingBatchJobAndTheRunScriptGoesOn) {
+  testing::TempFolder temp;
+  NativeFileSystem().MakeFolders(temp / "bin");
+  std::filesystem::copy_file(std::filesystem::path(CLIPVANE_STEP_TOOL), std::filesystem::path(temp / "bin\\tool.exe"));
+  temp.WriteFile("bin\\fail-a2", "");
+  std::vector<ScriptStep> run;
+  for (const std::string job : {"a", "b"}) {
+    const std::string part = temp / ("part " + job), out = temp / ("out & " + job + "%.mp4"), kept = temp / ("kept " + job);
+    temp.WriteFile("out & " + job + "%.mp4", "old " + job);
+    temp.WriteFile("kept " + job, "intermediate");
+    const std::vector<ScriptStep> steps{Checked(ToolStep("tool", {Opt(job + "1"), PathArg(part)})),
+                                        Checked(ToolStep("tool", {Opt(job + "2"), PathArg(part)})),
+                                        Checked(MoveStep(part, out)), DeleteStep(kept)};
+    run.push_back(CallStep(temp.WriteFile(
+        "job " + job + ".bat", RenderScript(kBatch, temp.Path(), steps, {DeleteStep(part), DeleteStep(kept)}))));
+  }
+  run.push_back(ProgramStep(temp / "bin\\tool.exe", {Opt("power"), PathArg(temp / "power.txt")}));
+  const std::string run_script = temp.WriteFile("encode_all.bat", RenderScript(kBatch, temp.Path(), run));
+  RunChild({"cmd.exe", "/c", run_script}, {Discarded(), Discarded()});
+  const auto read = [&](const std::string& name) { return NativeFileSystem().ReadWholeFile(temp / name).value_or("-"); };
+  EXPECT_EQ(read("out & a%.mp4") + "|" + read("part a") + "|" + read("kept a"), "old a|-|-");
+  EXPECT_EQ(read("out & b%.mp4") + "|" + read("part b") + "|" + read("kept b"), "made b1\r\nmade b2\r\n|-|-");
+  EXPECT_EQ(read("power.txt"), "made power\r\n");
 }
 #endif
 
