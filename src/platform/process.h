@@ -13,7 +13,9 @@ using OutputReader = std::function<void(const std::string& chunk)>;
 
 // What becomes of one output stream of a child.
 struct OutputRoute {
-  enum class Kind { kInherit, kDiscard, kDeliver };
+  // kToNextChild: through a pipe into the standard input of the next child started
+  // by the same ChildProcesses, as a shell pipeline would have it.
+  enum class Kind { kInherit, kDiscard, kDeliver, kToNextChild };
   Kind kind = Kind::kInherit;
   OutputReader reader;  // kDeliver only
 };
@@ -21,6 +23,7 @@ struct OutputRoute {
 inline OutputRoute Inherited() { return {}; }
 inline OutputRoute Discarded() { return {OutputRoute::Kind::kDiscard, nullptr}; }
 inline OutputRoute DeliveredTo(OutputReader reader) { return {OutputRoute::Kind::kDeliver, std::move(reader)}; }
+inline OutputRoute ToNextChild() { return {OutputRoute::Kind::kToNextChild, nullptr}; }
 
 struct ChildStreams {
   OutputRoute output;  // stdout
@@ -35,7 +38,8 @@ struct ChildStreams {
 
 // Child processes started together and waited for together, such as the two encodes
 // of one job side by side. Arguments are UTF-8 text on every platform; a program
-// named without a folder is looked up on PATH. Each child reads the null device.
+// named without a folder is looked up on PATH. Each child reads the null device,
+// unless the child started before it sends its output there (ToNextChild).
 //
 // While children run, SIGINT, SIGTERM and SIGHUP sent to this process are passed on
 // to them (POSIX); on Windows they share our console, so they get Ctrl+C themselves,

@@ -64,6 +64,34 @@ TEST(ChildProcesses, DeliversEachStreamOfEachChildToItsOwnReader) {
   EXPECT_EQ(err[1], "log 1");
 }
 
+struct PipeCase {
+  std::string label;
+  std::vector<std::string> writer;  // the child whose output goes into the next one
+  std::vector<int> statuses;        // writer, reader, and a third child started after them
+  std::string read;                 // what the reader got
+};
+
+class ChildPipeTest : public ::testing::TestWithParam<PipeCase> {};
+
+TEST_P(ChildPipeTest, TheNextChildReadsTheOutputAndOnlyIt) {
+  std::string read, third;
+  ChildProcesses children;
+  std::vector<std::string> writer{GetParam().writer};
+  if (writer.size() > 1) writer.front() = Helper();
+  children.Start(writer, {ToNextChild(), Discarded()});
+  children.Start({Helper(), "stdin"}, {DeliveredTo([&read](const std::string& chunk) { read += chunk; }), Inherited()});
+  children.Start({Helper(), "stdin"}, {DeliveredTo([&third](const std::string& chunk) { third += chunk; }), Inherited()});
+  EXPECT_EQ(children.WaitAll(), GetParam().statuses);
+  EXPECT_EQ(read, GetParam().read);
+  EXPECT_EQ(third, "read 0");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ChildPipeTest,
+    ::testing::Values(PipeCase{"Written", {"helper", "streams", "twelve bytes", "and a log"}, {0, 0, 0}, "read 12"},
+                      PipeCase{"WriterNeverStarted", {"clipvane-no-such-program"}, {127, 0, 0}, "read 0"}),
+    [](const auto& test_info) { return test_info.param.label; });
+
 TEST(CaptureOutput, GivesStdoutOfASuccessOnly) {
   EXPECT_EQ(CaptureOutput({Helper(), "streams", "result", ""}), "result");
   EXPECT_EQ(CaptureOutput({Helper(), "exit", "1"}), std::nullopt);

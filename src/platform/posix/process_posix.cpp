@@ -142,6 +142,7 @@ struct ChildProcesses::Impl {
     OutputReader readers[2];
   };
   std::vector<Child> children;
+  int next_input = -1;  // the read end of a pipe that the next child started reads
 
   void Reap(Child& child) {
     if (child.pid <= 0) return;
@@ -154,6 +155,7 @@ struct ChildProcesses::Impl {
 ChildProcesses::ChildProcesses() : impl_(std::make_unique<Impl>()) {}
 
 ChildProcesses::~ChildProcesses() {
+  CloseEnd(impl_->next_input);
   for (Impl::Child& child : impl_->children) {
     for (int& end : child.read_ends) CloseEnd(end);
     // A child in a session of its own is meant to outlive us.
@@ -167,34 +169,57 @@ std::size_t ChildProcesses::Start(const std::vector<std::string>& argv, ChildStr
   impl_->children.emplace_back();
   Impl::Child& child = impl_->children.back();
   const std::size_t number = impl_->children.size() - 1;
+  // Taken by this child whatever becomes of it, so that a later child never reads
+  // what was meant for this one.
+  int input = impl_->next_input;
+  impl_->next_input = -1;
   if (argv.empty()) {
+    CloseEnd(input);
     std::fprintf(stderr, "cannot start a program without a name\n");
     return number;
   }
   std::vector<char*> raw = RawArgv(argv);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  if (input >= 0) {
+    posix_spawn_file_actions_adddup2(&actions, input, 0);
+  } else {
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  }
   int write_ends[2] = {-1, -1};
+  int to_next[2] = {-1, -1};  // read and write end of the pipe into the next child
   const OutputRoute* routes[2] = {&streams.output, &streams.errors};
   for (int stream = 0; stream < 2; ++stream) {
     const OutputRoute& route = *routes[stream];
     if (route.kind == OutputRoute::Kind::kDiscard) {
       posix_spawn_file_actions_addopen(&actions, stream + 1, "/dev/null", O_WRONLY, 0);
-    } else if (route.kind == OutputRoute::Kind::kDeliver) {
-      int ends[2];
-      if (::pipe2(ends, O_CLOEXEC) != 0) {
-        std::fprintf(stderr, "cannot start %s: no pipe: %s\n", argv[0].c_str(), std::strerror(errno));
-        for (int& end : write_ends) CloseEnd(end);
-        for (int& end : child.read_ends) CloseEnd(end);
-        posix_spawn_file_actions_destroy(&actions);
-        return number;
+      continue;
+    }
+    if (route.kind != OutputRoute::Kind::kDeliver && route.kind != OutputRoute::Kind::kToNextChild) continue;
+    const bool to_next_child = route.kind == OutputRoute::Kind::kToNextChild;
+    int ends[2] = {-1, -1};
+    if (to_next_child && to_next[1] >= 0) {
+      ends[1] = to_next[1];  // both streams into the one pipe
+    } else if (::pipe2(ends, O_CLOEXEC) != 0) {
+      std::fprintf(stderr, "cannot start %s: no pipe: %s\n", argv[0].c_str(), std::strerror(errno));
+      for (int& end : write_ends) CloseEnd(end);
+      for (int& end : child.read_ends) CloseEnd(end);
+      for (int& end : to_next) CloseEnd(end);
+      CloseEnd(input);
+      posix_spawn_file_actions_destroy(&actions);
+      return number;
+    }
+    if (to_next_child) {
+      if (to_next[1] < 0) {
+        to_next[0] = ends[0];
+        to_next[1] = ends[1];
       }
+    } else {
       child.read_ends[stream] = ends[0];
       write_ends[stream] = ends[1];
       child.readers[stream] = route.reader;
-      posix_spawn_file_actions_adddup2(&actions, ends[1], stream + 1);
     }
+    posix_spawn_file_actions_adddup2(&actions, ends[1], stream + 1);
   }
 
   posix_spawnattr_t attributes;
@@ -228,6 +253,11 @@ std::size_t ChildProcesses::Start(const std::vector<std::string>& argv, ChildStr
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
   for (int& end : write_ends) CloseEnd(end);
+  CloseEnd(input);
+  // Only the child holds the writing end now: the next child sees the end of its
+  // input when this one ends, or at once when it never started.
+  CloseEnd(to_next[1]);
+  impl_->next_input = to_next[0];
   if (spawn_error != 0) {
     for (int& end : child.read_ends) CloseEnd(end);
     std::fprintf(stderr, "cannot start %s: %s\n", argv[0].c_str(), std::strerror(spawn_error));
@@ -236,6 +266,7 @@ std::size_t ChildProcesses::Start(const std::vector<std::string>& argv, ChildStr
 }
 
 std::vector<int> ChildProcesses::WaitAll() {
+  CloseEnd(impl_->next_input);
   struct Watched {
     Impl::Child* child;
     int stream;

@@ -124,6 +124,9 @@ struct ChildProcesses::Impl {
 
   HANDLE job = nullptr;
   std::vector<Child> children;
+  // The read end of a pipe that the next child started reads; not inheritable
+  // until that child is made.
+  HANDLE next_input = nullptr;
   std::vector<std::thread> readers;
   std::mutex mutex;
   std::condition_variable arrived;
@@ -168,6 +171,7 @@ struct ChildProcesses::Impl {
 ChildProcesses::ChildProcesses() : impl_(std::make_unique<Impl>()) {}
 
 ChildProcesses::~ChildProcesses() {
+  CloseOwned(impl_->next_input);
   // Still running when WaitAll was never reached: end them all, with their own
   // children, so that the readers see their pipes close.
   if (impl_->job) TerminateJobObject(impl_->job, STATUS_CONTROL_C_EXIT);
@@ -181,17 +185,25 @@ ChildProcesses::~ChildProcesses() {
 std::size_t ChildProcesses::Start(const std::vector<std::string>& argv, ChildStreams streams) {
   impl_->children.emplace_back();
   const std::size_t number = impl_->children.size() - 1;
+  // Taken by this child whatever becomes of it, so that a later child never reads
+  // what was meant for this one.
+  HANDLE input = impl_->next_input;
+  impl_->next_input = nullptr;
   if (argv.empty()) {
+    CloseOwned(input);
     std::fprintf(stderr, "cannot start a program without a name\n");
     return number;
   }
   std::wstring command_line = Wide(WindowsCommandLine(argv));
 
   std::lock_guard<std::mutex> start_lock(g_start_mutex);
-  HANDLE child_ends[3] = {OpenNullDevice(GENERIC_READ), nullptr, nullptr};
+  if (input) SetHandleInformation(input, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+  HANDLE child_ends[3] = {input ? input : OpenNullDevice(GENERIC_READ), nullptr, nullptr};
   HANDLE read_ends[2] = {nullptr, nullptr};
+  HANDLE to_next[2] = {nullptr, nullptr};  // read and write end of the pipe into the next child
   const OutputRoute* routes[2] = {&streams.output, &streams.errors};
   for (int stream = 0; stream < 2; ++stream) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     switch (routes[stream]->kind) {
       case OutputRoute::Kind::kInherit:
         child_ends[stream + 1] = InheritableStandardHandle(stream == 0 ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
@@ -199,15 +211,25 @@ std::size_t ChildProcesses::Start(const std::vector<std::string>& argv, ChildStr
       case OutputRoute::Kind::kDiscard:
         child_ends[stream + 1] = OpenNullDevice(GENERIC_WRITE);
         break;
-      case OutputRoute::Kind::kDeliver: {
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+      case OutputRoute::Kind::kDeliver:
         if (CreatePipe(&read_ends[stream], &child_ends[stream + 1], &inherit, 0)) {
           SetHandleInformation(read_ends[stream], HANDLE_FLAG_INHERIT, 0);
         }
         break;
-      }
+      case OutputRoute::Kind::kToNextChild:
+        // A roomy pipe, so that a quick writer is seldom held up by its reader.
+        if (!to_next[1] && CreatePipe(&to_next[0], &to_next[1], &inherit, 1 << 16)) {
+          SetHandleInformation(to_next[0], HANDLE_FLAG_INHERIT, 0);
+        }
+        if (to_next[1]) {
+          DuplicateHandle(GetCurrentProcess(), to_next[1], GetCurrentProcess(), &child_ends[stream + 1], 0, TRUE,
+                          DUPLICATE_SAME_ACCESS);
+        }
+        break;
     }
   }
+  // The child's copies are all that keep the pipe open for writing.
+  CloseOwned(to_next[1]);
 
   STARTUPINFOW startup = StartupWith(child_ends[0], child_ends[1], child_ends[2]);
   PROCESS_INFORMATION started{};
@@ -219,6 +241,9 @@ std::size_t ChildProcesses::Start(const std::vector<std::string>& argv, ChildStr
   const DWORD error = ok ? 0 : GetLastError();
   for (HANDLE& end : child_ends) CloseOwned(end);
 
+  // The next child sees the end of its input when this one ends, or at once when it
+  // never started.
+  impl_->next_input = to_next[0];
   Impl::Child& child = impl_->children.back();
   if (!ok) {
     for (HANDLE& end : read_ends) CloseOwned(end);
@@ -246,6 +271,7 @@ std::size_t ChildProcesses::Start(const std::vector<std::string>& argv, ChildStr
 
 std::vector<int> ChildProcesses::WaitAll() {
   Impl& impl = *impl_;
+  CloseOwned(impl.next_input);
   while (true) {
     Impl::Piece piece;
     {
