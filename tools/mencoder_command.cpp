@@ -109,76 +109,126 @@ void Append(std::vector<std::string>& argv, std::initializer_list<std::string> a
   argv.insert(argv.end(), args);
 }
 
+// The picture's filters and encoder options, and the tag the AVI gives it. The AAC
+// encoder stamps its first packet before zero, and an AVI's sound has no time
+// stamps to move; so the file's timeline is left as it is (-avoid_negative_ts
+// disabled) rather than shifted for it, which would leave a hole after the first
+// picture.
+struct VideoEncode {
+  std::vector<std::string> args;
+  std::string fourcc;
+};
+
+VideoEncode VideoEncodeOptions(const EncodeRequest& request, const PreparedInputs& inputs,
+                               std::vector<std::string>& notes) {
+  VideoEncode encode;
+  std::vector<std::string>& args = encode.args;
+  const auto [filters, size] = VideoFilters(request, inputs);
+  Append(args, {"-vf", filters});
+  std::string encoder = "mpeg4";
+  encode.fourcc = request.fourcc;
+  if (request.video == VideoCodec::kXvid) {
+    if (encode.fourcc.empty()) encode.fourcc = "XVID";
+    // FFmpeg's Xvid wrapper refuses odd picture sizes; its own MPEG-4 Part 2
+    // encoder writes the same kind of stream at exactly the planned size.
+    if (!inputs.has_xvid) {
+      notes.push_back("this FFmpeg has no Xvid encoder: MPEG-4 Part 2 through FFmpeg's own encoder");
+    } else if (size.width % 2 == 0 && size.height % 2 == 0) {
+      encoder = "libxvid";
+    } else {
+      notes.push_back("odd picture size " + std::to_string(size.width) + "x" + std::to_string(size.height) +
+                      ": MPEG-4 Part 2 through FFmpeg's own encoder instead of Xvid");
+    }
+  } else if (encode.fourcc.empty()) {
+    encode.fourcc = "FMP4";
+  }
+  Append(args, {"-c:v", encoder, "-bf", "0"});
+  if (encoder == "mpeg4") Append(args, {"-g", "250"});
+  if (request.video_bitrate > 0) Append(args, {"-b:v", std::to_string(request.video_bitrate)});
+  if (request.HasFilter(VideoFilter::Kind::kHardDup)) Append(args, {"-fps_mode", "cfr"});
+  if (request.threads > 0) Append(args, {"-threads", std::to_string(request.threads)});
+  return encode;
+}
+
+void AppendAudioEncode(std::vector<std::string>& argv, const EncodeRequest& request) {
+  Append(argv, {"-c:a", "aac", "-profile:a", "aac_low"});
+  if (request.audio_bitrate > 0) Append(argv, {"-b:a", std::to_string(request.audio_bitrate)});
+  if (request.sample_rate > 0) Append(argv, {"-ar", std::to_string(request.sample_rate)});
+  std::string audio_filters;
+  // Without -mc 0, sound is stretched or squeezed to its timestamps as the
+  // encoder's own A-V correction would.
+  if (request.sync_correction) audio_filters = "aresample=async=1";
+  if (request.normalise_volume) audio_filters += std::string(audio_filters.empty() ? "" : ",") + "dynaudnorm";
+  if (!audio_filters.empty()) Append(argv, {"-af", audio_filters});
+}
+
 }  // namespace
 
-FfmpegCommand BuildFfmpegCommand(const EncodeRequest& request, const PreparedInputs& inputs) {
+FfmpegCommand BuildFfmpegCommand(const EncodeRequest& request, const PreparedInputs& inputs, EncoderLayout layout) {
   FfmpegCommand command;
-  std::vector<std::string>& argv = command.argv;
-  const bool splits = request.format != OutputFormat::kAvi;
-  // The splits' stderr is not redirected by the job scripts: only errors there.
-  Append(argv, {inputs.ffmpeg, "-hide_banner", "-nostdin", "-y", "-nostats", "-loglevel", splits ? "error" : "info",
-                "-progress", "pipe:1", "-stats_period", "0.5", "-i", inputs.media});
+  const auto start = [&inputs](const std::string& loglevel, bool reports) {
+    std::vector<std::string> argv{inputs.ffmpeg, "-hide_banner", "-nostdin", "-y", "-nostats", "-loglevel", loglevel};
+    if (reports) Append(argv, {"-progress", "pipe:1", "-stats_period", "0.5"});
+    return argv;
+  };
 
+  // The splits' stderr is not redirected by the job scripts: only errors there.
   if (request.format == OutputFormat::kRawVideo) {
-    Append(argv, {"-map", "0:v:0", "-an", "-c:v", "copy", "-f", "m4v", request.output});
+    std::vector<std::string> argv = start("error", true);
+    Append(argv, {"-i", inputs.media, "-map", "0:v:0", "-an", "-c:v", "copy", "-f", "m4v", inputs.output});
+    command.children.push_back(argv);
     return command;
   }
   if (request.format == OutputFormat::kRawAudio) {
     // ADTS carries no timestamps. AAC that was copied from one AVI into another reads
     // back with repeated ones (FFmpeg writes such a stream without its frame size),
     // so the packets are simply numbered rather than warned about one by one.
-    Append(argv, {"-map", "0:a:0", "-vn", "-c:a", "copy", "-bsf:a", "setts=ts=N", "-f", "adts", request.output});
+    std::vector<std::string> argv = start("error", true);
+    Append(argv, {"-i", inputs.media, "-map", "0:a:0", "-vn", "-c:a", "copy", "-bsf:a", "setts=ts=N", "-f", "adts",
+                  inputs.output});
+    command.children.push_back(argv);
     return command;
   }
 
-  Append(argv, {"-map", "0:v:0"});
-  if (!request.no_sound) Append(argv, {"-map", "0:a:0?"});
+  const bool encodes_video = request.video == VideoCodec::kXvid || request.video == VideoCodec::kLavcMpeg4;
+  const bool encodes_audio = !request.no_sound && request.audio == AudioCodec::kAac;
+  if (layout == EncoderLayout::kSideBySide && encodes_video && encodes_audio) {
+    const VideoEncode video = VideoEncodeOptions(request, inputs, command.notes);
+    std::vector<std::string> picture = start("warning", false);
+    Append(picture, {"-i", inputs.media, "-map", "0:v:0"});
+    picture.insert(picture.end(), video.args.begin(), video.args.end());
+    Append(picture, {"-an", "-f", "avi", "pipe:1"});
 
+    std::vector<std::string> sound = start("info", true);
+    // The sound's source comes first, so that its length is the one reported.
+    Append(sound, {"-i", inputs.media, "-thread_queue_size", "64", "-f", "avi", "-i", "pipe:0", "-map", "1:v:0",
+                   "-map", "0:a:0?", "-c:v", "copy", "-vtag", video.fourcc});
+    AppendAudioEncode(sound, request);
+    Append(sound, {"-avoid_negative_ts", "disabled", "-f", "avi", inputs.output});
+    command.children = {picture, sound};
+    return command;
+  }
+
+  std::vector<std::string> argv = start("info", true);
+  Append(argv, {"-i", inputs.media, "-map", "0:v:0"});
+  if (!request.no_sound) Append(argv, {"-map", "0:a:0?"});
   if (request.video == VideoCodec::kCopy) {
     Append(argv, {"-c:v", "copy"});
+    if (request.threads > 0) Append(argv, {"-threads", std::to_string(request.threads)});
   } else {
-    const auto [filters, size] = VideoFilters(request, inputs);
-    Append(argv, {"-vf", filters});
-    std::string encoder = "mpeg4";
-    std::string fourcc = request.fourcc;
-    if (request.video == VideoCodec::kXvid) {
-      if (fourcc.empty()) fourcc = "XVID";
-      // FFmpeg's Xvid wrapper refuses odd picture sizes; its own MPEG-4 Part 2
-      // encoder writes the same kind of stream at exactly the planned size.
-      if (!inputs.has_xvid) {
-        command.notes.push_back("this FFmpeg has no Xvid encoder: MPEG-4 Part 2 through FFmpeg's own encoder");
-      } else if (size.width % 2 == 0 && size.height % 2 == 0) {
-        encoder = "libxvid";
-      } else {
-        command.notes.push_back("odd picture size " + std::to_string(size.width) + "x" + std::to_string(size.height) +
-                                ": MPEG-4 Part 2 through FFmpeg's own encoder instead of Xvid");
-      }
-    } else if (fourcc.empty()) {
-      fourcc = "FMP4";
-    }
-    Append(argv, {"-c:v", encoder, "-bf", "0", "-vtag", fourcc});
-    if (encoder == "mpeg4") Append(argv, {"-g", "250"});
-    if (request.video_bitrate > 0) Append(argv, {"-b:v", std::to_string(request.video_bitrate)});
-    if (request.HasFilter(VideoFilter::Kind::kHardDup)) Append(argv, {"-fps_mode", "cfr"});
+    const VideoEncode video = VideoEncodeOptions(request, inputs, command.notes);
+    argv.insert(argv.end(), video.args.begin(), video.args.end());
+    Append(argv, {"-vtag", video.fourcc, "-avoid_negative_ts", "disabled"});
   }
-  if (request.threads > 0) Append(argv, {"-threads", std::to_string(request.threads)});
-
   if (request.no_sound) {
     Append(argv, {"-an"});
   } else if (request.audio == AudioCodec::kCopy) {
     Append(argv, {"-c:a", "copy"});
   } else {
-    Append(argv, {"-c:a", "aac", "-profile:a", "aac_low"});
-    if (request.audio_bitrate > 0) Append(argv, {"-b:a", std::to_string(request.audio_bitrate)});
-    if (request.sample_rate > 0) Append(argv, {"-ar", std::to_string(request.sample_rate)});
-    std::string audio_filters;
-    // Without -mc 0, sound is stretched or squeezed to its timestamps as the
-    // encoder's own A-V correction would.
-    if (request.sync_correction) audio_filters = "aresample=async=1";
-    if (request.normalise_volume) audio_filters += std::string(audio_filters.empty() ? "" : ",") + "dynaudnorm";
-    if (!audio_filters.empty()) Append(argv, {"-af", audio_filters});
+    AppendAudioEncode(argv, request);
   }
-  Append(argv, {"-f", "avi", request.output});
+  Append(argv, {"-f", "avi", inputs.output});
+  command.children.push_back(argv);
   return command;
 }
 

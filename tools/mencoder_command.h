@@ -12,6 +12,7 @@ struct PreparedInputs {
   std::string ffmpeg = "ffmpeg";  // the program to run
   bool has_xvid = true;           // whether it has the Xvid encoder
   std::string media;        // the file ffmpeg reads (the video behind an .avs script)
+  std::string output;       // the file ffmpeg writes, renamed to the requested one when all went well
   std::string ssa;          // UTF-8 SSA file drawn onto the source (colour route), or empty
   std::string sami;         // prepared SAMI copy (plain route), or empty
   std::string fonts_dir;    // a folder holding only the fonts to draw with, or empty
@@ -19,11 +20,21 @@ struct PreparedInputs {
   SourceFacts facts;
 };
 
+// How the encoders of one AVI are run. FFmpeg runs every encoder of one command on
+// its main thread, one after another, so an encode of both picture and sound goes
+// faster as two children side by side: the first encodes the picture and sends it
+// on as an AVI stream into the second, which encodes the sound and writes the file.
+// Both give the packets that one command would.
+enum class EncoderLayout { kSideBySide, kOneCommand };
+
 struct FfmpegCommand {
-  std::vector<std::string> argv;
+  // Each child's arguments in start order; with two, the first one's output goes
+  // into the second one's input, and the second one reports progress.
+  std::vector<std::vector<std::string>> children;
   std::vector<std::string> notes;  // choices worth a line in the job log
 };
 
-FfmpegCommand BuildFfmpegCommand(const EncodeRequest& request, const PreparedInputs& inputs);
+FfmpegCommand BuildFfmpegCommand(const EncodeRequest& request, const PreparedInputs& inputs,
+                                 EncoderLayout layout = EncoderLayout::kSideBySide);
 
 }  // namespace clipvane::tools

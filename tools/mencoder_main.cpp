@@ -1,5 +1,6 @@
 // The encoder stand-in: takes the command lines the job scripts write and carries
 // them out with ffmpeg, which it starts as its child and waits for.
+#include <filesystem>
 #include <iostream>
 #include <optional>
 
@@ -30,6 +31,24 @@ class Encoder {
       std::cerr << "mencoder: cannot open the input file " << inputs_.media << "\n";
       return 1;
     }
+    // Written beside the requested file and renamed to it once everything went
+    // well, so that a failure never leaves a partial file under that name.
+    inputs_.output = UniqueNameBeside(request_.output);
+    int status = 1;
+    try {
+      status = Produce();
+      if (status == 0 && MoveOver(inputs_.output, request_.output)) return 0;
+    } catch (const std::exception& failure) {
+      std::cerr << "mencoder: " << failure.what() << "\n";
+    }
+    std::error_code ignored;
+    std::filesystem::remove(FsPath(inputs_.output), ignored);
+    std::cerr << "mencoder: nothing written to " << request_.output << "\n";
+    return status != 0 ? status : 1;
+  }
+
+ private:
+  int Produce() {
     if (request_.subtitles) PrepareSubtitles();
     // A Windows FFmpeg may be built without Xvid; its own MPEG-4 Part 2 encoder then
     // writes the same kind of stream.
@@ -46,32 +65,43 @@ class Encoder {
     const FfmpegCommand command = BuildFfmpegCommand(request_, inputs_);
     if (request_.format == OutputFormat::kAvi) {
       for (const std::string& note : command.notes) std::cerr << "mencoder: " << note << "\n";
-      std::cerr << "mencoder: running";
-      for (const std::string& arg : command.argv) std::cerr << " " << arg;
-      std::cerr << std::endl;
+      for (const std::vector<std::string>& argv : command.children) {
+        std::cerr << "mencoder: running";
+        for (const std::string& arg : argv) std::cerr << " " << arg;
+        std::cerr << std::endl;
+      }
     }
     ProgressLines progress(inputs_.facts.duration, std::cout, StandardOutputIsTerminal());
     std::string error_line;
-    const int status = RunChild(
-        command.argv, {DeliveredTo([&progress](const std::string& chunk) { progress.Feed(chunk); }),
-                       DeliveredTo([&progress, &error_line](const std::string& chunk) {
-                         std::cerr << chunk << std::flush;
-                         for (char c : chunk) {
-                           if (c != '\n') {
-                             error_line += c;
-                             continue;
-                           }
-                           progress.TakeReportLine(error_line);
-                           error_line.clear();
-                         }
-                       })});
-    if (status != 0) {
-      std::cerr << "mencoder: ffmpeg ended with status " << status << "; " << request_.output << " is incomplete\n";
+    const OutputRoute report = DeliveredTo([&progress, &error_line](const std::string& chunk) {
+      std::cerr << chunk << std::flush;
+      for (char c : chunk) {
+        if (c != '\n') {
+          error_line += c;
+          continue;
+        }
+        progress.TakeReportLine(error_line);
+        error_line.clear();
+      }
+    });
+    const OutputRoute progress_lines = DeliveredTo([&progress](const std::string& chunk) { progress.Feed(chunk); });
+    // With two children the first one's output is the second one's input, and the
+    // second one reports.
+    ChildProcesses children;
+    if (command.children.size() == 2) children.Start(command.children.front(), {ToNextChild(), Inherited()});
+    children.Start(command.children.back(), {progress_lines, report});
+    const std::vector<int> statuses = children.WaitAll();
+    int status = 0;
+    for (std::size_t i = 0; i < statuses.size(); ++i) {
+      if (statuses[i] == 0) continue;
+      // Either side fails when the other one does: both are told.
+      std::cerr << "mencoder: ffmpeg" << (statuses.size() > 1 ? i == 0 ? " (picture)" : " (sound and AVI)" : "")
+                << " ended with status " << statuses[i] << "\n";
+      if (status == 0) status = statuses[i];
     }
     return status;
   }
 
- private:
   TempFolder& Temp() {
     if (!temp_) temp_.emplace("mencoder");
     return *temp_;

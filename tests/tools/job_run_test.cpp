@@ -16,7 +16,13 @@ struct JobCase {
   bool sync_routes;
   int out_width, out_height;  // the picture the job plans, after any turn
   double out_rate;
+  bool flash_and_click = false;  // the sound clicks one second in, as the picture flashes
 };
+
+// A click one second in, for a source that flashes white then.
+const char* const kClick = "aevalsrc='if(between(t,1,1.01),0.8*sin(2*PI*1000*t),0)':s=44100:d=2";
+const char* const kFlash =
+    "color=black:size=320x240:rate=25:duration=2,drawbox=color=white:t=fill:enable='between(t,1,1.03)'";
 
 class JobRunTest : public ::testing::TestWithParam<JobCase> {};
 
@@ -24,7 +30,8 @@ TEST_P(JobRunTest, WritesAnMp4AtThePlannedSizeRateAndSound) {
   const JobCase& c = GetParam();
   TempFolder sources;
   const std::string source = sources / (c.label + (c.codecs.empty() ? ".mp4" : ".avi"));
-  MakeVideo(source, c.source, "sine=frequency=440:sample_rate=44100:duration=1.5", c.codecs);
+  MakeVideo(source, c.source, c.flash_and_click ? kClick : "sine=frequency=440:sample_rate=44100:duration=1.5",
+            c.codecs);
   ToolAppDir app;
   JobSettings job = PresetSettings(c.qulity, c.platform);
   job.settings.subtitlesync = job.settings.audiosync = c.sync_routes;
@@ -42,6 +49,13 @@ TEST_P(JobRunTest, WritesAnMp4AtThePlannedSizeRateAndSound) {
   EXPECT_NEAR(out.frame_rate, c.out_rate, 0.01);
   EXPECT_EQ(out.audio_codec + " " + out.audio_profile + " " + std::to_string(out.sample_rate), "aac LC 48000");
   EXPECT_NEAR(out.duration, Probe(source).duration, 0.2);
+  // Picture and sound start together, and stay together where the source marks it.
+  EXPECT_NEAR(out.audio_start, out.video_start, 0.04);
+  if (c.flash_and_click) {
+    const double flash = FlashTime(run.mp4);
+    EXPECT_NEAR(flash, 1.0, 0.05);
+    EXPECT_NEAR(ClickTime(run.mp4), flash, 0.04);
+  }
   // Progress lines reach the script's output; every intermediate is gone.
   EXPECT_NE(run.output.find("(100%)"), std::string::npos) << run.output;
   EXPECT_TRUE(std::filesystem::is_empty(app.Work().Temp()));
@@ -70,7 +84,11 @@ INSTANTIATE_TEST_SUITE_P(
                 "[t][b]vstack",
                 "", 240, 320, 25, 1, 0, false, 427, 320, 25},
         JobCase{"SubtitleAndAudioSyncRoutes", "testsrc2=size=640x480:rate=25:duration=1.5", "-c:v mpeg4 -c:a pcm_s16le",
-                640, 480, 25, 1, 0, true, 427, 320, 25}),
+                640, 480, 25, 1, 0, true, 427, 320, 25},
+        JobCase{"ClickAtTheFlashStaysWithIt", kFlash, "-c:v mpeg4 -q:v 3 -c:a pcm_s16le", 320, 240, 25, 1, 0, false, 427,
+                320, 25, true},
+        JobCase{"ClickAtTheFlashOnTheSyncRoutes", kFlash, "-c:v mpeg4 -q:v 3 -c:a pcm_s16le", 320, 240, 25, 0, 0, true,
+                427, 320, 25, true}),
     [](const auto& test_info) { return test_info.param.label; });
 
 }  // namespace

@@ -29,11 +29,14 @@ TEST_P(XvidEncoderTest, FallsBackToFFmpegsOwnMpeg4) {
   inputs.media = "in.avi";
   inputs.has_xvid = c.has_xvid;
   const FfmpegCommand command = BuildFfmpegCommand(parsed.request, inputs);
-  const auto codec = std::find(command.argv.begin(), command.argv.end(), "-c:v");
-  ASSERT_NE(codec, command.argv.end());
+  // The children's arguments in start order: the picture's encoder comes first.
+  std::vector<std::string> argv;
+  for (const auto& child : command.children) argv.insert(argv.end(), child.begin(), child.end());
+  const auto codec = std::find(argv.begin(), argv.end(), "-c:v");
+  ASSERT_NE(codec, argv.end());
   EXPECT_EQ(*(codec + 1), c.encoder);
   // Either way the stream is tagged as Xvid, and a fallback is said in the log.
-  EXPECT_NE(std::find(command.argv.begin(), command.argv.end(), "XVID"), command.argv.end());
+  EXPECT_NE(std::find(argv.begin(), argv.end(), "XVID"), argv.end());
   EXPECT_EQ(command.notes.size(), c.noted ? 1u : 0u);
 }
 

@@ -2,6 +2,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 
+#include "mencoder_command.h"
 #include "platform/file_system.h"
 #include "tool_runs.h"
 
@@ -37,15 +38,30 @@ TEST_F(ToolCommandLineTest, WritesAnAviWithTheEncodersFourccAndAac) {
        {std::pair{"-ovc xvid -xvidencopts bitrate=900:max_bframes=0:nogmc:noqpel -xvidopts deblock-chroma -vf-add "
                   "hqdn3d -sws 10", "XVID"},
         std::pair{"-ovc lavc -lavcopts vcodec=mpeg4 -lavcopts vbitrate=700 -ffourcc DIVX", "DIVX"}}) {
-    ASSERT_EQ(RunTool("mencoder", std::string("-oac faac -faacopts br=128:mpeg=4:object=2 -af volnorm -srate 48000 "
-                                              "-vf-add harddup -ofps 25 ") + video_options,
-                      {"-noodml", source_, "-o", folder_ / "out.avi"}),
-              0)
-        << Errors();
-    const MediaReport report = Probe(folder_ / "out.avi");
+    const std::string options = std::string("-oac faac -faacopts br=128:mpeg=4:object=2 -af volnorm -srate 48000 "
+                                            "-vf-add harddup -ofps 25 -lavcopts threads=2 ") + video_options;
+    const std::string avi = folder_ / "out.avi";
+    ASSERT_EQ(RunTool("mencoder", options, {"-noodml", source_, "-o", avi}), 0) << Errors();
+    const MediaReport report = Probe(avi);
     EXPECT_EQ(report.video_codec + " " + report.video_tag + " " + report.audio_codec + " " +
                   std::to_string(report.sample_rate),
               std::string("mpeg4 ") + tag + " aac 48000");
+
+    // Picture and sound are encoded side by side; one ffmpeg command doing both gives
+    // the very same packets.
+    std::vector<std::string> args = Words(options);
+    args.insert(args.end(), {source_, "-o", avi});
+    const tools::ParsedRequest parsed = tools::ParseMencoderCommandLine(args);
+    ASSERT_EQ(parsed.error, "");
+    tools::PreparedInputs inputs;
+    inputs.ffmpeg = FfmpegProgram();
+    inputs.media = source_;
+    inputs.output = folder_ / "one.avi";
+    const auto one = tools::BuildFfmpegCommand(parsed.request, inputs, tools::EncoderLayout::kOneCommand);
+    ASSERT_EQ(one.children.size(), 1u);
+    ASSERT_EQ(RunProgram(one.children.front()).status, 0);
+    EXPECT_NE(PacketList(avi).find("\n1,"), std::string::npos) << "no sound";
+    EXPECT_EQ(PacketDifference(avi, inputs.output), "") << tag;
   }
 }
 
@@ -63,8 +79,10 @@ TEST_P(RefusalTest, NamesWhatItRefusesAndFails) {
   if (c.tool == "mencoder") args.insert(args.begin(), {source_, "-o", folder_ / "x.avi"});
   EXPECT_NE(RunTool(c.tool, c.tool == "mencoder" ? "-ovc lavc -lavcopts vcodec=mpeg4 -oac faac" : "", args), 0);
   EXPECT_NE(Errors().find(c.message), std::string::npos) << Errors();
-  EXPECT_FALSE(std::filesystem::exists(folder_ / "x.avi"));
-  EXPECT_FALSE(std::filesystem::exists(folder_ / "x.mp4"));
+  // Nothing half-written is left, under the output's name or beside it.
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(folder_.Path())) files.push_back(entry.path().filename().string());
+  EXPECT_EQ(files, std::vector<std::string>{"source.mp4"});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -80,6 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"OptionWithoutValue", "mencoder", {"-ofps"}, "-ofps needs a value"},
         RefusalCase{"SecondInput", "mencoder", {"other.avi"}, "more than one input file"},
         RefusalCase{"RawVideoThatEncodes", "mencoder", {"-of", "rawvideo"}, "-of rawvideo"},
+        RefusalCase{"PictureEncodeFails", "mencoder", {"-vf-add", "crop=2000:2000"}, "nothing written to"},
         RefusalCase{"MuxerOption", "mp4creator", {"-hint", "x.mp4"}, "unknown option -hint"},
         RefusalCase{"MuxerUnknownStream", "mp4creator", {"-c", "x.mp3", "x.mp4"}, "cannot tell"},
         RefusalCase{"MuxerBadRate", "mp4creator", {"-c", "x.m4v", "-rate=fast", "x.mp4"}, "-rate needs a frame rate"}),

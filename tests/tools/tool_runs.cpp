@@ -1,5 +1,7 @@
 #include "tool_runs.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -74,7 +76,7 @@ MediaReport Probe(const std::string& path) {
   // One line a stream, "key=value" pairs apart by "|", then the format's duration.
   std::istringstream lines(RunProgram({FfprobeProgram(), "-v", "error", "-show_entries",
                                        "stream=codec_type,codec_name,codec_tag_string,profile,width,height,"
-                                       "avg_frame_rate,sample_rate:format=duration",
+                                       "avg_frame_rate,sample_rate,start_time:format=duration",
                                        "-of", "compact=p=0", path})
                                .output);
   MediaReport report;
@@ -88,18 +90,78 @@ MediaReport Probe(const std::string& path) {
       report.audio_codec = field["codec_name"];
       report.audio_profile = field["profile"];
       report.sample_rate = std::atoi(field["sample_rate"].c_str());
+      report.audio_start = std::atof(field["start_time"].c_str());
     } else if (field["codec_type"] == "video") {
       report.video_codec = field["codec_name"];
       report.video_tag = field["codec_tag_string"];
       report.video_profile = field["profile"];
       report.width = std::atoi(field["width"].c_str());
       report.height = std::atoi(field["height"].c_str());
+      report.video_start = std::atof(field["start_time"].c_str());
       const std::string& rate = field["avg_frame_rate"];
       const double denominator = std::atof(rate.c_str() + rate.find('/') + 1);
       report.frame_rate = denominator > 0 ? std::atof(rate.c_str()) / denominator : 0;
     }
   }
   return report;
+}
+
+std::string PacketList(const std::string& path) {
+  std::istringstream lines(RunProgram({FfprobeProgram(), "-v", "error", "-show_entries",
+                                       "packet=stream_index,pts,dts,duration,size,flags,data_hash", "-show_data_hash",
+                                       "MD5", "-of", "csv=p=0", path})
+                               .output);
+  // Stream by stream: how the streams interleave is the container's business.
+  std::map<std::string, std::string> streams;
+  for (std::string line; std::getline(lines, line);) streams[line.substr(0, line.find(','))] += line + "\n";
+  std::string packets;
+  for (const auto& [stream, list] : streams) packets += list;
+  return packets;
+}
+
+std::string PacketDifference(const std::string& path, const std::string& reference) {
+  std::istringstream ours(PacketList(path)), theirs(PacketList(reference));
+  std::string a, b;
+  for (int line = 1;; ++line) {
+    const bool more_a = static_cast<bool>(std::getline(ours, a)), more_b = static_cast<bool>(std::getline(theirs, b));
+    if (!more_a && !more_b) return line > 1 ? "" : "no packets";
+    if (a != b || more_a != more_b) {
+      return "packet " + std::to_string(line) + ": " + (more_a ? a : "none") + " against " + (more_b ? b : "none");
+    }
+  }
+}
+
+double FlashTime(const std::string& path) {
+  const MediaReport report = Probe(path);
+  // Each frame shrunk to 8 x 8 grey pixels.
+  const std::string frames = RunProgram({FfmpegProgram(), "-v", "error", "-nostdin", "-i", path, "-map", "0:v:0", "-vf",
+                                         "scale=8:8,format=gray", "-f", "rawvideo", "pipe:1"})
+                                 .output;
+  for (std::size_t frame = 0; (frame + 1) * 64 <= frames.size() && report.frame_rate > 0; ++frame) {
+    int sum = 0;
+    for (std::size_t i = frame * 64; i < (frame + 1) * 64; ++i) sum += static_cast<unsigned char>(frames[i]);
+    if (sum / 64 > 128) return report.video_start + frame / report.frame_rate;
+  }
+  return -1;
+}
+
+double ClickTime(const std::string& path) {
+  const MediaReport report = Probe(path);
+  const std::string pcm = RunProgram({FfmpegProgram(), "-v", "error", "-nostdin", "-i", path, "-map", "0:a:0", "-ac", "1",
+                                      "-ar", "48000", "-f", "s16le", "pipe:1"})
+                              .output;
+  std::vector<int> samples;
+  int loudest = 0;
+  for (std::size_t i = 0; i + 1 < pcm.size(); i += 2) {
+    const int sample = static_cast<std::int16_t>(static_cast<unsigned char>(pcm[i]) | static_cast<unsigned char>(pcm[i + 1]) << 8);
+    samples.push_back(std::abs(sample));
+    loudest = std::max(loudest, samples.back());
+  }
+  // The click's onset, not the encoder's faint pre-echo before it.
+  for (std::size_t i = 0; i < samples.size() && loudest > 1000; ++i) {
+    if (samples[i] * 3 > loudest) return report.audio_start + i / 48000.0;
+  }
+  return -1;
 }
 
 std::vector<unsigned char> FrameRegion(const std::string& path, double seconds, int x, int y, int width, int height) {

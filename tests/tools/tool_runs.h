@@ -32,8 +32,20 @@ struct MediaReport {
   std::string video_codec, video_tag, video_profile, audio_codec, audio_profile;
   int width = 0, height = 0, sample_rate = 0;
   double frame_rate = 0, duration = 0;
+  double video_start = 0, audio_start = 0;  // seconds
 };
 MediaReport Probe(const std::string& path);
+
+// Every packet as ffprobe lists it, one a line and stream after stream: stream,
+// timestamps, duration, size, key-frame flag and a hash of the bytes.
+std::string PacketList(const std::string& path);
+// The first packet where two files differ, or "" when they hold the same packets.
+std::string PacketDifference(const std::string& path, const std::string& reference);
+
+// When the picture first turns bright and when the sound first rings out, in
+// seconds of the file's timeline; -1 when it never does.
+double FlashTime(const std::string& path);
+double ClickTime(const std::string& path);
 
 // RGB bytes of a region of the frame shown at `seconds`, and what compares them.
 std::vector<unsigned char> FrameRegion(const std::string& path, double seconds, int x, int y, int width, int height);
