@@ -4,6 +4,7 @@
 #include <iostream>
 #include <optional>
 
+#include "avi_split.h"
 #include "mencoder_command.h"
 #include "mencoder_inputs.h"
 #include "mencoder_options.h"
@@ -49,6 +50,14 @@ class Encoder {
 
  private:
   int Produce() {
+    if (request_.format != OutputFormat::kAvi) {
+      const SplitResult split = SplitAvi(request_, inputs_.output);
+      if (split.kind == SplitResult::Kind::kFailed) std::cerr << "mencoder: " << split.message << "\n";
+      if (split.kind == SplitResult::Kind::kDone) {
+        ProgressLines(0, std::cout, false).Finish(split.frames, split.seconds, static_cast<double>(split.bytes));
+      }
+      if (split.kind != SplitResult::Kind::kDeclined) return split.kind == SplitResult::Kind::kDone ? 0 : 1;
+    }
     if (request_.subtitles) PrepareSubtitles();
     // A Windows FFmpeg may be built without Xvid; its own MPEG-4 Part 2 encoder then
     // writes the same kind of stream.

@@ -41,6 +41,13 @@ void ProgressLines::Take(const std::string& key, const std::string& value) {
   else if (key == "progress") Print(value == "end");
 }
 
+void ProgressLines::Finish(long frames, double seconds, double bytes) {
+  frames_ = frames;
+  position_ = seconds;
+  bytes_ = bytes;
+  Print(true);
+}
+
 void ProgressLines::Print(bool finished) {
   int percent = 0;
   if (finished) {

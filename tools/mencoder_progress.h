@@ -15,6 +15,8 @@ class ProgressLines {
   // A line of ffmpeg's report: the input's "Duration: 00:01:00.00" gives the length
   // when it was not known at the start.
   void TakeReportLine(const std::string& line);
+  // The closing line of work done without ffmpeg's report.
+  void Finish(long frames, double seconds, double bytes);
   long Frames() const { return frames_; }
   double Position() const { return position_; }
 

@@ -1,0 +1,86 @@
+#include "avi_split.h"
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <optional>
+
+#include "avi_file.h"
+#include "aac_frames.h"
+#include "tool_files.h"
+
+namespace clipvane::tools {
+namespace {
+
+bool IsMpeg4Part2(std::string fourcc) {
+  for (char& c : fourcc) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  static const char* const kTags[] = {"FMP4", "DIVX", "DX50", "XVID", "MP4V", "M4S2", "DIV6"};
+  return std::any_of(std::begin(kTags), std::end(kTags), [&fourcc](const char* tag) { return fourcc == tag; });
+}
+
+constexpr std::uint16_t kAacTag = 0x00FF;
+constexpr std::size_t kLongestAdtsFrame = 8191;
+
+SplitResult Failed(const std::string& message) {
+  SplitResult result;
+  result.kind = SplitResult::Kind::kFailed;
+  result.message = message;
+  return result;
+}
+
+}  // namespace
+
+SplitResult SplitAvi(const EncodeRequest& request, const std::string& written) {
+  AviReader avi;
+  std::string error;
+  if (!avi.Open(request.input, error)) return {};
+  const bool video = request.format == OutputFormat::kRawVideo;
+  const int stream = avi.FirstOf(video ? "vids" : "auds");
+  if (stream < 0) return {};
+  const AviStream& header = avi.Streams()[static_cast<std::size_t>(stream)];
+  std::optional<AacConfig> aac;
+  if (video) {
+    if (!IsMpeg4Part2(header.VideoFourcc())) return {};
+  } else {
+    if (header.AudioTag() != kAacTag) return {};
+    aac = ParseAudioSpecificConfig(header.AudioCodecData());
+    if (!aac) return {};
+  }
+
+  std::ofstream out(FsPath(written), std::ios::binary | std::ios::trunc);
+  SplitResult result;
+  result.kind = SplitResult::Kind::kDone;
+  const bool read = avi.ForEachChunk(
+      stream,
+      [&](const std::string& payload) {
+        ++result.frames;
+        // Empty chunks stand for frames that were dropped or repeated: raw streams
+        // have nothing to show for them.
+        if (payload.empty()) return true;
+        if (aac) {
+          if (payload.size() + 7 > kLongestAdtsFrame) {
+            result = Failed("an AAC frame of " + std::to_string(payload.size()) + " bytes is too long for ADTS");
+            return false;
+          }
+          const std::string frame_header = aac->AdtsHeader(payload.size());
+          out.write(frame_header.data(), static_cast<std::streamsize>(frame_header.size()));
+          result.bytes += frame_header.size();
+        }
+        out.write(payload.data(), static_cast<std::streamsize>(payload.size()));
+        result.bytes += payload.size();
+        return static_cast<bool>(out);
+      },
+      error);
+  out.close();
+  if (!read) return Failed(error);
+  if (result.kind == SplitResult::Kind::kFailed) return result;
+  if (!out) return Failed("cannot write " + written);
+  if (aac) {
+    result.seconds = result.frames * 1024.0 / aac->SampleRate();
+  } else if (header.rate > 0) {
+    result.seconds = result.frames * static_cast<double>(header.scale) / header.rate;
+  }
+  return result;
+}
+
+}  // namespace clipvane::tools
