@@ -1,7 +1,9 @@
 // The MP4 muxer stand-in: "-c <stream> [-rate=<fps>] <mp4>" adds a raw MPEG-4 video
 // or ADTS AAC stream to an MP4 file as a track, creating the file when it is
-// missing. Nothing is re-encoded; ffmpeg copies the streams. The result is written
-// beside the file and renamed over it, so a failure never leaves a broken MP4.
+// missing. Nothing is re-encoded: the stand-in writes the file itself where it can
+// read the stream and the file, and has ffmpeg copy the streams otherwise. The
+// result is written beside the file and renamed over it, so a failure never leaves
+// a broken MP4.
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
@@ -9,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "mp4_movie.h"
 #include "platform/process.h"
 #include "tool_files.h"
 #include "tool_main.h"
@@ -79,6 +82,48 @@ int StreamCount(const std::string& mp4) {
   return count;
 }
 
+// Writes the MP4 with the track added without starting ffmpeg, whose start costs
+// more than the copying on a short clip. Nothing when this stand-in does not read
+// the stream or the file: ffmpeg takes those.
+std::optional<bool> WriteHere(const MuxRequest& request, const std::string& format, bool adding,
+                              const std::string& written) {
+  std::string why_not;
+  std::optional<RawTrack> track;
+  if (format == "aac") {
+    track = ReadAdtsAudio(request.stream, why_not);
+  } else if (request.rate) {
+    track = ReadRawMpeg4Video(request.stream, *request.rate, why_not);
+  }
+  if (!track) return std::nullopt;
+  std::optional<Mp4Movie> movie = adding ? ReadMp4Movie(request.mp4, why_not) : EmptyMovie();
+  if (!movie) return std::nullopt;
+  AddTrack(*movie, std::move(*track), request.stream);
+  std::string error;
+  if (WriteMp4Movie(*movie, written, error)) return true;
+  std::cerr << "mp4creator: " << error << "\n";
+  return false;
+}
+
+int WriteWithFfmpeg(const MuxRequest& request, const std::string& format, bool adding, const std::string& written) {
+  std::vector<std::string> argv{ProgramBesideThisOne("ffmpeg"), "-hide_banner", "-nostdin", "-loglevel", "error", "-y"};
+  if (adding) argv.insert(argv.end(), {"-i", request.mp4});
+  argv.insert(argv.end(), {"-f", format, "-i", request.stream, "-map", "0"});
+  if (adding) argv.insert(argv.end(), {"-map", "1"});
+  argv.insert(argv.end(), {"-c", "copy"});
+  if (format == "m4v" && request.rate && request.rate->num > 0) {
+    // A raw stream's own timing would win over a rate given before -i when
+    // copying, so each frame is stamped at index / rate instead.
+    const TrackClock clock = TrackClockFor(*request.rate);
+    const std::string per_frame = std::to_string(clock.frame_duration);
+    const std::string timescale = std::to_string(clock.timescale);
+    const std::string track = std::to_string(adding ? StreamCount(request.mp4) : 0);
+    argv.insert(argv.end(), {"-bsf:" + track, "setts=ts=N*" + per_frame + ":duration=" + per_frame + ":time_base=1/" + timescale,
+                             "-video_track_timescale", timescale});
+  }
+  argv.insert(argv.end(), {"-f", "mp4", written});
+  return RunChild(argv);
+}
+
 int Mux(const MuxRequest& request) {
   const std::string format = RawFormat(request.stream);
   if (format.empty()) {
@@ -93,30 +138,10 @@ int Mux(const MuxRequest& request) {
   std::error_code error;
   const bool adding = IsFile(request.mp4) && std::filesystem::file_size(FsPath(request.mp4), error) > 0;
 
-  std::vector<std::string> argv{ProgramBesideThisOne("ffmpeg"), "-hide_banner", "-nostdin", "-loglevel", "error", "-y"};
-  if (adding) argv.insert(argv.end(), {"-i", request.mp4});
-  argv.insert(argv.end(), {"-f", format, "-i", request.stream, "-map", "0"});
-  if (adding) argv.insert(argv.end(), {"-map", "1"});
-  argv.insert(argv.end(), {"-c", "copy"});
-  const bool timed_video = format == "m4v" && request.rate && request.rate->num > 0;
-  if (timed_video) {
-    // A raw stream's own timing would win over a rate given before -i when
-    // copying, so each frame is stamped at index / rate instead, on a track clock
-    // of about 90 kHz with a whole number of ticks per frame (a finer clock would
-    // overflow the 32-bit durations of long films).
-    const Rational rate = *request.rate;
-    const std::int64_t ticks = std::max<std::int64_t>(1, 90000 / rate.num);
-    const std::string clock = std::to_string(rate.num * ticks);
-    const std::string per_frame = std::to_string(rate.den * ticks);
-    const std::string track = std::to_string(adding ? StreamCount(request.mp4) : 0);
-    argv.insert(argv.end(), {"-bsf:" + track, "setts=ts=N*" + per_frame + ":duration=" + per_frame + ":time_base=1/" + clock,
-                             "-video_track_timescale", clock});
-  }
-
   // Written beside the file under a name of its own, then renamed over it.
   const std::string temporary = UniqueNameBeside(request.mp4);
-  argv.insert(argv.end(), {"-f", "mp4", temporary});
-  const int status = RunChild(argv);
+  const std::optional<bool> here = WriteHere(request, format, adding, temporary);
+  const int status = here ? (*here ? 0 : 1) : WriteWithFfmpeg(request, format, adding, temporary);
   if (status != 0 || !MoveOver(temporary, request.mp4)) {
     std::error_code ignored;
     std::filesystem::remove(FsPath(temporary), ignored);

@@ -1,7 +1,10 @@
 #pragma once
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace clipvane::tools {
 
@@ -38,6 +41,24 @@ class TempFolder {
 
  private:
   std::string path_;
+};
+
+// Reads a file front to back in large blocks, for parsers that look a little ahead.
+class BlockReader {
+ public:
+  explicit BlockReader(const std::string& path);
+  bool IsOpen() const { return static_cast<bool>(in_); }
+  std::uint64_t Position() const { return position_; }
+  // At least `count` bytes from the current position, unless the file ends first:
+  // then what is left. The pointer holds until the next call.
+  const unsigned char* Peek(std::size_t count, std::size_t& available);
+  void Skip(std::size_t count);
+
+ private:
+  std::ifstream in_;
+  std::vector<unsigned char> buffer_;
+  std::size_t begin_ = 0, end_ = 0;  // the unread part of the buffer
+  std::uint64_t position_ = 0;
 };
 
 }  // namespace clipvane::tools

@@ -1,5 +1,5 @@
-// The splits that the encoder stand-in does without starting FFmpeg: their results
-// must be what FFmpeg's stream copies give, byte for byte.
+// The splits and muxes that the stand-ins do without starting FFmpeg: their results
+// must be what FFmpeg's stream copies give, byte for byte or packet for packet.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -42,6 +42,11 @@ class Sources {
     MakeVideo(folder_ / "gaps.avi", picture + ",select='not(eq(mod(n\\,5)\\,2))'", tone,
               "-fps_mode passthrough -c:v mpeg4 -c:a aac -f avi");
     MakeVideo(folder_ / "clip.mp4", picture, tone, "-c:v mpeg4 -c:a aac");
+    // The raw streams of the muxing cases, as FFmpeg splits them.
+    for (const std::string name : {"divx", "xvid"}) {
+      Ffmpeg("-i " + folder_ / (name + ".avi") + " -map 0:v -c copy -f m4v " + folder_ / (name + ".m4v"));
+      Ffmpeg("-i " + folder_ / (name + ".avi") + " -map 0:a -c copy -f adts " + folder_ / (name + ".aac"));
+    }
   }
   TempFolder folder_;
 };
@@ -83,6 +88,66 @@ INSTANTIATE_TEST_SUITE_P(Table, SplitTest,
                                            SplitCase{"PictureOfAnMp4", "clip.mp4", true},
                                            SplitCase{"SoundOfAnMp4", "clip.mp4", false}),
                          [](const auto& test_info) { return test_info.param.label; });
+
+struct MuxCase {
+  std::string label;
+  std::string first, second;  // the streams added, in order
+  std::string rate;           // -rate= of the video stream
+  int timescale, frame_ticks;    // the video track's clock
+  std::string existing;       // ffmpeg options making the file the first stream goes into, or ""
+  friend void PrintTo(const MuxCase& c, std::ostream* out) { *out << c.label; }
+};
+
+class MuxTest : public ::testing::TestWithParam<MuxCase> {};
+
+TEST_P(MuxTest, GivesThePacketsOfFfmpegsMux) {
+  const MuxCase& c = GetParam();
+  TempFolder folder;
+  ToolAppDir app;
+  const std::string mp4 = folder / "out.mp4", reference = folder / "reference.mp4";
+  const auto add = [&](const std::string& stream) {
+    std::vector<std::string> argv{app.Bin("mp4creator"), "-c", Sources::Get() / stream};
+    if (stream.find(".m4v") != std::string::npos) argv.push_back("-rate=" + c.rate);
+    argv.push_back(mp4);
+    const ProgramRun run = RunProgram(argv);
+    EXPECT_EQ(run.status, 0) << run.errors;
+  };
+  if (c.existing.empty()) {
+    add(c.first);
+  } else {
+    Ffmpeg("-f m4v -i " + Sources::Get() / c.first + " -c copy -bsf:v setts=ts=N*" + std::to_string(c.frame_ticks) +
+           ":duration=" + std::to_string(c.frame_ticks) + ":time_base=1/" + std::to_string(c.timescale) +
+           " -video_track_timescale " + std::to_string(c.timescale) + " " + c.existing + " " + mp4);
+  }
+  add(c.second);
+
+  // FFmpeg muxing both streams at once, each frame stamped at index / rate.
+  const bool video_first = c.first.find(".m4v") != std::string::npos;
+  const auto input = [](const std::string& stream) {
+    return (stream.find(".m4v") != std::string::npos ? " -f m4v -i " : " -f aac -i ") + Sources::Get() / stream;
+  };
+  Ffmpeg(input(c.first) + input(c.second) + " -map 0 -map 1 -c copy -bsf:" + (video_first ? "0" : "1") +
+         " setts=ts=N*" + std::to_string(c.frame_ticks) + ":duration=" + std::to_string(c.frame_ticks) +
+         ":time_base=1/" + std::to_string(c.timescale) + " -video_track_timescale " + std::to_string(c.timescale) +
+         " " + reference);
+  EXPECT_NE(PacketList(mp4).find("\n1,"), std::string::npos) << "one stream only";
+  EXPECT_EQ(PacketDifference(mp4, reference), "");
+  const MediaReport report = Probe(mp4);
+  EXPECT_NEAR(report.frame_rate, double(c.timescale) / c.frame_ticks, 0.001);
+  EXPECT_NEAR(report.duration, Probe(reference).duration, 0.05);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, MuxTest,
+    ::testing::Values(MuxCase{"PictureThenSound", "divx.m4v", "divx.aac", "25", 90000, 3600, ""},
+                      MuxCase{"SoundThenPicture", "divx.aac", "divx.m4v", "25", 90000, 3600, ""},
+                      MuxCase{"FilmRateAndMonoSound", "xvid.m4v", "xvid.aac", "23.976", 89910, 3750, ""},
+                      // Sound added to files that FFmpeg wrote: read here, and handed back
+                      // to FFmpeg where this reader does not follow (fragments).
+                      MuxCase{"SoundIntoAnFfmpegFile", "divx.m4v", "divx.aac", "25", 90000, 3600, "-f mp4"},
+                      MuxCase{"SoundIntoAFragmentedFile", "divx.m4v", "divx.aac", "25", 90000, 3600,
+                              "-movflags frag_keyframe+empty_moov -f mp4"}),
+    [](const auto& test_info) { return test_info.param.label; });
 
 }  // namespace
 }  // namespace clipvane::testing
