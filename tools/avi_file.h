@@ -35,11 +35,13 @@ class AviReader {
   // Hands each data chunk of one stream to `take`, in file order, empty ones
   // included; stops early when `take` returns false. False when the file ends in
   // the middle of a chunk or cannot be read.
-  bool ForEachChunk(int stream, const std::function<bool(const std::string& payload)>& take, std::string& error);
+  using ChunkReader = std::function<bool(const unsigned char* payload, std::size_t size)>;
+  bool ForEachChunk(int stream, const ChunkReader& take, std::string& error);
 
  private:
   bool ReadHeaderList(std::uint64_t end, std::string& error);
 
+  std::string path_;
   std::ifstream in_;
   std::uint64_t size_ = 0;
   std::vector<AviStream> streams_;

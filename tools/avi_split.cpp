@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
 #include <optional>
 
 #include "avi_file.h"
@@ -47,34 +46,34 @@ SplitResult SplitAvi(const EncodeRequest& request, const std::string& written) {
     if (!aac) return {};
   }
 
-  std::ofstream out(FsPath(written), std::ios::binary | std::ios::trunc);
+  BlockWriter out(written);
   SplitResult result;
   result.kind = SplitResult::Kind::kDone;
   const bool read = avi.ForEachChunk(
       stream,
-      [&](const std::string& payload) {
+      [&](const unsigned char* payload, std::size_t size) {
         ++result.frames;
         // Empty chunks stand for frames that were dropped or repeated: raw streams
         // have nothing to show for them.
-        if (payload.empty()) return true;
+        if (size == 0) return true;
         if (aac) {
-          if (payload.size() + 7 > kLongestAdtsFrame) {
-            result = Failed("an AAC frame of " + std::to_string(payload.size()) + " bytes is too long for ADTS");
+          if (size + 7 > kLongestAdtsFrame) {
+            result = Failed("an AAC frame of " + std::to_string(size) + " bytes is too long for ADTS");
             return false;
           }
-          const std::string frame_header = aac->AdtsHeader(payload.size());
-          out.write(frame_header.data(), static_cast<std::streamsize>(frame_header.size()));
+          const std::string frame_header = aac->AdtsHeader(size);
+          out.Write(frame_header);
           result.bytes += frame_header.size();
         }
-        out.write(payload.data(), static_cast<std::streamsize>(payload.size()));
-        result.bytes += payload.size();
-        return static_cast<bool>(out);
+        out.Write(payload, size);
+        result.bytes += size;
+        return true;
       },
       error);
-  out.close();
+  const bool written_whole = out.Close();
   if (!read) return Failed(error);
   if (result.kind == SplitResult::Kind::kFailed) return result;
-  if (!out) return Failed("cannot write " + written);
+  if (!written_whole) return Failed("cannot write " + written);
   if (aac) {
     result.seconds = result.frames * 1024.0 / aac->SampleRate();
   } else if (header.rate > 0) {

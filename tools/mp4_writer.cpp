@@ -1,5 +1,5 @@
 #include <algorithm>
-#include <fstream>
+#include <memory>
 
 #include "mp4_movie.h"
 #include "tool_files.h"
@@ -62,6 +62,21 @@ void PlaceLayout(Mp4Track& track, Box stsc, Box offsets) {
   stbl.children.insert(sizes == stbl.children.end() ? sizes : sizes + 1, std::move(offsets));
 }
 
+// The bytes of one sample. Samples mostly follow one another in their source, with
+// little between them (a frame header, the other track's chunk), so the source is
+// read front to back in blocks and sought only for a jump.
+const unsigned char* ReadSpan(BlockReader& source, const SampleSpan& sample) {
+  constexpr std::uint64_t kLongestSkip = 1 << 20;
+  if (sample.offset < source.Position() || sample.offset - source.Position() > kLongestSkip) {
+    source.Seek(sample.offset);
+  } else {
+    source.Skip(static_cast<std::size_t>(sample.offset - source.Position()));
+  }
+  std::size_t available = 0;
+  const unsigned char* data = source.Peek(sample.size, available);
+  return available >= sample.size ? data : nullptr;
+}
+
 }  // namespace
 
 bool WriteMp4Movie(Mp4Movie& movie, const std::string& path, std::string& error) {
@@ -70,41 +85,33 @@ bool WriteMp4Movie(Mp4Movie& movie, const std::string& path, std::string& error)
   for (const Mp4Track& track : movie.tracks)
     for (const SampleSpan& sample : track.samples) payload += sample.size;
 
-  std::ofstream out(FsPath(path), std::ios::binary | std::ios::trunc);
-  std::vector<std::ifstream> sources;
-  for (const std::string& source : movie.sources) sources.emplace_back(FsPath(source), std::ios::binary);
+  BlockWriter out(path);
+  std::vector<std::unique_ptr<BlockReader>> sources;
+  for (const std::string& source : movie.sources) sources.push_back(std::make_unique<BlockReader>(source));
   Bytes mdat;
   if (payload + 8 > 0xFFFFFFFFu) {
     mdat.U32(1).Text("mdat").U64(payload + 16);
   } else {
     mdat.U32(static_cast<std::uint32_t>(payload + 8)).Text("mdat");
   }
-  out << movie.ftyp << mdat.Str();
+  out.Write(movie.ftyp);
+  out.Write(mdat.Str());
   std::uint64_t position = movie.ftyp.size() + mdat.Str().size();
 
   std::vector<std::vector<std::uint64_t>> offsets(movie.tracks.size());
   std::vector<std::vector<std::uint32_t>> counts(movie.tracks.size());
-  std::string buffer;
   for (const Chunk& chunk : chunks) {
     const std::vector<SampleSpan>& samples = movie.tracks[chunk.track].samples;
     offsets[chunk.track].push_back(position);
     counts[chunk.track].push_back(static_cast<std::uint32_t>(chunk.count));
-    // Samples that lie end to end in one source are read in one go.
-    for (std::size_t i = chunk.first, end = chunk.first + chunk.count; i < end;) {
-      const SampleSpan& first = samples[i];
-      std::uint64_t length = first.size;
-      for (++i; i < end && samples[i].source == first.source && samples[i].offset == first.offset + length; ++i) {
-        length += samples[i].size;
-      }
-      std::ifstream& in = sources[first.source];
-      buffer.resize(static_cast<std::size_t>(length));
-      in.seekg(static_cast<std::streamoff>(first.offset));
-      if (!in.read(buffer.data(), static_cast<std::streamsize>(length))) {
-        error = "cannot read " + movie.sources[first.source];
+    for (std::size_t i = chunk.first; i < chunk.first + chunk.count; ++i) {
+      const unsigned char* data = ReadSpan(*sources[samples[i].source], samples[i]);
+      if (!data) {
+        error = "cannot read " + movie.sources[samples[i].source];
         return false;
       }
-      out.write(buffer.data(), static_cast<std::streamsize>(length));
-      position += length;
+      out.Write(data, samples[i].size);
+      position += samples[i].size;
     }
   }
 
@@ -126,9 +133,8 @@ bool WriteMp4Movie(Mp4Movie& movie, const std::string& path, std::string& error)
   }
   PutBe32(header, header.size() - 4, next_id);
   moov.insert(moov.end(), movie.other_boxes.begin(), movie.other_boxes.end());
-  out << Box::Container("moov", std::move(moov)).Serialize();
-  out.close();
-  if (!out) {
+  out.Write(Box::Container("moov", std::move(moov)).Serialize());
+  if (!out.Close()) {
     error = "cannot write " + path;
     return false;
   }

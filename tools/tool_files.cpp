@@ -129,6 +129,7 @@ std::string TempFolder::File(const std::string& name) const { return Utf8Path(Fs
 
 BlockReader::BlockReader(const std::string& path) : in_(FsPath(path), std::ios::binary), buffer_(1 << 20) {}
 
+
 const unsigned char* BlockReader::Peek(std::size_t count, std::size_t& available) {
   if (end_ - begin_ < count) {
     std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
@@ -154,6 +155,37 @@ void BlockReader::Skip(std::size_t count) {
     position_ += step;
     count -= step;
   }
+}
+
+void BlockReader::Seek(std::uint64_t position) {
+  in_.clear();
+  in_.seekg(static_cast<std::streamoff>(position));
+  begin_ = end_ = 0;
+  position_ = position;
+}
+
+namespace {
+constexpr std::size_t kBlock = 1 << 20;
+}
+
+BlockWriter::BlockWriter(const std::string& path) : out_(FsPath(path), std::ios::binary | std::ios::trunc) {
+  pending_.reserve(kBlock);
+}
+
+void BlockWriter::Write(const void* data, std::size_t size) {
+  pending_.append(static_cast<const char*>(data), size);
+  if (pending_.size() >= kBlock) Flush();
+}
+
+void BlockWriter::Flush() {
+  out_.write(pending_.data(), static_cast<std::streamsize>(pending_.size()));
+  pending_.clear();
+}
+
+bool BlockWriter::Close() {
+  Flush();
+  out_.close();
+  return static_cast<bool>(out_);
 }
 
 }  // namespace clipvane::tools

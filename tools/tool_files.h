@@ -53,12 +53,29 @@ class BlockReader {
   // then what is left. The pointer holds until the next call.
   const unsigned char* Peek(std::size_t count, std::size_t& available);
   void Skip(std::size_t count);
+  void Seek(std::uint64_t position);
 
  private:
   std::ifstream in_;
   std::vector<unsigned char> buffer_;
   std::size_t begin_ = 0, end_ = 0;  // the unread part of the buffer
   std::uint64_t position_ = 0;
+};
+
+// Writes a file in large blocks, however small the pieces handed to it.
+class BlockWriter {
+ public:
+  explicit BlockWriter(const std::string& path);
+  void Write(const void* data, std::size_t size);
+  void Write(const std::string& bytes) { Write(bytes.data(), bytes.size()); }
+  // Writes what is left and closes the file: false when any write failed.
+  bool Close();
+
+ private:
+  void Flush();
+
+  std::ofstream out_;
+  std::string pending_;
 };
 
 }  // namespace clipvane::tools
