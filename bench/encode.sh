@@ -1,16 +1,26 @@
 #!/bin/sh
-# Times the Linux encode pipeline: one 60-second 720x480 video through a job script
-# (mencoder and mp4creator stand-ins: encode to AVI, split, mux) against one direct
-# ffmpeg command with the same codec settings, and four clips in one queue against
-# two queues. Usage: bench/encode.sh [build folder]   (default: build/linux)
-# CODEC=xvid times the Xvid preset instead of MPEG-4 through lavc; ROUNDS=n repeats the
-# single-video comparison n times (default 2) and keeps the best of each.
+# Times the Linux encode pipeline, in one run:
+#   1. one 60-second 720x480 29.97 frame/s AVI (MPEG-4 and MP3) through the program's
+#      own job script against HandBrakeCLI converting it to the same settings,
+#   2. the same job script against one direct ffmpeg command with those settings,
+#   3. four 15-second clips in one queue against two queues,
+#   4. a 10-minute source: the share of the splits and muxes in its whole job.
+# The two sides of a comparison take turns, ROUNDS times each (default 3), and each
+# keeps its best wall time, so that a burst of other work on this shared machine
+# does not decide a ratio; the load average is printed beside every result.
+# Usage: bench/encode.sh [build folder]   (default: build/linux)
+# CODEC=xvid times the Xvid preset instead of MPEG-4 through lavc; HandBrakeCLI has
+# no Xvid encoder, so its comparison then uses its own MPEG-4 encoder all the same.
 set -eu
 
 build=$(cd "${1:-build/linux}" && pwd)
 for tool in bin/mencoder bin/mp4creator clipvane-cli; do
   [ -x "$build/$tool" ] || { echo "no $build/$tool: build the linux preset first" >&2; exit 1; }
 done
+if ! command -v HandBrakeCLI > /dev/null; then
+  echo "installing Debian's handbrake-cli, the peer of this comparison..."
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends handbrake-cli > /dev/null
+fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/clipvane-bench-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 app="$work/app/"
@@ -18,17 +28,18 @@ mkdir -p "$app/bin"
 cp "$build/bin/mencoder" "$build/bin/mp4creator" "$app/bin/"
 cp "$build/clipvane-cli" "$app"
 cli="$app/clipvane-cli"
-# The sources are MP4 files, which the list takes only when told so.
-printf '[default]\r\nvideofileext=mp4\r\n' > "$app/MP4.ini"
+rounds=${ROUNDS:-3}
 
 codec=${CODEC:-lavc}
 if [ "$codec" = xvid ]; then
   quality=0  # Xvid at 900 kbit/s on touch/iPhone
+  bitrate=900
   direct_video="-c:v libxvid -b:v 900k -bf 0"
   direct_filters="hqdn3d,"
   scaler=spline
 else
   quality=1  # MPEG-4 through lavc at 700 kbit/s
+  bitrate=700
   direct_video="-c:v mpeg4 -b:v 700k -bf 0 -g 250"
   direct_filters=""
   scaler=bicubic
@@ -36,59 +47,128 @@ fi
 
 now() { date +%s.%N; }
 elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { print b - a }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { print a / b }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a / b }'; }
+load() { cut -d' ' -f1 /proc/loadavg; }
 
-# make_source <file> <seconds>
+# measure <name> <command...>: runs the command once and keeps, in $work/best.<name>,
+# the wall time, CPU time and peak memory of its fastest run so far, and the load
+# average at its start.
+measure() {
+  name=$1
+  shift
+  at_load=$(load)
+  start=$(now)
+  if [ -x /usr/bin/time ]; then
+    /usr/bin/time -f "%U %S %M" -o "$work/usage" "$@" > /dev/null 2>&1 || { echo "$name failed" >&2; exit 1; }
+  else
+    "$@" > /dev/null 2>&1 || { echo "$name failed" >&2; exit 1; }
+    echo "0 0 0" > "$work/usage"
+  fi
+  wall=$(elapsed "$start" "$(now)")
+  read -r user system memory < "$work/usage"
+  best="$work/best.$name"
+  if [ ! -f "$best" ] || awk -v a="$wall" -v b="$(cut -d' ' -f1 "$best")" 'BEGIN { exit !(a < b) }'; then
+    echo "$wall $(awk -v u="$user" -v s="$system" 'BEGIN { print u + s }') $memory $at_load" > "$best"
+  fi
+}
+field() { cut -d' ' -f"$2" "$work/best.$1"; }
+describe() {
+  printf '  %-34s %6.2f s wall  %6.2f s CPU  %4d MB  (load %s)\n' "$2" "$(field "$1" 1)" "$(field "$1" 2)" \
+    "$(($(field "$1" 3) / 1024))" "$(field "$1" 4)"
+}
+
+# make_source <file> <seconds>: MPEG-4 picture and MP3 sound in an AVI, as in the issue.
 make_source() {
-  ffmpeg -v error -nostdin -y -f lavfi -i "testsrc2=size=720x480:rate=25:duration=$2" \
-    -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=$2" -shortest \
-    -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac "$1"
+  ffmpeg -v error -nostdin -y -f lavfi -i "testsrc2=size=720x480:rate=30000/1001:duration=$2" \
+    -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=$2" -ac 2 -shortest \
+    -c:v mpeg4 -q:v 4 -c:a libmp3lame -b:a 160k "$1"
 }
 
 # The job scripts are the program's own: the listed videos' scripts as clipvane-cli
-# writes them (720x480 at 25 frame/s fills the 480x320 touch/iPhone frame).
+# writes them (720x480 fills the 480x320 touch/iPhone frame).
 "$cli" settings qulity=$quality platform=0 display=0 needsubtitle=0 > /dev/null
-
-echo "making a 60-second 720x480 source and four 15-second clips..."
-make_source "$work/long.mp4" 60
-for n in 1 2 3 4; do make_source "$work/clip$n.mp4" 15; done
-
-"$cli" add "$work/long.mp4" "$work/clip1.mp4" "$work/clip2.mp4" "$work/clip3.mp4" "$work/clip4.mp4" > /dev/null
+echo "making a 60-second and a 10-minute 720x480 source and four 15-second clips..."
+make_source "$work/long.avi" 60
+make_source "$work/film.avi" 600
+for n in 1 2 3 4; do make_source "$work/clip$n.avi" 15; done
+"$cli" add "$work/long.avi" "$work/film.avi" "$work/clip1.avi" "$work/clip2.avi" "$work/clip3.avi" \
+  "$work/clip4.avi" > /dev/null
 "$cli" make-scripts > /dev/null 2>&1
-# Alternate the two ways and keep each one's best time, so that a burst of other
-# work on the machine does not decide the ratio.
-job_time=999999
-direct_time=999999
-for round in $(seq "${ROUNDS:-2}"); do
-  start=$(now)
-  sh "$app/batch/long.sh" > /dev/null
-  job_time=$(awk -v a="$job_time" -v b="$(elapsed "$start" "$(now)")" 'BEGIN { print (b < a ? b : a) }')
-  [ -s "$app/incoming/long.mp4" ] || { echo "the job script wrote no MP4" >&2; exit 1; }
+echo "codec: $codec, best of $rounds alternated runs each, $(nproc) cores"
 
-  start=$(now)
-  ffmpeg -v error -nostdin -y -i "$work/long.mp4" -map 0:v:0 -map 0:a:0 \
+# 1 and 2: one video, three ways in turn.
+for round in $(seq "$rounds"); do
+  measure job sh "$app/batch/long.sh"
+  measure handbrake HandBrakeCLI -i "$work/long.avi" -o "$work/handbrake.mp4" -e mpeg4 -b "$bitrate" -r 25 --cfr \
+    -w 480 -l 320 --crop 0:0:0:0 -E av_aac -B 192 -R 48
+  measure direct ffmpeg -v error -nostdin -y -i "$work/long.avi" -map 0:v:0 -map 0:a:0 \
     -vf "fps=25,crop=720:480,scale=480:320:flags=$scaler,${direct_filters}setsar=1" $direct_video -fps_mode cfr \
     -threads 2 -c:a aac -profile:a aac_low -b:a 192000 -ar 48000 -af "aresample=async=1,dynaudnorm" "$work/direct.mp4"
-  direct_time=$(awk -v a="$direct_time" -v b="$(elapsed "$start" "$(now)")" 'BEGIN { print (b < a ? b : a) }')
 done
+[ -s "$app/incoming/long.mp4" ] || { echo "the job script wrote no MP4" >&2; exit 1; }
+summary() {
+  ffprobe -v error -show_entries stream=codec_name,width,height,avg_frame_rate,sample_rate,bit_rate \
+    -of default=noprint_wrappers=1:nokey=1 "$1" | tr '\n' ' '
+}
+echo "one 60-second video:"
+describe job "job script (clipvane-cli, sh)"
+describe handbrake "HandBrakeCLI"
+describe direct "direct ffmpeg command"
+echo "  outputs: ours $(summary "$app/incoming/long.mp4")"
+echo "           HandBrakeCLI $(summary "$work/handbrake.mp4")"
+printf 'ours / HandBrakeCLI:     %s (goal at most 0.85)\n' "$(ratio "$(field job 1)" "$(field handbrake 1)")"
+printf 'ours / direct ffmpeg:    %s (goal at most 1.00)\n' "$(ratio "$(field job 1)" "$(field direct 1)")"
 
-echo "codec: $codec"
-printf 'job script: %6.2f s   direct ffmpeg: %6.2f s   ratio: %.3f (target at most 1.10)\n' \
-  "$job_time" "$direct_time" "$(ratio "$job_time" "$direct_time")"
-
-start=$(now)
-for n in 1 2 3 4; do sh "$app/batch/clip$n.sh"; done > /dev/null
-one_queue=$(elapsed "$start" "$(now)")
-
-start=$(now)
-(sh "$app/batch/clip1.sh"; sh "$app/batch/clip2.sh") > /dev/null &
-first=$!
-(sh "$app/batch/clip3.sh"; sh "$app/batch/clip4.sh") > /dev/null &
-second=$!
-wait "$first" "$second"
-two_queues=$(elapsed "$start" "$(now)")
+# 3: four clips, one queue against two.
+for round in $(seq "$rounds"); do
+  measure one_queue sh -c "for n in 1 2 3 4; do sh '$app/batch/clip'\$n.sh; done"
+  measure two_queues sh -c "(sh '$app/batch/clip1.sh'; sh '$app/batch/clip2.sh') & \
+    (sh '$app/batch/clip3.sh'; sh '$app/batch/clip4.sh') & wait"
+done
 for n in 1 2 3 4; do
   [ -s "$app/incoming/clip$n.mp4" ] || { echo "clip$n.mp4 is missing" >&2; exit 1; }
 done
-printf 'four clips, one queue: %6.2f s   two queues: %6.2f s   ratio: %.3f\n' \
-  "$one_queue" "$two_queues" "$(ratio "$two_queues" "$one_queue")"
+echo "four 15-second clips:"
+describe one_queue "one queue"
+describe two_queues "two queues"
+printf 'two queues / one queue:  %s (goal at most 0.60)\n' "$(ratio "$(field two_queues 1)" "$(field one_queue 1)")"
+
+# 4: the 10-minute source's job, step by step: the splits and muxes against the
+# whole job, in wall time and, as other work on the machine stretches short steps
+# more than long ones, in CPU time too.
+echo "a 10-minute source, its job step by step:"
+worst_share=0
+for round in $(seq "$rounds"); do
+  at_load=$(load)
+  fixed=0
+  total=0
+  fixed_cpu=0
+  total_cpu=0
+  while IFS= read -r line; do
+    start=$(now)
+    if [ -x /usr/bin/time ]; then
+      /usr/bin/time -f "%U %S" -o "$work/usage" sh -c "$line" > /dev/null 2>&1 || true
+    else
+      sh -c "$line" > /dev/null 2>&1 || true
+      echo "0 0" > "$work/usage"
+    fi
+    took=$(elapsed "$start" "$(now)")
+    cpu=$(awk '{ print $1 + $2 }' "$work/usage")
+    total=$(awk -v a="$total" -v b="$took" 'BEGIN { print a + b }')
+    total_cpu=$(awk -v a="$total_cpu" -v b="$cpu" 'BEGIN { print a + b }')
+    case "$line" in
+      *"-of rawvideo"* | *"-of rawaudio"* | *"/mp4creator'"*)
+        fixed=$(awk -v a="$fixed" -v b="$took" 'BEGIN { print a + b }')
+        fixed_cpu=$(awk -v a="$fixed_cpu" -v b="$cpu" 'BEGIN { print a + b }')
+        ;;
+    esac
+  done < "$app/batch/film.sh"
+  [ -s "$app/incoming/film.mp4" ] || { echo "the 10-minute job wrote no MP4" >&2; exit 1; }
+  share=$(awk -v a="$fixed" -v b="$total" 'BEGIN { printf "%.2f", 100 * a / b }')
+  cpu_share=$(awk -v a="$fixed_cpu" -v b="$total_cpu" 'BEGIN { printf "%.2f", (b > 0 ? 100 * a / b : 0) }')
+  printf '  run %d: whole job %6.2f s, splits and muxes %5.2f s: %s%% (CPU %.2f of %.2f s: %s%%)  (load %s)\n' \
+    "$round" "$total" "$fixed" "$share" "$fixed_cpu" "$total_cpu" "$cpu_share" "$at_load"
+  worst_share=$(awk -v a="$worst_share" -v b="$share" 'BEGIN { print (b > a ? b : a) }')
+done
+printf 'splits and muxes, largest share of the wall time: %s%% (goal under 2%%)\n' "$worst_share"
+echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
