@@ -12,11 +12,25 @@ std::string AppDirFromExecutable(const std::string& executable_path, PathStyle s
   return FolderPart(executable_path, style);
 }
 
-Workspace::Workspace(std::string app_dir, PathStyle style)
-    : app_dir_(std::move(app_dir)), style_(style) {}
+std::string ChooseDataDir(const std::string& app_dir, bool app_dir_writable, const std::string& user_data_folder,
+                          PathStyle style) {
+  if (app_dir_writable || user_data_folder.empty()) return app_dir;
+  return user_data_folder + Separator(style) + "clipvane" + Separator(style);
+}
+
+Workspace::Workspace(std::string app_dir, PathStyle style) : Workspace(app_dir, app_dir, style) {}
+
+Workspace::Workspace(std::string app_dir, std::string data_dir, PathStyle style)
+    : app_dir_(std::move(app_dir)), data_dir_(std::move(data_dir)), style_(style) {}
 
 Workspace Workspace::OfRunningProgram() {
-  return Workspace(AppDirFromExecutable(ExecutablePath(), kNativePathStyle), kNativePathStyle);
+  const std::string app_dir = AppDirFromExecutable(ExecutablePath(), kNativePathStyle);
+  const std::string user_data = UserDataFolder();
+  const std::string data_dir =
+      ChooseDataDir(app_dir, user_data.empty() || CanWriteInFolder(app_dir), user_data, kNativePathStyle);
+  // MP4.ini may be written before any work folder is made.
+  if (data_dir != app_dir) NativeFileSystem().MakeFolders(data_dir.substr(0, data_dir.size() - 1));
+  return Workspace(app_dir, data_dir, kNativePathStyle);
 }
 
 std::vector<std::string> Workspace::CreatedFolders() const {

@@ -12,28 +12,41 @@ class FileSystem;
 // path cut after its last separator.
 std::string AppDirFromExecutable(const std::string& executable_path, PathStyle style);
 
+// Where the program keeps its settings, its list and its work folders: its own folder
+// `app_dir`, or, when that folder cannot be written (installed for the whole system)
+// and the user has a data folder, "clipvane" in that folder. Both end with the
+// separator of `style`; `user_data_folder` has none.
+std::string ChooseDataDir(const std::string& app_dir, bool app_dir_writable, const std::string& user_data_folder,
+                          PathStyle style);
+
 // The program's folder and everything it keeps under it. All paths are built by plain
-// concatenation on AppDir; nothing is normalised.
+// concatenation on AppDir, or on DataDir for what the program writes; nothing is
+// normalised.
 class Workspace {
  public:
-  // `app_dir` ends with the separator of `style`.
+  // `app_dir` ends with the separator of `style`; the program keeps everything there.
   Workspace(std::string app_dir, PathStyle style);
+  // The program and its tools in `app_dir`, its settings, list and work folders in
+  // `data_dir`; both end with the separator.
+  Workspace(std::string app_dir, std::string data_dir, PathStyle style);
 
-  // The workspace of the running program, from the executable's own path.
+  // The workspace of the running program, from the executable's own path; its data
+  // folder, when apart from the program's, is made here.
   static Workspace OfRunningProgram();
 
   const std::string& AppDir() const { return app_dir_; }
+  const std::string& DataDir() const { return data_dir_; }
   PathStyle Style() const { return style_; }
 
-  std::string Incoming() const { return app_dir_ + "incoming"; }
-  std::string Batch() const { return app_dir_ + "batch"; }
-  std::string Temp() const { return app_dir_ + "temp"; }
+  std::string Incoming() const { return data_dir_ + "incoming"; }
+  std::string Batch() const { return data_dir_ + "batch"; }
+  std::string Temp() const { return data_dir_ + "temp"; }
   std::string Bin() const { return app_dir_ + "bin"; }
-  std::string SettingsFile() const { return app_dir_ + "MP4.ini"; }
-  std::string ListFile() const { return app_dir_ + "list.log"; }
+  std::string SettingsFile() const { return data_dir_ + "MP4.ini"; }
+  std::string ListFile() const { return data_dir_ + "list.log"; }
   // Locked by whatever reads, changes and writes list.log, so that two commands at
   // once never lose each other's rows.
-  std::string ListLockFile() const { return app_dir_ + "list.log.lock"; }
+  std::string ListLockFile() const { return data_dir_ + "list.log.lock"; }
 
   // incoming, batch and temp, in the order they are created.
   std::vector<std::string> CreatedFolders() const;
@@ -42,11 +55,12 @@ class Workspace {
   // reported here: the writes that need a folder fail where they happen.
   void CreateFolders(FileSystem& files) const;
 
-  // AppDir + "incoming" + separator + base name + ".mp4": where the finished video lands.
+  // incoming + separator + base name + ".mp4": where the finished video lands.
   std::string OutputPath(const std::string& video_path) const;
 
  private:
   std::string app_dir_;
+  std::string data_dir_;
   PathStyle style_;
 };
 

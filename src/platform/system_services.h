@@ -12,6 +12,15 @@ std::string ExecutablePath();
 // cannot name it.
 std::string FontsFolder();
 
+// The user's own data folder, without a trailing separator, where a program installed
+// for the whole system keeps what it writes: $XDG_DATA_HOME when that is an absolute
+// path, else ~/.local/share. Empty on Windows, where the program keeps everything
+// beside itself, and when neither is known.
+std::string UserDataFolder();
+
+// True when this process may create files in the folder.
+bool CanWriteInFolder(const std::string& folder);
+
 struct ProcessEntry {
   std::uint32_t id = 0;
   std::string exe_name;  // file name of the executable, without folder

@@ -96,6 +96,18 @@ TEST(IsVideoFile, ComparesTheExtensionWithTheList) {
   for (const auto& [list, path, is_video] : cases) EXPECT_EQ(IsVideoFile(path, list, kWin), is_video) << path;
 }
 
+TEST(Workspace, KeepsItsDataInTheUsersFolderOnlyWhenItsOwnCannotBeWritten) {
+  const std::tuple<bool, const char*, const char*> cases[] = {
+      {true, "/home/u/.local/share", "/opt/cv/"}, {false, "/home/u/.local/share", "/home/u/.local/share/clipvane/"},
+      {false, "", "/opt/cv/"}};  // nowhere else to go: the program's folder, whose writes then fail
+  for (const auto& [writable, user, data] : cases)
+    EXPECT_EQ(ChooseDataDir("/opt/cv/", writable, user, PathStyle::kPosix), data) << writable << user;
+  const Workspace apart("/opt/cv/", "/home/u/.local/share/clipvane/", PathStyle::kPosix);
+  EXPECT_EQ(apart.SettingsFile() + "|" + apart.ListLockFile() + "|" + apart.OutputPath("/v/a.avi") + "|" + apart.Bin(),
+            "/home/u/.local/share/clipvane/MP4.ini|/home/u/.local/share/clipvane/list.log.lock|"
+            "/home/u/.local/share/clipvane/incoming/a.mp4|/opt/cv/bin");
+}
+
 TEST(Workspace, CreatesItsFoldersAndLeavesAPlainFileAlone) {
   testing::TempFolder temp;
   const std::string sep(1, Separator(kNativePathStyle));

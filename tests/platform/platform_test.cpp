@@ -9,6 +9,7 @@
 #include "platform/ini_profile.h"
 #include "platform/platform_error.h"
 #include "platform/shell.h"
+#include "platform/system_services.h"
 #include "platform/utf.h"
 #include "support/temp_folder.h"
 
@@ -161,6 +162,21 @@ TEST(NativeShell, StartsAScriptThatOutlivesTheCall) {
   for (int i = 0; i < 200 && !NativeFileSystem().Exists(temp / "done"); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_EQ(NativeFileSystem().ReadWholeFile(temp / "done"), "ran\n");
+}
+
+TEST(UserDataFolder, IsTheXdgFolderWhenAbsoluteElseTheOneInHome) {
+  const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  const std::string saved_xdg = xdg ? xdg : "";
+  const std::tuple<const char*, const char*, const char*> cases[] = {
+      {"/data", "/home/u", "/data"}, {"relative", "/home/u/", "/home/u/.local/share"}, {"", "", ""}};
+  for (const auto& [xdg_value, home_value, folder] : cases) {
+    ::setenv("XDG_DATA_HOME", xdg_value, 1);
+    ::setenv("HOME", home_value, 1);
+    EXPECT_EQ(UserDataFolder(), folder) << xdg_value << " " << home_value;
+  }
+  ::setenv("HOME", home.c_str(), 1);
+  if (xdg) ::setenv("XDG_DATA_HOME", saved_xdg.c_str(), 1); else ::unsetenv("XDG_DATA_HOME");
 }
 #endif
 

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <thread>
 
@@ -60,6 +61,16 @@ std::string ExecutablePath() {
 }
 
 std::string FontsFolder() { return "/usr/share/fonts"; }
+
+std::string UserDataFolder() {
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  if (xdg && xdg[0] == '/') return xdg;
+  const char* home = std::getenv("HOME");
+  if (home && home[0] == '/') return std::string(home) + (std::string(home).back() == '/' ? "" : "/") + ".local/share";
+  return {};
+}
+
+bool CanWriteInFolder(const std::string& folder) { return ::access(folder.c_str(), W_OK | X_OK) == 0; }
 
 ProcessList& NativeProcessList() {
   static ProcProcessList list;

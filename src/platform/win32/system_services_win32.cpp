@@ -82,6 +82,16 @@ std::string FontsFolder() {
   return ok ? std::string(path) : std::string();
 }
 
+std::string UserDataFolder() { return {}; }
+
+bool CanWriteInFolder(const std::string& folder) {
+  // A folder's read-only mark says nothing on Windows: only a file made there tells.
+  char probe[MAX_PATH + 1] = {};
+  if (!GetTempFileNameA(folder.c_str(), "cv", 0, probe)) return false;
+  DeleteFileA(probe);
+  return true;
+}
+
 ProcessList& NativeProcessList() {
   static ToolhelpProcessList list;
   return list;
