@@ -1,7 +1,9 @@
 #pragma once
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace clipvane {
 
@@ -21,6 +23,11 @@ class FileSystem {
   // Creates the folder with any missing parents; false when it is not a folder after.
   virtual bool MakeFolders(const std::string& path) = 0;
   virtual std::optional<std::string> ReadWholeFile(const std::string& path) const = 0;
+  // The size of a file in bytes; nothing for a folder or a missing file.
+  virtual std::optional<std::uint64_t> FileSize(const std::string& path) const = 0;
+  // The full paths of the files (not the folders) directly in `folder`, in the byte
+  // order of their names; empty when it cannot be read.
+  virtual std::vector<std::string> FilesIn(const std::string& folder) const = 0;
   // Writes the bytes to a temporary file beside `path` and renames it over `path`,
   // so a failed write never leaves a half-written file. Throws PlatformError.
   virtual void ReplaceWholeFile(const std::string& path, const std::string& bytes) = 0;

@@ -5,6 +5,7 @@
 #include "app/session.h"
 #include "platform/file_system.h"
 #include "media/list_commands.h"
+#include "platform/file_system.h"
 #include "settings/settings_store.h"
 
 namespace clipvane {
@@ -61,8 +62,8 @@ class MainWindowModel::BusyList {
   bool busy_;
 };
 
-MainWindowModel::MainWindowModel(Session& session, DocumentOpener& opener, Dialogs& dialogs)
-    : session_(session), opener_(opener), dialogs_(dialogs) {
+MainWindowModel::MainWindowModel(Session& session, DocumentOpener& opener, Dialogs& dialogs, FolderLinks links)
+    : session_(session), opener_(opener), dialogs_(dialogs), links_(links) {
   enabled_.fill(true);  // until the menu first opens
   progress_ = [this](const ProgressStep& step) { Step(step); };
 }
@@ -116,6 +117,20 @@ void MainWindowModel::FilesDropped(const std::vector<std::string>& paths) {
   ListChanged();
 }
 
+void MainWindowModel::ItemsDropped(const std::vector<std::string>& paths) {
+  const FileSystem& files = session_.Files();
+  std::vector<std::string> expanded;
+  for (const std::string& path : paths) {
+    if (!files.IsDirectory(path)) {
+      expanded.push_back(path);
+      continue;
+    }
+    const std::vector<std::string> inside = files.FilesIn(path);
+    expanded.insert(expanded.end(), inside.begin(), inside.end());
+  }
+  FilesDropped(expanded);
+}
+
 void MainWindowModel::MenuOpening() {
   const VideoList& list = List();
   for (std::size_t i = 0; i < kMenuCommandCount; ++i)
@@ -130,7 +145,7 @@ void MainWindowModel::Run(MenuCommand command) {
     case M::kSuspendAfterwards: return ChoosePowerAction(PowerAction::kSuspend);
     case M::kShutdownAfterwards: return ChoosePowerAction(PowerAction::kShutdown);
     case M::kNothingAfterwards: return ChoosePowerAction(PowerAction::kNone);
-    case M::kOpenBatchFolder: return opener_.Open(RelativeFolder("batch"));
+    case M::kOpenBatchFolder: return opener_.Open(FolderLink("batch"));
     case M::kEncodeAllMenu:
     case M::kAfterEncodingMenu: return;  // submenus only
     default: break;
@@ -169,7 +184,7 @@ void MainWindowModel::StartClicked() {
   ListChanged();
 }
 
-void MainWindowModel::OutputFolderClicked() { opener_.Open(RelativeFolder("incoming")); }
+void MainWindowModel::OutputFolderClicked() { opener_.Open(FolderLink("incoming")); }
 
 void MainWindowModel::WebPageClicked() { opener_.Open(kMakerWebPage); }
 
@@ -235,10 +250,12 @@ void MainWindowModel::Notify(void (MainWindowView::*change)()) {
   if (view_) (view_->*change)();
 }
 
-std::string MainWindowModel::RelativeFolder(const std::string& name) const {
+std::string MainWindowModel::FolderLink(const std::string& name) const {
+  const Workspace& workspace = session_.GetProgram().workspace;
+  if (links_ == FolderLinks::kInWorkspace) return workspace.DataDir() + name;
   // Resolved against the current folder, which is the program's folder when it was
   // started from the desktop.
-  return std::string(".") + Separator(session_.GetProgram().workspace.Style()) + name;
+  return std::string(".") + Separator(workspace.Style()) + name;
 }
 
 }  // namespace clipvane

@@ -50,12 +50,18 @@ class MainWindowView {
   virtual void ShowFileInformation(const std::string& report) = 0;
 };
 
+// Where the output and script folder buttons lead: to the folders of those names
+// under the current folder, as the Windows program always has, or to the workspace's
+// own folders, wherever the program was started from.
+enum class FolderLinks { kUnderCurrentFolder, kInWorkspace };
+
 // fmMain without its controls: what the list, the start button, the status bar and
 // the context menu show and enable, and what each of its commands does. A view
 // forwards every event here and shows what the model says.
 class MainWindowModel {
  public:
-  MainWindowModel(Session& session, DocumentOpener& opener, Dialogs& dialogs);
+  MainWindowModel(Session& session, DocumentOpener& opener, Dialogs& dialogs,
+                  FolderLinks links = FolderLinks::kUnderCurrentFolder);
   void Attach(MainWindowView& view) { view_ = &view; }
 
   // What the window shows.
@@ -74,6 +80,9 @@ class MainWindowModel {
   void Closing();   // writes list.log when the list changed
   void RowStateChanged(std::size_t row, bool selected, bool focused);
   void FilesDropped(const std::vector<std::string>& paths);
+  // Files and folders from a file manager: a folder gives the files directly inside
+  // it, in name order; then as FilesDropped.
+  void ItemsDropped(const std::vector<std::string>& paths);
   void MenuOpening();
   void Run(MenuCommand command);  // an item of the context menu, or its shortcut
   void StartClicked();
@@ -91,11 +100,12 @@ class MainWindowModel {
   void SelectionChanged();
   void ListChanged();
   void Notify(void (MainWindowView::*change)());
-  std::string RelativeFolder(const std::string& name) const;
+  std::string FolderLink(const std::string& name) const;
 
   Session& session_;
   DocumentOpener& opener_;
   Dialogs& dialogs_;
+  FolderLinks links_;
   MainWindowView* view_ = nullptr;
   Progress progress_;
   StartButtonState start_;

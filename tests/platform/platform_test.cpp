@@ -57,6 +57,19 @@ TEST_F(FileSystemTest, TellsFilesFromFoldersAndNeverRemovesAFolder) {
   EXPECT_FALSE(files_.RemoveFile(file));
 }
 
+TEST_F(FileSystemTest, ListsTheFilesDirectlyInAFolderAndTellsTheirSize) {
+  const char sep = Separator(kNativePathStyle);
+  files_.MakeFolders(temp_ / "dir" + sep + "inner");
+  const std::string b = temp_.WriteFile(std::string("dir") + sep + "b.avi", "12345");
+  const std::string a = temp_.WriteFile(std::string("dir") + sep + "a.smi", "");
+  temp_.WriteFile(std::string("dir") + sep + "inner" + sep + "c.avi", "x");
+  EXPECT_EQ(files_.FilesIn(temp_ / "dir"), (std::vector<std::string>{a, b}));
+  EXPECT_TRUE(files_.FilesIn(temp_ / "none").empty());
+  EXPECT_EQ(files_.FileSize(b), 5u);
+  EXPECT_EQ(files_.FileSize(a), 0u);
+  EXPECT_FALSE(files_.FileSize(temp_ / "dir").has_value() || files_.FileSize(temp_ / "none").has_value());
+}
+
 TEST_F(FileSystemTest, MakesUniqueEmptyTemporaryFilesNamedLikeGetTempFileName) {
   std::set<std::string> names;
   for (int i = 0; i < 20; ++i) {

@@ -31,6 +31,19 @@ class MemoryFileSystem : public FileSystem {
     if (found == files.end()) return std::nullopt;
     return found->second;
   }
+  std::optional<std::uint64_t> FileSize(const std::string& path) const override {
+    const auto found = files.find(path);
+    if (found == files.end()) return std::nullopt;
+    return found->second.size();
+  }
+  std::vector<std::string> FilesIn(const std::string& folder) const override {
+    std::vector<std::string> paths;
+    for (const auto& [path, bytes] : files)
+      if (path.size() > folder.size() + 1 && path.rfind(folder + "\\", 0) == 0 &&
+          path.find('\\', folder.size() + 1) == std::string::npos)
+        paths.push_back(path);
+    return paths;
+  }
   void ReplaceWholeFile(const std::string& path, const std::string& bytes) override {
     if (unwritable.count(path)) throw PlatformError("Cannot write " + path);
     files[path] = bytes;

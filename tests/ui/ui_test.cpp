@@ -274,6 +274,23 @@ TEST_F(MainWindowModelTest, DroppedVideosAreListedAndClosingWritesTheListOnlyWhe
   EXPECT_EQ(files.ReadWholeFile(workspace.ListFile()), temp / "videos" + Sep() + "v0.avi\r\n" + away + "\r\n" + video + "\r\n");
 }
 
+TEST_F(MainWindowModelTest, ADroppedFolderGivesTheVideosDirectlyInsideItAndFoldersCanLeadIntoTheWorkspace) {
+  Create(0);
+  files.MakeFolders(temp / "videos" + Sep() + "deeper");
+  temp.WriteFile("videos" + Sep() + "deeper" + Sep() + "inner.avi", "video");
+  const std::string loose = temp.WriteFile("loose.wmv", "video");
+  Video("b.avi");
+  Video("a.avi");
+  model->ItemsDropped({temp / "videos", loose});
+  Texts titles;
+  for (std::size_t row = 0; row < model->List().RowCount(); ++row) titles.push_back(model->List().Row(row).title);
+  EXPECT_EQ(titles, (Texts{"a", "b", "loose"}));
+  MainWindowModel linked(*session, opener, dialogs, FolderLinks::kInWorkspace);
+  linked.OutputFolderClicked();
+  linked.Run(M::kOpenBatchFolder);
+  EXPECT_EQ(opener.opened, (Texts{temp / "incoming", temp / "batch"}));
+}
+
 class FakeFonts : public InstalledFonts {
  public:
   std::vector<std::string> Families() override { return {"Tahoma", "@Gulim", "Gulim", "arial", "TAHOMA", "Two Words"}; }

@@ -1,7 +1,10 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include <cerrno>
 #include <chrono>
@@ -56,6 +59,26 @@ class PosixFileSystem final : public FileSystem {
     bytes << in.rdbuf();
     if (in.bad()) return std::nullopt;
     return bytes.str();
+  }
+
+  std::optional<std::uint64_t> FileSize(const std::string& path) const override {
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    return static_cast<std::uint64_t>(st.st_size);
+  }
+
+  std::vector<std::string> FilesIn(const std::string& folder) const override {
+    std::vector<std::string> paths;
+    DIR* listing = ::opendir(folder.c_str());
+    if (!listing) return paths;
+    const std::string base = folder.back() == '/' ? folder : folder + "/";
+    while (const dirent* item = ::readdir(listing)) {
+      const std::string path = base + item->d_name;
+      if (FileSize(path)) paths.push_back(path);
+    }
+    ::closedir(listing);
+    std::sort(paths.begin(), paths.end());
+    return paths;
   }
 
   void ReplaceWholeFile(const std::string& path, const std::string& bytes) override {

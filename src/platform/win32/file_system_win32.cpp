@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <algorithm>
+
 #include "platform/file_system.h"
 #include "platform/platform_error.h"
 
@@ -66,6 +68,28 @@ class Win32FileSystem final : public FileSystem {
     CloseHandle(file);
     if (!ok) return std::nullopt;
     return bytes;
+  }
+
+  std::optional<std::uint64_t> FileSize(const std::string& path) const override {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (path.empty() || !GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      return std::nullopt;
+    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  }
+
+  std::vector<std::string> FilesIn(const std::string& folder) const override {
+    std::vector<std::string> paths;
+    const std::string base = folder.empty() || folder.back() == '\\' ? folder : folder + "\\";
+    WIN32_FIND_DATAA found{};
+    HANDLE search = FindFirstFileA((base + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return paths;
+    do {
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) paths.push_back(base + found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(paths.begin(), paths.end());
+    return paths;
   }
 
   void ReplaceWholeFile(const std::string& path, const std::string& bytes) override {
