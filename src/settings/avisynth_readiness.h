@@ -2,6 +2,8 @@
 #include <functional>
 #include <string>
 
+#include "common/path_style.h"
+
 namespace clipvane {
 
 class Workspace;
@@ -22,8 +24,8 @@ class AviSynthSystem {
   virtual int RunAndWait(const std::string& command_line) = 0;
 };
 
-// The registered plug-in folder with a trailing backslash, or empty.
-std::string FindAviSynthPluginDir(AviSynthSystem& system);
+// The registered plug-in folder with a trailing separator of `style`, or empty.
+std::string FindAviSynthPluginDir(AviSynthSystem& system, PathStyle style);
 
 // Switching the colour route on: finds AviSynth, runs its installer from bin when it
 // is missing and `agree_to_install` says yes, and puts vsfilter.dll into its plug-in

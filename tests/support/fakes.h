@@ -74,7 +74,8 @@ class FakeAviSynth : public AviSynthSystem {
   std::vector<std::string> calls;
   void Install(const std::string& folder) {
     registered = folder;
-    existing = {folder + "\\", folder + "\\DirectShowSource.dll"};
+    const std::string sep(1, Separator(kNativePathStyle));  // the program's own workspace
+    existing = {folder + sep, folder + sep + "DirectShowSource.dll"};
   }
   std::string RegisteredPluginDir() override { return registered; }
   bool FileExists(const std::string& path) override { return existing.count(path) > 0; }

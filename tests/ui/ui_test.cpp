@@ -372,7 +372,7 @@ TEST_F(OptionsDialogModelTest, TheColourRouteNeedsAviSynthAndTakesSizesThatFollo
   model->ColourSubtitleClicked(true);
   EXPECT_EQ(dialogs.shown.size(), 2u);
   EXPECT_TRUE(model->Controls().colorsubtitle);
-  EXPECT_EQ(session->AviSynthPluginDir(), "C:\\AviSynth\\plugins\\");
+  EXPECT_EQ(session->AviSynthPluginDir(), "C:\\AviSynth\\plugins" + Sep());
   EXPECT_EQ(SizeRange(), "12..26");
   EXPECT_EQ(model->SubtitleLists().sizes[static_cast<std::size_t>(model->SubtitleLists().size_index)], "16");
   model->PlatformChosen(1);
