@@ -76,9 +76,10 @@ int SignalPassedOn();
 // Runs a helper and returns its stdout when it exits with 0; its stderr is ours.
 std::optional<std::string> CaptureOutput(const std::vector<std::string>& argv);
 
-// Starts a program in a session of its own with its output discarded, and does not
-// wait for it, as the desktop opens a file. False when it could not be started.
-bool StartDetached(const std::vector<std::string>& argv);
+// Starts a program in a session of its own and does not wait for it, as the desktop
+// opens a file. Its output and errors go to `output_file` (UTF-8, as the arguments),
+// made afresh, or nowhere when that is empty. False when it could not be started.
+bool StartDetached(const std::vector<std::string>& argv, const std::string& output_file = {});
 
 // The full path of `name` (with ".exe" on Windows) when it lies beside the running
 // program, otherwise `name` as it is, for a lookup on PATH. The stand-in tools find

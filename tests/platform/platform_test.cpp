@@ -8,6 +8,7 @@
 #include "platform/file_system.h"
 #include "platform/ini_profile.h"
 #include "platform/platform_error.h"
+#include "platform/script_monitor.h"
 #include "platform/shell.h"
 #include "platform/system_services.h"
 #include "platform/utf.h"
@@ -175,6 +176,28 @@ TEST(NativeShell, StartsAScriptThatOutlivesTheCall) {
   for (int i = 0; i < 200 && !NativeFileSystem().Exists(temp / "done"); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_EQ(NativeFileSystem().ReadWholeFile(temp / "done"), "ran\n");
+}
+
+TEST(ShellKeepingOutputIn, LetsTheMonitorFollowAScriptThroughItsOutputFile) {
+  testing::TempFolder temp;
+  const std::string script = temp.WriteFile(
+      "job.sh", "echo 'Pos: 1.0s 10f ( 45%)'\nwhile [ ! -e '" + temp / "go" + "' ]; do sleep 0.05; done\necho bye >&2\n");
+  ShellKeepingOutputIn(temp.Path())->OpenScript(script);
+  const std::string output = temp / "job.sh.progress";
+  auto seen = [&] {
+    for (const RunningScript& running : NativeScriptMonitor().Running())
+      if (running.script == script) return running.output;
+    return std::string("gone");
+  };
+  for (int i = 0; i < 200 && NativeScriptMonitor().Tail(output).text.empty(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(seen(), output);
+  EXPECT_EQ(NativeScriptMonitor().Tail(output).text, "Pos: 1.0s 10f ( 45%)\n");
+  temp.WriteFile("go", "");
+  for (int i = 0; i < 200 && seen() != "gone"; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(seen(), "gone");
+  const OutputTail tail = NativeScriptMonitor().Tail(output);
+  EXPECT_EQ(tail.text.substr(tail.text.size() - 4) + std::to_string(tail.end), "bye\n25");  // errors too
 }
 
 TEST(UserDataFolder, IsTheXdgFolderWhenAbsoluteElseTheOneInHome) {

@@ -128,6 +128,17 @@ TEST(StartDetached, StartsAProgramThatRunsOnItsOwn) {
   EXPECT_FALSE(StartDetached({"clipvane-no-such-program"}));
 }
 
+TEST(StartDetached, SendsOutputAndErrorsToAFileMadeAfresh) {
+  testing::TempFolder temp;
+  const std::string said = temp.WriteFile("said.txt", "what an earlier start said, which goes");
+  ASSERT_TRUE(StartDetached({Helper(), "streams", "out", "err"}, said));
+  auto text = [&] { return NativeFileSystem().ReadWholeFile(said).value_or(""); };
+  for (int i = 0; i < 200 && text().size() != 6; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  // The two streams reach the file in no fixed order.
+  EXPECT_TRUE(text() == "outerr" || text() == "errout") << text();
+  EXPECT_FALSE(StartDetached({Helper(), "exit", "0"}, temp / "no-such-folder/said.txt"));
+}
+
 #ifndef _WIN32
 TEST(ChildProcesses, PassesATerminationOnToTheChildren) {
   ChildProcesses children;

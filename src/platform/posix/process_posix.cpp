@@ -312,15 +312,20 @@ std::vector<int> ChildProcesses::WaitAll() {
 
 int SignalPassedOn() { return g_first_signal.load(); }
 
-bool StartDetached(const std::vector<std::string>& argv) {
+bool StartDetached(const std::vector<std::string>& argv, const std::string& output_file) {
   if (argv.empty()) return false;
   ReapDetached();
   std::vector<char*> raw = RawArgv(argv);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  if (output_file.empty()) {
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  } else {
+    // A file that cannot be made fails the start itself.
+    posix_spawn_file_actions_addopen(&actions, 1, output_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+  }
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);

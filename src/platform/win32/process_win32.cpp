@@ -302,12 +302,23 @@ std::vector<int> ChildProcesses::WaitAll() {
 
 int SignalPassedOn() { return g_first_event.load(); }
 
-bool StartDetached(const std::vector<std::string>& argv) {
+bool StartDetached(const std::vector<std::string>& argv, const std::string& output_file) {
   if (argv.empty()) return false;
   std::wstring command_line = Wide(WindowsCommandLine(argv));
   std::lock_guard<std::mutex> start_lock(g_start_mutex);
-  HANDLE ends[3] = {OpenNullDevice(GENERIC_READ), OpenNullDevice(GENERIC_WRITE), OpenNullDevice(GENERIC_WRITE)};
-  STARTUPINFOW startup = StartupWith(ends[0], ends[1], ends[2]);
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE ends[2] = {OpenNullDevice(GENERIC_READ),
+                    output_file.empty()
+                        ? OpenNullDevice(GENERIC_WRITE)
+                        : CreateFileW(Wide(output_file).c_str(), GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr)};
+  if (ends[1] == INVALID_HANDLE_VALUE) {
+    CloseOwned(ends[0]);
+    return false;
+  }
+  // Output and errors share one handle, and so one place in the file.
+  STARTUPINFOW startup = StartupWith(ends[0], ends[1], ends[1]);
   PROCESS_INFORMATION started{};
   const DWORD flags = CREATE_UNICODE_ENVIRONMENT | CREATE_NEW_PROCESS_GROUP | DETACHED_PROCESS;
   // Out of our job where that is allowed, so that it outlives us.
