@@ -1,7 +1,5 @@
 #include "cli/script_watch.h"
 
-#include <cstdlib>
-
 namespace clipvane {
 
 void WatchingShell::OpenScript(const std::string& path) {
@@ -34,16 +32,6 @@ int WatchingShell::WaitAll(const LineReader& on_output) {
   for (const std::unique_ptr<Script>& script : scripts_) Take(*script, {}, true);
   on_output_ = nullptr;
   return SignalPassedOn();
-}
-
-int ProgressPercent(const std::string& line) {
-  const std::size_t close = line.rfind("%)");
-  if (close == std::string::npos) return -1;
-  const std::size_t open = line.rfind('(', close);
-  if (open == std::string::npos) return -1;
-  const std::string digits = line.substr(open + 1, close - open - 1);
-  if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos) return -1;
-  return std::atoi(digits.c_str());
 }
 
 }  // namespace clipvane

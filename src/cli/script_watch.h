@@ -40,7 +40,4 @@ class WatchingShell : public Shell {
   ChildProcesses children_;
 };
 
-// The percentage in an encoder progress line such as "Pos:   3.2s    80f (45%)", or -1.
-int ProgressPercent(const std::string& line);
-
 }  // namespace clipvane

@@ -1,10 +1,27 @@
 #include "runs/job_outcome.h"
 
 #include <cmath>
+#include <vector>
 
 #include "common/text.h"
 
 namespace clipvane {
+namespace {
+
+// The lines of a text, without their ends (LF, CR or CR LF), empty ones left out.
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    if (end > start) lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+}  // namespace
 
 JobOutcome JudgeResult(bool written_by_this_run, const TrackSummary& source, const TrackSummary& result) {
   if (!written_by_this_run) return JobOutcome::kNoNewResult;
@@ -18,16 +35,29 @@ JobOutcome JudgeResult(bool written_by_this_run, const TrackSummary& source, con
 }
 
 std::string LastMeaningfulLine(const std::string& log) {
-  std::string last;
-  std::size_t start = 0;
-  while (start < log.size()) {
-    std::size_t end = log.find_first_of("\r\n", start);
-    if (end == std::string::npos) end = log.size();
-    const std::string line = TrimBlanks(log.substr(start, end - start));
-    if (!line.empty() && line.rfind("Pos:", 0) != 0) last = line;
-    start = end + 1;
+  const std::vector<std::string> lines = Lines(log);
+  for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
+    const std::string said = TrimBlanks(*line);
+    if (!said.empty() && said.rfind("Pos:", 0) != 0) return said;
   }
-  return last;
+  return {};
+}
+
+int ProgressPercent(const std::string& line) {
+  const std::size_t close = line.rfind("%)");
+  const std::size_t open = close == std::string::npos ? std::string::npos : line.rfind('(', close);
+  if (open == std::string::npos) return -1;
+  // The encoders right-align the number: "(  5%)".
+  const std::string number = TrimBlanks(line.substr(open + 1, close - open - 1));
+  if (number.empty() || number.size() > 3 || number.find_first_not_of("0123456789") != std::string::npos) return -1;
+  return ParseIntegerOr(number, -1);
+}
+
+int LastProgressPercent(const std::string& output) {
+  const std::vector<std::string> lines = Lines(output);
+  for (auto line = lines.rbegin(); line != lines.rend(); ++line)
+    if (const int percent = ProgressPercent(*line); percent >= 0) return percent;
+  return -1;
 }
 
 }  // namespace clipvane

@@ -27,4 +27,12 @@ JobOutcome JudgeResult(bool written_by_this_run, const TrackSummary& source, con
 // line ("Pos: ..."); empty when there is none. Lines end with LF, CR or CR LF.
 std::string LastMeaningfulLine(const std::string& log);
 
+// The percentage of an encoder progress line ("Pos:   3.2s    80f ( 45%) ..."), blanks
+// allowed before the number, or -1 for any other line.
+int ProgressPercent(const std::string& line);
+
+// The percentage of the last progress line in what a script printed, or -1 when it
+// printed none. A terminal's updates end with CR alone.
+int LastProgressPercent(const std::string& output);
+
 }  // namespace clipvane
