@@ -293,7 +293,7 @@ int Encode(Cli& cli, const std::vector<std::string>& args, bool whole_list) {
   if (options->wait)
     for (std::size_t row = 0; row < cli.List().RowCount(); ++row) {
       const std::string output = cli.program.workspace.OutputPath(cli.List().EntryPath(row));
-      before.emplace(output, FileStamp::Of(output));
+      before.emplace(output, cli.session->Files().Stamp(output));
     }
   // With --wait the scripts are started so that their progress can be followed.
   Shell& shell = options->wait ? static_cast<Shell&>(cli.services.watching) : cli.services.core.shell;

@@ -1,6 +1,5 @@
 #include "cli/wait_report.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -31,14 +30,6 @@ const char* OutcomeText(JobOutcome outcome) {
 
 }  // namespace
 
-FileStamp FileStamp::Of(const std::string& path) {
-  struct stat st {};
-  FileStamp stamp;
-  if (::stat(path.c_str(), &st) != 0) return stamp;
-  stamp = {true, st.st_dev, st.st_ino, std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec, st.st_size};
-  return stamp;
-}
-
 // Follows the started scripts to their end, then tells what became of every video:
 // "written" only for an MP4 this run wrote that holds what it should. A failed job
 // leaves its log, whose last line says why; it is read here and removed.
@@ -66,8 +57,8 @@ int WaitAndReport(WatchingShell& shell, const std::vector<FollowedJob>& jobs, bo
   int failed = 0;
   for (const FollowedJob& followed : jobs) {
     const ScriptedJob& job = followed.job;
-    const FileStamp after = FileStamp::Of(job.output);
-    const bool new_file = after.exists && !(after == followed.before);
+    const FileStamp after = files.Stamp(job.output);
+    const bool new_file = after.exists && after != followed.before;
     const TrackSummary result = new_file ? ParseTrackSummary(mediainfo.InformTracks(job.output)) : TrackSummary{};
     const JobOutcome outcome = JudgeResult(new_file, followed.source, result);
     const std::string log = files.ReadWholeFile(job.job_log).value_or("");

@@ -1,35 +1,16 @@
 #pragma once
-#include <sys/types.h>
-
-#include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "media/mediainfo_report.h"
+#include "platform/file_system.h"
 #include "runs/encode_commands.h"
 
 namespace clipvane {
 
-class FileSystem;
 class MediaInfoLibrary;
 class WatchingShell;
-
-// A file as it stood at one moment: a file replaced by a new one, or written again,
-// stands otherwise afterwards.
-struct FileStamp {
-  bool exists = false;
-  dev_t device = 0;
-  ino_t inode = 0;
-  std::int64_t modified_ns = 0;
-  off_t size = 0;
-
-  static FileStamp Of(const std::string& path);
-  bool operator==(const FileStamp& other) const {
-    return exists == other.exists && device == other.device && inode == other.inode &&
-           modified_ns == other.modified_ns && size == other.size;
-  }
-};
 
 // What a waiting command needs of a job besides its script: how its MP4 stood before
 // the run, and the source's tracks to hold the result against.

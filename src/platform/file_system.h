@@ -7,6 +7,21 @@
 
 namespace clipvane {
 
+// A file as it stood at one moment: a file written again, or replaced by another one
+// moved over it, stands otherwise afterwards.
+struct FileStamp {
+  bool exists = false;          // a file (no folder) stands at the path
+  std::uint64_t volume = 0;     // the device or volume it lies on
+  std::uint64_t identity = 0;   // its number there: the inode or the file index
+  std::int64_t modified_ns = 0; // its last write, in nanoseconds since 1970
+  std::uint64_t size = 0;       // in bytes
+  bool operator==(const FileStamp& other) const {
+    return exists == other.exists && volume == other.volume && identity == other.identity &&
+           modified_ns == other.modified_ns && size == other.size;
+  }
+  bool operator!=(const FileStamp& other) const { return !(*this == other); }
+};
+
 // An exclusive lock on a lock file, held until the object goes.
 class FileLock {
  public:
@@ -23,8 +38,8 @@ class FileSystem {
   // Creates the folder with any missing parents; false when it is not a folder after.
   virtual bool MakeFolders(const std::string& path) = 0;
   virtual std::optional<std::string> ReadWholeFile(const std::string& path) const = 0;
-  // The size of a file in bytes; nothing for a folder or a missing file.
-  virtual std::optional<std::uint64_t> FileSize(const std::string& path) const = 0;
+  // How the file at `path` stands now; a folder or nothing at all is no file.
+  virtual FileStamp Stamp(const std::string& path) const = 0;
   // The full paths of the files (not the folders) directly in `folder`, in the byte
   // order of their names; empty when it cannot be read.
   virtual std::vector<std::string> FilesIn(const std::string& folder) const = 0;

@@ -1,4 +1,5 @@
 #include <chrono>
+#include <cstdio>
 #include <regex>
 #include <set>
 #include <thread>
@@ -58,7 +59,7 @@ TEST_F(FileSystemTest, TellsFilesFromFoldersAndNeverRemovesAFolder) {
   EXPECT_FALSE(files_.RemoveFile(file));
 }
 
-TEST_F(FileSystemTest, ListsTheFilesDirectlyInAFolderAndTellsTheirSize) {
+TEST_F(FileSystemTest, ListsTheFilesDirectlyInAFolder) {
   const char sep = Separator(kNativePathStyle);
   files_.MakeFolders(temp_ / "dir" + sep + "inner");
   const std::string b = temp_.WriteFile(std::string("dir") + sep + "b.avi", "12345");
@@ -66,9 +67,26 @@ TEST_F(FileSystemTest, ListsTheFilesDirectlyInAFolderAndTellsTheirSize) {
   temp_.WriteFile(std::string("dir") + sep + "inner" + sep + "c.avi", "x");
   EXPECT_EQ(files_.FilesIn(temp_ / "dir"), (std::vector<std::string>{a, b}));
   EXPECT_TRUE(files_.FilesIn(temp_ / "none").empty());
-  EXPECT_EQ(files_.FileSize(b), 5u);
-  EXPECT_EQ(files_.FileSize(a), 0u);
-  EXPECT_FALSE(files_.FileSize(temp_ / "dir").has_value() || files_.FileSize(temp_ / "none").has_value());
+}
+
+TEST_F(FileSystemTest, AStampChangesWhenTheFileIsWrittenAgainOrReplacedAndOnlyThen) {
+  const std::string mp4 = temp_.WriteFile("a.mp4", "12345");
+  const FileStamp first = files_.Stamp(mp4);
+  EXPECT_TRUE(first.exists);
+  EXPECT_EQ(first.size, 5u);
+  EXPECT_EQ(files_.Stamp(mp4), first);
+  // Rewritten with the same bytes in the same instant, it is still another file.
+  files_.ReplaceWholeFile(mp4, "12345");
+  const FileStamp rewritten = files_.Stamp(mp4);
+  EXPECT_NE(rewritten, first);
+  // What a job does last: its MP4 moved in where the earlier one stood.
+  const std::string made = temp_.WriteFile("made.mp4", "12345");
+  ASSERT_TRUE(files_.RemoveFile(mp4));
+  ASSERT_EQ(std::rename(made.c_str(), mp4.c_str()), 0);
+  EXPECT_NE(files_.Stamp(mp4), rewritten);
+  EXPECT_FALSE(files_.Stamp(temp_ / "none").exists);
+  EXPECT_FALSE(files_.Stamp(temp_.Path()).exists);  // a folder
+  EXPECT_EQ(files_.Stamp(temp_ / "none"), FileStamp{});
 }
 
 TEST_F(FileSystemTest, MakesUniqueEmptyTemporaryFilesNamedLikeGetTempFileName) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -18,6 +19,7 @@ class MemoryFileSystem : public FileSystem {
   std::set<std::string> unwritable;      // paths whose writes fail
   int locks_held = 0;                    // exclusive locks taken and not let go
   std::vector<std::string> writes;       // every replaced file, with " (locked)" when written under a lock
+  std::map<std::string, std::int64_t> write_times;  // when each file was last replaced, counted in writes
 
   bool Exists(const std::string& path) const override { return files.count(path) || folders.count(path); }
   bool IsDirectory(const std::string& path) const override { return folders.count(path) > 0; }
@@ -31,10 +33,13 @@ class MemoryFileSystem : public FileSystem {
     if (found == files.end()) return std::nullopt;
     return found->second;
   }
-  std::optional<std::uint64_t> FileSize(const std::string& path) const override {
+  // A file's bytes stand for its identity, and each write through this class moves its time on.
+  FileStamp Stamp(const std::string& path) const override {
     const auto found = files.find(path);
-    if (found == files.end()) return std::nullopt;
-    return found->second.size();
+    if (found == files.end()) return {};
+    const auto written = write_times.find(path);
+    return {true, 0, std::hash<std::string>{}(found->second),
+            written == write_times.end() ? 0 : written->second, found->second.size()};
   }
   std::vector<std::string> FilesIn(const std::string& folder) const override {
     std::vector<std::string> paths;
@@ -48,6 +53,7 @@ class MemoryFileSystem : public FileSystem {
     if (unwritable.count(path)) throw PlatformError("Cannot write " + path);
     files[path] = bytes;
     writes.push_back(path + (locks_held > 0 ? " (locked)" : ""));
+    write_times[path] = static_cast<std::int64_t>(writes.size());
   }
   bool RemoveFile(const std::string& path) override { return files.erase(path) > 0; }
   std::string MakeUniqueTempFile(const std::string& folder, const std::string&) override {

@@ -61,10 +61,11 @@ class PosixFileSystem final : public FileSystem {
     return bytes.str();
   }
 
-  std::optional<std::uint64_t> FileSize(const std::string& path) const override {
+  FileStamp Stamp(const std::string& path) const override {
     struct stat st {};
-    if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-    return static_cast<std::uint64_t>(st.st_size);
+    if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
+    return {true, static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+            std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec, static_cast<std::uint64_t>(st.st_size)};
   }
 
   std::vector<std::string> FilesIn(const std::string& folder) const override {
@@ -74,7 +75,7 @@ class PosixFileSystem final : public FileSystem {
     const std::string base = folder.back() == '/' ? folder : folder + "/";
     while (const dirent* item = ::readdir(listing)) {
       const std::string path = base + item->d_name;
-      if (FileSize(path)) paths.push_back(path);
+      if (Stamp(path).exists) paths.push_back(path);
     }
     ::closedir(listing);
     std::sort(paths.begin(), paths.end());

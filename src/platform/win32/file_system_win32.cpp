@@ -70,12 +70,23 @@ class Win32FileSystem final : public FileSystem {
     return bytes;
   }
 
-  std::optional<std::uint64_t> FileSize(const std::string& path) const override {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (path.empty() || !GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
-        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-      return std::nullopt;
-    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  FileStamp Stamp(const std::string& path) const override {
+    if (path.empty()) return {};
+    // Opened for no access at all, so that even a file being written can be told.
+    HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = GetFileInformationByHandle(file, &info);
+    CloseHandle(file);
+    if (!known || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
+    const auto wide = [](DWORD high, DWORD low) { return (static_cast<std::uint64_t>(high) << 32) | low; };
+    // FILETIME counts 100 ns from 1601.
+    constexpr std::int64_t kFrom1601To1970 = 116444736000000000;
+    const auto written = static_cast<std::int64_t>(wide(info.ftLastWriteTime.dwHighDateTime,
+                                                        info.ftLastWriteTime.dwLowDateTime));
+    return {true, info.dwVolumeSerialNumber, wide(info.nFileIndexHigh, info.nFileIndexLow),
+            (written - kFrom1601To1970) * 100, wide(info.nFileSizeHigh, info.nFileSizeLow)};
   }
 
   std::vector<std::string> FilesIn(const std::string& folder) const override {
