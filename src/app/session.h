@@ -46,6 +46,7 @@ class Session {
 
   Program& GetProgram() { return program_; }
   FileSystem& Files() { return services_.files; }
+  MediaInfoLibrary& MediaInfo() { return services_.mediainfo; }
   VideoList& List() { return list_; }
   const VideoList& List() const { return list_; }
   MediaProbe& Probe() { return probe_; }

@@ -14,21 +14,6 @@
 #include "runs/job_outcome.h"
 
 namespace clipvane {
-namespace {
-
-const char* OutcomeText(JobOutcome outcome) {
-  switch (outcome) {
-    case JobOutcome::kWritten: return "written";
-    case JobOutcome::kNoNewResult: return "no MP4 was written";
-    case JobOutcome::kUnreadable: return "the MP4 cannot be read";
-    case JobOutcome::kVideoTracks: return "the MP4 has not one video track";
-    case JobOutcome::kAudioTracks: return "the MP4 has not one audio track";
-    case JobOutcome::kLengthDiffers: return "the MP4 is not as long as the video";
-  }
-  return "";
-}
-
-}  // namespace
 
 // Follows the started scripts to their end, then tells what became of every video:
 // "written" only for an MP4 this run wrote that holds what it should. A failed job
@@ -67,7 +52,7 @@ int WaitAndReport(WatchingShell& shell, const std::vector<FollowedJob>& jobs, bo
       ++failed;
       out << job.video << "\tfailed\t-\t-\t-\n";
       const std::string why = LastMeaningfulLine(log);
-      err << "clipvane-cli: failed: row " << job.row + 1 << ": " << job.video << ": " << OutcomeText(outcome)
+      err << "clipvane-cli: failed: row " << job.row + 1 << ": " << job.video << ": " << JobOutcomeText(outcome)
           << (why.empty() ? "" : "; the job log ends: " + why) << "\n";
       continue;
     }

@@ -11,8 +11,7 @@ JobFiles NameFiles(const std::string& video_path, const std::string& job_log, co
   const Workspace& workspace = setup.workspace;
   const PathStyle style = workspace.Style();
   JobFiles files;
-  files.script = workspace.Batch() + Separator(style) + VideoBaseName(video_path, style) +
-                 ScriptExtension(setup.dialect);
+  files.script = JobScriptPath(video_path, workspace, setup.dialect);
   files.output = workspace.OutputPath(video_path);
   files.job_log = job_log;
   const std::string temp_base = WithoutExtension(job_log, style);
@@ -29,6 +28,11 @@ JobFiles NameFiles(const std::string& video_path, const std::string& job_log, co
 }
 
 }  // namespace
+
+std::string JobScriptPath(const std::string& video_path, const Workspace& workspace, ScriptDialect dialect) {
+  const PathStyle style = workspace.Style();
+  return workspace.Batch() + Separator(style) + VideoBaseName(video_path, style) + ScriptExtension(dialect);
+}
 
 std::optional<RefusalReason> JobRefusal(const std::string& video_path, const MediaFacts& facts,
                                         const Workspace& workspace) {

@@ -52,6 +52,10 @@ struct JobPlan {
   std::vector<ScriptStep> on_failure;  // what a failed step leaves to clean up; the log stays to be read
 };
 
+// batch/<base name> with the dialect's extension: the job script of a video, which
+// every video of that base name shares.
+std::string JobScriptPath(const std::string& video_path, const Workspace& workspace, ScriptDialect dialect);
+
 // Why a video gets no job: no video in the file, no picture found, or its own output
 // is the video itself, which the job would overwrite while reading it. Nothing when
 // it gets one.

@@ -34,6 +34,18 @@ JobOutcome JudgeResult(bool written_by_this_run, const TrackSummary& source, con
   return JobOutcome::kWritten;
 }
 
+std::string JobOutcomeText(JobOutcome outcome) {
+  switch (outcome) {
+    case JobOutcome::kWritten: return "written";
+    case JobOutcome::kNoNewResult: return "no MP4 was written";
+    case JobOutcome::kUnreadable: return "the MP4 cannot be read";
+    case JobOutcome::kVideoTracks: return "the MP4 has not one video track";
+    case JobOutcome::kAudioTracks: return "the MP4 has not one audio track";
+    case JobOutcome::kLengthDiffers: return "the MP4 is not as long as the video";
+  }
+  return {};
+}
+
 std::string LastMeaningfulLine(const std::string& log) {
   const std::vector<std::string> lines = Lines(log);
   for (auto line = lines.rbegin(); line != lines.rend(); ++line) {

@@ -16,6 +16,10 @@ enum class JobOutcome {
   kLengthDiffers,   // more than a second longer or shorter than its source, or of no length
 };
 
+// What became of a job in a few words, for the command line and the window alike:
+// "written", or why not ("no MP4 was written", ...).
+std::string JobOutcomeText(JobOutcome outcome);
+
 // How far a result's length may be from its source's.
 inline constexpr double kLengthTolerance = 1.0;
 

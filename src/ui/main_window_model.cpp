@@ -3,7 +3,6 @@
 #include <exception>
 
 #include "app/session.h"
-#include "platform/file_system.h"
 #include "media/list_commands.h"
 #include "platform/file_system.h"
 #include "settings/settings_store.h"
@@ -204,7 +203,9 @@ void MainWindowModel::ChoosePowerAction(PowerAction action) {
 
 void MainWindowModel::EncodeSelection() {
   EncodeCommandContext context = session_.Commands(progress_);
-  Tell(SelectionNotices(clipvane::EncodeSelection(session_.Rows(), context)));
+  const EncodeResult result = clipvane::EncodeSelection(session_.Rows(), context);
+  if (scripted_listener_) scripted_listener_->Scripted(result.scripted);
+  Tell(SelectionNotices(result));
 }
 
 void MainWindowModel::EncodeWholeList(int queues, bool batch_files_only) {
@@ -215,6 +216,7 @@ void MainWindowModel::EncodeWholeList(int queues, bool batch_files_only) {
     result = batch_files_only ? MakeBatchFiles(session_.Rows(), power_, context)
                               : clipvane::EncodeWholeList(queues, session_.Rows(), power_, context);
   }
+  if (scripted_listener_) scripted_listener_->Scripted(result.scripted);
   Tell(WholeListNotices(result, batch_files_only));
 }
 

@@ -55,6 +55,8 @@ struct ListColumn {
   bool centred;
 };
 std::vector<ListColumn> ListColumns();
+// The columns the Linux window adds for the jobs it follows: progress and result.
+std::vector<ListColumn> FollowColumns();
 
 struct PanelButton {
   std::string caption;

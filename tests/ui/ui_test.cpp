@@ -1,3 +1,6 @@
+#include <chrono>
+#include <filesystem>
+#include <map>
 #include <set>
 #include <gtest/gtest.h>
 
@@ -11,6 +14,7 @@
 #include "ui/main_window_model.h"
 #include "ui/notices.h"
 #include "ui/options_dialog_model.h"
+#include "ui/run_follower.h"
 
 namespace clipvane::testing {
 namespace {
@@ -33,9 +37,10 @@ class UiFixture : public ::testing::Test {
   }
   void WriteSettings(const std::string& lines) { temp.WriteFile("MP4.ini", "[default]\r\n" + lines); }
   // The program's start, once the folder is set up.
-  Session& Start() {
+  Session& Start() { return Start(services); }
+  Session& Start(CoreServices& with) {
     program = std::make_unique<Program>(StartProgram(workspace, OpenIniProfile(workspace.SettingsFile()), "C:\\Fonts"));
-    session = std::make_unique<Session>(*program, services);
+    session = std::make_unique<Session>(*program, with);
     return *session;
   }
 
@@ -108,7 +113,7 @@ class MainWindowModelTest : public UiFixture {
     std::string list_log;
     for (int i = 0; i < rows; ++i) list_log += Video("v" + std::to_string(i) + ".avi") + "\r\n";
     temp.WriteFile("list.log", list_log);
-    Start();
+    Start(*core);
     model = std::make_unique<MainWindowModel>(*session, opener, dialogs);
     model->Attach(view);
     model->Created();
@@ -120,6 +125,7 @@ class MainWindowModelTest : public UiFixture {
 
   std::unique_ptr<MainWindowModel> model;
   RecordingView view{model};
+  CoreServices* core = &services;  // what the session is made with
 };
 
 TEST_F(MainWindowModelTest, CreationLoadsTheListMakesTheFoldersAndChoosesNoPowerAction) {
@@ -289,6 +295,112 @@ TEST_F(MainWindowModelTest, ADroppedFolderGivesTheVideosDirectlyInsideItAndFolde
   linked.OutputFolderClicked();
   linked.Run(M::kOpenBatchFolder);
   EXPECT_EQ(opener.opened, (Texts{temp / "incoming", temp / "batch"}));
+}
+
+class FakeScriptMonitor : public ScriptMonitor {
+ public:
+  std::vector<RunningScript> running;
+  std::map<std::string, std::string> outputs;
+  std::vector<RunningScript> Running() const override { return running; }
+  OutputTail Tail(const std::string& output) const override {
+    const std::string text = outputs.count(output) ? outputs.at(output) : "";
+    return {text, text.size()};
+  }
+};
+
+class RecordingNotifier : public DesktopNotifier {
+ public:
+  Texts told;
+  void Notify(const std::string& title, const std::string& body) override { told.push_back(title + ": " + body); }
+};
+
+// A follower over rows v0.avi... whose sources the library reads as a minute long,
+// started through a shell that tells it first.
+class RunFollowerTest : public MainWindowModelTest {
+ protected:
+  RunFollowerTest() { core = &followed_services; }
+  void Follow(int rows) {
+    for (int row = 0; row < rows; ++row) library.tracks[temp / "videos" + Sep() + "v" + std::to_string(row) + ".avi"] = "60000|1|1";
+    Create(rows);
+    follower = std::make_unique<RunFollower>(*session, monitor, notifier);
+    followed.Tell(*follower);
+    model->TellScriptedJobsTo(*follower);
+  }
+  std::string Job(int row) { return BatchFile("v" + std::to_string(row)); }
+  std::string Mp4(int row) { return temp / "incoming" + Sep() + "v" + std::to_string(row) + ".mp4"; }
+  // Writes a job's MP4 with the tracks and length the library is to find in it.
+  void WriteMp4(int row, const std::string& bytes, const std::string& tracks) {
+    temp.WriteFile("incoming" + Sep() + "v" + std::to_string(row) + ".mp4", bytes);
+    library.tracks[Mp4(row)] = tracks;
+  }
+  // Each row's marker, progress and result, after a look.
+  std::string Look() {
+    follower->Follow();
+    std::string shown;
+    for (std::size_t row = 0; row < session->List().RowCount(); ++row)
+      shown += session->List().Row(row).encoded_marker + "|" + AnsiToUtf8(follower->ProgressText(row)) + "|" +
+               follower->ResultText(row) + ";";
+    return shown;
+  }
+  FollowedShell followed{shell};
+  CoreServices followed_services{files, followed, library};
+  FakeScriptMonitor monitor;
+  RecordingNotifier notifier;
+  std::unique_ptr<RunFollower> follower;
+};
+
+TEST_F(RunFollowerTest, AQueueMetMidwayShowsItsJobsInOrderJudgesEachMp4AndTheEndIsToldOnce) {
+  Follow(3);
+  const std::string queue = BatchFile("encode_all"), out = temp / "temp" + Sep() + "encode_all.progress";
+  temp.WriteFile("batch" + Sep() + "encode_all" + ScriptExtension(kNativeScriptDialect),
+                 RenderScript(kNativeScriptDialect, temp.Path(), {CallStep(Job(0)), CallStep(Job(1)), CallStep(Job(2))}));
+  // The command wrote the job scripts a while ago; v0 ended before this window looked.
+  for (int row = 0; row < 3; ++row) {
+    temp.WriteFile("batch" + Sep() + "v" + std::to_string(row) + ScriptExtension(kNativeScriptDialect), "");
+    std::filesystem::last_write_time(Job(row), std::filesystem::file_time_type::clock::now() - std::chrono::minutes(5));
+  }
+  WriteMp4(0, "mp4", "60400|1|1");
+  monitor.outputs[out] = "Pos: 9.0s 90f ( 99%)\n";  // what v0 printed
+  monitor.running = {{queue, out}, {Job(1), out}, {temp / "elsewhere.sh", ""}};
+  EXPECT_EQ(Look(), u8"*||written;|진행 중|;|대기|;");
+  monitor.outputs[out] += "Pos: 2.0s 50f ( 45%)\n";
+  EXPECT_EQ(Look(), u8"*||written;|45%|;|대기|;");
+  monitor.outputs[out] += "mp4creator: cannot open /t/qv1.m4v\n";
+  monitor.running = {{queue, out}, {Job(2), out}};
+  EXPECT_EQ(Look(), u8"*||written;||failed: no MP4 was written;|진행 중|;");
+  EXPECT_EQ(follower->ResultDetail(1), "mp4creator: cannot open /t/qv1.m4v");  // what its script said last
+  WriteMp4(2, "mp4", "60000|1|0");
+  monitor.running.clear();
+  const std::string ended = "*||written;||failed: no MP4 was written;*||failed: the MP4 has not one audio track;";
+  EXPECT_EQ(Look(), ended);
+  EXPECT_EQ(Look(), ended);
+  EXPECT_EQ(follower->ResultDetail(0) + follower->ResultDetail(2), "");
+  EXPECT_EQ(notifier.told, Texts{Utf8ToAnsi(u8"Clipvane: 인코딩이 끝났습니다 (written 1, failed 2)")});
+}
+
+TEST_F(RunFollowerTest, AJobStartedHereIsJudgedAgainstItsEarlierMp4AndItsLogTellsWhy) {
+  Follow(2);
+  WriteMp4(1, "earlier mp4", "60000|1|1");
+  model->RowStateChanged(1, true, true);
+  model->Run(M::kEncodeSelection);
+  ASSERT_EQ(shell.opened, Texts{Job(1)});
+  const std::vector<std::string> logs = files.FilesIn(temp / "temp");
+  ASSERT_EQ(logs.size(), 1u);
+  temp.WriteFile("temp" + Sep() + logs[0].substr(logs[0].rfind(Sep()) + 1),
+                 "Pos:   1.0s  25f ( 50%)\r[aac] No space left on device\n");
+  // The job fails before the first look; the earlier MP4 still stands.
+  EXPECT_EQ(Look(), u8"||;|진행 중|;");
+  EXPECT_EQ(Look(), "||;*||failed: no MP4 was written;");
+  EXPECT_EQ(follower->ResultDetail(1), "[aac] No space left on device");
+  EXPECT_FALSE(files.Exists(logs[0]));  // read and removed, as the command line does
+
+  model->Run(M::kEncodeSelection);
+  WriteMp4(1, "this run's mp4", "60000|1|1");
+  EXPECT_EQ(Look(), u8"||;*|진행 중|;");
+  EXPECT_EQ(Look(), "||;*||written;");
+  EXPECT_EQ(follower->ResultDetail(1), "");
+  EXPECT_EQ(notifier.told, (Texts{Utf8ToAnsi(u8"Clipvane: 인코딩이 끝났습니다 (written 0, failed 1)"),
+                                  Utf8ToAnsi(u8"Clipvane: 인코딩이 끝났습니다 (written 1, failed 0)")}));
 }
 
 class FakeFonts : public InstalledFonts {
