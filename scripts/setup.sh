@@ -3,7 +3,7 @@
 set -eu
 packages="cmake make g++ googletest libbenchmark-dev libmediainfo-dev ffmpeg
   g++-mingw-w64-x86-64 wine wine64 xvfb x11-utils imagemagick fonts-nanum
-  clang libclang-rt-14-dev locales fontconfig
+  clang libclang-rt-14-dev locales fontconfig qt6-base-dev libfontconfig-dev
   nasm libz-mingw-w64-dev patch xz-utils bzip2 pkgconf nsis zip unzip"
 missing=""
 for p in $packages; do

@@ -3,23 +3,9 @@
 
 #include <string>
 
-#include "app/session.h"
-#include "settings/avisynth_readiness.h"
-#include "ui/main_window_model.h"
-#include "ui/notices.h"
-#include "ui/subtitle_font_lists.h"
+#include "app/gui_services.h"
 
 namespace clipvane {
-
-// The services the windows use: built once by the program's main with the native
-// ones, or by a test with its own.
-struct GuiServices {
-  CoreServices core;
-  DocumentOpener& opener;
-  Dialogs& dialogs;
-  AviSynthSystem& avisynth;
-  InstalledFonts& fonts;
-};
 
 // ShellExecuteA "open" with SW_SHOW and no owner; the result is left to the shell.
 DocumentOpener& NativeDocumentOpener();

@@ -10,6 +10,7 @@
 #include "settings/avisynth_readiness.h"
 #include "ui/main_window_model.h"
 #include "ui/notices.h"
+#include "ui/run_follower.h"
 
 namespace clipvane::testing {
 
@@ -106,6 +107,24 @@ class FakeMediaInfoLibrary : public MediaInfoLibrary {
     const auto found = tracks.find(path);
     return found == tracks.end() ? std::string() : found->second;
   }
+};
+
+// Scripts said to be running, and what their output files hold.
+class FakeScriptMonitor : public ScriptMonitor {
+ public:
+  std::vector<RunningScript> running;
+  std::map<std::string, std::string> outputs;
+  std::vector<RunningScript> Running() const override { return running; }
+  OutputTail Tail(const std::string& output) const override {
+    const std::string text = outputs.count(output) ? outputs.at(output) : "";
+    return {text, text.size()};
+  }
+};
+
+class RecordingNotifier : public DesktopNotifier {
+ public:
+  std::vector<std::string> told;
+  void Notify(const std::string& title, const std::string& body) override { told.push_back(title + ": " + body); }
 };
 
 }  // namespace clipvane::testing

@@ -1,6 +1,5 @@
 #include <chrono>
 #include <filesystem>
-#include <map>
 #include <set>
 #include <gtest/gtest.h>
 
@@ -296,23 +295,6 @@ TEST_F(MainWindowModelTest, ADroppedFolderGivesTheVideosDirectlyInsideItAndFolde
   linked.Run(M::kOpenBatchFolder);
   EXPECT_EQ(opener.opened, (Texts{temp / "incoming", temp / "batch"}));
 }
-
-class FakeScriptMonitor : public ScriptMonitor {
- public:
-  std::vector<RunningScript> running;
-  std::map<std::string, std::string> outputs;
-  std::vector<RunningScript> Running() const override { return running; }
-  OutputTail Tail(const std::string& output) const override {
-    const std::string text = outputs.count(output) ? outputs.at(output) : "";
-    return {text, text.size()};
-  }
-};
-
-class RecordingNotifier : public DesktopNotifier {
- public:
-  Texts told;
-  void Notify(const std::string& title, const std::string& body) override { told.push_back(title + ": " + body); }
-};
 
 // A follower over rows v0.avi... whose sources the library reads as a minute long,
 // started through a shell that tells it first.

@@ -1,0 +1,218 @@
+// The Linux windows, created in this process on Qt's offscreen platform and driven by
+// the events a desktop would send them: each event reaches its model, and each state
+// of the model reaches the screen. The rules themselves are tested on the models.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeView>
+#include <QtTest>
+
+#include <filesystem>
+#include <memory>
+
+#include "app/main_window_qt.h"
+#include "app/options_dialog_qt.h"
+#include "app/program.h"
+#include "media/mediainfo_library.h"
+#include "platform/file_system.h"
+#include "platform/script_monitor.h"
+#include "support/fakes.h"
+#include "support/temp_folder.h"
+
+namespace clipvane::testing {
+
+class ListedFonts : public InstalledFonts {
+ public:
+  std::vector<std::string> Families() override { return {"NanumGothic"}; }
+  std::vector<FontRegistryValue> RegistryValues() override { return {{"NanumGothic", "truetype/nanum/NanumGothic.ttf"}}; }
+};
+
+// A program folder in a temporary folder, its windows over recording services, and
+// videos beside it that the fake library reports as 640 by 352.
+struct Windows {
+  Windows() { files.MakeFolders(temp / "videos"); }
+  std::string Video(const std::string& name) {
+    const std::string path = temp.WriteFile("videos/" + name, "video");
+    library.reports[path] = "Video\nWidth : 640 pixels\nHeight : 352 pixels\nFrame rate : 25 FPS\n";
+    return path;
+  }
+  void Create(int rows = 0, const std::string& settings = "") {
+    std::string list_log;
+    for (int i = 0; i < rows; ++i) list_log += Video("v" + std::to_string(i) + ".avi") + "\r\n";
+    temp.WriteFile("list.log", list_log);
+    temp.WriteFile("MP4.ini", "[default]\r\n" + settings);
+    program = std::make_unique<Program>(StartProgram(workspace, OpenIniProfile(workspace.SettingsFile()), "/usr/share/fonts"));
+    windows = std::make_unique<QtProgramWindows>(*program, services, follow);
+  }
+  MainWindowQt& Main() { return windows->Main(); }
+  QString Cell(int row, int column) { return Main().List()->model()->index(row, column).data().toString(); }
+  QString Start() { return (Main().StartButton()->isEnabled() ? "on " : "off ") + Main().StartButton()->text(); }
+  void Select(std::initializer_list<int> rows) {
+    QItemSelection selection;
+    for (int row : rows) selection.select(Main().List()->model()->index(row, 0), Main().List()->model()->index(row, 4));
+    Main().List()->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+  }
+  template <typename Widget>
+  Widget* Control(OptionsControl control) { return static_cast<Widget*>(windows->Options().Control(control)); }
+
+  TempFolder temp;
+  FileSystem& files = NativeFileSystem();
+  Workspace workspace{temp.Path(), PathStyle::kPosix};
+  FakeMediaInfoLibrary library;
+  RecordingShell shell;
+  RecordingDialogs dialogs;
+  RecordingOpener opener;
+  FakeAviSynth avisynth;
+  ListedFonts fonts;
+  FakeScriptMonitor monitor;
+  RecordingNotifier notifier;
+  GuiServices services{{files, shell, library}, opener, dialogs, avisynth, fonts};
+  FollowServices follow{monitor, notifier};
+  std::unique_ptr<Program> program;
+  std::unique_ptr<QtProgramWindows> windows;
+};
+
+class QtWindowsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void DroppedFilesAndFoldersAreListedAndClosingWritesTheList() {
+    Windows w;
+    w.Create();
+    w.Video("b.avi");
+    w.Video("a.avi");
+    w.files.MakeFolders(w.temp / "videos/deeper");
+    w.Video("deeper/inner.avi");
+    const std::string loose = w.Video("../loose.wmv");
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile(QString::fromStdString(w.temp / "videos")),
+                     QUrl::fromLocalFile(QString::fromStdString(loose)), QUrl("https://example.com/c.avi")});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w.Main(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w.Main(), &drop);
+    QCOMPARE(w.Cell(0, 1) + w.Cell(1, 1) + w.Cell(2, 1), QString("abloose"));
+    QCOMPARE(w.Main().List()->model()->rowCount(), 3);
+    w.Main().close();
+    QCOMPARE(QString::fromStdString(w.files.ReadWholeFile(w.temp / "list.log").value_or("")).count(".avi"), 2);
+  }
+
+  void TheSelectionReachesTheStartButtonAndTheMenuFollowsItsModel() {
+    Windows w;
+    w.Create(10);
+    w.Main().show();
+    QVERIFY(QTest::qWaitForWindowActive(&w.Main()));
+    QCOMPARE(w.Start(), QString(u8"off 시작"));
+    w.Select({1, 4, 7});
+    QCOMPARE(w.Start(), QString(u8"on 시작 (3)"));
+    w.Main().List()->setFocus();
+    QTest::keyClick(w.Main().List(), Qt::Key_A, Qt::ControlModifier);  // a shortcut of the list
+    QCOMPARE(w.Start(), QString(u8"on 시작 (10)"));
+    w.Main().PopupMenu()->popup(QPoint(10, 10));  // opening applies the enabling rules
+    QVERIFY(!w.Main().Action(MenuCommand::kEncodeSelection)->isEnabled());
+    QVERIFY(w.Main().Action(MenuCommand::kDelete)->isEnabled());
+    w.Main().PopupMenu()->close();
+    w.Main().Action(MenuCommand::kShutdownAfterwards)->trigger();
+    QVERIFY(w.Main().Action(MenuCommand::kShutdownAfterwards)->isChecked());
+    QVERIFY(!w.Main().Action(MenuCommand::kNothingAfterwards)->isChecked());
+    w.Select({2});
+    QTest::keyClick(w.Main().List(), Qt::Key_Delete);
+    QCOMPARE(w.Main().List()->model()->rowCount(), 9);
+    w.Main().Action(MenuCommand::kEncodeAllFourQueues)->trigger();
+    QCOMPARE(w.shell.opened.size(), 4u);
+    QCOMPARE(w.Main().Status()->text(), QString("created v9.sh"));
+    QTest::mouseClick(w.Main().OutputFolderButton(), Qt::LeftButton);
+    QCOMPARE(w.opener.opened, std::vector<std::string>{w.temp / "incoming"});
+  }
+
+  void ARunStartedFromTheWindowShowsItsProgressAndResult() {
+    Windows w;
+    w.Create(3);
+    w.Select({0});
+    QTest::mouseClick(w.Main().StartButton(), Qt::LeftButton);
+    const std::string job = w.temp / "batch/v0.sh", output = w.temp / "temp/v0.sh.progress";
+    QCOMPARE(w.shell.opened, std::vector<std::string>{job});
+    w.monitor.running = {{job, output}};
+    w.monitor.outputs[output] = "Pos:   2.0s    50f ( 45%)\n";
+    w.Main().FollowRuns();
+    QCOMPARE(w.Cell(0, 3), QString("45%"));
+    w.monitor.running.clear();
+    w.temp.WriteFile("incoming/v0.mp4", "mp4");
+    w.library.tracks[w.temp / "incoming/v0.mp4"] = "1000|1|1";
+    w.Main().FollowRuns();
+    QCOMPARE(w.Cell(0, 0) + "|" + w.Cell(0, 3) + "|" + w.Cell(0, 4), QString("*||written"));
+    QCOMPARE(w.notifier.told.size(), 1u);
+  }
+
+  void TheOptionsDialogPassesOnItsEventsAndKeepsARefusedSettingOpen() {
+    Windows w;
+    w.Create(0, "display=3\r\nplatform=1\r\n");
+    QCOMPARE(w.dialogs.shown, std::vector<Notice>{WideFrameNotice()});  // told as the dialog loads
+    OptionsDialogQt& options = w.windows->Options();
+    options.show();
+    QVERIFY(w.Control<QRadioButton>(OptionsControl::kDisplay3)->isChecked());
+    QTest::mouseClick(w.Control<QPushButton>(OptionsControl::kOk), Qt::LeftButton);
+    QCOMPARE(w.dialogs.shown.size(), 2u);
+    QVERIFY(options.isVisible());
+    w.Control<QCheckBox>(OptionsControl::kSubtitleSync)->click();
+    QCOMPARE(w.dialogs.shown.back(), SubtitleSyncNotice());
+    QTest::mouseClick(w.Control<QGroupBox>(OptionsControl::kSubtitle), Qt::LeftButton, {}, QPoint(12, 6));  // its box
+    QVERIFY(!w.Control<QComboBox>(OptionsControl::kFonts)->isEnabled());
+    w.Control<QRadioButton>(OptionsControl::kDisplay2)->click();
+    QTest::mouseClick(w.Control<QPushButton>(OptionsControl::kOk), Qt::LeftButton);
+    QVERIFY(!options.isVisible());
+    QCOMPARE(w.program->ini->ReadString("default", "display", "") + w.program->ini->ReadString("default", "needsubtitle", ""),
+             std::string("20"));
+  }
+
+  // The real thing: the stand-ins in bin, the real probe, shell and process list.
+  void ARealConversionStartedFromTheWindowWritesAnMp4() {
+    TempFolder temp;
+    const std::string video = temp / "clip.avi";
+    QCOMPARE(QProcess::execute("ffmpeg", {"-loglevel", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=160x120:rate=25",
+                                          "-f", "lavfi", "-i", "sine=frequency=500", "-t", "1", "-c:v", "mpeg4", "-c:a",
+                                          "mp3", "-shortest", QString::fromStdString(video)}),
+             0);
+    std::filesystem::create_directory(temp / "bin");
+    for (const char* tool : {"mencoder", "mp4creator"})
+      std::filesystem::copy_file(std::string(CLIPVANE_BUILD_DIR) + "/bin/" + tool, temp / "bin/" + tool);
+    const Workspace workspace(temp.Path(), PathStyle::kPosix);
+    NativeFileSystem().MakeFolders(workspace.Temp());
+    const auto mediainfo = LoadMediaInfoLibrary(workspace.AppDir(), NativeFileSystem());
+    const auto shell = ShellKeepingOutputIn(workspace.Temp());
+    FakeAviSynth avisynth;
+    ListedFonts fonts;
+    RecordingDialogs dialogs;
+    RecordingOpener opener;
+    RecordingNotifier notifier;
+    GuiServices services{{NativeFileSystem(), *shell, *mediainfo}, opener, dialogs, avisynth, fonts};
+    FollowServices follow{NativeScriptMonitor(), notifier};
+    temp.WriteFile("list.log", video + "\n");
+    Program program = StartProgram(workspace, OpenIniProfile(workspace.SettingsFile()), "/usr/share/fonts");
+    QtProgramWindows windows(program, services, follow);
+    windows.Main().List()->selectionModel()->select(windows.Main().List()->model()->index(0, 0),
+                                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QTest::mouseClick(windows.Main().StartButton(), Qt::LeftButton);
+    const auto result = [&] { return windows.Main().List()->model()->index(0, 4).data().toString(); };
+    for (int i = 0; i < 600 && result().isEmpty(); ++i) QTest::qWait(200);  // the window's own timer looks
+    QCOMPARE(result(), QString("written"));
+    QProcess probe;
+    probe.start("ffprobe", {"-v", "error", "-show_entries", "stream=codec_name", "-of", "csv=p=0",
+                            QString::fromStdString(temp / "incoming/clip.mp4")});
+    QVERIFY(probe.waitForFinished(60000));
+    QCOMPARE(QString(probe.readAllStandardOutput()).simplified(), QString("mpeg4 aac"));
+    QCOMPARE(notifier.told.size(), 1u);
+  }
+};
+
+}  // namespace clipvane::testing
+
+QTEST_MAIN(clipvane::testing::QtWindowsTest)
+#include "qt_test.moc"
