@@ -45,8 +45,9 @@ class VideoRowsModel final : public QAbstractTableModel {
   QVariant data(const QModelIndex& index, int role) const override {
     if (!index.isValid() || index.row() >= rowCount()) return {};
     if (role == Qt::TextAlignmentRole) return Alignment(index.column());
-    if (role != Qt::DisplayRole) return {};
     const auto row = static_cast<std::size_t>(index.row());
+    if (role == Qt::ToolTipRole && index.column() == 4) return ToQt(follower_.ResultDetail(row));
+    if (role != Qt::DisplayRole) return {};
     const VideoRow& video = model_.List().Row(row);
     switch (index.column()) {
       case 0: return ToQt(video.encoded_marker);
@@ -327,11 +328,14 @@ std::vector<std::string> ItemsFromArguments(const QStringList& arguments) {
   return items;
 }
 
-int RunQtWindows(Program& program, GuiServices& services, FollowServices& follow, const std::vector<std::string>& items) {
-  // The desktop's own font first; Korean text that it lacks comes from Nanum.
+void UseDesktopFontWithKorean() {
   QFont font = QApplication::font();
   font.setFamilies({font.family(), "NanumGothic"});
   QApplication::setFont(font);
+}
+
+int RunQtWindows(Program& program, GuiServices& services, FollowServices& follow, const std::vector<std::string>& items) {
+  UseDesktopFontWithKorean();
   QApplication::setWindowIcon(QIcon::fromTheme("clipvane"));
   QtProgramWindows windows(program, services, follow);
   windows.Main().show();
