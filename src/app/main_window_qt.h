@@ -103,6 +103,9 @@ class QtProgramWindows {
   std::unique_ptr<FileInfoDialogQt> file_info_;
 };
 
+// The desktop's own font, with Nanum for the Korean text it lacks.
+void UseDesktopFontWithKorean();
+
 // The paths named on the command line, made absolute, for the list to take.
 std::vector<std::string> ItemsFromArguments(const QStringList& arguments);
 

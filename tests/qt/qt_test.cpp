@@ -16,67 +16,11 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/main_window_qt.h"
-#include "app/options_dialog_qt.h"
-#include "app/program.h"
 #include "media/mediainfo_library.h"
-#include "platform/file_system.h"
 #include "platform/script_monitor.h"
-#include "support/fakes.h"
-#include "support/temp_folder.h"
+#include "qt/qt_fixture.h"
 
 namespace clipvane::testing {
-
-class ListedFonts : public InstalledFonts {
- public:
-  std::vector<std::string> Families() override { return {"NanumGothic"}; }
-  std::vector<FontRegistryValue> RegistryValues() override { return {{"NanumGothic", "truetype/nanum/NanumGothic.ttf"}}; }
-};
-
-// A program folder in a temporary folder, its windows over recording services, and
-// videos beside it that the fake library reports as 640 by 352.
-struct Windows {
-  Windows() { files.MakeFolders(temp / "videos"); }
-  std::string Video(const std::string& name) {
-    const std::string path = temp.WriteFile("videos/" + name, "video");
-    library.reports[path] = "Video\nWidth : 640 pixels\nHeight : 352 pixels\nFrame rate : 25 FPS\n";
-    return path;
-  }
-  void Create(int rows = 0, const std::string& settings = "") {
-    std::string list_log;
-    for (int i = 0; i < rows; ++i) list_log += Video("v" + std::to_string(i) + ".avi") + "\r\n";
-    temp.WriteFile("list.log", list_log);
-    temp.WriteFile("MP4.ini", "[default]\r\n" + settings);
-    program = std::make_unique<Program>(StartProgram(workspace, OpenIniProfile(workspace.SettingsFile()), "/usr/share/fonts"));
-    windows = std::make_unique<QtProgramWindows>(*program, services, follow);
-  }
-  MainWindowQt& Main() { return windows->Main(); }
-  QString Cell(int row, int column) { return Main().List()->model()->index(row, column).data().toString(); }
-  QString Start() { return (Main().StartButton()->isEnabled() ? "on " : "off ") + Main().StartButton()->text(); }
-  void Select(std::initializer_list<int> rows) {
-    QItemSelection selection;
-    for (int row : rows) selection.select(Main().List()->model()->index(row, 0), Main().List()->model()->index(row, 4));
-    Main().List()->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
-  }
-  template <typename Widget>
-  Widget* Control(OptionsControl control) { return static_cast<Widget*>(windows->Options().Control(control)); }
-
-  TempFolder temp;
-  FileSystem& files = NativeFileSystem();
-  Workspace workspace{temp.Path(), PathStyle::kPosix};
-  FakeMediaInfoLibrary library;
-  RecordingShell shell;
-  RecordingDialogs dialogs;
-  RecordingOpener opener;
-  FakeAviSynth avisynth;
-  ListedFonts fonts;
-  FakeScriptMonitor monitor;
-  RecordingNotifier notifier;
-  GuiServices services{{files, shell, library}, opener, dialogs, avisynth, fonts};
-  FollowServices follow{monitor, notifier};
-  std::unique_ptr<Program> program;
-  std::unique_ptr<QtProgramWindows> windows;
-};
 
 class QtWindowsTest : public QObject {
   Q_OBJECT

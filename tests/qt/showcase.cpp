@@ -1,0 +1,75 @@
+// Puts the Linux windows on the screen and photographs them: the main window in the
+// middle of a run, with its context menu open, or with the options dialog over it.
+// Usage: clipvane_qt_showcase main|menu|options PICTURE.png
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QScreen>
+#include <QTimer>
+
+#include "jobs/job_plan.h"
+#include "qt/qt_fixture.h"
+
+int main(int argc, char** argv) {
+  using namespace clipvane;
+  using namespace clipvane::testing;
+  QApplication application(argc, argv);
+  if (argc != 3) return 2;
+  const std::string state = argv[1];
+  const QString picture = argv[2];
+  UseDesktopFontWithKorean();
+  Windows w;
+  std::vector<std::string> paths;
+  for (const char* name : {u8"부산 2009.mpg", u8"휴가 영상.avi", u8"Holiday.avi", u8"서울의 밤.wmv"})
+    paths.push_back(w.Video(name));
+  w.temp.WriteFile("videos/Holiday.smi", "<SAMI>");
+  w.CreateOver(paths);
+
+  // A queue of the four, met in the middle: the first failed, the second is written,
+  // the third runs, the fourth waits.
+  const auto job = [&](std::size_t row) { return JobScriptPath(paths[row], w.workspace, ScriptDialect::kPosixShell); };
+  std::vector<ScriptStep> calls;
+  for (std::size_t row = 0; row < paths.size(); ++row) calls.push_back(CallStep(job(row)));
+  const std::string queue = w.temp.WriteFile("batch/encode_all.sh", RenderScript(ScriptDialect::kPosixShell, w.temp.Path(), calls));
+  const std::string output = w.temp / "temp/encode_all.sh.progress";
+  const auto look = [&](std::size_t running, const std::string& printed) {
+    w.monitor.outputs[output] += printed;
+    w.monitor.running = {{queue, output}, {job(running), output}};
+    w.Main().FollowRuns();
+  };
+  look(0, "");
+  look(1, "mp4creator: cannot open " + w.temp / "temp/qv1A2B.m4v\n");
+  w.temp.WriteFile(u8"incoming/휴가 영상.mp4", "mp4");
+  w.library.tracks[w.temp / u8"incoming/휴가 영상.mp4"] = "90000|1|1";
+  look(2, "");
+  look(2, "Pos:   7.2s   180f ( 45%)  61.20fps Trem:   0min   3mb\n");
+  w.windows->MainModel().Run(MenuCommand::kRefresh);  // the status bar tells the last probe
+  w.Select({1, 2});
+  w.Main().move(16, 16);
+  w.Main().show();
+
+  const auto press_right = [](QMenu* menu) {
+    QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+    QApplication::sendEvent(menu, &right);
+  };
+  if (state == "menu") {
+    QTimer::singleShot(200, [&] {
+      const QRect row = w.Main().List()->visualRect(w.Main().List()->model()->index(2, 1));
+      w.Main().PopupMenu()->popup(w.Main().List()->viewport()->mapToGlobal(row.center()));
+      w.Main().PopupMenu()->setActiveAction(w.Main().Action(MenuCommand::kEncodeAllMenu));
+      press_right(w.Main().PopupMenu());  // the whole-list submenu, with the power actions first
+    });
+    QTimer::singleShot(400, [&] { press_right(w.Main().Action(MenuCommand::kEncodeAllMenu)->menu()); });
+  } else if (state == "options") {
+    w.windows->Options().show();
+  }
+  QTimer::singleShot(900, [&] {
+    QRect area = w.Main().frameGeometry();
+    for (QWidget* window : QApplication::topLevelWidgets())
+      if (window->isVisible()) area |= window->frameGeometry();
+    area.adjust(-8, -8, 8, 8);
+    QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(picture);
+    QApplication::quit();
+  });
+  return QApplication::exec();
+}
