@@ -1,3 +1,9 @@
+#ifndef _WIN32
+#include <spawn.h>
+#include <sys/wait.h>
+extern char** environ;
+#endif
+
 #include <chrono>
 #include <cstdio>
 #include <regex>
@@ -216,6 +222,26 @@ TEST(ShellKeepingOutputIn, LetsTheMonitorFollowAScriptThroughItsOutputFile) {
   EXPECT_EQ(seen(), "gone");
   const OutputTail tail = NativeScriptMonitor().Tail(output);
   EXPECT_EQ(tail.text.substr(tail.text.size() - 4) + std::to_string(tail.end), "bye\n25");  // errors too
+}
+
+TEST(NativeScriptMonitor, NamesAScriptStartedByARelativePathWhole) {
+  testing::TempFolder temp;
+  temp.WriteFile("wait.sh", "while [ ! -e go ]; do sleep 0.05; done\n");
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addchdir_np(&actions, temp.Path().c_str());
+  char* argv[] = {const_cast<char*>("sh"), const_cast<char*>("wait.sh"), nullptr};
+  pid_t pid = 0;
+  ASSERT_EQ(posix_spawnp(&pid, "sh", &actions, nullptr, argv, environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  bool seen = false;
+  for (int i = 0; i < 200 && !seen; ++i) {
+    for (const RunningScript& running : NativeScriptMonitor().Running()) seen |= running.script == temp / "wait.sh";
+    if (!seen) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  temp.WriteFile("go", "");
+  ::waitpid(pid, nullptr, 0);
+  EXPECT_TRUE(seen);
 }
 
 TEST(UserDataFolder, IsTheXdgFolderWhenAbsoluteElseTheOneInHome) {

@@ -34,6 +34,14 @@ bool IsShell(const std::string& program) {
   return name == "sh" || name == "dash" || name == "bash";
 }
 
+// A script named relative to the folder its sh was started in, made whole.
+std::string ScriptPath(const std::string& pid, const std::string& script) {
+  if (script[0] == '/') return script;
+  char folder[4096];
+  const ssize_t n = ::readlink(("/proc/" + pid + "/cwd").c_str(), folder, sizeof folder - 1);
+  return n > 0 ? std::string(folder, static_cast<std::size_t>(n)) + "/" + script : script;
+}
+
 // The regular file a process's standard output is open on, or empty.
 std::string OutputFileOf(const std::string& pid) {
   char target[4096];
@@ -56,7 +64,7 @@ class ProcScriptMonitor final : public ScriptMonitor {
       const std::vector<std::string> words = CommandLine(pid);
       // "sh -c ..." and an interactive sh run no script file.
       if (words.size() < 2 || !IsShell(words[0]) || words[1].empty() || words[1][0] == '-') continue;
-      running.push_back({words[1], OutputFileOf(pid)});
+      running.push_back({ScriptPath(pid, words[1]), OutputFileOf(pid)});
     }
     ::closedir(proc);
     return running;
