@@ -13,6 +13,7 @@
 #include <QTreeView>
 #include <QtTest>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 
@@ -114,6 +115,27 @@ class QtWindowsTest : public QObject {
     QVERIFY(!options.isVisible());
     QCOMPARE(w.program->ini->ReadString("default", "display", "") + w.program->ini->ReadString("default", "needsubtitle", ""),
              std::string("20"));
+  }
+
+  // The colour route needs no installer on Linux once the stand-in is in bin, and the
+  // plain route's fonts are named from the fonts folder, as the job scripts name them.
+  void TheLinuxServicesMakeTheColourRouteReadyAndListTheInstalledFonts() {
+    TempFolder temp;
+    const Workspace workspace(temp.Path(), PathStyle::kPosix);
+    std::string plugin_dir;
+    const auto drawing = StandInSubtitleDrawing(workspace.Bin());
+    QVERIFY(!MakeAviSynthReady(*drawing, workspace, plugin_dir, [] { return false; }));  // no stand-in yet
+    NativeFileSystem().MakeFolders(workspace.Bin());
+    temp.WriteFile("bin/mencoder", "");
+    QVERIFY(MakeAviSynthReady(*drawing, workspace, plugin_dir, [] { return false; }));
+    QCOMPARE(plugin_dir, workspace.Bin() + "/");
+    const auto fonts = FontconfigFonts("/usr/share/fonts/");
+    const std::vector<FontRegistryValue> values = fonts->RegistryValues();
+    QVERIFY(std::any_of(values.begin(), values.end(), [](const FontRegistryValue& value) {
+      return value.name == "NanumGothic" && value.data == "truetype/nanum/NanumGothic.ttf";
+    }));
+    const std::vector<std::string> families = fonts->Families();
+    QVERIFY(std::find(families.begin(), families.end(), u8"나눔고딕") != families.end());
   }
 
   // The real thing: the stand-ins in bin, the real probe, shell and process list.
