@@ -1,14 +1,13 @@
 // Scripts seen through /proc: a process whose command line is "sh SCRIPT", and the
 // file its standard output is open on.
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <fstream>
 #include <iterator>
 
+#include "platform/posix/proc_entries.h"
 #include "platform/script_monitor.h"
 
 namespace clipvane {
@@ -56,17 +55,12 @@ class ProcScriptMonitor final : public ScriptMonitor {
  public:
   std::vector<RunningScript> Running() const override {
     std::vector<RunningScript> running;
-    DIR* proc = ::opendir("/proc");
-    if (!proc) return running;
-    while (const dirent* item = ::readdir(proc)) {
-      const std::string pid = item->d_name;
-      if (pid.empty() || !std::isdigit(static_cast<unsigned char>(pid[0]))) continue;
-      const std::vector<std::string> words = CommandLine(pid);
+    ForEachProcessId([&](const std::string& id) {
+      const std::vector<std::string> words = CommandLine(id);
       // "sh -c ..." and an interactive sh run no script file.
-      if (words.size() < 2 || !IsShell(words[0]) || words[1].empty() || words[1][0] == '-') continue;
-      running.push_back({ScriptPath(pid, words[1]), OutputFileOf(pid)});
-    }
-    ::closedir(proc);
+      if (words.size() < 2 || !IsShell(words[0]) || words[1].empty() || words[1][0] == '-') return;
+      running.push_back({ScriptPath(id, words[1]), OutputFileOf(id)});
+    });
     return running;
   }
 

@@ -1,4 +1,3 @@
-#include <dirent.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -8,6 +7,7 @@
 #include <fstream>
 #include <thread>
 
+#include "platform/posix/proc_entries.h"
 #include "platform/process.h"
 #include "platform/system_services.h"
 
@@ -18,19 +18,13 @@ class ProcProcessList final : public ProcessList {
  public:
   std::vector<ProcessEntry> Snapshot() const override {
     std::vector<ProcessEntry> entries;
-    DIR* proc = ::opendir("/proc");
-    if (!proc) return entries;
-    while (const dirent* item = ::readdir(proc)) {
-      const std::string name = item->d_name;
-      if (name.empty() || !std::isdigit(static_cast<unsigned char>(name[0]))) continue;
+    ForEachProcessId([&](const std::string& id) {
       // comm is the name the process was started under: for a script that is the
       // script's own file name, which is how the stand-in tools are seen.
-      std::ifstream comm("/proc/" + name + "/comm");
+      std::ifstream comm("/proc/" + id + "/comm");
       std::string exe;
-      if (!std::getline(comm, exe)) continue;
-      entries.push_back({static_cast<std::uint32_t>(std::stoul(name)), exe});
-    }
-    ::closedir(proc);
+      if (std::getline(comm, exe)) entries.push_back({static_cast<std::uint32_t>(std::stoul(id)), exe});
+    });
     return entries;
   }
 
