@@ -48,38 +48,22 @@ std::optional<FontFacts> FromBytes(const std::string& bytes) {
   });
 }
 
-struct FontCase {
-  std::string label;
-  std::string file;
-  bool collection;
-  std::vector<std::string> families;
-  std::vector<char32_t> has, lacks;
-};
-
-class FontFactsTest : public ::testing::TestWithParam<FontCase> {};
-
-TEST_P(FontFactsTest, ReadsFamiliesAndCharacters) {
+TEST(FontFacts, ReadsFamiliesAndCharactersOfAFontOrTheFirstOfACollectionAndRefusesWhatIsNoFont) {
   if (!FontsHere()) GTEST_SKIP() << "fonts-nanum or fonts-dejavu-core is not installed";
-  const FontCase& c = GetParam();
-  const std::string bytes = *ReadWholeFile(c.file);
-  const std::optional<FontFacts> facts = c.collection ? FromBytes(AsCollection(bytes)) : FontFacts::ReadFile(c.file);
-  ASSERT_TRUE(facts);
-  EXPECT_EQ(facts->Families(), c.families);
-  for (char32_t code : c.has) EXPECT_TRUE(facts->Covers(code)) << std::hex << code;
-  for (char32_t code : c.lacks) EXPECT_FALSE(facts->Covers(code)) << std::hex << code;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, FontFactsTest,
-    ::testing::Values(
-        FontCase{"KoreanFont", kNanum + "NanumGothic.ttf", false, {"NanumGothic", "\xEB\x82\x98\xEB\x88\x94\xEA\xB3\xA0\xEB\x94\x95"},
-                 {U'A', kHan, 0xAC00, 0x0416 /* Cyrillic, as in KS X 1001 */}, {0x0531 /* Armenian */, 0x1F600}},
-        FontCase{"FirstFontOfACollection", kNanum + "NanumGothic.ttf", true,
-                 {"NanumGothic", "\xEB\x82\x98\xEB\x88\x94\xEA\xB3\xA0\xEB\x94\x95"}, {kHan}, {}},
-        FontCase{"LatinFont", kDejaVu, false, {"DejaVu Sans"}, {U'A', 0xE9, 0x0531}, {kHan}}),
-    [](const auto& test_info) { return test_info.param.label; });
-
-TEST(FontFacts, RefusesWhatIsNoFont) {
+  const std::string gothic = kNanum + "NanumGothic.ttf", family = "\xEB\x82\x98\xEB\x88\x94\xEA\xB3\xA0\xEB\x94\x95";
+  // The file, as a collection or not, its families, characters it has and lacks.
+  const std::tuple<std::string, bool, std::vector<std::string>, std::vector<char32_t>, std::vector<char32_t>> cases[] = {
+      {gothic, false, {"NanumGothic", family}, {U'A', kHan, 0xAC00, 0x0416 /* Cyrillic, as in KS X 1001 */},
+       {0x0531 /* Armenian */, 0x1F600}},
+      {gothic, true, {"NanumGothic", family}, {kHan}, {}},
+      {kDejaVu, false, {"DejaVu Sans"}, {U'A', 0xE9, 0x0531}, {kHan}}};
+  for (const auto& [file, collection, families, has, lacks] : cases) {
+    const std::optional<FontFacts> facts = collection ? FromBytes(AsCollection(*ReadWholeFile(file))) : FontFacts::ReadFile(file);
+    ASSERT_TRUE(facts) << file;
+    EXPECT_EQ(facts->Families(), families);
+    for (char32_t code : has) EXPECT_TRUE(facts->Covers(code)) << std::hex << code;
+    for (char32_t code : lacks) EXPECT_FALSE(facts->Covers(code)) << std::hex << code;
+  }
   EXPECT_FALSE(FromBytes(""));
   EXPECT_FALSE(FromBytes("<SAMI><BODY>not a font</BODY></SAMI>"));
   // A table directory that promises more than the file holds.
@@ -125,10 +109,9 @@ TEST_F(FontFinderTest, ChoosesAFontWithTheCharactersTheUsualKoreanOnesFirst) {
   EXPECT_EQ(Name(all.WithFamily("Gulim")), "none");
 }
 
-TEST_F(FontFinderTest, PlainRouteFallsBackToAFontWithTheSubtitlesCharacters) {
-  const std::string search = FolderWith({kDejaVu, kNanum + "NanumMyeongjo.ttf"});
+TEST_F(FontFinderTest, TheRoutesFallBackToAFontWithTheSubtitlesCharactersAndCopyWhatTheyUse) {
+  SubtitleFonts fonts(temp_ / "copies", {FolderWith({kDejaVu, kNanum + "NanumMyeongjo.ttf"})});
   std::string note;
-  SubtitleFonts fonts(temp_ / "copies", {search});
   EXPECT_EQ(fonts.ForFontFile("/nonexistent/Fonts/gulim.ttc", {kHan}, note), "NanumMyeongjo");
   EXPECT_NE(note.find("NanumMyeongjo"), std::string::npos) << note;
   // The named file itself wins when it can be read, whatever it covers.
@@ -141,11 +124,7 @@ TEST_F(FontFinderTest, PlainRouteFallsBackToAFontWithTheSubtitlesCharacters) {
     copies.push_back(entry.path().filename().string());
   std::sort(copies.begin(), copies.end());
   EXPECT_EQ(copies, (std::vector<std::string>{"0-NanumMyeongjo.ttf", "1-DejaVuSans.ttf"}));
-}
-
-TEST_F(FontFinderTest, ColourRouteKeepsFoundFontsAndReplacesMissingOnes) {
-  SubtitleFonts fonts(temp_ / "copies", {FolderWith({kDejaVu, kNanum + "NanumMyeongjo.ttf"})});
-  std::string note;
+  // The colour route keeps the SSA styles' fonts that are found and replaces the others.
   const std::string ssa =
       "[V4 Styles]\r\nFormat: Name, Fontname, Fontsize\r\nStyle: Default,Gulim,28\r\nStyle: Sign,DejaVu Sans,20\r\n"
       "[Events]\r\nDialogue: Marked=0,0:00:00.20,0:00:01.30,Default,,0000,0000,0000,,\xED\x95\x9C\r\n";
@@ -156,31 +135,18 @@ TEST_F(FontFinderTest, ColourRouteKeepsFoundFontsAndReplacesMissingOnes) {
   EXPECT_NE(note.find("Gulim not found"), std::string::npos) << note;
 }
 
-struct SsaCase {
-  std::string label, ssa, expected;
-};
-
-class ReplaceSsaFontsTest : public ::testing::TestWithParam<SsaCase> {};
-
-TEST_P(ReplaceSsaFontsTest, ReplacesTheFontColumnOfStyleLinesOnly) {
-  EXPECT_EQ(ReplaceSsaFonts(GetParam().ssa, [](const std::string& family) { return "<" + family + ">"; }),
-            GetParam().expected);
+TEST(ReplaceSsaFonts, ReplacesTheFontColumnOfStyleLinesOnly) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"[V4+ Styles]\nFormat: Fontname, Name\nStyle: Batang,Default\n",
+       "[V4+ Styles]\nFormat: Fontname, Name\nStyle: <Batang>,Default\n"},
+      {"[v4 styles]\nformat: Name, Fontname\nstyle: A, Dotum\n", "[v4 styles]\nformat: Name, Fontname\nstyle: A, <Dotum>\n"},
+      // Other sections, and styles without a font column, stay as they are.
+      {"[Script Info]\nStyle: x,y\n[Events]\nFormat: Fontname\nStyle: a\n", ""},
+      {"[V4 Styles]\nFormat: Name, Fontsize\nStyle: Default,28\n", ""}};
+  for (const auto& [ssa, expected] : cases)
+    EXPECT_EQ(ReplaceSsaFonts(ssa, [](const std::string& family) { return "<" + family + ">"; }),
+              expected.empty() ? ssa : expected);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, ReplaceSsaFontsTest,
-    ::testing::Values(
-        SsaCase{"Ssa", "[V4 Styles]\r\nFormat: Name, Fontname\r\nStyle: Default,Gulim,28\r\n",
-                "[V4 Styles]\r\nFormat: Name, Fontname\r\nStyle: Default,<Gulim>,28\r\n"},
-        SsaCase{"AssWithOtherColumnOrder", "[V4+ Styles]\nFormat: Fontname, Name\nStyle: Batang,Default\n",
-                "[V4+ Styles]\nFormat: Fontname, Name\nStyle: <Batang>,Default\n"},
-        SsaCase{"FontInTheLastColumn", "[v4 styles]\nformat: Name, Fontname\nstyle: A, Dotum\n",
-                "[v4 styles]\nformat: Name, Fontname\nstyle: A, <Dotum>\n"},
-        SsaCase{"OtherSectionsUntouched", "[Script Info]\nStyle: x,y\n[Events]\nFormat: Fontname\nStyle: a\n",
-                "[Script Info]\nStyle: x,y\n[Events]\nFormat: Fontname\nStyle: a\n"},
-        SsaCase{"NoFontColumn", "[V4 Styles]\nFormat: Name, Fontsize\nStyle: Default,28\n",
-                "[V4 Styles]\nFormat: Name, Fontsize\nStyle: Default,28\n"}),
-    [](const auto& test_info) { return test_info.param.label; });
 
 }  // namespace
 }  // namespace clipvane::tools

@@ -67,15 +67,11 @@ TEST_P(JobRunTest, WritesAnMp4AtThePlannedSizeRateAndSound) {
   }
 }
 
+// The film rate and the 3:2 fit are in conversion_test.cpp, the Xvid encoder in
+// tool_command_line_test.cpp.
 INSTANTIATE_TEST_SUITE_P(
     Table, JobRunTest,
     ::testing::Values(
-        JobCase{"LavcFitsA43Picture", "testsrc2=size=640x480:rate=25:duration=1.5", "-c:v mpeg4 -c:a pcm_s16le", 640,
-                480, 25, 1, 0, false, 427, 320, 25},
-        JobCase{"XvidCapsTheRate", "testsrc2=size=640x360:rate=30:duration=1.5", "", 640, 360, 30, 0, 0, false, 480,
-                270, 29},
-        JobCase{"OddWidthWithXvidKeepsFilmRate", "testsrc2=size=320x240:rate=24000/1001:duration=1.5", "", 320, 240,
-                23.976, 0, 0, false, 427, 320, 23.976},
         JobCase{"NanoPadsToTheFullFrame", "testsrc2=size=640x360:rate=30:duration=1.5", "", 640, 360, 30, 2, 1, false,
                 320, 240, 23},
         // Red above blue, so that the direction of the turn shows.
@@ -83,8 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "color=red:size=240x160:rate=25:duration=1.5[t];color=blue:size=240x160:rate=25:duration=1.5[b];"
                 "[t][b]vstack",
                 "", 240, 320, 25, 1, 0, false, 427, 320, 25},
-        JobCase{"SubtitleAndAudioSyncRoutes", "testsrc2=size=640x480:rate=25:duration=1.5", "-c:v mpeg4 -c:a pcm_s16le",
-                640, 480, 25, 1, 0, true, 427, 320, 25},
+        // A 4:3 picture fitted with lavc, and with Xvid at an odd width on the sync routes.
         JobCase{"ClickAtTheFlashStaysWithIt", kFlash, "-c:v mpeg4 -q:v 3 -c:a pcm_s16le", 320, 240, 25, 1, 0, false, 427,
                 320, 25, true},
         JobCase{"ClickAtTheFlashOnTheSyncRoutes", kFlash, "-c:v mpeg4 -q:v 3 -c:a pcm_s16le", 320, 240, 25, 0, 0, true,

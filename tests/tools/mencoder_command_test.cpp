@@ -10,41 +10,26 @@
 namespace clipvane::tools {
 namespace {
 
-struct XvidCase {
-  std::string label;
-  int width;
-  bool has_xvid;
-  std::string encoder;
-  bool noted;
-};
-
-class XvidEncoderTest : public ::testing::TestWithParam<XvidCase> {};
-
-TEST_P(XvidEncoderTest, FallsBackToFFmpegsOwnMpeg4) {
-  const XvidCase& c = GetParam();
-  const ParsedRequest parsed = ParseMencoderCommandLine(
-      {"in.avi", "-oac", "faac", "-ovc", "xvid", "-vf-add", "scale=" + std::to_string(c.width) + ":320", "-o", "out.avi"});
-  ASSERT_EQ(parsed.error, "");
-  PreparedInputs inputs;
-  inputs.media = "in.avi";
-  inputs.has_xvid = c.has_xvid;
-  const FfmpegCommand command = BuildFfmpegCommand(parsed.request, inputs);
-  // The children's arguments in start order: the picture's encoder comes first.
-  std::vector<std::string> argv;
-  for (const auto& child : command.children) argv.insert(argv.end(), child.begin(), child.end());
-  const auto codec = std::find(argv.begin(), argv.end(), "-c:v");
-  ASSERT_NE(codec, argv.end());
-  EXPECT_EQ(*(codec + 1), c.encoder);
-  // Either way the stream is tagged as Xvid, and a fallback is said in the log.
-  EXPECT_NE(std::find(argv.begin(), argv.end(), "XVID"), argv.end());
-  EXPECT_EQ(command.notes.size(), c.noted ? 1u : 0u);
+TEST(XvidEncoder, FallsBackToFFmpegsOwnMpeg4AtAnOddSizeOrWithoutXvidAndSaysSo) {
+  for (const auto& [width, has_xvid, encoder] : {std::tuple{480, true, "libxvid"}, {427, true, "mpeg4"}, {480, false, "mpeg4"}}) {
+    const ParsedRequest parsed = ParseMencoderCommandLine(
+        {"in.avi", "-oac", "faac", "-ovc", "xvid", "-vf-add", "scale=" + std::to_string(width) + ":320", "-o", "out.avi"});
+    ASSERT_EQ(parsed.error, "");
+    PreparedInputs inputs;
+    inputs.media = "in.avi";
+    inputs.has_xvid = has_xvid;
+    const FfmpegCommand command = BuildFfmpegCommand(parsed.request, inputs);
+    // The children's arguments in start order: the picture's encoder comes first.
+    std::vector<std::string> argv;
+    for (const auto& child : command.children) argv.insert(argv.end(), child.begin(), child.end());
+    const auto codec = std::find(argv.begin(), argv.end(), "-c:v");
+    ASSERT_NE(codec, argv.end());
+    EXPECT_EQ(*(codec + 1), encoder) << width << has_xvid;
+    // Either way the stream is tagged as Xvid, and a fallback is said in the log.
+    EXPECT_NE(std::find(argv.begin(), argv.end(), "XVID"), argv.end());
+    EXPECT_EQ(command.notes.size(), std::string(encoder) == "mpeg4" ? 1u : 0u);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Table, XvidEncoderTest,
-                         ::testing::Values(XvidCase{"EvenSizeWithXvid", 480, true, "libxvid", false},
-                                           XvidCase{"OddSize", 427, true, "mpeg4", true},
-                                           XvidCase{"FFmpegWithoutXvid", 480, false, "mpeg4", true}),
-                         [](const auto& test_info) { return test_info.param.label; });
 
 TEST(HasEncoder, FindsAnEncoderByItsName) {
   EXPECT_TRUE(HasEncoder("ffmpeg", "mpeg4"));

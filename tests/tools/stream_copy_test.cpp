@@ -2,25 +2,13 @@
 // must be what FFmpeg's stream copies give, byte for byte or packet for packet.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
+#include "tool_files.h"
 #include "tool_runs.h"
 
 namespace clipvane::testing {
 namespace {
 
-std::string Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void Ffmpeg(const std::string& options) {
-  std::vector<std::string> argv{FfmpegProgram(), "-v", "error", "-nostdin", "-y"};
-  for (const std::string& word : Words(options)) argv.push_back(word);
-  const ProgramRun run = RunProgram(argv);
-  ASSERT_EQ(run.status, 0) << options << "\n" << run.errors;
-}
+void Ffmpeg(const std::string& options) { RunFfmpeg(Words(options)); }
 
 // Sources made once for all cases.
 class Sources {
@@ -54,7 +42,6 @@ class Sources {
 struct SplitCase {
   std::string label, source;
   bool video;
-  friend void PrintTo(const SplitCase& c, std::ostream* out) { *out << c.label; }
 };
 
 class SplitTest : public ::testing::TestWithParam<SplitCase> {};
@@ -63,19 +50,18 @@ TEST_P(SplitTest, WritesWhatFfmpegsStreamCopyWrites) {
   const SplitCase& c = GetParam();
   TempFolder folder;
   ToolAppDir app;
-  const std::string source = Sources::Get() / c.source;
-  const std::string ours = folder / "ours", theirs = folder / "theirs";
-  const std::string split = c.video ? "-ovc copy -nosound -of rawvideo" : "-ovc frameno -oac copy -of rawaudio";
-  std::vector<std::string> argv{app.Bin("mencoder")};
-  for (const std::string& word : Words(split + " -o")) argv.push_back(word);
-  argv.insert(argv.end(), {ours, source});
+  const std::string source = Sources::Get() / c.source, ours = folder / "ours", theirs = folder / "theirs";
+  std::vector<std::string> argv =
+      Words((c.video ? "-ovc copy -nosound -of rawvideo -o " : "-ovc frameno -oac copy -of rawaudio -o ") + ours);
+  argv.insert(argv.begin(), app.Bin("mencoder"));
+  argv.push_back(source);
   const ProgramRun run = RunProgram(argv);
   ASSERT_EQ(run.status, 0) << run.errors;
   EXPECT_NE(run.output.find("(100%)"), std::string::npos) << run.output;
   Ffmpeg("-i " + source + (c.video ? " -map 0:v:0 -c copy -f m4v " : " -map 0:a:0 -c copy -f adts ") + theirs);
-  const std::string expected = Bytes(theirs);
+  const std::string expected = tools::ReadWholeFile(theirs).value_or(""), split = tools::ReadWholeFile(ours).value_or("");
   EXPECT_GT(expected.size(), 1000u);
-  EXPECT_TRUE(Bytes(ours) == expected) << Bytes(ours).size() << " bytes against " << expected.size();
+  EXPECT_TRUE(split == expected) << split.size() << " bytes against " << expected.size();
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, SplitTest,
@@ -93,9 +79,8 @@ struct MuxCase {
   std::string label;
   std::string first, second;  // the streams added, in order
   std::string rate;           // -rate= of the video stream
-  int timescale, frame_ticks;    // the video track's clock
+  int timescale, frame_ticks;  // the video track's clock
   std::string existing;       // ffmpeg options making the file the first stream goes into, or ""
-  friend void PrintTo(const MuxCase& c, std::ostream* out) { *out << c.label; }
 };
 
 class MuxTest : public ::testing::TestWithParam<MuxCase> {};
@@ -105,31 +90,29 @@ TEST_P(MuxTest, GivesThePacketsOfFfmpegsMux) {
   TempFolder folder;
   ToolAppDir app;
   const std::string mp4 = folder / "out.mp4", reference = folder / "reference.mp4";
+  const auto is_video = [](const std::string& stream) { return stream.find(".m4v") != std::string::npos; };
   const auto add = [&](const std::string& stream) {
-    std::vector<std::string> argv{app.Bin("mp4creator"), "-c", Sources::Get() / stream};
-    if (stream.find(".m4v") != std::string::npos) argv.push_back("-rate=" + c.rate);
-    argv.push_back(mp4);
+    std::vector<std::string> argv{app.Bin("mp4creator"), "-c", Sources::Get() / stream, mp4};
+    if (is_video(stream)) argv.insert(argv.end() - 1, "-rate=" + c.rate);
     const ProgramRun run = RunProgram(argv);
     EXPECT_EQ(run.status, 0) << run.errors;
   };
+  // FFmpeg stamps each frame at index / rate.
+  const std::string ticks = std::to_string(c.frame_ticks), clock = std::to_string(c.timescale);
+  const std::string stamps = " setts=ts=N*" + ticks + ":duration=" + ticks + ":time_base=1/" + clock +
+                             " -video_track_timescale " + clock + " ";
   if (c.existing.empty()) {
     add(c.first);
   } else {
-    Ffmpeg("-f m4v -i " + Sources::Get() / c.first + " -c copy -bsf:v setts=ts=N*" + std::to_string(c.frame_ticks) +
-           ":duration=" + std::to_string(c.frame_ticks) + ":time_base=1/" + std::to_string(c.timescale) +
-           " -video_track_timescale " + std::to_string(c.timescale) + " " + c.existing + " " + mp4);
+    Ffmpeg("-f m4v -i " + Sources::Get() / c.first + " -c copy -bsf:v" + stamps + c.existing + " " + mp4);
   }
   add(c.second);
-
-  // FFmpeg muxing both streams at once, each frame stamped at index / rate.
-  const bool video_first = c.first.find(".m4v") != std::string::npos;
-  const auto input = [](const std::string& stream) {
-    return (stream.find(".m4v") != std::string::npos ? " -f m4v -i " : " -f aac -i ") + Sources::Get() / stream;
+  // FFmpeg muxing both streams at once.
+  const auto input = [&](const std::string& stream) {
+    return (is_video(stream) ? " -f m4v -i " : " -f aac -i ") + Sources::Get() / stream;
   };
-  Ffmpeg(input(c.first) + input(c.second) + " -map 0 -map 1 -c copy -bsf:" + (video_first ? "0" : "1") +
-         " setts=ts=N*" + std::to_string(c.frame_ticks) + ":duration=" + std::to_string(c.frame_ticks) +
-         ":time_base=1/" + std::to_string(c.timescale) + " -video_track_timescale " + std::to_string(c.timescale) +
-         " " + reference);
+  Ffmpeg(input(c.first) + input(c.second) + " -map 0 -map 1 -c copy -bsf:" + (is_video(c.first) ? "0" : "1") + stamps +
+         reference);
   EXPECT_NE(PacketList(mp4).find("\n1,"), std::string::npos) << "one stream only";
   EXPECT_EQ(PacketDifference(mp4, reference), "");
   const MediaReport report = Probe(mp4);

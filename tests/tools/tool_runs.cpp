@@ -24,9 +24,6 @@ constexpr const char* kExe = ".exe";
 constexpr const char* kExe = "";
 #endif
 
-// A path in core text for std::filesystem.
-std::filesystem::path FsPathOf(const std::string& text) { return std::filesystem::u8path(AnsiToUtf8(text)); }
-
 // The bytes of the first video frame of an AVI file with uncompressed video.
 std::string FirstAviFrame(const std::string& avi) {
   std::size_t at = avi.find("movi");
@@ -41,6 +38,8 @@ std::string FirstAviFrame(const std::string& avi) {
 }
 
 }  // namespace
+
+std::filesystem::path FsPathOf(const std::string& text) { return std::filesystem::u8path(AnsiToUtf8(text)); }
 
 std::string FfmpegProgram() { return std::string(CLIPVANE_FFMPEG_DIR) + "ffmpeg" + kExe; }
 std::string FfprobeProgram() { return std::string(CLIPVANE_FFMPEG_DIR) + "ffprobe" + kExe; }
@@ -61,15 +60,20 @@ std::vector<std::string> Words(const std::string& text) {
   return words;
 }
 
+void RunFfmpeg(const std::vector<std::string>& args) {
+  std::vector<std::string> argv{FfmpegProgram(), "-v", "error", "-nostdin", "-y"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  const ProgramRun run = RunProgram(argv);
+  if (run.status != 0) throw std::runtime_error("ffmpeg failed on " + argv.back() + ": " + run.errors);
+}
+
 void MakeVideo(const std::string& path, const std::string& video, const std::string& audio,
                const std::string& options) {
-  std::vector<std::string> argv{FfmpegProgram(), "-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i", video,
-                                "-f", "lavfi", "-i", audio, "-shortest"};
+  std::vector<std::string> args{"-f", "lavfi", "-i", video, "-f", "lavfi", "-i", audio, "-shortest"};
   for (const std::string& word : Words(options.empty() ? "-c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac" : options))
-    argv.push_back(word);
-  argv.push_back(path);
-  const ProgramRun run = RunProgram(argv);
-  if (run.status != 0) throw std::runtime_error("cannot make " + path + ": " + run.errors);
+    args.push_back(word);
+  args.push_back(path);
+  RunFfmpeg(args);
 }
 
 MediaReport Probe(const std::string& path) {
@@ -85,19 +89,20 @@ MediaReport Probe(const std::string& path) {
     std::map<std::string, std::string> field;
     std::istringstream pairs(line);
     for (std::string pair; std::getline(pairs, pair, '|');) field[pair.substr(0, pair.find('='))] = pair.substr(pair.find('=') + 1);
-    if (field.count("duration")) report.duration = std::atof(field["duration"].c_str());
+    const auto number = [&field](const char* key) { return std::atof(field[key].c_str()); };
+    if (field.count("duration")) report.duration = number("duration");
     if (field["codec_type"] == "audio") {
       report.audio_codec = field["codec_name"];
       report.audio_profile = field["profile"];
-      report.sample_rate = std::atoi(field["sample_rate"].c_str());
-      report.audio_start = std::atof(field["start_time"].c_str());
+      report.sample_rate = static_cast<int>(number("sample_rate"));
+      report.audio_start = number("start_time");
     } else if (field["codec_type"] == "video") {
       report.video_codec = field["codec_name"];
       report.video_tag = field["codec_tag_string"];
       report.video_profile = field["profile"];
-      report.width = std::atoi(field["width"].c_str());
-      report.height = std::atoi(field["height"].c_str());
-      report.video_start = std::atof(field["start_time"].c_str());
+      report.width = static_cast<int>(number("width"));
+      report.height = static_cast<int>(number("height"));
+      report.video_start = number("start_time");
       const std::string& rate = field["avg_frame_rate"];
       const double denominator = std::atof(rate.c_str() + rate.find('/') + 1);
       report.frame_rate = denominator > 0 ? std::atof(rate.c_str()) / denominator : 0;

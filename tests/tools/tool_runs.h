@@ -1,4 +1,5 @@
 #pragma once
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -12,12 +13,17 @@ namespace clipvane::testing {
 std::string FfmpegProgram();
 std::string FfprobeProgram();
 
+// A path in core text for std::filesystem.
+std::filesystem::path FsPathOf(const std::string& text);
+
 // Runs a program with arguments in core text (the ANSI code page on Windows).
 struct ProgramRun {
   int status = 0;
   std::string output, errors;  // stdout, stderr
 };
 ProgramRun RunProgram(const std::vector<std::string>& argv);
+// Runs ffmpeg quietly with these arguments; throws when it fails.
+void RunFfmpeg(const std::vector<std::string>& args);
 
 // Option words, as a command line would split them.
 std::vector<std::string> Words(const std::string& text);
@@ -36,10 +42,10 @@ struct MediaReport {
 };
 MediaReport Probe(const std::string& path);
 
-// Every packet as ffprobe lists it, one a line and stream after stream: stream,
-// timestamps, duration, size, key-frame flag and a hash of the bytes.
+// Every packet as ffprobe lists it, stream after stream: timestamps, duration, size,
+// key-frame flag and a hash of the bytes. The first packet where two files differ, or
+// "" when they hold the same packets.
 std::string PacketList(const std::string& path);
-// The first packet where two files differ, or "" when they hold the same packets.
 std::string PacketDifference(const std::string& path, const std::string& reference);
 
 // When the picture first turns bright and when the sound first rings out, in
