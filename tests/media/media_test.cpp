@@ -46,55 +46,47 @@ class ListFixture : public ::testing::Test {
   VideoList list{workspace, files, video_exts};
 };
 
-// Whole reports and the facts they give.
-struct ReportCase {
-  std::string report;
-  int width, height;
-  double frame_rate, aspect;
-};
-
-class MediaInfoReportTest : public ::testing::TestWithParam<ReportCase> {};
-
-TEST_P(MediaInfoReportTest, ReadsThePictureOfTheFirstVideoSection) {
-  const MediaFacts facts = ParseMediaInfoReport(GetParam().report);
-  EXPECT_EQ(facts.width, GetParam().width) << GetParam().report;
-  EXPECT_EQ(facts.height, GetParam().height);
-  EXPECT_DOUBLE_EQ(facts.frameRate, GetParam().frame_rate);
-  EXPECT_DOUBLE_EQ(facts.aspect, GetParam().aspect);  // set only with a height
+TEST(MediaInfoReport, ReadsThePictureOfTheFirstVideoSection) {
+  struct Case {
+    std::string report;
+    int width, height;
+    double frame_rate, aspect;  // the aspect only with a height
+  };
+  const Case cases[] = {
+      // An MP4 file with AAC sound: the audio section's packet rate is no frame rate.
+      {"General\nFrame rate : 23.976 FPS\n\nVideo\nWidth : 640 pixels\nHeight : 352 pixels\n"
+       "Frame rate mode : Constant\nFrame rate : 23.976 (24000/1001) FPS\n\nAudio\nFrame rate : 43.066 FPS (1024 SPF)\n",
+       640, 352, 23.976, 640.0 / 352.0},
+      {"General\n\nVideo #1\nWidth : 320 pixels\nHeight : 240 pixels\nFrame rate : 25.000 FPS\n\n"
+       "Video #2\nWidth : 1 920 pixels\nHeight : 1 080 pixels\nFrame rate : 50.000 FPS\n",
+       320, 240, 25.0, 320.0 / 240.0},
+      // Without a Video section the whole report is read and the last line wins.
+      {"General\nFrame rate : 30.000 FPS\nWidth : 100 pixels\n\nAudio\nFrame rate : 43.066 FPS (1024 SPF)\n"
+       "Height : 50 pixels\n",
+       100, 50, 43.066, 2.0},
+      {"", 0, 0, 0, 0}, {"Video\nWidth : 320 pixels\n", 320, 0, 0, 0},
+      // One line each, cut as always.
+      {"Video\nFrame rate mode : Constant\n", 0, 0, 0, 0},       // one word, no blank: no value
+      {"Video\nHeight : 480\n", 0, 0, 0, 0},                     // no unit, no blank: no value
+      {"Video\nWidth : 1 280 pixels\n", 1280, 0, 0, 0},          // digits grouped by a blank
+      {"Video\nWidth : 1 280\n", 1, 0, 0, 0},                    // the last group needs its unit
+      {"Video\nWidth and height : 640 pixels\n", 0, 640, 0, 0},  // height is tested first
+      {"Video\nOriginal frame rate : 25.000 FPS\n", 0, 0, 25.0, 0},
+      {"Video\nheight 240 pixels\n", 0, 0, 0, 0},                // no ":": "height" is the value
+      {"Video\nHeight : 240px wide\n", 0, 0, 0, 0},              // unreadable number
+      {"Video\nWidth :   \t 352 pixels \t\n", 352, 0, 0, 0},
+      {"Video\nFrame rate : 12,5 FPS\n", 0, 0, 0, 0},            // MediaInfo writes a "."
+      {"Video\nFrame rate : 25 FPS : 50\n", 0, 0, 25.0, 0},      // after the first ":" only
+      {"Video\nHeight :" + std::string(250, ' ') + "480 pixels\n", 0, 480, 0, 0},
+      {"Video\nHeight :" + std::string(252, ' ') + "480 pixels\n", 0, 0, 0, 0}};  // the blank falls beyond 255 characters
+  for (const Case& c : cases) {
+    const MediaFacts facts = ParseMediaInfoReport(c.report);
+    EXPECT_EQ(std::to_string(facts.width) + "x" + std::to_string(facts.height),
+              std::to_string(c.width) + "x" + std::to_string(c.height)) << c.report;
+    EXPECT_DOUBLE_EQ(facts.frameRate, c.frame_rate) << c.report;
+    EXPECT_DOUBLE_EQ(facts.aspect, c.aspect) << c.report;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, MediaInfoReportTest,
-    ::testing::Values(
-        // An MP4 file with AAC sound: the audio section's packet rate is no frame rate.
-        ReportCase{"General\nFrame rate : 23.976 FPS\n\nVideo\nWidth : 640 pixels\nHeight : 352 pixels\n"
-                   "Frame rate mode : Constant\nFrame rate : 23.976 (24000/1001) FPS\n\nAudio\n"
-                   "Frame rate : 43.066 FPS (1024 SPF)\n",
-                   640, 352, 23.976, 640.0 / 352.0},
-        ReportCase{"General\n\nVideo #1\nWidth : 320 pixels\nHeight : 240 pixels\nFrame rate : 25.000 FPS\n\n"
-                   "Video #2\nWidth : 1 920 pixels\nHeight : 1 080 pixels\nFrame rate : 50.000 FPS\n",
-                   320, 240, 25.0, 320.0 / 240.0},
-        // Without a Video section the whole report is read and the last line wins.
-        ReportCase{"General\nFrame rate : 30.000 FPS\nWidth : 100 pixels\n\nAudio\n"
-                   "Frame rate : 43.066 FPS (1024 SPF)\nHeight : 50 pixels\n",
-                   100, 50, 43.066, 2.0},
-        ReportCase{"", 0, 0, 0, 0}, ReportCase{"Video\nWidth : 320 pixels\n", 320, 0, 0, 0},
-        // One line each, cut as always.
-        ReportCase{"Video\nFrame rate : 29.970 FPS\n", 0, 0, 29.97, 0},
-        ReportCase{"Video\nFrame rate mode : Constant\n", 0, 0, 0, 0},       // one word, no blank: no value
-        ReportCase{"Video\nHeight : 480\n", 0, 0, 0, 0},                     // no unit, no blank: no value
-        ReportCase{"Video\nWidth : 1 280 pixels\n", 1280, 0, 0, 0},          // digits grouped by a blank
-        ReportCase{"Video\nWidth : 1 280\n", 1, 0, 0, 0},                    // the last group needs its unit
-        ReportCase{"Video\nWidth : 1 x80 pixels\n", 1, 0, 0, 0},
-        ReportCase{"Video\nWidth and height : 640 pixels\n", 0, 640, 0, 0},  // height is tested first
-        ReportCase{"Video\nOriginal frame rate : 25.000 FPS\n", 0, 0, 25.0, 0},
-        ReportCase{"Video\nheight 240 pixels\n", 0, 0, 0, 0},                // no ":": "height" is the value
-        ReportCase{"Video\nHeight : 240px wide\n", 0, 0, 0, 0},              // unreadable number
-        ReportCase{"Video\nWidth :   \t 352 pixels \t\n", 352, 0, 0, 0},
-        ReportCase{"Video\nFrame rate : 12,5 FPS\n", 0, 0, 0, 0},            // MediaInfo writes a "."
-        ReportCase{"Video\nFrame rate : 25 FPS : 50\n", 0, 0, 25.0, 0},      // after the first ":" only
-        ReportCase{"Video\nHeight :" + std::string(250, ' ') + "480 pixels\n", 0, 480, 0, 0},
-        ReportCase{"Video\nHeight :" + std::string(252, ' ') + "480 pixels\n", 0, 0, 0, 0}));  // the blank falls beyond 255 characters
 
 TEST(MediaInfoReport, TellsAFileWithoutVideoFromAVideoWithoutASize) {
   EXPECT_FALSE(ParseMediaInfoReport("General\nComplete name : /m/notes.avi\nFile size : 5 Bytes\n").video_section);
@@ -140,32 +132,22 @@ class MediaProbeTest : public ListFixture {
 };
 
 TEST_F(MediaProbeTest, ProbesOnceSaysSoAndNotesAFailureInTheTitle) {
-  const std::string path = Video("Holiday.avi"), broken = Video("broken.avi");
-  library.reports[path] = kGoodReport;
-  list.AddVideo(path);
-  list.AddVideo(broken);
+  const std::string path = Video("Holiday.avi"), broken = Video("broken.avi"), gone = Video("gone.avi");
+  library.reports[path] = library.reports[gone] = kGoodReport;
+  for (const std::string& video : {path, broken, gone}) list.AddVideo(video);
+  files.files.erase(gone);  // deleted before its probe
   EXPECT_TRUE(library.informed.empty());  // adding never probes
   const VideoEntry first = probe.ProbeVideo(list, 0, steps_);
   EXPECT_EQ(first.facts.width * 1000 + first.facts.height, 320240);
   library.reports[path] = "Video\nHeight : 480 pixels\n";  // the file changed meanwhile
   EXPECT_EQ(probe.ProbeVideo(list, 0, steps_).facts.height, 240);
-  EXPECT_EQ(steps, (Texts{"checking Holiday.avi", "checked Holiday.avi"}));
-  RefreshList(list, probe);
-  RefreshList(list, probe);
-  EXPECT_EQ(Titles(), (Texts{"Holiday", "broken" + ProbeFailureNote()}));  // noted once
-  EXPECT_EQ(library.informed, (Texts{path, broken}));
-}
-
-TEST_F(MediaProbeTest, AVideoDeletedBeforeItsProbeStaysSilentAndAtZeroForGood) {
-  const std::string path = Video("gone.avi");
-  list.AddVideo(path);
-  files.files.erase(path);
-  EXPECT_EQ(probe.ProbeVideo(list, 0, steps_).facts.height, 0);
+  RefreshList(list, probe, steps_);  // the deleted video is passed over in silence
+  EXPECT_EQ(steps, (Texts{"checking Holiday.avi", "checked Holiday.avi", "checking broken.avi", "checked broken.avi"}));
   Video("gone.avi");  // back again: still not probed a second time
-  library.reports[path] = kGoodReport;
-  EXPECT_EQ(probe.ProbeVideo(list, 0, steps_).facts.height, 0);
-  EXPECT_TRUE(list.Row(0).entry.probed && steps.empty() && library.informed.empty());
-  EXPECT_EQ(Titles(), Texts{"gone"});
+  RefreshList(list, probe);
+  EXPECT_EQ(list.Row(2).entry.facts.height, 0);
+  EXPECT_EQ(Titles(), (Texts{"Holiday", "broken" + ProbeFailureNote(), "gone"}));  // noted once
+  EXPECT_EQ(library.informed, (Texts{path, broken}));
 }
 
 TEST_F(MediaProbeTest, RefreshProbesNewRowsAndRereadsOnlyTheEncodedMarker) {
@@ -222,41 +204,31 @@ TEST_F(VideoListTest, TwoVideosOfOneNameShareTheirMp4AndGoTogether) {
   EXPECT_TRUE(files.Exists(first) && files.Exists(second));  // rows go, files stay
 }
 
-// Rows named 0..n-1; which are selected and focused before DeleteSelected, and what
-// remains, which row has the focus and which are selected after.
-struct DeleteCase {
-  int rows;
-  std::vector<std::size_t> selected;
-  int focus;  // -1: none
-  Texts remaining;
-  int focus_after;
-  std::vector<std::size_t> selected_after;
-};
-
-class DeleteSelectedTest : public VideoListTest, public ::testing::WithParamInterface<DeleteCase> {};
-
-TEST_P(DeleteSelectedTest, RemovesTheSelectionAndSelectsTheFocusedRow) {
-  const DeleteCase& c = GetParam();
-  for (int i = 0; i < c.rows; ++i) list.AddVideo(Video(std::to_string(i) + ".avi"));
-  list.SelectOnly(c.selected);
-  if (c.focus >= 0) list.SetFocusedRow(static_cast<std::size_t>(c.focus));
-  DeleteSelected(list);
-  EXPECT_EQ(Titles(), c.remaining);
-  EXPECT_EQ(list.FocusedRow().value_or(99), c.focus_after < 0 ? 99u : static_cast<std::size_t>(c.focus_after));
-  EXPECT_EQ(list.SelectedRows(), c.selected_after);
-  EXPECT_EQ(list.SelectedCount(), c.selected_after.size());
-  EXPECT_EQ(list.Listed().Count(), c.remaining.size());
+// Rows named 0..n-1 with these selected and this one focused (-1: none): what remains,
+// the focused row and the selected rows after DeleteSelected.
+TEST_F(VideoListTest, DeleteSelectedRemovesTheSelectionAndSelectsTheFocusedRow) {
+  const std::tuple<int, std::vector<std::size_t>, int, std::string> cases[] = {
+      {5, {2}, 2, "0134 focus 2 selected 2"},     // the next row takes the focus's place
+      {6, {0, 2}, 4, "1345 focus 2 selected 2"},  // the focus stays on its own row
+      {5, {1, 3, 4}, 4, "02 focus 1 selected 1"},  // the focused last row goes: the new last
+      {3, {1}, -1, "02 focus - selected "},       // no focus: the selection stays empty
+      {3, {0, 1, 2}, 1, " focus - selected "},
+      {3, {}, 1, "012 focus 1 selected 1"}};      // nothing goes, the focused row is selected
+  for (const auto& [rows, selected, focus, after] : cases) {
+    VideoList fresh(workspace, files, video_exts);
+    for (int i = 0; i < rows; ++i) fresh.AddVideo(Video(std::to_string(i) + ".avi"));
+    fresh.SelectOnly(selected);
+    if (focus >= 0) fresh.SetFocusedRow(static_cast<std::size_t>(focus));
+    DeleteSelected(fresh);
+    std::string shown;
+    for (std::size_t row = 0; row < fresh.RowCount(); ++row) shown += fresh.Row(row).title;
+    shown += " focus " + (fresh.FocusedRow() ? std::to_string(*fresh.FocusedRow()) : "-") + " selected ";
+    for (std::size_t row : fresh.SelectedRows()) shown += std::to_string(row);
+    EXPECT_EQ(shown, after);
+    EXPECT_EQ(fresh.SelectedCount(), fresh.SelectedRows().size());
+    EXPECT_EQ(fresh.Listed().Count(), fresh.RowCount());
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, DeleteSelectedTest,
-    ::testing::Values(
-        DeleteCase{5, {2}, 2, {"0", "1", "3", "4"}, 2, {2}},        // the next row takes the focus's place
-        DeleteCase{6, {0, 2}, 4, {"1", "3", "4", "5"}, 2, {2}},     // the focus stays on its own row
-        DeleteCase{5, {1, 3, 4}, 4, {"0", "2"}, 1, {1}},           // the focused last row goes: the new last
-        DeleteCase{3, {1}, -1, {"0", "2"}, -1, {}},                 // no focus: the selection stays empty
-        DeleteCase{3, {0, 1, 2}, 1, {}, -1, {}},
-        DeleteCase{3, {}, 1, {"0", "1", "2"}, 1, {1}}));           // nothing goes, the focused row is selected
 
 TEST_F(VideoListTest, KeepsCountOfTheSelection) {
   for (const char* name : {"a.avi", "b.avi", "c.avi"}) list.AddVideo(Video(name));
@@ -281,20 +253,24 @@ class VideoListFileTest : public ListFixture {
 
 TEST_F(VideoListFileTest, KeepsTheRowsInOrderAndForgetsWhatIsGone) {
   const std::string c = Video("c.avi"), a = Video("\xB0\xA1 \xB3\xAA.mpg"), b = Video("b.WMV");
+  const std::string fits = Video(std::string(kMaxVideoPathLength - 14, 'n') + ".avi");
+  const std::string too_long = Video(std::string(kMaxVideoPathLength - 13, 'n') + ".avi");
+  ASSERT_EQ(fits.size(), kMaxVideoPathLength);
   files.files["D:\\VIDEOS\\C.AVI"] = "the same file";
   // An editor's byte-order mark, blank lines, LF and CR endings, a deleted video, a
-  // text file, a video on a drive that is away, a duplicate in other letter case.
+  // text file, a video on a drive that is away, a path too long for a row (kept, never
+  // cut), a duplicate in other letter case.
   files.files["D:\\Conv\\list.log"] = "\xEF\xBB\xBF" + c + "\r\n\r\n" + a + "\nD:\\Videos\\gone.avi\r" +
-                                       Video("readme.txt") + "\r\n" + "E:\\Away\\film.avi\r\n" + b + "\r\n" +
-                                       "D:\\VIDEOS\\C.AVI";
+                                       Video("readme.txt") + "\r\n" + "E:\\Away\\film.avi\r\n" + too_long + "\r\n" +
+                                       fits + "\r\n" + b + "\r\n" + "D:\\VIDEOS\\C.AVI";
   const StoredList stored = LoadVideoList(list, files, workspace);
-  EXPECT_EQ(Paths(), (Texts{c, a, b}));
+  EXPECT_EQ(Paths(), (Texts{c, a, fits, b}));
   // What may come back keeps its place; a row added since goes last.
   list.RemoveVideo(1);
   list.AddVideo(Video("new.avi"));
   SaveVideoList(list, stored, files, workspace);
-  EXPECT_EQ(ListLog(), c + "\r\nD:\\Videos\\readme.txt\r\nE:\\Away\\film.avi\r\n" + b + "\r\n" +
-                           "D:\\Videos\\new.avi\r\n");
+  EXPECT_EQ(ListLog(), c + "\r\nD:\\Videos\\readme.txt\r\nE:\\Away\\film.avi\r\n" + too_long + "\r\n" + fits +
+                           "\r\n" + b + "\r\nD:\\Videos\\new.avi\r\n");
 }
 
 TEST_F(VideoListFileTest, KeptLinesFollowTheRowsAroundThem) {
@@ -326,16 +302,6 @@ TEST_F(VideoListFileTest, AKeptLineThatStartsWithTheMarksBytesKeepsThem) {
   EXPECT_EQ(ListLog(), "\xEF\xBB\xBF" + odd + "\r\n");
   VideoList again(workspace, files, video_exts);
   EXPECT_EQ(VideoListText(again, LoadVideoList(again, files, workspace)), ListLog());
-}
-
-TEST_F(VideoListFileTest, ALineTooLongForARowIsRefusedNotCut) {
-  const std::string fits = Video(std::string(kMaxVideoPathLength - 14, 'n') + ".avi");
-  const std::string too_long = Video(std::string(kMaxVideoPathLength - 13, 'n') + ".avi");
-  ASSERT_EQ(fits.size(), kMaxVideoPathLength);
-  files.files["D:\\Conv\\list.log"] = too_long + "\r\n" + fits + "\r\n";
-  const StoredList stored = LoadVideoList(list, files, workspace);
-  EXPECT_EQ(Paths(), Texts{fits});
-  EXPECT_EQ(VideoListText(list, stored), too_long + "\r\n" + fits + "\r\n");  // kept, whole
 }
 
 TEST_F(VideoListFileTest, AnEmptyListSavesAnEmptyFileAndAFailedSaveKeepsThePreviousOne) {
