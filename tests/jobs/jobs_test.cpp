@@ -37,21 +37,19 @@ TEST(QuotePath, QuotesEveryPathSafely) {
   for (const auto& [dialect, path, quoted] : cases) EXPECT_EQ(QuotePath(dialect, path), quoted);
 }
 
-TEST(RenderScript, EndsEveryLineInTheDialectsWayAndCallsSurviveTheSecondExpansion) {
+TEST(RenderScript, EndsLinesInTheDialectsWayAndAFailingCheckedStepEndsTheScriptThroughItsFailureSteps) {
   const std::vector<ScriptStep> steps{DeleteStep("X"), CallStep("Y%"), ToolStep("mp4creator", {Opt("-c"), PathArg("Z")})};
+  // Calls survive the second expansion of cmd.
   EXPECT_EQ(RenderScript(kBatch, "D:\\Conv\\", steps),
             "del \"X\"\r\ncall \"Y%%%%\"\r\n\"D:\\Conv\\bin\\mp4creator.exe\" -c \"Z\"\r\n");
   EXPECT_EQ(RenderScript(kSh, "/c/", steps), "rm -f 'X'\nsh 'Y%'\n'/c/bin/mp4creator' -c 'Z'\n");
-}
-
-TEST(RenderScript, AFailingCheckedStepEndsTheScriptThroughItsFailureSteps) {
-  const std::vector<ScriptStep> steps{Checked(ToolStep("mencoder", {PathArg("in")}, Redirect::kErrors, "log")),
-                                      Checked(MoveStep("t%.mp4", "o.mp4")), DeleteStep("log")};
-  EXPECT_EQ(RenderScript(kBatch, "D:\\", steps, {DeleteStep("t%.mp4")}),
+  const std::vector<ScriptStep> checked{Checked(ToolStep("mencoder", {PathArg("in")}, Redirect::kErrors, "log")),
+                                        Checked(MoveStep("t%.mp4", "o.mp4")), DeleteStep("log")};
+  EXPECT_EQ(RenderScript(kBatch, "D:\\", checked, {DeleteStep("t%.mp4")}),
             "\"D:\\bin\\mencoder.exe\" \"in\" 2> \"log\"\r\nif errorlevel 1 goto failed\r\n"
             "move /y \"t%%.mp4\" \"o.mp4\"\r\nif errorlevel 1 goto failed\r\nif exist \"t%%.mp4\" goto failed\r\n"
             "del \"log\"\r\nexit /b 0\r\n:failed\r\ndel \"t%%.mp4\"\r\nexit /b 1\r\n");
-  EXPECT_EQ(RenderScript(kSh, "/c/", steps, {DeleteStep("t%.mp4")}),
+  EXPECT_EQ(RenderScript(kSh, "/c/", checked, {DeleteStep("t%.mp4")}),
             "failed() {\n  rm -f 't%.mp4'\n  exit 1\n}\ntrap failed INT TERM HUP\n"
             "'/c/bin/mencoder' 'in' 2> 'log' || failed\nmv -f 't%.mp4' 'o.mp4' || failed\nrm -f 'log'\n");
 }
@@ -189,10 +187,7 @@ TEST(PlanGeometry, FitsThePictureOntoTheFrame) {
     const PictureGeometry g = Plan(Facts(c.width, c.height), c.platform, c.displaymode, c.keep43);
     const std::string label = std::to_string(c.width) + "x" + std::to_string(c.height) + " mode " +
                               std::to_string(c.displaymode) + " platform " + std::to_string(c.platform);
-    EXPECT_EQ(g.rotate, c.rotate) << label;
-    EXPECT_EQ(g.crop, c.crop) << label;
-    EXPECT_EQ(g.scale, c.scale) << label;
-    EXPECT_EQ(g.expand, c.expand) << label;
+    EXPECT_EQ(std::tie(g.rotate, g.crop, g.scale, g.expand), std::tie(c.rotate, c.crop, c.scale, c.expand)) << label;
   }
 }
 
@@ -216,19 +211,6 @@ TEST(OutputFrameRate, LowersToTheCapAndWritesTheShortestDecimalWithAPoint) {
       {{0.0, 25.0}, "0"},          {{12.5, 25.0}, "12.5"},     {{24000.0 / 1001.0, 29.0}, "23.976023976024"},
       {{0.00001, 25.0}, "0.00001"}};
   for (const auto& [rates, text] : cases) EXPECT_EQ(OutputFrameRate(rates.first, rates.second), text) << text;
-}
-
-TEST(EncoderOptions, XvidCarriesItsFilterAndScaler) {
-  EncodeSettings settings;
-  settings.audiosync = true;
-  EncoderPreset preset;
-  preset.videocodec = 1;
-  preset.videobitrate = 900;
-  const EncoderOptions o = BuildEncoderOptions(settings, preset, Facts(640, 480), "", "");
-  EXPECT_EQ(o.video, "-ovc xvid -xvidencopts bitrate=900:max_bframes=0:nogmc:noqpel -xvidopts deblock-chroma "
-                     "-vf-add hqdn3d -sws 10");
-  EXPECT_EQ(o.sync, "-mc 0");
-  EXPECT_TRUE(o.subtitle.empty());
 }
 
 using testing::MemoryFileSystem;

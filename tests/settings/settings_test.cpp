@@ -43,49 +43,45 @@ class SettingsTest : public ::testing::Test {
   EncoderPreset preset_;
 };
 
-class LoadTest : public SettingsTest, public ::testing::WithParamInterface<std::pair<std::string, std::string>> {};
-
-TEST_P(LoadTest, DerivesThePresetsTheSizeAndFontPairsAndTheVideoList) {
-  EXPECT_EQ(Load(GetParam().first), SettingsCheck::kAccepted);
-  EXPECT_EQ(Loaded(), GetParam().second) << GetParam().first;
-}
-
 const std::string kFont = u8" C:\\WINDOWS\\Fonts\\gulim.ttc|굴림 ";
 const std::string kVideos = "avi;mpg;asf;wmv;";
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, LoadTest,
-    ::testing::Values(
-        // No file: normal quality, touch/iPhone, full screen cropped, plain subtitles of size 4.
-        std::pair{"-", "lavc 700/192 25fps 480x320 mode3 sizes 2,2=4" + kFont + kVideos},
-        std::pair{"qulity=0\r\nplatform=1\r\n", "xvid 700/192 29fps 320x240 mode3 sizes 2,2=4" + kFont + kVideos},
-        std::pair{"qulity=0\r\n", "xvid 900/192 29fps 480x320 mode3 sizes 2,2=4" + kFont + kVideos},
-        std::pair{"qulity=2\r\nplatform=1\r\ndisplay=2\r\n", "lavc 300/64 23fps 320x240 mode0 sizes 2,2=4" + kFont + kVideos},
-        std::pair{"platform=1\r\ndisplay=1\r\n", "lavc 500/192 25fps 320x240 mode2 sizes 2,2=4" + kFont + kVideos},
-        // The 640 frame on touch/iPhone: 640 by 320 and 210 kbit/s more; display limited to -1..3.
-        std::pair{"display=3\r\n", "lavc 910/192 25fps 640x320 mode1 sizes 2,2=4" + kFont + kVideos},
-        std::pair{"display=9\r\n", "lavc 910/192 25fps 640x320 mode1 sizes 2,2=4" + kFont + kVideos},
-        std::pair{"display=-7\r\n", "lavc 910/192 25fps 640x320 mode1 sizes 2,2=4" + kFont + kVideos},
-        // Any stored device but 0 is nano/Classic; a quality outside the list is the low one.
-        std::pair{"platform=5\r\n", "lavc 500/192 25fps 320x240 mode3 sizes 2,2=4" + kFont + kVideos},
-        std::pair{"qulity=7\r\n", "lavc 500/64 23fps 480x320 mode3 sizes 2,2=4" + kFont + kVideos},
-        std::pair{"qulity=good\r\ndisplay=\r\n", "lavc 700/192 25fps 480x320 mode3 sizes 2,2=4" + kFont + kVideos},
-        std::pair{"qulity=0x0\r\n", "xvid 900/192 29fps 480x320 mode3 sizes 2,2=4" + kFont + kVideos},
-        // The size pair: one item is the default, a word counts as 2, beyond the list is item 0.
-        std::pair{"fontsize=5\r\n", "lavc 700/192 25fps 480x320 mode3 sizes 2,2=4" + kFont + kVideos},
-        std::pair{"fontsize=3,x\r\n", "lavc 700/192 25fps 480x320 mode3 sizes 3,2=5" + kFont + kVideos},
-        std::pair{"fontsize=9,0\r\n", "lavc 700/192 25fps 480x320 mode3 sizes 9,0=2" + kFont + kVideos},
-        std::pair{"colorsubtitle=1\r\n", u8"lavc 700/192 25fps 480x320 mode3 sizes 2,2=16 굴림|굴림 " + kVideos},
-        std::pair{"colorsubtitle=1\r\nplatform=1\r\n", u8"lavc 500/192 25fps 320x240 mode3 sizes 2,2=10 굴림|굴림 " + kVideos},
-        // The font pair: one item is the default; read lower-cased, a face of two words whole.
-        std::pair{"fontname=Arial.TTF\r\n", "lavc 700/192 25fps 480x320 mode3 sizes 2,2=4" + kFont + kVideos},
-        std::pair{"fontname=MALGUN.TTF, Malgun Gothic \r\n",
-                  "lavc 700/192 25fps 480x320 mode3 sizes 2,2=4 C:\\WINDOWS\\Fonts\\malgun.ttf|malgun gothic " + kVideos},
-        // The video list: lower-cased, split by comma text (its rules are tested with it).
-        std::pair{"videofileext=AVI, Mkv\r\n", "lavc 700/192 25fps 480x320 mode3 sizes 2,2=4" + kFont + "avi;mkv;"},
-        std::pair{"videofileext=\r\n", "lavc 700/192 25fps 480x320 mode3 sizes 2,2=4" + kFont},
-        // Quotes around the whole value belong to the file format.
-        std::pair{"videofileext=\"mp4,ts\"\r\n", "lavc 700/192 25fps 480x320 mode3 sizes 2,2=4" + kFont + "mp4;ts;"}));
+TEST_F(SettingsTest, LoadDerivesThePresetsTheSizeAndFontPairsAndTheVideoList) {
+  const std::pair<std::string, std::string> cases[] = {
+      // No file: normal quality, touch/iPhone, full screen cropped, plain subtitles of size 4.
+      {"-", "lavc 700/192 25fps 480x320 mode3 sizes 2,2=4" + kFont + kVideos},
+      {"qulity=0\r\nplatform=1\r\n", "xvid 700/192 29fps 320x240 mode3 sizes 2,2=4" + kFont + kVideos},
+      {"qulity=0\r\n", "xvid 900/192 29fps 480x320 mode3 sizes 2,2=4" + kFont + kVideos},
+      {"qulity=2\r\nplatform=1\r\ndisplay=2\r\n", "lavc 300/64 23fps 320x240 mode0 sizes 2,2=4" + kFont + kVideos},
+      {"platform=1\r\ndisplay=1\r\n", "lavc 500/192 25fps 320x240 mode2 sizes 2,2=4" + kFont + kVideos},
+      // The 640 frame on touch/iPhone: 640 by 320 and 210 kbit/s more; display limited to -1..3.
+      {"display=3\r\n", "lavc 910/192 25fps 640x320 mode1 sizes 2,2=4" + kFont + kVideos},
+      {"display=9\r\n", "lavc 910/192 25fps 640x320 mode1 sizes 2,2=4" + kFont + kVideos},
+      // Any stored device but 0 is nano/Classic; a quality outside the list is the low one.
+      {"platform=5\r\n", "lavc 500/192 25fps 320x240 mode3 sizes 2,2=4" + kFont + kVideos},
+      {"qulity=7\r\n", "lavc 500/64 23fps 480x320 mode3 sizes 2,2=4" + kFont + kVideos},
+      {"qulity=good\r\ndisplay=\r\n", "lavc 700/192 25fps 480x320 mode3 sizes 2,2=4" + kFont + kVideos},
+      {"qulity=0x0\r\n", "xvid 900/192 29fps 480x320 mode3 sizes 2,2=4" + kFont + kVideos},
+      // The size pair: one item is the default, a word counts as 2, beyond the list is item 0.
+      {"fontsize=5\r\n", "lavc 700/192 25fps 480x320 mode3 sizes 2,2=4" + kFont + kVideos},
+      {"fontsize=3,x\r\n", "lavc 700/192 25fps 480x320 mode3 sizes 3,2=5" + kFont + kVideos},
+      {"fontsize=9,0\r\n", "lavc 700/192 25fps 480x320 mode3 sizes 9,0=2" + kFont + kVideos},
+      {"colorsubtitle=1\r\n", u8"lavc 700/192 25fps 480x320 mode3 sizes 2,2=16 굴림|굴림 " + kVideos},
+      {"colorsubtitle=1\r\nplatform=1\r\n", u8"lavc 500/192 25fps 320x240 mode3 sizes 2,2=10 굴림|굴림 " + kVideos},
+      // The font pair: one item is the default; read lower-cased, a face of two words whole.
+      {"fontname=Arial.TTF\r\n", "lavc 700/192 25fps 480x320 mode3 sizes 2,2=4" + kFont + kVideos},
+      {"fontname=MALGUN.TTF, Malgun Gothic \r\n",
+       "lavc 700/192 25fps 480x320 mode3 sizes 2,2=4 C:\\WINDOWS\\Fonts\\malgun.ttf|malgun gothic " + kVideos},
+      // The video list: lower-cased, split by comma text (its rules are tested with it).
+      {"videofileext=AVI, Mkv\r\n", "lavc 700/192 25fps 480x320 mode3 sizes 2,2=4" + kFont + "avi;mkv;"},
+      {"videofileext=\r\n", "lavc 700/192 25fps 480x320 mode3 sizes 2,2=4" + kFont},
+      // Quotes around the whole value belong to the file format.
+      {"videofileext=\"mp4,ts\"\r\n", "lavc 700/192 25fps 480x320 mode3 sizes 2,2=4" + kFont + "mp4;ts;"}};
+  for (const auto& [lines, loaded] : cases) {
+    EXPECT_EQ(Load(lines), SettingsCheck::kAccepted) << lines;
+    EXPECT_EQ(Loaded(), loaded) << lines;
+  }
+}
 
 TEST_F(SettingsTest, SaveWritesTheTenKeysAsTheDialogShowsThemAndReloads) {
   Load("qulity=7\r\nplatform=5\r\naudiosync=5\r\nsubtitlesync=-1\r\nneedsubtitle=no\r\ncolorsubtitle=yes\r\n");
