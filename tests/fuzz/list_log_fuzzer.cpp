@@ -4,20 +4,16 @@
 // rows, saving it again changes nothing, and no path takes a line break along.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "common/workspace.h"
+#include "fuzz/require.h"
 #include "media/video_list.h"
 #include "media/video_list_file.h"
 #include "support/memory_file_system.h"
 
 namespace {
-
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
 
 class FuzzDisk : public clipvane::testing::MemoryFileSystem {
  public:

@@ -2,21 +2,13 @@
 // subtitle file beside a video would be, and checks what every script must hold.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
+#include "fuzz/require.h"
 #include "subtitles/colour_table.h"
 #include "subtitles/sami_reader.h"
 #include "subtitles/sami_text.h"
 #include "subtitles/ssa_writer.h"
-
-namespace {
-
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace clipvane;
