@@ -1,16 +1,22 @@
 // Real conversions with the program's own job and run scripts, run as the desktop
 // runs them (sh on Linux, cmd.exe under Wine with the stand-ins built for Windows and
 // the release folder's ffmpeg.exe): the subtitle routes drawn into the picture, two
-// queues side by side, a failing tool ending its script. The logic is tested natively.
+// queues side by side, a failing tool ending its script; and on Linux, the size, rate
+// and sound of each route. The logic is tested natively.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 
 #include "platform/file_system.h"
+#include "platform/ini_profile.h"
+#include "platform/system_services.h"
 #include "platform/text_encoding.h"
 #include "runs/run_scripts.h"
 #include "subtitles/avs_script.h"
 #include "subtitles/colour_table.h"
+#include "settings/settings_store.h"
 #include "subtitles/ssa_style.h"
 #include "tool_runs.h"
 
@@ -23,8 +29,106 @@ const std::string kName = Utf8ToAnsi("\xED\x99\x8D\xEA\xB8\xB8\xEB\x8F\x99 \xED\
 // "한글 자막" (Korean subtitle) in code page 949, as Korean SAMI files are written.
 const std::string kKoreanCp949 = "\xC7\xD1\xB1\xDB \xC0\xDA\xB8\xB7";
 
+// Settings and their presets as the store derives them for a quality and platform, fit
+// to the frame, without subtitles, with the usual font file gulim.ttc, which only a
+// Korean Windows has: elsewhere the stand-in finds a font by itself.
+JobSettings PresetSettings(int qulity, int platform) {
+  // Fit to the frame (display 2), through the settings store itself.
+  TempFolder folder;
+  const std::unique_ptr<IniProfile> ini = OpenIniProfile(folder.WriteFile(
+      "MP4.ini", "[default]\nqulity=" + std::to_string(qulity) + "\nplatform=" + std::to_string(platform) +
+                     "\ndisplay=2\nneedsubtitle=0\nfontname=gulim.ttc,Gulim\n"));
+  JobSettings job;
+  LoadSettings(job.settings, job.preset, *ini);
+#ifdef _WIN32
+  job.fontsdir = FontsFolder() + "\\";
+#else
+  job.fontsdir = "/nonexistent/Fonts/";
+#endif
+  return job;
+}
+
+// The bytes of the first video frame of an AVI file with uncompressed video.
+std::string FirstAviFrame(const std::string& avi) {
+  std::size_t at = avi.find("movi");
+  while (at != std::string::npos && at + 8 <= avi.size()) {
+    const std::string id = avi.substr(at, 4);
+    std::size_t size = 0;
+    for (int k = 3; k >= 0; --k) size = size << 8 | static_cast<unsigned char>(avi[at + 4 + k]);
+    if (id == "00db" || id == "00dc") return avi.substr(at + 8, size);
+    at = id == "movi" ? at + 4 : at + 8 + size + (size & 1);
+  }
+  return "";
+}
+
+// RGB bytes of a region of the frame shown at `seconds`, and how many of its pixels pass a test.
+std::vector<unsigned char> FrameRegion(const std::string& path, double seconds, int x, int y, int width, int height) {
+  const std::string crop = std::to_string(width) + ":" + std::to_string(height) + ":" + std::to_string(x) + ":" +
+                           std::to_string(y);
+  // An AVI of one uncompressed frame: every FFmpeg build here can write that much.
+  const std::string frame = FirstAviFrame(RunProgram({FfmpegProgram(), "-v", "error", "-nostdin", "-ss",
+                                                      std::to_string(seconds), "-i", path, "-frames:v", "1", "-vf",
+                                                      "crop=" + crop, "-an", "-c:v", "rawvideo", "-pix_fmt", "bgr24", "-f",
+                                                      "avi", "pipe:1"})
+                                              .output);
+  std::vector<unsigned char> rgb(frame.begin(), frame.end());
+  for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) std::swap(rgb[i], rgb[i + 2]);
+  return rgb;
+}
+
+int CountPixels(const std::vector<unsigned char>& rgb, bool (*test)(int r, int g, int b)) {
+  int count = 0;
+  for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) count += test(rgb[i], rgb[i + 1], rgb[i + 2]);
+  return count;
+}
+
 bool IsWhite(int r, int g, int b) { return r > 200 && g > 200 && b > 200; }
 bool IsRed(int r, int g, int b) { return r > 150 && g < 90 && b < 90; }
+
+#ifndef _WIN32
+// With raw frames and sound, which Wine's FFmpeg build does not write: when the
+// picture first turns bright and when the sound first rings out, in seconds of the
+// file's timeline (-1 when it never does), and how far two regions differ.
+double FlashTime(const std::string& path) {
+  const MediaReport report = Probe(path);
+  // Each frame shrunk to 8 x 8 grey pixels.
+  const std::string frames = RunProgram({FfmpegProgram(), "-v", "error", "-nostdin", "-i", path, "-map", "0:v:0", "-vf",
+                                         "scale=8:8,format=gray", "-f", "rawvideo", "pipe:1"})
+                                 .output;
+  for (std::size_t frame = 0; (frame + 1) * 64 <= frames.size() && report.frame_rate > 0; ++frame) {
+    int sum = 0;
+    for (std::size_t i = frame * 64; i < (frame + 1) * 64; ++i) sum += static_cast<unsigned char>(frames[i]);
+    if (sum / 64 > 128) return report.video_start + frame / report.frame_rate;
+  }
+  return -1;
+}
+
+double ClickTime(const std::string& path) {
+  const MediaReport report = Probe(path);
+  const std::string pcm = RunProgram({FfmpegProgram(), "-v", "error", "-nostdin", "-i", path, "-map", "0:a:0", "-ac", "1",
+                                      "-ar", "48000", "-f", "s16le", "pipe:1"})
+                              .output;
+  std::vector<int> samples;
+  int loudest = 0;
+  for (std::size_t i = 0; i + 1 < pcm.size(); i += 2) {
+    const int sample = static_cast<std::int16_t>(static_cast<unsigned char>(pcm[i]) | static_cast<unsigned char>(pcm[i + 1]) << 8);
+    samples.push_back(std::abs(sample));
+    loudest = std::max(loudest, samples.back());
+  }
+  // The click's onset, not the encoder's faint pre-echo before it.
+  for (std::size_t i = 0; i < samples.size() && loudest > 1000; ++i) {
+    if (samples[i] * 3 > loudest) return report.audio_start + i / 48000.0;
+  }
+  return -1;
+}
+
+double MeanDifference(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
+  if (a.size() != b.size() || a.empty()) return -1;
+  double sum = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) sum += std::abs(int(a[i]) - int(b[i]));
+  return sum / static_cast<double>(a.size());
+}
+#endif
 
 class ConversionTest : public ::testing::Test {
  protected:
@@ -162,6 +266,88 @@ TEST_F(ConversionTest, AFailingToolEndsItsScriptWithAFailureThroughTheStandIn) {
     EXPECT_FALSE(NativeFileSystem().Exists(sources_ / "out.mp4"));
   }
 }
+
+#ifndef _WIN32
+// The size, rate and sound each route plans, on Linux, where FFmpeg makes H.264 sources
+// and raw frames: Wine's FFmpeg build has neither.
+struct JobCase {
+  std::string label, source, codecs;  // a lavfi source and what makes the file (H.264 in MP4 when empty)
+  int width, height;
+  double source_rate;
+  int qulity, platform;
+  bool sync_routes;
+  int out_width, out_height;  // the picture the job plans, after any turn
+  double out_rate;
+};
+
+// A source that flashes white one second in, and its sound, which clicks then.
+const char* const kClick = "aevalsrc='if(between(t,1,1.01),0.8*sin(2*PI*1000*t),0)':s=44100:d=2";
+const char* const kFlash =
+    "color=black:size=320x240:rate=25:duration=2,drawbox=color=white:t=fill:enable='between(t,1,1.03)'";
+
+class JobRunTest : public ::testing::TestWithParam<JobCase> {};
+
+TEST_P(JobRunTest, WritesAnMp4AtThePlannedSizeRateAndSound) {
+  const JobCase& c = GetParam();
+  const bool flash_and_click = c.source == kFlash;
+  TempFolder sources;
+  const std::string source = sources / (c.label + (c.codecs.empty() ? ".mp4" : ".avi"));
+  MakeVideo(source, c.source, flash_and_click ? kClick : "sine=frequency=440:sample_rate=44100:duration=1.5",
+            c.codecs);
+  ToolAppDir app;
+  JobSettings job = PresetSettings(c.qulity, c.platform);
+  job.settings.subtitlesync = job.settings.audiosync = c.sync_routes;
+  MediaFacts facts;
+  facts.width = c.width;
+  facts.height = c.height;
+  facts.aspect = double(c.width) / c.height;
+  facts.frameRate = c.source_rate;
+
+  const ToolAppDir::Run run = app.BuildAndRun(source, facts, job);
+  EXPECT_EQ(run.status, 0) << run.output;
+  const MediaReport out = Probe(run.mp4);
+  EXPECT_EQ(out.video_codec + " " + std::to_string(out.width) + "x" + std::to_string(out.height),
+            "mpeg4 " + std::to_string(c.out_width) + "x" + std::to_string(c.out_height));
+  EXPECT_NEAR(out.frame_rate, c.out_rate, 0.01);
+  EXPECT_EQ(out.audio_codec + " " + out.audio_profile + " " + std::to_string(out.sample_rate), "aac LC 48000");
+  EXPECT_NEAR(out.duration, Probe(source).duration, 0.2);
+  // Picture and sound start together, and stay together where the source marks it.
+  EXPECT_NEAR(out.audio_start, out.video_start, 0.04);
+  if (flash_and_click) {
+    const double flash = FlashTime(run.mp4);
+    EXPECT_NEAR(flash, 1.0, 0.05);
+    EXPECT_NEAR(ClickTime(run.mp4), flash, 0.04);
+  }
+  // Progress lines reach the script's output; every intermediate is gone.
+  EXPECT_NE(run.output.find("(100%)"), std::string::npos) << run.output;
+  EXPECT_TRUE(std::filesystem::is_empty(app.Work().Temp()));
+  if (c.width < c.height) {  // red above blue, turned counter-clockwise: red left, blue right
+    EXPECT_GT(CountPixels(FrameRegion(run.mp4, 0.5, 10, 100, 40, 100),
+                          [](int r, int g, int b) { return r > 160 && g < 90 && b < 90; }), 3500);
+    EXPECT_GT(CountPixels(FrameRegion(run.mp4, 0.5, 377, 100, 40, 100),
+                          [](int r, int g, int b) { return b > 160 && r < 90 && g < 90; }), 3500);
+  }
+}
+
+// The film rate and the 3:2 fit are above, the choice of the Xvid encoder in
+// tool_command_line_test.cpp.
+INSTANTIATE_TEST_SUITE_P(
+    Table, JobRunTest,
+    ::testing::Values(
+        JobCase{"NanoPadsToTheFullFrame", "testsrc2=size=640x360:rate=30:duration=1.5", "", 640, 360, 30, 2, 1, false,
+                320, 240, 23},
+        // Red above blue, so that the direction of the turn shows.
+        JobCase{"PortraitIsTurnedCounterClockwise",
+                "color=red:size=240x160:rate=25:duration=1.5[t];color=blue:size=240x160:rate=25:duration=1.5[b];"
+                "[t][b]vstack",
+                "", 240, 320, 25, 1, 0, false, 427, 320, 25},
+        // A 4:3 picture fitted with lavc, and on the Xvid route at an odd width with the sync routes.
+        JobCase{"ClickAtTheFlashStaysWithIt", kFlash, "-c:v mpeg4 -q:v 3 -c:a pcm_s16le", 320, 240, 25, 1, 0, false, 427,
+                320, 25},
+        JobCase{"ClickAtTheFlashOnTheSyncRoutes", kFlash, "-c:v mpeg4 -q:v 3 -c:a pcm_s16le", 320, 240, 25, 0, 0, true,
+                427, 320, 25}),
+    [](const auto& test_info) { return test_info.param.label; });
+#endif
 
 }  // namespace
 }  // namespace clipvane::testing

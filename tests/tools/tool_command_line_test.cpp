@@ -1,15 +1,19 @@
-#include <filesystem>
-#include <fstream>
+// The stand-ins called directly: what they write, what they refuse, and the encoder
+// they pick.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
 #include "mencoder_command.h"
+#include "mencoder_inputs.h"
 #include "platform/file_system.h"
 #include "tool_runs.h"
 
 namespace clipvane::testing {
 namespace {
 
-// The stand-ins called directly: what they write, and what they refuse.
 class ToolCommandLineTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -97,6 +101,30 @@ TEST_F(ToolCommandLineTest, FailedMuxLeavesTheMp4Untouched) {
   EXPECT_EQ(NativeFileSystem().ReadWholeFile(mp4), before);
   // Nothing but what we made is left in the folder.
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.Path()), {}), 5) << "source, avi, m4v, mp4, aac";
+}
+
+TEST(XvidEncoder, FallsBackToFFmpegsOwnMpeg4AtAnOddSizeOrWithoutXvidAndSaysSo) {
+  for (const auto& [width, has_xvid, encoder] : {std::tuple{480, true, "libxvid"}, {427, true, "mpeg4"}, {480, false, "mpeg4"}}) {
+    const tools::ParsedRequest parsed = tools::ParseMencoderCommandLine(
+        {"in.avi", "-oac", "faac", "-ovc", "xvid", "-vf-add", "scale=" + std::to_string(width) + ":320", "-o", "out.avi"});
+    ASSERT_EQ(parsed.error, "");
+    tools::PreparedInputs inputs;
+    inputs.media = "in.avi";
+    inputs.has_xvid = has_xvid;
+    const tools::FfmpegCommand command = tools::BuildFfmpegCommand(parsed.request, inputs);
+    // The children's arguments in start order: the picture's encoder comes first.
+    std::vector<std::string> argv;
+    for (const auto& child : command.children) argv.insert(argv.end(), child.begin(), child.end());
+    const auto codec = std::find(argv.begin(), argv.end(), "-c:v");
+    ASSERT_NE(codec, argv.end());
+    EXPECT_EQ(*(codec + 1), encoder) << width << has_xvid;
+    // Either way the stream is tagged as Xvid, and a fallback is said in the log.
+    EXPECT_NE(std::find(argv.begin(), argv.end(), "XVID"), argv.end());
+    EXPECT_EQ(command.notes.size(), std::string(encoder) == "mpeg4" ? 1u : 0u);
+  }
+  EXPECT_TRUE(tools::HasEncoder(FfmpegProgram(), "mpeg4"));
+  EXPECT_FALSE(tools::HasEncoder(FfmpegProgram(), "no_such_encoder"));
+  EXPECT_FALSE(tools::HasEncoder("clipvane-no-such-ffmpeg", "mpeg4"));
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 #include "tool_runs.h"
 
-#include <algorithm>
-#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -9,11 +7,8 @@
 #include <stdexcept>
 
 #include "platform/file_system.h"
-#include "platform/ini_profile.h"
 #include "platform/process.h"
-#include "platform/system_services.h"
 #include "platform/text_encoding.h"
-#include "settings/settings_store.h"
 
 namespace clipvane::testing {
 namespace {
@@ -24,25 +19,13 @@ constexpr const char* kExe = ".exe";
 constexpr const char* kExe = "";
 #endif
 
-// The bytes of the first video frame of an AVI file with uncompressed video.
-std::string FirstAviFrame(const std::string& avi) {
-  std::size_t at = avi.find("movi");
-  while (at != std::string::npos && at + 8 <= avi.size()) {
-    const std::string id = avi.substr(at, 4);
-    std::size_t size = 0;
-    for (int k = 3; k >= 0; --k) size = size << 8 | static_cast<unsigned char>(avi[at + 4 + k]);
-    if (id == "00db" || id == "00dc") return avi.substr(at + 8, size);
-    at = id == "movi" ? at + 4 : at + 8 + size + (size & 1);
-  }
-  return "";
-}
+std::string FfprobeProgram() { return std::string(CLIPVANE_FFMPEG_DIR) + "ffprobe" + kExe; }
 
 }  // namespace
 
 std::filesystem::path FsPathOf(const std::string& text) { return std::filesystem::u8path(AnsiToUtf8(text)); }
 
 std::string FfmpegProgram() { return std::string(CLIPVANE_FFMPEG_DIR) + "ffmpeg" + kExe; }
-std::string FfprobeProgram() { return std::string(CLIPVANE_FFMPEG_DIR) + "ffprobe" + kExe; }
 
 ProgramRun RunProgram(const std::vector<std::string>& argv) {
   std::vector<std::string> utf8;
@@ -134,82 +117,6 @@ std::string PacketDifference(const std::string& path, const std::string& referen
       return "packet " + std::to_string(line) + ": " + (more_a ? a : "none") + " against " + (more_b ? b : "none");
     }
   }
-}
-
-double FlashTime(const std::string& path) {
-  const MediaReport report = Probe(path);
-  // Each frame shrunk to 8 x 8 grey pixels.
-  const std::string frames = RunProgram({FfmpegProgram(), "-v", "error", "-nostdin", "-i", path, "-map", "0:v:0", "-vf",
-                                         "scale=8:8,format=gray", "-f", "rawvideo", "pipe:1"})
-                                 .output;
-  for (std::size_t frame = 0; (frame + 1) * 64 <= frames.size() && report.frame_rate > 0; ++frame) {
-    int sum = 0;
-    for (std::size_t i = frame * 64; i < (frame + 1) * 64; ++i) sum += static_cast<unsigned char>(frames[i]);
-    if (sum / 64 > 128) return report.video_start + frame / report.frame_rate;
-  }
-  return -1;
-}
-
-double ClickTime(const std::string& path) {
-  const MediaReport report = Probe(path);
-  const std::string pcm = RunProgram({FfmpegProgram(), "-v", "error", "-nostdin", "-i", path, "-map", "0:a:0", "-ac", "1",
-                                      "-ar", "48000", "-f", "s16le", "pipe:1"})
-                              .output;
-  std::vector<int> samples;
-  int loudest = 0;
-  for (std::size_t i = 0; i + 1 < pcm.size(); i += 2) {
-    const int sample = static_cast<std::int16_t>(static_cast<unsigned char>(pcm[i]) | static_cast<unsigned char>(pcm[i + 1]) << 8);
-    samples.push_back(std::abs(sample));
-    loudest = std::max(loudest, samples.back());
-  }
-  // The click's onset, not the encoder's faint pre-echo before it.
-  for (std::size_t i = 0; i < samples.size() && loudest > 1000; ++i) {
-    if (samples[i] * 3 > loudest) return report.audio_start + i / 48000.0;
-  }
-  return -1;
-}
-
-std::vector<unsigned char> FrameRegion(const std::string& path, double seconds, int x, int y, int width, int height) {
-  const std::string crop = std::to_string(width) + ":" + std::to_string(height) + ":" + std::to_string(x) + ":" +
-                           std::to_string(y);
-  // An AVI of one uncompressed frame: every FFmpeg build here can write that much.
-  const std::string frame = FirstAviFrame(RunProgram({FfmpegProgram(), "-v", "error", "-nostdin", "-ss",
-                                                      std::to_string(seconds), "-i", path, "-frames:v", "1", "-vf",
-                                                      "crop=" + crop, "-an", "-c:v", "rawvideo", "-pix_fmt", "bgr24", "-f",
-                                                      "avi", "pipe:1"})
-                                              .output);
-  std::vector<unsigned char> rgb(frame.begin(), frame.end());
-  for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) std::swap(rgb[i], rgb[i + 2]);
-  return rgb;
-}
-
-double MeanDifference(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
-  if (a.size() != b.size() || a.empty()) return -1;
-  double sum = 0;
-  for (std::size_t i = 0; i < a.size(); ++i) sum += std::abs(int(a[i]) - int(b[i]));
-  return sum / static_cast<double>(a.size());
-}
-
-int CountPixels(const std::vector<unsigned char>& rgb, bool (*test)(int r, int g, int b)) {
-  int count = 0;
-  for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) count += test(rgb[i], rgb[i + 1], rgb[i + 2]);
-  return count;
-}
-
-JobSettings PresetSettings(int qulity, int platform) {
-  // Fit to the frame (display 2), through the settings store itself.
-  TempFolder folder;
-  const std::unique_ptr<IniProfile> ini = OpenIniProfile(folder.WriteFile(
-      "MP4.ini", "[default]\nqulity=" + std::to_string(qulity) + "\nplatform=" + std::to_string(platform) +
-                     "\ndisplay=2\nneedsubtitle=0\nfontname=gulim.ttc,Gulim\n"));
-  JobSettings job;
-  LoadSettings(job.settings, job.preset, *ini);
-#ifdef _WIN32
-  job.fontsdir = FontsFolder() + "\\";
-#else
-  job.fontsdir = "/nonexistent/Fonts/";
-#endif
-  return job;
 }
 
 ToolAppDir::ToolAppDir() : workspace_(folder_.Path(), kNativePathStyle) {

@@ -8,10 +8,9 @@
 
 namespace clipvane::testing {
 
-// The FFmpeg programs the tests make and check videos with: Debian's on Linux, the
-// release folder's on Windows.
+// The FFmpeg program the tests make and check videos with, with ffprobe beside it:
+// Debian's on Linux, the release folder's on Windows.
 std::string FfmpegProgram();
-std::string FfprobeProgram();
 
 // A path in core text for std::filesystem.
 std::filesystem::path FsPathOf(const std::string& text);
@@ -48,25 +47,12 @@ MediaReport Probe(const std::string& path);
 std::string PacketList(const std::string& path);
 std::string PacketDifference(const std::string& path, const std::string& reference);
 
-// When the picture first turns bright and when the sound first rings out, in
-// seconds of the file's timeline; -1 when it never does.
-double FlashTime(const std::string& path);
-double ClickTime(const std::string& path);
-
-// RGB bytes of a region of the frame shown at `seconds`, and what compares them.
-std::vector<unsigned char> FrameRegion(const std::string& path, double seconds, int x, int y, int width, int height);
-double MeanDifference(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b);
-int CountPixels(const std::vector<unsigned char>& rgb, bool (*test)(int r, int g, int b));
-
-// Settings and their presets as the store derives them for a quality and platform, fit
-// to the frame, without subtitles, with the usual font file gulim.ttc, which only a
-// Korean Windows has: elsewhere the stand-in finds a font by itself.
+// The settings, presets and fonts folder a job is built with.
 struct JobSettings {
   EncodeSettings settings;
   EncoderPreset preset;
   std::string fontsdir;
 };
-JobSettings PresetSettings(int qulity, int platform);
 
 // A program folder with the built stand-ins in bin/ (on Windows with the release
 // folder's ffmpeg.exe and ffprobe.exe beside them) and the workspace folders.
