@@ -187,9 +187,6 @@ TEST_F(CliTest, WrongUseIsAnErrorOnStderr) {
   EXPECT_EQ(Cli({"encode-all"}), 1);  // an empty list gives nothing to encode
   EXPECT_EQ(Cli({"add"}), 2);
   EXPECT_EQ(Cli({"--help"}), 0);
-  EXPECT_NE(out.str().find("encode-all"), std::string::npos);
-  EXPECT_EQ(Cli({"--version"}), 0);
-  EXPECT_EQ(out.str(), "clipvane-cli v1.4\n");
 }
 
 }  // namespace

@@ -56,9 +56,7 @@ TEST_F(CliEncodeTest, EncodesSelectedVideosAndTheListInQueuesThatEndWithThePower
   EXPECT_TRUE(fs::is_empty(app / "temp"));  // the jobs deleted their intermediates
 
   ASSERT_EQ(Cli({"encode-all", "--queues", "2", "--after", "shutdown", "--wait"}), 0) << err.str() << out.str();
-  EXPECT_EQ(NativeFileSystem().ReadWholeFile(app.Path() + "power.log"), "shutdown\nshutdown\n");
-  EXPECT_EQ(NativeFileSystem().ReadWholeFile(app.Path() + "batch/encode_al1.sh"),
-            "sh '" + app.Path() + "batch/first.sh'\n'" + app.Path() + "clipvane' shutdown\n");
+  EXPECT_EQ(NativeFileSystem().ReadWholeFile(app.Path() + "power.log"), "shutdown\nshutdown\n");  // each queue's last line
 }
 
 // A tool that fails part-way, as on a full disk or when the job is killed: the job

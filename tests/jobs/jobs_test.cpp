@@ -82,22 +82,6 @@ TEST(RenderScript, ShellStopsAtTheFirstFailingStepAndCleansUp) {
     EXPECT_EQ(result, left) << failing;
   }
 }
-
-// The shell itself is the judge of the quoting: a script that deletes files with
-// every awkward character in their names must delete exactly those files.
-TEST(RenderScript, ShellRunsTheLinesOnAwkwardFileNames) {
-  testing::TempFolder temp;
-  const std::vector<std::string> names{"it's.avi", "$HOME.avi", "a b & c.avi", "`touch pwned`.avi",
-                                       "100%.avi", "semi;colon.avi", "\xED\x95\x9C.avi", "-dash.avi"};
-  std::vector<ScriptStep> steps;
-  for (const std::string& name : names) steps.push_back(DeleteStep(temp.WriteFile(name, "x")));
-  temp.WriteFile("keep.avi", "x");
-  NativeFileSystem().ReplaceWholeFile(temp / "job.sh", RenderScript(kSh, temp.Path(), steps));
-  ASSERT_EQ(RunChild({"sh", "-c", "cd \"$1\" && sh ./job.sh", "sh", temp.Path()}), 0);
-  for (const std::string& name : names) EXPECT_FALSE(NativeFileSystem().Exists(temp / name)) << name;
-  EXPECT_TRUE(NativeFileSystem().Exists(temp / "keep.avi"));
-  EXPECT_FALSE(NativeFileSystem().Exists(temp / "pwned"));
-}
 #endif
 
 #ifdef _WIN32
