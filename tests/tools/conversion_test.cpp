@@ -24,7 +24,7 @@ namespace clipvane::testing {
 namespace {
 
 // "홍길동 휴가 it's $HOME [1],2": a Korean name with blanks, a quote and brackets must
-// survive the script, the AviSynth script and the filter graph.
+// survive the job script and the AviSynth script.
 const std::string kName = Utf8ToAnsi("\xED\x99\x8D\xEA\xB8\xB8\xEB\x8F\x99 \xED\x9C\xB4\xEA\xB0\x80 it's $HOME [1],2");
 // "한글 자막" (Korean subtitle) in code page 949, as Korean SAMI files are written.
 const std::string kKoreanCp949 = "\xC7\xD1\xB1\xDB \xC0\xDA\xB8\xB7";
