@@ -331,7 +331,7 @@ int MakeScripts(Cli& cli, const std::vector<std::string>&) {
   const ScriptDialect dialect = cli.session->Jobs().setup.dialect;
   cli.Err() << "encoding scripts (" << ScriptExtension(dialect) << ") written\n";
   for (const std::string& script : RunScriptPaths(0, cli.program.workspace, dialect)) cli.Out() << script << "\n";
-  return 0;
+  return result.refused.empty() ? 0 : 1;  // the rows left out were named above
 }
 
 int Settings(Cli& cli, const std::vector<std::string>& args) {
