@@ -4,7 +4,6 @@
 //   stdin         tells how many bytes its input held
 //   streams A B   writes A to stdout and B to stderr
 //   wait          says "ready", then waits for a minute unless it is ended
-//   write FILE    writes "done" to FILE (named in ASCII)
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -43,12 +42,6 @@ int Run(const std::vector<std::string>& args) {
     std::fwrite(args[1].data(), 1, args[1].size(), stdout);
     std::fwrite(args[2].data(), 1, args[2].size(), stderr);
     return 0;
-  }
-  if (mode == "write" && args.size() == 2) {
-    std::FILE* file = std::fopen(args[1].c_str(), "wb");
-    if (!file) return 1;
-    std::fputs("done", file);
-    return std::fclose(file) == 0 ? 0 : 1;
   }
   if (mode == "wait") {
     std::printf("ready\n");

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "platform/file_system.h"
+#include "platform/windows_command_line.h"
 #include "support/temp_folder.h"
 
 #ifndef _WIN32
@@ -19,86 +20,42 @@ namespace {
 // The helper program built beside the tests.
 std::string Helper() { return ProgramBesideThisOne("clipvane_process_helper"); }
 
-TEST(ProgramBesideThisOne, FindsAProgramBesideTheRunningOneAndLeavesOthersToPath) {
-  EXPECT_NE(Helper(), "clipvane_process_helper");
-  EXPECT_TRUE(Helper().find("clipvane_process_helper") != std::string::npos) << Helper();
-  EXPECT_EQ(ProgramBesideThisOne("no-such-program"), "no-such-program");
+TEST(ChildProcesses, ReturnEachStatusAndGiveStdoutOfASuccessOnly) {
+  EXPECT_EQ(RunChild({Helper(), "exit", "3"}, {Discarded(), Discarded()}), 3);
+  EXPECT_EQ(RunChild({"clipvane-no-such-program"}, {Discarded(), Discarded()}), 127);
+  EXPECT_EQ(CaptureOutput({Helper(), "streams", "result", ""}), "result");
+  EXPECT_EQ(CaptureOutput({Helper(), "exit", "1"}), std::nullopt);
+  EXPECT_EQ(CaptureOutput({Helper(), "stdin"}), "read 0");  // a child reads the null device
 }
-
-struct StatusCase {
-  std::string label;
-  std::vector<std::string> args;  // after the helper; empty: a program that is not there
-  int status;
-};
-
-class ChildStatusTest : public ::testing::TestWithParam<StatusCase> {};
-
-TEST_P(ChildStatusTest, ReturnsTheExitStatus) {
-  std::vector<std::string> argv{"clipvane-no-such-program"};
-  if (!GetParam().args.empty()) {
-    argv = {Helper()};
-    argv.insert(argv.end(), GetParam().args.begin(), GetParam().args.end());
-  }
-  EXPECT_EQ(RunChild(argv, {Discarded(), Discarded()}), GetParam().status);
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, ChildStatusTest,
-                         ::testing::Values(StatusCase{"Success", {"exit", "0"}, 0},
-                                           StatusCase{"Failure", {"exit", "3"}, 3},
-                                           StatusCase{"NotStarted", {}, 127}),
-                         [](const auto& test_info) { return test_info.param.label; });
 
 TEST(ChildProcesses, DeliversEachStreamOfEachChildToItsOwnReader) {
-  std::string out[2], err[2];
+  std::string said[4];
   ChildProcesses children;
   for (int i = 0; i < 2; ++i) {
     children.Start({Helper(), "streams", "video " + std::to_string(i), "log " + std::to_string(i)},
-                   {DeliveredTo([&out, i](const std::string& chunk) { out[i] += chunk; }),
-                    DeliveredTo([&err, i](const std::string& chunk) { err[i] += chunk; })});
+                   {DeliveredTo([&said, i](const std::string& chunk) { said[2 * i] += chunk; }),
+                    DeliveredTo([&said, i](const std::string& chunk) { said[2 * i + 1] += chunk; })});
   }
   children.Start({Helper(), "exit", "5"});
   EXPECT_EQ(children.WaitAll(), (std::vector<int>{0, 0, 5}));
-  EXPECT_EQ(out[0], "video 0");
-  EXPECT_EQ(out[1], "video 1");
-  EXPECT_EQ(err[0], "log 0");
-  EXPECT_EQ(err[1], "log 1");
+  EXPECT_EQ(said[0] + "|" + said[1] + "|" + said[2] + "|" + said[3], "video 0|log 0|video 1|log 1");
 }
 
-struct PipeCase {
-  std::string label;
-  std::vector<std::string> writer;  // the child whose output goes into the next one
-  std::vector<int> statuses;        // writer, reader, and a third child started after them
-  std::string read;                 // what the reader got
-};
-
-class ChildPipeTest : public ::testing::TestWithParam<PipeCase> {};
-
-TEST_P(ChildPipeTest, TheNextChildReadsTheOutputAndOnlyIt) {
-  std::string read, third;
-  ChildProcesses children;
-  std::vector<std::string> writer{GetParam().writer};
-  if (writer.size() > 1) writer.front() = Helper();
-  children.Start(writer, {ToNextChild(), Discarded()});
-  children.Start({Helper(), "stdin"}, {DeliveredTo([&read](const std::string& chunk) { read += chunk; }), Inherited()});
-  children.Start({Helper(), "stdin"}, {DeliveredTo([&third](const std::string& chunk) { third += chunk; }), Inherited()});
-  EXPECT_EQ(children.WaitAll(), GetParam().statuses);
-  EXPECT_EQ(read, GetParam().read);
-  EXPECT_EQ(third, "read 0");
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, ChildPipeTest,
-    ::testing::Values(PipeCase{"Written", {"helper", "streams", "twelve bytes", "and a log"}, {0, 0, 0}, "read 12"},
-                      PipeCase{"WriterNeverStarted", {"clipvane-no-such-program"}, {127, 0, 0}, "read 0"}),
-    [](const auto& test_info) { return test_info.param.label; });
-
-TEST(CaptureOutput, GivesStdoutOfASuccessOnly) {
-  EXPECT_EQ(CaptureOutput({Helper(), "streams", "result", ""}), "result");
-  EXPECT_EQ(CaptureOutput({Helper(), "exit", "1"}), std::nullopt);
-}
-
-TEST(ChildProcesses, ChildReadsTheNullDevice) {
-  EXPECT_EQ(CaptureOutput({Helper(), "stdin"}), "read 0");
+// The next child reads the output of the one before it, and only it; a writer that
+// never started gives its reader an empty input.
+TEST(ChildProcesses, TheNextChildReadsTheOutputAndOnlyIt) {
+  const std::tuple<std::vector<std::string>, std::vector<int>, std::string> cases[] = {
+      {{Helper(), "streams", "twelve bytes", "and a log"}, {0, 0, 0}, "read 12"},
+      {{"clipvane-no-such-program"}, {127, 0, 0}, "read 0"}};
+  for (const auto& [writer, statuses, expected] : cases) {
+    std::string read, third;
+    ChildProcesses children;
+    children.Start(writer, {ToNextChild(), Discarded()});
+    children.Start({Helper(), "stdin"}, {DeliveredTo([&read](const std::string& chunk) { read += chunk; }), Inherited()});
+    children.Start({Helper(), "stdin"}, {DeliveredTo([&third](const std::string& chunk) { third += chunk; }), Inherited()});
+    EXPECT_EQ(children.WaitAll(), statuses);
+    EXPECT_EQ(read + "|" + third, expected + "|read 0");
+  }
 }
 
 TEST(ChildProcesses, ArgumentsArriveAsTheyWereGiven) {
@@ -108,27 +65,13 @@ TEST(ChildProcesses, ArgumentsArriveAsTheyWereGiven) {
   argv.insert(argv.end(), args.begin(), args.end());
   std::string expected;
   for (const std::string& arg : args) {
-    for (unsigned char c : arg) {
-      static const char kHex[] = "0123456789abcdef";
-      expected += kHex[c >> 4];
-      expected += kHex[c & 15];
-    }
+    for (unsigned char c : arg) expected += "0123456789abcdef"[c >> 4] + std::string(1, "0123456789abcdef"[c & 15]);
     expected += "\n";
   }
   EXPECT_EQ(CaptureOutput(argv), expected);
 }
 
-TEST(StartDetached, StartsAProgramThatRunsOnItsOwn) {
-  testing::TempFolder temp;
-  const std::string marker = temp / "done.txt";
-  ASSERT_TRUE(StartDetached({Helper(), "write", marker}));
-  for (int i = 0; i < 200 && NativeFileSystem().ReadWholeFile(marker) != "done"; ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_EQ(NativeFileSystem().ReadWholeFile(marker), "done");
-  EXPECT_FALSE(StartDetached({"clipvane-no-such-program"}));
-}
-
-TEST(StartDetached, SendsOutputAndErrorsToAFileMadeAfresh) {
+TEST(StartDetached, StartsAProgramThatWritesBothStreamsToAFileMadeAfresh) {
   testing::TempFolder temp;
   const std::string said = temp.WriteFile("said.txt", "what an earlier start said, which goes");
   ASSERT_TRUE(StartDetached({Helper(), "streams", "out", "err"}, said));
@@ -137,6 +80,7 @@ TEST(StartDetached, SendsOutputAndErrorsToAFileMadeAfresh) {
   // The two streams reach the file in no fixed order.
   EXPECT_TRUE(text() == "outerr" || text() == "errout") << text();
   EXPECT_FALSE(StartDetached({Helper(), "exit", "0"}, temp / "no-such-folder/said.txt"));
+  EXPECT_FALSE(StartDetached({"clipvane-no-such-program"}));
 }
 
 #ifndef _WIN32
@@ -151,6 +95,26 @@ TEST(ChildProcesses, PassesATerminationOnToTheChildren) {
   EXPECT_EQ(children.WaitAll(), std::vector<int>{128 + SIGTERM});
 }
 #endif
+
+// The runtime's reading rules: blanks and empty arguments in quotes, \" for a quote,
+// backslashes doubled only before a quote; the program name quoted plainly.
+TEST(WindowsCommandLine, QuotesAsTheRuntimeReadsItBack) {
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"ffmpeg", "-i", "a.avi"}, "ffmpeg -i a.avi"},
+      {{"x", "a b", "tab\there", ""}, "x \"a b\" \"tab\there\" \"\""},
+      {{"x", "say \"hi\"", "a\"b"}, "x \"say \\\"hi\\\"\" \"a\\\"b\""},
+      {{"x", "C:\\Conv\\bin\\", "\\\\server\\share"}, "x C:\\Conv\\bin\\ \\\\server\\share"},
+      {{"x", "a\\\"b", "a\\\\\"b"}, "x \"a\\\\\\\"b\" \"a\\\\\\\\\\\"b\""},
+      {{"x", "C:\\My Videos\\", "a b\\\\", "C:\\My Videos\\a.avi"},
+       "x \"C:\\My Videos\\\\\" \"a b\\\\\\\\\" \"C:\\My Videos\\a.avi\""},
+      // A subtitle filter graph and the command interpreter's characters pass as they are.
+      {{"x", "-vf", "ass=filename='C\\:/t.ssa',setsar=1", "50%", "a&b|c<d>e^f"},
+       "x -vf ass=filename='C\\:/t.ssa',setsar=1 50% a&b|c<d>e^f"},
+      {{"x", "\xED\x99\x8D \xEA\xB8\xB8.avi"}, "x \"\xED\x99\x8D \xEA\xB8\xB8.avi\""},
+      {{"C:\\Program Files\\Conv\\bin\\ffmpeg.exe", "-y"}, "\"C:\\Program Files\\Conv\\bin\\ffmpeg.exe\" -y"},
+      {{"C:\\Conv\\bin\\ffmpeg.exe"}, "C:\\Conv\\bin\\ffmpeg.exe"}};
+  for (const auto& [argv, line] : cases) EXPECT_EQ(WindowsCommandLine(argv), line);
+}
 
 }  // namespace
 }  // namespace clipvane
