@@ -16,10 +16,9 @@ class MemoryFileSystem : public FileSystem {
  public:
   std::map<std::string, std::string> files;
   std::set<std::string> folders;
-  std::set<std::string> unwritable;      // paths whose writes fail
-  int locks_held = 0;                    // exclusive locks taken and not let go
-  std::vector<std::string> writes;       // every replaced file, with " (locked)" when written under a lock
+  std::set<std::string> unwritable;  // paths whose writes fail
   std::map<std::string, std::int64_t> write_times;  // when each file was last replaced, counted in writes
+  std::int64_t write_count = 0;
 
   bool Exists(const std::string& path) const override { return files.count(path) || folders.count(path); }
   bool IsDirectory(const std::string& path) const override { return folders.count(path) > 0; }
@@ -52,8 +51,7 @@ class MemoryFileSystem : public FileSystem {
   void ReplaceWholeFile(const std::string& path, const std::string& bytes) override {
     if (unwritable.count(path)) throw PlatformError("Cannot write " + path);
     files[path] = bytes;
-    writes.push_back(path + (locks_held > 0 ? " (locked)" : ""));
-    write_times[path] = static_cast<std::int64_t>(writes.size());
+    write_times[path] = ++write_count;
   }
   bool RemoveFile(const std::string& path) override { return files.erase(path) > 0; }
   std::string MakeUniqueTempFile(const std::string& folder, const std::string&) override {
@@ -64,18 +62,8 @@ class MemoryFileSystem : public FileSystem {
   }
   std::unique_ptr<FileLock> LockExclusive(const std::string& path) override {
     if (!files.count(path)) files[path] = "";
-    return std::make_unique<HeldLock>(locks_held);
+    return std::make_unique<FileLock>();
   }
-
- private:
-  class HeldLock : public FileLock {
-   public:
-    explicit HeldLock(int& held) : held_(held) { ++held_; }
-    ~HeldLock() override { --held_; }
-
-   private:
-    int& held_;
-  };
 };
 
 }  // namespace clipvane::testing
