@@ -34,13 +34,10 @@ class UiFixture : public ::testing::Test {
   std::string BatchFile(const std::string& name) const {
     return temp / ("batch" + Sep() + name + ScriptExtension(kNativeScriptDialect));
   }
-  void WriteSettings(const std::string& lines) { temp.WriteFile("MP4.ini", "[default]\r\n" + lines); }
   // The program's start, once the folder is set up.
-  Session& Start() { return Start(services); }
-  Session& Start(CoreServices& with) {
+  void Start() {
     program = std::make_unique<Program>(StartProgram(workspace, OpenIniProfile(workspace.SettingsFile()), "C:\\Fonts"));
-    session = std::make_unique<Session>(*program, with);
-    return *session;
+    session = std::make_unique<Session>(*program, *core);
   }
 
   TempFolder temp;
@@ -51,17 +48,17 @@ class UiFixture : public ::testing::Test {
   RecordingDialogs dialogs;
   RecordingOpener opener;
   CoreServices services{files, shell, library};
+  CoreServices* core = &services;  // what the session is made with
   std::unique_ptr<Program> program;
   std::unique_ptr<Session> session;
 };
 
 TEST(Notices, AnEncodeResultIsToldAsTheProductAlwaysHas) {
   EncodeResult result;
-  result.refused = {{"D:\\gone.avi", RefusalReason::kFileMissing},
-                    {"D:\\broken.avi", RefusalReason::kNoPicture},
+  result.refused = {{"D:\\gone.avi", RefusalReason::kFileMissing}, {"D:\\broken.avi", RefusalReason::kNoPicture},
                     {"D:\\Conv\\incoming\\a.mp4", RefusalReason::kSourceIsOutput},
-                    {"D:\\Conv\\incoming\\b.mp4", RefusalReason::kSourceIsOutput}};
-  result.refused.push_back({"D:\\c\\a.avi", RefusalReason::kSameResult, 5, "D:\\a.avi", 2});
+                    {"D:\\Conv\\incoming\\b.mp4", RefusalReason::kSourceIsOutput},
+                    {"D:\\c\\a.avi", RefusalReason::kSameResult, 5, "D:\\a.avi", 2}};
   const std::vector<Notice> selection = SelectionNotices(result);
   ASSERT_EQ(selection.size(), 4u);  // the list's title tells the rows without a picture
   EXPECT_EQ(AnsiToUtf8(selection[3].text), u8"D:\\c\\a.avi\r\r앞의 동영상과 결과 파일 이름이 같아 건너뜁니다: D:\\a.avi");
@@ -107,35 +104,27 @@ class RecordingView : public MainWindowView {
 
 class MainWindowModelTest : public UiFixture {
  protected:
-  // `rows` videos v0.avi... in list.log, the window created over them, `selected` selected.
-  MainWindowModel& Create(int rows, int selected = 0) {
-    std::string list_log;
-    for (int i = 0; i < rows; ++i) list_log += Video("v" + std::to_string(i) + ".avi") + "\r\n";
-    temp.WriteFile("list.log", list_log);
-    Start(*core);
+  // `rows` videos v0.avi... and `more` in list.log, the window created over them, `selected` selected.
+  void Create(int rows, int selected = 0, std::string more = "") {
+    for (int i = rows - 1; i >= 0; --i) more = Video("v" + std::to_string(i) + ".avi") + "\r\n" + more;
+    temp.WriteFile("list.log", more);
+    Start();
     model = std::make_unique<MainWindowModel>(*session, opener, dialogs);
     model->Attach(view);
     model->Created();
     for (int row = 0; row < selected; ++row) model->RowStateChanged(static_cast<std::size_t>(row), true, false);
     view.events.clear();
-    return *model;
   }
-  std::string Caption(int count) { return Utf8ToAnsi(u8"시작 (") + std::to_string(count) + ")"; }
-
   std::unique_ptr<MainWindowModel> model;
   RecordingView view{model};
-  CoreServices* core = &services;  // what the session is made with
 };
 
 TEST_F(MainWindowModelTest, CreationLoadsTheListMakesTheFoldersAndChoosesNoPowerAction) {
-  temp.WriteFile("list.log", Video("kept.avi") + "\r\n" + temp / "gone.avi\r\n");
-  Start();
-  MainWindowModel created(*session, opener, dialogs);
-  created.Created();
-  EXPECT_EQ(created.List().RowCount(), 1u);
-  EXPECT_EQ(created.StartButton(), (StartButtonState{false, Utf8ToAnsi(u8"시작")}));  // as designed, no count
-  EXPECT_TRUE(files.IsDirectory(temp / "incoming") && files.IsDirectory(temp / "batch"));
-  EXPECT_TRUE(created.IsChecked(M::kNothingAfterwards) && created.IsEnabled(M::kEncodeSelection));
+  Create(1, 0, temp / "gone.avi\r\n");
+  EXPECT_EQ(model->List().RowCount(), 1u);
+  EXPECT_EQ(model->StartButton(), (StartButtonState{false, Utf8ToAnsi(u8"시작")}));  // as designed, no count
+  EXPECT_TRUE(files.IsDirectory(temp / "incoming") && files.IsDirectory(temp / "batch") &&
+              model->IsChecked(M::kNothingAfterwards) && model->IsEnabled(M::kEncodeSelection));
 }
 
 struct SelectionCase {
@@ -151,7 +140,7 @@ TEST_P(SelectionTest, StartButtonAndMenuFollowTheSelection) {
   Create(c.rows, c.selected);
   model->Run(M::kRefresh);  // a change of the list, also when it is empty
   model->MenuOpening();
-  EXPECT_EQ(model->StartButton(), (StartButtonState{c.start_enabled, Caption(c.selected)}));
+  EXPECT_EQ(model->StartButton(), (StartButtonState{c.start_enabled, Utf8ToAnsi(u8"시작 (") + std::to_string(c.selected) + ")"}));
   for (std::size_t i = 0; i < kMenuCommandCount; ++i)
     EXPECT_EQ(model->IsEnabled(static_cast<M>(i)), !c.disabled.count(static_cast<M>(i))) << "item " << i;
 }
@@ -201,9 +190,10 @@ TEST_F(MainWindowModelTest, TheStartButtonEncodesTheSelectionOrTheWholeList) {
 
 TEST_F(MainWindowModelTest, AGoneVideoIsToldByItsPathAndTheOthersStart) {
   Create(2, 2);
-  files.RemoveFile(temp / "videos" + Sep() + "v0.avi");
+  const std::string gone = temp / "videos" + Sep() + "v0.avi";
+  files.RemoveFile(gone);
   model->Run(M::kEncodeSelection);
-  EXPECT_EQ(dialogs.shown, SelectionNotices({{}, {}, {{temp / "videos" + Sep() + "v0.avi", RefusalReason::kFileMissing}}, {}, false}));
+  EXPECT_EQ(dialogs.shown, SelectionNotices({{}, {}, {{gone, RefusalReason::kFileMissing}}, {}, false}));
   EXPECT_EQ(shell.opened, Texts{BatchFile("v1")});
 }
 
@@ -255,45 +245,22 @@ TEST_F(MainWindowModelTest, ThePowerActionEndsTheQueuesAndFoldersVideosAndTheWeb
   model->WebPageClicked();
   EXPECT_EQ(opener.opened, (Texts{"." + Sep() + "incoming", "." + Sep() + "batch", temp / "videos" + Sep() + "v0.avi",
                                   kMakerWebPage}));
+  MainWindowModel linked(*session, opener, dialogs, FolderLinks::kInWorkspace);  // links that lead into the workspace
+  linked.OutputFolderClicked();
+  linked.Run(M::kOpenBatchFolder);
+  EXPECT_EQ(Texts(opener.opened.begin() + 4, opener.opened.end()), (Texts{temp / "incoming", temp / "batch"}));
 }
 
-TEST_F(MainWindowModelTest, DroppedVideosAreListedAndClosingWritesTheListOnlyWhenItChanged) {
-  // A list.log an editor saved, with LF line ends and a drive that is away.
-  const std::string away = std::string(kNativePathStyle == PathStyle::kWindows ? "Q:\\away" : "/nonexistent/away") +
-                           Sep() + "film.avi";
-  const std::string edited = Video("v0.avi") + "\n" + away + "\n";
-  temp.WriteFile("list.log", edited);
-  Start();
-  model = std::make_unique<MainWindowModel>(*session, opener, dialogs);
-  model->Attach(view);
-  model->Created();
-  view.events.clear();
-  model->FilesDropped({temp.WriteFile("notes.txt", "x")});
-  model->Closing();
-  EXPECT_EQ(files.ReadWholeFile(workspace.ListFile()), edited);  // nothing changed: left alone
-  const std::string video = Video("Holiday.avi");
-  model->FilesDropped({video});
-  EXPECT_EQ(view.events, (Texts{"rows", "state", "rows", "state"}));
-  EXPECT_EQ(model->List().RowCount(), 2u);
-  model->Closing();
-  EXPECT_EQ(files.ReadWholeFile(workspace.ListFile()), temp / "videos" + Sep() + "v0.avi\r\n" + away + "\r\n" + video + "\r\n");
-}
-
-TEST_F(MainWindowModelTest, ADroppedFolderGivesTheVideosDirectlyInsideItAndFoldersCanLeadIntoTheWorkspace) {
+// A dropped folder gives the videos directly inside it; what is no video is left out.
+TEST_F(MainWindowModelTest, DroppedItemsAreListedAndClosingWritesTheList) {
   Create(0);
   files.MakeFolders(temp / "videos" + Sep() + "deeper");
   temp.WriteFile("videos" + Sep() + "deeper" + Sep() + "inner.avi", "video");
-  const std::string loose = temp.WriteFile("loose.wmv", "video");
-  Video("b.avi");
-  Video("a.avi");
-  model->ItemsDropped({temp / "videos", loose});
-  Texts titles;
-  for (std::size_t row = 0; row < model->List().RowCount(); ++row) titles.push_back(model->List().Row(row).title);
-  EXPECT_EQ(titles, (Texts{"a", "b", "loose"}));
-  MainWindowModel linked(*session, opener, dialogs, FolderLinks::kInWorkspace);
-  linked.OutputFolderClicked();
-  linked.Run(M::kOpenBatchFolder);
-  EXPECT_EQ(opener.opened, (Texts{temp / "incoming", temp / "batch"}));
+  const std::string loose = temp.WriteFile("loose.wmv", "video"), b = Video("b.avi"), a = Video("a.avi");
+  model->ItemsDropped({temp / "videos", loose, temp.WriteFile("notes.txt", "x")});
+  EXPECT_EQ(view.events, (Texts{"rows", "state"}));
+  model->Closing();
+  EXPECT_EQ(files.ReadWholeFile(workspace.ListFile()), a + "\r\n" + b + "\r\n" + loose + "\r\n");
 }
 
 // A follower over rows v0.avi... whose sources the library reads as a minute long,
@@ -334,11 +301,10 @@ class RunFollowerTest : public MainWindowModelTest {
 TEST_F(RunFollowerTest, AQueueMetMidwayShowsItsJobsInOrderJudgesEachMp4AndTheEndIsToldOnce) {
   Follow(3);
   const std::string queue = BatchFile("encode_all"), out = temp / "temp" + Sep() + "encode_all.progress";
-  temp.WriteFile("batch" + Sep() + "encode_all" + ScriptExtension(kNativeScriptDialect),
-                 RenderScript(kNativeScriptDialect, temp.Path(), {CallStep(Job(0)), CallStep(Job(1)), CallStep(Job(2))}));
+  files.ReplaceWholeFile(queue, RenderScript(kNativeScriptDialect, temp.Path(), {CallStep(Job(0)), CallStep(Job(1)), CallStep(Job(2))}));
   // The command wrote the job scripts a while ago; v0 ended before this window looked.
   for (int row = 0; row < 3; ++row) {
-    temp.WriteFile("batch" + Sep() + "v" + std::to_string(row) + ScriptExtension(kNativeScriptDialect), "");
+    files.ReplaceWholeFile(Job(row), "");
     std::filesystem::last_write_time(Job(row), std::filesystem::file_time_type::clock::now() - std::chrono::minutes(5));
   }
   WriteMp4(0, "mp4", "60400|1|1");
@@ -396,12 +362,11 @@ class FakeFonts : public InstalledFonts {
 
 class OptionsDialogModelTest : public UiFixture {
  protected:
-  OptionsDialogModel& Create(const std::string& settings = "") {
-    WriteSettings(settings);
+  void Create(const std::string& settings = "") {
+    temp.WriteFile("MP4.ini", "[default]\r\n" + settings);
     Start();
     model = std::make_unique<OptionsDialogModel>(*session, OptionsServices{avisynth, fonts, dialogs}, [this] { ++loads; });
     model->Load();
-    return *model;
   }
   std::string Saved(const char* key) { return program->ini->ReadString("default", key, "-"); }
   std::string FontList() {
@@ -419,10 +384,10 @@ class OptionsDialogModelTest : public UiFixture {
 
 TEST_F(OptionsDialogModelTest, ShowsTheStoredChoicesAndOkSavesThem) {
   Create("qulity=7\r\ndisplay=1\r\nsubtitlesync=1\r\n");
-  EXPECT_EQ(model->Controls().qulity, -1);  // outside the list: nothing selected, the low description
+  // A quality outside the list: nothing selected, the low description.
+  EXPECT_EQ(std::tuple(model->Controls().qulity, model->Controls().display, model->Controls().subtitlesync),
+            std::tuple(-1, 1, true));
   EXPECT_EQ(model->QualityText(), QualityDescription(2));
-  EXPECT_EQ(model->Controls().display, 1);
-  EXPECT_TRUE(model->Controls().subtitlesync);
   EXPECT_TRUE(dialogs.shown.empty());  // a load sets the sync box without the warning
   model->SubtitleSyncClicked(false);
   model->SubtitleSyncClicked(true);  // only ticking it warns
@@ -432,9 +397,8 @@ TEST_F(OptionsDialogModelTest, ShowsTheStoredChoicesAndOkSavesThem) {
   model->SubtitleClicked(false);
   EXPECT_FALSE(model->SubtitleControlsEnabled());
   EXPECT_TRUE(model->OkClicked());
-  EXPECT_EQ(Saved("qulity"), "0");
-  EXPECT_EQ(Saved("needsubtitle"), "0");
-  EXPECT_EQ(Saved("fontsize"), "2,2");  // the disabled controls keep their values
+  // Saved, the disabled controls with their values, and the settings loaded again.
+  EXPECT_EQ(Saved("qulity") + "|" + Saved("needsubtitle") + "|" + Saved("fontsize"), "0|0|2,2");
   EXPECT_EQ(program->preset.videocodec, 1);
   EXPECT_EQ(loads, 2);
 }
@@ -446,8 +410,7 @@ TEST_F(OptionsDialogModelTest, The640FrameOnNanoKeepsTheDialogOpenUntilChangedAn
   EXPECT_EQ(dialogs.shown.size(), 2u);
   model->DisplayChosen(2);
   EXPECT_TRUE(model->OkClicked());
-  EXPECT_EQ(Saved("display"), "2");
-  EXPECT_EQ(dialogs.shown.size(), 2u);
+  EXPECT_EQ(Saved("display") + std::to_string(dialogs.shown.size()), "22");
   files.RemoveFile(workspace.SettingsFile());
   files.MakeFolders(workspace.SettingsFile());  // a folder where MP4.ini goes: the failed write is told
   EXPECT_TRUE(model->OkClicked());
@@ -464,8 +427,7 @@ TEST_F(OptionsDialogModelTest, TheColourRouteNeedsAviSynthAndTakesSizesThatFollo
   EXPECT_EQ(SizeRange(), "2..9");
   avisynth.Install("C:\\AviSynth\\plugins");
   model->ColourSubtitleClicked(true);
-  EXPECT_EQ(dialogs.shown.size(), 2u);
-  EXPECT_TRUE(model->Controls().colorsubtitle);
+  EXPECT_TRUE(dialogs.shown.size() == 2u && model->Controls().colorsubtitle);
   EXPECT_EQ(session->AviSynthPluginDir(), "C:\\AviSynth\\plugins" + Sep());
   EXPECT_EQ(SizeRange(), "12..26");
   EXPECT_EQ(model->SubtitleLists().sizes[static_cast<std::size_t>(model->SubtitleLists().size_index)], "16");
