@@ -136,7 +136,6 @@ TEST_F(EncodeCommandsTest, SelectionStartsAtMostFourInListOrder) {
   EXPECT_EQ(result.started, (Texts{"D:\\Conv\\batch\\a.bat", "D:\\Conv\\batch\\c.bat", "D:\\Conv\\batch\\d.bat",
                                    "D:\\Conv\\batch\\e.bat"}));
   EXPECT_EQ(shell_.opened, result.started);
-  EXPECT_EQ(ScriptedVideos(result), Videos({"a", "c", "d", "e"}));
   EXPECT_EQ(result.scripted[1],
             (ScriptedJob{"D:\\Videos\\c.avi", 2, "D:\\Conv\\incoming\\c.mp4", "D:\\Conv\\temp\\qv1A2B.tmp"}));
   EXPECT_EQ(rows.probed, (std::vector<std::size_t>{0, 2, 3, 4}));  // the fifth selected row is not looked at
@@ -154,9 +153,11 @@ TEST_F(EncodeCommandsTest, VideosWithoutAJobAreRefusedWithTheirReasonAndTheOther
                                      {"D:\\Conv\\incoming\\clip.mp4", RefusalReason::kSourceIsOutput, 1}};
   EXPECT_EQ(selection.refused, refused);
   EXPECT_EQ(selection.started, Texts{"D:\\Conv\\batch\\here.bat"});
-  const EncodeResult whole = EncodeWholeList(1, rows, PowerAction::kNone, context_);
+  // Of two queues, only the one that got a job is opened.
+  const EncodeResult whole = EncodeWholeList(2, rows, PowerAction::kShutdown, context_);
   EXPECT_EQ(whole.refused, refused);
   EXPECT_EQ(ScriptedVideos(whole), Texts{"D:\\Videos\\here.avi"});
+  EXPECT_EQ(whole.started, Texts{"D:\\Conv\\batch\\encode_al2.bat"});
   EXPECT_TRUE(files_.Exists("D:\\Conv\\incoming\\clip.mp4"));
 }
 
@@ -208,16 +209,6 @@ TEST(LastMeaningfulLine, SkipsProgressAndBlankLines) {
        "[aac] No space left on device"},
       {"Pos:  1.0s  25f ( 50%)\r", ""}, {"", ""}, {"  last words  ", "last words"}};
   for (const auto& [log, line] : cases) EXPECT_EQ(LastMeaningfulLine(log), line);
-}
-
-// Making scripts without starting them, an empty list and a failed write run through
-// the main window's model; here the queues opened.
-TEST_F(EncodeCommandsTest, WholeListCommandsOpenOnlyTheQueuesThatGotJobs) {
-  FakeRows rows(files_, Videos({"only"}), {false});
-  const EncodeResult two = EncodeWholeList(2, rows, PowerAction::kShutdown, context_);
-  EXPECT_EQ(two.started, Texts{"D:\\Conv\\batch\\encode_al2.bat"});
-  EXPECT_EQ(two.steps.back(), (ProgressStep{ProgressStep::Kind::kCreated, "only.bat"}));
-  EXPECT_EQ(EncodeWholeList(1, rows, PowerAction::kNone, context_).started, Texts{"D:\\Conv\\batch\\encode_all.bat"});
 }
 
 TEST(ProgressPercent, ReadsTheEncodersProgressLinesAndNothingElse) {
