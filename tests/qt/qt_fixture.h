@@ -9,7 +9,10 @@
 #include "app/main_window_qt.h"
 #include "app/options_dialog_qt.h"
 #include "app/program.h"
+#include "media/mediainfo_library.h"
 #include "platform/file_system.h"
+#include "platform/script_monitor.h"
+#include "platform/shell.h"
 #include "support/fakes.h"
 #include "support/temp_folder.h"
 
@@ -22,9 +25,10 @@ class ListedFonts : public InstalledFonts {
 };
 
 // A program folder in a temporary folder, its windows over recording services, and
-// videos beside it that the fake library reports as 640 by 352.
+// videos beside it that the fake library reports as 640 by 352. With `real`, the
+// scripts run and are followed, and the MediaInfo library reads the files.
 struct Windows {
-  Windows() { files.MakeFolders(temp / "videos"); }
+  explicit Windows(bool real_services = false) : real(real_services) { files.MakeFolders(temp / "videos"); }
   std::string Video(const std::string& name) {
     const std::string path = temp.WriteFile("videos/" + name, "video");
     library.reports[path] = "Video\nWidth : 640 pixels\nHeight : 352 pixels\nFrame rate : 25 FPS\n";
@@ -55,19 +59,24 @@ struct Windows {
   template <typename Widget>
   Widget* Control(OptionsControl control) { return static_cast<Widget*>(windows->Options().Control(control)); }
 
+  bool real;
   TempFolder temp;
   FileSystem& files = NativeFileSystem();
   Workspace workspace{temp.Path(), PathStyle::kPosix};
   FakeMediaInfoLibrary library;
   RecordingShell shell;
+  std::unique_ptr<MediaInfoLibrary> real_library = LoadMediaInfoLibrary(workspace.AppDir(), files);
+  std::unique_ptr<Shell> real_shell = ShellKeepingOutputIn(workspace.Temp());
   RecordingDialogs dialogs;
   RecordingOpener opener;
   FakeAviSynth avisynth;
   ListedFonts fonts;
   FakeScriptMonitor monitor;
   RecordingNotifier notifier;
-  GuiServices services{{files, shell, library}, opener, dialogs, avisynth, fonts};
-  FollowServices follow{monitor, notifier};
+  GuiServices services{{files, real ? *real_shell : static_cast<Shell&>(shell),
+                        real ? *real_library : static_cast<MediaInfoLibrary&>(library)},
+                       opener, dialogs, avisynth, fonts};
+  FollowServices follow{real ? NativeScriptMonitor() : static_cast<ScriptMonitor&>(monitor), notifier};
   std::unique_ptr<Program> program;
   std::unique_ptr<QtProgramWindows> windows;
 };

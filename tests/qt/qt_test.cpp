@@ -15,10 +15,7 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <memory>
 
-#include "media/mediainfo_library.h"
-#include "platform/script_monitor.h"
 #include "qt/qt_fixture.h"
 
 namespace clipvane::testing {
@@ -122,41 +119,27 @@ class QtWindowsTest : public QObject {
 
   // The real thing: the stand-ins in bin, the real probe, shell and process list.
   void ARealConversionStartedFromTheWindowWritesAnMp4() {
-    TempFolder temp;
-    const std::string video = temp / "clip.avi";
+    Windows w(true);
+    const std::string video = w.temp / "videos/clip.avi";
     QCOMPARE(QProcess::execute("ffmpeg", {"-loglevel", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=160x120:rate=25",
                                           "-f", "lavfi", "-i", "sine=frequency=500", "-t", "1", "-c:v", "mpeg4", "-c:a",
                                           "mp3", "-shortest", QString::fromStdString(video)}),
              0);
-    std::filesystem::create_directory(temp / "bin");
+    w.files.MakeFolders(w.workspace.Bin());
+    w.files.MakeFolders(w.workspace.Temp());
     for (const char* tool : {"mencoder", "mp4creator"})
-      std::filesystem::copy_file(std::string(CLIPVANE_BUILD_DIR) + "/bin/" + tool, temp / "bin/" + tool);
-    const Workspace workspace(temp.Path(), PathStyle::kPosix);
-    NativeFileSystem().MakeFolders(workspace.Temp());
-    const auto mediainfo = LoadMediaInfoLibrary(workspace.AppDir(), NativeFileSystem());
-    const auto shell = ShellKeepingOutputIn(workspace.Temp());
-    FakeAviSynth avisynth;
-    ListedFonts fonts;
-    RecordingDialogs dialogs;
-    RecordingOpener opener;
-    RecordingNotifier notifier;
-    GuiServices services{{NativeFileSystem(), *shell, *mediainfo}, opener, dialogs, avisynth, fonts};
-    FollowServices follow{NativeScriptMonitor(), notifier};
-    temp.WriteFile("list.log", video + "\n");
-    Program program = StartProgram(workspace, OpenIniProfile(workspace.SettingsFile()), "/usr/share/fonts");
-    QtProgramWindows windows(program, services, follow);
-    windows.Main().List()->selectionModel()->select(windows.Main().List()->model()->index(0, 0),
-                                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    QTest::mouseClick(windows.Main().StartButton(), Qt::LeftButton);
-    const auto cell = [&](int column) { return windows.Main().List()->model()->index(0, column).data().toString(); };
-    for (int i = 0; i < 600 && cell(4).isEmpty(); ++i) QTest::qWait(200);  // the window's own timer looks
-    QCOMPARE(cell(0) + "|" + cell(3) + "|" + cell(4), QString("*||written"));
+      std::filesystem::copy_file(std::string(CLIPVANE_BUILD_DIR) + "/bin/" + tool, w.temp / "bin/" + tool);
+    w.CreateOver({video});
+    w.Select({0});
+    QTest::mouseClick(w.Main().StartButton(), Qt::LeftButton);
+    for (int i = 0; i < 600 && w.Cell(0, 4).isEmpty(); ++i) QTest::qWait(200);  // the window's own timer looks
+    QCOMPARE(w.Cell(0, 0) + "|" + w.Cell(0, 3) + "|" + w.Cell(0, 4), QString("*||written"));
     QProcess probe;
     probe.start("ffprobe", {"-v", "error", "-show_entries", "stream=codec_name", "-of", "csv=p=0",
-                            QString::fromStdString(temp / "incoming/clip.mp4")});
+                            QString::fromStdString(w.temp / "incoming/clip.mp4")});
     QVERIFY(probe.waitForFinished(60000));
     QCOMPARE(QString(probe.readAllStandardOutput()).simplified(), QString("mpeg4 aac"));
-    QCOMPARE(notifier.told.size(), 1u);
+    QCOMPARE(w.notifier.told.size(), 1u);
   }
 };
 
