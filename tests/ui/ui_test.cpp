@@ -127,35 +127,23 @@ TEST_F(MainWindowModelTest, CreationLoadsTheListMakesTheFoldersAndChoosesNoPower
               model->IsChecked(M::kNothingAfterwards) && model->IsEnabled(M::kEncodeSelection));
 }
 
-struct SelectionCase {
-  int rows, selected;
-  bool start_enabled;
-  std::set<M> disabled;  // when the menu opens
-};
-
-class SelectionTest : public MainWindowModelTest, public ::testing::WithParamInterface<SelectionCase> {};
-
-TEST_P(SelectionTest, StartButtonAndMenuFollowTheSelection) {
-  const SelectionCase& c = GetParam();
-  Create(c.rows, c.selected);
-  model->Run(M::kRefresh);  // a change of the list, also when it is empty
-  model->MenuOpening();
-  EXPECT_EQ(model->StartButton(), (StartButtonState{c.start_enabled, Utf8ToAnsi(u8"시작 (") + std::to_string(c.selected) + ")"}));
-  for (std::size_t i = 0; i < kMenuCommandCount; ++i)
-    EXPECT_EQ(model->IsEnabled(static_cast<M>(i)), !c.disabled.count(static_cast<M>(i))) << "item " << i;
+TEST_F(MainWindowModelTest, StartButtonAndMenuFollowTheSelection) {
+  // Of none selected, all enable the start button; the menu then offers only the list
+  // commands, the script folder and what sits in the batch submenu.
+  const std::tuple<int, int, bool, std::set<M>> cases[] = {
+      {0, 0, true, {M::kOpenWithLinkedProgram, M::kDelete, M::kMakeBatchFiles, M::kEncodeSelection, M::kEncodeAllMenu}},
+      {10, 0, false, {M::kOpenWithLinkedProgram, M::kDelete, M::kEncodeSelection}},
+      {10, 1, true, {}}, {10, 4, true, {}}, {10, 5, false, {M::kEncodeSelection}},
+      {10, 10, true, {M::kEncodeSelection}}};  // all selected still means at most 4 directly
+  for (const auto& [rows, selected, start_enabled, disabled] : cases) {
+    Create(rows, selected);
+    model->Run(M::kRefresh);  // a change of the list, also when it is empty
+    model->MenuOpening();
+    EXPECT_EQ(model->StartButton(), (StartButtonState{start_enabled, Utf8ToAnsi(u8"시작 (") + std::to_string(selected) + ")"}));
+    for (std::size_t i = 0; i < kMenuCommandCount; ++i)
+      EXPECT_EQ(model->IsEnabled(static_cast<M>(i)), !disabled.count(static_cast<M>(i))) << selected << " of " << rows << ", " << i;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, SelectionTest,
-    ::testing::Values(
-        // All of none selected enables the start button; the menu offers only the
-        // list commands, the script folder and what sits in the batch submenu.
-        SelectionCase{0, 0, true, {M::kOpenWithLinkedProgram, M::kDelete, M::kMakeBatchFiles, M::kEncodeSelection,
-                                   M::kEncodeAllMenu}},
-        SelectionCase{10, 0, false, {M::kOpenWithLinkedProgram, M::kDelete, M::kEncodeSelection}},
-        SelectionCase{10, 1, true, {}}, SelectionCase{10, 4, true, {}},
-        SelectionCase{10, 5, false, {M::kEncodeSelection}},
-        SelectionCase{10, 10, true, {M::kEncodeSelection}}));  // all selected still means at most 4 directly
 
 TEST_F(MainWindowModelTest, MenuStatesLastUntilTheMenuOpensAgainAndAFocusLostIsForgotten) {
   Create(3);
@@ -276,11 +264,9 @@ class RunFollowerTest : public MainWindowModelTest {
     model->TellScriptedJobsTo(*follower);
   }
   std::string Job(int row) { return BatchFile("v" + std::to_string(row)); }
-  std::string Mp4(int row) { return temp / "incoming" + Sep() + "v" + std::to_string(row) + ".mp4"; }
   // Writes a job's MP4 with the tracks and length the library is to find in it.
   void WriteMp4(int row, const std::string& bytes, const std::string& tracks) {
-    temp.WriteFile("incoming" + Sep() + "v" + std::to_string(row) + ".mp4", bytes);
-    library.tracks[Mp4(row)] = tracks;
+    library.tracks[temp.WriteFile("incoming" + Sep() + "v" + std::to_string(row) + ".mp4", bytes)] = tracks;
   }
   // Each row's marker, progress and result, after a look.
   std::string Look() {
@@ -334,8 +320,7 @@ TEST_F(RunFollowerTest, AJobStartedHereIsJudgedAgainstItsEarlierMp4AndItsLogTell
   ASSERT_EQ(shell.opened, Texts{Job(1)});
   const std::vector<std::string> logs = files.FilesIn(temp / "temp");
   ASSERT_EQ(logs.size(), 1u);
-  temp.WriteFile("temp" + Sep() + logs[0].substr(logs[0].rfind(Sep()) + 1),
-                 "Pos:   1.0s  25f ( 50%)\r[aac] No space left on device\n");
+  files.ReplaceWholeFile(logs[0], "Pos:   1.0s  25f ( 50%)\r[aac] No space left on device\n");
   // The job fails before the first look; the earlier MP4 still stands.
   EXPECT_EQ(Look(), u8"||;|진행 중|;");
   EXPECT_EQ(Look(), "||;*||failed: no MP4 was written;");
