@@ -104,18 +104,6 @@ class FakeRows : public EncodeRows {
   std::vector<bool> selected_;
 };
 
-Texts Videos(std::initializer_list<const char*> names) {
-  Texts paths;
-  for (const char* name : names) paths.push_back(std::string("D:\\Videos\\") + name + ".avi");
-  return paths;
-}
-
-Texts ScriptedVideos(const EncodeResult& result) {
-  Texts videos;
-  for (const ScriptedJob& job : result.scripted) videos.push_back(job.video);
-  return videos;
-}
-
 class EncodeCommandsTest : public ::testing::Test {
  protected:
   EncodeCommandsTest() { files_.folders = {"D:\\Conv\\temp", "D:\\Conv\\batch", "D:\\Conv\\incoming"}; }
@@ -131,13 +119,14 @@ class EncodeCommandsTest : public ::testing::Test {
 };
 
 TEST_F(EncodeCommandsTest, SelectionStartsAtMostFourInListOrder) {
-  FakeRows rows(files_, Videos({"a", "b", "c", "d", "e", "f"}), {true, false, true, true, true, true});
+  FakeRows rows(files_, {"D:\\V\\a.avi", "D:\\V\\b.avi", "D:\\V\\c.avi", "D:\\V\\d.avi", "D:\\V\\e.avi", "D:\\V\\f.avi"},
+                {true, false, true, true, true, true});
   const EncodeResult result = EncodeSelection(rows, context_);
   EXPECT_EQ(result.started, (Texts{"D:\\Conv\\batch\\a.bat", "D:\\Conv\\batch\\c.bat", "D:\\Conv\\batch\\d.bat",
                                    "D:\\Conv\\batch\\e.bat"}));
   EXPECT_EQ(shell_.opened, result.started);
   EXPECT_EQ(result.scripted[1],
-            (ScriptedJob{"D:\\Videos\\c.avi", 2, "D:\\Conv\\incoming\\c.mp4", "D:\\Conv\\temp\\qv1A2B.tmp"}));
+            (ScriptedJob{"D:\\V\\c.avi", 2, "D:\\Conv\\incoming\\c.mp4", "D:\\Conv\\temp\\qv1A2B.tmp"}));
   EXPECT_EQ(rows.probed, (std::vector<std::size_t>{0, 2, 3, 4}));  // the fifth selected row is not looked at
   EXPECT_EQ(result.steps, forwarded_);
   EXPECT_EQ(result.steps.size(), 4u);
@@ -156,7 +145,6 @@ TEST_F(EncodeCommandsTest, VideosWithoutAJobAreRefusedWithTheirReasonAndTheOther
   // Of two queues, only the one that got a job is opened.
   const EncodeResult whole = EncodeWholeList(2, rows, PowerAction::kShutdown, context_);
   EXPECT_EQ(whole.refused, refused);
-  EXPECT_EQ(ScriptedVideos(whole), Texts{"D:\\Videos\\here.avi"});
   EXPECT_EQ(whole.started, Texts{"D:\\Conv\\batch\\encode_al2.bat"});
   EXPECT_TRUE(files_.Exists("D:\\Conv\\incoming\\clip.mp4"));
 }
@@ -170,7 +158,7 @@ TEST_F(EncodeCommandsTest, AVideoWhoseMp4AnEarlierRowMakesIsRefused) {
   const EncodeResult selection = EncodeSelection(rows, context_);
   const std::vector<Refusal> after_row_1{{"D:\\Videos\\c\\good.avi", RefusalReason::kSameResult, 3, "D:\\Other\\GOOD.wmv", 1}};
   EXPECT_EQ(selection.refused, after_row_1);  // the unselected first row plays no part
-  EXPECT_EQ(ScriptedVideos(selection), (Texts{"D:\\Other\\GOOD.wmv", "D:\\Videos\\else.avi"}));
+  EXPECT_EQ(selection.started, (Texts{"D:\\Conv\\batch\\GOOD.bat", "D:\\Conv\\batch\\else.bat"}));
   const EncodeResult whole = EncodeWholeList(2, rows, PowerAction::kNone, context_);
   EXPECT_EQ(whole.refused, (std::vector<Refusal>{{"D:\\Other\\GOOD.wmv", RefusalReason::kSameResult, 1,
                                                   "D:\\Videos\\good.avi", 0},
