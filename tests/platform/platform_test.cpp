@@ -172,40 +172,31 @@ TEST_F(IniProfileTest, WriteReplacesOnlyItsOwnKeyAndKeepsEveryOtherLine) {
 }
 
 #ifndef _WIN32
-TEST(ShellKeepingOutputIn, LetsTheMonitorFollowAScriptThroughItsOutputFile) {
+// A script started through the shell is followed through its output file, errors
+// included; one started by a relative path in another folder is still named whole.
+TEST(NativeScriptMonitor, FollowsAScriptThroughItsOutputFileAndNamesEachScriptWhole) {
   testing::TempFolder temp;
   const std::string script = temp.WriteFile(
       "job.sh", "echo 'Pos: 1.0s 10f ( 45%)'\nwhile [ ! -e '" + temp / "go" + "' ]; do sleep 0.05; done\necho bye >&2\n");
   ShellKeepingOutputIn(temp.Path())->OpenScript(script);
+  temp.WriteFile("wait.sh", "while [ ! -e go ]; do sleep 0.05; done\n");
+  ASSERT_TRUE(StartDetached({"sh", "-c", "cd \"$1\" && exec sh wait.sh", "sh", temp.Path()}));  // the folder as data
   const std::string output = temp / "job.sh.progress";
-  auto seen = [&] {
+  auto seen = [&](const std::string& path) {
     for (const RunningScript& running : NativeScriptMonitor().Running())
-      if (running.script == script) return running.output;
+      if (running.script == path) return running.output;
     return std::string("gone");
   };
-  for (int i = 0; i < 200 && NativeScriptMonitor().Tail(output).text.empty(); ++i)
+  for (int i = 0; i < 200 && (NativeScriptMonitor().Tail(output).text.empty() || seen(temp / "wait.sh") == "gone"); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_EQ(seen(), output);
+  EXPECT_EQ(seen(script), output);
+  EXPECT_NE(seen(temp / "wait.sh"), "gone");
   EXPECT_EQ(NativeScriptMonitor().Tail(output).text, "Pos: 1.0s 10f ( 45%)\n");
   temp.WriteFile("go", "");
-  for (int i = 0; i < 200 && seen() != "gone"; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_EQ(seen(), "gone");
+  for (int i = 0; i < 200 && seen(script) != "gone"; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(seen(script), "gone");
   const OutputTail tail = NativeScriptMonitor().Tail(output);
   EXPECT_EQ(tail.text.substr(tail.text.size() - 4) + std::to_string(tail.end), "bye\n25");  // errors too
-}
-
-TEST(NativeScriptMonitor, NamesAScriptStartedByARelativePathWhole) {
-  testing::TempFolder temp;
-  temp.WriteFile("wait.sh", "while [ ! -e go ]; do sleep 0.05; done\n");
-  // "sh wait.sh" in the folder, which reaches the shell as an argument.
-  ASSERT_TRUE(StartDetached({"sh", "-c", "cd \"$1\" && exec sh wait.sh", "sh", temp.Path()}));
-  bool seen = false;
-  for (int i = 0; i < 200 && !seen; ++i) {
-    for (const RunningScript& running : NativeScriptMonitor().Running()) seen |= running.script == temp / "wait.sh";
-    if (!seen) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  temp.WriteFile("go", "");
-  EXPECT_TRUE(seen);
 }
 
 TEST(UserDataFolder, IsTheXdgFolderWhenAbsoluteElseTheOneInHome) {
