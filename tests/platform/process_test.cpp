@@ -28,33 +28,22 @@ TEST(ChildProcesses, ReturnEachStatusAndGiveStdoutOfASuccessOnly) {
   EXPECT_EQ(CaptureOutput({Helper(), "stdin"}), "read 0");  // a child reads the null device
 }
 
-TEST(ChildProcesses, DeliversEachStreamOfEachChildToItsOwnReader) {
-  std::string said[4];
-  ChildProcesses children;
-  for (int i = 0; i < 2; ++i) {
-    children.Start({Helper(), "streams", "video " + std::to_string(i), "log " + std::to_string(i)},
-                   {DeliveredTo([&said, i](const std::string& chunk) { said[2 * i] += chunk; }),
-                    DeliveredTo([&said, i](const std::string& chunk) { said[2 * i + 1] += chunk; })});
-  }
-  children.Start({Helper(), "exit", "5"});
-  EXPECT_EQ(children.WaitAll(), (std::vector<int>{0, 0, 5}));
-  EXPECT_EQ(said[0] + "|" + said[1] + "|" + said[2] + "|" + said[3], "video 0|log 0|video 1|log 1");
-}
-
-// The next child reads the output of the one before it, and only it; a writer that
-// never started gives its reader an empty input.
-TEST(ChildProcesses, TheNextChildReadsTheOutputAndOnlyIt) {
-  const std::tuple<std::vector<std::string>, std::vector<int>, std::string> cases[] = {
-      {{Helper(), "streams", "twelve bytes", "and a log"}, {0, 0, 0}, "read 12"},
-      {{"clipvane-no-such-program"}, {127, 0, 0}, "read 0"}};
-  for (const auto& [writer, statuses, expected] : cases) {
-    std::string read, third;
+// Each stream of each child reaches its own reader; a child reads the output of the one
+// started before it, and only it, or nothing when that one never started.
+TEST(ChildProcesses, DeliverEachStreamToItsOwnReaderAndPipeOnlyIntoTheNextChild) {
+  for (const bool writer_starts : {true, false}) {
+    std::string said[5];
+    const auto to = [&said](int i) { return DeliveredTo([&said, i](const std::string& chunk) { said[i] += chunk; }); };
     ChildProcesses children;
-    children.Start(writer, {ToNextChild(), Discarded()});
-    children.Start({Helper(), "stdin"}, {DeliveredTo([&read](const std::string& chunk) { read += chunk; }), Inherited()});
-    children.Start({Helper(), "stdin"}, {DeliveredTo([&third](const std::string& chunk) { third += chunk; }), Inherited()});
-    EXPECT_EQ(children.WaitAll(), statuses);
-    EXPECT_EQ(read + "|" + third, expected + "|read 0");
+    children.Start({writer_starts ? Helper() : "clipvane-no-such-program", "streams", "twelve bytes", "a log"},
+                   {ToNextChild(), to(0)});
+    children.Start({Helper(), "stdin"}, {to(1), Inherited()});
+    children.Start({Helper(), "stdin"}, {to(2), Inherited()});
+    children.Start({Helper(), "streams", "video", "log"}, {to(3), to(4)});
+    children.Start({Helper(), "exit", "5"});
+    EXPECT_EQ(children.WaitAll(), (std::vector<int>{writer_starts ? 0 : 127, 0, 0, 0, 5}));
+    EXPECT_EQ(said[0] + "|" + said[1] + "|" + said[2] + "|" + said[3] + "|" + said[4],
+              writer_starts ? "a log|read 12|read 0|video|log" : "|read 0|read 0|video|log");
   }
 }
 
