@@ -75,9 +75,7 @@ TEST(Notices, AnEncodeResultIsToldAsTheProductAlwaysHas) {
   EXPECT_EQ(AnsiToUtf8(whole[2].text), u8"인코딩을 위한 배치파일(.bat)들이 생성되었습니다.");
   result.refused.clear();
   EXPECT_TRUE(WholeListNotices(result, false).empty());
-}
-
-TEST(Notices, TheAviSynthQuestionHasFourParagraphsApartByTwoCarriageReturns) {
+  // The AviSynth question: four paragraphs apart by two carriage returns.
   const std::string text = AnsiToUtf8(AviSynthQuestion().text);
   EXPECT_EQ(text.find('\n'), std::string::npos);
   EXPECT_EQ(text.rfind(u8"컬러태그 자막 적용을 위해서는 AviSynth를 설치해야 합니다.\r\r지금 설치 하시겠습니까?\r\r* ", 0), 0u);
