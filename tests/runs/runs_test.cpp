@@ -169,15 +169,9 @@ TEST_F(EncodeCommandsTest, AVideoWhoseMp4AnEarlierRowMakesIsRefused) {
   EXPECT_NE(files_.files.at("D:\\Conv\\batch\\good.bat").find("D:\\Videos\\good.avi"), std::string::npos);
 }
 
-struct OutcomeCase {
-  bool new_file;
-  TrackSummary source, result;
-  JobOutcome outcome;
-};
-
 TEST(JudgeResult, BelievesOnlyANewMp4WithOneVideoAndOneAudioTrackOfTheSourcesLength) {
   const TrackSummary source{true, 1, 1, 60.0};
-  const OutcomeCase cases[] = {
+  const std::tuple<bool, TrackSummary, TrackSummary, JobOutcome> cases[] = {  // a new file?, source, result
       {true, source, {true, 1, 1, 60.9}, JobOutcome::kWritten},
       {true, {true, 1, 1, 0}, {true, 1, 1, 3}, JobOutcome::kWritten},  // a source of unknown length
       {false, source, {true, 1, 1, 60}, JobOutcome::kNoNewResult},
@@ -187,8 +181,8 @@ TEST(JudgeResult, BelievesOnlyANewMp4WithOneVideoAndOneAudioTrackOfTheSourcesLen
       {true, source, {true, 1, 0, 60}, JobOutcome::kAudioTracks},       // video only
       {true, source, {true, 1, 1, 58.9}, JobOutcome::kLengthDiffers},   // cut short
       {true, {true, 1, 1, 0}, {true, 1, 1, 0}, JobOutcome::kLengthDiffers}};
-  for (const OutcomeCase& c : cases)
-    EXPECT_EQ(JudgeResult(c.new_file, c.source, c.result), c.outcome) << c.result.seconds << " " << c.result.video_tracks;
+  for (const auto& [new_file, from, result, outcome] : cases)
+    EXPECT_EQ(JudgeResult(new_file, from, result), outcome) << result.seconds << " " << result.video_tracks;
 }
 
 TEST(LastMeaningfulLine, SkipsProgressAndBlankLines) {
