@@ -107,6 +107,18 @@ std::optional<int> ParsePlainNumber(const std::string& text) {
   return value;
 }
 
+std::vector<std::string> NonEmptyLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    if (end > start) lines.push_back(text.substr(start, end - start));
+    start = end + 1;  // the LF of a CR LF gives an empty line, which is left out
+  }
+  return lines;
+}
+
 std::string WithCrLfLines(const std::string& text) {
   std::string out;
   out.reserve(text.size() + text.size() / 16);

@@ -54,6 +54,10 @@ std::vector<std::string> SplitCommaText(const std::string& text);
 // Splits at commas only; blanks around an item are dropped, blanks inside stay.
 std::vector<std::string> SplitAtCommas(const std::string& text);
 
+// The lines of a text split at CR, LF or CR LF, without their ends; empty lines are
+// left out.
+std::vector<std::string> NonEmptyLines(const std::string& text);
+
 // Text split at CR, LF or CR LF and joined again with CR LF after every line, the
 // last one included; empty text stays empty.
 std::string WithCrLfLines(const std::string& text);

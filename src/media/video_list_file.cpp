@@ -2,6 +2,7 @@
 
 #include <unordered_map>
 
+#include "common/text.h"
 #include "common/workspace.h"
 #include "media/video_list.h"
 #include "platform/file_system.h"
@@ -26,15 +27,7 @@ bool KeepsItsLine(const std::string& line, const AddOutcome& outcome, const File
 }  // namespace
 
 std::vector<std::string> VideoListLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = text.rfind(kByteOrderMark, 0) == 0 ? 3 : 0;
-  while (start < text.size()) {
-    std::size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    if (end > start) lines.push_back(text.substr(start, end - start));
-    start = end + (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n' ? 2 : 1);
-  }
-  return lines;
+  return NonEmptyLines(text.rfind(kByteOrderMark, 0) == 0 ? text.substr(3) : text);
 }
 
 std::string VideoListText(const VideoList& list, const StoredList& stored) {

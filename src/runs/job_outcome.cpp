@@ -6,22 +6,6 @@
 #include "common/text.h"
 
 namespace clipvane {
-namespace {
-
-// The lines of a text, without their ends (LF, CR or CR LF), empty ones left out.
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    if (end > start) lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
-
-}  // namespace
 
 JobOutcome JudgeResult(bool written_by_this_run, const TrackSummary& source, const TrackSummary& result) {
   if (!written_by_this_run) return JobOutcome::kNoNewResult;
@@ -47,7 +31,7 @@ std::string JobOutcomeText(JobOutcome outcome) {
 }
 
 std::string LastMeaningfulLine(const std::string& log) {
-  const std::vector<std::string> lines = Lines(log);
+  const std::vector<std::string> lines = NonEmptyLines(log);
   for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
     const std::string said = TrimBlanks(*line);
     if (!said.empty() && said.rfind("Pos:", 0) != 0) return said;
@@ -66,7 +50,7 @@ int ProgressPercent(const std::string& line) {
 }
 
 int LastProgressPercent(const std::string& output) {
-  const std::vector<std::string> lines = Lines(output);
+  const std::vector<std::string> lines = NonEmptyLines(output);
   for (auto line = lines.rbegin(); line != lines.rend(); ++line)
     if (const int percent = ProgressPercent(*line); percent >= 0) return percent;
   return -1;
