@@ -11,7 +11,9 @@
 #include "cli/script_watch.h"
 #include "cli/settings_command.h"
 #include "cli/wait_report.h"
+#include "common/progress.h"
 #include "common/text.h"
+#include "jobs/job_plan.h"
 #include "media/list_commands.h"
 #include "media/mediainfo_report.h"
 #include "platform/file_system.h"
@@ -153,8 +155,7 @@ struct Cli {
   // The steps of long work on stderr, as the status bar shows them.
   Progress Steps() {
     return [this](const ProgressStep& step) {
-      const char* words[] = {"checking ", "checked ", "created "};  // by ProgressStep::Kind
-      const std::string text = words[static_cast<int>(step.kind)] + step.file;
+      const std::string text = StatusText(step);
       if (text != last_status) Err() << text << "\n";
       last_status = text;
     };
@@ -224,8 +225,7 @@ int ListRows(Cli& cli, const std::vector<std::string>& args) {
 std::optional<RefusalReason> ProbeProblem(const VideoEntry& entry, const FileSystem& files) {
   if (entry.facts.height != 0) return std::nullopt;
   if (!files.Exists(entry.path)) return RefusalReason::kFileMissing;
-  return entry.facts.video_section || entry.facts.report.empty() ? RefusalReason::kNoPicture
-                                                                  : RefusalReason::kNoVideoStream;
+  return PictureRefusal(entry.facts);
 }
 
 int Refresh(Cli& cli, const std::vector<std::string>& args) {

@@ -17,6 +17,16 @@ struct ProgressStep {
 // Where steps go; may be empty.
 using Progress = std::function<void(const ProgressStep&)>;
 
+// The step as the status bar and the command line say it.
+inline std::string StatusText(const ProgressStep& step) {
+  switch (step.kind) {
+    case ProgressStep::Kind::kChecking: return "checking " + step.file;
+    case ProgressStep::Kind::kChecked: return "checked " + step.file;
+    case ProgressStep::Kind::kCreated: return "created " + step.file;
+  }
+  return step.file;
+}
+
 inline void Report(const Progress& progress, ProgressStep::Kind kind, const std::string& file) {
   if (progress) progress({kind, file});
 }

@@ -34,12 +34,16 @@ std::string JobScriptPath(const std::string& video_path, const Workspace& worksp
   return workspace.Batch() + Separator(style) + VideoBaseName(video_path, style) + ScriptExtension(dialect);
 }
 
-std::optional<RefusalReason> JobRefusal(const std::string& video_path, const MediaFacts& facts,
-                                        const Workspace& workspace) {
+std::optional<RefusalReason> PictureRefusal(const MediaFacts& facts) {
+  if (facts.height != 0) return std::nullopt;
   // A report without a Video section comes from a file that is no video at all (a
   // text file named .avi); no report at all tells nothing.
-  if (facts.height == 0)
-    return facts.video_section || facts.report.empty() ? RefusalReason::kNoPicture : RefusalReason::kNoVideoStream;
+  return facts.video_section || facts.report.empty() ? RefusalReason::kNoPicture : RefusalReason::kNoVideoStream;
+}
+
+std::optional<RefusalReason> JobRefusal(const std::string& video_path, const MediaFacts& facts,
+                                        const Workspace& workspace) {
+  if (const auto refusal = PictureRefusal(facts)) return refusal;
   if (SamePath(video_path, workspace.OutputPath(video_path), workspace.Style())) return RefusalReason::kSourceIsOutput;
   return std::nullopt;
 }

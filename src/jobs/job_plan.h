@@ -59,6 +59,9 @@ std::string JobScriptPath(const std::string& video_path, const Workspace& worksp
 // Why a video gets no job: no video in the file, no picture found, or its own output
 // is the video itself, which the job would overwrite while reading it. Nothing when
 // it gets one.
+// Why a probed video gives no picture to convert, or nothing when it has one.
+std::optional<RefusalReason> PictureRefusal(const MediaFacts& facts);
+
 std::optional<RefusalReason> JobRefusal(const std::string& video_path, const MediaFacts& facts,
                                         const Workspace& workspace);
 

@@ -83,13 +83,4 @@ Notice MediaInfoNotice(MediaInfoProblem problem) {
 
 Notice ErrorNotice(const std::string& what) { return {what, "Clipvane", Notice::Icon::kError}; }
 
-std::string StatusText(const ProgressStep& step) {
-  switch (step.kind) {
-    case ProgressStep::Kind::kChecking: return "checking " + step.file;
-    case ProgressStep::Kind::kChecked: return "checked " + step.file;
-    case ProgressStep::Kind::kCreated: return "created " + step.file;
-  }
-  return step.file;
-}
-
 }  // namespace clipvane

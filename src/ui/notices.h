@@ -52,7 +52,4 @@ Notice MediaInfoNotice(MediaInfoProblem problem);
 // A file the program could not write, as the default error handler shows it.
 Notice ErrorNotice(const std::string& what);
 
-// The status bar's text for a step: "checking ", "checked " or "created " and the name.
-std::string StatusText(const ProgressStep& step);
-
 }  // namespace clipvane
