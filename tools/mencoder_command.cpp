@@ -190,7 +190,7 @@ FfmpegCommand BuildFfmpegCommand(const EncodeRequest& request, const PreparedInp
     return command;
   }
 
-  const bool encodes_video = request.video == VideoCodec::kXvid || request.video == VideoCodec::kLavcMpeg4;
+  const bool encodes_video = request.EncodesVideo();
   const bool encodes_audio = !request.no_sound && request.audio == AudioCodec::kAac;
   if (layout == EncoderLayout::kSideBySide && encodes_video && encodes_audio) {
     const VideoEncode video = VideoEncodeOptions(request, inputs, command.notes);

@@ -65,7 +65,7 @@ class Encoder {
     // The picture size matters only when no filter sets it; the length for the
     // percentage comes from ffmpeg's own report. Each probe would cost a start of
     // ffprobe, which is much of the scripts' overhead over a plain encode.
-    const bool encodes = request_.video == VideoCodec::kXvid || request_.video == VideoCodec::kLavcMpeg4;
+    const bool encodes = request_.EncodesVideo();
     if (encodes && !request_.HasFilter(VideoFilter::Kind::kCrop) && !request_.HasFilter(VideoFilter::Kind::kScale) &&
         !request_.HasFilter(VideoFilter::Kind::kExpand)) {
       inputs_.facts = ProbeSource(inputs_.media);

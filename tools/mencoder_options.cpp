@@ -281,7 +281,7 @@ class Parser {
     if (r.output.empty()) throw Failure{"no output file given (-o)"};
     if (r.video == VideoCodec::kNone) throw Failure{"no video codec given (-ovc)"};
     if (r.video == VideoCodec::kLavcMpeg4 && !lavc_codec_named_) throw Failure{"-ovc lavc needs -lavcopts vcodec=mpeg4"};
-    const bool encodes_video = r.video == VideoCodec::kXvid || r.video == VideoCodec::kLavcMpeg4;
+    const bool encodes_video = r.EncodesVideo();
     if (!encodes_video && (!r.filters.empty() || r.output_rate || r.subtitles)) {
       throw Failure{"video filters, -ofps and subtitles need an encoding -ovc (xvid or lavc)"};
     }

@@ -56,6 +56,8 @@ struct EncodeRequest {
   bool sync_correction = true;  // off with -mc 0
 
   bool HasFilter(VideoFilter::Kind kind) const;
+  // Xvid or lavc: the picture is encoded, not copied or left out.
+  bool EncodesVideo() const { return video == VideoCodec::kXvid || video == VideoCodec::kLavcMpeg4; }
 };
 
 struct ParsedRequest {
