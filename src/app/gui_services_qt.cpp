@@ -141,8 +141,6 @@ class Fontconfig final : public InstalledFonts {
 
 QString ToQt(const std::string& ansi) { return QString::fromUtf8(ansi.data(), static_cast<qsizetype>(ansi.size())); }
 
-std::string FromQt(const QString& text) { return text.toUtf8().toStdString(); }
-
 std::string PathFromQt(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 DocumentOpener& DesktopOpener() {

@@ -20,7 +20,6 @@ struct FollowServices {
 // Text of the core (the ANSI code page, which is UTF-8 on Linux) in a Qt control, and
 // back; paths keep the bytes the file system gave them.
 QString ToQt(const std::string& ansi);
-std::string FromQt(const QString& text);
 std::string PathFromQt(const QString& path);
 
 // Opens folders, videos and the web page with the desktop's own programs.

@@ -85,7 +85,6 @@ class QtProgramWindows {
  public:
   QtProgramWindows(Program& program, GuiServices& services, FollowServices& follow);
   ~QtProgramWindows();
-  Session& GetSession() { return *session_; }
   MainWindowModel& MainModel() { return *main_model_; }
   MainWindowQt& Main() { return *main_; }
   OptionsDialogQt& Options() { return *options_; }

@@ -90,10 +90,8 @@ class ProgramWindows {
  public:
   ProgramWindows(Program& program, GuiServices& services, HINSTANCE instance);
   ~ProgramWindows();
-  Session& GetSession() { return *session_; }
   MainWindowModel& MainModel() { return *main_model_; }
   MainWindow& Main() { return *main_; }
-  OptionsDialogModel& OptionsModel() { return *options_model_; }
   OptionsDialog& Options() { return *options_; }
   FileInfoDialog& FileInfo() { return *file_info_; }
 

@@ -26,8 +26,6 @@ class WatchingShell : public Shell {
   // the first such signal, or 0.
   int WaitAll(const LineReader& on_output);
 
-  std::size_t Started() const { return scripts_.size(); }
-
  private:
   struct Script {
     std::string path;

@@ -66,7 +66,6 @@ class SubtitleFontLists {
   void SizeChosen(EncodeSettings& settings, bool colour_box, int index) const;
   void FontChosen(EncodeSettings& settings, bool colour_box, const std::string& item) const;
 
-  const FontFileMap& Map() const { return map_; }
 
  private:
   std::vector<std::string> FontItems(bool colour_route);

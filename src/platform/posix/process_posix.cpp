@@ -12,6 +12,7 @@
 #include <mutex>
 
 #include "platform/process.h"
+#include "platform/system_services.h"
 
 extern char** environ;
 
@@ -341,10 +342,8 @@ bool StartDetached(const std::vector<std::string>& argv, const std::string& outp
 }
 
 std::string ProgramBesideThisOne(const std::string& name) {
-  std::string own(4096, '\0');
-  const ssize_t length = ::readlink("/proc/self/exe", own.data(), own.size());
-  if (length <= 0) return name;
-  own.resize(static_cast<std::size_t>(length));
+  const std::string own = ExecutablePath();
+  if (own.empty()) return name;
   const std::string beside = own.substr(0, own.rfind('/') + 1) + name;
   return ::access(beside.c_str(), X_OK) == 0 ? beside : name;
 }
