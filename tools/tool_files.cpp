@@ -25,11 +25,6 @@ std::string RandomHex() {
 }
 
 #ifdef _WIN32
-std::wstring Wide(const std::string& utf8) {
-  const std::u16string units = Utf8ToUtf16(utf8);
-  return std::wstring(units.begin(), units.end());
-}
-
 // FFmpeg's subtitle renderer opens its files and font folders through the ANSI calls,
 // which cannot name every folder (a user name in another script than the system's,
 // say). The short form of such a folder is plain ASCII where the volume keeps short
@@ -78,7 +73,7 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
 
 bool MoveOver(const std::string& from, const std::string& to) {
 #ifdef _WIN32
-  return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  return MoveFileExW(Utf8ToWide(from).c_str(), Utf8ToWide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 #else
   std::error_code error;
   std::filesystem::rename(FsPath(from), FsPath(to), error);
@@ -98,8 +93,8 @@ std::string UniqueNameBeside(const std::string& target) {
 
 std::string EnvironmentValue(const char* name) {
 #ifdef _WIN32
-  const wchar_t* value = _wgetenv(Wide(name).c_str());
-  return value ? Utf16ToUtf8(std::u16string(value, value + wcslen(value))) : std::string();
+  const wchar_t* value = _wgetenv(Utf8ToWide(name).c_str());
+  return value ? WideToUtf8(value) : std::string();
 #else
   const char* value = std::getenv(name);
   return value ? value : "";

@@ -10,7 +10,7 @@
 
 int wmain(int argc, wchar_t** argv) {
   std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i) args.push_back(clipvane::Utf16ToUtf8(std::u16string(argv[i], argv[i] + std::wcslen(argv[i]))));
+  for (int i = 1; i < argc; ++i) args.push_back(clipvane::WideToUtf8(argv[i]));
   return ToolMain(args);
 }
 

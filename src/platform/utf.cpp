@@ -100,4 +100,13 @@ std::u16string Utf8ToUtf16(const std::string& utf8) {
   return units;
 }
 
+#ifdef _WIN32
+std::wstring Utf8ToWide(const std::string& utf8) {
+  const std::u16string units = Utf8ToUtf16(utf8);
+  return std::wstring(units.begin(), units.end());
+}
+
+std::string WideToUtf8(std::wstring_view wide) { return Utf16ToUtf8(std::u16string(wide.begin(), wide.end())); }
+#endif
+
 }  // namespace clipvane

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <string_view>
 
 namespace clipvane {
 
@@ -23,5 +24,11 @@ bool IsValidUtf8(const std::string& bytes);
 // UTF-8 to UTF-16, for the wide calls of Windows. What is not UTF-8 (a stray byte, an
 // overlong form) becomes U+FFFD.
 std::u16string Utf8ToUtf16(const std::string& utf8);
+
+#ifdef _WIN32
+// The same two conversions for the wide strings of the Windows calls, which are UTF-16.
+std::wstring Utf8ToWide(const std::string& utf8);
+std::string WideToUtf8(std::wstring_view wide);
+#endif
 
 }  // namespace clipvane

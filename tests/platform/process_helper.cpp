@@ -59,7 +59,7 @@ int wmain(int argc, wchar_t** argv) {
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
   std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i) args.push_back(clipvane::Utf16ToUtf8(std::u16string(argv[i], argv[i] + std::wcslen(argv[i]))));
+  for (int i = 1; i < argc; ++i) args.push_back(clipvane::WideToUtf8(argv[i]));
   return Run(args);
 }
 #else

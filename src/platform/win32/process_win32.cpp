@@ -14,13 +14,6 @@
 namespace clipvane {
 namespace {
 
-std::wstring Wide(const std::string& utf8) {
-  const std::u16string units = Utf8ToUtf16(utf8);
-  return std::wstring(units.begin(), units.end());
-}
-
-std::string Utf8(const std::wstring& wide) { return Utf16ToUtf8(std::u16string(wide.begin(), wide.end())); }
-
 std::string SystemMessage(DWORD error) {
   wchar_t* text = nullptr;
   const DWORD length = FormatMessageW(
@@ -31,7 +24,7 @@ std::string SystemMessage(DWORD error) {
   while (!message.empty() && (message.back() == L'\r' || message.back() == L'\n' || message.back() == L' ')) {
     message.pop_back();
   }
-  return Utf8(message);
+  return WideToUtf8(message);
 }
 
 // Inheritable handles exist only while one child is being made, under this lock, so
@@ -194,7 +187,7 @@ std::size_t ChildProcesses::Start(const std::vector<std::string>& argv, ChildStr
     std::fprintf(stderr, "cannot start a program without a name\n");
     return number;
   }
-  std::wstring command_line = Wide(WindowsCommandLine(argv));
+  std::wstring command_line = Utf8ToWide(WindowsCommandLine(argv));
 
   std::lock_guard<std::mutex> start_lock(g_start_mutex);
   if (input) SetHandleInformation(input, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
@@ -304,13 +297,13 @@ int SignalPassedOn() { return g_first_event.load(); }
 
 bool StartDetached(const std::vector<std::string>& argv, const std::string& output_file) {
   if (argv.empty()) return false;
-  std::wstring command_line = Wide(WindowsCommandLine(argv));
+  std::wstring command_line = Utf8ToWide(WindowsCommandLine(argv));
   std::lock_guard<std::mutex> start_lock(g_start_mutex);
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE ends[2] = {OpenNullDevice(GENERIC_READ),
                     output_file.empty()
                         ? OpenNullDevice(GENERIC_WRITE)
-                        : CreateFileW(Wide(output_file).c_str(), GENERIC_WRITE,
+                        : CreateFileW(Utf8ToWide(output_file).c_str(), GENERIC_WRITE,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr)};
   if (ends[1] == INVALID_HANDLE_VALUE) {
@@ -342,10 +335,10 @@ std::string ProgramBesideThisOne(const std::string& name) {
     if (length == 0) return name;
     if (length >= size) continue;
     own.resize(length);
-    const std::wstring beside = own.substr(0, own.find_last_of(L"\\/") + 1) + Wide(name) + L".exe";
+    const std::wstring beside = own.substr(0, own.find_last_of(L"\\/") + 1) + Utf8ToWide(name) + L".exe";
     const DWORD attributes = GetFileAttributesW(beside.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return name;
-    return Utf8(beside);
+    return WideToUtf8(beside);
   }
 }
 
