@@ -15,7 +15,6 @@
 #include "common/text.h"
 #include "jobs/job_plan.h"
 #include "media/list_commands.h"
-#include "media/mediainfo_report.h"
 #include "platform/file_system.h"
 #include "platform/platform_error.h"
 #include "runs/run_scripts.h"
@@ -310,9 +309,7 @@ int Encode(Cli& cli, const std::vector<std::string>& args, bool whole_list) {
   const bool all_converted = result.refused.empty();
   if (!options->wait) return all_converted ? 0 : 1;
   std::vector<FollowedJob> jobs;
-  for (const ScriptedJob& job : result.scripted)
-    jobs.push_back(
-        {job, before[job.output], ParseTrackSummary(cli.services.core.mediainfo.InformTracks(job.video))});
+  for (const ScriptedJob& job : result.scripted) jobs.push_back({job, before[job.output]});
   return WaitAndReport(cli.services.watching, jobs, all_converted, cli.session->Files(), cli.services.core.mediainfo,
                        cli.Out(), cli.Err());
 }

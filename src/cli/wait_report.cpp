@@ -43,17 +43,13 @@ int WaitAndReport(WatchingShell& shell, const std::vector<FollowedJob>& jobs, bo
   for (const FollowedJob& followed : jobs) {
     const ScriptedJob& job = followed.job;
     const FileStamp after = files.Stamp(job.output);
-    const bool new_file = after.exists && after != followed.before;
-    const TrackSummary result = new_file ? ParseTrackSummary(mediainfo.InformTracks(job.output)) : TrackSummary{};
-    const JobOutcome outcome = JudgeResult(new_file, followed.source, result);
-    const std::string log = files.ReadWholeFile(job.job_log).value_or("");
-    files.RemoveFile(job.job_log);  // a failed job leaves it for this reading
-    if (outcome != JobOutcome::kWritten) {
+    const JudgedJob judged = JudgeEndedJob(after.exists && after != followed.before, job.video, job.output,
+                                           job.job_log, files, mediainfo);
+    if (judged.outcome != JobOutcome::kWritten) {
       ++failed;
       out << job.video << "\tfailed\t-\t-\t-\n";
-      const std::string why = LastMeaningfulLine(log);
-      err << "clipvane-cli: failed: row " << job.row + 1 << ": " << job.video << ": " << JobOutcomeText(outcome)
-          << (why.empty() ? "" : "; the job log ends: " + why) << "\n";
+      err << "clipvane-cli: failed: row " << job.row + 1 << ": " << job.video << ": " << JobOutcomeText(judged.outcome)
+          << (judged.said.empty() ? "" : "; the job log ends: " + judged.said) << "\n";
       continue;
     }
     const auto finished = std::chrono::system_clock::time_point(
@@ -61,7 +57,7 @@ int WaitAndReport(WatchingShell& shell, const std::vector<FollowedJob>& jobs, bo
     const double elapsed = std::max(0.0, std::chrono::duration<double>(finished - start).count());
     char size[32], length[32], seconds[32];
     std::snprintf(size, sizeof size, "%.1f MB", static_cast<double>(after.size) / (1024.0 * 1024.0));
-    std::snprintf(length, sizeof length, "%.2f s", result.seconds);
+    std::snprintf(length, sizeof length, "%.2f s", judged.result.seconds);
     std::snprintf(seconds, sizeof seconds, "%.1f s", elapsed);
     out << job.video << "\twritten " << job.output << "\t" << size << "\t" << length << "\t" << seconds << "\n";
   }

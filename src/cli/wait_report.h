@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "media/mediainfo_report.h"
 #include "platform/file_system.h"
 #include "runs/encode_commands.h"
 
@@ -13,11 +12,10 @@ class MediaInfoLibrary;
 class WatchingShell;
 
 // What a waiting command needs of a job besides its script: how its MP4 stood before
-// the run, and the source's tracks to hold the result against.
+// the run.
 struct FollowedJob {
   ScriptedJob job;
   FileStamp before;
-  TrackSummary source;
 };
 
 // Follows the started scripts to their end, then tells what became of every video:

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "common/text.h"
+#include "media/mediainfo_library.h"
+#include "platform/file_system.h"
 
 namespace clipvane {
 
@@ -16,6 +18,20 @@ JobOutcome JudgeResult(bool written_by_this_run, const TrackSummary& source, con
   if (source.seconds > 0 && std::fabs(result.seconds - source.seconds) > kLengthTolerance)
     return JobOutcome::kLengthDiffers;
   return JobOutcome::kWritten;
+}
+
+JudgedJob JudgeEndedJob(bool written_by_this_run, const std::string& video, const std::string& mp4,
+                        const std::string& job_log, FileSystem& files, MediaInfoLibrary& mediainfo) {
+  JudgedJob judged;
+  if (written_by_this_run) {
+    judged.result = ParseTrackSummary(mediainfo.InformTracks(mp4));
+    judged.outcome = JudgeResult(true, ParseTrackSummary(mediainfo.InformTracks(video)), judged.result);
+  }
+  if (!job_log.empty()) {
+    judged.said = LastMeaningfulLine(files.ReadWholeFile(job_log).value_or(""));
+    files.RemoveFile(job_log);
+  }
+  return judged;
 }
 
 std::string JobOutcomeText(JobOutcome outcome) {

@@ -27,6 +27,22 @@ inline constexpr double kLengthTolerance = 1.0;
 // result to have a length.
 JobOutcome JudgeResult(bool written_by_this_run, const TrackSummary& source, const TrackSummary& result);
 
+class FileSystem;
+class MediaInfoLibrary;
+
+// An ended job as judged: its outcome, the MP4's tracks, and what its log said last.
+struct JudgedJob {
+  JobOutcome outcome = JobOutcome::kNoNewResult;
+  TrackSummary result;
+  std::string said;
+};
+
+// Judges an ended job's MP4 against its video (read only when the MP4 is new) and
+// takes the last meaningful line of the job's log, which a failed job leaves; the
+// log is removed. An empty `job_log` has nothing to read.
+JudgedJob JudgeEndedJob(bool written_by_this_run, const std::string& video, const std::string& mp4,
+                        const std::string& job_log, FileSystem& files, MediaInfoLibrary& mediainfo);
+
 // The last line of a job log that says something: not blank and not a progress
 // line ("Pos: ..."); empty when there is none. Lines end with LF, CR or CR LF.
 std::string LastMeaningfulLine(const std::string& log);

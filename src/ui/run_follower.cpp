@@ -4,8 +4,6 @@
 
 #include "app/session.h"
 #include "jobs/job_plan.h"
-#include "media/mediainfo_library.h"
-#include "media/mediainfo_report.h"
 #include "platform/text_encoding.h"
 #include "runs/job_outcome.h"
 
@@ -81,19 +79,11 @@ void RunFollower::End(const std::string& script, Job& job) {
   FileSystem& files = session_.Files();
   const std::string mp4 = session_.GetProgram().workspace.OutputPath(job.video);
   const bool new_file = WrittenByThisRun(script, job, files.Stamp(mp4));
-  MediaInfoLibrary& mediainfo = session_.MediaInfo();
-  const JobOutcome outcome =
-      new_file ? JudgeResult(true, ParseTrackSummary(mediainfo.InformTracks(job.video)),
-                             ParseTrackSummary(mediainfo.InformTracks(mp4)))
-               : JobOutcome::kNoNewResult;
+  const JudgedJob judged = JudgeEndedJob(new_file, job.video, mp4, job.log, files, session_.MediaInfo());
+  const JobOutcome outcome = judged.outcome;
   job.result = outcome == JobOutcome::kWritten ? JobOutcomeText(outcome) : "failed: " + JobOutcomeText(outcome);
-  // A failed job leaves its log, whose last line says why; it is read here and removed.
-  std::string said;
-  if (!job.log.empty()) {
-    said = LastMeaningfulLine(files.ReadWholeFile(job.log).value_or(""));
-    files.RemoveFile(job.log);
-    job.log.clear();
-  }
+  job.log.clear();
+  std::string said = judged.said;
   if (said.empty() && !job.output.empty()) said = LastMeaningfulLine(TextSince(monitor_.Tail(job.output), job.from));
   job.detail = outcome == JobOutcome::kWritten ? std::string() : said;
   job.before.reset();
