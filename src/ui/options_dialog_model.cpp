@@ -84,6 +84,7 @@ void OptionsDialogModel::SubtitleClicked(bool checked) { controls_.needsubtitle 
 void OptionsDialogModel::ColourSubtitleClicked(bool checked) {
   controls_.colorsubtitle = checked;
   MakeColourRouteReady();
+  RefillSubtitleLists();  // the lists follow the box, which the AviSynth check may have cleared
 }
 
 void OptionsDialogModel::SizeChosen(int index) {
@@ -123,7 +124,6 @@ void OptionsDialogModel::MakeColourRouteReady() {
                           [this] { return services_.dialogs.Ask(AviSynthQuestion()); });
     session_.SetAviSynthPluginDir(plugin_dir);
   }
-  RefillSubtitleLists();
 }
 
 void OptionsDialogModel::RefillSubtitleLists() {
