@@ -73,13 +73,17 @@ std::string Box::Serialize() const {
     body.clear();
     for (const Box& child : children) body += child.Serialize();
   }
-  Bytes box;
-  if (body.size() + 8 > 0xFFFFFFFFu) {
-    box.U32(1).Text(type).U64(body.size() + 16);
+  return BoxHeader(type, body.size()) + body;
+}
+
+std::string BoxHeader(const std::string& type, std::uint64_t body_size) {
+  Bytes header;
+  if (body_size + 8 > 0xFFFFFFFFu) {
+    header.U32(1).Text(type).U64(body_size + 16);
   } else {
-    box.U32(static_cast<std::uint32_t>(body.size() + 8)).Text(type);
+    header.U32(static_cast<std::uint32_t>(body_size + 8)).Text(type);
   }
-  return box.Str() + body;
+  return header.Str();
 }
 
 std::optional<std::vector<Box>> ParseBoxes(const std::string& bytes) {

@@ -31,6 +31,10 @@ std::uint64_t Be64(const std::string& bytes, std::size_t at);
 void PutBe32(std::string& bytes, std::size_t at, std::uint32_t value);
 void PutBe64(std::string& bytes, std::size_t at, std::uint64_t value);
 
+// The size and type that open a box of `body_size` bytes; a large size when the
+// box does not fit 32 bits.
+std::string BoxHeader(const std::string& type, std::uint64_t body_size);
+
 // An MP4 box: a leaf keeps its bytes, a container its boxes. Only the containers on
 // the way to a sample table are opened; everything else is kept as it was read.
 struct Box {
@@ -40,6 +44,10 @@ struct Box {
   bool container = false;
 
   static Box Leaf(const std::string& type, std::string payload) { return {type, std::move(payload), {}, false}; }
+  // A leaf whose payload starts with a full box's version and flags.
+  static Box FullLeaf(const std::string& type, unsigned version, std::uint32_t flags, const std::string& rest) {
+    return Leaf(type, Bytes().Full(version, flags).Str() + rest);
+  }
   static Box Container(const std::string& type, std::vector<Box> children) {
     return {type, "", std::move(children), true};
   }

@@ -107,10 +107,6 @@ bool ReadTrack(const Box& trak, std::uint64_t file_size, std::vector<Mp4Track>& 
   return true;
 }
 
-Box FullLeaf(const std::string& type, unsigned version, std::uint32_t flags, const std::string& rest) {
-  return Box::Leaf(type, Bytes().Full(version, flags).Str() + rest);
-}
-
 }  // namespace
 
 Mp4Movie EmptyMovie() {
@@ -201,26 +197,26 @@ void AddTrack(Mp4Movie& movie, RawTrack raw, const std::string& stream_path) {
   tkhd.Full(0, 3).U32(0).U32(0).U32(track.id).U32(0).U32(static_cast<std::uint32_t>(track.movie_duration));
   tkhd.Zeros(8).U16(0).U16(raw.video ? 0 : 1).U16(raw.video ? 0 : 0x0100).U16(0).UnityMatrix();
   tkhd.U32(raw.display_width << 16).U32(raw.display_height << 16);
-  const Box mdhd = FullLeaf("mdhd", 0, 0, Bytes().U32(0).U32(0).U32(raw.timescale).U32(static_cast<std::uint32_t>(duration))
+  const Box mdhd = Box::FullLeaf("mdhd", 0, 0, Bytes().U32(0).U32(0).U32(raw.timescale).U32(static_cast<std::uint32_t>(duration))
                                               .U16(0x55C4).U16(0).Str());  // language: undetermined
   const std::string handler = raw.video ? "VideoHandler" : "SoundHandler";
-  const Box hdlr = FullLeaf("hdlr", 0, 0, Bytes().U32(0).Text(raw.video ? "vide" : "soun").Zeros(12).Text(handler).U8(0).Str());
-  const Box media_header = raw.video ? FullLeaf("vmhd", 0, 1, Bytes().Zeros(8).Str()) : FullLeaf("smhd", 0, 0, Bytes().Zeros(4).Str());
-  const Box url = FullLeaf("url ", 0, 1, "");
-  const Box dref = FullLeaf("dref", 0, 0, Bytes().U32(1).Str() + url.Serialize());
-  std::vector<Box> tables{FullLeaf("stsd", 0, 0, Bytes().U32(1).Str() + raw.sample_entry.Serialize()),
-                          FullLeaf("stts", 0, 0, Bytes().U32(1).U32(static_cast<std::uint32_t>(track.samples.size()))
+  const Box hdlr = Box::FullLeaf("hdlr", 0, 0, Bytes().U32(0).Text(raw.video ? "vide" : "soun").Zeros(12).Text(handler).U8(0).Str());
+  const Box media_header = raw.video ? Box::FullLeaf("vmhd", 0, 1, Bytes().Zeros(8).Str()) : Box::FullLeaf("smhd", 0, 0, Bytes().Zeros(4).Str());
+  const Box url = Box::FullLeaf("url ", 0, 1, "");
+  const Box dref = Box::FullLeaf("dref", 0, 0, Bytes().U32(1).Str() + url.Serialize());
+  std::vector<Box> tables{Box::FullLeaf("stsd", 0, 0, Bytes().U32(1).Str() + raw.sample_entry.Serialize()),
+                          Box::FullLeaf("stts", 0, 0, Bytes().U32(1).U32(static_cast<std::uint32_t>(track.samples.size()))
                                                     .U32(raw.sample_duration).Str())};
   if (!raw.sync_samples.empty()) {
     Bytes stss;
     stss.U32(static_cast<std::uint32_t>(raw.sync_samples.size()));
     for (std::uint32_t number : raw.sync_samples) stss.U32(number);
-    tables.push_back(FullLeaf("stss", 0, 0, stss.Str()));
+    tables.push_back(Box::FullLeaf("stss", 0, 0, stss.Str()));
   }
   Bytes stsz;
   stsz.U32(0).U32(static_cast<std::uint32_t>(track.samples.size()));
   for (const SampleSpan& sample : track.samples) stsz.U32(sample.size);
-  tables.push_back(FullLeaf("stsz", 0, 0, stsz.Str()));
+  tables.push_back(Box::FullLeaf("stsz", 0, 0, stsz.Str()));
   track.trak = Box::Container(
       "trak", {Box::Leaf("tkhd", tkhd.Str()),
                Box::Container("mdia", {mdhd, hdlr,

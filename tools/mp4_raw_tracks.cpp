@@ -46,7 +46,7 @@ Box ElementaryStreamDescriptor(unsigned object_type, unsigned stream_type, const
                                  .Str() +
                              Descriptor(5, decoder_config);
   const std::string stream = Bytes().U16(0).U8(0).Str() + Descriptor(4, config) + Descriptor(6, std::string(1, '\x02'));
-  return Box::Leaf("esds", Bytes().Full(0, 0).Str() + Descriptor(3, stream));
+  return Box::FullLeaf("esds", 0, 0, Descriptor(3, stream));
 }
 
 }  // namespace

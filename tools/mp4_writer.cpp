@@ -44,15 +44,15 @@ Box SampleToChunk(const std::vector<std::uint32_t>& counts, std::uint32_t descri
     runs.U32(static_cast<std::uint32_t>(i + 1)).U32(counts[i]).U32(description_index);
     ++entries;
   }
-  return Box::Leaf("stsc", Bytes().Full(0, 0).U32(entries).Str() + runs.Str());
+  return Box::FullLeaf("stsc", 0, 0, Bytes().U32(entries).Str() + runs.Str());
 }
 
 Box ChunkOffsets(const std::vector<std::uint64_t>& offsets) {
   const bool wide = !offsets.empty() && offsets.back() > 0xFFFFFFFFu;
   Bytes table;
-  table.Full(0, 0).U32(static_cast<std::uint32_t>(offsets.size()));
+  table.U32(static_cast<std::uint32_t>(offsets.size()));
   for (std::uint64_t offset : offsets) wide ? table.U64(offset) : table.U32(static_cast<std::uint32_t>(offset));
-  return Box::Leaf(wide ? "co64" : "stco", table.Str());
+  return Box::FullLeaf(wide ? "co64" : "stco", 0, 0, table.Str());
 }
 
 void PlaceLayout(Mp4Track& track, Box stsc, Box offsets) {
@@ -88,15 +88,10 @@ bool WriteMp4Movie(Mp4Movie& movie, const std::string& path, std::string& error)
   BlockWriter out(path);
   std::vector<std::unique_ptr<BlockReader>> sources;
   for (const std::string& source : movie.sources) sources.push_back(std::make_unique<BlockReader>(source));
-  Bytes mdat;
-  if (payload + 8 > 0xFFFFFFFFu) {
-    mdat.U32(1).Text("mdat").U64(payload + 16);
-  } else {
-    mdat.U32(static_cast<std::uint32_t>(payload + 8)).Text("mdat");
-  }
+  const std::string mdat = BoxHeader("mdat", payload);
   out.Write(movie.ftyp);
-  out.Write(mdat.Str());
-  std::uint64_t position = movie.ftyp.size() + mdat.Str().size();
+  out.Write(mdat);
+  std::uint64_t position = movie.ftyp.size() + mdat.size();
 
   std::vector<std::vector<std::uint64_t>> offsets(movie.tracks.size());
   std::vector<std::vector<std::uint32_t>> counts(movie.tracks.size());
