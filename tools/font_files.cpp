@@ -6,6 +6,7 @@
 
 #include "platform/utf.h"
 #include "tool_files.h"
+#include "tool_text.h"
 
 namespace clipvane::tools {
 namespace {
@@ -106,11 +107,6 @@ bool ChooseCharacterMap(const FontFacts::ByteReader& read, const TableSpot& spot
 }
 
 std::string FileName(const std::string& path) { return Utf8Path(FsPath(path).filename()); }
-
-std::string LowerAscii(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
 
 bool IsFontFile(const std::filesystem::path& path) {
   const std::string extension = LowerAscii(Utf8Path(path.extension()));

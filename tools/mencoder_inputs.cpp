@@ -18,16 +18,11 @@ std::string Trim(const std::string& text) {
   return text.substr(start, end - start);
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 // Name("argument") into name and argument; false for any other shape.
 bool SplitCall(const std::string& line, std::string& name, std::string& argument) {
   const std::size_t open = line.find("(\"");
   if (open == std::string::npos || line.size() < open + 4 || line.compare(line.size() - 2, 2, "\")") != 0) return false;
-  name = Lower(Trim(line.substr(0, open)));
+  name = LowerAscii(Trim(line.substr(0, open)));
   argument = line.substr(open + 2, line.size() - open - 4);
   return true;
 }
@@ -98,7 +93,7 @@ std::string PrepareSami(const std::string& bytes) {
   static const std::string kBlank = "&nbsp;";
   std::string result;
   for (std::size_t i = 0; i < text.size();) {
-    if (text[i] == '&' && Lower(text.substr(i, kBlank.size())) == kBlank) {
+    if (text[i] == '&' && LowerAscii(text.substr(i, kBlank.size())) == kBlank) {
       result += ' ';
       i += kBlank.size();
     } else {
@@ -120,15 +115,15 @@ std::string ReplaceSsaFonts(const std::string& ssa, const std::function<std::str
     start = end;
     const std::string content = Trim(line);
     if (!content.empty() && content[0] == '[') {
-      in_styles = Lower(content).find("styles]") != std::string::npos;
+      in_styles = LowerAscii(content).find("styles]") != std::string::npos;
       font_column = std::string::npos;
-    } else if (in_styles && Lower(content).rfind("format:", 0) == 0) {
+    } else if (in_styles && LowerAscii(content).rfind("format:", 0) == 0) {
       std::istringstream columns(content.substr(7));
       std::string column;
       for (std::size_t i = 0; std::getline(columns, column, ','); ++i) {
-        if (Lower(Trim(column)) == "fontname") font_column = i;
+        if (LowerAscii(Trim(column)) == "fontname") font_column = i;
       }
-    } else if (in_styles && font_column != std::string::npos && Lower(content).rfind("style:", 0) == 0) {
+    } else if (in_styles && font_column != std::string::npos && LowerAscii(content).rfind("style:", 0) == 0) {
       // The field between the font column's commas, in the line as it stands.
       std::size_t field = line.find(':') + 1;
       for (std::size_t i = 0; i < font_column && field != std::string::npos; ++i) {

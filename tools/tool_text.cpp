@@ -57,13 +57,16 @@ std::string EscapeFilterValue(const std::string& value) {
 
 std::string AsUtf8(const std::string& bytes) { return IsValidUtf8(bytes) ? bytes : SubtitleTextToUtf8(bytes); }
 
+std::string LowerAscii(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
 std::string LowerExtension(const std::string& path) {
   const std::size_t slash = path.find_last_of("/\\");
   const std::size_t dot = path.find_last_of('.');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
-  std::string extension = path.substr(dot + 1);
-  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return extension;
+  return LowerAscii(path.substr(dot + 1));
 }
 
 }  // namespace clipvane::tools

@@ -29,6 +29,9 @@ std::string EscapeFilterValue(const std::string& value);
 // Windows; on Linux, 949 as Korean subtitle files usually are) and converted.
 std::string AsUtf8(const std::string& bytes);
 
+// ASCII letters in lower case, every other byte (UTF-8 included) as it is.
+std::string LowerAscii(std::string text);
+
 // The extension of a path in lower case, without the dot ("" when there is none).
 // Both separators count, as Windows takes either.
 std::string LowerExtension(const std::string& path);
