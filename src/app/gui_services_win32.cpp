@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "platform/process.h"
 #include "platform/text_encoding.h"
 
 namespace clipvane {
@@ -67,21 +68,7 @@ class RegistryAviSynth final : public AviSynthSystem {
   void CopyFileIfAbsent(const std::string& from, const std::string& to) override {
     CopyFileA(from.c_str(), to.c_str(), TRUE);
   }
-  int RunAndWait(const std::string& command_line) override {
-    std::vector<char> line(command_line.begin(), command_line.end());
-    line.push_back('\0');
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-      return -1;
-    DWORD exit_code = 0;
-    const bool ended = WaitForSingleObject(process.hProcess, INFINITE) == WAIT_OBJECT_0 &&
-                       GetExitCodeProcess(process.hProcess, &exit_code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return ended ? static_cast<int>(exit_code) : -1;
-  }
+  int RunAndWait(const std::string& path) override { return RunChild({AnsiToUtf8(path)}); }
 };
 
 int CALLBACK AddFamily(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM families) {

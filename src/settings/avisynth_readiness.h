@@ -20,8 +20,9 @@ class AviSynthSystem {
   virtual bool FolderExists(const std::string& path) = 0;
   // Copies unless `to` exists; the outcome is not reported.
   virtual void CopyFileIfAbsent(const std::string& from, const std::string& to) = 0;
-  // Starts the command line and waits for its end; the exit code, or -1.
-  virtual int RunAndWait(const std::string& command_line) = 0;
+  // Starts the program at `path` (an argument, never parsed as a command line) and
+  // waits for its end; its exit code.
+  virtual int RunAndWait(const std::string& path) = 0;
 };
 
 // The registered plug-in folder with a trailing separator of `style`, or empty.

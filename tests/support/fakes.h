@@ -82,8 +82,8 @@ class FakeAviSynth : public AviSynthSystem {
   bool FileExists(const std::string& path) override { return existing.count(path) > 0; }
   bool FolderExists(const std::string& path) override { return existing.count(path) > 0; }
   void CopyFileIfAbsent(const std::string& from, const std::string& to) override { calls.push_back(from + " > " + to); }
-  int RunAndWait(const std::string& command_line) override {
-    calls.push_back(command_line);
+  int RunAndWait(const std::string& path) override {
+    calls.push_back(path);
     registered = installs_to;
     return 0;
   }
