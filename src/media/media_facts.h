@@ -6,7 +6,7 @@ namespace clipvane {
 // What the probe learns of one video. All 0 until probed; a height of 0 after the
 // probe means it failed.
 struct MediaFacts {
-  int width = 0;
+  int width = 0;   // the picture as it is shown, after any rotation its file asks for
   int height = 0;
   double aspect = 0.0;  // width / height, set only when height is not 0
   double frameRate = 0.0;

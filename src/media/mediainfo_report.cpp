@@ -1,8 +1,10 @@
 #include "media/mediainfo_report.h"
 
 #include <algorithm>
+#include <cmath>
 #include <locale>
 #include <sstream>
+#include <utility>
 #include <vector>
 
 #include "common/text.h"
@@ -74,6 +76,16 @@ double ParseDecimalOrZero(const std::string& text) {
   return value;
 }
 
+// The number a rotation value starts with ("90°", "270.000°"): the degree sign
+// follows without a blank, so CutValue would find no value.
+double LeadingNumber(const std::string& line) {
+  const std::size_t colon = line.find(':');
+  const std::string value = TrimBlanks(colon == std::string::npos ? line : line.substr(colon + 1));
+  std::size_t end = 0;
+  while (end < value.size() && (IsDigit(value[end]) || value[end] == '.' || (end == 0 && value[end] == '-'))) ++end;
+  return ParseDecimalOrZero(value.substr(0, end));
+}
+
 // A count of tracks; an empty field is none.
 int TrackCount(const std::string& text) { return text.empty() ? 0 : std::max(0, ParseIntegerOr(text, 0)); }
 
@@ -106,15 +118,22 @@ MediaFacts ParseMediaInfoReport(const std::string& report_text) {
     begin = 0;
     end = lines.size();
   }
+  double rotation = 0;
   for (std::size_t i = begin; i < end; ++i) {
     const std::string& line = lines[i];
-    if (line.find("height") != std::string::npos)
+    if (facts.video_section && line.find("rotation") != std::string::npos)
+      rotation = LeadingNumber(line);
+    else if (line.find("height") != std::string::npos)
       facts.height = ParseIntegerOr(CutValue(line), 0);
     else if (line.find("width") != std::string::npos)
       facts.width = ParseIntegerOr(CutValue(line), 0);
     else if (line.find("frame rate") != std::string::npos)
       facts.frameRate = ParseDecimalOrZero(CutValue(line));
   }
+  // A phone stores its picture as the sensor saw it and marks how to turn it for
+  // showing; the players get the picture as shown, so that is the size to plan with.
+  const long quarter_turns = std::lround(rotation / 90.0);
+  if (quarter_turns % 2 != 0) std::swap(facts.width, facts.height);
   if (facts.height != 0) facts.aspect = static_cast<double>(facts.width) / facts.height;
 
   std::size_t size = 0;

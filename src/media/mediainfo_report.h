@@ -6,7 +6,9 @@
 namespace clipvane {
 
 // Reads width, height and frame rate out of a MediaInfo plain-text report (ANSI).
-// The report is kept whole, lower-cased, with CR LF after every line.
+// The report is kept whole, lower-cased, with CR LF after every line. A picture
+// marked to be shown turned by a quarter turn (the Video section's rotation) gives
+// the size as shown: width and height exchanged.
 //
 // The numbers come from the first Video section, so that an audio stream's packet
 // rate ("frame rate : 43.066 fps (1024 spf)") can never pass for the picture's frame

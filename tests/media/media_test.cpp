@@ -65,6 +65,11 @@ TEST(MediaInfoReport, ReadsThePictureOfTheFirstVideoSection) {
        "Height : 50 pixels\n",
        100, 50, 43.066, 2.0},
       {"", 0, 0, 0, 0}, {"Video\nWidth : 320 pixels\n", 320, 0, 0, 0},
+      // A phone's picture is planned as it is shown: turned by a quarter turn, not by a half.
+      {"Video\nWidth : 640 pixels\nHeight : 360 pixels\nRotation : 90\xC2\xB0\n", 360, 640, 0, 360.0 / 640.0},
+      {"Video\nRotation : 270.000\xC2\xB0\nWidth : 1 920 pixels\nHeight : 1 080 pixels\n", 1080, 1920, 0, 0.5625},
+      {"Video\nWidth : 640 pixels\nHeight : 360 pixels\nRotation : 180\xC2\xB0\n", 640, 360, 0, 640.0 / 360.0},
+      {"General\nRotation : 90\xC2\xB0\nWidth : 640 pixels\nHeight : 360 pixels\n", 640, 360, 0, 640.0 / 360.0},
       // One line each, cut as always.
       {"Video\nFrame rate mode : Constant\n", 0, 0, 0, 0},       // one word, no blank: no value
       {"Video\nHeight : 480\n", 0, 0, 0, 0},                     // no unit, no blank: no value
