@@ -1,5 +1,6 @@
 #include "mencoder_command.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -44,6 +45,28 @@ std::string SubtitleFilter(const SubtitleOptions& options, const PreparedInputs&
   return filter + ":force_style=" + EscapeFilterValue(style);
 }
 
+// Whether a rotate filter after `index` turns a picture of this size by a quarter.
+bool TurnFollows(const std::vector<VideoFilter>& filters, std::size_t index, Size size) {
+  for (std::size_t later = index + 1; later < filters.size(); ++later) {
+    if (filters[later].kind != VideoFilter::Kind::kRotate) continue;
+    // 4 to 7 turn only a portrait picture.
+    return filters[later].rotation < 4 || size.height > size.width;
+  }
+  return false;
+}
+
+// The frame an expand gives a picture. The job scripts give the nano's 320 x 240
+// frame as the device shows it, also for a portrait picture that is turned only
+// after the expand: a frame that holds the picture only the other way round is meant
+// for it that way round, and the turn then makes it the device's. Like the encoder's
+// own expand, the frame never cuts into the picture.
+Size ExpandedFrame(const VideoFilter& expand, Size picture, bool turn_follows) {
+  Size frame{expand.width, expand.height};
+  const auto holds = [&picture](Size f) { return f.width >= picture.width && f.height >= picture.height; };
+  if (turn_follows && !holds(frame) && holds({frame.height, frame.width})) std::swap(frame.width, frame.height);
+  return {std::max(frame.width, picture.width), std::max(frame.height, picture.height)};
+}
+
 // The video filter chain in command-line order, and the picture size it ends with.
 std::pair<std::string, Size> VideoFilters(const EncodeRequest& request, const PreparedInputs& inputs) {
   std::vector<std::string> chain;
@@ -55,7 +78,8 @@ std::pair<std::string, Size> VideoFilters(const EncodeRequest& request, const Pr
   }
   if (request.output_rate && request.output_rate->num > 0) chain.push_back("fps=" + request.output_rate->Text());
   bool subtitles_drawn = false;
-  for (const VideoFilter& filter : request.filters) {
+  for (std::size_t index = 0; index < request.filters.size(); ++index) {
+    const VideoFilter& filter = request.filters[index];
     switch (filter.kind) {
       case VideoFilter::Kind::kCrop:
         chain.push_back("crop=w=" + std::to_string(filter.width) + ":h=" + std::to_string(filter.height) +
@@ -67,20 +91,22 @@ std::pair<std::string, Size> VideoFilters(const EncodeRequest& request, const Pr
                         ":flags=" + ScalerFlags(request.scaler));
         size = {filter.width, filter.height};
         break;
-      case VideoFilter::Kind::kExpand:
+      case VideoFilter::Kind::kExpand: {
+        const Size frame = ExpandedFrame(filter, size, TurnFollows(request.filters, index, size));
         // A frame as large as the picture adds no border; leaving the pad out also
         // keeps odd sizes, which the pad filter would round down.
-        if (filter.width != size.width || filter.height != size.height) {
-          chain.push_back("pad=w=" + std::to_string(filter.width) + ":h=" + std::to_string(filter.height) +
+        if (frame.width != size.width || frame.height != size.height) {
+          chain.push_back("pad=w=" + std::to_string(frame.width) + ":h=" + std::to_string(frame.height) +
                           ":x=" + Centred(filter.x, "(ow-iw)/2") + ":y=" + Centred(filter.y, "(oh-ih)/2") +
                           ":color=black");
-          size = {filter.width, filter.height};
+          size = frame;
         }
         if (filter.draw_subtitles && request.subtitles && !subtitles_drawn) {
           chain.push_back(SubtitleFilter(*request.subtitles, inputs, size));
           subtitles_drawn = true;
         }
         break;
+      }
       case VideoFilter::Kind::kRotate: {
         // Same numbering as the transpose filter: 1 clockwise, 2 counter-clockwise;
         // 4 to 7 turn only portrait pictures.
@@ -117,6 +143,7 @@ void Append(std::vector<std::string>& argv, std::initializer_list<std::string> a
 struct VideoEncode {
   std::vector<std::string> args;
   std::string fourcc;
+  Size size;
 };
 
 VideoEncode VideoEncodeOptions(const EncodeRequest& request, const PreparedInputs& inputs,
@@ -124,6 +151,7 @@ VideoEncode VideoEncodeOptions(const EncodeRequest& request, const PreparedInput
   VideoEncode encode;
   std::vector<std::string>& args = encode.args;
   const auto [filters, size] = VideoFilters(request, inputs);
+  encode.size = size;
   Append(args, {"-vf", filters});
   std::string encoder = "mpeg4";
   encode.fourcc = request.fourcc;
@@ -150,10 +178,30 @@ VideoEncode VideoEncodeOptions(const EncodeRequest& request, const PreparedInput
   return encode;
 }
 
-void AppendAudioEncode(std::vector<std::string>& argv, const EncodeRequest& request) {
-  Append(argv, {"-c:a", "aac", "-profile:a", "aac_low"});
+// The sound the AVI gets: the source's first track, or silence as long as the source
+// for one without sound (screen recordings, timelapses), so that every MP4 has the
+// sound track that the players and the check of a finished job expect.
+// Whether it is silence, which needs no filter of the source's sound.
+bool AppendSound(std::vector<std::string>& argv, const EncodeRequest& request, const PreparedInputs& inputs) {
+  if (inputs.facts.has_audio || !request.EncodesAudio()) {
+    Append(argv, {"-map", "0:a:0?"});
+    return false;
+  }
+  const int rate = request.sample_rate > 0 ? request.sample_rate : 48000;
+  std::string silence = "anullsrc=r=" + std::to_string(rate) + ":cl=stereo";
+  if (inputs.facts.duration > 0) silence += ":d=" + std::to_string(inputs.facts.duration);
+  Append(argv, {"-filter_complex", silence + "[silence]", "-map", "[silence]"});
+  // Of unknown length, the silence ends with the picture.
+  if (inputs.facts.duration <= 0) Append(argv, {"-shortest"});
+  return true;
+}
+
+void AppendAudioEncode(std::vector<std::string>& argv, const EncodeRequest& request, bool silence) {
+  // Stereo, as the players take it: 5.1 is mixed down and mono spread to both sides.
+  Append(argv, {"-c:a", "aac", "-profile:a", "aac_low", "-ac", "2"});
   if (request.audio_bitrate > 0) Append(argv, {"-b:a", std::to_string(request.audio_bitrate)});
   if (request.sample_rate > 0) Append(argv, {"-ar", std::to_string(request.sample_rate)});
+  if (silence) return;
   std::string audio_filters;
   // Without -mc 0, sound is stretched or squeezed to its timestamps as the
   // encoder's own A-V correction would.
@@ -191,9 +239,9 @@ FfmpegCommand BuildFfmpegCommand(const EncodeRequest& request, const PreparedInp
   }
 
   const bool encodes_video = request.EncodesVideo();
-  const bool encodes_audio = !request.no_sound && request.audio == AudioCodec::kAac;
-  if (layout == EncoderLayout::kSideBySide && encodes_video && encodes_audio) {
+  if (layout == EncoderLayout::kSideBySide && encodes_video && request.EncodesAudio()) {
     const VideoEncode video = VideoEncodeOptions(request, inputs, command.notes);
+    command.picture = {video.size.width, video.size.height};
     std::vector<std::string> picture = start("warning", false);
     Append(picture, {"-i", inputs.media, "-map", "0:v:0"});
     picture.insert(picture.end(), video.args.begin(), video.args.end());
@@ -201,9 +249,10 @@ FfmpegCommand BuildFfmpegCommand(const EncodeRequest& request, const PreparedInp
 
     std::vector<std::string> sound = start("info", true);
     // The sound's source comes first, so that its length is the one reported.
-    Append(sound, {"-i", inputs.media, "-thread_queue_size", "64", "-f", "avi", "-i", "pipe:0", "-map", "1:v:0",
-                   "-map", "0:a:0?", "-c:v", "copy", "-vtag", video.fourcc});
-    AppendAudioEncode(sound, request);
+    Append(sound, {"-i", inputs.media, "-thread_queue_size", "64", "-f", "avi", "-i", "pipe:0", "-map", "1:v:0"});
+    const bool silence = AppendSound(sound, request, inputs);
+    Append(sound, {"-c:v", "copy", "-vtag", video.fourcc});
+    AppendAudioEncode(sound, request, silence);
     Append(sound, {"-avoid_negative_ts", "disabled", "-f", "avi", inputs.output});
     command.children = {picture, sound};
     return command;
@@ -211,12 +260,13 @@ FfmpegCommand BuildFfmpegCommand(const EncodeRequest& request, const PreparedInp
 
   std::vector<std::string> argv = start("info", true);
   Append(argv, {"-i", inputs.media, "-map", "0:v:0"});
-  if (!request.no_sound) Append(argv, {"-map", "0:a:0?"});
+  const bool silence = !request.no_sound && AppendSound(argv, request, inputs);
   if (request.video == VideoCodec::kCopy) {
     Append(argv, {"-c:v", "copy"});
     if (request.threads > 0) Append(argv, {"-threads", std::to_string(request.threads)});
   } else {
     const VideoEncode video = VideoEncodeOptions(request, inputs, command.notes);
+    command.picture = {video.size.width, video.size.height};
     argv.insert(argv.end(), video.args.begin(), video.args.end());
     Append(argv, {"-vtag", video.fourcc, "-avoid_negative_ts", "disabled"});
   }
@@ -225,7 +275,7 @@ FfmpegCommand BuildFfmpegCommand(const EncodeRequest& request, const PreparedInp
   } else if (request.audio == AudioCodec::kCopy) {
     Append(argv, {"-c:a", "copy"});
   } else {
-    AppendAudioEncode(argv, request);
+    AppendAudioEncode(argv, request, silence);
   }
   Append(argv, {"-f", "avi", inputs.output});
   command.children.push_back(argv);

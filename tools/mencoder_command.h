@@ -32,6 +32,9 @@ struct FfmpegCommand {
   // into the second one's input, and the second one reports progress.
   std::vector<std::vector<std::string>> children;
   std::vector<std::string> notes;  // choices worth a line in the job log
+  struct {
+    int width = 0, height = 0;
+  } picture;  // the size of the encoded picture; 0 when the picture is copied or left out
 };
 
 FfmpegCommand BuildFfmpegCommand(const EncodeRequest& request, const PreparedInputs& inputs,

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <sstream>
+#include <utility>
 
 #include "platform/process.h"
 #include "tool_text.h"
@@ -56,23 +58,41 @@ std::optional<AvsScript> ParseAvsScript(const std::string& text, std::string& er
   return script;
 }
 
-SourceFacts ProbeSource(const std::string& path) {
+SourceFacts ReadSourceFacts(const std::string& ffprobe_lines) {
   SourceFacts facts;
-  const auto output = CaptureOutput({ProgramBesideThisOne("ffprobe"), "-v", "error", "-select_streams", "v:0", "-show_entries",
-                                     "stream=width,height:format=duration", "-of", "default=noprint_wrappers=1",
-                                     path});
-  if (!output) return facts;
-  std::istringstream lines(*output);
-  std::string line;
+  facts.has_audio = false;
+  std::istringstream lines(ffprobe_lines);
+  std::string line, stream;
+  int pictures = 0;
+  double rotation = 0;
   while (std::getline(lines, line)) {
     const std::size_t equals = line.find('=');
     if (equals == std::string::npos) continue;
     const std::string key = line.substr(0, equals), value = line.substr(equals + 1);
-    if (key == "width") facts.width = std::atoi(value.c_str());
-    if (key == "height") facts.height = std::atoi(value.c_str());
+    if (key == "codec_type") {
+      stream = value;
+      if (stream == "video") ++pictures;
+      if (stream == "audio") facts.has_audio = true;
+    }
+    // Only the first picture's: that is the one the encode maps.
+    const bool first_picture = stream == "video" && pictures == 1;
+    if (first_picture && key == "width") facts.width = std::atoi(value.c_str());
+    if (first_picture && key == "height") facts.height = std::atoi(value.c_str());
+    if (first_picture && key == "rotation") rotation = std::atof(value.c_str());
     if (key == "duration") facts.duration = std::atof(value.c_str());
   }
+  // FFmpeg turns such a picture upright before the filters see it.
+  if (std::lround(rotation / 90) % 2 != 0) std::swap(facts.width, facts.height);
   return facts;
+}
+
+SourceFacts ProbeSource(const std::string& path) {
+  const auto output =
+      CaptureOutput({ProgramBesideThisOne("ffprobe"), "-v", "error", "-show_entries",
+                     "stream=codec_type,width,height:stream_side_data=rotation:format=duration", "-of",
+                     "default=noprint_wrappers=1", path});
+  // Without an answer nothing is known, and the sound is taken to be there.
+  return output ? ReadSourceFacts(*output) : SourceFacts{};
 }
 
 bool HasEncoder(const std::string& ffmpeg, const std::string& encoder) {

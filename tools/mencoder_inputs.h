@@ -17,12 +17,16 @@ struct AvsScript {
 // says why in `error`.
 std::optional<AvsScript> ParseAvsScript(const std::string& text, std::string& error);
 
-// What ffprobe says about an input: for the progress percentage and the subtitle size.
+// What ffprobe says about an input: for the progress percentage, the subtitle size
+// and a sound track where there is none.
 struct SourceFacts {
   double duration = 0;  // seconds; 0 when unknown
-  int width = 0, height = 0;
+  int width = 0, height = 0;  // the first picture as shown, after the turn its file asks for
+  bool has_audio = true;      // false only when ffprobe read the file and found no sound
 };
 SourceFacts ProbeSource(const std::string& path);
+// ffprobe's lines about the streams and the format, read into facts.
+SourceFacts ReadSourceFacts(const std::string& ffprobe_lines);
 
 // Whether the FFmpeg program has the named encoder.
 bool HasEncoder(const std::string& ffmpeg, const std::string& encoder);

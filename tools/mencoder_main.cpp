@@ -62,14 +62,14 @@ class Encoder {
     // A Windows FFmpeg may be built without Xvid; its own MPEG-4 Part 2 encoder then
     // writes the same kind of stream.
     if (request_.video == VideoCodec::kXvid) inputs_.has_xvid = HasEncoder(inputs_.ffmpeg, "libxvid");
-    // The picture size matters only when no filter sets it; the length for the
-    // percentage comes from ffmpeg's own report. Each probe would cost a start of
-    // ffprobe, which is much of the scripts' overhead over a plain encode.
-    const bool encodes = request_.EncodesVideo();
-    if (encodes && !request_.HasFilter(VideoFilter::Kind::kCrop) && !request_.HasFilter(VideoFilter::Kind::kScale) &&
-        !request_.HasFilter(VideoFilter::Kind::kExpand)) {
-      inputs_.facts = ProbeSource(inputs_.media);
-    }
+    // The picture size matters only when no filter sets it, and whether there is
+    // sound only when sound is encoded; the length for the percentage comes from
+    // ffmpeg's own report. Each probe costs a start of ffprobe, which is much of the
+    // scripts' overhead over a plain encode.
+    const bool sizes_picture = request_.HasFilter(VideoFilter::Kind::kCrop) ||
+                               request_.HasFilter(VideoFilter::Kind::kScale) ||
+                               request_.HasFilter(VideoFilter::Kind::kExpand);
+    if ((request_.EncodesVideo() && !sizes_picture) || request_.EncodesAudio()) inputs_.facts = ProbeSource(inputs_.media);
 
     const FfmpegCommand command = BuildFfmpegCommand(request_, inputs_);
     if (request_.format == OutputFormat::kAvi) {

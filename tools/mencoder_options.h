@@ -58,6 +58,8 @@ struct EncodeRequest {
   bool HasFilter(VideoFilter::Kind kind) const;
   // Xvid or lavc: the picture is encoded, not copied or left out.
   bool EncodesVideo() const { return video == VideoCodec::kXvid || video == VideoCodec::kLavcMpeg4; }
+  // The sound is encoded to AAC, not copied or left out.
+  bool EncodesAudio() const { return !no_sound && audio == AudioCodec::kAac; }
 };
 
 struct ParsedRequest {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "jobs/geometry.h"
 #include "mencoder_command.h"
 #include "mencoder_inputs.h"
 #include "platform/file_system.h"
@@ -125,6 +126,52 @@ TEST(XvidEncoder, FallsBackToFFmpegsOwnMpeg4AtAnOddSizeOrWithoutXvidAndSaysSo) {
   EXPECT_TRUE(tools::HasEncoder(FfmpegProgram(), "mpeg4"));
   EXPECT_FALSE(tools::HasEncoder(FfmpegProgram(), "no_such_encoder"));
   EXPECT_FALSE(tools::HasEncoder("clipvane-no-such-ffmpeg", "mpeg4"));
+}
+
+// Every shape of picture, on every device and screen fit, ends inside the device's
+// frame: a portrait picture on the nano is padded for its turn, not cut by a frame
+// given the other way round.
+TEST(PlannedPicture, FitsTheFrameOfEveryDeviceAndFit) {
+  const PictureSize sources[] = {{640, 480}, {1920, 1080}, {1080, 1920}, {480, 640}, {360, 640}, {720, 576},
+                                 {100, 2000}, {2000, 100}, {1000, 1000}, {2, 2}, {3, 5}, {7, 3}};
+  for (const PictureSize source : sources) {
+    for (int platform : {0, 1}) {
+      for (int displaymode : {0, 1, 2, 3}) {
+        for (bool noresize : {false, true}) {
+          EncodeSettings settings;
+          settings.platform = platform;
+          settings.noresizefor43scale = noresize;
+          EncoderPreset preset;
+          preset.displaymode = displaymode;
+          preset.framewidth = platform == 1 ? 320 : displaymode == 1 ? 640 : 480;
+          preset.frameheight = platform == 1 ? 240 : 320;
+          MediaFacts facts;
+          facts.width = source.width;
+          facts.height = source.height;
+          facts.aspect = double(source.width) / source.height;
+          const PictureGeometry plan = PlanGeometry(facts, settings, preset);
+          std::vector<std::string> args = Words(plan.crop_option + " " + plan.scale_option + " " +
+                                                plan.expand_option + " " + plan.rotate_option);
+          args.insert(args.end(), {"-ovc", "lavc", "-lavcopts", "vcodec=mpeg4", "-oac", "faac", "in.avi", "-o", "out.avi"});
+          const tools::ParsedRequest parsed = tools::ParseMencoderCommandLine(args);
+          ASSERT_EQ(parsed.error, "");
+          tools::PreparedInputs inputs;
+          inputs.facts.width = source.width;
+          inputs.facts.height = source.height;
+          const auto picture = tools::BuildFfmpegCommand(parsed.request, inputs).picture;
+          const std::string label = std::to_string(source.width) + "x" + std::to_string(source.height) + " platform " +
+                                    std::to_string(platform) + " mode " + std::to_string(displaymode);
+          if (platform == 1) {  // the nano's picture is always padded to its whole frame
+            EXPECT_EQ(picture.width * 1000 + picture.height, 320240) << label;
+          } else {
+            EXPECT_TRUE(picture.width > 0 && picture.width <= preset.framewidth && picture.height > 0 &&
+                        picture.height <= preset.frameheight)
+                << label << ": " << picture.width << "x" << picture.height;
+          }
+        }
+      }
+    }
+  }
 }
 
 }  // namespace
