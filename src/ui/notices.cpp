@@ -13,16 +13,27 @@ std::string SourceIsOutputText(const std::string& path) {
   return Utf8ToAnsi(u8"변환할 동영상이 결과 파일과 같은 파일이라 건너뜁니다: ") + path;
 }
 
+// A video that cannot be converted, named with the reason, before any job starts.
+std::string UnconvertibleText(const Refusal& refusal) {
+  return Utf8ToAnsi(refusal.reason == RefusalReason::kNoVideoStream ? u8"영상이 없는 파일이라 건너뜁니다: "
+                                                                     : u8"동영상 정보를 구하지 못해 건너뜁니다: ") +
+         refusal.path;
+}
+
+bool IsUnconvertible(RefusalReason reason) {
+  return reason == RefusalReason::kNoPicture || reason == RefusalReason::kNoVideoStream;
+}
+
 std::string SameResultText(const Refusal& refusal) {
   return refusal.path + Utf8ToAnsi(u8"\r\r앞의 동영상과 결과 파일 이름이 같아 건너뜁니다: ") + refusal.other_path;
 }
 
-// The refusals of one reason, worded by `text`, in one box; none when there are none.
-template <typename Text>
-void TellInOneBox(const EncodeResult& result, RefusalReason reason, Text text, std::vector<Notice>& notices) {
+// The refusals that pass `wanted`, worded by `text`, in one box; none when there are none.
+template <typename Wanted, typename Text>
+void TellInOneBox(const EncodeResult& result, Wanted wanted, Text text, std::vector<Notice>& notices) {
   std::string joined;
   for (const Refusal& refusal : result.refused)
-    if (refusal.reason == reason) joined += (joined.empty() ? "" : "\r") + text(refusal);
+    if (wanted(refusal.reason)) joined += (joined.empty() ? "" : "\r") + text(refusal);
   if (!joined.empty()) notices.push_back({joined, Utf8ToAnsi(u8"알림")});
 }
 
@@ -37,15 +48,18 @@ std::vector<Notice> SelectionNotices(const EncodeResult& result) {
     if (refusal.reason == RefusalReason::kSourceIsOutput)
       notices.push_back({SourceIsOutputText(refusal.path), Utf8ToAnsi(u8"알림")});
     if (refusal.reason == RefusalReason::kSameResult) notices.push_back({SameResultText(refusal), Utf8ToAnsi(u8"알림")});
+    if (IsUnconvertible(refusal.reason)) notices.push_back({UnconvertibleText(refusal), Utf8ToAnsi(u8"알림")});
   }
   return notices;
 }
 
 std::vector<Notice> WholeListNotices(const EncodeResult& result, bool batch_files_only) {
   std::vector<Notice> notices;
-  TellInOneBox(result, RefusalReason::kSourceIsOutput,
+  TellInOneBox(result, [](RefusalReason reason) { return reason == RefusalReason::kSourceIsOutput; },
                [](const Refusal& refusal) { return SourceIsOutputText(refusal.path); }, notices);
-  TellInOneBox(result, RefusalReason::kSameResult, SameResultText, notices);
+  TellInOneBox(result, [](RefusalReason reason) { return reason == RefusalReason::kSameResult; }, SameResultText,
+               notices);
+  TellInOneBox(result, IsUnconvertible, UnconvertibleText, notices);
   if (batch_files_only && result.written) notices.push_back(Told(u8"인코딩을 위한 배치파일(.bat)들이 생성되었습니다."));
   return notices;
 }

@@ -32,13 +32,14 @@ class Dialogs {
 };
 
 // What an encode-selection command says, in row order: a vanished video by its path,
-// a video that is its own result, a video whose MP4 an earlier one makes. Rows
-// without a picture say nothing: the list shows it.
+// a video that is its own result, a video whose MP4 an earlier one makes, a video
+// that cannot be converted (no picture found, or no picture in the file) with why.
 std::vector<Notice> SelectionNotices(const EncodeResult& result);
 
 // What a whole-list command says once its scripts are written: the videos that are
-// their own results in one box, those whose MP4 an earlier one makes in another; with
-// `batch_files_only`, that the scripts are written.
+// their own results in one box, those whose MP4 an earlier one makes in another, those
+// that cannot be converted in a third; with `batch_files_only`, that the scripts are
+// written.
 std::vector<Notice> WholeListNotices(const EncodeResult& result, bool batch_files_only);
 
 // The 640 frame was asked for on nano/Classic.

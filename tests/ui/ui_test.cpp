@@ -60,19 +60,22 @@ TEST(Notices, AnEncodeResultIsToldAsTheProductAlwaysHas) {
                     {"D:\\Conv\\incoming\\b.mp4", RefusalReason::kSourceIsOutput},
                     {"D:\\c\\a.avi", RefusalReason::kSameResult, 5, "D:\\a.avi", 2}};
   const std::vector<Notice> selection = SelectionNotices(result);
-  ASSERT_EQ(selection.size(), 4u);  // the list's title tells the rows without a picture
-  EXPECT_EQ(AnsiToUtf8(selection[3].text), u8"D:\\c\\a.avi\r\r앞의 동영상과 결과 파일 이름이 같아 건너뜁니다: D:\\a.avi");
+  ASSERT_EQ(selection.size(), 5u);
+  EXPECT_EQ(AnsiToUtf8(selection[1].text), u8"동영상 정보를 구하지 못해 건너뜁니다: D:\\broken.avi");
+  EXPECT_EQ(AnsiToUtf8(selection[4].text), u8"D:\\c\\a.avi\r\r앞의 동영상과 결과 파일 이름이 같아 건너뜁니다: D:\\a.avi");
   EXPECT_EQ(AnsiToUtf8(selection[0].text), u8"D:\\gone.avi\r\r선택한 파일이 존재하지 않습니다.");
   EXPECT_EQ(AnsiToUtf8(selection[0].caption), u8"알림");
   const std::string same = u8"변환할 동영상이 결과 파일과 같은 파일이라 건너뜁니다: ";
-  EXPECT_EQ(AnsiToUtf8(selection[2].text), same + "D:\\Conv\\incoming\\b.mp4");
+  EXPECT_EQ(AnsiToUtf8(selection[3].text), same + "D:\\Conv\\incoming\\b.mp4");
 
   result.written = true;
+  result.refused.push_back({"D:\\notes.avi", RefusalReason::kNoVideoStream});
   const std::vector<Notice> whole = WholeListNotices(result, true);
-  ASSERT_EQ(whole.size(), 3u);
+  ASSERT_EQ(whole.size(), 4u);
   EXPECT_EQ(AnsiToUtf8(whole[0].text), same + "D:\\Conv\\incoming\\a.mp4\r" + same + "D:\\Conv\\incoming\\b.mp4");
-  EXPECT_EQ(whole[1].text, selection[3].text);
-  EXPECT_EQ(AnsiToUtf8(whole[2].text), u8"인코딩을 위한 배치파일(.bat)들이 생성되었습니다.");
+  EXPECT_EQ(whole[1].text, selection[4].text);
+  EXPECT_EQ(AnsiToUtf8(whole[2].text), AnsiToUtf8(selection[1].text) + u8"\r영상이 없는 파일이라 건너뜁니다: D:\\notes.avi");
+  EXPECT_EQ(AnsiToUtf8(whole[3].text), u8"인코딩을 위한 배치파일(.bat)들이 생성되었습니다.");
   result.refused.clear();
   EXPECT_TRUE(WholeListNotices(result, false).empty());
   // The AviSynth question: four paragraphs apart by two carriage returns.
