@@ -4,7 +4,6 @@
 #include <numeric>
 
 #include "common/subtitle_text.h"
-#include "platform/utf.h"
 
 namespace clipvane::tools {
 
@@ -55,7 +54,7 @@ std::string EscapeFilterValue(const std::string& value) {
   return graph_level;
 }
 
-std::string AsUtf8(const std::string& bytes) { return IsValidUtf8(bytes) ? bytes : SubtitleTextToUtf8(bytes); }
+std::string AsUtf8(const std::string& bytes) { return SubtitleTextToUtf8(bytes); }
 
 std::string LowerAscii(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

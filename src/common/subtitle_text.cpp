@@ -5,11 +5,18 @@
 
 namespace clipvane {
 
+// Korean text in code page 949 is never valid UTF-8, and a UTF-8 file saved by a
+// newer editor holds no byte-order mark: validity tells the two apart.
 std::string SubtitleTextToUtf8(const std::string& bytes) {
-  // Where the system's own code page is UTF-8, bytes that are not UTF-8 were written
-  // on a Korean Windows system.
-  if (AnsiIsUtf8() && !IsValidUtf8(bytes)) return Cp949ToUtf8(bytes);
-  return AnsiToUtf8(bytes);
+  if (IsValidUtf8(bytes)) return bytes;
+  // Where the system's own code page is UTF-8, the bytes were written on a Korean
+  // Windows system.
+  return AnsiIsUtf8() ? Cp949ToUtf8(bytes) : AnsiToUtf8(bytes);
+}
+
+std::string SubtitleTextToAnsi(const std::string& bytes) {
+  if (IsValidUtf8(bytes)) return Utf8ToAnsi(bytes);
+  return AnsiIsUtf8() ? Cp949ToUtf8(bytes) : bytes;
 }
 
 }  // namespace clipvane

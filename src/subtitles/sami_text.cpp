@@ -1,5 +1,6 @@
 #include "subtitles/sami_text.h"
 
+#include "common/subtitle_text.h"
 #include "platform/text_encoding.h"
 #include "platform/utf.h"
 
@@ -16,7 +17,7 @@ std::string SamiTextFromBytes(const std::string& bytes) {
   if (StartsWith(bytes, "\xEF\xBB\xBF", 3)) return Utf8ToAnsi(bytes.substr(3));
   if (StartsWith(bytes, "\xFF\xFE", 2)) return Utf16ToAnsi(Utf16Units(bytes.substr(2), false));
   if (StartsWith(bytes, "\xFE\xFF", 2)) return Utf16ToAnsi(Utf16Units(bytes.substr(2), true));
-  return bytes;
+  return SubtitleTextToAnsi(bytes);
 }
 
 std::vector<std::string> SplitLines(const std::string& text) {

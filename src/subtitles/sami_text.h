@@ -4,9 +4,11 @@
 
 namespace clipvane {
 
-// A SAMI file's bytes as text in the ANSI code page. A file that starts with a UTF-8
-// or UTF-16 (little or big endian) byte-order mark is decoded; without a mark the bytes
-// are taken as they stand, since Korean SAMI files are usually plain code page 949.
+// A SAMI file's bytes as text in the ANSI code page, so that the SSA file made of it
+// is in one encoding throughout, its font name included. A file that starts with a
+// UTF-8 or UTF-16 (little or big endian) byte-order mark is decoded; without a mark,
+// valid UTF-8 is read as UTF-8 and other bytes as code page 949, the code page of
+// Korean SAMI files (SubtitleTextToAnsi).
 std::string SamiTextFromBytes(const std::string& bytes);
 
 // The lines of a text: a line ends at CR, LF or CR LF, and the lines hold neither.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "common/subtitle_text.h"
 #include "common/workspace.h"
 #include "platform/file_system.h"
 #include "platform/platform_error.h"
@@ -36,10 +37,12 @@ TEST(ColourTable, HoldsEachOf109NamesOnceInNameOrderFoundInAnyCase) {
 
 using Lines = std::vector<std::string>;
 
-TEST(SamiTextFromBytes, DecodesEveryByteOrderMarkAndTakesOtherBytesAsTheyStand) {
-  const std::string cp949 = "<SYNC Start=1>\xC7\xD1\xB1\xDB\r\n\xFF\xFF";  // not UTF-8: never touched
-  EXPECT_EQ(SamiTextFromBytes(cp949), cp949);
-  EXPECT_EQ(SamiTextFromBytes("\xFF"), "\xFF");  // too short for a mark
+TEST(SamiTextFromBytes, DecodesEveryByteOrderMarkAndTellsUtf8FromCodePage949) {
+  // Without a mark: code page 949 and UTF-8 alike, in the ANSI code page.
+  const std::string korean = Utf8ToAnsi(u8"<SYNC Start=1>한글\r\n");
+  EXPECT_EQ(SamiTextFromBytes("<SYNC Start=1>\xC7\xD1\xB1\xDB\r\n"), korean);
+  EXPECT_EQ(SamiTextFromBytes(u8"<SYNC Start=1>한글\r\n"), korean);
+  EXPECT_EQ(SamiTextFromBytes("\xFF"), AnsiIsUtf8() ? "\xEF\xBF\xBD" : "\xFF");  // too short for a mark
   const std::string expected = Utf8ToAnsi(u8"한글\r\n");
   EXPECT_EQ(SamiTextFromBytes("\xEF\xBB\xBF" + AnsiToUtf8(expected)), expected);
   EXPECT_EQ(SamiTextFromBytes(std::string("\xFF\xFE\x5C\xD5\x00\xAE\r\0\n\0", 10)), expected);
@@ -62,7 +65,7 @@ std::string DataFile(const std::string& name) { return testing::DataFile(CLIPVAN
 class SamiToSsaTest : public ::testing::Test {
  protected:
   SamiToSsaTest() {
-    style_.font_name = "\xB1\xBC\xB8\xB2";  // a Korean face name, code page 949
+    style_.font_name = Utf8ToAnsi(u8"굴림");  // a Korean face name
     style_.font_size = 18;
     style_.margin_v = 24;
   }
@@ -73,16 +76,20 @@ class SamiToSsaTest : public ::testing::Test {
   ColourTable colours_;
 };
 
-// Each sample beside its expected script, byte for byte: a Korean drama in code page
-// 949, and a file of the edge cases of tags, colours, blanks, timing and lines far
-// longer than any buffer.
+// Each sample beside its expected script, byte for byte in the ANSI code page (the
+// samples are code page 949): a Korean drama, and a file of the edge cases of tags,
+// colours, blanks, timing and lines far longer than any buffer. The drama saved as
+// UTF-8 without a mark gives the same script.
 TEST_F(SamiToSsaTest, WritesTheExpectedScriptOfEachSample) {
+  testing::TempFolder folder;
   for (const char* name : {"drama_cp949", "edge_cases"}) {
     const std::optional<std::string> expected = NativeFileSystem().ReadWholeFile(DataFile(name + std::string(".ssa")));
     ASSERT_TRUE(expected) << name;
-    EXPECT_EQ(JoinLinesCrLf(Convert(DataFile(name + std::string(".smi")))), *expected) << name;
+    const std::string ansi = SubtitleTextToAnsi(*expected);
+    EXPECT_EQ(JoinLinesCrLf(Convert(DataFile(name + std::string(".smi")))), ansi) << name;
+    const std::string sami = NativeFileSystem().ReadWholeFile(DataFile(name + std::string(".smi"))).value_or("");
+    EXPECT_EQ(JoinLinesCrLf(Convert(folder.WriteFile(name + std::string(".smi"), Cp949ToUtf8(sami)))), ansi) << name;
   }
-  testing::TempFolder folder;
   EXPECT_THROW(Convert(folder / "missing.smi"), PlatformError);
   EXPECT_THROW(Convert(folder.Path()), PlatformError);  // a folder is no file
 }
