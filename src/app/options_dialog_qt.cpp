@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -113,6 +114,13 @@ OptionsDialogQt::OptionsDialogQt(OptionsDialogModel& model, QWidget* parent) : Q
   add_combo(C::kPlatform, platform_row, PlatformItems(), &OptionsDialogModel::PlatformChosen);
   platform_row->addStretch(1);
   layout->addLayout(platform_row);
+  auto* extensions_row = new QHBoxLayout;
+  extensions_row->addWidget(Add(C::kVideoExtsLabel, new QLabel(Caption(C::kVideoExtsLabel))));
+  auto* extensions = Add(C::kVideoExts, new QLineEdit);
+  connect(extensions, &QLineEdit::textEdited, this,
+          [this](const QString& text) { model_.VideoExtensionsEdited(text.toUtf8().toStdString()); });
+  extensions_row->addWidget(extensions, 1);
+  layout->addLayout(extensions_row);
 
   auto* ok = Add(C::kOk, new QPushButton(Caption(C::kOk)));
   ok->setDefault(true);
@@ -162,6 +170,8 @@ void OptionsDialogQt::Render() {
   check(C::kAudioSync, shown.audiosync);
   check(C::kColourSubtitle, shown.colorsubtitle);
   static_cast<QGroupBox*>(Control(C::kSubtitle))->setChecked(shown.needsubtitle);
+  auto* extensions = static_cast<QLineEdit*>(Control(C::kVideoExts));
+  if (extensions->text() != ToQt(shown.videofileext)) extensions->setText(ToQt(shown.videofileext));  // keeps the cursor
   const SubtitleListsView& lists = model_.SubtitleLists();
   Fill(combo(C::kFontSize), lists.sizes, lists.size_index);
   Fill(combo(C::kFonts), lists.fonts, lists.font_index);

@@ -10,7 +10,7 @@ namespace {
 
 constexpr wchar_t kOptionsClass[] = L"TfmOptions";
 constexpr int kClientWidth = 509;
-constexpr int kClientHeight = 469;
+constexpr int kClientHeight = 499;  // the designed 469 and a row for the video extensions
 constexpr int kIdFirstControl = 300;
 
 using C = OptionsControl;
@@ -53,7 +53,9 @@ const ControlPlan kControls[] = {
     {C::kRule, L"STATIC", SS_ETCHEDHORZ, 20, 374, 473, 2},
     {C::kPlatformLabel, L"STATIC", SS_LEFT, 20, 392, 64, 17},
     {C::kPlatform, WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 86, 390, 289, 200},
-    {C::kOk, L"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, 218, 426, 81, 25},
+    {C::kVideoExtsLabel, L"STATIC", SS_LEFT, 20, 424, 84, 17},
+    {C::kVideoExts, L"EDIT", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 108, 421, 385, 21},
+    {C::kOk, L"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, 218, 456, 81, 25},
 };
 
 const OptionsControl kDisplayItems[] = {C::kDisplay0, C::kDisplay1, C::kDisplay2, C::kDisplay3};
@@ -127,6 +129,8 @@ void OptionsDialog::Render() {
   SetChecked(C::kAudioSync, shown.audiosync);
   SetChecked(C::kSubtitle, shown.needsubtitle);
   SetChecked(C::kColourSubtitle, shown.colorsubtitle);
+  // Set only when it differs, so that typing keeps its cursor.
+  if (ControlText(Control(C::kVideoExts)) != shown.videofileext) SetControlText(Control(C::kVideoExts), shown.videofileext);
   const SubtitleListsView& lists = model_.SubtitleLists();
   FillDropDown(Control(C::kFontSize), lists.sizes, lists.size_index);
   FillDropDown(Control(C::kFonts), lists.fonts, lists.font_index);
@@ -152,6 +156,10 @@ void OptionsDialog::OnCommand(OptionsControl control, int code) {
     case C::kAudioSync: if (clicked) model_.AudioSyncClicked(Checked(control)); break;
     case C::kSubtitle: if (clicked) model_.SubtitleClicked(Checked(control)); break;
     case C::kColourSubtitle: if (clicked) model_.ColourSubtitleClicked(Checked(control)); break;
+    case C::kVideoExts:
+      if (code != EN_CHANGE) return;
+      model_.VideoExtensionsEdited(ControlText(Control(control)));
+      return;  // the field shows what is typed already
     case C::kOk: if (clicked) closed_ = model_.OkClicked(); break;
     default: return;
   }

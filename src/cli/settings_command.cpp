@@ -66,15 +66,19 @@ bool Apply(EncodeSettings& s, const std::string& key, const std::string& value, 
     s.fontface = items[1];
     return true;
   }
-  if (key == "title" || key == "videofileext")
-    return reason = "read only here; edit MP4.ini to change it", false;
+  if (key == "videofileext") {
+    if (!IsVideoExtensionText(value))
+      return reason = "takes extensions without the dot, apart by commas, such as avi,mp4,mkv", false;
+    s.videofileext = value;
+    return true;
+  }
+  if (key == "title") return reason = "read only here; edit MP4.ini to change it", false;
   return reason = "not a setting", false;
 }
 
 void Show(const Program& program, std::ostream& out) {
   const EncodeSettings& s = program.settings;
   const EncoderPreset& p = program.preset;
-  const IniProfile& ini = *program.ini;
   out << "title=" << s.title << "\n"
       << "qulity=" << s.choices.qulity << "\n"
       << "platform=" << s.choices.platform << "\n"
@@ -86,7 +90,7 @@ void Show(const Program& program, std::ostream& out) {
       << "needsubtitle=" << s.needsubtitle << "\n"
       << "fontsize=" << s.plainsizeindex << "," << s.colorsizeindex << "\n"
       << "fontname=" << s.fontfile << "," << s.fontface << "\n"
-      << "videofileext=" << ini.ReadString(kSettingsSection, "videofileext", kDefaultVideoExtensions) << "\n"
+      << "videofileext=" << s.videofileext << "\n"
       << "# what they give\n"
       << "frame=" << p.framewidth << "x" << p.frameheight << "\n"
       << "video=" << (p.videocodec == 1 ? "xvid" : "mpeg4") << " " << p.videobitrate << " kbit/s\n"

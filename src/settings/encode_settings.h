@@ -29,6 +29,7 @@ struct EncodeSettings {
   int colorsizeindex = 0;
   std::string fontfile;  // empty: fontname not read since the last load
   std::string fontface;
+  std::string videofileext;  // the video extension list as MP4.ini holds it; start-up reads its own
 
   SettingsChoices choices;  // what the options dialog shows
 };

@@ -53,9 +53,21 @@ const Preset& PresetFor(int qulity) {
 
 }  // namespace
 
+std::vector<std::string> VideoExtensionList(const std::string& text) { return SplitCommaText(AsciiLower(text)); }
+
+bool IsVideoExtensionText(const std::string& text) {
+  const std::vector<std::string> items = VideoExtensionList(text);
+  for (const std::string& item : items) {
+    if (item.empty()) return false;
+    for (char c : item)
+      if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))) return false;
+  }
+  return !items.empty();
+}
+
 StartupSettings StartSettingsStore(const IniProfile& ini, const std::string& fonts_folder, PathStyle style) {
   return {fonts_folder + Separator(style),
-          SplitCommaText(AsciiLower(ini.ReadString(kSettingsSection, "videofileext", kDefaultVideoExtensions)))};
+          VideoExtensionList(ini.ReadString(kSettingsSection, "videofileext", kDefaultVideoExtensions))};
 }
 
 SettingsCheck LoadSettings(EncodeSettings& settings, EncoderPreset& preset, const IniProfile& ini) {
@@ -86,6 +98,8 @@ SettingsCheck LoadSettings(EncodeSettings& settings, EncoderPreset& preset, cons
   settings.audiosync = ReadBool(ini, "audiosync", false);
   settings.subtitlesync = ReadBool(ini, "subtitlesync", false);
   settings.needsubtitle = ReadBool(ini, "needsubtitle", true);
+  // As the user wrote it: a save writes back exactly what was there.
+  settings.videofileext = ini.ReadString(kSettingsSection, "videofileext", kDefaultVideoExtensions);
 
   preset.framewidth = settings.platform == 0 ? 480 : 320;
   preset.frameheight = settings.platform == 0 ? 320 : 240;
@@ -118,6 +132,7 @@ SettingsCheck SaveSettings(EncodeSettings& settings, EncoderPreset& preset, IniP
   ini.WriteString(kSettingsSection, "fontname", settings.fontfile + "," + settings.fontface);
   WriteBool(ini, "needsubtitle", settings.needsubtitle);
   WriteBool(ini, "colorsubtitle", settings.colorsubtitle);
+  ini.WriteString(kSettingsSection, "videofileext", settings.videofileext);
   return LoadSettings(settings, preset, ini);
 }
 
@@ -126,7 +141,11 @@ std::string WindowTitle(const EncodeSettings& settings) {
 }
 
 std::string SubtitleFont(const EncodeSettings& settings, const std::string& fontsdir) {
-  return settings.colorsubtitle ? settings.fontface : fontsdir + settings.fontfile;
+  if (settings.colorsubtitle) return settings.fontface;
+  // A font installed for one user is registered with its full path.
+  const std::string& file = settings.fontfile;
+  const bool full_path = (!file.empty() && (file[0] == '\\' || file[0] == '/')) || (file.size() > 2 && file[1] == ':');
+  return full_path ? file : fontsdir + file;
 }
 
 }  // namespace clipvane

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 #include "common/path_style.h"
 #include "settings/encode_settings.h"
@@ -10,7 +11,14 @@ class IniProfile;
 
 inline constexpr const char* kSettingsSection = "default";
 inline constexpr const char* kProgramVersion = "v1.4";
-inline constexpr const char* kDefaultVideoExtensions = "avi,mpg,asf,wmv";
+// Every container people bring today, as a new MP4.ini gets it.
+inline constexpr const char* kDefaultVideoExtensions = "avi,mpg,mpeg,asf,wmv,mp4,m4v,mov,mkv,webm,ts,m2ts,mts,3gp,flv,vob";
+
+// The extensions a videofileext text names: lower case, split by comma-text rules.
+std::vector<std::string> VideoExtensionList(const std::string& text);
+// Whether a videofileext text, as the options dialog takes it, names one extension or
+// more and nothing else: letters and digits, without the dot.
+bool IsVideoExtensionText(const std::string& text);
 
 // Start-up of the store, in every run mode: the fonts folder (with a trailing
 // separator) and the video extension list, read once and never again.
@@ -24,7 +32,7 @@ enum class SettingsCheck { kAccepted, kWideFrameNeedsTouch };
 // Reads MP4.ini into the record and derives the presets.
 SettingsCheck LoadSettings(EncodeSettings& settings, EncoderPreset& preset, const IniProfile& ini);
 
-// Writes the ten saved keys from the record and its choices, then loads again.
+// Writes the saved keys from the record and its choices, then loads again.
 // A failed write throws PlatformError; the keys after it are not written.
 SettingsCheck SaveSettings(EncodeSettings& settings, EncoderPreset& preset, IniProfile& ini);
 
@@ -32,7 +40,8 @@ SettingsCheck SaveSettings(EncodeSettings& settings, EncoderPreset& preset, IniP
 std::string WindowTitle(const EncodeSettings& settings);
 
 // The font argument for burnt-in subtitles: the face name on the colour route,
-// otherwise the full path of the font file in `fontsdir`.
+// otherwise the full path of the font file: in `fontsdir`, or as it is when the font
+// file is given with its full path.
 std::string SubtitleFont(const EncodeSettings& settings, const std::string& fontsdir);
 
 }  // namespace clipvane

@@ -112,8 +112,16 @@ void MainWindowModel::RowStateChanged(std::size_t row, bool selected, bool focus
 }
 
 void MainWindowModel::FilesDropped(const std::vector<std::string>& paths) {
-  AddDroppedFiles(session_.List(), paths);  // what does not qualify is ignored silently
+  const std::vector<AddOutcome> outcomes = AddDroppedFiles(session_.List(), paths);
+  // What the list leaves out is named in the status bar; a file listed already is there.
+  std::vector<std::string> skipped;
+  for (std::size_t i = 0; i < outcomes.size(); ++i)
+    if (outcomes[i] && *outcomes[i] != RefusalReason::kAlreadyListed)
+      skipped.push_back(FileNamePart(paths[i], session_.GetProgram().workspace.Style()));
   ListChanged();
+  if (skipped.empty()) return;
+  status_ = SkippedFilesText(skipped);
+  Notify(&MainWindowView::StatusChanged);
 }
 
 void MainWindowModel::ItemsDropped(const std::vector<std::string>& paths) {

@@ -83,6 +83,10 @@ Notice AviSynthQuestion() {
   return question;
 }
 
+Notice VideoExtensionsNotice() {
+  return Warned(Utf8ToAnsi(u8"동영상 확장자를 점 없이 쉼표로 나누어 적어 주세요. (예: avi,mp4,mkv)"));
+}
+
 Notice MediaInfoNotice(MediaInfoProblem problem) {
   if (problem == MediaInfoProblem::kMissing)
     return Warned(Utf8ToAnsi(

@@ -48,6 +48,8 @@ Notice WideFrameNotice();
 Notice SubtitleSyncNotice();
 // The colour route needs AviSynth, which is missing: install it now?
 Notice AviSynthQuestion();
+// The options dialog's video extension field names no extensions, or more than them.
+Notice VideoExtensionsNotice();
 // The first probe found no usable MediaInfo library.
 Notice MediaInfoNotice(MediaInfoProblem problem);
 // A file the program could not write, as the default error handler shows it.

@@ -17,6 +17,7 @@ OptionsControls ControlsFromSettings(const EncodeSettings& settings) {
   controls.audiosync = settings.audiosync;
   controls.needsubtitle = settings.needsubtitle;
   controls.colorsubtitle = settings.colorsubtitle;
+  controls.videofileext = settings.videofileext;
   return controls;
 }
 
@@ -29,6 +30,7 @@ void TakeControls(EncodeSettings& settings, const OptionsControls& controls) {
   settings.audiosync = controls.audiosync;
   settings.needsubtitle = controls.needsubtitle;
   settings.colorsubtitle = controls.colorsubtitle;
+  settings.videofileext = controls.videofileext;
 }
 
 OptionsDialogModel::OptionsDialogModel(Session& session, OptionsServices services, std::function<void()> loaded)
@@ -58,6 +60,7 @@ void OptionsDialogModel::ShowLoadedSettings() {
   controls_.subtitlesync = shown.subtitlesync;  // without the warning a click gives
   controls_.audiosync = shown.audiosync;
   controls_.needsubtitle = shown.needsubtitle;
+  controls_.videofileext = shown.videofileext;
   if (loaded_) loaded_();
 }
 
@@ -99,8 +102,14 @@ void OptionsDialogModel::FontChosen(int index) {
   lists_view_.font_index = index;
 }
 
+void OptionsDialogModel::VideoExtensionsEdited(const std::string& text) { controls_.videofileext = text; }
+
 bool OptionsDialogModel::OkClicked() {
   Program& program = session_.GetProgram();
+  if (!IsVideoExtensionText(controls_.videofileext)) {
+    services_.dialogs.Tell(VideoExtensionsNotice());
+    return false;  // nothing saved; the field stays as typed
+  }
   bool close = true;
   try {
     TakeControls(program.settings, controls_);
@@ -108,6 +117,8 @@ bool OptionsDialogModel::OkClicked() {
       services_.dialogs.Tell(WideFrameNotice());
       close = false;  // the values are saved; the user picks another fit or device
     }
+    // The list takes the next drop's files at once, not only after a restart.
+    program.startup.videoexts = VideoExtensionList(program.settings.videofileext);
     ShowLoadedSettings();
   } catch (const std::exception& error) {
     // The keys after the failed one are not written; the dialog closes as after OK.

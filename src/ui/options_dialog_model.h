@@ -24,6 +24,7 @@ struct OptionsControls {
   bool audiosync = false;
   bool needsubtitle = false;
   bool colorsubtitle = false;
+  std::string videofileext;  // the video extension field, as typed
 };
 
 // What a load puts into the controls.
@@ -67,8 +68,10 @@ class OptionsDialogModel {
   void ColourSubtitleClicked(bool checked);
   void SizeChosen(int index);
   void FontChosen(int index);
+  void VideoExtensionsEdited(const std::string& text);
   // Saves and loads again; whether the dialog closes (not when the load refused the
-  // settings).
+  // settings). A video extension field that names no extensions, or anything else,
+  // is refused with a warning before anything is saved.
   bool OkClicked();
 
  private:

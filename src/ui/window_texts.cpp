@@ -88,6 +88,7 @@ std::string OptionsControlCaption(OptionsControl control) {
     case C::kFontLabel: return Utf8ToAnsi(u8"폰트");
     case C::kColourSubtitle: return Utf8ToAnsi(u8"컬러 태그 적용");
     case C::kPlatformLabel: return Utf8ToAnsi(u8"기기 환경");
+    case C::kVideoExtsLabel: return Utf8ToAnsi(u8"동영상 확장자");
     case C::kOk: return OkCaption();
     default: return {};
   }
@@ -101,6 +102,8 @@ std::string OptionsToolTip(OptionsControl control) {
   if (control == OptionsControl::kAudioSync)
     return Utf8ToAnsi(
         u8"전혀 문제없는 원본 영상을 인코딩했는데, 오디오가 영상과 안맞는 경우 이것을 체크해서 다시 인코딩하세요.");
+  if (control == OptionsControl::kVideoExts)
+    return Utf8ToAnsi(u8"목록에 넣을 동영상 파일의 확장자입니다. 점 없이 쉼표로 나누어 적습니다. (예: avi,mp4,mkv)");
   return {};
 }
 
@@ -118,6 +121,12 @@ std::string QualityDescription(int selection) {
   if (selection == 0) return Utf8ToAnsi(u8"최상의 동영상 품질을 뽑아내지만 인코딩 속도가 느립니다.");
   if (selection == 1) return Utf8ToAnsi(u8"보통의 동영상 품질에 인코딩 속도도 무난합니다. (추천)");
   return Utf8ToAnsi(u8"동영상 품질은 떨어지지만 인코딩 속도가 빠릅니다.");
+}
+
+std::string SkippedFilesText(const std::vector<std::string>& names) {
+  std::string text = Utf8ToAnsi(u8"건너뜀: ");
+  for (std::size_t i = 0; i < names.size(); ++i) text += (i > 0 ? ", " : "") + names[i];
+  return text;
 }
 
 std::string FileInfoCaption() { return Utf8ToAnsi(u8"동영상 파일 정보"); }

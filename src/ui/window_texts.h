@@ -48,6 +48,9 @@ struct MenuShortcut {
 };
 std::vector<MenuShortcut> MenuShortcuts();
 
+// The status bar after a drop that left files out: "건너뜀: " and their names.
+std::string SkippedFilesText(const std::vector<std::string>& names);
+
 // fmMain's list columns: encoded marker, title, subtitle.
 struct ListColumn {
   std::string header;
@@ -95,6 +98,8 @@ enum class OptionsControl {
   kRule,              // Bevel1
   kPlatformLabel,     // Label4
   kPlatform,          // cbPlatform
+  kVideoExtsLabel,    // the video extension field and its label
+  kVideoExts,
   kOk,                // Button1
 };
 

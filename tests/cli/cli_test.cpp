@@ -90,7 +90,8 @@ TEST_F(CliTest, SettingsAreShownAndSavedWithTheStoresRules) {
       {"qulity=good", "takes 0 (good), 1 (normal) or 2 (low)"}, {"qulity=99", "takes 0 (good)"},
       {"qulity=0x1", "takes 0 (good)"}, {"platform=2", "takes 0 (iPod touch and iPhone) or 1"},
       {"display=-1", "takes 0 (fill, cropped)"}, {"colorsubtitle=2", "takes 1 or 0"},
-      {"fontsize=8,1", "from 0 to 7"}, {"title=Mine", "read only"}, {"colour=1", "not a setting"}};
+      {"fontsize=8,1", "from 0 to 7"}, {"title=Mine", "read only"}, {"colour=1", "not a setting"},
+      {"videofileext=avi,.mp4", "extensions without the dot"}};
   for (const auto& [pair, reason] : wrong) {
     EXPECT_EQ(Cli({"settings", "display=0", pair}), 2) << pair;
     ExpectSaid(std::string(pair) + ": ");
@@ -99,6 +100,9 @@ TEST_F(CliTest, SettingsAreShownAndSavedWithTheStoresRules) {
   EXPECT_EQ(Cli({"settings"}), 0);
   ExpectSaid("iPod touch");
   EXPECT_NE(out.str().find("display=3\n"), std::string::npos);
+  EXPECT_NE(out.str().find("videofileext=avi,mpg,mpeg,asf,wmv,mp4,"), std::string::npos);
+  EXPECT_EQ(Cli({"settings", "display=0", "videofileext=AVI, xyz"}), 0);
+  EXPECT_EQ(Cli({"add", videos_->WriteFile("concert.xyz", "video")}), 0) << err.str();  // the new list counts
 }
 
 // list.log belongs to the user: a command that changes no row leaves it byte for byte,

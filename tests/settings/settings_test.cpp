@@ -44,7 +44,7 @@ class SettingsTest : public ::testing::Test {
 };
 
 const std::string kFont = u8" C:\\WINDOWS\\Fonts\\gulim.ttc|굴림 ";
-const std::string kVideos = "avi;mpg;asf;wmv;";
+const std::string kVideos = "avi;mpg;mpeg;asf;wmv;mp4;m4v;mov;mkv;webm;ts;m2ts;mts;3gp;flv;vob;";
 
 TEST_F(SettingsTest, LoadDerivesThePresetsTheSizeAndFontPairsAndTheVideoList) {
   const std::pair<std::string, std::string> cases[] = {
@@ -72,6 +72,9 @@ TEST_F(SettingsTest, LoadDerivesThePresetsTheSizeAndFontPairsAndTheVideoList) {
       {"fontname=Arial.TTF\r\n", "lavc 700/192 25fps 480x320 mode3 sizes 2,2=4" + kFont + kVideos},
       {"fontname=MALGUN.TTF, Malgun Gothic \r\n",
        "lavc 700/192 25fps 480x320 mode3 sizes 2,2=4 C:\\WINDOWS\\Fonts\\malgun.ttf|malgun gothic " + kVideos},
+      // A font installed for one user is registered with its full path, used as it is.
+      {"fontname=C:\\Users\\Kim\\Fonts\\Mine.TTF,x\r\n",
+       "lavc 700/192 25fps 480x320 mode3 sizes 2,2=4 c:\\users\\kim\\fonts\\mine.ttf|x " + kVideos},
       // The video list: lower-cased, split by comma text (its rules are tested with it).
       {"videofileext=AVI, Mkv\r\n", "lavc 700/192 25fps 480x320 mode3 sizes 2,2=4" + kFont + "avi;mkv;"},
       {"videofileext=\r\n", "lavc 700/192 25fps 480x320 mode3 sizes 2,2=4" + kFont},
@@ -83,7 +86,7 @@ TEST_F(SettingsTest, LoadDerivesThePresetsTheSizeAndFontPairsAndTheVideoList) {
   }
 }
 
-TEST_F(SettingsTest, SaveWritesTheTenKeysAsTheDialogShowsThemAndReloads) {
+TEST_F(SettingsTest, SaveWritesTheKeysAsTheDialogShowsThemAndReloads) {
   Load("qulity=7\r\nplatform=5\r\naudiosync=5\r\nsubtitlesync=-1\r\nneedsubtitle=no\r\ncolorsubtitle=yes\r\n");
   EXPECT_EQ(settings_.choices.qulity, -1);  // outside the list: nothing selected
   EXPECT_EQ(settings_.choices.platform, -1);
@@ -101,10 +104,20 @@ TEST_F(SettingsTest, SaveWritesTheTenKeysAsTheDialogShowsThemAndReloads) {
     saved += std::string(key) + "=" + Saved(key) + ";";
   EXPECT_EQ(saved, "audiosync=1;subtitlesync=1;fontsize=5,7;display=2;qulity=-1;platform=-1;noresizefor43scale=1;"
                    "fontname=nanumgothic.ttf,nanum gothic;needsubtitle=1;colorsubtitle=0;title=absent;"
-                   "videofileext=absent;");
+                   "videofileext=" + std::string(kDefaultVideoExtensions) + ";");  // a new file gets the list
   EXPECT_EQ(Loaded(), "lavc 300/64 23fps 320x240 mode0 sizes 5,7=7 C:\\WINDOWS\\Fonts\\nanumgothic.ttf|nanum gothic " +
                           kVideos);  // reloaded at once
   EXPECT_EQ(WindowTitle(settings_), "Clipvane v1.4");
+  // A list the user wrote is written back as it was.
+  Load("videofileext=AVI, Mkv\r\n");
+  ASSERT_EQ(SaveSettings(settings_, preset_, *ini_), SettingsCheck::kAccepted);
+  EXPECT_EQ(Saved("videofileext"), "AVI, Mkv");
+}
+
+TEST(VideoExtensionText, TakesExtensionsWithoutTheDotAndNothingElse) {
+  for (const char* text : {"avi", "AVI, Mkv", "mp4 m2ts 3gp"}) EXPECT_TRUE(IsVideoExtensionText(text)) << text;
+  for (const char* text : {"", " , ", ".avi", "avi,", "avi;mp4", "*.mp4", "\"avi,mp4\""})
+    EXPECT_FALSE(IsVideoExtensionText(text)) << text;
 }
 
 TEST_F(SettingsTest, The640FrameOnNanoIsRefusedAndKeepsThePreviousPresets) {

@@ -8,6 +8,7 @@
 #include "platform/ini_profile.h"
 #include "platform/text_encoding.h"
 #include "runs/encode_commands.h"
+#include "settings/settings_store.h"
 #include "support/fakes.h"
 #include "support/temp_folder.h"
 #include "ui/main_window_model.h"
@@ -240,14 +241,15 @@ TEST_F(MainWindowModelTest, ThePowerActionEndsTheQueuesAndFoldersVideosAndTheWeb
   EXPECT_EQ(Texts(opener.opened.begin() + 4, opener.opened.end()), (Texts{temp / "incoming", temp / "batch"}));
 }
 
-// A dropped folder gives the videos directly inside it; what is no video is left out.
+// A dropped folder gives the videos directly inside it; what is no video is left out
+// and named in the status bar.
 TEST_F(MainWindowModelTest, DroppedItemsAreListedAndClosingWritesTheList) {
   Create(0);
   files.MakeFolders(temp / "videos" + Sep() + "deeper");
   temp.WriteFile("videos" + Sep() + "deeper" + Sep() + "inner.avi", "video");
   const std::string loose = temp.WriteFile("loose.wmv", "video"), b = Video("b.avi"), a = Video("a.avi");
   model->ItemsDropped({temp / "videos", loose, temp.WriteFile("notes.txt", "x")});
-  EXPECT_EQ(view.events, (Texts{"rows", "state"}));
+  EXPECT_EQ(view.events, (Texts{"rows", "state", Utf8ToAnsi(u8"건너뜀: notes.txt")}));
   model->Closing();
   EXPECT_EQ(files.ReadWholeFile(workspace.ListFile()), a + "\r\n" + b + "\r\n" + loose + "\r\n");
 }
@@ -382,9 +384,19 @@ TEST_F(OptionsDialogModelTest, ShowsTheStoredChoicesAndOkSavesThem) {
   EXPECT_EQ(model->QualityText(), QualityDescription(0));
   model->SubtitleClicked(false);
   EXPECT_FALSE(model->SubtitleControlsEnabled());
+  // The video extension field: refused with a warning, saving nothing, until it names extensions.
+  EXPECT_EQ(model->Controls().videofileext, kDefaultVideoExtensions);
+  model->VideoExtensionsEdited(".avi, mp4");
+  EXPECT_FALSE(model->OkClicked());
+  EXPECT_EQ(dialogs.shown.back(), VideoExtensionsNotice());
+  EXPECT_EQ(Saved("qulity"), "7");
+  model->VideoExtensionsEdited("AVI, xyz");
   EXPECT_TRUE(model->OkClicked());
-  // Saved, the disabled controls with their values, and the settings loaded again.
-  EXPECT_EQ(Saved("qulity") + "|" + Saved("needsubtitle") + "|" + Saved("fontsize"), "0|0|2,2");
+  // Saved, the disabled controls with their values, and the settings loaded again; the
+  // list takes the new extensions at once.
+  EXPECT_EQ(Saved("qulity") + "|" + Saved("needsubtitle") + "|" + Saved("fontsize") + "|" + Saved("videofileext"),
+            "0|0|2,2|AVI, xyz");
+  EXPECT_EQ(program->startup.videoexts, (Texts{"avi", "xyz"}));
   EXPECT_EQ(program->preset.videocodec, 1);
   EXPECT_EQ(loads, 2);
 }
