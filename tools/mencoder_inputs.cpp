@@ -29,6 +29,15 @@ bool SplitCall(const std::string& line, std::string& name, std::string& argument
   return true;
 }
 
+// Whether a FONT or /FONT tag starts at `at`.
+bool IsFontTag(const std::string& text, std::size_t at) {
+  std::size_t name = at + 1;
+  if (name < text.size() && text[name] == '/') ++name;
+  if (LowerAscii(text.substr(name, 4)) != "font") return false;
+  const char after = name + 4 < text.size() ? text[name + 4] : '\0';
+  return after == '>' || std::isspace(static_cast<unsigned char>(after));
+}
+
 }  // namespace
 
 std::optional<AvsScript> ParseAvsScript(const std::string& text, std::string& error) {
@@ -116,6 +125,8 @@ std::string PrepareSami(const std::string& bytes) {
     if (text[i] == '&' && LowerAscii(text.substr(i, kBlank.size())) == kBlank) {
       result += ' ';
       i += kBlank.size();
+    } else if (text[i] == '<' && IsFontTag(text, i) && text.find('>', i) != std::string::npos) {
+      i = text.find('>', i) + 1;
     } else {
       result += text[i++];
     }

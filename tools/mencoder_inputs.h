@@ -31,9 +31,10 @@ SourceFacts ReadSourceFacts(const std::string& ffprobe_lines);
 // Whether the FFmpeg program has the named encoder.
 bool HasEncoder(const std::string& ffmpeg, const std::string& encoder);
 
-// SAMI text made ready for FFmpeg's SAMI reader: UTF-8, and "&nbsp;" (the usual
+// SAMI text made ready for FFmpeg's SAMI reader: UTF-8, "&nbsp;" (the usual
 // screen-clearing block) written as a plain blank, which that reader takes without
-// failing the whole file.
+// failing the whole file, and without FONT tags: the plain route draws plain white
+// subtitles, as the encoder's own SAMI reader does; colours are the colour route's.
 std::string PrepareSami(const std::string& bytes);
 
 // The SSA text with the font of every style passed through `choose`, which gives the

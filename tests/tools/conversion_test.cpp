@@ -202,7 +202,8 @@ TEST_F(ConversionTest, ThePlainRouteMakesThePlannedMp4WithTheSubtitleBurnedInWit
 #endif
 }
 
-TEST_F(ConversionTest, TheColourRouteDrawsTheSsaFileOfTheAviSynthScript) {
+// Colours are the colour route's: the plain route draws the same subtitle white.
+TEST_F(ConversionTest, TheColourRouteDrawsTheSsaFileOfTheAviSynthScriptAndOnlyItDrawsColours) {
   facts_ = MakeClip(video_, 2, "<font color=\"#ff0000\">" + kKoreanCp949 + "</font>");
   JobSettings job = PresetSettings(1, 0);
   job.settings.needsubtitle = job.settings.colorsubtitle = true;
@@ -217,6 +218,10 @@ TEST_F(ConversionTest, TheColourRouteDrawsTheSsaFileOfTheAviSynthScript) {
   EXPECT_EQ(Probe(mp4).width, 480);
   EXPECT_GT(CountPixels(Bottom(mp4, 0.8), IsRed), 150);
   EXPECT_EQ(CountPixels(Bottom(mp4, 1.7), IsRed), 0);
+  job.settings.colorsubtitle = false;
+  const std::string plain = Encode(job, "plain.mp4");
+  EXPECT_EQ(CountPixels(Bottom(plain, 0.8), IsRed), 0);
+  EXPECT_GT(CountPixels(Bottom(plain, 0.8), IsWhite), 150);
 }
 
 TEST_F(ConversionTest, TwoQueuesOfTheRunScriptsConvertSideBySide) {
