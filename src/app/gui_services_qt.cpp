@@ -57,15 +57,11 @@ class FreedesktopNotifier final : public DesktopNotifier {
   }
 };
 
+// Linux has no AviSynth; the encoder stand-in draws the SSA file itself.
 class StandInAviSynth final : public AviSynthSystem {
  public:
-  explicit StandInAviSynth(std::string bin) : bin_(std::move(bin)) {}
-  std::string RegisteredPluginDir() override { return IsFile(Encoder()) ? bin_ : std::string(); }
-  bool FileExists(const std::string& path) override {
-    const std::string folder = bin_ + "/";
-    if (path == folder + "DirectShowSource.dll" || path == folder + "vsfilter.dll") return IsFile(Encoder());
-    return IsFile(path);
-  }
+  std::string RegisteredPluginDir() override { return {}; }
+  bool FileExists(const std::string& path) override { return IsFile(path); }
   bool FolderExists(const std::string& path) override {
     std::error_code error;
     return std::filesystem::is_directory(path, error);
@@ -76,14 +72,13 @@ class StandInAviSynth final : public AviSynthSystem {
     std::filesystem::copy_file(from, to, std::filesystem::copy_options::skip_existing, error);
   }
   int RunAndWait(const std::string&) override { return -1; }
+  bool EncoderDrawsSsa(const std::string& bin) override { return IsFile(bin + "mencoder"); }
 
  private:
-  std::string Encoder() const { return bin_ + "/mencoder"; }
   static bool IsFile(const std::string& path) {
     std::error_code error;
     return std::filesystem::is_regular_file(path, error);
   }
-  std::string bin_;
 };
 
 // The fonts fontconfig lists, with the properties asked for.
@@ -158,9 +153,7 @@ DesktopNotifier& DesktopNotifications() {
   return notifier;
 }
 
-std::unique_ptr<AviSynthSystem> StandInSubtitleDrawing(const std::string& bin) {
-  return std::make_unique<StandInAviSynth>(bin);
-}
+std::unique_ptr<AviSynthSystem> StandInSubtitleDrawing() { return std::make_unique<StandInAviSynth>(); }
 
 std::unique_ptr<InstalledFonts> FontconfigFonts(const std::string& fonts_dir) {
   return std::make_unique<Fontconfig>(fonts_dir);

@@ -30,10 +30,9 @@ Dialogs& MessageBoxes();
 // nothing when there is none.
 DesktopNotifier& DesktopNotifications();
 
-// The colour route on Linux: the stand-in encoder in `bin` reads the AviSynth script
-// and draws its SSA file itself, so `bin` is the plug-in folder, and the two plug-ins
-// the route looks for are there whenever the stand-in is. There is no installer.
-std::unique_ptr<AviSynthSystem> StandInSubtitleDrawing(const std::string& bin);
+// The colour route on Linux: no AviSynth and no installer; the stand-in encoder in bin
+// reads the AviSynth script and draws its SSA file itself.
+std::unique_ptr<AviSynthSystem> StandInSubtitleDrawing();
 
 // The installed fonts from fontconfig: every family for the colour route, and for the
 // plain route each face by name with its file, named from `fonts_dir` (with its

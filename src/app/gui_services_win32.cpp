@@ -69,6 +69,9 @@ class RegistryAviSynth final : public AviSynthSystem {
     CopyFileA(from.c_str(), to.c_str(), TRUE);
   }
   int RunAndWait(const std::string& path) override { return RunChild({AnsiToUtf8(path)}); }
+  // The release's encoder runs the FFmpeg beside it, which draws SSA through libass; an
+  // encoder that needs AviSynth comes without one.
+  bool EncoderDrawsSsa(const std::string& bin) override { return FileExists(bin + "ffmpeg.exe"); }
 };
 
 int CALLBACK AddFamily(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM families) {

@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
     const auto mediainfo = LoadMediaInfoLibrary(workspace.AppDir(), NativeFileSystem());
     // Each started script writes what it prints into temp, where the window follows it.
     const auto shell = ShellKeepingOutputIn(workspace.Temp());
-    const auto avisynth = StandInSubtitleDrawing(workspace.Bin());
+    const auto avisynth = StandInSubtitleDrawing();
     const auto fonts = FontconfigFonts(program.startup.fontsdir);
     GuiServices services{{NativeFileSystem(), *shell, *mediainfo}, DesktopOpener(), MessageBoxes(), *avisynth, *fonts};
     FollowServices follow{NativeScriptMonitor(), DesktopNotifications()};

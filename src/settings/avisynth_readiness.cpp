@@ -14,9 +14,12 @@ bool MakeAviSynthReady(AviSynthSystem& system, const Workspace& workspace, std::
                        const std::function<bool()>& agree_to_install) {
   const std::string bin = workspace.Bin() + Separator(workspace.Style());
   plugin_dir = FindAviSynthPluginDir(system, workspace.Style());
+  if (system.EncoderDrawsSsa(bin)) return true;
   if (plugin_dir.empty() || !system.FileExists(plugin_dir + "DirectShowSource.dll")) {
-    if (!agree_to_install()) return false;
-    system.RunAndWait(bin + "Avisynth_257.exe");
+    // Only an installer that is there is offered.
+    const std::string installer = bin + "Avisynth_257.exe";
+    if (!system.FileExists(installer) || !agree_to_install()) return false;
+    system.RunAndWait(installer);
     plugin_dir = FindAviSynthPluginDir(system, workspace.Style());
     if (plugin_dir.empty() || !system.FolderExists(plugin_dir)) return false;
   }

@@ -38,6 +38,7 @@ class GuiFixture {
     CopyFileA((tests + "gui-test-files\\MediaInfo.dll").c_str(), (temp / "MediaInfo.dll").c_str(), FALSE);
     NativeFileSystem().MakeFolders(temp / "videos");
     NativeFileSystem().MakeFolders(temp / "bin");
+    no_avisynth.existing.insert(temp / "bin\\Avisynth_257.exe");  // an installer to offer
   }
   ~GuiFixture() {
     windows.reset();

@@ -10,6 +10,7 @@
 #include "gui/gui_fixture.h"
 #include "platform/file_system.h"
 #include "platform/text_encoding.h"
+#include "settings/settings_store.h"
 
 namespace clipvane::testing {
 namespace {
@@ -29,10 +30,11 @@ class GuiTest : public ::testing::Test, public GuiFixture {
   HWND Control(C control) { return Options().Control(control); }
   bool Checked(C control) { return SendMessageW(Control(control), BM_GETCHECK, 0, 0) == BST_CHECKED; }
   void Click(C control) { SendMessageW(Control(control), BM_CLICK, 0, 0); }
-  std::string Selected(C control) {
+  // A drop-down list's item, the selected one by default.
+  std::string Selected(C control, LRESULT item = -1) {
     wchar_t text[256] = {};
-    SendMessageW(Control(control), CB_GETLBTEXT, SendMessageW(Control(control), CB_GETCURSEL, 0, 0),
-                 reinterpret_cast<LPARAM>(text));
+    if (item < 0) item = SendMessageW(Control(control), CB_GETCURSEL, 0, 0);
+    SendMessageW(Control(control), CB_GETLBTEXT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(text));
     return WideToAnsi(text);
   }
 };
@@ -100,9 +102,11 @@ TEST_F(GuiTest, TheOptionsDialogShowsItsModelAndPassesOnEveryEvent) {
   Click(C::kSubtitleSync);
   EXPECT_EQ(dialogs.shown.back(), SubtitleSyncNotice());
   Click(C::kDisplay2);
+  EXPECT_EQ(ControlText(Control(C::kVideoExts)), kDefaultVideoExtensions);
+  SetWindowTextW(Control(C::kVideoExts), L"avi, xyz");
   Click(C::kOk);
   const std::string ini = NativeFileSystem().ReadWholeFile(temp / "MP4.ini").value_or("");
-  for (const char* line : {"needsubtitle=0", "qulity=0", "display=2", "subtitlesync=1"})
+  for (const char* line : {"needsubtitle=0", "qulity=0", "display=2", "subtitlesync=1", "videofileext=avi, xyz"})
     EXPECT_NE(ini.find(line), std::string::npos) << line << "\n" << ini;
 }
 
@@ -138,7 +142,8 @@ TEST_F(GuiTest, RegisteredAviSynthGetsTheFilterAndPlainFontsComeFromTheRegistry)
   EXPECT_TRUE(dialogs.shown.empty());
   EXPECT_TRUE(Checked(C::kColourSubtitle));
   EXPECT_EQ(NativeFileSystem().ReadWholeFile(temp / "plugins\\vsfilter.dll"), "plugin");
-  EXPECT_EQ(Selected(C::kFonts), "Default");  // no face named x: the first item
+  // No face named x: the first item, whichever fonts the host has.
+  EXPECT_EQ(Selected(C::kFonts), Selected(C::kFonts, 0));
   RegDeleteValueA(fonts, "Clipvane Test & Other (TrueType)");
   RegCloseKey(fonts);
   RegCloseKey(avs);

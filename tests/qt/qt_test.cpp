@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QProcess>
@@ -90,24 +91,30 @@ class QtWindowsTest : public QObject {
     QTest::mouseClick(w.Control<QGroupBox>(OptionsControl::kSubtitle), Qt::LeftButton, {}, QPoint(12, 6));  // its box
     QVERIFY(!w.Control<QComboBox>(OptionsControl::kFonts)->isEnabled());
     w.Control<QRadioButton>(OptionsControl::kDisplay2)->click();
+    auto* extensions = w.Control<QLineEdit>(OptionsControl::kVideoExts);
+    extensions->selectAll();
+    QTest::keyClicks(extensions, "avi,xyz");
     QTest::mouseClick(w.Control<QPushButton>(OptionsControl::kOk), Qt::LeftButton);
     QVERIFY(!options.isVisible());
-    QCOMPARE(w.program->ini->ReadString("default", "display", "") + w.program->ini->ReadString("default", "needsubtitle", ""),
-             std::string("20"));
+    QCOMPARE(w.program->ini->ReadString("default", "display", "") + w.program->ini->ReadString("default", "needsubtitle", "") +
+                 w.program->ini->ReadString("default", "videofileext", ""),
+             std::string("20avi,xyz"));
   }
 
-  // The colour route needs no installer on Linux once the stand-in is in bin, and the
+  // The colour route needs no AviSynth on Linux once the stand-in is in bin, and the
   // plain route's fonts are named from the fonts folder, as the job scripts name them.
   void TheLinuxServicesMakeTheColourRouteReadyAndListTheInstalledFonts() {
     TempFolder temp;
     const Workspace workspace(temp.Path(), PathStyle::kPosix);
     std::string plugin_dir;
-    const auto drawing = StandInSubtitleDrawing(workspace.Bin());
-    QVERIFY(!MakeAviSynthReady(*drawing, workspace, plugin_dir, [] { return false; }));  // no stand-in yet
+    const auto drawing = StandInSubtitleDrawing();
+    bool asked = false;
+    const auto ask = [&asked] { return asked = true, true; };
+    QVERIFY(!MakeAviSynthReady(*drawing, workspace, plugin_dir, ask));  // no stand-in yet
     NativeFileSystem().MakeFolders(workspace.Bin());
     temp.WriteFile("bin/mencoder", "");
-    QVERIFY(MakeAviSynthReady(*drawing, workspace, plugin_dir, [] { return false; }));
-    QCOMPARE(plugin_dir, workspace.Bin() + "/");
+    QVERIFY(MakeAviSynthReady(*drawing, workspace, plugin_dir, ask));
+    QVERIFY(!asked);  // there is no installer to offer
     const auto fonts = FontconfigFonts("/usr/share/fonts/");
     const std::vector<FontRegistryValue> values = fonts->RegistryValues();
     QVERIFY(std::any_of(values.begin(), values.end(), [](const FontRegistryValue& value) {

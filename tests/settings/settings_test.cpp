@@ -132,28 +132,36 @@ TEST_F(SettingsTest, The640FrameOnNanoIsRefusedAndKeepsThePreviousPresets) {
   EXPECT_EQ(Loaded(), "xvid 1110/192 29fps 320x240 mode1 sizes 2,2=4" + kFont + kVideos);
 }
 
-TEST(MakeAviSynthReady, AsksToInstallWithoutDirectShowSourceAndTrustsOnlyARegisteredExistingFolder) {
+// An encoder that draws SSA itself needs nothing of AviSynth; otherwise the installer
+// in bin is offered, only when it is there.
+TEST(MakeAviSynthReady, AsksToInstallOnlyWhatIsThereAndOnlyWhenTheEncoderNeedsAviSynth) {
   struct Case {
     std::string registered, by_installer;
-    bool agree, ready;
+    bool draws_ssa, installer_there, agree;
+    bool asked, ready;
     std::vector<std::string> calls;
   };
   const std::string install = "C:\\Clipvane\\bin\\Avisynth_257.exe";
-  for (const Case& c : {Case{"C:\\AviSynth\\plugins", "", false, false, {}},  // registered, no DirectShowSource
-                        // DirectShowSource.dll is not looked for again after the installer.
-                        Case{"", "C:\\AviSynth\\plugins", true, true,
-                             {install, "C:\\Clipvane\\bin\\vsfilter.dll > C:\\AviSynth\\plugins\\vsfilter.dll"}},
-                        Case{"", "C:\\Nowhere", true, false, {install}}}) {
+  for (const Case& c :
+       {Case{"", "", true, true, true, false, true, {}},  // the release's encoder
+        Case{"C:\\AviSynth\\plugins", "", false, true, false, true, false, {}},  // registered, no DirectShowSource
+        // DirectShowSource.dll is not looked for again after the installer.
+        Case{"", "C:\\AviSynth\\plugins", false, true, true, true, true,
+             {install, "C:\\Clipvane\\bin\\vsfilter.dll > C:\\AviSynth\\plugins\\vsfilter.dll"}},
+        Case{"", "C:\\Nowhere", false, true, true, true, false, {install}},
+        Case{"", "C:\\AviSynth\\plugins", false, false, true, false, false, {}}}) {  // no installer to offer
     testing::FakeAviSynth system;
     system.registered = c.registered;
     system.installs_to = c.by_installer;
+    system.draws_ssa = c.draws_ssa;
     system.existing = {"C:\\AviSynth\\plugins\\"};
+    if (c.installer_there) system.existing.insert(install);
     bool asked = false;
     std::string plugin_dir;
     EXPECT_EQ(MakeAviSynthReady(system, Workspace("C:\\Clipvane\\", PathStyle::kWindows), plugin_dir,
                                 [&] { asked = true; return c.agree; }),
               c.ready);
-    EXPECT_TRUE(asked);
+    EXPECT_EQ(asked, c.asked);
     EXPECT_EQ(system.calls, c.calls);
   }
 }

@@ -87,6 +87,8 @@ class FakeAviSynth : public AviSynthSystem {
     registered = installs_to;
     return 0;
   }
+  bool draws_ssa = false;
+  bool EncoderDrawsSsa(const std::string&) override { return draws_ssa; }
 };
 
 // Hands out prepared reports and track summaries by path and counts the calls.
