@@ -14,6 +14,9 @@ set(samples
   "wide 16x9.mp4|-f lavfi -i testsrc=size=192x108:rate=24000/1001:duration=1 -f lavfi -i sine=duration=1 -c:v mpeg4 -c:a aac -shortest"
   "portrait silent.mkv|-f lavfi -i testsrc=size=96x160:rate=30000/1001:duration=1 -c:v mpeg4 -an"
   "portrait film.mp4|-f lavfi -i testsrc=size=108x192:rate=24000/1001:duration=1 -f lavfi -i sine=duration=1 -c:v mpeg4 -c:a aac -shortest"
+  # A phone's clip: stored landscape, marked to be shown turned by a quarter (a mark
+  # that FFmpeg writes only when it copies the picture).
+  "phone turned.mp4|-i \"${OUT}/wide 16x9.mp4\" -c copy -metadata:s:v:0 rotate=90"
   "window.wmv|-f lavfi -i testsrc=size=176x144:rate=25:duration=1 -f lavfi -i sine=duration=1 -c:v wmv2 -c:a wmav2 -shortest"
   "휴가 영상.avi|-f lavfi -i testsrc=size=128x96:rate=30000/1001:duration=1 -f lavfi -i sine=duration=1 -c:v mpeg4 -c:a aac -shortest"
 )

@@ -36,6 +36,7 @@ const std::vector<SampleFile>& Samples() {
       {"wide 16x9.mp4", 192, 108, 23.976},
       {"portrait silent.mkv", 96, 160, 29.97},
       {"portrait film.mp4", 108, 192, 23.976},
+      {"phone turned.mp4", 108, 192, 23.976},  // the size as shown
       {"window.wmv", 176, 144, 25.0},
       {u8"휴가 영상.avi", 128, 96, 29.97},
   };

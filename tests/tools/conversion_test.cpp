@@ -326,26 +326,14 @@ TEST_P(JobRunTest, WritesAnMp4AtThePlannedSizeRateAndSound) {
   // Progress lines reach the script's output; every intermediate is gone.
   EXPECT_NE(run.output.find("(100%)"), std::string::npos) << run.output;
   EXPECT_TRUE(std::filesystem::is_empty(app.Work().Temp()));
-  if (c.width < c.height) {  // red above blue, turned counter-clockwise: red left, blue right
-    EXPECT_GT(CountPixels(FrameRegion(run.mp4, 0.5, 10, 100, 40, 100),
-                          [](int r, int g, int b) { return r > 160 && g < 90 && b < 90; }), 3500);
-    EXPECT_GT(CountPixels(FrameRegion(run.mp4, 0.5, 377, 100, 40, 100),
-                          [](int r, int g, int b) { return b > 160 && r < 90 && g < 90; }), 3500);
-  }
 }
 
 // The film rate and the 3:2 fit are above, the choice of the Xvid encoder in
-// tool_command_line_test.cpp.
+// tool_command_line_test.cpp, every device and fit and today's sources in
+// tests/e2e/corpus_test.cpp.
 INSTANTIATE_TEST_SUITE_P(
     Table, JobRunTest,
     ::testing::Values(
-        JobCase{"NanoPadsToTheFullFrame", "testsrc2=size=640x360:rate=30:duration=1.5", "", 640, 360, 30, 2, 1, false,
-                320, 240, 23},
-        // Red above blue, so that the direction of the turn shows.
-        JobCase{"PortraitIsTurnedCounterClockwise",
-                "color=red:size=240x160:rate=25:duration=1.5[t];color=blue:size=240x160:rate=25:duration=1.5[b];"
-                "[t][b]vstack",
-                "", 240, 320, 25, 1, 0, false, 427, 320, 25},
         // A 4:3 picture fitted with lavc, and on the Xvid route at an odd width with the sync routes.
         JobCase{"ClickAtTheFlashStaysWithIt", kFlash, "-c:v mpeg4 -q:v 3 -c:a pcm_s16le", 320, 240, 25, 1, 0, false, 427,
                 320, 25},
