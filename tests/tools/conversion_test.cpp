@@ -9,6 +9,9 @@
 #include <cstdint>
 #include <filesystem>
 
+#include "common/workspace.h"
+#include "media/mediainfo_library.h"
+#include "media/mediainfo_report.h"
 #include "platform/file_system.h"
 #include "platform/ini_profile.h"
 #include "platform/system_services.h"
@@ -85,6 +88,14 @@ int CountPixels(const std::vector<unsigned char>& rgb, bool (*test)(int r, int g
 bool IsWhite(int r, int g, int b) { return r > 200 && g > 200 && b > 200; }
 bool IsRed(int r, int g, int b) { return r > 150 && g < 90 && b < 90; }
 
+// How far two regions differ, on average per byte; -1 when they cannot be compared.
+double MeanDifference(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
+  if (a.size() != b.size() || a.empty()) return -1;
+  double sum = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) sum += std::abs(int(a[i]) - int(b[i]));
+  return sum / static_cast<double>(a.size());
+}
+
 #ifndef _WIN32
 // With raw frames and sound, which Wine's FFmpeg build does not write: when the
 // picture first turns bright and when the sound first rings out, in seconds of the
@@ -122,12 +133,6 @@ double ClickTime(const std::string& path) {
   return -1;
 }
 
-double MeanDifference(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
-  if (a.size() != b.size() || a.empty()) return -1;
-  double sum = 0;
-  for (std::size_t i = 0; i < a.size(); ++i) sum += std::abs(int(a[i]) - int(b[i]));
-  return sum / static_cast<double>(a.size());
-}
 #endif
 
 class ConversionTest : public ::testing::Test {
@@ -210,14 +215,18 @@ TEST_F(ConversionTest, TheColourRouteDrawsTheSsaFileOfTheAviSynthScriptAndOnlyIt
   job.preset.subtitlefontsize = 26;
   const ColourTable colours;
   // The program's own SSA writer and AviSynth script, as the window's jobs write them.
-  const std::string mp4 = Encode(job, "colour.mp4", [&](const std::string& path, const std::string& source,
-                                                         const SsaStyleMetrics& m) {
+  const AvsScriptWriter write_avs = [&](const std::string& path, const std::string& source, const SsaStyleMetrics& m) {
     WriteAvsScript(NativeFileSystem(), app_->Work(), app_->Work().Bin() + Separator(kNativePathStyle), path,
                    SsaStyleFor(job.settings, job.preset, m.font_size, m.margin_v), colours, source);
-  });
+  };
+  // The chosen face by its Korean name ("나눔명조"), found for a code page 949 subtitle.
+  job.settings.fontface = Utf8ToAnsi("\xEB\x82\x98\xEB\x88\x94\xEB\xAA\x85\xEC\xA1\xB0");
+  const std::string mp4 = Encode(job, "colour.mp4", write_avs);
   EXPECT_EQ(Probe(mp4).width, 480);
   EXPECT_GT(CountPixels(Bottom(mp4, 0.8), IsRed), 150);
   EXPECT_EQ(CountPixels(Bottom(mp4, 1.7), IsRed), 0);
+  job.settings.fontface = Utf8ToAnsi("\xEB\x82\x98\xEB\x88\x94\xEA\xB3\xA0\xEB\x94\x95");  // "나눔고딕"
+  EXPECT_GT(MeanDifference(Bottom(Encode(job, "gothic.mp4", write_avs), 0.8), Bottom(mp4, 0.8)), 3.0);
   job.settings.colorsubtitle = false;
   const std::string plain = Encode(job, "plain.mp4");
   EXPECT_EQ(CountPixels(Bottom(plain, 0.8), IsRed), 0);
@@ -272,7 +281,60 @@ TEST_F(ConversionTest, AFailingToolEndsItsScriptWithAFailureThroughTheStandIn) {
   }
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+bool IsBlue(int r, int g, int b) { return b > 150 && r < 90 && g < 90; }
+
+// What tests/e2e/corpus_test.cpp converts on Linux, on the Windows release through the
+// program's batch job script: a phone clip marked to be turned, as the real
+// MediaInfo.dll reads it, on both devices, and a clip without sound. The release's
+// FFmpeg writes MPEG-4 Part 2, which serves for the sources.
+TEST_F(ConversionTest, APhoneClipAndASilentOneConvertOnEitherDevice) {
+  const std::unique_ptr<MediaInfoLibrary> library =
+      LoadMediaInfoLibrary(AppDirFromExecutable(ExecutablePath(), kNativePathStyle), NativeFileSystem());
+  ASSERT_EQ(library->Problem(), MediaInfoProblem::kNone) << "MediaInfo.dll is copied beside the tests with the deps";
+  // Red above blue as the phone shows it, stored as its sensor saw it.
+  const std::string stored = sources_ / "stored.mp4", phone = sources_ / "phone.mp4", silent = sources_ / "silent.mp4";
+  MakeVideo(stored, "color=red:size=180x160:rate=30:duration=3,pad=180:320:0:0:blue,transpose=clock",
+            "sine=duration=3", "-c:v mpeg4 -q:v 3 -c:a aac");
+  RunFfmpeg({"-i", stored, "-c", "copy", "-metadata:s:v:0", "rotate=90", phone});
+  RunFfmpeg({"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=3", "-c:v", "mpeg4", silent});
+  struct Case {
+    std::string video;
+    int platform, width, height;
+  };
+  for (const Case& c : {Case{phone, 0, 480, 270}, Case{phone, 1, 320, 240}, Case{silent, 0, 427, 320}}) {
+    const ToolAppDir::Run run =
+        app_->BuildAndRun(c.video, ParseMediaInfoReport(library->Inform(c.video)), PresetSettings(1, c.platform));
+    ASSERT_EQ(run.status, 0) << run.output;
+    const MediaReport out = Probe(run.mp4);
+    EXPECT_EQ(out.video_codec + " " + std::to_string(out.width) + "x" + std::to_string(out.height) + " " +
+                  out.audio_codec + " " + out.audio_profile + " " + std::to_string(out.sample_rate),
+              "mpeg4 " + std::to_string(c.width) + "x" + std::to_string(c.height) + " aac LC 48000");
+    const TrackSummary tracks = ParseTrackSummary(library->InformTracks(run.mp4));
+    EXPECT_EQ(tracks.video_tracks * 10 + tracks.audio_tracks, 11) << c.video;
+    EXPECT_NEAR(tracks.seconds, 3.0, 0.5) << c.video;
+    if (c.video == phone) {  // upright, then turned counter-clockwise as portraits are: red left, blue right
+      EXPECT_GT(CountPixels(FrameRegion(run.mp4, 1, 10, c.height / 2 - 30, 30, 60), IsRed), 1600) << c.platform;
+      EXPECT_GT(CountPixels(FrameRegion(run.mp4, 1, c.width - 40, c.height / 2 - 30, 30, 60), IsBlue), 1600)
+          << c.platform;
+    }
+  }
+}
+
+// A UTF-8 subtitle without a byte-order mark is burned in as the glyphs of its text,
+// the same as the text in code page 949 gives, not read as code page 949.
+TEST_F(ConversionTest, AUtf8SubtitleWithoutAMarkIsBurnedInAsItsText) {
+  facts_ = MakeClip(video_, 2, kKoreanCp949 + " Subtitle");
+  JobSettings job = PresetSettings(1, 0);
+  job.settings.needsubtitle = true;
+  const std::string cp949 = Encode(job, "cp949.mp4");
+  const std::string sami = video_.substr(0, video_.rfind('.')) + ".smi";
+  NativeFileSystem().ReplaceWholeFile(sami, Cp949ToUtf8(NativeFileSystem().ReadWholeFile(sami).value_or("")));
+  const std::string utf8 = Encode(job, "utf8.mp4");
+  EXPECT_GT(CountPixels(Bottom(cp949, 0.8), IsWhite), 200);
+  EXPECT_LT(MeanDifference(Bottom(utf8, 0.8), Bottom(cp949, 0.8)), 1.0);
+}
+#else
 // The size, rate and sound each route plans, on Linux, where FFmpeg makes H.264 sources
 // and raw frames: Wine's FFmpeg build has neither.
 struct JobCase {
