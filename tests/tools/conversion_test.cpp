@@ -226,7 +226,8 @@ TEST_F(ConversionTest, TheColourRouteDrawsTheSsaFileOfTheAviSynthScriptAndOnlyIt
   EXPECT_GT(CountPixels(Bottom(mp4, 0.8), IsRed), 150);
   EXPECT_EQ(CountPixels(Bottom(mp4, 1.7), IsRed), 0);
   job.settings.fontface = Utf8ToAnsi("\xEB\x82\x98\xEB\x88\x94\xEA\xB3\xA0\xEB\x94\x95");  // "나눔고딕"
-  EXPECT_GT(MeanDifference(Bottom(Encode(job, "gothic.mp4", write_avs), 0.8), Bottom(mp4, 0.8)), 3.0);
+  // A face that is not found falls back to the same font for both: no difference at all.
+  EXPECT_GT(MeanDifference(Bottom(Encode(job, "gothic.mp4", write_avs), 0.8), Bottom(mp4, 0.8)), 1.0);
   job.settings.colorsubtitle = false;
   const std::string plain = Encode(job, "plain.mp4");
   EXPECT_EQ(CountPixels(Bottom(plain, 0.8), IsRed), 0);
@@ -314,8 +315,9 @@ TEST_F(ConversionTest, APhoneClipAndASilentOneConvertOnEitherDevice) {
     EXPECT_EQ(tracks.video_tracks * 10 + tracks.audio_tracks, 11) << c.video;
     EXPECT_NEAR(tracks.seconds, 3.0, 0.5) << c.video;
     if (c.video == phone) {  // upright, then turned counter-clockwise as portraits are: red left, blue right
-      EXPECT_GT(CountPixels(FrameRegion(run.mp4, 1, 10, c.height / 2 - 30, 30, 60), IsRed), 1600) << c.platform;
-      EXPECT_GT(CountPixels(FrameRegion(run.mp4, 1, c.width - 40, c.height / 2 - 30, 30, 60), IsBlue), 1600)
+      // Rows of whole 4-byte groups: the raw frame's rows are not padded.
+      EXPECT_GT(CountPixels(FrameRegion(run.mp4, 1, 8, c.height / 2 - 30, 32, 60), IsRed), 1700) << c.platform;
+      EXPECT_GT(CountPixels(FrameRegion(run.mp4, 1, c.width - 40, c.height / 2 - 30, 32, 60), IsBlue), 1700)
           << c.platform;
     }
   }
