@@ -171,7 +171,11 @@ void OptionsDialogQt::Render() {
   check(C::kColourSubtitle, shown.colorsubtitle);
   static_cast<QGroupBox*>(Control(C::kSubtitle))->setChecked(shown.needsubtitle);
   auto* extensions = static_cast<QLineEdit*>(Control(C::kVideoExts));
-  if (extensions->text() != ToQt(shown.videofileext)) extensions->setText(ToQt(shown.videofileext));  // keeps the cursor
+  // Set only when it differs, so that typing keeps its cursor; a list set anew shows its start.
+  if (extensions->text() != ToQt(shown.videofileext)) {
+    extensions->setText(ToQt(shown.videofileext));
+    extensions->setCursorPosition(0);
+  }
   const SubtitleListsView& lists = model_.SubtitleLists();
   Fill(combo(C::kFontSize), lists.sizes, lists.size_index);
   Fill(combo(C::kFonts), lists.fonts, lists.font_index);
