@@ -135,6 +135,16 @@ void Append(std::vector<std::string>& argv, std::initializer_list<std::string> a
   argv.insert(argv.end(), args);
 }
 
+// Whether the source's picture goes into an AVI as it is: stored as it is shown, in a
+// codec that an AVI carries and FFmpeg reads back from one. An unknown codec is tried.
+bool AviTakesAsItIs(const SourceFacts& facts) {
+  static const char* const kCarried[] = {"mpeg4", "msmpeg4v1", "msmpeg4v2", "msmpeg4v3", "h264", "mpeg1video",
+                                         "mpeg2video", "mjpeg", "wmv1", "wmv2", "h263", "flv1", "rawvideo", "dvvideo"};
+  if (facts.turned) return false;
+  return facts.video_codec.empty() ||
+         std::find(std::begin(kCarried), std::end(kCarried), facts.video_codec) != std::end(kCarried);
+}
+
 // The picture's filters and encoder options, and the tag the AVI gives it. The AAC
 // encoder stamps its first packet before zero, and an AVI's sound has no time
 // stamps to move; so the file's timeline is left as it is (-avoid_negative_ts
@@ -261,7 +271,16 @@ FfmpegCommand BuildFfmpegCommand(const EncodeRequest& request, const PreparedInp
   std::vector<std::string> argv = start("info", true);
   Append(argv, {"-i", inputs.media, "-map", "0:v:0"});
   const bool silence = !request.no_sound && AppendSound(argv, request, inputs);
-  if (request.video == VideoCodec::kCopy) {
+  if (request.video == VideoCodec::kCopy && !AviTakesAsItIs(inputs.facts)) {
+    // A phone's turned picture or an HEVC or VP9 one: the next encode of the AVI must
+    // find the picture as it is shown, so it is encoded upright, as well as MPEG-4 Part 2
+    // encodes.
+    command.notes.push_back("the picture (" + inputs.facts.video_codec + (inputs.facts.turned ? ", turned" : "") +
+                            ") cannot be copied into an AVI as it is shown: encoded as MPEG-4 Part 2 at its best "
+                            "quality instead");
+    Append(argv, {"-c:v", "mpeg4", "-q:v", "2", "-bf", "0", "-g", "250", "-vtag", "FMP4"});
+    if (request.threads > 0) Append(argv, {"-threads", std::to_string(request.threads)});
+  } else if (request.video == VideoCodec::kCopy) {
     Append(argv, {"-c:v", "copy"});
     if (request.threads > 0) Append(argv, {"-threads", std::to_string(request.threads)});
   } else {

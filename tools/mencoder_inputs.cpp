@@ -88,17 +88,20 @@ SourceFacts ReadSourceFacts(const std::string& ffprobe_lines) {
     if (first_picture && key == "width") facts.width = std::atoi(value.c_str());
     if (first_picture && key == "height") facts.height = std::atoi(value.c_str());
     if (first_picture && key == "rotation") rotation = std::atof(value.c_str());
+    if (first_picture && key == "codec_name") facts.video_codec = value;
     if (key == "duration") facts.duration = std::atof(value.c_str());
   }
   // FFmpeg turns such a picture upright before the filters see it.
-  if (std::lround(rotation / 90) % 2 != 0) std::swap(facts.width, facts.height);
+  const long quarter_turns = std::lround(rotation / 90) % 4;
+  facts.turned = quarter_turns != 0;
+  if (quarter_turns % 2 != 0) std::swap(facts.width, facts.height);
   return facts;
 }
 
 SourceFacts ProbeSource(const std::string& path) {
   const auto output =
       CaptureOutput({ProgramBesideThisOne("ffprobe"), "-v", "error", "-show_entries",
-                     "stream=codec_type,width,height:stream_side_data=rotation:format=duration", "-of",
+                     "stream=codec_type,codec_name,width,height:stream_side_data=rotation:format=duration", "-of",
                      "default=noprint_wrappers=1", path});
   // Without an answer nothing is known, and the sound is taken to be there.
   return output ? ReadSourceFacts(*output) : SourceFacts{};

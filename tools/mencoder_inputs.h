@@ -22,6 +22,8 @@ std::optional<AvsScript> ParseAvsScript(const std::string& text, std::string& er
 struct SourceFacts {
   double duration = 0;  // seconds; 0 when unknown
   int width = 0, height = 0;  // the first picture as shown, after the turn its file asks for
+  bool turned = false;        // the file asks for the first picture to be turned for showing
+  std::string video_codec;    // FFmpeg's name of the first picture's codec; empty when unknown
   bool has_audio = true;      // false only when ffprobe read the file and found no sound
 };
 SourceFacts ProbeSource(const std::string& path);
