@@ -416,10 +416,6 @@ TEST_F(OptionsDialogModelTest, The640FrameOnNanoKeepsTheDialogOpenUntilChangedAn
 }
 
 TEST_F(OptionsDialogModelTest, TheColourRouteNeedsAviSynthAndTakesSizesThatFollowTheDevice) {
-  avisynth.draws_ssa = true;  // the release's encoder: nothing to ask at any load
-  Create("colorsubtitle=1\r\n");
-  EXPECT_TRUE(dialogs.shown.empty() && model->Controls().colorsubtitle);
-  avisynth.draws_ssa = false;
   avisynth.existing.insert(workspace.Bin() + Sep() + "Avisynth_257.exe");
   Create("colorsubtitle=1\r\n");  // no AviSynth: the load asks, and the answer is No
   EXPECT_EQ(dialogs.shown, std::vector<Notice>{AviSynthQuestion()});
