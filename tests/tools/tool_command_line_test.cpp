@@ -78,7 +78,8 @@ TEST_F(ToolCommandLineTest, NamesWhatItRefusesAndFailsLeavingNothingHalfWritten)
       {"mencoder", {"other.avi"}, "more than one input file"}, {"mencoder", {"-of", "rawvideo"}, "-of rawvideo"},
       {"mencoder", {"-vf-add", "crop=2000:2000"}, "nothing written to"},  // the picture's encode fails
       {"mp4creator", {"-hint", "x.mp4"}, "unknown option -hint"}, {"mp4creator", {"-c", "x.mp3", "x.mp4"}, "cannot tell"},
-      {"mp4creator", {"-c", "x.m4v", "-rate=fast", "x.mp4"}, "-rate needs a frame rate"}};
+      {"mp4creator", {"-c", "x.m4v", "-rate=fast", "x.mp4"}, "-rate needs a frame rate"},
+      {"mp4creator", {"-c", "x.m4v", "-rate=5000", "x.mp4"}, "-rate needs a frame rate of 0.01 to 1000"}};
   for (const auto& [tool, args, message] : cases) {
     std::vector<std::string> all = args;
     if (tool == "mencoder") all.insert(all.begin(), {source_, "-o", folder_ / "x.avi"});
