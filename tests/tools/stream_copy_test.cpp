@@ -112,7 +112,7 @@ struct MuxCase {
 
 class MuxTest : public ::testing::TestWithParam<MuxCase> {};
 
-TEST_P(MuxTest, GivesThePacketsOfFfmpegsMux) {
+TEST_P(MuxTest, GivesThePacketsOfFfmpegsMuxWithTheMovieBoxFirst) {
   const MuxCase& c = GetParam();
   TempFolder folder;
   ToolAppDir app;
@@ -148,6 +148,13 @@ TEST_P(MuxTest, GivesThePacketsOfFfmpegsMux) {
   const MediaReport report = Probe(mp4);
   EXPECT_NEAR(report.frame_rate, double(c.timescale) / c.frame_ticks, 0.001);
   EXPECT_NEAR(report.duration, Probe(reference).duration, 0.05);
+
+  // A stream that cannot be added leaves the file as it was, and nothing beside it.
+  const auto before = tools::ReadWholeFile(mp4);
+  const std::string broken = folder.WriteFile("broken.aac", "this is not ADTS sound");
+  EXPECT_NE(RunProgram({app.Bin("mp4creator"), "-c", broken, mp4}).status, 0);
+  EXPECT_TRUE(tools::ReadWholeFile(mp4) == before);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 3) << "out, reference, broken";
 }
 
 INSTANTIATE_TEST_SUITE_P(
