@@ -70,8 +70,11 @@ bool CopyAll(std::vector<PacketSource*> sources, OutputFile& out, std::string& e
 }  // namespace
 
 TrackClock TrackClockFor(const Rational& rate) {
-  const std::int64_t ticks = std::max<std::int64_t>(1, 90000 / std::max<std::int64_t>(1, rate.num));
-  return {static_cast<std::uint32_t>(rate.num * ticks), static_cast<std::uint32_t>(rate.den * ticks)};
+  // A rate written with many decimals is held to the nearest one the clock can keep.
+  int num = 0, den = 1;
+  av_reduce(&num, &den, std::max<std::int64_t>(1, rate.num), std::max<std::int64_t>(1, rate.den), 90000);
+  const std::uint32_t ticks = static_cast<std::uint32_t>(std::max(1, 90000 / num));
+  return {static_cast<std::uint32_t>(num) * ticks, static_cast<std::uint32_t>(den) * ticks};
 }
 
 bool WriteMp4WithTrack(const std::string& existing, const RawStream& added, const std::string& written,
