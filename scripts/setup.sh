@@ -2,6 +2,7 @@
 # Installs every Debian package the project needs. Quiet and quick when all is there.
 set -eu
 packages="cmake make g++ googletest libbenchmark-dev libmediainfo-dev ffmpeg
+  libavformat-dev libavcodec-dev libavutil-dev
   g++-mingw-w64-x86-64 wine wine64 xvfb x11-utils imagemagick fonts-nanum fonts-dejavu-core
   clang libclang-rt-14-dev locales fontconfig qt6-base-dev libfontconfig-dev
   nasm libz-mingw-w64-dev patch xz-utils bzip2 pkgconf nsis zip unzip"

@@ -230,24 +230,6 @@ FfmpegCommand BuildFfmpegCommand(const EncodeRequest& request, const PreparedInp
     return argv;
   };
 
-  // The splits' stderr is not redirected by the job scripts: only errors there.
-  if (request.format == OutputFormat::kRawVideo) {
-    std::vector<std::string> argv = start("error", true);
-    Append(argv, {"-i", inputs.media, "-map", "0:v:0", "-an", "-c:v", "copy", "-f", "m4v", inputs.output});
-    command.children.push_back(argv);
-    return command;
-  }
-  if (request.format == OutputFormat::kRawAudio) {
-    // ADTS carries no timestamps. AAC that was copied from one AVI into another reads
-    // back with repeated ones (FFmpeg writes such a stream without its frame size),
-    // so the packets are simply numbered rather than warned about one by one.
-    std::vector<std::string> argv = start("error", true);
-    Append(argv, {"-i", inputs.media, "-map", "0:a:0", "-vn", "-c:a", "copy", "-bsf:a", "setts=ts=N", "-f", "adts",
-                  inputs.output});
-    command.children.push_back(argv);
-    return command;
-  }
-
   const bool encodes_video = request.EncodesVideo();
   if (layout == EncoderLayout::kSideBySide && encodes_video && request.EncodesAudio()) {
     const VideoEncode video = VideoEncodeOptions(request, inputs, command.notes);

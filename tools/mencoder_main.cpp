@@ -1,15 +1,16 @@
 // The encoder stand-in: takes the command lines the job scripts write and carries
-// them out with ffmpeg, which it starts as its child and waits for.
+// them out: the encodes with ffmpeg, which it starts as its child and waits for; the
+// splits into raw streams in-process through libavformat.
 #include <filesystem>
 #include <iostream>
 #include <optional>
 
-#include "avi_split.h"
 #include "mencoder_command.h"
 #include "mencoder_inputs.h"
 #include "mencoder_options.h"
 #include "mencoder_progress.h"
 #include "platform/process.h"
+#include "stream_split.h"
 #include "subtitle_fonts.h"
 #include "tool_files.h"
 #include "tool_main.h"
@@ -51,12 +52,13 @@ class Encoder {
  private:
   int Produce() {
     if (request_.format != OutputFormat::kAvi) {
-      const SplitResult split = SplitAvi(request_, inputs_.output);
-      if (split.kind == SplitResult::Kind::kFailed) std::cerr << "mencoder: " << split.message << "\n";
-      if (split.kind == SplitResult::Kind::kDone) {
-        ProgressLines(0, std::cout, false).Finish(split.frames, split.seconds, static_cast<double>(split.bytes));
+      const SplitResult split = SplitStream(inputs_.media, request_.format == OutputFormat::kRawVideo, inputs_.output);
+      if (!split.done) {
+        std::cerr << "mencoder: " << split.error << "\n";
+        return 1;
       }
-      if (split.kind != SplitResult::Kind::kDeclined) return split.kind == SplitResult::Kind::kDone ? 0 : 1;
+      ProgressLines(0, std::cout, false).Finish(split.frames, split.seconds, static_cast<double>(split.bytes));
+      return 0;
     }
     if (request_.subtitles) PrepareSubtitles();
     // A Windows FFmpeg may be built without Xvid; its own MPEG-4 Part 2 encoder then

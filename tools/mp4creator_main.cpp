@@ -1,7 +1,6 @@
 // The MP4 muxer stand-in: "-c <stream> [-rate=<fps>] <mp4>" adds a raw MPEG-4 video
 // or ADTS AAC stream to an MP4 file as a track, creating the file when it is
-// missing. Nothing is re-encoded: the stand-in writes the file itself where it can
-// read the stream and the file, and has ffmpeg copy the streams otherwise. The
+// missing. Nothing is re-encoded: the streams are copied through libavformat. The
 // result is written beside the file and renamed over it, so a failure never leaves
 // a broken MP4.
 #include <algorithm>
@@ -11,8 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "mp4_movie.h"
-#include "platform/process.h"
+#include "mp4_mux.h"
 #include "tool_files.h"
 #include "tool_main.h"
 #include "tool_text.h"
@@ -45,8 +43,9 @@ std::optional<MuxRequest> Parse(const std::vector<std::string>& args, std::strin
     } else if (arg.rfind("-rate=", 0) == 0) {
       rate_text = arg.substr(6);
       request.rate = ParseDecimal(rate_text);
-      if (!request.rate) {
-        error = "-rate needs a frame rate, not '" + rate_text + "'";
+      // 0 stands for a rate the probe did not find; the track clock holds the others.
+      if (!request.rate || (request.rate->num > 0 && (request.rate->Value() < 0.01 || request.rate->Value() > 1000))) {
+        error = "-rate needs a frame rate of 0.01 to 1000, not '" + rate_text + "'";
         return std::nullopt;
       }
     } else if (arg.size() > 1 && arg[0] == '-') {
@@ -63,7 +62,8 @@ std::optional<MuxRequest> Parse(const std::vector<std::string>& args, std::strin
   return request;
 }
 
-// The demuxer of a raw stream, by its file name, as the job scripts name them.
+// What the stream holds, by its file name, as the job scripts name them: "m4v" for
+// MPEG-4 video, "aac" for ADTS sound.
 std::string RawFormat(const std::string& stream) {
   const std::string extension = LowerExtension(stream);
   if (extension == "m4v" || extension == "mp4v" || extension == "cmp" || extension == "xvid" || extension == "divx") {
@@ -71,57 +71,6 @@ std::string RawFormat(const std::string& stream) {
   }
   if (extension == "aac") return "aac";
   return "";
-}
-
-int StreamCount(const std::string& mp4) {
-  const auto output = CaptureOutput({ProgramBesideThisOne("ffprobe"), "-v", "error", "-show_entries", "stream=index", "-of", "csv=p=0", mp4});
-  int count = 0;
-  if (output) {
-    for (char c : *output) count += c == '\n';
-  }
-  return count;
-}
-
-// Writes the MP4 with the track added without starting ffmpeg, whose start costs
-// more than the copying on a short clip. Nothing when this stand-in does not read
-// the stream or the file: ffmpeg takes those.
-std::optional<bool> WriteHere(const MuxRequest& request, const std::string& format, bool adding,
-                              const std::string& written) {
-  std::string why_not;
-  std::optional<RawTrack> track;
-  if (format == "aac") {
-    track = ReadAdtsAudio(request.stream, why_not);
-  } else if (request.rate) {
-    track = ReadRawMpeg4Video(request.stream, *request.rate, why_not);
-  }
-  if (!track) return std::nullopt;
-  std::optional<Mp4Movie> movie = adding ? ReadMp4Movie(request.mp4, why_not) : EmptyMovie();
-  if (!movie) return std::nullopt;
-  AddTrack(*movie, std::move(*track), request.stream);
-  std::string error;
-  if (WriteMp4Movie(*movie, written, error)) return true;
-  std::cerr << "mp4creator: " << error << "\n";
-  return false;
-}
-
-int WriteWithFfmpeg(const MuxRequest& request, const std::string& format, bool adding, const std::string& written) {
-  std::vector<std::string> argv{ProgramBesideThisOne("ffmpeg"), "-hide_banner", "-nostdin", "-loglevel", "error", "-y"};
-  if (adding) argv.insert(argv.end(), {"-i", request.mp4});
-  argv.insert(argv.end(), {"-f", format, "-i", request.stream, "-map", "0"});
-  if (adding) argv.insert(argv.end(), {"-map", "1"});
-  argv.insert(argv.end(), {"-c", "copy"});
-  if (format == "m4v" && request.rate && request.rate->num > 0) {
-    // A raw stream's own timing would win over a rate given before -i when
-    // copying, so each frame is stamped at index / rate instead.
-    const TrackClock clock = TrackClockFor(*request.rate);
-    const std::string per_frame = std::to_string(clock.frame_duration);
-    const std::string timescale = std::to_string(clock.timescale);
-    const std::string track = std::to_string(adding ? StreamCount(request.mp4) : 0);
-    argv.insert(argv.end(), {"-bsf:" + track, "setts=ts=N*" + per_frame + ":duration=" + per_frame + ":time_base=1/" + timescale,
-                             "-video_track_timescale", timescale});
-  }
-  argv.insert(argv.end(), {"-f", "mp4", written});
-  return RunChild(argv);
 }
 
 int Mux(const MuxRequest& request) {
@@ -140,14 +89,16 @@ int Mux(const MuxRequest& request) {
 
   // Written beside the file under a name of its own, then renamed over it.
   const std::string temporary = UniqueNameBeside(request.mp4);
-  const std::optional<bool> here = WriteHere(request, format, adding, temporary);
-  const int status = here ? (*here ? 0 : 1) : WriteWithFfmpeg(request, format, adding, temporary);
-  if (status != 0 || !MoveOver(temporary, request.mp4)) {
+  std::string why_not;
+  const bool written =
+      WriteMp4WithTrack(adding ? request.mp4 : "", {request.stream, format == "m4v", request.rate}, temporary, why_not);
+  if (!written) std::cerr << "mp4creator: " << why_not << "\n";
+  if (!written || !MoveOver(temporary, request.mp4)) {
     std::error_code ignored;
     std::filesystem::remove(FsPath(temporary), ignored);
     std::cerr << "mp4creator: could not add " << request.stream << " to " << request.mp4
               << (adding ? "; the file is unchanged" : "") << "\n";
-    return status != 0 ? status : 1;
+    return 1;
   }
   std::cout << "mp4creator: added " << request.stream << " to " << request.mp4 << "\n";
   return 0;

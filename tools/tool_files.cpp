@@ -4,9 +4,7 @@
 #include <windows.h>
 #endif
 
-#include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -121,66 +119,5 @@ TempFolder::~TempFolder() {
 }
 
 std::string TempFolder::File(const std::string& name) const { return Utf8Path(FsPath(path_) / FsPath(name)); }
-
-BlockReader::BlockReader(const std::string& path) : in_(FsPath(path), std::ios::binary), buffer_(1 << 20) {}
-
-
-const unsigned char* BlockReader::Peek(std::size_t count, std::size_t& available) {
-  if (end_ - begin_ < count) {
-    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
-    end_ -= begin_;
-    begin_ = 0;
-    if (buffer_.size() < count) buffer_.resize(count);
-    while (end_ < count && in_) {
-      in_.read(reinterpret_cast<char*>(buffer_.data() + end_), static_cast<std::streamsize>(buffer_.size() - end_));
-      end_ += static_cast<std::size_t>(in_.gcount());
-    }
-  }
-  available = end_ - begin_;
-  return buffer_.data() + begin_;
-}
-
-void BlockReader::Skip(std::size_t count) {
-  std::size_t available = 0;
-  while (count > 0) {
-    Peek(1, available);
-    if (available == 0) return;
-    const std::size_t step = std::min(count, available);
-    begin_ += step;
-    position_ += step;
-    count -= step;
-  }
-}
-
-void BlockReader::Seek(std::uint64_t position) {
-  in_.clear();
-  in_.seekg(static_cast<std::streamoff>(position));
-  begin_ = end_ = 0;
-  position_ = position;
-}
-
-namespace {
-constexpr std::size_t kBlock = 1 << 20;
-}
-
-BlockWriter::BlockWriter(const std::string& path) : out_(FsPath(path), std::ios::binary | std::ios::trunc) {
-  pending_.reserve(kBlock);
-}
-
-void BlockWriter::Write(const void* data, std::size_t size) {
-  pending_.append(static_cast<const char*>(data), size);
-  if (pending_.size() >= kBlock) Flush();
-}
-
-void BlockWriter::Flush() {
-  out_.write(pending_.data(), static_cast<std::streamsize>(pending_.size()));
-  pending_.clear();
-}
-
-bool BlockWriter::Close() {
-  Flush();
-  out_.close();
-  return static_cast<bool>(out_);
-}
 
 }  // namespace clipvane::tools

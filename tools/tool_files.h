@@ -1,10 +1,7 @@
 #pragma once
-#include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace clipvane::tools {
 
@@ -41,41 +38,6 @@ class TempFolder {
 
  private:
   std::string path_;
-};
-
-// Reads a file front to back in large blocks, for parsers that look a little ahead.
-class BlockReader {
- public:
-  explicit BlockReader(const std::string& path);
-  bool IsOpen() const { return static_cast<bool>(in_); }
-  std::uint64_t Position() const { return position_; }
-  // At least `count` bytes from the current position, unless the file ends first:
-  // then what is left. The pointer holds until the next call.
-  const unsigned char* Peek(std::size_t count, std::size_t& available);
-  void Skip(std::size_t count);
-  void Seek(std::uint64_t position);
-
- private:
-  std::ifstream in_;
-  std::vector<unsigned char> buffer_;
-  std::size_t begin_ = 0, end_ = 0;  // the unread part of the buffer
-  std::uint64_t position_ = 0;
-};
-
-// Writes a file in large blocks, however small the pieces handed to it.
-class BlockWriter {
- public:
-  explicit BlockWriter(const std::string& path);
-  void Write(const void* data, std::size_t size);
-  void Write(const std::string& bytes) { Write(bytes.data(), bytes.size()); }
-  // Writes what is left and closes the file: false when any write failed.
-  bool Close();
-
- private:
-  void Flush();
-
-  std::ofstream out_;
-  std::string pending_;
 };
 
 }  // namespace clipvane::tools

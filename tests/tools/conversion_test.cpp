@@ -258,13 +258,13 @@ TEST_F(ConversionTest, TwoQueuesOfTheRunScriptsConvertSideBySide) {
   }
 }
 
-// Files that exist but hold no media: the stand-in accepts the line, FFmpeg fails,
+// Files that exist but hold no media: the stand-in accepts the line, the copy fails,
 // and the failure ends the script.
 TEST_F(ConversionTest, AFailingToolEndsItsScriptWithAFailureThroughTheStandIn) {
   const std::string broken = sources_.WriteFile("broken.aac", "this is no media file");
   for (const auto& [tool, options, message] :
        {std::tuple<std::string, std::string, std::string>{"mencoder", "-ovc frameno -oac copy -of rawaudio -o",
-                                                         "ffmpeg ended with status"},
+                                                         "nothing written to"},
         {"mp4creator", "-c", "could not add"}}) {
     std::vector<ScriptArg> args;
     for (const std::string& word : Words(options)) args.push_back(Opt(word));

@@ -1,0 +1,132 @@
+#include "mp4_mux.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "av_files.h"
+
+namespace clipvane::tools {
+namespace {
+
+// Where the packets of one input come from, one packet ahead, so that two inputs
+// can be written in the order they play.
+struct PacketSource {
+  InputFile& file;
+  std::string path;
+  std::vector<int> streams;  // the output stream of each input stream, or -1
+  // A raw stream's packets are stamped here, `ticks` apart in `clock`.
+  bool stamped = false;
+  AVRational clock{1, 1};
+  std::int64_t ticks = 0, count = 0;
+  Packet pending = NewPacket();
+  bool has_pending = false;
+  AVRational pending_base{1, 1};
+
+  // False, with `status`, at the end or on an error.
+  bool Fill(int& status) {
+    while (!has_pending) {
+      if ((status = file.Read(*pending)) < 0) return false;
+      const int output = streams[static_cast<std::size_t>(pending->stream_index)];
+      if (output < 0) {
+        av_packet_unref(pending.get());
+        continue;
+      }
+      pending_base = file.Context()->streams[pending->stream_index]->time_base;
+      pending->stream_index = output;
+      if (stamped) {
+        pending->pts = pending->dts = count++ * ticks;
+        pending->duration = ticks;
+        pending_base = clock;
+      }
+      has_pending = true;
+    }
+    return true;
+  }
+  std::int64_t Time() const { return pending->dts != AV_NOPTS_VALUE ? pending->dts : pending->pts; }
+};
+
+bool CopyAll(std::vector<PacketSource*> sources, OutputFile& out, std::string& error) {
+  int status = 0;
+  for (;;) {
+    PacketSource* next = nullptr;
+    for (PacketSource* source : sources) {
+      if (!source->has_pending && !source->Fill(status) && status != AVERROR_EOF) {
+        error = "cannot read " + source->path + ": " + AvErrorText(status);
+        return false;
+      }
+      if (!source->has_pending) continue;
+      if (!next || source->Time() == AV_NOPTS_VALUE ||
+          (next->Time() != AV_NOPTS_VALUE &&
+           av_compare_ts(source->Time(), source->pending_base, next->Time(), next->pending_base) < 0)) {
+        next = source;
+      }
+    }
+    if (!next) return true;
+    next->has_pending = false;
+    if (!out.Write(*next->pending, next->pending_base, error)) return false;
+  }
+}
+
+}  // namespace
+
+TrackClock TrackClockFor(const Rational& rate) {
+  // A rate written with many decimals is held to the nearest one the clock can keep.
+  int num = 0, den = 1;
+  av_reduce(&num, &den, std::max<std::int64_t>(1, rate.num), std::max<std::int64_t>(1, rate.den), 90000);
+  const std::uint32_t ticks = static_cast<std::uint32_t>(std::max(1, 90000 / num));
+  return {static_cast<std::uint32_t>(num) * ticks, static_cast<std::uint32_t>(den) * ticks};
+}
+
+bool WriteMp4WithTrack(const std::string& existing, const RawStream& added, const std::string& written,
+                       std::string& error) {
+  av_log_set_level(AV_LOG_ERROR);
+  InputFile earlier, raw;
+  if (!existing.empty() && !earlier.Open(existing, nullptr, error)) return false;
+  if (!raw.Open(added.path, added.video ? "m4v" : "aac", error)) return false;
+  const int raw_index = raw.FirstStream(added.video ? AVMEDIA_TYPE_VIDEO : AVMEDIA_TYPE_AUDIO);
+  const AVStream* stream = raw_index >= 0 ? raw.Context()->streams[raw_index] : nullptr;
+  const AVCodecParameters* codec = stream ? stream->codecpar : nullptr;
+  if (!codec || (added.video ? codec->width <= 0 : codec->sample_rate <= 0)) {
+    error = std::string("no ") + (added.video ? "MPEG-4 video" : "AAC sound") + " in " + added.path;
+    return false;
+  }
+
+  OutputFile out;
+  if (!out.Create(written, "mp4", error)) return false;
+  // The earlier file's tracks first, as they were.
+  PacketSource first{earlier, existing, {}};
+  if (!existing.empty()) {
+    for (unsigned i = 0; i < earlier.Context()->nb_streams; ++i) {
+      const AVStream& track = *earlier.Context()->streams[i];
+      const AVMediaType type = track.codecpar->codec_type;
+      const bool kept = type == AVMEDIA_TYPE_VIDEO || type == AVMEDIA_TYPE_AUDIO || type == AVMEDIA_TYPE_SUBTITLE;
+      first.streams.push_back(kept ? out.CopyOf(track, track.time_base)->index : -1);
+    }
+  }
+  PacketSource second{raw, added.path, std::vector<int>(raw.Context()->nb_streams, -1)};
+  second.stamped = true;
+  // Each frame at index / rate; each AAC frame 1024 samples, at the sample rate.
+  if (added.video) {
+    const Rational rate = added.rate && added.rate->num > 0 ? *added.rate : Rational{25, 1};
+    const TrackClock clock = TrackClockFor(rate);
+    second.clock = {1, static_cast<int>(clock.timescale)};
+    second.ticks = clock.frame_duration;
+  } else {
+    second.clock = {1, codec->sample_rate};
+    second.ticks = codec->frame_size > 0 ? codec->frame_size : 1024;
+  }
+  AVStream* track = out.CopyOf(*stream, second.clock);
+  if (added.video) track->avg_frame_rate = av_inv_q(av_mul_q(second.clock, AVRational{static_cast<int>(second.ticks), 1}));
+  second.streams[static_cast<std::size_t>(raw_index)] = track->index;
+
+  std::vector<PacketSource*> sources{&second};
+  if (!existing.empty()) sources.insert(sources.begin(), &first);
+  if (!out.Start("movflags=+faststart", error) || !CopyAll(sources, out, error)) return false;
+  if (second.count == 0) {
+    error = "no frames in " + added.path;
+    return false;
+  }
+  return out.Finish(error);
+}
+
+}  // namespace clipvane::tools
