@@ -28,6 +28,9 @@ if(CLIPVANE_WINDOWS_DEPS)
   install(DIRECTORY ${CLIPVANE_WINDOWS_DEPS}/recipe DESTINATION licenses)
   if(EXISTS ${CLIPVANE_WINDOWS_DEPS}/source-packages.txt)
     file(READ ${CLIPVANE_WINDOWS_DEPS}/source-packages.txt CLIPVANE_DEPS_SOURCES)
+    # configure_file gives CR LF to the template's lines, not to what it puts in them.
+    string(STRIP "${CLIPVANE_DEPS_SOURCES}" CLIPVANE_DEPS_SOURCES)
+    string(REPLACE "\n" "\r\n" CLIPVANE_DEPS_SOURCES "${CLIPVANE_DEPS_SOURCES}")
   endif()
 endif()
 configure_file(${PROJECT_SOURCE_DIR}/packaging/windows/README.txt.in ${clipvane_release_texts}/README.txt

@@ -102,7 +102,8 @@ archive_holds_the_sources() {
   for file in CMakeLists.txt LICENSE src/app/main_win32.cpp tools/CMakeLists.txt cmake/windows-deps/ffmpeg.cmake; do
     grep -qx "$top/$file" <<<"$listing" || { echo "the source archive has no $file" >&2; return 1; }
   done
-  packages=$(tr -d '\r' <"$1/SOURCES.txt" | sed -n 's/^  \([a-z0-9.+-]*\) [0-9]*:\{0,1\}\([^ ]*\) (.*/\1_\2/p')
+  packages=$(tr -d '\r' <"$1/SOURCES.txt" | sed -n -e '/used as installed/d' \
+    -e 's/^  \([a-z0-9.+-]*\) \([0-9]*:\)\{0,1\}\([^ ]*\) (.*/\1_\3/p')
   [ -n "$packages" ] || { echo "SOURCES.txt lists no source package" >&2; return 1; }
   for package in $packages; do
     grep -q "^$top/debian-sources/${package}\.dsc$" <<<"$listing" ||
@@ -111,58 +112,7 @@ archive_holds_the_sources() {
 }
 
 start_menu_entry() { find "$prefix/drive_c/users" -path '*/Start Menu/Programs/Clipvane/Clipvane.lnk' | grep -q .; }
-no_# The texts, as Notepad reads them: UTF-8 with a byte-order mark, CR LF.
-for_notepad() {
-  [ "$(head -c 3 "$1" | od -An -tx1 | tr -d ' ')" = efbbbf ] || { echo "$1 has no byte-order mark" >&2; return 1; }
-  ! grep -qv $'\r$' "$1" || { echo "$1 has lines without CR LF" >&2; return 1; }
-}
-says() {  # file, then texts it must hold
-  file=$1
-  shift
-  for text in "$@"; do
-    grep -qF -- "$text" "$file" || { echo "$file does not say: $text" >&2; return 1; }
-  done
-}
-licence_is_gpl2_or_later() {
-  says "$1/LICENSE.txt" "GNU GENERAL PUBLIC LICENSE" "Version 2, June 1991" \
-    "either version 2 of the License, or (at your option) any later version"
-}
-readme_tells_how_to_start_and_where_files_go() {
-  for_notepad "$1/README.txt" && says "$1/README.txt" "[한국어]" "[English]" clipvane.exe 'incoming\' \
-    MP4.ini list.log 'batch\' 'temp\' LICENSE.txt SOURCES.txt
-}
-# SOURCES.txt names this project's own programs apart from those built from Debian's
-# sources, whom to ask, and the source archive that is beside the release.
-own_part() { sed -n "/^This project's own programs/,/^Built from Debian/p" "$1/SOURCES.txt"; }
-debian_part() { sed -n "/^Built from Debian/,/^The complete corresponding source/p" "$1/SOURCES.txt"; }
-sources_tell_whose_part_is_whose() {
-  for_notepad "$1/SOURCES.txt" || return 1
-  for program in 'clipvane.exe' 'bin\mencoder.exe' 'bin\mp4creator.exe'; do
-    own_part "$1" | grep -qF "$program" || { echo "SOURCES.txt does not name $program as the project's own" >&2; return 1; }
-    ! debian_part "$1" | grep -qF "$program" || { echo "SOURCES.txt says $program is built from Debian" >&2; return 1; }
-  done
-  for program in 'bin\ffmpeg.exe' 'bin\ffprobe.exe' MediaInfo.dll; do
-    debian_part "$1" | grep -qF "$program" || { echo "SOURCES.txt does not say $program is built from Debian" >&2; return 1; }
-  done
-  says "$1/SOURCES.txt" "Whom to ask" "the Clipvane" "$(basename "$source_file")" "dpkg-source -x"
-}
-# Every source package SOURCES.txt names is in the source archive, with the
-# project's own source.
-archive_holds_the_sources() {
-  listing=$(tar -tzf "$source_file")
-  top=$(basename "$source_file" .tar.gz)
-  for file in CMakeLists.txt LICENSE src/app/main_win32.cpp tools/CMakeLists.txt cmake/windows-deps/ffmpeg.cmake; do
-    grep -qx "$top/$file" <<<"$listing" || { echo "the source archive has no $file" >&2; return 1; }
-  done
-  packages=$(tr -d '\r' <"$1/SOURCES.txt" | sed -n 's/^  \([a-z0-9.+-]*\) [0-9]*:\{0,1\}\([^ ]*\) (.*/\1_\2/p')
-  [ -n "$packages" ] || { echo "SOURCES.txt lists no source package" >&2; return 1; }
-  for package in $packages; do
-    grep -q "^$top/debian-sources/${package}\.dsc$" <<<"$listing" ||
-      { echo "the source archive has no $package.dsc" >&2; return 1; }
-  done
-}
-
-start_menu_entry() { ! start_menu_entry; }
+no_start_menu_entry() { ! start_menu_entry; }
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Clipvane'
 registered() { "$wine_run" reg query "$uninstall_key" >/dev/null 2>&1; }
 registered_value() { "$wine_run" reg query "$uninstall_key" /v "$1" 2>/dev/null | tr -d '\r' | awk -v v="$1" '$1 == v { $1 = ""; $2 = ""; sub(/^  /, ""); print }'; }
