@@ -13,7 +13,8 @@
 #                        and those of what it depends on stay the same
 #
 # The folder's path is the last line of stdout; progress goes to stderr, the build's
-# output to windows-deps/build/superbuild.log (and a log per step of each library).
+# output to windows-deps/build/superbuild.log (and a log per step of each library),
+# which becomes windows-deps/last-build.log when the build succeeds.
 # The whole script is one block, read before it runs, so that editing the file
 # during a build cannot change the running build.
 {
@@ -74,6 +75,8 @@ if ! cmake --build "$build" -j "$jobs" >>"$log" 2>&1; then
   exit 1
 fi
 [ -f "$final/COMPLETE" ] || { say "the build ended without $final"; exit 1; }
+# What the last build did (which libraries' steps ran) stays for a look.
+mv "$log" "$root/last-build.log"
 rm -rf "$build"
 say "done in $(( ($(date +%s) - started) / 60 ))m$(( ($(date +%s) - started) % 60 ))s: $final"
 echo "$final"
