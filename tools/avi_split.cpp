@@ -73,7 +73,7 @@ SplitResult SplitAvi(const EncodeRequest& request, const std::string& written) {
   const bool written_whole = out.Close();
   if (!read) return Failed(error);
   if (result.kind == SplitResult::Kind::kFailed) return result;
-  if (!written_whole) return Failed("cannot write " + written);
+  if (!written_whole) return Failed("cannot write " + written + ": " + out.Error());
   if (aac) {
     result.seconds = result.frames * 1024.0 / aac->SampleRate();
   } else if (header.rate > 0) {

@@ -130,7 +130,7 @@ bool WriteMp4Movie(Mp4Movie& movie, const std::string& path, std::string& error)
   moov.insert(moov.end(), movie.other_boxes.begin(), movie.other_boxes.end());
   out.Write(Box::Container("moov", std::move(moov)).Serialize());
   if (!out.Close()) {
-    error = "cannot write " + path;
+    error = "cannot write " + path + ": " + out.Error();
     return false;
   }
   return true;

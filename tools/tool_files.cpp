@@ -5,6 +5,7 @@
 #endif
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -71,14 +72,18 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
   return static_cast<bool>(out);
 }
 
-bool MoveOver(const std::string& from, const std::string& to) {
-#ifdef _WIN32
-  return MoveFileExW(Utf8ToWide(from).c_str(), Utf8ToWide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-#else
+bool MoveOver(const std::string& from, const std::string& to, std::string* why) {
   std::error_code error;
+#ifdef _WIN32
+  if (MoveFileExW(Utf8ToWide(from).c_str(), Utf8ToWide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return true;
+  error = std::error_code(static_cast<int>(GetLastError()), std::system_category());
+#else
   std::filesystem::rename(FsPath(from), FsPath(to), error);
-  return !error;
+  if (!error) return true;
 #endif
+  if (why) *why = error.message();
+  return false;
 }
 
 std::string UniqueNameBeside(const std::string& target) {
@@ -165,6 +170,12 @@ constexpr std::size_t kBlock = 1 << 20;
 
 BlockWriter::BlockWriter(const std::string& path) : out_(FsPath(path), std::ios::binary | std::ios::trunc) {
   pending_.reserve(kBlock);
+  Check();
+}
+
+// The streams keep no reason of their own; the system's is still in errno right after.
+void BlockWriter::Check() {
+  if (!out_ && error_.empty()) error_ = errno != 0 ? std::strerror(errno) : "write error";
 }
 
 void BlockWriter::Write(const void* data, std::size_t size) {
@@ -173,13 +184,17 @@ void BlockWriter::Write(const void* data, std::size_t size) {
 }
 
 void BlockWriter::Flush() {
+  errno = 0;
   out_.write(pending_.data(), static_cast<std::streamsize>(pending_.size()));
   pending_.clear();
+  Check();
 }
 
 bool BlockWriter::Close() {
   Flush();
+  errno = 0;
   out_.close();
+  Check();
   return static_cast<bool>(out_);
 }
 

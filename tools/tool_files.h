@@ -18,8 +18,9 @@ bool IsFile(const std::string& path);
 std::optional<std::string> ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const std::string& bytes);
 
-// Renames `from` over `to`, replacing it in one step.
-bool MoveOver(const std::string& from, const std::string& to);
+// Renames `from` over `to`, replacing it in one step; false, with the system's reason
+// in `why` when given, when it cannot.
+bool MoveOver(const std::string& from, const std::string& to, std::string* why = nullptr);
 
 // A name for a new file beside `target` that no file has yet: ".<name>.<random>".
 std::string UniqueNameBeside(const std::string& target);
@@ -70,12 +71,16 @@ class BlockWriter {
   void Write(const std::string& bytes) { Write(bytes.data(), bytes.size()); }
   // Writes what is left and closes the file: false when any write failed.
   bool Close();
+  // Why the first failed write failed ("No space left on device"), or empty.
+  const std::string& Error() const { return error_; }
 
  private:
   void Flush();
+  void Check();
 
   std::ofstream out_;
   std::string pending_;
+  std::string error_;
 };
 
 }  // namespace clipvane::tools

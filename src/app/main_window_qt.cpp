@@ -310,7 +310,6 @@ QtProgramWindows::QtProgramWindows(Program& program, GuiServices& services, Foll
   follower_ = std::make_unique<RunFollower>(*session_, follow.monitor, follow.notifier);
   shell_.Tell(*follower_);
   main_model_ = std::make_unique<MainWindowModel>(*session_, services.opener, services.dialogs, FolderLinks::kInWorkspace);
-  main_model_->TellScriptedJobsTo(*follower_);
   main_ = std::make_unique<MainWindowQt>(*main_model_, *follower_);
   options_model_ = std::make_unique<OptionsDialogModel>(
       *session_, OptionsServices{services.avisynth, services.fonts, services.dialogs}, [this] { main_->ShowTitle(); });

@@ -64,6 +64,17 @@ class Workspace {
   PathStyle style_;
 };
 
+// Whether the video lies in the workspace's incoming folder, reached through a link
+// or not: converting it would write where it is read from.
+bool LiesInIncoming(const std::string& video_path, const Workspace& workspace, const FileSystem& files);
+
+// The longest file name, in bytes, that the file systems of Linux take.
+inline constexpr std::size_t kMaxFileNameBytes = 255;
+
+// Where the job that put `mp4` in place notes the video it was made from: a text file
+// named after the MP4 in the hidden folder ".sources" beside it.
+std::string SourceRecordPath(const std::string& mp4, PathStyle style);
+
 // The file-name part of a video's path without its extension.
 std::string VideoBaseName(const std::string& video_path, PathStyle style);
 

@@ -3,6 +3,8 @@
 #include <vector>
 
 #include "common/text.h"
+#include "platform/file_system.h"
+#include "platform/platform_error.h"
 
 namespace clipvane {
 namespace {
@@ -109,6 +111,22 @@ std::string WithIniValue(const std::string& bytes, const std::string& section, c
   std::string out;
   for (const Line& line : lines) out += line.text + line.end;
   return out;
+}
+
+}  // namespace clipvane
+
+namespace clipvane {
+
+void WriteIniValues(FileSystem& files, const std::string& path, const std::string& section,
+                    const std::vector<std::pair<std::string, std::string>>& values) {
+  try {
+    const std::unique_ptr<FileLock> lock = files.LockExclusive(path + ".lock");
+    std::string bytes = files.ReadWholeFile(path).value_or("");
+    for (const auto& [key, value] : values) bytes = WithIniValue(bytes, section, key, value);
+    files.ReplaceWholeFile(path, bytes);
+  } catch (const PlatformError& error) {
+    throw PlatformError("Unable to write to " + path + " (" + error.what() + ")");
+  }
 }
 
 }  // namespace clipvane

@@ -1,4 +1,5 @@
 #pragma once
+#include <map>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,10 @@ struct EncodeSettings {
   std::string fontface;
 
   SettingsChoices choices;  // what the options dialog shows
+
+  // The saved keys' texts as the last load found them in the file: a save writes only
+  // the keys whose text it changes, so a change another process made meanwhile stays.
+  std::map<std::string, std::string> stored;
 };
 
 // What every load derives from the stored settings for the encoders. Only the store

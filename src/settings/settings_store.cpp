@@ -17,12 +17,6 @@ bool ReadBool(const IniProfile& ini, const char* key, bool fallback) {
   return ReadInteger(ini, key, fallback ? 1 : 0) != 0;
 }
 
-void WriteInteger(IniProfile& ini, const char* key, int value) {
-  ini.WriteString(kSettingsSection, key, std::to_string(value));
-}
-
-void WriteBool(IniProfile& ini, const char* key, bool value) { WriteInteger(ini, key, value ? 1 : 0); }
-
 // A list control shows the stored index only when it names one of its items.
 int ListChoice(int stored, int item_count) { return stored >= 0 && stored < item_count ? stored : -1; }
 
@@ -59,6 +53,8 @@ StartupSettings StartSettingsStore(const IniProfile& ini, const std::string& fon
 }
 
 SettingsCheck LoadSettings(EncodeSettings& settings, EncoderPreset& preset, const IniProfile& ini) {
+  settings.stored.clear();
+  for (const auto& [key, value] : SavedKeys(settings)) settings.stored[key] = ini.ReadString(kSettingsSection, key, "");
   settings.title = ini.ReadString(kSettingsSection, "title", "Clipvane");
 
   settings.qulity = ReadInteger(ini, "qulity", 1);
@@ -105,19 +101,28 @@ SettingsCheck LoadSettings(EncodeSettings& settings, EncoderPreset& preset, cons
   return SettingsCheck::kAccepted;
 }
 
-SettingsCheck SaveSettings(EncodeSettings& settings, EncoderPreset& preset, IniProfile& ini) {
-  WriteBool(ini, "audiosync", settings.audiosync);
-  WriteBool(ini, "subtitlesync", settings.subtitlesync);
+std::vector<std::pair<std::string, std::string>> SavedKeys(const EncodeSettings& settings) {
+  const auto flag = [](bool value) { return std::string(value ? "1" : "0"); };
   char sizes[32];
   std::snprintf(sizes, sizeof sizes, "%d,%d", settings.plainsizeindex, settings.colorsizeindex);
-  ini.WriteString(kSettingsSection, "fontsize", sizes);
-  WriteInteger(ini, "display", settings.choices.display);
-  WriteInteger(ini, "qulity", settings.choices.qulity);
-  WriteInteger(ini, "platform", settings.choices.platform);
-  WriteBool(ini, "noresizefor43scale", settings.noresizefor43scale);
-  ini.WriteString(kSettingsSection, "fontname", settings.fontfile + "," + settings.fontface);
-  WriteBool(ini, "needsubtitle", settings.needsubtitle);
-  WriteBool(ini, "colorsubtitle", settings.colorsubtitle);
+  return {{"audiosync", flag(settings.audiosync)},
+          {"subtitlesync", flag(settings.subtitlesync)},
+          {"fontsize", sizes},
+          {"display", std::to_string(settings.choices.display)},
+          {"qulity", std::to_string(settings.choices.qulity)},
+          {"platform", std::to_string(settings.choices.platform)},
+          {"noresizefor43scale", flag(settings.noresizefor43scale)},
+          {"fontname", settings.fontfile + "," + settings.fontface},
+          {"needsubtitle", flag(settings.needsubtitle)},
+          {"colorsubtitle", flag(settings.colorsubtitle)}};
+}
+
+SettingsCheck SaveSettings(EncodeSettings& settings, EncoderPreset& preset, IniProfile& ini) {
+  std::vector<std::pair<std::string, std::string>> changed;
+  for (const auto& [key, value] : SavedKeys(settings))
+    if (settings.stored[key] != value) changed.emplace_back(key, value);
+  // One locked change of the file as it is now, not of the file as it was loaded.
+  if (!changed.empty()) ini.WriteStrings(kSettingsSection, changed);
   return LoadSettings(settings, preset, ini);
 }
 

@@ -204,7 +204,6 @@ void MainWindowModel::ChoosePowerAction(PowerAction action) {
 void MainWindowModel::EncodeSelection() {
   EncodeCommandContext context = session_.Commands(progress_);
   const EncodeResult result = clipvane::EncodeSelection(session_.Rows(), context);
-  if (scripted_listener_) scripted_listener_->Scripted(result.scripted);
   Tell(SelectionNotices(result));
 }
 
@@ -216,7 +215,6 @@ void MainWindowModel::EncodeWholeList(int queues, bool batch_files_only) {
     result = batch_files_only ? MakeBatchFiles(session_.Rows(), power_, context)
                               : clipvane::EncodeWholeList(queues, session_.Rows(), power_, context);
   }
-  if (scripted_listener_) scripted_listener_->Scripted(result.scripted);
   Tell(WholeListNotices(result, batch_files_only));
 }
 

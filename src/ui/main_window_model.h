@@ -50,14 +50,6 @@ class MainWindowView {
   virtual void ShowFileInformation(const std::string& report) = 0;
 };
 
-// Learns of the jobs each encode command wrote, with the MP4 each makes and its log,
-// which a failed job leaves to be read.
-class ScriptedJobsListener {
- public:
-  virtual ~ScriptedJobsListener() = default;
-  virtual void Scripted(const std::vector<ScriptedJob>& jobs) = 0;
-};
-
 // Where the output and script folder buttons lead: to the folders of those names
 // under the current folder, as the Windows program always has, or to the workspace's
 // own folders, wherever the program was started from.
@@ -71,7 +63,6 @@ class MainWindowModel {
   MainWindowModel(Session& session, DocumentOpener& opener, Dialogs& dialogs,
                   FolderLinks links = FolderLinks::kUnderCurrentFolder);
   void Attach(MainWindowView& view) { view_ = &view; }
-  void TellScriptedJobsTo(ScriptedJobsListener& listener) { scripted_listener_ = &listener; }
 
   // What the window shows.
   std::string Title() const;
@@ -116,7 +107,6 @@ class MainWindowModel {
   Dialogs& dialogs_;
   FolderLinks links_;
   MainWindowView* view_ = nullptr;
-  ScriptedJobsListener* scripted_listener_ = nullptr;
   Progress progress_;
   StartButtonState start_;
   std::array<bool, kMenuCommandCount> enabled_;

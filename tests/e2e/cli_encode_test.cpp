@@ -59,15 +59,15 @@ TEST_F(CliEncodeTest, EncodesSelectedVideosAndTheListInQueuesThatEndWithThePower
   EXPECT_EQ(NativeFileSystem().ReadWholeFile(app.Path() + "power.log"), "shutdown\nshutdown\n");  // each queue's last line
 }
 
-// A tool that fails part-way, as on a full disk or when the job is killed: the job
-// stops there, the earlier MP4 stays as it was, nothing is left in temp, and the
-// command says "failed" with what the job log said last.
+// A tool that fails part-way, as on a full disk or when the job is killed, or one that
+// lies: the job stops there, the earlier MP4 stays as it was (the check before the
+// final rename catches the lie), nothing is left in temp, and the command says
+// "failed" with the cause its tools gave and where the job's log is kept.
 struct FailingTool {
   const char* label;
   const char* tool;
   const char* script;  // stands in for the tool; REAL is the built one
   const char* said;    // what stderr says of it
-  bool keeps_earlier;  // a tool that fails does; one that lies cannot keep its MP4 out of incoming
 };
 
 class FailedStepTest : public CliEncodeTest, public ::testing::WithParamInterface<FailingTool> {};
@@ -85,26 +85,26 @@ TEST_P(FailedStepTest, LeavesTheEarlierMp4AndSaysWhy) {
                   fs::perms::owner_exec, fs::perm_options::add);
   EXPECT_EQ(Cli({"encode", "1", "--wait"}), 1);
   EXPECT_NE(out.str().find("film.avi\tfailed"), std::string::npos) << out.str();
-  EXPECT_NE(err.str().find("failed: row 1: " + videos_.Path() + "film.avi: " + GetParam().said), std::string::npos)
+  EXPECT_NE(err.str().find("failed: row 1: " + videos_.Path() + "film.avi: no MP4 was written; " + GetParam().said),
+            std::string::npos)
       << err.str();
-  if (GetParam().keeps_earlier) {
-    EXPECT_EQ(NativeFileSystem().ReadWholeFile(app / "incoming/film.mp4"), earlier);
-  }
+  EXPECT_NE(err.str().find(" (log: " + app / "batch/film.log)\n"), std::string::npos);
+  EXPECT_EQ(NativeFileSystem().ReadWholeFile(app / "incoming/film.mp4"), earlier);
   EXPECT_TRUE(fs::is_empty(app / "temp"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, FailedStepTest,
     ::testing::Values(
-        // The encode runs out of room half-way.
+        // The encode runs out of room half-way, and says so before it gives up.
         FailingTool{"EncodeRunsOutOfRoom", "mencoder",
                     "case \"$*\" in *rawvideo*|*rawaudio*) exec REAL \"$@\";; esac\n"
-                    "echo 'av_interleaved_write_frame(): No space left on device' >&2; exit 1",
-                    "no MP4 was written; the job log ends: av_interleaved_write_frame(): No space left on device",
-                    true},
-        // A muxer that claims success but leaves the sound out: the check catches it.
+                    "echo 'av_interleaved_write_frame(): No space left on device' >&2\n"
+                    "echo 'mencoder: nothing written' >&2; exit 1",
+                    "av_interleaved_write_frame(): No space left on device"},
+        // A muxer that claims success but leaves the sound out.
         FailingTool{"AudioMuxLies", "mp4creator", "case \"$2\" in *.aac) exit 0;; esac\nexec REAL \"$@\"",
-                    "the MP4 has not one audio track", false}),
+                    "mp4creator: the MP4 has not one audio track: it has 1 video and 0 audio tracks"}),
     [](const auto& test_info) { return std::string(test_info.param.label); });
 
 // Names are data: a video named to break out of a command line is converted like

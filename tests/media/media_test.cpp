@@ -190,17 +190,25 @@ TEST_F(VideoListTest, RefusesWhatDoesNotQualifyAndSaysWhy) {
   EXPECT_EQ(list.EntryPath(1), clip);
 }
 
-TEST_F(VideoListTest, TwoVideosOfOneNameShareTheirMp4AndGoTogether) {
+// Videos of one base name make one MP4: it is the encoded one's only when its job
+// noted that video, or when no other listed video makes it; so clearing the encoded
+// rows never takes one whose own video was not converted.
+TEST_F(VideoListTest, OfVideosOfOneNameOnlyTheOneTheMp4WasMadeFromIsEncoded) {
   const std::string first = Video("Same.avi"), second = "D:\\Other\\Same.mpg";
   files.files[second] = "v";
-  for (const std::string& path : {first, Video("Keep.avi"), second}) list.AddVideo(path);
   const std::string mp4 = Encoded(second);
+  for (const std::string& path : {first, Video("Keep.avi"), second}) list.AddVideo(path);
+  EXPECT_EQ(list.Row(0).encoded_marker + list.Row(2).encoded_marker, "");  // whose is it? Nobody knows.
+  files.files[SourceRecordPath(mp4, PathStyle::kWindows)] = "D:\\OTHER\\same.MPG\n";
   for (std::size_t row = 0; row < list.RowCount(); ++row) list.UpdateEncodedMarker(row);
-  EXPECT_EQ(list.Row(0).encoded_marker + list.Row(2).encoded_marker, "**");
+  EXPECT_EQ(list.Row(0).encoded_marker + "|" + list.Row(2).encoded_marker, "|*");
   files.files.erase(mp4);  // the marker stays as last computed
   ClearEncoded(list);
-  EXPECT_EQ(Titles(), Texts{"Keep"});
-  EXPECT_EQ(list.Listed().Count(), 1u);
+  EXPECT_EQ(Titles(), (Texts{"Same", "Keep"}));
+  Encoded(second);
+  list.UpdateEncodedMarker(0);  // alone now, and still not the video the MP4 was made from
+  EXPECT_EQ(list.Row(0).encoded_marker, "");
+  EXPECT_EQ(list.Listed().Count(), 2u);
   EXPECT_TRUE(files.Exists(first) && files.Exists(second));  // rows go, files stay
 }
 

@@ -48,6 +48,10 @@ class MemoryFileSystem : public FileSystem {
         paths.push_back(path);
     return paths;
   }
+  std::optional<std::string> ResolvedPath(const std::string& path) const override {
+    if (!Exists(path)) return std::nullopt;
+    return path;
+  }
   void ReplaceWholeFile(const std::string& path, const std::string& bytes) override {
     if (unwritable.count(path)) throw PlatformError("Cannot write " + path);
     files[path] = bytes;

@@ -259,7 +259,6 @@ class RunFollowerTest : public MainWindowModelTest {
     Create(rows);
     follower = std::make_unique<RunFollower>(*session, monitor, notifier);
     followed.Tell(*follower);
-    model->TellScriptedJobsTo(*follower);
   }
   std::string Job(int row) { return BatchFile("v" + std::to_string(row)); }
   // Writes a job's MP4 with the tracks and length the library is to find in it.
@@ -316,14 +315,14 @@ TEST_F(RunFollowerTest, AJobStartedHereIsJudgedAgainstItsEarlierMp4AndItsLogTell
   model->RowStateChanged(1, true, true);
   model->Run(M::kEncodeSelection);
   ASSERT_EQ(shell.opened, Texts{Job(1)});
-  const std::vector<std::string> logs = files.FilesIn(temp / "temp");
-  ASSERT_EQ(logs.size(), 1u);
-  files.ReplaceWholeFile(logs[0], "Pos:   1.0s  25f ( 50%)\r[aac] No space left on device\n");
+  // The job ends by leaving its log beside its script, where the user can open it.
+  const std::string log = temp / "batch" + Sep() + "v1.log";
+  files.ReplaceWholeFile(log, "Pos:   1.0s  25f ( 50%)\r[aac] No space left on device\nmencoder: nothing written\n");
   // The job fails before the first look; the earlier MP4 still stands.
   EXPECT_EQ(Look(), u8"||;|진행 중|;");
   EXPECT_EQ(Look(), "||;*||failed: no MP4 was written;");
   EXPECT_EQ(follower->ResultDetail(1), "[aac] No space left on device");
-  EXPECT_FALSE(files.Exists(logs[0]));  // read and removed, as the command line does
+  EXPECT_TRUE(files.Exists(log));
 
   model->Run(M::kEncodeSelection);
   WriteMp4(1, "this run's mp4", "60000|1|1");
@@ -396,6 +395,7 @@ TEST_F(OptionsDialogModelTest, The640FrameOnNanoKeepsTheDialogOpenUntilChangedAn
   EXPECT_EQ(Saved("display") + std::to_string(dialogs.shown.size()), "22");
   files.RemoveFile(workspace.SettingsFile());
   files.MakeFolders(workspace.SettingsFile());  // a folder where MP4.ini goes: the failed write is told
+  model->DisplayChosen(1);
   EXPECT_TRUE(model->OkClicked());
   EXPECT_EQ(dialogs.shown.back().icon, Notice::Icon::kError);
 }

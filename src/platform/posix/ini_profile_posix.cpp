@@ -28,15 +28,9 @@ class PosixIniProfile final : public IniProfile {
     return value;
   }
 
-  void WriteString(const std::string& section, const std::string& key,
-                   const std::string& value) override {
-    const std::string out =
-        WithIniValue(NativeFileSystem().ReadWholeFile(path_).value_or(""), section, key, value);
-    try {
-      NativeFileSystem().ReplaceWholeFile(path_, out);
-    } catch (const PlatformError&) {
-      throw PlatformError("Unable to write to " + path_);
-    }
+  void WriteStrings(const std::string& section,
+                    const std::vector<std::pair<std::string, std::string>>& values) override {
+    WriteIniValues(NativeFileSystem(), path_, section, values);
   }
 
  private:
