@@ -291,9 +291,10 @@ void MainWindowQt::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void MainWindowQt::dropEvent(QDropEvent* event) {
-  std::vector<std::string> paths;
-  for (const QUrl& url : event->mimeData()->urls())
-    if (url.isLocalFile()) paths.push_back(PathFromQt(url.toLocalFile()));
+  std::vector<std::string> paths = PathsFromUriList(event->mimeData()->data("text/uri-list"));
+  if (paths.empty())
+    for (const QUrl& url : event->mimeData()->urls())
+      if (url.isLocalFile()) paths.push_back(PathFromQt(url.toLocalFile()));
   event->acceptProposedAction();
   model_.ItemsDropped(paths);
 }
@@ -316,6 +317,8 @@ QtProgramWindows::QtProgramWindows(Program& program, GuiServices& services, Foll
   options_ = std::make_unique<OptionsDialogQt>(*options_model_, main_.get());
   file_info_ = std::make_unique<FileInfoDialogQt>(main_.get());
   main_->AttachDialogs(*options_, *file_info_);
+  // A logout or a stop closes the window as the user would: its list is saved.
+  session_end_ = std::make_unique<CloseOnSessionEnd>(*main_);
 }
 
 // The dialogs go before the window they belong to.

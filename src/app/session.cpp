@@ -27,7 +27,8 @@ void Session::OpenWorkspace() {
 
 bool Session::SaveList() {
   if (list_.Changes() == changes_at_load_) return false;
-  SaveVideoList(list_, stored_list_, services_.files, program_.workspace);
+  stored_list_ = SaveVideoList(list_, stored_list_, services_.files, program_.workspace);
+  changes_at_load_ = list_.Changes();  // a second save has nothing more to write
   return true;
 }
 

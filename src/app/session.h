@@ -37,8 +37,10 @@ class Session {
   // list.log.
   void OpenWorkspace();
   // Writes list.log, as closing the main window does, when rows were added or
-  // removed since it was read: a list that did not change leaves the file alone.
-  // Returns whether it wrote. Throws PlatformError.
+  // removed since it was read or last written: a list that did not change leaves the
+  // file alone. Only this list's own additions and removals are written into the
+  // file as it is now, so rows other processes added meanwhile stay. Call it holding
+  // LockList. Returns whether it wrote. Throws PlatformError.
   bool SaveList();
   // The lock that whatever reads, changes and writes list.log holds meanwhile.
   // Throws PlatformError.
@@ -69,7 +71,7 @@ class Session {
   Program& program_;
   CoreServices& services_;
   VideoList list_;
-  StoredList stored_list_;           // what list.log held when it was read
+  StoredList stored_list_;           // the rows list.log gave when it was read or last written
   std::size_t changes_at_load_ = 0;  // the list's count of changes then
   MediaProbe probe_;
   ListEncodeRows rows_;

@@ -116,6 +116,10 @@ void MainWindowModel::FilesDropped(const std::vector<std::string>& paths) {
   ListChanged();
 }
 
+void MainWindowModel::UnlistableFilesDropped(const std::vector<std::string>& utf8_names) {
+  if (!utf8_names.empty()) dialogs_.Tell(NamesOutsideCodePageNotice(utf8_names));
+}
+
 void MainWindowModel::ItemsDropped(const std::vector<std::string>& paths) {
   const FileSystem& files = session_.Files();
   std::vector<std::string> expanded;

@@ -80,6 +80,9 @@ class MainWindowModel {
   void Closing();   // writes list.log when the list changed
   void RowStateChanged(std::size_t row, bool selected, bool focused);
   void FilesDropped(const std::vector<std::string>& paths);
+  // Files dropped whose names the ANSI code page cannot hold (in UTF-8): the list
+  // cannot keep them, and says which.
+  void UnlistableFilesDropped(const std::vector<std::string>& utf8_names);
   // Files and folders from a file manager: a folder gives the files directly inside
   // it, in name order; then as FilesDropped.
   void ItemsDropped(const std::vector<std::string>& paths);

@@ -80,6 +80,16 @@ std::vector<Notice> WholeListNotices(const EncodeResult& result, bool batch_file
   return notices;
 }
 
+Notice NamesOutsideCodePageNotice(const std::vector<std::string>& utf8_names) {
+  std::string text =
+      u8"다음 파일은 이름에 이 컴퓨터의 문자 집합으로 나타낼 수 없는 글자가 있어 목록에 추가하지 못했습니다. "
+      u8"파일 이름을 바꿔 주세요.\r";
+  for (const std::string& name : utf8_names) text += "\r" + name;
+  Notice notice{text, Utf8ToAnsi(u8"알림")};
+  notice.utf8 = true;
+  return notice;
+}
+
 Notice WideFrameNotice() { return Warned(Utf8ToAnsi(u8"지정한 [화면 설정]은 iPod touch와 iPhone을 위한 옵션 입니다.")); }
 
 Notice SubtitleSyncNotice() {
