@@ -306,7 +306,7 @@ void MainWindowQt::closeEvent(QCloseEvent* event) {
 }
 
 QtProgramWindows::QtProgramWindows(Program& program, GuiServices& services, FollowServices& follow)
-    : shell_(services.core.shell), core_{services.core.files, shell_, services.core.mediainfo} {
+    : shell_(services.core.shell), core_{services.core.files, shell_, services.core.mediainfo, services.core.processes} {
   session_ = std::make_unique<Session>(program, core_);
   follower_ = std::make_unique<RunFollower>(*session_, follow.monitor, follow.notifier);
   shell_.Tell(*follower_);

@@ -47,6 +47,9 @@ class Workspace {
   // Locked by whatever reads, changes and writes list.log, so that two commands at
   // once never lose each other's rows.
   std::string ListLockFile() const { return data_dir_ + "list.log.lock"; }
+  // Locked by whatever makes a job's files in temp and by whatever clears those of
+  // ended jobs, so that a job is never cleared while it is being written.
+  std::string TempLockFile() const { return data_dir_ + "temp.lock"; }
 
   // incoming, batch and temp, in the order they are created.
   std::vector<std::string> CreatedFolders() const;

@@ -57,6 +57,8 @@ JobBuild BuildJobScript(const std::string& video_path, const MediaFacts& facts, 
   // Only a file is read: a folder, or a pipe that would never end, is said, not read.
   const bool has_subtitle = files.Stamp(subtitle).exists;
   if (!has_subtitle && files.Exists(subtitle)) return {{}, RefusalReason::kSubtitleNotAFile, {}, {}};
+  // No clearing of ended jobs' files mistakes this one's for theirs before its script is written.
+  const std::unique_ptr<FileLock> lock = files.LockExclusive(workspace.TempLockFile());
   BuildCleanup cleanup(files);
 
   const std::string job_log = files.MakeUniqueTempFile(workspace.Temp(), "qv");

@@ -47,6 +47,32 @@ TEST(CountProcesses, SkipsTheProgramsOwnProcessAndMatchesShortAliasesByTheirFirs
   EXPECT_EQ(CountProcesses("mp4creator.exe", processes), 1);
 }
 
+// The queue that called the power action and queues at their own power line give
+// way; any other script of the program's, between two tools or two jobs, is at work.
+TEST(ScriptsAtWork, CountsTheProgramsScriptsButItsCallersAndThoseAtTheirLastLine) {
+  const std::string batch = "D:\\Conv\\batch\\";
+  const auto queue = [&](const std::string& name) { return "cmd.exe /c \"\"" + batch + name + ".bat\" \""; };
+  struct Case {
+    std::string name, command_line;
+    bool at_power_line, busy;
+  };
+  const Case cases[] = {{"", "", false, false},
+                        {"cmd.exe", queue("encode_al2"), false, true},  // the other queue is in a job
+                        {"cmd.exe", queue("encode_al2"), true, false},  // and now at its power line
+                        {"cmd.exe", "cmd.exe /c \"E:\\other\\batch\\x.bat\"", false, false},
+                        {"notepad.exe", "notepad.exe " + batch + "Holiday.bat", false, false},
+                        {"cmd.exe", "", false, false}};
+  for (const Case& c : cases) {
+    testing::FakeProcessList processes;
+    processes.Running("cmd.exe", 1, 0, queue("encode_al1"));            // id 100: the queue that called
+    processes.Running("clipvane.exe", 1, 100, "clipvane.exe shutdown");  // id 101: this process
+    processes.own_id = 101;
+    if (!c.name.empty()) processes.Running(c.name, 1, 0, c.command_line);  // id 102
+    if (c.at_power_line) processes.Running("clipvane.exe", 1, 102, "clipvane.exe shutdown");
+    EXPECT_EQ(ScriptsAtWork(processes, "cmd.exe", batch), c.busy) << c.command_line << c.at_power_line;
+  }
+}
+
 TEST(NativeProcessList, SeesThisProcessUnderItsOwnId) {
   const ProcessList& processes = NativeProcessList();
   bool found = false;
@@ -76,7 +102,7 @@ TEST(RunProgram, OneArgumentWaitsTestsTheEncodersAndActsOnlyOnAnExactWord) {
       FakeMachine machine;
       FakeProcessList processes;
       if (c.encoders_busy) processes.Running("mencoder.exe").Running("cmd.exe");
-      PowerActionServices services{machine, processes, machine, {{"mencoder.exe", "mp4creator.exe"}, "cmd.exe"}};
+      PowerActionServices services{machine, processes, machine, {{"mencoder.exe", "mp4creator.exe"}, "cmd.exe"}, ""};
       EXPECT_EQ(RunProgram(arguments, services, [] { return 7; }), arguments.size() == 1 ? 0 : 7);
       EXPECT_EQ(machine.events, c.events) << arguments.size() << " arguments, [" << (arguments.empty() ? "" : arguments[0]) << "]";
       EXPECT_EQ(processes.snapshots, arguments.size() != 1 ? 0 : c.encoders_busy ? 3 : 2);  // the census follows the wait

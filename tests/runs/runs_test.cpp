@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "runs/encode_commands.h"
 #include "runs/job_outcome.h"
+#include "runs/leftovers.h"
 #include "runs/run_scripts.h"
 #include "support/fakes.h"
 #include "support/memory_file_system.h"
@@ -189,6 +192,47 @@ TEST_F(EncodeCommandsTest, AVideoWhoseMp4AnotherListedRowMakesIsRefused) {
   EXPECT_EQ(files_.files.at("D:\\Conv\\batch\\encode_all.bat"),
             "call \"D:\\Conv\\batch\\else.bat\"\r\ncall \"D:\\Conv\\batch\\good.bat\"\r\n");
   EXPECT_NE(files_.files.at("D:\\Conv\\batch\\good.bat").find("D:\\Videos\\c\\good.avi"), std::string::npos);
+}
+
+// What ended jobs left goes as a command starts; what a running or waiting job needs
+// stays, and nothing of the user's is ever taken for a job's.
+TEST(RemoveLeftovers, ClearsEndedJobsAndKeepsRunningAndWaitingOnes) {
+  MemoryFileSystem files;
+  const Workspace workspace("D:\\Conv\\", PathStyle::kWindows);
+  const auto put = [&](const std::string& path, const std::string& bytes = "") { files.files["D:\\Conv\\" + path] = bytes; };
+  // qvA runs (a tool names its file); qvB waits (empty log, its script written); qvC
+  // ran and was killed; qvD belongs to no script; qvE runs in a queue between tools.
+  for (const char* job : {"qvA", "qvB", "qvC", "qvD", "qvE"}) {
+    put("temp\\" + std::string(job) + ".tmp", std::string(job) == "qvC" ? "mencoder: running" : "");
+    put("temp\\" + std::string(job) + ".smi");
+    put("temp\\" + std::string(job) + ".avi");
+  }
+  put("temp\\.qvD.avi.5f3e");
+  put("incoming\\.qvD.part");
+  put("incoming\\..qvD.part.a1");
+  const Texts users{"D:\\Conv\\incoming\\qvD.mp4", "D:\\Conv\\incoming\\.qvD.mp4", "D:\\Conv\\temp\\qvD.ssa",
+                    "D:\\Conv\\temp\\qvD.avs", "D:\\Conv\\temp\\encode_all.bat.progress"};
+  for (const std::string& path : users) files.files[path] = "the user's";
+  put("batch\\b.bat", "\"D:\\Conv\\bin\\mencoder.exe\" -o \"D:\\Conv\\temp\\qvB.avi\"\r\n");
+  put("batch\\c.bat", "2> \"D:\\Conv\\temp\\qvC.tmp\"\r\n");
+  put("batch\\e.bat", "del \"D:\\Conv\\incoming\\.qvE.part\"\r\n");
+  put("batch\\encode_all.bat", "call \"D:\\Conv\\batch\\e.bat\"\r\n");
+  testing::FakeProcessList processes;
+  processes.Running("mencoder.exe", 1, 0, "mencoder.exe -o D:\\Conv\\temp\\qvA.avi");
+  processes.Running("cmd.exe", 1, 0, "cmd.exe /c \"\"D:\\Conv\\batch\\encode_all.bat\" \"");
+  processes.Running("notepad.exe");  // unreadable, and none of ours
+  const std::vector<std::string> ours{"mencoder.exe", "mp4creator.exe", "cmd.exe", "ffmpeg.exe"};
+  Texts removed = RemoveLeftovers(workspace, ScriptDialect::kWindowsBatch, files, processes, ours);
+  std::sort(removed.begin(), removed.end());
+  EXPECT_EQ(removed, (Texts{"D:\\Conv\\incoming\\..qvD.part.a1", "D:\\Conv\\incoming\\.qvD.part",
+                            "D:\\Conv\\temp\\.qvD.avi.5f3e", "D:\\Conv\\temp\\qvB.avi", "D:\\Conv\\temp\\qvC.avi",
+                            "D:\\Conv\\temp\\qvC.smi", "D:\\Conv\\temp\\qvC.tmp", "D:\\Conv\\temp\\qvD.avi",
+                            "D:\\Conv\\temp\\qvD.smi", "D:\\Conv\\temp\\qvD.tmp"}));
+  for (const std::string& path : users) EXPECT_TRUE(files.Exists(path)) << path;
+  // A process of ours whose command line cannot be read might be running anything.
+  put("temp\\qvF.avi");
+  processes.Running("mp4creator.exe");
+  EXPECT_TRUE(RemoveLeftovers(workspace, ScriptDialect::kWindowsBatch, files, processes, ours).empty());
 }
 
 TEST(JudgeResult, BelievesOnlyANewMp4WithOneVideoAndOneAudioTrackOfTheSourcesLength) {

@@ -8,10 +8,40 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <vector>
+
 #include "platform/system_services.h"
+#include "platform/utf.h"
 
 namespace clipvane {
 namespace {
+
+// Another process's command line, where Windows lets us read it (class 60 of
+// NtQueryInformationProcess, Windows 8.1 and later; Wine has it too).
+std::optional<std::string> CommandLineOf(DWORD id) {
+  using Query = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+  static const auto query =
+      reinterpret_cast<Query>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+  if (!query) return std::nullopt;
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+  if (!process) return std::nullopt;
+  std::vector<unsigned char> buffer(4096);
+  ULONG needed = 0;
+  LONG status = query(process, 60, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+  if (status != 0 && needed > buffer.size()) {
+    buffer.resize(needed);
+    status = query(process, 60, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+  }
+  CloseHandle(process);
+  if (status != 0) return std::nullopt;
+  struct Counted {
+    USHORT length, maximum;
+    PWSTR text;
+  };
+  const auto* line = reinterpret_cast<const Counted*>(buffer.data());
+  if (!line->text) return std::string();
+  return WideToUtf8(std::wstring_view(line->text, line->length / sizeof(wchar_t)));
+}
 
 class ToolhelpProcessList final : public ProcessList {
  public:
@@ -23,7 +53,8 @@ class ToolhelpProcessList final : public ProcessList {
     entry.dwSize = sizeof entry;  // 296, the ANSI entry
     for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
       const char* name = entry.szExeFile;
-      entries.push_back({entry.th32ProcessID, std::string(name, strnlen(name, MAX_PATH))});
+      entries.push_back({entry.th32ProcessID, std::string(name, strnlen(name, MAX_PATH)), entry.th32ParentProcessID,
+                         CommandLineOf(entry.th32ProcessID)});
     }
     CloseHandle(snapshot);
     return entries;
