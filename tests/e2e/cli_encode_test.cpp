@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "cli/cli_runner.h"
+#include "e2e/e2e_fixture.h"
 #include "platform/process.h"
 #include "media/mediainfo_report.h"
 
@@ -21,29 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class CliEncodeTest : public ::testing::Test, protected testing::CliRunner {
- protected:
-  CliEncodeTest() {
-    // The built tools, and in the program's place a recorder, so that a power action
-    // is only ever written down.
-    fs::create_directory(app / "bin");
-    for (const char* tool : {"mencoder", "mp4creator"})
-      fs::copy_file(fs::path(CLIPVANE_BUILD_DIR) / "bin" / tool, app / ("bin/" + std::string(tool)));
-    fs::permissions(app.WriteFile("clipvane", "#!/bin/sh\necho \"$@\" >> '" + app / "power.log'\n"),
-                    fs::perms::owner_exec, fs::perm_options::add);
-  }
-  // Made under a plain name, then renamed: the name may hold what a shell would not take.
-  std::string MakeVideo(const std::string& name, const std::string& size = "160x120") {
-    const std::string made = videos_.Path() + "made.avi", path = videos_.Path() + name;
-    EXPECT_EQ(RunChild({"ffmpeg", "-loglevel", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=" + size + ":rate=25",
-                        "-f", "lavfi", "-i", "sine=frequency=500", "-t", "1", "-c:v", "mpeg4", "-c:a", "mp3",
-                        "-shortest", made}),
-              0);
-    EXPECT_EQ(std::rename(made.c_str(), path.c_str()), 0);
-    return path;
-  }
-  testing::TempFolder videos_;
-};
+using testing::CliEncodeTest;
 
 TEST_F(CliEncodeTest, EncodesSelectedVideosAndTheListInQueuesThatEndWithThePowerAction) {
   const std::string a = MakeVideo("first.avi");

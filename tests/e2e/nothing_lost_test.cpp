@@ -1,0 +1,171 @@
+// What a hostile new user tries, with real jobs through clipvane-cli: a disk that fills,
+// a source that is cut short, names that are too long, odd or not UTF-8, rows that
+// share an MP4, more rows than one encode starts. Each time nothing good is lost, no
+// row stops another, and what is said is true.
+#include <sys/mount.h>
+#include <sys/statvfs.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+
+#include "e2e/e2e_fixture.h"
+
+namespace clipvane {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::CliEncodeTest;
+
+// A small tmpfs mounted on a folder of the test while the object lives: a disk of its
+// own that can be filled. Root only.
+class SmallDisk {
+ public:
+  SmallDisk(const std::string& folder, const std::string& size) : folder_(folder) {
+    fs::create_directories(folder);
+    mounted_ = ::geteuid() == 0 && ::mount("clipvane-test", folder.c_str(), "tmpfs", 0, ("size=" + size).c_str()) == 0;
+  }
+  ~SmallDisk() {
+    if (mounted_) ::umount2(folder_.c_str(), MNT_DETACH);
+  }
+  bool Mounted() const { return mounted_; }
+  // Fills the disk with one file until `left` bytes are free.
+  void FillLeaving(std::uint64_t left) const {
+    struct statvfs disk {};
+    ASSERT_EQ(::statvfs(folder_.c_str(), &disk), 0);
+    const std::uint64_t free_bytes = std::uint64_t{disk.f_bavail} * disk.f_frsize;
+    ASSERT_GT(free_bytes, left);
+    std::ofstream(folder_ + "/filler", std::ios::binary) << std::string(free_bytes - left, 'x');
+  }
+
+ private:
+  std::string folder_;
+  bool mounted_ = false;
+};
+
+// incoming on a disk of its own that is nearly full: the MP4 is built there, the disk
+// fills, and the earlier MP4 stays byte for byte, with the cause said.
+TEST_F(CliEncodeTest, AnIncomingDiskThatFillsUpKeepsTheEarlierMp4AndSaysSo) {
+  const SmallDisk disk(app / "incoming", "2m");
+  if (!disk.Mounted()) GTEST_SKIP() << "a tmpfs can be mounted only as root";
+  ASSERT_EQ(Cli({"add", MakeVideo("film.avi", "320x240", 3)}), 0);
+  ASSERT_EQ(Cli({"encode", "1", "--wait"}), 0) << err.str();
+  const std::string earlier = Read(app / "incoming/film.mp4");
+  disk.FillLeaving(64 * 1024);
+  EXPECT_EQ(Cli({"encode", "1", "--wait"}), 1);
+  ExpectSaid("No space left");
+  EXPECT_EQ(Read(app / "incoming/film.mp4"), earlier);
+  std::vector<std::string> left;
+  for (const auto& item : fs::directory_iterator(app / "incoming")) left.push_back(item.path().filename());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{".sources", "filler", "film.mp4"}));
+  EXPECT_TRUE(fs::is_empty(app / "temp"));
+}
+
+// A source cut short (a download not finished) encodes into a short MP4; the check
+// holds it against the video's length, and the good MP4 stays, still its row's.
+TEST_F(CliEncodeTest, AnIncompleteSourceNeverReplacesAGoodMp4) {
+  const std::string video = MakeVideo("film.avi", "320x240", 3);
+  ASSERT_EQ(Cli({"add", video}), 0);
+  ASSERT_EQ(Cli({"encode", "1", "--wait"}), 0) << err.str();
+  const std::string earlier = Read(app / "incoming/film.mp4");
+  fs::resize_file(video, fs::file_size(video) * 2 / 5);
+  EXPECT_EQ(Cli({"encode", "1", "--wait"}), 1);
+  ExpectSaid("film.avi: no MP4 was written; mp4creator: the MP4 is not as long as the video");
+  EXPECT_EQ(Read(app / "incoming/film.mp4"), earlier);
+  EXPECT_EQ(Cli({"refresh"}), 0);
+  EXPECT_EQ(out.str(), "1\t*\tfilm\t-\n");
+}
+
+// Two rows of one base name, encoded by separate commands: the second is refused
+// naming the first, only the row the MP4 was made from is marked, and clearing the
+// encoded rows keeps the other.
+TEST_F(CliEncodeTest, RowsOfOneNameInSeparateCommandsMakeOneMp4) {
+  fs::create_directories(videos_ / "a");
+  fs::create_directories(videos_ / "b");
+  const std::string a = MakeVideo("a/clip.avi"), b = MakeVideo("b/clip.avi");
+  ASSERT_EQ(Cli({"add", a, b}), 0);
+  ASSERT_EQ(Cli({"encode", "1", "--wait"}), 0) << err.str();
+  EXPECT_EQ(Cli({"encode", "2"}), 1);
+  ExpectSaid("not converted: row 2: " + b + ": same result as row 1 (" + a + "): both make " + app / "incoming/clip.mp4");
+  EXPECT_TRUE(detached.opened.empty());
+  EXPECT_EQ(Cli({"refresh"}), 0);
+  EXPECT_EQ(out.str(), "1\t*\tclip\t-\n2\t \tclip\t-\n");
+  EXPECT_EQ(Cli({"clear-encoded"}), 0);
+  EXPECT_EQ(Cli({"refresh"}), 0);
+  EXPECT_EQ(out.str(), "1\t \tclip\t-\n");  // b's own video was never converted
+}
+
+// Rows that cannot be scripted, each named with its reason, while the others convert:
+// a name too long for its MP4 (with a short extension), a .smi that is a folder or a
+// pipe. The longest name ".avi" allows converts. Nothing is left in temp.
+TEST_F(CliEncodeTest, RowsThatCannotBeScriptedAreNamedAndTheOthersGoOn) {
+  app.WriteFile("MP4.ini", "[default]\nvideofileext=avi,ts\n");
+  const std::string longest = std::string(251, 'n');
+  fs::create_directory(videos_ / "folder.smi");
+  ASSERT_EQ(::mkfifo((videos_ / "pipe.smi").c_str(), 0600), 0);
+  const std::vector<std::string> videos{MakeVideo(longest + ".avi"), MakeVideo(std::string(252, 'x') + ".ts"),
+                                        MakeVideo("folder.avi"), MakeVideo("pipe.avi"), MakeVideo("good.avi")};
+  ASSERT_EQ(Cli({"add", videos[0], videos[1], videos[2], videos[3], videos[4]}), 0) << err.str();
+  EXPECT_EQ(Cli({"encode-all", "--wait"}), 1);
+  ExpectSaid("row 2: " + videos[1] + ": the name is too long");
+  ExpectSaid("row 3: " + videos[2] + ": its .smi is not a file");
+  ExpectSaid("row 4: " + videos[3] + ": its .smi is not a file");
+  EXPECT_NE(out.str().find(videos[0] + "\twritten " + app / "incoming/" + longest + ".mp4"), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find(videos[4] + "\twritten "), std::string::npos) << out.str();
+  EXPECT_TRUE(fs::is_empty(app / "temp"));
+}
+
+// One encode starts four videos; the fifth and sixth are named, not passed over.
+TEST_F(CliEncodeTest, RowsPastTheFourthAreNamed) {
+  const std::string video = MakeVideo("v.avi");
+  std::vector<std::string> add{"add"};
+  for (int i = 1; i <= 6; ++i) {
+    fs::copy_file(video, videos_ / ("v" + std::to_string(i) + ".avi"));
+    add.push_back(videos_ / ("v" + std::to_string(i) + ".avi"));
+  }
+  ASSERT_EQ(Cli(add), 0);
+  EXPECT_EQ(Cli({"encode", "1", "2", "3", "4", "5", "6"}), 1);
+  EXPECT_EQ(detached.opened.size(), 4u);
+  for (const char* row : {"5", "6"})
+    ExpectSaid("not converted: row " + std::string(row) + ": " + videos_ / ("v" + std::string(row) + ".avi") +
+               ": not started: at most four at once");
+}
+
+// Videos named after the run scripts would be jobs that call themselves: refused, and
+// the queues run the others to their end.
+TEST_F(CliEncodeTest, AVideoNamedAfterARunScriptIsRefused) {
+  ASSERT_EQ(Cli({"add", MakeVideo("encode_all.avi"), MakeVideo("encode_a41.avi"), MakeVideo("ok.avi")}), 0);
+  EXPECT_EQ(Cli({"encode-all", "--queues", "4", "--wait"}), 1);
+  for (const char* name : {"encode_all", "encode_a41"})
+    ExpectSaid(videos_ / (std::string(name) + ".avi") + ": its job script would be a run script");
+  EXPECT_NE(out.str().find(videos_ / "ok.avi\twritten "), std::string::npos) << out.str();
+  EXPECT_EQ(Read(app / "batch/encode_all.sh"), "sh '" + app / "batch/ok.sh'\n");
+}
+
+// A name unpacked from a Korean archive is code page 949, no UTF-8: it converts, and
+// its MP4 has the same bytes.
+TEST_F(CliEncodeTest, ANameThatIsNotUtf8Converts) {
+  const std::string name = "\xC7\xD1\xB1\xDB";  // "한글" in code page 949
+  ASSERT_EQ(Cli({"add", MakeVideo(name + ".avi")}), 0);
+  EXPECT_EQ(Cli({"encode", "1", "--wait"}), 0) << err.str();
+  EXPECT_TRUE(fs::is_regular_file(app / ("incoming/" + name + ".mp4")));
+}
+
+// Scripts written and not run keep what their jobs need until they are written again;
+// jobs that ran leave nothing behind past the next command.
+TEST_F(CliEncodeTest, TempStaysBounded) {
+  const auto in_temp = [&] { return std::distance(fs::directory_iterator(app / "temp"), fs::directory_iterator()); };
+  ASSERT_EQ(Cli({"add", MakeVideo("a.avi"), MakeVideo("b.avi")}), 0);
+  for (int run = 0; run < 5; ++run) ASSERT_EQ(Cli({"make-scripts"}), 0) << err.str();
+  EXPECT_EQ(in_temp(), 4);  // the logs of the last two writings
+  EXPECT_EQ(Cli({"list"}), 0);
+  EXPECT_EQ(in_temp(), 2);  // those of the scripts in batch, waiting to be run
+  EXPECT_EQ(Cli({"encode-all", "--wait"}), 0) << err.str();
+  EXPECT_EQ(Cli({"list"}), 0);
+  EXPECT_EQ(in_temp(), 0);
+}
+
+}  // namespace
+}  // namespace clipvane
