@@ -1,7 +1,7 @@
 #pragma once
 #include <memory>
+#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace clipvane {
@@ -20,12 +20,17 @@ class IniProfile {
   virtual const std::string& Path() const = 0;
   virtual std::string ReadString(const std::string& section, const std::string& key,
                                  const std::string& fallback) const = 0;
-  // Sets the keys in one change. Throws PlatformError naming the file when the write
-  // fails; the file is then as it was.
-  virtual void WriteStrings(const std::string& section,
-                            const std::vector<std::pair<std::string, std::string>>& values) = 0;
+  // Sets the keys in one change; a key with `only_if` only while the file still holds
+  // that text for it (the empty text for an absent key), so that a writer can keep what
+  // another has written since it read the file. Throws PlatformError naming the file
+  // when the write fails; the file is then as it was.
+  struct Change {
+    std::string key, value;
+    std::optional<std::string> only_if;
+  };
+  virtual void WriteChanges(const std::string& section, const std::vector<Change>& changes) = 0;
   void WriteString(const std::string& section, const std::string& key, const std::string& value) {
-    WriteStrings(section, {{key, value}});
+    WriteChanges(section, {{key, value, std::nullopt}});
   }
 };
 

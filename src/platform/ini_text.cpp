@@ -117,12 +117,14 @@ std::string WithIniValue(const std::string& bytes, const std::string& section, c
 
 namespace clipvane {
 
-void WriteIniValues(FileSystem& files, const std::string& path, const std::string& section,
-                    const std::vector<std::pair<std::string, std::string>>& values) {
+void WriteIniChanges(FileSystem& files, const std::string& path, const std::string& section,
+                     const std::vector<IniProfile::Change>& changes) {
   try {
     const std::unique_ptr<FileLock> lock = files.LockExclusive(path + ".lock");
     std::string bytes = files.ReadWholeFile(path).value_or("");
-    for (const auto& [key, value] : values) bytes = WithIniValue(bytes, section, key, value);
+    for (const IniProfile::Change& change : changes)
+      if (!change.only_if || IniValue(bytes, section, change.key).value_or("") == *change.only_if)
+        bytes = WithIniValue(bytes, section, change.key, change.value);
     files.ReplaceWholeFile(path, bytes);
   } catch (const PlatformError& error) {
     throw PlatformError("Unable to write to " + path + " (" + error.what() + ")");

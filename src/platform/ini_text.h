@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ini_profile.h"
+
 namespace clipvane {
 
 class FileSystem;
@@ -22,9 +24,10 @@ std::optional<std::string> IniValue(const std::string& bytes, const std::string&
 std::string WithIniValue(const std::string& bytes, const std::string& section, const std::string& key,
                          const std::string& value);
 
-// Under the lock beside the file (`path` + ".lock"): reads the file afresh, sets the
-// keys and replaces it whole. Throws PlatformError naming the file when it fails.
-void WriteIniValues(FileSystem& files, const std::string& path, const std::string& section,
-                    const std::vector<std::pair<std::string, std::string>>& values);
+// Under the lock beside the file (`path` + ".lock"): reads the file afresh, makes the
+// changes IniProfile::WriteChanges describes and replaces it whole. Throws
+// PlatformError naming the file when it fails.
+void WriteIniChanges(FileSystem& files, const std::string& path, const std::string& section,
+                     const std::vector<IniProfile::Change>& changes);
 
 }  // namespace clipvane

@@ -33,9 +33,10 @@ struct EncodeSettings {
 
   SettingsChoices choices;  // what the options dialog shows
 
-  // The saved keys' texts as the last load found them in the file: a save writes only
-  // the keys whose text it changes, so a change another process made meanwhile stays.
-  std::map<std::string, std::string> stored;
+  // The saved keys' texts as the last load found them in the file, and what the load
+  // made of them, as a save would write them: a save tells the keys the user changed
+  // from those it only writes in their proper form.
+  std::map<std::string, std::string> stored, loaded;
 };
 
 // What every load derives from the stored settings for the encoders. Only the store

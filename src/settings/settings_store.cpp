@@ -52,9 +52,10 @@ StartupSettings StartSettingsStore(const IniProfile& ini, const std::string& fon
           SplitCommaText(AsciiLower(ini.ReadString(kSettingsSection, "videofileext", kDefaultVideoExtensions)))};
 }
 
-SettingsCheck LoadSettings(EncodeSettings& settings, EncoderPreset& preset, const IniProfile& ini) {
-  settings.stored.clear();
-  for (const auto& [key, value] : SavedKeys(settings)) settings.stored[key] = ini.ReadString(kSettingsSection, key, "");
+namespace {
+
+// The record and its presets from the file, as LoadSettings describes.
+SettingsCheck LoadRecord(EncodeSettings& settings, EncoderPreset& preset, const IniProfile& ini) {
   settings.title = ini.ReadString(kSettingsSection, "title", "Clipvane");
 
   settings.qulity = ReadInteger(ini, "qulity", 1);
@@ -101,6 +102,19 @@ SettingsCheck LoadSettings(EncodeSettings& settings, EncoderPreset& preset, cons
   return SettingsCheck::kAccepted;
 }
 
+}  // namespace
+
+SettingsCheck LoadSettings(EncodeSettings& settings, EncoderPreset& preset, const IniProfile& ini) {
+  const SettingsCheck check = LoadRecord(settings, preset, ini);
+  settings.stored.clear();
+  settings.loaded.clear();
+  for (const auto& [key, value] : SavedKeys(settings)) {
+    settings.stored[key] = ini.ReadString(kSettingsSection, key, "");
+    settings.loaded[key] = value;
+  }
+  return check;
+}
+
 std::vector<std::pair<std::string, std::string>> SavedKeys(const EncodeSettings& settings) {
   const auto flag = [](bool value) { return std::string(value ? "1" : "0"); };
   char sizes[32];
@@ -118,11 +132,16 @@ std::vector<std::pair<std::string, std::string>> SavedKeys(const EncodeSettings&
 }
 
 SettingsCheck SaveSettings(EncodeSettings& settings, EncoderPreset& preset, IniProfile& ini) {
-  std::vector<std::pair<std::string, std::string>> changed;
-  for (const auto& [key, value] : SavedKeys(settings))
-    if (settings.stored[key] != value) changed.emplace_back(key, value);
-  // One locked change of the file as it is now, not of the file as it was loaded.
-  if (!changed.empty()) ini.WriteStrings(kSettingsSection, changed);
+  std::vector<IniProfile::Change> changes;
+  for (const auto& [key, value] : SavedKeys(settings)) {
+    if (value != settings.loaded[key]) {
+      changes.push_back({key, value, std::nullopt});  // the user's own change
+    } else if (value != settings.stored[key]) {
+      // Only put in its proper form, which must not undo what another process wrote.
+      changes.push_back({key, value, settings.stored[key]});
+    }
+  }
+  if (!changes.empty()) ini.WriteChanges(kSettingsSection, changes);
   return LoadSettings(settings, preset, ini);
 }
 

@@ -102,6 +102,28 @@ TEST_F(CliTest, SettingsAreShownAndSavedWithTheStoresRules) {
   EXPECT_NE(out.str().find("display=3\n"), std::string::npos);
 }
 
+// Three settings commands at once, each changing its own key: each writes only its
+// key into MP4.ini as it is then, under its lock, so every change is kept.
+TEST_F(CliTest, SettingsChangedAtOnceAreAllKept) {
+  for (int trial = 0; trial < 5; ++trial) {
+    app.WriteFile("MP4.ini", "[default]\n");
+    pid_t commands[3];
+    const char* pairs[] = {"qulity=0", "platform=1", "needsubtitle=0"};
+    for (int i = 0; i < 3; ++i) {
+      commands[i] = ::fork();
+      ASSERT_GE(commands[i], 0);
+      if (commands[i] == 0) ::_exit(Cli({"settings", pairs[i]}));
+    }
+    for (pid_t command : commands) {
+      int status = 0;
+      ASSERT_EQ(::waitpid(command, &status, 0), command);
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    EXPECT_EQ(Cli({"settings"}), 0);
+    for (const char* pair : pairs) EXPECT_NE(out.str().find(std::string(pair) + "\n"), std::string::npos) << trial << " " << pair;
+  }
+}
+
 // list.log belongs to the user: a command that changes no row leaves it byte for byte,
 // and a command that does keeps the lines it could not load.
 TEST_F(CliTest, ListLogIsChangedOnlyByWhatChangesTheListAndKeepsWhatMayComeBack) {

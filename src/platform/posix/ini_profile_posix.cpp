@@ -28,9 +28,8 @@ class PosixIniProfile final : public IniProfile {
     return value;
   }
 
-  void WriteStrings(const std::string& section,
-                    const std::vector<std::pair<std::string, std::string>>& values) override {
-    WriteIniValues(NativeFileSystem(), path_, section, values);
+  void WriteChanges(const std::string& section, const std::vector<Change>& changes) override {
+    WriteIniChanges(NativeFileSystem(), path_, section, changes);
   }
 
  private:

@@ -33,8 +33,10 @@ class ProcProcessList final : public ProcessList {
       std::ifstream stat("/proc/" + id + "/stat");
       const std::string line((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
       const std::size_t after_name = line.rfind(')');
-      if (after_name != std::string::npos && after_name + 4 < line.size())
-        entry.parent_id = static_cast<std::uint32_t>(std::strtoul(line.c_str() + after_name + 4, nullptr, 10));
+      if (after_name == std::string::npos || after_name + 4 >= line.size()) return;
+      // A process that has ended but is not collected yet runs no more.
+      if (line[after_name + 2] == 'Z' || line[after_name + 2] == 'X') return;
+      entry.parent_id = static_cast<std::uint32_t>(std::strtoul(line.c_str() + after_name + 4, nullptr, 10));
       std::ifstream cmdline("/proc/" + id + "/cmdline", std::ios::binary);
       std::string words((std::istreambuf_iterator<char>(cmdline)), std::istreambuf_iterator<char>());
       if (cmdline) {

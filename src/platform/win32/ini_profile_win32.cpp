@@ -31,9 +31,8 @@ class Win32IniProfile final : public IniProfile {
 
   // Not WritePrivateProfileString: it rewrites the file in place, key by key, so a
   // change of another process made between two keys would be lost.
-  void WriteStrings(const std::string& section,
-                    const std::vector<std::pair<std::string, std::string>>& values) override {
-    WriteIniValues(NativeFileSystem(), path_, section, values);
+  void WriteChanges(const std::string& section, const std::vector<Change>& changes) override {
+    WriteIniChanges(NativeFileSystem(), path_, section, changes);
   }
 
  private:
