@@ -129,6 +129,10 @@ ToolAppDir::ToolAppDir() : workspace_(folder_.Path(), kNativePathStyle) {
   tools.insert(tools.end(), {fs::u8path(CLIPVANE_TOOLS_DIR) / "ffmpeg.exe", fs::u8path(CLIPVANE_TOOLS_DIR) / "ffprobe.exe"});
 #endif
   for (const fs::path& tool : tools) fs::copy_file(tool, FsPathOf(folder_ / "bin") / tool.filename());
+#ifdef _WIN32
+  // The program's MediaInfo.dll, with which the muxer's check reads the MP4 and its video.
+  fs::copy_file(fs::u8path(CLIPVANE_TOOLS_DIR) / ".." / "MediaInfo.dll", FsPathOf(folder_ / "MediaInfo.dll"));
+#endif
   workspace_.CreateFolders(NativeFileSystem());
 }
 

@@ -55,7 +55,8 @@ struct JobSettings {
 };
 
 // A program folder with the built stand-ins in bin/ (on Windows with the release
-// folder's ffmpeg.exe and ffprobe.exe beside them) and the workspace folders.
+// folder's ffmpeg.exe and ffprobe.exe beside them, and MediaInfo.dll in the folder)
+// and the workspace folders.
 class ToolAppDir {
  public:
   ToolAppDir();
