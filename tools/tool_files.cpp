@@ -2,6 +2,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
 #endif
 
 #include <algorithm>
@@ -12,6 +15,7 @@
 #include <random>
 #include <sstream>
 #include <stdexcept>
+#include <system_error>
 
 #include "platform/utf.h"
 
@@ -168,34 +172,88 @@ namespace {
 constexpr std::size_t kBlock = 1 << 20;
 }
 
-BlockWriter::BlockWriter(const std::string& path) : out_(FsPath(path), std::ios::binary | std::ios::trunc) {
+#ifdef _WIN32
+BlockWriter::BlockWriter(const std::string& path) {
   pending_.reserve(kBlock);
-  Check();
+  const HANDLE file = CreateFileW(FsPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    Fail();
+  else
+    file_ = reinterpret_cast<std::intptr_t>(file);
 }
 
-// The streams keep no reason of their own; the system's is still in errno right after.
-void BlockWriter::Check() {
-  if (!out_ && error_.empty()) error_ = errno != 0 ? std::strerror(errno) : "write error";
+BlockWriter::~BlockWriter() {
+  if (file_ != -1) CloseHandle(reinterpret_cast<HANDLE>(file_));
 }
 
-void BlockWriter::Write(const void* data, std::size_t size) {
-  pending_.append(static_cast<const char*>(data), size);
-  if (pending_.size() >= kBlock) Flush();
+// A full disk is worded as on Linux, so that every job's log says it alike.
+void BlockWriter::Fail() {
+  if (!error_.empty()) return;
+  const DWORD code = GetLastError();
+  error_ = code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL
+               ? std::string("No space left on device")
+               : std::system_category().message(static_cast<int>(code));
 }
 
 void BlockWriter::Flush() {
-  errno = 0;
-  out_.write(pending_.data(), static_cast<std::streamsize>(pending_.size()));
+  std::size_t done = 0;
+  while (file_ != -1 && error_.empty() && done < pending_.size()) {
+    DWORD written = 0;
+    const DWORD size = static_cast<DWORD>(std::min<std::size_t>(pending_.size() - done, kBlock));
+    if (!WriteFile(reinterpret_cast<HANDLE>(file_), pending_.data() + done, size, &written, nullptr) || written == 0)
+      Fail();
+    done += written;
+  }
   pending_.clear();
-  Check();
 }
 
 bool BlockWriter::Close() {
   Flush();
-  errno = 0;
-  out_.close();
-  Check();
-  return static_cast<bool>(out_);
+  if (file_ != -1 && !CloseHandle(reinterpret_cast<HANDLE>(file_))) Fail();
+  file_ = -1;
+  return error_.empty();
+}
+#else
+BlockWriter::BlockWriter(const std::string& path) {
+  pending_.reserve(kBlock);
+  file_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (file_ < 0) Fail();
+}
+
+BlockWriter::~BlockWriter() {
+  if (file_ >= 0) ::close(static_cast<int>(file_));
+}
+
+void BlockWriter::Fail() {
+  if (error_.empty()) error_ = std::strerror(errno);
+}
+
+void BlockWriter::Flush() {
+  std::size_t done = 0;
+  while (file_ >= 0 && error_.empty() && done < pending_.size()) {
+    const ssize_t written = ::write(static_cast<int>(file_), pending_.data() + done, pending_.size() - done);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) {
+      Fail();
+      break;
+    }
+    done += static_cast<std::size_t>(written);
+  }
+  pending_.clear();
+}
+
+bool BlockWriter::Close() {
+  Flush();
+  if (file_ >= 0 && ::close(static_cast<int>(file_)) != 0) Fail();
+  file_ = -1;
+  return error_.empty();
+}
+#endif
+
+void BlockWriter::Write(const void* data, std::size_t size) {
+  pending_.append(static_cast<const char*>(data), size);
+  if (pending_.size() >= kBlock) Flush();
 }
 
 }  // namespace clipvane::tools

@@ -63,22 +63,26 @@ class BlockReader {
   std::uint64_t position_ = 0;
 };
 
-// Writes a file in large blocks, however small the pieces handed to it.
+// Writes a file in large blocks, however small the pieces handed to it, straight
+// through the system's calls, so that a failure keeps the system's reason.
 class BlockWriter {
  public:
   explicit BlockWriter(const std::string& path);
+  ~BlockWriter();
+  BlockWriter(const BlockWriter&) = delete;
+  BlockWriter& operator=(const BlockWriter&) = delete;
   void Write(const void* data, std::size_t size);
   void Write(const std::string& bytes) { Write(bytes.data(), bytes.size()); }
-  // Writes what is left and closes the file: false when any write failed.
+  // Writes what is left and closes the file: false when anything failed.
   bool Close();
-  // Why the first failed write failed ("No space left on device"), or empty.
+  // Why the first failure happened ("No space left on device"), or empty.
   const std::string& Error() const { return error_; }
 
  private:
   void Flush();
-  void Check();
+  void Fail();
 
-  std::ofstream out_;
+  std::intptr_t file_ = -1;  // the descriptor, or the Windows handle
   std::string pending_;
   std::string error_;
 };
