@@ -73,6 +73,20 @@ TEST(Notices, AnEncodeResultIsToldAsTheProductAlwaysHas) {
   EXPECT_EQ(AnsiToUtf8(whole[0].text), same + "D:\\Conv\\incoming\\a.mp4\r" + same + "D:\\Conv\\incoming\\b.mp4");
   EXPECT_EQ(whole[1].text, selection[3].text);
   EXPECT_EQ(AnsiToUtf8(whole[2].text), u8"인코딩을 위한 배치파일(.bat)들이 생성되었습니다.");
+  // The rows the issue of one bad row named: each in a box with its reason; the rows
+  // beyond the four started, together.
+  Refusal cannot{"D:\\x.avi", RefusalReason::kCannotScript};
+  cannot.detail = "Cannot write D:\\Conv\\batch\\x.bat: Access is denied.";
+  result.refused = {{"D:\\encode_all.avi", RefusalReason::kRunScriptName}, cannot, {"D:\\5.avi", RefusalReason::kNotStarted},
+                    {"D:\\6.avi", RefusalReason::kNotStarted}};
+  const std::vector<Notice> named = SelectionNotices(result);
+  ASSERT_EQ(named.size(), 3u);
+  EXPECT_EQ(AnsiToUtf8(named[0].text),
+            u8"D:\\encode_all.avi\r\r배치 파일 이름이 일괄 인코딩 배치 파일과 같아 건너뜁니다. 동영상 파일 이름을 바꿔 주세요.");
+  EXPECT_EQ(AnsiToUtf8(named[1].text), u8"D:\\x.avi\r\r인코딩 배치 파일을 만들지 못해 건너뜁니다: " + cannot.detail);
+  EXPECT_EQ(AnsiToUtf8(named[2].text),
+            u8"한 번에 4개까지만 인코딩합니다. 다음 동영상은 시작하지 않았습니다:\r\rD:\\5.avi\rD:\\6.avi");
+  EXPECT_EQ(WholeListNotices(result, false).size(), 2u);  // a whole list starts every row it can
   result.refused.clear();
   EXPECT_TRUE(WholeListNotices(result, false).empty());
   // The AviSynth question: four paragraphs apart by two carriage returns.
