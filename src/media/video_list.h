@@ -55,6 +55,9 @@ class VideoList {
   std::size_t RowCount() const { return rows_.size(); }
   const VideoRow& Row(std::size_t row) const { return rows_.at(row); }
   const std::string& EntryPath(std::size_t row) const { return rows_.at(row).entry.path; }
+  // The path a row for `path` has, as AddVideo makes it (normalised, ".." resolved on
+  // Linux); the path itself when its folder cannot be resolved.
+  std::string RowPathOf(const std::string& path) const { return FileOf(path).value_or(path); }
   const ListedPaths& Listed() const { return listed_; }
   // Counts the additions and removals of rows, so that a caller can tell whether
   // the list changed between two moments.

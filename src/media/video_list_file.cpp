@@ -37,7 +37,7 @@ std::string MergedListText(const std::string& text, const VideoList& list, const
   };
   for (const std::string& line : VideoListLines(text)) {
     // A line names the row the list would make of it; "a//b" is the row "a/b".
-    const std::string path = NormalizeLexically(line, style);
+    const std::string path = list.RowPathOf(line);
     const bool removed_here = before.Contains(path) && !now.Contains(path);
     // A deleted video goes; one whose whole folder is away (a drive not mounted now, a
     // share offline) stays for when it comes back.
