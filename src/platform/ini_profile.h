@@ -6,6 +6,8 @@
 
 namespace clipvane {
 
+class FileLock;
+
 // An INI file read key by key, as the Windows private-profile calls do: section and
 // key names match without regard to letter case, values come back trimmed with
 // surrounding quotes removed, an absent key gives the default and a present empty key
@@ -29,6 +31,9 @@ class IniProfile {
     std::optional<std::string> only_if;
   };
   virtual void WriteChanges(const std::string& section, const std::vector<Change>& changes) = 0;
+  // The writers' lock, for a reader of several keys to see them all as one change left
+  // them; nothing when it cannot be had (a folder that cannot be written).
+  virtual std::unique_ptr<FileLock> HoldStill() const = 0;
   void WriteString(const std::string& section, const std::string& key, const std::string& value) {
     WriteChanges(section, {{key, value, std::nullopt}});
   }

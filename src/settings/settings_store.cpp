@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "common/text.h"
+#include "platform/file_system.h"
 #include "platform/ini_profile.h"
 #include "settings/subtitle_fonts.h"
 
@@ -105,6 +106,8 @@ SettingsCheck LoadRecord(EncodeSettings& settings, EncoderPreset& preset, const 
 }  // namespace
 
 SettingsCheck LoadSettings(EncodeSettings& settings, EncoderPreset& preset, const IniProfile& ini) {
+  // Every key as one change left them: a save tells its own changes from others' by them.
+  const std::unique_ptr<FileLock> still = ini.HoldStill();
   const SettingsCheck check = LoadRecord(settings, preset, ini);
   settings.stored.clear();
   settings.loaded.clear();

@@ -35,6 +35,14 @@ class Win32IniProfile final : public IniProfile {
     WriteIniChanges(NativeFileSystem(), path_, section, changes);
   }
 
+  std::unique_ptr<FileLock> HoldStill() const override {
+    try {
+      return NativeFileSystem().LockExclusive(path_ + ".lock");
+    } catch (const PlatformError&) {
+      return nullptr;
+    }
+  }
+
  private:
   std::string path_;
 };
