@@ -16,31 +16,47 @@
 namespace clipvane {
 namespace {
 
-// Another process's command line, where Windows lets us read it (class 60 of
-// NtQueryInformationProcess, Windows 8.1 and later; Wine has it too).
+// Another process's command line, where Windows lets us read it: asked for by its own
+// class of NtQueryInformationProcess (Windows 8.1 and later), or else read from the
+// process's parameters in its memory, as older Windows and Wine need.
 std::optional<std::string> CommandLineOf(DWORD id) {
   using Query = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
   static const auto query =
       reinterpret_cast<Query>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
   if (!query) return std::nullopt;
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id);
   if (!process) return std::nullopt;
-  std::vector<unsigned char> buffer(4096);
-  ULONG needed = 0;
-  LONG status = query(process, 60, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
-  if (status != 0 && needed > buffer.size()) {
-    buffer.resize(needed);
-    status = query(process, 60, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
-  }
-  CloseHandle(process);
-  if (status != 0) return std::nullopt;
   struct Counted {
     USHORT length, maximum;
     PWSTR text;
   };
-  const auto* line = reinterpret_cast<const Counted*>(buffer.data());
-  if (!line->text) return std::string();
-  return WideToUtf8(std::wstring_view(line->text, line->length / sizeof(wchar_t)));
+  std::optional<std::string> line;
+  std::vector<unsigned char> buffer(4096);
+  ULONG needed = 0;
+  if (query(process, 60, buffer.data(), static_cast<ULONG>(buffer.size()), &needed) == 0) {
+    const auto* counted = reinterpret_cast<const Counted*>(buffer.data());
+    line = counted->text ? WideToUtf8(std::wstring_view(counted->text, counted->length / sizeof(wchar_t))) : "";
+  } else {
+    // The 64-bit layouts: the parameters' address in the PEB, the command line in them.
+    struct Basic {
+      LONG_PTR exit_status;
+      PVOID peb;
+      ULONG_PTR affinity, priority, id, parent;
+    } basic{};
+    PVOID parameters = nullptr;
+    Counted counted{};
+    SIZE_T got = 0;
+    if (query(process, 0, &basic, sizeof basic, &needed) == 0 && basic.peb &&
+        ReadProcessMemory(process, static_cast<char*>(basic.peb) + 0x20, &parameters, sizeof parameters, &got) &&
+        parameters &&
+        ReadProcessMemory(process, static_cast<char*>(parameters) + 0x70, &counted, sizeof counted, &got)) {
+      std::wstring text(counted.length / sizeof(wchar_t), L'\0');
+      if (text.empty() || ReadProcessMemory(process, counted.text, text.data(), counted.length, &got))
+        line = WideToUtf8(text);
+    }
+  }
+  CloseHandle(process);
+  return line;
 }
 
 class ToolhelpProcessList final : public ProcessList {
