@@ -6,6 +6,7 @@
 #include "common/text.h"
 #include "jobs/job_plan.h"
 #include "platform/file_system.h"
+#include "platform/platform_error.h"
 #include "platform/system_services.h"
 #include "platform/text_encoding.h"
 
@@ -87,7 +88,12 @@ std::vector<std::string> ScriptTexts(const std::string& command_line, const Work
 std::vector<std::string> RemoveLeftovers(const Workspace& workspace, ScriptDialect dialect, FileSystem& files,
                                          const ProcessList& processes, const std::vector<std::string>& job_processes) {
   const PathStyle style = workspace.Style();
-  const auto lock = files.LockExclusive(workspace.TempLockFile());
+  std::unique_ptr<FileLock> lock;
+  try {
+    lock = files.LockExclusive(workspace.TempLockFile());
+  } catch (const PlatformError&) {
+    return {};  // a folder that cannot be written has nothing of ours to clear
+  }
   std::vector<JobFile> found;
   for (const bool in_incoming : {false, true})
     for (const std::string& path : files.FilesIn(in_incoming ? workspace.Incoming() : workspace.Temp()))

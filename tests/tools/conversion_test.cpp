@@ -5,14 +5,10 @@
 // and sound of each route. The logic is tested natively.
 #include <gtest/gtest.h>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 
 #include "platform/file_system.h"
 #include "platform/ini_profile.h"
@@ -273,53 +269,6 @@ TEST_F(ConversionTest, AFailingToolEndsItsScriptWithAFailureThroughTheStandIn) {
 }
 
 #ifdef _WIN32
-// A small tmpfs on a folder of the test while the object lives, mounted by the Linux
-// side of Wine, which starts Unix programs too, though it cannot wait for them: a file
-// in the folder, which the mount hides, tells when it is done. Root only. The
-// folder's Unix name comes from Wine itself.
-class SmallDisk {
- public:
-  SmallDisk(const std::string& folder, const std::string& size) : marker_(folder + "\\under-the-disk") {
-    using UnixName = char*(__cdecl*)(const wchar_t*);
-    const auto unix_name = reinterpret_cast<UnixName>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    char* name = unix_name ? unix_name(AnsiToWide(folder).c_str()) : nullptr;
-    if (!name) return;
-    unix_folder_ = name;
-    HeapFree(GetProcessHeap(), 0, name);
-    NativeFileSystem().ReplaceWholeFile(marker_, "");
-    RunProgram({"Z:\\bin\\sh", "-c", "[ \"$(id -u)\" = 0 ] && mount -t tmpfs -o size=" + size +
-                                       " clipvane-test \"$1\"", "sh", unix_folder_});
-    mounted_ = Await([&] { return !NativeFileSystem().Exists(marker_); });
-  }
-  ~SmallDisk() {
-    if (mounted_) {
-      RunProgram({"Z:\\bin\\sh", "-c", "umount \"$1\"", "sh", unix_folder_});
-      Await([&] { return NativeFileSystem().Exists(marker_); });
-    }
-    NativeFileSystem().RemoveFile(marker_);
-  }
-  bool Mounted() const { return mounted_; }
-  // Fills the disk with one file, then gives `left` bytes back.
-  void FillLeaving(const std::string& filler, std::uintmax_t left) const {
-    std::FILE* out = _wfopen(AnsiToWide(filler).c_str(), L"wb");
-    const std::string block(64 * 1024, 'x');
-    while (out && std::fwrite(block.data(), 1, block.size(), out) == block.size()) {
-    }
-    if (out) std::fclose(out);
-    std::filesystem::resize_file(FsPathOf(filler), std::filesystem::file_size(FsPathOf(filler)) - left);
-  }
-
- private:
-  static bool Await(const std::function<bool()>& done) {
-    for (int i = 0; i < 100 && !done(); ++i) Sleep(50);
-    return done();
-  }
-
-  std::string marker_, unix_folder_;
-  bool mounted_ = false;
-};
-
 // What a job keeps of the earlier MP4 under Wine, with the release's tools: a disk that
 // fills while the MP4 is built in incoming, a source cut short. The same on Linux is
 // tried through the command line, in tests/e2e.
