@@ -83,8 +83,6 @@ TEST_F(RunScriptsTest, QueuesWithoutJobsGetNoScriptAndLoseAnOldOne) {
   EXPECT_EQ(File("encode_a43") + File("encode_a44"), Calls({"z"}) + "-");
   EXPECT_TRUE(Make(2, {"only"}, PowerAction::kShutdown));
   EXPECT_EQ(File("encode_al1") + File("encode_al2"), "-" + Calls({"only"}, "shutdown"));
-  EXPECT_TRUE(Make(2, {"clip", "clip"}));  // one base name twice: called twice
-  EXPECT_EQ(File("encode_al1") + File("encode_al2"), Calls({"clip", "clip"}));
 }
 
 using testing::MemoryFileSystem;
