@@ -1,4 +1,5 @@
 #pragma once
+#include <map>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,11 @@ struct EncodeSettings {
   std::string videofileext;  // the video extension list as MP4.ini holds it; start-up reads its own
 
   SettingsChoices choices;  // what the options dialog shows
+
+  // The saved keys' texts as the last load found them in the file, and what the load
+  // made of them, as a save would write them: a save tells the keys the user changed
+  // from those it only writes in their proper form.
+  std::map<std::string, std::string> stored, loaded;
 };
 
 // What every load derives from the stored settings for the encoders. Only the store
