@@ -4,7 +4,6 @@
 #include <set>
 
 #include "common/path_style.h"
-#include "common/text.h"
 #include "platform/system_services.h"
 #include "platform/text_encoding.h"
 

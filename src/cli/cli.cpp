@@ -8,11 +8,11 @@
 #include <optional>
 
 #include "app/program.h"
+#include "base/text.h"
 #include "cli/script_watch.h"
 #include "cli/settings_command.h"
 #include "cli/wait_report.h"
 #include "common/progress.h"
-#include "common/text.h"
 #include "jobs/job_plan.h"
 #include "media/list_commands.h"
 #include "platform/file_system.h"

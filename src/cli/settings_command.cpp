@@ -1,7 +1,8 @@
 #include "cli/settings_command.h"
 
 #include "app/program.h"
-#include "common/text.h"
+#include "base/text.h"
+#include "platform/text_encoding.h"
 #include "settings/settings_store.h"
 
 namespace clipvane {

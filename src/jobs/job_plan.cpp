@@ -1,6 +1,5 @@
 #include "jobs/job_plan.h"
 
-#include "common/text.h"
 #include "jobs/encoder_options.h"
 #include "settings/settings_store.h"
 

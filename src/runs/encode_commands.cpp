@@ -3,11 +3,11 @@
 #include <map>
 #include <optional>
 
-#include "common/text.h"
 #include "media/made_from.h"
 #include "platform/file_system.h"
 #include "platform/platform_error.h"
 #include "platform/shell.h"
+#include "platform/text_encoding.h"
 #include "runs/run_scripts.h"
 
 namespace clipvane {

@@ -2,9 +2,10 @@
 
 #include <cstdio>
 
-#include "common/text.h"
+#include "base/text.h"
 #include "platform/file_system.h"
 #include "platform/ini_profile.h"
+#include "platform/text_encoding.h"
 #include "settings/subtitle_fonts.h"
 
 namespace clipvane {

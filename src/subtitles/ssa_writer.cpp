@@ -1,10 +1,11 @@
 #include "subtitles/ssa_writer.h"
+#include "base/text.h"
+#include "platform/text_encoding.h"
 
 #include <cstdio>
 #include <limits>
 #include <optional>
 
-#include "common/text.h"
 
 namespace clipvane {
 namespace {

@@ -6,7 +6,6 @@
 #include <thread>
 #include <gtest/gtest.h>
 
-#include "common/text.h"
 #include "platform/file_system.h"
 #include "platform/ini_profile.h"
 #include "platform/platform_error.h"
@@ -14,6 +13,7 @@
 #include "platform/script_monitor.h"
 #include "platform/shell.h"
 #include "platform/system_services.h"
+#include "platform/text_encoding.h"
 #include "platform/utf.h"
 #include "support/temp_folder.h"
 
@@ -294,6 +294,16 @@ TEST(Utf, ConvertsAndValidatesAndReplacesWhatIsNoCharacter) {
   EXPECT_TRUE(IsValidUtf8("plain \xED\x95\x9C\xEA\xB8\x80"));
   for (const char* bytes : {"\xC7\xD1\xB1\xDB", "\xC0\xAF", "\xED\xA0\x80", "\xED\x95"})  // 949, overlong, surrogate, cut
     EXPECT_FALSE(IsValidUtf8(bytes)) << bytes;
+}
+
+TEST(AsciiCase, LeavesDoubleByteTextAlone) {
+  // In code page 949 a trail byte can be an ASCII letter: 0x8C 0x63 is one character.
+  const std::string korean = Utf8ToAnsi(u8"GULIM 똠방각하");
+  EXPECT_EQ(AsciiLower(korean), Utf8ToAnsi(u8"gulim 똠방각하"));
+  EXPECT_EQ(AsciiUpper(korean), korean);
+  EXPECT_EQ(AsciiUpper("clip.avi"), "CLIP.AVI");
+  EXPECT_TRUE(EqualsIgnoringAsciiCase("Mp4Creator.EXE", "mp4creator.exe"));
+  EXPECT_FALSE(EqualsIgnoringAsciiCase("mencoder.exe", "mencoder.ex"));
 }
 
 }  // namespace

@@ -4,30 +4,26 @@
 #include <utility>
 #include <vector>
 
-#include "platform/text_encoding.h"
-
 namespace clipvane {
+
+// Whether a byte starts a double-byte character in the code page of the text at hand;
+// the byte after it may look like an ASCII letter or a backslash, and is part of that
+// character. platform/text_encoding.h binds it to the ANSI code page (IsAnsiLeadByte).
+using LeadByteTest = bool (*)(char byte);
 
 // ASCII-only case mapping: other bytes (Korean double-byte text) pass unchanged. The
 // second byte of a double-byte character is left alone: in code page 949 it can be
 // an ASCII letter, and changing it would turn the character into another one.
-// Inline, so that the platform layer uses the same mapping.
 template <char kFrom, char kTo>
-std::string MapAsciiLetters(std::string text) {
+std::string MapAsciiLetters(std::string text, LeadByteTest is_lead_byte) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     char& c = text[i];
-    if (IsAnsiLeadByte(c))
+    if (is_lead_byte(c))
       ++i;
     else if (c >= kFrom && c <= kFrom + 25)
       c = static_cast<char>(c - kFrom + kTo);
   }
   return text;
-}
-inline std::string AsciiLower(std::string text) { return MapAsciiLetters<'A', 'a'>(std::move(text)); }
-inline std::string AsciiUpper(std::string text) { return MapAsciiLetters<'a', 'A'>(std::move(text)); }
-
-inline bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && AsciiLower(a) == AsciiLower(b);
 }
 
 // The text without the characters for which `strip(c)` holds at either end.
