@@ -1,6 +1,6 @@
 #include "cli/settings_command.h"
 
-#include "app/program.h"
+#include "session/program.h"
 #include "base/text.h"
 #include "platform/text_encoding.h"
 #include "settings/settings_store.h"

@@ -11,7 +11,7 @@
 #include <iterator>
 #include <thread>
 
-#include "app/run_modes.h"
+#include "session/run_modes.h"
 #include "e2e/e2e_fixture.h"
 #include "platform/system_services.h"
 

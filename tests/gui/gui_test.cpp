@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/file_info_dialog_win32.h"
+#include "app/win32/file_info_dialog_win32.h"
 #include "gui/gui_fixture.h"
 #include "platform/file_system.h"
 #include "platform/text_encoding.h"

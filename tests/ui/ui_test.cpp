@@ -3,7 +3,7 @@
 #include <set>
 #include <gtest/gtest.h>
 
-#include "app/session.h"
+#include "session/session.h"
 #include "platform/file_system.h"
 #include "platform/ini_profile.h"
 #include "platform/text_encoding.h"

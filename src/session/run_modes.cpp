@@ -1,4 +1,4 @@
-#include "app/run_modes.h"
+#include "session/run_modes.h"
 
 #include "platform/system_services.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/gui_services.h"
+#include "ui/gui_services.h"
 #include "platform/script_monitor.h"
 #include "ui/run_follower.h"
 

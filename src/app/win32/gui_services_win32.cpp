@@ -1,4 +1,4 @@
-#include "app/gui_services_win32.h"
+#include "app/win32/gui_services_win32.h"
 
 #include <commctrl.h>
 #include <shellapi.h>

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "app/gui_services_win32.h"
-#include "app/session.h"
+#include "app/win32/gui_services_win32.h"
+#include "session/session.h"
 #include "ui/main_window_model.h"
 #include "ui/options_dialog_model.h"
 

@@ -1,7 +1,7 @@
-#include "app/file_info_dialog_win32.h"
+#include "app/win32/file_info_dialog_win32.h"
 
-#include "app/gui_services_win32.h"
-#include "app/modal_win32.h"
+#include "app/win32/gui_services_win32.h"
+#include "app/win32/modal_win32.h"
 #include "ui/window_texts.h"
 
 namespace clipvane {

@@ -1,9 +1,9 @@
-#include "app/options_dialog_win32.h"
+#include "app/win32/options_dialog_win32.h"
 
 #include <commctrl.h>
 
-#include "app/gui_services_win32.h"
-#include "app/modal_win32.h"
+#include "app/win32/gui_services_win32.h"
+#include "app/win32/modal_win32.h"
 
 namespace clipvane {
 namespace {

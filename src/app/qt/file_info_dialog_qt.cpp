@@ -1,11 +1,11 @@
-#include "app/file_info_dialog_qt.h"
+#include "app/qt/file_info_dialog_qt.h"
 
 #include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/gui_services_qt.h"
+#include "app/qt/gui_services_qt.h"
 #include "ui/window_texts.h"
 
 namespace clipvane {

@@ -1,4 +1,4 @@
-#include "app/gui_services_qt.h"
+#include "app/qt/gui_services_qt.h"
 
 #include <fontconfig/fontconfig.h>
 

@@ -1,4 +1,4 @@
-#include "app/main_window_win32.h"
+#include "app/win32/main_window_win32.h"
 
 // windows.h (through the header) first: the shell and control headers depend on it.
 #include <commctrl.h>
@@ -7,9 +7,9 @@
 #include <optional>
 #include <vector>
 
-#include "app/file_info_dialog_win32.h"
-#include "app/options_dialog_win32.h"
-#include "app/program.h"
+#include "app/win32/file_info_dialog_win32.h"
+#include "app/win32/options_dialog_win32.h"
+#include "session/program.h"
 #include "platform/text_encoding.h"
 #include "platform/utf.h"
 

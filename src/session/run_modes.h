@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "app/encoder_census.h"
+#include "session/encoder_census.h"
 #include "common/power_action.h"
 
 namespace clipvane {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window_win32.h"
-#include "app/program.h"
-#include "app/run_modes.h"
+#include "app/win32/main_window_win32.h"
+#include "session/program.h"
+#include "session/run_modes.h"
 #include "media/mediainfo_library.h"
 #include "platform/file_system.h"
 #include "platform/shell.h"

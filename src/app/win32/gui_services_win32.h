@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/gui_services.h"
+#include "ui/gui_services.h"
 
 namespace clipvane {
 

@@ -1,4 +1,4 @@
-#include "app/options_dialog_qt.h"
+#include "app/qt/options_dialog_qt.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,7 +11,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/gui_services_qt.h"
+#include "app/qt/gui_services_qt.h"
 
 namespace clipvane {
 namespace {

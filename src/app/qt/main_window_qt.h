@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/gui_services_qt.h"
+#include "app/qt/gui_services_qt.h"
 #include "ui/main_window_model.h"
 #include "ui/options_dialog_model.h"
 #include "ui/run_follower.h"

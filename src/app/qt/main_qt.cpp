@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "app/gui_services_qt.h"
-#include "app/main_window_qt.h"
-#include "app/program.h"
-#include "app/run_modes.h"
+#include "app/qt/gui_services_qt.h"
+#include "app/qt/main_window_qt.h"
+#include "session/program.h"
+#include "session/run_modes.h"
 #include "media/mediainfo_library.h"
 #include "platform/file_system.h"
 #include "platform/shell.h"

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/encoder_census.h"
-#include "app/program.h"
-#include "app/run_modes.h"
+#include "session/encoder_census.h"
+#include "session/program.h"
+#include "session/run_modes.h"
 #include "support/fakes.h"
 
 namespace clipvane {
@@ -86,8 +86,8 @@ TEST(NativeProcessList, SeesThisProcessUnderItsOwnIdWithItsParentAndCommandLine)
   for (const ProcessEntry& entry : processes.Snapshot())
     if (entry.id == processes.OwnProcessId())
       seen = entry.exe_name.substr(0, 14) + (entry.parent_id != 0 || kWine ? " with a parent " : " ") +
-             (entry.command_line && entry.command_line->find("clipvane_app_tests") != std::string::npos ? "named" : "");
-  EXPECT_EQ(seen, "clipvane_app_t with a parent named");  // Linux cuts names at 15
+             (entry.command_line && entry.command_line->find("clipvane_session_tests") != std::string::npos ? "named" : "");
+  EXPECT_EQ(seen, "clipvane_sessi with a parent named");  // Linux cuts names at 15
 }
 
 using testing::FakeMachine;

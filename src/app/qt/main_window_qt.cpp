@@ -1,4 +1,4 @@
-#include "app/main_window_qt.h"
+#include "app/qt/main_window_qt.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>
@@ -21,9 +21,9 @@
 #include <algorithm>
 #include <functional>
 
-#include "app/file_info_dialog_qt.h"
-#include "app/options_dialog_qt.h"
-#include "app/program.h"
+#include "app/qt/file_info_dialog_qt.h"
+#include "app/qt/options_dialog_qt.h"
+#include "session/program.h"
 
 namespace clipvane {
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/session.h"
+#include "session/session.h"
 #include "settings/avisynth_readiness.h"
 #include "ui/main_window_model.h"
 #include "ui/notices.h"

@@ -1,4 +1,4 @@
-#include "app/encoder_census.h"
+#include "session/encoder_census.h"
 
 #include <map>
 #include <set>

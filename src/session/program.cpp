@@ -1,8 +1,8 @@
-#include "app/program.h"
+#include "session/program.h"
 
 #include <utility>
 
-#include "app/run_modes.h"
+#include "session/run_modes.h"
 #include "settings/settings_store.h"
 
 namespace clipvane {

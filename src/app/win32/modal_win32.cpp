@@ -1,6 +1,6 @@
-#include "app/modal_win32.h"
+#include "app/win32/modal_win32.h"
 
-#include "app/gui_services_win32.h"
+#include "app/win32/gui_services_win32.h"
 
 namespace clipvane {
 namespace {
