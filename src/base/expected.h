@@ -20,7 +20,7 @@ Unexpected<E> MakeUnexpected(E error) {
 // value instead of a line on stderr. Spelt as C++23's std::expected, which it stands in
 // for until the project moves to that standard.
 template <typename T, typename E>
-class Expected {
+class [[nodiscard]] Expected {
  public:
   Expected(T value) : state_(std::in_place_index<0>, std::move(value)) {}
   Expected(Unexpected<E> failure) : state_(std::in_place_index<1>, std::move(failure.error)) {}
@@ -38,6 +38,11 @@ class Expected {
 
   // Only when !has_value().
   const E& error() const { return std::get<1>(state_); }
+
+  // Equal to a value when it holds that value, as std::expected is.
+  friend bool operator==(const Expected& expected, const T& value) {
+    return expected.has_value() && *expected == value;
+  }
 
  private:
   std::variant<T, E> state_;

@@ -92,8 +92,7 @@ int ParseIntegerOr(const std::string& text, int fallback) {
   if (negative) value = -value;
   // Hexadecimal numbers fill all 32 bits, as a register would: $FFFFFFFF is -1.
   if (base == 16) return static_cast<int>(static_cast<std::uint32_t>(value));
-  if (value > std::numeric_limits<int>::max() || value < std::numeric_limits<int>::min())
-    return fallback;
+  if (value > std::numeric_limits<int>::max() || value < std::numeric_limits<int>::min()) return fallback;
   return static_cast<int>(value);
 }
 

@@ -18,10 +18,8 @@ template <char kFrom, char kTo>
 std::string MapAsciiLetters(std::string text, LeadByteTest is_lead_byte) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     char& c = text[i];
-    if (is_lead_byte(c))
-      ++i;
-    else if (c >= kFrom && c <= kFrom + 25)
-      c = static_cast<char>(c - kFrom + kTo);
+    if (is_lead_byte(c)) ++i;
+    else if (c >= kFrom && c <= kFrom + 25) c = static_cast<char>(c - kFrom + kTo);
   }
   return text;
 }

@@ -137,6 +137,7 @@ const char* RefusalText(RefusalReason reason) {
     case RefusalReason::kNameTooLong: return "the name is too long for its MP4 and log (at most 251 bytes)";
     case RefusalReason::kSubtitleNotAFile: return "its .smi is not a file";
     case RefusalReason::kCannotScript: return "its job cannot be made";
+    case RefusalReason::kNotLaunched: return "its job script did not start";
     case RefusalReason::kNotStarted: return "not started: at most four at once";
     case RefusalReason::kInIncoming: return "it lies in incoming, where the results go";
   }
@@ -177,14 +178,24 @@ bool SelectNamedRows(Cli& cli, const std::vector<std::string>& words) {
 // Every video an encode command left out, by its row, with the reason.
 void SayRefusals(Cli& cli, const EncodeResult& result) {
   for (const Refusal& refusal : result.refused) {
-    std::ostream& err = cli.Err() << "clipvane-cli: not converted: row " << refusal.row + 1 << ": " << refusal.path
-                                  << ": " << RefusalText(refusal.reason);
+    // Only a run script is refused without a row.
+    std::ostream& err = refusal.row == kNoRow
+                            ? cli.Err() << "clipvane-cli: " << refusal.path << ": the run script did not start"
+                            : cli.Err() << "clipvane-cli: not converted: row " << refusal.row + 1 << ": "
+                                        << refusal.path << ": " << RefusalText(refusal.reason);
     if (refusal.reason == RefusalReason::kSameResult)
       err << " " << refusal.other_row + 1 << " (" << refusal.other_path << "): both make "
           << cli.program.workspace.OutputPath(refusal.path);
     if (!refusal.detail.empty()) err << ": " << refusal.detail;
     err << "\n";
   }
+}
+
+// Whether the row's job script was written but did not start.
+bool DidNotStart(const EncodeResult& result, std::size_t row) {
+  return std::any_of(result.refused.begin(), result.refused.end(), [row](const Refusal& refusal) {
+    return refusal.row == row && refusal.reason == RefusalReason::kNotLaunched;
+  });
 }
 
 int Add(Cli& cli, const std::vector<std::string>& args) {
@@ -296,7 +307,8 @@ int Encode(Cli& cli, const std::vector<std::string>& args, bool whole_list) {
   const EncodeResult result = whole_list
                                   ? cli.session->EncodeWholeList(options->queues, options->after, cli.Steps(), shell)
                                   : cli.session->EncodeSelection(cli.Steps(), shell);
-  for (const ScriptedJob& job : result.scripted) cli.Err() << "started " << job.video << "\n";
+  for (const ScriptedJob& job : result.scripted)
+    if (!DidNotStart(result, job.row)) cli.Err() << "started " << job.video << "\n";
   SayRefusals(cli, result);
   if (result.started.empty()) {
     cli.Err() << "clipvane-cli: nothing started\n";

@@ -10,7 +10,7 @@
 #include "jobs/script.h"
 #include "platform/file_system.h"
 #include "platform/platform_error.h"
-#include "platform/process.h"
+#include "platform/child_processes.h"
 #include "support/memory_file_system.h"
 #include "support/temp_folder.h"
 
@@ -73,7 +73,7 @@ TEST(RenderScript, ShellStopsAtTheFirstFailingStepAndCleansUp) {
                                         Checked(MoveStep(temp / "part", temp / "out")), DeleteStep(temp / "kept")};
     const std::string script = temp.WriteFile(
         "job.sh", RenderScript(kSh, temp.Path(), steps, {DeleteStep(temp / "part"), DeleteStep(temp / "kept")}));
-    const int status = RunChild({"sh", script}, {Inherited(), Discarded()});
+    const int status = RunChild({"sh", script}, {Inherited(), Discarded()}).value();
     std::string result = "status " + std::to_string(status) + ": " +
                          NativeFileSystem().ReadWholeFile(temp / "out").value_or("-");
     result.erase(result.find_last_not_of('\n') + 1);
@@ -106,7 +106,7 @@ TEST(RenderScript, CmdEndsAFailingBatchJobAndTheRunScriptGoesOn) {
   }
   run.push_back(ProgramStep(temp / "bin\\tool.exe", {Opt("power"), PathArg(temp / "power.txt")}));
   const std::string run_script = temp.WriteFile("encode_all.bat", RenderScript(kBatch, temp.Path(), run));
-  RunChild({"cmd.exe", "/c", run_script}, {Discarded(), Discarded()});
+  ASSERT_TRUE(RunChild({"cmd.exe", "/c", run_script}, {Discarded(), Discarded()}).has_value());
   const auto read = [&](const std::string& name) { return NativeFileSystem().ReadWholeFile(temp / name).value_or("-"); };
   EXPECT_EQ(read("out & a%.mp4") + "|" + read("part a") + "|" + read("kept a"), "old a|-|-");
   EXPECT_EQ(read("out & b%.mp4") + "|" + read("part b") + "|" + read("kept b"), "made b1\r\nmade b2\r\n|-|-");

@@ -9,7 +9,8 @@
 #include "platform/file_system.h"
 #include "platform/ini_profile.h"
 #include "platform/platform_error.h"
-#include "platform/process.h"
+#include "platform/child_processes.h"
+#include "platform/detached_launch.h"
 #include "platform/script_monitor.h"
 #include "platform/shell.h"
 #include "platform/system_services.h"
@@ -239,9 +240,10 @@ TEST(NativeScriptMonitor, FollowsAScriptThroughItsOutputFileAndNamesEachScriptWh
   testing::TempFolder temp;
   const std::string script = temp.WriteFile(
       "job.sh", "echo 'Pos: 1.0s 10f ( 45%)'\nwhile [ ! -e '" + temp / "go" + "' ]; do sleep 0.05; done\necho bye >&2\n");
-  ShellKeepingOutputIn(temp.Path())->OpenScript(script);
+  ASSERT_TRUE(ShellKeepingOutputIn(temp.Path())->OpenScript(script).has_value());
   temp.WriteFile("wait.sh", "while [ ! -e go ]; do sleep 0.05; done\n");
-  ASSERT_TRUE(StartDetached({"sh", "-c", "cd \"$1\" && exec sh wait.sh", "sh", temp.Path()}));  // the folder as data
+  // The folder as data.
+  ASSERT_TRUE(LaunchDetached({"sh", "-c", "cd \"$1\" && exec sh wait.sh", "sh", temp.Path()}).has_value());
   const std::string output = temp / "job.sh.progress";
   auto seen = [&](const std::string& path) {
     for (const RunningScript& running : NativeScriptMonitor().Running())
@@ -258,6 +260,19 @@ TEST(NativeScriptMonitor, FollowsAScriptThroughItsOutputFileAndNamesEachScriptWh
   EXPECT_EQ(seen(script), "gone");
   const OutputTail tail = NativeScriptMonitor().Tail(output);
   EXPECT_EQ(tail.text.substr(tail.text.size() - 4) + std::to_string(tail.end), "bye\n25");  // errors too
+}
+
+// A script whose output file cannot be made does not start, and the caller is told.
+TEST(NativeShell, SaysAScriptThatDidNotStart) {
+  testing::TempFolder temp;
+  const std::string script = temp.WriteFile("job.sh", "echo ran > '" + temp / "ran" + "'\n");
+  std::filesystem::create_directory(temp / "job.sh.progress");  // a folder where the file would go
+  const auto started = ShellKeepingOutputIn(temp.Path())->OpenScript(script);
+  ASSERT_FALSE(started.has_value());
+  EXPECT_EQ(started.error().program, "sh");
+  EXPECT_NE(started.error().reason.find("job.sh.progress"), std::string::npos) << started.error().reason;
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_FALSE(NativeFileSystem().Exists(temp / "ran"));
 }
 
 TEST(UserDataFolder, IsTheXdgFolderWhenAbsoluteElseTheOneInHome) {

@@ -201,6 +201,22 @@ TEST_F(MainWindowModelTest, AGoneVideoIsToldByItsPathAndTheOthersStart) {
   EXPECT_EQ(shell.opened, Texts{BatchFile("v1")});
 }
 
+// A script the shell could not start is told in a box with the system's words: a
+// video's job by the video, a whole-list run by its run script.
+TEST_F(MainWindowModelTest, AScriptThatDidNotStartIsToldInABox) {
+  Create(1, 1);
+  shell.fails = true;
+  model->StartClicked();
+  const std::string not_started = u8"인코딩 배치 파일을 실행하지 못했습니다: cmd: not found";
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(AnsiToUtf8(dialogs.shown[0].text), AnsiToUtf8(Video("v0.avi")) + "\r\r" + not_started);
+  EXPECT_EQ(AnsiToUtf8(dialogs.shown[0].caption), u8"알림");
+  model->MenuOpening();
+  model->Run(M::kEncodeAllSingle);
+  ASSERT_EQ(dialogs.shown.size(), 2u);
+  EXPECT_EQ(AnsiToUtf8(dialogs.shown[1].text), AnsiToUtf8(BatchFile("encode_all")) + ": " + not_started);
+}
+
 TEST_F(MainWindowModelTest, AWholeListRunKeepsTheListBusyShowsItsStepsAndThenSaysSo) {
   Create(2);
   model->Run(M::kMakeBatchFiles);

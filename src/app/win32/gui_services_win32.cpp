@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "platform/process.h"
+#include "platform/child_processes.h"
 #include "platform/text_encoding.h"
 #include "platform/utf.h"
 
@@ -69,7 +69,11 @@ class RegistryAviSynth final : public AviSynthSystem {
   void CopyFileIfAbsent(const std::string& from, const std::string& to) override {
     CopyFileA(from.c_str(), to.c_str(), TRUE);
   }
-  int RunAndWait(const std::string& path) override { return RunChild({AnsiToUtf8(path)}); }
+  // An installer that does not start ends as one that failed.
+  int RunAndWait(const std::string& path) override {
+    const auto status = RunChild({AnsiToUtf8(path)});
+    return status ? *status : 127;
+  }
   // The release's encoder runs the FFmpeg beside it, which draws SSA through libass; an
   // encoder that needs AviSynth comes without one.
   bool EncoderDrawsSsa(const std::string& bin) override { return FileExists(bin + "ffmpeg.exe"); }

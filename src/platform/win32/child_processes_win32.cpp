@@ -1,41 +1,18 @@
 #include <windows.h>
 
-#include <atomic>
 #include <condition_variable>
-#include <cstdio>
 #include <deque>
 #include <mutex>
 #include <thread>
 
-#include "platform/process.h"
+#include "platform/child_processes.h"
+#include "platform/signal_relay.h"
 #include "platform/utf.h"
+#include "platform/win32/process_handles_win32.h"
 #include "platform/windows_command_line.h"
 
 namespace clipvane {
 namespace {
-
-std::string SystemMessage(DWORD error) {
-  wchar_t* text = nullptr;
-  const DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-      reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::wstring message = length > 0 && text ? std::wstring(text, length) : L"error " + std::to_wstring(error);
-  if (text) LocalFree(text);
-  while (!message.empty() && (message.back() == L'\r' || message.back() == L'\n' || message.back() == L' ')) {
-    message.pop_back();
-  }
-  return WideToUtf8(message);
-}
-
-// Inheritable handles exist only while one child is being made, under this lock, so
-// that two children started from two threads never inherit each other's pipes (a
-// pipe held open by the wrong child would never report its end).
-std::mutex g_start_mutex;
-
-HANDLE OpenNullDevice(DWORD access) {
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  return CreateFileW(L"NUL", access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
-}
 
 // An inheritable copy of one of our standard handles, or the null device when we
 // have none.
@@ -47,56 +24,6 @@ HANDLE InheritableStandardHandle(DWORD which) {
     return copy;
   }
   return OpenNullDevice(GENERIC_WRITE);
-}
-
-// The jobs of every group with running children, for the console handler.
-std::mutex g_jobs_mutex;
-std::vector<HANDLE> g_jobs;
-
-// Ctrl+C and Ctrl+Break reach the children on our console by themselves: we stay to
-// collect how they ended. When the console closes or the user logs off, this process
-// is ended after the handler, and the children are ended with it right away.
-std::atomic<int> g_first_event{0};
-
-BOOL WINAPI OnConsoleControl(DWORD event) {
-  int none = 0;
-  // Told as the POSIX signal numbers are: 2 for an interrupt, 15 for the rest.
-  g_first_event.compare_exchange_strong(none, event == CTRL_C_EVENT ? 2 : 15);
-  if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) return TRUE;
-  std::lock_guard<std::mutex> lock(g_jobs_mutex);
-  for (HANDLE job : g_jobs) TerminateJobObject(job, STATUS_CONTROL_C_EXIT);
-  return FALSE;
-}
-
-void WatchJob(HANDLE job) {
-  std::lock_guard<std::mutex> lock(g_jobs_mutex);
-  if (g_jobs.empty()) SetConsoleCtrlHandler(OnConsoleControl, TRUE);
-  g_jobs.push_back(job);
-}
-
-void ForgetJob(HANDLE job) {
-  std::lock_guard<std::mutex> lock(g_jobs_mutex);
-  for (std::size_t i = 0; i < g_jobs.size(); ++i) {
-    if (g_jobs[i] != job) continue;
-    g_jobs.erase(g_jobs.begin() + static_cast<std::ptrdiff_t>(i));
-    if (g_jobs.empty()) SetConsoleCtrlHandler(OnConsoleControl, FALSE);
-    break;
-  }
-}
-
-STARTUPINFOW StartupWith(HANDLE input, HANDLE output, HANDLE errors) {
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = input;
-  startup.hStdOutput = output;
-  startup.hStdError = errors;
-  return startup;
-}
-
-void CloseOwned(HANDLE& handle) {
-  if (handle && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-  handle = nullptr;
 }
 
 }  // namespace
@@ -115,6 +42,7 @@ struct ChildProcesses::Impl {
     OutputReader readers[2];
   };
 
+  SignalRelay* relay = nullptr;
   HANDLE job = nullptr;
   std::vector<Child> children;
   // The read end of a pipe that the next child started reads; not inheritable
@@ -126,7 +54,7 @@ struct ChildProcesses::Impl {
   std::deque<Piece> pieces;
   int open_streams = 0;
 
-  Impl() {
+  explicit Impl(SignalRelay* relay_) : relay(relay_) {
     // Every child goes into one job that ends them all when its last handle closes,
     // which happens when this process ends, however it ends.
     job = CreateJobObjectW(nullptr, nullptr);
@@ -134,13 +62,13 @@ struct ChildProcesses::Impl {
       JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
       limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
       SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
-      WatchJob(job);
+      if (relay) relay->Add(reinterpret_cast<SignalRelay::Target>(job));
     }
   }
 
   ~Impl() {
     if (job) {
-      ForgetJob(job);
+      if (relay) relay->Remove(reinterpret_cast<SignalRelay::Target>(job));
       // Ends whatever still runs, the children's own children included.
       CloseHandle(job);
     }
@@ -161,7 +89,7 @@ struct ChildProcesses::Impl {
   }
 };
 
-ChildProcesses::ChildProcesses() : impl_(std::make_unique<Impl>()) {}
+ChildProcesses::ChildProcesses(SignalRelay* relay) : impl_(std::make_unique<Impl>(relay)) {}
 
 ChildProcesses::~ChildProcesses() {
   CloseOwned(impl_->next_input);
@@ -175,7 +103,7 @@ ChildProcesses::~ChildProcesses() {
   for (Impl::Child& child : impl_->children) CloseOwned(child.process);
 }
 
-std::size_t ChildProcesses::Start(const std::vector<std::string>& argv, ChildStreams streams) {
+Expected<std::size_t, LaunchFailure> ChildProcesses::Start(const std::vector<std::string>& argv, ChildStreams streams) {
   impl_->children.emplace_back();
   const std::size_t number = impl_->children.size() - 1;
   // Taken by this child whatever becomes of it, so that a later child never reads
@@ -184,12 +112,11 @@ std::size_t ChildProcesses::Start(const std::vector<std::string>& argv, ChildStr
   impl_->next_input = nullptr;
   if (argv.empty()) {
     CloseOwned(input);
-    std::fprintf(stderr, "cannot start a program without a name\n");
-    return number;
+    return MakeUnexpected(LaunchFailure{"", "no program named"});
   }
   std::wstring command_line = Utf8ToWide(WindowsCommandLine(argv));
 
-  std::lock_guard<std::mutex> start_lock(g_start_mutex);
+  std::lock_guard<std::mutex> start_lock(InheritanceLock());
   if (input) SetHandleInformation(input, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
   HANDLE child_ends[3] = {input ? input : OpenNullDevice(GENERIC_READ), nullptr, nullptr};
   HANDLE read_ends[2] = {nullptr, nullptr};
@@ -201,9 +128,7 @@ std::size_t ChildProcesses::Start(const std::vector<std::string>& argv, ChildStr
       case OutputRoute::Kind::kInherit:
         child_ends[stream + 1] = InheritableStandardHandle(stream == 0 ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
         break;
-      case OutputRoute::Kind::kDiscard:
-        child_ends[stream + 1] = OpenNullDevice(GENERIC_WRITE);
-        break;
+      case OutputRoute::Kind::kDiscard: child_ends[stream + 1] = OpenNullDevice(GENERIC_WRITE); break;
       case OutputRoute::Kind::kDeliver:
         if (CreatePipe(&read_ends[stream], &child_ends[stream + 1], &inherit, 0)) {
           SetHandleInformation(read_ends[stream], HANDLE_FLAG_INHERIT, 0);
@@ -229,8 +154,8 @@ std::size_t ChildProcesses::Start(const std::vector<std::string>& argv, ChildStr
   // Suspended until it is in the job, so that nothing it starts escapes the job.
   DWORD flags = CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED;
   if (streams.own_session) flags |= CREATE_NEW_PROCESS_GROUP;
-  const BOOL ok = CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
-                                 &startup, &started);
+  const BOOL ok =
+      CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr, &startup, &started);
   const DWORD error = ok ? 0 : GetLastError();
   for (HANDLE& end : child_ends) CloseOwned(end);
 
@@ -240,8 +165,7 @@ std::size_t ChildProcesses::Start(const std::vector<std::string>& argv, ChildStr
   Impl::Child& child = impl_->children.back();
   if (!ok) {
     for (HANDLE& end : read_ends) CloseOwned(end);
-    std::fprintf(stderr, "cannot start %s: %s\n", argv[0].c_str(), SystemMessage(error).c_str());
-    return number;
+    return MakeUnexpected(LaunchFailure{argv[0], SystemMessage(error)});
   }
   // A job inside a job needs Windows 8; where the assignment fails the child still
   // runs, and is only not ended with us.
@@ -293,39 +217,9 @@ std::vector<int> ChildProcesses::WaitAll() {
   return statuses;
 }
 
-int SignalPassedOn() { return g_first_event.load(); }
-
-bool StartDetached(const std::vector<std::string>& argv, const std::string& output_file) {
-  if (argv.empty()) return false;
-  std::wstring command_line = Utf8ToWide(WindowsCommandLine(argv));
-  std::lock_guard<std::mutex> start_lock(g_start_mutex);
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE ends[2] = {OpenNullDevice(GENERIC_READ),
-                    output_file.empty()
-                        ? OpenNullDevice(GENERIC_WRITE)
-                        : CreateFileW(Utf8ToWide(output_file).c_str(), GENERIC_WRITE,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr)};
-  if (ends[1] == INVALID_HANDLE_VALUE) {
-    CloseOwned(ends[0]);
-    return false;
-  }
-  // Output and errors share one handle, and so one place in the file.
-  STARTUPINFOW startup = StartupWith(ends[0], ends[1], ends[1]);
-  PROCESS_INFORMATION started{};
-  const DWORD flags = CREATE_UNICODE_ENVIRONMENT | CREATE_NEW_PROCESS_GROUP | DETACHED_PROCESS;
-  // Out of our job where that is allowed, so that it outlives us.
-  BOOL ok = CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, TRUE, flags | CREATE_BREAKAWAY_FROM_JOB,
-                           nullptr, nullptr, &startup, &started);
-  if (!ok) {
-    ok = CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr, &startup,
-                        &started);
-  }
-  for (HANDLE& end : ends) CloseOwned(end);
-  if (!ok) return false;
-  CloseHandle(started.hThread);
-  CloseHandle(started.hProcess);
-  return true;
+std::uint32_t ChildProcesses::ProcessId(std::size_t child) const {
+  if (child >= impl_->children.size() || !impl_->children[child].process) return 0;
+  return GetProcessId(impl_->children[child].process);
 }
 
 std::string ProgramBesideThisOne(const std::string& name) {

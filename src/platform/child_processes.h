@@ -1,12 +1,18 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "base/expected.h"
+#include "platform/launch_failure.h"
+
 namespace clipvane {
+
+class SignalRelay;
 
 // Receives a child's output as it arrives, in pieces of any size.
 using OutputReader = std::function<void(const std::string& chunk)>;
@@ -29,10 +35,10 @@ struct ChildStreams {
   OutputRoute output;  // stdout
   OutputRoute errors;  // stderr
   // In a session (POSIX) or process group (Windows) of its own: no signal of ours or
-  // of our terminal reaches it, and none is passed on to it.
+  // of our terminal reaches it by itself, and it is not ended with us.
   bool own_session = false;
-  // With own_session (POSIX): our SIGINT, SIGTERM and SIGHUP are still passed on, to
-  // the whole session, so that a script and every tool it runs stop together.
+  // With own_session (POSIX): the relay's signals are still passed on, to the whole
+  // session, so that a script and every tool it runs stop together.
   bool signals_to_session = false;
 };
 
@@ -41,45 +47,42 @@ struct ChildStreams {
 // named without a folder is looked up on PATH. Each child reads the null device,
 // unless the child started before it sends its output there (ToNextChild).
 //
-// While children run, SIGINT, SIGTERM and SIGHUP sent to this process are passed on
-// to them (POSIX); on Windows they share our console, so they get Ctrl+C themselves,
-// and they sit in a job object that ends them when this process ends. Either way
-// stopping a tool never leaves an orphaned encoder behind.
+// Children not in a session of their own end with this process, however it ends (the
+// parent-death signal on POSIX, a job object on Windows). With a SignalRelay they are
+// also told of our interrupt, stop or hang-up, so that they end as when stopped.
 class ChildProcesses {
  public:
-  ChildProcesses();
+  explicit ChildProcesses(SignalRelay* relay = nullptr);
   // Ends the children that are still running and collects them.
   ~ChildProcesses();
   ChildProcesses(const ChildProcesses&) = delete;
   ChildProcesses& operator=(const ChildProcesses&) = delete;
 
-  // Starts a child; returns its number, counted from 0 in start order. A child that
-  // cannot start says why on our stderr and has status 127.
-  std::size_t Start(const std::vector<std::string>& argv, ChildStreams streams = {});
+  // Starts a child; returns its number, counted from 0 in start order, or why it did
+  // not start. One that did not start keeps its number, with status 127.
+  Expected<std::size_t, LaunchFailure> Start(const std::vector<std::string>& argv, ChildStreams streams = {});
 
   // Delivers the children's output, on this thread and one piece at a time, until
   // every child has ended; then returns their exit statuses in start order: the
   // status the child gave, 128 + the signal that ended it (POSIX), or 127.
   std::vector<int> WaitAll();
 
+  // The process id of a child that was started and is not yet collected, or 0.
+  std::uint32_t ProcessId(std::size_t child) const;
+
  private:
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };
 
-// Starts one child and waits for it; its status as WaitAll gives it.
-int RunChild(const std::vector<std::string>& argv, ChildStreams streams = {});
-
-// The first signal passed on to children since this process started, or 0.
-int SignalPassedOn();
+// Starts one child and waits for it: its status as WaitAll gives it, or why it did not
+// start.
+Expected<int, LaunchFailure> RunChild(const std::vector<std::string>& argv, ChildStreams streams = {},
+                                      SignalRelay* relay = nullptr);
 
 // Runs a helper and returns its stdout when it exits with 0; its stderr is ours.
+// Nothing when it fails or does not start.
 std::optional<std::string> CaptureOutput(const std::vector<std::string>& argv);
-
-// Starts a program in a session of its own and does not wait for it, as the desktop
-// opens a file. Its output and errors go to `output_file` (UTF-8, as the arguments),
-// made afresh, or nowhere when that is empty. False when it could not be started.
-bool StartDetached(const std::vector<std::string>& argv, const std::string& output_file = {});
 
 // The full path of `name` (with ".exe" on Windows) when it lies beside the running
 // program, otherwise `name` as it is, for a lookup on PATH. The stand-in tools find
