@@ -262,19 +262,6 @@ TEST(NativeScriptMonitor, FollowsAScriptThroughItsOutputFileAndNamesEachScriptWh
   EXPECT_EQ(tail.text.substr(tail.text.size() - 4) + std::to_string(tail.end), "bye\n25");  // errors too
 }
 
-// A script whose output file cannot be made does not start, and the caller is told.
-TEST(NativeShell, SaysAScriptThatDidNotStart) {
-  testing::TempFolder temp;
-  const std::string script = temp.WriteFile("job.sh", "echo ran > '" + temp / "ran" + "'\n");
-  std::filesystem::create_directory(temp / "job.sh.progress");  // a folder where the file would go
-  const auto started = ShellKeepingOutputIn(temp.Path())->OpenScript(script);
-  ASSERT_FALSE(started.has_value());
-  EXPECT_EQ(started.error().program, "sh");
-  EXPECT_NE(started.error().reason.find("job.sh.progress"), std::string::npos) << started.error().reason;
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  EXPECT_FALSE(NativeFileSystem().Exists(temp / "ran"));
-}
-
 TEST(UserDataFolder, IsTheXdgFolderWhenAbsoluteElseTheOneInHome) {
   const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
   const char* xdg = std::getenv("XDG_DATA_HOME");

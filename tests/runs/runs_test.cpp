@@ -175,29 +175,6 @@ TEST_F(EncodeCommandsTest, VideosWithoutAJobAreRefusedWithTheirReasonAndTheOther
   EXPECT_TRUE(files_.Exists("D:\\Conv\\incoming\\clip.mp4"));
 }
 
-// A script the shell cannot start is no job started: its row, or the run script
-// itself, is refused with the shell's words, and it counts among the four one command
-// tries.
-TEST_F(EncodeCommandsTest, AScriptThatDoesNotStartIsRefusedWithTheShellsReason) {
-  shell_.fails = true;
-  FakeRows rows(files_, {"D:\\V\\a.avi", "D:\\V\\b.avi", "D:\\V\\c.avi", "D:\\V\\d.avi", "D:\\V\\e.avi"},
-                {true, true, true, true, true});
-  const auto not_launched = [](const std::string& path, std::size_t row) {
-    Refusal refusal{path, RefusalReason::kNotLaunched, row};
-    refusal.detail = "cmd: not found";
-    return refusal;
-  };
-  const EncodeResult selection = EncodeSelection(rows, context_);
-  EXPECT_TRUE(selection.started.empty());
-  EXPECT_EQ(selection.refused,
-            (std::vector<Refusal>{not_launched("D:\\V\\a.avi", 0), not_launched("D:\\V\\b.avi", 1),
-                                  not_launched("D:\\V\\c.avi", 2), not_launched("D:\\V\\d.avi", 3),
-                                  {"D:\\V\\e.avi", RefusalReason::kNotStarted, 4}}));
-  const EncodeResult whole = EncodeWholeList(1, rows, PowerAction::kNone, context_);
-  EXPECT_TRUE(whole.started.empty());
-  EXPECT_EQ(whole.refused, std::vector<Refusal>{not_launched("D:\\Conv\\batch\\encode_all.bat", kNoRow)});
-}
-
 // One MP4, one job, whatever command wrote it: of the listed videos that make one MP4
 // only the one it was made from, or else the first, may write it; the others are
 // refused naming that row, selected or not, and get no script.

@@ -210,7 +210,6 @@ TEST_F(MainWindowModelTest, AScriptThatDidNotStartIsToldInABox) {
   const std::string not_started = u8"인코딩 배치 파일을 실행하지 못했습니다: cmd: not found";
   ASSERT_EQ(dialogs.shown.size(), 1u);
   EXPECT_EQ(AnsiToUtf8(dialogs.shown[0].text), AnsiToUtf8(Video("v0.avi")) + "\r\r" + not_started);
-  EXPECT_EQ(AnsiToUtf8(dialogs.shown[0].caption), u8"알림");
   model->MenuOpening();
   model->Run(M::kEncodeAllSingle);
   ASSERT_EQ(dialogs.shown.size(), 2u);
