@@ -36,7 +36,8 @@ std::unique_ptr<FileLock> Session::LockList() {
 }
 
 void Session::WriteAvs(const std::string& video_path, const std::string& source, const SsaStyleMetrics& metrics) {
-  const SsaStyle style = SsaStyleFor(program_.settings, program_.preset, metrics.font_size, metrics.margin_v);
+  const SsaStyle style =
+      SsaStyleFor(program_.settings, program_.preset, metrics.font_size, metrics.margin_v, metrics.play_res_y);
   WriteAvsScript(services_.files, program_.workspace, avisynth_plugin_dir_, video_path, style, program_.colours,
                  source);
 }

@@ -1,5 +1,7 @@
 #include "jobs/job_plan.h"
 
+#include <algorithm>
+
 #include "common/text.h"
 #include "jobs/encoder_options.h"
 #include "settings/settings_store.h"
@@ -63,16 +65,20 @@ JobPlan PlanJob(const std::string& video_path, const MediaFacts& facts, bool has
   steps.push_back(DeleteStep(files.temp_output));
   std::string encode_input = video_path;
   if (plan.route == SubtitleRoute::kColoured) {
-    plan.metrics = SubtitleMetrics(plan.geometry, facts, setup.preset.subtitlefontsize);
+    plan.metrics = DeviceOf(settings) == Device::kPhone
+                       ? PhoneSubtitleMetrics(facts, setup.preset.subtitlefontsize)
+                       : SubtitleMetrics(plan.geometry, facts, setup.preset.subtitlefontsize);
     // With the subtitle-sync route the drawing must happen on the resynchronised
     // first pass, so that the result has both the synchronised sound and the colours.
     plan.avs_source = settings.subtitlesync ? files.first_pass_output : video_path;
     encode_input = files.avs.avs;
   }
 
+  const PictureSize& picture = plan.geometry.expand;
   EncoderOptions options =
       BuildEncoderOptions(settings, setup.preset, facts, SubtitleFont(settings, setup.fontsdir),
-                          plan.route == SubtitleRoute::kPlain ? files.subtitle_copy : "");
+                          plan.route == SubtitleRoute::kPlain ? files.subtitle_copy : "",
+                          std::min(picture.width, picture.height));
   if (settings.subtitlesync) {
     steps.push_back(Checked(ToolStep("mencoder",
                                      {Opt("-noodml"), PathArg(video_path), Opt("-ovc copy"), Opt(options.sync),
