@@ -8,7 +8,7 @@
 namespace clipvane::tools {
 namespace {
 
-// FFmpeg's SAMI reader writes its subtitles for a 384 x 288 script canvas, which
+// FFmpeg's SAMI and SRT readers write their subtitles for a 384 x 288 script canvas, which
 // libass then scales to the picture; style values are given in that canvas.
 constexpr double kSamiCanvasHeight = 288;
 
@@ -41,7 +41,7 @@ std::string SubtitleFilter(const SubtitleOptions& options, const PreparedInputs&
   // -subfont-blur has no style field in libass: the outline edge stays sharp.
   style += ",MarginV=" + std::to_string(std::lround((100 - options.position) / 100.0 * kSamiCanvasHeight));
   if (!inputs.font_family.empty()) style += ",FontName=" + inputs.font_family;
-  std::string filter = "subtitles=filename=" + EscapeFilterValue(inputs.sami);
+  std::string filter = "subtitles=filename=" + EscapeFilterValue(inputs.subtitles);
   if (!inputs.fonts_dir.empty()) filter += ":fontsdir=" + EscapeFilterValue(inputs.fonts_dir);
   return filter + ":force_style=" + EscapeFilterValue(style);
 }

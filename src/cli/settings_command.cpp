@@ -72,6 +72,12 @@ bool Apply(EncodeSettings& s, const std::string& key, const std::string& value, 
     s.videofileext = value;
     return true;
   }
+  if (key == "subtitleclass") {
+    if (!IsSubtitleClassText(value))
+      return reason = "takes a SAMI class name such as KRCC or ENCC, or nothing for the file's first", false;
+    s.subtitleclass = value;
+    return true;
+  }
   if (key == "title") return reason = "read only here; edit MP4.ini to change it", false;
   return reason = "not a setting", false;
 }
@@ -96,6 +102,7 @@ void Show(const Program& program, std::ostream& out) {
       << "fontsize=" << s.plainsizeindex << "," << s.colorsizeindex << "\n"
       << "fontname=" << s.fontfile << "," << s.fontface << "\n"
       << "videofileext=" << s.videofileext << "\n"
+      << "subtitleclass=" << s.subtitleclass << "\n"
       << "# what they give\n"
       << "frame=" << p.framewidth << "x" << p.frameheight << "\n"
       << "video=" << VideoText(p) << "\n"

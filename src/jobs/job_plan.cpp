@@ -9,7 +9,8 @@
 namespace clipvane {
 namespace {
 
-JobFiles NameFiles(const std::string& video_path, const std::string& job_log, const JobSetup& setup) {
+JobFiles NameFiles(const std::string& video_path, const std::string& subtitle, const std::string& job_log,
+                   const JobSetup& setup) {
   const Workspace& workspace = setup.workspace;
   const PathStyle style = workspace.Style();
   JobFiles files;
@@ -17,7 +18,7 @@ JobFiles NameFiles(const std::string& video_path, const std::string& job_log, co
   files.output = workspace.OutputPath(video_path);
   files.job_log = job_log;
   const std::string temp_base = WithoutExtension(job_log, style);
-  files.subtitle_copy = temp_base + ".smi";
+  files.subtitle_copy = temp_base + (IsSrtSubtitle(subtitle, style) ? ".srt" : ".smi");
   // The first pass of the subtitle-sync route takes the ".avi" name; its main encode
   // then writes beside it with "2" appended.
   files.first_pass_output = temp_base + ".avi";
@@ -50,12 +51,13 @@ std::optional<RefusalReason> JobRefusal(const std::string& video_path, const Med
   return std::nullopt;
 }
 
-JobPlan PlanJob(const std::string& video_path, const MediaFacts& facts, bool has_subtitle,
+JobPlan PlanJob(const std::string& video_path, const MediaFacts& facts, const std::string& subtitle,
                 const std::string& job_log, const JobSetup& setup) {
+  const bool has_subtitle = !subtitle.empty();
   const EncodeSettings& settings = setup.settings;
   JobPlan plan;
   JobFiles& files = plan.files;
-  files = NameFiles(video_path, job_log, setup);
+  files = NameFiles(video_path, subtitle, job_log, setup);
   plan.stale = {files.first_pass_output, files.subtitle_copy, files.raw_video, files.raw_audio, files.temp_output};
   plan.geometry = PlanGeometry(facts, settings, setup.preset);
   if (settings.needsubtitle && has_subtitle)

@@ -32,7 +32,7 @@ struct JobFiles {
   std::string output;             // incoming/<base name>.mp4
   std::string temp_output;        // where the MP4 is built, moved to `output` when whole
   std::string job_log;            // temp/qvXXXX.tmp
-  std::string subtitle_copy;      // the UTF-8 copy of the subtitle, when there is one
+  std::string subtitle_copy;      // the UTF-8 copy of the subtitle, when there is one, of its kind (.smi, .srt)
   std::string first_pass_output;  // the subtitle-sync route's first encode
   std::string main_output;
   std::string raw_video;
@@ -66,11 +66,11 @@ std::optional<RefusalReason> JobRefusal(const std::string& video_path, const Med
                                         const Workspace& workspace);
 
 // The job of a video with a picture: the steps that turn it into incoming/<base
-// name>.mp4, given whether its subtitle file exists and the job's log file. The
+// name>.mp4, given its subtitle file (empty for none) and the job's log file. The
 // first step that fails ends the job; the MP4 is built in temp and moved into
 // incoming only when every step succeeded, so a failed job leaves an earlier MP4 as
 // it was. The intermediates go either way; the log goes when the job succeeded.
-JobPlan PlanJob(const std::string& video_path, const MediaFacts& facts, bool has_subtitle,
+JobPlan PlanJob(const std::string& video_path, const MediaFacts& facts, const std::string& subtitle,
                 const std::string& job_log, const JobSetup& setup);
 
 }  // namespace clipvane

@@ -33,7 +33,7 @@ AddOutcome VideoList::AddVideo(const std::string& given_path) {
   row.entry.path = path;
   row.encoded_marker = IsFile(workspace_.OutputPath(path)) ? "*" : "";
   row.title = VideoBaseName(path, style);
-  row.subtitle = IsFile(SubtitlePath(path, style)) ? "OK" : "-";
+  row.subtitle = FindSubtitle(path, style, [this](const std::string& file) { return IsFile(file); }).empty() ? "-" : "OK";
   rows_.push_back(std::move(row));
   listed_.Add(path);
   ++changes_;

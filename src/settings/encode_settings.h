@@ -33,6 +33,9 @@ struct EncodeSettings {
   std::string fontfile;  // empty: fontname not read since the last load
   std::string fontface;
   std::string videofileext;  // the video extension list as MP4.ini holds it; start-up reads its own
+  // The class of the SAMI paragraphs to burn in (KRCC, ENCC), for files in two
+  // languages; empty for whatever the file shows first.
+  std::string subtitleclass;
 
   SettingsChoices choices;  // what the options dialog shows
 };

@@ -81,6 +81,14 @@ bool IsVideoExtensionText(const std::string& text) {
   return !items.empty();
 }
 
+bool IsSubtitleClassText(const std::string& text) {
+  if (text.size() > 32) return false;
+  for (char c : text)
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_'))
+      return false;
+  return true;
+}
+
 StartupSettings StartSettingsStore(const IniProfile& ini, const std::string& fonts_folder, PathStyle style) {
   return {fonts_folder + Separator(style),
           VideoExtensionList(ini.ReadString(kSettingsSection, "videofileext", kDefaultVideoExtensions))};
@@ -116,6 +124,7 @@ SettingsCheck LoadSettings(EncodeSettings& settings, EncoderPreset& preset, cons
   settings.needsubtitle = ReadBool(ini, "needsubtitle", true);
   // As the user wrote it: a save writes back exactly what was there.
   settings.videofileext = ini.ReadString(kSettingsSection, "videofileext", kDefaultVideoExtensions);
+  settings.subtitleclass = TrimBlanks(ini.ReadString(kSettingsSection, "subtitleclass", ""));
 
   if (DeviceOf(settings) == Device::kPhone) {
     // The screen fits do not apply: the picture keeps its shape within 1280x720.
@@ -165,6 +174,7 @@ SettingsCheck SaveSettings(EncodeSettings& settings, EncoderPreset& preset, IniP
   WriteBool(ini, "needsubtitle", settings.needsubtitle);
   WriteBool(ini, "colorsubtitle", settings.colorsubtitle);
   ini.WriteString(kSettingsSection, "videofileext", settings.videofileext);
+  ini.WriteString(kSettingsSection, "subtitleclass", settings.subtitleclass);
   return LoadSettings(settings, preset, ini);
 }
 

@@ -237,8 +237,10 @@ class JobScriptTest : public ::testing::Test {
   }
   JobBuild Build(const std::string& video = "D:\\Videos\\Holiday.avi") {
     JobContext context{{workspace_, ScriptDialect::kWindowsBatch, settings_, preset_, "C:\\WINDOWS\\Fonts\\"}, files_,
-                       [this](const std::string& video_path, const std::string& source, const SsaStyleMetrics& m) {
+                       [this](const std::string& video_path, const std::string& subtitle, const std::string& source,
+                              const SsaStyleMetrics& m) {
                          avs_calls_.push_back(video_path + " <- " + source + " font " + std::to_string(m.font_size));
+                         avs_subtitles_.push_back(subtitle);
                        }};
     return BuildJobScript(video, facts_, context);
   }
@@ -249,6 +251,7 @@ class JobScriptTest : public ::testing::Test {
   EncodeSettings settings_;
   EncoderPreset preset_;
   std::vector<std::string> avs_calls_;
+  std::vector<std::string> avs_subtitles_;
 };
 
 // The worked example as written, and what other settings change in it: each
@@ -345,6 +348,27 @@ TEST_F(JobScriptTest, TheSubtitleCopyArrivesAsUtf8WithCrLfLines) {
     Build();
     EXPECT_EQ(files_.files.at("D:\\Conv\\temp\\qv1A2B.smi"), copy);
   }
+}
+
+// The .smi file, or else the .srt file, copied under its kind for the plain route and
+// drawn by the colour route; of a SAMI file in two languages, the chosen one.
+TEST_F(JobScriptTest, TheSubtitleIsTheSamiOrElseTheSrtFileAndItsCopyKeepsTheChosenLanguage) {
+  files_.files.erase("D:\\Videos\\Holiday.smi");
+  files_.files["D:\\Videos\\Holiday.srt"] = "1\r\n00:00:01,000 --> 00:00:02,000\r\n\xC7\xD1\r\n";
+  Build();
+  EXPECT_EQ(files_.files.at("D:\\Conv\\temp\\qv1A2B.srt"), "1\r\n00:00:01,000 --> 00:00:02,000\r\n\xED\x95\x9C\r\n");
+  const std::string script = files_.files.at("D:\\Conv\\batch\\Holiday.bat");
+  EXPECT_NE(script.find("-sub \"D:\\Conv\\temp\\qv1A2B.srt\""), std::string::npos);
+  EXPECT_NE(script.find("del \"D:\\Conv\\temp\\qv1A2B.srt\""), std::string::npos);
+  settings_.colorsubtitle = true;
+  Build();
+  files_.files["D:\\Videos\\Holiday.smi"] = "<SYNC Start=1><P Class=KRCC>K<P Class=ENCC>E\r\n";
+  settings_.subtitleclass = "ENCC";
+  Build();
+  EXPECT_EQ(avs_subtitles_, (Texts{"D:\\Videos\\Holiday.srt", "D:\\Videos\\Holiday.smi"}));
+  settings_.colorsubtitle = false;
+  Build();
+  EXPECT_EQ(files_.files.at("D:\\Conv\\temp\\qv1A2B.smi"), "<SYNC Start=1><P Class=ENCC>E\r\n");
 }
 
 TEST_F(JobScriptTest, ARefusedOrFailedBuildLeavesNoScriptAndLosesNoFile) {

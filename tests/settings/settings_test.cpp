@@ -95,7 +95,8 @@ TEST_F(SettingsTest, LoadDerivesThePresetsTheSizeAndFontPairsAndTheVideoList) {
 }
 
 TEST_F(SettingsTest, SaveWritesTheKeysAsTheDialogShowsThemAndReloads) {
-  Load("qulity=7\r\nplatform=5\r\naudiosync=5\r\nsubtitlesync=-1\r\nneedsubtitle=no\r\ncolorsubtitle=yes\r\n");
+  Load("qulity=7\r\nplatform=5\r\naudiosync=5\r\nsubtitlesync=-1\r\nneedsubtitle=no\r\ncolorsubtitle=yes\r\n"
+       "subtitleclass= ENCC \r\n");
   EXPECT_EQ(settings_.choices.qulity, -1);  // outside the list: nothing selected
   EXPECT_EQ(settings_.choices.platform, -1);
   EXPECT_TRUE(settings_.audiosync && settings_.subtitlesync);       // any non-zero number
@@ -108,11 +109,12 @@ TEST_F(SettingsTest, SaveWritesTheKeysAsTheDialogShowsThemAndReloads) {
   ASSERT_EQ(SaveSettings(settings_, preset_, *ini_), SettingsCheck::kAccepted);
   std::string saved;
   for (const char* key : {"audiosync", "subtitlesync", "fontsize", "display", "qulity", "platform",
-                          "noresizefor43scale", "fontname", "needsubtitle", "colorsubtitle", "title", "videofileext",})
+                          "noresizefor43scale", "fontname", "needsubtitle", "colorsubtitle", "title", "videofileext",
+                          "subtitleclass"})
     saved += std::string(key) + "=" + Saved(key) + ";";
   EXPECT_EQ(saved, "audiosync=1;subtitlesync=1;fontsize=5,7;display=2;qulity=-1;platform=-1;noresizefor43scale=1;"
                    "fontname=nanumgothic.ttf,nanum gothic;needsubtitle=1;colorsubtitle=0;title=absent;"
-                   "videofileext=" + std::string(kDefaultVideoExtensions) + ";");  // a new file gets the list
+                   "videofileext=" + std::string(kDefaultVideoExtensions) + ";subtitleclass=ENCC;");  // a new file gets the list
   EXPECT_EQ(Loaded(), "lavc 300/64 23fps 320x240 mode0 sizes 5,7=7 C:\\WINDOWS\\Fonts\\nanumgothic.ttf|nanum gothic " +
                           kVideos);  // reloaded at once
   EXPECT_EQ(WindowTitle(settings_), "Clipvane v1.4");

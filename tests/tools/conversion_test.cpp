@@ -172,10 +172,20 @@ class ConversionTest : public ::testing::Test {
     std::filesystem::rename(FsPathOf(run.mp4), FsPathOf(sources_ / name));
     return sources_ / name;
   }
-  // The bottom band of the picture, where the subtitles are.
-  static std::vector<unsigned char> Bottom(const std::string& mp4, double seconds) {
-    return FrameRegion(mp4, seconds, 0, 220, 480, 100);
+  // The bottom band of a picture of that size, where the subtitles are.
+  static std::vector<unsigned char> Bottom(const std::string& mp4, double seconds, int width = 480, int height = 320) {
+    return FrameRegion(mp4, seconds, 0, height * 11 / 16, width, height * 5 / 16);
   }
+  // The program's own SSA writer and AviSynth script, as the window's jobs write them.
+  AvsScriptWriter ColourRoute(const JobSettings& job) const {
+    return [this, &job](const std::string& path, const std::string& subtitle, const std::string& source,
+                        const SsaStyleMetrics& m) {
+      WriteAvsScript(NativeFileSystem(), app_->Work(), app_->Work().Bin() + Separator(kNativePathStyle), path,
+                     {subtitle, job.settings.subtitleclass},
+                     SsaStyleFor(job.settings, job.preset, m.font_size, m.margin_v, m.play_res_y), colours_, source);
+    };
+  }
+  ColourTable colours_;
 
   TempFolder sources_;
   std::optional<ToolAppDir> app_;  // made once FFmpeg is known to be there
@@ -213,12 +223,7 @@ TEST_F(ConversionTest, TheColourRouteDrawsTheSsaFileOfTheAviSynthScriptAndOnlyIt
   JobSettings job = PresetSettings(1, 0);
   job.settings.needsubtitle = job.settings.colorsubtitle = true;
   job.preset.subtitlefontsize = 26;
-  const ColourTable colours;
-  // The program's own SSA writer and AviSynth script, as the window's jobs write them.
-  const AvsScriptWriter write_avs = [&](const std::string& path, const std::string& source, const SsaStyleMetrics& m) {
-    WriteAvsScript(NativeFileSystem(), app_->Work(), app_->Work().Bin() + Separator(kNativePathStyle), path,
-                   SsaStyleFor(job.settings, job.preset, m.font_size, m.margin_v), colours, source);
-  };
+  const AvsScriptWriter write_avs = ColourRoute(job);
   // The chosen face by its Korean name ("나눔명조"), found for a code page 949 subtitle.
   job.settings.fontface = Utf8ToAnsi("\xEB\x82\x98\xEB\x88\x94\xEB\xAA\x85\xEC\xA1\xB0");
   const std::string mp4 = Encode(job, "colour.mp4", write_avs);
@@ -232,6 +237,55 @@ TEST_F(ConversionTest, TheColourRouteDrawsTheSsaFileOfTheAviSynthScriptAndOnlyIt
   const std::string plain = Encode(job, "plain.mp4");
   EXPECT_EQ(CountPixels(Bottom(plain, 0.8), IsRed), 0);
   EXPECT_GT(CountPixels(Bottom(plain, 0.8), IsWhite), 150);
+}
+
+// Of a SAMI file in two languages the chosen one is burned in, as a file of that
+// language alone would be; with none chosen, both, as before.
+TEST_F(ConversionTest, TheChosenLanguageOfABilingualSamiFileIsBurnedIn) {
+  facts_ = MakeClip(video_, 2, "English");
+  JobSettings job = PresetSettings(1, 0);
+  job.settings.needsubtitle = true;
+  const std::string english = Encode(job, "english.mp4");
+  NativeFileSystem().ReplaceWholeFile(video_.substr(0, video_.rfind('.')) + ".smi",
+                                      "<SAMI>\r\n<BODY>\r\n<SYNC Start=300><P Class=KRCC>" + kKoreanCp949 +
+                                          "\r\n<P Class=ENCC>English\r\n<SYNC Start=1300><P Class=KRCC>&nbsp;\r\n"
+                                          "<P Class=ENCC>&nbsp;\r\n</BODY>\r\n</SAMI>\r\n");
+  job.settings.subtitleclass = "ENCC";
+  const std::string encc = Encode(job, "encc.mp4");
+  job.settings.subtitleclass = "KRCC";
+  const std::string krcc = Encode(job, "krcc.mp4");
+  job.settings.subtitleclass.clear();
+  const std::string both = Encode(job, "both.mp4");
+  EXPECT_LT(MeanDifference(Bottom(encc, 0.8), Bottom(english, 0.8)), 1.0);
+  EXPECT_GT(CountPixels(Bottom(krcc, 0.8), IsWhite), 100);
+  EXPECT_GT(MeanDifference(Bottom(krcc, 0.8), Bottom(encc, 0.8)), 1.0);
+  EXPECT_GT(MeanDifference(Bottom(both, 0.8), Bottom(krcc, 0.8)), 1.0);
+}
+
+// A video with only an SRT file beside it gets it burned in on both routes, here on
+// the phone, which keeps the 720x480 picture: white on the plain route, in its colours
+// on the colour route.
+TEST_F(ConversionTest, AnSrtFileIsBurnedInOnBothRoutesOnThePhone) {
+  facts_ = MakeClip(video_, 2, "");
+  const std::string base = video_.substr(0, video_.rfind('.'));
+  NativeFileSystem().RemoveFile(base + ".smi");
+  NativeFileSystem().ReplaceWholeFile(base + ".srt", "1\r\n00:00:00,300 --> 00:00:01,300\r\n<font color=\"#ff0000\">" +
+                                                         kKoreanCp949 + "</font> Subtitle\r\n\r\n");
+  JobSettings job = PresetSettings(1, 2);
+  job.settings.needsubtitle = true;
+  const std::string plain = Encode(job, "srt-plain.mp4");
+  const MediaReport out = Probe(plain);
+  EXPECT_EQ(out.video_codec + " " + out.video_profile + " " + std::to_string(out.width) + "x" +
+                std::to_string(out.height) + " " + out.audio_codec + " " + std::to_string(out.sample_rate),
+            "h264 High 720x480 aac 48000");
+  EXPECT_GT(CountPixels(Bottom(plain, 0.8, 720, 480), IsWhite), 400);
+  EXPECT_EQ(CountPixels(Bottom(plain, 0.8, 720, 480), IsRed), 0);
+  EXPECT_EQ(CountPixels(Bottom(plain, 1.7, 720, 480), IsWhite), 0);
+  job.settings.colorsubtitle = true;
+  job.preset.subtitlefontsize = 16;  // the colour route's usual size
+  const std::string colour = Encode(job, "srt-colour.mp4", ColourRoute(job));
+  EXPECT_GT(CountPixels(Bottom(colour, 0.8, 720, 480), IsRed), 300);
+  EXPECT_EQ(CountPixels(Bottom(colour, 1.7, 720, 480), IsRed), 0);
 }
 
 TEST_F(ConversionTest, TwoQueuesOfTheRunScriptsConvertSideBySide) {
