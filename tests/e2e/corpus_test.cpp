@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <sstream>
 
 #include "cli/cli_runner.h"
@@ -201,6 +202,114 @@ TEST_F(CorpusTest, TheSyncRoutesTakeTurnedAndHevcPictures) {
   Cli({"settings", "subtitlesync=1", "audiosync=1"});
   ASSERT_EQ(Cli({"encode", "1", "2", "--wait"}), 0) << out.str() << err.str();
   ExpectConverted("sync", {0, 6}, 480, 320);
+}
+
+// What ffprobe says of each stream of a file, key by key, and whether its movie box
+// comes before its media data.
+struct Streams {
+  std::vector<std::map<std::string, std::string>> streams;
+  double seconds = 0;
+  bool fast_start = false;
+  const std::map<std::string, std::string>& Of(const std::string& type) const {
+    static const std::map<std::string, std::string> none;
+    for (const auto& stream : streams)
+      if (stream.count("codec_type") && stream.at("codec_type") == type) return stream;
+    return none;
+  }
+};
+
+Streams ProbeStreams(const std::string& path) {
+  Streams result;
+  std::istringstream lines(CaptureOutput({"ffprobe", "-v", "error", "-show_entries",
+                                          "stream=codec_type,codec_name,profile,level,width,height,r_frame_rate,"
+                                          "avg_frame_rate,sample_rate,channels,bit_rate:format=duration",
+                                          "-of", "default", path})
+                               .value_or(""));
+  for (std::string line; std::getline(lines, line);) {
+    if (line == "[STREAM]") result.streams.emplace_back();
+    const std::size_t eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    if (line.rfind("duration=", 0) == 0) result.seconds = std::atof(line.c_str() + 9);
+    else if (!result.streams.empty()) result.streams.back()[line.substr(0, eq)] = line.substr(eq + 1);
+  }
+  const std::string bytes = NativeFileSystem().ReadWholeFile(path).value_or("");
+  result.fast_start = bytes.find("moov") != std::string::npos && bytes.find("moov") < bytes.find("mdat");
+  return result;
+}
+
+// The phone takes each shape at its size in H.264 High within level 4.0, fast start,
+// AAC-LC at 48 kHz and 160 kbit/s, and keeps the frame rate up to 60, constant; the
+// touch device keeps its MPEG-4 for the same source.
+TEST_F(CorpusTest, ThePhoneTakesEachShapeAtItsSizeInH264) {
+  struct Shape {
+    const char* name;
+    const char* video;  // a lavfi source; empty for a corpus source of that name
+    int platform;
+    const char* codec_profile;
+    int width, height;
+    const char* rate;
+    double seconds;
+  };
+  const Shape shapes[] = {
+      {"hd.mp4", "testsrc2=size=1920x1080:rate=30:duration=1", 2, "h264 High", 1280, 720, "30/1", 1},
+      {"fast.mp4", "testsrc2=size=640x360:rate=120:duration=1", 2, "h264 High", 640, 360, "60/1", 1},
+      {"upright.mp4", "testsrc2=size=1080x1920:rate=30:duration=1", 2, "h264 High", 720, 1280, "30/1", 1},
+      {"phone90.mp4", "", 2, "h264 High", 180, 320, "30/1", 3},
+      {"vfr.mp4", "", 2, "h264 High", 320, 240, "30/1", 3},  // 30 and 15 frames a second: 30, constant
+      {"hevc10.mkv", "", 2, "h264 High", 320, 240, "25/1", 3},
+      {"hd.mp4", "", 0, "mpeg4 Simple Profile", 480, 320, "25/1", 1}};
+  std::vector<std::string> add{"add"};
+  for (const Shape& shape : shapes) {
+    const std::string path = *sources_ / shape.name;
+    if (*shape.video) {
+      ASSERT_EQ(RunChild({"ffmpeg", "-nostdin", "-loglevel", "error", "-y", "-f", "lavfi", "-i", shape.video, "-f",
+                          "lavfi", "-i", kSine, "-shortest", "-c:v", "libx264", "-preset", "ultrafast", "-c:a", "aac",
+                          path}),
+                0);
+    }
+    if (shape.platform == 2) add.push_back(path);
+  }
+  ASSERT_EQ(Cli(add), 0) << err.str();
+  for (int platform : {2, 0}) {
+    Cli({"settings", "platform=" + std::to_string(platform)});
+    if (platform == 2) {
+      ASSERT_EQ(Cli({"encode", "1", "2", "3", "4", "--wait"}), 0) << out.str() << err.str();
+      ASSERT_EQ(Cli({"encode", "5", "6", "--wait"}), 0) << out.str() << err.str();
+    } else {
+      ASSERT_EQ(Cli({"encode", "1", "--wait"}), 0) << out.str() << err.str();
+    }
+    for (const Shape& shape : shapes) {
+      if (shape.platform != platform) continue;
+      const std::string name = shape.name, mp4 = app / ("incoming/" + name.substr(0, name.rfind('.')) + ".mp4");
+      const std::string what = name + " on " + std::to_string(platform);
+      const Streams r = ProbeStreams(mp4);
+      ASSERT_EQ(r.streams.size(), 2u) << what;
+      const auto& video = r.Of("video");
+      const auto& audio = r.Of("audio");
+      EXPECT_EQ(video.at("codec_name") + " " + video.at("profile") + " " + video.at("width") + "x" + video.at("height"),
+                std::string(shape.codec_profile) + " " + std::to_string(shape.width) + "x" + std::to_string(shape.height))
+          << what;
+      // Constant: the average rate is the rate.
+      EXPECT_EQ(video.at("r_frame_rate") + " " + video.at("avg_frame_rate"), std::string(shape.rate) + " " + shape.rate)
+          << what;
+      EXPECT_EQ(audio.at("codec_name") + " " + audio.at("profile") + " " + audio.at("sample_rate") + " " +
+                    audio.at("channels"),
+                "aac LC 48000 2")
+          << what;
+      EXPECT_NEAR(r.seconds, shape.seconds, 0.2) << what;
+      EXPECT_TRUE(r.fast_start) << what;
+      if (platform != 2) continue;
+      EXPECT_LE(std::atoi(video.at("level").c_str()), 40) << what;
+      EXPECT_NEAR(std::atof(audio.at("bit_rate").c_str()), 160000, 20000) << what;
+    }
+  }
+  // Upright as the phone shows it, not turned: red above blue.
+  const std::string phone = app / "incoming/phone90.mp4";
+  Result shown;
+  shown.width = 180;
+  shown.height = 320;
+  EXPECT_GT(ShareOf(phone, shown, 0, {40, 60, 10, 30}), 0.8);
+  EXPECT_GT(ShareOf(phone, shown, 2, {40, 60, 70, 90}), 0.8);
 }
 
 }  // namespace
