@@ -103,8 +103,7 @@ TEST_F(CliTest, SettingsAreShownAndSavedWithTheStoresRules) {
   EXPECT_NE(out.str().find("display=3\n"), std::string::npos);
   EXPECT_NE(out.str().find("videofileext=avi,mpg,mpeg,asf,wmv,mp4,"), std::string::npos);
   EXPECT_EQ(Cli({"settings", "display=0", "videofileext=AVI, xyz", "platform=2", "subtitleclass=ENCC"}), 0);
-  EXPECT_NE(out.str().find("subtitleclass=ENCC\n# what they give\nframe=1280x720\nvideo=h264 high level 4.0, rate factor 20"),
-            std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("subtitleclass=ENCC\n# what they give\nframe=1280x720\nvideo=h264"), std::string::npos);
   EXPECT_EQ(Cli({"add", videos_->WriteFile("concert.xyz", "video")}), 0) << err.str();  // the new list counts
 }
 

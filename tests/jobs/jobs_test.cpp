@@ -314,25 +314,42 @@ INSTANTIATE_TEST_SUITE_P(
       return test_info.param.file.substr(8, test_info.param.file.size() - 12);  // holiday_<name>.bat
     });
 
-TEST_F(JobScriptTest, TheSubtitleRouteDecidesTheCopyTheOptionsAndTheDrawing) {
+// The .smi file, or else the .srt file: copied under its kind, burned in by the
+// plain route or drawn by the colour one.
+TEST_F(JobScriptTest, TheSubtitleFileAndRouteDecideTheCopyTheOptionsAndTheDrawing) {
   struct Case {
-    bool needsubtitle, colorsubtitle, subtitle_present, copy_made, font_options;
+    bool needsubtitle, colorsubtitle;
+    Texts present;
+    std::string copy;  // the copy's extension, "" for none
+    bool font_options;
+    Texts drawn;
   };
-  // No .smi; subtitles off with one (the copy is still made); colour tags without one.
-  for (const Case& c : {Case{true, false, false, false, false}, Case{false, false, true, true, false},
-                        Case{true, true, false, false, false}}) {
-    files_.files["D:\\Videos\\Holiday.smi"] = kAnsiSubtitle;
+  // No subtitle; subtitles off with one (the copy is still made); colour tags without one.
+  for (const Case& c : {Case{true, false, {}, "", false, {}}, Case{false, false, {".smi"}, ".smi", false, {}},
+                        Case{true, true, {}, "", false, {}}, Case{true, false, {".srt"}, ".srt", true, {}},
+                        Case{true, true, {".srt", ".smi"}, ".smi", false, {"D:\\Videos\\Holiday.smi"}},
+                        Case{true, true, {".srt"}, ".srt", false, {"D:\\Videos\\Holiday.srt"}}}) {
+    files_.files.erase("D:\\Videos\\Holiday.smi");
+    for (const std::string kind : {".smi", ".srt"}) files_.files.erase("D:\\Conv\\temp\\qv1A2B" + kind);
+    for (const std::string& kind : c.present) files_.files["D:\\Videos\\Holiday" + kind] = kAnsiSubtitle;
     settings_.needsubtitle = c.needsubtitle;
     settings_.colorsubtitle = c.colorsubtitle;
-    files_.files.erase("D:\\Conv\\temp\\qv1A2B.smi");
-    if (!c.subtitle_present) files_.files.erase("D:\\Videos\\Holiday.smi");
+    avs_subtitles_.clear();
     Build();
     const std::string script = files_.files.at("D:\\Conv\\batch\\Holiday.bat");
-    EXPECT_EQ(files_.files.count("D:\\Conv\\temp\\qv1A2B.smi") > 0, c.copy_made);
-    EXPECT_EQ(script.find("qv1A2B.smi") != std::string::npos, c.copy_made);
+    for (const std::string kind : {".smi", ".srt"}) {
+      EXPECT_EQ(files_.files.count("D:\\Conv\\temp\\qv1A2B" + kind) > 0, c.copy == kind) << kind;
+      EXPECT_EQ(script.find("qv1A2B" + kind) != std::string::npos, c.copy == kind) << kind;
+    }
     EXPECT_EQ(script.find("-font") != std::string::npos, c.font_options);
-    EXPECT_TRUE(avs_calls_.empty());
+    EXPECT_EQ(avs_subtitles_, c.drawn);
+    files_.files.erase("D:\\Videos\\Holiday.srt");
   }
+  // Of a SAMI file in two languages, the copy keeps the chosen one.
+  files_.files["D:\\Videos\\Holiday.smi"] = "<SYNC Start=1><P Class=KRCC>K<P Class=ENCC>E\r\n";
+  settings_.subtitleclass = "ENCC";
+  Build();
+  EXPECT_EQ(files_.files.at("D:\\Conv\\temp\\qv1A2B.smi"), "<SYNC Start=1><P Class=ENCC>E\r\n");
 }
 
 TEST_F(JobScriptTest, TheSubtitleCopyArrivesAsUtf8WithCrLfLines) {
@@ -348,27 +365,6 @@ TEST_F(JobScriptTest, TheSubtitleCopyArrivesAsUtf8WithCrLfLines) {
     Build();
     EXPECT_EQ(files_.files.at("D:\\Conv\\temp\\qv1A2B.smi"), copy);
   }
-}
-
-// The .smi file, or else the .srt file, copied under its kind for the plain route and
-// drawn by the colour route; of a SAMI file in two languages, the chosen one.
-TEST_F(JobScriptTest, TheSubtitleIsTheSamiOrElseTheSrtFileAndItsCopyKeepsTheChosenLanguage) {
-  files_.files.erase("D:\\Videos\\Holiday.smi");
-  files_.files["D:\\Videos\\Holiday.srt"] = "1\r\n00:00:01,000 --> 00:00:02,000\r\n\xC7\xD1\r\n";
-  Build();
-  EXPECT_EQ(files_.files.at("D:\\Conv\\temp\\qv1A2B.srt"), "1\r\n00:00:01,000 --> 00:00:02,000\r\n\xED\x95\x9C\r\n");
-  const std::string script = files_.files.at("D:\\Conv\\batch\\Holiday.bat");
-  EXPECT_NE(script.find("-sub \"D:\\Conv\\temp\\qv1A2B.srt\""), std::string::npos);
-  EXPECT_NE(script.find("del \"D:\\Conv\\temp\\qv1A2B.srt\""), std::string::npos);
-  settings_.colorsubtitle = true;
-  Build();
-  files_.files["D:\\Videos\\Holiday.smi"] = "<SYNC Start=1><P Class=KRCC>K<P Class=ENCC>E\r\n";
-  settings_.subtitleclass = "ENCC";
-  Build();
-  EXPECT_EQ(avs_subtitles_, (Texts{"D:\\Videos\\Holiday.srt", "D:\\Videos\\Holiday.smi"}));
-  settings_.colorsubtitle = false;
-  Build();
-  EXPECT_EQ(files_.files.at("D:\\Conv\\temp\\qv1A2B.smi"), "<SYNC Start=1><P Class=ENCC>E\r\n");
 }
 
 TEST_F(JobScriptTest, ARefusedOrFailedBuildLeavesNoScriptAndLosesNoFile) {

@@ -274,10 +274,6 @@ TEST_F(ConversionTest, AnSrtFileIsBurnedInOnBothRoutesOnThePhone) {
   JobSettings job = PresetSettings(1, 2);
   job.settings.needsubtitle = true;
   const std::string plain = Encode(job, "srt-plain.mp4");
-  const MediaReport out = Probe(plain);
-  EXPECT_EQ(out.video_codec + " " + out.video_profile + " " + std::to_string(out.width) + "x" +
-                std::to_string(out.height) + " " + out.audio_codec + " " + std::to_string(out.sample_rate),
-            "h264 High 720x480 aac 48000");
   EXPECT_GT(CountPixels(Bottom(plain, 0.8, 720, 480), IsWhite), 400);
   EXPECT_EQ(CountPixels(Bottom(plain, 0.8, 720, 480), IsRed), 0);
   EXPECT_EQ(CountPixels(Bottom(plain, 1.7, 720, 480), IsWhite), 0);
