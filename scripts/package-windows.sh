@@ -1,13 +1,12 @@
 #!/bin/sh
-# Lays out the Windows program as users get it, from a windows build folder
-# (default build/windows) configured with CLIPVANE_WINDOWS_DEPS:
+# Makes the Windows release from a windows build folder (default build/windows)
+# configured with CLIPVANE_WINDOWS_DEPS, through the install() rules of
+# cmake/WindowsInstall.cmake and CPack:
 #
-#   <build>/release/Clipvane/                the program folder
-#     clipvane.exe  MediaInfo.dll
-#     bin/mencoder.exe  bin/mp4creator.exe  bin/ffmpeg.exe  bin/ffprobe.exe
-#     licenses/  (licence texts, SOURCES.txt with the source offer, the recipe)
-#   <build>/release/Clipvane-<version>-windows.zip   runs from any writable folder
-#   <build>/release/Clipvane-<version>-setup.exe     installer (NSIS)
+#   <build>/release/Clipvane/                          the program folder as users get it
+#   <build>/release/Clipvane-<version>-windows.zip     that folder, to unpack anywhere
+#   <build>/release/Clipvane-<version>-setup.exe       the installer (NSIS)
+#   <build>/release/Clipvane-<version>-source.tar.gz   the complete corresponding source
 #
 # Refuses, naming what is missing, unless every program is there as a real Windows
 # executable: a release without its tools would convert nothing.
@@ -21,8 +20,6 @@ cached() { sed -n "s/^$1:[A-Z]*=//p" "$cache" | head -n 1; }
 version=$(cached CMAKE_PROJECT_VERSION)
 deps=$(cached CLIPVANE_WINDOWS_DEPS)
 
-# Each part of the program folder: where it comes from, where it goes, and what to
-# do when it is missing.
 problems=""
 missing() { problems="$problems
   $1: $2"; }
@@ -45,60 +42,28 @@ need_program bin/ffmpeg.exe "$deps_advice"
 need_program bin/ffprobe.exe "$deps_advice"
 need_program MediaInfo.dll "$deps_advice"
 if [ -z "$deps" ]; then
-  missing "licences and source offer" "CLIPVANE_WINDOWS_DEPS is not set ($deps_advice)"
-elif [ ! -f "$deps/SOURCES.txt" ] || [ ! -d "$deps/licenses" ]; then
-  missing "licences and source offer" "$deps has no SOURCES.txt and licenses/ ($deps_advice)"
+  missing "licences and sources" "CLIPVANE_WINDOWS_DEPS is not set ($deps_advice)"
+elif [ ! -d "$deps/licenses" ] || [ ! -d "$deps/sources" ] || [ ! -f "$deps/source-packages.txt" ]; then
+  missing "licences and sources" "$deps has no licenses/, sources/ and source-packages.txt ($deps_advice)"
 fi
+[ -f "$build/CPackConfig.cmake" ] || missing CPackConfig.cmake "not in $build (configure the windows preset again)"
 command -v makensis >/dev/null || missing makensis "Debian's nsis package is not installed (scripts/setup.sh installs it)"
-command -v zip >/dev/null || missing zip "Debian's zip package is not installed (scripts/setup.sh installs it)"
 if [ -n "$problems" ]; then
   echo "package-windows: no release, because of:$problems" >&2
   exit 1
 fi
 
 release="$build/release"
-folder="$release/Clipvane"
-zip_file="$release/Clipvane-$version-windows.zip"
-setup_file="$release/Clipvane-$version-setup.exe"
+packages="$release/.cpack"
 rm -rf "$release"
-mkdir -p "$folder/bin" "$folder/licenses"
-cp "$build/clipvane.exe" "$build/MediaInfo.dll" "$folder/"
-for tool in mencoder mp4creator ffmpeg ffprobe; do cp "$build/bin/$tool.exe" "$folder/bin/"; done
-cp -r "$deps/licenses/." "$folder/licenses/"
-cp "$deps/SOURCES.txt" "$folder/licenses/"
-cp -r "$deps/recipe" "$folder/licenses/recipe"
+mkdir -p "$packages"
+cmake --install "$build" --prefix "$release/Clipvane" >/dev/null
+cpack --config "$build/CPackConfig.cmake" -B "$packages" >&2
+cpack --config "$build/CPackSourceConfig.cmake" -B "$packages" >&2
+mv "$packages/Clipvane.zip" "$release/Clipvane-$version-windows.zip"
+mv "$packages/Clipvane-$version-setup.exe" "$packages/Clipvane-$version-source.tar.gz" "$release/"
+rm -rf "$packages"
 
-(cd "$release" && zip -q -r -X "$zip_file" Clipvane)
-
-# The installer's file lists, made from the folder itself so that the uninstaller
-# removes exactly what the installer put there and nothing of the user's.
-lists=$(mktemp -d)
-trap 'rm -rf "$lists"' EXIT
-# A path inside NSIS text: "$" is written "$$"; the relative ones in Windows form.
-nsis_text() { printf '%s' "$1" | sed 's/\$/$$/g'; }
-windows_path() { nsis_text "$1" | tr '/' '\\'; }
-(
-  cd "$folder"
-  find . -type d | sort | while read -r dir; do
-    rel=${dir#./}
-    [ "$rel" = . ] && rel=""
-    out='$INSTDIR'${rel:+\\$(windows_path "$rel")}
-    printf 'SetOutPath "%s"\n' "$out"
-    find "$dir" -maxdepth 1 -type f | sort | while read -r file; do
-      printf 'File "%s"\n' "$(nsis_text "$folder/${file#./}")"
-    done
-  done >"$lists/install.nsh"
-  find . -type f | sort | while read -r file; do
-    printf 'Delete "$INSTDIR\\%s"\n' "$(windows_path "${file#./}")"
-  done >"$lists/uninstall.nsh"
-  # Deepest folders first; RMDir without /r leaves a folder that still holds anything.
-  find . -mindepth 1 -type d | sort -r | while read -r dir; do
-    printf 'RMDir "$INSTDIR\\%s"\n' "$(windows_path "${dir#./}")"
-  done >>"$lists/uninstall.nsh"
-)
-makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DOUT_FILE="$setup_file" -DLISTS="$lists" \
-  "$repo/packaging/windows/clipvane.nsi" >&2
-
-echo "package-windows: $folder"
-echo "package-windows: $zip_file ($(du -h "$zip_file" | cut -f1))"
-echo "package-windows: $setup_file ($(du -h "$setup_file" | cut -f1))"
+for file in "$release/Clipvane" "$release"/Clipvane-*; do
+  echo "package-windows: $file ($(du -sh "$file" | cut -f1))"
+done

@@ -5,7 +5,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-echo "== Windows dependencies (FFmpeg, MediaInfo.dll; cached in ${CLIPVANE_DEPS_CACHE:-/var/cache/clipvane})"
+echo "== Windows dependencies (FFmpeg, MediaInfo.dll; cached in ${CLIPVANE_DEPS_CACHE:-/var/cache/clipvane}/windows-deps)"
 deps=$(scripts/windows-deps.sh)
 deps=$(printf '%s\n' "$deps" | tail -n 1)
 for preset in linux windows; do
