@@ -337,9 +337,9 @@ bool IsBlue(int r, int g, int b) { return b > 150 && r < 90 && g < 90; }
 
 // What tests/e2e/corpus_test.cpp converts on Linux, on the Windows release through the
 // program's batch job script: a phone clip marked to be turned, as the real
-// MediaInfo.dll reads it, on both devices, and a clip without sound. The release's
-// FFmpeg writes MPEG-4 Part 2, which serves for the sources.
-TEST_F(ConversionTest, APhoneClipAndASilentOneConvertOnEitherDevice) {
+// MediaInfo.dll reads it, on every device, and a clip without sound. The release's
+// FFmpeg writes MPEG-4 Part 2 and H.264, which serve for the sources.
+TEST_F(ConversionTest, APhoneClipAndASilentOneConvertOnEveryDevice) {
   const std::unique_ptr<MediaInfoLibrary> library =
       LoadMediaInfoLibrary(AppDirFromExecutable(ExecutablePath(), kNativePathStyle), NativeFileSystem());
   ASSERT_EQ(library->Problem(), MediaInfoProblem::kNone) << "MediaInfo.dll is copied beside the tests with the deps";
@@ -352,24 +352,36 @@ TEST_F(ConversionTest, APhoneClipAndASilentOneConvertOnEitherDevice) {
   struct Case {
     std::string video;
     int platform, width, height;
+    std::string picture;
   };
-  for (const Case& c : {Case{phone, 0, 480, 270}, Case{phone, 1, 320, 240}, Case{silent, 0, 427, 320}}) {
+  for (const Case& c : {Case{phone, 0, 480, 270, "mpeg4 Simple Profile"}, Case{phone, 1, 320, 240, "mpeg4 Simple Profile"},
+                        Case{phone, 2, 180, 320, "h264 High"}, Case{silent, 0, 427, 320, "mpeg4 Simple Profile"}}) {
     const ToolAppDir::Run run =
         app_->BuildAndRun(c.video, ParseMediaInfoReport(library->Inform(c.video)), PresetSettings(1, c.platform));
     ASSERT_EQ(run.status, 0) << run.output;
     const MediaReport out = Probe(run.mp4);
-    EXPECT_EQ(out.video_codec + " " + std::to_string(out.width) + "x" + std::to_string(out.height) + " " +
-                  out.audio_codec + " " + out.audio_profile + " " + std::to_string(out.sample_rate),
-              "mpeg4 " + std::to_string(c.width) + "x" + std::to_string(c.height) + " aac LC 48000");
+    EXPECT_EQ(out.video_codec + " " + out.video_profile + " " + std::to_string(out.width) + "x" +
+                  std::to_string(out.height) + " " + out.audio_codec + " " + out.audio_profile + " " +
+                  std::to_string(out.sample_rate),
+              c.picture + " " + std::to_string(c.width) + "x" + std::to_string(c.height) + " aac LC 48000");
     const TrackSummary tracks = ParseTrackSummary(library->InformTracks(run.mp4));
     EXPECT_EQ(tracks.video_tracks * 10 + tracks.audio_tracks, 11) << c.video;
     EXPECT_NEAR(tracks.seconds, 3.0, 0.5) << c.video;
-    if (c.video == phone) {  // upright, then turned counter-clockwise as portraits are: red left, blue right
-      // Rows of whole 4-byte groups: the raw frame's rows are not padded.
-      EXPECT_GT(CountPixels(FrameRegion(run.mp4, 1, 8, c.height / 2 - 30, 32, 60), IsRed), 1700) << c.platform;
-      EXPECT_GT(CountPixels(FrameRegion(run.mp4, 1, c.width - 40, c.height / 2 - 30, 32, 60), IsBlue), 1700)
-          << c.platform;
-    }
+    if (c.video != phone) continue;
+    // Upright; turned counter-clockwise on the iPods as portraits are: red left, blue
+    // right; as it is on the phone: red above blue. Rows of whole 4-byte groups: the
+    // raw frame's rows are not padded.
+    const bool turned = c.platform != 2;
+    EXPECT_GT(CountPixels(turned ? FrameRegion(run.mp4, 1, 8, c.height / 2 - 30, 32, 60)
+                                 : FrameRegion(run.mp4, 1, c.width / 2 - 16, 20, 32, 60),
+                          IsRed),
+              1700)
+        << c.platform;
+    EXPECT_GT(CountPixels(turned ? FrameRegion(run.mp4, 1, c.width - 40, c.height / 2 - 30, 32, 60)
+                                 : FrameRegion(run.mp4, 1, c.width / 2 - 16, c.height - 80, 32, 60),
+                          IsBlue),
+              1700)
+        << c.platform;
   }
 }
 
