@@ -446,16 +446,14 @@ TEST_F(OptionsDialogModelTest, ThePhoneHasNoScreenFitAndTheLanguageListOffersThe
     return shown + " [" + std::to_string(model->SubtitleClassIndex()) + "]";
   };
   EXPECT_EQ(languages(), u8"자동;한국어;영어; [2]");
-  const std::string video = Video("drama.avi");
-  temp.WriteFile("videos" + Sep() + "drama.smi",
-                 "<SYNC Start=1><P Class=KRCC>a<P Class=JPCC>b<P Class=enCC>c\r\n");
-  session->List().AddVideo(video);
+  temp.WriteFile("videos" + Sep() + "drama.smi", "<SYNC Start=1><P Class=KRCC>a<P Class=JPCC>b<P Class=enCC>c\r\n");
+  session->List().AddVideo(Video("drama.avi"));
   session->List().SetSelected(0, true);
-  model->Load();
+  model->Load();  // back to the saved device, with the selected video's classes
   EXPECT_EQ(languages(), u8"자동;한국어;영어;JPCC; [2]");
   model->SubtitleClassChosen(3);
   EXPECT_TRUE(model->OkClicked());
-  EXPECT_EQ(Saved("subtitleclass") + Saved("platform"), "JPCC2");  // the load went back to the saved device
+  EXPECT_EQ(Saved("subtitleclass") + Saved("platform"), "JPCC2");
 }
 
 TEST_F(OptionsDialogModelTest, FontListsShowTheInstalledFontsAndAPickIsSavedAsFileOrFace) {
