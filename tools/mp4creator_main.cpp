@@ -1,6 +1,7 @@
 // The MP4 muxer stand-in: "-c <stream> [-rate=<fps>] <mp4>" adds a raw MPEG-4 or
-// H.264 video or ADTS AAC stream to an MP4 file as a track, creating the file when it is
-// missing. Nothing is re-encoded: the streams are copied through libavformat. The
+// H.264 video or ADTS AAC stream to an MP4 file as a track, creating the file when it
+// is missing; "-check" ends a job (result_check.h). Nothing is re-encoded: the
+// streams are copied through libavformat. The
 // result is written beside the file and renamed over it, so a failure never leaves
 // a broken MP4.
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "mp4_mux.h"
+#include "result_check.h"
 #include "tool_files.h"
 #include "tool_main.h"
 #include "tool_text.h"
@@ -108,6 +110,18 @@ int Mux(const MuxRequest& request) {
 }  // namespace
 
 int ToolMain(const std::vector<std::string>& args) {
+  if (!args.empty() && args[0] == "-check") {
+    if (args.size() != 4) {
+      std::cerr << "mp4creator: -check takes the video, the MP4 built from it and the name it is to have\n";
+      return 1;
+    }
+    try {
+      return CheckAndPlace(args[1], args[2], args[3]);
+    } catch (const std::exception& failure) {
+      std::cerr << "mp4creator: " << failure.what() << "\n";
+      return 1;
+    }
+  }
   std::string error;
   const auto request = Parse(args, error);
   if (!request) {

@@ -59,12 +59,12 @@ std::string SubtitleFonts::ForSsa(const std::string& ssa, std::string& note) {
     if (const std::optional<FontChoice> found = finder_.WithFamily(family); found && Take(*found)) return family;
     const std::optional<FontChoice> chosen = finder_.Covering(needed);
     if (chosen && Take(*chosen)) {
-      note += (note.empty() ? "" : "; ") + std::string("font ") + family + " not found; subtitles drawn with " +
+      note += (note.empty() ? "" : "; ") + std::string("font ") + family + " is not installed; subtitles drawn with " +
               chosen->family + " (" + chosen->file + ")";
       return chosen->family;
     }
     note += (note.empty() ? "" : "; ") + std::string("font ") + family +
-            " not found and no font here has the subtitles' characters";
+            " is not installed and no font here has the subtitles' characters";
     return family;
   });
 }

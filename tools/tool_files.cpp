@@ -9,6 +9,7 @@
 #include <random>
 #include <sstream>
 #include <stdexcept>
+#include <system_error>
 
 #include "platform/utf.h"
 
@@ -69,14 +70,18 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
   return static_cast<bool>(out);
 }
 
-bool MoveOver(const std::string& from, const std::string& to) {
-#ifdef _WIN32
-  return MoveFileExW(Utf8ToWide(from).c_str(), Utf8ToWide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-#else
+bool MoveOver(const std::string& from, const std::string& to, std::string* why) {
   std::error_code error;
+#ifdef _WIN32
+  if (MoveFileExW(Utf8ToWide(from).c_str(), Utf8ToWide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return true;
+  error = std::error_code(static_cast<int>(GetLastError()), std::system_category());
+#else
   std::filesystem::rename(FsPath(from), FsPath(to), error);
-  return !error;
+  if (!error) return true;
 #endif
+  if (why) *why = error.message();
+  return false;
 }
 
 std::string UniqueNameBeside(const std::string& target) {

@@ -15,8 +15,9 @@ bool IsFile(const std::string& path);
 std::optional<std::string> ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const std::string& bytes);
 
-// Renames `from` over `to`, replacing it in one step.
-bool MoveOver(const std::string& from, const std::string& to);
+// Renames `from` over `to`, replacing it in one step; false, with the system's reason
+// in `why` when given, when it cannot.
+bool MoveOver(const std::string& from, const std::string& to, std::string* why = nullptr);
 
 // A name for a new file beside `target` that no file has yet: ".<name>.<random>".
 std::string UniqueNameBeside(const std::string& target);

@@ -17,9 +17,17 @@ int wmain(int argc, wchar_t** argv) {
 bool clipvane::tools::StandardOutputIsTerminal() { return _isatty(_fileno(stdout)) != 0; }
 
 #else
+#include <signal.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
-int main(int argc, char** argv) { return ToolMain(std::vector<std::string>(argv + 1, argv + argc)); }
+int main(int argc, char** argv) {
+  // A job that is killed takes its tool with it, as a stop would: the tool ends as it
+  // does when stopped, its helpers with it, instead of working on for no one.
+  const pid_t parent = getppid();
+  if (prctl(PR_SET_PDEATHSIG, SIGTERM) != 0 || getppid() != parent) return 1;
+  return ToolMain(std::vector<std::string>(argv + 1, argv + argc));
+}
 
 bool clipvane::tools::StandardOutputIsTerminal() { return isatty(STDOUT_FILENO) == 1; }
 

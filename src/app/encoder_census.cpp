@@ -1,8 +1,12 @@
 #include "app/encoder_census.h"
 
+#include <map>
+#include <set>
+
 #include "common/path_style.h"
 #include "common/text.h"
 #include "platform/system_services.h"
+#include "platform/text_encoding.h"
 
 namespace clipvane {
 namespace {
@@ -42,6 +46,29 @@ int CountProcesses(const std::string& name, const ProcessList& processes) {
     if (AsciiLower(listed) == AsciiLower(wanted)) ++count;
   }
   return count;
+}
+
+bool ScriptsAtWork(const ProcessList& processes, const std::string& interpreter, const std::string& scripts_folder) {
+  if (scripts_folder.empty()) return false;
+  const std::string folder = AnsiToUtf8(scripts_folder);  // as the command lines are
+  const std::vector<ProcessEntry> snapshot = processes.Snapshot();
+  std::map<std::uint32_t, const ProcessEntry*> by_id;
+  for (const ProcessEntry& entry : snapshot) by_id[entry.id] = &entry;
+  // This process and those that started it; and the name this program runs under.
+  std::set<std::uint32_t> callers;
+  std::string own_name;
+  for (auto at = by_id.find(processes.OwnProcessId()); at != by_id.end() && callers.insert(at->first).second;
+       at = by_id.find(at->second->parent_id))
+    if (own_name.empty()) own_name = AsciiLower(at->second->exe_name);
+  std::set<std::uint32_t> at_last_line;
+  for (const ProcessEntry& entry : snapshot)
+    if (!own_name.empty() && AsciiLower(entry.exe_name) == own_name) at_last_line.insert(entry.parent_id);
+  for (const ProcessEntry& entry : snapshot) {
+    if (callers.count(entry.id) || at_last_line.count(entry.id)) continue;
+    if (AsciiLower(entry.exe_name) != AsciiLower(interpreter) || !entry.command_line) continue;
+    if (entry.command_line->find(folder) != std::string::npos) return true;
+  }
+  return false;
 }
 
 bool EncoderCensus(const ProcessList& processes, const CensusNames& names) {

@@ -25,4 +25,12 @@ int CountProcesses(const std::string& name, const ProcessList& processes);
 // Busy while at least one tool runs and there are no fewer interpreters than tools.
 bool EncoderCensus(const ProcessList& processes, const CensusNames& names);
 
+// Whether an interpreter runs a script of this program's (one in `scripts_folder`, as
+// its command line says) other than those that called this process: a job between two
+// tools, or a queue between two jobs, when no tool runs for a moment. A script that has
+// come to its last line, the call of the power-action mode (it has a child of this
+// program's name), has nothing more to do and does not count, so that queues ending
+// together do not each wait for the other.
+bool ScriptsAtWork(const ProcessList& processes, const std::string& interpreter, const std::string& scripts_folder);
+
 }  // namespace clipvane

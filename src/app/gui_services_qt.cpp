@@ -9,7 +9,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QSocketNotifier>
 #include <QUrl>
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
 
 #include <filesystem>
 #include <set>
@@ -137,6 +144,62 @@ class Fontconfig final : public InstalledFonts {
 QString ToQt(const std::string& ansi) { return QString::fromUtf8(ansi.data(), static_cast<qsizetype>(ansi.size())); }
 
 std::string PathFromQt(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+std::vector<std::string> PathsFromUriList(const QByteArray& uri_list) {
+  std::vector<std::string> paths;
+  for (QByteArray line : uri_list.split('\n')) {
+    line = line.trimmed();
+    if (!line.startsWith("file://")) continue;  // "#" comments, other schemes
+    QByteArray path = line.mid(7);
+    path = path.mid(path.indexOf('/'));  // "file://host/path": the host goes
+    paths.push_back(QByteArray::fromPercentEncoding(path).toStdString());
+  }
+  return paths;
+}
+
+namespace {
+
+// The writing end the handler tells through: a handler may do no more than write.
+std::atomic<int> g_session_end_pipe{-1};
+
+void TellSessionEnd(int) {
+  const int saved = errno;
+  const char byte = 1;
+  if (::write(g_session_end_pipe.load(), &byte, 1) < 0) {
+  }
+  errno = saved;
+}
+
+}  // namespace
+
+CloseOnSessionEnd::CloseOnSessionEnd(QWidget& window) {
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, ends_) != 0) return;
+  g_session_end_pipe = ends_[1];
+  auto notifier = std::make_unique<QSocketNotifier>(ends_[0], QSocketNotifier::Read);
+  QObject::connect(notifier.get(), &QSocketNotifier::activated, [this, &window] {
+    char byte = 0;
+    while (::read(ends_[0], &byte, 1) > 0) {
+    }
+    window.close();
+    QCoreApplication::quit();
+  });
+  notifier_ = std::move(notifier);
+  struct sigaction action {};
+  action.sa_handler = TellSessionEnd;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  ::sigaction(SIGTERM, &action, &previous_[0]);
+  ::sigaction(SIGHUP, &action, &previous_[1]);
+}
+
+CloseOnSessionEnd::~CloseOnSessionEnd() {
+  if (!notifier_) return;
+  ::sigaction(SIGTERM, &previous_[0], nullptr);
+  ::sigaction(SIGHUP, &previous_[1], nullptr);
+  g_session_end_pipe = -1;
+  notifier_.reset();
+  for (int end : ends_) ::close(end);
+}
 
 DocumentOpener& DesktopOpener() {
   static DesktopServicesOpener opener;

@@ -1,8 +1,13 @@
 #pragma once
+#include <QByteArray>
 #include <QString>
+#include <QWidget>
+
+#include <signal.h>
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/gui_services.h"
 #include "platform/script_monitor.h"
@@ -21,6 +26,27 @@ struct FollowServices {
 // back; paths keep the bytes the file system gave them.
 QString ToQt(const std::string& ansi);
 std::string PathFromQt(const QString& path);
+
+// The local files of a drop's URI list with the bytes of their names, which need not
+// be UTF-8 (a name unpacked from a Korean archive is code page 949); Qt's own URLs
+// would replace such bytes.
+std::vector<std::string> PathsFromUriList(const QByteArray& uri_list);
+
+// Closes `window` as the user would, so that it saves what it holds, and ends the
+// event loop, when the session ends under the program: SIGTERM (a stop) or SIGHUP (a
+// logout). One at a time; the earlier handlers come back when it goes.
+class CloseOnSessionEnd {
+ public:
+  explicit CloseOnSessionEnd(QWidget& window);
+  ~CloseOnSessionEnd();
+  CloseOnSessionEnd(const CloseOnSessionEnd&) = delete;
+  CloseOnSessionEnd& operator=(const CloseOnSessionEnd&) = delete;
+
+ private:
+  std::unique_ptr<QObject> notifier_;
+  int ends_[2] = {-1, -1};
+  struct sigaction previous_[2];
+};
 
 // Opens folders, videos and the web page with the desktop's own programs.
 DocumentOpener& DesktopOpener();

@@ -7,6 +7,7 @@
 
 #include "platform/process.h"
 #include "platform/text_encoding.h"
+#include "platform/utf.h"
 
 namespace clipvane {
 namespace {
@@ -25,8 +26,8 @@ class MessageBoxes final : public Dialogs {
   static int Show(const Notice& notice) {
     static const UINT kIcons[] = {0, MB_ICONWARNING, MB_ICONERROR};  // by Notice::Icon
     const UINT style = (notice.question ? MB_YESNO : MB_OK) | kIcons[static_cast<int>(notice.icon)];
-    return MessageBoxW(GetActiveWindow(), AnsiToWide(notice.text).c_str(), AnsiToWide(notice.caption).c_str(),
-                       style);
+    const std::wstring text = notice.utf8 ? Utf8ToWide(notice.text) : AnsiToWide(notice.text);
+    return MessageBoxW(GetActiveWindow(), text.c_str(), AnsiToWide(notice.caption).c_str(), style);
   }
 };
 

@@ -21,7 +21,8 @@ int main(int argc, char** argv) {
   const Workspace workspace = Workspace::OfRunningProgram();
   Program program = StartProgram(workspace, OpenIniProfile(workspace.SettingsFile()), FontsFolder());
   const std::vector<std::string> arguments(argv + 1, argv + argc);
-  PowerActionServices power{NativeSleeper(), NativeProcessList(), NativePowerControl(), NativeCensusNames()};
+  PowerActionServices power{NativeSleeper(), NativeProcessList(), NativePowerControl(), NativeCensusNames(),
+                            workspace.Batch() + Separator(workspace.Style())};
   return RunProgram(arguments, power, [&] {
     QApplication application(argc, argv);
     const auto mediainfo = LoadMediaInfoLibrary(workspace.AppDir(), NativeFileSystem());
@@ -29,7 +30,7 @@ int main(int argc, char** argv) {
     const auto shell = ShellKeepingOutputIn(workspace.Temp());
     const auto avisynth = StandInSubtitleDrawing();
     const auto fonts = FontconfigFonts(program.startup.fontsdir);
-    GuiServices services{{NativeFileSystem(), *shell, *mediainfo}, DesktopOpener(), MessageBoxes(), *avisynth, *fonts};
+    GuiServices services{{NativeFileSystem(), *shell, *mediainfo, &NativeProcessList()}, DesktopOpener(), MessageBoxes(), *avisynth, *fonts};
     FollowServices follow{NativeScriptMonitor(), DesktopNotifications()};
     return RunQtWindows(program, services, follow, ItemsFromArguments(QApplication::arguments()));
   });

@@ -26,10 +26,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   std::vector<std::string> arguments;
   for (int i = 1; argv && i < count; ++i) arguments.push_back(WideToAnsi(argv[i]));
   LocalFree(argv);
-  PowerActionServices power{NativeSleeper(), NativeProcessList(), NativePowerControl(), NativeCensusNames()};
+  PowerActionServices power{NativeSleeper(), NativeProcessList(), NativePowerControl(), NativeCensusNames(),
+                            workspace.Batch() + Separator(workspace.Style())};
   return RunProgram(arguments, power, [&] {
     const auto mediainfo = LoadMediaInfoLibrary(workspace.AppDir(), NativeFileSystem());
-    GuiServices services{{NativeFileSystem(), NativeShell(), *mediainfo}, NativeDocumentOpener(), NativeDialogs(),
+    GuiServices services{{NativeFileSystem(), NativeShell(), *mediainfo, &NativeProcessList()}, NativeDocumentOpener(), NativeDialogs(),
                          NativeAviSynthSystem(), NativeInstalledFonts()};
     return RunMainWindow(program, services, instance, show);
   });

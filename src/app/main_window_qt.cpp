@@ -291,9 +291,10 @@ void MainWindowQt::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void MainWindowQt::dropEvent(QDropEvent* event) {
-  std::vector<std::string> paths;
-  for (const QUrl& url : event->mimeData()->urls())
-    if (url.isLocalFile()) paths.push_back(PathFromQt(url.toLocalFile()));
+  std::vector<std::string> paths = PathsFromUriList(event->mimeData()->data("text/uri-list"));
+  if (paths.empty())
+    for (const QUrl& url : event->mimeData()->urls())
+      if (url.isLocalFile()) paths.push_back(PathFromQt(url.toLocalFile()));
   event->acceptProposedAction();
   model_.ItemsDropped(paths);
 }
@@ -305,18 +306,19 @@ void MainWindowQt::closeEvent(QCloseEvent* event) {
 }
 
 QtProgramWindows::QtProgramWindows(Program& program, GuiServices& services, FollowServices& follow)
-    : shell_(services.core.shell), core_{services.core.files, shell_, services.core.mediainfo} {
+    : shell_(services.core.shell), core_{services.core.files, shell_, services.core.mediainfo, services.core.processes} {
   session_ = std::make_unique<Session>(program, core_);
   follower_ = std::make_unique<RunFollower>(*session_, follow.monitor, follow.notifier);
   shell_.Tell(*follower_);
   main_model_ = std::make_unique<MainWindowModel>(*session_, services.opener, services.dialogs, FolderLinks::kInWorkspace);
-  main_model_->TellScriptedJobsTo(*follower_);
   main_ = std::make_unique<MainWindowQt>(*main_model_, *follower_);
   options_model_ = std::make_unique<OptionsDialogModel>(
       *session_, OptionsServices{services.avisynth, services.fonts, services.dialogs}, [this] { main_->ShowTitle(); });
   options_ = std::make_unique<OptionsDialogQt>(*options_model_, main_.get());
   file_info_ = std::make_unique<FileInfoDialogQt>(main_.get());
   main_->AttachDialogs(*options_, *file_info_);
+  // A logout or a stop closes the window as the user would: its list is saved.
+  session_end_ = std::make_unique<CloseOnSessionEnd>(*main_);
 }
 
 // The dialogs go before the window they belong to.

@@ -100,6 +100,7 @@ class QtProgramWindows {
   std::unique_ptr<OptionsDialogModel> options_model_;
   std::unique_ptr<OptionsDialogQt> options_;
   std::unique_ptr<FileInfoDialogQt> file_info_;
+  std::unique_ptr<CloseOnSessionEnd> session_end_;
 };
 
 // The desktop's own font, with Nanum for the Korean text it lacks.

@@ -4,12 +4,14 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <optional>
 #include <vector>
 
 #include "app/file_info_dialog_win32.h"
 #include "app/options_dialog_win32.h"
 #include "app/program.h"
 #include "platform/text_encoding.h"
+#include "platform/utf.h"
 
 namespace clipvane {
 namespace {
@@ -280,15 +282,21 @@ void MainWindow::OnListNotify(const NMHDR& header) {
 }
 
 void MainWindow::OnDropFiles(HDROP drop) {
-  std::vector<std::string> paths;
-  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  // The names as the shell has them: an ANSI query would turn a character the code
+  // page lacks into "?" and name another file, or none.
+  std::vector<std::string> paths, outside;
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   for (UINT i = 0; i < count; ++i) {
-    char name[260] = {};
-    DragQueryFileA(drop, i, name, sizeof name);
-    paths.emplace_back(name);
+    std::wstring name(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+    name.resize(DragQueryFileW(drop, i, name.data(), static_cast<UINT>(name.size())));
+    if (const std::optional<std::string> ansi = WideToAnsiExactly(name))
+      paths.push_back(*ansi);
+    else
+      outside.push_back(WideToUtf8(name));
   }
   DragFinish(drop);
   model_.FilesDropped(paths);
+  model_.UnlistableFilesDropped(outside);
 }
 
 void MainWindow::OnCommand(int id) {
@@ -335,6 +343,13 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case WM_DROPFILES:
       OnDropFiles(reinterpret_cast<HDROP>(wparam));
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      // Windows may end the process without destroying the window: the list is saved
+      // now, as closing would, and a later close has nothing more to write.
+      if (wparam) model_.Closing();
       return 0;
     case WM_DESTROY:
       model_.Closing();

@@ -17,7 +17,9 @@ PowerAction PowerActionOf(const std::string& argument) {
 void RunPowerActionMode(const std::string& argument, PowerActionServices& services) {
   services.sleeper.SleepMilliseconds(kPowerActionDelayMs);
   // One look only: a queue that is still encoding ends in its own instance later.
-  if (EncoderCensus(services.processes, services.names)) return;
+  if (EncoderCensus(services.processes, services.names) ||
+      ScriptsAtWork(services.processes, services.names.interpreter, services.scripts_folder))
+    return;
   const PowerAction action = PowerActionOf(argument);
   if (action == PowerAction::kShutdown) services.power.PowerOff();
   if (action == PowerAction::kSuspend) services.power.Suspend();

@@ -26,10 +26,11 @@ struct PowerActionServices {
   const ProcessList& processes;
   PowerControl& power;
   CensusNames names;
+  std::string scripts_folder;  // the batch folder with its separator, whose scripts give way too; empty for none
 };
 
-// Waits ten seconds, gives way to encoders still at work, and otherwise powers the
-// computer off or suspends it as the argument says. Never shows anything.
+// Waits ten seconds, gives way to encoders or scripts still at work, and otherwise
+// powers the computer off or suspends it as the argument says. Never shows anything.
 void RunPowerActionMode(const std::string& argument, PowerActionServices& services);
 
 }  // namespace clipvane

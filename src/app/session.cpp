@@ -1,5 +1,7 @@
 #include "app/session.h"
 
+#include "app/encoder_census.h"
+#include "runs/leftovers.h"
 #include "media/video_list_file.h"
 #include "platform/file_system.h"
 #include "subtitles/avs_script.h"
@@ -20,13 +22,21 @@ Session::Session(Program& program, CoreServices& services)
 
 void Session::OpenWorkspace() {
   program_.workspace.CreateFolders(services_.files);
+  if (services_.processes) {
+    const CensusNames names = NativeCensusNames();
+    std::vector<std::string> job_processes = names.tools;
+    job_processes.push_back(names.interpreter);
+    job_processes.push_back(names.interpreter == "sh" ? "ffmpeg" : "ffmpeg.exe");
+    RemoveLeftovers(program_.workspace, jobs_.setup.dialect, services_.files, *services_.processes, job_processes);
+  }
   stored_list_ = LoadVideoList(list_, services_.files, program_.workspace);
   changes_at_load_ = list_.Changes();
 }
 
 bool Session::SaveList() {
   if (list_.Changes() == changes_at_load_) return false;
-  SaveVideoList(list_, stored_list_, services_.files, program_.workspace);
+  stored_list_ = SaveVideoList(list_, stored_list_, services_.files, program_.workspace);
+  changes_at_load_ = list_.Changes();  // a second save has nothing more to write
   return true;
 }
 

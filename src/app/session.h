@@ -15,6 +15,7 @@ namespace clipvane {
 class FileLock;
 class FileSystem;
 class MediaInfoLibrary;
+class ProcessList;
 class Shell;
 
 // The services of the core, built once by a front end's main and handed in.
@@ -22,6 +23,9 @@ struct CoreServices {
   FileSystem& files;
   Shell& shell;  // starts scripts as the desktop does
   MediaInfoLibrary& mediainfo;
+  // The running processes, which tell which jobs still run: with them, opening the
+  // workspace clears what ended jobs left behind.
+  const ProcessList* processes = nullptr;
 };
 
 // What the main window, or the command line in its place, works with: the video list
@@ -33,12 +37,14 @@ class Session {
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
-  // What the main window's creation does: make the workspace folders and load
-  // list.log.
+  // What the main window's creation does: make the workspace folders, clear what
+  // ended jobs left in them, and load list.log.
   void OpenWorkspace();
   // Writes list.log, as closing the main window does, when rows were added or
-  // removed since it was read: a list that did not change leaves the file alone.
-  // Returns whether it wrote. Throws PlatformError.
+  // removed since it was read or last written: a list that did not change leaves the
+  // file alone. Only this list's own additions and removals are written into the
+  // file as it is now, so rows other processes added meanwhile stay. Call it holding
+  // LockList. Returns whether it wrote. Throws PlatformError.
   bool SaveList();
   // The lock that whatever reads, changes and writes list.log holds meanwhile.
   // Throws PlatformError.
@@ -70,7 +76,7 @@ class Session {
   Program& program_;
   CoreServices& services_;
   VideoList list_;
-  StoredList stored_list_;           // what list.log held when it was read
+  StoredList stored_list_;           // the rows list.log gave when it was read or last written
   std::size_t changes_at_load_ = 0;  // the list's count of changes then
   MediaProbe probe_;
   ListEncodeRows rows_;

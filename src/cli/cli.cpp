@@ -135,6 +135,12 @@ const char* RefusalText(RefusalReason reason) {
     case RefusalReason::kLineBreakInName: return "a line break in the name, which list.log cannot hold";
     case RefusalReason::kNoVideoStream: return "not a video";
     case RefusalReason::kSameResult: return "same result as row";
+    case RefusalReason::kRunScriptName: return "its job script would be a run script of that name; rename the video";
+    case RefusalReason::kNameTooLong: return "the name is too long for its MP4 and log (at most 251 bytes)";
+    case RefusalReason::kSubtitleNotAFile: return "its .smi is not a file";
+    case RefusalReason::kCannotScript: return "its job cannot be made";
+    case RefusalReason::kNotStarted: return "not started: at most four at once";
+    case RefusalReason::kInIncoming: return "it lies in incoming, where the results go";
   }
   return "";
 }
@@ -178,6 +184,7 @@ void SayRefusals(Cli& cli, const EncodeResult& result) {
     if (refusal.reason == RefusalReason::kSameResult)
       err << " " << refusal.other_row + 1 << " (" << refusal.other_path << "): both make "
           << cli.program.workspace.OutputPath(refusal.path);
+    if (!refusal.detail.empty()) err << ": " << refusal.detail;
     err << "\n";
   }
 }

@@ -28,10 +28,19 @@ void WatchingShell::Take(Script& script, const std::string& chunk, bool at_end) 
 int WatchingShell::WaitAll(const LineReader& on_output) {
   on_output_ = &on_output;
   // A script is over when it and everything it started have closed its output.
-  children_.WaitAll();
-  for (const std::unique_ptr<Script>& script : scripts_) Take(*script, {}, true);
+  const std::vector<int> statuses = children_.WaitAll();
+  for (std::size_t i = 0; i < scripts_.size(); ++i) {
+    Take(*scripts_[i], {}, true);
+    if (i < statuses.size()) scripts_[i]->status = statuses[i];
+  }
   on_output_ = nullptr;
   return SignalPassedOn();
+}
+
+int WatchingShell::ExitStatus(const std::string& path) const {
+  for (const std::unique_ptr<Script>& script : scripts_)
+    if (script->path == path) return script->status;
+  return -1;
 }
 
 }  // namespace clipvane

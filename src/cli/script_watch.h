@@ -26,10 +26,15 @@ class WatchingShell : public Shell {
   // the first such signal, or 0.
   int WaitAll(const LineReader& on_output);
 
+  // How a started script ended, as WaitAll found it: its status, or 128 + the signal
+  // that killed it; -1 for a script this shell did not start.
+  int ExitStatus(const std::string& path) const;
+
  private:
   struct Script {
     std::string path;
     std::string pending;
+    int status = -1;
   };
   void Take(Script& script, const std::string& chunk, bool at_end);
 

@@ -14,10 +14,20 @@
 #include "runs/job_outcome.h"
 
 namespace clipvane {
+namespace {
 
-// Follows the started scripts to their end, then tells what became of every video:
-// "written" only for an MP4 this run wrote that holds what it should. A failed job
-// leaves its log, whose last line says why; it is read here and removed.
+// Why, in the tools' own words, and where the whole log is; or how the job itself
+// ended when it could not leave a log.
+std::string WhatTheJobSaid(const JudgedJob& judged, const ScriptedJob& job, int script_status,
+                           const FileSystem& files) {
+  if (script_status > 128 && !files.Exists(job.job_log))
+    return "the job was ended by signal " + std::to_string(script_status - 128) + " before it could finish";
+  if (!files.Exists(job.job_log)) return "the job ended without leaving its log";
+  return (judged.said.empty() ? std::string("the job's log says nothing") : judged.said) + " (log: " + job.job_log + ")";
+}
+
+}  // namespace
+
 int WaitAndReport(WatchingShell& shell, const std::vector<FollowedJob>& jobs, bool all_converted, FileSystem& files,
                   MediaInfoLibrary& mediainfo, std::ostream& out, std::ostream& err) {
   const auto start = std::chrono::system_clock::now();
@@ -49,7 +59,7 @@ int WaitAndReport(WatchingShell& shell, const std::vector<FollowedJob>& jobs, bo
       ++failed;
       out << job.video << "\tfailed\t-\t-\t-\n";
       err << "clipvane-cli: failed: row " << job.row + 1 << ": " << job.video << ": " << JobOutcomeText(judged.outcome)
-          << (judged.said.empty() ? "" : "; the job log ends: " + judged.said) << "\n";
+          << "; " << WhatTheJobSaid(judged, job, shell.ExitStatus(job.script), files) << "\n";
       continue;
     }
     const auto finished = std::chrono::system_clock::time_point(

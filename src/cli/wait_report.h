@@ -19,8 +19,8 @@ struct FollowedJob {
 };
 
 // Follows the started scripts to their end, then tells what became of every video:
-// "written" only for an MP4 this run wrote that holds what it should. A failed job
-// leaves its log, whose last line says why; it is read here and removed.
+// "written" only for an MP4 this run wrote that holds what it should; for any other,
+// why, in the words of its log, and where that log is kept for the user.
 int WaitAndReport(WatchingShell& shell, const std::vector<FollowedJob>& jobs, bool all_converted, FileSystem& files,
                   MediaInfoLibrary& mediainfo, std::ostream& out, std::ostream& err);
 

@@ -19,7 +19,13 @@ enum class RefusalReason {
   kIsFolder,        // a folder, whatever its name says
   kLineBreakInName, // a name with a line break, which list.log cannot hold
   kNoVideoStream,   // the probe read the file and found no video in it
-  kSameResult,      // an earlier video of the command makes the same MP4
+  kSameResult,      // another listed video makes the same MP4
+  kRunScriptName,   // its job script would have a run script's name and call itself
+  kNameTooLong,     // the MP4's or the log's name would be longer than a file name may be
+  kSubtitleNotAFile,// its .smi is a folder or some other thing that is no file
+  kCannotScript,    // a file of its job could not be read or written (`detail` says which and why)
+  kNotStarted,      // beyond the four videos that one encode starts
+  kInIncoming,      // the video lies in incoming, where the results go
 };
 
 // No row: the refusal is not about a row of the list.
@@ -36,9 +42,10 @@ struct Refusal {
   std::size_t row = kNoRow;         // the row left out (from 0), for commands on rows
   std::string other_path;           // kSameResult: the earlier video that gets the MP4
   std::size_t other_row = kNoRow;   // and its row
+  std::string detail;               // kCannotScript: what the platform said
   bool operator==(const Refusal& other) const {
     return path == other.path && reason == other.reason && row == other.row && other_path == other.other_path &&
-           other_row == other.other_row;
+           other_row == other.other_row && detail == other.detail;
   }
 };
 

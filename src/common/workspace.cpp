@@ -46,6 +46,19 @@ std::string Workspace::OutputPath(const std::string& video_path) const {
   return Incoming() + Separator(style_) + VideoBaseName(video_path, style_) + ".mp4";
 }
 
+bool LiesInIncoming(const std::string& video_path, const Workspace& workspace, const FileSystem& files) {
+  const PathStyle style = workspace.Style();
+  const std::string folder = FolderPart(video_path, style);
+  if (SamePath(folder, workspace.Incoming() + Separator(style), style)) return true;
+  const std::optional<std::string> real = files.ResolvedPath(video_path);
+  const std::optional<std::string> incoming = files.ResolvedPath(workspace.Incoming());
+  return real && incoming && SamePath(FolderPart(*real, style), *incoming + Separator(style), style);
+}
+
+std::string SourceRecordPath(const std::string& mp4, PathStyle style) {
+  return FolderPart(mp4, style) + ".sources" + Separator(style) + FileNamePart(mp4, style) + ".txt";
+}
+
 std::string VideoBaseName(const std::string& video_path, PathStyle style) {
   return FileNamePart(WithoutExtension(video_path, style), style);
 }

@@ -48,6 +48,9 @@ class Workspace {
   // Locked by whatever reads, changes and writes list.log, so that two commands at
   // once never lose each other's rows.
   std::string ListLockFile() const { return data_dir_ + "list.log.lock"; }
+  // Locked by whatever makes a job's files in temp and by whatever clears those of
+  // ended jobs, so that a job is never cleared while it is being written.
+  std::string TempLockFile() const { return data_dir_ + "temp.lock"; }
 
   // incoming, batch and temp, in the order they are created.
   std::vector<std::string> CreatedFolders() const;
@@ -64,6 +67,17 @@ class Workspace {
   std::string data_dir_;
   PathStyle style_;
 };
+
+// Whether the video lies in the workspace's incoming folder, reached through a link
+// or not: converting it would write where it is read from.
+bool LiesInIncoming(const std::string& video_path, const Workspace& workspace, const FileSystem& files);
+
+// The longest file name, in bytes, that the file systems of Linux take.
+inline constexpr std::size_t kMaxFileNameBytes = 255;
+
+// Where the job that put `mp4` in place notes the video it was made from: a text file
+// named after the MP4 in the hidden folder ".sources" beside it.
+std::string SourceRecordPath(const std::string& mp4, PathStyle style);
 
 // The file-name part of a video's path without its extension.
 std::string VideoBaseName(const std::string& video_path, PathStyle style);

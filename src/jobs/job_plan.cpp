@@ -25,7 +25,9 @@ JobFiles NameFiles(const std::string& video_path, const std::string& subtitle, c
   files.main_output = setup.settings.subtitlesync ? files.first_pass_output + "2" : files.first_pass_output;
   files.raw_video = temp_base + setup.preset.rawvideoext;
   files.raw_audio = temp_base + ".aac";
-  files.temp_output = temp_base + ".mp4";
+  // No video's MP4 can take this name: theirs all end in ".mp4".
+  files.temp_output = workspace.Incoming() + Separator(style) + "." + FileNamePart(temp_base, style) + ".part";
+  files.kept_log = JobLogPath(video_path, workspace);
   files.avs = AvsScriptPaths(workspace, video_path);
   return files;
 }
@@ -35,6 +37,17 @@ JobFiles NameFiles(const std::string& video_path, const std::string& subtitle, c
 std::string JobScriptPath(const std::string& video_path, const Workspace& workspace, ScriptDialect dialect) {
   const PathStyle style = workspace.Style();
   return workspace.Batch() + Separator(style) + VideoBaseName(video_path, style) + ScriptExtension(dialect);
+}
+
+std::string JobLogPath(const std::string& video_path, const Workspace& workspace) {
+  const PathStyle style = workspace.Style();
+  return workspace.Batch() + Separator(style) + VideoBaseName(video_path, style) + ".log";
+}
+
+const std::vector<std::string>& RunScriptNames() {
+  static const std::vector<std::string> names{"encode_all", "encode_al1", "encode_al2", "encode_a41",
+                                              "encode_a42", "encode_a43", "encode_a44"};
+  return names;
 }
 
 std::optional<RefusalReason> PictureRefusal(const MediaFacts& facts) {
@@ -47,7 +60,14 @@ std::optional<RefusalReason> PictureRefusal(const MediaFacts& facts) {
 std::optional<RefusalReason> JobRefusal(const std::string& video_path, const MediaFacts& facts,
                                         const Workspace& workspace) {
   if (const auto refusal = PictureRefusal(facts)) return refusal;
-  if (SamePath(video_path, workspace.OutputPath(video_path), workspace.Style())) return RefusalReason::kSourceIsOutput;
+  const PathStyle style = workspace.Style();
+  if (SamePath(video_path, workspace.OutputPath(video_path), style)) return RefusalReason::kSourceIsOutput;
+  const std::string base = VideoBaseName(video_path, style);
+  for (const std::string& run_script : RunScriptNames())
+    if (SamePath(base, run_script, style)) return RefusalReason::kRunScriptName;
+  // A file name holds at most 255 bytes here; the longest the job writes is the MP4's
+  // or the log's. Windows counts characters and says so itself when a name is too long.
+  if (style == PathStyle::kPosix && base.size() + 4 > kMaxFileNameBytes) return RefusalReason::kNameTooLong;
   return std::nullopt;
 }
 
@@ -58,7 +78,8 @@ JobPlan PlanJob(const std::string& video_path, const MediaFacts& facts, const st
   JobPlan plan;
   JobFiles& files = plan.files;
   files = NameFiles(video_path, subtitle, job_log, setup);
-  plan.stale = {files.first_pass_output, files.subtitle_copy, files.raw_video, files.raw_audio, files.temp_output};
+  plan.stale = {files.first_pass_output, files.subtitle_copy, files.raw_video, files.raw_audio, files.temp_output,
+                files.kept_log};
   plan.geometry = PlanGeometry(facts, settings, setup.preset);
   if (settings.needsubtitle && has_subtitle)
     plan.route = settings.colorsubtitle ? SubtitleRoute::kColoured : SubtitleRoute::kPlain;
@@ -110,19 +131,25 @@ JobPlan PlanJob(const std::string& video_path, const MediaFacts& facts, const st
   main_args.insert(main_args.end(), {Opt("-lavcopts threads=2"), Opt("-o"), PathArg(files.main_output)});
   steps.push_back(Checked(ToolStep("mencoder", main_args, Redirect::kErrors, files.job_log)));
 
+  // Every tool's messages go to the log, so that a failed step's own words tell why.
   steps.push_back(Checked(ToolStep("mencoder",
                                    {Opt("-ovc copy -nosound -of rawvideo -o"), PathArg(files.raw_video),
                                     PathArg(files.main_output)},
-                                   Redirect::kOutputTight, files.job_log)));
+                                   Redirect::kAllTight, files.job_log)));
   steps.push_back(Checked(ToolStep("mencoder",
                                    {Opt("-ovc frameno -oac copy -of rawaudio -o"), PathArg(files.raw_audio),
                                     PathArg(files.main_output)},
-                                   Redirect::kOutputTight, files.job_log)));
+                                   Redirect::kAllTight, files.job_log)));
   steps.push_back(Checked(ToolStep(
       "mp4creator",
-      {Opt("-c"), PathArg(files.raw_video), Opt("-rate=" + options.frame_rate), PathArg(files.temp_output)})));
-  steps.push_back(Checked(ToolStep("mp4creator", {Opt("-c"), PathArg(files.raw_audio), PathArg(files.temp_output)})));
-  steps.push_back(Checked(MoveStep(files.temp_output, files.output)));
+      {Opt("-c"), PathArg(files.raw_video), Opt("-rate=" + options.frame_rate), PathArg(files.temp_output)},
+      Redirect::kErrors, files.job_log)));
+  steps.push_back(Checked(ToolStep("mp4creator", {Opt("-c"), PathArg(files.raw_audio), PathArg(files.temp_output)},
+                                   Redirect::kErrors, files.job_log)));
+  // The check decides: only an MP4 that holds the video takes the final name.
+  steps.push_back(Checked(ToolStep(
+      "mp4creator", {Opt("-check"), PathArg(video_path), PathArg(files.temp_output), PathArg(files.output)},
+      Redirect::kErrors, files.job_log)));
 
   std::vector<ScriptStep> cleanup;
   if (plan.route == SubtitleRoute::kColoured) {
@@ -134,9 +161,10 @@ JobPlan PlanJob(const std::string& video_path, const MediaFacts& facts, const st
   for (const std::string& intermediate : {files.main_output, files.raw_video, files.raw_audio})
     cleanup.push_back(DeleteStep(intermediate));
   steps.insert(steps.end(), cleanup.begin(), cleanup.end());
-  steps.push_back(DeleteStep(files.job_log));
+  steps.push_back(MoveStep(files.job_log, files.kept_log));
   plan.on_failure.push_back(DeleteStep(files.temp_output));
   plan.on_failure.insert(plan.on_failure.end(), cleanup.begin(), cleanup.end());
+  plan.on_failure.push_back(MoveStep(files.job_log, files.kept_log));
   return plan;
 }
 

@@ -30,8 +30,9 @@ enum class SubtitleRoute { kNone, kPlain, kColoured };
 struct JobFiles {
   std::string script;             // batch/<base name> with the dialect's extension
   std::string output;             // incoming/<base name>.mp4
-  std::string temp_output;        // where the MP4 is built, moved to `output` when whole
+  std::string temp_output;        // incoming/.qvXXXX.part: where the MP4 is built, beside its final name
   std::string job_log;            // temp/qvXXXX.tmp
+  std::string kept_log;           // batch/<base name>.log: the log once the job has ended
   std::string subtitle_copy;      // the UTF-8 copy of the subtitle, when there is one, of its kind (.smi, .srt)
   std::string first_pass_output;  // the subtitle-sync route's first encode
   std::string main_output;
@@ -56,20 +57,32 @@ struct JobPlan {
 // every video of that base name shares.
 std::string JobScriptPath(const std::string& video_path, const Workspace& workspace, ScriptDialect dialect);
 
-// Why a video gets no job: no video in the file, no picture found, or its own output
-// is the video itself, which the job would overwrite while reading it. Nothing when
-// it gets one.
+// batch/<base name>.log: where a job leaves its log when it ends, until the next
+// build of that video's job.
+std::string JobLogPath(const std::string& video_path, const Workspace& workspace);
+
+// The names of the run scripts, which no job script may take: a job called so would
+// be the run script that calls it.
+const std::vector<std::string>& RunScriptNames();
+
 // Why a probed video gives no picture to convert, or nothing when it has one.
 std::optional<RefusalReason> PictureRefusal(const MediaFacts& facts);
 
+// Why a video gets no job: no video in the file, no picture found, its own output is
+// the video itself, which the job would overwrite while reading it, its job script
+// would be a run script, or a name of its job is longer than a file name may be.
+// Nothing when it gets one.
 std::optional<RefusalReason> JobRefusal(const std::string& video_path, const MediaFacts& facts,
                                         const Workspace& workspace);
 
 // The job of a video with a picture: the steps that turn it into incoming/<base
 // name>.mp4, given its subtitle file (empty for none) and the job's log file. The
-// first step that fails ends the job; the MP4 is built in temp and moved into
-// incoming only when every step succeeded, so a failed job leaves an earlier MP4 as
-// it was. The intermediates go either way; the log goes when the job succeeded.
+// first step that fails ends the job. The MP4 is built under a hidden name in
+// incoming; the muxer's check then holds it against the video (one video and one
+// audio track, as long as the video) and only then renames it over the final name,
+// so an earlier MP4 is replaced by none but a whole one, with no copy between file
+// systems. The intermediates go either way; the log is kept in batch for the front
+// ends and the user to read.
 JobPlan PlanJob(const std::string& video_path, const MediaFacts& facts, const std::string& subtitle,
                 const std::string& job_log, const JobSetup& setup);
 

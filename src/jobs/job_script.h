@@ -26,13 +26,14 @@ struct JobBuild {
   std::string script;                     // the job script's path; empty when none was written
   std::optional<RefusalReason> refused;   // why not, then
   std::string output;                     // the MP4 the job makes
-  std::string job_log;                    // the job's log, which a failed job leaves to be read
+  std::string job_log;                    // where the job leaves its log when it ends
 };
 
 // Writes batch/<base name> with the steps that turn the video into
 // incoming/<base name>.mp4, with the subtitle copy and, on the colour route, the SSA
-// file and AviSynth script. Throws PlatformError when a file cannot be read or
-// written; nothing of that build is left behind then.
+// file and AviSynth script. Refuses a video JobRefusal refuses, and one whose .smi is
+// no file. Throws PlatformError when a file cannot be read or written; nothing of
+// that build is left behind then.
 JobBuild BuildJobScript(const std::string& video_path, const MediaFacts& facts, JobContext& context);
 
 }  // namespace clipvane

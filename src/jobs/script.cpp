@@ -106,7 +106,9 @@ std::string RenderStep(ScriptDialect dialect, const std::string& app_dir, const 
   }
   std::string line = QuotePath(dialect, ToolPath(dialect, app_dir, step.tool)) + RenderArgs(dialect, step.args);
   if (step.redirect == Redirect::kErrors) line += " 2> " + QuotePath(dialect, step.log);
-  if (step.redirect == Redirect::kOutputTight) line += "> " + QuotePath(dialect, step.log);
+  if (step.redirect == Redirect::kOutputTight || step.redirect == Redirect::kAllTight)
+    line += "> " + QuotePath(dialect, step.log);
+  if (step.redirect == Redirect::kAllTight) line += " 2>&1";
   return line;
 }
 

@@ -18,8 +18,9 @@ inline ScriptArg Opt(std::string text) { return {ScriptArg::Kind::kOption, std::
 inline ScriptArg PathArg(std::string path) { return {ScriptArg::Kind::kPath, std::move(path)}; }
 
 // Where a tool's messages go: nowhere special, its error stream ("2> log"), or its
-// output stream written right after the last argument ("...\"> log").
-enum class Redirect { kNone, kErrors, kOutputTight };
+// output stream written right after the last argument ("...\"> log"), with its error
+// stream joining it ("...\"> log 2>&1").
+enum class Redirect { kNone, kErrors, kOutputTight, kAllTight };
 
 // One line of a job or run script.
 struct ScriptStep {

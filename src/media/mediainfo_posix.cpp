@@ -1,8 +1,13 @@
+#include <fcntl.h>
 #include <locale.h>
+#include <unistd.h>
+
+#include <string>
 
 #include "media/mediainfo_calls.h"
 #include "media/mediainfo_library.h"
 #include "platform/text_encoding.h"
+#include "platform/utf.h"
 
 // Debian's libmediainfo exports its C interface unmangled.
 extern "C" {
@@ -35,8 +40,18 @@ class LinkedMediaInfo : public MediaInfoLibrary {
 
  private:
   std::string Read(const std::string& path, const wchar_t* view) {
-    const std::wstring wide_path = AnsiToWide(path);
-    return WideToAnsi(ReadReport(calls_, [&](void* handle) {
+    // A name that is no UTF-8 (code page 949 bytes from a Korean archive, say) does not
+    // survive the library's wide names: it is opened here and handed over as the
+    // descriptor's name in /proc, which is plain ASCII.
+    int fd = -1;
+    std::string name = path;
+    if (!IsValidUtf8(path)) {
+      fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+      if (fd < 0) return {};
+      name = "/proc/self/fd/" + std::to_string(fd);
+    }
+    const std::wstring wide_path = AnsiToWide(name);
+    std::string report = WideToAnsi(ReadReport(calls_, [&](void* handle) {
       // The library turns the wide name back into bytes with the thread's C locale,
       // which cannot hold a Korean file name unless it is a UTF-8 one. Only this
       // thread, and only for the open, so the rest of the process keeps its locale.
@@ -48,6 +63,13 @@ class LinkedMediaInfo : public MediaInfoLibrary {
         freelocale(utf8);
       }
     }, view));
+    if (fd >= 0) {
+      ::close(fd);
+      // The report names the file as it was given to the library.
+      for (std::size_t at = report.find(name); at != std::string::npos; at = report.find(name, at + path.size()))
+        report.replace(at, name.size(), path);
+    }
+    return report;
   }
 
   MediaInfoCalls calls_;

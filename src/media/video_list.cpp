@@ -4,22 +4,51 @@
 #include <stdexcept>
 #include <utility>
 
+#include "media/made_from.h"
 #include "platform/file_system.h"
 
 namespace clipvane {
 
 VideoList::VideoList(const Workspace& workspace, const FileSystem& files,
                      const std::vector<std::string>& video_exts)
-    : workspace_(workspace), files_(files), video_exts_(video_exts) {}
+    : workspace_(workspace),
+      files_(files),
+      video_exts_(video_exts),
+      listed_(workspace.Style()),
+      outputs_(workspace.Style()) {}
+
+namespace {
+
+bool HasParentStep(const std::string& path) {
+  for (std::size_t at = path.find(".."); at != std::string::npos; at = path.find("..", at + 1))
+    if ((at == 0 || path[at - 1] == '/') && (at + 2 == path.size() || path[at + 2] == '/')) return true;
+  return false;
+}
+
+}  // namespace
 
 bool VideoList::IsFile(const std::string& path) const {
   return files_.Exists(path) && !files_.IsDirectory(path);
 }
 
+std::optional<std::string> VideoList::FileOf(const std::string& given_path) const {
+  const PathStyle style = workspace_.Style();
+  const std::string lexical = NormalizeLexically(given_path, style);
+  if (style == PathStyle::kWindows || !HasParentStep(given_path)) return lexical;
+  // On Linux "a/link/../b" is where the link leads, then up: only the file system can
+  // tell. The folder is resolved, the file keeps the name it was given.
+  const std::size_t name = FileNameStart(lexical, style);
+  const std::optional<std::string> folder = files_.ResolvedPath(given_path.substr(0, FileNameStart(given_path, style)));
+  if (!folder) return std::nullopt;
+  return *folder + (folder->back() == '/' ? "" : "/") + lexical.substr(name);
+}
+
 AddOutcome VideoList::AddVideo(const std::string& given_path) {
   const PathStyle style = workspace_.Style();
-  // One file, one row: "a//b", "a/./b" and "a/c/../b" are all "a/b".
-  const std::string path = NormalizeLexically(given_path, style);
+  // One file, one row: "a//b" and "a/./b" are "a/b"; so is "a/c/../b" where c is a folder.
+  const std::optional<std::string> resolved = FileOf(given_path);
+  if (!resolved) return RefusalReason::kFileMissing;
+  const std::string& path = *resolved;
   if (FileNameStart(path, style) == 0) return RefusalReason::kNoFolder;
   // list.log keeps a path a line; a line break would cut it in two.
   if (path.find_first_of("\r\n") != std::string::npos) return RefusalReason::kLineBreakInName;
@@ -28,14 +57,21 @@ AddOutcome VideoList::AddVideo(const std::string& given_path) {
   if (path.size() > kMaxVideoPathLength) return RefusalReason::kPathTooLong;
   if (!files_.Exists(path)) return RefusalReason::kFileMissing;
   if (files_.IsDirectory(path)) return RefusalReason::kIsFolder;
+  if (LiesInIncoming(path, workspace_, files_)) return RefusalReason::kInIncoming;
 
   VideoRow row;
   row.entry.path = path;
-  row.encoded_marker = IsFile(workspace_.OutputPath(path)) ? "*" : "";
   row.title = VideoBaseName(path, style);
   row.subtitle = FindSubtitle(path, style, [this](const std::string& file) { return IsFile(file); }).empty() ? "-" : "OK";
+  const std::string output = workspace_.OutputPath(path);
   rows_.push_back(std::move(row));
   listed_.Add(path);
+  outputs_.Add(output);
+  UpdateEncodedMarker(rows_.size() - 1);
+  // The rows this one now shares its MP4 with can no longer take it for theirs alone.
+  if (outputs_.CountOf(output) == 2)
+    for (std::size_t i = 0; i + 1 < rows_.size(); ++i)
+      if (SamePath(workspace_.OutputPath(rows_[i].entry.path), output, style)) UpdateEncodedMarker(i);
   ++changes_;
   return std::nullopt;
 }
@@ -67,6 +103,7 @@ void VideoList::RemoveRowsWhere(const std::function<bool(const VideoRow&)>& remo
     }
     if (rows_[i].selected) --selected_count_;
     listed_.Remove(rows_[i].entry.path);
+    outputs_.Remove(workspace_.OutputPath(rows_[i].entry.path));
     ++removed;
   }
   rows_.resize(kept);
@@ -125,7 +162,11 @@ void VideoList::AppendToTitle(std::size_t row, const std::string& text) {
 
 void VideoList::UpdateEncodedMarker(std::size_t row) {
   VideoRow& target = rows_.at(row);
-  target.encoded_marker = IsFile(workspace_.OutputPath(target.entry.path)) ? "*" : "";
+  const std::string output = workspace_.OutputPath(target.entry.path);
+  const bool exists = IsFile(output);
+  const bool own = exists && ConvertedHere(target.entry.path, exists, RecordedSource(output, files_, workspace_.Style()),
+                                           outputs_.CountOf(output), workspace_.Style());
+  target.encoded_marker = own ? "*" : "";
 }
 
 std::vector<AddOutcome> AddDroppedFiles(VideoList& list, const std::vector<std::string>& paths) {

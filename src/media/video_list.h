@@ -36,10 +36,12 @@ class VideoList {
   VideoList(const Workspace& workspace, const FileSystem& files,
             const std::vector<std::string>& video_exts);
 
-  // Appends a row for `path`, normalised lexically, unless it has no folder part,
-  // holds a line break, is listed already (in any letter case), is not a video by
-  // its extension, is longer than a row holds, or is no file (missing, or a folder).
-  // Never probes.
+  // Appends a row for `path` unless it has no folder part, holds a line break, is
+  // listed already, is not a video by its extension, is longer than a row holds, is
+  // no file (missing, or a folder), or lies in incoming, where the results go. The
+  // path is normalised by its text, but a ".." on Linux is resolved through the file
+  // system (it may follow a link). Windows paths are listed once in any letter case,
+  // Linux paths are bytes. Never probes.
   AddOutcome AddVideo(const std::string& path);
 
   // Removes the row and its entry. The focus stays on the row it was on; when that
@@ -53,6 +55,9 @@ class VideoList {
   std::size_t RowCount() const { return rows_.size(); }
   const VideoRow& Row(std::size_t row) const { return rows_.at(row); }
   const std::string& EntryPath(std::size_t row) const { return rows_.at(row).entry.path; }
+  // The path a row for `path` has, as AddVideo makes it (normalised, ".." resolved on
+  // Linux); the path itself when its folder cannot be resolved.
+  std::string RowPathOf(const std::string& path) const { return FileOf(path).value_or(path); }
   const ListedPaths& Listed() const { return listed_; }
   // Counts the additions and removals of rows, so that a caller can tell whether
   // the list changed between two moments.
@@ -76,17 +81,21 @@ class VideoList {
   void StoreFacts(std::size_t row, MediaFacts facts);
   void AppendToTitle(std::size_t row, const std::string& text);
 
-  // Looks at the disk again for the video's MP4 and sets column 1 from it.
+  // Looks at the disk again for the video's MP4 and sets column 1 from it: "*" when
+  // the MP4 stands and is this video's own (ConvertedHere).
   void UpdateEncodedMarker(std::size_t row);
 
  private:
   bool IsFile(const std::string& path) const;
+  // The path a row would get, or nothing when its folder cannot be resolved.
+  std::optional<std::string> FileOf(const std::string& given_path) const;
 
   const Workspace& workspace_;
   const FileSystem& files_;
   const std::vector<std::string>& video_exts_;
   std::vector<VideoRow> rows_;
   ListedPaths listed_;
+  ListedPaths outputs_;  // the MP4s the rows make
   std::size_t selected_count_ = 0;
   std::optional<std::size_t> focused_;
   std::size_t changes_ = 0;

@@ -10,33 +10,36 @@ class Workspace;
 
 // list.log beside the program: one full video path per line, ANSI, CR LF after
 // every line, in row order. It records the list only; markers come from the disk.
+// Several processes keep it at once (windows and command lines): each reads it, and
+// writes back only its own changes, under the lock on list.log.lock.
 
-// list.log as it was read: its lines in file order. A line either gave a row, or is
-// kept as it stood because it gave none now but may later: a video on a drive that
-// is away (its folder is missing), or one that the video extensions or the row's
-// size leave out. Lines of videos deleted from a folder that is there, repeated
-// lines and empty lines are dropped.
+// The rows list.log gave when this list read it, or last wrote it: what a save
+// compares the list with to know which rows it added and removed.
 struct StoredList {
-  struct Line {
-    std::string text;      // as it stood in the file
-    std::string row_path;  // the path of the row it gave, or empty
-  };
-  std::vector<Line> lines;
+  std::vector<std::string> rows;
 };
 
-// Adds, through AddVideo, every line that names an existing file, and returns what
-// the file held. A missing list.log is an empty list.
+// Adds, through AddVideo, every line that names an existing file. A missing list.log
+// is an empty list.
 StoredList LoadVideoList(VideoList& list, const FileSystem& files, const Workspace& workspace);
 
-// Replaces list.log whole and atomically, so that a full disk or a crash during the
-// save never loses the previous list. The rows are written in their order, the kept
-// lines of `stored` at their places. Throws PlatformError when it cannot be written.
-void SaveVideoList(const VideoList& list, const StoredList& stored, FileSystem& files, const Workspace& workspace);
+// Merges the list's own changes since `stored` into list.log as it is now, and
+// replaces the file whole and atomically, so that a full disk or a crash never loses
+// the previous list. Every line stays as it stands, in its place, but the lines of
+// rows this list removed, of videos deleted from a folder that is there (a drive
+// that is away keeps its lines) and repeated ones; the rows this list added follow.
+// So rows another process added meanwhile are kept. Returns what the file now holds,
+// for the next save. Call it holding the list's lock. Throws PlatformError when the
+// file cannot be written.
+StoredList SaveVideoList(const VideoList& list, const StoredList& stored, FileSystem& files,
+                         const Workspace& workspace);
 
-// The file's text for these rows and kept lines, and the paths in such a text: lines
-// end with CR, LF or CR LF, empty lines give nothing and a leading UTF-8 byte-order
-// mark, which some editors write, is no part of the first path.
-std::string VideoListText(const VideoList& list, const StoredList& stored = {});
+// The file's text as the merge makes it from `text` (list.log as it is now), and
+// the paths in such a text: lines end with CR, LF or CR LF, empty lines give nothing
+// and a leading UTF-8 byte-order mark, which some editors write, is no part of the
+// first path.
+std::string MergedListText(const std::string& text, const VideoList& list, const StoredList& stored,
+                           const FileSystem& files, const Workspace& workspace);
 std::vector<std::string> VideoListLines(const std::string& text);
 
 }  // namespace clipvane

@@ -43,14 +43,20 @@ class FileSystem {
   // The full paths of the files (not the folders) directly in `folder`, in the byte
   // order of their names; empty when it cannot be read.
   virtual std::vector<std::string> FilesIn(const std::string& folder) const = 0;
+  // The path as the file system resolves it, every link and ".." followed, when it
+  // leads to an existing file or folder; nothing otherwise.
+  virtual std::optional<std::string> ResolvedPath(const std::string& path) const = 0;
   // Writes the bytes to a temporary file beside `path` and renames it over `path`,
-  // so a failed write never leaves a half-written file. Throws PlatformError.
+  // so a failed write never leaves a half-written file. A `path` that is a link is
+  // written through: the file it leads to is replaced and the link stays. Throws
+  // PlatformError.
   virtual void ReplaceWholeFile(const std::string& path, const std::string& bytes) = 0;
   // Deletes a file; false when there was none or it could not be deleted.
   virtual bool RemoveFile(const std::string& path) = 0;
   // Makes a new, empty file in `folder` named `prefix`, up to four hexadecimal digits
   // and ".tmp", as GetTempFileName does, and returns its full path. Throws
-  // PlatformError when none can be made (the folder is missing, say).
+  // PlatformError when none can be made (the folder is missing, say, or every one of
+  // the 65,535 names is taken, which it says as such).
   virtual std::string MakeUniqueTempFile(const std::string& folder, const std::string& prefix) = 0;
   // Waits until this process holds the exclusive lock on the file at `path` (made
   // empty when missing), between processes and between open handles of one process

@@ -3,6 +3,8 @@
 #include <vector>
 
 #include "common/text.h"
+#include "platform/file_system.h"
+#include "platform/platform_error.h"
 
 namespace clipvane {
 namespace {
@@ -109,6 +111,24 @@ std::string WithIniValue(const std::string& bytes, const std::string& section, c
   std::string out;
   for (const Line& line : lines) out += line.text + line.end;
   return out;
+}
+
+}  // namespace clipvane
+
+namespace clipvane {
+
+void WriteIniChanges(FileSystem& files, const std::string& path, const std::string& section,
+                     const std::vector<IniProfile::Change>& changes) {
+  try {
+    const std::unique_ptr<FileLock> lock = files.LockExclusive(path + ".lock");
+    std::string bytes = files.ReadWholeFile(path).value_or("");
+    for (const IniProfile::Change& change : changes)
+      if (!change.only_if || IniValue(bytes, section, change.key).value_or("") == *change.only_if)
+        bytes = WithIniValue(bytes, section, change.key, change.value);
+    files.ReplaceWholeFile(path, bytes);
+  } catch (const PlatformError& error) {
+    throw PlatformError("Unable to write to " + path + " (" + error.what() + ")");
+  }
 }
 
 }  // namespace clipvane

@@ -1,10 +1,16 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/ini_profile.h"
 
 namespace clipvane {
 
-// The private-profile rules over the bytes of an INI file, for the POSIX profile:
+class FileSystem;
+
+// The private-profile rules over the bytes of an INI file:
 // section and key names match without regard to letter case, the first section of a
 // name is the one that counts, and a write keeps every other line as it stands.
 
@@ -17,5 +23,11 @@ std::optional<std::string> IniValue(const std::string& bytes, const std::string&
 // file's first line does (LF for a new file).
 std::string WithIniValue(const std::string& bytes, const std::string& section, const std::string& key,
                          const std::string& value);
+
+// Under the lock beside the file (`path` + ".lock"): reads the file afresh, makes the
+// changes IniProfile::WriteChanges describes and replaces it whole. Throws
+// PlatformError naming the file when it fails.
+void WriteIniChanges(FileSystem& files, const std::string& path, const std::string& section,
+                     const std::vector<IniProfile::Change>& changes);
 
 }  // namespace clipvane

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,10 @@ bool CanWriteInFolder(const std::string& folder);
 struct ProcessEntry {
   std::uint32_t id = 0;
   std::string exe_name;  // file name of the executable, without folder
+  std::uint32_t parent_id = 0;
+  // Its command line, the arguments joined by blanks (UTF-8 on Windows, bytes on
+  // Linux), when it could be read.
+  std::optional<std::string> command_line;
 };
 
 class ProcessList {

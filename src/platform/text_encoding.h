@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 
 namespace clipvane {
@@ -19,6 +20,10 @@ std::string Utf16ToAnsi(const std::u16string& utf16);
 // code page's default character, or U+FFFD.
 std::wstring AnsiToWide(const std::string& ansi);
 std::string WideToAnsi(const std::wstring& wide);
+// The wide text in the ANSI code page, or nothing when the code page cannot hold one
+// of its characters (a "Café" on code page 949, an emoji): such a name would come out
+// as another one.
+std::optional<std::string> WideToAnsiExactly(const std::wstring& wide);
 
 // True when the ANSI code page is UTF-8 itself, as on Linux.
 bool AnsiIsUtf8();

@@ -1,6 +1,12 @@
 #include "runs/encode_commands.h"
 
+#include <map>
+#include <optional>
+
+#include "common/text.h"
+#include "media/made_from.h"
 #include "platform/file_system.h"
+#include "platform/platform_error.h"
 #include "platform/shell.h"
 #include "runs/run_scripts.h"
 
@@ -25,15 +31,23 @@ class Command {
     const Workspace& workspace = context_.jobs.setup.workspace;
     if (!context_.jobs.files.Exists(path)) return Refuse({path, RefusalReason::kFileMissing, row});
     if (const auto refused = JobRefusal(path, facts, workspace)) return Refuse({path, *refused, row});
-    // Two jobs of one MP4 would share its job script and mux into one file.
-    const std::string output = workspace.OutputPath(path);
-    for (const ScriptedJob& earlier : result_.scripted)
-      if (SamePath(earlier.output, output, workspace.Style()))
-        return Refuse({path, RefusalReason::kSameResult, row, earlier.video, earlier.row});
-    const JobBuild build = BuildJobScript(path, facts, context_.jobs);
-    if (build.refused) return Refuse({path, *build.refused, row});
-    result_.scripted.push_back({path, row, build.output, build.job_log});
-    return build.script;
+    // Two jobs of one MP4 would share its job script and replace each other's MP4.
+    const std::size_t owner = Owner(rows, row);
+    if (owner != row) return Refuse({path, RefusalReason::kSameResult, row, rows.Path(owner), owner});
+    try {
+      const JobBuild build = BuildJobScript(path, facts, context_.jobs);
+      if (build.refused) return Refuse({path, *build.refused, row});
+      result_.scripted.push_back({path, row, build.output, build.job_log, build.script});
+      return build.script;
+    } catch (const PlatformError& error) {
+      Refusal refusal(path, RefusalReason::kCannotScript, row);
+      refusal.detail = error.what();
+      return Refuse(std::move(refusal));
+    }
+  }
+
+  void NotStarted(EncodeRows& rows, std::size_t row) {
+    Refuse({rows.Path(row), RefusalReason::kNotStarted, row});
   }
 
   void Open(const std::string& script) {
@@ -45,6 +59,32 @@ class Command {
   EncodeResult& Result() { return result_; }
 
  private:
+  // The row that may write the MP4 of `row`: the row's own, unless another listed row
+  // makes the same MP4 and owns it.
+  std::size_t Owner(EncodeRows& rows, std::size_t row) {
+    const Workspace& workspace = context_.jobs.setup.workspace;
+    const PathStyle style = workspace.Style();
+    const auto key = [&](std::size_t r) {
+      const std::string output = workspace.OutputPath(rows.Path(r));
+      return style == PathStyle::kWindows ? AsciiLower(output) : output;
+    };
+    if (!owners_) {
+      // Once per command: which rows make one MP4 together, and whose it is.
+      owners_.emplace();
+      std::map<std::string, std::vector<std::size_t>> sharing;
+      for (std::size_t r = 0; r < rows.RowCount(); ++r) sharing[key(r)].push_back(r);
+      for (const auto& [output, group] : sharing) {
+        if (group.size() < 2) continue;
+        std::vector<std::string> paths;
+        for (std::size_t r : group) paths.push_back(rows.Path(r));
+        const auto recorded = RecordedSource(workspace.OutputPath(paths.front()), context_.jobs.files, style);
+        (*owners_)[output] = group[OutputOwner(paths, recorded, style)];
+      }
+    }
+    const auto owner = owners_->find(key(row));
+    return owner == owners_->end() ? row : owner->second;
+  }
+
   std::string Refuse(Refusal refusal) {
     result_.refused.push_back(std::move(refusal));
     return {};
@@ -53,6 +93,7 @@ class Command {
   EncodeCommandContext& context_;
   EncodeResult result_;
   Progress record_;
+  std::optional<std::map<std::string, std::size_t>> owners_;  // MP4 (folded) that several rows make, to its owner
 };
 
 EncodeResult WriteRunScripts(int queue_count, EncodeRows& rows, PowerAction action, EncodeCommandContext& context,
@@ -76,8 +117,12 @@ EncodeResult WriteRunScripts(int queue_count, EncodeRows& rows, PowerAction acti
 
 EncodeResult EncodeSelection(EncodeRows& rows, EncodeCommandContext& context) {
   Command command(context);
-  for (std::size_t row = 0; row < rows.RowCount() && command.Result().started.size() < kMaxDirectEncodes; ++row) {
+  for (std::size_t row = 0; row < rows.RowCount(); ++row) {
     if (!rows.IsSelected(row)) continue;
+    if (command.Result().started.size() == kMaxDirectEncodes) {
+      command.NotStarted(rows, row);
+      continue;
+    }
     const std::string script = command.BuildRowJob(rows, row);
     if (!script.empty()) command.Open(script);
   }

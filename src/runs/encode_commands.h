@@ -24,6 +24,8 @@ class EncodeRows {
   virtual ~EncodeRows() = default;
   virtual std::size_t RowCount() const = 0;
   virtual bool IsSelected(std::size_t row) const = 0;
+  // The row's video path as listed, without probing.
+  virtual std::string Path(std::size_t row) const = 0;
   // The row's video path and facts, probing it first when it was never probed.
   virtual std::string ProbedPath(std::size_t row, MediaFacts& facts, const Progress& progress) = 0;
 };
@@ -39,9 +41,11 @@ struct ScriptedJob {
   std::string video;
   std::size_t row = kNoRow;
   std::string output;   // the MP4 its job makes
-  std::string job_log;  // what its tools said; a failed job leaves it
+  std::string job_log;  // where the job leaves what its tools said when it ends
+  std::string script;   // its job script
   bool operator==(const ScriptedJob& other) const {
-    return video == other.video && row == other.row && output == other.output && job_log == other.job_log;
+    return video == other.video && row == other.row && output == other.output && job_log == other.job_log &&
+           script == other.script;
   }
 };
 
@@ -55,10 +59,13 @@ struct EncodeResult {
   bool written = false;               // a command's scripts got any line
 };
 
-// Writes and starts the job scripts of the selected rows, at most four, in list order.
-// A vanished video or one without a job is left out and said why. So is a video
-// whose MP4 an earlier row of the command makes already (the same base name in
-// another folder): one result, one job.
+// Writes and starts the job scripts of the selected rows, at most four, in list order;
+// the selected rows beyond those four are named as not started. A vanished video or
+// one without a job is left out and said why, and so is one whose job script or files
+// could not be written: one bad row stops no other. So is a video whose MP4 another
+// listed row makes (the same base name in another folder): that MP4 is the row's it
+// was made from, as its job noted, or else the first listed row's; one result, one
+// job, whatever command wrote it.
 EncodeResult EncodeSelection(EncodeRows& rows, EncodeCommandContext& context);
 
 // Writes the run scripts for 1, 2 or 4 queues (1 meaning the single whole-list script)

@@ -21,16 +21,13 @@ JobOutcome JudgeResult(bool written_by_this_run, const TrackSummary& source, con
 }
 
 JudgedJob JudgeEndedJob(bool written_by_this_run, const std::string& video, const std::string& mp4,
-                        const std::string& job_log, FileSystem& files, MediaInfoLibrary& mediainfo) {
+                        const std::string& job_log, const FileSystem& files, MediaInfoLibrary& mediainfo) {
   JudgedJob judged;
   if (written_by_this_run) {
     judged.result = ParseTrackSummary(mediainfo.InformTracks(mp4));
     judged.outcome = JudgeResult(true, ParseTrackSummary(mediainfo.InformTracks(video)), judged.result);
   }
-  if (!job_log.empty()) {
-    judged.said = LastMeaningfulLine(files.ReadWholeFile(job_log).value_or(""));
-    files.RemoveFile(job_log);
-  }
+  if (!job_log.empty()) judged.said = CauseLine(files.ReadWholeFile(job_log).value_or(""));
   return judged;
 }
 
@@ -53,6 +50,29 @@ std::string LastMeaningfulLine(const std::string& log) {
     if (!said.empty() && said.rfind("Pos:", 0) != 0) return said;
   }
   return {};
+}
+
+std::string CauseLine(const std::string& log) {
+  // What the system and the tools say when something outside the job is wrong, the
+  // weightiest first: the disk, a missing program or file, a stream the source lacks,
+  // the rights, a name; then any file that could not be used.
+  static const char* const kCauses[] = {"no space left", "disk quota", "file too large", "read-only file system",
+                                        "not found", "is not recognized", "cannot start", "no such file",
+                                        "matches no streams", "permission denied", "access is denied",
+                                        "name too long", "cannot open", "cannot read", "cannot write"};
+  std::vector<std::pair<std::string, std::string>> said;  // each line, and in lower case
+  for (const std::string& line : NonEmptyLines(log)) {
+    // The command lines the encoder shows and the files FFmpeg names hold file names,
+    // which may read like anything.
+    const std::string text = TrimBlanks(line);
+    if (text.rfind("mencoder: running", 0) == 0 || text.rfind("Input #", 0) == 0 || text.rfind("Output #", 0) == 0)
+      continue;
+    said.emplace_back(text, AsciiLower(text));
+  }
+  for (const char* cause : kCauses)
+    for (const auto& [text, lower] : said)
+      if (lower.find(cause) != std::string::npos) return text;
+  return LastMeaningfulLine(log);
 }
 
 int ProgressPercent(const std::string& line) {

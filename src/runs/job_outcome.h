@@ -38,14 +38,19 @@ struct JudgedJob {
 };
 
 // Judges an ended job's MP4 against its video (read only when the MP4 is new) and
-// takes the last meaningful line of the job's log, which a failed job leaves; the
-// log is removed. An empty `job_log` has nothing to read.
+// takes what the job's log, which every job leaves, says of the cause. The log stays
+// for the user to read. An empty `job_log` has nothing to read.
 JudgedJob JudgeEndedJob(bool written_by_this_run, const std::string& video, const std::string& mp4,
-                        const std::string& job_log, FileSystem& files, MediaInfoLibrary& mediainfo);
+                        const std::string& job_log, const FileSystem& files, MediaInfoLibrary& mediainfo);
 
 // The last line of a job log that says something: not blank and not a progress
 // line ("Pos: ..."); empty when there is none. Lines end with LF, CR or CR LF.
 std::string LastMeaningfulLine(const std::string& log);
+
+// Why a job failed, in its tools' own words: the first line of the log that names a
+// cause a user can act on (no space left, a program or file not found, a stream the
+// source lacks, no permission, ...), or else the last meaningful line.
+std::string CauseLine(const std::string& log);
 
 // The percentage of an encoder progress line ("Pos:   3.2s    80f ( 45%) ..."), blanks
 // allowed before the number, or -1 for any other line.

@@ -9,6 +9,8 @@ std::size_t ListEncodeRows::RowCount() const { return list_.RowCount(); }
 
 bool ListEncodeRows::IsSelected(std::size_t row) const { return list_.Row(row).selected; }
 
+std::string ListEncodeRows::Path(std::size_t row) const { return list_.EntryPath(row); }
+
 std::string ListEncodeRows::ProbedPath(std::size_t row, MediaFacts& facts, const Progress& progress) {
   const VideoEntry entry = probe_.ProbeVideo(list_, row, progress);
   facts = entry.facts;

@@ -13,6 +13,7 @@ class ListEncodeRows : public EncodeRows {
   ListEncodeRows(VideoList& list, MediaProbe& probe) : list_(list), probe_(probe) {}
   std::size_t RowCount() const override;
   bool IsSelected(std::size_t row) const override;
+  std::string Path(std::size_t row) const override;
   std::string ProbedPath(std::size_t row, MediaFacts& facts, const Progress& progress) override;
 
  private:

@@ -1,4 +1,5 @@
 #pragma once
+#include <map>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,11 @@ struct EncodeSettings {
   std::string subtitleclass;
 
   SettingsChoices choices;  // what the options dialog shows
+
+  // The saved keys' texts as the last load found them in the file, and what the load
+  // made of them, as a save would write them: a save tells the keys the user changed
+  // from those it only writes in their proper form.
+  std::map<std::string, std::string> stored, loaded;
 };
 
 inline Device DeviceOf(const EncodeSettings& settings) { return static_cast<Device>(settings.platform); }

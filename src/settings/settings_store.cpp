@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "common/text.h"
+#include "platform/file_system.h"
 #include "platform/ini_profile.h"
 #include "settings/subtitle_fonts.h"
 
@@ -16,12 +17,6 @@ int ReadInteger(const IniProfile& ini, const char* key, int fallback) {
 bool ReadBool(const IniProfile& ini, const char* key, bool fallback) {
   return ReadInteger(ini, key, fallback ? 1 : 0) != 0;
 }
-
-void WriteInteger(IniProfile& ini, const char* key, int value) {
-  ini.WriteString(kSettingsSection, key, std::to_string(value));
-}
-
-void WriteBool(IniProfile& ini, const char* key, bool value) { WriteInteger(ini, key, value ? 1 : 0); }
 
 // A list control shows the stored index only when it names one of its items.
 int ListChoice(int stored, int item_count) { return stored >= 0 && stored < item_count ? stored : -1; }
@@ -94,7 +89,10 @@ StartupSettings StartSettingsStore(const IniProfile& ini, const std::string& fon
           VideoExtensionList(ini.ReadString(kSettingsSection, "videofileext", kDefaultVideoExtensions))};
 }
 
-SettingsCheck LoadSettings(EncodeSettings& settings, EncoderPreset& preset, const IniProfile& ini) {
+namespace {
+
+// The record and its presets from the file, as LoadSettings describes.
+SettingsCheck LoadRecord(EncodeSettings& settings, EncoderPreset& preset, const IniProfile& ini) {
   settings.title = ini.ReadString(kSettingsSection, "title", "Clipvane");
 
   settings.qulity = ReadInteger(ini, "qulity", 1);
@@ -160,21 +158,50 @@ SettingsCheck LoadSettings(EncodeSettings& settings, EncoderPreset& preset, cons
   return SettingsCheck::kAccepted;
 }
 
-SettingsCheck SaveSettings(EncodeSettings& settings, EncoderPreset& preset, IniProfile& ini) {
-  WriteBool(ini, "audiosync", settings.audiosync);
-  WriteBool(ini, "subtitlesync", settings.subtitlesync);
+}  // namespace
+
+SettingsCheck LoadSettings(EncodeSettings& settings, EncoderPreset& preset, const IniProfile& ini) {
+  // Every key as one change left them: a save tells its own changes from others' by them.
+  const std::unique_ptr<FileLock> still = ini.HoldStill();
+  const SettingsCheck check = LoadRecord(settings, preset, ini);
+  settings.stored.clear();
+  settings.loaded.clear();
+  for (const auto& [key, value] : SavedKeys(settings)) {
+    settings.stored[key] = ini.ReadString(kSettingsSection, key, "");
+    settings.loaded[key] = value;
+  }
+  return check;
+}
+
+std::vector<std::pair<std::string, std::string>> SavedKeys(const EncodeSettings& settings) {
+  const auto flag = [](bool value) { return std::string(value ? "1" : "0"); };
   char sizes[32];
   std::snprintf(sizes, sizeof sizes, "%d,%d", settings.plainsizeindex, settings.colorsizeindex);
-  ini.WriteString(kSettingsSection, "fontsize", sizes);
-  WriteInteger(ini, "display", settings.choices.display);
-  WriteInteger(ini, "qulity", settings.choices.qulity);
-  WriteInteger(ini, "platform", settings.choices.platform);
-  WriteBool(ini, "noresizefor43scale", settings.noresizefor43scale);
-  ini.WriteString(kSettingsSection, "fontname", settings.fontfile + "," + settings.fontface);
-  WriteBool(ini, "needsubtitle", settings.needsubtitle);
-  WriteBool(ini, "colorsubtitle", settings.colorsubtitle);
-  ini.WriteString(kSettingsSection, "videofileext", settings.videofileext);
-  ini.WriteString(kSettingsSection, "subtitleclass", settings.subtitleclass);
+  return {{"audiosync", flag(settings.audiosync)},
+          {"subtitlesync", flag(settings.subtitlesync)},
+          {"fontsize", sizes},
+          {"display", std::to_string(settings.choices.display)},
+          {"qulity", std::to_string(settings.choices.qulity)},
+          {"platform", std::to_string(settings.choices.platform)},
+          {"noresizefor43scale", flag(settings.noresizefor43scale)},
+          {"fontname", settings.fontfile + "," + settings.fontface},
+          {"needsubtitle", flag(settings.needsubtitle)},
+          {"colorsubtitle", flag(settings.colorsubtitle)},
+          {"videofileext", settings.videofileext},
+          {"subtitleclass", settings.subtitleclass}};
+}
+
+SettingsCheck SaveSettings(EncodeSettings& settings, EncoderPreset& preset, IniProfile& ini) {
+  std::vector<IniProfile::Change> changes;
+  for (const auto& [key, value] : SavedKeys(settings)) {
+    if (value != settings.loaded[key]) {
+      changes.push_back({key, value, std::nullopt});  // the user's own change
+    } else if (value != settings.stored[key]) {
+      // Only put in its proper form, which must not undo what another process wrote.
+      changes.push_back({key, value, settings.stored[key]});
+    }
+  }
+  if (!changes.empty()) ini.WriteChanges(kSettingsSection, changes);
   return LoadSettings(settings, preset, ini);
 }
 

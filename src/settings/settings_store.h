@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/path_style.h"
@@ -36,8 +37,13 @@ enum class SettingsCheck { kAccepted, kWideFrameNeedsTouch };
 // Reads MP4.ini into the record and derives the presets.
 SettingsCheck LoadSettings(EncodeSettings& settings, EncoderPreset& preset, const IniProfile& ini);
 
-// Writes the saved keys from the record and its choices, then loads again.
-// A failed write throws PlatformError; the keys after it are not written.
+// The keys a save writes, from the record and its choices, in the save's order.
+std::vector<std::pair<std::string, std::string>> SavedKeys(const EncodeSettings& settings);
+
+// Writes, in one locked change of MP4.ini as it is now, the saved keys whose text
+// differs from what the last load found, then loads again: a key another process
+// changed meanwhile and this one did not keeps that change. A failed write throws
+// PlatformError and leaves the file as it was.
 SettingsCheck SaveSettings(EncodeSettings& settings, EncoderPreset& preset, IniProfile& ini);
 
 // The main window's title: the configured title, a blank and the version.

@@ -124,6 +124,10 @@ void MainWindowModel::FilesDropped(const std::vector<std::string>& paths) {
   Notify(&MainWindowView::StatusChanged);
 }
 
+void MainWindowModel::UnlistableFilesDropped(const std::vector<std::string>& utf8_names) {
+  if (!utf8_names.empty()) dialogs_.Tell(NamesOutsideCodePageNotice(utf8_names));
+}
+
 void MainWindowModel::ItemsDropped(const std::vector<std::string>& paths) {
   const FileSystem& files = session_.Files();
   std::vector<std::string> expanded;
@@ -212,7 +216,6 @@ void MainWindowModel::ChoosePowerAction(PowerAction action) {
 void MainWindowModel::EncodeSelection() {
   EncodeCommandContext context = session_.Commands(progress_);
   const EncodeResult result = clipvane::EncodeSelection(session_.Rows(), context);
-  if (scripted_listener_) scripted_listener_->Scripted(result.scripted);
   Tell(SelectionNotices(result));
 }
 
@@ -224,7 +227,6 @@ void MainWindowModel::EncodeWholeList(int queues, bool batch_files_only) {
     result = batch_files_only ? MakeBatchFiles(session_.Rows(), power_, context)
                               : clipvane::EncodeWholeList(queues, session_.Rows(), power_, context);
   }
-  if (scripted_listener_) scripted_listener_->Scripted(result.scripted);
   Tell(WholeListNotices(result, batch_files_only));
 }
 

@@ -50,14 +50,6 @@ class MainWindowView {
   virtual void ShowFileInformation(const std::string& report) = 0;
 };
 
-// Learns of the jobs each encode command wrote, with the MP4 each makes and its log,
-// which a failed job leaves to be read.
-class ScriptedJobsListener {
- public:
-  virtual ~ScriptedJobsListener() = default;
-  virtual void Scripted(const std::vector<ScriptedJob>& jobs) = 0;
-};
-
 // Where the output and script folder buttons lead: to the folders of those names
 // under the current folder, as the Windows program always has, or to the workspace's
 // own folders, wherever the program was started from.
@@ -71,7 +63,6 @@ class MainWindowModel {
   MainWindowModel(Session& session, DocumentOpener& opener, Dialogs& dialogs,
                   FolderLinks links = FolderLinks::kUnderCurrentFolder);
   void Attach(MainWindowView& view) { view_ = &view; }
-  void TellScriptedJobsTo(ScriptedJobsListener& listener) { scripted_listener_ = &listener; }
 
   // What the window shows.
   std::string Title() const;
@@ -89,6 +80,9 @@ class MainWindowModel {
   void Closing();   // writes list.log when the list changed
   void RowStateChanged(std::size_t row, bool selected, bool focused);
   void FilesDropped(const std::vector<std::string>& paths);
+  // Files dropped whose names the ANSI code page cannot hold (in UTF-8): the list
+  // cannot keep them, and says which.
+  void UnlistableFilesDropped(const std::vector<std::string>& utf8_names);
   // Files and folders from a file manager: a folder gives the files directly inside
   // it, in name order; then as FilesDropped.
   void ItemsDropped(const std::vector<std::string>& paths);
@@ -116,7 +110,6 @@ class MainWindowModel {
   Dialogs& dialogs_;
   FolderLinks links_;
   MainWindowView* view_ = nullptr;
-  ScriptedJobsListener* scripted_listener_ = nullptr;
   Progress progress_;
   StartButtonState start_;
   std::array<bool, kMenuCommandCount> enabled_;

@@ -37,6 +37,23 @@ void TellInOneBox(const EncodeResult& result, Wanted wanted, Text text, std::vec
   if (!joined.empty()) notices.push_back({joined, Utf8ToAnsi(u8"알림")});
 }
 
+// Why a row was left out, after its path and a blank line of the box; empty for the
+// rows whose reason the list shows itself or that have boxes of their own.
+std::string ReasonText(const Refusal& refusal) {
+  switch (refusal.reason) {
+    case RefusalReason::kRunScriptName:
+      return Utf8ToAnsi(u8"배치 파일 이름이 일괄 인코딩 배치 파일과 같아 건너뜁니다. 동영상 파일 이름을 바꿔 주세요.");
+    case RefusalReason::kNameTooLong: return Utf8ToAnsi(u8"파일 이름이 너무 길어 건너뜁니다.");
+    case RefusalReason::kSubtitleNotAFile: return Utf8ToAnsi(u8"자막(.smi)이 파일이 아니어서 건너뜁니다.");
+    case RefusalReason::kInIncoming: return Utf8ToAnsi(u8"MP4 저장소(incoming) 안의 동영상이라 건너뜁니다.");
+    case RefusalReason::kCannotScript:
+      return Utf8ToAnsi(u8"인코딩 배치 파일을 만들지 못해 건너뜁니다: ") + refusal.detail;
+    default: return {};
+  }
+}
+
+std::string NotStartedText(const Refusal& refusal) { return refusal.path; }
+
 }  // namespace
 
 std::vector<Notice> SelectionNotices(const EncodeResult& result) {
@@ -49,6 +66,15 @@ std::vector<Notice> SelectionNotices(const EncodeResult& result) {
       notices.push_back({SourceIsOutputText(refusal.path), Utf8ToAnsi(u8"알림")});
     if (refusal.reason == RefusalReason::kSameResult) notices.push_back({SameResultText(refusal), Utf8ToAnsi(u8"알림")});
     if (IsUnconvertible(refusal.reason)) notices.push_back({UnconvertibleText(refusal), Utf8ToAnsi(u8"알림")});
+    if (const std::string reason = ReasonText(refusal); !reason.empty())
+      notices.push_back({refusal.path + "\r\r" + reason, Utf8ToAnsi(u8"알림")});
+  }
+  std::vector<Notice> not_started;
+  TellInOneBox(result, [](RefusalReason reason) { return reason == RefusalReason::kNotStarted; }, NotStartedText,
+               not_started);
+  for (Notice& notice : not_started) {
+    notice.text = Utf8ToAnsi(u8"한 번에 4개까지만 인코딩합니다. 다음 동영상은 시작하지 않았습니다:\r\r") + notice.text;
+    notices.push_back(notice);
   }
   return notices;
 }
@@ -60,8 +86,23 @@ std::vector<Notice> WholeListNotices(const EncodeResult& result, bool batch_file
   TellInOneBox(result, [](RefusalReason reason) { return reason == RefusalReason::kSameResult; }, SameResultText,
                notices);
   TellInOneBox(result, IsUnconvertible, UnconvertibleText, notices);
+  for (const RefusalReason wanted : {RefusalReason::kRunScriptName, RefusalReason::kNameTooLong,
+                                      RefusalReason::kSubtitleNotAFile, RefusalReason::kInIncoming,
+                                      RefusalReason::kCannotScript})
+    TellInOneBox(result, [wanted](RefusalReason reason) { return reason == wanted; },
+                 [](const Refusal& refusal) { return refusal.path + ": " + ReasonText(refusal); }, notices);
   if (batch_files_only && result.written) notices.push_back(Told(u8"인코딩을 위한 배치파일(.bat)들이 생성되었습니다."));
   return notices;
+}
+
+Notice NamesOutsideCodePageNotice(const std::vector<std::string>& utf8_names) {
+  std::string text =
+      u8"다음 파일은 이름에 이 컴퓨터의 문자 집합으로 나타낼 수 없는 글자가 있어 목록에 추가하지 못했습니다. "
+      u8"파일 이름을 바꿔 주세요.\r";
+  for (const std::string& name : utf8_names) text += "\r" + name;
+  Notice notice{text, Utf8ToAnsi(u8"알림")};
+  notice.utf8 = true;
+  return notice;
 }
 
 Notice WideFrameNotice() { return Warned(Utf8ToAnsi(u8"지정한 [화면 설정]은 iPod touch와 iPhone을 위한 옵션 입니다.")); }

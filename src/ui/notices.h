@@ -17,8 +17,10 @@ struct Notice {
   std::string caption;
   Icon icon = Icon::kNone;
   bool question = false;  // Yes and No instead of OK
+  bool utf8 = false;      // the text is UTF-8, for names the ANSI code page cannot hold
   bool operator==(const Notice& other) const {
-    return text == other.text && caption == other.caption && icon == other.icon && question == other.question;
+    return text == other.text && caption == other.caption && icon == other.icon && question == other.question &&
+           utf8 == other.utf8;
   }
 };
 
@@ -41,6 +43,10 @@ std::vector<Notice> SelectionNotices(const EncodeResult& result);
 // that cannot be converted in a third; with `batch_files_only`, that the scripts are
 // written.
 std::vector<Notice> WholeListNotices(const EncodeResult& result, bool batch_files_only);
+
+// Dropped files whose names the ANSI code page cannot hold (UTF-8), which the list
+// cannot keep: named, so that the user can rename them.
+Notice NamesOutsideCodePageNotice(const std::vector<std::string>& utf8_names);
 
 // The 640 frame was asked for on nano/Classic.
 Notice WideFrameNotice();

@@ -32,12 +32,6 @@ void RunFollower::Starting(const std::string& script) {
   started_.insert(script);
 }
 
-void RunFollower::Scripted(const std::vector<ScriptedJob>& jobs) {
-  const Workspace& workspace = session_.GetProgram().workspace;
-  for (const ScriptedJob& scripted : jobs)
-    jobs_[JobScriptPath(scripted.video, workspace, session_.Jobs().setup.dialect)].log = scripted.job_log;
-}
-
 std::string RunFollower::ScriptOf(std::size_t row) const {
   return JobScriptPath(session_.List().EntryPath(row), session_.GetProgram().workspace, session_.Jobs().setup.dialect);
 }
@@ -79,10 +73,10 @@ void RunFollower::End(const std::string& script, Job& job) {
   FileSystem& files = session_.Files();
   const std::string mp4 = session_.GetProgram().workspace.OutputPath(job.video);
   const bool new_file = WrittenByThisRun(script, job, files.Stamp(mp4));
-  const JudgedJob judged = JudgeEndedJob(new_file, job.video, mp4, job.log, files, session_.MediaInfo());
+  const std::string log = JobLogPath(job.video, session_.GetProgram().workspace);
+  const JudgedJob judged = JudgeEndedJob(new_file, job.video, mp4, log, files, session_.MediaInfo());
   const JobOutcome outcome = judged.outcome;
   job.result = outcome == JobOutcome::kWritten ? JobOutcomeText(outcome) : "failed: " + JobOutcomeText(outcome);
-  job.log.clear();
   std::string said = judged.said;
   if (said.empty() && !job.output.empty()) said = LastMeaningfulLine(TextSince(monitor_.Tail(job.output), job.from));
   job.detail = outcome == JobOutcome::kWritten ? std::string() : said;

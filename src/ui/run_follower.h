@@ -28,9 +28,10 @@ class DesktopNotifier {
 // scripts, so a window opened in the middle of a run shows it again. A job waits in
 // its queue, runs (with the percentage of its encoder), and once it has ended its MP4
 // is judged as the command line judges it: written only when this run made it and it
-// holds one video and one audio track as long as the source. When nothing of the
+// holds one video and one audio track as long as the source; the log every job leaves
+// in batch says why when it is not. When nothing of the
 // workspace runs any more, the desktop is told how the run went.
-class RunFollower final : public ScriptedJobsListener {
+class RunFollower final {
  public:
   RunFollower(Session& session, ScriptMonitor& monitor, DesktopNotifier& notifier);
 
@@ -38,9 +39,6 @@ class RunFollower final : public ScriptedJobsListener {
   // noted as they stand before it, and it counts as running at the next look even
   // when it is gone by then, so that a job that fails at once still gets its result.
   void Starting(const std::string& script);
-
-  // The logs of the jobs a command wrote, which tell why a failed one failed.
-  void Scripted(const std::vector<ScriptedJob>& jobs) override;
 
   // Looks again; true when what a row shows has changed (its columns or its encoded
   // marker).
@@ -60,7 +58,6 @@ class RunFollower final : public ScriptedJobsListener {
     std::string output;               // the file the script's output goes to, when known
     std::uint64_t from = 0;           // where its own output begins in that file
     std::optional<FileStamp> before;  // its MP4 as it stood before the job began, when seen
-    std::string log;                  // its log, when a command of this window wrote it
     int percent = -1;
     std::string result;
     std::string detail;

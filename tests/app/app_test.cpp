@@ -47,12 +47,47 @@ TEST(CountProcesses, SkipsTheProgramsOwnProcessAndMatchesShortAliasesByTheirFirs
   EXPECT_EQ(CountProcesses("mp4creator.exe", processes), 1);
 }
 
-TEST(NativeProcessList, SeesThisProcessUnderItsOwnId) {
+// The queue that called the power action and queues at their own power line give
+// way; any other script of the program's, between two tools or two jobs, is at work.
+TEST(ScriptsAtWork, CountsTheProgramsScriptsButItsCallersAndThoseAtTheirLastLine) {
+  const std::string batch = "D:\\Conv\\batch\\";
+  const auto queue = [&](const std::string& name) { return "cmd.exe /c \"\"" + batch + name + ".bat\" \""; };
+  struct Case {
+    std::string name, command_line;
+    bool at_power_line, busy;
+  };
+  const Case cases[] = {{"", "", false, false},
+                        {"cmd.exe", queue("encode_al2"), false, true},  // the other queue is in a job
+                        {"cmd.exe", queue("encode_al2"), true, false},  // and now at its power line
+                        {"cmd.exe", "cmd.exe /c \"E:\\other\\batch\\x.bat\"", false, false},
+                        {"notepad.exe", "notepad.exe " + batch + "Holiday.bat", false, false},
+                        {"cmd.exe", "", false, false}};
+  for (const Case& c : cases) {
+    testing::FakeProcessList processes;
+    processes.Running("cmd.exe", 1, 0, queue("encode_al1"));            // id 100: the queue that called
+    processes.Running("clipvane.exe", 1, 100, "clipvane.exe shutdown");  // id 101: this process
+    processes.own_id = 101;
+    if (!c.name.empty()) processes.Running(c.name, 1, 0, c.command_line);  // id 102
+    if (c.at_power_line) processes.Running("clipvane.exe", 1, 102, "clipvane.exe shutdown");
+    EXPECT_EQ(ScriptsAtWork(processes, "cmd.exe", batch), c.busy) << c.command_line << c.at_power_line;
+  }
+}
+
+// The census and the clearing of ended jobs read the real list: names, parents and
+// command lines. (Under Wine a program started from Linux has no parent to show.)
+#ifdef _WIN32
+constexpr bool kWine = true;
+#else
+constexpr bool kWine = false;
+#endif
+TEST(NativeProcessList, SeesThisProcessUnderItsOwnIdWithItsParentAndCommandLine) {
   const ProcessList& processes = NativeProcessList();
-  bool found = false;
+  std::string seen;
   for (const ProcessEntry& entry : processes.Snapshot())
-    if (entry.id == processes.OwnProcessId()) found = entry.exe_name.find("clipvane_app_t") == 0;  // Linux cuts names at 15
-  EXPECT_TRUE(found);
+    if (entry.id == processes.OwnProcessId())
+      seen = entry.exe_name.substr(0, 14) + (entry.parent_id != 0 || kWine ? " with a parent " : " ") +
+             (entry.command_line && entry.command_line->find("clipvane_app_tests") != std::string::npos ? "named" : "");
+  EXPECT_EQ(seen, "clipvane_app_t with a parent named");  // Linux cuts names at 15
 }
 
 using testing::FakeMachine;
@@ -76,7 +111,7 @@ TEST(RunProgram, OneArgumentWaitsTestsTheEncodersAndActsOnlyOnAnExactWord) {
       FakeMachine machine;
       FakeProcessList processes;
       if (c.encoders_busy) processes.Running("mencoder.exe").Running("cmd.exe");
-      PowerActionServices services{machine, processes, machine, {{"mencoder.exe", "mp4creator.exe"}, "cmd.exe"}};
+      PowerActionServices services{machine, processes, machine, {{"mencoder.exe", "mp4creator.exe"}, "cmd.exe"}, ""};
       EXPECT_EQ(RunProgram(arguments, services, [] { return 7; }), arguments.size() == 1 ? 0 : 7);
       EXPECT_EQ(machine.events, c.events) << arguments.size() << " arguments, [" << (arguments.empty() ? "" : arguments[0]) << "]";
       EXPECT_EQ(processes.snapshots, arguments.size() != 1 ? 0 : c.encoders_busy ? 3 : 2);  // the census follows the wait

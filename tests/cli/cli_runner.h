@@ -9,6 +9,7 @@
 #include "media/mediainfo_library.h"
 #include "platform/file_system.h"
 #include "platform/shell.h"
+#include "platform/system_services.h"
 #include "support/fakes.h"
 #include "support/temp_folder.h"
 
@@ -22,7 +23,7 @@ class CliRunner {
     out.str("");
     err.str("");
     WatchingShell watching;
-    CliServices services{{NativeFileSystem(), detached, *mediainfo}, watching, "/usr/share/fonts", out, err};
+    CliServices services{{NativeFileSystem(), detached, *mediainfo, &NativeProcessList()}, watching, "/usr/share/fonts", out, err};
     return RunCli(args, workspace, services);
   }
 

@@ -1,18 +1,19 @@
 // Whole conversions through the command-line front end: real job and run scripts run
-// by sh, the stand-in tools over FFmpeg.
+// by sh, the stand-in tools over FFmpeg; and what a hostile user tries with them: a disk
+// that fills, a source cut short, rows that share an MP4 or cannot be scripted. Each
+// time nothing good is lost, no row stops another, and what is said is true.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/wait.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
+#include <algorithm>
 #include <filesystem>
-#include <thread>
+#include <fstream>
 
-#include "cli/cli_runner.h"
+#include "e2e/e2e_fixture.h"
 #include "platform/process.h"
 #include "media/mediainfo_report.h"
 
@@ -21,137 +22,141 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class CliEncodeTest : public ::testing::Test, protected testing::CliRunner {
- protected:
-  CliEncodeTest() {
-    // The built tools, and in the program's place a recorder, so that a power action
-    // is only ever written down.
-    fs::create_directory(app / "bin");
-    for (const char* tool : {"mencoder", "mp4creator"})
-      fs::copy_file(fs::path(CLIPVANE_BUILD_DIR) / "bin" / tool, app / ("bin/" + std::string(tool)));
-    fs::permissions(app.WriteFile("clipvane", "#!/bin/sh\necho \"$@\" >> '" + app / "power.log'\n"),
-                    fs::perms::owner_exec, fs::perm_options::add);
-  }
-  // Made under a plain name, then renamed: the name may hold what a shell would not take.
-  std::string MakeVideo(const std::string& name) {
-    const std::string made = videos_.Path() + "made.avi", path = videos_.Path() + name;
-    EXPECT_EQ(RunChild({"ffmpeg", "-loglevel", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=160x120:rate=25",
-                        "-f", "lavfi", "-i", "sine=frequency=500", "-t", "1", "-c:v", "mpeg4", "-c:a", "mp3",
-                        "-shortest", made}),
-              0);
-    EXPECT_EQ(std::rename(made.c_str(), path.c_str()), 0);
-    return path;
-  }
-  testing::TempFolder videos_;
-};
+using testing::CliEncodeTest;
 
-TEST_F(CliEncodeTest, EncodesSelectedVideosAndTheListInQueuesThatEndWithThePowerAction) {
-  const std::string a = MakeVideo("first.avi");
-  ASSERT_EQ(Cli({"add", a, MakeVideo("second clip's.avi"), MakeVideo("c.avi")}), 0) << err.str();
-  ASSERT_EQ(Cli({"encode", "1", "2", "--wait"}), 0) << err.str() << out.str();
-  EXPECT_NE(out.str().find(a + "\twritten "), std::string::npos) << out.str();
+// Names are data: a video named to break out of a command line, or one whose name is
+// code page 949 bytes (as unpacked from a Korean archive), converts like any other,
+// runs nothing, and gets an MP4 of its own name's bytes.
+TEST_F(CliEncodeTest, EncodesSelectedVideosOfAnyNameAndTheListInQueuesThatEndWithThePowerAction) {
+  const std::string hostile = MakeVideo("z';touch PWNED;'$(touch PWNED2).avi");
+  const std::string korean = "\xC7\xD1\xB1\xDB";  // "한글" in code page 949
+  ASSERT_EQ(Cli({"add", hostile, MakeVideo("second clip's.avi"), MakeVideo(korean + ".avi")}), 0) << err.str();
+  const fs::path was = fs::current_path();
+  fs::current_path(videos_.Path());
+  const int status = Cli({"encode", "1", "2", "3", "--wait"});
+  fs::current_path(was);
+  ASSERT_EQ(status, 0) << err.str() << out.str();
+  for (const char* made : {"PWNED", "PWNED2"})
+    EXPECT_FALSE(fs::exists(videos_ / made) || fs::exists(app / made) || fs::exists(was / made)) << made;
+  EXPECT_NE(out.str().find(hostile + "\twritten "), std::string::npos) << out.str();
+  EXPECT_TRUE(fs::is_regular_file(app / ("incoming/" + korean + ".mp4")));
   EXPECT_TRUE(fs::is_empty(app / "temp"));  // the jobs deleted their intermediates
 
   ASSERT_EQ(Cli({"encode-all", "--queues", "2", "--after", "shutdown", "--wait"}), 0) << err.str() << out.str();
   EXPECT_EQ(NativeFileSystem().ReadWholeFile(app.Path() + "power.log"), "shutdown\nshutdown\n");  // each queue's last line
 }
 
-// A tool that fails part-way, as on a full disk or when the job is killed: the job
-// stops there, the earlier MP4 stays as it was, nothing is left in temp, and the
-// command says "failed" with what the job log said last.
-struct FailingTool {
-  const char* label;
-  const char* tool;
-  const char* script;  // stands in for the tool; REAL is the built one
-  const char* said;    // what stderr says of it
-  bool keeps_earlier;  // a tool that fails does; one that lies cannot keep its MP4 out of incoming
+// A small tmpfs mounted on a folder of the test while the object lives: a disk of its
+// own that can be filled. Root only.
+class SmallDisk {
+ public:
+  SmallDisk(const std::string& folder, const std::string& size) : folder_(folder) {
+    fs::create_directories(folder);
+    mounted_ = ::geteuid() == 0 && ::mount("clipvane-test", folder.c_str(), "tmpfs", 0, ("size=" + size).c_str()) == 0;
+  }
+  ~SmallDisk() {
+    if (mounted_) ::umount2(folder_.c_str(), MNT_DETACH);
+  }
+  bool Mounted() const { return mounted_; }
+  // Fills the disk with one file until `left` bytes are free.
+  void FillLeaving(std::uint64_t left) const {
+    struct statvfs disk {};
+    ASSERT_EQ(::statvfs(folder_.c_str(), &disk), 0);
+    const std::uint64_t free_bytes = std::uint64_t{disk.f_bavail} * disk.f_frsize;
+    ASSERT_GT(free_bytes, left);
+    std::ofstream(folder_ + "/filler", std::ios::binary) << std::string(free_bytes - left, 'x');
+  }
+
+ private:
+  std::string folder_;
+  bool mounted_ = false;
 };
 
-class FailedStepTest : public CliEncodeTest, public ::testing::WithParamInterface<FailingTool> {};
-
-TEST_P(FailedStepTest, LeavesTheEarlierMp4AndSaysWhy) {
-  ASSERT_EQ(Cli({"add", MakeVideo("film.avi")}), 0);
-  ASSERT_EQ(Cli({"encode", "1", "--wait"}), 0) << err.str() << out.str();
-  const auto earlier = NativeFileSystem().ReadWholeFile(app / "incoming/film.mp4");
-  ASSERT_TRUE(earlier);
-  const std::string tool = app / ("bin/" + std::string(GetParam().tool));
-  fs::rename(tool, tool + ".real");
-  std::string script = GetParam().script;
-  script.replace(script.find("REAL"), 4, "'" + tool + ".real'");
-  fs::permissions(app.WriteFile("bin/" + std::string(GetParam().tool), "#!/bin/sh\n" + script + "\n"),
-                  fs::perms::owner_exec, fs::perm_options::add);
+// incoming on a disk of its own that is nearly full: the MP4 is built there, the disk
+// fills, and the earlier MP4 stays byte for byte, with the cause said.
+TEST_F(CliEncodeTest, AnIncomingDiskThatFillsUpKeepsTheEarlierMp4AndSaysSo) {
+  const SmallDisk disk(app / "incoming", "2m");
+  if (!disk.Mounted()) GTEST_SKIP() << "a tmpfs can be mounted only as root";
+  ASSERT_EQ(Cli({"add", MakeVideo("film.avi", "320x240", 3)}), 0);
+  ASSERT_EQ(Cli({"encode", "1", "--wait"}), 0) << err.str();
+  const std::string earlier = Read(app / "incoming/film.mp4");
+  disk.FillLeaving(64 * 1024);
   EXPECT_EQ(Cli({"encode", "1", "--wait"}), 1);
-  EXPECT_NE(out.str().find("film.avi\tfailed"), std::string::npos) << out.str();
-  EXPECT_NE(err.str().find("failed: row 1: " + videos_.Path() + "film.avi: " + GetParam().said), std::string::npos)
-      << err.str();
-  if (GetParam().keeps_earlier) {
-    EXPECT_EQ(NativeFileSystem().ReadWholeFile(app / "incoming/film.mp4"), earlier);
-  }
+  ExpectSaid("No space left");
+  EXPECT_EQ(Read(app / "incoming/film.mp4"), earlier);
+  std::vector<std::string> left;
+  for (const auto& item : fs::directory_iterator(app / "incoming")) left.push_back(item.path().filename());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{".sources", "filler", "film.mp4"}));
   EXPECT_TRUE(fs::is_empty(app / "temp"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, FailedStepTest,
-    ::testing::Values(
-        // The encode runs out of room half-way.
-        FailingTool{"EncodeRunsOutOfRoom", "mencoder",
-                    "case \"$*\" in *rawvideo*|*rawaudio*) exec REAL \"$@\";; esac\n"
-                    "echo 'av_interleaved_write_frame(): No space left on device' >&2; exit 1",
-                    "no MP4 was written; the job log ends: av_interleaved_write_frame(): No space left on device",
-                    true},
-        // A muxer that claims success but leaves the sound out: the check catches it.
-        FailingTool{"AudioMuxLies", "mp4creator", "case \"$2\" in *.aac) exit 0;; esac\nexec REAL \"$@\"",
-                    "the MP4 has not one audio track", false}),
-    [](const auto& test_info) { return std::string(test_info.param.label); });
-
-// Names are data: a video named to break out of a command line is converted like
-// any other and runs nothing.
-TEST_F(CliEncodeTest, AHostileNameRunsNothingAndTwoVideosOfOneNameMakeOneGoodMp4) {
-  const std::string hostile = MakeVideo("z';touch PWNED;'$(touch PWNED2).avi");
-  const std::string first = MakeVideo("good.avi");
-  fs::create_directory(videos_ / "c");
-  const std::string second = videos_ / "c/good.avi";
-  fs::copy_file(first, second);
-  ASSERT_EQ(Cli({"add", hostile, first, second}), 0) << err.str();
-  const fs::path was = fs::current_path();
-  fs::current_path(videos_.Path());
-  const int status = Cli({"encode", "1", "2", "3", "--wait"});
-  fs::current_path(was);
-  EXPECT_EQ(status, 1);  // the third row is refused
-  EXPECT_NE(err.str().find("row 3: " + second + ": same result as row 2"), std::string::npos) << err.str();
-  for (const char* made : {"PWNED", "PWNED2"})
-    EXPECT_FALSE(fs::exists(videos_ / made) || fs::exists(app / made) || fs::exists(was / made)) << made;
-  EXPECT_NE(out.str().find(hostile + "\twritten "), std::string::npos) << out.str();
-  const TrackSummary tracks = ParseTrackSummary(mediainfo->InformTracks(app / "incoming/good.mp4"));
-  EXPECT_EQ(tracks.video_tracks * 10 + tracks.audio_tracks, 11);
+// A source cut short (a download not finished) encodes into a short MP4; the check
+// holds it against the video's length, and the good MP4 stays, still its row's.
+TEST_F(CliEncodeTest, AnIncompleteSourceNeverReplacesAGoodMp4) {
+  const std::string video = MakeVideo("film.avi", "320x240", 3);
+  ASSERT_EQ(Cli({"add", video}), 0);
+  ASSERT_EQ(Cli({"encode", "1", "--wait"}), 0) << err.str();
+  const std::string earlier = Read(app / "incoming/film.mp4");
+  fs::resize_file(video, fs::file_size(video) * 2 / 5);
+  EXPECT_EQ(Cli({"encode", "1", "--wait"}), 1);
+  ExpectSaid("film.avi: no MP4 was written; mp4creator: the MP4 is not as long as the video");
+  EXPECT_EQ(Read(app / "incoming/film.mp4"), earlier);
+  EXPECT_EQ(Cli({"refresh"}), 0);
+  EXPECT_EQ(out.str(), "1\t*\tfilm\t-\n");
 }
 
-// Ctrl+C or a stop while clipvane-cli waits: the jobs are stopped, they remove what
-// they made, and no MP4 is left half-made in incoming. The real program, in its own
-// folder, as a user starts it.
-TEST_F(CliEncodeTest, AStopWhileWaitingLeavesNoHalfMadeMp4) {
-  fs::copy_file(fs::path(CLIPVANE_BUILD_DIR) / "clipvane-cli", app / "clipvane-cli");
-  ASSERT_EQ(Cli({"add", MakeVideo("long.avi")}), 0);
-  // An encoder that says it has started, then takes its time.
-  fs::remove(app / "bin/mencoder");
-  fs::permissions(app.WriteFile("bin/mencoder", "#!/bin/sh\necho started > '" + app / "started'\nexec sleep 600\n"),
-                  fs::perms::owner_exec, fs::perm_options::add);
-  const std::string program = app / "clipvane-cli";
-  const pid_t cli = ::fork();
-  ASSERT_GE(cli, 0);
-  if (cli == 0) {
-    if (!std::freopen("/dev/null", "w", stdout)) ::_exit(126);
-    ::execl(program.c_str(), program.c_str(), "encode", "1", "--wait", static_cast<char*>(nullptr));
-    ::_exit(127);
-  }
-  for (int i = 0; i < 600 && !fs::exists(app / "started"); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  ASSERT_TRUE(fs::exists(app / "started"));
-  ::kill(cli, SIGTERM);
-  int status = 0;
-  ASSERT_EQ(::waitpid(cli, &status, 0), cli);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGTERM) << status;
-  EXPECT_FALSE(fs::exists(app / "incoming/long.mp4"));
+// Two rows of one base name, encoded by separate commands: the second is refused
+// naming the first, only the row the MP4 was made from is marked, and clearing the
+// encoded rows keeps the other.
+TEST_F(CliEncodeTest, RowsOfOneNameInSeparateCommandsMakeOneMp4) {
+  fs::create_directories(videos_ / "a");
+  fs::create_directories(videos_ / "b");
+  const std::string a = MakeVideo("a/clip.avi"), b = MakeVideo("b/clip.avi");
+  ASSERT_EQ(Cli({"add", a, b}), 0);
+  ASSERT_EQ(Cli({"encode", "1", "--wait"}), 0) << err.str();
+  EXPECT_EQ(Cli({"encode", "2"}), 1);
+  ExpectSaid("not converted: row 2: " + b + ": same result as row 1 (" + a + "): both make " + app / "incoming/clip.mp4");
+  EXPECT_TRUE(detached.opened.empty());
+  EXPECT_EQ(Cli({"refresh"}), 0);
+  EXPECT_EQ(out.str(), "1\t*\tclip\t-\n2\t \tclip\t-\n");
+  EXPECT_EQ(Cli({"clear-encoded"}), 0);
+  EXPECT_EQ(Cli({"refresh"}), 0);
+  EXPECT_EQ(out.str(), "1\t \tclip\t-\n");  // b's own video was never converted
+}
+
+// Rows that cannot be scripted, each named with its reason, while the others convert:
+// a name too long for its MP4 (with a short extension), a .smi that is a folder or a
+// pipe. The longest name ".avi" allows converts. Nothing is left in temp.
+TEST_F(CliEncodeTest, RowsThatCannotBeScriptedAreNamedAndTheOthersGoOn) {
+  app.WriteFile("MP4.ini", "[default]\nvideofileext=avi,ts\n");
+  const std::string longest = std::string(251, 'n');
+  fs::create_directory(videos_ / "folder.smi");
+  ASSERT_EQ(::mkfifo((videos_ / "pipe.smi").c_str(), 0600), 0);
+  const std::vector<std::string> videos{MakeVideo(longest + ".avi"), MakeVideo(std::string(252, 'x') + ".ts"),
+                                        MakeVideo("folder.avi"), MakeVideo("pipe.avi"), MakeVideo("good.avi")};
+  ASSERT_EQ(Cli({"add", videos[0], videos[1], videos[2], videos[3], videos[4]}), 0) << err.str();
+  EXPECT_EQ(Cli({"encode-all", "--wait"}), 1);
+  ExpectSaid("row 2: " + videos[1] + ": the name is too long");
+  ExpectSaid("row 3: " + videos[2] + ": its .smi is not a file");
+  ExpectSaid("row 4: " + videos[3] + ": its .smi is not a file");
+  EXPECT_NE(out.str().find(videos[0] + "\twritten " + app / "incoming/" + longest + ".mp4"), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find(videos[4] + "\twritten "), std::string::npos) << out.str();
   EXPECT_TRUE(fs::is_empty(app / "temp"));
+}
+
+// Scripts written and not run keep what their jobs need until they are written again;
+// jobs that ran leave nothing behind past the next command.
+TEST_F(CliEncodeTest, TempStaysBounded) {
+  const auto in_temp = [&] { return std::distance(fs::directory_iterator(app / "temp"), fs::directory_iterator()); };
+  ASSERT_EQ(Cli({"add", MakeVideo("a.avi"), MakeVideo("b.avi")}), 0);
+  for (int run = 0; run < 5; ++run) ASSERT_EQ(Cli({"make-scripts"}), 0) << err.str();
+  EXPECT_EQ(in_temp(), 4);  // the logs of the last two writings
+  EXPECT_EQ(Cli({"list"}), 0);
+  EXPECT_EQ(in_temp(), 2);  // those of the scripts in batch, waiting to be run
+  EXPECT_EQ(Cli({"encode-all", "--wait"}), 0) << err.str();
+  EXPECT_EQ(Cli({"list"}), 0);
+  EXPECT_EQ(in_temp(), 0);
 }
 
 }  // namespace

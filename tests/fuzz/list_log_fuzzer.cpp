@@ -44,14 +44,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const StoredList stored = LoadVideoList(first, disk, workspace);
   for (const std::string& path : Paths(first)) Require(path.find_first_of("\r\n") == std::string::npos);
   if (first.RowCount() > 0) first.RemoveVideo(0);
-  SaveVideoList(first, stored, disk, workspace);
+  const StoredList written = SaveVideoList(first, stored, disk, workspace);
   const std::string saved = disk.files[workspace.ListFile()];
   Require(saved.empty() || saved.size() >= 2);
   Require(saved.empty() || saved.compare(saved.size() - 2, 2, "\r\n") == 0);
 
   VideoList second(workspace, disk, video_exts);
   const StoredList again = LoadVideoList(second, disk, workspace);
-  Require(Paths(second) == Paths(first));
-  Require(VideoListText(second, again) == saved);
+  Require(Paths(second) == Paths(first) && again.rows == written.rows);
+  Require(MergedListText(saved, second, again, disk, workspace) == saved);
   return 0;
 }

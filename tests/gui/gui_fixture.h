@@ -102,14 +102,15 @@ class GuiFixture {
     keys[VK_CONTROL] = 0;
     SetKeyboardState(keys);
   }
-  // Drops these files on the main window as the shell does.
-  void Drop(const std::vector<std::string>& paths) {
-    std::string names;
-    for (const std::string& path : paths) names += path + '\0';
-    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() + 1);
+  // Drops these files on the main window as the shell does, with their wide names.
+  void Drop(const std::vector<std::wstring>& paths) {
+    std::wstring names;
+    for (const std::wstring& path : paths) names += path + L'\0';
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + (names.size() + 1) * sizeof(wchar_t));
     auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
     drop->pFiles = sizeof(DROPFILES);
-    memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size());
+    drop->fWide = TRUE;
+    memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size() * sizeof(wchar_t));
     GlobalUnlock(memory);
     SendMessageW(Main().Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
   }

@@ -30,13 +30,12 @@ class GuiTest : public ::testing::Test, public GuiFixture {
   HWND Control(C control) { return Options().Control(control); }
   bool Checked(C control) { return SendMessageW(Control(control), BM_GETCHECK, 0, 0) == BST_CHECKED; }
   void Click(C control) { SendMessageW(Control(control), BM_CLICK, 0, 0); }
-  // A drop-down list's item, the selected one by default.
-  std::string Selected(C control, LRESULT item = -1) {
+  std::string Item(C control, LRESULT index) {
     wchar_t text[256] = {};
-    if (item < 0) item = SendMessageW(Control(control), CB_GETCURSEL, 0, 0);
-    SendMessageW(Control(control), CB_GETLBTEXT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(text));
+    SendMessageW(Control(control), CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
     return WideToAnsi(text);
   }
+  std::string Selected(C control) { return Item(control, SendMessageW(Control(control), CB_GETCURSEL, 0, 0)); }
 };
 
 TEST_F(GuiTest, TheMainWindowShowsItsModelAndPassesOnEveryEvent) {
@@ -77,12 +76,29 @@ TEST_F(GuiTest, TheMainWindowShowsItsModelAndPassesOnEveryEvent) {
   Command(kIdOutputFolderButton);
   Command(kIdWebPageButton);
   EXPECT_EQ(opener.opened, (std::vector<std::string>{".\\incoming", kMakerWebPage}));
+  // Names the code page cannot hold are named in a box, not dropped in silence.
   const std::string video = Video("Holiday.avi");
-  Drop({video});
+  const std::wstring folder = AnsiToWide(temp / "videos\\");
+  for (const wchar_t* name : {L"Caf\u00E9.avi", L"\U0001F600.avi"})
+    CloseHandle(CreateFileW((folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  dialogs.shown.clear();
+  Drop({folder + L"Caf\u00E9.avi", AnsiToWide(video), folder + L"\U0001F600.avi"});
   EXPECT_EQ(RowCount(), 10u);
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_TRUE(dialogs.shown[0].utf8);
+  for (const char* name : {u8"Caf\u00E9.avi", u8"\U0001F600.avi"})
+    EXPECT_NE(dialogs.shown[0].text.find(name), std::string::npos) << dialogs.shown[0].text;
+  // The session ends: the window writes its own row into the list as another left it.
+  const std::string other = Video("other.avi");
+  NativeFileSystem().ReplaceWholeFile(temp / "list.log", other + "\r\n");
+  SendMessageW(Main().Handle(), WM_QUERYENDSESSION, 0, 0);
+  SendMessageW(Main().Handle(), WM_ENDSESSION, TRUE, 0);
+  const std::string saved = NativeFileSystem().ReadWholeFile(temp / "list.log").value_or("");
+  EXPECT_EQ(saved.rfind(other + "\r\n", 0), 0u) << saved;
+  EXPECT_NE(saved.find(video), std::string::npos) << saved;
   SendMessageW(Main().Handle(), WM_CLOSE, 0, 0);
   EXPECT_FALSE(IsWindow(Main().Handle()));
-  EXPECT_NE(NativeFileSystem().ReadWholeFile(temp / "list.log").value_or("").find(video), std::string::npos);
+  EXPECT_EQ(NativeFileSystem().ReadWholeFile(temp / "list.log"), saved);  // nothing more to write
 }
 
 TEST_F(GuiTest, TheOptionsDialogShowsItsModelAndPassesOnEveryEvent) {
@@ -149,8 +165,7 @@ TEST_F(GuiTest, RegisteredAviSynthGetsTheFilterAndPlainFontsComeFromTheRegistry)
   EXPECT_TRUE(dialogs.shown.empty());
   EXPECT_TRUE(Checked(C::kColourSubtitle));
   EXPECT_EQ(NativeFileSystem().ReadWholeFile(temp / "plugins\\vsfilter.dll"), "plugin");
-  // No face named x: the first item, whichever fonts the host has.
-  EXPECT_EQ(Selected(C::kFonts), Selected(C::kFonts, 0));
+  EXPECT_EQ(Selected(C::kFonts), Item(C::kFonts, 0));  // no face named x: the first item, whatever fonts there are
   RegDeleteValueA(fonts, "Clipvane Test & Other (TrueType)");
   RegCloseKey(fonts);
   RegCloseKey(avs);

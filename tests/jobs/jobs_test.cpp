@@ -385,5 +385,33 @@ TEST_F(JobScriptTest, ARefusedOrFailedBuildLeavesNoScriptAndLosesNoFile) {
   EXPECT_EQ(files_.files, before);
 }
 
+// On the disk, under each platform's own rules: a folder where the subtitle would be is
+// said, not read; a name whose job script no file name can hold fails that build alone
+// (the command names it and goes on), leaving nothing of it behind.
+TEST(BuildJobScriptOnDisk, RefusesAnOddSubtitleAndLeavesNothingOfAFailedBuild) {
+  testing::TempFolder temp;
+  FileSystem& files = NativeFileSystem();
+  const Workspace workspace(temp.Path(), kNativePathStyle);
+  workspace.CreateFolders(files);
+  EncodeSettings settings;
+  EncoderPreset preset;
+  JobContext context{{workspace, kNativeScriptDialect, settings, preset, ""}, files, nullptr};
+  MediaFacts facts;
+  facts.width = 320;
+  facts.height = 240;
+  files.MakeFolders(temp / "odd.smi");
+  const std::string odd = temp.WriteFile("odd.avi", "v");
+  EXPECT_EQ(BuildJobScript(odd, facts, context).refused, RefusalReason::kSubtitleNotAFile);
+#ifdef _WIN32
+  const std::string too_long = temp / std::string(250 - temp.Path().size(), 'n') + ".avi";  // its script passes MAX_PATH
+  EXPECT_THROW(BuildJobScript(too_long, facts, context), PlatformError);
+#else
+  const std::string too_long = temp / std::string(252, 'n') + ".ts";
+  EXPECT_EQ(BuildJobScript(too_long, facts, context).refused, RefusalReason::kNameTooLong);
+#endif
+  EXPECT_TRUE(files.FilesIn(workspace.Temp()).empty());
+  EXPECT_TRUE(files.FilesIn(workspace.Batch()).empty());
+}
+
 }  // namespace
 }  // namespace clipvane

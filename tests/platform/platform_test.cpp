@@ -1,5 +1,6 @@
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <regex>
 #include <set>
 #include <thread>
@@ -95,7 +96,44 @@ TEST_F(FileSystemTest, MakesUniqueEmptyTemporaryFilesNamedLikeGetTempFileName) {
   }
   EXPECT_EQ(names.size(), 20u);
   EXPECT_THROW(files_.MakeUniqueTempFile(temp_ / "missing", "qv"), PlatformError);
+#ifndef _WIN32
+  // When all 65,535 names are taken, that is what is said, never a bare "File exists".
+  for (unsigned unique = 1; unique <= 0xFFFF; ++unique) {
+    char name[16];
+    std::snprintf(name, sizeof name, "qv%X.tmp", unique);
+    std::fclose(std::fopen((temp_ / name).c_str(), "w"));
+  }
+  const std::string error = ErrorOf([&] { files_.MakeUniqueTempFile(temp_.Path(), "qv"); });
+  EXPECT_NE(error.find("No temporary name left in " + temp_.Path()), std::string::npos) << error;
+#endif
 }
+
+#ifndef _WIN32
+// list.log or MP4.ini may be a link to where the user keeps them: written through the
+// link, which stays. A name as long as a name may be is replaced as well: the
+// temporary file beside it has a short name of its own.
+TEST_F(FileSystemTest, ReplacesThroughALinkAndBesideTheLongestName) {
+  NativeFileSystem().MakeFolders(temp_ / "kept");
+  const std::string target = temp_.WriteFile("kept/list.log", "old\r\n");
+  std::filesystem::create_symlink("kept/list.log", temp_ / "list.log");
+  std::filesystem::create_symlink(temp_ / "kept/new.ini", temp_ / "MP4.ini");  // leads nowhere yet
+  files_.ReplaceWholeFile(temp_ / "list.log", "new\r\n");
+  files_.ReplaceWholeFile(temp_ / "MP4.ini", "[default]\r\n");
+  EXPECT_TRUE(std::filesystem::is_symlink(temp_ / "list.log") && std::filesystem::is_symlink(temp_ / "MP4.ini"));
+  EXPECT_EQ(files_.ReadWholeFile(target), "new\r\n");
+  EXPECT_EQ(files_.ReadWholeFile(temp_ / "kept/new.ini"), "[default]\r\n");
+  const std::string longest = temp_ / std::string(251, 'n') + ".log";
+  files_.ReplaceWholeFile(longest, "x");
+  EXPECT_EQ(files_.ReadWholeFile(longest), "x");
+  EXPECT_EQ(files_.FilesIn(temp_.Path()).size(), 3u);  // the two links and it: nothing left beside it
+  // ".." is taken where the link leads, not by the text.
+  files_.MakeFolders(temp_ / "kept/deep");
+  std::filesystem::create_directory_symlink(temp_ / "kept/deep", temp_ / "jump");
+  EXPECT_EQ(files_.ResolvedPath(temp_ / "jump/../list.log"), std::filesystem::canonical(target).string());
+  EXPECT_EQ(files_.ResolvedPath(temp_ / "jump/../none.log"), std::nullopt);
+}
+
+#endif
 
 // Two threads count to 100 in a file, each step a read and a write under the lock: a
 // lock that let both in at once would lose steps. Threads, since the lock must hold
@@ -169,6 +207,29 @@ TEST_F(IniProfileTest, WriteReplacesOnlyItsOwnKeyAndKeepsEveryOtherLine) {
   const std::string text = NativeFileSystem().ReadWholeFile(temp_ / "MP4.ini").value_or("");
   EXPECT_EQ(text.rfind("; made by hand", 0), 0u);
   EXPECT_TRUE(text.find("[default]") < text.find("display=3") && text.find("display=3") < text.find("[last]")) << text;
+}
+
+// Settings changed by several processes at once: each write reads the file afresh
+// under the lock and sets only its own keys, so none loses another's; a change made
+// only if the key still holds what the writer read keeps another's. Threads, since the
+// lock holds between handles of one process as between processes.
+TEST_F(IniProfileTest, WritersAtOnceKeepEachOthersKeys) {
+  Open("[default]\r\nshared=old\r\n");
+  const auto write = [&](const std::string& prefix) {
+    const auto ini = OpenIniProfile(temp_ / "MP4.ini");
+    for (int i = 0; i < 15; ++i)
+      ini->WriteChanges("default", {{prefix + std::to_string(i), "1", std::nullopt}, {"shared", prefix, "old"}});
+  };
+  std::thread other(write, "b");
+  write("a");
+  other.join();
+  const auto ini = OpenIniProfile(temp_ / "MP4.ini");
+  std::string kept;
+  for (int i = 0; i < 15; ++i)
+    kept += ini->ReadString("default", "a" + std::to_string(i), "-") + ini->ReadString("default", "b" + std::to_string(i), "-");
+  EXPECT_EQ(kept, std::string(30, '1'));
+  const std::string shared = ini->ReadString("default", "shared", "");
+  EXPECT_TRUE(shared == "a" || shared == "b") << shared;  // the first writer's, kept by the second
 }
 
 #ifndef _WIN32

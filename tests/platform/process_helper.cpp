@@ -3,7 +3,9 @@
 //   exit N        ends with status N
 //   stdin         tells how many bytes its input held
 //   streams A B   writes A to stdout and B to stderr
-//   wait          says "ready", then waits for a minute unless it is ended
+//   parent FILE   starts "wait FILE" as its own child, writes its id to FILE, and waits
+//   wait [FILE]   says "ready" (and adds its id to FILE), then waits for a minute
+//                 unless it is ended
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -12,14 +14,35 @@
 #include <thread>
 #include <vector>
 
+#include "platform/process.h"
+#include "platform/system_services.h"
+#include "platform/utf.h"
+
 #ifdef _WIN32
+#include <windows.h>
 #include <fcntl.h>
 #include <io.h>
-
-#include "platform/utf.h"
+#else
+#include <unistd.h>
 #endif
 
 namespace {
+
+unsigned long OwnId() {
+#ifdef _WIN32
+  return GetCurrentProcessId();
+#else
+  return static_cast<unsigned long>(getpid());
+#endif
+}
+
+// Adds what this process is and its id to the file, a line of its own.
+void NoteId(const std::string& file, const char* what) {
+  if (std::FILE* out = std::fopen(file.c_str(), "a")) {
+    std::fprintf(out, "%s %lu\n", what, OwnId());
+    std::fclose(out);
+  }
+}
 
 int Run(const std::vector<std::string>& args) {
   if (args.empty()) return 2;
@@ -43,7 +66,15 @@ int Run(const std::vector<std::string>& args) {
     std::fwrite(args[2].data(), 1, args[2].size(), stderr);
     return 0;
   }
+  if (mode == "parent" && args.size() == 2) {
+    clipvane::ChildProcesses child;
+    child.Start({clipvane::ExecutablePath(), "wait", args[1]}, {clipvane::Discarded(), clipvane::Discarded()});
+    NoteId(args[1], "parent");
+    child.WaitAll();
+    return 0;
+  }
   if (mode == "wait") {
+    if (args.size() == 2) NoteId(args[1], "child");
     std::printf("ready\n");
     std::fflush(stdout);
     std::this_thread::sleep_for(std::chrono::seconds(60));

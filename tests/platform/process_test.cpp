@@ -9,7 +9,14 @@
 #include "platform/windows_command_line.h"
 #include "support/temp_folder.h"
 
-#ifndef _WIN32
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <signal.h>
 #include <unistd.h>
 #endif
@@ -84,6 +91,51 @@ TEST(ChildProcesses, PassesATerminationOnToTheChildren) {
   EXPECT_EQ(children.WaitAll(), std::vector<int>{128 + SIGTERM});
 }
 #endif
+
+// Whatever ends a process, the children it started end with it: a killed encoder leaves
+// no FFmpeg working on for no one (a job object on Windows, the parent-death signal on
+// Linux).
+TEST(ChildProcesses, AKilledParentTakesItsChildrenWithIt) {
+  testing::TempFolder temp;
+  const std::string ids = temp / "ids";
+  ChildProcesses parent;
+  parent.Start({Helper(), "parent", ids}, {Discarded(), Discarded()});
+  std::map<std::string, unsigned long> started;  // "parent" and "child"
+  for (int i = 0; i < 200 && started.size() < 2; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    std::istringstream lines(NativeFileSystem().ReadWholeFile(ids).value_or(""));
+    std::string what;
+    for (unsigned long id; lines >> what >> id;) started[what] = id;
+  }
+  ASSERT_EQ(started.size(), 2u);
+  const auto ended = [](unsigned long id) {
+#ifdef _WIN32
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(id));
+    if (!process) return true;
+    const bool done = WaitForSingleObject(process, 5000) == WAIT_OBJECT_0;
+    CloseHandle(process);
+    return done;
+#else
+    for (int i = 0; i < 200; ++i) {
+      std::ifstream stat("/proc/" + std::to_string(id) + "/stat");
+      const std::string line((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+      if (line.empty() || line[line.rfind(')') + 2] == 'Z') return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    return false;
+#endif
+  };
+#ifdef _WIN32
+  HANDLE killed = OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(started["parent"]));
+  ASSERT_TRUE(killed);
+  TerminateProcess(killed, 9);
+  CloseHandle(killed);
+#else
+  ::kill(static_cast<pid_t>(started["parent"]), SIGKILL);
+#endif
+  EXPECT_TRUE(ended(started["child"]));
+  parent.WaitAll();
+}
 
 // The runtime's reading rules: blanks and empty arguments in quotes, \" for a quote,
 // backslashes doubled only before a quote; the program name quoted plainly.

@@ -1,12 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "runs/encode_commands.h"
 #include "runs/job_outcome.h"
+#include "runs/leftovers.h"
 #include "runs/run_scripts.h"
 #include "support/fakes.h"
 #include "support/memory_file_system.h"
 
 namespace clipvane {
+
+void PrintTo(const Refusal& refusal, std::ostream* out) {
+  *out << "{" << refusal.path << " reason " << static_cast<int>(refusal.reason) << " row " << refusal.row << " "
+       << refusal.other_path << " " << refusal.other_row << " " << refusal.detail << "}";
+}
+
 namespace {
 
 using Texts = std::vector<std::string>;
@@ -74,8 +83,6 @@ TEST_F(RunScriptsTest, QueuesWithoutJobsGetNoScriptAndLoseAnOldOne) {
   EXPECT_EQ(File("encode_a43") + File("encode_a44"), Calls({"z"}) + "-");
   EXPECT_TRUE(Make(2, {"only"}, PowerAction::kShutdown));
   EXPECT_EQ(File("encode_al1") + File("encode_al2"), "-" + Calls({"only"}, "shutdown"));
-  EXPECT_TRUE(Make(2, {"clip", "clip"}));  // one base name twice: called twice
-  EXPECT_EQ(File("encode_al1") + File("encode_al2"), Calls({"clip", "clip"}));
 }
 
 using testing::MemoryFileSystem;
@@ -89,6 +96,7 @@ class FakeRows : public EncodeRows {
   }
   std::size_t RowCount() const override { return paths_.size(); }
   bool IsSelected(std::size_t row) const override { return selected_[row]; }
+  std::string Path(std::size_t row) const override { return paths_[row]; }
   std::string ProbedPath(std::size_t row, MediaFacts& facts, const Progress& progress) override {
     probed.push_back(row);
     Report(progress, ProgressStep::Kind::kChecked, paths_[row]);
@@ -118,30 +126,40 @@ class EncodeCommandsTest : public ::testing::Test {
   EncodeCommandContext context_{jobs_, shell_, [this](const ProgressStep& step) { forwarded_.push_back(step); }};
 };
 
-TEST_F(EncodeCommandsTest, SelectionStartsAtMostFourInListOrder) {
+TEST_F(EncodeCommandsTest, SelectionStartsAtMostFourInListOrderAndNamesTheRest) {
   FakeRows rows(files_, {"D:\\V\\a.avi", "D:\\V\\b.avi", "D:\\V\\c.avi", "D:\\V\\d.avi", "D:\\V\\e.avi", "D:\\V\\f.avi"},
                 {true, false, true, true, true, true});
   const EncodeResult result = EncodeSelection(rows, context_);
   EXPECT_EQ(result.started, (Texts{"D:\\Conv\\batch\\a.bat", "D:\\Conv\\batch\\c.bat", "D:\\Conv\\batch\\d.bat",
                                    "D:\\Conv\\batch\\e.bat"}));
   EXPECT_EQ(shell_.opened, result.started);
-  EXPECT_EQ(result.scripted[1],
-            (ScriptedJob{"D:\\V\\c.avi", 2, "D:\\Conv\\incoming\\c.mp4", "D:\\Conv\\temp\\qv1A2B.tmp"}));
+  EXPECT_EQ(result.scripted[1], (ScriptedJob{"D:\\V\\c.avi", 2, "D:\\Conv\\incoming\\c.mp4", "D:\\Conv\\batch\\c.log",
+                                             "D:\\Conv\\batch\\c.bat"}));
   EXPECT_EQ(rows.probed, (std::vector<std::size_t>{0, 2, 3, 4}));  // the fifth selected row is not looked at
+  EXPECT_EQ(result.refused, (std::vector<Refusal>{{"D:\\V\\f.avi", RefusalReason::kNotStarted, 5}}));
   EXPECT_EQ(result.steps, forwarded_);
   EXPECT_EQ(result.steps.size(), 4u);
 }
 
+// One bad row stops nothing else: each is named with its reason, the others are
+// scripted and started, by both kinds of command.
 TEST_F(EncodeCommandsTest, VideosWithoutAJobAreRefusedWithTheirReasonAndTheOthersGoOn) {
   files_.files["D:\\Conv\\incoming\\clip.mp4"] = "video";
-  FakeRows rows(files_, {"D:\\Videos\\gone.avi", "D:\\Conv\\incoming\\clip.mp4", "D:\\Videos\\here.avi"},
-                {true, true, true});
+  FakeRows rows(files_, {"D:\\Videos\\gone.avi", "D:\\Conv\\incoming\\clip.mp4", "D:\\Videos\\Encode_All.avi",
+                         "D:\\Videos\\locked.avi", "D:\\Videos\\here.avi"},
+                {true, true, true, true, true});
   files_.files.erase("D:\\Videos\\gone.avi");
-  const EncodeResult selection = EncodeSelection(rows, context_);
+  files_.unwritable.insert("D:\\Conv\\batch\\locked.bat");
+  Refusal cannot_write{"D:\\Videos\\locked.avi", RefusalReason::kCannotScript, 3};
+  cannot_write.detail = "Cannot write D:\\Conv\\batch\\locked.bat";
   const std::vector<Refusal> refused{{"D:\\Videos\\gone.avi", RefusalReason::kFileMissing, 0},
-                                     {"D:\\Conv\\incoming\\clip.mp4", RefusalReason::kSourceIsOutput, 1}};
+                                     {"D:\\Conv\\incoming\\clip.mp4", RefusalReason::kSourceIsOutput, 1},
+                                     {"D:\\Videos\\Encode_All.avi", RefusalReason::kRunScriptName, 2},
+                                     cannot_write};
+  const EncodeResult selection = EncodeSelection(rows, context_);
   EXPECT_EQ(selection.refused, refused);
   EXPECT_EQ(selection.started, Texts{"D:\\Conv\\batch\\here.bat"});
+  EXPECT_FALSE(files_.Exists("D:\\Conv\\batch\\Encode_All.bat"));
   // Of two queues, only the one that got a job is opened.
   const EncodeResult whole = EncodeWholeList(2, rows, PowerAction::kShutdown, context_);
   EXPECT_EQ(whole.refused, refused);
@@ -149,24 +167,70 @@ TEST_F(EncodeCommandsTest, VideosWithoutAJobAreRefusedWithTheirReasonAndTheOther
   EXPECT_TRUE(files_.Exists("D:\\Conv\\incoming\\clip.mp4"));
 }
 
-// One MP4, one job: a video whose result an earlier row of the command makes is
-// refused by both kinds of command, naming that row; its script is not written.
-TEST_F(EncodeCommandsTest, AVideoWhoseMp4AnEarlierRowMakesIsRefused) {
+// One MP4, one job, whatever command wrote it: of the listed videos that make one MP4
+// only the one it was made from, or else the first, may write it; the others are
+// refused naming that row, selected or not, and get no script.
+TEST_F(EncodeCommandsTest, AVideoWhoseMp4AnotherListedRowMakesIsRefused) {
   FakeRows rows(files_, {"D:\\Videos\\good.avi", "D:\\Other\\GOOD.wmv", "D:\\Videos\\else.avi",
                          "D:\\Videos\\c\\good.avi"},
                 {false, true, true, true});
   const EncodeResult selection = EncodeSelection(rows, context_);
-  const std::vector<Refusal> after_row_1{{"D:\\Videos\\c\\good.avi", RefusalReason::kSameResult, 3, "D:\\Other\\GOOD.wmv", 1}};
-  EXPECT_EQ(selection.refused, after_row_1);  // the unselected first row plays no part
-  EXPECT_EQ(selection.started, (Texts{"D:\\Conv\\batch\\GOOD.bat", "D:\\Conv\\batch\\else.bat"}));
+  const auto same_as = [](const std::string& path, std::size_t row, const std::string& owner, std::size_t owner_row) {
+    return Refusal{path, RefusalReason::kSameResult, row, owner, owner_row};
+  };
+  EXPECT_EQ(selection.refused, (std::vector<Refusal>{same_as("D:\\Other\\GOOD.wmv", 1, "D:\\Videos\\good.avi", 0),
+                                                     same_as("D:\\Videos\\c\\good.avi", 3, "D:\\Videos\\good.avi", 0)}));
+  EXPECT_EQ(selection.started, Texts{"D:\\Conv\\batch\\else.bat"});
+  // The MP4 standing now was made from the fourth row's video, as its job noted.
+  files_.files["D:\\Conv\\incoming\\good.mp4"] = "mp4";
+  files_.files["D:\\Conv\\incoming\\.sources\\good.mp4.txt"] = "D:\\Videos\\c\\good.avi\n";
   const EncodeResult whole = EncodeWholeList(2, rows, PowerAction::kNone, context_);
-  EXPECT_EQ(whole.refused, (std::vector<Refusal>{{"D:\\Other\\GOOD.wmv", RefusalReason::kSameResult, 1,
-                                                  "D:\\Videos\\good.avi", 0},
-                                                 {"D:\\Videos\\c\\good.avi", RefusalReason::kSameResult, 3,
-                                                  "D:\\Videos\\good.avi", 0}}));
+  EXPECT_EQ(whole.refused, (std::vector<Refusal>{same_as("D:\\Videos\\good.avi", 0, "D:\\Videos\\c\\good.avi", 3),
+                                                 same_as("D:\\Other\\GOOD.wmv", 1, "D:\\Videos\\c\\good.avi", 3)}));
   EXPECT_EQ(files_.files.at("D:\\Conv\\batch\\encode_all.bat"),
-            "call \"D:\\Conv\\batch\\good.bat\"\r\ncall \"D:\\Conv\\batch\\else.bat\"\r\n");
-  EXPECT_NE(files_.files.at("D:\\Conv\\batch\\good.bat").find("D:\\Videos\\good.avi"), std::string::npos);
+            "call \"D:\\Conv\\batch\\else.bat\"\r\ncall \"D:\\Conv\\batch\\good.bat\"\r\n");
+  EXPECT_NE(files_.files.at("D:\\Conv\\batch\\good.bat").find("D:\\Videos\\c\\good.avi"), std::string::npos);
+}
+
+// What ended jobs left goes as a command starts; what a running or waiting job needs
+// stays, and nothing of the user's is ever taken for a job's.
+TEST(RemoveLeftovers, ClearsEndedJobsAndKeepsRunningAndWaitingOnes) {
+  MemoryFileSystem files;
+  const Workspace workspace("D:\\Conv\\", PathStyle::kWindows);
+  const auto put = [&](const std::string& path, const std::string& bytes = "") { files.files["D:\\Conv\\" + path] = bytes; };
+  // qvA runs (a tool names its file); qvB waits (empty log, its script written); qvC
+  // ran and was killed; qvD belongs to no script; qvE runs in a queue between tools.
+  for (const char* job : {"qvA", "qvB", "qvC", "qvD", "qvE"}) {
+    put("temp\\" + std::string(job) + ".tmp", std::string(job) == "qvC" ? "mencoder: running" : "");
+    put("temp\\" + std::string(job) + ".smi");
+    put("temp\\" + std::string(job) + ".avi");
+  }
+  put("temp\\.qvD.avi.5f3e");
+  put("incoming\\.qvD.part");
+  put("incoming\\..qvD.part.a1");
+  const Texts users{"D:\\Conv\\incoming\\qvD.mp4", "D:\\Conv\\incoming\\.qvD.mp4", "D:\\Conv\\temp\\qvD.ssa",
+                    "D:\\Conv\\temp\\qvD.avs", "D:\\Conv\\temp\\encode_all.bat.progress"};
+  for (const std::string& path : users) files.files[path] = "the user's";
+  put("batch\\b.bat", "\"D:\\Conv\\bin\\mencoder.exe\" -o \"D:\\Conv\\temp\\qvB.avi\"\r\n");
+  put("batch\\c.bat", "2> \"D:\\Conv\\temp\\qvC.tmp\"\r\n");
+  put("batch\\e.bat", "del \"D:\\Conv\\incoming\\.qvE.part\"\r\n");
+  put("batch\\encode_all.bat", "call \"D:\\Conv\\batch\\e.bat\"\r\n");
+  testing::FakeProcessList processes;
+  processes.Running("mencoder.exe", 1, 0, "mencoder.exe -o D:\\Conv\\temp\\qvA.avi");
+  processes.Running("cmd.exe", 1, 0, "cmd.exe /c \"\"D:\\Conv\\batch\\encode_all.bat\" \"");
+  processes.Running("notepad.exe");  // unreadable, and none of ours
+  const std::vector<std::string> ours{"mencoder.exe", "mp4creator.exe", "cmd.exe", "ffmpeg.exe"};
+  Texts removed = RemoveLeftovers(workspace, ScriptDialect::kWindowsBatch, files, processes, ours);
+  std::sort(removed.begin(), removed.end());
+  EXPECT_EQ(removed, (Texts{"D:\\Conv\\incoming\\..qvD.part.a1", "D:\\Conv\\incoming\\.qvD.part",
+                            "D:\\Conv\\temp\\.qvD.avi.5f3e", "D:\\Conv\\temp\\qvB.avi", "D:\\Conv\\temp\\qvC.avi",
+                            "D:\\Conv\\temp\\qvC.smi", "D:\\Conv\\temp\\qvC.tmp", "D:\\Conv\\temp\\qvD.avi",
+                            "D:\\Conv\\temp\\qvD.smi", "D:\\Conv\\temp\\qvD.tmp"}));
+  for (const std::string& path : users) EXPECT_TRUE(files.Exists(path)) << path;
+  // A process of ours whose command line cannot be read might be running anything.
+  put("temp\\qvF.avi");
+  processes.Running("mp4creator.exe");
+  EXPECT_TRUE(RemoveLeftovers(workspace, ScriptDialect::kWindowsBatch, files, processes, ours).empty());
 }
 
 TEST(JudgeResult, BelievesOnlyANewMp4WithOneVideoAndOneAudioTrackOfTheSourcesLength) {
@@ -185,12 +249,22 @@ TEST(JudgeResult, BelievesOnlyANewMp4WithOneVideoAndOneAudioTrackOfTheSourcesLen
     EXPECT_EQ(JudgeResult(new_file, from, result), outcome) << result.seconds << " " << result.video_tracks;
 }
 
-TEST(LastMeaningfulLine, SkipsProgressAndBlankLines) {
+// The reason is the cause: the weightiest line a tool or the system wrote, not what
+// the encoder said last as it gave up; else the last line that says anything.
+TEST(CauseLine, NamesTheFirstCauseTheToolsGaveOrElseTheirLastWords) {
   const std::pair<std::string, std::string> cases[] = {
-      {"mencoder: running ffmpeg\n[aac] No space left on device\nPos:  1.0s  25f ( 50%)\rPos:  1.2s\r\n\n",
-       "[aac] No space left on device"},
-      {"Pos:  1.0s  25f ( 50%)\r", ""}, {"", ""}, {"  last words  ", "last words"}};
-  for (const auto& [log, line] : cases) EXPECT_EQ(LastMeaningfulLine(log), line);
+      {"mencoder: running ffmpeg -i '/v/not found.avi'\nInput #0, avi, from '/v/not found.avi':\n"
+       "mencoder: cannot read the subtitle file /t/qv1.smi; encoding without it\n"
+       "[aac] av_interleaved_write_frame(): No space left on device\nError writing trailer: No space left on device\n"
+       "mencoder: ffmpeg ended with status 1\nmencoder: nothing written to /t/qv1.avi\n",
+       "[aac] av_interleaved_write_frame(): No space left on device"},
+      {"sh: 1: /app/bin/mencoder: not found\n", "sh: 1: /app/bin/mencoder: not found"},
+      {"Stream map '0:a:0' matches no streams.\nTo ignore this, add a trailing '?' to the map.\n",
+       "Stream map '0:a:0' matches no streams."},
+      {"mp4creator: the MP4 is not as long as the video (1 video and 1 audio track(s), 93.00 s); x stays\n",
+       "mp4creator: the MP4 is not as long as the video (1 video and 1 audio track(s), 93.00 s); x stays"},
+      {"Pos:  1.0s  25f ( 50%)\r", ""}, {"", ""}, {"  last words  \nPos: 2.0s\r\n\n", "last words"}};
+  for (const auto& [log, line] : cases) EXPECT_EQ(CauseLine(log), line);
 }
 
 TEST(ProgressPercent, ReadsTheEncodersProgressLinesAndNothingElse) {

@@ -118,6 +118,13 @@ TEST_F(SettingsTest, SaveWritesTheKeysAsTheDialogShowsThemAndReloads) {
   EXPECT_EQ(Loaded(), "lavc 300/64 23fps 320x240 mode0 sizes 5,7=7 C:\\WINDOWS\\Fonts\\nanumgothic.ttf|nanum gothic " +
                           kVideos);  // reloaded at once
   EXPECT_EQ(WindowTitle(settings_), "Clipvane v1.4");
+  // Another process changes two keys meanwhile; the next save writes only this one's
+  // change, and a key it would only put in its proper form stays as the other wrote it.
+  OpenIniProfile(temp_ / "MP4.ini")->WriteString("default", "qulity", "1");
+  OpenIniProfile(temp_ / "MP4.ini")->WriteString("default", "audiosync", "yes");
+  settings_.choices.display = 1;
+  ASSERT_EQ(SaveSettings(settings_, preset_, *ini_), SettingsCheck::kAccepted);
+  EXPECT_EQ(Saved("display") + Saved("qulity") + Saved("audiosync"), "11yes");
   // A list the user wrote is written back as it was.
   Load("videofileext=AVI, Mkv\r\n");
   ASSERT_EQ(SaveSettings(settings_, preset_, *ini_), SettingsCheck::kAccepted);

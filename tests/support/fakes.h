@@ -26,9 +26,18 @@ class FakeProcessList : public ProcessList {
   }
   std::uint32_t OwnProcessId() const override { return own_id; }
 
-  // Adds `count` processes named `name` with fresh ids.
-  FakeProcessList& Running(const std::string& name, int count = 1) {
-    for (int i = 0; i < count; ++i) processes.push_back({static_cast<std::uint32_t>(100 + processes.size()), name});
+  // Adds `count` processes named `name` with fresh ids, started by `parent`, with
+  // that command line when it is given.
+  FakeProcessList& Running(const std::string& name, int count = 1, std::uint32_t parent = 0,
+                           std::optional<std::string> command_line = std::nullopt) {
+    for (int i = 0; i < count; ++i) {
+      ProcessEntry entry;
+      entry.id = static_cast<std::uint32_t>(100 + processes.size());
+      entry.exe_name = name;
+      entry.parent_id = parent;
+      entry.command_line = command_line;
+      processes.push_back(entry);
+    }
     return *this;
   }
 };

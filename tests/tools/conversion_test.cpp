@@ -5,6 +5,7 @@
 // and sound of each route. The logic is tested natively.
 #include <gtest/gtest.h>
 
+
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
@@ -330,6 +331,40 @@ TEST_F(ConversionTest, AFailingToolEndsItsScriptWithAFailureThroughTheStandIn) {
 }
 
 #ifdef _WIN32
+// What a job keeps of the earlier MP4 under Wine, with the release's tools: a disk that
+// fills while the MP4 is built in incoming, a source cut short. The same on Linux is
+// tried through the command line, in tests/e2e.
+TEST_F(ConversionTest, AnEarlierMp4StaysWhenTheDiskFillsOrTheSourceIsCutShort) {
+  facts_ = MakeClip(video_, 3, kKoreanCp949);
+  const JobSettings job = PresetSettings(1, 0);
+  const std::string log = app_->Work().Batch() + "\\" + kName + ".log";
+  ASSERT_EQ(app_->BuildAndRun(video_, facts_, job).status, 0);
+  const std::string mp4 = app_->Work().OutputPath(video_);
+  const std::optional<std::string> earlier = NativeFileSystem().ReadWholeFile(mp4);
+  ASSERT_TRUE(earlier);
+
+  std::filesystem::resize_file(FsPathOf(video_), std::filesystem::file_size(FsPathOf(video_)) * 2 / 5);
+  EXPECT_NE(app_->BuildAndRun(video_, facts_, job).status, 0);
+  EXPECT_NE(NativeFileSystem().ReadWholeFile(log).value_or("").find("not as long as the video"), std::string::npos)
+      << NativeFileSystem().ReadWholeFile(log).value_or("");
+  EXPECT_EQ(NativeFileSystem().ReadWholeFile(mp4), earlier);
+
+  // incoming on a disk of its own, nearly full.
+  facts_ = MakeClip(video_, 3, kKoreanCp949);
+  const std::string kept = app_->Work().Incoming() + "-kept.mp4";
+  std::filesystem::rename(FsPathOf(mp4), FsPathOf(kept));
+  const SmallDisk disk(app_->Work().Incoming(), "2m");
+  if (!disk.Mounted()) GTEST_SKIP() << "a tmpfs can be mounted only as root";
+  std::filesystem::copy_file(FsPathOf(kept), FsPathOf(mp4));
+  disk.FillLeaving(app_->Work().Incoming() + "\\filler", 64 * 1024);
+  EXPECT_NE(app_->BuildAndRun(video_, facts_, job).status, 0);
+  EXPECT_NE(NativeFileSystem().ReadWholeFile(log).value_or("").find("No space left"), std::string::npos)
+      << NativeFileSystem().ReadWholeFile(log).value_or("");
+  EXPECT_EQ(NativeFileSystem().ReadWholeFile(mp4), earlier);
+  NativeFileSystem().RemoveFile(mp4);
+  NativeFileSystem().RemoveFile(app_->Work().Incoming() + "\\filler");
+}
+
 bool IsBlue(int r, int g, int b) { return b > 150 && r < 90 && g < 90; }
 
 // What tests/e2e/corpus_test.cpp converts on Linux, on the Windows release through the

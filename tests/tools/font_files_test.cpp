@@ -132,7 +132,7 @@ TEST_F(FontFinderTest, TheRoutesFallBackToAFontWithTheSubtitlesCharactersAndCopy
             "[V4 Styles]\r\nFormat: Name, Fontname, Fontsize\r\nStyle: Default,NanumMyeongjo,28\r\n"
             "Style: Sign,DejaVu Sans,20\r\n[Events]\r\nDialogue: Marked=0,0:00:00.20,0:00:01.30,Default,,0000,0000,0000,,"
             "\xED\x95\x9C\r\n");
-  EXPECT_NE(note.find("Gulim not found"), std::string::npos) << note;
+  EXPECT_NE(note.find("Gulim is not installed"), std::string::npos) << note;
 }
 
 TEST(ReplaceSsaFonts, ReplacesTheFontColumnOfStyleLinesOnly) {

@@ -1,7 +1,13 @@
 #include "tool_runs.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <stdexcept>
@@ -129,6 +135,10 @@ ToolAppDir::ToolAppDir() : workspace_(folder_.Path(), kNativePathStyle) {
   tools.insert(tools.end(), {fs::u8path(CLIPVANE_TOOLS_DIR) / "ffmpeg.exe", fs::u8path(CLIPVANE_TOOLS_DIR) / "ffprobe.exe"});
 #endif
   for (const fs::path& tool : tools) fs::copy_file(tool, FsPathOf(folder_ / "bin") / tool.filename());
+#ifdef _WIN32
+  // The program's MediaInfo.dll, with which the muxer's check reads the MP4 and its video.
+  fs::copy_file(fs::u8path(CLIPVANE_TOOLS_DIR) / ".." / "MediaInfo.dll", FsPathOf(folder_ / "MediaInfo.dll"));
+#endif
   workspace_.CreateFolders(NativeFileSystem());
 }
 
@@ -163,5 +173,47 @@ std::vector<ToolAppDir::Run> ToolAppDir::RunScripts(const std::vector<std::strin
   for (std::size_t i = 0; i < runs.size(); ++i) runs[i].status = statuses[i];
   return runs;
 }
+
+#ifdef _WIN32
+namespace {
+
+bool Await(const std::function<bool()>& done) {
+  for (int i = 0; i < 100 && !done(); ++i) Sleep(50);
+  return done();
+}
+
+}  // namespace
+
+SmallDisk::SmallDisk(const std::string& folder, const std::string& size) : marker_(folder + "\\under-the-disk") {
+  using UnixName = char*(__cdecl*)(const wchar_t*);
+  const auto unix_name = reinterpret_cast<UnixName>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  char* name = unix_name ? unix_name(AnsiToWide(folder).c_str()) : nullptr;
+  if (!name) return;
+  unix_folder_ = name;
+  HeapFree(GetProcessHeap(), 0, name);
+  NativeFileSystem().ReplaceWholeFile(marker_, "");
+  RunProgram({"Z:\\bin\\sh", "-c", "[ \"$(id -u)\" = 0 ] && mount -t tmpfs -o size=" + size + " clipvane-test \"$1\"",
+              "sh", unix_folder_});
+  mounted_ = Await([&] { return !NativeFileSystem().Exists(marker_); });
+}
+
+SmallDisk::~SmallDisk() {
+  if (mounted_) {
+    RunProgram({"Z:\\bin\\sh", "-c", "umount \"$1\"", "sh", unix_folder_});
+    Await([&] { return NativeFileSystem().Exists(marker_); });
+  }
+  NativeFileSystem().RemoveFile(marker_);
+}
+
+void SmallDisk::FillLeaving(const std::string& filler, std::uintmax_t left) const {
+  std::FILE* out = _wfopen(AnsiToWide(filler).c_str(), L"wb");
+  const std::string block(64 * 1024, 'x');
+  while (out && std::fwrite(block.data(), 1, block.size(), out) == block.size()) {
+  }
+  if (out) std::fclose(out);
+  std::filesystem::resize_file(FsPathOf(filler), std::filesystem::file_size(FsPathOf(filler)) - left);
+}
+#endif
 
 }  // namespace clipvane::testing

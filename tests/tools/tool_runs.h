@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -56,7 +57,8 @@ struct JobSettings {
 };
 
 // A program folder with the built stand-ins in bin/ (on Windows with the release
-// folder's ffmpeg.exe and ffprobe.exe beside them) and the workspace folders.
+// folder's ffmpeg.exe and ffprobe.exe beside them, and MediaInfo.dll in the folder)
+// and the workspace folders.
 class ToolAppDir {
  public:
   ToolAppDir();
@@ -80,5 +82,26 @@ class ToolAppDir {
   TempFolder folder_;
   Workspace workspace_;
 };
+
+#ifdef _WIN32
+// A small tmpfs on a folder of the test while the object lives, mounted by the Linux
+// side of Wine, which starts Unix programs too, though it cannot wait for them: a file
+// in the folder, which the mount hides, tells when it is done. Root only. The
+// folder's Unix name comes from Wine itself.
+class SmallDisk {
+ public:
+  SmallDisk(const std::string& folder, const std::string& size);
+  ~SmallDisk();
+  SmallDisk(const SmallDisk&) = delete;
+  SmallDisk& operator=(const SmallDisk&) = delete;
+  bool Mounted() const { return mounted_; }
+  // Fills the disk with one file, then gives `left` bytes back.
+  void FillLeaving(const std::string& filler, std::uintmax_t left) const;
+
+ private:
+  std::string marker_, unix_folder_;
+  bool mounted_ = false;
+};
+#endif
 
 }  // namespace clipvane::testing

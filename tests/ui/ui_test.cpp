@@ -77,6 +77,20 @@ TEST(Notices, AnEncodeResultIsToldAsTheProductAlwaysHas) {
   EXPECT_EQ(whole[1].text, selection[4].text);
   EXPECT_EQ(AnsiToUtf8(whole[2].text), AnsiToUtf8(selection[1].text) + u8"\r영상이 없는 파일이라 건너뜁니다: D:\\notes.avi");
   EXPECT_EQ(AnsiToUtf8(whole[3].text), u8"인코딩을 위한 배치파일(.bat)들이 생성되었습니다.");
+  // Rows that cannot be scripted: each in a box with its reason; the rows beyond the
+  // four started, together.
+  Refusal cannot{"D:\\x.avi", RefusalReason::kCannotScript};
+  cannot.detail = "Cannot write D:\\Conv\\batch\\x.bat: Access is denied.";
+  result.refused = {{"D:\\encode_all.avi", RefusalReason::kRunScriptName}, cannot, {"D:\\5.avi", RefusalReason::kNotStarted},
+                    {"D:\\6.avi", RefusalReason::kNotStarted}};
+  const std::vector<Notice> named = SelectionNotices(result);
+  ASSERT_EQ(named.size(), 3u);
+  EXPECT_EQ(AnsiToUtf8(named[0].text),
+            u8"D:\\encode_all.avi\r\r배치 파일 이름이 일괄 인코딩 배치 파일과 같아 건너뜁니다. 동영상 파일 이름을 바꿔 주세요.");
+  EXPECT_EQ(AnsiToUtf8(named[1].text), u8"D:\\x.avi\r\r인코딩 배치 파일을 만들지 못해 건너뜁니다: " + cannot.detail);
+  EXPECT_EQ(AnsiToUtf8(named[2].text),
+            u8"한 번에 4개까지만 인코딩합니다. 다음 동영상은 시작하지 않았습니다:\r\rD:\\5.avi\rD:\\6.avi");
+  EXPECT_EQ(WholeListNotices(result, false).size(), 2u);  // a whole list starts every row it can
   result.refused.clear();
   EXPECT_TRUE(WholeListNotices(result, false).empty());
   // The AviSynth question: four paragraphs apart by two carriage returns.
@@ -264,7 +278,6 @@ class RunFollowerTest : public MainWindowModelTest {
     Create(rows);
     follower = std::make_unique<RunFollower>(*session, monitor, notifier);
     followed.Tell(*follower);
-    model->TellScriptedJobsTo(*follower);
   }
   std::string Job(int row) { return BatchFile("v" + std::to_string(row)); }
   // Writes a job's MP4 with the tracks and length the library is to find in it.
@@ -321,14 +334,14 @@ TEST_F(RunFollowerTest, AJobStartedHereIsJudgedAgainstItsEarlierMp4AndItsLogTell
   model->RowStateChanged(1, true, true);
   model->Run(M::kEncodeSelection);
   ASSERT_EQ(shell.opened, Texts{Job(1)});
-  const std::vector<std::string> logs = files.FilesIn(temp / "temp");
-  ASSERT_EQ(logs.size(), 1u);
-  files.ReplaceWholeFile(logs[0], "Pos:   1.0s  25f ( 50%)\r[aac] No space left on device\n");
+  // The job ends by leaving its log beside its script, where the user can open it.
+  const std::string log = temp / "batch" + Sep() + "v1.log";
+  files.ReplaceWholeFile(log, "Pos:   1.0s  25f ( 50%)\r[aac] No space left on device\nmencoder: nothing written\n");
   // The job fails before the first look; the earlier MP4 still stands.
   EXPECT_EQ(Look(), u8"||;|진행 중|;");
   EXPECT_EQ(Look(), "||;*||failed: no MP4 was written;");
   EXPECT_EQ(follower->ResultDetail(1), "[aac] No space left on device");
-  EXPECT_FALSE(files.Exists(logs[0]));  // read and removed, as the command line does
+  EXPECT_TRUE(files.Exists(log));
 
   model->Run(M::kEncodeSelection);
   WriteMp4(1, "this run's mp4", "60000|1|1");
@@ -411,6 +424,7 @@ TEST_F(OptionsDialogModelTest, The640FrameOnNanoKeepsTheDialogOpenUntilChangedAn
   EXPECT_EQ(Saved("display") + std::to_string(dialogs.shown.size()), "22");
   files.RemoveFile(workspace.SettingsFile());
   files.MakeFolders(workspace.SettingsFile());  // a folder where MP4.ini goes: the failed write is told
+  model->DisplayChosen(1);
   EXPECT_TRUE(model->OkClicked());
   EXPECT_EQ(dialogs.shown.back().icon, Notice::Icon::kError);
 }

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -82,8 +83,19 @@ class PosixFileSystem final : public FileSystem {
     return paths;
   }
 
+  std::optional<std::string> ResolvedPath(const std::string& path) const override {
+    char* resolved = path.empty() ? nullptr : ::realpath(path.c_str(), nullptr);
+    if (!resolved) return std::nullopt;
+    std::string text = resolved;
+    std::free(resolved);
+    return text;
+  }
+
   void ReplaceWholeFile(const std::string& path, const std::string& bytes) override {
-    std::string temp = path + ".XXXXXX";
+    const std::string target = ThroughLinks(path);
+    // A short name of our own in the same folder: "<name>.XXXXXX" would not fit beside
+    // a name that is already nearly as long as a name may be.
+    std::string temp = FolderOf(target) + ".cv-XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) Fail(path);
     // mkstemp makes the file private; a replaced file keeps the usual permissions.
@@ -98,7 +110,7 @@ class PosixFileSystem final : public FileSystem {
       written += static_cast<std::size_t>(n);
     }
     const bool ok = written == bytes.size() && ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !ok || ::rename(temp.c_str(), path.c_str()) != 0) {
+    if (::close(fd) != 0 || !ok || ::rename(temp.c_str(), target.c_str()) != 0) {
       const int error = errno;
       ::unlink(temp.c_str());
       errno = error;
@@ -129,9 +141,10 @@ class PosixFileSystem final : public FileSystem {
         ::close(fd);
         return path;
       }
-      if (errno != EEXIST) break;
+      if (errno != EEXIST) throw PlatformError("Cannot make a temporary file in " + folder + ": " + std::strerror(errno));
     }
-    throw PlatformError("Cannot make a temporary file in " + folder + ": " + std::strerror(errno));
+    throw PlatformError("No temporary name left in " + folder + ": all 65,535 names " + prefix +
+                        "XXXX.tmp are taken");
   }
 
   std::unique_ptr<FileLock> LockExclusive(const std::string& path) override {
@@ -148,6 +161,26 @@ class PosixFileSystem final : public FileSystem {
   }
 
  private:
+  static std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  }
+
+  // The file a chain of links ends at, which need not exist yet; `path` itself when
+  // it is no link.
+  static std::string ThroughLinks(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+      struct stat st {};
+      if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
+      std::string target(4096, '\0');
+      const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+      if (n <= 0) break;
+      target.resize(static_cast<std::size_t>(n));
+      path = target[0] == '/' ? target : FolderOf(path) + target;
+    }
+    return path;
+  }
+
   [[noreturn]] static void Fail(const std::string& path) {
     throw PlatformError("Cannot write " + path + ": " + std::strerror(errno));
   }

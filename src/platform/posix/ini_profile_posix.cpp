@@ -28,14 +28,15 @@ class PosixIniProfile final : public IniProfile {
     return value;
   }
 
-  void WriteString(const std::string& section, const std::string& key,
-                   const std::string& value) override {
-    const std::string out =
-        WithIniValue(NativeFileSystem().ReadWholeFile(path_).value_or(""), section, key, value);
+  void WriteChanges(const std::string& section, const std::vector<Change>& changes) override {
+    WriteIniChanges(NativeFileSystem(), path_, section, changes);
+  }
+
+  std::unique_ptr<FileLock> HoldStill() const override {
     try {
-      NativeFileSystem().ReplaceWholeFile(path_, out);
+      return NativeFileSystem().LockExclusive(path_ + ".lock");
     } catch (const PlatformError&) {
-      throw PlatformError("Unable to write to " + path_);
+      return nullptr;
     }
   }
 

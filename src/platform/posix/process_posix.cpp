@@ -11,6 +11,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/posix/child_start_posix.h"
 #include "platform/process.h"
 #include "platform/system_services.h"
 
@@ -179,13 +180,11 @@ std::size_t ChildProcesses::Start(const std::vector<std::string>& argv, ChildStr
     std::fprintf(stderr, "cannot start a program without a name\n");
     return number;
   }
-  std::vector<char*> raw = RawArgv(argv);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
+  std::vector<StreamPlan> plan;
   if (input >= 0) {
-    posix_spawn_file_actions_adddup2(&actions, input, 0);
+    plan.push_back({0, input, nullptr, 0});
   } else {
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    plan.push_back({0, -1, "/dev/null", O_RDONLY});
   }
   int write_ends[2] = {-1, -1};
   int to_next[2] = {-1, -1};  // read and write end of the pipe into the next child
@@ -193,7 +192,7 @@ std::size_t ChildProcesses::Start(const std::vector<std::string>& argv, ChildStr
   for (int stream = 0; stream < 2; ++stream) {
     const OutputRoute& route = *routes[stream];
     if (route.kind == OutputRoute::Kind::kDiscard) {
-      posix_spawn_file_actions_addopen(&actions, stream + 1, "/dev/null", O_WRONLY, 0);
+      plan.push_back({stream + 1, -1, "/dev/null", O_WRONLY});
       continue;
     }
     if (route.kind != OutputRoute::Kind::kDeliver && route.kind != OutputRoute::Kind::kToNextChild) continue;
@@ -207,7 +206,6 @@ std::size_t ChildProcesses::Start(const std::vector<std::string>& argv, ChildStr
       for (int& end : child.read_ends) CloseEnd(end);
       for (int& end : to_next) CloseEnd(end);
       CloseEnd(input);
-      posix_spawn_file_actions_destroy(&actions);
       return number;
     }
     if (to_next_child) {
@@ -220,28 +218,17 @@ std::size_t ChildProcesses::Start(const std::vector<std::string>& argv, ChildStr
       write_ends[stream] = ends[1];
       child.readers[stream] = route.reader;
     }
-    posix_spawn_file_actions_adddup2(&actions, ends[1], stream + 1);
+    plan.push_back({stream + 1, ends[1], nullptr, 0});
   }
-
-  posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  // The child starts with our held signals unblocked and their default actions.
-  sigset_t none, relayed;
-  sigemptyset(&none);
-  sigemptyset(&relayed);
-  for (int signal_number : kRelayedSignals) sigaddset(&relayed, signal_number);
-  posix_spawnattr_setsigmask(&attributes, &none);
-  posix_spawnattr_setsigdefault(&attributes, &relayed);
-  short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
-  if (streams.own_session) flags |= POSIX_SPAWN_SETSID;
-  posix_spawnattr_setflags(&attributes, flags);
 
   int spawn_error = 0;
   {
     HeldSignals held;
-    pid_t pid = -1;
-    spawn_error = ::posix_spawnp(&pid, raw[0], &actions, &attributes, raw.data(), environ);
-    if (spawn_error == 0) {
+    // The child starts with our held signals unblocked and their default actions.
+    const pid_t pid = StartChildProcess(
+        argv, plan, std::vector<int>(std::begin(kRelayedSignals), std::end(kRelayedSignals)), streams.own_session,
+        spawn_error);
+    if (pid > 0) {
       child.pid = pid;
       if (!streams.own_session) {
         child.relayed_to = pid;
@@ -251,8 +238,6 @@ std::size_t ChildProcesses::Start(const std::vector<std::string>& argv, ChildStr
       if (child.relayed_to != 0) SignalRelay::Add(child.relayed_to);
     }
   }
-  posix_spawn_file_actions_destroy(&actions);
-  posix_spawnattr_destroy(&attributes);
   for (int& end : write_ends) CloseEnd(end);
   CloseEnd(input);
   // Only the child holds the writing end now: the next child sees the end of its

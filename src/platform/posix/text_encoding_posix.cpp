@@ -48,6 +48,8 @@ std::string WideToAnsi(const std::wstring& text) {
   return out;
 }
 
+std::optional<std::string> WideToAnsiExactly(const std::wstring& wide) { return WideToAnsi(wide); }
+
 std::string Cp949ToUtf8(const std::string& bytes) {
   iconv_t converter = iconv_open("UTF-8", "CP949");
   if (converter == reinterpret_cast<iconv_t>(-1)) return bytes;

@@ -103,6 +103,14 @@ class Win32FileSystem final : public FileSystem {
     return paths;
   }
 
+  std::optional<std::string> ResolvedPath(const std::string& path) const override {
+    // Windows itself takes ".." by the text of a path.
+    char full[MAX_PATH + 1] = {};
+    const DWORD n = path.empty() ? 0 : GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+    if (n == 0 || n > MAX_PATH || !Exists(full)) return std::nullopt;
+    return std::string(full, n);
+  }
+
   void ReplaceWholeFile(const std::string& path, const std::string& bytes) override {
     const std::string temp = path + ".new";
     HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -126,8 +134,12 @@ class Win32FileSystem final : public FileSystem {
 
   std::string MakeUniqueTempFile(const std::string& folder, const std::string& prefix) override {
     char path[MAX_PATH + 1] = {};
-    if (GetTempFileNameA(folder.c_str(), prefix.c_str(), 0, path) == 0)
+    if (GetTempFileNameA(folder.c_str(), prefix.c_str(), 0, path) == 0) {
+      if (GetLastError() == ERROR_FILE_EXISTS)
+        throw PlatformError("No temporary name left in " + folder + ": all 65,535 names " + prefix +
+                            "XXXX.tmp are taken");
       throw PlatformError("Cannot make a temporary file in " + folder + ": " + LastErrorText());
+    }
     return path;
   }
 

@@ -1,6 +1,8 @@
 #include <windows.h>
 
+#include "platform/file_system.h"
 #include "platform/ini_profile.h"
+#include "platform/ini_text.h"
 #include "platform/platform_error.h"
 
 namespace clipvane {
@@ -27,10 +29,18 @@ class Win32IniProfile final : public IniProfile {
     }
   }
 
-  void WriteString(const std::string& section, const std::string& key,
-                   const std::string& value) override {
-    if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path_.c_str()))
-      throw PlatformError("Unable to write to " + path_);
+  // Not WritePrivateProfileString: it rewrites the file in place, key by key, so a
+  // change of another process made between two keys would be lost.
+  void WriteChanges(const std::string& section, const std::vector<Change>& changes) override {
+    WriteIniChanges(NativeFileSystem(), path_, section, changes);
+  }
+
+  std::unique_ptr<FileLock> HoldStill() const override {
+    try {
+      return NativeFileSystem().LockExclusive(path_ + ".lock");
+    } catch (const PlatformError&) {
+      return nullptr;
+    }
   }
 
  private:

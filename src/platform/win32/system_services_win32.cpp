@@ -8,10 +8,56 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <vector>
+
 #include "platform/system_services.h"
+#include "platform/utf.h"
 
 namespace clipvane {
 namespace {
+
+// Another process's command line, where Windows lets us read it: asked for by its own
+// class of NtQueryInformationProcess (Windows 8.1 and later), or else read from the
+// process's parameters in its memory, as older Windows and Wine need.
+std::optional<std::string> CommandLineOf(DWORD id) {
+  using Query = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+  static const auto query =
+      reinterpret_cast<Query>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+  if (!query) return std::nullopt;
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id);
+  if (!process) return std::nullopt;
+  struct Counted {
+    USHORT length, maximum;
+    PWSTR text;
+  };
+  std::optional<std::string> line;
+  std::vector<unsigned char> buffer(4096);
+  ULONG needed = 0;
+  if (query(process, 60, buffer.data(), static_cast<ULONG>(buffer.size()), &needed) == 0) {
+    const auto* counted = reinterpret_cast<const Counted*>(buffer.data());
+    line = counted->text ? WideToUtf8(std::wstring_view(counted->text, counted->length / sizeof(wchar_t))) : "";
+  } else {
+    // The 64-bit layouts: the parameters' address in the PEB, the command line in them.
+    struct Basic {
+      LONG_PTR exit_status;
+      PVOID peb;
+      ULONG_PTR affinity, priority, id, parent;
+    } basic{};
+    PVOID parameters = nullptr;
+    Counted counted{};
+    SIZE_T got = 0;
+    if (query(process, 0, &basic, sizeof basic, &needed) == 0 && basic.peb &&
+        ReadProcessMemory(process, static_cast<char*>(basic.peb) + 0x20, &parameters, sizeof parameters, &got) &&
+        parameters &&
+        ReadProcessMemory(process, static_cast<char*>(parameters) + 0x70, &counted, sizeof counted, &got)) {
+      std::wstring text(counted.length / sizeof(wchar_t), L'\0');
+      if (text.empty() || ReadProcessMemory(process, counted.text, text.data(), counted.length, &got))
+        line = WideToUtf8(text);
+    }
+  }
+  CloseHandle(process);
+  return line;
+}
 
 class ToolhelpProcessList final : public ProcessList {
  public:
@@ -23,7 +69,8 @@ class ToolhelpProcessList final : public ProcessList {
     entry.dwSize = sizeof entry;  // 296, the ANSI entry
     for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
       const char* name = entry.szExeFile;
-      entries.push_back({entry.th32ProcessID, std::string(name, strnlen(name, MAX_PATH))});
+      entries.push_back({entry.th32ProcessID, std::string(name, strnlen(name, MAX_PATH)), entry.th32ParentProcessID,
+                         CommandLineOf(entry.th32ProcessID)});
     }
     CloseHandle(snapshot);
     return entries;

@@ -44,6 +44,19 @@ std::string WideToAnsi(const std::wstring& wide) {
   return FromWide(wide.data(), static_cast<int>(wide.size()), CP_ACP);
 }
 
+std::optional<std::string> WideToAnsiExactly(const std::wstring& wide) {
+  if (GetACP() == CP_UTF8 || wide.empty()) return WideToAnsi(wide);  // UTF-8 holds every character
+  BOOL lost = FALSE;
+  const int size = static_cast<int>(wide.size());
+  // Without "best fit", which would quietly write "e" for "é".
+  const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0, nullptr, &lost);
+  if (n == 0 || lost) return std::nullopt;
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, out.data(), n, nullptr, &lost);
+  if (lost) return std::nullopt;
+  return out;
+}
+
 bool IsAnsiLeadByte(char byte) { return IsDBCSLeadByte(static_cast<BYTE>(byte)); }
 
 int CompareTextIgnoringCase(const std::string& a, const std::string& b) {

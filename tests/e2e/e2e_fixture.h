@@ -1,0 +1,46 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "cli/cli_runner.h"
+#include "platform/process.h"
+
+namespace clipvane::testing {
+
+// clipvane-cli over a program folder with the built tools in bin/ and, in the
+// program's place, a recorder: a power action is only ever written down.
+class CliEncodeTest : public ::testing::Test, protected CliRunner {
+ protected:
+  CliEncodeTest() {
+    namespace fs = std::filesystem;
+    fs::create_directory(app / "bin");
+    for (const char* tool : {"mencoder", "mp4creator"})
+      fs::copy_file(fs::path(CLIPVANE_BUILD_DIR) / "bin" / tool, app / ("bin/" + std::string(tool)));
+    Executable("clipvane", "echo \"$@\" >> '" + app / "power.log'");
+  }
+  // An sh script in the program folder, ready to run.
+  std::string Executable(const std::string& name, const std::string& body) {
+    const std::string path = app.WriteFile(name, "#!/bin/sh\n" + body + "\n");
+    std::filesystem::permissions(path, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
+    return path;
+  }
+  // Made under a plain name, then renamed: the name may hold what a shell would not take.
+  std::string MakeVideo(const std::string& name, const std::string& size = "160x120", int seconds = 1) {
+    const std::string made = videos_.Path() + "made.avi", path = videos_.Path() + name;
+    EXPECT_EQ(RunChild({"ffmpeg", "-loglevel", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=" + size + ":rate=25",
+                        "-f", "lavfi", "-i", "sine=frequency=500", "-t", std::to_string(seconds), "-c:v", "mpeg4",
+                        "-c:a", "mp3", "-shortest", made}),
+              0);
+    EXPECT_EQ(std::rename(made.c_str(), path.c_str()), 0);
+    return path;
+  }
+  std::string Read(const std::string& path) { return NativeFileSystem().ReadWholeFile(path).value_or("-"); }
+  void ExpectSaid(const std::string& words) { EXPECT_NE(err.str().find(words), std::string::npos) << err.str(); }
+
+  TempFolder videos_;
+};
+
+}  // namespace clipvane::testing

@@ -1,0 +1,149 @@
+// Real jobs stopped, and the power action against the real process list: a stopped or
+// killed job leaves nothing behind for long and says what happened, and the computer
+// is never powered off under a running job (the power action is only ever written
+// down here).
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "app/run_modes.h"
+#include "e2e/e2e_fixture.h"
+#include "platform/system_services.h"
+
+namespace clipvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool Eventually(const std::function<bool()>& done) {
+  for (int i = 0; i < 200; ++i) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return done();
+}
+
+// A process that has ended, collected or not.
+bool Ended(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  const std::string line((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+  return line.empty() || line[line.rfind(')') + 2] == 'Z';
+}
+
+// The live processes whose executable is `name` and whose command line holds `part`.
+std::vector<pid_t> ProcessesOf(const std::string& name, const std::string& part) {
+  std::vector<pid_t> found;
+  for (const ProcessEntry& entry : NativeProcessList().Snapshot())
+    if (entry.exe_name == name && entry.command_line && entry.command_line->find(part) != std::string::npos &&
+        !Ended(static_cast<pid_t>(entry.id)))
+      found.push_back(static_cast<pid_t>(entry.id));
+  return found;
+}
+
+class KilledJobTest : public testing::CliEncodeTest {
+ protected:
+  KilledJobTest() {
+    // FFmpeg's place beside the encoder: helpers that note themselves, start the file
+    // they are to write, and wait.
+    Executable("bin/ffmpeg", "for a; do last=$a; done\necho $$ >> '" + app / "helpers'\n"
+               "case \"$last\" in pipe:*) ;; *) echo partial > \"$last\";; esac\n"
+               "while [ ! -e '" + app / "go" + "' ]; do sleep 0.05; done\nexit 1");
+  }
+  std::vector<pid_t> Helpers() {
+    std::ifstream in(app / "helpers");
+    std::vector<pid_t> pids;
+    for (pid_t pid; in >> pid;) pids.push_back(pid);
+    return pids;
+  }
+  // clipvane-cli encode 1 --wait, the real program in its own folder, in the background.
+  pid_t StartWaitingEncode() {
+    fs::copy_file(fs::path(CLIPVANE_BUILD_DIR) / "clipvane-cli", app / "clipvane-cli", fs::copy_options::skip_existing);
+    const std::string program = app / "clipvane-cli", said = app / "said";
+    const pid_t cli = ::fork();
+    if (cli == 0) {
+      if (!std::freopen(said.c_str(), "w", stderr) || !std::freopen("/dev/null", "w", stdout)) ::_exit(126);
+      ::execl(program.c_str(), program.c_str(), "encode", "1", "--wait", static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    return cli;
+  }
+  int Status(pid_t pid) {
+    int status = 0;
+    return ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+};
+
+// Ctrl+C or a stop while clipvane-cli waits: the jobs are stopped, they remove what
+// they made, and no MP4 is left half-made in incoming.
+TEST_F(KilledJobTest, AStopWhileWaitingLeavesNoHalfMadeMp4) {
+  ASSERT_EQ(Cli({"add", MakeVideo("long.avi")}), 0);
+  const pid_t cli = StartWaitingEncode();
+  ASSERT_TRUE(Eventually([&] { return Helpers().size() == 2; }));
+  ::kill(cli, SIGTERM);
+  int status = 0;
+  ASSERT_EQ(::waitpid(cli, &status, 0), cli);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGTERM) << status;
+  EXPECT_FALSE(fs::exists(app / "incoming/long.mp4"));
+  EXPECT_TRUE(fs::is_empty(app / "temp"));
+}
+
+// A job killed the hard way: its encoder ends with it (and its helpers with the
+// encoder, as every killed parent's children do), the command says so, and the next
+// command clears what it left.
+TEST_F(KilledJobTest, AKilledJobTakesItsEncoderAndSaysSo) {
+  ASSERT_EQ(Cli({"add", MakeVideo("film.avi")}), 0);
+  const pid_t cli = StartWaitingEncode();
+  ASSERT_TRUE(Eventually([&] { return Helpers().size() == 2; }));
+  const std::vector<pid_t> jobs = ProcessesOf("sh", app / "batch/film.sh");
+  ASSERT_EQ(jobs.size(), 1u);
+  ::kill(jobs[0], SIGKILL);
+  EXPECT_TRUE(Eventually([&] { return ProcessesOf("mencoder", app.Path()).empty() && Ended(Helpers()[0]); }));
+  EXPECT_EQ(Status(cli), 1);
+  EXPECT_NE(Read(app / "said").find("film.avi: no MP4 was written; the job was ended by signal 9"), std::string::npos)
+      << Read(app / "said");
+  EXPECT_EQ(Cli({"list"}), 0);
+  EXPECT_TRUE(fs::is_empty(app / "temp"));
+}
+
+// The power action of a queue that has ended looks at the real process list: while a
+// job encodes, or another queue is between two jobs, it gives way.
+TEST_F(KilledJobTest, ThePowerActionNeverGoesAheadUnderARunningJob) {
+  ASSERT_EQ(Cli({"add", MakeVideo("film.avi")}), 0);
+  ASSERT_EQ(Cli({"make-scripts"}), 0) << err.str();
+  testing::FakeMachine machine;
+  const auto power_action = [&] {
+    machine.events.clear();
+    PowerActionServices services{machine, NativeProcessList(), machine, NativeCensusNames(), app / "batch/"};
+    RunPowerActionMode("shutdown", services);
+    return machine.events;
+  };
+  {
+    ChildProcesses queue;
+    queue.Start({"sh", app / "batch/encode_all.sh"}, {Discarded(), Discarded()});
+    ASSERT_TRUE(Eventually([&] { return Helpers().size() == 2; }));
+    EXPECT_EQ(power_action(), std::vector<std::string>{"sleep 10000"});  // an encoder runs
+    app.WriteFile("go", "");
+    queue.WaitAll();
+  }
+  ChildProcesses other_queue;  // between two jobs: no tool runs, its script does
+  Executable("batch/encode_al2.sh", "while [ ! -e '" + app / "stop" + "' ]; do sleep 0.05; done");
+  other_queue.Start({"sh", app / "batch/encode_al2.sh"}, {Discarded(), Discarded()});
+  ASSERT_TRUE(Eventually([&] { return !ProcessesOf("sh", app / "batch/encode_al2.sh").empty(); }));
+  EXPECT_EQ(power_action(), std::vector<std::string>{"sleep 10000"});
+  app.WriteFile("stop", "");
+  other_queue.WaitAll();
+  // Nothing of this program runs now. The census counts every encoder of the machine:
+  // one of another program's would still, rightly, hold the action back.
+  const std::vector<std::string> events = power_action();
+  if (events.size() == 1 && !(ProcessesOf("mencoder", "").empty() && ProcessesOf("mp4creator", "").empty()))
+    GTEST_SKIP() << "other encoders run on this machine";
+  EXPECT_EQ(events, (std::vector<std::string>{"sleep 10000", "power off"}));
+}
+
+}  // namespace
+}  // namespace clipvane

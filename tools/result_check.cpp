@@ -1,0 +1,84 @@
+#include "result_check.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+
+#include "common/workspace.h"
+#include "media/mediainfo_library.h"
+#include "platform/file_system.h"
+#include "platform/system_services.h"
+#include "platform/text_encoding.h"
+#include "platform/utf.h"
+#include "runs/job_outcome.h"
+#include "tool_files.h"
+
+namespace clipvane::tools {
+namespace {
+
+std::string Seconds(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f s", seconds);
+  return text;
+}
+
+// The program's folder: the one above this tool's bin.
+std::string ProgramFolder() {
+  const std::string bin = AppDirFromExecutable(ExecutablePath(), kNativePathStyle);
+  return FolderPart(bin.substr(0, bin.empty() ? 0 : bin.size() - 1), kNativePathStyle);
+}
+
+// Notes the video beside the placed MP4, for the list to tell whose MP4 it is. A note
+// that cannot be written leaves none, which counts as not knowing: never a wrong one.
+void NoteSource(const std::string& video, const std::string& final_mp4) {
+  const std::filesystem::path record = FsPath(SourceRecordPath(final_mp4, kNativePathStyle));
+  std::error_code ignored;
+  std::filesystem::create_directory(record.parent_path(), ignored);
+#ifdef _WIN32
+  SetFileAttributesW(record.parent_path().c_str(), FILE_ATTRIBUTE_HIDDEN);
+#endif
+  const std::string written = UniqueNameBeside(Utf8Path(record));
+  if (!WriteWholeFile(written, video + "\n") || !MoveOver(written, Utf8Path(record)))
+    std::filesystem::remove(FsPath(written), ignored);
+}
+
+}  // namespace
+
+int CheckAndPlace(const std::string& video, const std::string& built, const std::string& final_mp4) {
+  const std::unique_ptr<MediaInfoLibrary> mediainfo = LoadMediaInfoLibrary(ProgramFolder(), NativeFileSystem());
+  if (mediainfo->Problem() != MediaInfoProblem::kNone) {
+    std::cerr << "mp4creator: MediaInfo.dll is missing or unusable in " << ProgramFolder()
+              << ": the new MP4 cannot be checked; " << final_mp4 << " stays as it was\n";
+    return 1;
+  }
+  // The library takes names in the program's own text.
+  const TrackSummary source = ParseTrackSummary(mediainfo->InformTracks(Utf8ToAnsi(video)));
+  const TrackSummary result = ParseTrackSummary(mediainfo->InformTracks(Utf8ToAnsi(built)));
+  const JobOutcome outcome = JudgeResult(true, source, result);
+  const std::string found = "it has " + std::to_string(result.video_tracks) + " video and " +
+                            std::to_string(result.audio_tracks) + " audio tracks and is " + Seconds(result.seconds) +
+                            " long, the video " + (source.seconds > 0 ? Seconds(source.seconds) : "of unknown length");
+  if (outcome != JobOutcome::kWritten) {
+    std::cerr << "mp4creator: " << JobOutcomeText(outcome) << ": " << found << "; " << final_mp4
+              << " stays as it was\n";
+    return 1;
+  }
+  // The earlier note goes first: between the two steps nothing is known, which is
+  // never wrong.
+  std::error_code ignored;
+  std::filesystem::remove(FsPath(SourceRecordPath(final_mp4, kNativePathStyle)), ignored);
+  std::string why;
+  if (!MoveOver(built, final_mp4, &why)) {
+    std::cerr << "mp4creator: cannot put the MP4 in place as " << final_mp4 << ": " << why << "\n";
+    return 1;
+  }
+  NoteSource(video, final_mp4);
+  std::cerr << "mp4creator: checked, " << found << ": now " << final_mp4 << "\n";
+  return 0;
+}
+
+}  // namespace clipvane::tools
