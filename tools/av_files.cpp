@@ -1,6 +1,17 @@
 #include "av_files.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#endif
+
 #include <filesystem>
+#include <system_error>
 
 #include "tool_files.h"
 
@@ -9,7 +20,111 @@ namespace {
 
 std::string FileUrl(const std::string& path) { return "file:" + path; }
 
+// Large blocks: one call to the system per quarter megabyte.
+constexpr int kBlock = 256 * 1024;
+
 }  // namespace
+
+class SystemFile {
+ public:
+  explicit SystemFile(const std::string& path) {
+#ifdef _WIN32
+    // Readable meanwhile: the fast-start pass reads the file back through its name.
+    handle_ = CreateFileW(FsPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle_ == INVALID_HANDLE_VALUE) Fail();
+#else
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd_ < 0) Fail();
+#endif
+  }
+  ~SystemFile() { Close(); }
+  SystemFile(const SystemFile&) = delete;
+  SystemFile& operator=(const SystemFile&) = delete;
+
+  bool IsOpen() const {
+#ifdef _WIN32
+    return handle_ != INVALID_HANDLE_VALUE;
+#else
+    return fd_ >= 0;
+#endif
+  }
+  // False when closing found a failure (or one came before).
+  bool Close() {
+#ifdef _WIN32
+    if (IsOpen() && !CloseHandle(handle_)) Fail();
+    handle_ = INVALID_HANDLE_VALUE;
+#else
+    if (IsOpen() && ::close(fd_) != 0) Fail();
+    fd_ = -1;
+#endif
+    return error_.empty();
+  }
+  const std::string& Error() const { return error_; }
+
+  static int Write(void* opaque, uint8_t* data, int size) {
+    auto& file = *static_cast<SystemFile*>(opaque);
+    int done = 0;
+    while (done < size) {
+#ifdef _WIN32
+      DWORD written = 0;
+      if (!WriteFile(file.handle_, data + done, static_cast<DWORD>(size - done), &written, nullptr) || written == 0)
+        return file.Fail();
+#else
+      const ssize_t written = ::write(file.fd_, data + done, static_cast<std::size_t>(size - done));
+      if (written < 0 && errno == EINTR) continue;
+      if (written <= 0) return file.Fail();
+#endif
+      done += static_cast<int>(written);
+    }
+    return done;
+  }
+
+  static int64_t Seek(void* opaque, int64_t offset, int whence) {
+    auto& file = *static_cast<SystemFile*>(opaque);
+#ifdef _WIN32
+    LARGE_INTEGER position;
+    if (whence == AVSEEK_SIZE) return GetFileSizeEx(file.handle_, &position) ? position.QuadPart : file.Fail();
+    LARGE_INTEGER distance;
+    distance.QuadPart = offset;
+    const DWORD method = whence == SEEK_CUR ? FILE_CURRENT : whence == SEEK_END ? FILE_END : FILE_BEGIN;
+    return SetFilePointerEx(file.handle_, distance, &position, method) ? position.QuadPart : file.Fail();
+#else
+    if (whence == AVSEEK_SIZE) {
+      const off_t here = ::lseek(file.fd_, 0, SEEK_CUR);
+      const off_t end = ::lseek(file.fd_, 0, SEEK_END);
+      if (here < 0 || end < 0 || ::lseek(file.fd_, here, SEEK_SET) < 0) return file.Fail();
+      return end;
+    }
+    const off_t position = ::lseek(file.fd_, offset, whence);
+    return position < 0 ? file.Fail() : position;
+#endif
+  }
+
+ private:
+  // Keeps the first failure's reason, worded alike on both systems; an error code for
+  // libavformat.
+  int Fail() {
+#ifdef _WIN32
+    const DWORD code = GetLastError();
+    if (error_.empty())
+      error_ = code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL
+                   ? std::string("No space left on device")
+                   : std::system_category().message(static_cast<int>(code));
+#else
+    const int code = errno;
+    if (error_.empty()) error_ = std::strerror(code);
+#endif
+    return AVERROR(EIO);
+  }
+
+#ifdef _WIN32
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+#else
+  int fd_ = -1;
+#endif
+  std::string error_;
+};
 
 std::string AvErrorText(int code) {
   char text[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -56,11 +171,16 @@ void InputFile::ReadOnly(int stream) {
     if (static_cast<int>(i) != stream) context_->streams[i]->discard = AVDISCARD_ALL;
 }
 
+OutputFile::OutputFile() = default;
+
 OutputFile::~OutputFile() {
-  if (!context_) return;
-  if (context_->pb) avio_closep(&context_->pb);
-  avformat_free_context(context_);
-  if (!finished_) {
+  if (context_) {
+    if (context_->pb) av_freep(&context_->pb->buffer);
+    avio_context_free(&context_->pb);
+    avformat_free_context(context_);
+  }
+  file_.reset();
+  if (!finished_ && !path_.empty()) {
     std::error_code ignored;
     std::filesystem::remove(FsPath(path_), ignored);
   }
@@ -69,12 +189,29 @@ OutputFile::~OutputFile() {
 bool OutputFile::Create(const std::string& path, const char* format, std::string& error) {
   path_ = path;
   int status = avformat_alloc_output_context2(&context_, nullptr, format, FileUrl(path).c_str());
-  if (status >= 0) status = avio_open(&context_->pb, FileUrl(path).c_str(), AVIO_FLAG_WRITE);
+  if (status >= 0) {
+    file_ = std::make_unique<SystemFile>(path);
+    if (!file_->IsOpen()) {
+      error = "cannot write " + path + ": " + file_->Error();
+      return false;
+    }
+    auto* buffer = static_cast<unsigned char*>(av_malloc(kBlock));
+    if (buffer)
+      context_->pb = avio_alloc_context(buffer, kBlock, 1, file_.get(), nullptr, SystemFile::Write, SystemFile::Seek);
+    if (!context_->pb) av_free(buffer);
+    if (!context_->pb) throw std::bad_alloc();
+  }
   if (status < 0) {
-    error = "cannot write " + path + ": " + AvErrorText(status);
+    error = Failure(status);
     return false;
   }
   return true;
+}
+
+// The system's reason when the file failed, libavformat's otherwise.
+std::string OutputFile::Failure(int status) const {
+  const std::string system = file_ ? file_->Error() : std::string();
+  return "cannot write " + path_ + ": " + (system.empty() ? AvErrorText(status) : system);
 }
 
 AVStream* OutputFile::CopyOf(const AVStream& source, AVRational time_base) {
@@ -95,7 +232,7 @@ bool OutputFile::Start(const char* options, std::string& error) {
   const int status = avformat_write_header(context_, &dictionary);
   av_dict_free(&dictionary);
   if (status < 0) {
-    error = "cannot write " + path_ + ": " + AvErrorText(status);
+    error = Failure(status);
     return false;
   }
   return true;
@@ -106,7 +243,7 @@ bool OutputFile::Write(AVPacket& packet, AVRational time_base, std::string& erro
   packet.pos = -1;
   const int status = av_interleaved_write_frame(context_, &packet);
   if (status < 0) {
-    error = "cannot write " + path_ + ": " + AvErrorText(status);
+    error = Failure(status);
     return false;
   }
   return true;
@@ -114,11 +251,11 @@ bool OutputFile::Write(AVPacket& packet, AVRational time_base, std::string& erro
 
 bool OutputFile::Finish(std::string& error) {
   int status = av_write_trailer(context_);
+  avio_flush(context_->pb);
   if (status >= 0 && context_->pb->error < 0) status = context_->pb->error;
-  const int closed = avio_closep(&context_->pb);
-  if (status >= 0) status = closed;
+  if (!file_->Close() && status >= 0) status = AVERROR(EIO);
   if (status < 0) {
-    error = "cannot write " + path_ + ": " + AvErrorText(status);
+    error = Failure(status);
     return false;
   }
   finished_ = true;

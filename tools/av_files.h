@@ -45,11 +45,16 @@ class InputFile {
   AVFormatContext* context_ = nullptr;
 };
 
+// A file written through the system's own calls, so that a failed write keeps the
+// system's reason ("No space left on device") instead of what the C library below
+// libavformat makes of it.
+class SystemFile;
+
 // A container written to a new file. A file left unfinished is removed, so that a
 // failed copy leaves nothing under the name it was given.
 class OutputFile {
  public:
-  OutputFile() = default;
+  OutputFile();
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
   ~OutputFile();
@@ -64,7 +69,10 @@ class OutputFile {
   bool Finish(std::string& error);
 
  private:
+  std::string Failure(int status) const;
+
   std::string path_;
+  std::unique_ptr<SystemFile> file_;
   AVFormatContext* context_ = nullptr;
   bool finished_ = false;
 };

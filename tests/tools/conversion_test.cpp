@@ -353,7 +353,7 @@ TEST_F(ConversionTest, AnEarlierMp4StaysWhenTheDiskFillsOrTheSourceIsCutShort) {
   const SmallDisk disk(app_->Work().Incoming(), "2m");
   if (!disk.Mounted()) GTEST_SKIP() << "a tmpfs can be mounted only as root";
   std::filesystem::copy_file(FsPathOf(kept), FsPathOf(mp4));
-  disk.FillLeaving(app_->Work().Incoming() + "\\filler", 64 * 1024);
+  disk.FillLeaving(app_->Work().Incoming() + "\\filler", 8 * 1024);  // less than any MP4
   EXPECT_NE(app_->BuildAndRun(video_, facts_, job).status, 0);
   EXPECT_NE(NativeFileSystem().ReadWholeFile(log).value_or("").find("No space left"), std::string::npos)
       << NativeFileSystem().ReadWholeFile(log).value_or("");

@@ -4,8 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <iterator>
 
 #include "platform/posix/proc_entries.h"
 #include "platform/script_monitor.h"
@@ -16,8 +14,7 @@ namespace {
 constexpr std::size_t kTailBytes = 4096;
 
 std::vector<std::string> CommandLine(const std::string& pid) {
-  std::ifstream in("/proc/" + pid + "/cmdline", std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string bytes = ReadProcessFile(pid, "cmdline").value_or("");
   std::vector<std::string> words;
   for (std::size_t start = 0; start < bytes.size();) {
     const std::size_t end = bytes.find('\0', start);

@@ -2,11 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <iterator>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <thread>
 
 #include "platform/posix/proc_entries.h"
@@ -23,23 +21,21 @@ class ProcProcessList final : public ProcessList {
     ForEachProcessId([&](const std::string& id) {
       // comm is the name the process was started under: for a script that is the
       // script's own file name, which is how the stand-in tools are seen.
-      std::ifstream comm("/proc/" + id + "/comm");
-      std::string exe;
-      if (!std::getline(comm, exe)) return;
+      const std::optional<std::string> comm = ReadProcessFile(id, "comm");
+      if (!comm || comm->empty()) return;
+      const std::string exe = comm->substr(0, comm->find('\n'));
       ProcessEntry entry;
       entry.id = static_cast<std::uint32_t>(std::stoul(id));
       entry.exe_name = exe;
       // "pid (comm) state ppid ...": the name may hold blanks and parentheses.
-      std::ifstream stat("/proc/" + id + "/stat");
-      const std::string line((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+      const std::string line = ReadProcessFile(id, "stat").value_or("");
       const std::size_t after_name = line.rfind(')');
       if (after_name == std::string::npos || after_name + 4 >= line.size()) return;
       // A process that has ended but is not collected yet runs no more.
       if (line[after_name + 2] == 'Z' || line[after_name + 2] == 'X') return;
       entry.parent_id = static_cast<std::uint32_t>(std::strtoul(line.c_str() + after_name + 4, nullptr, 10));
-      std::ifstream cmdline("/proc/" + id + "/cmdline", std::ios::binary);
-      std::string words((std::istreambuf_iterator<char>(cmdline)), std::istreambuf_iterator<char>());
-      if (cmdline) {
+      if (std::optional<std::string> cmdline = ReadProcessFile(id, "cmdline")) {
+        std::string& words = *cmdline;
         while (!words.empty() && words.back() == '\0') words.pop_back();
         std::replace(words.begin(), words.end(), '\0', ' ');
         entry.command_line = words;
