@@ -17,9 +17,8 @@ Session::Session(Program& program, CoreServices& services)
       rows_(list_, probe_),
       jobs_{{program.workspace, kNativeScriptDialect, program.settings, program.preset, program.startup.fontsdir},
             services.files,
-            [this](const std::string& video, const std::string& source, const SsaStyleMetrics& metrics) {
-              WriteAvs(video, source, metrics);
-            }} {}
+            [this](const std::string& video, const std::string& subtitle, const std::string& source,
+                   const SsaStyleMetrics& metrics) { WriteAvs(video, subtitle, source, metrics); }} {}
 
 void Session::OpenWorkspace() {
   program_.workspace.CreateFolders(services_.files);
@@ -45,10 +44,12 @@ std::unique_ptr<FileLock> Session::LockList() {
   return services_.files.LockExclusive(program_.workspace.ListLockFile());
 }
 
-void Session::WriteAvs(const std::string& video_path, const std::string& source, const SsaStyleMetrics& metrics) {
-  const SsaStyle style = SsaStyleFor(program_.settings, program_.preset, metrics.font_size, metrics.margin_v);
-  WriteAvsScript(services_.files, program_.workspace, avisynth_plugin_dir_, video_path, style, program_.colours,
-                 source);
+void Session::WriteAvs(const std::string& video_path, const std::string& subtitle_path, const std::string& source,
+                       const SsaStyleMetrics& metrics) {
+  const SsaStyle style =
+      SsaStyleFor(program_.settings, program_.preset, metrics.font_size, metrics.margin_v, metrics.play_res_y);
+  WriteAvsScript(services_.files, program_.workspace, avisynth_plugin_dir_, video_path,
+                 {subtitle_path, program_.settings.subtitleclass}, style, program_.colours, source);
 }
 
 }  // namespace clipvane

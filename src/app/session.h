@@ -70,7 +70,8 @@ class Session {
   void SetAviSynthPluginDir(std::string folder) { avisynth_plugin_dir_ = std::move(folder); }
 
  private:
-  void WriteAvs(const std::string& video_path, const std::string& source, const SsaStyleMetrics& metrics);
+  void WriteAvs(const std::string& video_path, const std::string& subtitle_path, const std::string& source,
+                const SsaStyleMetrics& metrics);
 
   Program& program_;
   CoreServices& services_;

@@ -3,7 +3,11 @@
 #include <exception>
 
 #include "app/session.h"
+#include "common/text.h"
+#include "platform/file_system.h"
 #include "settings/settings_store.h"
+#include "subtitles/sami_classes.h"
+#include "subtitles/sami_text.h"
 
 namespace clipvane {
 
@@ -18,6 +22,7 @@ OptionsControls ControlsFromSettings(const EncodeSettings& settings) {
   controls.needsubtitle = settings.needsubtitle;
   controls.colorsubtitle = settings.colorsubtitle;
   controls.videofileext = settings.videofileext;
+  controls.subtitleclass = settings.subtitleclass;
   return controls;
 }
 
@@ -31,6 +36,7 @@ void TakeControls(EncodeSettings& settings, const OptionsControls& controls) {
   settings.needsubtitle = controls.needsubtitle;
   settings.colorsubtitle = controls.colorsubtitle;
   settings.videofileext = controls.videofileext;
+  settings.subtitleclass = controls.subtitleclass;
 }
 
 OptionsDialogModel::OptionsDialogModel(Session& session, OptionsServices services, std::function<void()> loaded)
@@ -61,6 +67,8 @@ void OptionsDialogModel::ShowLoadedSettings() {
   controls_.audiosync = shown.audiosync;
   controls_.needsubtitle = shown.needsubtitle;
   controls_.videofileext = shown.videofileext;
+  controls_.subtitleclass = shown.subtitleclass;
+  ListSubtitleClasses();
   if (loaded_) loaded_();
 }
 
@@ -103,6 +111,42 @@ void OptionsDialogModel::FontChosen(int index) {
 }
 
 void OptionsDialogModel::VideoExtensionsEdited(const std::string& text) { controls_.videofileext = text; }
+
+void OptionsDialogModel::SubtitleClassChosen(int index) {
+  if (index >= 0 && index < static_cast<int>(subtitle_classes_.size()))
+    controls_.subtitleclass = subtitle_classes_[static_cast<std::size_t>(index)];
+}
+
+std::vector<std::string> OptionsDialogModel::SubtitleClassItems() const {
+  std::vector<std::string> items;
+  for (const std::string& sami_class : subtitle_classes_) items.push_back(SubtitleClassItem(sami_class));
+  return items;
+}
+
+int OptionsDialogModel::SubtitleClassIndex() const {
+  for (std::size_t i = 0; i < subtitle_classes_.size(); ++i)
+    if (EqualsIgnoringAsciiCase(subtitle_classes_[i], controls_.subtitleclass)) return static_cast<int>(i);
+  return -1;
+}
+
+void OptionsDialogModel::ListSubtitleClasses() {
+  subtitle_classes_ = {"", "KRCC", "ENCC"};
+  std::vector<std::string> offered{controls_.subtitleclass};
+  // The classes of the selected video's SAMI file, as the user may not know their names.
+  const VideoList& list = session_.List();
+  if (const auto row = list.FirstSelected()) {
+    const std::string sami = SubtitlePath(list.EntryPath(*row), session_.GetProgram().workspace.Style());
+    if (const auto bytes = session_.Files().ReadWholeFile(sami)) {
+      const std::vector<std::string> in_file = SamiClasses(SamiTextFromBytes(*bytes));
+      offered.insert(offered.end(), in_file.begin(), in_file.end());
+    }
+  }
+  for (const std::string& sami_class : offered) {
+    bool listed = false;
+    for (const std::string& known : subtitle_classes_) listed = listed || EqualsIgnoringAsciiCase(known, sami_class);
+    if (!listed) subtitle_classes_.push_back(sami_class);
+  }
+}
 
 bool OptionsDialogModel::OkClicked() {
   Program& program = session_.GetProgram();
