@@ -4,11 +4,14 @@
 #      own job script against HandBrakeCLI converting it to the same settings,
 #   2. the same job script against one direct ffmpeg command with those settings,
 #   3. four 15-second clips in one queue against two queues,
-#   4. a 10-minute source: the share of the splits and muxes in its whole job.
+#   4. a 10-minute source: the share of the splits and muxes in its whole job,
+#   5. the phone device (H.264) on a 60-second 1920x1080 clip against HandBrakeCLI's
+#      Fast 1080p30 preset scaled to 1280x720 at the same rate factor and sound.
 # The two sides of a comparison take turns, ROUNDS times each (default 3), and each
 # keeps its best wall time, so that a burst of other work on this shared machine
 # does not decide a ratio; the load average is printed beside every result.
 # Usage: bench/encode.sh [build folder]   (default: build/linux)
+# PARTS=phone runs only the phone's comparison (default: all).
 # CODEC=xvid times the Xvid preset instead of MPEG-4 through lavc; HandBrakeCLI has
 # no Xvid encoder, so its comparison then uses its own MPEG-4 encoder all the same.
 set -eu
@@ -23,12 +26,17 @@ if ! command -v HandBrakeCLI > /dev/null; then
 fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/clipvane-bench-XXXXXX")
 trap 'rm -rf "$work"' EXIT
+# make_app <folder>: a program folder of its own, with its own settings and list.
+make_app() {
+  mkdir -p "$1/bin"
+  cp "$build/bin/mencoder" "$build/bin/mp4creator" "$1/bin/"
+  cp "$build/clipvane-cli" "$1/"
+}
 app="$work/app/"
-mkdir -p "$app/bin"
-cp "$build/bin/mencoder" "$build/bin/mp4creator" "$app/bin/"
-cp "$build/clipvane-cli" "$app"
+make_app "$app"
 cli="$app/clipvane-cli"
 rounds=${ROUNDS:-3}
+parts=${PARTS:-all}
 
 codec=${CODEC:-lavc}
 if [ "$codec" = xvid ]; then
@@ -72,6 +80,10 @@ measure() {
   fi
 }
 field() { cut -d' ' -f"$2" "$work/best.$1"; }
+summary() {
+  ffprobe -v error -show_entries stream=codec_name,profile,level,width,height,avg_frame_rate,sample_rate,bit_rate \
+    -of default=noprint_wrappers=1:nokey=1 "$1" | tr '\n' ' '
+}
 describe() {
   printf '  %-34s %6.2f s wall  %6.2f s CPU  %4d MB  (load %s)\n' "$2" "$(field "$1" 1)" "$(field "$1" 2)" \
     "$(($(field "$1" 3) / 1024))" "$(field "$1" 4)"
@@ -84,6 +96,7 @@ make_source() {
     -c:v mpeg4 -q:v 4 -c:a libmp3lame -b:a 160k "$1"
 }
 
+if [ "$parts" = all ]; then
 # The job scripts are the program's own: the listed videos' scripts as clipvane-cli
 # writes them (720x480 fills the 480x320 touch/iPhone frame).
 "$cli" settings qulity=$quality platform=0 display=0 needsubtitle=0 > /dev/null
@@ -106,10 +119,6 @@ for round in $(seq "$rounds"); do
     -threads 2 -c:a aac -profile:a aac_low -b:a 192000 -ar 48000 -af "aresample=async=1,dynaudnorm" "$work/direct.mp4"
 done
 [ -s "$app/incoming/long.mp4" ] || { echo "the job script wrote no MP4" >&2; exit 1; }
-summary() {
-  ffprobe -v error -show_entries stream=codec_name,width,height,avg_frame_rate,sample_rate,bit_rate \
-    -of default=noprint_wrappers=1:nokey=1 "$1" | tr '\n' ' '
-}
 echo "one 60-second video:"
 describe job "job script (clipvane-cli, sh)"
 describe handbrake "HandBrakeCLI"
@@ -171,4 +180,32 @@ for round in $(seq "$rounds"); do
   worst_share=$(awk -v a="$worst_share" -v b="$share" 'BEGIN { print (b > a ? b : a) }')
 done
 printf 'splits and muxes, largest share of the wall time: %s%% (goal under 2%%)\n' "$worst_share"
+fi
+
+# 5: the phone device on a 60-second 1920x1080 clip as a phone or camera writes it,
+# against HandBrakeCLI's Fast 1080p30 preset scaled to 1280x720, with the same x264
+# preset, profile, level and rate factor (normal quality: 23, fast) and the same
+# sound (AAC at 160 kbit/s, 48 kHz), fast start both.
+phone="$work/phone/"
+make_app "$phone"
+"$phone/clipvane-cli" settings qulity=1 platform=2 needsubtitle=0 > /dev/null
+echo "making a 60-second 1920x1080 source..."
+ffmpeg -v error -nostdin -y -f lavfi -i "testsrc2=size=1920x1080:rate=30:duration=60" \
+  -f lavfi -i "sine=frequency=440:sample_rate=48000:duration=60" -ac 2 -shortest \
+  -c:v libx264 -preset veryfast -crf 20 -c:a aac -b:a 192k "$work/hd.mp4"
+"$phone/clipvane-cli" add "$work/hd.mp4" > /dev/null
+"$phone/clipvane-cli" make-scripts > /dev/null 2>&1
+for round in $(seq "$rounds"); do
+  measure phone_job sh "$phone/batch/hd.sh"
+  measure phone_handbrake HandBrakeCLI -i "$work/hd.mp4" -o "$work/handbrake-hd.mp4" -Z "Fast 1080p30" \
+    -w 1280 -l 720 --crop 0:0:0:0 -e x264 --encoder-preset fast --encoder-profile high --encoder-level 4.0 -q 23 \
+    -E av_aac -B 160 -R 48 -6 stereo --optimize
+done
+[ -s "$phone/incoming/hd.mp4" ] || { echo "the phone's job script wrote no MP4" >&2; exit 1; }
+echo "the phone device, one 60-second 1920x1080 video:"
+describe phone_job "job script (clipvane-cli, sh)"
+describe phone_handbrake "HandBrakeCLI (Fast 1080p30 at 720p)"
+echo "  outputs: ours $(summary "$phone/incoming/hd.mp4")"
+echo "           HandBrakeCLI $(summary "$work/handbrake-hd.mp4")"
+printf 'ours / HandBrakeCLI:     %s (goal at most 1.00)\n' "$(ratio "$(field phone_job 1)" "$(field phone_handbrake 1)")"
 echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"

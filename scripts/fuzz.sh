@@ -7,7 +7,7 @@ set -eu
 cd "$(dirname "$0")/.."
 build=${CLIPVANE_FUZZ_BUILD_DIR:-build/fuzz}
 seconds=${CLIPVANE_FUZZ_SECONDS:-60}
-targets="sami_to_ssa ini list_log mediainfo_report mencoder_options"
+targets="sami_to_ssa srt_to_ssa ini list_log mediainfo_report mencoder_options"
 cmake -S tests/fuzz -B "$build" -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j2
 count=$(echo $targets | wc -w)

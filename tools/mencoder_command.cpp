@@ -2,12 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <utility>
 
 namespace clipvane::tools {
 namespace {
 
-// FFmpeg's SAMI reader writes its subtitles for a 384 x 288 script canvas, which
+// FFmpeg's SAMI and SRT readers write their subtitles for a 384 x 288 script canvas, which
 // libass then scales to the picture; style values are given in that canvas.
 constexpr double kSamiCanvasHeight = 288;
 
@@ -40,7 +41,7 @@ std::string SubtitleFilter(const SubtitleOptions& options, const PreparedInputs&
   // -subfont-blur has no style field in libass: the outline edge stays sharp.
   style += ",MarginV=" + std::to_string(std::lround((100 - options.position) / 100.0 * kSamiCanvasHeight));
   if (!inputs.font_family.empty()) style += ",FontName=" + inputs.font_family;
-  std::string filter = "subtitles=filename=" + EscapeFilterValue(inputs.sami);
+  std::string filter = "subtitles=filename=" + EscapeFilterValue(inputs.subtitles);
   if (!inputs.fonts_dir.empty()) filter += ":fontsdir=" + EscapeFilterValue(inputs.fonts_dir);
   return filter + ":force_style=" + EscapeFilterValue(style);
 }
@@ -162,6 +163,26 @@ VideoEncode VideoEncodeOptions(const EncodeRequest& request, const PreparedInput
   std::vector<std::string>& args = encode.args;
   const auto [filters, size] = VideoFilters(request, inputs);
   encode.size = size;
+  if (request.video == VideoCodec::kX264) {
+    // 8-bit 4:2:0 whatever the source, as the profiles the players decode take it.
+    Append(args, {"-vf", filters + ",format=yuv420p", "-c:v", "libx264"});
+    encode.fourcc = request.fourcc.empty() ? "H264" : request.fourcc;
+    const X264Options& x264 = request.x264;
+    if (!x264.preset.empty()) Append(args, {"-preset", x264.preset});
+    if (x264.crf > 0) {
+      char crf[32];
+      std::snprintf(crf, sizeof crf, "%g", x264.crf);
+      Append(args, {"-crf", crf});
+    }
+    if (!x264.profile.empty()) Append(args, {"-profile:v", x264.profile});
+    if (x264.level > 0) Append(args, {"-level:v", std::to_string(x264.level / 10) + "." + std::to_string(x264.level % 10)});
+    if (x264.vbv_maxrate > 0) Append(args, {"-maxrate", std::to_string(x264.vbv_maxrate) + "k"});
+    if (x264.vbv_bufsize > 0) Append(args, {"-bufsize", std::to_string(x264.vbv_bufsize) + "k"});
+    if (request.video_bitrate > 0) Append(args, {"-b:v", std::to_string(request.video_bitrate)});
+    // x264 picks its own threads for the machine; -lavcopts threads is lavc's.
+    if (request.HasFilter(VideoFilter::Kind::kHardDup)) Append(args, {"-fps_mode", "cfr"});
+    return encode;
+  }
   Append(args, {"-vf", filters});
   std::string encoder = "mpeg4";
   encode.fourcc = request.fourcc;

@@ -120,12 +120,12 @@ bool HasEncoder(const std::string& ffmpeg, const std::string& encoder) {
   return false;
 }
 
-std::string PrepareSami(const std::string& bytes) {
+std::string PrepareSubtitleText(const std::string& bytes, bool sami) {
   const std::string text = AsUtf8(bytes);
   static const std::string kBlank = "&nbsp;";
   std::string result;
   for (std::size_t i = 0; i < text.size();) {
-    if (text[i] == '&' && LowerAscii(text.substr(i, kBlank.size())) == kBlank) {
+    if (sami && text[i] == '&' && LowerAscii(text.substr(i, kBlank.size())) == kBlank) {
       result += ' ';
       i += kBlank.size();
     } else if (text[i] == '<' && IsFontTag(text, i) && text.find('>', i) != std::string::npos) {

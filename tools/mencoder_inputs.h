@@ -33,11 +33,11 @@ SourceFacts ReadSourceFacts(const std::string& ffprobe_lines);
 // Whether the FFmpeg program has the named encoder.
 bool HasEncoder(const std::string& ffmpeg, const std::string& encoder);
 
-// SAMI text made ready for FFmpeg's SAMI reader: UTF-8, "&nbsp;" (the usual
-// screen-clearing block) written as a plain blank, which that reader takes without
-// failing the whole file, and without FONT tags: the plain route draws plain white
-// subtitles, as the encoder's own SAMI reader does; colours are the colour route's.
-std::string PrepareSami(const std::string& bytes);
+// SAMI or SRT text made ready for FFmpeg's readers: UTF-8, without FONT tags (the
+// plain route draws plain white subtitles, as the encoder's own readers do; colours
+// are the colour route's), and of SAMI, "&nbsp;" (the usual screen-clearing block)
+// written as a plain blank, which that reader takes without failing the whole file.
+std::string PrepareSubtitleText(const std::string& bytes, bool sami);
 
 // The SSA text with the font of every style passed through `choose`, which gives the
 // family to draw with instead (or the same one). Style lines are read by their

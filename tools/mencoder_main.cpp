@@ -160,15 +160,17 @@ class Encoder {
 
   void PrepareSubtitles() {
     const SubtitleOptions& options = *request_.subtitles;
-    const auto sami = ReadWholeFile(options.file);
-    if (!sami) {
+    const auto bytes = ReadWholeFile(options.file);
+    if (!bytes) {
       std::cerr << "mencoder: cannot read the subtitle file " << options.file << "; encoding without it\n";
       request_.subtitles.reset();
       return;
     }
-    const std::string text = PrepareSami(*sami);
-    inputs_.sami = Temp().File("subtitles.smi");
-    WriteWholeFile(inputs_.sami, text);
+    // The reader FFmpeg picks goes by the name: SRT files come as .srt, all else is SAMI.
+    const bool srt = LowerExtension(options.file) == "srt";
+    const std::string text = PrepareSubtitleText(*bytes, !srt);
+    inputs_.subtitles = Temp().File(srt ? "subtitles.srt" : "subtitles.smi");
+    WriteWholeFile(inputs_.subtitles, text);
 
     std::string note;
     inputs_.font_family = Fonts().ForFontFile(options.font, CharactersNeeded(text), note);

@@ -1,5 +1,6 @@
 #include "mencoder_options.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <map>
@@ -150,6 +151,7 @@ class Parser {
         {"-xvidencopts", [](Parser& p, const std::string& o) { p.XvidOptions(p.Value(o)); }},
         {"-xvidopts", [](Parser& p, const std::string& o) { p.XvidDecoderOptions(p.Value(o)); }},
         {"-lavcopts", [](Parser& p, const std::string& o) { p.LavcOptions(p.Value(o)); }},
+        {"-x264encopts", [](Parser& p, const std::string& o) { p.X264EncoderOptions(p.Value(o)); }},
         {"-faacopts", [](Parser& p, const std::string& o) { p.AacOptions(p.Value(o)); }},
         {"-ffourcc", [](Parser& p, const std::string& o) { p.FourCc(o, p.Value(o)); }},
         {"-sws", [](Parser& p, const std::string& o) { p.Scaler(o, p.Value(o)); }},
@@ -180,9 +182,10 @@ class Parser {
   void VideoCodecOption(const std::string& value) {
     if (value == "xvid") request_.video = VideoCodec::kXvid;
     else if (value == "lavc") request_.video = VideoCodec::kLavcMpeg4;
+    else if (value == "x264") request_.video = VideoCodec::kX264;
     else if (value == "copy") request_.video = VideoCodec::kCopy;
     else if (value == "frameno") request_.video = VideoCodec::kFrameNumbers;
-    else throw Failure{"unknown video codec -ovc " + value + " (xvid, lavc, copy and frameno are known)"};
+    else throw Failure{"unknown video codec -ovc " + value + " (xvid, lavc, x264, copy and frameno are known)"};
   }
 
   void AudioCodecOption(const std::string& value) {
@@ -218,6 +221,43 @@ class Parser {
         request_.threads = static_cast<int>(WholeNumber("-lavcopts threads", value));
       } else {
         throw Failure{"unsupported -lavcopts suboption '" + key + (value.empty() ? "" : "=" + value) + "'"};
+      }
+    }
+  }
+
+  void X264EncoderOptions(const std::string& text) {
+    static const char* const kPresets[] = {"ultrafast", "superfast", "veryfast", "faster", "fast",
+                                           "medium",    "slow",      "slower",   "veryslow", "placebo"};
+    static const char* const kProfiles[] = {"baseline", "main", "high"};
+    const auto one_of = [](const std::string& value, const auto& names) {
+      return std::find(std::begin(names), std::end(names), value) != std::end(names);
+    };
+    X264Options& x264 = request_.x264;
+    for (const auto& [key, value] : SubOptions(text)) {
+      // x264 takes "-" and "_" alike in its option names.
+      std::string name = key;
+      std::replace(name.begin(), name.end(), '-', '_');
+      const std::string option = "-x264encopts " + key;
+      if (name == "preset" && one_of(value, kPresets)) {
+        x264.preset = value;
+      } else if (name == "crf") {
+        x264.crf = Decimal(option, value);
+        if (x264.crf < 0 || x264.crf > 51) throw Failure{option + " takes 0 to 51, not " + value};
+      } else if (name == "profile" && one_of(value, kProfiles)) {
+        x264.profile = value;
+      } else if (name == "level" || name == "level_idc") {
+        // 4, 4.0 and 40 are one level.
+        double level = Decimal(option, value);
+        if (level < 10) level *= 10;
+        if (level < 10 || level > 62) throw Failure{option + ": no H.264 level " + value};
+        x264.level = static_cast<int>(level + 0.5);
+      } else if (name == "vbv_maxrate" || name == "vbv_bufsize") {
+        const long rate = WholeNumber(option, value);
+        if (rate > 1000000) throw Failure{option + " takes up to 1000000, not " + value};
+        (name == "vbv_maxrate" ? x264.vbv_maxrate : x264.vbv_bufsize) = static_cast<int>(rate);
+      } else {
+        throw Failure{"unsupported -x264encopts suboption '" + key + (value.empty() ? "" : "=" + value) +
+                      "' (preset, crf, profile, level, vbv_maxrate and vbv_bufsize are known)"};
       }
     }
   }
@@ -283,7 +323,7 @@ class Parser {
     if (r.video == VideoCodec::kLavcMpeg4 && !lavc_codec_named_) throw Failure{"-ovc lavc needs -lavcopts vcodec=mpeg4"};
     const bool encodes_video = r.EncodesVideo();
     if (!encodes_video && (!r.filters.empty() || r.output_rate || r.subtitles)) {
-      throw Failure{"video filters, -ofps and subtitles need an encoding -ovc (xvid or lavc)"};
+      throw Failure{"video filters, -ofps and subtitles need an encoding -ovc (xvid, lavc or x264)"};
     }
     if (r.subtitles && r.subtitles->file.empty()) throw Failure{"subtitle options without -sub"};
     if (r.no_sound && r.audio != AudioCodec::kNone) throw Failure{"-nosound together with -oac"};

@@ -7,7 +7,7 @@
 
 namespace clipvane::tools {
 
-enum class VideoCodec { kNone, kXvid, kLavcMpeg4, kCopy, kFrameNumbers };
+enum class VideoCodec { kNone, kXvid, kLavcMpeg4, kX264, kCopy, kFrameNumbers };
 enum class AudioCodec { kNone, kAac, kCopy };
 enum class OutputFormat { kAvi, kRawVideo, kRawAudio };
 
@@ -33,6 +33,17 @@ struct SubtitleOptions {
   double outline = 2;
 };
 
+// -x264encopts: the H.264 encoder's settings, as x264 names them. Empty or 0 leaves
+// x264's own default.
+struct X264Options {
+  std::string preset;   // ultrafast to placebo
+  double crf = 0;       // constant rate factor
+  std::string profile;  // baseline, main or high
+  int level = 0;        // 40 for level 4.0
+  int vbv_maxrate = 0;  // kbit/s
+  int vbv_bufsize = 0;  // kbit
+};
+
 // Everything one mencoder command line asks for.
 struct EncodeRequest {
   std::string input;
@@ -42,6 +53,7 @@ struct EncodeRequest {
   VideoCodec video = VideoCodec::kNone;
   long video_bitrate = 0;  // bit/s; 0 for the encoder's default
   std::string fourcc;
+  X264Options x264;
   int threads = 0;
   int scaler = 2;  // -sws, bicubic unless told
   std::optional<Rational> output_rate;
@@ -56,8 +68,10 @@ struct EncodeRequest {
   bool sync_correction = true;  // off with -mc 0
 
   bool HasFilter(VideoFilter::Kind kind) const;
-  // Xvid or lavc: the picture is encoded, not copied or left out.
-  bool EncodesVideo() const { return video == VideoCodec::kXvid || video == VideoCodec::kLavcMpeg4; }
+  // Xvid, lavc or x264: the picture is encoded, not copied or left out.
+  bool EncodesVideo() const {
+    return video == VideoCodec::kXvid || video == VideoCodec::kLavcMpeg4 || video == VideoCodec::kX264;
+  }
   // The sound is encoded to AAC, not copied or left out.
   bool EncodesAudio() const { return !no_sound && audio == AudioCodec::kAac; }
 };

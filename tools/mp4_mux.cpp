@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "av_files.h"
+#include "h264_order.h"
 
 namespace clipvane::tools {
 namespace {
@@ -14,10 +15,15 @@ struct PacketSource {
   InputFile& file;
   std::string path;
   std::vector<int> streams;  // the output stream of each input stream, or -1
-  // A raw stream's packets are stamped here, `ticks` apart in `clock`.
+  // A raw stream's packets are stamped here, `ticks` apart in `clock`: shown at their
+  // place in `showing` (when given, else in stored order), the first at 0, and
+  // decoded in stored order from as far before 0 as a frame moves back, so that none
+  // is shown before it is decoded.
   bool stamped = false;
   AVRational clock{1, 1};
   std::int64_t ticks = 0, count = 0;
+  std::vector<std::int64_t> showing{};
+  std::int64_t delay = 0;
   Packet pending = NewPacket();
   bool has_pending = false;
   AVRational pending_base{1, 1};
@@ -34,7 +40,9 @@ struct PacketSource {
       pending_base = file.Context()->streams[pending->stream_index]->time_base;
       pending->stream_index = output;
       if (stamped) {
-        pending->pts = pending->dts = count++ * ticks;
+        const std::size_t frame = static_cast<std::size_t>(count);
+        pending->dts = (count++ - delay) * ticks;
+        pending->pts = frame < showing.size() ? showing[frame] * ticks : pending->dts;
         pending->duration = ticks;
         pending_base = clock;
       }
@@ -82,12 +90,14 @@ bool WriteMp4WithTrack(const std::string& existing, const RawStream& added, cons
   av_log_set_level(AV_LOG_ERROR);
   InputFile earlier, raw;
   if (!existing.empty() && !earlier.Open(existing, nullptr, error)) return false;
-  if (!raw.Open(added.path, added.video ? "m4v" : "aac", error)) return false;
-  const int raw_index = raw.FirstStream(added.video ? AVMEDIA_TYPE_VIDEO : AVMEDIA_TYPE_AUDIO);
+  const bool video = added.Video();
+  if (!raw.Open(added.path, added.format.c_str(), error)) return false;
+  const int raw_index = raw.FirstStream(video ? AVMEDIA_TYPE_VIDEO : AVMEDIA_TYPE_AUDIO);
   const AVStream* stream = raw_index >= 0 ? raw.Context()->streams[raw_index] : nullptr;
   const AVCodecParameters* codec = stream ? stream->codecpar : nullptr;
-  if (!codec || (added.video ? codec->width <= 0 : codec->sample_rate <= 0)) {
-    error = std::string("no ") + (added.video ? "MPEG-4 video" : "AAC sound") + " in " + added.path;
+  if (!codec || (video ? codec->width <= 0 : codec->sample_rate <= 0)) {
+    error = "no " + std::string(added.format == "h264" ? "H.264 video" : video ? "MPEG-4 video" : "AAC sound") +
+            " in " + added.path;
     return false;
   }
 
@@ -105,8 +115,15 @@ bool WriteMp4WithTrack(const std::string& existing, const RawStream& added, cons
   }
   PacketSource second{raw, added.path, std::vector<int>(raw.Context()->nb_streams, -1)};
   second.stamped = true;
+  if (added.format == "h264") {
+    std::vector<H264Frame> frames;
+    if (!ReadH264Frames(added.path, frames, error)) return false;
+    second.showing = ShowingOrder(frames);
+    for (std::size_t i = 0; i < frames.size(); ++i)
+      second.delay = std::max<std::int64_t>(second.delay, static_cast<std::int64_t>(i) - second.showing[i]);
+  }
   // Each frame at index / rate; each AAC frame 1024 samples, at the sample rate.
-  if (added.video) {
+  if (video) {
     const Rational rate = added.rate && added.rate->num > 0 ? *added.rate : Rational{25, 1};
     const TrackClock clock = TrackClockFor(rate);
     second.clock = {1, static_cast<int>(clock.timescale)};
@@ -116,7 +133,7 @@ bool WriteMp4WithTrack(const std::string& existing, const RawStream& added, cons
     second.ticks = codec->frame_size > 0 ? codec->frame_size : 1024;
   }
   AVStream* track = out.CopyOf(*stream, second.clock);
-  if (added.video) track->avg_frame_rate = av_inv_q(av_mul_q(second.clock, AVRational{static_cast<int>(second.ticks), 1}));
+  if (video) track->avg_frame_rate = av_inv_q(av_mul_q(second.clock, AVRational{static_cast<int>(second.ticks), 1}));
   second.streams[static_cast<std::size_t>(raw_index)] = track->index;
 
   std::vector<PacketSource*> sources{&second};

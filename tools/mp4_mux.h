@@ -16,12 +16,14 @@ struct TrackClock {
 };
 TrackClock TrackClockFor(const Rational& rate);
 
-// A raw stream as the encoder's splits write it: MPEG-4 Part 2 video at a constant
-// frame rate (25 when none is given), or ADTS AAC.
+// A raw stream as the encoder's splits write it: MPEG-4 Part 2 or H.264 (Annex B)
+// video at a constant frame rate (25 when none is given), or ADTS AAC; `format` is
+// libavformat's name for it: "m4v", "h264" or "aac".
 struct RawStream {
   std::string path;
-  bool video = false;
+  std::string format;
   std::optional<Rational> rate;
+  bool Video() const { return format != "aac"; }
 };
 
 // Writes `written` as an MP4 file holding the tracks of `existing` (none when it is

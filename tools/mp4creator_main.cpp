@@ -1,7 +1,7 @@
-// The MP4 muxer stand-in: "-c <stream> [-rate=<fps>] <mp4>" adds a raw MPEG-4 video
-// or ADTS AAC stream to an MP4 file as a track, creating the file when it is
-// missing; "-check" ends a job (result_check.h). Nothing is re-encoded: the streams
-// are copied through libavformat. The
+// The MP4 muxer stand-in: "-c <stream> [-rate=<fps>] <mp4>" adds a raw MPEG-4 or
+// H.264 video or ADTS AAC stream to an MP4 file as a track, creating the file when it
+// is missing; "-check" ends a job (result_check.h). Nothing is re-encoded: the
+// streams are copied through libavformat. The
 // result is written beside the file and renamed over it, so a failure never leaves
 // a broken MP4.
 #include <algorithm>
@@ -65,12 +65,13 @@ std::optional<MuxRequest> Parse(const std::vector<std::string>& args, std::strin
 }
 
 // What the stream holds, by its file name, as the job scripts name them: "m4v" for
-// MPEG-4 video, "aac" for ADTS sound.
+// MPEG-4 video, "h264" for H.264 video, "aac" for ADTS sound.
 std::string RawFormat(const std::string& stream) {
   const std::string extension = LowerExtension(stream);
   if (extension == "m4v" || extension == "mp4v" || extension == "cmp" || extension == "xvid" || extension == "divx") {
     return "m4v";
   }
+  if (extension == "264" || extension == "h264" || extension == "avc") return "h264";
   if (extension == "aac") return "aac";
   return "";
 }
@@ -79,7 +80,7 @@ int Mux(const MuxRequest& request) {
   const std::string format = RawFormat(request.stream);
   if (format.empty()) {
     std::cerr << "mp4creator: cannot tell what kind of stream " << request.stream
-              << " is (.m4v video and .aac sound are known)\n";
+              << " is (.m4v and .264 video and .aac sound are known)\n";
     return 1;
   }
   if (!IsFile(request.stream)) {
@@ -93,7 +94,7 @@ int Mux(const MuxRequest& request) {
   const std::string temporary = UniqueNameBeside(request.mp4);
   std::string why_not;
   const bool written =
-      WriteMp4WithTrack(adding ? request.mp4 : "", {request.stream, format == "m4v", request.rate}, temporary, why_not);
+      WriteMp4WithTrack(adding ? request.mp4 : "", {request.stream, format, request.rate}, temporary, why_not);
   if (!written) std::cerr << "mp4creator: " << why_not << "\n";
   if (!written || !MoveOver(temporary, request.mp4)) {
     std::error_code ignored;

@@ -23,16 +23,18 @@ SplitResult SplitStream(const std::string& input, bool video, const std::string&
   const int index = in.FirstStream(video ? AVMEDIA_TYPE_VIDEO : AVMEDIA_TYPE_AUDIO);
   if (index < 0) return Failed(input + " has no " + (video ? "video" : "sound"));
   const AVStream& source = *in.Context()->streams[index];
-  // Raw streams carry one codec each: MPEG-4 Part 2 picture, AAC sound.
-  const AVCodecID expected = video ? AV_CODEC_ID_MPEG4 : AV_CODEC_ID_AAC;
-  if (source.codecpar->codec_id != expected) {
+  // Raw streams carry one codec each: MPEG-4 Part 2 or H.264 picture (Annex B, as
+  // the muxer writes it from whatever the AVI holds), AAC sound.
+  const AVCodecID codec = source.codecpar->codec_id;
+  const bool known = video ? codec == AV_CODEC_ID_MPEG4 || codec == AV_CODEC_ID_H264 : codec == AV_CODEC_ID_AAC;
+  if (!known) {
     return Failed(std::string("the ") + (video ? "video" : "sound") + " of " + input + " is " +
-                  avcodec_get_name(source.codecpar->codec_id) + ", not " + avcodec_get_name(expected));
+                  avcodec_get_name(codec) + ", not " + (video ? "mpeg4 or h264" : "aac"));
   }
   in.ReadOnly(index);
 
   OutputFile out;
-  if (!out.Create(written, video ? "m4v" : "adts", error)) return Failed(error);
+  if (!out.Create(written, !video ? "adts" : codec == AV_CODEC_ID_H264 ? "h264" : "m4v", error)) return Failed(error);
   out.CopyOf(source, source.time_base);
   if (!out.Start(nullptr, error)) return Failed(error);
   SplitResult result;

@@ -99,7 +99,7 @@ void BM_ConvertSamiFile(benchmark::State& state) {
   const ColourTable colours;
   for (auto _ : state) {
     const std::vector<std::string> ssa =
-        ConvertSamiToSsa(NativeFileSystem(), input, kNativePathStyle, BenchStyle(), colours);
+        ConvertSubtitleToSsa(NativeFileSystem(), input, kNativePathStyle, BenchStyle(), colours);
     NativeFileSystem().ReplaceWholeFile(output, JoinLinesCrLf(ssa));
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));

@@ -135,7 +135,7 @@ const char* RefusalText(RefusalReason reason) {
     case RefusalReason::kSameResult: return "same result as row";
     case RefusalReason::kRunScriptName: return "its job script would be a run script of that name; rename the video";
     case RefusalReason::kNameTooLong: return "the name is too long for its MP4 and log (at most 251 bytes)";
-    case RefusalReason::kSubtitleNotAFile: return "its .smi is not a file";
+    case RefusalReason::kSubtitleNotAFile: return "its subtitle (.smi or .srt) is not a file";
     case RefusalReason::kCannotScript: return "its job cannot be made";
     case RefusalReason::kNotLaunched: return "its job script did not start";
     case RefusalReason::kNotStarted: return "not started: at most four at once";

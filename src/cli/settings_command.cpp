@@ -32,7 +32,7 @@ struct ChoiceKey {
 
 const ChoiceKey kChoiceKeys[] = {
     {"qulity", 2, "takes 0 (good), 1 (normal) or 2 (low)"},
-    {"platform", 1, "takes 0 (iPod touch and iPhone) or 1 (iPod nano and Classic)"},
+    {"platform", 2, "takes 0 (iPod touch and iPhone), 1 (iPod nano and Classic) or 2 (phone, H.264)"},
     {"display", 3, "takes 0 (fill, cropped), 1 (fill, stretched), 2 (fit) or 3 (the 640 frame)"},
 };
 
@@ -73,8 +73,19 @@ bool Apply(EncodeSettings& s, const std::string& key, const std::string& value, 
     s.videofileext = value;
     return true;
   }
+  if (key == "subtitleclass") {
+    if (!IsSubtitleClassText(value))
+      return reason = "takes a SAMI class name such as KRCC or ENCC, or nothing for the file's first", false;
+    s.subtitleclass = value;
+    return true;
+  }
   if (key == "title") return reason = "read only here; edit MP4.ini to change it", false;
   return reason = "not a setting", false;
+}
+
+std::string VideoText(const EncoderPreset& p) {
+  if (p.videocodec == 2) return "h264 high level 4.0, rate factor " + std::to_string(p.ratefactor) + ", " + p.x264preset;
+  return (p.videocodec == 1 ? "xvid " : "mpeg4 ") + std::to_string(p.videobitrate) + " kbit/s";
 }
 
 void Show(const Program& program, std::ostream& out) {
@@ -92,9 +103,10 @@ void Show(const Program& program, std::ostream& out) {
       << "fontsize=" << s.plainsizeindex << "," << s.colorsizeindex << "\n"
       << "fontname=" << s.fontfile << "," << s.fontface << "\n"
       << "videofileext=" << s.videofileext << "\n"
+      << "subtitleclass=" << s.subtitleclass << "\n"
       << "# what they give\n"
       << "frame=" << p.framewidth << "x" << p.frameheight << "\n"
-      << "video=" << (p.videocodec == 1 ? "xvid" : "mpeg4") << " " << p.videobitrate << " kbit/s\n"
+      << "video=" << VideoText(p) << "\n"
       << "audio=aac " << p.audiobitrate << " kbit/s\n"
       << "maxfps=" << p.maxfps << "\n"
       << "subtitlesize=" << p.subtitlefontsize << "\n"

@@ -22,7 +22,7 @@ enum class RefusalReason {
   kSameResult,      // another listed video makes the same MP4
   kRunScriptName,   // its job script would have a run script's name and call itself
   kNameTooLong,     // the MP4's or the log's name would be longer than a file name may be
-  kSubtitleNotAFile,// its .smi is a folder or some other thing that is no file
+  kSubtitleNotAFile,// its .smi or .srt is a folder or some other thing that is no file
   kCannotScript,    // a file of its job could not be read or written (`detail` says which and why)
   kNotStarted,      // beyond the four videos that one encode starts
   kInIncoming,      // the video lies in incoming, where the results go

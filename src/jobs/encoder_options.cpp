@@ -1,5 +1,6 @@
 #include "jobs/encoder_options.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace clipvane {
@@ -31,18 +32,27 @@ std::string OutputFrameRate(double probed_rate, double maxfps) {
 }
 
 std::vector<ScriptArg> PlainSubtitleOptions(const std::string& font_file,
-                                            const std::string& subtitle_copy, int subtitlefontsize) {
+                                            const std::string& subtitle_copy, int subtitlefontsize, int outline) {
   return {Opt("-font"), PathArg(font_file), Opt("-sub"), PathArg(subtitle_copy),
           Opt("-utf8  -subpos 95 -subfont-text-scale " + std::to_string(subtitlefontsize) +
-              " -subfont-blur 2 -subfont-outline 2")};
+              " -subfont-blur 2 -subfont-outline " + std::to_string(outline))};
+}
+
+std::string X264Options(const EncoderPreset& preset) {
+  // Level 4.0 takes 1280x720 up to 60 frames a second; the buffer is the most the
+  // level allows a High profile stream, so every phone that plays the level plays it.
+  return "-ovc x264 -x264encopts preset=" + preset.x264preset + ":crf=" + std::to_string(preset.ratefactor) +
+         ":profile=high:level=40:vbv_maxrate=" + std::to_string(kPhoneVbvMaxRate) +
+         ":vbv_bufsize=" + std::to_string(kPhoneVbvBufferSize);
 }
 
 EncoderOptions BuildEncoderOptions(const EncodeSettings& settings, const EncoderPreset& preset,
                                    const MediaFacts& facts, const std::string& font_file,
-                                   const std::string& subtitle_copy) {
+                                   const std::string& subtitle_copy, int picture_height) {
   EncoderOptions options;
   options.video =
-      preset.videocodec == 1
+      preset.videocodec == 2   ? X264Options(preset)
+      : preset.videocodec == 1
           ? Format("-ovc xvid -xvidencopts bitrate=%d:max_bframes=0:nogmc:noqpel "
                    "-xvidopts deblock-chroma -vf-add hqdn3d -sws 10",
                    preset.videobitrate)
@@ -53,8 +63,12 @@ EncoderOptions BuildEncoderOptions(const EncodeSettings& settings, const Encoder
   options.audio_filter = "-af volnorm -srate 48000";
   options.frame_rate = OutputFrameRate(facts.frameRate, preset.maxfps);
   options.frame_rate_option = "-ofps " + options.frame_rate;
+  // The outline keeps the share of the picture it has on the touch's 320 lines.
+  const int outline = DeviceOf(settings) == Device::kPhone && picture_height > 320
+                          ? static_cast<int>(std::lround(2.0 * picture_height / 320))
+                          : 2;
   if (!subtitle_copy.empty())
-    options.subtitle = PlainSubtitleOptions(font_file, subtitle_copy, preset.subtitlefontsize);
+    options.subtitle = PlainSubtitleOptions(font_file, subtitle_copy, preset.subtitlefontsize, outline);
   return options;
 }
 

@@ -25,13 +25,19 @@ struct EncoderOptions {
 std::string OutputFrameRate(double probed_rate, double maxfps);
 
 // The burned-in subtitle options of the plain route; the two paths are quoted by the
-// script's dialect.
+// script's dialect. The outline is in pixels of the picture.
 std::vector<ScriptArg> PlainSubtitleOptions(const std::string& font_file,
-                                            const std::string& subtitle_copy, int subtitlefontsize);
+                                            const std::string& subtitle_copy, int subtitlefontsize, int outline = 2);
 
-// `subtitle_copy` is empty when the job takes no plain subtitle route.
+// The phone's H.264 stream: the most a High profile stream of level 4.0 may take, in
+// kbit/s and kbit.
+inline constexpr int kPhoneVbvMaxRate = 25000;
+inline constexpr int kPhoneVbvBufferSize = 31250;
+
+// `subtitle_copy` is empty when the job takes no plain subtitle route;
+// `picture_height` is the shorter side of the encoded picture.
 EncoderOptions BuildEncoderOptions(const EncodeSettings& settings, const EncoderPreset& preset,
                                    const MediaFacts& facts, const std::string& font_file,
-                                   const std::string& subtitle_copy);
+                                   const std::string& subtitle_copy, int picture_height = 0);
 
 }  // namespace clipvane

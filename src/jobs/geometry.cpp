@@ -1,5 +1,6 @@
 #include "jobs/geometry.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <utility>
@@ -36,7 +37,27 @@ std::string Option(const char* format, PictureSize size) {
   return text;
 }
 
+// The nearest even number of pixels, at least 2: what the H.264 picture takes.
+int EvenPixels(double exact) { return std::max(2, static_cast<int>(2 * std::lround(exact / 2))); }
+int EvenPixelsDown(int pixels) { return std::max(2, pixels - pixels % 2); }
+
+// Wide pictures get larger subtitles.
+double AspectFactor(const std::string& aspect_class) {
+  if (aspect_class == "2.38") return 1.2;
+  if (aspect_class == "2.33") return 1.4;
+  if (aspect_class == "1.78" || aspect_class == "1.88") return 1.1;
+  return 1.0;
+}
+
 }  // namespace
+
+PictureSize FitWithin(int width, int height, PictureSize box) {
+  if (width <= box.width && height <= box.height) return {EvenPixelsDown(width), EvenPixelsDown(height)};
+  // The side that meets the box takes its size; the other keeps the picture's shape.
+  if (static_cast<long long>(width) * box.height >= static_cast<long long>(height) * box.width)
+    return {box.width, std::min(box.height, EvenPixels(static_cast<double>(height) * box.width / width))};
+  return {std::min(box.width, EvenPixels(static_cast<double>(width) * box.height / height)), box.height};
+}
 
 PictureSize CropSize(int displaymode, int width, int height, PictureSize frame) {
   PictureSize crop{width, height};
@@ -72,6 +93,7 @@ std::string AspectClass(const MediaFacts& facts) {
 }
 
 PictureGeometry PlanGeometry(const MediaFacts& facts, const EncodeSettings& settings, const EncoderPreset& preset) {
+  if (DeviceOf(settings) == Device::kPhone) return PlanPhoneGeometry(facts, {preset.framewidth, preset.frameheight});
   int mode = preset.displaymode;
   if (settings.noresizefor43scale && AspectClass(facts) == "1.33") mode = kFitFrame;
 
@@ -99,6 +121,30 @@ PictureGeometry PlanGeometry(const MediaFacts& facts, const EncodeSettings& sett
   return geometry;
 }
 
+PictureGeometry PlanPhoneGeometry(const MediaFacts& facts, PictureSize frame) {
+  PictureGeometry geometry;
+  // A phone turns itself: a portrait picture stays portrait, in the frame stood upright.
+  if (facts.height > facts.width) std::swap(frame.width, frame.height);
+  geometry.crop = {facts.width, facts.height};
+  geometry.scale = FitWithin(facts.width, facts.height, frame);
+  geometry.expand = geometry.scale;
+  geometry.crop_option = Option("-vf-add crop=%d:%d:-1:-1", geometry.crop);
+  geometry.scale_option = Option("-vf-add scale=%d:%d", geometry.scale);
+  geometry.expand_option = Option("-vf-add expand=%d:%d:-1:-1:1", geometry.expand);
+  return geometry;
+}
+
+SsaStyleMetrics PhoneSubtitleMetrics(const MediaFacts& facts, int subtitlefontsize) {
+  // The sizes are those of the touch's 320 lines; here 320 units span the picture's
+  // shorter side, so that the text takes the share of it that it takes there.
+  SsaStyleMetrics metrics;
+  metrics.margin_v = 20;
+  metrics.font_size = static_cast<int>(std::nearbyint(subtitlefontsize * AspectFactor(AspectClass(facts))));
+  const int shorter = std::min(facts.width, facts.height);
+  metrics.play_res_y = shorter > 0 ? static_cast<int>(std::lround(320.0 * facts.height / shorter)) : 320;
+  return metrics;
+}
+
 SsaStyleMetrics SubtitleMetrics(const PictureGeometry& geometry, const MediaFacts& facts,
                                 int subtitlefontsize) {
   const int smaller_side = facts.height > facts.width ? facts.width : facts.height;
@@ -107,13 +153,8 @@ SsaStyleMetrics SubtitleMetrics(const PictureGeometry& geometry, const MediaFact
   metrics.margin_v = difference < 30 ? 20 : difference - 10;
 
   const double factor = static_cast<double>(geometry.crop.height) / geometry.scale.height;
-  const std::string aspect = AspectClass(facts);
-  double k = 1.0;
-  if (aspect == "2.38") k = 1.2;
-  else if (aspect == "2.33") k = 1.4;
-  else if (aspect == "1.78" || aspect == "1.88") k = 1.1;
   // nearbyint rounds ties to even in the default rounding mode.
-  metrics.font_size = static_cast<int>(std::nearbyint(subtitlefontsize * factor * k));
+  metrics.font_size = static_cast<int>(std::nearbyint(subtitlefontsize * factor * AspectFactor(AspectClass(facts))));
   return metrics;
 }
 

@@ -22,10 +22,12 @@ struct PictureGeometry {
   std::string crop_option, scale_option, expand_option, rotate_option;
 };
 
-// The font size and vertical margin for coloured subtitles drawn on the source picture.
+// The font size and vertical margin for coloured subtitles drawn on the source
+// picture, in a script whose height is `play_res_y` (0: the device's frame height).
 struct SsaStyleMetrics {
   int font_size = 0;
   int margin_v = 0;
+  int play_res_y = 0;
 };
 
 PictureSize CropSize(int displaymode, int width, int height, PictureSize frame);
@@ -33,10 +35,20 @@ PictureSize ScaleSize(int displaymode, int width, int height, PictureSize frame)
 // The picture plan for the settings' screen fit and device (and their derived frame).
 PictureGeometry PlanGeometry(const MediaFacts& facts, const EncodeSettings& settings, const EncoderPreset& preset);
 
+// A picture of that size scaled down to fit within the box, never up, keeping its
+// shape, both sides even.
+PictureSize FitWithin(int width, int height, PictureSize box);
+// The phone's plan: the whole picture as it is shown, fitted within the frame (stood
+// upright for a portrait picture, which is never turned), with no borders.
+PictureGeometry PlanPhoneGeometry(const MediaFacts& facts, PictureSize frame);
+
 // The video's aspect class: the ratio text of its probed aspect (before any turn).
 std::string AspectClass(const MediaFacts& facts);
 
 SsaStyleMetrics SubtitleMetrics(const PictureGeometry& geometry, const MediaFacts& facts,
                                 int subtitlefontsize);
+// The phone's: the size as on the touch's 320 lines, which here span the picture's
+// shorter side, whatever its size.
+SsaStyleMetrics PhoneSubtitleMetrics(const MediaFacts& facts, int subtitlefontsize);
 
 }  // namespace clipvane

@@ -1,12 +1,15 @@
 #include "jobs/job_plan.h"
 
+#include <algorithm>
+
 #include "jobs/encoder_options.h"
 #include "settings/settings_store.h"
 
 namespace clipvane {
 namespace {
 
-JobFiles NameFiles(const std::string& video_path, const std::string& job_log, const JobSetup& setup) {
+JobFiles NameFiles(const std::string& video_path, const std::string& subtitle, const std::string& job_log,
+                   const JobSetup& setup) {
   const Workspace& workspace = setup.workspace;
   const PathStyle style = workspace.Style();
   JobFiles files;
@@ -14,7 +17,7 @@ JobFiles NameFiles(const std::string& video_path, const std::string& job_log, co
   files.output = workspace.OutputPath(video_path);
   files.job_log = job_log;
   const std::string temp_base = WithoutExtension(job_log, style);
-  files.subtitle_copy = temp_base + ".smi";
+  files.subtitle_copy = temp_base + (IsSrtSubtitle(subtitle, style) ? ".srt" : ".smi");
   // The first pass of the subtitle-sync route takes the ".avi" name; its main encode
   // then writes beside it with "2" appended.
   files.first_pass_output = temp_base + ".avi";
@@ -67,12 +70,13 @@ std::optional<RefusalReason> JobRefusal(const std::string& video_path, const Med
   return std::nullopt;
 }
 
-JobPlan PlanJob(const std::string& video_path, const MediaFacts& facts, bool has_subtitle,
+JobPlan PlanJob(const std::string& video_path, const MediaFacts& facts, const std::string& subtitle,
                 const std::string& job_log, const JobSetup& setup) {
+  const bool has_subtitle = !subtitle.empty();
   const EncodeSettings& settings = setup.settings;
   JobPlan plan;
   JobFiles& files = plan.files;
-  files = NameFiles(video_path, job_log, setup);
+  files = NameFiles(video_path, subtitle, job_log, setup);
   plan.stale = {files.first_pass_output, files.subtitle_copy, files.raw_video, files.raw_audio, files.temp_output,
                 files.kept_log};
   plan.geometry = PlanGeometry(facts, settings, setup.preset);
@@ -83,16 +87,20 @@ JobPlan PlanJob(const std::string& video_path, const MediaFacts& facts, bool has
   steps.push_back(DeleteStep(files.temp_output));
   std::string encode_input = video_path;
   if (plan.route == SubtitleRoute::kColoured) {
-    plan.metrics = SubtitleMetrics(plan.geometry, facts, setup.preset.subtitlefontsize);
+    plan.metrics = DeviceOf(settings) == Device::kPhone
+                       ? PhoneSubtitleMetrics(facts, setup.preset.subtitlefontsize)
+                       : SubtitleMetrics(plan.geometry, facts, setup.preset.subtitlefontsize);
     // With the subtitle-sync route the drawing must happen on the resynchronised
     // first pass, so that the result has both the synchronised sound and the colours.
     plan.avs_source = settings.subtitlesync ? files.first_pass_output : video_path;
     encode_input = files.avs.avs;
   }
 
+  const PictureSize& picture = plan.geometry.expand;
   EncoderOptions options =
       BuildEncoderOptions(settings, setup.preset, facts, SubtitleFont(settings, setup.fontsdir),
-                          plan.route == SubtitleRoute::kPlain ? files.subtitle_copy : "");
+                          plan.route == SubtitleRoute::kPlain ? files.subtitle_copy : "",
+                          std::min(picture.width, picture.height));
   if (settings.subtitlesync) {
     steps.push_back(Checked(ToolStep("mencoder",
                                      {Opt("-noodml"), PathArg(video_path), Opt("-ovc copy"), Opt(options.sync),

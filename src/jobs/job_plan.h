@@ -33,7 +33,7 @@ struct JobFiles {
   std::string temp_output;        // incoming/.qvXXXX.part: where the MP4 is built, beside its final name
   std::string job_log;            // temp/qvXXXX.tmp
   std::string kept_log;           // batch/<base name>.log: the log once the job has ended
-  std::string subtitle_copy;      // the UTF-8 copy of the subtitle, when there is one
+  std::string subtitle_copy;      // the UTF-8 copy of the subtitle, when there is one, of its kind (.smi, .srt)
   std::string first_pass_output;  // the subtitle-sync route's first encode
   std::string main_output;
   std::string raw_video;
@@ -76,14 +76,14 @@ std::optional<RefusalReason> JobRefusal(const std::string& video_path, const Med
                                         const Workspace& workspace);
 
 // The job of a video with a picture: the steps that turn it into incoming/<base
-// name>.mp4, given whether its subtitle file exists and the job's log file. The
+// name>.mp4, given its subtitle file (empty for none) and the job's log file. The
 // first step that fails ends the job. The MP4 is built under a hidden name in
 // incoming; the muxer's check then holds it against the video (one video and one
 // audio track, as long as the video) and only then renames it over the final name,
 // so an earlier MP4 is replaced by none but a whole one, with no copy between file
 // systems. The intermediates go either way; the log is kept in batch for the front
 // ends and the user to read.
-JobPlan PlanJob(const std::string& video_path, const MediaFacts& facts, bool has_subtitle,
+JobPlan PlanJob(const std::string& video_path, const MediaFacts& facts, const std::string& subtitle,
                 const std::string& job_log, const JobSetup& setup);
 
 }  // namespace clipvane

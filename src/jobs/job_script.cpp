@@ -7,13 +7,14 @@
 #include "platform/file_system.h"
 #include "platform/platform_error.h"
 #include "platform/utf.h"
+#include "subtitles/sami_classes.h"
 
 namespace clipvane {
 namespace {
 
 // The subtitle as mencoder reads it: UTF-8 with CR LF lines. A file that starts with
 // EF BB is taken to be UTF-8 already and copied as it is.
-std::string SubtitleCopyBytes(const std::string& bytes) {
+std::string Utf8SubtitleBytes(const std::string& bytes) {
   const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
   if (bytes.size() >= 2 && byte(0) == 0xEF && byte(1) == 0xBB) return bytes;
   if (bytes.size() >= 2 && byte(0) == 0xFF && byte(1) == 0xFE)
@@ -41,6 +42,13 @@ class BuildCleanup {
   bool done_ = false;
 };
 
+// The copy the plain route burns in: of a SAMI file in two languages, only the
+// paragraphs of the chosen class.
+std::string SubtitleCopyBytes(const std::string& bytes, bool sami, const std::string& sami_class) {
+  const std::string copy = Utf8SubtitleBytes(bytes);
+  return sami && !sami_class.empty() ? KeepSamiClass(copy, sami_class) : copy;
+}
+
 }  // namespace
 
 JobBuild BuildJobScript(const std::string& video_path, const MediaFacts& facts, JobContext& context) {
@@ -53,27 +61,31 @@ JobBuild BuildJobScript(const std::string& video_path, const MediaFacts& facts, 
   const FileStamp video = files.Stamp(video_path), output = files.Stamp(workspace.OutputPath(video_path));
   if (video.exists && output.exists && video.volume == output.volume && video.identity == output.identity)
     return {{}, RefusalReason::kSourceIsOutput, {}, {}};
-  const std::string subtitle = SubtitlePath(video_path, workspace.Style());
+  const PathStyle style = workspace.Style();
+  const std::string found =
+      FindSubtitle(video_path, style, [&files](const std::string& path) { return files.Exists(path); });
   // Only a file is read: a folder, or a pipe that would never end, is said, not read.
-  const bool has_subtitle = files.Stamp(subtitle).exists;
-  if (!has_subtitle && files.Exists(subtitle)) return {{}, RefusalReason::kSubtitleNotAFile, {}, {}};
+  const bool has_subtitle = !found.empty() && files.Stamp(found).exists;
+  if (!has_subtitle && !found.empty()) return {{}, RefusalReason::kSubtitleNotAFile, {}, {}};
+  const std::string subtitle = has_subtitle ? found : std::string();
   // No clearing of ended jobs' files mistakes this one's for theirs before its script is written.
   const std::unique_ptr<FileLock> lock = files.LockExclusive(workspace.TempLockFile());
   BuildCleanup cleanup(files);
 
   const std::string job_log = files.MakeUniqueTempFile(workspace.Temp(), "qv");
   cleanup.Made(job_log);
-  const JobPlan plan = PlanJob(video_path, facts, has_subtitle, job_log, context.setup);
+  const JobPlan plan = PlanJob(video_path, facts, subtitle, job_log, context.setup);
 
   for (const std::string& stale : plan.stale) files.RemoveFile(stale);
-  if (has_subtitle) {
+  if (!subtitle.empty()) {
     const auto bytes = files.ReadWholeFile(subtitle);
     if (!bytes) throw PlatformError("Cannot read " + subtitle);
     cleanup.Made(plan.files.subtitle_copy);
-    files.ReplaceWholeFile(plan.files.subtitle_copy, SubtitleCopyBytes(*bytes));
+    files.ReplaceWholeFile(plan.files.subtitle_copy, SubtitleCopyBytes(*bytes, !IsSrtSubtitle(subtitle, style),
+                                                                       context.setup.settings.subtitleclass));
   }
   if (plan.route == SubtitleRoute::kColoured) {
-    context.write_avs(video_path, plan.avs_source, plan.metrics);
+    context.write_avs(video_path, subtitle, plan.avs_source, plan.metrics);
     cleanup.Made(plan.files.avs.ssa);
     cleanup.Made(plan.files.avs.avs);
   }

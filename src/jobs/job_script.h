@@ -9,11 +9,11 @@ namespace clipvane {
 
 class FileSystem;
 
-// Writes the coloured route's SSA file, converted from the SAMI file beside
+// Writes the coloured route's SSA file, converted from the subtitle file beside
 // `video_path`, and the AviSynth script that opens `source_to_open` and draws it, at
 // the names AvsScriptPaths gives.
-using AvsScriptWriter = std::function<void(const std::string& video_path, const std::string& source_to_open,
-                                           const SsaStyleMetrics& metrics)>;
+using AvsScriptWriter = std::function<void(const std::string& video_path, const std::string& subtitle_path,
+                                           const std::string& source_to_open, const SsaStyleMetrics& metrics)>;
 
 // What one build needs besides the video.
 struct JobContext {

@@ -62,7 +62,7 @@ AddOutcome VideoList::AddVideo(const std::string& given_path) {
   VideoRow row;
   row.entry.path = path;
   row.title = VideoBaseName(path, style);
-  row.subtitle = IsFile(SubtitlePath(path, style)) ? "OK" : "-";
+  row.subtitle = FindSubtitle(path, style, [this](const std::string& file) { return IsFile(file); }).empty() ? "-" : "OK";
   const std::string output = workspace_.OutputPath(path);
   rows_.push_back(std::move(row));
   listed_.Add(path);

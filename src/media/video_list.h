@@ -19,7 +19,7 @@ struct VideoRow {
   VideoEntry entry;
   std::string encoded_marker;  // column 1: "*" when the video's MP4 stands in incoming
   std::string title;          // column 2: the base name, perhaps with the probe's note
-  std::string subtitle;       // column 3: "OK" when the .smi file lies beside the video
+  std::string subtitle;       // column 3: "OK" when a .smi or .srt file lies beside the video
   bool selected = false;
 };
 

@@ -10,6 +10,8 @@
 #include "session/encoder_census.h"
 #include "settings/avisynth_readiness.h"
 #include "subtitles/avs_script.h"
+#include "subtitles/sami_classes.h"
+#include "subtitles/sami_text.h"
 #include "subtitles/ssa_style.h"
 
 namespace clipvane {
@@ -22,9 +24,8 @@ Session::Session(Program& program, CoreServices& services)
       rows_(list_, probe_),
       jobs_{{program.workspace, kNativeScriptDialect, program.settings, program.preset, program.startup.fontsdir},
             services.files,
-            [this](const std::string& video, const std::string& source, const SsaStyleMetrics& metrics) {
-              WriteAvs(video, source, metrics);
-            }} {}
+            [this](const std::string& video, const std::string& subtitle, const std::string& source,
+                   const SsaStyleMetrics& metrics) { WriteAvs(video, subtitle, source, metrics); }} {}
 
 void Session::OpenWorkspace() {
   program_.workspace.CreateFolders(services_.files);
@@ -117,6 +118,12 @@ void Session::Refresh(const Progress& progress) { RefreshList(list_, probe_, pro
 
 VideoEntry Session::Probe(std::size_t row, const Progress& progress) { return probe_.ProbeVideo(list_, row, progress); }
 
+std::vector<std::string> Session::SubtitleClasses(std::size_t row) const {
+  const std::string sami = SubtitlePath(list_.EntryPath(row), program_.workspace.Style());
+  const auto bytes = services_.files.ReadWholeFile(sami);
+  return bytes ? SamiClasses(SamiTextFromBytes(*bytes)) : std::vector<std::string>{};
+}
+
 std::optional<RefusalReason> Session::PictureProblem(const VideoEntry& entry) const {
   if (entry.facts.height != 0) return std::nullopt;
   if (!services_.files.Exists(entry.path)) return RefusalReason::kFileMissing;
@@ -170,10 +177,12 @@ bool Session::MakeColourRouteReady(AviSynthSystem& avisynth, const std::function
   return ready;
 }
 
-void Session::WriteAvs(const std::string& video_path, const std::string& source, const SsaStyleMetrics& metrics) {
-  const SsaStyle style = SsaStyleFor(program_.settings, program_.preset, metrics.font_size, metrics.margin_v);
-  WriteAvsScript(services_.files, program_.workspace, avisynth_plugin_dir_, video_path, style, program_.colours,
-                 source);
+void Session::WriteAvs(const std::string& video_path, const std::string& subtitle_path, const std::string& source,
+                       const SsaStyleMetrics& metrics) {
+  const SsaStyle style =
+      SsaStyleFor(program_.settings, program_.preset, metrics.font_size, metrics.margin_v, metrics.play_res_y);
+  WriteAvsScript(services_.files, program_.workspace, avisynth_plugin_dir_, video_path,
+                 {subtitle_path, program_.settings.subtitleclass}, style, program_.colours, source);
 }
 
 }  // namespace clipvane

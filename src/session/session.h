@@ -100,6 +100,8 @@ class Session {
   VideoEntry Probe(std::size_t row, const Progress& progress = {});
   // Why every probe fails, when the library is not there.
   MediaInfoProblem LibraryProblem() const { return probe_.LibraryProblem(); }
+  // The classes (languages) of the SAMI file beside a row's video; none without one.
+  std::vector<std::string> SubtitleClasses(std::size_t row) const;
   // Why a probed entry gives no picture, or nothing when it does.
   std::optional<RefusalReason> PictureProblem(const VideoEntry& entry) const;
 
@@ -137,7 +139,8 @@ class Session {
 
  private:
   EncodeCommandContext Commands(Shell* shell, const Progress& progress);
-  void WriteAvs(const std::string& video_path, const std::string& source, const SsaStyleMetrics& metrics);
+  void WriteAvs(const std::string& video_path, const std::string& subtitle_path, const std::string& source,
+                const SsaStyleMetrics& metrics);
 
   Program& program_;
   CoreServices& services_;

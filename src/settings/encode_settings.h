@@ -5,11 +5,14 @@
 
 namespace clipvane {
 
+// The devices the options dialog offers, by their `platform` number in MP4.ini.
+enum class Device { kTouch = 0, kNano = 1, kPhone = 2 };
+
 // What the options dialog shows for the three list choices. -1 means no item is
 // selected, which is what a stored value outside the list gives; a save then writes -1.
 struct SettingsChoices {
   int qulity = -1;    // 0 good, 1 normal, 2 low
-  int platform = -1;  // 0 touch/iPhone, 1 nano/Classic
+  int platform = -1;  // 0 touch/iPhone, 1 nano/Classic, 2 phone
   int display = -1;   // 0 to 3, the four screen-fit choices
 };
 
@@ -18,7 +21,7 @@ struct SettingsChoices {
 struct EncodeSettings {
   std::string title;
   int qulity = 1;
-  int platform = 0;  // 0, or 1 for any other stored device
+  int platform = 0;  // 0, 2, or 1 for any other stored device
   int display = 0;   // limited to -1..3
   bool noresizefor43scale = true;
   bool needsubtitle = true;
@@ -31,6 +34,9 @@ struct EncodeSettings {
   std::string fontfile;  // empty: fontname not read since the last load
   std::string fontface;
   std::string videofileext;  // the video extension list as MP4.ini holds it; start-up reads its own
+  // The class of the SAMI paragraphs to burn in (KRCC, ENCC), for files in two
+  // languages; empty for whatever the file shows first.
+  std::string subtitleclass;
 
   SettingsChoices choices;  // what the options dialog shows
 
@@ -40,17 +46,22 @@ struct EncodeSettings {
   std::map<std::string, std::string> stored, loaded;
 };
 
+inline Device DeviceOf(const EncodeSettings& settings) { return static_cast<Device>(settings.platform); }
+
 // What every load derives from the stored settings for the encoders. Only the store
 // sets it, and the subtitle size list, whose selected item is the size jobs use.
 struct EncoderPreset {
   int displaymode = 0;  // 0 fit, 1 fit the 640 frame, 2 stretch, 3 fill and crop
-  int videocodec = 0;   // 0 MPEG-4 through lavc, 1 Xvid
+  int videocodec = 0;   // 0 MPEG-4 through lavc, 1 Xvid, 2 H.264 through x264 (the phone)
   std::string rawvideoext = ".m4v";
   int framewidth = 480;
   int frameheight = 320;
   double maxfps = 25.0;
   int videobitrate = 700;
   int audiobitrate = 192;
+  // The phone's H.264: the constant rate factor and x264's speed preset for the quality.
+  int ratefactor = 0;
+  std::string x264preset;
   int subtitlefontsize = 0;
 };
 

@@ -35,8 +35,24 @@ struct Preset {
   int videocodec;
   double maxfps;
   int audiobitrate;
-  int videobitrate[2];  // by platform
+  int videobitrate[2];  // by platform, touch/iPhone and nano/Classic
 };
+
+// The phone's H.264 by quality: a lower rate factor for a better picture, and a
+// slower x264 preset where the user asked for the best one.
+struct PhonePreset {
+  int ratefactor;
+  const char* x264preset;
+};
+
+const PhonePreset& PhonePresetFor(int qulity) {
+  static const PhonePreset kGood{20, "medium"};
+  static const PhonePreset kNormal{23, "fast"};
+  static const PhonePreset kLow{26, "veryfast"};
+  if (qulity == 0) return kGood;
+  if (qulity == 1) return kNormal;
+  return kLow;
+}
 
 const Preset& PresetFor(int qulity) {
   static const Preset kGood{1, 29.0, 192, {900, 700}};
@@ -61,6 +77,14 @@ bool IsVideoExtensionText(const std::string& text) {
   return !items.empty();
 }
 
+bool IsSubtitleClassText(const std::string& text) {
+  if (text.size() > 32) return false;
+  for (char c : text)
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_'))
+      return false;
+  return true;
+}
+
 StartupSettings StartSettingsStore(const IniProfile& ini, const std::string& fonts_folder, PathStyle style) {
   return {fonts_folder + Separator(style),
           VideoExtensionList(ini.ReadString(kSettingsSection, "videofileext", kDefaultVideoExtensions))};
@@ -75,9 +99,9 @@ SettingsCheck LoadRecord(EncodeSettings& settings, EncoderPreset& preset, const 
   settings.qulity = ReadInteger(ini, "qulity", 1);
   settings.choices.qulity = ListChoice(settings.qulity, 3);
 
-  // Any stored device but the first counts as nano/Classic.
-  settings.choices.platform = ListChoice(ReadInteger(ini, "platform", 0), 2);
-  settings.platform = settings.choices.platform == 0 ? 0 : 1;
+  // Any stored device the list does not offer counts as nano/Classic.
+  settings.choices.platform = ListChoice(ReadInteger(ini, "platform", 0), 3);
+  settings.platform = settings.choices.platform == -1 ? 1 : settings.choices.platform;
 
   settings.colorsubtitle = ReadBool(ini, "colorsubtitle", false);
 
@@ -99,7 +123,24 @@ SettingsCheck LoadRecord(EncodeSettings& settings, EncoderPreset& preset, const 
   settings.needsubtitle = ReadBool(ini, "needsubtitle", true);
   // As the user wrote it: a save writes back exactly what was there.
   settings.videofileext = ini.ReadString(kSettingsSection, "videofileext", kDefaultVideoExtensions);
+  settings.subtitleclass = TrimBlanks(ini.ReadString(kSettingsSection, "subtitleclass", ""));
 
+  if (DeviceOf(settings) == Device::kPhone) {
+    // The screen fits do not apply: the picture keeps its shape within 1280x720.
+    const PhonePreset& phone = PhonePresetFor(settings.qulity);
+    preset.framewidth = 1280;
+    preset.frameheight = 720;
+    preset.videocodec = 2;
+    preset.rawvideoext = ".264";
+    preset.maxfps = 60.0;
+    preset.audiobitrate = 160;
+    preset.videobitrate = 0;  // the rate factor decides
+    preset.ratefactor = phone.ratefactor;
+    preset.x264preset = phone.x264preset;
+    return SettingsCheck::kAccepted;
+  }
+  preset.ratefactor = 0;
+  preset.x264preset.clear();
   preset.framewidth = settings.platform == 0 ? 480 : 320;
   preset.frameheight = settings.platform == 0 ? 320 : 240;
   if (preset.displaymode == 1) {
@@ -147,7 +188,8 @@ std::vector<std::pair<std::string, std::string>> SavedKeys(const EncodeSettings&
           {"fontname", settings.fontfile + "," + settings.fontface},
           {"needsubtitle", flag(settings.needsubtitle)},
           {"colorsubtitle", flag(settings.colorsubtitle)},
-          {"videofileext", settings.videofileext}};
+          {"videofileext", settings.videofileext},
+          {"subtitleclass", settings.subtitleclass}};
 }
 
 SettingsCheck SaveSettings(EncodeSettings& settings, EncoderPreset& preset, IniProfile& ini) {

@@ -21,6 +21,10 @@ std::vector<std::string> VideoExtensionList(const std::string& text);
 // more and nothing else: letters and digits, without the dot.
 bool IsVideoExtensionText(const std::string& text);
 
+// Whether a subtitleclass text is empty or one SAMI class name: letters, digits, "-"
+// and "_", up to 32 of them.
+bool IsSubtitleClassText(const std::string& text);
+
 // Start-up of the store, in every run mode: the fonts folder (with a trailing
 // separator) and the video extension list, read once and never again.
 StartupSettings StartSettingsStore(const IniProfile& ini, const std::string& fonts_folder, PathStyle style);

@@ -20,12 +20,11 @@ std::vector<std::string> AvsScriptLines(const std::string& avisynth_plugin_dir,
 }
 
 AvsFiles WriteAvsScript(FileSystem& files, const Workspace& workspace, const std::string& avisynth_plugin_dir,
-                        const std::string& video_path, const SsaStyle& style, const ColourTable& colours,
-                        const std::string& source_to_open) {
+                        const std::string& video_path, const SubtitleSource& subtitle, const SsaStyle& style,
+                        const ColourTable& colours, const std::string& source_to_open) {
   const AvsFiles written = AvsScriptPaths(workspace, video_path);
-  const PathStyle path_style = workspace.Style();
-  files.ReplaceWholeFile(written.ssa, JoinLinesCrLf(ConvertSamiToSsa(files, SubtitlePath(video_path, path_style),
-                                                                     path_style, style, colours)));
+  files.ReplaceWholeFile(written.ssa, JoinLinesCrLf(ConvertSubtitleToSsa(files, subtitle.path, workspace.Style(),
+                                                                         style, colours, subtitle.sami_class)));
   const std::string& source = source_to_open.empty() ? video_path : source_to_open;
   files.ReplaceWholeFile(written.avs, JoinLinesCrLf(AvsScriptLines(avisynth_plugin_dir, source, written.ssa)));
   return written;

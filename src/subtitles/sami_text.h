@@ -4,8 +4,8 @@
 
 namespace clipvane {
 
-// A SAMI file's bytes as text in the ANSI code page, so that the SSA file made of it
-// is in one encoding throughout, its font name included. A file that starts with a
+// A SAMI or SRT file's bytes as text in the ANSI code page, so that the SSA file made
+// of it is in one encoding throughout, its font name included. A file that starts with a
 // UTF-8 or UTF-16 (little or big endian) byte-order mark is decoded; without a mark,
 // valid UTF-8 is read as UTF-8 and other bytes as code page 949, the code page of
 // Korean SAMI files (SubtitleTextToAnsi).

@@ -15,7 +15,9 @@ struct SsaStyle {
 };
 
 // The style of a coloured-subtitle job: the face name chosen in the settings, the
-// target frame height, and the font size and margin worked out for this very video.
-SsaStyle SsaStyleFor(const EncodeSettings& settings, const EncoderPreset& preset, int font_size, int margin_v);
+// target frame height (or the script height worked out for the video, when not 0),
+// and the font size and margin worked out for this very video.
+SsaStyle SsaStyleFor(const EncodeSettings& settings, const EncoderPreset& preset, int font_size, int margin_v,
+                     int play_res_y = 0);
 
 }  // namespace clipvane

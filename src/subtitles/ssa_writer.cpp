@@ -1,11 +1,12 @@
 #include "subtitles/ssa_writer.h"
-#include "base/text.h"
-#include "platform/text_encoding.h"
 
 #include <cstdio>
 #include <limits>
 #include <optional>
 
+#include "base/text.h"
+#include "platform/text_encoding.h"
+#include "subtitles/srt_reader.h"
 
 namespace clipvane {
 namespace {
@@ -151,6 +152,19 @@ std::vector<std::string> SsaLinesFromSami(std::vector<std::string> sami_lines, c
   }
   // The last block has no successor to end it; in a usual file it is the "&nbsp;" that
   // clears the screen.
+  return lines;
+}
+
+}  // namespace clipvane
+
+namespace clipvane {
+
+std::vector<std::string> SsaLinesFromSrt(const std::vector<std::string>& srt_lines, const std::string& title,
+                                         const SsaStyle& style, const ColourTable& colours) {
+  std::vector<std::string> lines = HeaderLines(title, style);
+  lines.emplace_back(kEventFormat);
+  // Each cue has its own end; cues that overlap are stacked by the renderer.
+  for (const SrtCue& cue : ReadSrtCues(srt_lines)) AppendDialogue(lines, SrtSsaText(cue.lines, colours), cue.start, cue.end);
   return lines;
 }
 

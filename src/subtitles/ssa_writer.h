@@ -22,4 +22,8 @@ std::string SsaEntryText(const SubtitleEntry& entry);
 std::vector<std::string> SsaLinesFromSami(std::vector<std::string> sami_lines, const std::string& title,
                                           const SsaStyle& style, const ColourTable& colours);
 
+// The same script from the lines of an SRT file, one Dialogue line per cue.
+std::vector<std::string> SsaLinesFromSrt(const std::vector<std::string>& srt_lines, const std::string& title,
+                                         const SsaStyle& style, const ColourTable& colours);
+
 }  // namespace clipvane

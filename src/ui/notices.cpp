@@ -44,7 +44,7 @@ std::string ReasonText(const Refusal& refusal) {
     case RefusalReason::kRunScriptName:
       return Utf8ToAnsi(u8"배치 파일 이름이 일괄 인코딩 배치 파일과 같아 건너뜁니다. 동영상 파일 이름을 바꿔 주세요.");
     case RefusalReason::kNameTooLong: return Utf8ToAnsi(u8"파일 이름이 너무 길어 건너뜁니다.");
-    case RefusalReason::kSubtitleNotAFile: return Utf8ToAnsi(u8"자막(.smi)이 파일이 아니어서 건너뜁니다.");
+    case RefusalReason::kSubtitleNotAFile: return Utf8ToAnsi(u8"자막(.smi, .srt)이 파일이 아니어서 건너뜁니다.");
     case RefusalReason::kInIncoming: return Utf8ToAnsi(u8"MP4 저장소(incoming) 안의 동영상이라 건너뜁니다.");
     case RefusalReason::kCannotScript:
       return Utf8ToAnsi(u8"인코딩 배치 파일을 만들지 못해 건너뜁니다: ") + refusal.detail;

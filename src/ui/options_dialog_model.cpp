@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "platform/text_encoding.h"
 #include "session/session.h"
 #include "settings/settings_store.h"
 
@@ -18,6 +19,7 @@ OptionsControls ControlsFromSettings(const EncodeSettings& settings) {
   controls.needsubtitle = settings.needsubtitle;
   controls.colorsubtitle = settings.colorsubtitle;
   controls.videofileext = settings.videofileext;
+  controls.subtitleclass = settings.subtitleclass;
   return controls;
 }
 
@@ -31,6 +33,7 @@ void TakeControls(EncodeSettings& settings, const OptionsControls& controls) {
   settings.needsubtitle = controls.needsubtitle;
   settings.colorsubtitle = controls.colorsubtitle;
   settings.videofileext = controls.videofileext;
+  settings.subtitleclass = controls.subtitleclass;
 }
 
 OptionsDialogModel::OptionsDialogModel(Session& session, OptionsServices services, std::function<void()> loaded)
@@ -60,6 +63,8 @@ void OptionsDialogModel::ShowLoadedSettings() {
   controls_.audiosync = shown.audiosync;
   controls_.needsubtitle = shown.needsubtitle;
   controls_.videofileext = shown.videofileext;
+  controls_.subtitleclass = shown.subtitleclass;
+  ListSubtitleClasses();
   if (loaded_) loaded_();
 }
 
@@ -102,6 +107,38 @@ void OptionsDialogModel::FontChosen(int index) {
 }
 
 void OptionsDialogModel::VideoExtensionsEdited(const std::string& text) { controls_.videofileext = text; }
+
+void OptionsDialogModel::SubtitleClassChosen(int index) {
+  if (index >= 0 && index < static_cast<int>(subtitle_classes_.size()))
+    controls_.subtitleclass = subtitle_classes_[static_cast<std::size_t>(index)];
+}
+
+std::vector<std::string> OptionsDialogModel::SubtitleClassItems() const {
+  std::vector<std::string> items;
+  for (const std::string& sami_class : subtitle_classes_) items.push_back(SubtitleClassItem(sami_class));
+  return items;
+}
+
+int OptionsDialogModel::SubtitleClassIndex() const {
+  for (std::size_t i = 0; i < subtitle_classes_.size(); ++i)
+    if (EqualsIgnoringAsciiCase(subtitle_classes_[i], controls_.subtitleclass)) return static_cast<int>(i);
+  return -1;
+}
+
+void OptionsDialogModel::ListSubtitleClasses() {
+  subtitle_classes_ = {"", "KRCC", "ENCC"};
+  std::vector<std::string> offered{controls_.subtitleclass};
+  // The classes of the selected video's SAMI file, as the user may not know their names.
+  if (const auto row = session_.List().FirstSelected()) {
+    const std::vector<std::string> in_file = session_.SubtitleClasses(*row);
+    offered.insert(offered.end(), in_file.begin(), in_file.end());
+  }
+  for (const std::string& sami_class : offered) {
+    bool listed = false;
+    for (const std::string& known : subtitle_classes_) listed = listed || EqualsIgnoringAsciiCase(known, sami_class);
+    if (!listed) subtitle_classes_.push_back(sami_class);
+  }
+}
 
 bool OptionsDialogModel::OkClicked() {
   if (!IsVideoExtensionText(controls_.videofileext)) {

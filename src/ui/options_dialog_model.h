@@ -25,6 +25,7 @@ struct OptionsControls {
   bool needsubtitle = false;
   bool colorsubtitle = false;
   std::string videofileext;  // the video extension field, as typed
+  std::string subtitleclass;  // the subtitle language's class, empty for 자동
 };
 
 // What a load puts into the controls.
@@ -55,6 +56,13 @@ class OptionsDialogModel {
   // pnSubtitle, the size and font lists with their labels and cbColorSubtitle follow
   // cbSubtitle; cbSubtitle itself stays enabled.
   bool SubtitleControlsEnabled() const { return controls_.needsubtitle; }
+  // The screen fits and the 4:3 box do not apply to the phone, which keeps the
+  // picture's shape.
+  bool ScreenFitEnabled() const { return controls_.platform != static_cast<int>(Device::kPhone); }
+  // The subtitle language list: 자동, 한국어, 영어 and the other classes of the selected
+  // video's SAMI file, and the item of the chosen class.
+  std::vector<std::string> SubtitleClassItems() const;
+  int SubtitleClassIndex() const;
 
   // Its events.
   void Load();  // creation and each showing
@@ -69,6 +77,7 @@ class OptionsDialogModel {
   void SizeChosen(int index);
   void FontChosen(int index);
   void VideoExtensionsEdited(const std::string& text);
+  void SubtitleClassChosen(int index);
   // Saves and loads again; whether the dialog closes (not when the load refused the
   // settings). A video extension field that names no extensions, or anything else,
   // is refused with a warning before anything is saved.
@@ -78,6 +87,7 @@ class OptionsDialogModel {
   void ShowLoadedSettings();
   void MakeColourRouteReady();
   void RefillSubtitleLists();
+  void ListSubtitleClasses();
 
   Session& session_;
   OptionsServices services_;
@@ -85,6 +95,7 @@ class OptionsDialogModel {
   SubtitleFontLists lists_;
   SubtitleListsView lists_view_;
   OptionsControls controls_;
+  std::vector<std::string> subtitle_classes_;  // the classes of the language list, in its order
 };
 
 }  // namespace clipvane

@@ -89,6 +89,7 @@ std::string OptionsControlCaption(OptionsControl control) {
     case C::kColourSubtitle: return Utf8ToAnsi(u8"컬러 태그 적용");
     case C::kPlatformLabel: return Utf8ToAnsi(u8"기기 환경");
     case C::kVideoExtsLabel: return Utf8ToAnsi(u8"동영상 확장자");
+    case C::kSubtitleClassLabel: return Utf8ToAnsi(u8"자막 언어");
     case C::kOk: return OkCaption();
     default: return {};
   }
@@ -115,7 +116,16 @@ std::vector<std::string> ScreenFitItems() {
 
 std::vector<std::string> QualityItems() { return AnsiItems({u8"좋음", u8"보통", u8"낮음"}); }
 
-std::vector<std::string> PlatformItems() { return AnsiItems({u8"iPod touch와 iPhone", u8"iPod nano와 iPod Classic"}); }
+std::vector<std::string> PlatformItems() {
+  return AnsiItems({u8"iPod touch와 iPhone", u8"iPod nano와 iPod Classic", u8"휴대폰 (H.264)"});
+}
+
+std::string SubtitleClassItem(const std::string& sami_class) {
+  if (sami_class.empty()) return Utf8ToAnsi(u8"자동");
+  if (EqualsIgnoringAsciiCase(sami_class, "KRCC")) return Utf8ToAnsi(u8"한국어");
+  if (EqualsIgnoringAsciiCase(sami_class, "ENCC")) return Utf8ToAnsi(u8"영어");
+  return sami_class;
+}
 
 std::string QualityDescription(int selection) {
   if (selection == 0) return Utf8ToAnsi(u8"최상의 동영상 품질을 뽑아내지만 인코딩 속도가 느립니다.");

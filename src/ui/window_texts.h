@@ -100,6 +100,8 @@ enum class OptionsControl {
   kPlatform,          // cbPlatform
   kVideoExtsLabel,    // the video extension field and its label
   kVideoExts,
+  kSubtitleClassLabel,  // the language of a SAMI file in two languages, and its label
+  kSubtitleClass,
   kOk,                // Button1
 };
 
@@ -112,6 +114,9 @@ std::string OptionsToolTip(OptionsControl control);
 std::vector<std::string> ScreenFitItems();
 std::vector<std::string> QualityItems();
 std::vector<std::string> PlatformItems();
+// What the subtitle language list shows for a SAMI class: 자동 for none, the language
+// of the usual Korean and English classes, or the class name as it is.
+std::string SubtitleClassItem(const std::string& sami_class);
 // The description under cbQulity for a selection; no selection reads as "low".
 std::string QualityDescription(int selection);
 

@@ -89,7 +89,8 @@ TEST_F(CliTest, SettingsAreShownAndSavedWithTheStoresRules) {
   // A wrong pair saves nothing at all, and says what the key takes.
   const std::pair<const char*, const char*> wrong[] = {
       {"qulity=good", "takes 0 (good), 1 (normal) or 2 (low)"}, {"qulity=99", "takes 0 (good)"},
-      {"qulity=0x1", "takes 0 (good)"}, {"platform=2", "takes 0 (iPod touch and iPhone) or 1"},
+      {"qulity=0x1", "takes 0 (good)"}, {"platform=3", "or 2 (phone, H.264)"},
+      {"subtitleclass=KR CC", "a SAMI class name"},
       {"display=-1", "takes 0 (fill, cropped)"}, {"colorsubtitle=2", "takes 1 or 0"},
       {"fontsize=8,1", "from 0 to 7"}, {"title=Mine", "read only"}, {"colour=1", "not a setting"},
       {"videofileext=avi,.mp4", "extensions without the dot"}};
@@ -102,7 +103,8 @@ TEST_F(CliTest, SettingsAreShownAndSavedWithTheStoresRules) {
   ExpectSaid("iPod touch");
   EXPECT_NE(out.str().find("display=3\n"), std::string::npos);
   EXPECT_NE(out.str().find("videofileext=avi,mpg,mpeg,asf,wmv,mp4,"), std::string::npos);
-  EXPECT_EQ(Cli({"settings", "display=0", "videofileext=AVI, xyz"}), 0);
+  EXPECT_EQ(Cli({"settings", "display=0", "videofileext=AVI, xyz", "platform=2", "subtitleclass=ENCC"}), 0);
+  EXPECT_NE(out.str().find("subtitleclass=ENCC\n# what they give\nframe=1280x720\nvideo=h264"), std::string::npos);
   EXPECT_EQ(Cli({"add", videos_->WriteFile("concert.xyz", "video")}), 0) << err.str();  // the new list counts
 }
 

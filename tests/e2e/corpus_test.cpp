@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <sstream>
 
 #include "cli/cli_runner.h"
@@ -59,25 +60,43 @@ const Source kSources[] = {
 // The sources shown portrait: the first three.
 constexpr std::size_t kPortraitRows = 3;
 
-// What ffprobe says of a result: its streams, one a line, then its length.
-struct Result {
-  std::vector<std::string> streams;  // "mpeg4,Simple Profile,480,320", "aac,LC,48000,2"
-  int width = 0, height = 0;
+// What ffprobe says of each stream of a file, key by key, and whether its movie box
+// comes before its media data.
+struct Streams {
+  std::vector<std::map<std::string, std::string>> streams;
   double seconds = 0;
+  bool fast_start = false;
+  // The stream of the type; every key is there, empty where ffprobe said nothing.
+  std::map<std::string, std::string> Of(const std::string& type) const {
+    for (const auto& stream : streams)
+      if (stream.count("codec_type") && stream.at("codec_type") == type) return stream;
+    return {};
+  }
+  int Width() const { return std::atoi(Of("video")["width"].c_str()); }
+  int Height() const { return std::atoi(Of("video")["height"].c_str()); }
+  // "mpeg4 Simple Profile", "aac LC 48000 2"
+  std::string Codec(const std::string& type) const {
+    auto stream = Of(type);
+    return stream["codec_name"] + " " + stream["profile"] + (type == "audio" ? " " + stream["sample_rate"] + " " + stream["channels"] : "");
+  }
 };
 
-Result ProbeResult(const std::string& path) {
-  Result result;
+Streams ProbeStreams(const std::string& path) {
+  Streams result;
   std::istringstream lines(CaptureOutput({"ffprobe", "-v", "error", "-show_entries",
-                                          "stream=codec_name,profile,width,height,sample_rate,channels:format=duration",
-                                          "-of", "csv=p=0", path})
+                                          "stream=codec_type,codec_name,profile,level,width,height,r_frame_rate,"
+                                          "avg_frame_rate,sample_rate,channels,bit_rate:format=duration",
+                                          "-of", "default", path})
                                .value_or(""));
-  for (std::string line; std::getline(lines, line);) result.streams.push_back(line);
-  if (result.streams.empty()) return result;
-  result.seconds = std::atof(result.streams.back().c_str());
-  result.streams.pop_back();
-  if (!result.streams.empty())
-    std::sscanf(result.streams[0].c_str(), "mpeg4,Simple Profile,%d,%d", &result.width, &result.height);
+  for (std::string line; std::getline(lines, line);) {
+    if (line == "[STREAM]") result.streams.emplace_back();
+    const std::size_t eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    if (line.rfind("duration=", 0) == 0) result.seconds = std::atof(line.c_str() + 9);
+    else if (!result.streams.empty()) result.streams.back()[line.substr(0, eq)] = line.substr(eq + 1);
+  }
+  const std::string bytes = NativeFileSystem().ReadWholeFile(path).value_or("");
+  result.fast_start = bytes.find("moov") != std::string::npos && bytes.find("moov") < bytes.find("mdat");
   return result;
 }
 
@@ -88,9 +107,9 @@ struct Region {
 
 // The share of a region's pixels, one second in, that are mostly of one colour (0
 // red, 2 blue).
-double ShareOf(const std::string& mp4, const Result& result, int colour, Region region) {
-  const int x = result.width * region.left / 100, width = result.width * (region.right - region.left) / 100;
-  const int y = result.height * region.top / 100, height = result.height * (region.bottom - region.top) / 100;
+double ShareOf(const std::string& mp4, const Streams& result, int colour, Region region) {
+  const int x = result.Width() * region.left / 100, width = result.Width() * (region.right - region.left) / 100;
+  const int y = result.Height() * region.top / 100, height = result.Height() * (region.bottom - region.top) / 100;
   const auto rgb = CaptureOutput({"ffmpeg", "-v", "error", "-nostdin", "-ss", "1", "-i", mp4, "-frames:v", "1", "-vf",
                                   "crop=" + std::to_string(width) + ":" + std::to_string(height) + ":" +
                                       std::to_string(x) + ":" + std::to_string(y),
@@ -150,13 +169,12 @@ class CorpusTest : public ::testing::Test, protected testing::CliRunner {
       const std::string what = label + " " + name;
       EXPECT_NE(out.str().find(source + "\twritten "), std::string::npos) << what << "\n" << out.str() << err.str();
       const std::string mp4 = app / ("incoming/" + name.substr(0, name.rfind('.')) + ".mp4");
-      const Result r = ProbeResult(mp4);
+      const Streams r = ProbeStreams(mp4);
       // MPEG-4 Part 2 and AAC-LC stereo at 48 kHz, one track each.
       ASSERT_EQ(r.streams.size(), 2u) << what;
-      EXPECT_EQ(r.streams[0].substr(0, 21), "mpeg4,Simple Profile,") << what;
-      EXPECT_EQ(r.streams[1], "aac,LC,48000,2") << what;
-      EXPECT_TRUE(r.width > 0 && r.width <= frame_width && r.height > 0 && r.height <= frame_height)
-          << what << ": " << r.width << "x" << r.height;
+      EXPECT_EQ(r.Codec("video") + ", " + r.Codec("audio"), "mpeg4 Simple Profile, aac LC 48000 2") << what;
+      EXPECT_TRUE(r.Width() > 0 && r.Width() <= frame_width && r.Height() > 0 && r.Height() <= frame_height)
+          << what << ": " << r.Width() << "x" << r.Height();
       EXPECT_NEAR(r.seconds, 3.0, 0.5) << what;
       if (row < kPortraitRows) {  // turned counter-clockwise: red left, blue right
         EXPECT_GT(ShareOf(mp4, r, 0, {5, 20, 40, 60}), 0.8) << what;
@@ -176,7 +194,7 @@ TEST_F(CorpusTest, AFreshProgramFolderTakesTodaysVideosAndConvertsEachWithTheDef
   ExpectConverted("default", all, 480, 320);
   // Half a turn leaves the picture as wide as it was, upright: red above blue.
   const std::string turned = app / "incoming/phone180.mp4";
-  const Result r = ProbeResult(turned);
+  const Streams r = ProbeStreams(turned);
   EXPECT_GT(ShareOf(turned, r, 0, {40, 60, 10, 30}), 0.8);
   EXPECT_GT(ShareOf(turned, r, 2, {40, 60, 70, 90}), 0.8);
 }
@@ -201,6 +219,55 @@ TEST_F(CorpusTest, TheSyncRoutesTakeTurnedAndHevcPictures) {
   Cli({"settings", "subtitlesync=1", "audiosync=1"});
   ASSERT_EQ(Cli({"encode", "1", "2", "--wait"}), 0) << out.str() << err.str();
   ExpectConverted("sync", {0, 6}, 480, 320);
+}
+
+// The phone takes each shape at its size in H.264 High within level 4.0, fast start,
+// AAC-LC at 48 kHz and 160 kbit/s, and keeps the frame rate up to 60, constant.
+TEST_F(CorpusTest, ThePhoneTakesEachShapeAtItsSizeInH264) {
+  struct Shape {
+    const char* name;
+    const char* video;  // a lavfi source; empty for a corpus source of that name
+    const char* size;
+    const char* rate;
+    double seconds;
+  };
+  const Shape shapes[] = {{"hd.mp4", "testsrc2=size=1920x1080:rate=30:duration=1", "1280x720", "30/1", 1},
+                          {"fast.mp4", "testsrc2=size=640x360:rate=120:duration=1", "640x360", "60/1", 1},
+                          {"upright.mp4", "testsrc2=size=1080x1920:rate=30:duration=1", "720x1280", "30/1", 1},
+                          {"phone90.mp4", "", "180x320", "30/1", 3},
+                          {"vfr.mp4", "", "320x240", "30/1", 3},  // 30 and 15 frames a second: 30, constant
+                          {"hevc10.mkv", "", "320x240", "25/1", 3}};
+  std::vector<std::string> add{"add"};
+  for (const Shape& shape : shapes) {
+    add.push_back(*sources_ / shape.name);
+    if (!*shape.video) continue;
+    ASSERT_EQ(RunChild({"ffmpeg", "-nostdin", "-loglevel", "error", "-y", "-f", "lavfi", "-i", shape.video, "-f",
+                        "lavfi", "-i", kSine, "-shortest", "-c:v", "libx264", "-preset", "ultrafast", "-c:a", "aac",
+                        add.back()}),
+              0);
+  }
+  ASSERT_EQ(Cli(add), 0) << err.str();
+  Cli({"settings", "platform=2"});
+  ASSERT_EQ(Cli({"encode", "1", "2", "3", "4", "--wait"}), 0) << out.str() << err.str();
+  ASSERT_EQ(Cli({"encode", "5", "6", "--wait"}), 0) << out.str() << err.str();
+  for (const Shape& shape : shapes) {
+    const std::string name = shape.name, mp4 = app / ("incoming/" + name.substr(0, name.rfind('.')) + ".mp4");
+    const Streams r = ProbeStreams(mp4);
+    ASSERT_EQ(r.streams.size(), 2u) << name;
+    auto video = r.Of("video");
+    // Constant: the average rate is the rate.
+    EXPECT_EQ(r.Codec("video") + " " + video["width"] + "x" + video["height"] + " " + video["r_frame_rate"] + " " +
+                  video["avg_frame_rate"] + ", " + r.Codec("audio"),
+              std::string("h264 High ") + shape.size + " " + shape.rate + " " + shape.rate + ", aac LC 48000 2");
+    EXPECT_LE(std::atoi(video["level"].c_str()), 40) << name;
+    EXPECT_NEAR(std::atof(r.Of("audio")["bit_rate"].c_str()), 160000, 20000) << name;
+    EXPECT_NEAR(r.seconds, shape.seconds, 0.2) << name;
+    EXPECT_TRUE(r.fast_start) << name;
+  }
+  // Upright as the phone shows it, not turned: red above blue.
+  const std::string phone = app / "incoming/phone90.mp4";
+  EXPECT_GT(ShareOf(phone, ProbeStreams(phone), 0, {40, 60, 10, 30}), 0.8);
+  EXPECT_GT(ShareOf(phone, ProbeStreams(phone), 2, {40, 60, 70, 90}), 0.8);
 }
 
 }  // namespace

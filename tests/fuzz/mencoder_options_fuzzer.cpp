@@ -31,5 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const VideoFilter& filter : request.filters)
     if (filter.kind == VideoFilter::Kind::kScale || filter.kind == VideoFilter::Kind::kCrop)
       Require(filter.width > 0 && filter.height > 0);
+  // What the H.264 encoder is given is what x264 takes.
+  Require(request.x264.crf >= 0 && request.x264.crf <= 51);
+  Require(request.x264.level == 0 || (request.x264.level >= 10 && request.x264.level <= 62));
   return 0;
 }

@@ -6,6 +6,7 @@
 
 #include "fuzz/require.h"
 #include "subtitles/colour_table.h"
+#include "subtitles/sami_classes.h"
 #include "subtitles/sami_reader.h"
 #include "subtitles/sami_text.h"
 #include "subtitles/ssa_writer.h"
@@ -29,5 +30,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // The scanner on its own also takes any bytes, line breaks and NULs included.
   (void)ParseEntry(bytes, colours);
+  // Choosing a language of a file in two takes only paragraphs out, and keeps every
+  // line break, so that the blocks keep their lines.
+  const std::vector<std::string> classes = SamiClasses(bytes);
+  const std::string kept = KeepSamiClass(bytes, classes.empty() ? "ENCC" : classes.back());
+  Require(kept.size() <= bytes.size());
+  const auto breaks = [](const std::string& text) {
+    std::size_t count = 0;
+    for (char c : text) count += c == '\r' || c == '\n';
+    return count;
+  };
+  Require(breaks(kept) == breaks(bytes));
   return 0;
 }

@@ -118,9 +118,15 @@ TEST_F(GuiTest, TheOptionsDialogShowsItsModelAndPassesOnEveryEvent) {
   EXPECT_FALSE(Checked(C::kColourSubtitle));
   Click(C::kSubtitle);
   EXPECT_FALSE(IsWindowEnabled(Control(C::kFonts)));
-  SendMessageW(Control(C::kQuality), CB_SETCURSEL, 0, 0);
-  SendMessageW(Options().Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(Control(C::kQuality)), CBN_SELCHANGE), 0);
+  EXPECT_FALSE(IsWindowEnabled(Control(C::kSubtitleClass)));
+  for (const auto& [list, item] : {std::pair{C::kQuality, 0}, {C::kSubtitleClass, 2}, {C::kPlatform, 2}}) {
+    SendMessageW(Control(list), CB_SETCURSEL, item, 0);
+    SendMessageW(Options().Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(Control(list)), CBN_SELCHANGE), 0);
+  }
   EXPECT_EQ(ControlText(Control(C::kQualityText)), QualityDescription(0));
+  EXPECT_FALSE(IsWindowEnabled(Control(C::kDisplay2)));  // the phone has no screen fit
+  SendMessageW(Control(C::kPlatform), CB_SETCURSEL, 0, 0);
+  SendMessageW(Options().Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(Control(C::kPlatform)), CBN_SELCHANGE), 0);
   Click(C::kSubtitleSync);
   EXPECT_EQ(dialogs.shown.back(), SubtitleSyncNotice());
   Click(C::kDisplay2);
@@ -128,7 +134,8 @@ TEST_F(GuiTest, TheOptionsDialogShowsItsModelAndPassesOnEveryEvent) {
   SetWindowTextW(Control(C::kVideoExts), L"avi, xyz");
   Click(C::kOk);
   const std::string ini = NativeFileSystem().ReadWholeFile(temp / "MP4.ini").value_or("");
-  for (const char* line : {"needsubtitle=0", "qulity=0", "display=2", "subtitlesync=1", "videofileext=avi, xyz"})
+  for (const char* line :
+       {"needsubtitle=0", "qulity=0", "display=2", "subtitlesync=1", "videofileext=avi, xyz", "subtitleclass=ENCC"})
     EXPECT_NE(ini.find(line), std::string::npos) << line << "\n" << ini;
 }
 

@@ -128,8 +128,8 @@ PictureGeometry Plan(const MediaFacts& facts, int platform, int displaymode, boo
   settings.noresizefor43scale = keep43;
   EncoderPreset preset;
   preset.displaymode = displaymode;
-  preset.framewidth = platform == 0 ? (displaymode == 1 ? 640 : 480) : 320;
-  preset.frameheight = platform == 0 ? 320 : 240;
+  preset.framewidth = platform == 2 ? 1280 : platform == 0 ? (displaymode == 1 ? 640 : 480) : 320;
+  preset.frameheight = platform == 2 ? 720 : platform == 0 ? 320 : 240;
   return PlanGeometry(facts, settings, preset);
 }
 
@@ -167,7 +167,16 @@ TEST(PlanGeometry, FitsThePictureOntoTheFrame) {
         // a portrait 3:4 picture is not of the 4:3 class, so it is filled and turned
         GeometryCase{480, 640, 0, 3, true, true, {428, 640}, {320, 480}, {320, 480}},
         // a square is not turned; 321/320 already writes 1.00, so the search stops there
-        GeometryCase{500, 500, 0, 0, false, false, {500, 500}, {321, 320}, {321, 320}}}) {
+        GeometryCase{500, 500, 0, 0, false, false, {500, 500}, {321, 320}, {321, 320}},
+        // The phone: the whole picture within 1280x720, or 720x1280 upright, never
+        // larger, both sides even, whatever the screen fit; nothing is turned.
+        GeometryCase{1920, 1080, 2, 3, false, false, {1920, 1080}, {1280, 720}, {1280, 720}},
+        GeometryCase{640, 360, 2, 3, false, false, {640, 360}, {640, 360}, {640, 360}},
+        GeometryCase{1080, 1920, 2, 3, false, false, {1080, 1920}, {720, 1280}, {720, 1280}},
+        GeometryCase{1440, 1080, 2, 3, true, false, {1440, 1080}, {960, 720}, {960, 720}},
+        GeometryCase{2560, 1080, 2, 3, false, false, {2560, 1080}, {1280, 540}, {1280, 540}},
+        GeometryCase{321, 241, 2, 2, false, false, {321, 241}, {320, 240}, {320, 240}},
+        GeometryCase{1000, 1000, 2, 3, false, false, {1000, 1000}, {720, 720}, {720, 720}}}) {
     const PictureGeometry g = Plan(Facts(c.width, c.height), c.platform, c.displaymode, c.keep43);
     const std::string label = std::to_string(c.width) + "x" + std::to_string(c.height) + " mode " +
                               std::to_string(c.displaymode) + " platform " + std::to_string(c.platform);
@@ -177,15 +186,21 @@ TEST(PlanGeometry, FitsThePictureOntoTheFrame) {
 
 TEST(SubtitleMetrics, SizeColouredSubtitlesForTheSourcePicture) {
   struct Case {
-    int width, height, displaymode, size, margin_v, font_size;
+    int width, height, platform, displaymode, size, margin_v, font_size, play_res_y;
   };
-  // 640x480 fitted scales by 480/320: 5 and 3 give 7.5 and 4.5, rounded to even.
-  for (const Case& c : {Case{1280, 720, 0, 16, 20, 47}, Case{1280, 720, 3, 16, 20, 40}, Case{640, 480, 3, 16, 42, 21},
-                        Case{640, 480, 0, 16, 20, 24}, Case{1920, 808, 0, 16, 20, 77}, Case{720, 480, 3, 16, 20, 24},
-                        Case{640, 480, 0, 5, 20, 8}, Case{640, 480, 0, 3, 20, 4}}) {
+  // 640x480 fitted scales by 480/320: 5 and 3 give 7.5 and 4.5, rounded to even. The
+  // phone's 320 lines span the shorter side: 1920 / 1080 x 320 lines for a portrait one.
+  for (const Case& c : {Case{1280, 720, 0, 0, 16, 20, 47, 0}, Case{1280, 720, 0, 3, 16, 20, 40, 0},
+                        Case{640, 480, 0, 3, 16, 42, 21, 0}, Case{640, 480, 0, 0, 16, 20, 24, 0},
+                        Case{1920, 808, 0, 0, 16, 20, 77, 0}, Case{720, 480, 0, 3, 16, 20, 24, 0},
+                        Case{640, 480, 0, 0, 5, 20, 8, 0}, Case{640, 480, 0, 0, 3, 20, 4, 0},
+                        Case{1920, 1080, 2, 3, 16, 20, 18, 320}, Case{640, 480, 2, 3, 16, 20, 16, 320},
+                        Case{1080, 1920, 2, 3, 16, 20, 16, 569}}) {
     const MediaFacts facts = Facts(c.width, c.height);
-    const SsaStyleMetrics m = SubtitleMetrics(Plan(facts, 0, c.displaymode), facts, c.size);
-    EXPECT_EQ(m.margin_v * 1000 + m.font_size, c.margin_v * 1000 + c.font_size) << c.width << "x" << c.height;
+    const SsaStyleMetrics m = c.platform == 2 ? PhoneSubtitleMetrics(facts, c.size)
+                                              : SubtitleMetrics(Plan(facts, 0, c.displaymode), facts, c.size);
+    EXPECT_EQ(std::tie(m.margin_v, m.font_size, m.play_res_y), std::tie(c.margin_v, c.font_size, c.play_res_y))
+        << c.width << "x" << c.height;
   }
 }
 
@@ -220,8 +235,10 @@ class JobScriptTest : public ::testing::Test {
   }
   JobBuild Build(const std::string& video = "D:\\Videos\\Holiday.avi") {
     JobContext context{{workspace_, ScriptDialect::kWindowsBatch, settings_, preset_, "C:\\WINDOWS\\Fonts\\"}, files_,
-                       [this](const std::string& video_path, const std::string& source, const SsaStyleMetrics& m) {
+                       [this](const std::string& video_path, const std::string& subtitle, const std::string& source,
+                              const SsaStyleMetrics& m) {
                          avs_calls_.push_back(video_path + " <- " + source + " font " + std::to_string(m.font_size));
+                         avs_subtitles_.push_back(subtitle);
                        }};
     return BuildJobScript(video, facts_, context);
   }
@@ -232,20 +249,21 @@ class JobScriptTest : public ::testing::Test {
   EncodeSettings settings_;
   EncoderPreset preset_;
   std::vector<std::string> avs_calls_;
+  std::vector<std::string> avs_subtitles_;
 };
 
 // The worked example as written, and what other settings change in it: each
 // expected script lies beside the test, byte for byte.
 struct ScriptCase {
   std::string file;
-  std::function<void(EncodeSettings&, MediaFacts&)> change;
+  std::function<void(EncodeSettings&, EncoderPreset&, MediaFacts&)> change;
   std::string avs;  // what the AviSynth script was asked to open, at which subtitle size
 };
 
 class WorkedExampleTest : public JobScriptTest, public ::testing::WithParamInterface<ScriptCase> {};
 
 TEST_P(WorkedExampleTest, WritesTheExpectedScriptByteForByte) {
-  GetParam().change(settings_, facts_);
+  GetParam().change(settings_, preset_, facts_);
   const std::string path = testing::DataFile(CLIPVANE_TEST_DATA + GetParam().file);
   const std::optional<std::string> expected = NativeFileSystem().ReadWholeFile(path);
   ASSERT_TRUE(expected) << path;
@@ -258,43 +276,78 @@ TEST_P(WorkedExampleTest, WritesTheExpectedScriptByteForByte) {
 INSTANTIATE_TEST_SUITE_P(
     Table, WorkedExampleTest,
     ::testing::Values(
-        ScriptCase{"holiday_plain.bat", [](EncodeSettings&, MediaFacts&) {}, ""},
+        ScriptCase{"holiday_plain.bat", [](EncodeSettings&, EncoderPreset&, MediaFacts&) {}, ""},
         // Thirteen lines: the first pass, the main encode of its output, one more clean-up.
-        ScriptCase{"holiday_sync.bat", [](EncodeSettings& s, MediaFacts&) { s.subtitlesync = s.audiosync = true; }, ""},
+        ScriptCase{"holiday_sync.bat", [](EncodeSettings& s, EncoderPreset&, MediaFacts&) { s.subtitlesync = s.audiosync = true; }, ""},
         // The AviSynth script is the input, without subtitle options; its files go first.
         // 5 scaled by 480/320 is 7.5: size 8, rounded to even.
-        ScriptCase{"holiday_colour.bat", [](EncodeSettings& s, MediaFacts&) { s.colorsubtitle = true; },
+        ScriptCase{"holiday_colour.bat", [](EncodeSettings& s, EncoderPreset&, MediaFacts&) { s.colorsubtitle = true; },
                    "D:\\Videos\\Holiday.avi <- D:\\Videos\\Holiday.avi font 8"},
         // A portrait picture is turned between the video and the subtitle options.
-        ScriptCase{"holiday_portrait.bat", [](EncodeSettings&, MediaFacts& f) { std::swap(f.width, f.height); }, ""},
+        ScriptCase{"holiday_portrait.bat", [](EncodeSettings&, EncoderPreset&, MediaFacts& f) { std::swap(f.width, f.height); }, ""},
         // Both: the AviSynth script opens the first pass's output, whose sound is encoded again.
         ScriptCase{"holiday_colour_sync.bat",
-                   [](EncodeSettings& s, MediaFacts&) { s.colorsubtitle = s.subtitlesync = true; },
+                   [](EncodeSettings& s, EncoderPreset&, MediaFacts&) { s.colorsubtitle = s.subtitlesync = true; },
                    "D:\\Videos\\Holiday.avi <- D:\\Conv\\temp\\qv1A2B.avi font 8"},
-        ScriptCase{"holiday_no_rate.bat", [](EncodeSettings&, MediaFacts& f) { f.frameRate = 0; }, ""}),
+        ScriptCase{"holiday_no_rate.bat", [](EncodeSettings&, EncoderPreset&, MediaFacts& f) { f.frameRate = 0; }, ""},
+        // The phone: the same steps with H.264 and its raw stream, the picture fitted
+        // as it is, the outline of the plain subtitles as on the touch's 320 lines.
+        ScriptCase{"holiday_phone.bat",
+                   [](EncodeSettings& s, EncoderPreset& p, MediaFacts& f) {
+                     s.platform = 2;
+                     p.videocodec = 2;
+                     p.ratefactor = 23;
+                     p.x264preset = "fast";
+                     p.audiobitrate = 160;
+                     p.maxfps = 60;
+                     p.framewidth = 1280;
+                     p.frameheight = 720;
+                     p.rawvideoext = ".264";
+                     f.width = 1920;
+                     f.height = 1080;
+                     f.frameRate = 59.94;
+                   },
+                   ""}),
     [](const auto& test_info) {
       return test_info.param.file.substr(8, test_info.param.file.size() - 12);  // holiday_<name>.bat
     });
 
-TEST_F(JobScriptTest, TheSubtitleRouteDecidesTheCopyTheOptionsAndTheDrawing) {
+// The .smi file, or else the .srt file: copied under its kind, burned in by the
+// plain route or drawn by the colour one.
+TEST_F(JobScriptTest, TheSubtitleFileAndRouteDecideTheCopyTheOptionsAndTheDrawing) {
   struct Case {
-    bool needsubtitle, colorsubtitle, subtitle_present, copy_made, font_options;
+    bool needsubtitle, colorsubtitle;
+    Texts present;
+    std::string copy;  // the copy's extension, "" for none
+    bool font_options;
+    Texts drawn;
   };
-  // No .smi; subtitles off with one (the copy is still made); colour tags without one.
-  for (const Case& c : {Case{true, false, false, false, false}, Case{false, false, true, true, false},
-                        Case{true, true, false, false, false}}) {
-    files_.files["D:\\Videos\\Holiday.smi"] = kAnsiSubtitle;
+  // No subtitle; subtitles off with one (the copy is still made); colour tags without one.
+  for (const Case& c : {Case{true, false, {}, "", false, {}}, Case{false, false, {".smi"}, ".smi", false, {}},
+                        Case{true, true, {}, "", false, {}}, Case{true, false, {".srt"}, ".srt", true, {}},
+                        Case{true, true, {".srt", ".smi"}, ".smi", false, {"D:\\Videos\\Holiday.smi"}},
+                        Case{true, true, {".srt"}, ".srt", false, {"D:\\Videos\\Holiday.srt"}}}) {
+    files_.files.erase("D:\\Videos\\Holiday.smi");
+    for (const std::string kind : {".smi", ".srt"}) files_.files.erase("D:\\Conv\\temp\\qv1A2B" + kind);
+    for (const std::string& kind : c.present) files_.files["D:\\Videos\\Holiday" + kind] = kAnsiSubtitle;
     settings_.needsubtitle = c.needsubtitle;
     settings_.colorsubtitle = c.colorsubtitle;
-    files_.files.erase("D:\\Conv\\temp\\qv1A2B.smi");
-    if (!c.subtitle_present) files_.files.erase("D:\\Videos\\Holiday.smi");
+    avs_subtitles_.clear();
     Build();
     const std::string script = files_.files.at("D:\\Conv\\batch\\Holiday.bat");
-    EXPECT_EQ(files_.files.count("D:\\Conv\\temp\\qv1A2B.smi") > 0, c.copy_made);
-    EXPECT_EQ(script.find("qv1A2B.smi") != std::string::npos, c.copy_made);
+    for (const std::string kind : {".smi", ".srt"}) {
+      EXPECT_EQ(files_.files.count("D:\\Conv\\temp\\qv1A2B" + kind) > 0, c.copy == kind) << kind;
+      EXPECT_EQ(script.find("qv1A2B" + kind) != std::string::npos, c.copy == kind) << kind;
+    }
     EXPECT_EQ(script.find("-font") != std::string::npos, c.font_options);
-    EXPECT_TRUE(avs_calls_.empty());
+    EXPECT_EQ(avs_subtitles_, c.drawn);
+    files_.files.erase("D:\\Videos\\Holiday.srt");
   }
+  // Of a SAMI file in two languages, the copy keeps the chosen one.
+  files_.files["D:\\Videos\\Holiday.smi"] = "<SYNC Start=1><P Class=KRCC>K<P Class=ENCC>E\r\n";
+  settings_.subtitleclass = "ENCC";
+  Build();
+  EXPECT_EQ(files_.files.at("D:\\Conv\\temp\\qv1A2B.smi"), "<SYNC Start=1><P Class=ENCC>E\r\n");
 }
 
 TEST_F(JobScriptTest, TheSubtitleCopyArrivesAsUtf8WithCrLfLines) {

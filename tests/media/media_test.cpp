@@ -244,6 +244,12 @@ TEST_F(VideoListTest, DeleteSelectedRemovesTheSelectionAndSelectsTheFocusedRow) 
   }
 }
 
+TEST_F(VideoListTest, TheSubtitleColumnShowsASamiOrSrtFileBesideTheVideo) {
+  for (const char* subtitle : {"a.smi", "b.srt", "c.srt.txt"}) Video(subtitle, "subtitle");
+  for (const char* video : {"a.avi", "b.avi", "c.avi"}) list.AddVideo(Video(video));
+  EXPECT_EQ(list.Row(0).subtitle + list.Row(1).subtitle + list.Row(2).subtitle, "OKOK-");
+}
+
 TEST_F(VideoListTest, KeepsCountOfTheSelection) {
   for (const char* name : {"a.avi", "b.avi", "c.avi"}) list.AddVideo(Video(name));
   list.SetSelected(2, true);

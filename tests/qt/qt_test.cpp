@@ -101,6 +101,11 @@ class QtWindowsTest : public QObject {
     QCOMPARE(w.dialogs.shown.back(), SubtitleSyncNotice());
     QTest::mouseClick(w.Control<QGroupBox>(OptionsControl::kSubtitle), Qt::LeftButton, {}, QPoint(12, 6));  // its box
     QVERIFY(!w.Control<QComboBox>(OptionsControl::kFonts)->isEnabled());
+    QVERIFY(!w.Control<QComboBox>(OptionsControl::kSubtitleClass)->isEnabled());
+    emit w.Control<QComboBox>(OptionsControl::kPlatform)->activated(2);  // the phone has no screen fit
+    QVERIFY(!w.Control<QGroupBox>(OptionsControl::kDisplayGroup)->isEnabled());
+    emit w.Control<QComboBox>(OptionsControl::kPlatform)->activated(0);
+    emit w.Control<QComboBox>(OptionsControl::kSubtitleClass)->activated(2);
     w.Control<QRadioButton>(OptionsControl::kDisplay2)->click();
     auto* extensions = w.Control<QLineEdit>(OptionsControl::kVideoExts);
     extensions->selectAll();
@@ -108,8 +113,9 @@ class QtWindowsTest : public QObject {
     QTest::mouseClick(w.Control<QPushButton>(OptionsControl::kOk), Qt::LeftButton);
     QVERIFY(!options.isVisible());
     QCOMPARE(w.program->ini->ReadString("default", "display", "") + w.program->ini->ReadString("default", "needsubtitle", "") +
-                 w.program->ini->ReadString("default", "videofileext", ""),
-             std::string("20avi,xyz"));
+                 w.program->ini->ReadString("default", "videofileext", "") +
+                 w.program->ini->ReadString("default", "subtitleclass", ""),
+             std::string("20avi,xyzENCC"));
   }
 
   // The colour route needs no AviSynth on Linux once the stand-in is in bin, and the

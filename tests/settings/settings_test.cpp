@@ -28,7 +28,10 @@ class SettingsTest : public ::testing::Test {
     for (const std::string& ext : startup_.videoexts) exts += ext + ";";
     char rate[16];
     std::snprintf(rate, sizeof rate, "%g", p.maxfps);
-    return (p.videocodec ? "xvid " : "lavc ") + std::to_string(p.videobitrate) + "/" + std::to_string(p.audiobitrate) +
+    const std::string video = p.videocodec == 2   ? "x264 crf" + std::to_string(p.ratefactor) + " " + p.x264preset
+                              : p.videocodec == 1 ? "xvid " + std::to_string(p.videobitrate)
+                                                  : "lavc " + std::to_string(p.videobitrate);
+    return video + "/" + std::to_string(p.audiobitrate) +
            " " + rate + "fps " + std::to_string(p.framewidth) + "x" + std::to_string(p.frameheight) + " mode" +
            std::to_string(p.displaymode) + " sizes " + std::to_string(settings_.plainsizeindex) + "," +
            std::to_string(settings_.colorsizeindex) + "=" + std::to_string(p.subtitlefontsize) + " " +
@@ -57,7 +60,12 @@ TEST_F(SettingsTest, LoadDerivesThePresetsTheSizeAndFontPairsAndTheVideoList) {
       // The 640 frame on touch/iPhone: 640 by 320 and 210 kbit/s more; display limited to -1..3.
       {"display=3\r\n", "lavc 910/192 25fps 640x320 mode1 sizes 2,2=4" + kFont + kVideos},
       {"display=9\r\n", "lavc 910/192 25fps 640x320 mode1 sizes 2,2=4" + kFont + kVideos},
-      // Any stored device but 0 is nano/Classic; a quality outside the list is the low one.
+      // The phone: H.264 by rate factor within 1280x720, where no screen fit is refused;
+      // its colour sizes are the touch's.
+      {"platform=2\r\n", "x264 crf23 fast/160 60fps 1280x720 mode3 sizes 2,2=4" + kFont + kVideos},
+      {"platform=2\r\nqulity=0\r\ndisplay=3\r\n", "x264 crf20 medium/160 60fps 1280x720 mode1 sizes 2,2=4" + kFont + kVideos},
+      {"platform=2\r\nqulity=7\r\ncolorsubtitle=1\r\n", u8"x264 crf26 veryfast/160 60fps 1280x720 mode3 sizes 2,2=16 굴림|굴림 " + kVideos},
+      // Any stored device the list lacks is nano/Classic; a quality outside the list is the low one.
       {"platform=5\r\n", "lavc 500/192 25fps 320x240 mode3 sizes 2,2=4" + kFont + kVideos},
       {"qulity=7\r\n", "lavc 500/64 23fps 480x320 mode3 sizes 2,2=4" + kFont + kVideos},
       {"qulity=good\r\ndisplay=\r\n", "lavc 700/192 25fps 480x320 mode3 sizes 2,2=4" + kFont + kVideos},
@@ -87,7 +95,8 @@ TEST_F(SettingsTest, LoadDerivesThePresetsTheSizeAndFontPairsAndTheVideoList) {
 }
 
 TEST_F(SettingsTest, SaveWritesTheKeysAsTheDialogShowsThemAndReloads) {
-  Load("qulity=7\r\nplatform=5\r\naudiosync=5\r\nsubtitlesync=-1\r\nneedsubtitle=no\r\ncolorsubtitle=yes\r\n");
+  Load("qulity=7\r\nplatform=5\r\naudiosync=5\r\nsubtitlesync=-1\r\nneedsubtitle=no\r\ncolorsubtitle=yes\r\n"
+       "subtitleclass= ENCC \r\n");
   EXPECT_EQ(settings_.choices.qulity, -1);  // outside the list: nothing selected
   EXPECT_EQ(settings_.choices.platform, -1);
   EXPECT_TRUE(settings_.audiosync && settings_.subtitlesync);       // any non-zero number
@@ -100,11 +109,12 @@ TEST_F(SettingsTest, SaveWritesTheKeysAsTheDialogShowsThemAndReloads) {
   ASSERT_EQ(SaveSettings(settings_, preset_, *ini_), SettingsCheck::kAccepted);
   std::string saved;
   for (const char* key : {"audiosync", "subtitlesync", "fontsize", "display", "qulity", "platform",
-                          "noresizefor43scale", "fontname", "needsubtitle", "colorsubtitle", "title", "videofileext"})
+                          "noresizefor43scale", "fontname", "needsubtitle", "colorsubtitle", "title", "videofileext",
+                          "subtitleclass"})
     saved += std::string(key) + "=" + Saved(key) + ";";
   EXPECT_EQ(saved, "audiosync=1;subtitlesync=1;fontsize=5,7;display=2;qulity=-1;platform=-1;noresizefor43scale=1;"
                    "fontname=nanumgothic.ttf,nanum gothic;needsubtitle=1;colorsubtitle=0;title=absent;"
-                   "videofileext=" + std::string(kDefaultVideoExtensions) + ";");  // a new file gets the list
+                   "videofileext=" + std::string(kDefaultVideoExtensions) + ";subtitleclass=ENCC;");  // a new file gets the list
   EXPECT_EQ(Loaded(), "lavc 300/64 23fps 320x240 mode0 sizes 5,7=7 C:\\WINDOWS\\Fonts\\nanumgothic.ttf|nanum gothic " +
                           kVideos);  // reloaded at once
   EXPECT_EQ(WindowTitle(settings_), "Clipvane v1.4");

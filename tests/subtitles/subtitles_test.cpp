@@ -7,10 +7,12 @@
 #include "platform/text_encoding.h"
 #include "subtitles/avs_script.h"
 #include "subtitles/colour_table.h"
+#include "subtitles/sami_classes.h"
 #include "subtitles/sami_text.h"
 #include "subtitles/sami_to_ssa.h"
 #include "subtitles/ssa_style.h"
 #include "subtitles/ssa_writer.h"
+#include "subtitles/srt_reader.h"
 #include "support/memory_file_system.h"
 #include "support/temp_folder.h"
 
@@ -70,7 +72,7 @@ class SamiToSsaTest : public ::testing::Test {
     style_.margin_v = 24;
   }
   Lines Convert(const std::string& path) const {
-    return ConvertSamiToSsa(NativeFileSystem(), path, kNativePathStyle, style_, colours_);
+    return ConvertSubtitleToSsa(NativeFileSystem(), path, kNativePathStyle, style_, colours_);
   }
   SsaStyle style_;
   ColourTable colours_;
@@ -94,6 +96,47 @@ TEST_F(SamiToSsaTest, WritesTheExpectedScriptOfEachSample) {
   EXPECT_THROW(Convert(folder.Path()), PlatformError);  // a folder is no file
 }
 
+// A file in two languages in either layout: both classes in one SYNC block, or each
+// in a block of its own at the same time.
+TEST(SamiClasses, KeepsOnlyTheChosenLanguageWhereAFileHasTwo) {
+  const std::string one_block =
+      "<STYLE>.KRCC {lang:ko}</STYLE>\r\n<SYNC Start=1><P Class=KRCC>\xC7\xD1<br>x\r\n<p class=\"encc\">Hi</P>\r\n"
+      "<SYNC Start=2><P Class=KRCC>&nbsp;<P Class=ENCC>&nbsp;\r\n</BODY>";
+  const std::string two_blocks = "<SYNC Start=1><P Class=KRCC>K\n<SYNC Start=1><P Class=ENCC>E\n<SYNC Start=2>&nbsp;";
+  EXPECT_EQ(SamiClasses(one_block), (Lines{"KRCC", "encc"}));
+  const std::tuple<std::string, std::string, std::string> cases[] = {
+      {one_block, "ENCC",
+       "<STYLE>.KRCC {lang:ko}</STYLE>\r\n<SYNC Start=1>\r\n<p class=\"encc\">Hi</P>\r\n<SYNC Start=2><P Class=ENCC>&nbsp;"
+       "\r\n</BODY>"},
+      {one_block, "krcc",
+       "<STYLE>.KRCC {lang:ko}</STYLE>\r\n<SYNC Start=1><P Class=KRCC>\xC7\xD1<br>x\r\n\r\n<SYNC Start=2><P "
+       "Class=KRCC>&nbsp;\r\n</BODY>"},
+      {two_blocks, "ENCC", "<SYNC Start=1>\n<SYNC Start=1><P Class=ENCC>E\n<SYNC Start=2>&nbsp;"},
+      {one_block, "", one_block},                    // 자동: as the file is
+      {one_block, "JPCC", one_block},                // a class the file does not have
+      {"<SYNC Start=1><P Class=KRCC>K", "ENCC", "<SYNC Start=1><P Class=KRCC>K"},  // one language only
+      {"<SYNC Start=1><P Class=KRCC>K<P Class=ENCC", "ENCC", "<SYNC Start=1><P Class=KRCC>K<P Class=ENCC"}};
+  for (const auto& [text, name, kept] : cases) EXPECT_EQ(KeepSamiClass(text, name), kept) << name << " of " << text;
+}
+
+// Cues with and without their numbers and blank lines, a point for the comma, no
+// hours, positions after the times, and what belongs to no cue; tags as SAMI's.
+TEST(SrtReader, ReadsTheCuesAndTheirTextAsTheSsaWriterTakesIt) {
+  const Lines srt = {"1", "00:00:01,500 --> 00:00:03,000", "<font color=\"#ff0000\">Red</font> one", "<i>two</i>", "",
+                     "2", "00:04.25 --> 00:05.5 X1:10 X2:20", "  ", "stray text", "3",
+                     "01:00:00,000 --> 00:59:59,000", "backwards", "4", "0:00:06,000-->0:00:07,000",
+                     "<font color='blue' size=2>B</font><FONT COLOR=nosuch>W", "5", "00:00:08,000 --> 00:00:09,000",
+                     "last"};
+  const ColourTable colours;
+  const Lines ssa = SsaLinesFromSrt(srt, "film", SsaStyle(), colours);
+  const std::string line = "Dialogue: Marked=0,00:00:";
+  EXPECT_EQ(Lines(ssa.begin() + 22, ssa.end()),
+            (Lines{line + "01.50,00:00:03.00,*Default,,0000,0000,0000,,{\\c&H0000ff&}Red{\\c} one\\Ntwo",
+                   line + "06.00,00:00:07.00,*Default,,0000,0000,0000,,{\\c&HFF0000&}B{\\c}{\\c&Hffffff&}W",
+                   line + "08.00,00:00:09.00,*Default,,0000,0000,0000,,last"}));
+  EXPECT_EQ(SrtSsaText({"a < b", "<u"}, colours), "a < b\\N<u");  // no tag without its end
+}
+
 TEST(SsaWriter, WritesTimesOfAnyLength) {
   const std::pair<std::uint32_t, std::string> times[] = {
       {9, "00:00:00.00"}, {3723450, "01:02:03.45"}, {360000000, "100:00:00.00"}, {4294967295u, "1193:02:47.29"}};
@@ -107,18 +150,26 @@ TEST(WriteAvsScript, NamesTheFilesAfterTheVideoOpensTheSourceGivenAndWritesNothi
   const Workspace workspace("D:\\app\\", PathStyle::kWindows);
   const ColourTable colours;
   const SsaStyle style;
-  EXPECT_THROW(WriteAvsScript(files, workspace, "", "C:\\clips\\movie.avi", style, colours), PlatformError);
+  const SubtitleSource sami{"C:\\clips\\movie.smi", ""};
+  EXPECT_THROW(WriteAvsScript(files, workspace, "", "C:\\clips\\movie.avi", sami, style, colours), PlatformError);
   EXPECT_TRUE(files.files.empty());
   files.files["C:\\clips\\movie.smi"] = "<SYNC Start=1000>Hello\r\n<SYNC Start=2000>&nbsp;\r\n";
   const AvsFiles written = WriteAvsScript(files, workspace, "C:\\Program Files\\AviSynth 2.5\\plugins\\",
-                                          "C:\\clips\\movie.avi", style, colours, "D:\\app\\temp\\qv1.avi");
+                                          "C:\\clips\\movie.avi", sami, style, colours, "D:\\app\\temp\\qv1.avi");
   EXPECT_EQ(written.ssa + " " + written.avs, "D:\\app\\temp\\movie.ssa D:\\app\\temp\\movie.avs");
   EXPECT_EQ(files.files[written.avs],
             "LoadPlugin(\"C:\\Program Files\\AviSynth 2.5\\plugins\\VSFilter.dll\")\r\n"
             "DirectShowSource(\"D:\\app\\temp\\qv1.avi\")\r\nTextSub(\"D:\\app\\temp\\movie.ssa\")\r\n");
   EXPECT_EQ(files.files[written.ssa].rfind("[Script Info]\r\nTitle: movie\r\n", 0), 0u);
+  // An SRT file is read as one, and of a SAMI file the chosen language is drawn.
+  files.files["C:\\clips\\movie.srt"] = "1\r\n00:00:01,000 --> 00:00:02,000\r\nHello\r\n";
+  WriteAvsScript(files, workspace, "", "C:\\clips\\movie.avi", {"C:\\clips\\movie.srt", ""}, style, colours);
+  EXPECT_NE(files.files[written.ssa].find(",,Hello\r\n"), std::string::npos);
+  files.files["C:\\clips\\movie.smi"] = "<SYNC Start=1000><P Class=KRCC>K<P Class=ENCC>E\r\n<SYNC Start=2000>&nbsp;\r\n";
+  WriteAvsScript(files, workspace, "", "C:\\clips\\movie.avi", {"C:\\clips\\movie.smi", "ENCC"}, style, colours);
+  EXPECT_NE(files.files[written.ssa].find(",,E\r\n"), std::string::npos);
   files.unwritable.insert(written.avs);
-  EXPECT_THROW(WriteAvsScript(files, workspace, "", "C:\\clips\\movie.avi", style, colours), PlatformError);
+  EXPECT_THROW(WriteAvsScript(files, workspace, "", "C:\\clips\\movie.avi", sami, style, colours), PlatformError);
 }
 
 }  // namespace

@@ -173,10 +173,20 @@ class ConversionTest : public ::testing::Test {
     std::filesystem::rename(FsPathOf(run.mp4), FsPathOf(sources_ / name));
     return sources_ / name;
   }
-  // The bottom band of the picture, where the subtitles are.
-  static std::vector<unsigned char> Bottom(const std::string& mp4, double seconds) {
-    return FrameRegion(mp4, seconds, 0, 220, 480, 100);
+  // The bottom band of a picture of that size, where the subtitles are.
+  static std::vector<unsigned char> Bottom(const std::string& mp4, double seconds, int width = 480, int height = 320) {
+    return FrameRegion(mp4, seconds, 0, height * 11 / 16, width, height * 5 / 16);
   }
+  // The program's own SSA writer and AviSynth script, as the window's jobs write them.
+  AvsScriptWriter ColourRoute(const JobSettings& job) const {
+    return [this, &job](const std::string& path, const std::string& subtitle, const std::string& source,
+                        const SsaStyleMetrics& m) {
+      WriteAvsScript(NativeFileSystem(), app_->Work(), app_->Work().Bin() + Separator(kNativePathStyle), path,
+                     {subtitle, job.settings.subtitleclass},
+                     SsaStyleFor(job.settings, job.preset, m.font_size, m.margin_v, m.play_res_y), colours_, source);
+    };
+  }
+  ColourTable colours_;
 
   TempFolder sources_;
   std::optional<ToolAppDir> app_;  // made once FFmpeg is known to be there
@@ -208,18 +218,14 @@ TEST_F(ConversionTest, ThePlainRouteMakesThePlannedMp4WithTheSubtitleBurnedInWit
 #endif
 }
 
-// Colours are the colour route's: the plain route draws the same subtitle white.
-TEST_F(ConversionTest, TheColourRouteDrawsTheSsaFileOfTheAviSynthScriptAndOnlyItDrawsColours) {
+// Colours are the colour route's (that the plain route draws them white is checked
+// with an SRT file below).
+TEST_F(ConversionTest, TheColourRouteDrawsTheSsaFileOfTheAviSynthScriptInTheChosenFace) {
   facts_ = MakeClip(video_, 2, "<font color=\"#ff0000\">" + kKoreanCp949 + "</font>");
   JobSettings job = PresetSettings(1, 0);
   job.settings.needsubtitle = job.settings.colorsubtitle = true;
   job.preset.subtitlefontsize = 26;
-  const ColourTable colours;
-  // The program's own SSA writer and AviSynth script, as the window's jobs write them.
-  const AvsScriptWriter write_avs = [&](const std::string& path, const std::string& source, const SsaStyleMetrics& m) {
-    WriteAvsScript(NativeFileSystem(), app_->Work(), app_->Work().Bin() + Separator(kNativePathStyle), path,
-                   SsaStyleFor(job.settings, job.preset, m.font_size, m.margin_v), colours, source);
-  };
+  const AvsScriptWriter write_avs = ColourRoute(job);
   // The chosen face by its Korean name ("나눔명조"), found for a code page 949 subtitle.
   job.settings.fontface = Utf8ToAnsi("\xEB\x82\x98\xEB\x88\x94\xEB\xAA\x85\xEC\xA1\xB0");
   const std::string mp4 = Encode(job, "colour.mp4", write_avs);
@@ -229,10 +235,48 @@ TEST_F(ConversionTest, TheColourRouteDrawsTheSsaFileOfTheAviSynthScriptAndOnlyIt
   job.settings.fontface = Utf8ToAnsi("\xEB\x82\x98\xEB\x88\x94\xEA\xB3\xA0\xEB\x94\x95");  // "나눔고딕"
   // A face that is not found falls back to the same font for both: no difference at all.
   EXPECT_GT(MeanDifference(Bottom(Encode(job, "gothic.mp4", write_avs), 0.8), Bottom(mp4, 0.8)), 1.0);
-  job.settings.colorsubtitle = false;
-  const std::string plain = Encode(job, "plain.mp4");
-  EXPECT_EQ(CountPixels(Bottom(plain, 0.8), IsRed), 0);
-  EXPECT_GT(CountPixels(Bottom(plain, 0.8), IsWhite), 150);
+}
+
+// Of a SAMI file in two languages the chosen one is burned in, as a file of that
+// language alone would be (with none chosen, the file is copied as it is).
+TEST_F(ConversionTest, TheChosenLanguageOfABilingualSamiFileIsBurnedIn) {
+  facts_ = MakeClip(video_, 2, "English");
+  JobSettings job = PresetSettings(1, 0);
+  job.settings.needsubtitle = true;
+  const std::string english = Encode(job, "english.mp4");
+  NativeFileSystem().ReplaceWholeFile(video_.substr(0, video_.rfind('.')) + ".smi",
+                                      "<SAMI>\r\n<BODY>\r\n<SYNC Start=300><P Class=KRCC>" + kKoreanCp949 +
+                                          "\r\n<P Class=ENCC>English\r\n<SYNC Start=1300><P Class=KRCC>&nbsp;\r\n"
+                                          "<P Class=ENCC>&nbsp;\r\n</BODY>\r\n</SAMI>\r\n");
+  job.settings.subtitleclass = "ENCC";
+  const std::string encc = Encode(job, "encc.mp4");
+  job.settings.subtitleclass = "KRCC";
+  const std::string krcc = Encode(job, "krcc.mp4");
+  EXPECT_LT(MeanDifference(Bottom(encc, 0.8), Bottom(english, 0.8)), 1.0);
+  EXPECT_GT(CountPixels(Bottom(krcc, 0.8), IsWhite), 100);
+  EXPECT_GT(MeanDifference(Bottom(krcc, 0.8), Bottom(encc, 0.8)), 1.0);
+}
+
+// A video with only an SRT file beside it gets it burned in on both routes, here on
+// the phone, which keeps the 720x480 picture: white on the plain route, in its colours
+// on the colour route.
+TEST_F(ConversionTest, AnSrtFileIsBurnedInOnBothRoutesOnThePhone) {
+  facts_ = MakeClip(video_, 2, "");
+  const std::string base = video_.substr(0, video_.rfind('.'));
+  NativeFileSystem().RemoveFile(base + ".smi");
+  NativeFileSystem().ReplaceWholeFile(base + ".srt", "1\r\n00:00:00,300 --> 00:00:01,300\r\n<font color=\"#ff0000\">" +
+                                                         kKoreanCp949 + "</font> Subtitle\r\n\r\n");
+  JobSettings job = PresetSettings(1, 2);
+  job.settings.needsubtitle = true;
+  const std::string plain = Encode(job, "srt-plain.mp4");
+  EXPECT_GT(CountPixels(Bottom(plain, 0.8, 720, 480), IsWhite), 400);
+  EXPECT_EQ(CountPixels(Bottom(plain, 0.8, 720, 480), IsRed), 0);
+  EXPECT_EQ(CountPixels(Bottom(plain, 1.7, 720, 480), IsWhite), 0);
+  job.settings.colorsubtitle = true;
+  job.preset.subtitlefontsize = 16;  // the colour route's usual size
+  const std::string colour = Encode(job, "srt-colour.mp4", ColourRoute(job));
+  EXPECT_GT(CountPixels(Bottom(colour, 0.8, 720, 480), IsRed), 300);
+  EXPECT_EQ(CountPixels(Bottom(colour, 1.7, 720, 480), IsRed), 0);
 }
 
 TEST_F(ConversionTest, TwoQueuesOfTheRunScriptsConvertSideBySide) {
@@ -322,9 +366,9 @@ bool IsBlue(int r, int g, int b) { return b > 150 && r < 90 && g < 90; }
 
 // What tests/e2e/corpus_test.cpp converts on Linux, on the Windows release through the
 // program's batch job script: a phone clip marked to be turned, as the real
-// MediaInfo.dll reads it, on both devices, and a clip without sound. The release's
-// FFmpeg writes MPEG-4 Part 2, which serves for the sources.
-TEST_F(ConversionTest, APhoneClipAndASilentOneConvertOnEitherDevice) {
+// MediaInfo.dll reads it, on every device, and a clip without sound. The release's
+// FFmpeg writes MPEG-4 Part 2 and H.264, which serve for the sources.
+TEST_F(ConversionTest, APhoneClipAndASilentOneConvertOnEveryDevice) {
   const std::unique_ptr<MediaInfoLibrary> library =
       LoadMediaInfoLibrary(AppDirFromExecutable(ExecutablePath(), kNativePathStyle), NativeFileSystem());
   ASSERT_EQ(library->Problem(), MediaInfoProblem::kNone) << "MediaInfo.dll is copied beside the tests with the deps";
@@ -337,24 +381,27 @@ TEST_F(ConversionTest, APhoneClipAndASilentOneConvertOnEitherDevice) {
   struct Case {
     std::string video;
     int platform, width, height;
+    std::string picture;
   };
-  for (const Case& c : {Case{phone, 0, 480, 270}, Case{phone, 1, 320, 240}, Case{silent, 0, 427, 320}}) {
+  for (const Case& c : {Case{phone, 0, 480, 270, "mpeg4 Simple Profile"}, Case{phone, 1, 320, 240, "mpeg4 Simple Profile"},
+                        Case{phone, 2, 180, 320, "h264 High"}, Case{silent, 0, 427, 320, "mpeg4 Simple Profile"}}) {
     const ToolAppDir::Run run =
         app_->BuildAndRun(c.video, ParseMediaInfoReport(library->Inform(c.video)), PresetSettings(1, c.platform));
     ASSERT_EQ(run.status, 0) << run.output;
     const MediaReport out = Probe(run.mp4);
-    EXPECT_EQ(out.video_codec + " " + std::to_string(out.width) + "x" + std::to_string(out.height) + " " +
-                  out.audio_codec + " " + out.audio_profile + " " + std::to_string(out.sample_rate),
-              "mpeg4 " + std::to_string(c.width) + "x" + std::to_string(c.height) + " aac LC 48000");
+    EXPECT_EQ(out.video_codec + " " + out.video_profile + " " + std::to_string(out.width) + "x" +
+                  std::to_string(out.height) + " " + out.audio_codec + " " + out.audio_profile + " " +
+                  std::to_string(out.sample_rate),
+              c.picture + " " + std::to_string(c.width) + "x" + std::to_string(c.height) + " aac LC 48000");
     const TrackSummary tracks = ParseTrackSummary(library->InformTracks(run.mp4));
     EXPECT_EQ(tracks.video_tracks * 10 + tracks.audio_tracks, 11) << c.video;
     EXPECT_NEAR(tracks.seconds, 3.0, 0.5) << c.video;
-    if (c.video == phone) {  // upright, then turned counter-clockwise as portraits are: red left, blue right
-      // Rows of whole 4-byte groups: the raw frame's rows are not padded.
-      EXPECT_GT(CountPixels(FrameRegion(run.mp4, 1, 8, c.height / 2 - 30, 32, 60), IsRed), 1700) << c.platform;
-      EXPECT_GT(CountPixels(FrameRegion(run.mp4, 1, c.width - 40, c.height / 2 - 30, 32, 60), IsBlue), 1700)
-          << c.platform;
-    }
+    if (c.video != phone || c.platform == 2) continue;  // the phone's picture as shown: tests/e2e
+    // Upright, then turned counter-clockwise as portraits are: red left, blue right.
+    // Rows of whole 4-byte groups: the raw frame's rows are not padded.
+    EXPECT_GT(CountPixels(FrameRegion(run.mp4, 1, 8, c.height / 2 - 30, 32, 60), IsRed), 1700) << c.platform;
+    EXPECT_GT(CountPixels(FrameRegion(run.mp4, 1, c.width - 40, c.height / 2 - 30, 32, 60), IsBlue), 1700)
+        << c.platform;
   }
 }
 

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sstream>
 
+#include "h264_order.h"
 #include "tool_files.h"
 #include "tool_runs.h"
 
@@ -52,7 +54,9 @@ class Sources {
     // Every fifth frame left out: the AVI keeps a place for each with an empty chunk.
     MakeVideo(folder_ / "gaps.avi", picture + ",select='not(eq(mod(n\\,5)\\,2))'", tone,
               "-fps_mode passthrough -c:v mpeg4 -c:a aac -f avi");
-    MakeVideo(folder_ / "h264.avi", picture, tone, "-c:v libx264 -preset ultrafast -c:a aac -f avi");
+    // With B-frames, stored in another order than they are shown.
+    MakeVideo(folder_ / "h264.avi", picture, tone, "-c:v libx264 -preset ultrafast -bf 2 -c:a aac -f avi");
+    MakeVideo(folder_ / "pcm.avi", picture, tone, "-c:v mpeg4 -c:a pcm_s16le -f avi");
     // The raw streams of the muxing cases, as FFmpeg splits them.
     for (const std::string name : {"divx", "xvid"}) {
       Ffmpeg("-i " + folder_ / (name + ".avi") + " -map 0:v -c copy -f m4v " + folder_ / (name + ".m4v"));
@@ -64,7 +68,7 @@ class Sources {
 
 struct SplitCase {
   std::string label, source;
-  bool video;
+  std::string format;   // the raw stream FFmpeg writes: m4v, h264 or adts
   std::string refusal;  // what the stand-in says when it cannot split, or ""
 };
 
@@ -72,11 +76,12 @@ class SplitTest : public ::testing::TestWithParam<SplitCase> {};
 
 TEST_P(SplitTest, WritesWhatFfmpegsStreamCopyWrites) {
   const SplitCase& c = GetParam();
+  const bool video = c.format != "adts";
   TempFolder folder;
   ToolAppDir app;
   const std::string source = Sources::Get() / c.source, ours = folder / "ours", theirs = folder / "theirs";
   std::vector<std::string> argv =
-      Words((c.video ? "-ovc copy -nosound -of rawvideo -o " : "-ovc frameno -oac copy -of rawaudio -o ") + ours);
+      Words((video ? "-ovc copy -nosound -of rawvideo -o " : "-ovc frameno -oac copy -of rawaudio -o ") + ours);
   argv.insert(argv.begin(), app.Bin("mencoder"));
   argv.push_back(source);
   const ProgramRun run = RunProgram(argv);
@@ -88,18 +93,19 @@ TEST_P(SplitTest, WritesWhatFfmpegsStreamCopyWrites) {
   }
   ASSERT_EQ(run.status, 0) << run.errors;
   EXPECT_NE(run.output.find("(100%)"), std::string::npos) << run.output;
-  Ffmpeg("-i " + source + (c.video ? " -map 0:v:0 -c copy -f m4v " : " -map 0:a:0 -c copy -f adts ") + theirs);
+  Ffmpeg("-i " + source + (video ? " -map 0:v:0" : " -map 0:a:0") + " -c copy -f " + c.format + " " + theirs);
   const std::string expected = tools::ReadWholeFile(theirs).value_or(""), split = tools::ReadWholeFile(ours).value_or("");
   EXPECT_GT(expected.size(), 1000u);
   EXPECT_TRUE(split == expected) << split.size() << " bytes against " << expected.size();
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, SplitTest,
-                         ::testing::Values(SplitCase{"DivxPicture", "divx.avi", true, ""},
-                                           SplitCase{"AacSound", "divx.avi", false, ""},
-                                           SplitCase{"MonoSound", "xvid.avi", false, ""},
-                                           SplitCase{"PictureWithEmptyChunks", "gaps.avi", true, ""},
-                                           SplitCase{"H264IsNoRawMpeg4", "h264.avi", true, "is h264, not mpeg4"}),
+                         ::testing::Values(SplitCase{"DivxPicture", "divx.avi", "m4v", ""},
+                                           SplitCase{"AacSound", "divx.avi", "adts", ""},
+                                           SplitCase{"MonoSound", "xvid.avi", "adts", ""},
+                                           SplitCase{"PictureWithEmptyChunks", "gaps.avi", "m4v", ""},
+                                           SplitCase{"H264Picture", "h264.avi", "h264", ""},
+                                           SplitCase{"PcmIsNoAac", "pcm.avi", "adts", "is pcm_s16le, not aac"}),
                          [](const auto& test_info) { return test_info.param.label; });
 
 struct MuxCase {
@@ -168,6 +174,58 @@ INSTANTIATE_TEST_SUITE_P(
                       MuxCase{"SoundIntoAFragmentedFile", "divx.m4v", "divx.aac", "25", 90000, 3600,
                               "-movflags frag_keyframe+empty_moov -f mp4"}),
     [](const auto& test_info) { return test_info.param.label; });
+
+// Stored order to showing order by the picture order counts: B-frames after the frame
+// they come before, counts starting again at an IDR frame, and a key frame that goes
+// on counting (a recovery point) or repeats its count.
+TEST(ShowingOrder, PlacesEachFrameByItsCountWithinItsStretch) {
+  using Frames = std::vector<tools::H264Frame>;
+  using Places = std::vector<std::int64_t>;
+  const std::pair<Frames, Places> cases[] = {
+      {{{0, true}, {4, false}, {2, false}, {8, false}, {6, false}}, {0, 2, 1, 4, 3}},
+      {{{0, true}, {4, false}, {2, false}, {0, true}, {2, false}}, {0, 2, 1, 3, 4}},
+      {{{0, true}, {6, false}, {2, false}, {4, false}, {12, true}, {8, false}, {10, false}}, {0, 3, 1, 2, 6, 4, 5}},
+      {{{0, true}, {0, true}, {4, false}, {2, false}}, {0, 1, 3, 2}},
+      {{}, {}}};
+  for (const auto& [frames, places] : cases) EXPECT_EQ(tools::ShowingOrder(frames), places);
+}
+
+// An H.264 picture with B-frames, split raw and muxed: shown in its order from the
+// start, with the sound, and the movie box first.
+TEST(H264Mux, ShowsThePicturesInTheirOrderFromTheStart) {
+  TempFolder folder;
+  ToolAppDir app;
+  const std::string source = Sources::Get() / "h264.avi", mp4 = folder / "out.mp4";
+  for (const std::string& split : {"-ovc copy -nosound -of rawvideo -o " + folder / "x.264",
+                                   "-ovc frameno -oac copy -of rawaudio -o " + folder / "x.aac"}) {
+    std::vector<std::string> argv = Words(app.Bin("mencoder") + " " + split);
+    argv.push_back(source);
+    ASSERT_EQ(RunProgram(argv).status, 0);
+  }
+  ASSERT_EQ(RunProgram({app.Bin("mp4creator"), "-c", folder / "x.264", "-rate=25", mp4}).status, 0);
+  ASSERT_EQ(RunProgram({app.Bin("mp4creator"), "-c", folder / "x.aac", mp4}).status, 0);
+  // Decoded in stored order, the pictures come out stamped one frame apart from 0,
+  // which they do only where each packet carries the time its picture is shown.
+  std::istringstream stamps(RunProgram({FfprobeProgram(), "-v", "error", "-select_streams", "v", "-show_entries",
+                                        "frame=pts", "-of", "csv=p=0", mp4})
+                                .output);
+  std::string expected, got;
+  std::int64_t frame = 0;
+  for (std::string line; std::getline(stamps, line);) {
+    line = line.substr(0, line.find(','));  // the first frame's side data follows it
+    if (line.empty()) continue;
+    got += line + " ";
+    expected += std::to_string(frame++ * 3600) + " ";
+  }
+  EXPECT_EQ(got, expected);
+  EXPECT_EQ(frame, 50);
+  const MediaReport report = Probe(mp4);
+  EXPECT_EQ(report.video_codec + " " + report.audio_codec, "h264 aac");
+  EXPECT_NEAR(report.video_start, report.audio_start, 0.001);
+  EXPECT_NEAR(report.duration, 2.0, 0.1);
+  const std::string boxes = TopLevelBoxes(mp4);
+  EXPECT_LT(boxes.find("moov"), boxes.find("mdat")) << boxes;
+}
 
 }  // namespace
 }  // namespace clipvane::testing

@@ -76,6 +76,8 @@ TEST_F(ToolCommandLineTest, NamesWhatItRefusesAndFailsLeavingNothingHalfWritten)
       {"mencoder", {"-mc", "0.5"}, "-mc 0.5"}, {"mencoder", {"-ofps"}, "-ofps needs a value"},
       {"mencoder", {"other.avi"}, "more than one input file"}, {"mencoder", {"-of", "rawvideo"}, "-of rawvideo"},
       {"mencoder", {"-vf-add", "crop=2000:2000"}, "nothing written to"},  // the picture's encode fails
+      {"mencoder", {"-x264encopts", "crf=23:bframes=3"}, "'bframes=3'"},
+      {"mencoder", {"-x264encopts", "level=7"}, "no H.264 level 7"},
       {"mp4creator", {"-hint", "x.mp4"}, "unknown option -hint"}, {"mp4creator", {"-c", "x.mp3", "x.mp4"}, "cannot tell"},
       {"mp4creator", {"-c", "x.m4v", "-rate=fast", "x.mp4"}, "-rate needs a frame rate"},
       {"mp4creator", {"-c", "x.m4v", "-rate=5000", "x.mp4"}, "-rate needs a frame rate of 0.01 to 1000"}};
@@ -120,14 +122,14 @@ TEST(PlannedPicture, FitsTheFrameOfEveryDeviceAndFit) {
   const PictureSize sources[] = {{640, 480}, {1920, 1080}, {1080, 1920}, {480, 640}, {360, 640}, {720, 576},
                                  {100, 2000}, {2000, 100}, {1000, 1000}, {2, 2}, {3, 5}, {7, 3}};
   for (const PictureSize source : sources) {
-    for (int platform : {0, 1}) {
+    for (int platform : {0, 1, 2}) {
       for (int displaymode : {0, 1, 2, 3}) {
         EncodeSettings settings;
         settings.platform = platform;
         EncoderPreset preset;
         preset.displaymode = displaymode;
-        preset.framewidth = platform == 1 ? 320 : displaymode == 1 ? 640 : 480;
-        preset.frameheight = platform == 1 ? 240 : 320;
+        preset.framewidth = platform == 2 ? 1280 : platform == 1 ? 320 : displaymode == 1 ? 640 : 480;
+        preset.frameheight = platform == 2 ? 720 : platform == 1 ? 240 : 320;
         tools::PreparedInputs inputs;
         inputs.facts.width = source.width;
         inputs.facts.height = source.height;
@@ -140,10 +142,15 @@ TEST(PlannedPicture, FitsTheFrameOfEveryDeviceAndFit) {
                                               " " + plan.rotate_option + " -ovc lavc -lavcopts vcodec=mpeg4 -oac faac");
         args.insert(args.end(), {"in.avi", "-o", "out.avi"});
         const auto picture = tools::BuildFfmpegCommand(tools::ParseMencoderCommandLine(args).request, inputs).picture;
-        // The nano's picture is always padded to its whole frame.
+        // The nano's picture is always padded to its whole frame; the phone's is even,
+        // within its frame stood upright for a portrait picture.
+        const bool upright = platform == 2 && source.height > source.width;
+        const int frame_width = upright ? preset.frameheight : preset.framewidth;
+        const int frame_height = upright ? preset.framewidth : preset.frameheight;
         const bool fits = platform == 1 ? picture.width == 320 && picture.height == 240
-                                        : picture.width > 0 && picture.width <= preset.framewidth &&
-                                              picture.height > 0 && picture.height <= preset.frameheight;
+                                        : picture.width > 0 && picture.width <= frame_width && picture.height > 0 &&
+                                              picture.height <= frame_height &&
+                                              (platform != 2 || (picture.width % 2 == 0 && picture.height % 2 == 0));
         EXPECT_TRUE(fits) << source.width << "x" << source.height << " platform " << platform << " mode "
                           << displaymode << ": " << picture.width << "x" << picture.height;
       }

@@ -25,9 +25,9 @@ constexpr const char* kExe = ".exe";
 constexpr const char* kExe = "";
 #endif
 
-std::string FfprobeProgram() { return std::string(CLIPVANE_FFMPEG_DIR) + "ffprobe" + kExe; }
-
 }  // namespace
+
+std::string FfprobeProgram() { return std::string(CLIPVANE_FFMPEG_DIR) + "ffprobe" + kExe; }
 
 std::filesystem::path FsPathOf(const std::string& text) { return std::filesystem::u8path(AnsiToUtf8(text)); }
 

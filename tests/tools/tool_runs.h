@@ -12,6 +12,7 @@ namespace clipvane::testing {
 // The FFmpeg program the tests make and check videos with, with ffprobe beside it:
 // Debian's on Linux, the release folder's on Windows.
 std::string FfmpegProgram();
+std::string FfprobeProgram();
 
 // A path in core text for std::filesystem.
 std::filesystem::path FsPathOf(const std::string& text);

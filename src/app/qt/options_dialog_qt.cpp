@@ -19,7 +19,9 @@ namespace {
 using C = OptionsControl;
 
 const OptionsControl kDisplayItems[] = {C::kDisplay0, C::kDisplay1, C::kDisplay2, C::kDisplay3};
-const OptionsControl kSubtitleControls[] = {C::kSizeLabel, C::kFontSize, C::kFontLabel, C::kFonts, C::kColourSubtitle};
+const OptionsControl kSubtitleControls[] = {C::kSizeLabel,      C::kFontSize,           C::kFontLabel,     C::kFonts,
+                                            C::kColourSubtitle, C::kSubtitleClassLabel, C::kSubtitleClass};
+const OptionsControl kScreenFitControls[] = {C::kDisplayGroup, C::kNoResize};
 
 QString Caption(OptionsControl control) { return ToQt(OptionsControlCaption(control)); }
 
@@ -121,6 +123,11 @@ OptionsDialogQt::OptionsDialogQt(OptionsDialogModel& model, QWidget* parent) : Q
           [this](const QString& text) { model_.VideoExtensionsEdited(text.toUtf8().toStdString()); });
   extensions_row->addWidget(extensions, 1);
   layout->addLayout(extensions_row);
+  auto* language_row = new QHBoxLayout;
+  language_row->addWidget(Add(C::kSubtitleClassLabel, new QLabel(Caption(C::kSubtitleClassLabel))));
+  add_combo(C::kSubtitleClass, language_row, {}, &OptionsDialogModel::SubtitleClassChosen);
+  language_row->addStretch(1);
+  layout->addLayout(language_row);
 
   auto* ok = Add(C::kOk, new QPushButton(Caption(C::kOk)));
   ok->setDefault(true);
@@ -179,7 +186,9 @@ void OptionsDialogQt::Render() {
   const SubtitleListsView& lists = model_.SubtitleLists();
   Fill(combo(C::kFontSize), lists.sizes, lists.size_index);
   Fill(combo(C::kFonts), lists.fonts, lists.font_index);
+  Fill(combo(C::kSubtitleClass), model_.SubtitleClassItems(), model_.SubtitleClassIndex());
   for (OptionsControl control : kSubtitleControls) Control(control)->setEnabled(model_.SubtitleControlsEnabled());
+  for (OptionsControl control : kScreenFitControls) Control(control)->setEnabled(model_.ScreenFitEnabled());
 }
 
 }  // namespace clipvane

@@ -10,7 +10,7 @@ namespace {
 
 constexpr wchar_t kOptionsClass[] = L"TfmOptions";
 constexpr int kClientWidth = 509;
-constexpr int kClientHeight = 499;  // the designed 469 and a row for the video extensions
+constexpr int kClientHeight = 529;  // the designed 469 and rows for the video extensions and subtitle language
 constexpr int kIdFirstControl = 300;
 
 using C = OptionsControl;
@@ -55,12 +55,18 @@ const ControlPlan kControls[] = {
     {C::kPlatform, WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 86, 390, 289, 200},
     {C::kVideoExtsLabel, L"STATIC", SS_LEFT, 20, 424, 84, 17},
     {C::kVideoExts, L"EDIT", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 108, 421, 385, 21},
-    {C::kOk, L"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, 218, 456, 81, 25},
+    {C::kSubtitleClassLabel, L"STATIC", SS_LEFT, 20, 454, 84, 17},
+    {C::kSubtitleClass, WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 108, 451, 150, 200},
+    {C::kOk, L"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, 218, 486, 81, 25},
 };
 
 const OptionsControl kDisplayItems[] = {C::kDisplay0, C::kDisplay1, C::kDisplay2, C::kDisplay3};
-const OptionsControl kSubtitleControls[] = {C::kSubtitlePanel, C::kSizeLabel, C::kFontLabel,
-                                            C::kFontSize,      C::kFonts,     C::kColourSubtitle};
+const OptionsControl kSubtitleControls[] = {C::kSubtitlePanel,  C::kSizeLabel,          C::kFontLabel,
+                                            C::kFontSize,       C::kFonts,              C::kColourSubtitle,
+                                            C::kSubtitleClassLabel, C::kSubtitleClass};
+// The screen fits and the 4:3 box, which the phone has no use for.
+const OptionsControl kScreenFitControls[] = {C::kDisplayGroup, C::kDisplay0, C::kDisplay1,
+                                             C::kDisplay2,     C::kDisplay3, C::kNoResize};
 
 }  // namespace
 
@@ -134,7 +140,9 @@ void OptionsDialog::Render() {
   const SubtitleListsView& lists = model_.SubtitleLists();
   FillDropDown(Control(C::kFontSize), lists.sizes, lists.size_index);
   FillDropDown(Control(C::kFonts), lists.fonts, lists.font_index);
+  FillDropDown(Control(C::kSubtitleClass), model_.SubtitleClassItems(), model_.SubtitleClassIndex());
   for (OptionsControl control : kSubtitleControls) EnableWindow(Control(control), model_.SubtitleControlsEnabled());
+  for (OptionsControl control : kScreenFitControls) EnableWindow(Control(control), model_.ScreenFitEnabled());
 }
 
 void OptionsDialog::OnCommand(OptionsControl control, int code) {
@@ -151,6 +159,7 @@ void OptionsDialog::OnCommand(OptionsControl control, int code) {
     case C::kPlatform: if (chosen) model_.PlatformChosen(Selection(control)); break;
     case C::kFontSize: if (chosen) model_.SizeChosen(Selection(control)); break;
     case C::kFonts: if (chosen) model_.FontChosen(Selection(control)); break;
+    case C::kSubtitleClass: if (chosen) model_.SubtitleClassChosen(Selection(control)); break;
     case C::kNoResize: if (clicked) model_.NoResizeClicked(Checked(control)); break;
     case C::kSubtitleSync: if (clicked) model_.SubtitleSyncClicked(Checked(control)); break;
     case C::kAudioSync: if (clicked) model_.AudioSyncClicked(Checked(control)); break;
