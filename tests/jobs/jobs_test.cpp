@@ -124,10 +124,10 @@ MediaFacts Facts(int width, int height) {
 
 PictureGeometry Plan(const MediaFacts& facts, int platform, int displaymode, bool keep43 = false) {
   EncodeSettings settings;
-  settings.platform = platform;
+  settings.platform = static_cast<Device>(platform);  // the tables give the codes MP4.ini keeps
   settings.noresizefor43scale = keep43;
   EncoderPreset preset;
-  preset.displaymode = displaymode;
+  preset.displaymode = static_cast<DisplayMode>(displaymode);
   preset.framewidth = platform == 2 ? 1280 : platform == 0 ? (displaymode == 1 ? 640 : 480) : 320;
   preset.frameheight = platform == 2 ? 720 : platform == 0 ? 320 : 240;
   return PlanGeometry(facts, settings, preset);
@@ -230,7 +230,7 @@ class JobScriptTest : public ::testing::Test {
     facts_.frameRate = 25;
     settings_.fontfile = "gulim.ttc";
     settings_.fontface = "gulim";
-    preset_.displaymode = 0;
+    preset_.displaymode = DisplayMode::kFit;
     preset_.subtitlefontsize = 5;
   }
   JobBuild Build(const std::string& video = "D:\\Videos\\Holiday.avi") {
@@ -294,8 +294,8 @@ INSTANTIATE_TEST_SUITE_P(
         // as it is, the outline of the plain subtitles as on the touch's 320 lines.
         ScriptCase{"holiday_phone.bat",
                    [](EncodeSettings& s, EncoderPreset& p, MediaFacts& f) {
-                     s.platform = 2;
-                     p.videocodec = 2;
+                     s.platform = Device::kPhone;
+                     p.videocodec = VideoCodec::kX264;
                      p.ratefactor = 23;
                      p.x264preset = "fast";
                      p.audiobitrate = 160;

@@ -425,7 +425,7 @@ TEST_F(OptionsDialogModelTest, ShowsTheStoredChoicesAndOkSavesThem) {
   EXPECT_EQ(Saved("qulity") + "|" + Saved("needsubtitle") + "|" + Saved("fontsize") + "|" + Saved("videofileext"),
             "0|0|2,2|AVI, xyz");
   EXPECT_EQ(program->startup.videoexts, (Texts{"avi", "xyz"}));
-  EXPECT_EQ(program->preset.videocodec, 1);
+  EXPECT_EQ(program->preset.videocodec, VideoCodec::kXvid);
   EXPECT_EQ(loads, 2);
 }
 
