@@ -1,3 +1,28 @@
+# clipvane_modules(folder... [APART folder...]): adds the module folders in the order
+# given, each after those it builds on. The lists in src/, tests/ and bench/ are the
+# build graph: a folder named there without its CMakeLists.txt stops the configuration
+# instead of leaving the module out, and so does a module folder that the list does not
+# name (APART names those built on their own, such as the fuzzers).
+macro(clipvane_modules)
+  cmake_parse_arguments(CLIPVANE_MODULES "" "" "APART" ${ARGN})
+  foreach(module ${CLIPVANE_MODULES_UNPARSED_ARGUMENTS})
+    if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${module}/CMakeLists.txt)
+      message(FATAL_ERROR "Module ${module} has no ${CMAKE_CURRENT_SOURCE_DIR}/${module}/CMakeLists.txt, "
+                          "but ${CMAKE_CURRENT_LIST_FILE} builds it")
+    endif()
+    add_subdirectory(${module})
+  endforeach()
+  file(GLOB_RECURSE clipvane_module_files RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}
+       ${CMAKE_CURRENT_SOURCE_DIR}/*/CMakeLists.txt)
+  foreach(module_file ${clipvane_module_files})
+    get_filename_component(module ${module_file} DIRECTORY)
+    if(NOT module IN_LIST CLIPVANE_MODULES_UNPARSED_ARGUMENTS AND NOT module IN_LIST CLIPVANE_MODULES_APART)
+      message(FATAL_ERROR "${CMAKE_CURRENT_SOURCE_DIR}/${module} has a CMakeLists.txt, "
+                          "but ${CMAKE_CURRENT_LIST_FILE} does not name it as a module")
+    endif()
+  endforeach()
+endmacro()
+
 # clipvane_library(name SOURCES ... [WIN32_SOURCES ...] [POSIX_SOURCES ...] [LIBS ...])
 # A static library of the core with warnings as errors and src/ on the include path.
 function(clipvane_library name)

@@ -5,7 +5,7 @@
 set(CLIPVANE_PROGRAM_FOLDER lib/clipvane)
 install(TARGETS clipvane clipvane-cli RUNTIME DESTINATION ${CLIPVANE_PROGRAM_FOLDER})
 install(TARGETS mencoder mp4creator RUNTIME DESTINATION ${CLIPVANE_PROGRAM_FOLDER}/bin)
-set(desktop ${PROJECT_SOURCE_DIR}/src/app/desktop)
+set(desktop ${PROJECT_SOURCE_DIR}/src/app/qt/desktop)
 install(FILES ${desktop}/clipvane.svg DESTINATION share/icons/hicolor/scalable/apps)
 install(FILES ${desktop}/clipvane.png DESTINATION share/icons/hicolor/256x256/apps)
 # The entry starts the program without arguments: one argument would be the

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <utility>
 
-#include "platform/process.h"
+#include "platform/child_processes.h"
 #include "tool_text.h"
 
 namespace clipvane::tools {

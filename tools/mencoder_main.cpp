@@ -9,7 +9,8 @@
 #include "mencoder_inputs.h"
 #include "mencoder_options.h"
 #include "mencoder_progress.h"
-#include "platform/process.h"
+#include "platform/child_processes.h"
+#include "platform/signal_relay.h"
 #include "stream_split.h"
 #include "subtitle_fonts.h"
 #include "tool_files.h"
@@ -23,7 +24,7 @@ namespace {
 
 class Encoder {
  public:
-  explicit Encoder(const EncodeRequest& request) : request_(request) {}
+  Encoder(const EncodeRequest& request, SignalRelay& relay) : request_(request), relay_(relay) {}
 
   int Run() {
     inputs_.media = request_.input;
@@ -98,9 +99,14 @@ class Encoder {
     const OutputRoute progress_lines = DeliveredTo([&progress](const std::string& chunk) { progress.Feed(chunk); });
     // With two children the first one's output is the second one's input, and the
     // second one reports.
-    ChildProcesses children;
-    if (command.children.size() == 2) children.Start(command.children.front(), {ToNextChild(), Inherited()});
-    children.Start(command.children.back(), {progress_lines, report});
+    ChildProcesses children(&relay_);
+    const auto start = [&children](const std::vector<std::string>& argv, ChildStreams streams) {
+      // One that does not start ends with status 127, and the log says why.
+      const auto started = children.Start(argv, std::move(streams));
+      if (!started) std::cerr << started.error().Text() << "\n";
+    };
+    if (command.children.size() == 2) start(command.children.front(), {ToNextChild(), Inherited()});
+    start(command.children.back(), {progress_lines, report});
     const std::vector<int> statuses = children.WaitAll();
     int status = 0;
     for (std::size_t i = 0; i < statuses.size(); ++i) {
@@ -173,6 +179,7 @@ class Encoder {
   }
 
   EncodeRequest request_;
+  SignalRelay& relay_;
   PreparedInputs inputs_;
   std::optional<TempFolder> temp_;
   std::optional<SubtitleFonts> fonts_;
@@ -180,14 +187,14 @@ class Encoder {
 
 }  // namespace
 
-int ToolMain(const std::vector<std::string>& args) {
+int ToolMain(const std::vector<std::string>& args, SignalRelay& relay) {
   const ParsedRequest parsed = ParseMencoderCommandLine(args);
   if (!parsed.error.empty()) {
     std::cerr << "mencoder: " << parsed.error << "\n";
     return 1;
   }
   try {
-    return Encoder(parsed.request).Run();
+    return Encoder(parsed.request, relay).Run();
   } catch (const std::exception& failure) {
     std::cerr << "mencoder: " << failure.what() << "\n";
     return 1;

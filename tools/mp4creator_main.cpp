@@ -109,7 +109,7 @@ int Mux(const MuxRequest& request) {
 
 }  // namespace
 
-int ToolMain(const std::vector<std::string>& args) {
+int ToolMain(const std::vector<std::string>& args, SignalRelay&) {
   if (!args.empty() && args[0] == "-check") {
     if (args.size() != 4) {
       std::cerr << "mp4creator: -check takes the video, the MP4 built from it and the name it is to have\n";

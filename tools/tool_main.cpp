@@ -1,5 +1,7 @@
 #include "tool_main.h"
 
+#include "platform/signal_relay.h"
+
 #include <cstdio>
 #include <cwchar>
 
@@ -11,7 +13,8 @@
 int wmain(int argc, wchar_t** argv) {
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) args.push_back(clipvane::WideToUtf8(argv[i]));
-  return ToolMain(args);
+  clipvane::SignalRelay relay;
+  return ToolMain(args, relay);
 }
 
 bool clipvane::tools::StandardOutputIsTerminal() { return _isatty(_fileno(stdout)) != 0; }
@@ -22,11 +25,13 @@ bool clipvane::tools::StandardOutputIsTerminal() { return _isatty(_fileno(stdout
 #include <unistd.h>
 
 int main(int argc, char** argv) {
+  // First, before any thread: the relay holds the signals it passes on in every thread.
+  clipvane::SignalRelay relay;
   // A job that is killed takes its tool with it, as a stop would: the tool ends as it
   // does when stopped, its helpers with it, instead of working on for no one.
   const pid_t parent = getppid();
   if (prctl(PR_SET_PDEATHSIG, SIGTERM) != 0 || getppid() != parent) return 1;
-  return ToolMain(std::vector<std::string>(argv + 1, argv + argc));
+  return ToolMain(std::vector<std::string>(argv + 1, argv + argc), relay);
 }
 
 bool clipvane::tools::StandardOutputIsTerminal() { return isatty(STDOUT_FILENO) == 1; }

@@ -7,17 +7,15 @@
 #include <memory>
 #include <optional>
 
-#include "app/program.h"
+#include "base/text.h"
 #include "cli/script_watch.h"
 #include "cli/settings_command.h"
 #include "cli/wait_report.h"
 #include "common/progress.h"
-#include "common/text.h"
-#include "jobs/job_plan.h"
 #include "media/list_commands.h"
 #include "platform/file_system.h"
 #include "platform/platform_error.h"
-#include "runs/run_scripts.h"
+#include "session/program.h"
 #include "settings/settings_store.h"
 
 namespace clipvane {
@@ -139,6 +137,7 @@ const char* RefusalText(RefusalReason reason) {
     case RefusalReason::kNameTooLong: return "the name is too long for its MP4 and log (at most 251 bytes)";
     case RefusalReason::kSubtitleNotAFile: return "its subtitle (.smi or .srt) is not a file";
     case RefusalReason::kCannotScript: return "its job cannot be made";
+    case RefusalReason::kNotLaunched: return "its job script did not start";
     case RefusalReason::kNotStarted: return "not started: at most four at once";
     case RefusalReason::kInIncoming: return "it lies in incoming, where the results go";
   }
@@ -179,14 +178,24 @@ bool SelectNamedRows(Cli& cli, const std::vector<std::string>& words) {
 // Every video an encode command left out, by its row, with the reason.
 void SayRefusals(Cli& cli, const EncodeResult& result) {
   for (const Refusal& refusal : result.refused) {
-    std::ostream& err = cli.Err() << "clipvane-cli: not converted: row " << refusal.row + 1 << ": " << refusal.path
-                                  << ": " << RefusalText(refusal.reason);
+    // Only a run script is refused without a row.
+    std::ostream& err = refusal.row == kNoRow
+                            ? cli.Err() << "clipvane-cli: " << refusal.path << ": the run script did not start"
+                            : cli.Err() << "clipvane-cli: not converted: row " << refusal.row + 1 << ": "
+                                        << refusal.path << ": " << RefusalText(refusal.reason);
     if (refusal.reason == RefusalReason::kSameResult)
       err << " " << refusal.other_row + 1 << " (" << refusal.other_path << "): both make "
           << cli.program.workspace.OutputPath(refusal.path);
     if (!refusal.detail.empty()) err << ": " << refusal.detail;
     err << "\n";
   }
+}
+
+// Whether the row's job script was written but did not start.
+bool DidNotStart(const EncodeResult& result, std::size_t row) {
+  return std::any_of(result.refused.begin(), result.refused.end(), [row](const Refusal& refusal) {
+    return refusal.row == row && refusal.reason == RefusalReason::kNotLaunched;
+  });
 }
 
 int Add(Cli& cli, const std::vector<std::string>& args) {
@@ -227,25 +236,18 @@ int ListRows(Cli& cli, const std::vector<std::string>& args) {
   return 0;
 }
 
-// Why a probed row gives no picture, or nothing when it does.
-std::optional<RefusalReason> ProbeProblem(const VideoEntry& entry, const FileSystem& files) {
-  if (entry.facts.height != 0) return std::nullopt;
-  if (!files.Exists(entry.path)) return RefusalReason::kFileMissing;
-  return PictureRefusal(entry.facts);
-}
-
 int Refresh(Cli& cli, const std::vector<std::string>& args) {
   if (!args.empty()) {
     cli.Err() << "clipvane-cli: refresh takes no arguments\n";
     return 2;
   }
   // One line per row that failed, not two per row probed.
-  RefreshList(cli.List(), cli.session->Probe());
+  cli.session->Refresh();
   std::size_t failed = 0, encoded = 0;
   for (std::size_t row = 0; row < cli.List().RowCount(); ++row) {
     const VideoRow& shown = cli.List().Row(row);
     encoded += shown.encoded_marker == "*";
-    const auto problem = ProbeProblem(shown.entry, cli.session->Files());
+    const auto problem = cli.session->PictureProblem(shown.entry);
     if (!problem) continue;
     ++failed;
     cli.Err() << "clipvane-cli: row " << row + 1 << ": " << shown.entry.path << ": " << RefusalText(*problem) << "\n";
@@ -263,8 +265,8 @@ int Info(Cli& cli, const std::vector<std::string>& args) {
     cli.Err() << "clipvane-cli: info takes one row\n";
     return 2;
   }
-  const VideoEntry entry = cli.session->Probe().ProbeVideo(cli.List(), rows->front(), cli.Steps());
-  if (const auto problem = ProbeProblem(entry, cli.session->Files())) {
+  const VideoEntry entry = cli.session->Probe(rows->front(), cli.Steps());
+  if (const auto problem = cli.session->PictureProblem(entry)) {
     cli.Err() << "clipvane-cli: " << entry.path << ": " << RefusalText(*problem) << "\n";
     return 1;
   }
@@ -298,16 +300,15 @@ int Encode(Cli& cli, const std::vector<std::string>& args, bool whole_list) {
   std::map<std::string, FileStamp> before;
   if (options->wait)
     for (std::size_t row = 0; row < cli.List().RowCount(); ++row) {
-      const std::string output = cli.program.workspace.OutputPath(cli.List().EntryPath(row));
-      before.emplace(output, cli.session->Files().Stamp(output));
+      before.emplace(cli.session->Output(row), cli.session->OutputStamp(row));
     }
   // With --wait the scripts are started so that their progress can be followed.
-  Shell& shell = options->wait ? static_cast<Shell&>(cli.services.watching) : cli.services.core.shell;
-  EncodeCommandContext context = cli.session->Commands(shell, cli.Steps());
+  Shell* shell = options->wait ? &cli.services.watching : nullptr;
   const EncodeResult result = whole_list
-                                  ? EncodeWholeList(options->queues, cli.session->Rows(), options->after, context)
-                                  : EncodeSelection(cli.session->Rows(), context);
-  for (const ScriptedJob& job : result.scripted) cli.Err() << "started " << job.video << "\n";
+                                  ? cli.session->EncodeWholeList(options->queues, options->after, cli.Steps(), shell)
+                                  : cli.session->EncodeSelection(cli.Steps(), shell);
+  for (const ScriptedJob& job : result.scripted)
+    if (!DidNotStart(result, job.row)) cli.Err() << "started " << job.video << "\n";
   SayRefusals(cli, result);
   if (result.started.empty()) {
     cli.Err() << "clipvane-cli: nothing started\n";
@@ -317,7 +318,7 @@ int Encode(Cli& cli, const std::vector<std::string>& args, bool whole_list) {
   if (!options->wait) return all_converted ? 0 : 1;
   std::vector<FollowedJob> jobs;
   for (const ScriptedJob& job : result.scripted) jobs.push_back({job, before[job.output]});
-  return WaitAndReport(cli.services.watching, jobs, all_converted, cli.session->Files(), cli.services.core.mediainfo,
+  return WaitAndReport(cli.services.watching, jobs, all_converted, cli.services.core.files, cli.services.core.mediainfo,
                        cli.Out(), cli.Err());
 }
 
@@ -325,16 +326,14 @@ int EncodeSome(Cli& cli, const std::vector<std::string>& args) { return Encode(c
 int EncodeAll(Cli& cli, const std::vector<std::string>& args) { return Encode(cli, args, true); }
 
 int MakeScripts(Cli& cli, const std::vector<std::string>&) {
-  EncodeCommandContext context = cli.session->Commands(cli.Steps());
-  const EncodeResult result = MakeBatchFiles(cli.session->Rows(), PowerAction::kNone, context);
+  const EncodeResult result = cli.session->MakeBatchFiles(PowerAction::kNone, cli.Steps());
   SayRefusals(cli, result);
   if (!result.written) {
     cli.Err() << "clipvane-cli: the list gives no job\n";
     return 1;
   }
-  const ScriptDialect dialect = cli.session->Jobs().setup.dialect;
-  cli.Err() << "encoding scripts (" << ScriptExtension(dialect) << ") written\n";
-  for (const std::string& script : RunScriptPaths(0, cli.program.workspace, dialect)) cli.Out() << script << "\n";
+  cli.Err() << "encoding scripts (" << ScriptExtension(cli.session->Dialect()) << ") written\n";
+  for (const std::string& script : cli.session->RunScripts(0)) cli.Out() << script << "\n";
   return result.refused.empty() ? 0 : 1;  // the rows left out were named above
 }
 

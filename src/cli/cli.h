@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/session.h"
+#include "session/session.h"
 #include "common/workspace.h"
 
 namespace clipvane {

@@ -1,13 +1,18 @@
 #include "cli/script_watch.h"
 
+#include "platform/signal_relay.h"
+
 namespace clipvane {
 
-void WatchingShell::OpenScript(const std::string& path) {
+Expected<Launched, LaunchFailure> WatchingShell::OpenScript(const std::string& path) {
   scripts_.push_back(std::make_unique<Script>(Script{path, {}}));
   Script& script = *scripts_.back();
   ChildStreams streams{DeliveredTo([this, &script](const std::string& chunk) { Take(script, chunk, false); }),
                        Inherited(), true, true};
-  children_.Start({"sh", path}, std::move(streams));
+  // sh leads a session of its own, so the script's process group is its number.
+  const auto started = children_.Start({"sh", path}, std::move(streams));
+  if (!started) return MakeUnexpected(started.error());
+  return Launched{children_.ProcessId(*started)};
 }
 
 void WatchingShell::Take(Script& script, const std::string& chunk, bool at_end) {
@@ -34,7 +39,7 @@ int WatchingShell::WaitAll(const LineReader& on_output) {
     if (i < statuses.size()) scripts_[i]->status = statuses[i];
   }
   on_output_ = nullptr;
-  return SignalPassedOn();
+  return relay_ ? relay_->FirstSignal() : 0;
 }
 
 int WatchingShell::ExitStatus(const std::string& path) const {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/process.h"
+#include "platform/child_processes.h"
 #include "platform/shell.h"
 
 namespace clipvane {
@@ -16,7 +16,11 @@ class WatchingShell : public Shell {
  public:
   using LineReader = std::function<void(const std::string& script, const std::string& line)>;
 
-  void OpenScript(const std::string& path) override;
+  // With `relay`, our interrupt, stop or hang-up reaches the scripts (see WaitAll).
+  explicit WatchingShell(SignalRelay* relay) : relay_(relay), children_(relay) {}
+
+  // A script that does not start (no sh) comes back as a failure and is not waited for.
+  Expected<Launched, LaunchFailure> OpenScript(const std::string& path) override;
 
   // Blocks until every started script has ended. `on_output` gets each line (or
   // carriage-return-ended progress update) a script writes, with the script's path.
@@ -38,6 +42,7 @@ class WatchingShell : public Shell {
   };
   void Take(Script& script, const std::string& chunk, bool at_end);
 
+  SignalRelay* relay_;
   std::vector<std::unique_ptr<Script>> scripts_;  // stable while their readers hold them
   const LineReader* on_output_ = nullptr;         // set while waiting
   ChildProcesses children_;

@@ -1,7 +1,8 @@
 #include "cli/settings_command.h"
 
-#include "app/program.h"
-#include "common/text.h"
+#include "session/program.h"
+#include "base/text.h"
+#include "platform/text_encoding.h"
 #include "settings/settings_store.h"
 
 namespace clipvane {
@@ -83,8 +84,8 @@ bool Apply(EncodeSettings& s, const std::string& key, const std::string& value, 
 }
 
 std::string VideoText(const EncoderPreset& p) {
-  if (p.videocodec == 2) return "h264 high level 4.0, rate factor " + std::to_string(p.ratefactor) + ", " + p.x264preset;
-  return (p.videocodec == 1 ? "xvid " : "mpeg4 ") + std::to_string(p.videobitrate) + " kbit/s";
+  if (p.videocodec == VideoCodec::kX264) return "h264 high level 4.0, rate factor " + std::to_string(p.ratefactor) + ", " + p.x264preset;
+  return (p.videocodec == VideoCodec::kXvid ? "xvid " : "mpeg4 ") + std::to_string(p.videobitrate) + " kbit/s";
 }
 
 void Show(const Program& program, std::ostream& out) {

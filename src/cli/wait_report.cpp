@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <map>
 
+#include "base/text.h"
 #include "cli/script_watch.h"
-#include "common/text.h"
 #include "media/mediainfo_library.h"
 #include "platform/file_system.h"
 #include "runs/job_outcome.h"

@@ -1,8 +1,8 @@
 #include "common/path_style.h"
+#include "platform/text_encoding.h"
 
 #include <vector>
 
-#include "common/text.h"
 
 namespace clipvane {
 

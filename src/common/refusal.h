@@ -26,6 +26,7 @@ enum class RefusalReason {
   kCannotScript,    // a file of its job could not be read or written (`detail` says which and why)
   kNotStarted,      // beyond the four videos that one encode starts
   kInIncoming,      // the video lies in incoming, where the results go
+  kNotLaunched,     // its job script (or, with no row, a run script) did not start (`detail` says why)
 };
 
 // No row: the refusal is not about a row of the list.
@@ -42,7 +43,7 @@ struct Refusal {
   std::size_t row = kNoRow;         // the row left out (from 0), for commands on rows
   std::string other_path;           // kSameResult: the earlier video that gets the MP4
   std::size_t other_row = kNoRow;   // and its row
-  std::string detail;               // kCannotScript: what the platform said
+  std::string detail;               // kCannotScript, kNotLaunched: what the platform said
   bool operator==(const Refusal& other) const {
     return path == other.path && reason == other.reason && row == other.row && other_path == other.other_path &&
            other_row == other.other_row && detail == other.detail;

@@ -2,9 +2,9 @@
 
 #include <utility>
 
-#include "common/text.h"
 #include "platform/file_system.h"
 #include "platform/system_services.h"
+#include "platform/text_encoding.h"
 
 namespace clipvane {
 

@@ -51,8 +51,8 @@ EncoderOptions BuildEncoderOptions(const EncodeSettings& settings, const Encoder
                                    const std::string& subtitle_copy, int picture_height) {
   EncoderOptions options;
   options.video =
-      preset.videocodec == 2   ? X264Options(preset)
-      : preset.videocodec == 1
+      preset.videocodec == VideoCodec::kX264   ? X264Options(preset)
+      : preset.videocodec == VideoCodec::kXvid
           ? Format("-ovc xvid -xvidencopts bitrate=%d:max_bframes=0:nogmc:noqpel "
                    "-xvidopts deblock-chroma -vf-add hqdn3d -sws 10",
                    preset.videobitrate)
@@ -64,7 +64,7 @@ EncoderOptions BuildEncoderOptions(const EncodeSettings& settings, const Encoder
   options.frame_rate = OutputFrameRate(facts.frameRate, preset.maxfps);
   options.frame_rate_option = "-ofps " + options.frame_rate;
   // The outline keeps the share of the picture it has on the touch's 320 lines.
-  const int outline = DeviceOf(settings) == Device::kPhone && picture_height > 320
+  const int outline = settings.platform == Device::kPhone && picture_height > 320
                           ? static_cast<int>(std::lround(2.0 * picture_height / 320))
                           : 2;
   if (!subtitle_copy.empty())

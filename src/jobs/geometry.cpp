@@ -10,9 +10,6 @@
 namespace clipvane {
 namespace {
 
-constexpr int kFitFrame = 0;
-constexpr int kFit640Frame = 1;
-constexpr int kFillAndCrop = 3;
 
 // Walks a side down from `start` until the ratio text of the candidate reaches
 // `target`: `ratio_of(n)` gives the candidate's text, `before` says whether the
@@ -59,9 +56,9 @@ PictureSize FitWithin(int width, int height, PictureSize box) {
   return {std::min(box.width, EvenPixels(static_cast<double>(width) * box.height / height)), box.height};
 }
 
-PictureSize CropSize(int displaymode, int width, int height, PictureSize frame) {
+PictureSize CropSize(DisplayMode displaymode, int width, int height, PictureSize frame) {
   PictureSize crop{width, height};
-  if (displaymode != kFillAndCrop || height == 0) return crop;
+  if (displaymode != DisplayMode::kFillAndCrop || height == 0) return crop;
   const std::string frame_ratio = RatioText(frame.width, frame.height);
   const std::string source_ratio = RatioText(width, height);
   if (RatioGreaterByValue(source_ratio, frame_ratio)) {
@@ -72,9 +69,9 @@ PictureSize CropSize(int displaymode, int width, int height, PictureSize frame) 
   return crop;
 }
 
-PictureSize ScaleSize(int displaymode, int width, int height, PictureSize frame) {
+PictureSize ScaleSize(DisplayMode displaymode, int width, int height, PictureSize frame) {
   PictureSize scale = frame;
-  if ((displaymode != kFitFrame && displaymode != kFit640Frame) || height == 0) return scale;
+  if ((displaymode != DisplayMode::kFit && displaymode != DisplayMode::kFit640Frame) || height == 0) return scale;
   const std::string source_ratio = RatioText(width, height);
   const std::string frame_ratio = RatioText(frame.width, frame.height);
   if (RatioGreaterByValue(frame_ratio, source_ratio)) {
@@ -93,9 +90,9 @@ std::string AspectClass(const MediaFacts& facts) {
 }
 
 PictureGeometry PlanGeometry(const MediaFacts& facts, const EncodeSettings& settings, const EncoderPreset& preset) {
-  if (DeviceOf(settings) == Device::kPhone) return PlanPhoneGeometry(facts, {preset.framewidth, preset.frameheight});
-  int mode = preset.displaymode;
-  if (settings.noresizefor43scale && AspectClass(facts) == "1.33") mode = kFitFrame;
+  if (settings.platform == Device::kPhone) return PlanPhoneGeometry(facts, {preset.framewidth, preset.frameheight});
+  DisplayMode mode = preset.displaymode;
+  if (settings.noresizefor43scale && AspectClass(facts) == "1.33") mode = DisplayMode::kFit;
 
   PictureGeometry geometry;
   int w = facts.width;
@@ -112,7 +109,7 @@ PictureGeometry PlanGeometry(const MediaFacts& facts, const EncodeSettings& sett
     std::swap(geometry.scale.width, geometry.scale.height);
   }
   // nano/Classic pad every picture to the whole landscape frame.
-  geometry.expand = settings.platform == 0 ? geometry.scale : frame;
+  geometry.expand = settings.platform == Device::kTouch ? geometry.scale : frame;
 
   geometry.crop_option = Option("-vf-add crop=%d:%d:-1:-1", geometry.crop);
   geometry.scale_option = Option("-vf-add scale=%d:%d", geometry.scale);

@@ -30,8 +30,8 @@ struct SsaStyleMetrics {
   int play_res_y = 0;
 };
 
-PictureSize CropSize(int displaymode, int width, int height, PictureSize frame);
-PictureSize ScaleSize(int displaymode, int width, int height, PictureSize frame);
+PictureSize CropSize(DisplayMode displaymode, int width, int height, PictureSize frame);
+PictureSize ScaleSize(DisplayMode displaymode, int width, int height, PictureSize frame);
 // The picture plan for the settings' screen fit and device (and their derived frame).
 PictureGeometry PlanGeometry(const MediaFacts& facts, const EncodeSettings& settings, const EncoderPreset& preset);
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "common/text.h"
 #include "jobs/encoder_options.h"
 #include "settings/settings_store.h"
 
@@ -88,7 +87,7 @@ JobPlan PlanJob(const std::string& video_path, const MediaFacts& facts, const st
   steps.push_back(DeleteStep(files.temp_output));
   std::string encode_input = video_path;
   if (plan.route == SubtitleRoute::kColoured) {
-    plan.metrics = DeviceOf(settings) == Device::kPhone
+    plan.metrics = settings.platform == Device::kPhone
                        ? PhoneSubtitleMetrics(facts, setup.preset.subtitlefontsize)
                        : SubtitleMetrics(plan.geometry, facts, setup.preset.subtitlefontsize);
     // With the subtitle-sync route the drawing must happen on the resynchronised

@@ -2,8 +2,8 @@
 
 #include <vector>
 
+#include "base/text.h"
 #include "common/subtitle_text.h"
-#include "common/text.h"
 #include "platform/file_system.h"
 #include "platform/platform_error.h"
 #include "platform/utf.h"

@@ -1,6 +1,6 @@
 #include "media/listed_paths.h"
+#include "platform/text_encoding.h"
 
-#include "common/text.h"
 
 namespace clipvane {
 

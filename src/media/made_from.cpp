@@ -1,6 +1,6 @@
 #include "media/made_from.h"
 
-#include "common/text.h"
+#include "base/text.h"
 #include "common/workspace.h"
 #include "platform/file_system.h"
 #include "platform/text_encoding.h"

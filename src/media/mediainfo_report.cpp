@@ -1,4 +1,6 @@
 #include "media/mediainfo_report.h"
+#include "base/text.h"
+#include "platform/text_encoding.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +9,6 @@
 #include <utility>
 #include <vector>
 
-#include "common/text.h"
 
 namespace clipvane {
 namespace {

@@ -1,6 +1,6 @@
 #include "media/video_list_file.h"
 
-#include "common/text.h"
+#include "base/text.h"
 #include "common/workspace.h"
 #include "media/listed_paths.h"
 #include "media/video_list.h"

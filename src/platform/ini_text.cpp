@@ -2,9 +2,10 @@
 
 #include <vector>
 
-#include "common/text.h"
+#include "base/text.h"
 #include "platform/file_system.h"
 #include "platform/platform_error.h"
+#include "platform/text_encoding.h"
 
 namespace clipvane {
 namespace {

@@ -1,6 +1,9 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <utility>
+
+#include "base/text.h"
 
 namespace clipvane {
 
@@ -35,6 +38,15 @@ std::string Cp949ToUtf8(const std::string& bytes);
 // True for the first byte of a double-byte character of the ANSI code page, whose
 // second byte may look like an ASCII letter or a backslash. Never true for UTF-8.
 bool IsAnsiLeadByte(char byte);
+
+// ASCII-only case mapping of ANSI text: other bytes, and the second byte of a
+// double-byte character, pass unchanged.
+inline std::string AsciiLower(std::string text) { return MapAsciiLetters<'A', 'a'>(std::move(text), IsAnsiLeadByte); }
+inline std::string AsciiUpper(std::string text) { return MapAsciiLetters<'a', 'A'>(std::move(text), IsAnsiLeadByte); }
+
+inline bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && AsciiLower(a) == AsciiLower(b);
+}
 
 // Compares two texts without regard to case in the user's locale order, as the
 // desktop sorts file names. Negative, zero or positive.

@@ -3,11 +3,11 @@
 #include <map>
 #include <optional>
 
-#include "common/text.h"
 #include "media/made_from.h"
 #include "platform/file_system.h"
 #include "platform/platform_error.h"
 #include "platform/shell.h"
+#include "platform/text_encoding.h"
 #include "runs/run_scripts.h"
 
 namespace clipvane {
@@ -50,10 +50,22 @@ class Command {
     Refuse({rows.Path(row), RefusalReason::kNotStarted, row});
   }
 
-  void Open(const std::string& script) {
-    context_.shell.OpenScript(script);
-    result_.started.push_back(script);
+  // Starts a script; one that does not start is refused for `path` (its video, or the
+  // run script itself) with the shell's reason.
+  void Open(const std::string& script, const std::string& path, std::size_t row) {
+    ++opened_;
+    const auto launched = context_.shell.OpenScript(script);
+    if (launched) {
+      result_.started.push_back({script, *launched});
+      return;
+    }
+    Refusal refusal(path, RefusalReason::kNotLaunched, row);
+    refusal.detail = launched.error().program + ": " + launched.error().reason;
+    Refuse(std::move(refusal));
   }
+
+  // How many scripts this command has tried to start.
+  std::size_t Opened() const { return opened_; }
 
   const Progress& Record() const { return record_; }
   EncodeResult& Result() { return result_; }
@@ -93,6 +105,7 @@ class Command {
   EncodeCommandContext& context_;
   EncodeResult result_;
   Progress record_;
+  std::size_t opened_ = 0;
   std::optional<std::map<std::string, std::size_t>> owners_;  // MP4 (folded) that several rows make, to its owner
 };
 
@@ -108,7 +121,7 @@ EncodeResult WriteRunScripts(int queue_count, EncodeRows& rows, PowerAction acti
   if (open && command.Result().written) {
     // A queue that got no job has no script to open.
     for (const std::string& script : RunScriptPaths(queue_count, workspace, dialect))
-      if (context.jobs.files.Exists(script)) command.Open(script);
+      if (context.jobs.files.Exists(script)) command.Open(script, script, kNoRow);
   }
   return command.Result();
 }
@@ -119,12 +132,13 @@ EncodeResult EncodeSelection(EncodeRows& rows, EncodeCommandContext& context) {
   Command command(context);
   for (std::size_t row = 0; row < rows.RowCount(); ++row) {
     if (!rows.IsSelected(row)) continue;
-    if (command.Result().started.size() == kMaxDirectEncodes) {
+    // A script that did not start counts too: one command tries four at most.
+    if (command.Opened() == kMaxDirectEncodes) {
       command.NotStarted(rows, row);
       continue;
     }
     const std::string script = command.BuildRowJob(rows, row);
-    if (!script.empty()) command.Open(script);
+    if (!script.empty()) command.Open(script, rows.Path(row), row);
   }
   command.Result().written = !command.Result().started.empty();
   return command.Result();

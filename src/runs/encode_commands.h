@@ -7,6 +7,7 @@
 #include "common/progress.h"
 #include "common/refusal.h"
 #include "jobs/job_script.h"
+#include "platform/detached_launch.h"
 
 namespace clipvane {
 
@@ -49,10 +50,18 @@ struct ScriptedJob {
   }
 };
 
+// A script that started, and as which process: what a later command needs to find its
+// job again and stop it with everything it started (see Launched).
+struct StartedScript {
+  std::string script;
+  Launched process;
+  bool operator==(const StartedScript& other) const { return script == other.script && process == other.process; }
+};
+
 // What an encode command did: for the front end to say, and for a caller that waits
 // for the scripts to follow.
 struct EncodeResult {
-  std::vector<std::string> started;   // the scripts opened, in order
+  std::vector<StartedScript> started;  // the scripts opened, in order; not those that did not start
   std::vector<ScriptedJob> scripted;  // the videos whose job script was written, in list order
   std::vector<Refusal> refused;       // the videos left out, and why, in list order
   std::vector<ProgressStep> steps;    // every step the command went through
@@ -60,7 +69,8 @@ struct EncodeResult {
 };
 
 // Writes and starts the job scripts of the selected rows, at most four, in list order;
-// the selected rows beyond those four are named as not started. A vanished video or
+// the selected rows beyond those four are named as not started, and so is a row whose
+// script the shell could not start, with the system's reason. A vanished video or
 // one without a job is left out and said why, and so is one whose job script or files
 // could not be written: one bad row stops no other. So is a video whose MP4 another
 // listed row makes (the same base name in another folder): that MP4 is the row's it
@@ -69,7 +79,8 @@ struct EncodeResult {
 EncodeResult EncodeSelection(EncodeRows& rows, EncodeCommandContext& context);
 
 // Writes the run scripts for 1, 2 or 4 queues (1 meaning the single whole-list script)
-// and starts them by name; the rows left out are refused as by EncodeSelection. An
+// and starts them by name; the rows left out are refused as by EncodeSelection, and a
+// run script that does not start is refused by its path, without a row. An
 // empty list writes nothing.
 EncodeResult EncodeWholeList(int queues, EncodeRows& rows, PowerAction action, EncodeCommandContext& context);
 

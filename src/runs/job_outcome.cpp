@@ -3,9 +3,10 @@
 #include <cmath>
 #include <vector>
 
-#include "common/text.h"
+#include "base/text.h"
 #include "media/mediainfo_library.h"
 #include "platform/file_system.h"
+#include "platform/text_encoding.h"
 
 namespace clipvane {
 

@@ -3,7 +3,6 @@
 #include <map>
 #include <set>
 
-#include "common/text.h"
 #include "jobs/job_plan.h"
 #include "platform/file_system.h"
 #include "platform/platform_error.h"

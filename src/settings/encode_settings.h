@@ -5,11 +5,24 @@
 
 namespace clipvane {
 
+// The settings as the core decides with them. MP4.ini keeps them as numbers, which
+// only the settings store (settings_store.cpp) reads and writes.
+
 // The devices the options dialog offers, by their `platform` number in MP4.ini.
 enum class Device { kTouch = 0, kNano = 1, kPhone = 2 };
 
-// What the options dialog shows for the three list choices. -1 means no item is
-// selected, which is what a stored value outside the list gives; a save then writes -1.
+// cbQulity's items, by their `qulity` number; any other number counts as low.
+enum class Quality { kGood = 0, kNormal = 1, kLow = 2 };
+
+// How the picture meets the frame, as the store derives it from the screen fit.
+enum class DisplayMode { kFit = 0, kFit640Frame = 1, kStretch = 2, kFillAndCrop = 3 };
+
+// The encoder of a job's picture.
+enum class VideoCodec { kLavcMpeg4, kXvid, kX264 };
+
+// What the options dialog shows for the three list choices, as list positions, which
+// are also the numbers MP4.ini keeps. -1 means no item is selected, which is what a
+// stored value outside the list gives; a save then writes -1.
 struct SettingsChoices {
   int qulity = -1;    // 0 good, 1 normal, 2 low
   int platform = -1;  // 0 touch/iPhone, 1 nano/Classic, 2 phone
@@ -20,9 +33,8 @@ struct SettingsChoices {
 // the halves of the two composite keys and the list choices.
 struct EncodeSettings {
   std::string title;
-  int qulity = 1;
-  int platform = 0;  // 0, 2, or 1 for any other stored device
-  int display = 0;   // limited to -1..3
+  Quality qulity = Quality::kNormal;
+  Device platform = Device::kTouch;  // any stored device the list does not offer counts as nano/Classic
   bool noresizefor43scale = true;
   bool needsubtitle = true;
   bool colorsubtitle = false;
@@ -46,13 +58,11 @@ struct EncodeSettings {
   std::map<std::string, std::string> stored, loaded;
 };
 
-inline Device DeviceOf(const EncodeSettings& settings) { return static_cast<Device>(settings.platform); }
-
 // What every load derives from the stored settings for the encoders. Only the store
 // sets it, and the subtitle size list, whose selected item is the size jobs use.
 struct EncoderPreset {
-  int displaymode = 0;  // 0 fit, 1 fit the 640 frame, 2 stretch, 3 fill and crop
-  int videocodec = 0;   // 0 MPEG-4 through lavc, 1 Xvid, 2 H.264 through x264 (the phone)
+  DisplayMode displaymode = DisplayMode::kFit;
+  VideoCodec videocodec = VideoCodec::kLavcMpeg4;  // x264 for the phone's H.264
   std::string rawvideoext = ".m4v";
   int framewidth = 480;
   int frameheight = 320;

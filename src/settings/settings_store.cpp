@@ -2,9 +2,10 @@
 
 #include <cstdio>
 
-#include "common/text.h"
+#include "base/text.h"
 #include "platform/file_system.h"
 #include "platform/ini_profile.h"
+#include "platform/text_encoding.h"
 #include "settings/subtitle_fonts.h"
 
 namespace clipvane {
@@ -21,17 +22,23 @@ bool ReadBool(const IniProfile& ini, const char* key, bool fallback) {
 // A list control shows the stored index only when it names one of its items.
 int ListChoice(int stored, int item_count) { return stored >= 0 && stored < item_count ? stored : -1; }
 
-int DisplayModeOf(int display) {
+DisplayMode DisplayModeOf(int display) {
   switch (display) {
-    case 0: return 3;  // full screen, picture cropped
-    case 1: return 2;  // full screen, picture stretched
-    case 2: return 0;  // source aspect kept
-    default: return 1;  // the 640 frame, also when nothing is chosen
+    case 0: return DisplayMode::kFillAndCrop;  // full screen, picture cropped
+    case 1: return DisplayMode::kStretch;      // full screen, picture stretched
+    case 2: return DisplayMode::kFit;          // source aspect kept
+    default: return DisplayMode::kFit640Frame;  // the 640 frame, also when nothing is chosen
   }
 }
 
+Quality QualityOf(int qulity) {
+  if (qulity == 0) return Quality::kGood;
+  if (qulity == 1) return Quality::kNormal;
+  return Quality::kLow;
+}
+
 struct Preset {
-  int videocodec;
+  VideoCodec videocodec;
   double maxfps;
   int audiobitrate;
   int videobitrate[2];  // by platform, touch/iPhone and nano/Classic
@@ -44,21 +51,21 @@ struct PhonePreset {
   const char* x264preset;
 };
 
-const PhonePreset& PhonePresetFor(int qulity) {
+const PhonePreset& PhonePresetFor(Quality quality) {
   static const PhonePreset kGood{20, "medium"};
   static const PhonePreset kNormal{23, "fast"};
   static const PhonePreset kLow{26, "veryfast"};
-  if (qulity == 0) return kGood;
-  if (qulity == 1) return kNormal;
+  if (quality == Quality::kGood) return kGood;
+  if (quality == Quality::kNormal) return kNormal;
   return kLow;
 }
 
-const Preset& PresetFor(int qulity) {
-  static const Preset kGood{1, 29.0, 192, {900, 700}};
-  static const Preset kNormal{0, 25.0, 192, {700, 500}};
-  static const Preset kLow{0, 23.0, 64, {500, 300}};
-  if (qulity == 0) return kGood;
-  if (qulity == 1) return kNormal;
+const Preset& PresetFor(Quality quality) {
+  static const Preset kGood{VideoCodec::kXvid, 29.0, 192, {900, 700}};
+  static const Preset kNormal{VideoCodec::kLavcMpeg4, 25.0, 192, {700, 500}};
+  static const Preset kLow{VideoCodec::kLavcMpeg4, 23.0, 64, {500, 300}};
+  if (quality == Quality::kGood) return kGood;
+  if (quality == Quality::kNormal) return kNormal;
   return kLow;
 }
 
@@ -95,12 +102,13 @@ namespace {
 SettingsCheck LoadRecord(EncodeSettings& settings, EncoderPreset& preset, const IniProfile& ini) {
   settings.title = ini.ReadString(kSettingsSection, "title", "Clipvane");
 
-  settings.qulity = ReadInteger(ini, "qulity", 1);
-  settings.choices.qulity = ListChoice(settings.qulity, 3);
+  const int qulity = ReadInteger(ini, "qulity", 1);
+  settings.qulity = QualityOf(qulity);
+  settings.choices.qulity = ListChoice(qulity, 3);
 
   // Any stored device the list does not offer counts as nano/Classic.
   settings.choices.platform = ListChoice(ReadInteger(ini, "platform", 0), 3);
-  settings.platform = settings.choices.platform == -1 ? 1 : settings.choices.platform;
+  settings.platform = settings.choices.platform == -1 ? Device::kNano : static_cast<Device>(settings.choices.platform);
 
   settings.colorsubtitle = ReadBool(ini, "colorsubtitle", false);
 
@@ -112,7 +120,6 @@ SettingsCheck LoadRecord(EncodeSettings& settings, EncoderPreset& preset, const 
   int display = ReadInteger(ini, "display", 0);
   if (display < -1) display = -1;
   if (display > 3) display = 3;
-  settings.display = display;
   settings.choices.display = display;
   preset.displaymode = DisplayModeOf(display);
 
@@ -124,12 +131,12 @@ SettingsCheck LoadRecord(EncodeSettings& settings, EncoderPreset& preset, const 
   settings.videofileext = ini.ReadString(kSettingsSection, "videofileext", kDefaultVideoExtensions);
   settings.subtitleclass = TrimBlanks(ini.ReadString(kSettingsSection, "subtitleclass", ""));
 
-  if (DeviceOf(settings) == Device::kPhone) {
+  if (settings.platform == Device::kPhone) {
     // The screen fits do not apply: the picture keeps its shape within 1280x720.
     const PhonePreset& phone = PhonePresetFor(settings.qulity);
     preset.framewidth = 1280;
     preset.frameheight = 720;
-    preset.videocodec = 2;
+    preset.videocodec = VideoCodec::kX264;
     preset.rawvideoext = ".264";
     preset.maxfps = 60.0;
     preset.audiobitrate = 160;
@@ -140,11 +147,11 @@ SettingsCheck LoadRecord(EncodeSettings& settings, EncoderPreset& preset, const 
   }
   preset.ratefactor = 0;
   preset.x264preset.clear();
-  preset.framewidth = settings.platform == 0 ? 480 : 320;
-  preset.frameheight = settings.platform == 0 ? 320 : 240;
-  if (preset.displaymode == 1) {
+  preset.framewidth = settings.platform == Device::kTouch ? 480 : 320;
+  preset.frameheight = settings.platform == Device::kTouch ? 320 : 240;
+  if (preset.displaymode == DisplayMode::kFit640Frame) {
     // The other presets keep the values of the previous load.
-    if (settings.platform != 0) return SettingsCheck::kWideFrameNeedsTouch;
+    if (settings.platform != Device::kTouch) return SettingsCheck::kWideFrameNeedsTouch;
     preset.framewidth = 640;  // a 640 by 320 frame
   }
 
@@ -153,8 +160,8 @@ SettingsCheck LoadRecord(EncodeSettings& settings, EncoderPreset& preset, const 
   preset.rawvideoext = ".m4v";
   preset.maxfps = derived.maxfps;
   preset.audiobitrate = derived.audiobitrate;
-  preset.videobitrate = derived.videobitrate[settings.platform];
-  if (preset.displaymode == 1) preset.videobitrate += 210;
+  preset.videobitrate = derived.videobitrate[settings.platform == Device::kTouch ? 0 : 1];
+  if (preset.displaymode == DisplayMode::kFit640Frame) preset.videobitrate += 210;
   return SettingsCheck::kAccepted;
 }
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "common/text.h"
+#include "base/text.h"
 #include "platform/ini_profile.h"
 #include "platform/text_encoding.h"
 #include "settings/settings_store.h"

@@ -1,8 +1,8 @@
 #include "subtitles/colour_table.h"
+#include "platform/text_encoding.h"
 
 #include <algorithm>
 
-#include "common/text.h"
 
 namespace clipvane {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "common/text.h"
+#include "platform/text_encoding.h"
 
 namespace clipvane {
 namespace {

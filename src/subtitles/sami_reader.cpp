@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "common/text.h"
+#include "platform/text_encoding.h"
 #include "subtitles/colour_table.h"
 
 namespace clipvane {

@@ -1,6 +1,5 @@
 #include "subtitles/sami_to_ssa.h"
 
-#include "common/text.h"
 #include "common/workspace.h"
 #include "platform/file_system.h"
 #include "platform/platform_error.h"

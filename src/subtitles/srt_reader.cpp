@@ -2,7 +2,8 @@
 
 #include <optional>
 
-#include "common/text.h"
+#include "base/text.h"
+#include "platform/text_encoding.h"
 #include "subtitles/sami_reader.h"
 
 namespace clipvane {

@@ -4,7 +4,8 @@
 #include <limits>
 #include <optional>
 
-#include "common/text.h"
+#include "base/text.h"
+#include "platform/text_encoding.h"
 #include "subtitles/srt_reader.h"
 
 namespace clipvane {

@@ -2,10 +2,8 @@
 
 #include <exception>
 
-#include "app/session.h"
 #include "media/list_commands.h"
-#include "platform/file_system.h"
-#include "settings/settings_store.h"
+#include "session/session.h"
 
 namespace clipvane {
 namespace {
@@ -67,7 +65,7 @@ MainWindowModel::MainWindowModel(Session& session, DocumentOpener& opener, Dialo
   progress_ = [this](const ProgressStep& step) { Step(step); };
 }
 
-std::string MainWindowModel::Title() const { return WindowTitle(session_.GetProgram().settings); }
+std::string MainWindowModel::Title() const { return WindowTitle(session_.Settings()); }
 
 const VideoList& MainWindowModel::List() const { return session_.List(); }
 
@@ -111,14 +109,11 @@ void MainWindowModel::RowStateChanged(std::size_t row, bool selected, bool focus
   SelectionChanged();
 }
 
-void MainWindowModel::FilesDropped(const std::vector<std::string>& paths) {
-  const std::vector<AddOutcome> outcomes = AddDroppedFiles(session_.List(), paths);
-  // What the list leaves out is named in the status bar; a file listed already is there.
-  std::vector<std::string> skipped;
-  for (std::size_t i = 0; i < outcomes.size(); ++i)
-    if (outcomes[i] && *outcomes[i] != RefusalReason::kAlreadyListed)
-      skipped.push_back(FileNamePart(paths[i], session_.GetProgram().workspace.Style()));
+void MainWindowModel::FilesDropped(const std::vector<std::string>& paths) { Added(session_.AddFiles(paths)); }
+
+void MainWindowModel::Added(const std::vector<std::string>& skipped) {
   ListChanged();
+  // What the list leaves out is named in the status bar; a file listed already is there.
   if (skipped.empty()) return;
   status_ = SkippedFilesText(skipped);
   Notify(&MainWindowView::StatusChanged);
@@ -128,19 +123,7 @@ void MainWindowModel::UnlistableFilesDropped(const std::vector<std::string>& utf
   if (!utf8_names.empty()) dialogs_.Tell(NamesOutsideCodePageNotice(utf8_names));
 }
 
-void MainWindowModel::ItemsDropped(const std::vector<std::string>& paths) {
-  const FileSystem& files = session_.Files();
-  std::vector<std::string> expanded;
-  for (const std::string& path : paths) {
-    if (!files.IsDirectory(path)) {
-      expanded.push_back(path);
-      continue;
-    }
-    const std::vector<std::string> inside = files.FilesIn(path);
-    expanded.insert(expanded.end(), inside.begin(), inside.end());
-  }
-  FilesDropped(expanded);
-}
+void MainWindowModel::ItemsDropped(const std::vector<std::string>& paths) { Added(session_.AddItems(paths)); }
 
 void MainWindowModel::MenuOpening() {
   const VideoList& list = List();
@@ -156,7 +139,7 @@ void MainWindowModel::Run(MenuCommand command) {
     case M::kSuspendAfterwards: return ChoosePowerAction(PowerAction::kSuspend);
     case M::kShutdownAfterwards: return ChoosePowerAction(PowerAction::kShutdown);
     case M::kNothingAfterwards: return ChoosePowerAction(PowerAction::kNone);
-    case M::kOpenBatchFolder: return opener_.Open(FolderLink("batch"));
+    case M::kOpenBatchFolder: return opener_.Open(FolderLink("batch", session_.ScriptFolder()));
     case M::kEncodeAllMenu:
     case M::kAfterEncodingMenu: return;  // submenus only
     default: break;
@@ -164,9 +147,9 @@ void MainWindowModel::Run(MenuCommand command) {
   VideoList& list = session_.List();
   Guarded(dialogs_, [&] {
     switch (command) {
-      case M::kRefresh: RefreshList(list, session_.Probe(), progress_); break;
+      case M::kRefresh: session_.Refresh(progress_); break;
       case M::kOpenWithLinkedProgram:
-        if (const auto row = list.FirstSelected()) opener_.Open(session_.Probe().ProbeVideo(list, *row, progress_).path);
+        if (const auto row = list.FirstSelected()) opener_.Open(session_.Probe(*row, progress_).path);
         break;
       case M::kClearEncoded: ClearEncoded(list); break;
       case M::kSelectAll: list.SelectAll(); break;
@@ -195,15 +178,14 @@ void MainWindowModel::StartClicked() {
   ListChanged();
 }
 
-void MainWindowModel::OutputFolderClicked() { opener_.Open(FolderLink("incoming")); }
+void MainWindowModel::OutputFolderClicked() { opener_.Open(FolderLink("incoming", session_.OutputFolder())); }
 
 void MainWindowModel::WebPageClicked() { opener_.Open(kMakerWebPage); }
 
 void MainWindowModel::DoubleClicked() {
-  VideoList& list = session_.List();
-  const auto row = list.FirstSelected();
+  const auto row = List().FirstSelected();
   if (!row) return;
-  const std::string report = session_.Probe().ProbeVideo(list, *row, progress_).facts.report;
+  const std::string report = session_.Probe(*row, progress_).facts.report;
   Notify(&MainWindowView::RowsChanged);  // the probe may have noted a failure in the title
   if (view_) view_->ShowFileInformation(report);
 }
@@ -214,8 +196,7 @@ void MainWindowModel::ChoosePowerAction(PowerAction action) {
 }
 
 void MainWindowModel::EncodeSelection() {
-  EncodeCommandContext context = session_.Commands(progress_);
-  const EncodeResult result = clipvane::EncodeSelection(session_.Rows(), context);
+  const EncodeResult result = session_.EncodeSelection(progress_);
   Tell(SelectionNotices(result));
 }
 
@@ -223,9 +204,8 @@ void MainWindowModel::EncodeWholeList(int queues, bool batch_files_only) {
   EncodeResult result;
   {
     BusyList busy(*this, List().RowCount() > 0);
-    EncodeCommandContext context = session_.Commands(progress_);
-    result = batch_files_only ? MakeBatchFiles(session_.Rows(), power_, context)
-                              : clipvane::EncodeWholeList(queues, session_.Rows(), power_, context);
+    result = batch_files_only ? session_.MakeBatchFiles(power_, progress_)
+                              : session_.EncodeWholeList(queues, power_, progress_);
   }
   Tell(WholeListNotices(result, batch_files_only));
 }
@@ -233,7 +213,7 @@ void MainWindowModel::EncodeWholeList(int queues, bool batch_files_only) {
 void MainWindowModel::Step(const ProgressStep& step) {
   status_ = clipvane::StatusText(step);
   Notify(&MainWindowView::StatusChanged);
-  const MediaInfoProblem problem = session_.Probe().LibraryProblem();
+  const MediaInfoProblem problem = session_.LibraryProblem();
   if (step.kind == ProgressStep::Kind::kChecking && problem != MediaInfoProblem::kNone && !mediainfo_told_) {
     mediainfo_told_ = true;  // once: every later probe fails the same way
     dialogs_.Tell(MediaInfoNotice(problem));
@@ -262,12 +242,11 @@ void MainWindowModel::Notify(void (MainWindowView::*change)()) {
   if (view_) (view_->*change)();
 }
 
-std::string MainWindowModel::FolderLink(const std::string& name) const {
-  const Workspace& workspace = session_.GetProgram().workspace;
-  if (links_ == FolderLinks::kInWorkspace) return workspace.DataDir() + name;
+std::string MainWindowModel::FolderLink(const std::string& name, const std::string& in_workspace) const {
+  if (links_ == FolderLinks::kInWorkspace) return in_workspace;
   // Resolved against the current folder, which is the program's folder when it was
   // started from the desktop.
-  return std::string(".") + Separator(workspace.Style()) + name;
+  return std::string(".") + session_.Separator() + name;
 }
 
 }  // namespace clipvane

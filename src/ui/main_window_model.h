@@ -101,9 +101,12 @@ class MainWindowModel {
   void Step(const ProgressStep& step);
   void Tell(const std::vector<Notice>& notices);
   void SelectionChanged();
+  // The list took dropped files, leaving out those named in `skipped`.
+  void Added(const std::vector<std::string>& skipped);
   void ListChanged();
   void Notify(void (MainWindowView::*change)());
-  std::string FolderLink(const std::string& name) const;
+  // `name` under the current folder, or `in_workspace`, as the links go.
+  std::string FolderLink(const std::string& name, const std::string& in_workspace) const;
 
   Session& session_;
   DocumentOpener& opener_;

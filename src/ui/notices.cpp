@@ -48,6 +48,7 @@ std::string ReasonText(const Refusal& refusal) {
     case RefusalReason::kInIncoming: return Utf8ToAnsi(u8"MP4 저장소(incoming) 안의 동영상이라 건너뜁니다.");
     case RefusalReason::kCannotScript:
       return Utf8ToAnsi(u8"인코딩 배치 파일을 만들지 못해 건너뜁니다: ") + refusal.detail;
+    case RefusalReason::kNotLaunched: return Utf8ToAnsi(u8"인코딩 배치 파일을 실행하지 못했습니다: ") + refusal.detail;
     default: return {};
   }
 }
@@ -88,7 +89,7 @@ std::vector<Notice> WholeListNotices(const EncodeResult& result, bool batch_file
   TellInOneBox(result, IsUnconvertible, UnconvertibleText, notices);
   for (const RefusalReason wanted : {RefusalReason::kRunScriptName, RefusalReason::kNameTooLong,
                                       RefusalReason::kSubtitleNotAFile, RefusalReason::kInIncoming,
-                                      RefusalReason::kCannotScript})
+                                      RefusalReason::kCannotScript, RefusalReason::kNotLaunched})
     TellInOneBox(result, [wanted](RefusalReason reason) { return reason == wanted; },
                  [](const Refusal& refusal) { return refusal.path + ": " + ReasonText(refusal); }, notices);
   if (batch_files_only && result.written) notices.push_back(Told(u8"인코딩을 위한 배치파일(.bat)들이 생성되었습니다."));

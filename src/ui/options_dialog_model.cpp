@@ -2,12 +2,9 @@
 
 #include <exception>
 
-#include "app/session.h"
-#include "common/text.h"
-#include "platform/file_system.h"
+#include "platform/text_encoding.h"
+#include "session/session.h"
 #include "settings/settings_store.h"
-#include "subtitles/sami_classes.h"
-#include "subtitles/sami_text.h"
 
 namespace clipvane {
 
@@ -43,14 +40,13 @@ OptionsDialogModel::OptionsDialogModel(Session& session, OptionsServices service
     : session_(session), services_(services), loaded_(std::move(loaded)), lists_(services.fonts) {}
 
 void OptionsDialogModel::Load() {
-  Program& program = session_.GetProgram();
-  if (LoadSettings(program.settings, program.preset, *program.ini) != SettingsCheck::kAccepted)
+  if (session_.LoadSettings() != SettingsCheck::kAccepted)
     services_.dialogs.Tell(WideFrameNotice());
   ShowLoadedSettings();
 }
 
 void OptionsDialogModel::ShowLoadedSettings() {
-  const OptionsControls shown = ControlsFromSettings(session_.GetProgram().settings);
+  const OptionsControls shown = ControlsFromSettings(session_.Settings());
   controls_.display = shown.display;
   controls_.qulity = shown.qulity;
   controls_.platform = shown.platform;
@@ -99,13 +95,13 @@ void OptionsDialogModel::ColourSubtitleClicked(bool checked) {
 }
 
 void OptionsDialogModel::SizeChosen(int index) {
-  lists_.SizeChosen(session_.GetProgram().settings, controls_.colorsubtitle, index);
+  lists_.SizeChosen(session_.EditSettings().settings, controls_.colorsubtitle, index);
   lists_view_.size_index = index;
 }
 
 void OptionsDialogModel::FontChosen(int index) {
   if (index < 0 || index >= static_cast<int>(lists_view_.fonts.size())) return;
-  lists_.FontChosen(session_.GetProgram().settings, controls_.colorsubtitle,
+  lists_.FontChosen(session_.EditSettings().settings, controls_.colorsubtitle,
                     lists_view_.fonts[static_cast<std::size_t>(index)]);
   lists_view_.font_index = index;
 }
@@ -133,13 +129,9 @@ void OptionsDialogModel::ListSubtitleClasses() {
   subtitle_classes_ = {"", "KRCC", "ENCC"};
   std::vector<std::string> offered{controls_.subtitleclass};
   // The classes of the selected video's SAMI file, as the user may not know their names.
-  const VideoList& list = session_.List();
-  if (const auto row = list.FirstSelected()) {
-    const std::string sami = SubtitlePath(list.EntryPath(*row), session_.GetProgram().workspace.Style());
-    if (const auto bytes = session_.Files().ReadWholeFile(sami)) {
-      const std::vector<std::string> in_file = SamiClasses(SamiTextFromBytes(*bytes));
-      offered.insert(offered.end(), in_file.begin(), in_file.end());
-    }
+  if (const auto row = session_.List().FirstSelected()) {
+    const std::vector<std::string> in_file = session_.SubtitleClasses(*row);
+    offered.insert(offered.end(), in_file.begin(), in_file.end());
   }
   for (const std::string& sami_class : offered) {
     bool listed = false;
@@ -149,20 +141,17 @@ void OptionsDialogModel::ListSubtitleClasses() {
 }
 
 bool OptionsDialogModel::OkClicked() {
-  Program& program = session_.GetProgram();
   if (!IsVideoExtensionText(controls_.videofileext)) {
     services_.dialogs.Tell(VideoExtensionsNotice());
     return false;  // nothing saved; the field stays as typed
   }
   bool close = true;
   try {
-    TakeControls(program.settings, controls_);
-    if (SaveSettings(program.settings, program.preset, *program.ini) != SettingsCheck::kAccepted) {
+    TakeControls(session_.EditSettings().settings, controls_);
+    if (session_.SaveSettings() != SettingsCheck::kAccepted) {
       services_.dialogs.Tell(WideFrameNotice());
       close = false;  // the values are saved; the user picks another fit or device
     }
-    // The list takes the next drop's files at once, not only after a restart.
-    program.startup.videoexts = VideoExtensionList(program.settings.videofileext);
     ShowLoadedSettings();
   } catch (const std::exception& error) {
     // The keys after the failed one are not written; the dialog closes as after OK.
@@ -172,19 +161,14 @@ bool OptionsDialogModel::OkClicked() {
 }
 
 void OptionsDialogModel::MakeColourRouteReady() {
-  if (controls_.colorsubtitle) {
-    std::string plugin_dir;
-    controls_.colorsubtitle =
-        MakeAviSynthReady(services_.avisynth, session_.GetProgram().workspace, plugin_dir,
-                          [this] { return services_.dialogs.Ask(AviSynthQuestion()); });
-    session_.SetAviSynthPluginDir(plugin_dir);
-  }
+  if (controls_.colorsubtitle)
+    controls_.colorsubtitle = session_.MakeColourRouteReady(services_.avisynth,
+                                                            [this] { return services_.dialogs.Ask(AviSynthQuestion()); });
 }
 
 void OptionsDialogModel::RefillSubtitleLists() {
-  Program& program = session_.GetProgram();
-  lists_view_ = lists_.Fill(program.settings, program.preset, *program.ini, controls_.colorsubtitle,
-                            controls_.platform);
+  const SettingsInHand in_hand = session_.EditSettings();
+  lists_view_ = lists_.Fill(in_hand.settings, in_hand.preset, in_hand.ini, controls_.colorsubtitle, controls_.platform);
 }
 
 }  // namespace clipvane

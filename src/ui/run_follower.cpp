@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-#include "app/session.h"
-#include "jobs/job_plan.h"
+#include "session/session.h"
 #include "platform/text_encoding.h"
 #include "runs/job_outcome.h"
 
@@ -26,30 +25,17 @@ void RunFollower::Starting(const std::string& script) {
   VideoList& list = session_.List();
   for (std::size_t row = 0; row < list.RowCount(); ++row) {
     Job& job = jobs_[ScriptOf(row)];
-    if (job.state != State::kRunning)
-      job.before = session_.Files().Stamp(session_.GetProgram().workspace.OutputPath(list.EntryPath(row)));
+    if (job.state != State::kRunning) job.before = session_.OutputStamp(row);
   }
   started_.insert(script);
 }
 
-std::string RunFollower::ScriptOf(std::size_t row) const {
-  return JobScriptPath(session_.List().EntryPath(row), session_.GetProgram().workspace, session_.Jobs().setup.dialect);
-}
+std::string RunFollower::ScriptOf(std::size_t row) const { return session_.JobScript(row); }
 
 std::vector<std::string> RunFollower::JobsCalledBy(const std::string& run_script) const {
-  // A run script calls each job on a line of its own, written as the call steps are.
-  const std::string text = "\n" + session_.Files().ReadWholeFile(run_script).value_or("");
-  const Workspace& workspace = session_.GetProgram().workspace;
-  std::vector<std::pair<std::size_t, std::string>> found;
-  for (const auto& [script, job] : jobs_) {
-    const std::string line = RenderScript(session_.Jobs().setup.dialect, workspace.AppDir(), {CallStep(script)});
-    const std::size_t at = text.find("\n" + line);
-    if (at != std::string::npos) found.emplace_back(at, script);
-  }
-  std::sort(found.begin(), found.end());
-  std::vector<std::string> in_order;
-  for (const auto& [at, script] : found) in_order.push_back(script);
-  return in_order;
+  std::vector<std::string> known;
+  for (const auto& [script, job] : jobs_) known.push_back(script);
+  return session_.JobsCalledBy(run_script, known);
 }
 
 int RunFollower::PercentSoFar(Job& job) const {
@@ -64,17 +50,14 @@ bool RunFollower::WrittenByThisRun(const std::string& script, const Job& job, co
   if (job.before) return now != *job.before;
   // A job that had ended before its queue was first seen: its MP4 is this run's when
   // it was written after the job script, which every command writes afresh.
-  const FileStamp written = session_.Files().Stamp(script);
+  const FileStamp written = session_.ScriptStamp(script);
   return written.exists && now.modified_ns > written.modified_ns;
 }
 
 void RunFollower::End(const std::string& script, Job& job) {
   job.state = State::kEnded;
-  FileSystem& files = session_.Files();
-  const std::string mp4 = session_.GetProgram().workspace.OutputPath(job.video);
-  const bool new_file = WrittenByThisRun(script, job, files.Stamp(mp4));
-  const std::string log = JobLogPath(job.video, session_.GetProgram().workspace);
-  const JudgedJob judged = JudgeEndedJob(new_file, job.video, mp4, log, files, session_.MediaInfo());
+  const bool new_file = WrittenByThisRun(script, job, session_.OutputStampOf(job.video));
+  const JudgedJob judged = session_.JudgeJob(job.video, new_file);
   const JobOutcome outcome = judged.outcome;
   job.result = outcome == JobOutcome::kWritten ? JobOutcomeText(outcome) : "failed: " + JobOutcomeText(outcome);
   std::string said = judged.said;
@@ -88,19 +71,17 @@ void RunFollower::End(const std::string& script, Job& job) {
 }
 
 bool RunFollower::Follow() {
-  const Workspace& workspace = session_.GetProgram().workspace;
   const VideoList& list = session_.List();
   // The MP4s as they stand before the look: a job not running at the look had not
   // begun when its MP4 was seen so.
   std::map<std::string, FileStamp> stamps;
   for (std::size_t row = 0; row < list.RowCount(); ++row) {
     const std::string script = ScriptOf(row);
-    if (!stamps.count(script)) stamps[script] = session_.Files().Stamp(workspace.OutputPath(list.EntryPath(row)));
+    if (!stamps.count(script)) stamps[script] = session_.OutputStamp(row);
   }
-  const std::string batch = workspace.Batch() + Separator(workspace.Style());
   std::map<std::string, std::string> running;  // script, and the file its output goes to
   for (const RunningScript& seen : monitor_.Running())
-    if (seen.script.rfind(batch, 0) == 0) running[seen.script] = seen.output;
+    if (session_.IsWorkspaceScript(seen.script)) running[seen.script] = seen.output;
   const std::set<std::string> started = std::move(started_);
   started_.clear();
   for (const std::string& script : started) running.emplace(script, "");

@@ -86,9 +86,9 @@ class FollowedShell final : public Shell {
  public:
   explicit FollowedShell(Shell& shell) : shell_(shell) {}
   void Tell(RunFollower& follower) { follower_ = &follower; }
-  void OpenScript(const std::string& path) override {
+  Expected<Launched, LaunchFailure> OpenScript(const std::string& path) override {
     if (follower_) follower_->Starting(path);
-    shell_.OpenScript(path);
+    return shell_.OpenScript(path);
   }
 
  private:

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "common/text.h"
 #include "platform/text_encoding.h"
 #include "settings/subtitle_fonts.h"
 

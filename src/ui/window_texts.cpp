@@ -1,6 +1,5 @@
 #include "ui/window_texts.h"
 
-#include "common/text.h"
 #include "platform/text_encoding.h"
 
 namespace clipvane {

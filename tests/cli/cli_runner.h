@@ -22,7 +22,7 @@ class CliRunner {
   int Cli(const std::vector<std::string>& args) {
     out.str("");
     err.str("");
-    WatchingShell watching;
+    WatchingShell watching(nullptr);  // a test process relays no signal
     CliServices services{{NativeFileSystem(), detached, *mediainfo, &NativeProcessList()}, watching, "/usr/share/fonts", out, err};
     return RunCli(args, workspace, services);
   }

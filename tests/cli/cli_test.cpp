@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #include "cli/cli_runner.h"
-#include "platform/process.h"
+#include "platform/child_processes.h"
 
 namespace clipvane {
 namespace {
@@ -201,6 +201,20 @@ TEST_F(CliTest, RowsLeftOutAreNamedWithTheirReasonAndFailTheCommand) {
   EXPECT_EQ(Cli({"refresh"}), 0);
   EXPECT_EQ(err.str(), "clipvane-cli: row 2: " + notes + ": not a video\nrefreshed 2 rows: 1 without a picture, 0 encoded\n");
   EXPECT_TRUE(NativeFileSystem().Exists(own));
+}
+
+// A job script that does not start (here: no sh on PATH) is no job started: the row is
+// named with the system's reason and the command fails.
+TEST_F(CliTest, AJobScriptThatDoesNotStartIsNamedWithTheReason) {
+  EXPECT_EQ(Cli({"add", Video("clip.avi")}), 0);
+  const std::string path = std::getenv("PATH");
+  ::setenv("PATH", app.Path().c_str(), 1);  // a folder without sh
+  const int status = Cli({"encode", "1", "--wait"});
+  ::setenv("PATH", path.c_str(), 1);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(err.str().find("started "), std::string::npos) << err.str();
+  ExpectSaid("clipvane-cli: not converted: row 1: " + Video("clip.avi") +
+             ": its job script did not start: sh: No such file or directory\nclipvane-cli: nothing started\n");
 }
 
 TEST_F(CliTest, WrongUseIsAnErrorOnStderr) {

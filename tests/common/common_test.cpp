@@ -1,46 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "common/text.h"
 #include "common/workspace.h"
 #include "platform/file_system.h"
-#include "platform/text_encoding.h"
 #include "support/temp_folder.h"
 
 namespace clipvane {
 namespace {
-
-using Items = std::vector<std::string>;
-
-TEST(SplitCommaText, SplitsAsTheSettingsFileExpects) {
-  const std::pair<std::string, Items> cases[] = {
-      {"AVI, Mkv", {"AVI", "Mkv"}},  // comma and blank are one separator
-      {"avi mkv\tmp4", {"avi", "mkv", "mp4"}}, {"  avi ,  mkv  ", {"avi", "mkv"}},
-      {"avi,", {"avi", ""}},  // a trailing comma adds one empty item, but not when a blank follows it
-      {"avi, ", {"avi"}}, {"avi,,mkv", {"avi", "", "mkv"}}, {"   ", {}},
-      {"\"a b\",c", {"a b", "c"}}, {"\"x,y\" z", {"x,y", "z"}}, {"\"say \"\"hi\"\"\"", {"say \"hi\""}},
-      {"\"open", {"open"}}, {"\xB1\xBC\xB8\xB2,gulim", {"\xB1\xBC\xB8\xB2", "gulim"}}};
-  for (const auto& [text, items] : cases) EXPECT_EQ(SplitCommaText(text), items) << "[" << text << "]";
-  EXPECT_EQ(SplitAtCommas("gulim.ttc, Nanum Gothic ,,"), (Items{"gulim.ttc", "Nanum Gothic", "", ""}));
-}
-
-TEST(ParseIntegerOr, ReadsDecimalAndHexadecimalOrFallsBack) {
-  const std::pair<std::string, int> cases[] = {
-      {"-7", -7}, {"+3", 3}, {"  9", 9}, {"0x1F", 31}, {"0X10", 16}, {"$ff", 255}, {"0xFFFFFFFF", -1},
-      {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1}, {"", -99}, {"yes", -99}, {"1 ", -99},
-      {"1x", -99}, {"0x", -99}, {"-", -99}, {"2147483648", -99}, {"99999999999999999999", -99}, {"1.5", -99}};
-  for (const auto& [text, value] : cases) EXPECT_EQ(ParseIntegerOr(text, -99), value) << "[" << text << "]";
-}
-
-TEST(AsciiCase, LeavesDoubleByteTextAlone) {
-  // In code page 949 a trail byte can be an ASCII letter: 0x8C 0x63 is one character.
-  const std::string korean = Utf8ToAnsi(u8"GULIM 똠방각하");
-  EXPECT_EQ(AsciiLower(korean), Utf8ToAnsi(u8"gulim 똠방각하"));
-  EXPECT_EQ(AsciiUpper(korean), korean);
-  EXPECT_EQ(AsciiUpper("clip.avi"), "CLIP.AVI");
-  EXPECT_TRUE(EqualsIgnoringAsciiCase("Mp4Creator.EXE", "mp4creator.exe"));
-  EXPECT_FALSE(EqualsIgnoringAsciiCase("mencoder.exe", "mencoder.ex"));
-  EXPECT_EQ(TrimBlanks(std::string(" \t a b \r\n\0", 10)), "a b");
-}
 
 constexpr PathStyle kWin = PathStyle::kWindows;
 constexpr PathStyle kPosix = PathStyle::kPosix;
@@ -71,13 +36,6 @@ TEST(NormalizeLexically, TakesOutWhatNamesNoFolder) {
       {kWin, "\\\\?\\D:\\a\\..\\b.avi", "\\\\?\\D:\\a\\..\\b.avi"},      // taken literally
       {kWin, "D:\\\xB0\xA1\\..\\\xB3\xAA.avi", "D:\\\xB3\xAA.avi"}};
   for (const auto& [style, path, normal] : cases) EXPECT_EQ(NormalizeLexically(path, style), normal) << path;
-}
-
-TEST(ParsePlainNumber, TakesDecimalDigitsOnly) {
-  const std::pair<std::string, int> cases[] = {{"1", 1}, {"012", 12}, {"999999999", 999999999}, {"0", 0},
-                                               {"0x1", -1}, {" 1", -1}, {"1 ", -1}, {"+1", -1}, {"-1", -1},
-                                               {"", -1}, {"1e3", -1}, {"1000000000", -1}};
-  for (const auto& [text, value] : cases) EXPECT_EQ(ParsePlainNumber(text).value_or(-1), value) << "[" << text << "]";
 }
 
 TEST(AppDir, IsTheExecutablesFolderNotTheCurrentOne) {

@@ -14,7 +14,7 @@
 #include <fstream>
 
 #include "e2e/e2e_fixture.h"
-#include "platform/process.h"
+#include "platform/child_processes.h"
 #include "media/mediainfo_report.h"
 
 namespace clipvane {

@@ -13,7 +13,7 @@
 #include <sstream>
 
 #include "cli/cli_runner.h"
-#include "platform/process.h"
+#include "platform/child_processes.h"
 
 namespace clipvane {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "cli/cli_runner.h"
-#include "platform/process.h"
+#include "platform/child_processes.h"
 
 namespace clipvane::testing {
 

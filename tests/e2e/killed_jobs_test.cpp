@@ -11,7 +11,7 @@
 #include <iterator>
 #include <thread>
 
-#include "app/run_modes.h"
+#include "session/run_modes.h"
 #include "e2e/e2e_fixture.h"
 #include "platform/system_services.h"
 
@@ -124,7 +124,7 @@ TEST_F(KilledJobTest, ThePowerActionNeverGoesAheadUnderARunningJob) {
   };
   {
     ChildProcesses queue;
-    queue.Start({"sh", app / "batch/encode_all.sh"}, {Discarded(), Discarded()});
+    ASSERT_TRUE(queue.Start({"sh", app / "batch/encode_all.sh"}, {Discarded(), Discarded()}).has_value());
     ASSERT_TRUE(Eventually([&] { return Helpers().size() == 2; }));
     EXPECT_EQ(power_action(), std::vector<std::string>{"sleep 10000"});  // an encoder runs
     app.WriteFile("go", "");
@@ -132,7 +132,7 @@ TEST_F(KilledJobTest, ThePowerActionNeverGoesAheadUnderARunningJob) {
   }
   ChildProcesses other_queue;  // between two jobs: no tool runs, its script does
   Executable("batch/encode_al2.sh", "while [ ! -e '" + app / "stop" + "' ]; do sleep 0.05; done");
-  other_queue.Start({"sh", app / "batch/encode_al2.sh"}, {Discarded(), Discarded()});
+  ASSERT_TRUE(other_queue.Start({"sh", app / "batch/encode_al2.sh"}, {Discarded(), Discarded()}).has_value());
   ASSERT_TRUE(Eventually([&] { return !ProcessesOf("sh", app / "batch/encode_al2.sh").empty(); }));
   EXPECT_EQ(power_action(), std::vector<std::string>{"sleep 10000"});
   app.WriteFile("stop", "");

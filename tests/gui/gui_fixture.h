@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window_win32.h"
-#include "app/options_dialog_win32.h"
-#include "app/program.h"
+#include "app/win32/main_window_win32.h"
+#include "app/win32/options_dialog_win32.h"
+#include "session/program.h"
 #include "platform/file_system.h"
 #include "platform/system_services.h"
 #include "platform/text_encoding.h"

@@ -5,7 +5,7 @@
 
 #include <commctrl.h>
 
-#include "app/options_dialog_win32.h"
+#include "app/win32/options_dialog_win32.h"
 #include "gui/gui_fixture.h"
 #include "platform/file_system.h"
 

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/file_info_dialog_win32.h"
+#include "app/win32/file_info_dialog_win32.h"
 #include "gui/gui_fixture.h"
 #include "platform/file_system.h"
 #include "platform/text_encoding.h"
@@ -66,6 +66,12 @@ TEST_F(GuiTest, TheMainWindowShowsItsModelAndPassesOnEveryEvent) {
   Select({0});
   Command(kIdStartButton);  // the model's box reaches the dialogs
   EXPECT_EQ(dialogs.shown.size(), 1u);
+  shell.fails = true;  // and so does a script that did not start
+  Select({1});
+  Command(kIdStartButton);
+  ASSERT_EQ(dialogs.shown.size(), 2u);
+  EXPECT_NE(dialogs.shown[1].text.find(Utf8ToAnsi(u8"실행하지 못했습니다: cmd: not found")), std::string::npos);
+  shell.fails = false;
   PostMessageW(windows->FileInfo().OkButton(), BM_CLICK, 0, 0);
   NMHDR click{Main().ListView(), static_cast<UINT_PTR>(kIdListView), static_cast<UINT>(NM_DBLCLK)};
   SendMessageW(Main().Handle(), WM_NOTIFY, kIdListView, reinterpret_cast<LPARAM>(&click));

@@ -10,7 +10,7 @@
 #include "jobs/script.h"
 #include "platform/file_system.h"
 #include "platform/platform_error.h"
-#include "platform/process.h"
+#include "platform/child_processes.h"
 #include "support/memory_file_system.h"
 #include "support/temp_folder.h"
 
@@ -73,7 +73,7 @@ TEST(RenderScript, ShellStopsAtTheFirstFailingStepAndCleansUp) {
                                         Checked(MoveStep(temp / "part", temp / "out")), DeleteStep(temp / "kept")};
     const std::string script = temp.WriteFile(
         "job.sh", RenderScript(kSh, temp.Path(), steps, {DeleteStep(temp / "part"), DeleteStep(temp / "kept")}));
-    const int status = RunChild({"sh", script}, {Inherited(), Discarded()});
+    const int status = RunChild({"sh", script}, {Inherited(), Discarded()}).value();
     std::string result = "status " + std::to_string(status) + ": " +
                          NativeFileSystem().ReadWholeFile(temp / "out").value_or("-");
     result.erase(result.find_last_not_of('\n') + 1);
@@ -106,7 +106,7 @@ TEST(RenderScript, CmdEndsAFailingBatchJobAndTheRunScriptGoesOn) {
   }
   run.push_back(ProgramStep(temp / "bin\\tool.exe", {Opt("power"), PathArg(temp / "power.txt")}));
   const std::string run_script = temp.WriteFile("encode_all.bat", RenderScript(kBatch, temp.Path(), run));
-  RunChild({"cmd.exe", "/c", run_script}, {Discarded(), Discarded()});
+  ASSERT_TRUE(RunChild({"cmd.exe", "/c", run_script}, {Discarded(), Discarded()}).has_value());
   const auto read = [&](const std::string& name) { return NativeFileSystem().ReadWholeFile(temp / name).value_or("-"); };
   EXPECT_EQ(read("out & a%.mp4") + "|" + read("part a") + "|" + read("kept a"), "old a|-|-");
   EXPECT_EQ(read("out & b%.mp4") + "|" + read("part b") + "|" + read("kept b"), "made b1\r\nmade b2\r\n|-|-");
@@ -124,10 +124,10 @@ MediaFacts Facts(int width, int height) {
 
 PictureGeometry Plan(const MediaFacts& facts, int platform, int displaymode, bool keep43 = false) {
   EncodeSettings settings;
-  settings.platform = platform;
+  settings.platform = static_cast<Device>(platform);  // the tables give the codes MP4.ini keeps
   settings.noresizefor43scale = keep43;
   EncoderPreset preset;
-  preset.displaymode = displaymode;
+  preset.displaymode = static_cast<DisplayMode>(displaymode);
   preset.framewidth = platform == 2 ? 1280 : platform == 0 ? (displaymode == 1 ? 640 : 480) : 320;
   preset.frameheight = platform == 2 ? 720 : platform == 0 ? 320 : 240;
   return PlanGeometry(facts, settings, preset);
@@ -230,7 +230,7 @@ class JobScriptTest : public ::testing::Test {
     facts_.frameRate = 25;
     settings_.fontfile = "gulim.ttc";
     settings_.fontface = "gulim";
-    preset_.displaymode = 0;
+    preset_.displaymode = DisplayMode::kFit;
     preset_.subtitlefontsize = 5;
   }
   JobBuild Build(const std::string& video = "D:\\Videos\\Holiday.avi") {
@@ -294,8 +294,8 @@ INSTANTIATE_TEST_SUITE_P(
         // as it is, the outline of the plain subtitles as on the touch's 320 lines.
         ScriptCase{"holiday_phone.bat",
                    [](EncodeSettings& s, EncoderPreset& p, MediaFacts& f) {
-                     s.platform = 2;
-                     p.videocodec = 2;
+                     s.platform = Device::kPhone;
+                     p.videocodec = VideoCodec::kX264;
                      p.ratefactor = 23;
                      p.x264preset = "fast";
                      p.audiobitrate = 160;

@@ -99,7 +99,7 @@ sources_tell_whose_part_is_whose() {
 archive_holds_the_sources() {
   listing=$(tar -tzf "$source_file")
   top=$(basename "$source_file" .tar.gz)
-  for file in CMakeLists.txt LICENSE src/app/main_win32.cpp tools/CMakeLists.txt cmake/windows-deps/ffmpeg.cmake; do
+  for file in CMakeLists.txt LICENSE src/app/win32/main_win32.cpp tools/CMakeLists.txt cmake/windows-deps/ffmpeg.cmake; do
     grep -qx "$top/$file" <<<"$listing" || { echo "the source archive has no $file" >&2; return 1; }
   done
   packages=$(tr -d '\r' <"$1/SOURCES.txt" | sed -n -e '/used as installed/d' \

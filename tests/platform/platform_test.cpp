@@ -6,14 +6,15 @@
 #include <thread>
 #include <gtest/gtest.h>
 
-#include "common/text.h"
 #include "platform/file_system.h"
 #include "platform/ini_profile.h"
 #include "platform/platform_error.h"
-#include "platform/process.h"
+#include "platform/child_processes.h"
+#include "platform/detached_launch.h"
 #include "platform/script_monitor.h"
 #include "platform/shell.h"
 #include "platform/system_services.h"
+#include "platform/text_encoding.h"
 #include "platform/utf.h"
 #include "support/temp_folder.h"
 
@@ -239,9 +240,10 @@ TEST(NativeScriptMonitor, FollowsAScriptThroughItsOutputFileAndNamesEachScriptWh
   testing::TempFolder temp;
   const std::string script = temp.WriteFile(
       "job.sh", "echo 'Pos: 1.0s 10f ( 45%)'\nwhile [ ! -e '" + temp / "go" + "' ]; do sleep 0.05; done\necho bye >&2\n");
-  ShellKeepingOutputIn(temp.Path())->OpenScript(script);
+  ASSERT_TRUE(ShellKeepingOutputIn(temp.Path())->OpenScript(script).has_value());
   temp.WriteFile("wait.sh", "while [ ! -e go ]; do sleep 0.05; done\n");
-  ASSERT_TRUE(StartDetached({"sh", "-c", "cd \"$1\" && exec sh wait.sh", "sh", temp.Path()}));  // the folder as data
+  // The folder as data.
+  ASSERT_TRUE(LaunchDetached({"sh", "-c", "cd \"$1\" && exec sh wait.sh", "sh", temp.Path()}).has_value());
   const std::string output = temp / "job.sh.progress";
   auto seen = [&](const std::string& path) {
     for (const RunningScript& running : NativeScriptMonitor().Running())
@@ -294,6 +296,16 @@ TEST(Utf, ConvertsAndValidatesAndReplacesWhatIsNoCharacter) {
   EXPECT_TRUE(IsValidUtf8("plain \xED\x95\x9C\xEA\xB8\x80"));
   for (const char* bytes : {"\xC7\xD1\xB1\xDB", "\xC0\xAF", "\xED\xA0\x80", "\xED\x95"})  // 949, overlong, surrogate, cut
     EXPECT_FALSE(IsValidUtf8(bytes)) << bytes;
+}
+
+TEST(AsciiCase, LeavesDoubleByteTextAlone) {
+  // In code page 949 a trail byte can be an ASCII letter: 0x8C 0x63 is one character.
+  const std::string korean = Utf8ToAnsi(u8"GULIM 똠방각하");
+  EXPECT_EQ(AsciiLower(korean), Utf8ToAnsi(u8"gulim 똠방각하"));
+  EXPECT_EQ(AsciiUpper(korean), korean);
+  EXPECT_EQ(AsciiUpper("clip.avi"), "CLIP.AVI");
+  EXPECT_TRUE(EqualsIgnoringAsciiCase("Mp4Creator.EXE", "mp4creator.exe"));
+  EXPECT_FALSE(EqualsIgnoringAsciiCase("mencoder.exe", "mencoder.ex"));
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 //   parent FILE   starts "wait FILE" as its own child, writes its id to FILE, and waits
 //   wait [FILE]   says "ready" (and adds its id to FILE), then waits for a minute
 //                 unless it is ended
+//   relay         holds a signal relay with no child and stops itself: the stop
+//                 must end it all the same
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -14,7 +16,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/process.h"
+#include "platform/child_processes.h"
+#include "platform/signal_relay.h"
 #include "platform/system_services.h"
 #include "platform/utf.h"
 
@@ -23,6 +26,7 @@
 #include <fcntl.h>
 #include <io.h>
 #else
+#include <signal.h>
 #include <unistd.h>
 #endif
 
@@ -68,7 +72,8 @@ int Run(const std::vector<std::string>& args) {
   }
   if (mode == "parent" && args.size() == 2) {
     clipvane::ChildProcesses child;
-    child.Start({clipvane::ExecutablePath(), "wait", args[1]}, {clipvane::Discarded(), clipvane::Discarded()});
+    if (!child.Start({clipvane::ExecutablePath(), "wait", args[1]}, {clipvane::Discarded(), clipvane::Discarded()}))
+      return 3;
     NoteId(args[1], "parent");
     child.WaitAll();
     return 0;
@@ -80,6 +85,14 @@ int Run(const std::vector<std::string>& args) {
     std::this_thread::sleep_for(std::chrono::seconds(60));
     return 0;
   }
+#ifndef _WIN32
+  if (mode == "relay") {
+    clipvane::SignalRelay relay;
+    ::kill(::getpid(), SIGTERM);
+    std::this_thread::sleep_for(std::chrono::seconds(10));
+    return 0;
+  }
+#endif
   return 2;
 }
 

@@ -1,11 +1,13 @@
-#include "platform/process.h"
+#include "platform/child_processes.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <thread>
 
+#include "platform/detached_launch.h"
 #include "platform/file_system.h"
+#include "platform/signal_relay.h"
 #include "platform/windows_command_line.h"
 #include "support/temp_folder.h"
 
@@ -18,6 +20,7 @@
 #include <windows.h>
 #else
 #include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -27,9 +30,28 @@ namespace {
 // The helper program built beside the tests.
 std::string Helper() { return ProgramBesideThisOne("clipvane_process_helper"); }
 
-TEST(ChildProcesses, ReturnEachStatusAndGiveStdoutOfASuccessOnly) {
-  EXPECT_EQ(RunChild({Helper(), "exit", "3"}, {Discarded(), Discarded()}), 3);
-  EXPECT_EQ(RunChild({"clipvane-no-such-program"}, {Discarded(), Discarded()}), 127);
+// Reads the ids a helper notes in `file` ("parent" and "child") until there are `count`.
+std::map<std::string, unsigned long> NotedIds(const std::string& file, std::size_t count) {
+  std::map<std::string, unsigned long> ids;
+  for (int i = 0; i < 200 && ids.size() < count; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    std::istringstream lines(NativeFileSystem().ReadWholeFile(file).value_or(""));
+    std::string what;
+    for (unsigned long id; lines >> what >> id;) ids[what] = id;
+  }
+  return ids;
+}
+
+// A child started in a test whatever becomes of it: the cases look at its status.
+void Start(ChildProcesses& children, const std::vector<std::string>& argv, ChildStreams streams = {}) {
+  static_cast<void>(children.Start(argv, std::move(streams)));
+}
+
+TEST(ChildProcesses, ReturnEachStatusOrWhyItDidNotStartAndGiveStdoutOfASuccessOnly) {
+  EXPECT_EQ(RunChild({Helper(), "exit", "3"}, {Discarded(), Discarded()}).value(), 3);
+  const auto missing = RunChild({"clipvane-no-such-program"}, {Discarded(), Discarded()});
+  ASSERT_FALSE(missing.has_value());
+  EXPECT_EQ(missing.error().program, "clipvane-no-such-program");
   EXPECT_EQ(CaptureOutput({Helper(), "streams", "result", ""}), "result");
   EXPECT_EQ(CaptureOutput({Helper(), "exit", "1"}), std::nullopt);
   EXPECT_EQ(CaptureOutput({Helper(), "stdin"}), "read 0");  // a child reads the null device
@@ -42,12 +64,15 @@ TEST(ChildProcesses, DeliverEachStreamToItsOwnReaderAndPipeOnlyIntoTheNextChild)
     std::string said[5];
     const auto to = [&said](int i) { return DeliveredTo([&said, i](const std::string& chunk) { said[i] += chunk; }); };
     ChildProcesses children;
-    children.Start({writer_starts ? Helper() : "clipvane-no-such-program", "streams", "twelve bytes", "a log"},
-                   {ToNextChild(), to(0)});
-    children.Start({Helper(), "stdin"}, {to(1), Inherited()});
-    children.Start({Helper(), "stdin"}, {to(2), Inherited()});
-    children.Start({Helper(), "streams", "video", "log"}, {to(3), to(4)});
-    children.Start({Helper(), "exit", "5"});
+    EXPECT_EQ(children
+                  .Start({writer_starts ? Helper() : "clipvane-no-such-program", "streams", "twelve bytes", "a log"},
+                         {ToNextChild(), to(0)})
+                  .has_value(),
+              writer_starts);
+    EXPECT_EQ(children.Start({Helper(), "stdin"}, {to(1), Inherited()}).value(), 1u);  // numbered all the same
+    Start(children, {Helper(), "stdin"}, {to(2), Inherited()});
+    Start(children, {Helper(), "streams", "video", "log"}, {to(3), to(4)});
+    Start(children, {Helper(), "exit", "5"});
     EXPECT_EQ(children.WaitAll(), (std::vector<int>{writer_starts ? 0 : 127, 0, 0, 0, 5}));
     EXPECT_EQ(said[0] + "|" + said[1] + "|" + said[2] + "|" + said[3] + "|" + said[4],
               writer_starts ? "a log|read 12|read 0|video|log" : "|read 0|read 0|video|log");
@@ -67,28 +92,57 @@ TEST(ChildProcesses, ArgumentsArriveAsTheyWereGiven) {
   EXPECT_EQ(CaptureOutput(argv), expected);
 }
 
-TEST(StartDetached, StartsAProgramThatWritesBothStreamsToAFileMadeAfresh) {
+TEST(LaunchDetached, StartsAProgramThatWritesBothStreamsToAFileMadeAfreshOrSaysWhyNot) {
   testing::TempFolder temp;
   const std::string said = temp.WriteFile("said.txt", "what an earlier start said, which goes");
-  ASSERT_TRUE(StartDetached({Helper(), "streams", "out", "err"}, said));
+  const auto launched = LaunchDetached({Helper(), "streams", "out", "err"}, said);
+  ASSERT_TRUE(launched.has_value()) << launched.error().Text();
   auto text = [&] { return NativeFileSystem().ReadWholeFile(said).value_or(""); };
   for (int i = 0; i < 200 && text().size() != 6; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
   // The two streams reach the file in no fixed order.
   EXPECT_TRUE(text() == "outerr" || text() == "errout") << text();
-  EXPECT_FALSE(StartDetached({Helper(), "exit", "0"}, temp / "no-such-folder/said.txt"));
-  EXPECT_FALSE(StartDetached({"clipvane-no-such-program"}));
+  // An output file that cannot be made, or no such program: said before anything runs.
+  const auto no_file = LaunchDetached({Helper(), "exit", "0"}, temp / "no-such-folder/said.txt");
+  ASSERT_FALSE(no_file.has_value());
+  EXPECT_NE(no_file.error().reason.find("no-such-folder"), std::string::npos) << no_file.error().reason;
+  const auto no_program = LaunchDetached({"clipvane-no-such-program"});
+  ASSERT_FALSE(no_program.has_value());
+  EXPECT_EQ(no_program.error().program, "clipvane-no-such-program");
 }
 
 #ifndef _WIN32
-TEST(ChildProcesses, PassesATerminationOnToTheChildren) {
-  ChildProcesses children;
-  // Once the child is waiting, this process is told to stop; the child gets the same
-  // signal and ends, and this process lives on to report it.
-  children.Start({Helper(), "wait"}, {DeliveredTo([](const std::string& chunk) {
-                                        if (chunk.find("ready") != std::string::npos) ::kill(::getpid(), SIGTERM);
-                                      }),
-                                      Inherited()});
-  EXPECT_EQ(children.WaitAll(), std::vector<int>{128 + SIGTERM});
+// What a later command needs to stop a started script with everything it runs: the id
+// is the program's own, and its session's and process group's, and the program is no
+// child of ours (no zombie waits for us).
+TEST(LaunchDetached, GivesTheProcessGroupThatStopsTheProgramWithItsChildren) {
+  testing::TempFolder temp;
+  const auto launched = LaunchDetached({Helper(), "parent", temp / "ids"});
+  ASSERT_TRUE(launched.has_value()) << launched.error().Text();
+  const auto ids = NotedIds(temp / "ids", 2);
+  ASSERT_EQ(ids.size(), 2u);
+  const auto group = static_cast<pid_t>(launched->id);
+  EXPECT_EQ(ids.at("parent"), launched->id);
+  EXPECT_EQ(::getsid(group), group);
+  EXPECT_EQ(::getpgid(static_cast<pid_t>(ids.at("child"))), group);
+  EXPECT_EQ(::waitpid(group, nullptr, WNOHANG), -1);
+  EXPECT_EQ(::kill(-group, SIGTERM), 0);
+}
+
+TEST(SignalRelay, PassesATerminationOnToTheChildrenAndLetsItEndAProcessWithoutAny) {
+  {
+    SignalRelay relay;
+    ChildProcesses children(&relay);
+    // Once the child is waiting, this process is told to stop; the child gets the same
+    // signal and ends, and this process lives on to report it.
+    Start(children, {Helper(), "wait"}, {DeliveredTo([](const std::string& chunk) {
+                                           if (chunk.find("ready") != std::string::npos) ::kill(::getpid(), SIGTERM);
+                                         }),
+                                         Inherited()});
+    EXPECT_EQ(children.WaitAll(), std::vector<int>{128 + SIGTERM});
+    EXPECT_EQ(relay.FirstSignal(), SIGTERM);
+  }
+  // With no child to pass it on to, a stop ends the process as it would without a relay.
+  EXPECT_EQ(RunChild({Helper(), "relay"}).value(), 128 + SIGTERM);
 }
 #endif
 
@@ -99,14 +153,8 @@ TEST(ChildProcesses, AKilledParentTakesItsChildrenWithIt) {
   testing::TempFolder temp;
   const std::string ids = temp / "ids";
   ChildProcesses parent;
-  parent.Start({Helper(), "parent", ids}, {Discarded(), Discarded()});
-  std::map<std::string, unsigned long> started;  // "parent" and "child"
-  for (int i = 0; i < 200 && started.size() < 2; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    std::istringstream lines(NativeFileSystem().ReadWholeFile(ids).value_or(""));
-    std::string what;
-    for (unsigned long id; lines >> what >> id;) started[what] = id;
-  }
+  Start(parent, {Helper(), "parent", ids}, {Discarded(), Discarded()});
+  std::map<std::string, unsigned long> started = NotedIds(ids, 2);
   ASSERT_EQ(started.size(), 2u);
   const auto ended = [](unsigned long id) {
 #ifdef _WIN32

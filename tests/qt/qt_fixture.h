@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "app/main_window_qt.h"
-#include "app/options_dialog_qt.h"
-#include "app/program.h"
+#include "app/qt/main_window_qt.h"
+#include "app/qt/options_dialog_qt.h"
+#include "session/program.h"
 #include "media/mediainfo_library.h"
 #include "platform/file_system.h"
 #include "platform/script_monitor.h"

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "platform/text_encoding.h"
 #include "qt/qt_fixture.h"
 
 namespace clipvane::testing {
@@ -79,6 +80,11 @@ class QtWindowsTest : public QObject {
     QCOMPARE(w.Main().Status()->text(), QString("created v9.sh"));
     QTest::mouseClick(w.Main().OutputFolderButton(), Qt::LeftButton);
     QCOMPARE(w.opener.opened, std::vector<std::string>{w.temp / "incoming"});
+    w.shell.fails = true;  // a script that does not start reaches the box through the window's shell
+    w.Select({0});
+    QTest::mouseClick(w.Main().StartButton(), Qt::LeftButton);
+    QCOMPARE(w.dialogs.shown.size(), 1u);
+    QVERIFY(AnsiToUtf8(w.dialogs.shown[0].text).find(u8"실행하지 못했습니다: cmd: not found") != std::string::npos);
   }
 
   void TheOptionsDialogPassesOnItsEventsAndKeepsARefusedSettingOpen() {

@@ -126,13 +126,21 @@ class EncodeCommandsTest : public ::testing::Test {
   EncodeCommandContext context_{jobs_, shell_, [this](const ProgressStep& step) { forwarded_.push_back(step); }};
 };
 
+// The scripts a command started, in order.
+Texts Scripts(const EncodeResult& result) {
+  Texts scripts;
+  for (const StartedScript& started : result.started) scripts.push_back(started.script);
+  return scripts;
+}
+
 TEST_F(EncodeCommandsTest, SelectionStartsAtMostFourInListOrderAndNamesTheRest) {
   FakeRows rows(files_, {"D:\\V\\a.avi", "D:\\V\\b.avi", "D:\\V\\c.avi", "D:\\V\\d.avi", "D:\\V\\e.avi", "D:\\V\\f.avi"},
                 {true, false, true, true, true, true});
   const EncodeResult result = EncodeSelection(rows, context_);
-  EXPECT_EQ(result.started, (Texts{"D:\\Conv\\batch\\a.bat", "D:\\Conv\\batch\\c.bat", "D:\\Conv\\batch\\d.bat",
-                                   "D:\\Conv\\batch\\e.bat"}));
-  EXPECT_EQ(shell_.opened, result.started);
+  EXPECT_EQ(Scripts(result), (Texts{"D:\\Conv\\batch\\a.bat", "D:\\Conv\\batch\\c.bat", "D:\\Conv\\batch\\d.bat",
+                                     "D:\\Conv\\batch\\e.bat"}));
+  EXPECT_EQ(shell_.opened, Scripts(result));
+  EXPECT_EQ(result.started[3].process.id, 1004u);  // as the shell started it
   EXPECT_EQ(result.scripted[1], (ScriptedJob{"D:\\V\\c.avi", 2, "D:\\Conv\\incoming\\c.mp4", "D:\\Conv\\batch\\c.log",
                                              "D:\\Conv\\batch\\c.bat"}));
   EXPECT_EQ(rows.probed, (std::vector<std::size_t>{0, 2, 3, 4}));  // the fifth selected row is not looked at
@@ -158,12 +166,12 @@ TEST_F(EncodeCommandsTest, VideosWithoutAJobAreRefusedWithTheirReasonAndTheOther
                                      cannot_write};
   const EncodeResult selection = EncodeSelection(rows, context_);
   EXPECT_EQ(selection.refused, refused);
-  EXPECT_EQ(selection.started, Texts{"D:\\Conv\\batch\\here.bat"});
+  EXPECT_EQ(Scripts(selection), Texts{"D:\\Conv\\batch\\here.bat"});
   EXPECT_FALSE(files_.Exists("D:\\Conv\\batch\\Encode_All.bat"));
   // Of two queues, only the one that got a job is opened.
   const EncodeResult whole = EncodeWholeList(2, rows, PowerAction::kShutdown, context_);
   EXPECT_EQ(whole.refused, refused);
-  EXPECT_EQ(whole.started, Texts{"D:\\Conv\\batch\\encode_al2.bat"});
+  EXPECT_EQ(Scripts(whole), Texts{"D:\\Conv\\batch\\encode_al2.bat"});
   EXPECT_TRUE(files_.Exists("D:\\Conv\\incoming\\clip.mp4"));
 }
 
@@ -180,7 +188,7 @@ TEST_F(EncodeCommandsTest, AVideoWhoseMp4AnotherListedRowMakesIsRefused) {
   };
   EXPECT_EQ(selection.refused, (std::vector<Refusal>{same_as("D:\\Other\\GOOD.wmv", 1, "D:\\Videos\\good.avi", 0),
                                                      same_as("D:\\Videos\\c\\good.avi", 3, "D:\\Videos\\good.avi", 0)}));
-  EXPECT_EQ(selection.started, Texts{"D:\\Conv\\batch\\else.bat"});
+  EXPECT_EQ(Scripts(selection), Texts{"D:\\Conv\\batch\\else.bat"});
   // The MP4 standing now was made from the fourth row's video, as its job noted.
   files_.files["D:\\Conv\\incoming\\good.mp4"] = "mp4";
   files_.files["D:\\Conv\\incoming\\.sources\\good.mp4.txt"] = "D:\\Videos\\c\\good.avi\n";

@@ -28,12 +28,12 @@ class SettingsTest : public ::testing::Test {
     for (const std::string& ext : startup_.videoexts) exts += ext + ";";
     char rate[16];
     std::snprintf(rate, sizeof rate, "%g", p.maxfps);
-    const std::string video = p.videocodec == 2   ? "x264 crf" + std::to_string(p.ratefactor) + " " + p.x264preset
-                              : p.videocodec == 1 ? "xvid " + std::to_string(p.videobitrate)
+    const std::string video = p.videocodec == VideoCodec::kX264   ? "x264 crf" + std::to_string(p.ratefactor) + " " + p.x264preset
+                              : p.videocodec == VideoCodec::kXvid ? "xvid " + std::to_string(p.videobitrate)
                                                   : "lavc " + std::to_string(p.videobitrate);
     return video + "/" + std::to_string(p.audiobitrate) +
            " " + rate + "fps " + std::to_string(p.framewidth) + "x" + std::to_string(p.frameheight) + " mode" +
-           std::to_string(p.displaymode) + " sizes " + std::to_string(settings_.plainsizeindex) + "," +
+           std::to_string(static_cast<int>(p.displaymode)) + " sizes " + std::to_string(settings_.plainsizeindex) + "," +
            std::to_string(settings_.colorsizeindex) + "=" + std::to_string(p.subtitlefontsize) + " " +
            AnsiToUtf8(SubtitleFont(settings_, startup_.fontsdir)) + "|" + AnsiToUtf8(settings_.fontface) + " " + exts;
   }

@@ -51,10 +51,17 @@ class FakeMachine : public Sleeper, public PowerControl {
   void Suspend() override { events.push_back("suspend"); }
 };
 
+// Records the scripts it is asked to start and gives them the ids 1001, 1002, ...; with
+// `fails` set none starts, as when the command interpreter is missing.
 class RecordingShell : public Shell {
  public:
   std::vector<std::string> opened;
-  void OpenScript(const std::string& path) override { opened.push_back(path); }
+  bool fails = false;
+  Expected<Launched, LaunchFailure> OpenScript(const std::string& path) override {
+    opened.push_back(path);
+    if (fails) return MakeUnexpected(LaunchFailure{"cmd", "not found"});
+    return Launched{static_cast<std::uint32_t>(1000 + opened.size())};
+  }
 };
 
 class RecordingOpener : public DocumentOpener {

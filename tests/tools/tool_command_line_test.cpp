@@ -125,9 +125,9 @@ TEST(PlannedPicture, FitsTheFrameOfEveryDeviceAndFit) {
     for (int platform : {0, 1, 2}) {
       for (int displaymode : {0, 1, 2, 3}) {
         EncodeSettings settings;
-        settings.platform = platform;
+        settings.platform = static_cast<Device>(platform);
         EncoderPreset preset;
-        preset.displaymode = displaymode;
+        preset.displaymode = static_cast<DisplayMode>(displaymode);
         preset.framewidth = platform == 2 ? 1280 : platform == 1 ? 320 : displaymode == 1 ? 640 : 480;
         preset.frameheight = platform == 2 ? 720 : platform == 1 ? 240 : 320;
         tools::PreparedInputs inputs;

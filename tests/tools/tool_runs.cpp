@@ -13,7 +13,7 @@
 #include <stdexcept>
 
 #include "platform/file_system.h"
-#include "platform/process.h"
+#include "platform/child_processes.h"
 #include "platform/text_encoding.h"
 
 namespace clipvane::testing {
@@ -37,8 +37,10 @@ ProgramRun RunProgram(const std::vector<std::string>& argv) {
   std::vector<std::string> utf8;
   for (const std::string& arg : argv) utf8.push_back(AnsiToUtf8(arg));
   ProgramRun run;
-  run.status = RunChild(utf8, {DeliveredTo([&run](const std::string& chunk) { run.output += chunk; }),
-                               DeliveredTo([&run](const std::string& chunk) { run.errors += chunk; })});
+  const auto status = RunChild(utf8, {DeliveredTo([&run](const std::string& chunk) { run.output += chunk; }),
+                                      DeliveredTo([&run](const std::string& chunk) { run.errors += chunk; })});
+  run.status = status ? *status : 127;
+  if (!status) run.errors += status.error().Text();
   return run;
 }
 
@@ -167,7 +169,8 @@ std::vector<ToolAppDir::Run> ToolAppDir::RunScripts(const std::vector<std::strin
 #else
     const std::vector<std::string> argv{"sh", scripts[i]};
 #endif
-    children.Start(argv, {DeliveredTo(keep), DeliveredTo(keep)});
+    if (const auto started = children.Start(argv, {DeliveredTo(keep), DeliveredTo(keep)}); !started)
+      runs[i].output += started.error().Text();
   }
   const std::vector<int> statuses = children.WaitAll();
   for (std::size_t i = 0; i < runs.size(); ++i) runs[i].status = statuses[i];

@@ -3,7 +3,7 @@
 #include <set>
 #include <gtest/gtest.h>
 
-#include "app/session.h"
+#include "session/session.h"
 #include "platform/file_system.h"
 #include "platform/ini_profile.h"
 #include "platform/text_encoding.h"
@@ -199,6 +199,21 @@ TEST_F(MainWindowModelTest, AGoneVideoIsToldByItsPathAndTheOthersStart) {
   model->Run(M::kEncodeSelection);
   EXPECT_EQ(dialogs.shown, SelectionNotices({{}, {}, {{gone, RefusalReason::kFileMissing}}, {}, false}));
   EXPECT_EQ(shell.opened, Texts{BatchFile("v1")});
+}
+
+// A script the shell could not start is told in a box with the system's words: a
+// video's job by the video, a whole-list run by its run script.
+TEST_F(MainWindowModelTest, AScriptThatDidNotStartIsToldInABox) {
+  Create(1, 1);
+  shell.fails = true;
+  model->StartClicked();
+  const std::string not_started = u8"인코딩 배치 파일을 실행하지 못했습니다: cmd: not found";
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(AnsiToUtf8(dialogs.shown[0].text), AnsiToUtf8(Video("v0.avi")) + "\r\r" + not_started);
+  model->MenuOpening();
+  model->Run(M::kEncodeAllSingle);
+  ASSERT_EQ(dialogs.shown.size(), 2u);
+  EXPECT_EQ(AnsiToUtf8(dialogs.shown[1].text), AnsiToUtf8(BatchFile("encode_all")) + ": " + not_started);
 }
 
 TEST_F(MainWindowModelTest, AWholeListRunKeepsTheListBusyShowsItsStepsAndThenSaysSo) {
@@ -410,7 +425,7 @@ TEST_F(OptionsDialogModelTest, ShowsTheStoredChoicesAndOkSavesThem) {
   EXPECT_EQ(Saved("qulity") + "|" + Saved("needsubtitle") + "|" + Saved("fontsize") + "|" + Saved("videofileext"),
             "0|0|2,2|AVI, xyz");
   EXPECT_EQ(program->startup.videoexts, (Texts{"avi", "xyz"}));
-  EXPECT_EQ(program->preset.videocodec, 1);
+  EXPECT_EQ(program->preset.videocodec, VideoCodec::kXvid);
   EXPECT_EQ(loads, 2);
 }
 

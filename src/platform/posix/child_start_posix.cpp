@@ -12,11 +12,8 @@
 extern char** environ;
 
 namespace clipvane {
-namespace {
 
-// The program a name stands for, found before the fork: after it, only calls that are
-// safe in a child of a threaded process may run, and a search of PATH is none.
-std::string ProgramPath(const std::string& name) {
+std::string ProgramOnPath(const std::string& name) {
   if (name.find('/') != std::string::npos) return name;
   const char* path = std::getenv("PATH");
   std::string folders = path ? path : "/usr/local/bin:/usr/bin:/bin";
@@ -30,11 +27,9 @@ std::string ProgramPath(const std::string& name) {
   return name;
 }
 
-}  // namespace
-
 pid_t StartChildProcess(const std::vector<std::string>& argv, const std::vector<StreamPlan>& streams,
                         const std::vector<int>& defaults, bool own_session, int& error) {
-  const std::string program = ProgramPath(argv[0]);
+  const std::string program = ProgramOnPath(argv[0]);
   std::vector<char*> raw;
   for (const std::string& arg : argv) raw.push_back(const_cast<char*>(arg.c_str()));
   raw.push_back(nullptr);

@@ -6,6 +6,12 @@
 
 namespace clipvane {
 
+// The program a name stands for: a name with a folder as it is, else the first
+// executable of that name on PATH, else the name itself (which then fails to start).
+// Found before a fork: after it, only calls that are safe in a child of a threaded
+// process may run, and a search of PATH is none.
+std::string ProgramOnPath(const std::string& name);
+
 // What a child's standard streams become before its program runs: a descriptor of
 // ours put in place of `target`, or a file opened there.
 struct StreamPlan {

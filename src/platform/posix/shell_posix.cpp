@@ -1,4 +1,4 @@
-#include "platform/process.h"
+#include "platform/detached_launch.h"
 #include "platform/shell.h"
 
 namespace clipvane {
@@ -10,8 +10,11 @@ class SessionShell final : public Shell {
   explicit SessionShell(std::string output_folder) : output_folder_(std::move(output_folder)) {}
 
   // sh runs the script in a session of its own, so that it outlives this program and
-  // no terminal signal of ours reaches it.
-  void OpenScript(const std::string& path) override { StartDetached({"sh", path}, OutputFile(path)); }
+  // no terminal signal of ours reaches it. On Linux the ANSI code page is UTF-8, so
+  // the path is an argument as it stands.
+  Expected<Launched, LaunchFailure> OpenScript(const std::string& path) override {
+    return LaunchDetached({"sh", path}, OutputFile(path));
+  }
 
  private:
   std::string OutputFile(const std::string& script) const {

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "platform/posix/proc_entries.h"
-#include "platform/process.h"
+#include "platform/detached_launch.h"
 #include "platform/system_services.h"
 
 namespace clipvane {
@@ -58,8 +58,9 @@ class ThreadSleeper final : public Sleeper {
 class SystemctlPowerControl final : public PowerControl {
  public:
   // Started and not waited for, as the Windows shell does.
-  void PowerOff() override { StartDetached({"systemctl", "poweroff"}); }
-  void Suspend() override { StartDetached({"systemctl", "suspend"}); }
+  // Unattended at the end of a run: nobody to tell when it does not start.
+  void PowerOff() override { static_cast<void>(LaunchDetached({"systemctl", "poweroff"})); }
+  void Suspend() override { static_cast<void>(LaunchDetached({"systemctl", "suspend"})); }
 };
 
 }  // namespace

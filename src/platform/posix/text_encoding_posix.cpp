@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include "common/text.h"
 #include "platform/text_encoding.h"
 #include "platform/utf.h"
 

@@ -1,0 +1,194 @@
+#include "app/win32/gui_services_win32.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <vector>
+
+#include "platform/child_processes.h"
+#include "platform/text_encoding.h"
+#include "platform/utf.h"
+
+namespace clipvane {
+namespace {
+
+class ShellOpener final : public DocumentOpener {
+ public:
+  void Open(const std::string& target) override { ShellExecuteA(nullptr, "open", target.c_str(), "", "", SW_SHOW); }
+};
+
+class MessageBoxes final : public Dialogs {
+ public:
+  void Tell(const Notice& notice) override { Show(notice); }
+  bool Ask(const Notice& notice) override { return Show(notice) == IDYES; }
+
+ private:
+  static int Show(const Notice& notice) {
+    static const UINT kIcons[] = {0, MB_ICONWARNING, MB_ICONERROR};  // by Notice::Icon
+    const UINT style = (notice.question ? MB_YESNO : MB_OK) | kIcons[static_cast<int>(notice.icon)];
+    const std::wstring text = notice.utf8 ? Utf8ToWide(notice.text) : AnsiToWide(notice.text);
+    return MessageBoxW(GetActiveWindow(), text.c_str(), AnsiToWide(notice.caption).c_str(), style);
+  }
+};
+
+// A string value of an existing key under HKEY_LOCAL_MACHINE; the key is opened for
+// reading only and never created.
+std::string ReadRegistryString(const char* key_path, const char* value_name, const std::string& fallback) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key_path, 0, KEY_READ, &key) != ERROR_SUCCESS) return {};
+  DWORD type = 0;
+  DWORD size = 0;
+  std::string text;
+  if (RegQueryValueExA(key, value_name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+    if (type == REG_SZ || type == REG_EXPAND_SZ) {
+      std::vector<char> buffer(size + 1, '\0');
+      if (RegQueryValueExA(key, value_name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) ==
+          ERROR_SUCCESS)
+        text = buffer.data();
+      else
+        text = fallback;
+    } else {
+      text = fallback;
+    }
+  }
+  RegCloseKey(key);
+  return text;
+}
+
+class RegistryAviSynth final : public AviSynthSystem {
+ public:
+  std::string RegisteredPluginDir() override { return ReadRegistryString("SOFTWARE\\AviSynth", "plugindir2_5", ""); }
+  bool FileExists(const std::string& path) override {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
+  bool FolderExists(const std::string& path) override {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
+  void CopyFileIfAbsent(const std::string& from, const std::string& to) override {
+    CopyFileA(from.c_str(), to.c_str(), TRUE);
+  }
+  // An installer that does not start ends as one that failed.
+  int RunAndWait(const std::string& path) override {
+    const auto status = RunChild({AnsiToUtf8(path)});
+    return status ? *status : 127;
+  }
+  // The release's encoder runs the FFmpeg beside it, which draws SSA through libass; an
+  // encoder that needs AviSynth comes without one.
+  bool EncoderDrawsSsa(const std::string& bin) override { return FileExists(bin + "ffmpeg.exe"); }
+};
+
+int CALLBACK AddFamily(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM families) {
+  reinterpret_cast<std::vector<std::string>*>(families)->push_back(WideToAnsi(font->lfFaceName));
+  return 1;
+}
+
+class SystemFonts final : public InstalledFonts {
+ public:
+  std::vector<std::string> Families() override {
+    std::vector<std::string> families;
+    LOGFONTW wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    HDC screen = GetDC(nullptr);
+    EnumFontFamiliesExW(screen, &wanted, AddFamily, reinterpret_cast<LPARAM>(&families), 0);
+    ReleaseDC(nullptr, screen);
+    return families;
+  }
+
+  std::vector<FontRegistryValue> RegistryValues() override {
+    std::vector<FontRegistryValue> values;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", 0, KEY_READ,
+                      &key) != ERROR_SUCCESS)
+      return values;
+    for (DWORD index = 0;; ++index) {
+      char name[16384];
+      BYTE data[4096];
+      DWORD name_size = sizeof name;
+      DWORD data_size = sizeof data - 1;
+      DWORD type = 0;
+      const LONG result = RegEnumValueA(key, index, name, &name_size, nullptr, &type, data, &data_size);
+      if (result == ERROR_NO_MORE_ITEMS) break;
+      if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) continue;
+      data[data_size] = 0;
+      values.push_back({std::string(name, name_size), reinterpret_cast<const char*>(data)});
+    }
+    RegCloseKey(key);
+    return values;
+  }
+};
+
+}  // namespace
+
+DocumentOpener& NativeDocumentOpener() {
+  static ShellOpener opener;
+  return opener;
+}
+
+Dialogs& NativeDialogs() {
+  static MessageBoxes dialogs;
+  return dialogs;
+}
+
+AviSynthSystem& NativeAviSynthSystem() {
+  static RegistryAviSynth system;
+  return system;
+}
+
+InstalledFonts& NativeInstalledFonts() {
+  static SystemFonts fonts;
+  return fonts;
+}
+
+void RegisterWindowClassOnce(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, UINT style) {
+  WNDCLASSEXW window_class{};
+  window_class.cbSize = sizeof window_class;
+  if (GetClassInfoExW(instance, name, &window_class)) return;
+  window_class.style = style;
+  window_class.lpfnWndProc = procedure;
+  window_class.hInstance = instance;
+  window_class.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // the arrow
+  window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  window_class.lpszClassName = name;
+  RegisterClassExW(&window_class);
+}
+
+HFONT MakeKoreanFont(const wchar_t* face, int pixels, bool bold) {
+  return CreateFontW(-pixels, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, HANGEUL_CHARSET,
+                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+}
+
+std::string ControlText(HWND control) {
+  const int length = GetWindowTextLengthW(control);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), length + 1)));
+  return WideToAnsi(text);
+}
+
+void SetControlText(HWND control, const std::string& ansi) { SetWindowTextW(control, AnsiToWide(ansi).c_str()); }
+
+void AddToolTip(HWND tooltips, HWND control, const std::string& ansi_hint) {
+  if (ansi_hint.empty()) return;
+  std::wstring text = AnsiToWide(ansi_hint);
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = GetParent(control);
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  tool.lpszText = text.data();
+  SendMessageW(tooltips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageW(tooltips, TTM_SETMAXTIPWIDTH, 0, 400);
+}
+
+void FillDropDown(HWND combo, const std::vector<std::string>& ansi_items, int selection) {
+  SendMessageW(combo, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+  for (const std::string& item : ansi_items)
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(AnsiToWide(item).c_str()));
+  SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(selection), 0);
+  SendMessageW(combo, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(combo, nullptr, TRUE);
+}
+
+}  // namespace clipvane

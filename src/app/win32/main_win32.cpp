@@ -1,0 +1,37 @@
+// clipvane.exe: the power-action mode for exactly one argument, otherwise the main
+// window. The composition root of the Windows program: every native service is made
+// here and handed in.
+#include <windows.h>
+// windows.h first: shellapi.h depends on it.
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "app/win32/main_window_win32.h"
+#include "session/program.h"
+#include "session/run_modes.h"
+#include "media/mediainfo_library.h"
+#include "platform/file_system.h"
+#include "platform/shell.h"
+#include "platform/system_services.h"
+#include "platform/text_encoding.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+  using namespace clipvane;
+  const Workspace workspace = Workspace::OfRunningProgram();
+  Program program = StartProgram(workspace, OpenIniProfile(workspace.SettingsFile()), FontsFolder());
+  int count = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> arguments;
+  for (int i = 1; argv && i < count; ++i) arguments.push_back(WideToAnsi(argv[i]));
+  LocalFree(argv);
+  PowerActionServices power{NativeSleeper(), NativeProcessList(), NativePowerControl(), NativeCensusNames(),
+                            workspace.Batch() + Separator(workspace.Style())};
+  return RunProgram(arguments, power, [&] {
+    const auto mediainfo = LoadMediaInfoLibrary(workspace.AppDir(), NativeFileSystem());
+    GuiServices services{{NativeFileSystem(), NativeShell(), *mediainfo, &NativeProcessList()}, NativeDocumentOpener(), NativeDialogs(),
+                         NativeAviSynthSystem(), NativeInstalledFonts()};
+    return RunMainWindow(program, services, instance, show);
+  });
+}

@@ -1,0 +1,405 @@
+#include "app/win32/main_window_win32.h"
+
+// windows.h (through the header) first: the shell and control headers depend on it.
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <optional>
+#include <vector>
+
+#include "app/win32/file_info_dialog_win32.h"
+#include "app/win32/options_dialog_win32.h"
+#include "session/program.h"
+#include "platform/text_encoding.h"
+#include "platform/utf.h"
+
+namespace clipvane {
+namespace {
+
+constexpr wchar_t kMainWindowClass[] = L"TfmMain";
+constexpr wchar_t kPanelClass[] = L"TPanel";
+constexpr int kButtonPanelHeight = 43;
+constexpr int kRightPanelWidth = 113;
+constexpr LONG_PTR kButtonPanelMark = 1;  // the panel that draws Bevel1
+
+UINT MenuId(MenuCommand command) { return static_cast<UINT>(kIdFirstMenuItem + static_cast<int>(command)); }
+
+// Panels pass their buttons' clicks on to the window they sit in, and Panel1 draws
+// its bevel and the vertical line Bevel1.
+LRESULT CALLBACK PanelProcedure(HWND panel, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+      return SendMessageW(GetAncestor(panel, GA_ROOT), message, wparam, lparam);
+    case WM_CTLCOLORSTATIC:
+      SetBkMode(reinterpret_cast<HDC>(wparam), TRANSPARENT);
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(panel, &paint);
+      if (GetWindowLongPtrW(panel, GWLP_USERDATA) == kButtonPanelMark) {
+        RECT edge;
+        GetClientRect(panel, &edge);
+        DrawEdge(dc, &edge, BDR_SUNKENOUTER | BDR_RAISEDINNER, BF_RECT);
+        RECT line{144 + 4, 5, 144 + 6, 5 + 33};
+        DrawEdge(dc, &line, EDGE_ETCHED, BF_LEFT);
+      }
+      EndPaint(panel, &paint);
+      return 0;
+    }
+  }
+  return DefWindowProcW(panel, message, wparam, lparam);
+}
+
+void RegisterClasses(HINSTANCE instance, WNDPROC main_procedure) {
+  RegisterWindowClassOnce(instance, kMainWindowClass, main_procedure, CS_DROPSHADOW);
+  RegisterWindowClassOnce(instance, kPanelClass, PanelProcedure);
+}
+
+HWND MakeChild(const wchar_t* window_class, const std::string& text, DWORD style, int left, int top, int width,
+               int height, HWND parent, int id, HFONT font, HINSTANCE instance) {
+  HWND child = CreateWindowExW(0, window_class, AnsiToWide(text).c_str(), WS_CHILD | WS_VISIBLE | style, left, top,
+                               width, height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance,
+                               nullptr);
+  SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return child;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(MainWindowModel& model, HINSTANCE instance) : model_(model), instance_(instance) {
+  RegisterClasses(instance, RouteToOwner<MainWindow>);
+  window_font_ = MakeKoreanFont(L"굴림", 13);
+  fixed_font_ = MakeKoreanFont(L"굴림체", 13);
+  bold_font_ = MakeKoreanFont(L"굴림", 13, true);
+  window_ = CreateWindowExW(0, kMainWindowClass, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 225, 225, 711, 493,
+                            nullptr, nullptr, instance, this);
+  CreateControls();
+  BuildPopupMenu();
+  Layout();
+  model_.Attach(*this);
+  DragAcceptFiles(window_, TRUE);
+  model_.Created();
+}
+
+MainWindow::~MainWindow() {
+  if (window_ && IsWindow(window_)) DestroyWindow(window_);
+  if (popup_) DestroyMenu(popup_);
+  if (accelerators_) DestroyAcceleratorTable(accelerators_);
+  DeleteObject(window_font_);
+  DeleteObject(fixed_font_);
+  DeleteObject(bold_font_);
+}
+
+void MainWindow::AttachDialogs(OptionsDialog& options, FileInfoDialog& file_info) {
+  options_ = &options;
+  file_info_ = &file_info;
+}
+
+void MainWindow::ShowTitle() { SetControlText(window_, model_.Title()); }
+
+void MainWindow::CreateControls() {
+  list_view_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
+                               0, 0, 0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdListView)),
+                               instance_, nullptr);
+  SendMessageW(list_view_, WM_SETFONT, reinterpret_cast<WPARAM>(fixed_font_), FALSE);
+  SendMessageW(list_view_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+  int column_index = 0;
+  for (const ListColumn& column : ListColumns()) {
+    std::wstring header = AnsiToWide(column.header);
+    LVCOLUMNW lv_column{};
+    lv_column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+    lv_column.fmt = column.centred ? LVCFMT_CENTER : LVCFMT_LEFT;
+    lv_column.cx = column.width > 0 ? column.width : 50;
+    lv_column.pszText = header.data();
+    SendMessageW(list_view_, LVM_INSERTCOLUMNW, column_index++, reinterpret_cast<LPARAM>(&lv_column));
+  }
+
+  panel_ = CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0,
+                           kButtonPanelHeight, window_, nullptr, instance_, nullptr);
+  SetWindowLongPtrW(panel_, GWLP_USERDATA, kButtonPanelMark);
+  tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance_, nullptr);
+
+  const PanelButton output = OutputFolderButton();
+  HWND output_button = MakeChild(L"BUTTON", output.caption, WS_TABSTOP | BS_PUSHBUTTON, 10, 10, 127, 25, panel_,
+                                 kIdOutputFolderButton, fixed_font_, instance_);
+  MakeChild(L"STATIC", EncodingLabel(), SS_CENTER | SS_CENTERIMAGE, 156, 13, 61, 17, panel_, -1, bold_font_,
+            instance_);
+  const PanelButton options = OptionsButton();
+  HWND options_button = MakeChild(L"BUTTON", options.caption, WS_TABSTOP | BS_PUSHBUTTON, 216, 10, 98, 25, panel_,
+                                  kIdOptionsButton, fixed_font_, instance_);
+  const PanelButton start = StartButtonTexts();
+  start_button_ = MakeChild(L"BUTTON", start.caption, WS_TABSTOP | BS_PUSHBUTTON, 321, 10, 98, 25, panel_,
+                            kIdStartButton, fixed_font_, instance_);
+  right_panel_ = CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"", WS_CHILD | WS_VISIBLE, 0, 0,
+                                 kRightPanelWidth, kButtonPanelHeight - 4, panel_, nullptr, instance_, nullptr);
+  const PanelButton web = WebPageButton();
+  HWND web_button = MakeChild(L"BUTTON", web.caption, WS_TABSTOP | BS_PUSHBUTTON, 8, 6, 97, 25, right_panel_,
+                              kIdWebPageButton, fixed_font_, instance_);
+  AddToolTip(tooltips_, output_button, output.hint);
+  AddToolTip(tooltips_, options_button, options.hint);
+  AddToolTip(tooltips_, start_button_, start.hint);
+  AddToolTip(tooltips_, web_button, web.hint);
+
+  status_bar_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
+                                window_, nullptr, instance_, nullptr);
+  SendMessageW(status_bar_, WM_SETFONT, reinterpret_cast<WPARAM>(window_font_), FALSE);
+  int parts[] = {200};
+  SendMessageW(status_bar_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
+}
+
+void MainWindow::BuildPopupMenu() {
+  popup_ = CreatePopupMenu();
+  std::vector<HMENU> open_menus{popup_};
+  for (const MenuEntry& entry : MenuEntries()) {
+    HMENU holder = open_menus.back();
+    if (entry.kind == MenuEntry::Kind::kSubmenuEnd) {
+      open_menus.pop_back();
+      continue;
+    }
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    std::wstring text = AnsiToWide(entry.shortcut.empty() ? entry.caption : entry.caption + "\t" + entry.shortcut);
+    if (entry.kind == MenuEntry::Kind::kSeparator) {
+      info.fMask = MIIM_FTYPE;
+      info.fType = MFT_SEPARATOR;
+    } else {
+      info.fMask = MIIM_ID | MIIM_STRING;
+      info.wID = MenuId(entry.command);
+      info.dwTypeData = text.data();
+      if (entry.kind == MenuEntry::Kind::kSubmenuStart) {
+        info.fMask |= MIIM_SUBMENU;
+        info.hSubMenu = CreatePopupMenu();
+      }
+    }
+    InsertMenuItemW(holder, static_cast<UINT>(GetMenuItemCount(holder)), TRUE, &info);
+    if (entry.kind == MenuEntry::Kind::kSubmenuStart) open_menus.push_back(info.hSubMenu);
+  }
+
+  std::vector<ACCEL> keys;
+  for (const MenuShortcut& shortcut : MenuShortcuts()) {
+    ACCEL key{};
+    key.fVirt = FVIRTKEY | (shortcut.letter ? FCONTROL : 0);
+    key.key = shortcut.letter ? static_cast<WORD>(shortcut.letter) : VK_DELETE;
+    key.cmd = static_cast<WORD>(MenuId(shortcut.command));
+    keys.push_back(key);
+  }
+  accelerators_ = CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
+}
+
+void MainWindow::Layout() {
+  RECT client;
+  GetClientRect(window_, &client);
+  SendMessageW(status_bar_, WM_SIZE, 0, 0);
+  RECT status_rect;
+  GetWindowRect(status_bar_, &status_rect);
+  const int status_height = status_rect.bottom - status_rect.top;
+  const int width = client.right;
+  const int panel_top = client.bottom - status_height - kButtonPanelHeight;
+  MoveWindow(list_view_, 0, 0, width, panel_top > 0 ? panel_top : 0, TRUE);
+  MoveWindow(panel_, 0, panel_top, width, kButtonPanelHeight, TRUE);
+  // Panel2 sits at the right edge, inside Panel1's bevel.
+  MoveWindow(right_panel_, width - 2 - kRightPanelWidth, 2, kRightPanelWidth, kButtonPanelHeight - 4, TRUE);
+  InvalidateRect(panel_, nullptr, TRUE);
+}
+
+void MainWindow::RowsChanged() {
+  rendering_ = true;
+  SendMessageW(list_view_, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(list_view_, LVM_DELETEALLITEMS, 0, 0);
+  const VideoList& list = model_.List();
+  SendMessageW(list_view_, LVM_SETITEMCOUNT, list.RowCount(), 0);
+  for (std::size_t row = 0; row < list.RowCount(); ++row) {
+    const VideoRow& video = list.Row(row);
+    std::wstring texts[] = {AnsiToWide(video.encoded_marker), AnsiToWide(video.title), AnsiToWide(video.subtitle)};
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_STATE;
+    item.iItem = static_cast<int>(row);
+    item.pszText = texts[0].data();
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = (video.selected ? LVIS_SELECTED : 0) | (list.FocusedRow() == row ? LVIS_FOCUSED : 0);
+    SendMessageW(list_view_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    for (int column = 1; column < 3; ++column) {
+      LVITEMW sub{};
+      sub.iSubItem = column;
+      sub.pszText = texts[column].data();
+      SendMessageW(list_view_, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&sub));
+    }
+  }
+  SendMessageW(list_view_, LVM_ENSUREVISIBLE, list.FocusedRow().value_or(0), FALSE);
+  SendMessageW(list_view_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(list_view_, nullptr, TRUE);
+  rendering_ = false;
+}
+
+void MainWindow::StateChanged() {
+  EnableWindow(list_view_, model_.ListEnabled());
+  const StartButtonState start = model_.StartButton();
+  EnableWindow(start_button_, start.enabled);
+  SetControlText(start_button_, start.caption);
+  for (std::size_t i = 0; i < kMenuCommandCount; ++i) {
+    const auto command = static_cast<MenuCommand>(i);
+    EnableMenuItem(popup_, MenuId(command), MF_BYCOMMAND | (model_.IsEnabled(command) ? MF_ENABLED : MF_GRAYED));
+    CheckMenuItem(popup_, MenuId(command), MF_BYCOMMAND | (model_.IsChecked(command) ? MF_CHECKED : MF_UNCHECKED));
+  }
+}
+
+void MainWindow::StatusChanged() {
+  SendMessageW(status_bar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(AnsiToWide(model_.StatusText()).c_str()));
+  // The work that follows blocks the window; the text must show before it.
+  UpdateWindow(status_bar_);
+}
+
+void MainWindow::Breathe() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(message.wParam));  // leave it for the main loop
+      return;
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+void MainWindow::ShowFileInformation(const std::string& report) { file_info_->ShowModal(window_, report); }
+
+void MainWindow::OnListNotify(const NMHDR& header) {
+  if (header.code == NM_DBLCLK) return model_.DoubleClicked();
+  if (header.code != LVN_ITEMCHANGED || rendering_) return;
+  const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+  if (!(change.uChanged & LVIF_STATE)) return;
+  // Row -1 stands for every row.
+  const int rows = static_cast<int>(SendMessageW(list_view_, LVM_GETITEMCOUNT, 0, 0));
+  const int first = change.iItem < 0 ? 0 : change.iItem;
+  const int end = change.iItem < 0 ? rows : change.iItem + 1;
+  for (int row = first; row < end; ++row) {
+    const auto state = static_cast<UINT>(SendMessageW(list_view_, LVM_GETITEMSTATE, row, LVIS_SELECTED | LVIS_FOCUSED));
+    model_.RowStateChanged(static_cast<std::size_t>(row), state & LVIS_SELECTED, state & LVIS_FOCUSED);
+  }
+}
+
+void MainWindow::OnDropFiles(HDROP drop) {
+  // The names as the shell has them: an ANSI query would turn a character the code
+  // page lacks into "?" and name another file, or none.
+  std::vector<std::string> paths, outside;
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    std::wstring name(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+    name.resize(DragQueryFileW(drop, i, name.data(), static_cast<UINT>(name.size())));
+    if (const std::optional<std::string> ansi = WideToAnsiExactly(name))
+      paths.push_back(*ansi);
+    else
+      outside.push_back(WideToUtf8(name));
+  }
+  DragFinish(drop);
+  model_.FilesDropped(paths);
+  model_.UnlistableFilesDropped(outside);
+}
+
+void MainWindow::OnCommand(int id) {
+  switch (id) {
+    case kIdOutputFolderButton: return model_.OutputFolderClicked();
+    case kIdWebPageButton: return model_.WebPageClicked();
+    case kIdOptionsButton: return options_->ShowModal(window_);
+    case kIdStartButton: return model_.StartClicked();
+    default: break;
+  }
+  const int index = id - kIdFirstMenuItem;
+  if (index >= 0 && index < static_cast<int>(kMenuCommandCount)) model_.Run(static_cast<MenuCommand>(index));
+}
+
+LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_SIZE:
+      if (status_bar_) Layout();
+      return 0;
+    case WM_SETFOCUS:
+      if (list_view_) SetFocus(list_view_);
+      return 0;
+    case WM_COMMAND:
+      OnCommand(LOWORD(wparam));
+      return 0;
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lparam);
+      if (header->hwndFrom == list_view_) OnListNotify(*header);
+      return 0;
+    }
+    case WM_CONTEXTMENU:
+      if (reinterpret_cast<HWND>(wparam) == list_view_) {
+        POINT at{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
+        if (lparam == -1) {
+          at = {8, 8};
+          ClientToScreen(list_view_, &at);
+        }
+        TrackPopupMenuEx(popup_, TPM_RIGHTBUTTON, at.x, at.y, window_, nullptr);
+        return 0;
+      }
+      break;
+    case WM_INITMENUPOPUP:
+      if (reinterpret_cast<HMENU>(wparam) == popup_) model_.MenuOpening();
+      return 0;
+    case WM_DROPFILES:
+      OnDropFiles(reinterpret_cast<HDROP>(wparam));
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      // Windows may end the process without destroying the window: the list is saved
+      // now, as closing would, and a later close has nothing more to write.
+      if (wparam) model_.Closing();
+      return 0;
+    case WM_DESTROY:
+      model_.Closing();
+      DragAcceptFiles(window_, FALSE);
+      PostQuitMessage(0);
+      return 0;
+    case WM_NCDESTROY:
+      SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+      window_ = nullptr;
+      break;
+  }
+  return DefWindowProcW(window_, message, wparam, lparam);
+}
+
+ProgramWindows::ProgramWindows(Program& program, GuiServices& services, HINSTANCE instance) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  session_ = std::make_unique<Session>(program, services.core);
+  main_model_ = std::make_unique<MainWindowModel>(*session_, services.opener, services.dialogs);
+  main_ = std::make_unique<MainWindow>(*main_model_, instance);
+  options_model_ = std::make_unique<OptionsDialogModel>(
+      *session_, OptionsServices{services.avisynth, services.fonts, services.dialogs}, [this] { main_->ShowTitle(); });
+  options_ = std::make_unique<OptionsDialog>(*options_model_, instance);
+  file_info_ = std::make_unique<FileInfoDialog>(instance);
+  main_->AttachDialogs(*options_, *file_info_);
+}
+
+ProgramWindows::~ProgramWindows() = default;
+
+bool TranslateListShortcut(MainWindow& main, MSG& message) {
+  // The list's shortcuts work while it has the keyboard focus.
+  return message.hwnd == main.ListView() && main.Handle() &&
+         TranslateAcceleratorW(main.Handle(), main.Accelerators(), &message);
+}
+
+int RunMessageLoop(MainWindow& main) {
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (TranslateListShortcut(main, message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return static_cast<int>(message.wParam);
+}
+
+int RunMainWindow(Program& program, GuiServices& services, HINSTANCE instance, int show) {
+  ProgramWindows windows(program, services, instance);
+  ShowWindow(windows.Main().Handle(), show);
+  UpdateWindow(windows.Main().Handle());
+  return RunMessageLoop(windows.Main());
+}
+
+}  // namespace clipvane

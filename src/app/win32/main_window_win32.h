@@ -1,0 +1,117 @@
+#pragma once
+#include <windows.h>
+// windows.h first: shellapi.h depends on it.
+#include <shellapi.h>
+
+#include <memory>
+#include <string>
+
+#include "app/win32/gui_services_win32.h"
+#include "session/session.h"
+#include "ui/main_window_model.h"
+#include "ui/options_dialog_model.h"
+
+namespace clipvane {
+
+struct Program;
+class OptionsDialog;
+class FileInfoDialog;
+
+// Command identifiers of the main window's controls and context menu.
+enum MainWindowControl : int {
+  kIdListView = 100,
+  kIdOutputFolderButton,  // Button2
+  kIdOptionsButton,       // Button1
+  kIdStartButton,         // bnEncode
+  kIdWebPageButton,       // Button4
+  kIdFirstMenuItem = 200,  // + MenuCommand
+};
+
+// fmMain: the video list, the button panel, the status bar and the context menu,
+// showing what its model says and passing every event to it.
+class MainWindow final : public MainWindowView {
+ public:
+  MainWindow(MainWindowModel& model, HINSTANCE instance);
+  ~MainWindow() override;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  // The dialogs it opens, created after it.
+  void AttachDialogs(OptionsDialog& options, FileInfoDialog& file_info);
+  void ShowTitle();
+
+  HWND Handle() const { return window_; }
+  HWND ListView() const { return list_view_; }
+  HWND StartButton() const { return start_button_; }
+  HWND StatusBar() const { return status_bar_; }
+  HMENU PopupMenu() const { return popup_; }
+  HACCEL Accelerators() const { return accelerators_; }
+
+  void RowsChanged() override;
+  void StateChanged() override;
+  void StatusChanged() override;
+  void Breathe() override;
+  void ShowFileInformation(const std::string& report) override;
+
+ private:
+  template <typename Window>
+  friend LRESULT CALLBACK RouteToOwner(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  void CreateControls();
+  void BuildPopupMenu();
+  void Layout();
+  void OnCommand(int id);
+  void OnListNotify(const NMHDR& header);
+  void OnDropFiles(HDROP drop);
+
+  MainWindowModel& model_;
+  HINSTANCE instance_;
+  OptionsDialog* options_ = nullptr;
+  FileInfoDialog* file_info_ = nullptr;
+
+  HWND window_ = nullptr;
+  HWND list_view_ = nullptr;
+  HWND panel_ = nullptr;
+  HWND right_panel_ = nullptr;
+  HWND start_button_ = nullptr;
+  HWND status_bar_ = nullptr;
+  HWND tooltips_ = nullptr;
+  HMENU popup_ = nullptr;
+  HACCEL accelerators_ = nullptr;
+  HFONT window_font_ = nullptr;
+  HFONT fixed_font_ = nullptr;
+  HFONT bold_font_ = nullptr;
+  bool rendering_ = false;
+};
+
+// All three windows of the program over one session, created in their order: fmMain,
+// fmOptions, Form3.
+class ProgramWindows {
+ public:
+  ProgramWindows(Program& program, GuiServices& services, HINSTANCE instance);
+  ~ProgramWindows();
+  MainWindowModel& MainModel() { return *main_model_; }
+  MainWindow& Main() { return *main_; }
+  OptionsDialog& Options() { return *options_; }
+  FileInfoDialog& FileInfo() { return *file_info_; }
+
+ private:
+  std::unique_ptr<Session> session_;
+  std::unique_ptr<MainWindowModel> main_model_;
+  std::unique_ptr<MainWindow> main_;
+  std::unique_ptr<OptionsDialogModel> options_model_;
+  std::unique_ptr<OptionsDialog> options_;
+  std::unique_ptr<FileInfoDialog> file_info_;
+};
+
+// Passes a key message meant for the list through the shortcut table; true when it
+// became a command.
+bool TranslateListShortcut(MainWindow& main, MSG& message);
+
+// Runs messages until the main window is gone.
+int RunMessageLoop(MainWindow& main);
+
+// Creates the windows of the program and runs them.
+int RunMainWindow(Program& program, GuiServices& services, HINSTANCE instance, int show);
+
+}  // namespace clipvane

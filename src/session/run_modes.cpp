@@ -1,0 +1,28 @@
+#include "session/run_modes.h"
+
+#include "platform/system_services.h"
+
+namespace clipvane {
+
+RunMode ChooseRunMode(const std::vector<std::string>& arguments) {
+  return arguments.size() == 1 ? RunMode::kPowerAction : RunMode::kGui;
+}
+
+PowerAction PowerActionOf(const std::string& argument) {
+  if (argument == "shutdown") return PowerAction::kShutdown;
+  if (argument == "suspend") return PowerAction::kSuspend;
+  return PowerAction::kNone;
+}
+
+void RunPowerActionMode(const std::string& argument, PowerActionServices& services) {
+  services.sleeper.SleepMilliseconds(kPowerActionDelayMs);
+  // One look only: a queue that is still encoding ends in its own instance later.
+  if (EncoderCensus(services.processes, services.names) ||
+      ScriptsAtWork(services.processes, services.names.interpreter, services.scripts_folder))
+    return;
+  const PowerAction action = PowerActionOf(argument);
+  if (action == PowerAction::kShutdown) services.power.PowerOff();
+  if (action == PowerAction::kSuspend) services.power.Suspend();
+}
+
+}  // namespace clipvane

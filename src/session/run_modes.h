@@ -1,0 +1,36 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "session/encoder_census.h"
+#include "common/power_action.h"
+
+namespace clipvane {
+
+class PowerControl;
+class ProcessList;
+class Sleeper;
+
+enum class RunMode { kGui, kPowerAction };
+
+// Exactly one argument selects the power-action mode; none, or two and more, the GUI.
+RunMode ChooseRunMode(const std::vector<std::string>& arguments);
+
+// "shutdown" and "suspend" exactly: case-sensitive, nothing trimmed.
+PowerAction PowerActionOf(const std::string& argument);
+
+inline constexpr unsigned kPowerActionDelayMs = 10000;
+
+struct PowerActionServices {
+  Sleeper& sleeper;
+  const ProcessList& processes;
+  PowerControl& power;
+  CensusNames names;
+  std::string scripts_folder;  // the batch folder with its separator, whose scripts give way too; empty for none
+};
+
+// Waits ten seconds, gives way to encoders or scripts still at work, and otherwise
+// powers the computer off or suspends it as the argument says. Never shows anything.
+void RunPowerActionMode(const std::string& argument, PowerActionServices& services);
+
+}  // namespace clipvane

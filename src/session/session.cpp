@@ -1,0 +1,188 @@
+#include "session/session.h"
+
+#include <algorithm>
+
+#include "jobs/job_plan.h"
+#include "media/list_commands.h"
+#include "platform/file_system.h"
+#include "runs/leftovers.h"
+#include "runs/run_scripts.h"
+#include "session/encoder_census.h"
+#include "settings/avisynth_readiness.h"
+#include "subtitles/avs_script.h"
+#include "subtitles/sami_classes.h"
+#include "subtitles/sami_text.h"
+#include "subtitles/ssa_style.h"
+
+namespace clipvane {
+
+Session::Session(Program& program, CoreServices& services)
+    : program_(program),
+      services_(services),
+      list_(program.workspace, services.files, program.startup.videoexts),
+      probe_(services.mediainfo, services.files, program.workspace.Style()),
+      rows_(list_, probe_),
+      jobs_{{program.workspace, kNativeScriptDialect, program.settings, program.preset, program.startup.fontsdir},
+            services.files,
+            [this](const std::string& video, const std::string& subtitle, const std::string& source,
+                   const SsaStyleMetrics& metrics) { WriteAvs(video, subtitle, source, metrics); }} {}
+
+void Session::OpenWorkspace() {
+  program_.workspace.CreateFolders(services_.files);
+  if (services_.processes) {
+    const CensusNames names = NativeCensusNames();
+    std::vector<std::string> job_processes = names.tools;
+    job_processes.push_back(names.interpreter);
+    job_processes.push_back(names.interpreter == "sh" ? "ffmpeg" : "ffmpeg.exe");
+    RemoveLeftovers(program_.workspace, jobs_.setup.dialect, services_.files, *services_.processes, job_processes);
+  }
+  stored_list_ = LoadVideoList(list_, services_.files, program_.workspace);
+  changes_at_load_ = list_.Changes();
+}
+
+bool Session::SaveList() {
+  if (list_.Changes() == changes_at_load_) return false;
+  stored_list_ = SaveVideoList(list_, stored_list_, services_.files, program_.workspace);
+  changes_at_load_ = list_.Changes();  // a second save has nothing more to write
+  return true;
+}
+
+std::unique_ptr<FileLock> Session::LockList() {
+  return services_.files.LockExclusive(program_.workspace.ListLockFile());
+}
+
+std::string Session::JobScript(std::size_t row) const {
+  return JobScriptPath(list_.EntryPath(row), program_.workspace, jobs_.setup.dialect);
+}
+
+std::string Session::Output(std::size_t row) const { return program_.workspace.OutputPath(list_.EntryPath(row)); }
+
+std::string Session::JobLog(std::size_t row) const { return JobLogPath(list_.EntryPath(row), program_.workspace); }
+
+FileStamp Session::OutputStamp(std::size_t row) const { return services_.files.Stamp(Output(row)); }
+
+FileStamp Session::OutputStampOf(const std::string& video) const {
+  return services_.files.Stamp(program_.workspace.OutputPath(video));
+}
+
+FileStamp Session::ScriptStamp(const std::string& script) const { return services_.files.Stamp(script); }
+
+bool Session::IsWorkspaceScript(const std::string& script) const {
+  return script.rfind(ScriptFolder() + Separator(), 0) == 0;
+}
+
+std::vector<std::string> Session::JobsCalledBy(const std::string& run_script,
+                                               const std::vector<std::string>& candidates) const {
+  // A run script calls each job on a line of its own, written as the call steps are.
+  const std::string text = "\n" + services_.files.ReadWholeFile(run_script).value_or("");
+  std::vector<std::pair<std::size_t, std::string>> found;
+  for (const std::string& script : candidates) {
+    const std::string line = RenderScript(jobs_.setup.dialect, program_.workspace.AppDir(), {CallStep(script)});
+    const std::size_t at = text.find("\n" + line);
+    if (at != std::string::npos) found.emplace_back(at, script);
+  }
+  std::sort(found.begin(), found.end());
+  std::vector<std::string> in_order;
+  for (const auto& [at, script] : found) in_order.push_back(script);
+  return in_order;
+}
+
+JudgedJob Session::JudgeJob(const std::string& video, bool written_by_this_run) const {
+  return JudgeEndedJob(written_by_this_run, video, program_.workspace.OutputPath(video),
+                       JobLogPath(video, program_.workspace), services_.files, services_.mediainfo);
+}
+
+std::vector<std::string> Session::AddFiles(const std::vector<std::string>& paths) {
+  const std::vector<AddOutcome> outcomes = AddDroppedFiles(list_, paths);
+  std::vector<std::string> skipped;
+  for (std::size_t i = 0; i < outcomes.size(); ++i)
+    if (outcomes[i] && *outcomes[i] != RefusalReason::kAlreadyListed)
+      skipped.push_back(FileNamePart(paths[i], program_.workspace.Style()));
+  return skipped;
+}
+
+std::vector<std::string> Session::AddItems(const std::vector<std::string>& paths) {
+  std::vector<std::string> files;
+  for (const std::string& path : paths) {
+    if (!services_.files.IsDirectory(path)) {
+      files.push_back(path);
+      continue;
+    }
+    const std::vector<std::string> inside = services_.files.FilesIn(path);
+    files.insert(files.end(), inside.begin(), inside.end());
+  }
+  return AddFiles(files);
+}
+
+void Session::Refresh(const Progress& progress) { RefreshList(list_, probe_, progress); }
+
+VideoEntry Session::Probe(std::size_t row, const Progress& progress) { return probe_.ProbeVideo(list_, row, progress); }
+
+std::vector<std::string> Session::SubtitleClasses(std::size_t row) const {
+  const std::string sami = SubtitlePath(list_.EntryPath(row), program_.workspace.Style());
+  const auto bytes = services_.files.ReadWholeFile(sami);
+  return bytes ? SamiClasses(SamiTextFromBytes(*bytes)) : std::vector<std::string>{};
+}
+
+std::optional<RefusalReason> Session::PictureProblem(const VideoEntry& entry) const {
+  if (entry.facts.height != 0) return std::nullopt;
+  if (!services_.files.Exists(entry.path)) return RefusalReason::kFileMissing;
+  return clipvane::PictureRefusal(entry.facts);
+}
+
+EncodeCommandContext Session::Commands(Shell* shell, const Progress& progress) {
+  return {jobs_, shell ? *shell : services_.shell, progress};
+}
+
+EncodeResult Session::EncodeSelection(const Progress& progress, Shell* shell) {
+  EncodeCommandContext context = Commands(shell, progress);
+  return clipvane::EncodeSelection(rows_, context);
+}
+
+EncodeResult Session::EncodeWholeList(int queues, PowerAction after, const Progress& progress, Shell* shell) {
+  EncodeCommandContext context = Commands(shell, progress);
+  return clipvane::EncodeWholeList(queues, rows_, after, context);
+}
+
+EncodeResult Session::MakeBatchFiles(PowerAction after, const Progress& progress) {
+  EncodeCommandContext context = Commands(nullptr, progress);
+  return clipvane::MakeBatchFiles(rows_, after, context);
+}
+
+std::vector<std::string> Session::RunScripts(int queues) const {
+  return RunScriptPaths(queues, program_.workspace, jobs_.setup.dialect);
+}
+
+std::string Session::OutputFolder() const { return program_.workspace.Incoming(); }
+
+std::string Session::ScriptFolder() const { return program_.workspace.Batch(); }
+
+char Session::Separator() const { return clipvane::Separator(program_.workspace.Style()); }
+
+SettingsCheck Session::LoadSettings() {
+  return clipvane::LoadSettings(program_.settings, program_.preset, *program_.ini);
+}
+
+SettingsCheck Session::SaveSettings() {
+  const SettingsCheck check = clipvane::SaveSettings(program_.settings, program_.preset, *program_.ini);
+  // The list takes the next drop's files at once, not only after a restart.
+  program_.startup.videoexts = VideoExtensionList(program_.settings.videofileext);
+  return check;
+}
+
+bool Session::MakeColourRouteReady(AviSynthSystem& avisynth, const std::function<bool()>& ask_to_install) {
+  std::string plugin_dir;
+  const bool ready = MakeAviSynthReady(avisynth, program_.workspace, plugin_dir, ask_to_install);
+  avisynth_plugin_dir_ = plugin_dir;
+  return ready;
+}
+
+void Session::WriteAvs(const std::string& video_path, const std::string& subtitle_path, const std::string& source,
+                       const SsaStyleMetrics& metrics) {
+  const SsaStyle style =
+      SsaStyleFor(program_.settings, program_.preset, metrics.font_size, metrics.margin_v, metrics.play_res_y);
+  WriteAvsScript(services_.files, program_.workspace, avisynth_plugin_dir_, video_path,
+                 {subtitle_path, program_.settings.subtitleclass}, style, program_.colours, source);
+}
+
+}  // namespace clipvane

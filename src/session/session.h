@@ -1,0 +1,156 @@
+#pragma once
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/power_action.h"
+#include "common/progress.h"
+#include "jobs/job_script.h"
+#include "media/media_probe.h"
+#include "media/video_list.h"
+#include "media/video_list_file.h"
+#include "platform/file_system.h"
+#include "runs/encode_commands.h"
+#include "runs/job_outcome.h"
+#include "runs/list_encode_rows.h"
+#include "session/program.h"
+#include "settings/settings_store.h"
+
+namespace clipvane {
+
+class AviSynthSystem;
+class FileLock;
+class MediaInfoLibrary;
+class ProcessList;
+class Shell;
+
+// The services of the core, built once by a front end's main and handed in.
+struct CoreServices {
+  FileSystem& files;
+  Shell& shell;  // starts scripts as the desktop does
+  MediaInfoLibrary& mediainfo;
+  // The running processes, which tell which jobs still run: with them, opening the
+  // workspace clears what ended jobs left behind.
+  const ProcessList* processes = nullptr;
+};
+
+// The settings as the options dialog and the settings command edit them: the record,
+// what its last load derived, and MP4.ini, which the subtitle lists read on first need.
+struct SettingsInHand {
+  EncodeSettings& settings;
+  EncoderPreset& preset;
+  IniProfile& ini;
+};
+
+// What the main window, or the command line in its place, works with: the video list
+// and its probe, and the jobs and commands over them, offered as operations on rows.
+// It refers to the program's record and must not outlive it.
+class Session {
+ public:
+  Session(Program& program, CoreServices& services);
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  // What the main window's creation does: make the workspace folders, clear what
+  // ended jobs left in them, and load list.log.
+  void OpenWorkspace();
+  // Writes list.log, as closing the main window does, when rows were added or
+  // removed since it was read or last written: a list that did not change leaves the
+  // file alone. Only this list's own additions and removals are written into the
+  // file as it is now, so rows other processes added meanwhile stay. Call it holding
+  // LockList. Returns whether it wrote. Throws PlatformError.
+  bool SaveList();
+  // The lock that whatever reads, changes and writes list.log holds meanwhile.
+  // Throws PlatformError.
+  std::unique_ptr<FileLock> LockList();
+
+  // The rows, their selection and focus.
+  VideoList& List() { return list_; }
+  const VideoList& List() const { return list_; }
+
+  // A row's job: its script, the MP4 it makes, where its log stays, and how that MP4
+  // stands now.
+  std::string JobScript(std::size_t row) const;
+  std::string Output(std::size_t row) const;
+  std::string JobLog(std::size_t row) const;
+  FileStamp OutputStamp(std::size_t row) const;
+  FileStamp OutputStampOf(const std::string& video) const;
+  // When a script was last written.
+  FileStamp ScriptStamp(const std::string& script) const;
+  // Whether `script` lies in the workspace's script folder.
+  bool IsWorkspaceScript(const std::string& script) const;
+  // The job scripts a run script calls, in its order, among `candidates`.
+  std::vector<std::string> JobsCalledBy(const std::string& run_script,
+                                        const std::vector<std::string>& candidates) const;
+  // The ended job of a video (listed now or before) as judged from its MP4 and log:
+  // whether this run wrote the MP4 is the caller's to say.
+  JudgedJob JudgeJob(const std::string& video, bool written_by_this_run) const;
+
+  // Commands over the list.
+  // Dropped files: the names (without folder) of those the list leaves out, other than
+  // those listed already.
+  std::vector<std::string> AddFiles(const std::vector<std::string>& paths);
+  // Files and folders from a file manager: a folder gives the files directly inside
+  // it, in name order; then as AddFiles.
+  std::vector<std::string> AddItems(const std::vector<std::string>& paths);
+  void Refresh(const Progress& progress = {});
+  // A copy of the row's entry, probed first when it never was.
+  VideoEntry Probe(std::size_t row, const Progress& progress = {});
+  // Why every probe fails, when the library is not there.
+  MediaInfoProblem LibraryProblem() const { return probe_.LibraryProblem(); }
+  // The classes (languages) of the SAMI file beside a row's video; none without one.
+  std::vector<std::string> SubtitleClasses(std::size_t row) const;
+  // Why a probed entry gives no picture, or nothing when it does.
+  std::optional<RefusalReason> PictureProblem(const VideoEntry& entry) const;
+
+  // The encode commands, starting their scripts through the session's shell or, for a
+  // front end that follows them itself, through `shell`.
+  EncodeResult EncodeSelection(const Progress& progress, Shell* shell = nullptr);
+  EncodeResult EncodeWholeList(int queues, PowerAction after, const Progress& progress, Shell* shell = nullptr);
+  EncodeResult MakeBatchFiles(PowerAction after, const Progress& progress);
+  // The run scripts a whole-list command of that many queues writes (0: all of them).
+  std::vector<std::string> RunScripts(int queues) const;
+  ScriptDialect Dialect() const { return jobs_.setup.dialect; }
+
+  // The folders the windows open: the workspace's own, wherever the program was
+  // started from.
+  std::string OutputFolder() const;
+  std::string ScriptFolder() const;
+  char Separator() const;
+
+  // The settings.
+  const EncodeSettings& Settings() const { return program_.settings; }
+  // Loads MP4.ini into the record and derives the presets; saves the record, loads it
+  // again, and takes its video extensions for the next drop at once. Save throws
+  // PlatformError.
+  SettingsCheck LoadSettings();
+  SettingsCheck SaveSettings();
+  SettingsInHand EditSettings() { return {program_.settings, program_.preset, *program_.ini}; }
+  // Readies the coloured route's drawing when it is switched on (finding, or asking to
+  // install, what draws it); false when it cannot be had.
+  bool MakeColourRouteReady(AviSynthSystem& avisynth, const std::function<bool()>& ask_to_install);
+  // The plug-in folder of the drawing filter, with a trailing separator, or empty;
+  // found when the colour route is switched on, or given by a front end that draws
+  // with its own tools.
+  void SetAviSynthPluginDir(std::string folder) { avisynth_plugin_dir_ = std::move(folder); }
+  const std::string& AviSynthPluginDir() const { return avisynth_plugin_dir_; }
+
+ private:
+  EncodeCommandContext Commands(Shell* shell, const Progress& progress);
+  void WriteAvs(const std::string& video_path, const std::string& subtitle_path, const std::string& source,
+                const SsaStyleMetrics& metrics);
+
+  Program& program_;
+  CoreServices& services_;
+  VideoList list_;
+  StoredList stored_list_;           // the rows list.log gave when it was read or last written
+  std::size_t changes_at_load_ = 0;  // the list's count of changes then
+  MediaProbe probe_;
+  ListEncodeRows rows_;
+  JobContext jobs_;
+  std::string avisynth_plugin_dir_;
+};
+
+}  // namespace clipvane

@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include "session/encoder_census.h"
+#include "session/program.h"
+#include "session/run_modes.h"
+#include "support/fakes.h"
+
+namespace clipvane {
+namespace {
+
+using testing::FakeProcessList;
+
+TEST(EncoderCensus, IsBusyOnlyWhileToolsRunUnderEnoughInterpreters) {
+  const std::pair<std::vector<std::pair<std::string, int>>, bool> cases[] = {
+      {{{"mencoder.exe", 1}, {"cmd.exe", 1}}, true},
+      {{{"mencoder.exe", 2}, {"cmd.exe", 1}}, false},
+      {{{"cmd.exe", 10}}, false},
+      {{}, false},
+      {{{"mencoder.exe", 1}, {"mp4creator.exe", 1}, {"cmd.exe", 2}}, true},  // the tools add up
+      {{{"mencoder.exe", 1}, {"mp4creator.exe", 1}, {"cmd.exe", 1}}, false},
+      {{{"MENCODER.EXE", 1}, {"CMD.EXE", 1}}, true},
+      {{{"MP4CRE~1.EXE", 1}, {"cmd.exe", 1}}, true},  // a short alias counts
+      {{{"MENCOD~1.EXE", 2}, {"cmd.exe", 1}}, false},
+      {{{"mencoder.exe", 1}}, false},
+      {{{"mencoder.com", 1}, {"mencoder", 1}, {"cmd.exe", 1}}, false}};  // other programs do not
+  for (const auto& [running, busy] : cases) {
+    FakeProcessList processes;
+    std::string shown;
+    for (const auto& [name, count] : running) {
+      processes.Running(name, count);
+      shown += name + " x" + std::to_string(count) + " ";
+    }
+    EXPECT_EQ(EncoderCensus(processes, {{"mencoder.exe", "mp4creator.exe"}, "cmd.exe"}), busy) << shown;
+  }
+}
+
+TEST(CountProcesses, SkipsTheProgramsOwnProcessAndMatchesShortAliasesByTheirFirstSixCharactersAndExtension) {
+  FakeProcessList processes;
+  processes.Running("clipvane.exe", 3);
+  processes.own_id = processes.processes[1].id;
+  EXPECT_EQ(CountProcesses("CLIPVANE.EXE", processes), 2);
+  processes = FakeProcessList();
+  processes.Running("MENCOD~1.EXE").Running("MENCOD~2.EXE").Running("MP4CRE~1.EXE").Running("MENCOD~1.COM");
+  // Neither a plain prefix nor what only looks like an alias.
+  for (const char* name : {"mencod.exe", "MENCO~12.EXE", "MENCOD~A.EXE", "MENCODE~1.EXE"}) processes.Running(name);
+  EXPECT_EQ(CountProcesses("mencoder.exe", processes), 2);
+  EXPECT_EQ(CountProcesses("mp4creator.exe", processes), 1);
+}
+
+// The queue that called the power action and queues at their own power line give
+// way; any other script of the program's, between two tools or two jobs, is at work.
+TEST(ScriptsAtWork, CountsTheProgramsScriptsButItsCallersAndThoseAtTheirLastLine) {
+  const std::string batch = "D:\\Conv\\batch\\";
+  const auto queue = [&](const std::string& name) { return "cmd.exe /c \"\"" + batch + name + ".bat\" \""; };
+  struct Case {
+    std::string name, command_line;
+    bool at_power_line, busy;
+  };
+  const Case cases[] = {{"", "", false, false},
+                        {"cmd.exe", queue("encode_al2"), false, true},  // the other queue is in a job
+                        {"cmd.exe", queue("encode_al2"), true, false},  // and now at its power line
+                        {"cmd.exe", "cmd.exe /c \"E:\\other\\batch\\x.bat\"", false, false},
+                        {"notepad.exe", "notepad.exe " + batch + "Holiday.bat", false, false},
+                        {"cmd.exe", "", false, false}};
+  for (const Case& c : cases) {
+    testing::FakeProcessList processes;
+    processes.Running("cmd.exe", 1, 0, queue("encode_al1"));            // id 100: the queue that called
+    processes.Running("clipvane.exe", 1, 100, "clipvane.exe shutdown");  // id 101: this process
+    processes.own_id = 101;
+    if (!c.name.empty()) processes.Running(c.name, 1, 0, c.command_line);  // id 102
+    if (c.at_power_line) processes.Running("clipvane.exe", 1, 102, "clipvane.exe shutdown");
+    EXPECT_EQ(ScriptsAtWork(processes, "cmd.exe", batch), c.busy) << c.command_line << c.at_power_line;
+  }
+}
+
+// The census and the clearing of ended jobs read the real list: names, parents and
+// command lines. (Under Wine a program started from Linux has no parent to show.)
+#ifdef _WIN32
+constexpr bool kWine = true;
+#else
+constexpr bool kWine = false;
+#endif
+TEST(NativeProcessList, SeesThisProcessUnderItsOwnIdWithItsParentAndCommandLine) {
+  const ProcessList& processes = NativeProcessList();
+  std::string seen;
+  for (const ProcessEntry& entry : processes.Snapshot())
+    if (entry.id == processes.OwnProcessId())
+      seen = entry.exe_name.substr(0, 14) + (entry.parent_id != 0 || kWine ? " with a parent " : " ") +
+             (entry.command_line && entry.command_line->find("clipvane_session_tests") != std::string::npos ? "named" : "");
+  EXPECT_EQ(seen, "clipvane_sessi with a parent named");  // Linux cuts names at 15
+}
+
+using testing::FakeMachine;
+using Events = std::vector<std::string>;
+
+// Exactly one argument is the power-action mode: it waits, tests the encoders and acts
+// only on an exact word; any other count opens the window.
+TEST(RunProgram, OneArgumentWaitsTestsTheEncodersAndActsOnlyOnAnExactWord) {
+  struct Case {
+    std::vector<std::vector<std::string>> arguments;
+    bool encoders_busy;
+    Events events;
+  };
+  const Case cases[] = {{{{"shutdown"}}, false, {"sleep 10000", "power off"}},
+                        {{{"suspend"}}, false, {"sleep 10000", "suspend"}},
+                        {{{"shutdown"}, {"suspend"}}, true, {"sleep 10000"}},
+                        {{{"Shutdown"}, {"SUSPEND"}, {"shutdown "}, {" suspend"}, {"C:\\x.avi"}, {""}}, false, {"sleep 10000"}},
+                        {{{}, {"shutdown", "now"}, {"a", "b", "c"}}, false, {}}};
+  for (const Case& c : cases)
+    for (const std::vector<std::string>& arguments : c.arguments) {
+      FakeMachine machine;
+      FakeProcessList processes;
+      if (c.encoders_busy) processes.Running("mencoder.exe").Running("cmd.exe");
+      PowerActionServices services{machine, processes, machine, {{"mencoder.exe", "mp4creator.exe"}, "cmd.exe"}, ""};
+      EXPECT_EQ(RunProgram(arguments, services, [] { return 7; }), arguments.size() == 1 ? 0 : 7);
+      EXPECT_EQ(machine.events, c.events) << arguments.size() << " arguments, [" << (arguments.empty() ? "" : arguments[0]) << "]";
+      EXPECT_EQ(processes.snapshots, arguments.size() != 1 ? 0 : c.encoders_busy ? 3 : 2);  // the census follows the wait
+    }
+}
+
+}  // namespace
+}  // namespace clipvane
