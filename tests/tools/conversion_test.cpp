@@ -1,10 +1,11 @@
-// Real conversions with the program's own job and run scripts, run as the desktop
-// runs them (sh on Linux, cmd.exe under Wine with the stand-ins built for Windows and
-// the release folder's ffmpeg.exe): the subtitle routes drawn into the picture, two
-// queues side by side, a failing tool ending its script; and on Linux, the size, rate
-// and sound of each route. The logic is tested natively.
+// Real conversions with the program's own job scripts, run as the desktop runs them
+// (sh on Linux, cmd.exe under Wine with the stand-ins built for Windows and the
+// release folder's ffmpeg.exe): the subtitle routes drawn into the picture, and on
+// Linux the size, rate and sound of each route. The logic is tested natively: which
+// subtitle text and language a job copies in tests/jobs, a failing step ending its
+// script under sh and cmd in tests/jobs, queues of run scripts in tests/runs and
+// tests/e2e.
 #include <gtest/gtest.h>
-
 
 #include <algorithm>
 #include <cstdint>
@@ -17,7 +18,6 @@
 #include "platform/ini_profile.h"
 #include "platform/system_services.h"
 #include "platform/text_encoding.h"
-#include "runs/run_scripts.h"
 #include "subtitles/avs_script.h"
 #include "subtitles/colour_table.h"
 #include "settings/settings_store.h"
@@ -237,26 +237,6 @@ TEST_F(ConversionTest, TheColourRouteDrawsTheSsaFileOfTheAviSynthScriptInTheChos
   EXPECT_GT(MeanDifference(Bottom(Encode(job, "gothic.mp4", write_avs), 0.8), Bottom(mp4, 0.8)), 1.0);
 }
 
-// Of a SAMI file in two languages the chosen one is burned in, as a file of that
-// language alone would be (with none chosen, the file is copied as it is).
-TEST_F(ConversionTest, TheChosenLanguageOfABilingualSamiFileIsBurnedIn) {
-  facts_ = MakeClip(video_, 2, "English");
-  JobSettings job = PresetSettings(1, 0);
-  job.settings.needsubtitle = true;
-  const std::string english = Encode(job, "english.mp4");
-  NativeFileSystem().ReplaceWholeFile(video_.substr(0, video_.rfind('.')) + ".smi",
-                                      "<SAMI>\r\n<BODY>\r\n<SYNC Start=300><P Class=KRCC>" + kKoreanCp949 +
-                                          "\r\n<P Class=ENCC>English\r\n<SYNC Start=1300><P Class=KRCC>&nbsp;\r\n"
-                                          "<P Class=ENCC>&nbsp;\r\n</BODY>\r\n</SAMI>\r\n");
-  job.settings.subtitleclass = "ENCC";
-  const std::string encc = Encode(job, "encc.mp4");
-  job.settings.subtitleclass = "KRCC";
-  const std::string krcc = Encode(job, "krcc.mp4");
-  EXPECT_LT(MeanDifference(Bottom(encc, 0.8), Bottom(english, 0.8)), 1.0);
-  EXPECT_GT(CountPixels(Bottom(krcc, 0.8), IsWhite), 100);
-  EXPECT_GT(MeanDifference(Bottom(krcc, 0.8), Bottom(encc, 0.8)), 1.0);
-}
-
 // A video with only an SRT file beside it gets it burned in on both routes, here on
 // the phone, which keeps the 720x480 picture: white on the plain route, in its colours
 // on the colour route.
@@ -277,54 +257,6 @@ TEST_F(ConversionTest, AnSrtFileIsBurnedInOnBothRoutesOnThePhone) {
   const std::string colour = Encode(job, "srt-colour.mp4", ColourRoute(job));
   EXPECT_GT(CountPixels(Bottom(colour, 0.8, 720, 480), IsRed), 300);
   EXPECT_EQ(CountPixels(Bottom(colour, 1.7, 720, 480), IsRed), 0);
-}
-
-TEST_F(ConversionTest, TwoQueuesOfTheRunScriptsConvertSideBySide) {
-  // "첫째" and "둘째" (first and second).
-  const std::vector<std::string> videos = {sources_ / Utf8ToAnsi("\xEC\xB2\xAB\xEC\xA7\xB8.avi"),
-                                           sources_ / Utf8ToAnsi("\xEB\x91\x98\xEC\xA7\xB8.avi")};
-  std::vector<MediaFacts> facts;
-  for (const std::string& video : videos) facts.push_back(MakeClip(video, 1, kKoreanCp949));
-  const JobSettings job = PresetSettings(1, 0);
-  const JobSetup setup{app_->Work(), kNativeScriptDialect, job.settings, job.preset, job.fontsdir};
-  JobContext jobs{setup, NativeFileSystem(), nullptr};
-  RunScriptContext context{app_->Work(), kNativeScriptDialect, NativeFileSystem(), {}};
-  ASSERT_TRUE(MakeRunScripts(
-      2, videos.size(), [&](std::size_t row) { return BuildJobScript(videos[row], facts[row], jobs).script; },
-      PowerAction::kNone, context));
-
-  const std::vector<ToolAppDir::Run> runs = app_->RunScripts(RunScriptPaths(2, app_->Work(), kNativeScriptDialect));
-  ASSERT_EQ(runs.size(), 2u);
-  for (std::size_t i = 0; i < videos.size(); ++i) {
-    EXPECT_EQ(runs[i].status, 0) << runs[i].output;
-    const MediaReport out = Probe(app_->Work().OutputPath(videos[i]));
-    EXPECT_EQ(out.width, 480) << videos[i];
-    EXPECT_NEAR(out.duration, 1.0, 0.2) << videos[i];
-  }
-}
-
-// Files that exist but hold no media: the stand-in accepts the line, the copy fails,
-// and the failure ends the script.
-TEST_F(ConversionTest, AFailingToolEndsItsScriptWithAFailureThroughTheStandIn) {
-  const std::string broken = sources_.WriteFile("broken.aac", "this is no media file");
-  for (const auto& [tool, options, message] :
-       {std::tuple<std::string, std::string, std::string>{"mencoder", "-ovc frameno -oac copy -of rawaudio -o",
-                                                         "nothing written to"},
-        {"mp4creator", "-c", "could not add"}}) {
-    std::vector<ScriptArg> args;
-    for (const std::string& word : Words(options)) args.push_back(Opt(word));
-    if (tool == "mencoder") args.push_back(PathArg(sources_ / "out.aac"));
-    args.push_back(PathArg(broken));
-    if (tool == "mp4creator") args.push_back(PathArg(sources_ / "out.mp4"));
-    const std::string log = sources_ / "tool.log";
-    const std::string script = sources_.WriteFile(
-        "fail" + ScriptExtension(kNativeScriptDialect),
-        RenderScript(kNativeScriptDialect, app_->Path(), {Checked(ToolStep(tool, args, Redirect::kErrors, log))}));
-    const ToolAppDir::Run run = app_->RunScripts({script}).front();
-    EXPECT_NE(run.status, 0) << tool << run.output;
-    EXPECT_NE(NativeFileSystem().ReadWholeFile(log).value_or("").find(message), std::string::npos) << tool;
-    EXPECT_FALSE(NativeFileSystem().Exists(sources_ / "out.mp4"));
-  }
 }
 
 #ifdef _WIN32
@@ -405,19 +337,6 @@ TEST_F(ConversionTest, APhoneClipAndASilentOneConvertOnEveryDevice) {
   }
 }
 
-// A UTF-8 subtitle without a byte-order mark is burned in as the glyphs of its text,
-// the same as the text in code page 949 gives, not read as code page 949.
-TEST_F(ConversionTest, AUtf8SubtitleWithoutAMarkIsBurnedInAsItsText) {
-  facts_ = MakeClip(video_, 2, kKoreanCp949 + " Subtitle");
-  JobSettings job = PresetSettings(1, 0);
-  job.settings.needsubtitle = true;
-  const std::string cp949 = Encode(job, "cp949.mp4");
-  const std::string sami = video_.substr(0, video_.rfind('.')) + ".smi";
-  NativeFileSystem().ReplaceWholeFile(sami, Cp949ToUtf8(NativeFileSystem().ReadWholeFile(sami).value_or("")));
-  const std::string utf8 = Encode(job, "utf8.mp4");
-  EXPECT_GT(CountPixels(Bottom(cp949, 0.8), IsWhite), 200);
-  EXPECT_LT(MeanDifference(Bottom(utf8, 0.8), Bottom(cp949, 0.8)), 1.0);
-}
 #else
 // A picture that flashes white one second in, with a click then, stays with its sound
 // on Linux, where FFmpeg writes raw frames and sound (Wine's FFmpeg build does not): a
