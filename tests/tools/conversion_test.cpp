@@ -52,51 +52,6 @@ JobSettings PresetSettings(int qulity, int platform) {
   return job;
 }
 
-// The bytes of the first video frame of an AVI file with uncompressed video.
-std::string FirstAviFrame(const std::string& avi) {
-  std::size_t at = avi.find("movi");
-  while (at != std::string::npos && at + 8 <= avi.size()) {
-    const std::string id = avi.substr(at, 4);
-    std::size_t size = 0;
-    for (int k = 3; k >= 0; --k) size = size << 8 | static_cast<unsigned char>(avi[at + 4 + k]);
-    if (id == "00db" || id == "00dc") return avi.substr(at + 8, size);
-    at = id == "movi" ? at + 4 : at + 8 + size + (size & 1);
-  }
-  return "";
-}
-
-// RGB bytes of a region of the frame shown at `seconds`, and how many of its pixels pass a test.
-std::vector<unsigned char> FrameRegion(const std::string& path, double seconds, int x, int y, int width, int height) {
-  const std::string crop = std::to_string(width) + ":" + std::to_string(height) + ":" + std::to_string(x) + ":" +
-                           std::to_string(y);
-  // An AVI of one uncompressed frame: every FFmpeg build here can write that much.
-  const std::string frame = FirstAviFrame(RunProgram({FfmpegProgram(), "-v", "error", "-nostdin", "-ss",
-                                                      std::to_string(seconds), "-i", path, "-frames:v", "1", "-vf",
-                                                      "crop=" + crop, "-an", "-c:v", "rawvideo", "-pix_fmt", "bgr24", "-f",
-                                                      "avi", "pipe:1"})
-                                              .output);
-  std::vector<unsigned char> rgb(frame.begin(), frame.end());
-  for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) std::swap(rgb[i], rgb[i + 2]);
-  return rgb;
-}
-
-int CountPixels(const std::vector<unsigned char>& rgb, bool (*test)(int r, int g, int b)) {
-  int count = 0;
-  for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) count += test(rgb[i], rgb[i + 1], rgb[i + 2]);
-  return count;
-}
-
-bool IsWhite(int r, int g, int b) { return r > 200 && g > 200 && b > 200; }
-bool IsRed(int r, int g, int b) { return r > 150 && g < 90 && b < 90; }
-
-// How far two regions differ, on average per byte; -1 when they cannot be compared.
-double MeanDifference(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
-  if (a.size() != b.size() || a.empty()) return -1;
-  double sum = 0;
-  for (std::size_t i = 0; i < a.size(); ++i) sum += std::abs(int(a[i]) - int(b[i]));
-  return sum / static_cast<double>(a.size());
-}
-
 #ifndef _WIN32
 // With raw frames and sound, which Wine's FFmpeg build does not write: when the
 // picture first turns bright and when the sound first rings out, in seconds of the
@@ -157,12 +112,7 @@ class ConversionTest : public ::testing::Test {
     NativeFileSystem().ReplaceWholeFile(video.substr(0, video.rfind('.')) + ".smi",
                                         "<SAMI>\r\n<BODY>\r\n<SYNC Start=300><P Class=KRCC>" + subtitle +
                                             "\r\n<SYNC Start=1300><P Class=KRCC>&nbsp;\r\n</BODY>\r\n</SAMI>\r\n");
-    MediaFacts facts;
-    facts.width = 720;
-    facts.height = 480;
-    facts.aspect = 1.5;
-    facts.frameRate = 23.976;
-    return facts;
+    return PictureFacts(720, 480, 23.976);
   }
   // Runs the job, checks that it succeeded and left nothing in temp, and keeps its MP4
   // under `name`, so that the next run does not replace it.
@@ -200,10 +150,7 @@ TEST_F(ConversionTest, ThePlainRouteMakesThePlannedMp4WithTheSubtitleBurnedInWit
   job.settings.needsubtitle = true;
   const std::string mp4 = Encode(job, "plain.mp4");
   const MediaReport out = Probe(mp4);
-  EXPECT_EQ(out.video_codec + " " + out.video_profile + " " + std::to_string(out.width) + "x" +
-                std::to_string(out.height) + " " + out.audio_codec + " " + out.audio_profile + " " +
-                std::to_string(out.sample_rate),
-            "mpeg4 Simple Profile 480x320 aac LC 48000");
+  EXPECT_EQ(out.Formats(), "mpeg4 Simple Profile 480x320, aac LC 48000 2");
   EXPECT_NEAR(out.frame_rate, 23.976, 0.01);
   EXPECT_NEAR(out.duration, 2.0, 0.2);
   // Drawn while the subtitle is on, gone after.
@@ -294,8 +241,6 @@ TEST_F(ConversionTest, AnEarlierMp4StaysWhenTheDiskFillsOrTheSourceIsCutShort) {
   NativeFileSystem().RemoveFile(app_->Work().Incoming() + "\\filler");
 }
 
-bool IsBlue(int r, int g, int b) { return b > 150 && r < 90 && g < 90; }
-
 // What tests/e2e/corpus_test.cpp converts on Linux, on the Windows release through the
 // program's batch job script: a phone clip marked to be turned, as the real
 // MediaInfo.dll reads it, on every device, and a clip without sound. The release's
@@ -313,24 +258,21 @@ TEST_F(ConversionTest, APhoneClipAndASilentOneConvertOnEveryDevice) {
   struct Case {
     std::string video;
     int platform, width, height;
-    std::string picture;
+    std::string formats;
   };
-  for (const Case& c : {Case{phone, 0, 480, 270, "mpeg4 Simple Profile"}, Case{phone, 1, 320, 240, "mpeg4 Simple Profile"},
-                        Case{phone, 2, 180, 320, "h264 High"}, Case{silent, 0, 427, 320, "mpeg4 Simple Profile"}}) {
+  for (const Case& c : {Case{phone, 0, 480, 270, "mpeg4 Simple Profile 480x270, aac LC 48000 2"},
+                        Case{phone, 1, 320, 240, "mpeg4 Simple Profile 320x240, aac LC 48000 2"},
+                        Case{phone, 2, 180, 320, "h264 High 180x320, aac LC 48000 2"},
+                        Case{silent, 0, 427, 320, "mpeg4 Simple Profile 427x320, aac LC 48000 2"}}) {
     const ToolAppDir::Run run =
         app_->BuildAndRun(c.video, ParseMediaInfoReport(library->Inform(c.video)), PresetSettings(1, c.platform));
     ASSERT_EQ(run.status, 0) << run.output;
-    const MediaReport out = Probe(run.mp4);
-    EXPECT_EQ(out.video_codec + " " + out.video_profile + " " + std::to_string(out.width) + "x" +
-                  std::to_string(out.height) + " " + out.audio_codec + " " + out.audio_profile + " " +
-                  std::to_string(out.sample_rate),
-              c.picture + " " + std::to_string(c.width) + "x" + std::to_string(c.height) + " aac LC 48000");
+    EXPECT_EQ(Probe(run.mp4).Formats(), c.formats);
     const TrackSummary tracks = ParseTrackSummary(library->InformTracks(run.mp4));
     EXPECT_EQ(tracks.video_tracks * 10 + tracks.audio_tracks, 11) << c.video;
     EXPECT_NEAR(tracks.seconds, 3.0, 0.5) << c.video;
     if (c.video != phone || c.platform == 2) continue;  // the phone's picture as shown: tests/e2e
     // Upright, then turned counter-clockwise as portraits are: red left, blue right.
-    // Rows of whole 4-byte groups: the raw frame's rows are not padded.
     EXPECT_GT(CountPixels(FrameRegion(run.mp4, 1, 8, c.height / 2 - 30, 32, 60), IsRed), 1700) << c.platform;
     EXPECT_GT(CountPixels(FrameRegion(run.mp4, 1, c.width - 40, c.height / 2 - 30, 32, 60), IsBlue), 1700)
         << c.platform;
@@ -355,18 +297,10 @@ TEST_P(JobRunTest, ClickAtTheFlashStaysWithIt) {
   ToolAppDir app;
   JobSettings job = PresetSettings(sync_routes ? 0 : 1, 0);
   job.settings.subtitlesync = job.settings.audiosync = sync_routes;
-  MediaFacts facts;
-  facts.width = 320;
-  facts.height = 240;
-  facts.aspect = 320.0 / 240;
-  facts.frameRate = 25;
-
-  const ToolAppDir::Run run = app.BuildAndRun(source, facts, job);
+  const ToolAppDir::Run run = app.BuildAndRun(source, PictureFacts(320, 240, 25), job);
   EXPECT_EQ(run.status, 0) << run.output;
   const MediaReport out = Probe(run.mp4);
-  EXPECT_EQ(out.video_codec + " " + std::to_string(out.width) + "x" + std::to_string(out.height) + " " +
-                out.audio_codec + " " + out.audio_profile + " " + std::to_string(out.sample_rate),
-            "mpeg4 427x320 aac LC 48000");
+  EXPECT_EQ(out.Formats(), "mpeg4 Simple Profile 427x320, aac LC 48000 2");
   EXPECT_NEAR(out.frame_rate, 25, 0.01);
   EXPECT_NEAR(out.duration, Probe(source).duration, 0.2);
   // Picture and sound start together, and stay together where the source marks it.

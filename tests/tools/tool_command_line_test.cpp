@@ -133,11 +133,7 @@ TEST(PlannedPicture, FitsTheFrameOfEveryDeviceAndFit) {
         tools::PreparedInputs inputs;
         inputs.facts.width = source.width;
         inputs.facts.height = source.height;
-        MediaFacts facts;
-        facts.width = source.width;
-        facts.height = source.height;
-        facts.aspect = double(source.width) / source.height;
-        const PictureGeometry plan = PlanGeometry(facts, settings, preset);
+        const PictureGeometry plan = PlanGeometry(PictureFacts(source.width, source.height), settings, preset);
         std::vector<std::string> args = Words(plan.crop_option + " " + plan.scale_option + " " + plan.expand_option +
                                               " " + plan.rotate_option + " -ovc lavc -lavcopts vcodec=mpeg4 -oac faac");
         args.insert(args.end(), {"in.avi", "-o", "out.avi"});
