@@ -37,7 +37,6 @@ const std::string kKoreanCp949 = "\xC7\xD1\xB1\xDB \xC0\xDA\xB8\xB7";
 // to the frame, without subtitles, with the usual font file gulim.ttc, which only a
 // Korean Windows has: elsewhere the stand-in finds a font by itself.
 JobSettings PresetSettings(int qulity, int platform) {
-  // Fit to the frame (display 2), through the settings store itself.
   TempFolder folder;
   const std::unique_ptr<IniProfile> ini = OpenIniProfile(folder.WriteFile(
       "MP4.ini", "[default]\nqulity=" + std::to_string(qulity) + "\nplatform=" + std::to_string(platform) +

@@ -81,7 +81,6 @@ TEST_P(SplitTest, WritesWhatFfmpegsStreamCopyWrites) {
 INSTANTIATE_TEST_SUITE_P(Table, SplitTest,
                          ::testing::Values(SplitCase{"DivxPicture", "divx.avi", "m4v", ""},
                                            SplitCase{"AacSound", "divx.avi", "adts", ""},
-                                           SplitCase{"MonoSound", "xvid.avi", "adts", ""},
                                            SplitCase{"PictureWithEmptyChunks", "gaps.avi", "m4v", ""},
                                            SplitCase{"H264Picture", "h264.avi", "h264", ""},
                                            SplitCase{"PcmIsNoAac", "pcm.avi", "adts", "is pcm_s16le, not aac"}),
