@@ -6,19 +6,13 @@
 // turned the right way.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <map>
-#include <sstream>
-
-#include "cli/cli_runner.h"
-#include "platform/child_processes.h"
+#include "e2e/e2e_fixture.h"
+#include "tools/tool_runs.h"
 
 namespace clipvane {
 namespace {
 
-namespace fs = std::filesystem;
+using namespace clipvane::testing;
 
 struct Source {
   const char* name;
@@ -60,98 +54,37 @@ const Source kSources[] = {
 // The sources shown portrait: the first three.
 constexpr std::size_t kPortraitRows = 3;
 
-// What ffprobe says of each stream of a file, key by key, and whether its movie box
-// comes before its media data.
-struct Streams {
-  std::vector<std::map<std::string, std::string>> streams;
-  double seconds = 0;
-  bool fast_start = false;
-  // The stream of the type; every key is there, empty where ffprobe said nothing.
-  std::map<std::string, std::string> Of(const std::string& type) const {
-    for (const auto& stream : streams)
-      if (stream.count("codec_type") && stream.at("codec_type") == type) return stream;
-    return {};
-  }
-  int Width() const { return std::atoi(Of("video")["width"].c_str()); }
-  int Height() const { return std::atoi(Of("video")["height"].c_str()); }
-  // "mpeg4 Simple Profile", "aac LC 48000 2"
-  std::string Codec(const std::string& type) const {
-    auto stream = Of(type);
-    return stream["codec_name"] + " " + stream["profile"] + (type == "audio" ? " " + stream["sample_rate"] + " " + stream["channels"] : "");
-  }
-};
-
-Streams ProbeStreams(const std::string& path) {
-  Streams result;
-  std::istringstream lines(CaptureOutput({"ffprobe", "-v", "error", "-show_entries",
-                                          "stream=codec_type,codec_name,profile,level,width,height,r_frame_rate,"
-                                          "avg_frame_rate,sample_rate,channels,bit_rate:format=duration",
-                                          "-of", "default", path})
-                               .value_or(""));
-  for (std::string line; std::getline(lines, line);) {
-    if (line == "[STREAM]") result.streams.emplace_back();
-    const std::size_t eq = line.find('=');
-    if (eq == std::string::npos) continue;
-    if (line.rfind("duration=", 0) == 0) result.seconds = std::atof(line.c_str() + 9);
-    else if (!result.streams.empty()) result.streams.back()[line.substr(0, eq)] = line.substr(eq + 1);
-  }
-  const std::string bytes = NativeFileSystem().ReadWholeFile(path).value_or("");
-  result.fast_start = bytes.find("moov") != std::string::npos && bytes.find("moov") < bytes.find("mdat");
-  return result;
-}
-
 // A region of a picture in hundredths of its width and height.
 struct Region {
   int left, right, top, bottom;
 };
 
-// The share of a region's pixels, one second in, that are mostly of one colour (0
-// red, 2 blue).
-double ShareOf(const std::string& mp4, const Streams& result, int colour, Region region) {
-  const int x = result.Width() * region.left / 100, width = result.Width() * (region.right - region.left) / 100;
-  const int y = result.Height() * region.top / 100, height = result.Height() * (region.bottom - region.top) / 100;
-  const auto rgb = CaptureOutput({"ffmpeg", "-v", "error", "-nostdin", "-ss", "1", "-i", mp4, "-frames:v", "1", "-vf",
-                                  "crop=" + std::to_string(width) + ":" + std::to_string(height) + ":" +
-                                      std::to_string(x) + ":" + std::to_string(y),
-                                  "-f", "rawvideo", "-pix_fmt", "rgb24", "pipe:1"})
-                       .value_or("");
-  int count = 0;
-  for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) {
-    const auto c = [&](int k) { return static_cast<unsigned char>(rgb[i + static_cast<std::size_t>(k)]); };
-    count += c(colour) > 150 && c((colour + 1) % 3) < 90 && c((colour + 2) % 3) < 90;
-  }
-  return rgb.empty() ? 0 : 3.0 * count / static_cast<double>(rgb.size());
+// The share of a region's pixels, one second in, that pass the colour test.
+double ShareOf(const std::string& mp4, bool (*colour)(int r, int g, int b), Region region) {
+  const MediaReport r = Probe(mp4);
+  const auto rgb = FrameRegion(mp4, 1, r.width * region.left / 100, r.height * region.top / 100,
+                               r.width * (region.right - region.left) / 100, r.height * (region.bottom - region.top) / 100);
+  return rgb.empty() ? 0 : 3.0 * CountPixels(rgb, colour) / static_cast<double>(rgb.size());
 }
 
-class CorpusTest : public ::testing::Test, protected testing::CliRunner {
+class CorpusTest : public CliEncodeTest {
  protected:
   static void SetUpTestSuite() {
-    sources_ = new testing::TempFolder;
+    sources_ = new TempFolder;
     for (const Source& source : kSources) {
       const std::string made = *sources_ / (std::string("made-") + source.name), path = *sources_ / source.name;
-      std::vector<std::string> argv{"ffmpeg", "-nostdin", "-loglevel", "error", "-y", "-f", "lavfi", "-i", source.video};
-      if (*source.audio) argv.insert(argv.end(), {"-f", "lavfi", "-i", source.audio, "-shortest"});
-      std::istringstream options(source.options);
-      for (std::string word; options >> word;) argv.push_back(word);
-      argv.push_back(*source.rotate ? made : path);
-      ASSERT_EQ(RunChild(argv), 0) << source.name;
+      std::vector<std::string> args{"-f", "lavfi", "-i", source.video};
+      if (*source.audio) args.insert(args.end(), {"-f", "lavfi", "-i", source.audio, "-shortest"});
+      for (const std::string& word : Words(source.options)) args.push_back(word);
+      args.push_back(*source.rotate ? made : path);
+      RunFfmpeg(args);
       // FFmpeg writes a phone's rotation mark only when it copies the picture.
-      if (*source.rotate) {
-        ASSERT_EQ(RunChild({"ffmpeg", "-nostdin", "-loglevel", "error", "-y", "-i", made, "-c", "copy",
-                            "-metadata:s:v:0", std::string("rotate=") + source.rotate, path}),
-                  0);
-      }
+      if (*source.rotate) RunFfmpeg({"-i", made, "-c", "copy", "-metadata:s:v:0", std::string("rotate=") + source.rotate, path});
     }
   }
   static void TearDownTestSuite() {
     delete sources_;
     sources_ = nullptr;
-  }
-
-  CorpusTest() {
-    fs::create_directory(app / "bin");
-    for (const char* tool : {"mencoder", "mp4creator"})
-      fs::copy_file(fs::path(CLIPVANE_BUILD_DIR) / "bin" / tool, app / ("bin/" + std::string(tool)));
   }
 
   // Adds the sources of these indexes, in order.
@@ -169,21 +102,21 @@ class CorpusTest : public ::testing::Test, protected testing::CliRunner {
       const std::string what = label + " " + name;
       EXPECT_NE(out.str().find(source + "\twritten "), std::string::npos) << what << "\n" << out.str() << err.str();
       const std::string mp4 = app / ("incoming/" + name.substr(0, name.rfind('.')) + ".mp4");
-      const Streams r = ProbeStreams(mp4);
+      const MediaReport r = Probe(mp4);
       // MPEG-4 Part 2 and AAC-LC stereo at 48 kHz, one track each.
-      ASSERT_EQ(r.streams.size(), 2u) << what;
-      EXPECT_EQ(r.Codec("video") + ", " + r.Codec("audio"), "mpeg4 Simple Profile, aac LC 48000 2") << what;
-      EXPECT_TRUE(r.Width() > 0 && r.Width() <= frame_width && r.Height() > 0 && r.Height() <= frame_height)
-          << what << ": " << r.Width() << "x" << r.Height();
-      EXPECT_NEAR(r.seconds, 3.0, 0.5) << what;
+      EXPECT_EQ(r.streams, 2) << what;
+      EXPECT_EQ(r.Formats(), "mpeg4 Simple Profile " + std::to_string(r.width) + "x" + std::to_string(r.height) +
+                                 ", aac LC 48000 2") << what;
+      EXPECT_TRUE(r.width > 0 && r.width <= frame_width && r.height > 0 && r.height <= frame_height) << what;
+      EXPECT_NEAR(r.duration, 3.0, 0.5) << what;
       if (row < kPortraitRows) {  // turned counter-clockwise: red left, blue right
-        EXPECT_GT(ShareOf(mp4, r, 0, {5, 20, 40, 60}), 0.8) << what;
-        EXPECT_GT(ShareOf(mp4, r, 2, {80, 95, 40, 60}), 0.8) << what;
+        EXPECT_GT(ShareOf(mp4, IsRed, {5, 20, 40, 60}), 0.8) << what;
+        EXPECT_GT(ShareOf(mp4, IsBlue, {80, 95, 40, 60}), 0.8) << what;
       }
     }
   }
 
-  static inline testing::TempFolder* sources_ = nullptr;
+  static inline TempFolder* sources_ = nullptr;
 };
 
 TEST_F(CorpusTest, AFreshProgramFolderTakesTodaysVideosAndConvertsEachWithTheDefaultSettings) {
@@ -193,10 +126,8 @@ TEST_F(CorpusTest, AFreshProgramFolderTakesTodaysVideosAndConvertsEachWithTheDef
   ASSERT_EQ(Cli({"encode-all", "--queues", "2", "--wait"}), 0) << out.str() << err.str();
   ExpectConverted("default", all, 480, 320);
   // Half a turn leaves the picture as wide as it was, upright: red above blue.
-  const std::string turned = app / "incoming/phone180.mp4";
-  const Streams r = ProbeStreams(turned);
-  EXPECT_GT(ShareOf(turned, r, 0, {40, 60, 10, 30}), 0.8);
-  EXPECT_GT(ShareOf(turned, r, 2, {40, 60, 70, 90}), 0.8);
+  EXPECT_GT(ShareOf(app / "incoming/phone180.mp4", IsRed, {40, 60, 10, 30}), 0.8);
+  EXPECT_GT(ShareOf(app / "incoming/phone180.mp4", IsBlue, {40, 60, 70, 90}), 0.8);
 }
 
 TEST_F(CorpusTest, PhoneAndPortraitClipsFitEveryDeviceAndScreenFitTurnedUpright) {
@@ -228,23 +159,18 @@ TEST_F(CorpusTest, ThePhoneTakesEachShapeAtItsSizeInH264) {
     const char* name;
     const char* video;  // a lavfi source; empty for a corpus source of that name
     const char* size;
-    const char* rate;
-    double seconds;
+    double rate, seconds;
   };
-  const Shape shapes[] = {{"hd.mp4", "testsrc2=size=1920x1080:rate=30:duration=1", "1280x720", "30/1", 1},
-                          {"fast.mp4", "testsrc2=size=640x360:rate=120:duration=1", "640x360", "60/1", 1},
-                          {"upright.mp4", "testsrc2=size=1080x1920:rate=30:duration=1", "720x1280", "30/1", 1},
-                          {"phone90.mp4", "", "180x320", "30/1", 3},
-                          {"vfr.mp4", "", "320x240", "30/1", 3},  // 30 and 15 frames a second: 30, constant
-                          {"hevc10.mkv", "", "320x240", "25/1", 3}};
+  const Shape shapes[] = {{"hd.mp4", "testsrc2=size=1920x1080:rate=30:duration=1", "1280x720", 30, 1},
+                          {"fast.mp4", "testsrc2=size=640x360:rate=120:duration=1", "640x360", 60, 1},
+                          {"upright.mp4", "testsrc2=size=1080x1920:rate=30:duration=1", "720x1280", 30, 1},
+                          {"phone90.mp4", "", "180x320", 30, 3},
+                          {"vfr.mp4", "", "320x240", 30, 3},  // 30 and 15 frames a second: 30, constant
+                          {"hevc10.mkv", "", "320x240", 25, 3}};
   std::vector<std::string> add{"add"};
   for (const Shape& shape : shapes) {
     add.push_back(*sources_ / shape.name);
-    if (!*shape.video) continue;
-    ASSERT_EQ(RunChild({"ffmpeg", "-nostdin", "-loglevel", "error", "-y", "-f", "lavfi", "-i", shape.video, "-f",
-                        "lavfi", "-i", kSine, "-shortest", "-c:v", "libx264", "-preset", "ultrafast", "-c:a", "aac",
-                        add.back()}),
-              0);
+    if (*shape.video) testing::MakeVideo(add.back(), shape.video, kSine);
   }
   ASSERT_EQ(Cli(add), 0) << err.str();
   Cli({"settings", "platform=2"});
@@ -252,22 +178,20 @@ TEST_F(CorpusTest, ThePhoneTakesEachShapeAtItsSizeInH264) {
   ASSERT_EQ(Cli({"encode", "5", "6", "--wait"}), 0) << out.str() << err.str();
   for (const Shape& shape : shapes) {
     const std::string name = shape.name, mp4 = app / ("incoming/" + name.substr(0, name.rfind('.')) + ".mp4");
-    const Streams r = ProbeStreams(mp4);
-    ASSERT_EQ(r.streams.size(), 2u) << name;
-    auto video = r.Of("video");
+    const MediaReport r = Probe(mp4);
+    EXPECT_EQ(r.streams, 2) << name;
+    EXPECT_EQ(r.Formats(), std::string("h264 High ") + shape.size + ", aac LC 48000 2");
     // Constant: the average rate is the rate.
-    EXPECT_EQ(r.Codec("video") + " " + video["width"] + "x" + video["height"] + " " + video["r_frame_rate"] + " " +
-                  video["avg_frame_rate"] + ", " + r.Codec("audio"),
-              std::string("h264 High ") + shape.size + " " + shape.rate + " " + shape.rate + ", aac LC 48000 2");
-    EXPECT_LE(std::atoi(video["level"].c_str()), 40) << name;
-    EXPECT_NEAR(std::atof(r.Of("audio")["bit_rate"].c_str()), 160000, 20000) << name;
-    EXPECT_NEAR(r.seconds, shape.seconds, 0.2) << name;
-    EXPECT_TRUE(r.fast_start) << name;
+    EXPECT_EQ(r.base_rate, shape.rate) << name;
+    EXPECT_NEAR(r.frame_rate, shape.rate, 0.001) << name;
+    EXPECT_LE(r.level, 40) << name;
+    EXPECT_NEAR(r.audio_bit_rate, 160000, 20000) << name;
+    EXPECT_NEAR(r.duration, shape.seconds, 0.2) << name;
+    EXPECT_TRUE(r.moov_first) << name;
   }
   // Upright as the phone shows it, not turned: red above blue.
-  const std::string phone = app / "incoming/phone90.mp4";
-  EXPECT_GT(ShareOf(phone, ProbeStreams(phone), 0, {40, 60, 10, 30}), 0.8);
-  EXPECT_GT(ShareOf(phone, ProbeStreams(phone), 2, {40, 60, 70, 90}), 0.8);
+  EXPECT_GT(ShareOf(app / "incoming/phone90.mp4", IsRed, {40, 60, 10, 30}), 0.8);
+  EXPECT_GT(ShareOf(app / "incoming/phone90.mp4", IsBlue, {40, 60, 70, 90}), 0.8);
 }
 
 }  // namespace

@@ -67,7 +67,10 @@ class RealLibraryTest : public ::testing::Test {
   VideoList list_{workspace_, files_, video_exts_};
 };
 
-TEST_F(RealLibraryTest, FindsTheTrueSizeAndFrameRateOfEverySample) {
+// The size and frame rate that a probe finds, and the tracks and length that a waiting
+// command checks a result with. The library's view is shared by the whole process, so
+// the ordinary report must come back whole after a track summary.
+TEST_F(RealLibraryTest, FindsTheTrueSizeFrameRateTracksAndLengthOfEverySample) {
   for (const SampleFile& sample : Samples()) ASSERT_FALSE(list_.AddVideo(SamplePath(sample.name))) << sample.name;
   std::vector<std::string> steps;
   RefreshList(list_, probe_, [&steps](const ProgressStep& step) { steps.push_back(step.file); });
@@ -80,29 +83,22 @@ TEST_F(RealLibraryTest, FindsTheTrueSizeAndFrameRateOfEverySample) {
     EXPECT_DOUBLE_EQ(facts.aspect, static_cast<double>(sample.width) / sample.height) << sample.name;
     EXPECT_NE(facts.report.find("\r\nvideo\r\n"), std::string::npos) << sample.name;
     EXPECT_EQ(list_.Row(row).title.find(ProbeFailureNote()), std::string::npos) << sample.name;
-  }
-  ASSERT_FALSE(steps.empty());
-  EXPECT_EQ(steps.back(), Utf8ToAnsi(u8"휴가 영상.avi"));
-  // A file that is no video fails with the note.
-  ASSERT_FALSE(list_.AddVideo(SamplePath("not media.avi")));
-  EXPECT_EQ(probe_.ProbeVideo(list_, Samples().size()).facts.height, 0);
-  EXPECT_EQ(list_.Row(Samples().size()).title, "not media" + ProbeFailureNote());
-}
-
-// What a waiting command checks a result with. The library's view is shared by the
-// whole process, so the ordinary report must come back whole afterwards.
-TEST_F(RealLibraryTest, TellsTheTracksAndLengthOfEverySampleAndStillGivesTheWholeReport) {
-  for (const SampleFile& sample : Samples()) {
     const TrackSummary tracks = ParseTrackSummary(library_->InformTracks(SamplePath(sample.name)));
     EXPECT_TRUE(tracks.read) << sample.name;
     EXPECT_EQ(tracks.video_tracks, 1) << sample.name;
     EXPECT_EQ(tracks.audio_tracks, sample.name.find("silent") == std::string::npos ? 1 : 0) << sample.name;
     EXPECT_NEAR(tracks.seconds, 1.0, 0.1) << sample.name;
   }
+  ASSERT_FALSE(steps.empty());
+  EXPECT_EQ(steps.back(), Utf8ToAnsi(u8"휴가 영상.avi"));
+  EXPECT_NE(library_->Inform(SamplePath(Samples()[0].name)).find("Video"), std::string::npos);
+  // A file that is no video fails with the note, and has no tracks; a missing one is unread.
+  ASSERT_FALSE(list_.AddVideo(SamplePath("not media.avi")));
+  EXPECT_EQ(probe_.ProbeVideo(list_, Samples().size()).facts.height, 0);
+  EXPECT_EQ(list_.Row(Samples().size()).title, "not media" + ProbeFailureNote());
   const TrackSummary text = ParseTrackSummary(library_->InformTracks(SamplePath("not media.avi")));
   EXPECT_EQ(text.video_tracks + text.audio_tracks, 0);
   EXPECT_FALSE(ParseTrackSummary(library_->InformTracks(SamplePath("nothing here.mp4"))).read);
-  EXPECT_NE(library_->Inform(SamplePath(Samples()[0].name)).find("Video"), std::string::npos);
 }
 
 }  // namespace

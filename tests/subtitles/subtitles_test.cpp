@@ -64,36 +64,30 @@ TEST(SplitLines, EndsLinesAtCrLfOrCrLfAndTheTextAtNul) {
 
 std::string DataFile(const std::string& name) { return testing::DataFile(CLIPVANE_TEST_DATA + name); }
 
-class SamiToSsaTest : public ::testing::Test {
- protected:
-  SamiToSsaTest() {
-    style_.font_name = Utf8ToAnsi(u8"굴림");  // a Korean face name
-    style_.font_size = 18;
-    style_.margin_v = 24;
-  }
-  Lines Convert(const std::string& path) const {
-    return ConvertSubtitleToSsa(NativeFileSystem(), path, kNativePathStyle, style_, colours_);
-  }
-  SsaStyle style_;
-  ColourTable colours_;
-};
-
 // Each sample beside its expected script, byte for byte in the ANSI code page (the
 // samples are code page 949): a Korean drama, and a file of the edge cases of tags,
 // colours, blanks, timing and lines far longer than any buffer. The drama saved as
 // UTF-8 without a mark gives the same script.
-TEST_F(SamiToSsaTest, WritesTheExpectedScriptOfEachSample) {
+TEST(SamiToSsa, WritesTheExpectedScriptOfEachSample) {
+  SsaStyle style;
+  style.font_name = Utf8ToAnsi(u8"굴림");  // a Korean face name
+  style.font_size = 18;
+  style.margin_v = 24;
+  const ColourTable colours;
+  const auto convert = [&](const std::string& path) {
+    return JoinLinesCrLf(ConvertSubtitleToSsa(NativeFileSystem(), path, kNativePathStyle, style, colours));
+  };
   testing::TempFolder folder;
-  for (const char* name : {"drama_cp949", "edge_cases"}) {
-    const std::optional<std::string> expected = NativeFileSystem().ReadWholeFile(DataFile(name + std::string(".ssa")));
+  for (const std::string name : {"drama_cp949", "edge_cases"}) {
+    const std::optional<std::string> expected = NativeFileSystem().ReadWholeFile(DataFile(name + ".ssa"));
     ASSERT_TRUE(expected) << name;
     const std::string ansi = SubtitleTextToAnsi(*expected);
-    EXPECT_EQ(JoinLinesCrLf(Convert(DataFile(name + std::string(".smi")))), ansi) << name;
-    const std::string sami = NativeFileSystem().ReadWholeFile(DataFile(name + std::string(".smi"))).value_or("");
-    EXPECT_EQ(JoinLinesCrLf(Convert(folder.WriteFile(name + std::string(".smi"), Cp949ToUtf8(sami)))), ansi) << name;
+    EXPECT_EQ(convert(DataFile(name + ".smi")), ansi) << name;
+    const std::string sami = NativeFileSystem().ReadWholeFile(DataFile(name + ".smi")).value_or("");
+    EXPECT_EQ(convert(folder.WriteFile(name + ".smi", Cp949ToUtf8(sami))), ansi) << name;
   }
-  EXPECT_THROW(Convert(folder / "missing.smi"), PlatformError);
-  EXPECT_THROW(Convert(folder.Path()), PlatformError);  // a folder is no file
+  EXPECT_THROW(convert(folder / "missing.smi"), PlatformError);
+  EXPECT_THROW(convert(folder.Path()), PlatformError);  // a folder is no file
 }
 
 // A file in two languages in either layout: both classes in one SYNC block, or each

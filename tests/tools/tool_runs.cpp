@@ -2,12 +2,17 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <sys/mount.h>
+#include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <fstream>
 #include <map>
 #include <sstream>
 #include <stdexcept>
@@ -70,8 +75,9 @@ void MakeVideo(const std::string& path, const std::string& video, const std::str
 MediaReport Probe(const std::string& path) {
   // One line a stream, "key=value" pairs apart by "|", then the format's duration.
   std::istringstream lines(RunProgram({FfprobeProgram(), "-v", "error", "-show_entries",
-                                       "stream=codec_type,codec_name,codec_tag_string,profile,width,height,"
-                                       "avg_frame_rate,sample_rate,start_time:format=duration",
+                                       "stream=codec_type,codec_name,codec_tag_string,profile,level,width,height,"
+                                       "r_frame_rate,avg_frame_rate,sample_rate,channels,bit_rate,start_time:"
+                                       "format=duration",
                                        "-of", "compact=p=0", path})
                                .output);
   MediaReport report;
@@ -81,25 +87,94 @@ MediaReport Probe(const std::string& path) {
     std::istringstream pairs(line);
     for (std::string pair; std::getline(pairs, pair, '|');) field[pair.substr(0, pair.find('='))] = pair.substr(pair.find('=') + 1);
     const auto number = [&field](const char* key) { return std::atof(field[key].c_str()); };
+    const auto rate = [&field](const char* key) {  // "30000/1001"
+      const double denominator = std::atof(field[key].c_str() + field[key].find('/') + 1);
+      return denominator > 0 ? std::atof(field[key].c_str()) / denominator : 0;
+    };
     if (field.count("duration")) report.duration = number("duration");
-    if (field["codec_type"] == "audio") {
+    report.streams += field.count("codec_type") > 0;
+    if (field["codec_type"] == "audio" && report.audio_codec.empty()) {
       report.audio_codec = field["codec_name"];
       report.audio_profile = field["profile"];
       report.sample_rate = static_cast<int>(number("sample_rate"));
+      report.channels = static_cast<int>(number("channels"));
+      report.audio_bit_rate = static_cast<int>(number("bit_rate"));
       report.audio_start = number("start_time");
-    } else if (field["codec_type"] == "video") {
+    } else if (field["codec_type"] == "video" && report.video_codec.empty()) {
       report.video_codec = field["codec_name"];
       report.video_tag = field["codec_tag_string"];
       report.video_profile = field["profile"];
+      report.level = static_cast<int>(number("level"));
       report.width = static_cast<int>(number("width"));
       report.height = static_cast<int>(number("height"));
       report.video_start = number("start_time");
-      const std::string& rate = field["avg_frame_rate"];
-      const double denominator = std::atof(rate.c_str() + rate.find('/') + 1);
-      report.frame_rate = denominator > 0 ? std::atof(rate.c_str()) / denominator : 0;
+      report.frame_rate = rate("avg_frame_rate");
+      report.base_rate = rate("r_frame_rate");
     }
   }
+  const std::string boxes = TopLevelBoxes(path);
+  report.moov_first = boxes.find("moov") < boxes.find("mdat");
   return report;
+}
+
+std::string MediaReport::Formats() const {
+  return video_codec + " " + video_profile + " " + std::to_string(width) + "x" + std::to_string(height) + ", " +
+         audio_codec + " " + audio_profile + " " + std::to_string(sample_rate) + " " + std::to_string(channels);
+}
+
+std::string TopLevelBoxes(const std::string& path) {
+  std::ifstream in(FsPathOf(path), std::ios::binary);
+  std::string types;
+  unsigned char header[16];
+  while (in.read(reinterpret_cast<char*>(header), 8)) {
+    std::uint64_t size = 0;
+    for (int i = 0; i < 4; ++i) size = size << 8 | header[i];
+    if (size == 1 && in.read(reinterpret_cast<char*>(header) + 8, 8)) {
+      size = 0;
+      for (int i = 8; i < 16; ++i) size = size << 8 | header[i];
+      size -= 8;
+    }
+    types += std::string(reinterpret_cast<char*>(header) + 4, 4) + " ";
+    if (size < 8) break;
+    in.seekg(static_cast<std::streamoff>(size - 8), std::ios::cur);
+  }
+  return types;
+}
+
+std::vector<unsigned char> FrameRegion(const std::string& path, double seconds, int x, int y, int width, int height) {
+  width -= width % 4;
+  const std::string crop = std::to_string(width) + ":" + std::to_string(height) + ":" + std::to_string(x) + ":" +
+                           std::to_string(y);
+  // An AVI of one uncompressed frame, which every FFmpeg build here can write.
+  const std::string avi = RunProgram({FfmpegProgram(), "-v", "error", "-nostdin", "-ss", std::to_string(seconds), "-i",
+                                      path, "-frames:v", "1", "-vf", "crop=" + crop, "-an", "-c:v", "rawvideo",
+                                      "-pix_fmt", "bgr24", "-f", "avi", "pipe:1"})
+                              .output;
+  // Its first frame's chunk, after the "movi" list's.
+  std::string frame;
+  for (std::size_t at = avi.find("movi"); at != std::string::npos && at + 8 <= avi.size() && frame.empty();) {
+    const std::string id = avi.substr(at, 4);
+    std::size_t size = 0;
+    for (int k = 3; k >= 0; --k) size = size << 8 | static_cast<unsigned char>(avi[at + 4 + k]);
+    if (id == "00db" || id == "00dc") frame = avi.substr(at + 8, size);
+    at = id == "movi" ? at + 4 : at + 8 + size + (size & 1);
+  }
+  std::vector<unsigned char> rgb(frame.begin(), frame.end());
+  for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) std::swap(rgb[i], rgb[i + 2]);
+  return rgb;
+}
+
+int CountPixels(const std::vector<unsigned char>& rgb, bool (*test)(int r, int g, int b)) {
+  int count = 0;
+  for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) count += test(rgb[i], rgb[i + 1], rgb[i + 2]);
+  return count;
+}
+
+double MeanDifference(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
+  if (a.size() != b.size() || a.empty()) return -1;
+  double sum = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) sum += std::abs(int(a[i]) - int(b[i]));
+  return sum / static_cast<double>(a.size());
 }
 
 std::string PacketList(const std::string& path) {
@@ -154,27 +229,12 @@ ToolAppDir::Run ToolAppDir::BuildAndRun(const std::string& video, const MediaFac
   JobContext context{setup, NativeFileSystem(), std::move(write_avs)};
   const JobBuild build = BuildJobScript(video, facts, context);
   if (build.script.empty()) throw std::runtime_error("no job script for " + video);
-  Run run = RunScripts({build.script}).front();
-  run.mp4 = workspace_.OutputPath(video);
-  return run;
-}
-
-std::vector<ToolAppDir::Run> ToolAppDir::RunScripts(const std::vector<std::string>& scripts) const {
-  std::vector<Run> runs(scripts.size());
-  ChildProcesses children;
-  for (std::size_t i = 0; i < scripts.size(); ++i) {
-    const OutputReader keep = [&runs, i](const std::string& chunk) { runs[i].output += chunk; };
 #ifdef _WIN32
-    const std::vector<std::string> argv{"cmd.exe", "/d", "/c", AnsiToUtf8(scripts[i])};
+  const ProgramRun ran = RunProgram({"cmd.exe", "/d", "/c", build.script});
 #else
-    const std::vector<std::string> argv{"sh", scripts[i]};
+  const ProgramRun ran = RunProgram({"sh", build.script});
 #endif
-    if (const auto started = children.Start(argv, {DeliveredTo(keep), DeliveredTo(keep)}); !started)
-      runs[i].output += started.error().Text();
-  }
-  const std::vector<int> statuses = children.WaitAll();
-  for (std::size_t i = 0; i < runs.size(); ++i) runs[i].status = statuses[i];
-  return runs;
+  return {workspace_.OutputPath(video), ran.output + ran.errors, ran.status};
 }
 
 #ifdef _WIN32
@@ -208,15 +268,28 @@ SmallDisk::~SmallDisk() {
   }
   NativeFileSystem().RemoveFile(marker_);
 }
+#else
+SmallDisk::SmallDisk(const std::string& folder, const std::string& size) : unix_folder_(folder) {
+  std::filesystem::create_directories(folder);
+  mounted_ = ::geteuid() == 0 && ::mount("clipvane-test", folder.c_str(), "tmpfs", 0, ("size=" + size).c_str()) == 0;
+}
+
+SmallDisk::~SmallDisk() {
+  if (mounted_) ::umount2(unix_folder_.c_str(), MNT_DETACH);
+}
+#endif
 
 void SmallDisk::FillLeaving(const std::string& filler, std::uintmax_t left) const {
+#ifdef _WIN32
   std::FILE* out = _wfopen(AnsiToWide(filler).c_str(), L"wb");
+#else
+  std::FILE* out = std::fopen(filler.c_str(), "wb");
+#endif
   const std::string block(64 * 1024, 'x');
   while (out && std::fwrite(block.data(), 1, block.size(), out) == block.size()) {
   }
   if (out) std::fclose(out);
   std::filesystem::resize_file(FsPathOf(filler), std::filesystem::file_size(FsPathOf(filler)) - left);
 }
-#endif
 
 }  // namespace clipvane::testing

@@ -34,14 +34,40 @@ std::vector<std::string> Words(const std::string& text);
 void MakeVideo(const std::string& path, const std::string& video, const std::string& audio,
                const std::string& options = "");
 
-// What ffprobe says of a file.
+// What the probe finds of a picture of that size and rate.
+inline MediaFacts PictureFacts(int width, int height, double frame_rate = 0) {
+  MediaFacts facts;
+  facts.width = width;
+  facts.height = height;
+  facts.aspect = static_cast<double>(width) / height;
+  facts.frameRate = frame_rate;
+  return facts;
+}
+
+// What ffprobe says of a file: its first video and audio streams and their count, the
+// length, and whether the movie box comes before the media data.
 struct MediaReport {
   std::string video_codec, video_tag, video_profile, audio_codec, audio_profile;
-  int width = 0, height = 0, sample_rate = 0;
-  double frame_rate = 0, duration = 0;
+  int streams = 0, width = 0, height = 0, level = 0, sample_rate = 0, channels = 0, audio_bit_rate = 0;
+  double frame_rate = 0, base_rate = 0, duration = 0;  // average and base frame rates
   double video_start = 0, audio_start = 0;  // seconds
+  bool moov_first = false;
+  // "mpeg4 Simple Profile 480x320, aac LC 48000 2"
+  std::string Formats() const;
 };
 MediaReport Probe(const std::string& path);
+// The types of an MP4 file's top-level boxes in file order: "ftyp moov free mdat ".
+std::string TopLevelBoxes(const std::string& path);
+
+// RGB bytes of a region of the frame shown at `seconds`, the width rounded down to
+// whole 4-byte rows; how many of its pixels pass a test; how far two regions differ,
+// on average per byte (-1 when they cannot be compared).
+std::vector<unsigned char> FrameRegion(const std::string& path, double seconds, int x, int y, int width, int height);
+int CountPixels(const std::vector<unsigned char>& rgb, bool (*test)(int r, int g, int b));
+double MeanDifference(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b);
+inline bool IsWhite(int r, int g, int b) { return r > 200 && g > 200 && b > 200; }
+inline bool IsRed(int r, int g, int b) { return r > 150 && g < 90 && b < 90; }
+inline bool IsBlue(int r, int g, int b) { return b > 150 && r < 90 && g < 90; }
 
 // Every packet as ffprobe lists it, stream after stream: timestamps, duration, size,
 // key-frame flag and a hash of the bytes. The first packet where two files differ, or
@@ -62,7 +88,6 @@ struct JobSettings {
 class ToolAppDir {
  public:
   ToolAppDir();
-  const std::string& Path() const { return folder_.Path(); }
   std::string Bin(const std::string& tool) const;
   const Workspace& Work() const { return workspace_; }
 
@@ -75,19 +100,16 @@ class ToolAppDir {
   // dialect and runs it as the desktop would: with sh, or with cmd.exe.
   Run BuildAndRun(const std::string& video, const MediaFacts& facts, const JobSettings& job,
                   AvsScriptWriter write_avs = nullptr) const;
-  // Runs scripts side by side and waits for them all.
-  std::vector<Run> RunScripts(const std::vector<std::string>& scripts) const;
 
  private:
   TempFolder folder_;
   Workspace workspace_;
 };
 
-#ifdef _WIN32
-// A small tmpfs on a folder of the test while the object lives, mounted by the Linux
-// side of Wine, which starts Unix programs too, though it cannot wait for them: a file
-// in the folder, which the mount hides, tells when it is done. Root only. The
-// folder's Unix name comes from Wine itself.
+// A small tmpfs on a folder of the test while the object lives: a disk of its own that
+// can be filled. Root only. Under Wine the Linux side mounts it, which starts Unix
+// programs too, though it cannot wait for them: a file in the folder, which the mount
+// hides, tells when it is done; the folder's Unix name comes from Wine itself.
 class SmallDisk {
  public:
   SmallDisk(const std::string& folder, const std::string& size);
@@ -102,6 +124,5 @@ class SmallDisk {
   std::string marker_, unix_folder_;
   bool mounted_ = false;
 };
-#endif
 
 }  // namespace clipvane::testing
