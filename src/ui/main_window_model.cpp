@@ -207,7 +207,7 @@ void MainWindowModel::EncodeWholeList(int queues, bool batch_files_only) {
     result = batch_files_only ? session_.MakeBatchFiles(power_, progress_)
                               : session_.EncodeWholeList(queues, power_, progress_);
   }
-  Tell(WholeListNotices(result, batch_files_only));
+  Tell(WholeListNotices(result, batch_files_only, session_.Dialect()));
 }
 
 void MainWindowModel::Step(const ProgressStep& step) {
