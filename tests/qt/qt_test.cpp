@@ -118,6 +118,19 @@ class QtWindowsTest : public QObject {
              std::string("20avi,xyzENCC"));
   }
 
+  // Cancel leaves the settings as saved, though a size was picked meanwhile.
+  void TheOptionsDialogsCancelKeepsTheSavedSettings() {
+    Windows w;
+    w.Create(0, "fontsize=3,2\r\n");
+    OptionsDialogQt& options = w.windows->Options();
+    options.show();
+    emit w.Control<QComboBox>(OptionsControl::kFontSize)->activated(6);
+    QCOMPARE(w.program->settings.plainsizeindex, 6);
+    QTest::mouseClick(w.Control<QPushButton>(OptionsControl::kCancel), Qt::LeftButton);
+    QVERIFY(!options.isVisible());
+    QCOMPARE(w.program->settings.plainsizeindex, 3);
+  }
+
   // The colour route needs no AviSynth on Linux once the stand-in is in bin, and the
   // plain route's fonts are named from the fonts folder, as the job scripts name them.
   void TheLinuxServicesMakeTheColourRouteReadyAndListTheInstalledFonts() {
@@ -136,6 +149,11 @@ class QtWindowsTest : public QObject {
     }));
     const std::vector<std::string> families = fonts->Families();
     QVERIFY(std::find(families.begin(), families.end(), u8"나눔고딕") != families.end());
+    // Which of them hold Hangul, by fontconfig's languages.
+    const std::vector<std::string> hangul = fonts->HangulNames();
+    for (const char* name : {u8"나눔고딕", "NanumGothic", "NanumGothic Bold"})
+      QVERIFY2(std::find(hangul.begin(), hangul.end(), name) != hangul.end(), name);
+    QVERIFY(std::none_of(hangul.begin(), hangul.end(), [](const std::string& name) { return name.rfind("DejaVu", 0) == 0; }));
   }
 
   // The real thing: the stand-ins in bin, the real probe, shell and process list.

@@ -371,9 +371,14 @@ class FakeFonts : public InstalledFonts {
  public:
   std::vector<std::string> Families() override { return {"Tahoma", "@Gulim", "Gulim", "arial", "TAHOMA", "Two Words"}; }
   std::vector<FontRegistryValue> RegistryValues() override {
-    return {{"Verdana (TrueType)", "verdana.ttf"}, {"Gulim & GulimChe (TrueType)", "gulim.ttc"},
-            {"Hidden (TrueType)", ""}, {"Courier 10,12,15", "coure.fon"}, {"arial(TrueType)", "arial.ttf"}};
+    std::vector<FontRegistryValue> values{{"Verdana (TrueType)", "verdana.ttf"}, {"Gulim & GulimChe (TrueType)", "gulim.ttc"},
+                                          {"Hidden (TrueType)", ""}, {"Courier 10,12,15", "coure.fon"}, {"arial(TrueType)", "arial.ttf"}};
+    values.insert(values.end(), more.begin(), more.end());
+    return values;
   }
+  std::vector<std::string> HangulNames() override { return hangul; }
+  std::vector<FontRegistryValue> more;
+  std::vector<std::string> hangul;  // none, as on Windows
 };
 
 class OptionsDialogModelTest : public UiFixture {
@@ -501,6 +506,16 @@ TEST_F(OptionsDialogModelTest, FontListsShowTheInstalledFontsAndAPickIsSavedAsFi
   EXPECT_EQ(FontList(), "arial;Courier 10,12,15;Gulim ;Verdana ; [0]");
   EXPECT_TRUE(model->OkClicked());
   EXPECT_EQ(Saved("fontname"), "missing.ttf,missing");
+  // Fonts known to hold Hangul come first, each part in its order, and a configured
+  // font that is not there gives way to the first of them in its plain face.
+  fonts.more = {{"Batang Bold", "batangbd.ttf"}, {"Batang", "batang.ttf"}};
+  fonts.hangul = {"Batang Bold", "Batang", "Gulim & GulimChe (TrueType)", "GULIM", "Two Words"};
+  Create("fontname=missing.ttf,Two Words\r\n");
+  EXPECT_EQ(FontList(), "Batang Bold;Batang;Gulim ;arial;Courier 10,12,15;Verdana ; [1]");
+  model->ColourSubtitleClicked(true);
+  EXPECT_EQ(FontList(), "Gulim;Two Words;arial;Default;Tahoma; [1]");
+  EXPECT_TRUE(model->OkClicked());
+  EXPECT_EQ(Saved("fontname"), "batang.ttf,two words");
 }
 
 }  // namespace
