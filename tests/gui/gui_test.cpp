@@ -81,7 +81,7 @@ TEST_F(GuiTest, TheMainWindowShowsItsModelAndPassesOnEveryEvent) {
   EXPECT_FALSE(IsWindowVisible(windows->FileInfo().Handle()));
   Command(kIdOutputFolderButton);
   Command(kIdWebPageButton);
-  EXPECT_EQ(opener.opened, (std::vector<std::string>{".\\incoming", kMakerWebPage}));
+  EXPECT_EQ(opener.opened, (std::vector<std::string>{temp / "incoming", kMakerWebPage}));
   // Names the code page cannot hold are named in a box, not dropped in silence.
   const std::string video = Video("Holiday.avi");
   const std::wstring folder = AnsiToWide(temp / "videos\\");

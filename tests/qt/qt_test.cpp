@@ -80,6 +80,7 @@ class QtWindowsTest : public QObject {
     QCOMPARE(w.Main().Status()->text(), QString("created v9.sh"));
     QTest::mouseClick(w.Main().OutputFolderButton(), Qt::LeftButton);
     QCOMPARE(w.opener.opened, std::vector<std::string>{w.temp / "incoming"});
+    QVERIFY(w.Main().OutputFolderButton()->toolTip().endsWith("\n" + QString::fromStdString(w.temp / "incoming")));
     w.shell.fails = true;  // a script that does not start reaches the box through the window's shell
     w.Select({0});
     QTest::mouseClick(w.Main().StartButton(), Qt::LeftButton);

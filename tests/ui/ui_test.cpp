@@ -262,12 +262,8 @@ TEST_F(MainWindowModelTest, ThePowerActionEndsTheQueuesAndFoldersVideosAndTheWeb
   model->Run(M::kOpenBatchFolder);
   model->Run(M::kOpenWithLinkedProgram);
   model->WebPageClicked();
-  EXPECT_EQ(opener.opened, (Texts{"." + Sep() + "incoming", "." + Sep() + "batch", temp / "videos" + Sep() + "v0.avi",
-                                  kMakerWebPage}));
-  MainWindowModel linked(*session, opener, dialogs, FolderLinks::kInWorkspace);  // links that lead into the workspace
-  linked.OutputFolderClicked();
-  linked.Run(M::kOpenBatchFolder);
-  EXPECT_EQ(Texts(opener.opened.begin() + 4, opener.opened.end()), (Texts{temp / "incoming", temp / "batch"}));
+  // The folders by their full paths: a relative one would depend on the current folder.
+  EXPECT_EQ(opener.opened, (Texts{temp / "incoming", temp / "batch", temp / "videos" + Sep() + "v0.avi", kMakerWebPage}));
 }
 
 // A dropped folder gives the videos directly inside it; what is no video is left out

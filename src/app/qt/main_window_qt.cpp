@@ -174,6 +174,7 @@ QWidget* MainWindowQt::MakeButtonPanel() {
     return button;
   };
   output_button_ = add_button(clipvane::OutputFolderButton(), 127, [this] { model_.OutputFolderClicked(); });
+  output_button_->setToolTip(ToQt(model_.OutputFolderHint()));
   auto* line = new QFrame;  // Bevel1
   line->setFrameStyle(QFrame::VLine | QFrame::Sunken);
   row->addWidget(line);
@@ -310,7 +311,7 @@ QtProgramWindows::QtProgramWindows(Program& program, GuiServices& services, Foll
   session_ = std::make_unique<Session>(program, core_);
   follower_ = std::make_unique<RunFollower>(*session_, follow.monitor, follow.notifier);
   shell_.Tell(*follower_);
-  main_model_ = std::make_unique<MainWindowModel>(*session_, services.opener, services.dialogs, FolderLinks::kInWorkspace);
+  main_model_ = std::make_unique<MainWindowModel>(*session_, services.opener, services.dialogs);
   main_ = std::make_unique<MainWindowQt>(*main_model_, *follower_);
   options_model_ = std::make_unique<OptionsDialogModel>(
       *session_, OptionsServices{services.avisynth, services.fonts, services.dialogs}, [this] { main_->ShowTitle(); });

@@ -138,7 +138,7 @@ void MainWindow::CreateControls() {
   const PanelButton web = WebPageButton();
   HWND web_button = MakeChild(L"BUTTON", web.caption, WS_TABSTOP | BS_PUSHBUTTON, 8, 6, 97, 25, right_panel_,
                               kIdWebPageButton, fixed_font_, instance_);
-  AddToolTip(tooltips_, output_button, output.hint);
+  AddToolTip(tooltips_, output_button, model_.OutputFolderHint());
   AddToolTip(tooltips_, options_button, options.hint);
   AddToolTip(tooltips_, start_button_, start.hint);
   AddToolTip(tooltips_, web_button, web.hint);
