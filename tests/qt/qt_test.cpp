@@ -67,9 +67,12 @@ class QtWindowsTest : public QObject {
     w.Main().List()->setFocus();
     QTest::keyClick(w.Main().List(), Qt::Key_A, Qt::ControlModifier);  // a shortcut of the list
     QCOMPARE(w.Start(), QString(u8"on 시작 (10)"));
-    w.Main().PopupMenu()->popup(QPoint(10, 10));  // opening applies the enabling rules
-    QVERIFY(!w.Main().Action(MenuCommand::kEncodeSelection)->isEnabled());
-    w.Main().PopupMenu()->close();
+    for (const QKeyCombination key : {Qt::SHIFT | Qt::Key_F10, QKeyCombination(Qt::Key_Menu)}) {
+      QTest::keyClick(w.Main().List(), key.key(), key.keyboardModifiers());  // the keyboard opens the menu
+      QVERIFY(w.Main().PopupMenu()->isVisible());
+      w.Main().PopupMenu()->close();
+    }
+    QVERIFY(!w.Main().Action(MenuCommand::kEncodeSelection)->isEnabled());  // opening applied the enabling rules
     w.Main().Action(MenuCommand::kShutdownAfterwards)->trigger();
     QVERIFY(w.Main().Action(MenuCommand::kShutdownAfterwards)->isChecked());
     w.Select({2});

@@ -124,6 +124,18 @@ MainWindowQt::MainWindowQt(MainWindowModel& model, RunFollower& follower)
   list_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(list_, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { popup_->popup(list_->viewport()->mapToGlobal(at)); });
+  // The keyboard's way to the menu, as on Windows: Shift+F10 or the menu key, at the
+  // current row.
+  auto* menu_key = new QAction(list_);
+  menu_key->setShortcuts({QKeySequence(Qt::SHIFT | Qt::Key_F10), QKeySequence(Qt::Key_Menu)});
+  menu_key->setShortcutContext(Qt::WidgetShortcut);
+  connect(menu_key, &QAction::triggered, this, [this] {
+    const QModelIndex current = list_->currentIndex();
+    if (current.isValid()) list_->scrollTo(current);
+    const QPoint at = current.isValid() ? list_->visualRect(current).bottomLeft() : QPoint(8, 8);
+    popup_->popup(list_->viewport()->mapToGlobal(at));
+  });
+  list_->addAction(menu_key);
   connect(list_, &QAbstractItemView::doubleClicked, this, [this] { model_.DoubleClicked(); });
   connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { SelectionChanged(); });
   connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { SelectionChanged(); });
