@@ -135,6 +135,31 @@ class QtWindowsTest : public QObject {
     QCOMPARE(w.program->settings.plainsizeindex, 3);
   }
 
+  // The files and folders named on the command line are listed as the window opens,
+  // relative ones too; what is no video is named in the status bar.
+  void TheFilesOnTheCommandLineAreListedWhenTheWindowOpens() {
+    Windows w;
+    const std::string a = w.Video("a.avi"), b = w.Video("b.avi");
+    w.files.MakeFolders(w.temp / "more");
+    const std::string c = w.temp.WriteFile("more/c.mkv", "video");
+    w.temp.WriteFile("more/notes.txt", "x");
+    w.temp.WriteFile("MP4.ini", "[default]\r\n");
+    w.program = std::make_unique<Program>(StartProgram(w.workspace, OpenIniProfile(w.workspace.SettingsFile()), ""));
+    QString status;
+    QTimer::singleShot(0, [&] {
+      for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* main = dynamic_cast<MainWindowQt*>(window)) {
+          status = main->Status()->text();
+          main->close();
+        }
+      QCoreApplication::quit();
+    });
+    const std::vector<std::string> arguments{std::filesystem::relative(b).string(), "", a, w.temp / "more/"};
+    QCOMPARE(RunQtWindows(*w.program, w.services, w.follow, ItemsFromArguments(arguments)), 0);
+    QCOMPARE(w.files.ReadWholeFile(w.workspace.ListFile()), std::optional<std::string>(b + "\r\n" + a + "\r\n" + c + "\r\n"));
+    QCOMPARE(status, QString(u8"건너뜀: notes.txt"));
+  }
+
   // The colour route needs no AviSynth on Linux once the stand-in is in bin, and the
   // plain route's fonts are named from the fonts folder, as the job scripts name them.
   void TheLinuxServicesMakeTheColourRouteReadyAndListTheInstalledFonts() {

@@ -5,7 +5,6 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -19,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 
 #include "app/qt/file_info_dialog_qt.h"
@@ -337,9 +337,17 @@ QtProgramWindows::QtProgramWindows(Program& program, GuiServices& services, Foll
 // The dialogs go before the window they belong to.
 QtProgramWindows::~QtProgramWindows() = default;
 
-std::vector<std::string> ItemsFromArguments(const QStringList& arguments) {
+std::vector<std::string> ItemsFromArguments(const std::vector<std::string>& arguments) {
   std::vector<std::string> items;
-  for (qsizetype i = 1; i < arguments.size(); ++i) items.push_back(PathFromQt(QFileInfo(arguments[i]).absoluteFilePath()));
+  for (const std::string& argument : arguments) {
+    // An empty argument names nothing; made absolute it would be the current folder.
+    if (argument.empty()) continue;
+    std::error_code error;
+    std::string path = std::filesystem::absolute(argument, error).lexically_normal().string();
+    if (error) path = argument;
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    items.push_back(path);
+  }
   return items;
 }
 
