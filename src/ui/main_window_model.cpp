@@ -178,7 +178,9 @@ void MainWindowModel::StartClicked() {
   ListChanged();
 }
 
-std::string MainWindowModel::OutputFolderHint() const { return OutputFolderButton().hint + "\n" + session_.OutputFolder(); }
+std::string MainWindowModel::OutputFolderHint() const {
+  return OutputFolderButton().hint + "\n" + session_.OutputFolder();
+}
 
 // The workspace's own folders, wherever the program was started from: a relative path
 // would lead nowhere when the current folder is another.

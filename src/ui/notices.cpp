@@ -94,8 +94,9 @@ std::vector<Notice> WholeListNotices(const EncodeResult& result, bool batch_file
     TellInOneBox(result, [wanted](RefusalReason reason) { return reason == wanted; },
                  [](const Refusal& refusal) { return refusal.path + ": " + ReasonText(refusal); }, notices);
   if (batch_files_only && result.written)
-    notices.push_back({Utf8ToAnsi(u8"인코딩을 위한 배치파일(") + ScriptExtension(dialect) + Utf8ToAnsi(u8")들이 생성되었습니다."),
-                       Utf8ToAnsi(u8"알림")});
+    notices.push_back(
+        {Utf8ToAnsi(u8"인코딩을 위한 배치파일(") + ScriptExtension(dialect) + Utf8ToAnsi(u8")들이 생성되었습니다."),
+         Utf8ToAnsi(u8"알림")});
   return notices;
 }
 

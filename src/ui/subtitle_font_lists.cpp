@@ -77,7 +77,8 @@ std::vector<std::string> SubtitleFontLists::FontItems(bool colour_route) {
 std::optional<std::size_t> SubtitleFontLists::HangulFirst(std::vector<std::string>& items, bool colour_route) {
   const std::vector<std::string> names = fonts_.HangulNames();
   const auto named = [&](const std::string& name) {
-    return std::any_of(names.begin(), names.end(), [&](const std::string& hangul) { return SameIgnoringCase(hangul, name); });
+    return std::any_of(names.begin(), names.end(),
+                       [&](const std::string& hangul) { return SameIgnoringCase(hangul, name); });
   };
   std::vector<bool> hangul(items.size());
   if (colour_route) {
@@ -106,7 +107,8 @@ std::optional<std::size_t> SubtitleFontLists::HangulFirst(std::vector<std::strin
   // The list sorts "Nanum Bold" before "Nanum": the plain face is the one to offer.
   const auto styled = [&](std::size_t i) {
     for (std::size_t j = 0; j < korean; ++j)
-      if (items[i].size() > items[j].size() && SameIgnoringCase(items[i].substr(0, items[j].size() + 1), items[j] + " "))
+      if (items[i].size() > items[j].size() &&
+          SameIgnoringCase(items[i].substr(0, items[j].size() + 1), items[j] + " "))
         return true;
     return false;
   };

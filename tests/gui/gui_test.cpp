@@ -118,8 +118,8 @@ TEST_F(GuiTest, TheProgramListsTheFilesOnItsCommandLine) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  ASSERT_TRUE(CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                             &process));
+  ASSERT_TRUE(CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                             &startup, &process));
   // A close posted to its window waits in the queue until the window has taken the files.
   struct Search {
     DWORD process_id;

@@ -156,7 +156,8 @@ class QtWindowsTest : public QObject {
     });
     const std::vector<std::string> arguments{std::filesystem::relative(b).string(), "", a, w.temp / "more/"};
     QCOMPARE(RunQtWindows(*w.program, w.services, w.follow, ItemsFromArguments(arguments)), 0);
-    QCOMPARE(w.files.ReadWholeFile(w.workspace.ListFile()), std::optional<std::string>(b + "\r\n" + a + "\r\n" + c + "\r\n"));
+    QCOMPARE(w.files.ReadWholeFile(w.workspace.ListFile()),
+             std::optional<std::string>(b + "\r\n" + a + "\r\n" + c + "\r\n"));
     QCOMPARE(status, QString(u8"건너뜀: notes.txt"));
   }
 
@@ -182,7 +183,8 @@ class QtWindowsTest : public QObject {
     const std::vector<std::string> hangul = fonts->HangulNames();
     for (const char* name : {u8"나눔고딕", "NanumGothic", "NanumGothic Bold"})
       QVERIFY2(std::find(hangul.begin(), hangul.end(), name) != hangul.end(), name);
-    QVERIFY(std::none_of(hangul.begin(), hangul.end(), [](const std::string& name) { return name.rfind("DejaVu", 0) == 0; }));
+    QVERIFY(std::none_of(hangul.begin(), hangul.end(),
+                         [](const std::string& name) { return name.rfind("DejaVu", 0) == 0; }));
   }
 
   // The real thing: the stand-ins in bin, the real probe, shell and process list.

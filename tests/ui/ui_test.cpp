@@ -224,8 +224,9 @@ TEST_F(MainWindowModelTest, AWholeListRunKeepsTheListBusyShowsItsStepsAndThenSay
                                 "checking v1.avi", "checked v1.avi", "created v1" + ext, "breathe", "state", "rows",
                                 "state"}));
   EXPECT_TRUE(shell.opened.empty());
-  EXPECT_EQ(dialogs.shown, (std::vector<Notice>{{Utf8ToAnsi(u8"인코딩을 위한 배치파일(" + ext + u8")들이 생성되었습니다."),
-                                                 Utf8ToAnsi(u8"알림")}}));  // .sh on Linux
+  EXPECT_EQ(dialogs.shown,
+            (std::vector<Notice>{{Utf8ToAnsi(u8"인코딩을 위한 배치파일(" + ext + u8")들이 생성되었습니다."),
+                                  Utf8ToAnsi(u8"알림")}}));  // .sh on Linux
   files.RemoveFile(BatchFile("encode_all"));
   files.MakeFolders(BatchFile("encode_all"));  // a folder where the script goes: the write fails
   model->Run(M::kEncodeAllSingle);
@@ -263,7 +264,8 @@ TEST_F(MainWindowModelTest, ThePowerActionEndsTheQueuesAndFoldersVideosAndTheWeb
   model->Run(M::kOpenWithLinkedProgram);
   model->WebPageClicked();
   // The folders by their full paths: a relative one would depend on the current folder.
-  EXPECT_EQ(opener.opened, (Texts{temp / "incoming", temp / "batch", temp / "videos" + Sep() + "v0.avi", kMakerWebPage}));
+  EXPECT_EQ(opener.opened,
+            (Texts{temp / "incoming", temp / "batch", temp / "videos" + Sep() + "v0.avi", kMakerWebPage}));
 }
 
 // A dropped folder gives the videos directly inside it; what is no video is left out
@@ -367,8 +369,11 @@ class FakeFonts : public InstalledFonts {
  public:
   std::vector<std::string> Families() override { return {"Tahoma", "@Gulim", "Gulim", "arial", "TAHOMA", "Two Words"}; }
   std::vector<FontRegistryValue> RegistryValues() override {
-    std::vector<FontRegistryValue> values{{"Verdana (TrueType)", "verdana.ttf"}, {"Gulim & GulimChe (TrueType)", "gulim.ttc"},
-                                          {"Hidden (TrueType)", ""}, {"Courier 10,12,15", "coure.fon"}, {"arial(TrueType)", "arial.ttf"}};
+    std::vector<FontRegistryValue> values{{"Verdana (TrueType)", "verdana.ttf"},
+                                          {"Gulim & GulimChe (TrueType)", "gulim.ttc"},
+                                          {"Hidden (TrueType)", ""},
+                                          {"Courier 10,12,15", "coure.fon"},
+                                          {"arial(TrueType)", "arial.ttf"}};
     values.insert(values.end(), more.begin(), more.end());
     return values;
   }

@@ -116,7 +116,8 @@ std::string FaceName(FcPattern* font) {
   if (FcPatternGetBool(font, FC_OUTLINE, 0, &outline) != FcResultMatch || !outline) return {};
   const std::string style = StringOf(font, FC_STYLE);
   std::string name = StringOf(font, FC_FAMILY);
-  if (!name.empty() && !style.empty() && style != "Regular" && style != "Book" && style != "Normal") name += " " + style;
+  if (!name.empty() && !style.empty() && style != "Regular" && style != "Book" && style != "Normal")
+    name += " " + style;
   return name;
 }
 
