@@ -108,17 +108,17 @@ TEST_F(GuiTest, TheMainWindowShowsItsModelAndPassesOnEveryEvent) {
 }
 
 // Videos dropped on the program's icon reach it on the command line: the program
-// itself lists them, a relative name against its current folder.
+// itself lists them, a relative Korean name against its current folder.
 TEST_F(GuiTest, TheProgramListsTheFilesOnItsCommandLine) {
   const std::string tests = AppDirFromExecutable(ExecutablePath(), PathStyle::kWindows);
   ASSERT_TRUE(CopyFileA((tests + "clipvane.exe").c_str(), (temp / "clipvane.exe").c_str(), FALSE));
-  const std::string video = Video("a.avi");
-  const std::wstring program = AnsiToWide(temp / "clipvane.exe"), folder = AnsiToWide(temp / "videos");
-  std::wstring line = L"clipvane.exe a.avi";
+  const std::string video = Video(Utf8ToAnsi(u8"휴가 영상.avi"));  // in code page 949, from a wide command line
+  const std::wstring exe = AnsiToWide(temp / "clipvane.exe"), folder = AnsiToWide(temp / "videos");
+  std::wstring line = L"clipvane.exe \"\uD734\uAC00 \uC601\uC0C1.avi\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  ASSERT_TRUE(CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+  ASSERT_TRUE(CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
                              &startup, &process));
   // A close posted to its window waits in the queue until the window has taken the files.
   struct Search {
