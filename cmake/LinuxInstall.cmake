@@ -8,8 +8,8 @@ install(TARGETS mencoder mp4creator RUNTIME DESTINATION ${CLIPVANE_PROGRAM_FOLDE
 set(desktop ${PROJECT_SOURCE_DIR}/src/app/qt/desktop)
 install(FILES ${desktop}/clipvane.svg DESTINATION share/icons/hicolor/scalable/apps)
 install(FILES ${desktop}/clipvane.png DESTINATION share/icons/hicolor/256x256/apps)
-# The entry starts the program without arguments: one argument would be the
-# power-action mode, so the desktop never hands it a single file.
+# The entry hands the program the files a file manager opens with it (%F), and offers
+# it for the video types of the default extension list.
 install(CODE "
   set(root \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
   file(MAKE_DIRECTORY \"\${root}/bin\" \"\${root}/share/applications\")

@@ -31,7 +31,7 @@ struct Program {
 Program StartProgram(const Workspace& workspace, std::unique_ptr<IniProfile> ini, const std::string& fonts_folder);
 
 // The whole process after the arguments are split: the power-action mode for exactly
-// one argument, otherwise `run_gui`. Returns the exit status.
+// "shutdown" or "suspend", otherwise `run_gui`. Returns the exit status.
 int RunProgram(const std::vector<std::string>& arguments, PowerActionServices& power,
                const std::function<int()>& run_gui);
 

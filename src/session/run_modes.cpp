@@ -5,7 +5,8 @@
 namespace clipvane {
 
 RunMode ChooseRunMode(const std::vector<std::string>& arguments) {
-  return arguments.size() == 1 ? RunMode::kPowerAction : RunMode::kGui;
+  const bool power_action = arguments.size() == 1 && PowerActionOf(arguments[0]) != PowerAction::kNone;
+  return power_action ? RunMode::kPowerAction : RunMode::kGui;
 }
 
 PowerAction PowerActionOf(const std::string& argument) {

@@ -13,7 +13,10 @@ class Sleeper;
 
 enum class RunMode { kGui, kPowerAction };
 
-// Exactly one argument selects the power-action mode; none, or two and more, the GUI.
+// Exactly one argument that is a power action ("shutdown" or "suspend", see
+// PowerActionOf) selects the power-action mode; anything else opens the window, which
+// takes the arguments as files, so that a single video handed over by the desktop or
+// dropped on the icon is listed.
 RunMode ChooseRunMode(const std::vector<std::string>& arguments);
 
 // "shutdown" and "suspend" exactly: case-sensitive, nothing trimmed.

@@ -59,8 +59,8 @@ class MainWindowModel::BusyList {
   bool busy_;
 };
 
-MainWindowModel::MainWindowModel(Session& session, DocumentOpener& opener, Dialogs& dialogs, FolderLinks links)
-    : session_(session), opener_(opener), dialogs_(dialogs), links_(links) {
+MainWindowModel::MainWindowModel(Session& session, DocumentOpener& opener, Dialogs& dialogs)
+    : session_(session), opener_(opener), dialogs_(dialogs) {
   enabled_.fill(true);  // until the menu first opens
   progress_ = [this](const ProgressStep& step) { Step(step); };
 }
@@ -139,7 +139,7 @@ void MainWindowModel::Run(MenuCommand command) {
     case M::kSuspendAfterwards: return ChoosePowerAction(PowerAction::kSuspend);
     case M::kShutdownAfterwards: return ChoosePowerAction(PowerAction::kShutdown);
     case M::kNothingAfterwards: return ChoosePowerAction(PowerAction::kNone);
-    case M::kOpenBatchFolder: return opener_.Open(FolderLink("batch", session_.ScriptFolder()));
+    case M::kOpenBatchFolder: return opener_.Open(session_.ScriptFolder());
     case M::kEncodeAllMenu:
     case M::kAfterEncodingMenu: return;  // submenus only
     default: break;
@@ -178,7 +178,13 @@ void MainWindowModel::StartClicked() {
   ListChanged();
 }
 
-void MainWindowModel::OutputFolderClicked() { opener_.Open(FolderLink("incoming", session_.OutputFolder())); }
+std::string MainWindowModel::OutputFolderHint() const {
+  return OutputFolderButton().hint + "\n" + session_.OutputFolder();
+}
+
+// The workspace's own folders, wherever the program was started from: a relative path
+// would lead nowhere when the current folder is another.
+void MainWindowModel::OutputFolderClicked() { opener_.Open(session_.OutputFolder()); }
 
 void MainWindowModel::WebPageClicked() { opener_.Open(kMakerWebPage); }
 
@@ -207,7 +213,7 @@ void MainWindowModel::EncodeWholeList(int queues, bool batch_files_only) {
     result = batch_files_only ? session_.MakeBatchFiles(power_, progress_)
                               : session_.EncodeWholeList(queues, power_, progress_);
   }
-  Tell(WholeListNotices(result, batch_files_only));
+  Tell(WholeListNotices(result, batch_files_only, session_.Dialect()));
 }
 
 void MainWindowModel::Step(const ProgressStep& step) {
@@ -240,13 +246,6 @@ void MainWindowModel::ListChanged() {
 
 void MainWindowModel::Notify(void (MainWindowView::*change)()) {
   if (view_) (view_->*change)();
-}
-
-std::string MainWindowModel::FolderLink(const std::string& name, const std::string& in_workspace) const {
-  if (links_ == FolderLinks::kInWorkspace) return in_workspace;
-  // Resolved against the current folder, which is the program's folder when it was
-  // started from the desktop.
-  return std::string(".") + session_.Separator() + name;
 }
 
 }  // namespace clipvane

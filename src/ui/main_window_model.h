@@ -50,18 +50,12 @@ class MainWindowView {
   virtual void ShowFileInformation(const std::string& report) = 0;
 };
 
-// Where the output and script folder buttons lead: to the folders of those names
-// under the current folder, as the Windows program always has, or to the workspace's
-// own folders, wherever the program was started from.
-enum class FolderLinks { kUnderCurrentFolder, kInWorkspace };
-
 // fmMain without its controls: what the list, the start button, the status bar and
 // the context menu show and enable, and what each of its commands does. A view
 // forwards every event here and shows what the model says.
 class MainWindowModel {
  public:
-  MainWindowModel(Session& session, DocumentOpener& opener, Dialogs& dialogs,
-                  FolderLinks links = FolderLinks::kUnderCurrentFolder);
+  MainWindowModel(Session& session, DocumentOpener& opener, Dialogs& dialogs);
   void Attach(MainWindowView& view) { view_ = &view; }
 
   // What the window shows.
@@ -74,6 +68,8 @@ class MainWindowModel {
   bool IsEnabled(MenuCommand command) const;
   bool IsChecked(MenuCommand command) const;
   const std::string& StatusText() const { return status_; }
+  // The output folder button's tool tip: what it does, and the folder's full path.
+  std::string OutputFolderHint() const;
 
   // The window's events.
   void Created();   // makes the workspace folders, loads list.log, chooses no power action
@@ -105,13 +101,10 @@ class MainWindowModel {
   void Added(const std::vector<std::string>& skipped);
   void ListChanged();
   void Notify(void (MainWindowView::*change)());
-  // `name` under the current folder, or `in_workspace`, as the links go.
-  std::string FolderLink(const std::string& name, const std::string& in_workspace) const;
 
   Session& session_;
   DocumentOpener& opener_;
   Dialogs& dialogs_;
-  FolderLinks links_;
   MainWindowView* view_ = nullptr;
   Progress progress_;
   StartButtonState start_;

@@ -1,5 +1,6 @@
 #include "ui/notices.h"
 
+#include "jobs/script.h"
 #include "platform/text_encoding.h"
 #include "runs/encode_commands.h"
 
@@ -80,7 +81,7 @@ std::vector<Notice> SelectionNotices(const EncodeResult& result) {
   return notices;
 }
 
-std::vector<Notice> WholeListNotices(const EncodeResult& result, bool batch_files_only) {
+std::vector<Notice> WholeListNotices(const EncodeResult& result, bool batch_files_only, ScriptDialect dialect) {
   std::vector<Notice> notices;
   TellInOneBox(result, [](RefusalReason reason) { return reason == RefusalReason::kSourceIsOutput; },
                [](const Refusal& refusal) { return SourceIsOutputText(refusal.path); }, notices);
@@ -92,7 +93,10 @@ std::vector<Notice> WholeListNotices(const EncodeResult& result, bool batch_file
                                       RefusalReason::kCannotScript, RefusalReason::kNotLaunched})
     TellInOneBox(result, [wanted](RefusalReason reason) { return reason == wanted; },
                  [](const Refusal& refusal) { return refusal.path + ": " + ReasonText(refusal); }, notices);
-  if (batch_files_only && result.written) notices.push_back(Told(u8"인코딩을 위한 배치파일(.bat)들이 생성되었습니다."));
+  if (batch_files_only && result.written)
+    notices.push_back(
+        {Utf8ToAnsi(u8"인코딩을 위한 배치파일(") + ScriptExtension(dialect) + Utf8ToAnsi(u8")들이 생성되었습니다."),
+         Utf8ToAnsi(u8"알림")});
   return notices;
 }
 

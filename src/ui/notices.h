@@ -8,6 +8,7 @@
 namespace clipvane {
 
 struct EncodeResult;
+enum class ScriptDialect;
 
 // A box a window shows, as the product has always worded it (ANSI). The models say
 // which box; each desktop view draws it with its toolkit.
@@ -41,8 +42,8 @@ std::vector<Notice> SelectionNotices(const EncodeResult& result);
 // What a whole-list command says once its scripts are written: the videos that are
 // their own results in one box, those whose MP4 an earlier one makes in another, those
 // that cannot be converted in a third; with `batch_files_only`, that the scripts are
-// written.
-std::vector<Notice> WholeListNotices(const EncodeResult& result, bool batch_files_only);
+// written, named by the extension of their `dialect`.
+std::vector<Notice> WholeListNotices(const EncodeResult& result, bool batch_files_only, ScriptDialect dialect);
 
 // Dropped files whose names the ANSI code page cannot hold (UTF-8), which the list
 // cannot keep: named, so that the user can rename them.

@@ -160,6 +160,11 @@ bool OptionsDialogModel::OkClicked() {
   return close;
 }
 
+void OptionsDialogModel::CancelClicked() {
+  // A refusal was told when the dialog loaded; the next showing tells it again.
+  session_.LoadSettings();
+}
+
 void OptionsDialogModel::MakeColourRouteReady() {
   if (controls_.colorsubtitle)
     controls_.colorsubtitle = session_.MakeColourRouteReady(services_.avisynth,

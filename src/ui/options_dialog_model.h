@@ -82,6 +82,9 @@ class OptionsDialogModel {
   // settings). A video extension field that names no extensions, or anything else,
   // is refused with a warning before anything is saved.
   bool OkClicked();
+  // Closing without OK: the settings go back to what MP4.ini holds, so that a size or
+  // font picked meanwhile is not used.
+  void CancelClicked();
 
  private:
   void ShowLoadedSettings();

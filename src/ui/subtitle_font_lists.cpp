@@ -1,6 +1,7 @@
 #include "ui/subtitle_font_lists.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/text_encoding.h"
 #include "settings/subtitle_fonts.h"
@@ -62,7 +63,7 @@ int FindConfiguredFont(EncodeSettings& settings, const IniProfile& ini, bool col
   }
   for (std::size_t i = 0; i < items.size(); ++i)
     if (SameIgnoringCase(items[i], wanted)) return static_cast<int>(i);
-  return 0;
+  return -1;
 }
 
 std::vector<std::string> SubtitleFontLists::FontItems(bool colour_route) {
@@ -73,13 +74,63 @@ std::vector<std::string> SubtitleFontLists::FontItems(bool colour_route) {
   return items;
 }
 
+std::optional<std::size_t> SubtitleFontLists::HangulFirst(std::vector<std::string>& items, bool colour_route) {
+  const std::vector<std::string> names = fonts_.HangulNames();
+  const auto named = [&](const std::string& name) {
+    return std::any_of(names.begin(), names.end(),
+                       [&](const std::string& hangul) { return SameIgnoringCase(hangul, name); });
+  };
+  std::vector<bool> hangul(items.size());
+  if (colour_route) {
+    for (std::size_t i = 0; i < items.size(); ++i) hangul[i] = named(items[i]);
+  } else {
+    // The plain route's names are cut from the value names: a font is known by its file.
+    std::vector<std::string> files;
+    for (const FontRegistryValue& value : fonts_.RegistryValues())
+      if (named(value.name)) files.push_back(value.data);
+    for (std::size_t i = 0; i < map_.size(); ++i)
+      hangul[i] = std::find(files.begin(), files.end(), map_[i].file) != files.end();
+  }
+  std::vector<std::size_t> order(items.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  const auto end = std::stable_partition(order.begin(), order.end(), [&](std::size_t i) { return hangul[i]; });
+  const auto korean = static_cast<std::size_t>(end - order.begin());
+  if (korean == 0) return std::nullopt;
+  std::vector<std::string> moved_items;
+  FontFileMap moved_map;
+  for (std::size_t i : order) {
+    moved_items.push_back(items[i]);
+    if (!colour_route) moved_map.push_back(map_[i]);
+  }
+  items = std::move(moved_items);
+  if (!colour_route) map_ = std::move(moved_map);
+  // The list sorts "Nanum Bold" before "Nanum": the plain face is the one to offer.
+  const auto styled = [&](std::size_t i) {
+    for (std::size_t j = 0; j < korean; ++j)
+      if (items[i].size() > items[j].size() &&
+          SameIgnoringCase(items[i].substr(0, items[j].size() + 1), items[j] + " "))
+        return true;
+    return false;
+  };
+  std::size_t plain = 0;
+  while (styled(plain)) ++plain;  // the shortest name is never styled
+  return plain;
+}
+
 SubtitleListsView SubtitleFontLists::Fill(EncodeSettings& settings, EncoderPreset& preset, const IniProfile& ini,
                                           bool colour_route, int platform_choice) {
   SubtitleListsView view;
   for (int size : SubtitleSizeList(colour_route, platform_choice)) view.sizes.push_back(std::to_string(size));
   view.size_index = ApplySubtitleSize(settings, preset, ini, colour_route, platform_choice);
   view.fonts = FontItems(colour_route);
+  const std::optional<std::size_t> korean = HangulFirst(view.fonts, colour_route);
   view.font_index = FindConfiguredFont(settings, ini, colour_route, view.fonts, map_);
+  if (view.font_index == -1) {
+    view.font_index = korean ? static_cast<int>(*korean) : 0;
+    // A Korean font, rather than the configured one that is not there, is what the
+    // dialog shows and what the subtitles are drawn with.
+    if (korean) FontChosen(settings, colour_route, view.fonts[*korean]);
+  }
   return view;
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,10 @@ class InstalledFonts {
   virtual std::vector<std::string> Families() = 0;
   // The values of the installed-fonts key; empty when it cannot be read.
   virtual std::vector<FontRegistryValue> RegistryValues() = 0;
+  // The families and value names among the above whose fonts hold Hangul. Where there
+  // are any, the lists show those fonts first, and one of them is taken when the
+  // configured font is not installed; without, the lists keep their plain order.
+  virtual std::vector<std::string> HangulNames() { return {}; }
 };
 
 // What the subtitle part of the dialog shows after a refill.
@@ -66,15 +71,18 @@ class SubtitleFontLists {
   void SizeChosen(EncodeSettings& settings, bool colour_box, int index) const;
   void FontChosen(EncodeSettings& settings, bool colour_box, const std::string& item) const;
 
-
  private:
   std::vector<std::string> FontItems(bool colour_route);
+  // Moves the fonts that hold Hangul to the front, each part keeping its order, and
+  // gives the first of them in its plain face (no style added to the name); nothing
+  // when none holds Hangul.
+  std::optional<std::size_t> HangulFirst(std::vector<std::string>& items, bool colour_route);
 
   InstalledFonts& fonts_;
   FontFileMap map_;
 };
 
-// The index of the configured font among `items` (0 when it is not there): the face
+// The index of the configured font among `items` (-1 when it is not there): the face
 // name on the colour route; on the plain route the name that `map` gives the
 // configured font file, or the file name itself when the map has none.
 int FindConfiguredFont(EncodeSettings& settings, const IniProfile& ini, bool colour_route,

@@ -91,6 +91,7 @@ std::string OptionsControlCaption(OptionsControl control) {
     case C::kVideoExtsLabel: return Utf8ToAnsi(u8"동영상 확장자");
     case C::kSubtitleClassLabel: return Utf8ToAnsi(u8"자막 언어");
     case C::kOk: return OkCaption();
+    case C::kCancel: return CancelCaption();
     default: return {};
   }
 }
@@ -141,5 +142,6 @@ std::string SkippedFilesText(const std::vector<std::string>& names) {
 
 std::string FileInfoCaption() { return Utf8ToAnsi(u8"동영상 파일 정보"); }
 std::string OkCaption() { return Utf8ToAnsi(u8"확인"); }
+std::string CancelCaption() { return Utf8ToAnsi(u8"취소"); }
 
 }  // namespace clipvane

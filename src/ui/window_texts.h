@@ -103,6 +103,7 @@ enum class OptionsControl {
   kSubtitleClassLabel,  // the language of a SAMI file in two languages, and its label
   kSubtitleClass,
   kOk,                // Button1
+  kCancel,            // the Linux dialog's way out without saving
 };
 
 std::string OptionsCaption();
@@ -123,5 +124,6 @@ std::string QualityDescription(int selection);
 // Form3, the file-information dialog.
 std::string FileInfoCaption();
 std::string OkCaption();
+std::string CancelCaption();
 
 }  // namespace clipvane

@@ -81,7 +81,7 @@ TEST_F(GuiTest, TheMainWindowShowsItsModelAndPassesOnEveryEvent) {
   EXPECT_FALSE(IsWindowVisible(windows->FileInfo().Handle()));
   Command(kIdOutputFolderButton);
   Command(kIdWebPageButton);
-  EXPECT_EQ(opener.opened, (std::vector<std::string>{".\\incoming", kMakerWebPage}));
+  EXPECT_EQ(opener.opened, (std::vector<std::string>{temp / "incoming", kMakerWebPage}));
   // Names the code page cannot hold are named in a box, not dropped in silence.
   const std::string video = Video("Holiday.avi");
   const std::wstring folder = AnsiToWide(temp / "videos\\");
@@ -105,6 +105,47 @@ TEST_F(GuiTest, TheMainWindowShowsItsModelAndPassesOnEveryEvent) {
   SendMessageW(Main().Handle(), WM_CLOSE, 0, 0);
   EXPECT_FALSE(IsWindow(Main().Handle()));
   EXPECT_EQ(NativeFileSystem().ReadWholeFile(temp / "list.log"), saved);  // nothing more to write
+}
+
+// Videos dropped on the program's icon reach it on the command line: the program
+// itself lists them, a relative Korean name against its current folder.
+TEST_F(GuiTest, TheProgramListsTheFilesOnItsCommandLine) {
+  const std::string tests = AppDirFromExecutable(ExecutablePath(), PathStyle::kWindows);
+  ASSERT_TRUE(CopyFileA((tests + "clipvane.exe").c_str(), (temp / "clipvane.exe").c_str(), FALSE));
+  const std::string video = Video(Utf8ToAnsi(u8"휴가 영상.avi"));  // in code page 949, from a wide command line
+  const std::wstring exe = AnsiToWide(temp / "clipvane.exe"), folder = AnsiToWide(temp / "videos");
+  std::wstring line = L"clipvane.exe \"\uD734\uAC00 \uC601\uC0C1.avi\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                             &startup, &process));
+  // A close posted to its window waits in the queue until the window has taken the files.
+  struct Search {
+    DWORD process_id;
+    HWND found;
+  } search{process.dwProcessId, nullptr};
+  for (int tries = 0; !search.found && tries < 300; ++tries) {
+    WaitForInputIdle(process.hProcess, 100);
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+          auto& wanted = *reinterpret_cast<Search*>(data);
+          DWORD owner = 0;
+          wchar_t name[16] = {};
+          GetWindowThreadProcessId(window, &owner);
+          GetClassNameW(window, name, 16);
+          if (owner == wanted.process_id && std::wstring(name) == L"TfmMain") wanted.found = window;
+          return !wanted.found;
+        },
+        reinterpret_cast<LPARAM>(&search));
+  }
+  EXPECT_NE(search.found, nullptr);
+  if (!search.found) TerminateProcess(process.hProcess, 1);
+  PostMessageW(search.found, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  EXPECT_EQ(NativeFileSystem().ReadWholeFile(temp / "list.log"), video + "\r\n");
 }
 
 TEST_F(GuiTest, TheOptionsDialogShowsItsModelAndPassesOnEveryEvent) {

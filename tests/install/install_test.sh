@@ -18,7 +18,9 @@ for file in "$program/clipvane" "$program/clipvane-cli" "$program/bin/mencoder" 
   [ -f "$file" ] || fail "missing $file"
 done
 [ "$(readlink -f "$work/prefix/bin/clipvane")" = "$program/clipvane" ] || fail "bin/clipvane does not lead to the program"
-grep -qx "Exec=\"$program/clipvane\"" "$work/prefix/share/applications/clipvane.desktop" || fail "desktop entry's Exec"
+entry="$work/prefix/share/applications/clipvane.desktop"
+grep -qx "Exec=\"$program/clipvane\" %F" "$entry" || fail "desktop entry's Exec"
+grep -q '^MimeType=.*video/x-msvideo;.*video/x-matroska;' "$entry" || fail "desktop entry's MimeType"
 
 mkdir "$work/home" "$work/videos"
 chown nobody "$work/home"
@@ -37,4 +39,22 @@ grep -qF "'$program/bin/mencoder'" "$data/batch/clip one.sh" || fail "the job sc
 [ -z "$(find "$program" -newer "$work/prefix/bin/clipvane" -type f)" ] || fail "something was written into the program folder"
 streams=$(ffprobe -v error -show_entries stream=codec_name -of csv=p=0 "$data/incoming/clip one.mp4" | tr '\n' ' ')
 [ "$streams" = "mpeg4 aac " ] || fail "the MP4 holds: $streams"
+
+# One file handed over, as a file manager does: the window opens with it listed. Its
+# stop signal makes it close as the user would, saving the list, once it has set up
+# its handler for that (SIGTERM's bit in SigCgt).
+cp "$work/videos/clip one.avi" "$work/videos/handed.avi"
+setpriv --reuid=nobody --regid=nogroup --clear-groups env -i PATH="$PATH" HOME="$work/home" QT_QPA_PLATFORM=offscreen \
+  "$work/prefix/bin/clipvane" "$work/videos/handed.avi" 2>/dev/null &
+window=$!
+tries=0
+while mask=$(sed -n 's/^SigCgt:[[:space:]]*//p' "/proc/$window/status" 2>/dev/null) &&
+  [ $(( 0x${mask#"${mask%????}"} >> 14 & 1 )) = 0 ]; do
+  tries=$((tries + 1))
+  [ $tries -lt 600 ] || { kill -KILL $window; fail "the window did not open"; }
+  sleep 0.1
+done
+kill -TERM $window
+wait $window || fail "the window with a file handed over ended with $?"
+grep -qF "$work/videos/handed.avi" "$data/list.log" || fail "the file handed over is not listed"
 echo "install test: the installed program keeps its data in $data"

@@ -67,9 +67,12 @@ class QtWindowsTest : public QObject {
     w.Main().List()->setFocus();
     QTest::keyClick(w.Main().List(), Qt::Key_A, Qt::ControlModifier);  // a shortcut of the list
     QCOMPARE(w.Start(), QString(u8"on 시작 (10)"));
-    w.Main().PopupMenu()->popup(QPoint(10, 10));  // opening applies the enabling rules
-    QVERIFY(!w.Main().Action(MenuCommand::kEncodeSelection)->isEnabled());
-    w.Main().PopupMenu()->close();
+    for (const QKeyCombination key : {Qt::SHIFT | Qt::Key_F10, QKeyCombination(Qt::Key_Menu)}) {
+      QTest::keyClick(w.Main().List(), key.key(), key.keyboardModifiers());  // the keyboard opens the menu
+      QVERIFY(w.Main().PopupMenu()->isVisible());
+      w.Main().PopupMenu()->close();
+    }
+    QVERIFY(!w.Main().Action(MenuCommand::kEncodeSelection)->isEnabled());  // opening applied the enabling rules
     w.Main().Action(MenuCommand::kShutdownAfterwards)->trigger();
     QVERIFY(w.Main().Action(MenuCommand::kShutdownAfterwards)->isChecked());
     w.Select({2});
@@ -80,6 +83,7 @@ class QtWindowsTest : public QObject {
     QCOMPARE(w.Main().Status()->text(), QString("created v9.sh"));
     QTest::mouseClick(w.Main().OutputFolderButton(), Qt::LeftButton);
     QCOMPARE(w.opener.opened, std::vector<std::string>{w.temp / "incoming"});
+    QVERIFY(w.Main().OutputFolderButton()->toolTip().endsWith("\n" + QString::fromStdString(w.temp / "incoming")));
     w.shell.fails = true;  // a script that does not start reaches the box through the window's shell
     w.Select({0});
     QTest::mouseClick(w.Main().StartButton(), Qt::LeftButton);
@@ -118,6 +122,45 @@ class QtWindowsTest : public QObject {
              std::string("20avi,xyzENCC"));
   }
 
+  // Cancel leaves the settings as saved, though a size was picked meanwhile.
+  void TheOptionsDialogsCancelKeepsTheSavedSettings() {
+    Windows w;
+    w.Create(0, "fontsize=3,2\r\n");
+    OptionsDialogQt& options = w.windows->Options();
+    options.show();
+    emit w.Control<QComboBox>(OptionsControl::kFontSize)->activated(6);
+    QCOMPARE(w.program->settings.plainsizeindex, 6);
+    QTest::mouseClick(w.Control<QPushButton>(OptionsControl::kCancel), Qt::LeftButton);
+    QVERIFY(!options.isVisible());
+    QCOMPARE(w.program->settings.plainsizeindex, 3);
+  }
+
+  // The files and folders named on the command line are listed as the window opens,
+  // relative ones too; what is no video is named in the status bar.
+  void TheFilesOnTheCommandLineAreListedWhenTheWindowOpens() {
+    Windows w;
+    const std::string a = w.Video("a.avi"), b = w.Video("b.avi");
+    w.files.MakeFolders(w.temp / "more");
+    const std::string c = w.temp.WriteFile("more/c.mkv", "video");
+    w.temp.WriteFile("more/notes.txt", "x");
+    w.temp.WriteFile("MP4.ini", "[default]\r\n");
+    w.program = std::make_unique<Program>(StartProgram(w.workspace, OpenIniProfile(w.workspace.SettingsFile()), ""));
+    QString status;
+    QTimer::singleShot(0, [&] {
+      for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* main = dynamic_cast<MainWindowQt*>(window)) {
+          status = main->Status()->text();
+          main->close();
+        }
+      QCoreApplication::quit();
+    });
+    const std::vector<std::string> arguments{std::filesystem::relative(b).string(), "", a, w.temp / "more/"};
+    QCOMPARE(RunQtWindows(*w.program, w.services, w.follow, ItemsFromArguments(arguments)), 0);
+    QCOMPARE(w.files.ReadWholeFile(w.workspace.ListFile()),
+             std::optional<std::string>(b + "\r\n" + a + "\r\n" + c + "\r\n"));
+    QCOMPARE(status, QString(u8"건너뜀: notes.txt"));
+  }
+
   // The colour route needs no AviSynth on Linux once the stand-in is in bin, and the
   // plain route's fonts are named from the fonts folder, as the job scripts name them.
   void TheLinuxServicesMakeTheColourRouteReadyAndListTheInstalledFonts() {
@@ -136,6 +179,12 @@ class QtWindowsTest : public QObject {
     }));
     const std::vector<std::string> families = fonts->Families();
     QVERIFY(std::find(families.begin(), families.end(), u8"나눔고딕") != families.end());
+    // Which of them hold Hangul, by fontconfig's languages.
+    const std::vector<std::string> hangul = fonts->HangulNames();
+    for (const char* name : {u8"나눔고딕", "NanumGothic", "NanumGothic Bold"})
+      QVERIFY2(std::find(hangul.begin(), hangul.end(), name) != hangul.end(), name);
+    QVERIFY(std::none_of(hangul.begin(), hangul.end(),
+                         [](const std::string& name) { return name.rfind("DejaVu", 0) == 0; }));
   }
 
   // The real thing: the stand-ins in bin, the real probe, shell and process list.

@@ -93,28 +93,31 @@ TEST(NativeProcessList, SeesThisProcessUnderItsOwnIdWithItsParentAndCommandLine)
 using testing::FakeMachine;
 using Events = std::vector<std::string>;
 
-// Exactly one argument is the power-action mode: it waits, tests the encoders and acts
-// only on an exact word; any other count opens the window.
-TEST(RunProgram, OneArgumentWaitsTestsTheEncodersAndActsOnlyOnAnExactWord) {
+// Exactly "shutdown" or "suspend" alone is the power-action mode: it waits, tests the
+// encoders and acts. Anything else opens the window, which takes the arguments as
+// files: a single video too, compared exactly.
+TEST(RunProgram, OnlyAnExactPowerWordAloneWaitsTestsTheEncodersAndActs) {
   struct Case {
     std::vector<std::vector<std::string>> arguments;
     bool encoders_busy;
-    Events events;
+    Events events;  // none: the window opened
   };
   const Case cases[] = {{{{"shutdown"}}, false, {"sleep 10000", "power off"}},
                         {{{"suspend"}}, false, {"sleep 10000", "suspend"}},
                         {{{"shutdown"}, {"suspend"}}, true, {"sleep 10000"}},
-                        {{{"Shutdown"}, {"SUSPEND"}, {"shutdown "}, {" suspend"}, {"C:\\x.avi"}, {""}}, false, {"sleep 10000"}},
-                        {{{}, {"shutdown", "now"}, {"a", "b", "c"}}, false, {}}};
+                        {{{}, {"shutdown", "now"}, {"suspend", "suspend"}, {"a", "b", "c"}, {"C:\\x.avi"}, {"one.avi"},
+                          {"Shutdown"}, {"SUSPEND"}, {"shutdown "}, {" suspend"}, {""}},
+                         false, {}}};
   for (const Case& c : cases)
     for (const std::vector<std::string>& arguments : c.arguments) {
       FakeMachine machine;
       FakeProcessList processes;
       if (c.encoders_busy) processes.Running("mencoder.exe").Running("cmd.exe");
       PowerActionServices services{machine, processes, machine, {{"mencoder.exe", "mp4creator.exe"}, "cmd.exe"}, ""};
-      EXPECT_EQ(RunProgram(arguments, services, [] { return 7; }), arguments.size() == 1 ? 0 : 7);
+      const bool window = c.events.empty();
+      EXPECT_EQ(RunProgram(arguments, services, [] { return 7; }), window ? 7 : 0);
       EXPECT_EQ(machine.events, c.events) << arguments.size() << " arguments, [" << (arguments.empty() ? "" : arguments[0]) << "]";
-      EXPECT_EQ(processes.snapshots, arguments.size() != 1 ? 0 : c.encoders_busy ? 3 : 2);  // the census follows the wait
+      EXPECT_EQ(processes.snapshots, window ? 0 : c.encoders_busy ? 3 : 2);  // the census follows the wait
     }
 }
 

@@ -88,10 +88,12 @@ class StandInAviSynth final : public AviSynthSystem {
   }
 };
 
-// The fonts fontconfig lists, with the properties asked for.
+// The fonts fontconfig lists that match `filter` (":lang=ko", or every font for ""),
+// with the properties asked for.
 template <typename Take>
-void ForEachFont(std::initializer_list<const char*> properties, Take take) {
-  FcPattern* pattern = FcPatternCreate();
+void ForEachFont(const char* filter, std::initializer_list<const char*> properties, Take take) {
+  FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(filter));
+  if (!pattern) return;
   FcObjectSet* wanted = FcObjectSetCreate();
   for (const char* property : properties) FcObjectSetAdd(wanted, property);
   if (FcFontSet* fonts = FcFontList(nullptr, pattern, wanted)) {
@@ -107,32 +109,52 @@ std::string StringOf(FcPattern* font, const char* property, int index = 0) {
   return FcPatternGetString(font, property, index, &value) == FcResultMatch ? reinterpret_cast<char*>(value) : "";
 }
 
+// A face as the plain route names it: the family, and the style unless it is the
+// regular one; empty for a bitmap font.
+std::string FaceName(FcPattern* font) {
+  FcBool outline = FcFalse;
+  if (FcPatternGetBool(font, FC_OUTLINE, 0, &outline) != FcResultMatch || !outline) return {};
+  const std::string style = StringOf(font, FC_STYLE);
+  std::string name = StringOf(font, FC_FAMILY);
+  if (!name.empty() && !style.empty() && style != "Regular" && style != "Book" && style != "Normal")
+    name += " " + style;
+  return name;
+}
+
+// Every family name of a font: it may carry its name in several languages, 나눔고딕
+// and NanumGothic.
+void AddFamilies(FcPattern* font, std::vector<std::string>& families) {
+  for (int i = 0; !StringOf(font, FC_FAMILY, i).empty(); ++i) families.push_back(StringOf(font, FC_FAMILY, i));
+}
+
 class Fontconfig final : public InstalledFonts {
  public:
   explicit Fontconfig(std::string fonts_dir) : fonts_dir_(std::move(fonts_dir)) {}
 
   std::vector<std::string> Families() override {
     std::vector<std::string> families;
-    ForEachFont({FC_FAMILY}, [&](FcPattern* font) {
-      // A family may carry its name in several languages: 나눔고딕 and NanumGothic.
-      for (int i = 0; !StringOf(font, FC_FAMILY, i).empty(); ++i) families.push_back(StringOf(font, FC_FAMILY, i));
-    });
+    ForEachFont("", {FC_FAMILY}, [&](FcPattern* font) { AddFamilies(font, families); });
     return families;
   }
 
   std::vector<FontRegistryValue> RegistryValues() override {
     std::vector<FontRegistryValue> values;
     std::set<std::string> named;
-    ForEachFont({FC_FAMILY, FC_STYLE, FC_FILE, FC_OUTLINE}, [&](FcPattern* font) {
-      FcBool outline = FcFalse;
-      if (FcPatternGetBool(font, FC_OUTLINE, 0, &outline) != FcResultMatch || !outline) return;  // no bitmap fonts
-      const std::string style = StringOf(font, FC_STYLE);
-      std::string name = StringOf(font, FC_FAMILY);
-      if (!style.empty() && style != "Regular" && style != "Book" && style != "Normal") name += " " + style;
+    ForEachFont("", {FC_FAMILY, FC_STYLE, FC_FILE, FC_OUTLINE}, [&](FcPattern* font) {
+      const std::string name = FaceName(font);
       const std::string file = std::filesystem::path(StringOf(font, FC_FILE)).lexically_relative(fonts_dir_).string();
       if (!name.empty() && !file.empty() && named.insert(name).second) values.push_back({name, file});
     });
     return values;
+  }
+
+  std::vector<std::string> HangulNames() override {
+    std::vector<std::string> names;
+    ForEachFont(":lang=ko", {FC_FAMILY, FC_STYLE, FC_OUTLINE}, [&](FcPattern* font) {
+      AddFamilies(font, names);
+      if (const std::string face = FaceName(font); !face.empty()) names.push_back(face);
+    });
+    return names;
   }
 
  private:

@@ -1,6 +1,6 @@
-// clipvane on Linux: the power-action mode for exactly one argument, otherwise the
-// main window, which adds the files and folders named on the command line. The
-// composition root of the Linux program: every native service is made here and
+// clipvane on Linux: the power-action mode for exactly "shutdown" or "suspend",
+// otherwise the main window, which adds the files and folders named on the command
+// line (a file manager's "Open with"). The composition root of the Linux program: every native service is made here and
 // handed in.
 #include <QApplication>
 
@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
     const auto fonts = FontconfigFonts(program.startup.fontsdir);
     GuiServices services{{NativeFileSystem(), *shell, *mediainfo, &NativeProcessList()}, DesktopOpener(), MessageBoxes(), *avisynth, *fonts};
     FollowServices follow{NativeScriptMonitor(), DesktopNotifications()};
-    return RunQtWindows(program, services, follow, ItemsFromArguments(QApplication::arguments()));
+    // Qt has taken its own options out of argv by now.
+    return RunQtWindows(program, services, follow, ItemsFromArguments(std::vector<std::string>(argv + 1, argv + argc)));
   });
 }

@@ -5,7 +5,6 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -19,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 
 #include "app/qt/file_info_dialog_qt.h"
@@ -124,6 +124,18 @@ MainWindowQt::MainWindowQt(MainWindowModel& model, RunFollower& follower)
   list_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(list_, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { popup_->popup(list_->viewport()->mapToGlobal(at)); });
+  // The keyboard's way to the menu, as on Windows: Shift+F10 or the menu key, at the
+  // current row.
+  auto* menu_key = new QAction(list_);
+  menu_key->setShortcuts({QKeySequence(Qt::SHIFT | Qt::Key_F10), QKeySequence(Qt::Key_Menu)});
+  menu_key->setShortcutContext(Qt::WidgetShortcut);
+  connect(menu_key, &QAction::triggered, this, [this] {
+    const QModelIndex current = list_->currentIndex();
+    if (current.isValid()) list_->scrollTo(current);
+    const QPoint at = current.isValid() ? list_->visualRect(current).bottomLeft() : QPoint(8, 8);
+    popup_->popup(list_->viewport()->mapToGlobal(at));
+  });
+  list_->addAction(menu_key);
   connect(list_, &QAbstractItemView::doubleClicked, this, [this] { model_.DoubleClicked(); });
   connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { SelectionChanged(); });
   connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { SelectionChanged(); });
@@ -174,6 +186,7 @@ QWidget* MainWindowQt::MakeButtonPanel() {
     return button;
   };
   output_button_ = add_button(clipvane::OutputFolderButton(), 127, [this] { model_.OutputFolderClicked(); });
+  output_button_->setToolTip(ToQt(model_.OutputFolderHint()));
   auto* line = new QFrame;  // Bevel1
   line->setFrameStyle(QFrame::VLine | QFrame::Sunken);
   row->addWidget(line);
@@ -310,7 +323,7 @@ QtProgramWindows::QtProgramWindows(Program& program, GuiServices& services, Foll
   session_ = std::make_unique<Session>(program, core_);
   follower_ = std::make_unique<RunFollower>(*session_, follow.monitor, follow.notifier);
   shell_.Tell(*follower_);
-  main_model_ = std::make_unique<MainWindowModel>(*session_, services.opener, services.dialogs, FolderLinks::kInWorkspace);
+  main_model_ = std::make_unique<MainWindowModel>(*session_, services.opener, services.dialogs);
   main_ = std::make_unique<MainWindowQt>(*main_model_, *follower_);
   options_model_ = std::make_unique<OptionsDialogModel>(
       *session_, OptionsServices{services.avisynth, services.fonts, services.dialogs}, [this] { main_->ShowTitle(); });
@@ -324,9 +337,17 @@ QtProgramWindows::QtProgramWindows(Program& program, GuiServices& services, Foll
 // The dialogs go before the window they belong to.
 QtProgramWindows::~QtProgramWindows() = default;
 
-std::vector<std::string> ItemsFromArguments(const QStringList& arguments) {
+std::vector<std::string> ItemsFromArguments(const std::vector<std::string>& arguments) {
   std::vector<std::string> items;
-  for (qsizetype i = 1; i < arguments.size(); ++i) items.push_back(PathFromQt(QFileInfo(arguments[i]).absoluteFilePath()));
+  for (const std::string& argument : arguments) {
+    // An empty argument names nothing; made absolute it would be the current folder.
+    if (argument.empty()) continue;
+    std::error_code error;
+    std::string path = std::filesystem::absolute(argument, error).lexically_normal().string();
+    if (error) path = argument;
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    items.push_back(path);
+  }
   return items;
 }
 

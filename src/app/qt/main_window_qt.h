@@ -106,8 +106,9 @@ class QtProgramWindows {
 // The desktop's own font, with Nanum for the Korean text it lacks.
 void UseDesktopFontWithKorean();
 
-// The paths named on the command line, made absolute, for the list to take.
-std::vector<std::string> ItemsFromArguments(const QStringList& arguments);
+// The paths named on the command line (the arguments after the program's name that Qt
+// left), made absolute, with the bytes they have: a name need not be UTF-8.
+std::vector<std::string> ItemsFromArguments(const std::vector<std::string>& arguments);
 
 // Creates the windows of the program, adds `items` as if they were dropped, and runs
 // the windows until the main one closes.

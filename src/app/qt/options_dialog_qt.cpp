@@ -35,7 +35,7 @@ Widget* OptionsDialogQt::Add(OptionsControl control, Widget* widget) {
 }
 
 OptionsDialogQt::OptionsDialogQt(OptionsDialogModel& model, QWidget* parent) : QDialog(parent), model_(model) {
-  // No close box: OK is the way out.
+  // No close box: OK and Cancel are the ways out.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   setWindowTitle(ToQt(OptionsCaption()));
   auto* layout = new QVBoxLayout(this);
@@ -99,7 +99,11 @@ OptionsDialogQt::OptionsDialogQt(OptionsDialogModel& model, QWidget* parent) : Q
   });
   auto* subtitle_row = new QHBoxLayout(subtitle_group);
   subtitle_row->addWidget(Add(C::kSizeLabel, new QLabel(Caption(C::kSizeLabel))));
-  add_combo(C::kFontSize, subtitle_row, {}, &OptionsDialogModel::SizeChosen);
+  // As wide as its longest size, never narrower: the colour route's two digits follow
+  // the plain route's one in a row that the font list fills.
+  auto* sizes = add_combo(C::kFontSize, subtitle_row, {}, &OptionsDialogModel::SizeChosen);
+  sizes->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  sizes->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
   subtitle_row->addWidget(Add(C::kFontLabel, new QLabel(Caption(C::kFontLabel))));
   auto* fonts = add_combo(C::kFonts, subtitle_row, {}, &OptionsDialogModel::FontChosen);
   fonts->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -129,6 +133,8 @@ OptionsDialogQt::OptionsDialogQt(OptionsDialogModel& model, QWidget* parent) : Q
   language_row->addStretch(1);
   layout->addLayout(language_row);
 
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
   auto* ok = Add(C::kOk, new QPushButton(Caption(C::kOk)));
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, [this] {
@@ -136,7 +142,12 @@ OptionsDialogQt::OptionsDialogQt(OptionsDialogModel& model, QWidget* parent) : Q
     Render();
     if (close) accept();
   });
-  layout->addWidget(ok, 0, Qt::AlignHCenter);
+  buttons->addWidget(ok);
+  auto* cancel = Add(C::kCancel, new QPushButton(Caption(C::kCancel)));
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  buttons->addWidget(cancel);
+  buttons->addStretch(1);
+  layout->addLayout(buttons);
 
   model_.Load();
   Render();
@@ -146,6 +157,11 @@ void OptionsDialogQt::ShowModal() {
   model_.Load();
   Render();
   exec();
+}
+
+void OptionsDialogQt::reject() {
+  model_.CancelClicked();
+  QDialog::reject();
 }
 
 void OptionsDialogQt::Fill(QComboBox* combo, const std::vector<std::string>& items, int selection) {

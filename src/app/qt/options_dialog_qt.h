@@ -19,10 +19,14 @@ class OptionsDialogQt final : public QDialog {
  public:
   OptionsDialogQt(OptionsDialogModel& model, QWidget* parent);
 
-  // Loads the settings and shows the dialog until OK (or the keyboard's close) ends it.
+  // Loads the settings and shows the dialog until OK, or Cancel (its button, Escape),
+  // ends it.
   void ShowModal();
 
   QWidget* Control(OptionsControl control) const { return controls_.at(control); }
+
+  // Cancel, Escape: closes without saving.
+  void reject() override;
 
  private:
   template <typename Widget>

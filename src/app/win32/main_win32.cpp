@@ -1,6 +1,7 @@
-// clipvane.exe: the power-action mode for exactly one argument, otherwise the main
-// window. The composition root of the Windows program: every native service is made
-// here and handed in.
+// clipvane.exe: the power-action mode for exactly "shutdown" or "suspend", otherwise
+// the main window, which adds the files named on the command line (dropped on the
+// program's icon). The composition root of the Windows program: every native service
+// is made here and handed in.
 #include <windows.h>
 // windows.h first: shellapi.h depends on it.
 #include <shellapi.h>
@@ -24,7 +25,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   int count = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count);
   std::vector<std::string> arguments;
-  for (int i = 1; argv && i < count; ++i) arguments.push_back(WideToAnsi(argv[i]));
+  std::vector<std::wstring> wide_arguments;
+  for (int i = 1; argv && i < count; ++i) {
+    arguments.push_back(WideToAnsi(argv[i]));
+    wide_arguments.push_back(argv[i]);
+  }
   LocalFree(argv);
   PowerActionServices power{NativeSleeper(), NativeProcessList(), NativePowerControl(), NativeCensusNames(),
                             workspace.Batch() + Separator(workspace.Style())};
@@ -32,6 +37,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     const auto mediainfo = LoadMediaInfoLibrary(workspace.AppDir(), NativeFileSystem());
     GuiServices services{{NativeFileSystem(), NativeShell(), *mediainfo, &NativeProcessList()}, NativeDocumentOpener(), NativeDialogs(),
                          NativeAviSynthSystem(), NativeInstalledFonts()};
-    return RunMainWindow(program, services, instance, show);
+    return RunMainWindow(program, services, instance, show, FilesFromCommandLine(wide_arguments));
   });
 }

@@ -138,7 +138,7 @@ void MainWindow::CreateControls() {
   const PanelButton web = WebPageButton();
   HWND web_button = MakeChild(L"BUTTON", web.caption, WS_TABSTOP | BS_PUSHBUTTON, 8, 6, 97, 25, right_panel_,
                               kIdWebPageButton, fixed_font_, instance_);
-  AddToolTip(tooltips_, output_button, output.hint);
+  AddToolTip(tooltips_, output_button, model_.OutputFolderHint());
   AddToolTip(tooltips_, options_button, options.hint);
   AddToolTip(tooltips_, start_button_, start.hint);
   AddToolTip(tooltips_, web_button, web.hint);
@@ -284,19 +284,16 @@ void MainWindow::OnListNotify(const NMHDR& header) {
 void MainWindow::OnDropFiles(HDROP drop) {
   // The names as the shell has them: an ANSI query would turn a character the code
   // page lacks into "?" and name another file, or none.
-  std::vector<std::string> paths, outside;
+  HandedFiles dropped;
   const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   for (UINT i = 0; i < count; ++i) {
     std::wstring name(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
     name.resize(DragQueryFileW(drop, i, name.data(), static_cast<UINT>(name.size())));
-    if (const std::optional<std::string> ansi = WideToAnsiExactly(name))
-      paths.push_back(*ansi);
-    else
-      outside.push_back(WideToUtf8(name));
+    dropped.Add(name);
   }
   DragFinish(drop);
-  model_.FilesDropped(paths);
-  model_.UnlistableFilesDropped(outside);
+  model_.FilesDropped(dropped.paths);
+  model_.UnlistableFilesDropped(dropped.unlistable);
 }
 
 void MainWindow::OnCommand(int id) {
@@ -379,6 +376,26 @@ ProgramWindows::ProgramWindows(Program& program, GuiServices& services, HINSTANC
 
 ProgramWindows::~ProgramWindows() = default;
 
+void HandedFiles::Add(const std::wstring& name) {
+  if (const std::optional<std::string> ansi = WideToAnsiExactly(name))
+    paths.push_back(*ansi);
+  else
+    unlistable.push_back(WideToUtf8(name));
+}
+
+HandedFiles FilesFromCommandLine(const std::vector<std::wstring>& arguments) {
+  HandedFiles files;
+  for (const std::wstring& argument : arguments) {
+    // An empty argument names nothing; made absolute it would be the current folder.
+    if (argument.empty()) continue;
+    const DWORD size = GetFullPathNameW(argument.c_str(), 0, nullptr, nullptr);
+    std::wstring full(size, L'\0');
+    full.resize(size ? GetFullPathNameW(argument.c_str(), size, full.data(), nullptr) : 0);
+    files.Add(full.empty() ? argument : full);
+  }
+  return files;
+}
+
 bool TranslateListShortcut(MainWindow& main, MSG& message) {
   // The list's shortcuts work while it has the keyboard focus.
   return message.hwnd == main.ListView() && main.Handle() &&
@@ -395,10 +412,13 @@ int RunMessageLoop(MainWindow& main) {
   return static_cast<int>(message.wParam);
 }
 
-int RunMainWindow(Program& program, GuiServices& services, HINSTANCE instance, int show) {
+int RunMainWindow(Program& program, GuiServices& services, HINSTANCE instance, int show, const HandedFiles& items) {
   ProgramWindows windows(program, services, instance);
   ShowWindow(windows.Main().Handle(), show);
   UpdateWindow(windows.Main().Handle());
+  // A folder gives the videos directly inside it, as a drop on the Linux window does.
+  if (!items.paths.empty()) windows.MainModel().ItemsDropped(items.paths);
+  windows.MainModel().UnlistableFilesDropped(items.unlistable);
   return RunMessageLoop(windows.Main());
 }
 

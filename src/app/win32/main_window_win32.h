@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/win32/gui_services_win32.h"
 #include "session/session.h"
@@ -104,6 +105,19 @@ class ProgramWindows {
   std::unique_ptr<FileInfoDialog> file_info_;
 };
 
+// Files handed to the window as the shell has them (wide names, from a drop or the
+// command line): those the ANSI code page holds, and the others in UTF-8, which the
+// list cannot keep.
+struct HandedFiles {
+  std::vector<std::string> paths;
+  std::vector<std::string> unlistable;
+  void Add(const std::wstring& name);
+};
+
+// The files and folders named on the command line (dropped on the program's icon),
+// made absolute against the current folder.
+HandedFiles FilesFromCommandLine(const std::vector<std::wstring>& arguments);
+
 // Passes a key message meant for the list through the shortcut table; true when it
 // became a command.
 bool TranslateListShortcut(MainWindow& main, MSG& message);
@@ -111,7 +125,8 @@ bool TranslateListShortcut(MainWindow& main, MSG& message);
 // Runs messages until the main window is gone.
 int RunMessageLoop(MainWindow& main);
 
-// Creates the windows of the program and runs them.
-int RunMainWindow(Program& program, GuiServices& services, HINSTANCE instance, int show);
+// Creates the windows of the program, adds `items` as if they were dropped, and runs
+// the windows until the main one closes.
+int RunMainWindow(Program& program, GuiServices& services, HINSTANCE instance, int show, const HandedFiles& items);
 
 }  // namespace clipvane
