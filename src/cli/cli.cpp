@@ -140,6 +140,7 @@ const char* RefusalText(RefusalReason reason) {
     case RefusalReason::kNotLaunched: return "its job script did not start";
     case RefusalReason::kNotStarted: return "not started: at most four at once";
     case RefusalReason::kInIncoming: return "it lies in incoming, where the results go";
+    case RefusalReason::kAlreadyRunning: return "already running (see 'clipvane-cli status')";
   }
   return "";
 }
