@@ -18,7 +18,9 @@ JobReport::JobReport() : status_file_(Utf8ToAnsi(EnvironmentValue(kJobStatusVari
 bool JobReport::StopRequested() const { return Known() && clipvane::StopRequested(NativeFileSystem(), status_file_); }
 
 void JobReport::RequestStop() {
-  if (!Known()) return;
+  // Only the script's failure steps take the request back; a script that was killed
+  // itself has none left to run.
+  if (!Known() || !ProcessIsAlive(owner_)) return;
   try {
     NativeFileSystem().ReplaceWholeFile(StopRequestPath(status_file_), "");
   } catch (const std::exception&) {

@@ -15,7 +15,7 @@ class JobReport {
 
   bool StopRequested() const;
   // Asks for the stop itself: the tool was interrupted or stopped by a signal, which
-  // stops the job as the user's stop does.
+  // stops the job as the user's stop does, while its script lives to record it.
   void RequestStop();
 
   // The encode's progress; written at most twice a second, and at once at its start

@@ -31,6 +31,9 @@ class Dialogs {
   virtual void Tell(const Notice& notice) = 0;
   // True for Yes.
   virtual bool Ask(const Notice& notice) = 0;
+  // A box with buttons of these captions (ANSI); the index of the one chosen, or -1
+  // when the box was closed without a choice.
+  virtual int Choose(const Notice& notice, const std::vector<std::string>& buttons) = 0;
 };
 
 // What an encode-selection command says, in row order: a vanished video by its path,
@@ -40,9 +43,10 @@ std::vector<Notice> SelectionNotices(const EncodeResult& result);
 
 // What a whole-list command says once its scripts are written: the videos that are
 // their own results in one box, those whose MP4 an earlier one makes in another, those
-// that cannot be converted in a third; with `batch_files_only`, that the scripts are
-// written.
-std::vector<Notice> WholeListNotices(const EncodeResult& result, bool batch_files_only);
+// that cannot be converted in a third; with `batch_files_only`, that the scripts (of
+// that extension, ".bat" or ".sh") are written.
+std::vector<Notice> WholeListNotices(const EncodeResult& result, bool batch_files_only,
+                                     const std::string& script_extension);
 
 // Dropped files whose names the ANSI code page cannot hold (UTF-8), which the list
 // cannot keep: named, so that the user can rename them.

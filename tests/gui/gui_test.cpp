@@ -62,6 +62,7 @@ TEST_F(GuiTest, TheMainWindowShowsItsModelAndPassesOnEveryEvent) {
   Command(kIdFirstMenuItem + static_cast<int>(M::kEncodeAllFourQueues));
   EXPECT_EQ(shell.opened.size(), 4u);
   EXPECT_EQ(ControlText(Main().StatusBar()), "created v9.bat");
+  ForgetStartedJobs(NativeFileSystem(), Workspace(temp.Path(), PathStyle::kWindows));
   NativeFileSystem().RemoveFile(temp / "videos\\v0.avi");
   Select({0});
   Command(kIdStartButton);  // the model's box reaches the dialogs
