@@ -378,17 +378,5 @@ TEST(CauseLine, NamesTheFirstCauseTheToolsGaveOrElseTheirLastWords) {
   for (const auto& [log, line] : cases) EXPECT_EQ(CauseLine(log), line);
 }
 
-TEST(ProgressPercent, ReadsTheEncodersProgressLinesAndNothingElse) {
-  const std::pair<std::string, int> lines[] = {
-      {"Pos:   2.0s     50f (  5%)  23.45fps Trem:   0min   1mb", 5}, {"Pos: 4.0s 100f (100%)", 100},
-      {"Pos:  1.2s", -1}, {"done (x%)", -1}, {"(1234%)", -1}, {"(%)", -1}, {"", -1}};
-  for (const auto& [line, percent] : lines) EXPECT_EQ(ProgressPercent(line), percent) << line;
-  const std::pair<std::string, int> outputs[] = {
-      {"Pos:   1.0s     25f (  5%)\rPos:   2.0s     50f ( 45%)\r", 45},  // a terminal's updates
-      {"Pos: 4.0s 100f (100%)\r\nmp4creator: cannot open /t/qv1.m4v\n", 100},
-      {"sh: 1: bin/mencoder: not found\n\n", -1}};
-  for (const auto& [output, percent] : outputs) EXPECT_EQ(LastProgressPercent(output), percent) << output;
-}
-
 }  // namespace
 }  // namespace clipvane
