@@ -38,7 +38,9 @@ void JobReport::Running(int percent, double fps, double seconds_left) {
   JobStatus status;
   status.state = JobState::kRunning;
   status.percent = percent;
-  status.fps = fps;
+  // FFmpeg says 0 before its first frames and often at its end: the speed last known.
+  if (fps > 0) last_fps_ = fps;
+  status.fps = last_fps_;
   status.seconds_left = seconds_left >= 0 ? static_cast<int>(seconds_left + 0.5) : -1;
   status.pid = owner_;
   WriteJobStatus(NativeFileSystem(), status_file_, status);

@@ -32,6 +32,7 @@ class JobReport {
   std::uint32_t owner_ = 0;  // the script's interpreter
   std::chrono::steady_clock::time_point last_written_;
   int last_percent_ = -2;
+  double last_fps_ = -1;
 };
 
 }  // namespace clipvane::tools

@@ -8,8 +8,8 @@
 #include <optional>
 
 #include "base/text.h"
-#include "cli/script_watch.h"
 #include "cli/job_commands.h"
+#include "cli/script_watch.h"
 #include "cli/settings_command.h"
 #include "cli/wait_report.h"
 #include "common/progress.h"

@@ -8,8 +8,7 @@ Expected<Launched, LaunchFailure> WatchingShell::OpenScript(const std::string& p
   // What the scripts print is of no use here, the jobs report to their status files;
   // but a script is over only when it and everything it started have closed its
   // output. sh leads a session of its own, so the script's process group is its number.
-  const auto started =
-      children_.Start({"sh", path}, {DeliveredTo([](const std::string&) {}), Inherited(), true, true});
+  const auto started = children_.Start({"sh", path}, {DeliveredTo([](const std::string&) {}), Inherited(), true, true});
   scripts_.push_back(path);
   if (!started) return MakeUnexpected(started.error());
   return Launched{children_.ProcessId(*started)};

@@ -20,7 +20,8 @@ namespace {
 // What became of a job whose script ended while it still waited or ran: it could not
 // say so itself.
 std::string WhatTheScriptLeft(const ScriptedJob& job, int script_status, const FileSystem& files) {
-  if (script_status > 128) return "the job was ended by signal " + std::to_string(script_status - 128) + " before it could finish";
+  if (script_status > 128)
+    return "the job was ended by signal " + std::to_string(script_status - 128) + " before it could finish";
   if (!files.Exists(job.job_log)) return "the job ended without leaving its log";
   return CauseLine(files.ReadWholeFile(job.job_log).value_or("")) + " (log: " + job.job_log + ")";
 }

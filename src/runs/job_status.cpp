@@ -107,9 +107,8 @@ JobStatus ReadJobStatus(const FileSystem& files, const std::string& status_file)
   if (!text) return {};
   const JobStatus status = ParseJobStatus(*text);
   if (!IsLive(status.state)) return status;
-  const std::int64_t now_ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                  std::chrono::system_clock::now().time_since_epoch())
-                                  .count();
+  const std::int64_t now_ns =
+      std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch()).count();
   return AsSeen(status, ProcessIsAlive(status.pid), static_cast<double>(now_ns - stamp.modified_ns) / 1e9);
 }
 

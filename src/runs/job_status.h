@@ -34,8 +34,8 @@ struct JobStatus {
   // or the queue it waits in); 0 when not known yet.
   std::uint32_t pid = 0;
   bool operator==(const JobStatus& other) const {
-    return state == other.state && percent == other.percent && fps == other.fps &&
-           seconds_left == other.seconds_left && cause == other.cause && pid == other.pid;
+    return state == other.state && percent == other.percent && fps == other.fps && seconds_left == other.seconds_left &&
+           cause == other.cause && pid == other.pid;
   }
 };
 

@@ -79,7 +79,8 @@ std::vector<std::vector<std::string>> QueuedJobs(int queue_count, std::vector<st
   });
   std::vector<std::vector<std::string>> queues(static_cast<std::size_t>(queue_count));
   const std::size_t first_index = power_action ? 1 : 0;
-  for (std::size_t k = 0; k < job_scripts.size(); ++k) queues[(first_index + k) % queues.size()].push_back(job_scripts[k]);
+  for (std::size_t k = 0; k < job_scripts.size(); ++k)
+    queues[(first_index + k) % queues.size()].push_back(job_scripts[k]);
   return queues;
 }
 

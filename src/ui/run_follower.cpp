@@ -82,8 +82,7 @@ std::string RunFollower::ResultDetail(std::size_t row) const {
 bool RunFollower::IsLive(std::size_t row) const { return clipvane::IsLive(StatusOf(row).state); }
 
 bool RunFollower::AnyLive() const {
-  return std::any_of(seen_.begin(), seen_.end(),
-                     [](const auto& seen) { return clipvane::IsLive(seen.second.state); });
+  return std::any_of(seen_.begin(), seen_.end(), [](const auto& seen) { return clipvane::IsLive(seen.second.state); });
 }
 
 std::string RunFollower::RunTotals() const {
@@ -93,10 +92,8 @@ std::string RunFollower::RunTotals() const {
   for (const std::string& file : run_) {
     const auto seen = seen_.find(file);
     if (seen == seen_.end()) continue;
-    if (clipvane::IsLive(seen->second.state))
-      live.push_back(seen->second);
-    else
-      ++done;
+    if (clipvane::IsLive(seen->second.state)) live.push_back(seen->second);
+    else ++done;
   }
   return RunTotalsText(done, static_cast<int>(run_.size()), RunSecondsLeft(live));
 }

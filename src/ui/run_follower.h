@@ -56,7 +56,7 @@ class RunFollower final {
   Session& session_;
   DesktopNotifier& notifier_;
   std::map<std::string, JobStatus> seen_;  // by status file, as last seen
-  std::set<std::string> run_;         // the status files of the run going on
+  std::set<std::string> run_;              // the status files of the run going on
 };
 
 }  // namespace clipvane

@@ -41,8 +41,7 @@ class JobStopTest : public testing::CliEncodeTest {
   std::vector<std::string> ProcessesOfTheJob() {
     std::vector<std::string> found;
     for (const ProcessEntry& entry : NativeProcessList().Snapshot())
-      if (entry.command_line && entry.command_line->find(app.Path()) != std::string::npos &&
-          ProcessIsAlive(entry.id))
+      if (entry.command_line && entry.command_line->find(app.Path()) != std::string::npos && ProcessIsAlive(entry.id))
         found.push_back(*entry.command_line);
     return found;
   }
@@ -56,7 +55,8 @@ TEST_F(JobStopTest, AJobStartedByOneCommandIsSeenRefusedAgainAndStoppedByOthers)
   ASSERT_TRUE(Eventually([&] {
     status = Command({"status"});
     return status.out.rfind("1\trunning ", 0) == 0 && status.out.find("% ") != std::string::npos;
-  })) << status.out << status.err;
+  })) << status.out
+      << status.err;
   // Never twice: the row's job runs, and nothing else starts.
   const CommandRun again = Command({"encode", "1"});
   EXPECT_EQ(again.status, 1);

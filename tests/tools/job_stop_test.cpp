@@ -41,7 +41,8 @@ TEST(JobStop, AStoppedBatchJobEndsItsToolsRemovesItsIntermediatesAndKeepsTheEarl
   facts.aspect = 4.0 / 3;
   facts.frameRate = 25;
   JobSettings job;
-  const std::unique_ptr<IniProfile> ini = OpenIniProfile(sources.WriteFile("MP4.ini", "[default]\r\nneedsubtitle=0\r\n"));
+  const std::unique_ptr<IniProfile> ini =
+      OpenIniProfile(sources.WriteFile("MP4.ini", "[default]\r\nneedsubtitle=0\r\n"));
   LoadSettings(job.settings, job.preset, *ini);
   const JobSetup setup{app.Work(), kNativeScriptDialect, job.settings, job.preset, job.fontsdir};
   JobContext context{setup, NativeFileSystem(), nullptr};

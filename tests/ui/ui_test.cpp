@@ -305,7 +305,7 @@ TEST(JobTexts, SayHowAJobStandsAndWhyItFailedInKorean) {
   EXPECT_EQ(with(JobState::kWaiting), u8"대기|");
   EXPECT_EQ(with(JobState::kRunning), u8"진행 중|");
   EXPECT_EQ(with(JobState::kRunning, 45, 119.6, 32), u8"45% 120fps 0:32 남음|");
-  EXPECT_EQ(with(JobState::kRunning, 100, 0, 0), u8"100% 0fps|");
+  EXPECT_EQ(with(JobState::kRunning, 100, -1, 0), u8"100%|");
   EXPECT_EQ(with(JobState::kWritten), u8"|완료");
   EXPECT_EQ(with(JobState::kStopped), u8"|중지됨");
   const std::pair<const char*, const char*> causes[] = {
