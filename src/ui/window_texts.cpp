@@ -66,7 +66,7 @@ std::vector<ListColumn> ListColumns() {
   return {{"", 20, false}, {Utf8ToAnsi(u8"동영상 제목"), 500, true}, {Utf8ToAnsi(u8"자막"), 0, true}};
 }
 
-std::vector<ListColumn> FollowColumns() { return {{Utf8ToAnsi(u8"진행"), 70, true}, {Utf8ToAnsi(u8"결과"), 0, false}}; }
+std::vector<ListColumn> FollowColumns() { return {{Utf8ToAnsi(u8"진행"), 140, true}, {Utf8ToAnsi(u8"결과"), 0, false}}; }
 
 PanelButton OutputFolderButton() {
   return Button(u8"MP4 저장소 열기", u8"인코딩된 파일이 저장된 폴더를 엽니다.");
