@@ -51,6 +51,8 @@ void JobReport::Written() {
   JobStatus status;
   status.state = JobState::kWritten;
   WriteJobStatus(NativeFileSystem(), status_file_, status);
+  // A stop asked for too late: the MP4 is in place.
+  NativeFileSystem().RemoveFile(StopRequestPath(status_file_));
 }
 
 void JobReport::Ended(const std::string& log) {

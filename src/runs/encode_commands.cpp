@@ -30,7 +30,7 @@ class Command {
     const Workspace& workspace = context_.jobs.setup.workspace;
     // Before the probe: a running job's row needs none.
     const std::string listed = rows.Path(row);
-    if (IsLive(ReadJobStatus(context_.jobs.files, JobStatusPath(listed, workspace)).state))
+    if (HoldsItsRow(context_.jobs.files, JobStatusPath(listed, workspace)))
       return Refuse({listed, RefusalReason::kAlreadyRunning, row});
     MediaFacts facts;
     const std::string path = rows.ProbedPath(row, facts, record_);

@@ -69,9 +69,9 @@ struct EncodeResult {
   bool written = false;               // a command's scripts got any line
 };
 
-// Every command leaves out a row whose job runs or waits in a queue now, as its status
-// says (kAlreadyRunning): a job is never started twice, nor its script written anew
-// under it. Before a job's script starts, its status says it waits (and names the
+// Every command leaves out a row whose job holds it (HoldsItsRow: it runs or waits in
+// a queue now, as its status says; kAlreadyRunning): a job is never started twice, nor
+// its script written anew under it. Before a job's script starts, its status says it waits (and names the
 // process it waits in once that started), and an earlier request to stop it is gone; a
 // job whose script did not start has failed.
 

@@ -60,7 +60,8 @@ std::string FormatJobStatus(const JobStatus& status) {
       if (c == '\n' || c == '\r') c = ' ';
     text += "cause=" + cause + "\n";
   }
-  if (IsLive(status.state)) text += "pid=" + std::to_string(status.pid) + "\n";
+  if (IsLive(status.state) || (status.state == JobState::kStopped && status.pid != 0))
+    text += "pid=" + std::to_string(status.pid) + "\n";
   return text;
 }
 
@@ -136,9 +137,16 @@ bool RequestStop(FileSystem& files, const std::string& status_file) {
   if (now.state == JobState::kWaiting) {
     JobStatus stopped;
     stopped.state = JobState::kStopped;
+    stopped.pid = now.pid;  // the queue, which still holds the job's row
     WriteJobStatus(files, status_file, stopped);
   }
   return true;
+}
+
+bool HoldsItsRow(const FileSystem& files, const std::string& status_file) {
+  const JobStatus now = ReadJobStatus(files, status_file);
+  return IsLive(now.state) ||
+         (now.state == JobState::kStopped && ProcessIsAlive(now.pid) && StopRequested(files, status_file));
 }
 
 std::vector<std::string> StatusFilesIn(const FileSystem& files, const std::string& temp_folder) {

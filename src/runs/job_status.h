@@ -31,7 +31,7 @@ struct JobStatus {
   int seconds_left = -1;  // running: the encode's time left; -1 when not known
   std::string cause;      // failed: the line of the job's log that says why
   // Waiting or running: the process whose life is the job's (the script that runs it,
-  // or the queue it waits in); 0 when not known yet.
+  // or the queue it waits in); 0 when not known yet. Stopped while waiting: that queue.
   std::uint32_t pid = 0;
   bool operator==(const JobStatus& other) const {
     return state == other.state && percent == other.percent && fps == other.fps && seconds_left == other.seconds_left &&
@@ -83,6 +83,11 @@ bool StopRequested(const FileSystem& files, const std::string& status_file);
 // stopped at once; when its turn comes, its first tool ends at once. Returns whether
 // the job was live.
 bool RequestStop(FileSystem& files, const std::string& status_file);
+
+// Whether a job holds its row, which must not be started again meanwhile: it runs or
+// waits, or it was stopped while it waited and the queue it waits in, still running,
+// has not reached it yet (its script would run again when it does).
+bool HoldsItsRow(const FileSystem& files, const std::string& status_file);
 
 // The status files in `temp_folder`, in name order.
 std::vector<std::string> StatusFilesIn(const FileSystem& files, const std::string& temp_folder);

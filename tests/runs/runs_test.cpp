@@ -167,12 +167,18 @@ TEST_F(EncodeCommandsTest, VideosWithoutAJobAreRefusedWithTheirReasonAndTheOther
                 {true, true, true, true, true});
   files_.files.erase("D:\\Videos\\gone.avi");
   files_.unwritable.insert("D:\\Conv\\batch\\locked.bat");
-  // A job that runs now is not started again; a stop asked of an ended run is forgotten.
+  // A job that runs now is not started again, nor one stopped while it waited in a
+  // queue that has not reached it yet; a stop asked of an ended run is forgotten.
   rows.Add(files_, "D:\\Videos\\busy.avi");
+  rows.Add(files_, "D:\\Videos\\queued.avi");
   JobStatus running;
   running.state = JobState::kRunning;
   running.pid = NativeProcessList().OwnProcessId();
   files_.files["D:\\Conv\\temp\\busy.job"] = FormatJobStatus(running);
+  running.state = JobState::kWaiting;
+  files_.files["D:\\Conv\\temp\\queued.job"] = FormatJobStatus(running);
+  ASSERT_TRUE(RequestStop(files_, "D:\\Conv\\temp\\queued.job"));
+  EXPECT_EQ(ReadJobStatus(files_, "D:\\Conv\\temp\\queued.job").state, JobState::kStopped);  // at once
   files_.files["D:\\Conv\\temp\\here.stp"] = "";
   Refusal cannot_write{"D:\\Videos\\locked.avi", RefusalReason::kCannotScript, 3};
   cannot_write.detail = "Cannot write D:\\Conv\\batch\\locked.bat";
@@ -180,7 +186,8 @@ TEST_F(EncodeCommandsTest, VideosWithoutAJobAreRefusedWithTheirReasonAndTheOther
                                      {"D:\\Conv\\incoming\\clip.mp4", RefusalReason::kSourceIsOutput, 1},
                                      {"D:\\Videos\\Encode_All.avi", RefusalReason::kRunScriptName, 2},
                                      cannot_write,
-                                     {"D:\\Videos\\busy.avi", RefusalReason::kAlreadyRunning, 5}};
+                                     {"D:\\Videos\\busy.avi", RefusalReason::kAlreadyRunning, 5},
+                                     {"D:\\Videos\\queued.avi", RefusalReason::kAlreadyRunning, 6}};
   const EncodeResult selection = EncodeSelection(rows, context_);
   EXPECT_EQ(selection.refused, refused);
   EXPECT_EQ(Scripts(selection), Texts{"D:\\Conv\\batch\\here.bat"});
@@ -288,7 +295,7 @@ TEST(JobStatus, ReadsBackWhatIsWrittenAndPassesOverWhatItCannotTake) {
       {"state=waiting\r\npid=12\r\n", make(JobState::kWaiting, -1, -1, -1, "", 12), "state=waiting\npid=12\n"},
       {"state=failed\ncause=[aac] No space left: a=b\n", make(JobState::kFailed, -1, -1, -1, "[aac] No space left: a=b", 0),
        "state=failed\ncause=[aac] No space left: a=b\n"},
-      {"state=stopped\npercent=5\npid=3\n", make(JobState::kStopped, 5, -1, -1, "", 3), "state=stopped\n"},
+      {"state=stopped\npercent=5\npid=3\n", make(JobState::kStopped, 5, -1, -1, "", 3), "state=stopped\npid=3\n"},
       {"state=written\nnew-key=1\n", make(JobState::kWritten, -1, -1, -1, "", 0), "state=written\n"},
       {"state=running\npercent=4x\nfps=1,5\nleft=\npid=-1\n", make(JobState::kRunning, -1, -1, -1, "", 0),
        "state=running\npid=0\n"},
@@ -324,24 +331,6 @@ TEST(JobStatus, ALiveStatusWhoseProcessIsGoneEndsWithoutAResultOnceItIsSilent) {
                {running, false, kSilentSeconds, ended}, {waiting, false, 60, ended},
                {written, false, 600, written}};
   for (const auto& [status, alive, silent, seen] : cases) EXPECT_EQ(AsSeen(status, alive, silent), seen) << silent;
-}
-
-// Stopping a waiting job marks it stopped at once; a running one is asked and says so
-// itself; an ended one is not asked at all.
-TEST(JobStatus, AStopIsAskedOfLiveJobsOnly) {
-  MemoryFileSystem files;
-  JobStatus status;
-  status.pid = NativeProcessList().OwnProcessId();
-  for (const JobState state : {JobState::kWaiting, JobState::kRunning, JobState::kWritten}) {
-    status.state = state;
-    const std::string file = "D:\\Conv\\temp\\" + JobStateWord(state) + ".job";
-    files.files[file] = FormatJobStatus(status);
-    EXPECT_EQ(RequestStop(files, file), IsLive(state)) << file;
-    EXPECT_EQ(StopRequested(files, file), IsLive(state)) << file;
-    EXPECT_EQ(ReadJobStatus(files, file).state, state == JobState::kWaiting ? JobState::kStopped : state) << file;
-  }
-  EXPECT_EQ(StatusFilesIn(files, "D:\\Conv\\temp"),
-            (Texts{"D:\\Conv\\temp\\running.job", "D:\\Conv\\temp\\waiting.job", "D:\\Conv\\temp\\written.job"}));
 }
 
 TEST(JudgeResult, BelievesOnlyANewMp4WithOneVideoAndOneAudioTrackOfTheSourcesLength) {
