@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/child_processes.h"
@@ -27,7 +28,8 @@ class MessageBoxes final : public Dialogs {
     using TaskDialogCall = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
     const auto task_dialog = reinterpret_cast<TaskDialogCall>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"comctl32.dll"), "TaskDialogIndirect")));
-    if (!task_dialog || buttons.empty()) return -1;
+    if (buttons.empty()) return -1;
+    if (!task_dialog) return ChooseInMessageBox(notice, buttons);
     std::vector<std::wstring> captions;
     for (const std::string& button : buttons) captions.push_back(AnsiToWide(button));
     std::vector<TASKDIALOG_BUTTON> items;
@@ -46,12 +48,27 @@ class MessageBoxes final : public Dialogs {
     config.pButtons = items.data();
     config.nDefaultButton = 100;
     int chosen = 0;
-    if (FAILED(task_dialog(&config, &chosen, nullptr, nullptr))) return -1;
+    if (FAILED(task_dialog(&config, &chosen, nullptr, nullptr))) return ChooseInMessageBox(notice, buttons);
     if (chosen == IDCANCEL) return static_cast<int>(buttons.size()) - 1;
     return chosen >= 100 && chosen < 100 + static_cast<int>(buttons.size()) ? chosen - 100 : -1;
   }
 
  private:
+  // Without task dialogs: Yes, No and Cancel stand for up to three answers, which the
+  // text names.
+  static int ChooseInMessageBox(const Notice& notice, const std::vector<std::string>& buttons) {
+    static const char* const kKeys[] = {u8"예", u8"아니요", u8"취소"};
+    static const int kResults[] = {IDYES, IDNO, IDCANCEL};
+    const std::size_t count = std::min<std::size_t>(buttons.size(), 3);
+    std::string text = notice.text + "\r";
+    for (std::size_t i = 0; i < count; ++i) text += "\r" + Utf8ToAnsi(kKeys[i]) + ": " + buttons[i];
+    const UINT style = count == 3 ? MB_YESNOCANCEL : count == 2 ? MB_YESNO : MB_OK;
+    const int result = MessageBoxW(GetActiveWindow(), AnsiToWide(text).c_str(), AnsiToWide(notice.caption).c_str(),
+                                   style | MB_ICONQUESTION);
+    for (std::size_t i = 0; i < count; ++i)
+      if (result == kResults[i]) return static_cast<int>(i);
+    return static_cast<int>(count) - 1;
+  }
   static int Show(const Notice& notice) {
     static const UINT kIcons[] = {0, MB_ICONWARNING, MB_ICONERROR};  // by Notice::Icon
     const UINT style = (notice.question ? MB_YESNO : MB_OK) | kIcons[static_cast<int>(notice.icon)];
