@@ -5,6 +5,7 @@
 #include <iostream>
 #include <optional>
 
+#include "job_report.h"
 #include "mencoder_command.h"
 #include "mencoder_inputs.h"
 #include "mencoder_options.h"
@@ -84,6 +85,8 @@ class Encoder {
       }
     }
     ProgressLines progress(inputs_.facts.duration, std::cout, StandardOutputIsTerminal());
+    progress.Observe([this](int percent, double fps, double left) { job_.Running(percent, fps, left); });
+    job_.Running(0, -1, -1);
     std::string error_line;
     const OutputRoute report = DeliveredTo([&progress, &error_line](const std::string& chunk) {
       std::cerr << chunk << std::flush;
@@ -107,7 +110,19 @@ class Encoder {
     };
     if (command.children.size() == 2) start(command.children.front(), {ToNextChild(), Inherited()});
     start(command.children.back(), {progress_lines, report});
-    const std::vector<int> statuses = children.WaitAll();
+    // A stop ends the encoders at once, however quiet they are.
+    bool stopped = false;
+    const std::vector<int> statuses = children.WaitAll(
+        [this, &stopped] { return stopped = job_.StopRequested(); }, 250);
+    // An interrupt or a stop by signal stops the job as the user's stop does.
+    if (relay_.FirstSignal() != 0) {
+      job_.RequestStop();
+      stopped = true;
+    }
+    if (stopped) {
+      std::cerr << "mencoder: stopped\n";
+      return 1;
+    }
     int status = 0;
     for (std::size_t i = 0; i < statuses.size(); ++i) {
       if (statuses[i] == 0) continue;
@@ -180,6 +195,7 @@ class Encoder {
 
   EncodeRequest request_;
   SignalRelay& relay_;
+  JobReport job_;
   PreparedInputs inputs_;
   std::optional<TempFolder> temp_;
   std::optional<SubtitleFonts> fonts_;
@@ -188,6 +204,10 @@ class Encoder {
 }  // namespace
 
 int ToolMain(const std::vector<std::string>& args, SignalRelay& relay) {
+  if (JobReport().StopRequested()) {
+    std::cerr << "mencoder: the job was stopped\n";
+    return 1;
+  }
   const ParsedRequest parsed = ParseMencoderCommandLine(args);
   if (!parsed.error.empty()) {
     std::cerr << "mencoder: " << parsed.error << "\n";

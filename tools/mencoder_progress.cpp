@@ -61,6 +61,7 @@ void ProgressLines::Print(bool finished) {
   std::snprintf(line, sizeof line, "Pos:%6.1fs %6ldf (%3d%%) %6.2ffps Trem:%4dmin %4dmb", position_, frames_, percent,
                 fps_, static_cast<int>(remaining / 60), static_cast<int>(expected_bytes / 1048576));
   out_ << line << (terminal_ && !finished ? '\r' : '\n') << std::flush;
+  if (observer_) observer_(percent, fps_, finished ? 0 : duration_ > position_ && speed_ > 0 ? remaining : -1);
 }
 
 }  // namespace clipvane::tools

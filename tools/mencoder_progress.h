@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <ostream>
 #include <string>
 
@@ -11,6 +12,10 @@ namespace clipvane::tools {
 class ProgressLines {
  public:
   ProgressLines(double duration_seconds, std::ostream& out, bool terminal);
+  // Also told of every line: the percentage, the frames per second and the seconds
+  // left (-1 when not known).
+  using Observer = std::function<void(int percent, double fps, double seconds_left)>;
+  void Observe(Observer observer) { observer_ = std::move(observer); }
   void Feed(const std::string& chunk);
   // A line of ffmpeg's report: the input's "Duration: 00:01:00.00" gives the length
   // when it was not known at the start.
@@ -28,6 +33,7 @@ class ProgressLines {
   std::ostream& out_;
   bool terminal_;
   std::string pending_;
+  Observer observer_;
   long frames_ = 0;
   double position_ = 0, fps_ = 0, speed_ = 0, bytes_ = 0;
 };

@@ -1,9 +1,9 @@
 // The MP4 muxer stand-in: "-c <stream> [-rate=<fps>] <mp4>" adds a raw MPEG-4 or
 // H.264 video or ADTS AAC stream to an MP4 file as a track, creating the file when it
-// is missing; "-check" ends a job (result_check.h). Nothing is re-encoded: the
-// streams are copied through libavformat. The
-// result is written beside the file and renamed over it, so a failure never leaves
-// a broken MP4.
+// is missing; "-check" ends a job (result_check.h) and "-failed <log>" ends a failed
+// one, recording why in the job's status. Nothing is re-encoded: the streams are
+// copied through libavformat. The result is written beside the file and renamed over
+// it, so a failure never leaves a broken MP4.
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "job_report.h"
 #include "mp4_mux.h"
 #include "result_check.h"
 #include "tool_files.h"
@@ -110,13 +111,28 @@ int Mux(const MuxRequest& request) {
 }  // namespace
 
 int ToolMain(const std::vector<std::string>& args, SignalRelay&) {
+  // The last step of a job's failure: records why, or that it was stopped.
+  if (!args.empty() && args[0] == "-failed") {
+    if (args.size() != 2) {
+      std::cerr << "mp4creator: -failed takes the job's log\n";
+      return 1;
+    }
+    JobReport().Ended(args[1]);
+    return 0;
+  }
+  if (JobReport().StopRequested()) {
+    std::cerr << "mp4creator: the job was stopped\n";
+    return 1;
+  }
   if (!args.empty() && args[0] == "-check") {
     if (args.size() != 4) {
       std::cerr << "mp4creator: -check takes the video, the MP4 built from it and the name it is to have\n";
       return 1;
     }
     try {
-      return CheckAndPlace(args[1], args[2], args[3]);
+      const int status = CheckAndPlace(args[1], args[2], args[3]);
+      if (status == 0) JobReport().Written();
+      return status;
     } catch (const std::exception& failure) {
       std::cerr << "mp4creator: " << failure.what() << "\n";
       return 1;

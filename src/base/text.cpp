@@ -136,4 +136,12 @@ std::string WithCrLfLines(const std::string& text) {
   return out;
 }
 
+std::string ClockText(int seconds) {
+  if (seconds < 0) seconds = 0;
+  const auto two_digits = [](int value) { return std::string(value < 10 ? "0" : "") + std::to_string(value); };
+  const int hours = seconds / 3600, minutes = seconds / 60 % 60;
+  return hours > 0 ? std::to_string(hours) + ":" + two_digits(minutes) + ":" + two_digits(seconds % 60)
+                   : std::to_string(minutes) + ":" + two_digits(seconds % 60);
+}
+
 }  // namespace clipvane

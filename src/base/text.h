@@ -65,4 +65,7 @@ int ParseIntegerOr(const std::string& text, int fallback);
 // blank, no "0x", at most nine digits. Nothing for anything else.
 std::optional<int> ParsePlainNumber(const std::string& text);
 
+// A length of time as a clock shows it: "0:32", "12:05", "1:02:03"; negative counts as 0.
+std::string ClockText(int seconds);
+
 }  // namespace clipvane

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "base/text.h"
+#include "cli/job_commands.h"
 #include "cli/script_watch.h"
 #include "cli/settings_command.h"
 #include "cli/wait_report.h"
@@ -37,6 +38,11 @@ constexpr const char* kUsage =
     "  encode-all [--queues 1|2|4] [--after none|suspend|shutdown] [--wait]\n"
     "                              encode the whole list in one, two or four queues\n"
     "  make-scripts                write every job script and the whole-list script\n"
+    "  status                      show how each row's job stands: row, then waiting,\n"
+    "                              running (with percentage, speed and time left),\n"
+    "                              written, failed (with the cause) or stopped\n"
+    "  stop ROW... | --all         stop the jobs of these rows, or every job, and wait\n"
+    "                              until they say they stopped\n"
     "  settings [KEY=VALUE...]     show the settings, or change and save them\n"
     "  --help, --version\n";
 
@@ -140,6 +146,7 @@ const char* RefusalText(RefusalReason reason) {
     case RefusalReason::kNotLaunched: return "its job script did not start";
     case RefusalReason::kNotStarted: return "not started: at most four at once";
     case RefusalReason::kInIncoming: return "it lies in incoming, where the results go";
+    case RefusalReason::kAlreadyRunning: return "already running (see 'clipvane-cli status')";
   }
   return "";
 }
@@ -295,13 +302,6 @@ int Encode(Cli& cli, const std::vector<std::string>& args, bool whole_list) {
   const std::optional<Options> options = ParseOptions(args, whole_list, cli.Err());
   if (!options) return 2;
   if (!whole_list && !SelectNamedRows(cli, options->words)) return 2;
-  // How every row's MP4 stands before anything starts: a job may finish before the
-  // next one is even written.
-  std::map<std::string, FileStamp> before;
-  if (options->wait)
-    for (std::size_t row = 0; row < cli.List().RowCount(); ++row) {
-      before.emplace(cli.session->Output(row), cli.session->OutputStamp(row));
-    }
   // With --wait the scripts are started so that their progress can be followed.
   Shell* shell = options->wait ? &cli.services.watching : nullptr;
   const EncodeResult result = whole_list
@@ -316,8 +316,9 @@ int Encode(Cli& cli, const std::vector<std::string>& args, bool whole_list) {
   }
   const bool all_converted = result.refused.empty();
   if (!options->wait) return all_converted ? 0 : 1;
-  std::vector<FollowedJob> jobs;
-  for (const ScriptedJob& job : result.scripted) jobs.push_back({job, before[job.output]});
+  std::vector<ScriptedJob> jobs;
+  for (const ScriptedJob& job : result.scripted)
+    if (!DidNotStart(result, job.row)) jobs.push_back(job);
   return WaitAndReport(cli.services.watching, jobs, all_converted, cli.services.core.files, cli.services.core.mediainfo,
                        cli.Out(), cli.Err());
 }
@@ -335,6 +336,38 @@ int MakeScripts(Cli& cli, const std::vector<std::string>&) {
   cli.Err() << "encoding scripts (" << ScriptExtension(cli.session->Dialect()) << ") written\n";
   for (const std::string& script : cli.session->RunScripts(0)) cli.Out() << script << "\n";
   return result.refused.empty() ? 0 : 1;  // the rows left out were named above
+}
+
+int Status(Cli& cli, const std::vector<std::string>& args) {
+  if (!args.empty()) {
+    cli.Err() << "clipvane-cli: status takes no arguments\n";
+    return 2;
+  }
+  PrintJobStatus(*cli.session, cli.Out());
+  return 0;
+}
+
+int Stop(Cli& cli, const std::vector<std::string>& args) {
+  std::vector<std::string> asked;  // status files
+  int status = 0;
+  if (args.size() == 1 && args[0] == "--all") {
+    asked = cli.session->StopAll();
+    if (asked.empty()) cli.Err() << "clipvane-cli: no job runs\n";
+  } else {
+    const auto rows = ParseRows(args, cli.List().RowCount(), cli.Err());
+    if (!rows) return 2;
+    for (std::size_t row : *rows)
+      if (!IsLive(cli.session->Status(row).state)) {
+        cli.Err() << "clipvane-cli: row " << row + 1 << ": no job runs\n";
+        status = 1;
+      }
+    for (std::size_t row : cli.session->StopRows(*rows)) asked.push_back(cli.session->StatusFile(row));
+  }
+  if (!StopAndWait(*cli.session, asked, cli.services.core.files, cli.Out())) {
+    cli.Err() << "clipvane-cli: a job did not stop in time\n";
+    return 1;
+  }
+  return status;
 }
 
 int Settings(Cli& cli, const std::vector<std::string>& args) {
@@ -358,6 +391,8 @@ const CliCommand kCommands[] = {
     {"encode", EncodeSome, true, false},
     {"encode-all", EncodeAll, true, false},
     {"make-scripts", MakeScripts, true, false},
+    {"status", Status, true, false},
+    {"stop", Stop, true, false},
     {"settings", Settings, false, false},
 };
 

@@ -27,6 +27,7 @@ enum class RefusalReason {
   kNotStarted,      // beyond the four videos that one encode starts
   kInIncoming,      // the video lies in incoming, where the results go
   kNotLaunched,     // its job script (or, with no row, a run script) did not start (`detail` says why)
+  kAlreadyRunning,  // its job runs, or waits in a queue, now: it is not started twice
 };
 
 // No row: the refusal is not about a row of the list.

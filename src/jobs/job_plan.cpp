@@ -27,6 +27,7 @@ JobFiles NameFiles(const std::string& video_path, const std::string& subtitle, c
   // No video's MP4 can take this name: theirs all end in ".mp4".
   files.temp_output = workspace.Incoming() + Separator(style) + "." + FileNamePart(temp_base, style) + ".part";
   files.kept_log = JobLogPath(video_path, workspace);
+  files.status = JobStatusPath(video_path, workspace);
   files.avs = AvsScriptPaths(workspace, video_path);
   return files;
 }
@@ -41,6 +42,11 @@ std::string JobScriptPath(const std::string& video_path, const Workspace& worksp
 std::string JobLogPath(const std::string& video_path, const Workspace& workspace) {
   const PathStyle style = workspace.Style();
   return workspace.Batch() + Separator(style) + VideoBaseName(video_path, style) + ".log";
+}
+
+std::string JobStatusPath(const std::string& video_path, const Workspace& workspace) {
+  const PathStyle style = workspace.Style();
+  return workspace.Temp() + Separator(style) + VideoBaseName(video_path, style) + ".job";
 }
 
 const std::vector<std::string>& RunScriptNames() {
@@ -84,6 +90,7 @@ JobPlan PlanJob(const std::string& video_path, const MediaFacts& facts, const st
     plan.route = settings.colorsubtitle ? SubtitleRoute::kColoured : SubtitleRoute::kPlain;
 
   std::vector<ScriptStep>& steps = plan.steps;
+  steps.push_back(StatusFileStep(files.status));
   steps.push_back(DeleteStep(files.temp_output));
   std::string encode_input = video_path;
   if (plan.route == SubtitleRoute::kColoured) {
@@ -164,6 +171,8 @@ JobPlan PlanJob(const std::string& video_path, const MediaFacts& facts, const st
   plan.on_failure.push_back(DeleteStep(files.temp_output));
   plan.on_failure.insert(plan.on_failure.end(), cleanup.begin(), cleanup.end());
   plan.on_failure.push_back(MoveStep(files.job_log, files.kept_log));
+  // Last, once the log is where the user reads it: why the job failed, or that it was stopped.
+  plan.on_failure.push_back(ToolStep("mp4creator", {Opt("-failed"), PathArg(files.kept_log)}));
   return plan;
 }
 

@@ -33,6 +33,7 @@ struct JobFiles {
   std::string temp_output;        // incoming/.qvXXXX.part: where the MP4 is built, beside its final name
   std::string job_log;            // temp/qvXXXX.tmp
   std::string kept_log;           // batch/<base name>.log: the log once the job has ended
+  std::string status;             // temp/<base name>.job: where the job says how it stands
   std::string subtitle_copy;      // the UTF-8 copy of the subtitle, when there is one, of its kind (.smi, .srt)
   std::string first_pass_output;  // the subtitle-sync route's first encode
   std::string main_output;
@@ -61,6 +62,10 @@ std::string JobScriptPath(const std::string& video_path, const Workspace& worksp
 // build of that video's job.
 std::string JobLogPath(const std::string& video_path, const Workspace& workspace);
 
+// temp/<base name>.job: where the job of a video says how it stands (runs/job_status.h),
+// one file for every video of that base name, as their job script is one.
+std::string JobStatusPath(const std::string& video_path, const Workspace& workspace);
+
 // The names of the run scripts, which no job script may take: a job called so would
 // be the run script that calls it.
 const std::vector<std::string>& RunScriptNames();
@@ -82,7 +87,9 @@ std::optional<RefusalReason> JobRefusal(const std::string& video_path, const Med
 // audio track, as long as the video) and only then renames it over the final name,
 // so an earlier MP4 is replaced by none but a whole one, with no copy between file
 // systems. The intermediates go either way; the log is kept in batch for the front
-// ends and the user to read.
+// ends and the user to read. The script first names the job's status file to its
+// tools, which report there; a failure's last step records there why the job failed,
+// or that it was stopped.
 JobPlan PlanJob(const std::string& video_path, const MediaFacts& facts, const std::string& subtitle,
                 const std::string& job_log, const JobSetup& setup);
 

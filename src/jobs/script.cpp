@@ -40,6 +40,10 @@ ScriptStep MoveStep(std::string from, std::string to) {
   return step;
 }
 
+ScriptStep StatusFileStep(std::string status_file) {
+  return Step(ScriptStep::Kind::kSetStatusFile, std::move(status_file));
+}
+
 ScriptStep Checked(ScriptStep step) {
   step.checked = true;
   return step;
@@ -101,6 +105,14 @@ std::string RenderStep(ScriptDialect dialect, const std::string& app_dir, const 
     case ScriptStep::Kind::kMove:
       return (batch ? "move /y " : "mv -f ") + QuotePath(dialect, step.path) + " " +
              QuotePath(dialect, step.destination);
+    case ScriptStep::Kind::kSetStatusFile:
+      if (batch) {
+        // The quotes around the whole assignment keep every other character as it is;
+        // QuotePath has doubled each "%" already.
+        const std::string quoted = QuotePath(dialect, step.path);
+        return std::string("set \"") + kJobStatusVariable + "=" + quoted.substr(1);
+      }
+      return std::string(kJobStatusVariable) + "=" + QuotePath(dialect, step.path) + "; export " + kJobStatusVariable;
     case ScriptStep::Kind::kRunTool:
       break;
   }
@@ -120,13 +132,18 @@ std::string RenderScript(ScriptDialect dialect, const std::string& app_dir, cons
   const std::string line_end = batch ? "\r\n" : "\n";
   const bool checks = std::any_of(steps.begin(), steps.end(), [](const ScriptStep& step) { return step.checked; });
   std::string text;
+  // The status file is named before anything else runs, even the failure steps.
+  std::size_t first = 0;
+  for (; first < steps.size() && steps[first].kind == ScriptStep::Kind::kSetStatusFile; ++first)
+    text += RenderStep(dialect, app_dir, steps[first]) + line_end;
   if (checks && !batch) {
     // Defined first, so that every check and an interruption can reach it.
     text += "failed() {" + line_end;
     for (const ScriptStep& step : on_failure) text += "  " + RenderStep(dialect, app_dir, step) + line_end;
     text += "  exit 1" + line_end + "}" + line_end + "trap failed INT TERM HUP" + line_end;
   }
-  for (const ScriptStep& step : steps) {
+  for (std::size_t i = first; i < steps.size(); ++i) {
+    const ScriptStep& step = steps[i];
     text += RenderStep(dialect, app_dir, step);
     if (step.checked) text += batch ? line_end + "if errorlevel 1 goto failed" : " || failed";
     // cmd's move does not always set the error level when it fails (Wine's never

@@ -22,11 +22,17 @@ inline ScriptArg PathArg(std::string path) { return {ScriptArg::Kind::kPath, std
 // stream joining it ("...\"> log 2>&1").
 enum class Redirect { kNone, kErrors, kOutputTight, kAllTight };
 
+// The environment variable through which a job script tells its tools where the job's
+// status file is (see runs/job_status.h).
+inline constexpr const char* kJobStatusVariable = "CLIPVANE_JOB";
+
 // One line of a job or run script.
 struct ScriptStep {
-  enum class Kind { kDelete, kRunTool, kCallScript, kRunProgram, kMove };
+  // kSetStatusFile: the line that names the job's status file to its tools, in
+  // kJobStatusVariable; it comes first in a job script.
+  enum class Kind { kDelete, kRunTool, kCallScript, kRunProgram, kMove, kSetStatusFile };
   Kind kind = Kind::kDelete;
-  std::string path;  // the file to delete or move, the script to call, the program to run
+  std::string path;  // the file to delete or move, the script to call, the program to run, the status file
   std::string tool;  // kRunTool: "mencoder" or "mp4creator", found in AppDir's bin
   std::vector<ScriptArg> args;
   Redirect redirect = Redirect::kNone;
@@ -41,6 +47,7 @@ ScriptStep ToolStep(std::string tool, std::vector<ScriptArg> args, Redirect redi
 ScriptStep CallStep(std::string script);
 ScriptStep ProgramStep(std::string program, std::vector<ScriptArg> args);
 ScriptStep MoveStep(std::string from, std::string to);
+ScriptStep StatusFileStep(std::string status_file);
 // The step, ending the script through its failure steps when it fails.
 ScriptStep Checked(ScriptStep step);
 
@@ -63,8 +70,8 @@ std::string ToolPath(ScriptDialect dialect, const std::string& app_dir, const st
 // files, LF for sh). A script with checked steps ends with status 0 after its last
 // step, or, at the first checked step that fails, runs `on_failure` and ends with
 // status 1: a batch file jumps to its label ":failed" after its "exit /b 0"; an sh
-// script calls its function "failed", which comes first and also runs when the
-// script is interrupted or stopped.
+// script calls its function "failed", which comes first (after the status-file line)
+// and also runs when the script is interrupted or stopped.
 std::string RenderScript(ScriptDialect dialect, const std::string& app_dir, const std::vector<ScriptStep>& steps,
                          const std::vector<ScriptStep>& on_failure = {});
 

@@ -67,6 +67,12 @@ class ChildProcesses {
   // status the child gave, 128 + the signal that ended it (POSIX), or 127.
   std::vector<int> WaitAll();
 
+  // As WaitAll, asking `stop_wanted` every `interval_ms` while output is delivered,
+  // however quiet the children are. Once it says yes, the children are ended with whatever they started
+  // (their job object on Windows; each one, or its session, on POSIX, killed outright
+  // when a polite stop has not ended it within a few seconds) and collected.
+  std::vector<int> WaitAll(const std::function<bool()>& stop_wanted, unsigned interval_ms);
+
   // The process id of a child that was started and is not yet collected, or 0.
   std::uint32_t ProcessId(std::size_t child) const;
 

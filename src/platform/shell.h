@@ -1,5 +1,4 @@
 #pragma once
-#include <memory>
 #include <string>
 
 #include "base/expected.h"
@@ -19,12 +18,5 @@ class Shell {
 };
 
 Shell& NativeShell();
-
-#ifndef _WIN32
-// Starts scripts as NativeShell does, but sends what each one prints (its output and
-// its errors) to `folder`/<script file name>.progress, made afresh at each start, where
-// a window opened at any time can follow it.
-std::unique_ptr<Shell> ShellKeepingOutputIn(const std::string& folder);
-#endif
 
 }  // namespace clipvane

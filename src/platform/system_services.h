@@ -54,6 +54,13 @@ class PowerControl {
   virtual void Suspend() = 0;
 };
 
+// Whether the process with that id runs now (one that has ended but is not yet
+// collected runs no more); false for 0.
+bool ProcessIsAlive(std::uint32_t id);
+
+// The id of the process that started this one, or 0 when it cannot be told.
+std::uint32_t ParentProcessId();
+
 ProcessList& NativeProcessList();
 Sleeper& NativeSleeper();
 PowerControl& NativePowerControl();

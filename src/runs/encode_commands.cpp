@@ -8,6 +8,7 @@
 #include "platform/platform_error.h"
 #include "platform/shell.h"
 #include "platform/text_encoding.h"
+#include "runs/job_status.h"
 #include "runs/run_scripts.h"
 
 namespace clipvane {
@@ -26,9 +27,13 @@ class Command {
   // Probes the row and writes its job script; the script's path, or empty with the
   // reason recorded.
   std::string BuildRowJob(EncodeRows& rows, std::size_t row) {
+    const Workspace& workspace = context_.jobs.setup.workspace;
+    // Before the probe: a running job's row needs none.
+    const std::string listed = rows.Path(row);
+    if (HoldsItsRow(context_.jobs.files, JobStatusPath(listed, workspace)))
+      return Refuse({listed, RefusalReason::kAlreadyRunning, row});
     MediaFacts facts;
     const std::string path = rows.ProbedPath(row, facts, record_);
-    const Workspace& workspace = context_.jobs.setup.workspace;
     if (!context_.jobs.files.Exists(path)) return Refuse({path, RefusalReason::kFileMissing, row});
     if (const auto refused = JobRefusal(path, facts, workspace)) return Refuse({path, *refused, row});
     // Two jobs of one MP4 would share its job script and replace each other's MP4.
@@ -37,7 +42,9 @@ class Command {
     try {
       const JobBuild build = BuildJobScript(path, facts, context_.jobs);
       if (build.refused) return Refuse({path, *build.refused, row});
-      result_.scripted.push_back({path, row, build.output, build.job_log, build.script});
+      // A stop asked of an earlier run of the job would end this one at once.
+      context_.jobs.files.RemoveFile(StopRequestPath(build.status));
+      result_.scripted.push_back({path, row, build.output, build.job_log, build.script, build.status});
       return build.script;
     } catch (const PlatformError& error) {
       Refusal refusal(path, RefusalReason::kCannotScript, row);
@@ -50,17 +57,34 @@ class Command {
     Refuse({rows.Path(row), RefusalReason::kNotStarted, row});
   }
 
-  // Starts a script; one that does not start is refused for `path` (its video, or the
-  // run script itself) with the shell's reason.
-  void Open(const std::string& script, const std::string& path, std::size_t row) {
+  // Starts a script whose jobs' statuses are `statuses`: they wait from before the
+  // start, in the script's process once it runs. One that does not start is refused
+  // for `path` (its video, or the run script itself) with the shell's reason, and its
+  // jobs have failed for it.
+  void Open(const std::string& script, const std::string& path, std::size_t row,
+            const std::vector<std::string>& statuses) {
     ++opened_;
+    FileSystem& files = context_.jobs.files;
+    JobStatus waiting;
+    waiting.state = JobState::kWaiting;
+    for (const std::string& status : statuses) WriteJobStatus(files, status, waiting);
     const auto launched = context_.shell.OpenScript(script);
     if (launched) {
       result_.started.push_back({script, *launched});
+      JobStatus in_script = waiting;
+      in_script.pid = launched->id;
+      // Only where the job has not begun to run meanwhile.
+      for (const std::string& status : statuses)
+        if (ParseJobStatus(files.ReadWholeFile(status).value_or("")) == waiting)
+          WriteJobStatus(files, status, in_script);
       return;
     }
     Refusal refusal(path, RefusalReason::kNotLaunched, row);
     refusal.detail = launched.error().program + ": " + launched.error().reason;
+    JobStatus failed;
+    failed.state = JobState::kFailed;
+    failed.cause = "did not start: " + refusal.detail;
+    for (const std::string& status : statuses) WriteJobStatus(files, status, failed);
     Refuse(std::move(refusal));
   }
 
@@ -119,9 +143,21 @@ EncodeResult WriteRunScripts(int queue_count, EncodeRows& rows, PowerAction acti
   command.Result().written = MakeRunScripts(
       queue_count, rows.RowCount(), [&](std::size_t row) { return command.BuildRowJob(rows, row); }, action, runs);
   if (open && command.Result().written) {
-    // A queue that got no job has no script to open.
-    for (const std::string& script : RunScriptPaths(queue_count, workspace, dialect))
-      if (context.jobs.files.Exists(script)) command.Open(script, script, kNoRow);
+    std::vector<std::string> job_scripts;
+    std::map<std::string, std::string> status_of;
+    for (const ScriptedJob& job : command.Result().scripted) {
+      job_scripts.push_back(job.script);
+      status_of[job.script] = job.status;
+    }
+    const std::vector<std::string> run_scripts = RunScriptPaths(queue_count, workspace, dialect);
+    const auto queued = QueuedJobs(queue_count, job_scripts, action != PowerAction::kNone);
+    for (std::size_t q = 0; q < run_scripts.size() && q < queued.size(); ++q) {
+      // A queue that got no job has no script to open.
+      if (queued[q].empty() || !context.jobs.files.Exists(run_scripts[q])) continue;
+      std::vector<std::string> statuses;
+      for (const std::string& job : queued[q]) statuses.push_back(status_of[job]);
+      command.Open(run_scripts[q], run_scripts[q], kNoRow, statuses);
+    }
   }
   return command.Result();
 }
@@ -138,7 +174,7 @@ EncodeResult EncodeSelection(EncodeRows& rows, EncodeCommandContext& context) {
       continue;
     }
     const std::string script = command.BuildRowJob(rows, row);
-    if (!script.empty()) command.Open(script, rows.Path(row), row);
+    if (!script.empty()) command.Open(script, rows.Path(row), row, {command.Result().scripted.back().status});
   }
   command.Result().written = !command.Result().started.empty();
   return command.Result();

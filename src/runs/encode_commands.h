@@ -44,9 +44,10 @@ struct ScriptedJob {
   std::string output;   // the MP4 its job makes
   std::string job_log;  // where the job leaves what its tools said when it ends
   std::string script;   // its job script
+  std::string status;   // where it says how it stands (runs/job_status.h)
   bool operator==(const ScriptedJob& other) const {
     return video == other.video && row == other.row && output == other.output && job_log == other.job_log &&
-           script == other.script;
+           script == other.script && status == other.status;
   }
 };
 
@@ -67,6 +68,12 @@ struct EncodeResult {
   std::vector<ProgressStep> steps;    // every step the command went through
   bool written = false;               // a command's scripts got any line
 };
+
+// Every command leaves out a row whose job holds it (HoldsItsRow: it runs or waits in
+// a queue now, as its status says; kAlreadyRunning): a job is never started twice, nor
+// its script written anew under it. Before a job's script starts, its status says it waits (and names the
+// process it waits in once that started), and an earlier request to stop it is gone; a
+// job whose script did not start has failed.
 
 // Writes and starts the job scripts of the selected rows, at most four, in list order;
 // the selected rows beyond those four are named as not started, and so is a row whose

@@ -4,8 +4,6 @@
 #include <vector>
 
 #include "base/text.h"
-#include "media/mediainfo_library.h"
-#include "platform/file_system.h"
 #include "platform/text_encoding.h"
 
 namespace clipvane {
@@ -19,17 +17,6 @@ JobOutcome JudgeResult(bool written_by_this_run, const TrackSummary& source, con
   if (source.seconds > 0 && std::fabs(result.seconds - source.seconds) > kLengthTolerance)
     return JobOutcome::kLengthDiffers;
   return JobOutcome::kWritten;
-}
-
-JudgedJob JudgeEndedJob(bool written_by_this_run, const std::string& video, const std::string& mp4,
-                        const std::string& job_log, const FileSystem& files, MediaInfoLibrary& mediainfo) {
-  JudgedJob judged;
-  if (written_by_this_run) {
-    judged.result = ParseTrackSummary(mediainfo.InformTracks(mp4));
-    judged.outcome = JudgeResult(true, ParseTrackSummary(mediainfo.InformTracks(video)), judged.result);
-  }
-  if (!job_log.empty()) judged.said = CauseLine(files.ReadWholeFile(job_log).value_or(""));
-  return judged;
 }
 
 std::string JobOutcomeText(JobOutcome outcome) {
@@ -74,23 +61,6 @@ std::string CauseLine(const std::string& log) {
     for (const auto& [text, lower] : said)
       if (lower.find(cause) != std::string::npos) return text;
   return LastMeaningfulLine(log);
-}
-
-int ProgressPercent(const std::string& line) {
-  const std::size_t close = line.rfind("%)");
-  const std::size_t open = close == std::string::npos ? std::string::npos : line.rfind('(', close);
-  if (open == std::string::npos) return -1;
-  // The encoders right-align the number: "(  5%)".
-  const std::string number = TrimBlanks(line.substr(open + 1, close - open - 1));
-  if (number.empty() || number.size() > 3 || number.find_first_not_of("0123456789") != std::string::npos) return -1;
-  return ParseIntegerOr(number, -1);
-}
-
-int LastProgressPercent(const std::string& output) {
-  const std::vector<std::string> lines = NonEmptyLines(output);
-  for (auto line = lines.rbegin(); line != lines.rend(); ++line)
-    if (const int percent = ProgressPercent(*line); percent >= 0) return percent;
-  return -1;
 }
 
 }  // namespace clipvane

@@ -58,21 +58,30 @@ bool MakeRunScripts(int queue_count, std::size_t row_count, const RowJobBuilder&
   context.files.ReplaceWholeFile(BatchFile(context.workspace, context.dialect, "encode_all"),
                                  RenderScript(context.dialect, context.workspace.AppDir(), all));
 
+  if (queue_count == 2 || queue_count == 4) {
+    std::vector<std::vector<ScriptStep>> queues;
+    for (const std::vector<std::string>& jobs : QueuedJobs(queue_count, job_scripts, !power.empty())) {
+      queues.emplace_back();
+      for (const std::string& job : jobs) queues.back().push_back(CallStep(job));
+    }
+    WriteQueues(queues, queue_count == 2 ? kTwoQueueNames : kFourQueueNames, power, context);
+  }
+  return !all.empty();
+}
+
+std::vector<std::vector<std::string>> QueuedJobs(int queue_count, std::vector<std::string> job_scripts,
+                                                 bool power_action) {
+  if (queue_count != 2 && queue_count != 4) return {job_scripts};
   // The queues follow the job scripts' names, compared as the desktop sorts them. The
   // power-action line sorts first and takes index 0, so it shifts the split by one.
   std::stable_sort(job_scripts.begin(), job_scripts.end(), [](const std::string& a, const std::string& b) {
     return CompareTextIgnoringCase(a, b) < 0;
   });
-  std::vector<std::vector<ScriptStep>> two(2), four(4);
-  const std::size_t first_index = power.empty() ? 0 : 1;
-  for (std::size_t k = 0; k < job_scripts.size(); ++k) {
-    const std::size_t i = first_index + k;
-    two[i % 2].push_back(CallStep(job_scripts[k]));
-    four[i % 4].push_back(CallStep(job_scripts[k]));
-  }
-  if (queue_count == 2) WriteQueues(two, kTwoQueueNames, power, context);
-  if (queue_count == 4) WriteQueues(four, kFourQueueNames, power, context);
-  return !all.empty();
+  std::vector<std::vector<std::string>> queues(static_cast<std::size_t>(queue_count));
+  const std::size_t first_index = power_action ? 1 : 0;
+  for (std::size_t k = 0; k < job_scripts.size(); ++k)
+    queues[(first_index + k) % queues.size()].push_back(job_scripts[k]);
+  return queues;
 }
 
 std::vector<std::string> RunScriptPaths(int queue_count, const Workspace& workspace, ScriptDialect dialect) {

@@ -33,6 +33,12 @@ std::vector<ScriptStep> PowerActionSteps(PowerAction action, const Workspace& wo
 bool MakeRunScripts(int queue_count, std::size_t row_count, const RowJobBuilder& build_row,
                     PowerAction action, RunScriptContext& context);
 
+// The job scripts each run script of a whole-list command calls, in the order of
+// RunScriptPaths: for a queue count of 2 or 4 split in name order, otherwise all of
+// them in the order given. With a power action the split shifts by one.
+std::vector<std::vector<std::string>> QueuedJobs(int queue_count, std::vector<std::string> job_scripts,
+                                                 bool power_action);
+
 // The scripts a whole-list command opens for its queue count (0, 2 or 4), in order.
 std::vector<std::string> RunScriptPaths(int queue_count, const Workspace& workspace, ScriptDialect dialect);
 

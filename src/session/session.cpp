@@ -61,35 +61,39 @@ std::string Session::JobLog(std::size_t row) const { return JobLogPath(list_.Ent
 
 FileStamp Session::OutputStamp(std::size_t row) const { return services_.files.Stamp(Output(row)); }
 
-FileStamp Session::OutputStampOf(const std::string& video) const {
-  return services_.files.Stamp(program_.workspace.OutputPath(video));
+std::string Session::StatusFile(std::size_t row) const {
+  return JobStatusPath(list_.EntryPath(row), program_.workspace);
 }
 
-FileStamp Session::ScriptStamp(const std::string& script) const { return services_.files.Stamp(script); }
+bool Session::JobLogExists(std::size_t row) const { return services_.files.Exists(JobLog(row)); }
 
-bool Session::IsWorkspaceScript(const std::string& script) const {
-  return script.rfind(ScriptFolder() + Separator(), 0) == 0;
+JobStatus Session::Status(std::size_t row) const { return ReadJobStatus(services_.files, StatusFile(row)); }
+
+std::vector<std::string> Session::LiveJobs() const {
+  std::vector<std::string> live;
+  for (const std::string& file : StatusFilesIn(services_.files, program_.workspace.Temp()))
+    if (IsLive(ReadJobStatus(services_.files, file).state)) live.push_back(file);
+  return live;
 }
 
-std::vector<std::string> Session::JobsCalledBy(const std::string& run_script,
-                                               const std::vector<std::string>& candidates) const {
-  // A run script calls each job on a line of its own, written as the call steps are.
-  const std::string text = "\n" + services_.files.ReadWholeFile(run_script).value_or("");
-  std::vector<std::pair<std::size_t, std::string>> found;
-  for (const std::string& script : candidates) {
-    const std::string line = RenderScript(jobs_.setup.dialect, program_.workspace.AppDir(), {CallStep(script)});
-    const std::size_t at = text.find("\n" + line);
-    if (at != std::string::npos) found.emplace_back(at, script);
-  }
-  std::sort(found.begin(), found.end());
-  std::vector<std::string> in_order;
-  for (const auto& [at, script] : found) in_order.push_back(script);
-  return in_order;
+std::vector<std::size_t> Session::StopRows(const std::vector<std::size_t>& rows) {
+  std::vector<std::size_t> asked;
+  for (std::size_t row : rows)
+    if (row < list_.RowCount() && RequestStop(services_.files, StatusFile(row))) asked.push_back(row);
+  return asked;
 }
 
-JudgedJob Session::JudgeJob(const std::string& video, bool written_by_this_run) const {
-  return JudgeEndedJob(written_by_this_run, video, program_.workspace.OutputPath(video),
-                       JobLogPath(video, program_.workspace), services_.files, services_.mediainfo);
+std::vector<std::string> Session::StopAll() {
+  std::vector<std::string> asked;
+  for (const std::string& file : LiveJobs())
+    if (RequestStop(services_.files, file)) asked.push_back(file);
+  return asked;
+}
+
+std::optional<std::size_t> Session::RowOfStatusFile(const std::string& status_file) const {
+  for (std::size_t row = 0; row < list_.RowCount(); ++row)
+    if (SamePath(StatusFile(row), status_file, program_.workspace.Style())) return row;
+  return std::nullopt;
 }
 
 std::vector<std::string> Session::AddFiles(const std::vector<std::string>& paths) {

@@ -14,6 +14,7 @@
 #include "platform/file_system.h"
 #include "runs/encode_commands.h"
 #include "runs/job_outcome.h"
+#include "runs/job_status.h"
 #include "runs/list_encode_rows.h"
 #include "session/program.h"
 #include "settings/settings_store.h"
@@ -70,23 +71,27 @@ class Session {
   VideoList& List() { return list_; }
   const VideoList& List() const { return list_; }
 
-  // A row's job: its script, the MP4 it makes, where its log stays, and how that MP4
-  // stands now.
+  // A row's job: its script, the MP4 it makes, where its log stays, how that MP4
+  // stands now, and where the job says how it stands (runs/job_status.h).
   std::string JobScript(std::size_t row) const;
   std::string Output(std::size_t row) const;
   std::string JobLog(std::size_t row) const;
   FileStamp OutputStamp(std::size_t row) const;
-  FileStamp OutputStampOf(const std::string& video) const;
-  // When a script was last written.
-  FileStamp ScriptStamp(const std::string& script) const;
-  // Whether `script` lies in the workspace's script folder.
-  bool IsWorkspaceScript(const std::string& script) const;
-  // The job scripts a run script calls, in its order, among `candidates`.
-  std::vector<std::string> JobsCalledBy(const std::string& run_script,
-                                        const std::vector<std::string>& candidates) const;
-  // The ended job of a video (listed now or before) as judged from its MP4 and log:
-  // whether this run wrote the MP4 is the caller's to say.
-  JudgedJob JudgeJob(const std::string& video, bool written_by_this_run) const;
+  std::string StatusFile(std::size_t row) const;
+  // Whether the row's job left its log where it stays (JobLog).
+  bool JobLogExists(std::size_t row) const;
+  // How the row's job stands now, as every window and the command line see it.
+  JobStatus Status(std::size_t row) const;
+
+  // The status files of the jobs that run or wait now, in the workspace, listed or not.
+  std::vector<std::string> LiveJobs() const;
+  // Asks the jobs of these rows to stop (see RequestStop); returns the rows whose job
+  // was live. Throws PlatformError when a request cannot be written.
+  std::vector<std::size_t> StopRows(const std::vector<std::size_t>& rows);
+  // Asks every live job of the workspace to stop; returns their status files.
+  std::vector<std::string> StopAll();
+  // The listed row whose job reports in `status_file`, if any.
+  std::optional<std::size_t> RowOfStatusFile(const std::string& status_file) const;
 
   // Commands over the list.
   // Dropped files: the names (without folder) of those the list leaves out, other than

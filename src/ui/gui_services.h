@@ -3,6 +3,7 @@
 #include "settings/avisynth_readiness.h"
 #include "ui/main_window_model.h"
 #include "ui/notices.h"
+#include "ui/run_follower.h"
 #include "ui/subtitle_font_lists.h"
 
 namespace clipvane {
@@ -15,6 +16,7 @@ struct GuiServices {
   Dialogs& dialogs;
   AviSynthSystem& avisynth;
   InstalledFonts& fonts;
+  DesktopNotifier& notifier;  // told when a run has ended
 };
 
 }  // namespace clipvane

@@ -4,21 +4,33 @@
 
 #include "media/list_commands.h"
 #include "session/session.h"
+#include "ui/job_texts.h"
+#include "ui/run_follower.h"
 
 namespace clipvane {
 namespace {
 
 std::size_t Index(MenuCommand command) { return static_cast<std::size_t>(command); }
 
-// Whether the item is enabled when the menu opens over a list of `rows` rows with
-// `selected` of them selected.
-bool EnabledWhenMenuOpens(MenuCommand command, std::size_t selected, std::size_t rows) {
+// What the menu's enabling depends on when it opens.
+struct MenuFacts {
+  std::size_t selected = 0;
+  std::size_t rows = 0;
+  bool selected_live = false;  // a selected row's job runs or waits
+  bool any_live = false;       // a job of the workspace runs or waits
+  bool log = false;            // the first selected row's job left its log
+};
+
+bool EnabledWhenMenuOpens(MenuCommand command, const MenuFacts& facts) {
   switch (command) {
     case MenuCommand::kOpenWithLinkedProgram:
-    case MenuCommand::kDelete: return selected >= 1;
+    case MenuCommand::kDelete: return facts.selected >= 1;
     case MenuCommand::kMakeBatchFiles:
-    case MenuCommand::kEncodeAllMenu: return rows >= 1;
-    case MenuCommand::kEncodeSelection: return StartsDirectly(selected);
+    case MenuCommand::kEncodeAllMenu: return facts.rows >= 1;
+    case MenuCommand::kEncodeSelection: return StartsDirectly(facts.selected);
+    case MenuCommand::kOpenLog: return facts.log;
+    case MenuCommand::kStopSelected: return facts.selected_live;
+    case MenuCommand::kStopAll: return facts.any_live;
     default: return true;
   }
 }
@@ -91,6 +103,23 @@ void MainWindowModel::Created() {
   Notify(&MainWindowView::StateChanged);
 }
 
+std::string MainWindowModel::RunTotals() const { return follower_ ? follower_->RunTotals() : std::string(); }
+
+StartButtonState MainWindowModel::StopButton() const { return {any_live_, StopButtonTexts().caption}; }
+
+bool MainWindowModel::AnyJobRunning() const { return !session_.LiveJobs().empty(); }
+
+bool MainWindowModel::MayClose() {
+  if (!AnyJobRunning()) return true;
+  switch (static_cast<CloseAnswer>(dialogs_.Choose(CloseWhileRunningQuestion(), CloseWhileRunningAnswers()))) {
+    case CloseAnswer::kKeepRunning: return true;
+    case CloseAnswer::kStopAll:
+      Guarded(dialogs_, [&] { session_.StopAll(); });
+      return true;
+    default: return false;
+  }
+}
+
 void MainWindowModel::Closing() {
   Guarded(dialogs_, [&] {
     const auto lock = session_.LockList();
@@ -127,8 +156,15 @@ void MainWindowModel::ItemsDropped(const std::vector<std::string>& paths) { Adde
 
 void MainWindowModel::MenuOpening() {
   const VideoList& list = List();
+  MenuFacts facts;
+  facts.selected = list.SelectedCount();
+  facts.rows = list.RowCount();
+  for (std::size_t row = 0; row < list.RowCount(); ++row)
+    if (list.Row(row).selected && IsLive(session_.Status(row).state)) facts.selected_live = true;
+  facts.any_live = AnyJobRunning();
+  if (const auto first = list.FirstSelected()) facts.log = session_.JobLogExists(*first);
   for (std::size_t i = 0; i < kMenuCommandCount; ++i)
-    enabled_[i] = EnabledWhenMenuOpens(static_cast<MenuCommand>(i), list.SelectedCount(), list.RowCount());
+    enabled_[i] = EnabledWhenMenuOpens(static_cast<MenuCommand>(i), facts);
   Notify(&MainWindowView::StateChanged);
 }
 
@@ -140,6 +176,7 @@ void MainWindowModel::Run(MenuCommand command) {
     case M::kShutdownAfterwards: return ChoosePowerAction(PowerAction::kShutdown);
     case M::kNothingAfterwards: return ChoosePowerAction(PowerAction::kNone);
     case M::kOpenBatchFolder: return opener_.Open(session_.ScriptFolder());
+    case M::kOpenLog: return OpenLog();
     case M::kEncodeAllMenu:
     case M::kAfterEncodingMenu: return;  // submenus only
     default: break;
@@ -159,9 +196,12 @@ void MainWindowModel::Run(MenuCommand command) {
       case M::kEncodeAllSingle: EncodeWholeList(1, false); break;
       case M::kEncodeAllTwoQueues: EncodeWholeList(2, false); break;
       case M::kEncodeAllFourQueues: EncodeWholeList(4, false); break;
+      case M::kStopSelected: StopRows(true); break;
+      case M::kStopAll: StopRows(false); break;
       default: break;
     }
   });
+  LookAtJobs();
   ListChanged();
 }
 
@@ -175,7 +215,43 @@ void MainWindowModel::StartClicked() {
     else if (selected == List().RowCount())
       EncodeWholeList(1, false);
   });
+  LookAtJobs();
   ListChanged();
+}
+
+void MainWindowModel::StopClicked() {
+  const VideoList& list = List();
+  bool selected_live = false;
+  for (std::size_t row = 0; row < list.RowCount(); ++row)
+    selected_live |= list.Row(row).selected && IsLive(session_.Status(row).state);
+  Guarded(dialogs_, [&] { StopRows(selected_live); });
+  FollowJobs();
+}
+
+void MainWindowModel::FollowJobs() {
+  if (LookAtJobs()) Notify(&MainWindowView::JobsChanged);
+  Notify(&MainWindowView::StateChanged);
+}
+
+bool MainWindowModel::LookAtJobs() {
+  any_live_ = AnyJobRunning();
+  return follower_ && follower_->Follow();
+}
+
+void MainWindowModel::StopRows(bool selected_only) {
+  if (!selected_only) {
+    session_.StopAll();
+    return;
+  }
+  std::vector<std::size_t> rows;
+  for (std::size_t row = 0; row < List().RowCount(); ++row)
+    if (List().Row(row).selected) rows.push_back(row);
+  session_.StopRows(rows);
+}
+
+void MainWindowModel::OpenLog() {
+  const auto row = List().FirstSelected();
+  if (row && session_.JobLogExists(*row)) opener_.Open(session_.JobLog(*row));
 }
 
 std::string MainWindowModel::OutputFolderHint() const {

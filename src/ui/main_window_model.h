@@ -12,6 +12,7 @@
 
 namespace clipvane {
 
+class RunFollower;
 class Session;
 class VideoList;
 
@@ -48,6 +49,9 @@ class MainWindowView {
   virtual void Breathe() = 0;
   // Form3 with a video's report, modally.
   virtual void ShowFileInformation(const std::string& report) = 0;
+  // What the jobs of the rows show changed (progress, result, encoded marker) or the
+  // run's totals: show them again, leaving the rows and the selection as they are.
+  virtual void JobsChanged() = 0;
 };
 
 // fmMain without its controls: what the list, the start button, the status bar and
@@ -57,6 +61,9 @@ class MainWindowModel {
  public:
   MainWindowModel(Session& session, DocumentOpener& opener, Dialogs& dialogs);
   void Attach(MainWindowView& view) { view_ = &view; }
+  // The follower whose columns the window shows; the model looks through it after
+  // every command and at every FollowJobs.
+  void AttachFollower(RunFollower& follower) { follower_ = &follower; }
 
   // What the window shows.
   std::string Title() const;
@@ -70,9 +77,19 @@ class MainWindowModel {
   const std::string& StatusText() const { return status_; }
   // The output folder button's tool tip: what it does, and the folder's full path.
   std::string OutputFolderHint() const;
+  // The run going on, for the status bar beside the status text: how many of its jobs
+  // are done and its time left; empty when none runs.
+  std::string RunTotals() const;
+  // The stop button: enabled while a job of the workspace runs or waits, as last looked.
+  StartButtonState StopButton() const;
+  // Whether a job of the workspace runs or waits now, whoever started it.
+  bool AnyJobRunning() const;
 
   // The window's events.
   void Created();   // makes the workspace folders, loads list.log, chooses no power action
+  // The user closes the window: when jobs run, asks whether to keep them running, stop
+  // them all or stay. False to stay.
+  bool MayClose();
   void Closing();   // writes list.log when the list changed
   void RowStateChanged(std::size_t row, bool selected, bool focused);
   void FilesDropped(const std::vector<std::string>& paths);
@@ -85,6 +102,12 @@ class MainWindowModel {
   void MenuOpening();
   void Run(MenuCommand command);  // an item of the context menu, or its shortcut
   void StartClicked();
+  // Stops the jobs of the selected rows that run or wait, or every job when none of
+  // them does; the rows say "중지됨" once their jobs have stopped.
+  void StopClicked();
+  // The window's timer: looks at the jobs again. The rows, the state or the status
+  // changed as the view is told.
+  void FollowJobs();
   void OutputFolderClicked();
   void WebPageClicked();
   void DoubleClicked();
@@ -93,6 +116,10 @@ class MainWindowModel {
   class BusyList;
   void ChoosePowerAction(PowerAction action);
   void EncodeSelection();
+  void StopRows(bool selected_only);
+  void OpenLog();
+  // Looks at the jobs through the follower; true when a row shows something new.
+  bool LookAtJobs();
   void EncodeWholeList(int queues, bool batch_files_only);
   void Step(const ProgressStep& step);
   void Tell(const std::vector<Notice>& notices);
@@ -106,6 +133,8 @@ class MainWindowModel {
   DocumentOpener& opener_;
   Dialogs& dialogs_;
   MainWindowView* view_ = nullptr;
+  RunFollower* follower_ = nullptr;
+  bool any_live_ = false;  // a job of the workspace ran or waited at the last look
   Progress progress_;
   StartButtonState start_;
   std::array<bool, kMenuCommandCount> enabled_;

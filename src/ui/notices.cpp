@@ -50,6 +50,7 @@ std::string ReasonText(const Refusal& refusal) {
     case RefusalReason::kCannotScript:
       return Utf8ToAnsi(u8"인코딩 배치 파일을 만들지 못해 건너뜁니다: ") + refusal.detail;
     case RefusalReason::kNotLaunched: return Utf8ToAnsi(u8"인코딩 배치 파일을 실행하지 못했습니다: ") + refusal.detail;
+    case RefusalReason::kAlreadyRunning: return Utf8ToAnsi(u8"이미 인코딩 중입니다.");
     default: return {};
   }
 }
@@ -90,13 +91,13 @@ std::vector<Notice> WholeListNotices(const EncodeResult& result, bool batch_file
   TellInOneBox(result, IsUnconvertible, UnconvertibleText, notices);
   for (const RefusalReason wanted : {RefusalReason::kRunScriptName, RefusalReason::kNameTooLong,
                                       RefusalReason::kSubtitleNotAFile, RefusalReason::kInIncoming,
-                                      RefusalReason::kCannotScript, RefusalReason::kNotLaunched})
+                                      RefusalReason::kCannotScript, RefusalReason::kNotLaunched,
+                                      RefusalReason::kAlreadyRunning})
     TellInOneBox(result, [wanted](RefusalReason reason) { return reason == wanted; },
                  [](const Refusal& refusal) { return refusal.path + ": " + ReasonText(refusal); }, notices);
   if (batch_files_only && result.written)
-    notices.push_back(
-        {Utf8ToAnsi(u8"인코딩을 위한 배치파일(") + ScriptExtension(dialect) + Utf8ToAnsi(u8")들이 생성되었습니다."),
-         Utf8ToAnsi(u8"알림")});
+    notices.push_back({Utf8ToAnsi(u8"인코딩을 위한 배치파일(") + ScriptExtension(dialect) + Utf8ToAnsi(u8")들이 생성되었습니다."),
+                       Utf8ToAnsi(u8"알림")});
   return notices;
 }
 

@@ -32,6 +32,9 @@ class Dialogs {
   virtual void Tell(const Notice& notice) = 0;
   // True for Yes.
   virtual bool Ask(const Notice& notice) = 0;
+  // A box with buttons of these captions (ANSI); the index of the one chosen, or -1
+  // when the box was closed without a choice.
+  virtual int Choose(const Notice& notice, const std::vector<std::string>& buttons) = 0;
 };
 
 // What an encode-selection command says, in row order: a vanished video by its path,

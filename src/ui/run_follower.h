@@ -1,16 +1,11 @@
 #pragma once
-#include <cstdint>
+#include <cstddef>
 #include <map>
-#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "platform/file_system.h"
-#include "platform/script_monitor.h"
-#include "platform/shell.h"
-#include "runs/encode_commands.h"
-#include "ui/main_window_model.h"
+#include "runs/job_status.h"
 
 namespace clipvane {
 
@@ -23,77 +18,45 @@ class DesktopNotifier {
   virtual void Notify(const std::string& title, const std::string& body) = 0;
 };
 
-// Follows the jobs of the listed videos through what the computer shows of them: the
-// scripts that run now and the files their output goes to. Nothing ties it to the
-// scripts, so a window opened in the middle of a run shows it again. A job waits in
-// its queue, runs (with the percentage of its encoder), and once it has ended its MP4
-// is judged as the command line judges it: written only when this run made it and it
-// holds one video and one audio track as long as the source; the log every job leaves
-// in batch says why when it is not. When nothing of the
-// workspace runs any more, the desktop is told how the run went.
+// The time a run still needs, in seconds, from the jobs that run or wait in it: the
+// running ones' own time left, and for each waiting one as long as a running one takes
+// on average, spread over as many queues as run side by side. -1 when nothing tells.
+int RunSecondsLeft(const std::vector<JobStatus>& live);
+
+// Follows the jobs of the listed rows through the job-status channel, whoever started
+// them and whenever this window opened: a job waits in its queue, runs (with its
+// percentage, speed and time left), and ends written, failed with its cause, or
+// stopped; the result stays until the row runs again. A run is every job seen live
+// since none was; when it is over, the desktop is told how it went.
 class RunFollower final {
  public:
-  RunFollower(Session& session, ScriptMonitor& monitor, DesktopNotifier& notifier);
-
-  // A script this program is about to start: the MP4s of the jobs it may run are
-  // noted as they stand before it, and it counts as running at the next look even
-  // when it is gone by then, so that a job that fails at once still gets its result.
-  void Starting(const std::string& script);
+  RunFollower(Session& session, DesktopNotifier& notifier);
 
   // Looks again; true when what a row shows has changed (its columns or its encoded
-  // marker).
+  // marker), or the run's totals.
   bool Follow();
 
-  // The progress and result columns of a row (ANSI), and for a failed job what it
-  // said last, as a tool tip of its result.
+  // The progress and result columns of a row (ANSI), and for a failed job the cause
+  // line its tools left, as a tool tip of its result.
   std::string ProgressText(std::size_t row) const;
   std::string ResultText(std::size_t row) const;
   std::string ResultDetail(std::size_t row) const;
+  // Whether the row's job runs or waits, as last seen.
+  bool IsLive(std::size_t row) const;
+  // Whether any listed row's job runs or waits, as last seen.
+  bool AnyLive() const;
+
+  // The status bar during a run: how many of its jobs are done and its time left;
+  // empty when no run goes on.
+  std::string RunTotals() const;
 
  private:
-  enum class State { kIdle, kWaiting, kRunning, kEnded };
-  struct Job {
-    State state = State::kIdle;
-    std::string video;                // a listed video of the job, whose MP4 tells its result
-    std::string output;               // the file the script's output goes to, when known
-    std::uint64_t from = 0;           // where its own output begins in that file
-    std::optional<FileStamp> before;  // its MP4 as it stood before the job began, when seen
-    int percent = -1;
-    std::string result;
-    std::string detail;
-  };
-
-  std::string ScriptOf(std::size_t row) const;
-  const Job* EndedJob(std::size_t row) const;
-  std::vector<std::string> JobsCalledBy(const std::string& run_script) const;
-  int PercentSoFar(Job& job) const;
-  bool WrittenByThisRun(const std::string& script, const Job& job, const FileStamp& now) const;
-  void End(const std::string& script, Job& job);
+  const JobStatus& StatusOf(std::size_t row) const;
 
   Session& session_;
-  ScriptMonitor& monitor_;
   DesktopNotifier& notifier_;
-  std::map<std::string, Job> jobs_;                          // by job script
-  std::map<std::string, std::vector<std::string>> queues_;  // run scripts seen running, with their jobs in order
-  std::set<std::string> started_;                           // started here since the last look
-  bool active_ = false;
-  int written_ = 0;
-  int failed_ = 0;
-};
-
-// Starts scripts through another shell, telling the follower first.
-class FollowedShell final : public Shell {
- public:
-  explicit FollowedShell(Shell& shell) : shell_(shell) {}
-  void Tell(RunFollower& follower) { follower_ = &follower; }
-  Expected<Launched, LaunchFailure> OpenScript(const std::string& path) override {
-    if (follower_) follower_->Starting(path);
-    return shell_.OpenScript(path);
-  }
-
- private:
-  Shell& shell_;
-  RunFollower* follower_ = nullptr;
+  std::map<std::string, JobStatus> seen_;  // by status file, as last seen
+  std::set<std::string> run_;              // the status files of the run going on
 };
 
 }  // namespace clipvane

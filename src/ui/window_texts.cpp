@@ -49,6 +49,10 @@ std::vector<MenuEntry> MenuEntries() {
       Item(M::kEncodeAllTwoQueues, u8"멀티2"),
       Item(M::kEncodeAllFourQueues, u8"멀티4"),
       EndOfSubmenu(),
+      Separator(),
+      Item(M::kOpenLog, u8"로그 보기"),
+      Item(M::kStopSelected, u8"선택한 작업 중지"),
+      Item(M::kStopAll, u8"모든 작업 중지"),
   };
 }
 
@@ -62,7 +66,7 @@ std::vector<ListColumn> ListColumns() {
   return {{"", 20, false}, {Utf8ToAnsi(u8"동영상 제목"), 500, true}, {Utf8ToAnsi(u8"자막"), 0, true}};
 }
 
-std::vector<ListColumn> FollowColumns() { return {{Utf8ToAnsi(u8"진행"), 70, true}, {Utf8ToAnsi(u8"결과"), 0, false}}; }
+std::vector<ListColumn> FollowColumns() { return {{Utf8ToAnsi(u8"진행"), 140, true}, {Utf8ToAnsi(u8"결과"), 0, false}}; }
 
 PanelButton OutputFolderButton() {
   return Button(u8"MP4 저장소 열기", u8"인코딩된 파일이 저장된 폴더를 엽니다.");
@@ -70,6 +74,9 @@ PanelButton OutputFolderButton() {
 PanelButton OptionsButton() { return Button(u8"설정", u8"어떤 형태로 인코딩 할 것인지 설정합니다."); }
 PanelButton StartButtonTexts() { return Button(u8"시작", u8"선택한 동영상 파일(들)을 인코딩 합니다."); }
 PanelButton WebPageButton() { return Button(u8"문의하기", u8"Clipvane 개발자 블로그로 이동합니다."); }
+PanelButton StopButtonTexts() {
+  return Button(u8"중지", u8"선택한 동영상의 인코딩을, 선택한 것이 없으면 모든 인코딩을 중지합니다.");
+}
 std::string EncodingLabel() { return Utf8ToAnsi(u8"인코딩"); }
 
 std::string OptionsCaption() { return Utf8ToAnsi(u8"설정"); }

@@ -26,8 +26,12 @@ enum class MenuCommand {
   kEncodeAllSingle,         // miSingle: 싱글
   kEncodeAllTwoQueues,      // N5: 멀티2
   kEncodeAllFourQueues,     // miMulti4: 멀티4
+  // Added after the original items: the jobs in the user's hand.
+  kOpenLog,                 // 로그 보기: the first selected row's job log
+  kStopSelected,            // 선택한 작업 중지
+  kStopAll,                 // 모든 작업 중지
 };
-constexpr std::size_t kMenuCommandCount = 16;
+constexpr std::size_t kMenuCommandCount = 19;
 
 // One entry of the context menu, in menu order. A separator or a submenu's end has no
 // command.
@@ -58,7 +62,8 @@ struct ListColumn {
   bool centred;
 };
 std::vector<ListColumn> ListColumns();
-// The columns the Linux window adds for the jobs it follows: progress and result.
+// The columns both windows add after the original ones for the jobs they follow:
+// progress and result.
 std::vector<ListColumn> FollowColumns();
 
 struct PanelButton {
@@ -69,6 +74,7 @@ PanelButton OutputFolderButton();  // Button2
 PanelButton OptionsButton();       // Button1
 PanelButton StartButtonTexts();    // bnEncode, as designed
 PanelButton WebPageButton();       // Button4
+PanelButton StopButtonTexts();     // the stop button beside the start button
 std::string EncodingLabel();       // Label2
 
 // The address behind the "문의하기" button.

@@ -35,5 +35,10 @@ TEST(ParsePlainNumber, TakesDecimalDigitsOnly) {
   for (const auto& [text, value] : cases) EXPECT_EQ(ParsePlainNumber(text).value_or(-1), value) << "[" << text << "]";
 }
 
+TEST(ClockText, ShowsMinutesAndSecondsAndHoursWhenThereAreAny) {
+  const std::pair<int, const char*> cases[] = {{0, "0:00"}, {32, "0:32"}, {725, "12:05"}, {3723, "1:02:03"}, {-5, "0:00"}};
+  for (const auto& [seconds, text] : cases) EXPECT_EQ(ClockText(seconds), text) << seconds;
+}
+
 }  // namespace
 }  // namespace clipvane

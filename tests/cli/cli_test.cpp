@@ -193,8 +193,14 @@ TEST_F(CliTest, RowsLeftOutAreNamedWithTheirReasonAndFailTheCommand) {
   EXPECT_EQ(detached.opened, (std::vector<std::string>{app / "batch/clip.sh"}));
   EXPECT_EQ(Cli({"encode", "2"}), 1);
   ExpectSaid("row 2: " + notes + ": not a video\nclipvane-cli: nothing started");
+  EXPECT_EQ(Cli({"encode", "1"}), 1);  // its job waits still: never started twice
+  ExpectSaid("not converted: row 1: " + Video("clip.avi") + ": already running");
+  EXPECT_EQ(Cli({"status"}), 0);
+  EXPECT_EQ(out.str(), "1\twaiting\n2\t-\n");
+  testing::ForgetStartedJobs(NativeFileSystem(), workspace);
   EXPECT_EQ(Cli({"encode-all"}), 1);  // the first row starts; the others are named after the writing
   ExpectSaid("started " + Video("clip.avi") + "\nclipvane-cli: not converted: row 2");
+  testing::ForgetStartedJobs(NativeFileSystem(), workspace);
   EXPECT_EQ(Cli({"make-scripts"}), 1);  // written, rows left out: the run script's path, and no ".bat" on Linux
   EXPECT_EQ(out.str(), app.Path() + "batch/encode_all.sh\n");
   EXPECT_EQ(err.str().find(".bat"), std::string::npos) << err.str();

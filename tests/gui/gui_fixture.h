@@ -58,7 +58,7 @@ class GuiFixture {
         StartProgram(workspace, OpenIniProfile(workspace.SettingsFile()), "C:\\windows\\Fonts"));
     mediainfo = LoadMediaInfoLibrary(workspace.AppDir(), NativeFileSystem());
     services = std::make_unique<GuiServices>(
-        GuiServices{{NativeFileSystem(), shell, *mediainfo}, opener, dialogs, *avisynth, NativeInstalledFonts()});
+        GuiServices{{NativeFileSystem(), shell, *mediainfo}, opener, dialogs, *avisynth, NativeInstalledFonts(), notifier});
     windows = std::make_unique<ProgramWindows>(*program, *services, GetModuleHandleW(nullptr));
     ShowWindow(Main().Handle(), SW_SHOW);
     Pump();
@@ -119,6 +119,7 @@ class GuiFixture {
   RecordingShell shell;
   RecordingDialogs dialogs;
   RecordingOpener opener;
+  RecordingNotifier notifier;
   FakeAviSynth no_avisynth;  // nothing registered
   AviSynthSystem* avisynth = &no_avisynth;
   std::unique_ptr<MediaInfoLibrary> mediainfo;

@@ -11,6 +11,7 @@
 #include "platform/file_system.h"
 #include "platform/text_encoding.h"
 #include "settings/settings_store.h"
+#include "ui/job_texts.h"
 
 namespace clipvane::testing {
 namespace {
@@ -62,6 +63,7 @@ TEST_F(GuiTest, TheMainWindowShowsItsModelAndPassesOnEveryEvent) {
   Command(kIdFirstMenuItem + static_cast<int>(M::kEncodeAllFourQueues));
   EXPECT_EQ(shell.opened.size(), 4u);
   EXPECT_EQ(ControlText(Main().StatusBar()), "created v9.bat");
+  ForgetStartedJobs(NativeFileSystem(), Workspace(temp.Path(), PathStyle::kWindows));
   NativeFileSystem().RemoveFile(temp / "videos\\v0.avi");
   Select({0});
   Command(kIdStartButton);  // the model's box reaches the dialogs
@@ -146,6 +148,55 @@ TEST_F(GuiTest, TheProgramListsTheFilesOnItsCommandLine) {
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   EXPECT_EQ(NativeFileSystem().ReadWholeFile(temp / "list.log"), video + "\r\n");
+}
+
+// The jobs' columns after the original ones, the run's totals, the stop button, the
+// log and the close question, as the job-status channel and the model say.
+TEST_F(GuiTest, TheJobColumnsTheStopButtonAndTheCloseQuestionFollowTheModel) {
+  WriteListLog({Video("v0.avi"), Video("v1.avi")});
+  CreateWindows();
+  wchar_t header[32] = {};
+  LVCOLUMNW column{};
+  column.mask = LVCF_TEXT;
+  column.pszText = header;
+  column.cchTextMax = 32;
+  SendMessageW(Main().ListView(), LVM_GETCOLUMNW, 4, reinterpret_cast<LPARAM>(&column));
+  EXPECT_EQ(WideToAnsi(header), FollowColumns()[1].header);
+  EXPECT_FALSE(IsWindowEnabled(Main().StopButton()));
+  Select({0});
+  Command(kIdStartButton);
+  EXPECT_EQ(ItemText(0, 3), Utf8ToAnsi(u8"대기"));
+  const auto say = [&](int row, const std::string& status) {
+    NativeFileSystem().ReplaceWholeFile(temp / ("temp\\v" + std::to_string(row) + ".job"), status);
+    SendMessageW(Main().Handle(), WM_TIMER, 1, 0);  // the window's timer
+  };
+  say(0, "state=running\npercent=45\nfps=120\nleft=32\npid=" + std::to_string(GetCurrentProcessId()) + "\n");
+  EXPECT_EQ(ItemText(0, 3), Utf8ToAnsi(u8"45% 120fps 0:32 남음"));
+  wchar_t totals[64] = {};
+  SendMessageW(Main().StatusBar(), SB_GETTEXTW, 1, reinterpret_cast<LPARAM>(totals));
+  EXPECT_EQ(WideToAnsi(totals), Utf8ToAnsi(u8"0/1 완료, 남은 시간 0:32"));
+  EXPECT_TRUE(IsWindowEnabled(Main().StopButton()));
+  Command(kIdStopButton);
+  EXPECT_TRUE(NativeFileSystem().Exists(temp / "temp\\v0.stp"));
+  dialogs.choice = static_cast<int>(CloseAnswer::kStay);
+  SendMessageW(Main().Handle(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(IsWindow(Main().Handle()));
+  EXPECT_EQ(dialogs.shown.back(), CloseWhileRunningQuestion());
+  say(0, "state=stopped\n");
+  say(1, "state=failed\ncause=[aac] No space left on device\n");
+  EXPECT_EQ(ItemText(0, 4) + "|" + ItemText(1, 4),
+            Utf8ToAnsi(u8"중지됨|실패: 디스크 공간이 부족합니다"));
+  EXPECT_EQ(notifier.told, std::vector<std::string>{"Clipvane: " + RunEndedText(0, 0, 1)});
+  EXPECT_FALSE(IsWindowEnabled(Main().StopButton()));
+  wchar_t tip[128] = {};
+  NMLVGETINFOTIPW info{{Main().ListView(), static_cast<UINT_PTR>(kIdListView), static_cast<UINT>(LVN_GETINFOTIPW)}, 0, tip, 128, 1, 0, 0};
+  SendMessageW(Main().Handle(), WM_NOTIFY, kIdListView, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(WideToAnsi(tip), "[aac] No space left on device");
+  const std::string log = temp.WriteFile("batch\\v1.log", "[aac] No space left on device\r\n");
+  Select({1});
+  SendMessageW(Main().Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(Main().PopupMenu()), 0);
+  Command(kIdFirstMenuItem + static_cast<int>(M::kOpenLog));
+  EXPECT_EQ(opener.opened, std::vector<std::string>{log});
 }
 
 TEST_F(GuiTest, TheOptionsDialogShowsItsModelAndPassesOnEveryEvent) {

@@ -43,13 +43,17 @@ TEST(RenderScript, EndsLinesInTheDialectsWayAndAFailingCheckedStepEndsTheScriptT
   EXPECT_EQ(RenderScript(kBatch, "D:\\Conv\\", steps),
             "del \"X\"\r\ncall \"Y%%%%\"\r\n\"D:\\Conv\\bin\\mp4creator.exe\" -c \"Z\"\r\n");
   EXPECT_EQ(RenderScript(kSh, "/c/", steps), "rm -f 'X'\nsh 'Y%'\n'/c/bin/mp4creator' -c 'Z'\n");
-  const std::vector<ScriptStep> checked{Checked(ToolStep("mencoder", {PathArg("in")}, Redirect::kErrors, "log")),
+  // The status file is named first, before the failure steps of sh too.
+  const std::vector<ScriptStep> checked{StatusFileStep("s%&'.job"),
+                                        Checked(ToolStep("mencoder", {PathArg("in")}, Redirect::kErrors, "log")),
                                         Checked(MoveStep("t%.mp4", "o.mp4")), DeleteStep("log")};
   EXPECT_EQ(RenderScript(kBatch, "D:\\", checked, {DeleteStep("t%.mp4")}),
+            "set \"CLIPVANE_JOB=s%%&'.job\"\r\n"
             "\"D:\\bin\\mencoder.exe\" \"in\" 2> \"log\"\r\nif errorlevel 1 goto failed\r\n"
             "move /y \"t%%.mp4\" \"o.mp4\"\r\nif errorlevel 1 goto failed\r\nif exist \"t%%.mp4\" goto failed\r\n"
             "del \"log\"\r\nexit /b 0\r\n:failed\r\ndel \"t%%.mp4\"\r\nexit /b 1\r\n");
   EXPECT_EQ(RenderScript(kSh, "/c/", checked, {DeleteStep("t%.mp4")}),
+            "CLIPVANE_JOB='s%&'\\''.job'; export CLIPVANE_JOB\n"
             "failed() {\n  rm -f 't%.mp4'\n  exit 1\n}\ntrap failed INT TERM HUP\n"
             "'/c/bin/mencoder' 'in' 2> 'log' || failed\nmv -f 't%.mp4' 'o.mp4' || failed\nrm -f 'log'\n");
 }

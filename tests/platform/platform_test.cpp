@@ -11,7 +11,6 @@
 #include "platform/platform_error.h"
 #include "platform/child_processes.h"
 #include "platform/detached_launch.h"
-#include "platform/script_monitor.h"
 #include "platform/shell.h"
 #include "platform/system_services.h"
 #include "platform/text_encoding.h"
@@ -234,34 +233,6 @@ TEST_F(IniProfileTest, WritersAtOnceKeepEachOthersKeys) {
 }
 
 #ifndef _WIN32
-// A script started through the shell is followed through its output file, errors
-// included; one started by a relative path in another folder is still named whole.
-TEST(NativeScriptMonitor, FollowsAScriptThroughItsOutputFileAndNamesEachScriptWhole) {
-  testing::TempFolder temp;
-  const std::string script = temp.WriteFile(
-      "job.sh", "echo 'Pos: 1.0s 10f ( 45%)'\nwhile [ ! -e '" + temp / "go" + "' ]; do sleep 0.05; done\necho bye >&2\n");
-  ASSERT_TRUE(ShellKeepingOutputIn(temp.Path())->OpenScript(script).has_value());
-  temp.WriteFile("wait.sh", "while [ ! -e go ]; do sleep 0.05; done\n");
-  // The folder as data.
-  ASSERT_TRUE(LaunchDetached({"sh", "-c", "cd \"$1\" && exec sh wait.sh", "sh", temp.Path()}).has_value());
-  const std::string output = temp / "job.sh.progress";
-  auto seen = [&](const std::string& path) {
-    for (const RunningScript& running : NativeScriptMonitor().Running())
-      if (running.script == path) return running.output;
-    return std::string("gone");
-  };
-  for (int i = 0; i < 200 && (NativeScriptMonitor().Tail(output).text.empty() || seen(temp / "wait.sh") == "gone"); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_EQ(seen(script), output);
-  EXPECT_NE(seen(temp / "wait.sh"), "gone");
-  EXPECT_EQ(NativeScriptMonitor().Tail(output).text, "Pos: 1.0s 10f ( 45%)\n");
-  temp.WriteFile("go", "");
-  for (int i = 0; i < 200 && seen(script) != "gone"; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_EQ(seen(script), "gone");
-  const OutputTail tail = NativeScriptMonitor().Tail(output);
-  EXPECT_EQ(tail.text.substr(tail.text.size() - 4) + std::to_string(tail.end), "bye\n25");  // errors too
-}
-
 TEST(UserDataFolder, IsTheXdgFolderWhenAbsoluteElseTheOneInHome) {
   const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
   const char* xdg = std::getenv("XDG_DATA_HOME");

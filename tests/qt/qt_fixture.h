@@ -11,7 +11,6 @@
 #include "session/program.h"
 #include "media/mediainfo_library.h"
 #include "platform/file_system.h"
-#include "platform/script_monitor.h"
 #include "platform/shell.h"
 #include "support/fakes.h"
 #include "support/temp_folder.h"
@@ -26,7 +25,7 @@ class ListedFonts : public InstalledFonts {
 
 // A program folder in a temporary folder, its windows over recording services, and
 // videos beside it that the fake library reports as 640 by 352. With `real`, the
-// scripts run and are followed, and the MediaInfo library reads the files.
+// scripts run, and the MediaInfo library reads the files.
 struct Windows {
   explicit Windows(bool real_services = false) : real(real_services) { files.MakeFolders(temp / "videos"); }
   std::string Video(const std::string& name) {
@@ -46,7 +45,7 @@ struct Windows {
     temp.WriteFile("list.log", list_log);
     temp.WriteFile("MP4.ini", "[default]\r\n" + settings);
     program = std::make_unique<Program>(StartProgram(workspace, OpenIniProfile(workspace.SettingsFile()), "/usr/share/fonts"));
-    windows = std::make_unique<QtProgramWindows>(*program, services, follow);
+    windows = std::make_unique<QtProgramWindows>(*program, services);
   }
   MainWindowQt& Main() { return windows->Main(); }
   QString Cell(int row, int column) { return Main().List()->model()->index(row, column).data().toString(); }
@@ -66,17 +65,14 @@ struct Windows {
   FakeMediaInfoLibrary library;
   RecordingShell shell;
   std::unique_ptr<MediaInfoLibrary> real_library = LoadMediaInfoLibrary(workspace.AppDir(), files);
-  std::unique_ptr<Shell> real_shell = ShellKeepingOutputIn(workspace.Temp());
   RecordingDialogs dialogs;
   RecordingOpener opener;
   FakeAviSynth avisynth;
   ListedFonts fonts;
-  FakeScriptMonitor monitor;
   RecordingNotifier notifier;
-  GuiServices services{{files, real ? *real_shell : static_cast<Shell&>(shell),
+  GuiServices services{{files, real ? NativeShell() : static_cast<Shell&>(shell),
                         real ? *real_library : static_cast<MediaInfoLibrary&>(library)},
-                       opener, dialogs, avisynth, fonts};
-  FollowServices follow{real ? NativeScriptMonitor() : static_cast<ScriptMonitor&>(monitor), notifier};
+                       opener, dialogs, avisynth, fonts, notifier};
   std::unique_ptr<Program> program;
   std::unique_ptr<QtProgramWindows> windows;
 };

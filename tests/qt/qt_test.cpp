@@ -19,6 +19,7 @@
 
 #include "platform/text_encoding.h"
 #include "qt/qt_fixture.h"
+#include "ui/job_texts.h"
 
 namespace clipvane::testing {
 
@@ -41,12 +42,28 @@ class QtWindowsTest : public QObject {
     QCOMPARE(w.Cell(0, 1), QString("a"));
     w.Select({0});
     QTest::mouseClick(w.Main().StartButton(), Qt::LeftButton);
-    const std::string job = w.temp / "batch/a.sh", output = w.temp / "temp/a.sh.progress";
-    QCOMPARE(w.shell.opened, std::vector<std::string>{job});
-    w.monitor.running = {{job, output}};
-    w.monitor.outputs[output] = "Pos:   2.0s    50f ( 45%)\n";
+    QCOMPARE(w.shell.opened, std::vector<std::string>{w.temp / "batch/a.sh"});
+    QCOMPARE(w.Cell(0, 3), QString(u8"대기"));
+    // What the job's tools report reaches the row and the status bar at the next look.
+    w.files.ReplaceWholeFile(w.temp / "temp/a.job", "state=running\npercent=45\nfps=120\nleft=32\npid=" +
+                                                        std::to_string(::getpid()) + "\n");
     w.Main().FollowRuns();
-    QCOMPARE(w.Cell(0, 3), QString("45%"));
+    QCOMPARE(w.Cell(0, 3), QString(u8"45% 120fps 0:32 남음"));
+    QCOMPARE(w.Main().RunTotals()->text(), QString(u8"0/1 완료, 남은 시간 0:32"));
+    // Closing while it runs asks, and staying keeps the window.
+    w.Main().show();
+    w.dialogs.choice = static_cast<int>(CloseAnswer::kStay);
+    QVERIFY(!w.Main().close() && w.Main().isVisible());
+    QCOMPARE(w.dialogs.shown.back(), CloseWhileRunningQuestion());
+    // The stop button stops it; the job's failure steps record that it stopped.
+    QVERIFY(w.Main().StopButton()->isEnabled());
+    QTest::mouseClick(w.Main().StopButton(), Qt::LeftButton);
+    QVERIFY(w.files.Exists(w.temp / "temp/a.stp"));
+    w.files.ReplaceWholeFile(w.temp / "temp/a.job", "state=stopped\n");
+    w.Main().FollowRuns();
+    QCOMPARE(w.Cell(0, 4), QString(u8"중지됨"));
+    QVERIFY(!w.Main().StopButton()->isEnabled());
+    QCOMPARE(w.notifier.told, std::vector<std::string>{"Clipvane: " + RunEndedText(0, 0, 1)});
     // The command line adds a row meanwhile; then the session ends under the window,
     // which saves its own row into the list as it is now.
     const std::string added = w.Video("b.avi");
@@ -84,6 +101,7 @@ class QtWindowsTest : public QObject {
     QTest::mouseClick(w.Main().OutputFolderButton(), Qt::LeftButton);
     QCOMPARE(w.opener.opened, std::vector<std::string>{w.temp / "incoming"});
     QVERIFY(w.Main().OutputFolderButton()->toolTip().endsWith("\n" + QString::fromStdString(w.temp / "incoming")));
+    ForgetStartedJobs(w.files, w.workspace);
     w.shell.fails = true;  // a script that does not start reaches the box through the window's shell
     w.Select({0});
     QTest::mouseClick(w.Main().StartButton(), Qt::LeftButton);
@@ -155,7 +173,7 @@ class QtWindowsTest : public QObject {
       QCoreApplication::quit();
     });
     const std::vector<std::string> arguments{std::filesystem::relative(b).string(), "", a, w.temp / "more/"};
-    QCOMPARE(RunQtWindows(*w.program, w.services, w.follow, ItemsFromArguments(arguments)), 0);
+    QCOMPARE(RunQtWindows(*w.program, w.services, ItemsFromArguments(arguments)), 0);
     QCOMPARE(w.files.ReadWholeFile(w.workspace.ListFile()),
              std::optional<std::string>(b + "\r\n" + a + "\r\n" + c + "\r\n"));
     QCOMPARE(status, QString(u8"건너뜀: notes.txt"));
@@ -203,7 +221,7 @@ class QtWindowsTest : public QObject {
     w.Select({0});
     QTest::mouseClick(w.Main().StartButton(), Qt::LeftButton);
     for (int i = 0; i < 600 && w.Cell(0, 4).isEmpty(); ++i) QTest::qWait(200);  // the window's own timer looks
-    QCOMPARE(w.Cell(0, 0) + "|" + w.Cell(0, 3) + "|" + w.Cell(0, 4), QString("*||written"));
+    QCOMPARE(w.Cell(0, 0) + "|" + w.Cell(0, 3) + "|" + w.Cell(0, 4), QString(u8"*||완료"));
     QProcess probe;
     probe.start("ffprobe", {"-v", "error", "-show_entries", "stream=codec_name", "-of", "csv=p=0",
                             QString::fromStdString(w.temp / "incoming/clip.mp4")});

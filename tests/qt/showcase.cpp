@@ -8,6 +8,8 @@
 #include <QTimer>
 
 #include "jobs/job_plan.h"
+#include "platform/system_services.h"
+#include "runs/job_status.h"
 #include "qt/qt_fixture.h"
 
 int main(int argc, char** argv) {
@@ -25,24 +27,25 @@ int main(int argc, char** argv) {
   w.temp.WriteFile("videos/Holiday.smi", "<SAMI>");
   w.CreateOver(paths);
 
-  // A queue of the four, met in the middle: the first failed, the second is written,
-  // the third runs, the fourth waits.
-  const auto job = [&](std::size_t row) { return JobScriptPath(paths[row], w.workspace, ScriptDialect::kPosixShell); };
-  std::vector<ScriptStep> calls;
-  for (std::size_t row = 0; row < paths.size(); ++row) calls.push_back(CallStep(job(row)));
-  const std::string queue = w.temp.WriteFile("batch/encode_all.sh", RenderScript(ScriptDialect::kPosixShell, w.temp.Path(), calls));
-  const std::string output = w.temp / "temp/encode_all.sh.progress";
-  const auto look = [&](std::size_t running, const std::string& printed) {
-    w.monitor.outputs[output] += printed;
-    w.monitor.running = {{queue, output}, {job(running), output}};
-    w.Main().FollowRuns();
+  // A run of the four, met in the middle: the first failed, the second is written,
+  // the third runs, the fourth waits; as their status files say.
+  const auto say = [&](std::size_t row, JobStatus status) {
+    status.pid = NativeProcessList().OwnProcessId();
+    WriteJobStatus(w.files, JobStatusPath(paths[row], w.workspace), status);
   };
-  look(0, "");
-  look(1, "mp4creator: cannot open " + w.temp / "temp/qv1A2B.m4v\n");
+  JobStatus status;
+  status.state = JobState::kWaiting;
+  for (std::size_t row = 0; row < paths.size(); ++row) say(row, status);
+  w.Main().FollowRuns();
+  status.state = JobState::kFailed;
+  status.cause = "mp4creator: cannot open " + w.temp / "temp/qv1A2B.m4v";
+  say(0, status);
   w.temp.WriteFile(u8"incoming/휴가 영상.mp4", "mp4");
-  w.library.tracks[w.temp / u8"incoming/휴가 영상.mp4"] = "90000|1|1";
-  look(2, "");
-  look(2, "Pos:   7.2s   180f ( 45%)  61.20fps Trem:   0min   3mb\n");
+  status.state = JobState::kWritten;
+  say(1, status);
+  status = {JobState::kRunning, 45, 61.2, 9, "", 0};
+  say(2, status);
+  w.Main().FollowRuns();
   w.windows->MainModel().Run(MenuCommand::kRefresh);  // the status bar tells the last probe
   w.Select({1, 2});
   w.Main().move(16, 16);

@@ -4,10 +4,12 @@
 
 #include "runs/encode_commands.h"
 #include "runs/job_outcome.h"
+#include "runs/job_status.h"
 #include "runs/leftovers.h"
 #include "runs/run_scripts.h"
 #include "support/fakes.h"
 #include "support/memory_file_system.h"
+#include "platform/system_services.h"
 
 namespace clipvane {
 
@@ -105,6 +107,11 @@ class FakeRows : public EncodeRows {
     return paths_[row];
   }
   std::vector<std::size_t> probed;
+  void Add(MemoryFileSystem& files, const std::string& path) {
+    files.files[path] = "video";
+    paths_.push_back(path);
+    selected_.push_back(true);
+  }
 
  private:
   MemoryFileSystem& files_;
@@ -142,7 +149,9 @@ TEST_F(EncodeCommandsTest, SelectionStartsAtMostFourInListOrderAndNamesTheRest) 
   EXPECT_EQ(shell_.opened, Scripts(result));
   EXPECT_EQ(result.started[3].process.id, 1004u);  // as the shell started it
   EXPECT_EQ(result.scripted[1], (ScriptedJob{"D:\\V\\c.avi", 2, "D:\\Conv\\incoming\\c.mp4", "D:\\Conv\\batch\\c.log",
-                                             "D:\\Conv\\batch\\c.bat"}));
+                                             "D:\\Conv\\batch\\c.bat", "D:\\Conv\\temp\\c.job"}));
+  // Each job waits in the process its script became.
+  EXPECT_EQ(files_.files.at("D:\\Conv\\temp\\c.job"), "state=waiting\npid=1002\n");
   EXPECT_EQ(rows.probed, (std::vector<std::size_t>{0, 2, 3, 4}));  // the fifth selected row is not looked at
   EXPECT_EQ(result.refused, (std::vector<Refusal>{{"D:\\V\\f.avi", RefusalReason::kNotStarted, 5}}));
   EXPECT_EQ(result.steps, forwarded_);
@@ -158,21 +167,43 @@ TEST_F(EncodeCommandsTest, VideosWithoutAJobAreRefusedWithTheirReasonAndTheOther
                 {true, true, true, true, true});
   files_.files.erase("D:\\Videos\\gone.avi");
   files_.unwritable.insert("D:\\Conv\\batch\\locked.bat");
+  // A job that runs now is not started again, nor one stopped while it waited in a
+  // queue that has not reached it yet; a stop asked of an ended run is forgotten.
+  rows.Add(files_, "D:\\Videos\\busy.avi");
+  rows.Add(files_, "D:\\Videos\\queued.avi");
+  JobStatus running;
+  running.state = JobState::kRunning;
+  running.pid = NativeProcessList().OwnProcessId();
+  files_.files["D:\\Conv\\temp\\busy.job"] = FormatJobStatus(running);
+  running.state = JobState::kWaiting;
+  files_.files["D:\\Conv\\temp\\queued.job"] = FormatJobStatus(running);
+  ASSERT_TRUE(RequestStop(files_, "D:\\Conv\\temp\\queued.job"));
+  EXPECT_EQ(ReadJobStatus(files_, "D:\\Conv\\temp\\queued.job").state, JobState::kStopped);  // at once
+  files_.files["D:\\Conv\\temp\\here.stp"] = "";
   Refusal cannot_write{"D:\\Videos\\locked.avi", RefusalReason::kCannotScript, 3};
   cannot_write.detail = "Cannot write D:\\Conv\\batch\\locked.bat";
   const std::vector<Refusal> refused{{"D:\\Videos\\gone.avi", RefusalReason::kFileMissing, 0},
                                      {"D:\\Conv\\incoming\\clip.mp4", RefusalReason::kSourceIsOutput, 1},
                                      {"D:\\Videos\\Encode_All.avi", RefusalReason::kRunScriptName, 2},
-                                     cannot_write};
+                                     cannot_write,
+                                     {"D:\\Videos\\busy.avi", RefusalReason::kAlreadyRunning, 5},
+                                     {"D:\\Videos\\queued.avi", RefusalReason::kAlreadyRunning, 6}};
   const EncodeResult selection = EncodeSelection(rows, context_);
   EXPECT_EQ(selection.refused, refused);
   EXPECT_EQ(Scripts(selection), Texts{"D:\\Conv\\batch\\here.bat"});
+  EXPECT_FALSE(files_.Exists("D:\\Conv\\temp\\here.stp"));
+  EXPECT_FALSE(files_.Exists("D:\\Conv\\batch\\busy.bat"));
   EXPECT_FALSE(files_.Exists("D:\\Conv\\batch\\Encode_All.bat"));
   // Of two queues, only the one that got a job is opened.
   const EncodeResult whole = EncodeWholeList(2, rows, PowerAction::kShutdown, context_);
   EXPECT_EQ(whole.refused, refused);
   EXPECT_EQ(Scripts(whole), Texts{"D:\\Conv\\batch\\encode_al2.bat"});
+  EXPECT_EQ(files_.files.at("D:\\Conv\\temp\\here.job"), "state=waiting\npid=1002\n");  // in its queue
   EXPECT_TRUE(files_.Exists("D:\\Conv\\incoming\\clip.mp4"));
+  // A script that does not start fails its jobs.
+  shell_.fails = true;
+  EncodeSelection(rows, context_);
+  EXPECT_EQ(files_.files.at("D:\\Conv\\temp\\here.job"), "state=failed\ncause=did not start: cmd: not found\n");
 }
 
 // One MP4, one job, whatever command wrote it: of the listed videos that make one MP4
@@ -241,6 +272,67 @@ TEST(RemoveLeftovers, ClearsEndedJobsAndKeepsRunningAndWaitingOnes) {
   EXPECT_TRUE(RemoveLeftovers(workspace, ScriptDialect::kWindowsBatch, files, processes, ours).empty());
 }
 
+// The status file both ways: what a tool writes reads back as it was, and what the
+// reader cannot take is passed over rather than misread.
+TEST(JobStatus, ReadsBackWhatIsWrittenAndPassesOverWhatItCannotTake) {
+  const auto make = [](JobState state, int percent, double fps, int left, std::string cause, std::uint32_t pid) {
+    JobStatus status;
+    status.state = state;
+    status.percent = percent;
+    status.fps = fps;
+    status.seconds_left = left;
+    status.cause = std::move(cause);
+    status.pid = pid;
+    return status;
+  };
+  const struct {
+    std::string text;
+    JobStatus status;
+    std::string written;  // as FormatJobStatus gives it back
+  } cases[] = {
+      {"state=running\npercent=45\nfps=120.5\nleft=32\npid=77\n", make(JobState::kRunning, 45, 120.5, 32, "", 77),
+       "state=running\npercent=45\nfps=120.5\nleft=32\npid=77\n"},
+      {"state=waiting\r\npid=12\r\n", make(JobState::kWaiting, -1, -1, -1, "", 12), "state=waiting\npid=12\n"},
+      {"state=failed\ncause=[aac] No space left: a=b\n", make(JobState::kFailed, -1, -1, -1, "[aac] No space left: a=b", 0),
+       "state=failed\ncause=[aac] No space left: a=b\n"},
+      {"state=stopped\npercent=5\npid=3\n", make(JobState::kStopped, 5, -1, -1, "", 3), "state=stopped\npid=3\n"},
+      {"state=written\nnew-key=1\n", make(JobState::kWritten, -1, -1, -1, "", 0), "state=written\n"},
+      {"state=running\npercent=4x\nfps=1,5\nleft=\npid=-1\n", make(JobState::kRunning, -1, -1, -1, "", 0),
+       "state=running\npid=0\n"},
+      {"state=exploded\n", JobStatus{}, "state=\n"},
+      {"", JobStatus{}, "state=\n"},
+  };
+  for (const auto& [text, status, written] : cases) {
+    EXPECT_EQ(ParseJobStatus(text), status) << text;
+    EXPECT_EQ(FormatJobStatus(status), written) << text;
+  }
+  EXPECT_EQ(FormatJobStatus(make(JobState::kFailed, -1, -1, -1, "two\r\nlines", 0)), "state=failed\ncause=two  lines\n");
+  EXPECT_EQ(StopRequestPath("D:\\Conv\\temp\\a.b.job"), "D:\\Conv\\temp\\a.b.stp");
+}
+
+// A live status whose process has gone is believed only for a while; an ended one stands.
+TEST(JobStatus, ALiveStatusWhoseProcessIsGoneEndsWithoutAResultOnceItIsSilent) {
+  JobStatus running;
+  running.state = JobState::kRunning;
+  running.percent = 40;
+  JobStatus waiting;
+  waiting.state = JobState::kWaiting;
+  JobStatus written;
+  written.state = JobState::kWritten;
+  JobStatus ended;
+  ended.state = JobState::kFailed;
+  ended.cause = kEndedWithoutResult;
+  const struct {
+    JobStatus status;
+    bool alive;
+    double silent;
+    JobStatus seen;
+  } cases[] = {{running, true, 60, running},  {running, false, kSilentSeconds - 1, running},
+               {running, false, kSilentSeconds, ended}, {waiting, false, 60, ended},
+               {written, false, 600, written}};
+  for (const auto& [status, alive, silent, seen] : cases) EXPECT_EQ(AsSeen(status, alive, silent), seen) << silent;
+}
+
 TEST(JudgeResult, BelievesOnlyANewMp4WithOneVideoAndOneAudioTrackOfTheSourcesLength) {
   const TrackSummary source{true, 1, 1, 60.0};
   const std::tuple<bool, TrackSummary, TrackSummary, JobOutcome> cases[] = {  // a new file?, source, result
@@ -273,18 +365,6 @@ TEST(CauseLine, NamesTheFirstCauseTheToolsGaveOrElseTheirLastWords) {
        "mp4creator: the MP4 is not as long as the video (1 video and 1 audio track(s), 93.00 s); x stays"},
       {"Pos:  1.0s  25f ( 50%)\r", ""}, {"", ""}, {"  last words  \nPos: 2.0s\r\n\n", "last words"}};
   for (const auto& [log, line] : cases) EXPECT_EQ(CauseLine(log), line);
-}
-
-TEST(ProgressPercent, ReadsTheEncodersProgressLinesAndNothingElse) {
-  const std::pair<std::string, int> lines[] = {
-      {"Pos:   2.0s     50f (  5%)  23.45fps Trem:   0min   1mb", 5}, {"Pos: 4.0s 100f (100%)", 100},
-      {"Pos:  1.2s", -1}, {"done (x%)", -1}, {"(1234%)", -1}, {"(%)", -1}, {"", -1}};
-  for (const auto& [line, percent] : lines) EXPECT_EQ(ProgressPercent(line), percent) << line;
-  const std::pair<std::string, int> outputs[] = {
-      {"Pos:   1.0s     25f (  5%)\rPos:   2.0s     50f ( 45%)\r", 45},  // a terminal's updates
-      {"Pos: 4.0s 100f (100%)\r\nmp4creator: cannot open /t/qv1.m4v\n", 100},
-      {"sh: 1: bin/mencoder: not found\n\n", -1}};
-  for (const auto& [output, percent] : outputs) EXPECT_EQ(LastProgressPercent(output), percent) << output;
 }
 
 }  // namespace

@@ -4,7 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "common/workspace.h"
 #include "media/mediainfo_library.h"
+#include "platform/file_system.h"
+#include "runs/job_status.h"
 #include "platform/shell.h"
 #include "platform/system_services.h"
 #include "settings/avisynth_readiness.h"
@@ -52,6 +55,12 @@ class FakeMachine : public Sleeper, public PowerControl {
 };
 
 // Records the scripts it is asked to start and gives them the ids 1001, 1002, ...; with
+// The jobs a RecordingShell started never run, and would wait for ever: they are
+// forgotten, as if they had ended, so that a test can start their rows again.
+inline void ForgetStartedJobs(FileSystem& files, const Workspace& workspace) {
+  for (const std::string& job : StatusFilesIn(files, workspace.Temp())) files.RemoveFile(job);
+}
+
 // `fails` set none starts, as when the command interpreter is missing.
 class RecordingShell : public Shell {
  public:
@@ -70,15 +79,21 @@ class RecordingOpener : public DocumentOpener {
   void Open(const std::string& target) override { opened.push_back(target); }
 };
 
-// Shows nothing, remembers every box and answers questions with `answer`.
+// Shows nothing, remembers every box and answers questions with `answer`, choices
+// with `choice`.
 class RecordingDialogs : public Dialogs {
  public:
   std::vector<Notice> shown;
   bool answer = false;
+  int choice = -1;
   void Tell(const Notice& notice) override { shown.push_back(notice); }
   bool Ask(const Notice& notice) override {
     shown.push_back(notice);
     return answer;
+  }
+  int Choose(const Notice& notice, const std::vector<std::string>&) override {
+    shown.push_back(notice);
+    return choice;
   }
 };
 
@@ -124,18 +139,6 @@ class FakeMediaInfoLibrary : public MediaInfoLibrary {
   std::string InformTracks(const std::string& path) override {
     const auto found = tracks.find(path);
     return found == tracks.end() ? std::string() : found->second;
-  }
-};
-
-// Scripts said to be running, and what their output files hold.
-class FakeScriptMonitor : public ScriptMonitor {
- public:
-  std::vector<RunningScript> running;
-  std::map<std::string, std::string> outputs;
-  std::vector<RunningScript> Running() const override { return running; }
-  OutputTail Tail(const std::string& output) const override {
-    const std::string text = outputs.count(output) ? outputs.at(output) : "";
-    return {text, text.size()};
   }
 };
 

@@ -5,6 +5,7 @@
 
 #include "session/session.h"
 #include "platform/file_system.h"
+#include "platform/child_processes.h"
 #include "platform/ini_profile.h"
 #include "platform/text_encoding.h"
 #include "runs/encode_commands.h"
@@ -14,6 +15,7 @@
 #include "ui/main_window_model.h"
 #include "ui/notices.h"
 #include "ui/options_dialog_model.h"
+#include "ui/job_texts.h"
 #include "ui/run_follower.h"
 
 namespace clipvane::testing {
@@ -113,6 +115,7 @@ class RecordingView : public MainWindowView {
   void StatusChanged() override { events.push_back(model_->StatusText()); }
   void Breathe() override { events.push_back("breathe"); }
   void ShowFileInformation(const std::string& report) override { events.push_back("report " + report); }
+  void JobsChanged() override { events.push_back("jobs"); }
 
  private:
   const std::unique_ptr<MainWindowModel>& model_;
@@ -151,7 +154,8 @@ TEST_F(MainWindowModelTest, StartButtonAndMenuFollowTheSelection) {
       {10, 0, false, {M::kOpenWithLinkedProgram, M::kDelete, M::kEncodeSelection}},
       {10, 1, true, {}}, {10, 4, true, {}}, {10, 5, false, {M::kEncodeSelection}},
       {10, 10, true, {M::kEncodeSelection}}};  // all selected still means at most 4 directly
-  for (const auto& [rows, selected, start_enabled, disabled] : cases) {
+  for (auto [rows, selected, start_enabled, disabled] : cases) {
+    disabled.insert({M::kOpenLog, M::kStopSelected, M::kStopAll});  // no job ran, none runs
     Create(rows, selected);
     model->Run(M::kRefresh);  // a change of the list, also when it is empty
     model->MenuOpening();
@@ -182,6 +186,7 @@ TEST_F(MainWindowModelTest, TheStartButtonEncodesTheSelectionOrTheWholeList) {
   for (const auto& [rows, selected, opened] : {std::tuple{3, 3, Texts{"v0", "v1", "v2"}}, {6, 5, Texts{}},
                                                {10, 10, Texts{"encode_all"}}, {0, 0, Texts{}}}) {
     shell.opened.clear();
+    for (const std::string& job : StatusFilesIn(files, workspace.Temp())) files.RemoveFile(job);  // the last case's
     Create(rows, selected);
     model->Run(M::kShutdownAfterwards);
     model->StartClicked();
@@ -281,88 +286,175 @@ TEST_F(MainWindowModelTest, DroppedItemsAreListedAndClosingWritesTheList) {
   EXPECT_EQ(files.ReadWholeFile(workspace.ListFile()), a + "\r\n" + b + "\r\n" + loose + "\r\n");
 }
 
-// A follower over rows v0.avi... whose sources the library reads as a minute long,
-// started through a shell that tells it first.
+// The windows' words for a job, from its status: the columns, the status bar and
+// the notification.
+TEST(JobTexts, SayHowAJobStandsAndWhyItFailedInKorean) {
+  JobStatus status;
+  const auto with = [&](JobState state, int percent = -1, double fps = -1, int left = -1, std::string cause = "") {
+    status.state = state;
+    status.percent = percent;
+    status.fps = fps;
+    status.seconds_left = left;
+    status.cause = std::move(cause);
+    return AnsiToUtf8(JobProgressText(status)) + "|" + AnsiToUtf8(JobResultText(status));
+  };
+  EXPECT_EQ(with(JobState::kNone), "|");
+  EXPECT_EQ(with(JobState::kWaiting), u8"대기|");
+  EXPECT_EQ(with(JobState::kRunning), u8"진행 중|");
+  EXPECT_EQ(with(JobState::kRunning, 45, 119.6, 32), u8"45% 120fps 0:32 남음|");
+  EXPECT_EQ(with(JobState::kRunning, 100, -1, 0), u8"100%|");
+  EXPECT_EQ(with(JobState::kWritten), u8"|완료");
+  EXPECT_EQ(with(JobState::kStopped), u8"|중지됨");
+  const std::pair<const char*, const char*> causes[] = {
+      {"[aac @ 0x1] No space left on device", u8"디스크 공간이 부족합니다"},
+      {kEndedWithoutResult, u8"작업이 결과 없이 끝났습니다"},
+      {"mp4creator: the MP4 is not as long as the video: it has 1 video and 1 audio tracks",
+       u8"만든 MP4의 길이가 동영상과 다릅니다"},
+      {"mencoder: cannot open the input file /v/a.avi", u8"파일을 열지 못했습니다"},
+      {"did not start: sh: No such file or directory", u8"인코딩 배치 파일을 실행하지 못했습니다"},
+      {"something new", u8"인코딩하지 못했습니다"}};
+  for (const auto& [cause, reason] : causes)
+    EXPECT_EQ(with(JobState::kFailed, -1, -1, -1, cause), std::string(u8"|실패: ") + reason) << cause;
+  EXPECT_EQ(AnsiToUtf8(RunTotalsText(3, 5, 80)), u8"3/5 완료, 남은 시간 1:20");
+  EXPECT_EQ(AnsiToUtf8(RunTotalsText(0, 2, -1)), u8"0/2 완료");
+  EXPECT_EQ(AnsiToUtf8(RunEndedText(3, 0, 1)), u8"인코딩이 끝났습니다 (완료 3, 실패 0, 중지 1)");
+}
+
+// The run's time left: the running jobs' own, and for each waiting one as long as a
+// running one takes, spread over the queues that run side by side.
+TEST(RunSecondsLeft, AddsTheWaitingJobsAtTheRunningOnesPaceOverTheQueues) {
+  const auto job = [](JobState state, int percent = -1, int left = -1) {
+    JobStatus status;
+    status.state = state;
+    status.percent = percent;
+    status.seconds_left = left;
+    return status;
+  };
+  const JobStatus waiting = job(JobState::kWaiting);
+  const std::pair<std::vector<JobStatus>, int> cases[] = {
+      {{job(JobState::kRunning, 50, 30)}, 30},
+      {{job(JobState::kRunning, 50, 30), waiting, waiting}, 30 + 2 * 60},
+      {{job(JobState::kRunning, 50, 30), job(JobState::kRunning, 75, 10), waiting}, (30 + 10 + 50) / 2},
+      {{job(JobState::kRunning), waiting}, -1},  // a job that does not tell its time
+      {{job(JobState::kRunning, 0, 0), waiting}, -1},
+      {{waiting}, -1},
+      {{}, -1}};
+  for (const auto& [live, seconds] : cases) EXPECT_EQ(RunSecondsLeft(live), seconds) << live.size();
+}
+
+// The jobs of the listed rows as their status files tell, whoever wrote them, with a
+// follower attached to the window's model.
 class RunFollowerTest : public MainWindowModelTest {
  protected:
-  RunFollowerTest() { core = &followed_services; }
-  void Follow(int rows) {
-    for (int row = 0; row < rows; ++row) library.tracks[temp / "videos" + Sep() + "v" + std::to_string(row) + ".avi"] = "60000|1|1";
-    Create(rows);
-    follower = std::make_unique<RunFollower>(*session, monitor, notifier);
-    followed.Tell(*follower);
+  void Follow(int rows, int selected = 0) {
+    Create(rows, selected);
+    follower = std::make_unique<RunFollower>(*session, notifier);
+    model->AttachFollower(*follower);
   }
-  std::string Job(int row) { return BatchFile("v" + std::to_string(row)); }
-  // Writes a job's MP4 with the tracks and length the library is to find in it.
-  void WriteMp4(int row, const std::string& bytes, const std::string& tracks) {
-    library.tracks[temp.WriteFile("incoming" + Sep() + "v" + std::to_string(row) + ".mp4", bytes)] = tracks;
+  std::string StatusFile(int row) const { return temp / "temp" + Sep() + "v" + std::to_string(row) + ".job"; }
+  // Writes a row's status as its tools would, in a process that lives.
+  void Say(int row, JobState state, int percent = -1, double fps = -1, int left = -1, std::string cause = "") {
+    JobStatus status;
+    status.state = state;
+    status.percent = percent;
+    status.fps = fps;
+    status.seconds_left = left;
+    status.cause = std::move(cause);
+    status.pid = NativeProcessList().OwnProcessId();
+    ASSERT_TRUE(WriteJobStatus(files, StatusFile(row), status));
   }
-  // Each row's marker, progress and result, after a look.
+  // Each row's marker, progress and result, after the window's timer looked.
   std::string Look() {
-    follower->Follow();
+    model->FollowJobs();
     std::string shown;
     for (std::size_t row = 0; row < session->List().RowCount(); ++row)
       shown += session->List().Row(row).encoded_marker + "|" + AnsiToUtf8(follower->ProgressText(row)) + "|" +
-               follower->ResultText(row) + ";";
+               AnsiToUtf8(follower->ResultText(row)) + ";";
     return shown;
   }
-  FollowedShell followed{shell};
-  CoreServices followed_services{files, followed, library};
-  FakeScriptMonitor monitor;
   RecordingNotifier notifier;
   std::unique_ptr<RunFollower> follower;
 };
 
-TEST_F(RunFollowerTest, AQueueMetMidwayShowsItsJobsInOrderJudgesEachMp4AndTheEndIsToldOnce) {
+TEST_F(RunFollowerTest, ShowsWhatEveryJobSaysWithTheRunsTotalsAndTellsTheEndOnce) {
   Follow(3);
-  const std::string queue = BatchFile("encode_all"), out = temp / "temp" + Sep() + "encode_all.progress";
-  files.ReplaceWholeFile(queue, RenderScript(kNativeScriptDialect, temp.Path(), {CallStep(Job(0)), CallStep(Job(1)), CallStep(Job(2))}));
-  // The command wrote the job scripts a while ago; v0 ended before this window looked.
-  for (int row = 0; row < 3; ++row) {
-    files.ReplaceWholeFile(Job(row), "");
-    std::filesystem::last_write_time(Job(row), std::filesystem::file_time_type::clock::now() - std::chrono::minutes(5));
-  }
-  WriteMp4(0, "mp4", "60400|1|1");
-  monitor.outputs[out] = "Pos: 9.0s 90f ( 99%)\n";  // what v0 printed
-  monitor.running = {{queue, out}, {Job(1), out}, {temp / "elsewhere.sh", ""}};
-  EXPECT_EQ(Look(), u8"*||written;|진행 중|;|대기|;");
-  monitor.outputs[out] += "Pos: 2.0s 50f ( 45%)\n";
-  EXPECT_EQ(Look(), u8"*||written;|45%|;|대기|;");
-  monitor.outputs[out] += "mp4creator: cannot open /t/qv1.m4v\n";
-  monitor.running = {{queue, out}, {Job(2), out}};
-  EXPECT_EQ(Look(), u8"*||written;||failed: no MP4 was written;|진행 중|;");
-  EXPECT_EQ(follower->ResultDetail(1), "mp4creator: cannot open /t/qv1.m4v");  // what its script said last
-  WriteMp4(2, "mp4", "60000|1|0");
-  monitor.running.clear();
-  const std::string ended = "*||written;||failed: no MP4 was written;*||failed: the MP4 has not one audio track;";
-  EXPECT_EQ(Look(), ended);
-  EXPECT_EQ(Look(), ended);
-  EXPECT_EQ(follower->ResultDetail(0) + follower->ResultDetail(2), "");
-  EXPECT_EQ(notifier.told, Texts{Utf8ToAnsi(u8"Clipvane: 인코딩이 끝났습니다 (written 1, failed 2)")});
+  // A result of an earlier run shows, and starts no run.
+  Say(2, JobState::kWritten);
+  EXPECT_EQ(Look(), u8"||;||;||완료;");
+  EXPECT_EQ(model->RunTotals(), "");
+  Say(0, JobState::kWaiting);
+  Say(1, JobState::kRunning, 45, 119.6, 32);
+  Say(2, JobState::kWaiting);
+  view.events.clear();
+  EXPECT_EQ(Look(), u8"|대기|;|45% 120fps 0:32 남음|;|대기|;");
+  EXPECT_EQ(view.events, (Texts{"jobs", "state"}));
+  EXPECT_EQ(AnsiToUtf8(model->RunTotals()), u8"0/3 완료, 남은 시간 2:28");
+  EXPECT_TRUE(model->StopButton().enabled);
+  Look();
+  EXPECT_EQ(view.events, (Texts{"jobs", "state", "state"}));  // nothing new to show
+  temp.WriteFile("incoming" + Sep() + "v0.mp4", "mp4");
+  Say(0, JobState::kWritten);
+  Say(1, JobState::kFailed, -1, -1, -1, "[aac @ 0x1] No space left on device");
+  Say(2, JobState::kStopped);
+  EXPECT_EQ(Look(), u8"*||완료;||실패: 디스크 공간이 부족합니다;||중지됨;");
+  EXPECT_EQ(follower->ResultDetail(1), "[aac @ 0x1] No space left on device");
+  EXPECT_EQ(Look(), u8"*||완료;||실패: 디스크 공간이 부족합니다;||중지됨;");
+  EXPECT_EQ(notifier.told, Texts{"Clipvane: " + RunEndedText(1, 1, 1)});
+  EXPECT_FALSE(model->StopButton().enabled);
+  // A job whose process is gone and that has said nothing for a while was killed.
+  ChildProcesses gone;
+  ASSERT_TRUE(gone.Start({kNativeScriptDialect == ScriptDialect::kPosixShell ? "true" : "cmd.exe", "/c"}).has_value());
+  JobStatus running;
+  running.state = JobState::kRunning;
+  running.pid = gone.ProcessId(0);
+  gone.WaitAll();
+  files.ReplaceWholeFile(StatusFile(1), FormatJobStatus(running));
+  std::filesystem::last_write_time(std::filesystem::u8path(AnsiToUtf8(StatusFile(1))),
+                                   std::filesystem::file_time_type::clock::now() - std::chrono::minutes(1));
+  EXPECT_EQ(Look(), u8"*||완료;||실패: 작업이 결과 없이 끝났습니다;||중지됨;");
 }
 
-TEST_F(RunFollowerTest, AJobStartedHereIsJudgedAgainstItsEarlierMp4AndItsLogTellsWhy) {
-  Follow(2);
-  WriteMp4(1, "earlier mp4", "60000|1|1");
-  model->RowStateChanged(1, true, true);
-  model->Run(M::kEncodeSelection);
-  ASSERT_EQ(shell.opened, Texts{Job(1)});
-  // The job ends by leaving its log beside its script, where the user can open it.
-  const std::string log = temp / "batch" + Sep() + "v1.log";
-  files.ReplaceWholeFile(log, "Pos:   1.0s  25f ( 50%)\r[aac] No space left on device\nmencoder: nothing written\n");
-  // The job fails before the first look; the earlier MP4 still stands.
-  EXPECT_EQ(Look(), u8"||;|진행 중|;");
-  EXPECT_EQ(Look(), "||;*||failed: no MP4 was written;");
-  EXPECT_EQ(follower->ResultDetail(1), "[aac] No space left on device");
-  EXPECT_TRUE(files.Exists(log));
-
-  model->Run(M::kEncodeSelection);
-  WriteMp4(1, "this run's mp4", "60000|1|1");
-  EXPECT_EQ(Look(), u8"||;*|진행 중|;");
-  EXPECT_EQ(Look(), "||;*||written;");
-  EXPECT_EQ(follower->ResultDetail(1), "");
-  EXPECT_EQ(notifier.told, (Texts{Utf8ToAnsi(u8"Clipvane: 인코딩이 끝났습니다 (written 0, failed 1)"),
-                                  Utf8ToAnsi(u8"Clipvane: 인코딩이 끝났습니다 (written 1, failed 0)")}));
+// Stop, never twice, the close question and the log, through the window's model.
+TEST_F(RunFollowerTest, AJobInHandIsNeverStartedTwiceStopsOnRequestAndHoldsTheWindowOpen) {
+  Follow(2, 1);
+  model->StartClicked();
+  ASSERT_EQ(shell.opened, Texts{BatchFile("v0")});
+  EXPECT_EQ(AnsiToUtf8(follower->ProgressText(0)), u8"대기");  // at once, before the job itself says anything
+  model->StartClicked();
+  EXPECT_EQ(shell.opened.size(), 1u);
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(AnsiToUtf8(dialogs.shown[0].text), AnsiToUtf8(temp / "videos" + Sep() + "v0.avi") + u8"\r\r이미 인코딩 중입니다.");
+  model->MenuOpening();
+  EXPECT_TRUE(model->IsEnabled(M::kStopSelected) && model->IsEnabled(M::kStopAll) && !model->IsEnabled(M::kOpenLog));
+  // Closing asks while a job runs: stay, keep it running, or stop it.
+  dialogs.choice = static_cast<int>(CloseAnswer::kStay);
+  EXPECT_FALSE(model->MayClose());
+  EXPECT_EQ(dialogs.shown.back(), CloseWhileRunningQuestion());
+  dialogs.choice = static_cast<int>(CloseAnswer::kKeepRunning);
+  EXPECT_TRUE(model->MayClose());
+  EXPECT_TRUE(model->AnyJobRunning());
+  // The stop button stops the selected row's job: one still waiting is stopped at once.
+  model->StopClicked();
+  EXPECT_EQ(Look(), u8"||중지됨;||;");
+  EXPECT_TRUE(files.Exists(temp / "temp" + Sep() + "v0.stp"));  // for its tools, should its turn come
+  EXPECT_FALSE(model->AnyJobRunning());
+  // Its turn came: its failure steps took the request back. Started again, the row's
+  // job runs anew; stopping everything at closing stops it too.
+  files.RemoveFile(temp / "temp" + Sep() + "v0.stp");
+  model->StartClicked();
+  EXPECT_EQ(shell.opened.size(), 2u);
+  const std::size_t boxes = dialogs.shown.size();
+  dialogs.choice = static_cast<int>(CloseAnswer::kStopAll);
+  EXPECT_TRUE(model->MayClose());
+  EXPECT_EQ(dialogs.shown.size(), boxes + 1);
+  EXPECT_EQ(Look(), u8"||중지됨;||;");
+  EXPECT_TRUE(model->MayClose());  // nothing runs: no question
+  EXPECT_EQ(dialogs.shown.size(), boxes + 1);
+  // The log its job left opens with the desktop's program.
+  const std::string log = temp.WriteFile("batch" + Sep() + "v0.log", "mencoder: stopped\n");
+  model->MenuOpening();
+  model->Run(M::kOpenLog);
+  EXPECT_EQ(opener.opened, Texts{log});
 }
 
 class FakeFonts : public InstalledFonts {

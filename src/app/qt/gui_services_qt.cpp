@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSocketNotifier>
 #include <QUrl>
 
@@ -16,6 +17,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 
 #include <filesystem>
@@ -37,14 +39,27 @@ class QtMessageBoxes final : public Dialogs {
  public:
   void Tell(const Notice& notice) override { Show(notice); }
   bool Ask(const Notice& notice) override { return Show(notice) == QMessageBox::Yes; }
+  int Choose(const Notice& notice, const std::vector<std::string>& buttons) override {
+    QMessageBox box(QMessageBox::Question, ToQt(notice.caption), Text(notice), QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    std::vector<QAbstractButton*> added;
+    for (const std::string& caption : buttons) added.push_back(box.addButton(ToQt(caption), QMessageBox::AcceptRole));
+    // Escape or the title bar's close button is the last answer, the one that changes nothing.
+    if (!added.empty()) box.setEscapeButton(added.back());
+    box.exec();
+    const auto chosen = std::find(added.begin(), added.end(), box.clickedButton());
+    return chosen == added.end() ? -1 : static_cast<int>(chosen - added.begin());
+  }
 
  private:
+  // The product's boxes break their lines with carriage returns alone.
+  static QString Text(const Notice& notice) {
+    QString text = ToQt(notice.text);
+    return text.replace("\r\n", "\n").replace('\r', '\n');
+  }
   static int Show(const Notice& notice) {
     static const QMessageBox::Icon kIcons[] = {QMessageBox::NoIcon, QMessageBox::Warning, QMessageBox::Critical};
-    // The product's boxes break their lines with carriage returns alone.
-    QString text = ToQt(notice.text);
-    text.replace("\r\n", "\n").replace('\r', '\n');
-    QMessageBox box(kIcons[static_cast<int>(notice.icon)], ToQt(notice.caption), text,
+    QMessageBox box(kIcons[static_cast<int>(notice.icon)], ToQt(notice.caption), Text(notice),
                     notice.question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
                     QApplication::activeWindow());
     return box.exec();
@@ -194,15 +209,15 @@ void TellSessionEnd(int) {
 
 }  // namespace
 
-CloseOnSessionEnd::CloseOnSessionEnd(QWidget& window) {
+CloseOnSessionEnd::CloseOnSessionEnd(std::function<void()> close) {
   if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, ends_) != 0) return;
   g_session_end_pipe = ends_[1];
   auto notifier = std::make_unique<QSocketNotifier>(ends_[0], QSocketNotifier::Read);
-  QObject::connect(notifier.get(), &QSocketNotifier::activated, [this, &window] {
+  QObject::connect(notifier.get(), &QSocketNotifier::activated, [this, close] {
     char byte = 0;
     while (::read(ends_[0], &byte, 1) > 0) {
     }
-    window.close();
+    close();
     QCoreApplication::quit();
   });
   notifier_ = std::move(notifier);

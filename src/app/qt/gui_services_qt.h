@@ -5,22 +5,15 @@
 
 #include <signal.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "ui/gui_services.h"
-#include "platform/script_monitor.h"
 #include "ui/run_follower.h"
 
 namespace clipvane {
-
-// What the Linux window needs besides the services of every window: the running
-// scripts it follows and the desktop it tells when a run is over.
-struct FollowServices {
-  ScriptMonitor& monitor;
-  DesktopNotifier& notifier;
-};
 
 // Text of the core (the ANSI code page, which is UTF-8 on Linux) in a Qt control, and
 // back; paths keep the bytes the file system gave them.
@@ -32,12 +25,12 @@ std::string PathFromQt(const QString& path);
 // would replace such bytes.
 std::vector<std::string> PathsFromUriList(const QByteArray& uri_list);
 
-// Closes `window` as the user would, so that it saves what it holds, and ends the
+// Calls `close`, which closes the window so that it saves what it holds, and ends the
 // event loop, when the session ends under the program: SIGTERM (a stop) or SIGHUP (a
 // logout). One at a time; the earlier handlers come back when it goes.
 class CloseOnSessionEnd {
  public:
-  explicit CloseOnSessionEnd(QWidget& window);
+  explicit CloseOnSessionEnd(std::function<void()> close);
   ~CloseOnSessionEnd();
   CloseOnSessionEnd(const CloseOnSessionEnd&) = delete;
   CloseOnSessionEnd& operator=(const CloseOnSessionEnd&) = delete;

@@ -26,13 +26,11 @@ int main(int argc, char** argv) {
   return RunProgram(arguments, power, [&] {
     QApplication application(argc, argv);
     const auto mediainfo = LoadMediaInfoLibrary(workspace.AppDir(), NativeFileSystem());
-    // Each started script writes what it prints into temp, where the window follows it.
-    const auto shell = ShellKeepingOutputIn(workspace.Temp());
     const auto avisynth = StandInSubtitleDrawing();
     const auto fonts = FontconfigFonts(program.startup.fontsdir);
-    GuiServices services{{NativeFileSystem(), *shell, *mediainfo, &NativeProcessList()}, DesktopOpener(), MessageBoxes(), *avisynth, *fonts};
-    FollowServices follow{NativeScriptMonitor(), DesktopNotifications()};
+    GuiServices services{{NativeFileSystem(), NativeShell(), *mediainfo, &NativeProcessList()}, DesktopOpener(), MessageBoxes(),
+                         *avisynth, *fonts, DesktopNotifications()};
     // Qt has taken its own options out of argv by now.
-    return RunQtWindows(program, services, follow, ItemsFromArguments(std::vector<std::string>(argv + 1, argv + argc)));
+    return RunQtWindows(program, services, ItemsFromArguments(std::vector<std::string>(argv + 1, argv + argc)));
   });
 }

@@ -150,6 +150,8 @@ MainWindowQt::MainWindowQt(MainWindowModel& model, RunFollower& follower)
   status_ = new QLabel;
   status_->setMinimumWidth(static_cast<int>(200 * scale));
   statusBar()->addWidget(status_);
+  totals_ = new QLabel;
+  statusBar()->addPermanentWidget(totals_);
   BuildPopupMenu();
   resize(static_cast<int>(900 * scale), static_cast<int>(493 * scale));
 
@@ -169,8 +171,16 @@ void MainWindowQt::AttachDialogs(OptionsDialogQt& options, FileInfoDialogQt& fil
 
 void MainWindowQt::ShowTitle() { setWindowTitle(ToQt(model_.Title())); }
 
-void MainWindowQt::FollowRuns() {
-  if (follower_.Follow()) rows_->Refresh();
+void MainWindowQt::FollowRuns() { model_.FollowJobs(); }
+
+void MainWindowQt::CloseWithoutAsking() {
+  asked_ = true;
+  close();
+}
+
+void MainWindowQt::JobsChanged() {
+  rows_->Refresh();
+  totals_->setText(ToQt(model_.RunTotals()));
 }
 
 QWidget* MainWindowQt::MakeButtonPanel() {
@@ -199,6 +209,7 @@ QWidget* MainWindowQt::MakeButtonPanel() {
     if (options_) options_->ShowModal();
   });
   start_button_ = add_button(StartButtonTexts(), 98, [this] { model_.StartClicked(); });
+  stop_button_ = add_button(StopButtonTexts(), 98, [this] { model_.StopClicked(); });
   row->addStretch(1);
   add_button(WebPageButton(), 97, [this] { model_.WebPageClicked(); });
   return panel;
@@ -268,6 +279,7 @@ void MainWindowQt::RowsChanged() {
     row = end;
   }
   list_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+  totals_->setText(ToQt(model_.RunTotals()));
   if (const auto focused = list.FocusedRow()) {
     const QModelIndex index = rows_->index(static_cast<int>(*focused), 0);
     list_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
@@ -281,6 +293,7 @@ void MainWindowQt::StateChanged() {
   const StartButtonState start = model_.StartButton();
   start_button_->setEnabled(start.enabled);
   start_button_->setText(ToQt(start.caption));
+  stop_button_->setEnabled(model_.StopButton().enabled);
   for (const auto& [command, action] : actions_) {
     action->setEnabled(model_.IsEnabled(command));
     if (action->isCheckable()) action->setChecked(model_.IsChecked(command));
@@ -313,17 +326,20 @@ void MainWindowQt::dropEvent(QDropEvent* event) {
 }
 
 void MainWindowQt::closeEvent(QCloseEvent* event) {
+  if (!asked_ && !model_.MayClose()) {
+    event->ignore();
+    return;
+  }
   follow_timer_.stop();
   model_.Closing();
   event->accept();
 }
 
-QtProgramWindows::QtProgramWindows(Program& program, GuiServices& services, FollowServices& follow)
-    : shell_(services.core.shell), core_{services.core.files, shell_, services.core.mediainfo, services.core.processes} {
-  session_ = std::make_unique<Session>(program, core_);
-  follower_ = std::make_unique<RunFollower>(*session_, follow.monitor, follow.notifier);
-  shell_.Tell(*follower_);
+QtProgramWindows::QtProgramWindows(Program& program, GuiServices& services) {
+  session_ = std::make_unique<Session>(program, services.core);
+  follower_ = std::make_unique<RunFollower>(*session_, services.notifier);
   main_model_ = std::make_unique<MainWindowModel>(*session_, services.opener, services.dialogs);
+  main_model_->AttachFollower(*follower_);
   main_ = std::make_unique<MainWindowQt>(*main_model_, *follower_);
   options_model_ = std::make_unique<OptionsDialogModel>(
       *session_, OptionsServices{services.avisynth, services.fonts, services.dialogs}, [this] { main_->ShowTitle(); });
@@ -331,7 +347,7 @@ QtProgramWindows::QtProgramWindows(Program& program, GuiServices& services, Foll
   file_info_ = std::make_unique<FileInfoDialogQt>(main_.get());
   main_->AttachDialogs(*options_, *file_info_);
   // A logout or a stop closes the window as the user would: its list is saved.
-  session_end_ = std::make_unique<CloseOnSessionEnd>(*main_);
+  session_end_ = std::make_unique<CloseOnSessionEnd>([this] { main_->CloseWithoutAsking(); });
 }
 
 // The dialogs go before the window they belong to.
@@ -357,10 +373,10 @@ void UseDesktopFontWithKorean() {
   QApplication::setFont(font);
 }
 
-int RunQtWindows(Program& program, GuiServices& services, FollowServices& follow, const std::vector<std::string>& items) {
+int RunQtWindows(Program& program, GuiServices& services, const std::vector<std::string>& items) {
   UseDesktopFontWithKorean();
   QApplication::setWindowIcon(QIcon::fromTheme("clipvane"));
-  QtProgramWindows windows(program, services, follow);
+  QtProgramWindows windows(program, services);
   windows.Main().show();
   if (!items.empty()) windows.MainModel().ItemsDropped(items);
   return QApplication::exec();

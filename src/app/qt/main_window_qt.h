@@ -35,22 +35,27 @@ class MainWindowQt final : public QMainWindow, public MainWindowView {
   // The dialogs it opens, created after it.
   void AttachDialogs(OptionsDialogQt& options, FileInfoDialogQt& file_info);
   void ShowTitle();
-  // One look at the running jobs, as the window's timer takes every second.
+  // One look at the jobs, as the window's timer takes every second.
   void FollowRuns();
+  // Closes the window without asking, as the end of the session does.
+  void CloseWithoutAsking();
 
   QTreeView* List() const { return list_; }
   QPushButton* StartButton() const { return start_button_; }
   QPushButton* OutputFolderButton() const { return output_button_; }
   QPushButton* OptionsButton() const { return options_button_; }
+  QPushButton* StopButton() const { return stop_button_; }
   QMenu* PopupMenu() const { return popup_; }
   QAction* Action(MenuCommand command) const { return actions_.at(command); }
   QLabel* Status() const { return status_; }
+  QLabel* RunTotals() const { return totals_; }
 
   void RowsChanged() override;
   void StateChanged() override;
   void StatusChanged() override;
   void Breathe() override;
   void ShowFileInformation(const std::string& report) override;
+  void JobsChanged() override;
 
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
@@ -71,19 +76,22 @@ class MainWindowQt final : public QMainWindow, public MainWindowView {
   QPushButton* start_button_ = nullptr;
   QPushButton* output_button_ = nullptr;
   QPushButton* options_button_ = nullptr;
+  QPushButton* stop_button_ = nullptr;
   QLabel* status_ = nullptr;
+  QLabel* totals_ = nullptr;
   QMenu* popup_ = nullptr;
   std::map<MenuCommand, QAction*> actions_;
   QTimer follow_timer_;
   bool rendering_ = false;
+  bool asked_ = false;  // closing needs no question: the session ends
 };
 
 // All windows of the program over one session, created in their order: the main
-// window, the options dialog, the file-information dialog. The session starts its
-// scripts through the shell given, and the follower learns of each at once.
+// window, the options dialog, the file-information dialog; and the follower of the
+// jobs whose columns the main window shows.
 class QtProgramWindows {
  public:
-  QtProgramWindows(Program& program, GuiServices& services, FollowServices& follow);
+  QtProgramWindows(Program& program, GuiServices& services);
   ~QtProgramWindows();
   MainWindowModel& MainModel() { return *main_model_; }
   MainWindowQt& Main() { return *main_; }
@@ -91,8 +99,6 @@ class QtProgramWindows {
   FileInfoDialogQt& FileInfo() { return *file_info_; }
 
  private:
-  FollowedShell shell_;
-  CoreServices core_;
   std::unique_ptr<Session> session_;
   std::unique_ptr<RunFollower> follower_;
   std::unique_ptr<MainWindowModel> main_model_;
@@ -112,6 +118,6 @@ std::vector<std::string> ItemsFromArguments(const std::vector<std::string>& argu
 
 // Creates the windows of the program, adds `items` as if they were dropped, and runs
 // the windows until the main one closes.
-int RunQtWindows(Program& program, GuiServices& services, FollowServices& follow, const std::vector<std::string>& items);
+int RunQtWindows(Program& program, GuiServices& services, const std::vector<std::string>& items);
 
 }  // namespace clipvane

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/child_processes.h"
@@ -21,14 +22,92 @@ class MessageBoxes final : public Dialogs {
  public:
   void Tell(const Notice& notice) override { Show(notice); }
   bool Ask(const Notice& notice) override { return Show(notice) == IDYES; }
+  // A task dialog with the buttons' own captions (common controls 6, which the
+  // manifest asks for); Escape and the close button give the last one.
+  int Choose(const Notice& notice, const std::vector<std::string>& buttons) override {
+    using TaskDialogCall = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
+    const auto task_dialog = reinterpret_cast<TaskDialogCall>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"comctl32.dll"), "TaskDialogIndirect")));
+    if (buttons.empty()) return -1;
+    if (!task_dialog) return ChooseInMessageBox(notice, buttons);
+    std::vector<std::wstring> captions;
+    for (const std::string& button : buttons) captions.push_back(AnsiToWide(button));
+    std::vector<TASKDIALOG_BUTTON> items;
+    for (std::size_t i = 0; i < captions.size(); ++i) items.push_back({static_cast<int>(100 + i), captions[i].c_str()});
+    std::wstring text = AnsiToWide(notice.text);
+    for (wchar_t& c : text)
+      if (c == L'\r') c = L'\n';
+    const std::wstring caption = AnsiToWide(notice.caption);
+    TASKDIALOGCONFIG config{};
+    config.cbSize = sizeof config;
+    config.hwndParent = GetActiveWindow();
+    config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION;
+    config.pszWindowTitle = caption.c_str();
+    config.pszContent = text.c_str();
+    config.cButtons = static_cast<UINT>(items.size());
+    config.pButtons = items.data();
+    config.nDefaultButton = 100;
+    int chosen = 0;
+    if (FAILED(task_dialog(&config, &chosen, nullptr, nullptr))) return ChooseInMessageBox(notice, buttons);
+    if (chosen == IDCANCEL) return static_cast<int>(buttons.size()) - 1;
+    return chosen >= 100 && chosen < 100 + static_cast<int>(buttons.size()) ? chosen - 100 : -1;
+  }
 
  private:
+  // Without task dialogs: Yes, No and Cancel stand for up to three answers, which the
+  // text names.
+  static int ChooseInMessageBox(const Notice& notice, const std::vector<std::string>& buttons) {
+    static const char* const kKeys[] = {u8"예", u8"아니요", u8"취소"};
+    static const int kResults[] = {IDYES, IDNO, IDCANCEL};
+    const std::size_t count = std::min<std::size_t>(buttons.size(), 3);
+    std::string text = notice.text + "\r";
+    for (std::size_t i = 0; i < count; ++i) text += "\r" + Utf8ToAnsi(kKeys[i]) + ": " + buttons[i];
+    const UINT style = count == 3 ? MB_YESNOCANCEL : count == 2 ? MB_YESNO : MB_OK;
+    const int result = MessageBoxW(GetActiveWindow(), AnsiToWide(text).c_str(), AnsiToWide(notice.caption).c_str(),
+                                   style | MB_ICONQUESTION);
+    for (std::size_t i = 0; i < count; ++i)
+      if (result == kResults[i]) return static_cast<int>(i);
+    return static_cast<int>(count) - 1;
+  }
   static int Show(const Notice& notice) {
     static const UINT kIcons[] = {0, MB_ICONWARNING, MB_ICONERROR};  // by Notice::Icon
     const UINT style = (notice.question ? MB_YESNO : MB_OK) | kIcons[static_cast<int>(notice.icon)];
     const std::wstring text = notice.utf8 ? Utf8ToWide(notice.text) : AnsiToWide(notice.text);
     return MessageBoxW(GetActiveWindow(), text.c_str(), AnsiToWide(notice.caption).c_str(), style);
   }
+};
+
+// A balloon from an icon in the notification area, which stays there until the
+// program ends, over a hidden window of its own.
+class TrayNotifier final : public DesktopNotifier {
+ public:
+  ~TrayNotifier() override {
+    if (added_) Shell_NotifyIconW(NIM_DELETE, &icon_);
+    if (window_) DestroyWindow(window_);
+  }
+  void Notify(const std::string& title, const std::string& body) override {
+    if (!window_) {
+      window_ = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
+      icon_.cbSize = sizeof icon_;
+      icon_.hWnd = window_;
+      icon_.uID = 1;
+      icon_.uFlags = NIF_ICON | NIF_TIP;
+      icon_.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+      if (!icon_.hIcon) icon_.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+      wcsncpy(icon_.szTip, L"Clipvane", ARRAYSIZE(icon_.szTip) - 1);
+      added_ = Shell_NotifyIconW(NIM_ADD, &icon_) != FALSE;
+    }
+    icon_.uFlags = NIF_INFO;
+    icon_.dwInfoFlags = NIIF_INFO;
+    wcsncpy(icon_.szInfoTitle, AnsiToWide(title).c_str(), ARRAYSIZE(icon_.szInfoTitle) - 1);
+    wcsncpy(icon_.szInfo, AnsiToWide(body).c_str(), ARRAYSIZE(icon_.szInfo) - 1);
+    Shell_NotifyIconW(added_ ? NIM_MODIFY : NIM_ADD, &icon_);
+  }
+
+ private:
+  HWND window_ = nullptr;
+  NOTIFYICONDATAW icon_{};
+  bool added_ = false;
 };
 
 // A string value of an existing key under HKEY_LOCAL_MACHINE; the key is opened for
@@ -129,6 +208,11 @@ DocumentOpener& NativeDocumentOpener() {
 Dialogs& NativeDialogs() {
   static MessageBoxes dialogs;
   return dialogs;
+}
+
+DesktopNotifier& NativeNotifier() {
+  static TrayNotifier notifier;
+  return notifier;
 }
 
 AviSynthSystem& NativeAviSynthSystem() {

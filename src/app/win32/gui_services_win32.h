@@ -11,6 +11,8 @@ namespace clipvane {
 DocumentOpener& NativeDocumentOpener();
 // Message boxes over the window in front.
 Dialogs& NativeDialogs();
+// A balloon from the program's icon in the notification area.
+DesktopNotifier& NativeNotifier();
 // The registry (read only), the files and the installer run.
 AviSynthSystem& NativeAviSynthSystem();
 // The font families of the screen and the registry's installed-fonts key.

@@ -36,7 +36,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   return RunProgram(arguments, power, [&] {
     const auto mediainfo = LoadMediaInfoLibrary(workspace.AppDir(), NativeFileSystem());
     GuiServices services{{NativeFileSystem(), NativeShell(), *mediainfo, &NativeProcessList()}, NativeDocumentOpener(), NativeDialogs(),
-                         NativeAviSynthSystem(), NativeInstalledFonts()};
+                         NativeAviSynthSystem(), NativeInstalledFonts(), NativeNotifier()};
     return RunMainWindow(program, services, instance, show, FilesFromCommandLine(wide_arguments));
   });
 }

@@ -67,7 +67,10 @@ HWND MakeChild(const wchar_t* window_class, const std::string& text, DWORD style
 
 }  // namespace
 
-MainWindow::MainWindow(MainWindowModel& model, HINSTANCE instance) : model_(model), instance_(instance) {
+constexpr UINT_PTR kFollowTimer = 1;
+
+MainWindow::MainWindow(MainWindowModel& model, const RunFollower& follower, HINSTANCE instance)
+    : model_(model), follower_(follower), instance_(instance) {
   RegisterClasses(instance, RouteToOwner<MainWindow>);
   window_font_ = MakeKoreanFont(L"굴림", 13);
   fixed_font_ = MakeKoreanFont(L"굴림체", 13);
@@ -80,6 +83,8 @@ MainWindow::MainWindow(MainWindowModel& model, HINSTANCE instance) : model_(mode
   model_.Attach(*this);
   DragAcceptFiles(window_, TRUE);
   model_.Created();
+  model_.FollowJobs();  // a run going on when the window opens shows at once
+  SetTimer(window_, kFollowTimer, 1000, nullptr);
 }
 
 MainWindow::~MainWindow() {
@@ -104,9 +109,13 @@ void MainWindow::CreateControls() {
                                0, 0, 0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdListView)),
                                instance_, nullptr);
   SendMessageW(list_view_, WM_SETFONT, reinterpret_cast<WPARAM>(fixed_font_), FALSE);
-  SendMessageW(list_view_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+  // The info tip of a failed job's row tells the cause in its tools' words.
+  SendMessageW(list_view_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP,
+               LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
+  std::vector<ListColumn> columns = ListColumns();
+  for (const ListColumn& column : FollowColumns()) columns.push_back(column);
   int column_index = 0;
-  for (const ListColumn& column : ListColumns()) {
+  for (const ListColumn& column : columns) {
     std::wstring header = AnsiToWide(column.header);
     LVCOLUMNW lv_column{};
     lv_column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
@@ -133,6 +142,9 @@ void MainWindow::CreateControls() {
   const PanelButton start = StartButtonTexts();
   start_button_ = MakeChild(L"BUTTON", start.caption, WS_TABSTOP | BS_PUSHBUTTON, 321, 10, 98, 25, panel_,
                             kIdStartButton, fixed_font_, instance_);
+  const PanelButton stop = StopButtonTexts();
+  stop_button_ = MakeChild(L"BUTTON", stop.caption, WS_TABSTOP | BS_PUSHBUTTON, 426, 10, 98, 25, panel_,
+                           kIdStopButton, fixed_font_, instance_);
   right_panel_ = CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"", WS_CHILD | WS_VISIBLE, 0, 0,
                                  kRightPanelWidth, kButtonPanelHeight - 4, panel_, nullptr, instance_, nullptr);
   const PanelButton web = WebPageButton();
@@ -141,13 +153,15 @@ void MainWindow::CreateControls() {
   AddToolTip(tooltips_, output_button, model_.OutputFolderHint());
   AddToolTip(tooltips_, options_button, options.hint);
   AddToolTip(tooltips_, start_button_, start.hint);
+  AddToolTip(tooltips_, stop_button_, stop.hint);
   AddToolTip(tooltips_, web_button, web.hint);
 
   status_bar_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
                                 window_, nullptr, instance_, nullptr);
   SendMessageW(status_bar_, WM_SETFONT, reinterpret_cast<WPARAM>(window_font_), FALSE);
-  int parts[] = {200};
-  SendMessageW(status_bar_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
+  // The status text, then the run's totals.
+  int parts[] = {200, -1};
+  SendMessageW(status_bar_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
 }
 
 void MainWindow::BuildPopupMenu() {
@@ -227,10 +241,37 @@ void MainWindow::RowsChanged() {
       sub.pszText = texts[column].data();
       SendMessageW(list_view_, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&sub));
     }
+    ShowJobColumns(row);
   }
+  SendMessageW(status_bar_, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(AnsiToWide(model_.RunTotals()).c_str()));
   SendMessageW(list_view_, LVM_ENSUREVISIBLE, list.FocusedRow().value_or(0), FALSE);
   SendMessageW(list_view_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(list_view_, nullptr, TRUE);
+  rendering_ = false;
+}
+
+void MainWindow::ShowJobColumns(std::size_t row) {
+  std::wstring texts[] = {AnsiToWide(follower_.ProgressText(row)), AnsiToWide(follower_.ResultText(row))};
+  for (int i = 0; i < 2; ++i) {
+    LVITEMW sub{};
+    sub.iSubItem = 3 + i;
+    sub.pszText = texts[i].data();
+    SendMessageW(list_view_, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&sub));
+  }
+}
+
+void MainWindow::JobsChanged() {
+  rendering_ = true;
+  const VideoList& list = model_.List();
+  for (std::size_t row = 0; row < list.RowCount(); ++row) {
+    // The encoded marker follows a job that ended.
+    std::wstring marker = AnsiToWide(list.Row(row).encoded_marker);
+    LVITEMW first{};
+    first.pszText = marker.data();
+    SendMessageW(list_view_, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&first));
+    ShowJobColumns(row);
+  }
+  SendMessageW(status_bar_, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(AnsiToWide(model_.RunTotals()).c_str()));
   rendering_ = false;
 }
 
@@ -239,6 +280,7 @@ void MainWindow::StateChanged() {
   const StartButtonState start = model_.StartButton();
   EnableWindow(start_button_, start.enabled);
   SetControlText(start_button_, start.caption);
+  EnableWindow(stop_button_, model_.StopButton().enabled);
   for (std::size_t i = 0; i < kMenuCommandCount; ++i) {
     const auto command = static_cast<MenuCommand>(i);
     EnableMenuItem(popup_, MenuId(command), MF_BYCOMMAND | (model_.IsEnabled(command) ? MF_ENABLED : MF_GRAYED));
@@ -268,6 +310,12 @@ void MainWindow::ShowFileInformation(const std::string& report) { file_info_->Sh
 
 void MainWindow::OnListNotify(const NMHDR& header) {
   if (header.code == NM_DBLCLK) return model_.DoubleClicked();
+  if (header.code == LVN_GETINFOTIPW) {
+    auto& tip = const_cast<NMLVGETINFOTIPW&>(reinterpret_cast<const NMLVGETINFOTIPW&>(header));
+    const std::wstring detail = AnsiToWide(follower_.ResultDetail(static_cast<std::size_t>(tip.iItem)));
+    if (!detail.empty() && tip.pszText && tip.cchTextMax > 0) lstrcpynW(tip.pszText, detail.c_str(), tip.cchTextMax);
+    return;
+  }
   if (header.code != LVN_ITEMCHANGED || rendering_) return;
   const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
   if (!(change.uChanged & LVIF_STATE)) return;
@@ -302,6 +350,7 @@ void MainWindow::OnCommand(int id) {
     case kIdWebPageButton: return model_.WebPageClicked();
     case kIdOptionsButton: return options_->ShowModal(window_);
     case kIdStartButton: return model_.StartClicked();
+    case kIdStopButton: return model_.StopClicked();
     default: break;
   }
   const int index = id - kIdFirstMenuItem;
@@ -341,6 +390,13 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_DROPFILES:
       OnDropFiles(reinterpret_cast<HDROP>(wparam));
       return 0;
+    case WM_TIMER:
+      if (wparam == kFollowTimer) model_.FollowJobs();
+      return 0;
+    case WM_CLOSE:
+      // Over running jobs the user is asked first, and may stay.
+      if (!model_.MayClose()) return 0;
+      break;
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:
@@ -349,6 +405,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       if (wparam) model_.Closing();
       return 0;
     case WM_DESTROY:
+      KillTimer(window_, kFollowTimer);
       model_.Closing();
       DragAcceptFiles(window_, FALSE);
       PostQuitMessage(0);
@@ -365,8 +422,10 @@ ProgramWindows::ProgramWindows(Program& program, GuiServices& services, HINSTANC
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   session_ = std::make_unique<Session>(program, services.core);
+  follower_ = std::make_unique<RunFollower>(*session_, services.notifier);
   main_model_ = std::make_unique<MainWindowModel>(*session_, services.opener, services.dialogs);
-  main_ = std::make_unique<MainWindow>(*main_model_, instance);
+  main_model_->AttachFollower(*follower_);
+  main_ = std::make_unique<MainWindow>(*main_model_, *follower_, instance);
   options_model_ = std::make_unique<OptionsDialogModel>(
       *session_, OptionsServices{services.avisynth, services.fonts, services.dialogs}, [this] { main_->ShowTitle(); });
   options_ = std::make_unique<OptionsDialog>(*options_model_, instance);

@@ -11,6 +11,7 @@
 #include "session/session.h"
 #include "ui/main_window_model.h"
 #include "ui/options_dialog_model.h"
+#include "ui/run_follower.h"
 
 namespace clipvane {
 
@@ -25,14 +26,16 @@ enum MainWindowControl : int {
   kIdOptionsButton,       // Button1
   kIdStartButton,         // bnEncode
   kIdWebPageButton,       // Button4
+  kIdStopButton,          // stops the selected jobs, or all of them
   kIdFirstMenuItem = 200,  // + MenuCommand
 };
 
-// fmMain: the video list, the button panel, the status bar and the context menu,
-// showing what its model says and passing every event to it.
+// fmMain: the video list with the progress and result of the jobs it follows, the
+// button panel, the status bar and the context menu, showing what its models say and
+// passing every event to them. A timer looks at the jobs every second.
 class MainWindow final : public MainWindowView {
  public:
-  MainWindow(MainWindowModel& model, HINSTANCE instance);
+  MainWindow(MainWindowModel& model, const RunFollower& follower, HINSTANCE instance);
   ~MainWindow() override;
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
@@ -44,6 +47,7 @@ class MainWindow final : public MainWindowView {
   HWND Handle() const { return window_; }
   HWND ListView() const { return list_view_; }
   HWND StartButton() const { return start_button_; }
+  HWND StopButton() const { return stop_button_; }
   HWND StatusBar() const { return status_bar_; }
   HMENU PopupMenu() const { return popup_; }
   HACCEL Accelerators() const { return accelerators_; }
@@ -53,6 +57,7 @@ class MainWindow final : public MainWindowView {
   void StatusChanged() override;
   void Breathe() override;
   void ShowFileInformation(const std::string& report) override;
+  void JobsChanged() override;
 
  private:
   template <typename Window>
@@ -64,8 +69,11 @@ class MainWindow final : public MainWindowView {
   void OnCommand(int id);
   void OnListNotify(const NMHDR& header);
   void OnDropFiles(HDROP drop);
+  // The progress and result columns of a row, as the follower says.
+  void ShowJobColumns(std::size_t row);
 
   MainWindowModel& model_;
+  const RunFollower& follower_;
   HINSTANCE instance_;
   OptionsDialog* options_ = nullptr;
   FileInfoDialog* file_info_ = nullptr;
@@ -75,6 +83,7 @@ class MainWindow final : public MainWindowView {
   HWND panel_ = nullptr;
   HWND right_panel_ = nullptr;
   HWND start_button_ = nullptr;
+  HWND stop_button_ = nullptr;
   HWND status_bar_ = nullptr;
   HWND tooltips_ = nullptr;
   HMENU popup_ = nullptr;
@@ -86,7 +95,7 @@ class MainWindow final : public MainWindowView {
 };
 
 // All three windows of the program over one session, created in their order: fmMain,
-// fmOptions, Form3.
+// fmOptions, Form3; and the follower of the jobs whose columns fmMain shows.
 class ProgramWindows {
  public:
   ProgramWindows(Program& program, GuiServices& services, HINSTANCE instance);
@@ -98,6 +107,7 @@ class ProgramWindows {
 
  private:
   std::unique_ptr<Session> session_;
+  std::unique_ptr<RunFollower> follower_;
   std::unique_ptr<MainWindowModel> main_model_;
   std::unique_ptr<MainWindow> main_;
   std::unique_ptr<OptionsDialogModel> options_model_;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #include "platform/child_processes.h"
@@ -48,6 +49,12 @@ struct ChildProcesses::Impl {
   SignalRelay* relay = nullptr;
   std::vector<Child> children;
   int next_input = -1;  // the read end of a pipe that the next child started reads
+
+  // Ends every child not yet collected: each one, or the session it leads.
+  void End(int signal) {
+    for (const Child& child : children)
+      if (child.pid > 0) ::kill(child.stopped_by != 0 ? child.stopped_by : -child.pid, signal);
+  }
 
   void Reap(Child& child) {
     if (child.pid <= 0) return;
@@ -157,8 +164,13 @@ Expected<std::size_t, LaunchFailure> ChildProcesses::Start(const std::vector<std
   return number;
 }
 
-std::vector<int> ChildProcesses::WaitAll() {
+std::vector<int> ChildProcesses::WaitAll() { return WaitAll(nullptr, 0); }
+
+std::vector<int> ChildProcesses::WaitAll(const std::function<bool()>& stop_wanted, unsigned interval_ms) {
+  using Clock = std::chrono::steady_clock;
   CloseEnd(impl_->next_input);
+  std::optional<Clock::time_point> stopped;  // when the children were asked to end
+  bool killed = false;
   struct Watched {
     Impl::Child* child;
     int stream;
@@ -175,7 +187,16 @@ std::vector<int> ChildProcesses::WaitAll() {
       }
     }
     if (ends.empty()) break;
-    if (::poll(ends.data(), ends.size(), -1) < 0) {
+    const bool asking = stop_wanted && !killed;
+    const int ready = ::poll(ends.data(), ends.size(), asking ? static_cast<int>(interval_ms) : -1);
+    if (asking && !stopped && stop_wanted()) {
+      stopped = Clock::now();
+      impl_->End(SIGTERM);
+    } else if (stopped && !killed && Clock::now() - *stopped > std::chrono::seconds(3)) {
+      killed = true;
+      impl_->End(SIGKILL);
+    }
+    if (ready < 0) {
       if (errno == EINTR) continue;
       break;
     }

@@ -74,6 +74,17 @@ std::string ExecutablePath() {
 
 std::string FontsFolder() { return "/usr/share/fonts"; }
 
+bool ProcessIsAlive(std::uint32_t id) {
+  if (id == 0) return false;
+  const std::optional<std::string> line = ReadProcessFile(std::to_string(id), "stat");
+  const std::size_t after_name = line ? line->rfind(')') : std::string::npos;
+  if (after_name == std::string::npos || after_name + 2 >= line->size()) return false;
+  const char state = (*line)[after_name + 2];
+  return state != 'Z' && state != 'X';
+}
+
+std::uint32_t ParentProcessId() { return static_cast<std::uint32_t>(::getppid()); }
+
 std::string UserDataFolder() {
   const char* xdg = std::getenv("XDG_DATA_HOME");
   if (xdg && xdg[0] == '/') return xdg;

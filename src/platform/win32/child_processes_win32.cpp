@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -186,14 +187,29 @@ Expected<std::size_t, LaunchFailure> ChildProcesses::Start(const std::vector<std
   return number;
 }
 
-std::vector<int> ChildProcesses::WaitAll() {
+std::vector<int> ChildProcesses::WaitAll() { return WaitAll(nullptr, 0); }
+
+std::vector<int> ChildProcesses::WaitAll(const std::function<bool()>& stop_wanted, unsigned interval_ms) {
   Impl& impl = *impl_;
   CloseOwned(impl.next_input);
+  bool stopped = false;
   while (true) {
+    if (stop_wanted && !stopped && stop_wanted()) {
+      stopped = true;
+      // The job ends the children with everything they started.
+      if (impl.job) TerminateJobObject(impl.job, STATUS_CONTROL_C_EXIT);
+      for (Impl::Child& child : impl.children)
+        if (child.process) TerminateProcess(child.process, STATUS_CONTROL_C_EXIT);
+    }
     Impl::Piece piece;
     {
       std::unique_lock<std::mutex> lock(impl.mutex);
-      impl.arrived.wait(lock, [&impl] { return !impl.pieces.empty() || impl.open_streams == 0; });
+      const auto ready = [&impl] { return !impl.pieces.empty() || impl.open_streams == 0; };
+      if (stop_wanted && !stopped) {
+        if (!impl.arrived.wait_for(lock, std::chrono::milliseconds(interval_ms), ready)) continue;
+      } else {
+        impl.arrived.wait(lock, ready);
+      }
       if (impl.pieces.empty()) break;
       piece = std::move(impl.pieces.front());
       impl.pieces.pop_front();

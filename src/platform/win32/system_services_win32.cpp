@@ -131,6 +131,28 @@ std::string FontsFolder() {
 
 std::string UserDataFolder() { return {}; }
 
+bool ProcessIsAlive(std::uint32_t id) {
+  if (id == 0) return false;
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);
+  if (!process) return GetLastError() == ERROR_ACCESS_DENIED;  // there, but not ours to look at
+  const bool alive = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+  CloseHandle(process);
+  return alive;
+}
+
+std::uint32_t ParentProcessId() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  const DWORD own = GetCurrentProcessId();
+  std::uint32_t parent = 0;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot, &entry); more && parent == 0; more = Process32Next(snapshot, &entry))
+    if (entry.th32ProcessID == own) parent = entry.th32ParentProcessID;
+  CloseHandle(snapshot);
+  return parent;
+}
+
 bool CanWriteInFolder(const std::string& folder) {
   // A folder's read-only mark says nothing on Windows: only a file made there tells.
   char probe[MAX_PATH + 1] = {};

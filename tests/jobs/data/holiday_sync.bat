@@ -1,3 +1,4 @@
+set "CLIPVANE_JOB=D:\Conv\temp\Holiday.job"
 del "D:\Conv\incoming\.qv1A2B.part"
 "D:\Conv\bin\mencoder.exe" -noodml "D:\Videos\Holiday.avi" -ovc copy -mc 0 -oac faac -faacopts br=192:mpeg=4:object=2 -af volnorm -srate 48000 -o "D:\Conv\temp\qv1A2B.avi" 2> "D:\Conv\temp\qv1A2B.tmp"
 if errorlevel 1 goto failed
@@ -28,4 +29,5 @@ del "D:\Conv\temp\qv1A2B.avi2"
 del "D:\Conv\temp\qv1A2B.m4v"
 del "D:\Conv\temp\qv1A2B.aac"
 move /y "D:\Conv\temp\qv1A2B.tmp" "D:\Conv\batch\Holiday.log"
+"D:\Conv\bin\mp4creator.exe" -failed "D:\Conv\batch\Holiday.log"
 exit /b 1
