@@ -143,6 +143,7 @@ EncodeResult WriteRunScripts(int queue_count, EncodeRows& rows, PowerAction acti
   command.Result().written = MakeRunScripts(
       queue_count, rows.RowCount(), [&](std::size_t row) { return command.BuildRowJob(rows, row); }, action, runs);
   if (open && command.Result().written) {
+    context.jobs.files.RemoveFile(AllStoppedMark(workspace));
     std::vector<std::string> job_scripts;
     std::map<std::string, std::string> status_of;
     for (const ScriptedJob& job : command.Result().scripted) {

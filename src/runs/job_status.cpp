@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "base/text.h"
+#include "common/workspace.h"
 #include "platform/file_system.h"
 #include "platform/platform_error.h"
 #include "platform/system_services.h"
@@ -147,6 +148,10 @@ bool HoldsItsRow(const FileSystem& files, const std::string& status_file) {
   const JobStatus now = ReadJobStatus(files, status_file);
   return IsLive(now.state) ||
          (now.state == JobState::kStopped && ProcessIsAlive(now.pid) && StopRequested(files, status_file));
+}
+
+std::string AllStoppedMark(const Workspace& workspace) {
+  return workspace.Temp() + Separator(workspace.Style()) + "all-stopped";
 }
 
 std::vector<std::string> StatusFilesIn(const FileSystem& files, const std::string& temp_folder) {

@@ -6,6 +6,7 @@
 namespace clipvane {
 
 class FileSystem;
+class Workspace;
 
 // The job-status channel. Every job says how it stands in a small file of its own in
 // temp, "<job script's base name>.job", which the program writes before the job's
@@ -88,6 +89,11 @@ bool RequestStop(FileSystem& files, const std::string& status_file);
 // waits, or it was stopped while it waited and the queue it waits in, still running,
 // has not reached it yet (its script would run again when it does).
 bool HoldsItsRow(const FileSystem& files, const std::string& status_file);
+
+// The mark that the user stopped every job (temp/all-stopped, a name no job's files
+// can have): the run's power action must not follow a run the user ended. Each
+// queue ends with one, so the mark stays until the next run starts.
+std::string AllStoppedMark(const Workspace& workspace);
 
 // The status files in `temp_folder`, in name order.
 std::vector<std::string> StatusFilesIn(const FileSystem& files, const std::string& temp_folder);

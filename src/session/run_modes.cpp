@@ -1,5 +1,6 @@
 #include "session/run_modes.h"
 
+#include "platform/file_system.h"
 #include "platform/system_services.h"
 
 namespace clipvane {
@@ -21,6 +22,8 @@ void RunPowerActionMode(const std::string& argument, PowerActionServices& servic
   if (EncoderCensus(services.processes, services.names) ||
       ScriptsAtWork(services.processes, services.names.interpreter, services.scripts_folder))
     return;
+  // Everything was stopped: the user ended the run, and did not ask for the machine to go.
+  if (services.files && !services.all_stopped.empty() && services.files->Exists(services.all_stopped)) return;
   const PowerAction action = PowerActionOf(argument);
   if (action == PowerAction::kShutdown) services.power.PowerOff();
   if (action == PowerAction::kSuspend) services.power.Suspend();

@@ -7,6 +7,7 @@
 
 namespace clipvane {
 
+class FileSystem;
 class PowerControl;
 class ProcessList;
 class Sleeper;
@@ -30,6 +31,8 @@ struct PowerActionServices {
   PowerControl& power;
   CensusNames names;
   std::string scripts_folder;  // the batch folder with its separator, whose scripts give way too; empty for none
+  const FileSystem* files = nullptr;
+  std::string all_stopped;  // the mark of a run the user stopped whole (AllStoppedMark); empty for none
 };
 
 // Waits ten seconds, gives way to encoders or scripts still at work, and otherwise

@@ -5,6 +5,7 @@
 #include "jobs/job_plan.h"
 #include "media/list_commands.h"
 #include "platform/file_system.h"
+#include "platform/platform_error.h"
 #include "runs/leftovers.h"
 #include "runs/run_scripts.h"
 #include "session/encoder_census.h"
@@ -87,6 +88,13 @@ std::vector<std::string> Session::StopAll() {
   std::vector<std::string> asked;
   for (const std::string& file : LiveJobs())
     if (RequestStop(services_.files, file)) asked.push_back(file);
+  if (!asked.empty()) {
+    try {
+      services_.files.ReplaceWholeFile(AllStoppedMark(program_.workspace), "");
+    } catch (const PlatformError&) {
+      // The jobs stop all the same; only a power action chosen for the run may follow.
+    }
+  }
   return asked;
 }
 

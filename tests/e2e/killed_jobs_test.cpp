@@ -118,7 +118,8 @@ TEST_F(KilledJobTest, ThePowerActionNeverGoesAheadUnderARunningJob) {
   testing::FakeMachine machine;
   const auto power_action = [&] {
     machine.events.clear();
-    PowerActionServices services{machine, NativeProcessList(), machine, NativeCensusNames(), app / "batch/"};
+    PowerActionServices services{machine,   NativeProcessList(),      machine, NativeCensusNames(), app / "batch/",
+                                 &NativeFileSystem(), app / "temp/all-stopped"};
     RunPowerActionMode("shutdown", services);
     return machine.events;
   };

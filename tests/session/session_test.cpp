@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include "common/workspace.h"
+#include "runs/job_status.h"
 #include "session/encoder_census.h"
 #include "session/program.h"
 #include "session/run_modes.h"
 #include "support/fakes.h"
+#include "support/memory_file_system.h"
 
 namespace clipvane {
 namespace {
@@ -101,10 +104,12 @@ TEST(RunProgram, OnlyAnExactPowerWordAloneWaitsTestsTheEncodersAndActs) {
     std::vector<std::vector<std::string>> arguments;
     bool encoders_busy;
     Events events;  // none: the window opened
+    bool all_stopped = false;  // the user stopped every job of the run
   };
   const Case cases[] = {{{{"shutdown"}}, false, {"sleep 10000", "power off"}},
                         {{{"suspend"}}, false, {"sleep 10000", "suspend"}},
                         {{{"shutdown"}, {"suspend"}}, true, {"sleep 10000"}},
+                        {{{"shutdown"}, {"suspend"}}, false, {"sleep 10000"}, true},
                         {{{}, {"shutdown", "now"}, {"suspend", "suspend"}, {"a", "b", "c"}, {"C:\\x.avi"}, {"one.avi"},
                           {"Shutdown"}, {"SUSPEND"}, {"shutdown "}, {" suspend"}, {""}},
                          false, {}}};
@@ -113,7 +118,11 @@ TEST(RunProgram, OnlyAnExactPowerWordAloneWaitsTestsTheEncodersAndActs) {
       FakeMachine machine;
       FakeProcessList processes;
       if (c.encoders_busy) processes.Running("mencoder.exe").Running("cmd.exe");
-      PowerActionServices services{machine, processes, machine, {{"mencoder.exe", "mp4creator.exe"}, "cmd.exe"}, ""};
+      testing::MemoryFileSystem files;
+      if (c.all_stopped) files.files["D:\\Conv\\temp\\all-stopped"] = "";
+      PowerActionServices services{
+          machine, processes, machine, {{"mencoder.exe", "mp4creator.exe"}, "cmd.exe"}, "", &files,
+          AllStoppedMark(Workspace("D:\\Conv\\", PathStyle::kWindows))};
       const bool window = c.events.empty();
       EXPECT_EQ(RunProgram(arguments, services, [] { return 7; }), window ? 7 : 0);
       EXPECT_EQ(machine.events, c.events) << arguments.size() << " arguments, [" << (arguments.empty() ? "" : arguments[0]) << "]";

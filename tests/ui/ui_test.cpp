@@ -437,6 +437,8 @@ TEST_F(RunFollowerTest, AJobInHandIsNeverStartedTwiceStopsOnRequestAndHoldsTheWi
   model->StopClicked();
   EXPECT_EQ(Look(), u8"||중지됨;||;");
   EXPECT_TRUE(files.Exists(temp / "temp" + Sep() + "v0.stp"));  // for its tools, should its turn come
+  const std::string all_stopped = temp / "temp" + Sep() + "all-stopped";
+  EXPECT_FALSE(files.Exists(all_stopped));  // one job stopped: a power action chosen for the run stands
   EXPECT_FALSE(model->AnyJobRunning());
   // Its turn came: its failure steps took the request back. Started again, the row's
   // job runs anew; stopping everything at closing stops it too.
@@ -448,6 +450,7 @@ TEST_F(RunFollowerTest, AJobInHandIsNeverStartedTwiceStopsOnRequestAndHoldsTheWi
   EXPECT_TRUE(model->MayClose());
   EXPECT_EQ(dialogs.shown.size(), boxes + 1);
   EXPECT_EQ(Look(), u8"||중지됨;||;");
+  EXPECT_TRUE(files.Exists(all_stopped));  // everything stopped: no power action follows the run
   EXPECT_TRUE(model->MayClose());  // nothing runs: no question
   EXPECT_EQ(dialogs.shown.size(), boxes + 1);
   // The log its job left opens with the desktop's program.
