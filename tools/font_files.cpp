@@ -13,7 +13,8 @@ namespace {
 
 std::uint32_t Big(const std::string& bytes, std::size_t at, int size) {
   std::uint32_t value = 0;
-  for (int i = 0; i < size; ++i) value = value << 8 | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
+  for (int i = 0; i < size; ++i)
+    value = value << 8 | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
   return value;
 }
 
@@ -115,8 +116,8 @@ bool IsFontFile(const std::filesystem::path& path) {
 
 // The fonts that hold Hangul on Korean Windows, then the Korean fonts Linux systems
 // usually have: asked for by file name, as families have names in several languages.
-const char* const kUsualKoreanFonts[] = {"malgun.ttf", "gulim.ttc", "batang.ttc", "NanumGothic.ttf",
-                                         "NanumBarunGothic.ttf", "NotoSansCJK-Regular.ttc"};
+const char* const kUsualKoreanFonts[] = {
+    "malgun.ttf", "gulim.ttc", "batang.ttc", "NanumGothic.ttf", "NanumBarunGothic.ttf", "NotoSansCJK-Regular.ttc"};
 
 }  // namespace
 
@@ -189,7 +190,8 @@ std::set<char32_t> CharactersNeeded(const std::string& utf8_text) {
   const std::u16string units = Utf8ToUtf16(utf8_text);
   for (std::size_t i = 0; i < units.size(); ++i) {
     char32_t code = units[i];
-    if (code >= 0xD800 && code <= 0xDBFF && i + 1 < units.size()) code = 0x10000 + ((code - 0xD800) << 10) + (units[++i] - 0xDC00);
+    if (code >= 0xD800 && code <= 0xDBFF && i + 1 < units.size())
+      code = 0x10000 + ((code - 0xD800) << 10) + (units[++i] - 0xDC00);
     if (code >= 0x80 && code != 0xA0 && code != 0xFEFF && code != 0xFFFD) needed.insert(code);
   }
   return needed;
@@ -204,9 +206,9 @@ std::vector<FontFinder::Candidate>& FontFinder::Candidates() {
   for (const std::string& folder : folders_) {
     std::error_code error;
     std::vector<std::string> found;
-    for (std::filesystem::recursive_directory_iterator it(FsPath(folder),
-                                                           std::filesystem::directory_options::skip_permission_denied,
-                                                           error), end;
+    for (std::filesystem::recursive_directory_iterator
+             it(FsPath(folder), std::filesystem::directory_options::skip_permission_denied, error),
+         end;
          !error && it != end; it.increment(error)) {
       if (it->is_regular_file(error) && IsFontFile(it->path())) found.push_back(Utf8Path(it->path()));
     }
@@ -246,7 +248,8 @@ std::optional<FontChoice> FontFinder::Covering(const std::set<char32_t>& charact
   for (Candidate& candidate : Candidates()) {
     const std::optional<FontFacts>& facts = FactsOf(candidate);
     if (!facts) continue;
-    const bool all = std::all_of(characters.begin(), characters.end(), [&facts](char32_t c) { return facts->Covers(c); });
+    const bool all =
+        std::all_of(characters.begin(), characters.end(), [&facts](char32_t c) { return facts->Covers(c); });
     if (all) return FontChoice{candidate.file, facts->Families().front()};
   }
   return std::nullopt;

@@ -17,15 +17,12 @@ struct Size {
 };
 
 const char* ScalerFlags(int sws) {
-  static const char* const kFlags[] = {"fast_bilinear", "bilinear", "bicubic", "experimental",
-                                       "neighbor",      "area",     "bicublin", "gauss",
-                                       "sinc",          "lanczos",  "spline"};
+  static const char* const kFlags[] = {"fast_bilinear", "bilinear", "bicubic", "experimental", "neighbor", "area",
+                                       "bicublin",      "gauss",    "sinc",    "lanczos",      "spline"};
   return kFlags[sws];
 }
 
-std::string Centred(int offset, const char* expression) {
-  return offset >= 0 ? std::to_string(offset) : expression;
-}
+std::string Centred(int offset, const char* expression) { return offset >= 0 ? std::to_string(offset) : expression; }
 
 std::string SubtitleFilter(const SubtitleOptions& options, const PreparedInputs& inputs, Size frame) {
   const double height = frame.height > 0 ? frame.height : 320;
@@ -97,9 +94,8 @@ std::pair<std::string, Size> VideoFilters(const EncodeRequest& request, const Pr
         // A frame as large as the picture adds no border; leaving the pad out also
         // keeps odd sizes, which the pad filter would round down.
         if (frame.width != size.width || frame.height != size.height) {
-          chain.push_back("pad=w=" + std::to_string(frame.width) + ":h=" + std::to_string(frame.height) +
-                          ":x=" + Centred(filter.x, "(ow-iw)/2") + ":y=" + Centred(filter.y, "(oh-ih)/2") +
-                          ":color=black");
+          chain.push_back("pad=w=" + std::to_string(frame.width) + ":h=" + std::to_string(frame.height) + ":x=" +
+                          Centred(filter.x, "(ow-iw)/2") + ":y=" + Centred(filter.y, "(oh-ih)/2") + ":color=black");
           size = frame;
         }
         if (filter.draw_subtitles && request.subtitles && !subtitles_drawn) {
@@ -117,8 +113,7 @@ std::pair<std::string, Size> VideoFilters(const EncodeRequest& request, const Pr
         if (!portrait_only || size.height > size.width) std::swap(size.width, size.height);
         break;
       }
-      case VideoFilter::Kind::kHardDup:
-        break;  // constant frame rate output, set below
+      case VideoFilter::Kind::kHardDup: break;  // constant frame rate output, set below
       case VideoFilter::Kind::kDenoise:
         chain.push_back(filter.denoise_parameters.empty() ? "hqdn3d" : "hqdn3d=" + filter.denoise_parameters);
         break;
@@ -132,15 +127,14 @@ std::pair<std::string, Size> VideoFilters(const EncodeRequest& request, const Pr
   return {joined, size};
 }
 
-void Append(std::vector<std::string>& argv, std::initializer_list<std::string> args) {
-  argv.insert(argv.end(), args);
-}
+void Append(std::vector<std::string>& argv, std::initializer_list<std::string> args) { argv.insert(argv.end(), args); }
 
 // Whether the source's picture goes into an AVI as it is: stored as it is shown, in a
 // codec that an AVI carries and FFmpeg reads back from one. An unknown codec is tried.
 bool AviTakesAsItIs(const SourceFacts& facts) {
-  static const char* const kCarried[] = {"mpeg4", "msmpeg4v1", "msmpeg4v2", "msmpeg4v3", "h264", "mpeg1video",
-                                         "mpeg2video", "mjpeg", "wmv1", "wmv2", "h263", "flv1", "rawvideo", "dvvideo"};
+  static const char* const kCarried[] = {"mpeg4",      "msmpeg4v1",  "msmpeg4v2", "msmpeg4v3", "h264",
+                                         "mpeg1video", "mpeg2video", "mjpeg",     "wmv1",      "wmv2",
+                                         "h263",       "flv1",       "rawvideo",  "dvvideo"};
   if (facts.turned) return false;
   return facts.video_codec.empty() ||
          std::find(std::begin(kCarried), std::end(kCarried), facts.video_codec) != std::end(kCarried);
@@ -175,7 +169,8 @@ VideoEncode VideoEncodeOptions(const EncodeRequest& request, const PreparedInput
       Append(args, {"-crf", crf});
     }
     if (!x264.profile.empty()) Append(args, {"-profile:v", x264.profile});
-    if (x264.level > 0) Append(args, {"-level:v", std::to_string(x264.level / 10) + "." + std::to_string(x264.level % 10)});
+    if (x264.level > 0)
+      Append(args, {"-level:v", std::to_string(x264.level / 10) + "." + std::to_string(x264.level % 10)});
     if (x264.vbv_maxrate > 0) Append(args, {"-maxrate", std::to_string(x264.vbv_maxrate) + "k"});
     if (x264.vbv_bufsize > 0) Append(args, {"-bufsize", std::to_string(x264.vbv_bufsize) + "k"});
     if (request.video_bitrate > 0) Append(args, {"-b:v", std::to_string(request.video_bitrate)});

@@ -11,12 +11,12 @@ namespace clipvane::tools {
 struct PreparedInputs {
   std::string ffmpeg = "ffmpeg";  // the program to run
   bool has_xvid = true;           // whether it has the Xvid encoder
-  std::string media;        // the file ffmpeg reads (the video behind an .avs script)
-  std::string output;       // the file ffmpeg writes, renamed to the requested one when all went well
-  std::string ssa;          // UTF-8 SSA file drawn onto the source (colour route), or empty
-  std::string subtitles;    // the prepared SAMI or SRT copy (plain route), or empty
-  std::string fonts_dir;    // a folder holding only the fonts to draw with, or empty
-  std::string font_family;  // family for the plain-route subtitles, or empty
+  std::string media;              // the file ffmpeg reads (the video behind an .avs script)
+  std::string output;             // the file ffmpeg writes, renamed to the requested one when all went well
+  std::string ssa;                // UTF-8 SSA file drawn onto the source (colour route), or empty
+  std::string subtitles;          // the prepared SAMI or SRT copy (plain route), or empty
+  std::string fonts_dir;          // a folder holding only the fonts to draw with, or empty
+  std::string font_family;        // family for the plain-route subtitles, or empty
   SourceFacts facts;
 };
 

@@ -20,7 +20,7 @@ std::optional<AvsScript> ParseAvsScript(const std::string& text, std::string& er
 // What ffprobe says about an input: for the progress percentage, the subtitle size
 // and a sound track where there is none.
 struct SourceFacts {
-  double duration = 0;  // seconds; 0 when unknown
+  double duration = 0;        // seconds; 0 when unknown
   int width = 0, height = 0;  // the first picture as shown, after the turn its file asks for
   bool turned = false;        // the file asks for the first picture to be turned for showing
   std::string video_codec;    // FFmpeg's name of the first picture's codec; empty when unknown

@@ -73,7 +73,8 @@ class Encoder {
     const bool sizes_picture = request_.HasFilter(VideoFilter::Kind::kCrop) ||
                                request_.HasFilter(VideoFilter::Kind::kScale) ||
                                request_.HasFilter(VideoFilter::Kind::kExpand);
-    if ((request_.EncodesVideo() && !sizes_picture) || request_.EncodesAudio()) inputs_.facts = ProbeSource(inputs_.media);
+    if ((request_.EncodesVideo() && !sizes_picture) || request_.EncodesAudio())
+      inputs_.facts = ProbeSource(inputs_.media);
 
     const FfmpegCommand command = BuildFfmpegCommand(request_, inputs_);
     if (request_.format == OutputFormat::kAvi) {
@@ -112,8 +113,8 @@ class Encoder {
     start(command.children.back(), {progress_lines, report});
     // A stop ends the encoders at once, however quiet they are.
     bool stopped = false;
-    const std::vector<int> statuses = children.WaitAll(
-        [this, &stopped] { return stopped = job_.StopRequested(); }, 250);
+    const std::vector<int> statuses =
+        children.WaitAll([this, &stopped] { return stopped = job_.StopRequested(); }, 250);
     // An interrupt or a stop by signal stops the job as the user's stop does.
     if (relay_.FirstSignal() != 0) {
       job_.RequestStop();

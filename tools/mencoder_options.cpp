@@ -69,7 +69,8 @@ VideoFilter ParseVideoFilter(const std::string& text) {
   }
   const std::string option = "-vf-add " + name;
   auto expect = [&](std::size_t least, std::size_t most) {
-    if (values.size() < least || values.size() > most) throw Failure{option + ": unexpected parameters in '" + text + "'"};
+    if (values.size() < least || values.size() > most)
+      throw Failure{option + ": unexpected parameters in '" + text + "'"};
   };
   VideoFilter filter;
   if (name == "crop" || name == "expand") {
@@ -155,7 +156,8 @@ class Parser {
         {"-faacopts", [](Parser& p, const std::string& o) { p.AacOptions(p.Value(o)); }},
         {"-ffourcc", [](Parser& p, const std::string& o) { p.FourCc(o, p.Value(o)); }},
         {"-sws", [](Parser& p, const std::string& o) { p.Scaler(o, p.Value(o)); }},
-        {"-vf-add", [](Parser& p, const std::string& o) { p.request_.filters.push_back(ParseVideoFilter(p.Value(o))); }},
+        {"-vf-add",
+         [](Parser& p, const std::string& o) { p.request_.filters.push_back(ParseVideoFilter(p.Value(o))); }},
         {"-af", [](Parser& p, const std::string& o) { p.AudioFilters(p.Value(o)); }},
         {"-srate", [](Parser& p, const std::string& o) { p.SampleRate(o, p.Value(o)); }},
         {"-mc", [](Parser& p, const std::string& o) { p.SyncCorrection(o, p.Value(o)); }},
@@ -163,7 +165,8 @@ class Parser {
         {"-font", [](Parser& p, const std::string& o) { p.Subtitles().font = p.Value(o); }},
         {"-sub", [](Parser& p, const std::string& o) { p.Subtitles().file = p.Value(o); }},
         {"-subpos", [](Parser& p, const std::string& o) { p.SubtitlePosition(o, p.Value(o)); }},
-        {"-subfont-text-scale", [](Parser& p, const std::string& o) { p.Subtitles().text_scale = Decimal(o, p.Value(o)); }},
+        {"-subfont-text-scale",
+         [](Parser& p, const std::string& o) { p.Subtitles().text_scale = Decimal(o, p.Value(o)); }},
         {"-subfont-blur", [](Parser& p, const std::string& o) { p.Subtitles().blur = Decimal(o, p.Value(o)); }},
         {"-subfont-outline", [](Parser& p, const std::string& o) { p.Subtitles().outline = Decimal(o, p.Value(o)); }},
     };
@@ -197,7 +200,7 @@ class Parser {
   void XvidOptions(const std::string& text) {
     for (const auto& [key, value] : SubOptions(text)) {
       if (key == "bitrate") request_.video_bitrate = Bitrate("-xvidencopts bitrate", value);
-      else if (key == "max_bframes" && value == "0") continue;  // ours never writes B-frames
+      else if (key == "max_bframes" && value == "0") continue;                  // ours never writes B-frames
       else if ((key == "nogmc" || key == "noqpel") && value.empty()) continue;  // both off anyway
       else throw Failure{"unsupported -xvidencopts suboption '" + key + (value.empty() ? "" : "=" + value) + "'"};
     }
@@ -206,7 +209,8 @@ class Parser {
   void XvidDecoderOptions(const std::string& text) {
     // Post-processing of Xvid decoding; encoding is not affected.
     for (const auto& [key, value] : SubOptions(text)) {
-      if (key != "deblock-chroma" && key != "deblock-luma") throw Failure{"unsupported -xvidopts suboption '" + key + "'"};
+      if (key != "deblock-chroma" && key != "deblock-luma")
+        throw Failure{"unsupported -xvidopts suboption '" + key + "'"};
     }
   }
 
@@ -226,7 +230,7 @@ class Parser {
   }
 
   void X264EncoderOptions(const std::string& text) {
-    static const char* const kPresets[] = {"ultrafast", "superfast", "veryfast", "faster", "fast",
+    static const char* const kPresets[] = {"ultrafast", "superfast", "veryfast", "faster",   "fast",
                                            "medium",    "slow",      "slower",   "veryslow", "placebo"};
     static const char* const kProfiles[] = {"baseline", "main", "high"};
     const auto one_of = [](const std::string& value, const auto& names) {
@@ -267,7 +271,9 @@ class Parser {
       if (key == "br") request_.audio_bitrate = WholeNumber("-faacopts br", value) * 1000;
       else if (key == "mpeg" && value == "4") continue;
       else if (key == "object" && value == "2") continue;  // low complexity, the AAC encoder's profile
-      else throw Failure{"unsupported -faacopts suboption '" + key + (value.empty() ? "" : "=" + value) + "' (br, mpeg=4 and object=2 are known)"};
+      else
+        throw Failure{"unsupported -faacopts suboption '" + key + (value.empty() ? "" : "=" + value) +
+                      "' (br, mpeg=4 and object=2 are known)"};
     }
   }
 
@@ -287,7 +293,8 @@ class Parser {
       std::size_t end = text.find(',', start);
       if (end == std::string::npos) end = text.size();
       const std::string name = text.substr(start, end - start);
-      if (name != "volnorm") throw Failure{"unknown audio filter '" + name + "' in -af " + text + " (volnorm is known)"};
+      if (name != "volnorm")
+        throw Failure{"unknown audio filter '" + name + "' in -af " + text + " (volnorm is known)"};
       request_.normalise_volume = true;
       start = end + 1;
     }
@@ -295,7 +302,8 @@ class Parser {
 
   void SampleRate(const std::string& option, const std::string& value) {
     request_.sample_rate = static_cast<int>(WholeNumber(option, value));
-    if (request_.sample_rate < 8000 || request_.sample_rate > 96000) throw Failure{option + " " + value + " is not a sample rate"};
+    if (request_.sample_rate < 8000 || request_.sample_rate > 96000)
+      throw Failure{option + " " + value + " is not a sample rate"};
   }
 
   void SyncCorrection(const std::string& option, const std::string& value) {
@@ -320,7 +328,8 @@ class Parser {
     const EncodeRequest& r = request_;
     if (r.output.empty()) throw Failure{"no output file given (-o)"};
     if (r.video == VideoCodec::kNone) throw Failure{"no video codec given (-ovc)"};
-    if (r.video == VideoCodec::kLavcMpeg4 && !lavc_codec_named_) throw Failure{"-ovc lavc needs -lavcopts vcodec=mpeg4"};
+    if (r.video == VideoCodec::kLavcMpeg4 && !lavc_codec_named_)
+      throw Failure{"-ovc lavc needs -lavcopts vcodec=mpeg4"};
     const bool encodes_video = r.EncodesVideo();
     if (!encodes_video && (!r.filters.empty() || r.output_rate || r.subtitles)) {
       throw Failure{"video filters, -ofps and subtitles need an encoding -ovc (xvid, lavc or x264)"};
@@ -329,7 +338,8 @@ class Parser {
     if (r.no_sound && r.audio != AudioCodec::kNone) throw Failure{"-nosound together with -oac"};
     switch (r.format) {
       case OutputFormat::kRawVideo:
-        if (r.video != VideoCodec::kCopy || !r.no_sound) throw Failure{"-of rawvideo takes the video as it is: use -ovc copy -nosound"};
+        if (r.video != VideoCodec::kCopy || !r.no_sound)
+          throw Failure{"-of rawvideo takes the video as it is: use -ovc copy -nosound"};
         break;
       case OutputFormat::kRawAudio:
         if (r.video != VideoCodec::kFrameNumbers || r.audio != AudioCodec::kCopy) {

@@ -27,9 +27,9 @@ struct SubtitleOptions {
   std::string file;
   std::string font;
   bool utf8 = false;
-  int position = 100;        // -subpos: bottom of the text, in percent of the height
-  double text_scale = 3.5;   // -subfont-text-scale: percent of the picture diagonal
-  double blur = 2;           // the encoder's defaults for both
+  int position = 100;       // -subpos: bottom of the text, in percent of the height
+  double text_scale = 3.5;  // -subfont-text-scale: percent of the picture diagonal
+  double blur = 2;          // the encoder's defaults for both
   double outline = 2;
 };
 

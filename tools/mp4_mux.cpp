@@ -96,7 +96,10 @@ bool WriteMp4WithTrack(const std::string& existing, const RawStream& added, cons
   const AVStream* stream = raw_index >= 0 ? raw.Context()->streams[raw_index] : nullptr;
   const AVCodecParameters* codec = stream ? stream->codecpar : nullptr;
   if (!codec || (video ? codec->width <= 0 : codec->sample_rate <= 0)) {
-    error = "no " + std::string(added.format == "h264" ? "H.264 video" : video ? "MPEG-4 video" : "AAC sound") +
+    error = "no " +
+            std::string(added.format == "h264" ? "H.264 video"
+                        : video                ? "MPEG-4 video"
+                                               : "AAC sound") +
             " in " + added.path;
     return false;
   }

@@ -48,7 +48,8 @@ std::string SubtitleFonts::ForFontFile(const std::string& font_file, const std::
     note = "font " + named + " cannot be read; subtitles drawn with " + chosen->family + " (" + chosen->file + ")";
     return chosen->family;
   }
-  note = "font " + named + " cannot be read and no font here has the subtitle's characters; subtitles drawn with the "
+  note = "font " + named +
+         " cannot be read and no font here has the subtitle's characters; subtitles drawn with the "
          "renderer's default font";
   return "";
 }

@@ -22,8 +22,7 @@ class ListOnDisk {
  public:
   explicit ListOnDisk(int rows) {
     std::random_device seed;
-    root_ = std::filesystem::temp_directory_path() /
-            ("clipvane-bench-" + std::to_string(std::mt19937_64(seed())()));
+    root_ = std::filesystem::temp_directory_path() / ("clipvane-bench-" + std::to_string(std::mt19937_64(seed())()));
     std::filesystem::create_directories(root_ / "videos");
     std::string list_log;
     for (int i = 0; i < rows; ++i) {
@@ -62,8 +61,7 @@ void BM_LoadAndSaveListLog(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * rows);
   state.counters["time_per_row"] = benchmark::Counter(
-      static_cast<double>(rows), benchmark::Counter::kIsIterationInvariantRate |
-                                     benchmark::Counter::kInvert);
+      static_cast<double>(rows), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_LoadAndSaveListLog)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 

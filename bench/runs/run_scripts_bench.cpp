@@ -20,8 +20,7 @@ class FreshProgramFolder {
  public:
   FreshProgramFolder() {
     std::random_device seed;
-    root_ = std::filesystem::temp_directory_path() /
-            ("clipvane-bench-" + std::to_string(std::mt19937_64(seed())()));
+    root_ = std::filesystem::temp_directory_path() / ("clipvane-bench-" + std::to_string(std::mt19937_64(seed())()));
     std::filesystem::create_directories(root_);
     workspace_ = std::make_unique<Workspace>((root_ / "").string(), kNativePathStyle);
     workspace_->CreateFolders(NativeFileSystem());
@@ -66,9 +65,8 @@ void BM_MakeRunScripts(benchmark::State& state) {
     folder.reset();
     state.ResumeTiming();
   }
-  state.counters["per_row"] = benchmark::Counter(static_cast<double>(rows),
-                                                 benchmark::Counter::kIsIterationInvariantRate |
-                                                     benchmark::Counter::kInvert);
+  state.counters["per_row"] = benchmark::Counter(
+      static_cast<double>(rows), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 BENCHMARK(BM_MakeRunScripts)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1);

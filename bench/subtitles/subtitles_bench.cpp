@@ -40,10 +40,10 @@ std::string GeneratedSami() {
     const std::string start = std::to_string(1000 + i * 3000);
     const std::string clear = std::to_string(3500 + i * 3000);
     const std::string colour = colours[i % 4];
-    sami += "<SYNC Start=" + start + "><P Class=KRCC>\r\n<font color=" + colour + ">" + korean[i % 3] +
-            "</font><br>" + korean[(i + 1) % 3] + "\r\n";
-    sami += "<SYNC Start=" + start + "><P Class=ENCC>\r\n<font color=" + colour + ">" + english[i % 3] +
-            "</font><br>" + english[(i + 1) % 3] + "\r\n";
+    sami += "<SYNC Start=" + start + "><P Class=KRCC>\r\n<font color=" + colour + ">" + korean[i % 3] + "</font><br>" +
+            korean[(i + 1) % 3] + "\r\n";
+    sami += "<SYNC Start=" + start + "><P Class=ENCC>\r\n<font color=" + colour + ">" + english[i % 3] + "</font><br>" +
+            english[(i + 1) % 3] + "\r\n";
     sami += "<SYNC Start=" + clear + "><P Class=KRCC>&nbsp;\r\n<SYNC Start=" + clear + "><P Class=ENCC>&nbsp;\r\n";
   }
   return sami + "</BODY>\r\n</SAMI>\r\n";
@@ -76,7 +76,8 @@ void BM_ConvertSamiInMemory(benchmark::State& state) {
   const ColourTable colours;
   std::size_t lines = 0;
   for (auto _ : state) {
-    const std::vector<std::string> ssa = SsaLinesFromSami(SplitLines(SamiTextFromBytes(sami)), "bench", BenchStyle(), colours);
+    const std::vector<std::string> ssa =
+        SsaLinesFromSami(SplitLines(SamiTextFromBytes(sami)), "bench", BenchStyle(), colours);
     const std::string text = JoinLinesCrLf(ssa);
     benchmark::DoNotOptimize(text.data());
     lines = ssa.size();

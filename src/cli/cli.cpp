@@ -415,7 +415,7 @@ int RunCli(const std::vector<std::string>& arguments, const Workspace& workspace
     return 0;
   }
   const auto command = std::find_if(std::begin(kCommands), std::end(kCommands),
-                                     [&](const CliCommand& candidate) { return name == candidate.name; });
+                                    [&](const CliCommand& candidate) { return name == candidate.name; });
   if (command == std::end(kCommands)) {
     err << "clipvane-cli: unknown command " << name << "\n" << kUsage;
     return 2;

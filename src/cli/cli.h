@@ -15,8 +15,8 @@ struct CliServices {
   CoreServices core;        // the files, the detached shell and the probe library
   WatchingShell& watching;  // starts scripts that --wait follows
   std::string fonts_folder;
-  std::ostream& out;        // results
-  std::ostream& err;        // progress, warnings and errors
+  std::ostream& out;  // results
+  std::ostream& err;  // progress, warnings and errors
 };
 
 // clipvane-cli over the program folder `workspace`: the same list, settings and

@@ -17,6 +17,10 @@ int main(int argc, char** argv) {
   const Workspace workspace = Workspace::OfRunningProgram();
   const auto mediainfo = LoadMediaInfoLibrary(workspace.AppDir(), NativeFileSystem());
   WatchingShell watching(&relay);
-  CliServices services{{NativeFileSystem(), NativeShell(), *mediainfo, &NativeProcessList()}, watching, FontsFolder(), std::cout, std::cerr};
+  CliServices services{{NativeFileSystem(), NativeShell(), *mediainfo, &NativeProcessList()},
+                       watching,
+                       FontsFolder(),
+                       std::cout,
+                       std::cerr};
   return RunCli(arguments, workspace, services);
 }

@@ -26,7 +26,7 @@ bool ParseFlag(const std::string& value, bool& flag) {
 // What a choice key allows, in the user's words.
 struct ChoiceKey {
   const char* key;
-  int high;  // from 0
+  int high;             // from 0
   const char* allowed;  // the reason given for any other value
 };
 
@@ -62,7 +62,8 @@ bool Apply(EncodeSettings& s, const std::string& key, const std::string& value, 
   }
   if (key == "fontname") {
     const std::vector<std::string> items = SplitAtCommas(value);
-    if (items.size() != 2 || items[0].empty()) return reason = "takes a font file and a face name, such as gulim.ttc,Gulim", false;
+    if (items.size() != 2 || items[0].empty())
+      return reason = "takes a font file and a face name, such as gulim.ttc,Gulim", false;
     s.fontfile = items[0];
     s.fontface = items[1];
     return true;
@@ -84,7 +85,8 @@ bool Apply(EncodeSettings& s, const std::string& key, const std::string& value, 
 }
 
 std::string VideoText(const EncoderPreset& p) {
-  if (p.videocodec == VideoCodec::kX264) return "h264 high level 4.0, rate factor " + std::to_string(p.ratefactor) + ", " + p.x264preset;
+  if (p.videocodec == VideoCodec::kX264)
+    return "h264 high level 4.0, rate factor " + std::to_string(p.ratefactor) + ", " + p.x264preset;
   return (p.videocodec == VideoCodec::kXvid ? "xvid " : "mpeg4 ") + std::to_string(p.videobitrate) + " kbit/s";
 }
 

@@ -3,7 +3,6 @@
 
 #include <vector>
 
-
 namespace clipvane {
 
 std::size_t FileNameStart(const std::string& path, PathStyle style) {
@@ -12,13 +11,9 @@ std::size_t FileNameStart(const std::string& path, PathStyle style) {
   return last == std::string::npos ? 0 : last + 1;
 }
 
-std::string FileNamePart(const std::string& path, PathStyle style) {
-  return path.substr(FileNameStart(path, style));
-}
+std::string FileNamePart(const std::string& path, PathStyle style) { return path.substr(FileNameStart(path, style)); }
 
-std::string FolderPart(const std::string& path, PathStyle style) {
-  return path.substr(0, FileNameStart(path, style));
-}
+std::string FolderPart(const std::string& path, PathStyle style) { return path.substr(0, FileNameStart(path, style)); }
 
 std::string ExtensionOf(const std::string& path, PathStyle style) {
   const std::size_t start = FileNameStart(path, style);

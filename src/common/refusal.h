@@ -9,25 +9,25 @@ namespace clipvane {
 // (the windows in the product's Korean boxes, or not at all where the product is
 // silent; the command line in a plain line).
 enum class RefusalReason {
-  kNoFolder,        // a path without a folder part
-  kAlreadyListed,   // the list holds the path already, in some letter case
-  kNotAVideo,       // the extension is not one of the video extensions
-  kPathTooLong,     // longer than a row of the list holds
-  kFileMissing,     // no file at the path any more
-  kNoPicture,       // the probe found no picture size
-  kSourceIsOutput,  // the video is its own result file, which the job would delete first
-  kIsFolder,        // a folder, whatever its name says
-  kLineBreakInName, // a name with a line break, which list.log cannot hold
-  kNoVideoStream,   // the probe read the file and found no video in it
-  kSameResult,      // another listed video makes the same MP4
-  kRunScriptName,   // its job script would have a run script's name and call itself
-  kNameTooLong,     // the MP4's or the log's name would be longer than a file name may be
-  kSubtitleNotAFile,// its .smi or .srt is a folder or some other thing that is no file
-  kCannotScript,    // a file of its job could not be read or written (`detail` says which and why)
-  kNotStarted,      // beyond the four videos that one encode starts
-  kInIncoming,      // the video lies in incoming, where the results go
-  kNotLaunched,     // its job script (or, with no row, a run script) did not start (`detail` says why)
-  kAlreadyRunning,  // its job runs, or waits in a queue, now: it is not started twice
+  kNoFolder,          // a path without a folder part
+  kAlreadyListed,     // the list holds the path already, in some letter case
+  kNotAVideo,         // the extension is not one of the video extensions
+  kPathTooLong,       // longer than a row of the list holds
+  kFileMissing,       // no file at the path any more
+  kNoPicture,         // the probe found no picture size
+  kSourceIsOutput,    // the video is its own result file, which the job would delete first
+  kIsFolder,          // a folder, whatever its name says
+  kLineBreakInName,   // a name with a line break, which list.log cannot hold
+  kNoVideoStream,     // the probe read the file and found no video in it
+  kSameResult,        // another listed video makes the same MP4
+  kRunScriptName,     // its job script would have a run script's name and call itself
+  kNameTooLong,       // the MP4's or the log's name would be longer than a file name may be
+  kSubtitleNotAFile,  // its .smi or .srt is a folder or some other thing that is no file
+  kCannotScript,      // a file of its job could not be read or written (`detail` says which and why)
+  kNotStarted,        // beyond the four videos that one encode starts
+  kInIncoming,        // the video lies in incoming, where the results go
+  kNotLaunched,       // its job script (or, with no row, a run script) did not start (`detail` says why)
+  kAlreadyRunning,    // its job runs, or waits in a queue, now: it is not started twice
 };
 
 // No row: the refusal is not about a row of the list.
@@ -41,10 +41,10 @@ struct Refusal {
 
   std::string path;
   RefusalReason reason;
-  std::size_t row = kNoRow;         // the row left out (from 0), for commands on rows
-  std::string other_path;           // kSameResult: the earlier video that gets the MP4
-  std::size_t other_row = kNoRow;   // and its row
-  std::string detail;               // kCannotScript, kNotLaunched: what the platform said
+  std::size_t row = kNoRow;        // the row left out (from 0), for commands on rows
+  std::string other_path;          // kSameResult: the earlier video that gets the MP4
+  std::size_t other_row = kNoRow;  // and its row
+  std::string detail;              // kCannotScript, kNotLaunched: what the platform said
   bool operator==(const Refusal& other) const {
     return path == other.path && reason == other.reason && row == other.row && other_path == other.other_path &&
            other_row == other.other_row && detail == other.detail;

@@ -33,9 +33,7 @@ Workspace Workspace::OfRunningProgram() {
   return Workspace(app_dir, data_dir, kNativePathStyle);
 }
 
-std::vector<std::string> Workspace::CreatedFolders() const {
-  return {Incoming(), Batch(), Temp()};
-}
+std::vector<std::string> Workspace::CreatedFolders() const { return {Incoming(), Batch(), Temp()}; }
 
 void Workspace::CreateFolders(FileSystem& files) const {
   for (const std::string& folder : CreatedFolders())
@@ -79,8 +77,7 @@ bool IsSrtSubtitle(const std::string& subtitle_path, PathStyle style) {
   return AsciiLower(ExtensionOf(subtitle_path, style)) == ".srt";
 }
 
-bool IsVideoFile(const std::string& path, const std::vector<std::string>& video_exts,
-                 PathStyle style) {
+bool IsVideoFile(const std::string& path, const std::vector<std::string>& video_exts, PathStyle style) {
   std::string ext = AsciiLower(ExtensionOf(path, style));
   if (!ext.empty() && ext[0] == '.') ext.erase(0, 1);
   for (const std::string& listed : video_exts)

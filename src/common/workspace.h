@@ -95,7 +95,6 @@ bool IsSrtSubtitle(const std::string& subtitle_path, PathStyle style);
 
 // True when the path's extension (without the dot, any letter case) is one of
 // `video_exts`, the lower-case list read from the settings at start-up.
-bool IsVideoFile(const std::string& path, const std::vector<std::string>& video_exts,
-                 PathStyle style);
+bool IsVideoFile(const std::string& path, const std::vector<std::string>& video_exts, PathStyle style);
 
 }  // namespace clipvane

@@ -31,8 +31,8 @@ std::string OutputFrameRate(double probed_rate, double maxfps) {
   return result;
 }
 
-std::vector<ScriptArg> PlainSubtitleOptions(const std::string& font_file,
-                                            const std::string& subtitle_copy, int subtitlefontsize, int outline) {
+std::vector<ScriptArg> PlainSubtitleOptions(const std::string& font_file, const std::string& subtitle_copy,
+                                            int subtitlefontsize, int outline) {
   return {Opt("-font"), PathArg(font_file), Opt("-sub"), PathArg(subtitle_copy),
           Opt("-utf8  -subpos 95 -subfont-text-scale " + std::to_string(subtitlefontsize) +
               " -subfont-blur 2 -subfont-outline " + std::to_string(outline))};
@@ -46,18 +46,17 @@ std::string X264Options(const EncoderPreset& preset) {
          ":vbv_bufsize=" + std::to_string(kPhoneVbvBufferSize);
 }
 
-EncoderOptions BuildEncoderOptions(const EncodeSettings& settings, const EncoderPreset& preset,
-                                   const MediaFacts& facts, const std::string& font_file,
-                                   const std::string& subtitle_copy, int picture_height) {
+EncoderOptions BuildEncoderOptions(const EncodeSettings& settings, const EncoderPreset& preset, const MediaFacts& facts,
+                                   const std::string& font_file, const std::string& subtitle_copy, int picture_height) {
   EncoderOptions options;
   options.video =
-      preset.videocodec == VideoCodec::kX264   ? X264Options(preset)
+      preset.videocodec == VideoCodec::kX264 ? X264Options(preset)
       : preset.videocodec == VideoCodec::kXvid
-          ? Format("-ovc xvid -xvidencopts bitrate=%d:max_bframes=0:nogmc:noqpel "
-                   "-xvidopts deblock-chroma -vf-add hqdn3d -sws 10",
-                   preset.videobitrate)
-          : Format("-ovc lavc -lavcopts vcodec=mpeg4 -lavcopts vbitrate=%d -ffourcc DIVX",
-                   preset.videobitrate);
+          ? Format(
+                "-ovc xvid -xvidencopts bitrate=%d:max_bframes=0:nogmc:noqpel "
+                "-xvidopts deblock-chroma -vf-add hqdn3d -sws 10",
+                preset.videobitrate)
+          : Format("-ovc lavc -lavcopts vcodec=mpeg4 -lavcopts vbitrate=%d -ffourcc DIVX", preset.videobitrate);
   options.audio = Format("-oac faac -faacopts br=%d:mpeg=4:object=2", preset.audiobitrate);
   options.sync = settings.audiosync ? "-mc 0" : "";
   options.audio_filter = "-af volnorm -srate 48000";

@@ -12,9 +12,9 @@ namespace clipvane {
 struct EncoderOptions {
   std::string video;
   std::string audio;
-  std::string sync;         // "-mc 0" or empty
+  std::string sync;          // "-mc 0" or empty
   std::string audio_filter;  // always "-af volnorm -srate 48000"
-  std::string frame_rate;   // the output rate alone, as mp4creator gets it too
+  std::string frame_rate;    // the output rate alone, as mp4creator gets it too
   std::string frame_rate_option;
   std::vector<ScriptArg> subtitle;  // plain subtitle route only; empty otherwise
 };
@@ -26,8 +26,8 @@ std::string OutputFrameRate(double probed_rate, double maxfps);
 
 // The burned-in subtitle options of the plain route; the two paths are quoted by the
 // script's dialect. The outline is in pixels of the picture.
-std::vector<ScriptArg> PlainSubtitleOptions(const std::string& font_file,
-                                            const std::string& subtitle_copy, int subtitlefontsize, int outline = 2);
+std::vector<ScriptArg> PlainSubtitleOptions(const std::string& font_file, const std::string& subtitle_copy,
+                                            int subtitlefontsize, int outline = 2);
 
 // The phone's H.264 stream: the most a High profile stream of level 4.0 may take, in
 // kbit/s and kbit.
@@ -36,8 +36,8 @@ inline constexpr int kPhoneVbvBufferSize = 31250;
 
 // `subtitle_copy` is empty when the job takes no plain subtitle route;
 // `picture_height` is the shorter side of the encoded picture.
-EncoderOptions BuildEncoderOptions(const EncodeSettings& settings, const EncoderPreset& preset,
-                                   const MediaFacts& facts, const std::string& font_file,
-                                   const std::string& subtitle_copy, int picture_height = 0);
+EncoderOptions BuildEncoderOptions(const EncodeSettings& settings, const EncoderPreset& preset, const MediaFacts& facts,
+                                   const std::string& font_file, const std::string& subtitle_copy,
+                                   int picture_height = 0);
 
 }  // namespace clipvane

@@ -10,7 +10,6 @@
 namespace clipvane {
 namespace {
 
-
 // Walks a side down from `start` until the ratio text of the candidate reaches
 // `target`: `ratio_of(n)` gives the candidate's text, `before` says whether the
 // search has not reached the target yet. Where the texts cross without meeting, the
@@ -62,9 +61,11 @@ PictureSize CropSize(DisplayMode displaymode, int width, int height, PictureSize
   const std::string frame_ratio = RatioText(frame.width, frame.height);
   const std::string source_ratio = RatioText(width, height);
   if (RatioGreaterByValue(source_ratio, frame_ratio)) {
-    crop.width = SearchSide(width, frame_ratio, [&](int c) { return RatioText(c, height); }, TextGreater);
+    crop.width = SearchSide(
+        width, frame_ratio, [&](int c) { return RatioText(c, height); }, TextGreater);
   } else {
-    crop.height = SearchSide(height, frame_ratio, [&](int r) { return RatioText(width, r); }, TextLess);
+    crop.height = SearchSide(
+        height, frame_ratio, [&](int r) { return RatioText(width, r); }, TextLess);
   }
   return crop;
 }
@@ -75,11 +76,11 @@ PictureSize ScaleSize(DisplayMode displaymode, int width, int height, PictureSiz
   const std::string source_ratio = RatioText(width, height);
   const std::string frame_ratio = RatioText(frame.width, frame.height);
   if (RatioGreaterByValue(frame_ratio, source_ratio)) {
-    scale.width = SearchSide(frame.width, source_ratio,
-                             [&](int c) { return RatioText(c, frame.height); }, TextGreater);
+    scale.width = SearchSide(
+        frame.width, source_ratio, [&](int c) { return RatioText(c, frame.height); }, TextGreater);
   } else {
-    scale.height = SearchSide(frame.height, source_ratio,
-                              [&](int r) { return RatioText(frame.width, r); }, TextLess);
+    scale.height = SearchSide(
+        frame.height, source_ratio, [&](int r) { return RatioText(frame.width, r); }, TextLess);
   }
   return scale;
 }
@@ -142,8 +143,7 @@ SsaStyleMetrics PhoneSubtitleMetrics(const MediaFacts& facts, int subtitlefontsi
   return metrics;
 }
 
-SsaStyleMetrics SubtitleMetrics(const PictureGeometry& geometry, const MediaFacts& facts,
-                                int subtitlefontsize) {
+SsaStyleMetrics SubtitleMetrics(const PictureGeometry& geometry, const MediaFacts& facts, int subtitlefontsize) {
   const int smaller_side = facts.height > facts.width ? facts.width : facts.height;
   const int difference = smaller_side - geometry.crop.height;
   SsaStyleMetrics metrics;

@@ -9,9 +9,7 @@ namespace clipvane {
 struct PictureSize {
   int width = 0;
   int height = 0;
-  bool operator==(const PictureSize& other) const {
-    return width == other.width && height == other.height;
-  }
+  bool operator==(const PictureSize& other) const { return width == other.width && height == other.height; }
 };
 
 // How one video's picture is fitted onto the player's screen. Sizes are in the
@@ -45,8 +43,7 @@ PictureGeometry PlanPhoneGeometry(const MediaFacts& facts, PictureSize frame);
 // The video's aspect class: the ratio text of its probed aspect (before any turn).
 std::string AspectClass(const MediaFacts& facts);
 
-SsaStyleMetrics SubtitleMetrics(const PictureGeometry& geometry, const MediaFacts& facts,
-                                int subtitlefontsize);
+SsaStyleMetrics SubtitleMetrics(const PictureGeometry& geometry, const MediaFacts& facts, int subtitlefontsize);
 // The phone's: the size as on the touch's 320 lines, which here span the picture's
 // shorter side, whatever its size.
 SsaStyleMetrics PhoneSubtitleMetrics(const MediaFacts& facts, int subtitlefontsize);

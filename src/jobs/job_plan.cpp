@@ -83,8 +83,8 @@ JobPlan PlanJob(const std::string& video_path, const MediaFacts& facts, const st
   JobPlan plan;
   JobFiles& files = plan.files;
   files = NameFiles(video_path, subtitle, job_log, setup);
-  plan.stale = {files.first_pass_output, files.subtitle_copy, files.raw_video, files.raw_audio, files.temp_output,
-                files.kept_log};
+  plan.stale = {files.first_pass_output, files.subtitle_copy, files.raw_video,
+                files.raw_audio,         files.temp_output,   files.kept_log};
   plan.geometry = PlanGeometry(facts, settings, setup.preset);
   if (settings.needsubtitle && has_subtitle)
     plan.route = settings.colorsubtitle ? SubtitleRoute::kColoured : SubtitleRoute::kPlain;
@@ -104,16 +104,15 @@ JobPlan PlanJob(const std::string& video_path, const MediaFacts& facts, const st
   }
 
   const PictureSize& picture = plan.geometry.expand;
-  EncoderOptions options =
-      BuildEncoderOptions(settings, setup.preset, facts, SubtitleFont(settings, setup.fontsdir),
-                          plan.route == SubtitleRoute::kPlain ? files.subtitle_copy : "",
-                          std::min(picture.width, picture.height));
+  EncoderOptions options = BuildEncoderOptions(settings, setup.preset, facts, SubtitleFont(settings, setup.fontsdir),
+                                               plan.route == SubtitleRoute::kPlain ? files.subtitle_copy : "",
+                                               std::min(picture.width, picture.height));
   if (settings.subtitlesync) {
-    steps.push_back(Checked(ToolStep("mencoder",
-                                     {Opt("-noodml"), PathArg(video_path), Opt("-ovc copy"), Opt(options.sync),
-                                      Opt(options.audio), Opt(options.audio_filter), Opt("-o"),
-                                      PathArg(files.first_pass_output)},
-                                     Redirect::kErrors, files.job_log)));
+    steps.push_back(
+        Checked(ToolStep("mencoder",
+                         {Opt("-noodml"), PathArg(video_path), Opt("-ovc copy"), Opt(options.sync), Opt(options.audio),
+                          Opt(options.audio_filter), Opt("-o"), PathArg(files.first_pass_output)},
+                         Redirect::kErrors, files.job_log)));
     options.sync.clear();
     options.audio_filter.clear();
     // On the colour route AviSynth hands over decoded sound, which cannot be copied as
@@ -125,37 +124,40 @@ JobPlan PlanJob(const std::string& video_path, const MediaFacts& facts, const st
   }
 
   const PictureGeometry& geometry = plan.geometry;
-  std::vector<ScriptArg> main_args{Opt("-noodml"), PathArg(encode_input), Opt(options.sync),
-                                   Opt(options.audio), Opt(options.audio_filter), Opt("-vf-add harddup"),
-                                   Opt(options.frame_rate_option), Opt(geometry.crop_option),
-                                   Opt(geometry.scale_option), Opt(geometry.expand_option),
-                                   Opt(options.video), Opt(geometry.rotate_option)};
-  if (options.subtitle.empty())
-    main_args.push_back(Opt(""));  // an empty option still keeps its blanks
-  else
-    main_args.insert(main_args.end(), options.subtitle.begin(), options.subtitle.end());
+  std::vector<ScriptArg> main_args{Opt("-noodml"),
+                                   PathArg(encode_input),
+                                   Opt(options.sync),
+                                   Opt(options.audio),
+                                   Opt(options.audio_filter),
+                                   Opt("-vf-add harddup"),
+                                   Opt(options.frame_rate_option),
+                                   Opt(geometry.crop_option),
+                                   Opt(geometry.scale_option),
+                                   Opt(geometry.expand_option),
+                                   Opt(options.video),
+                                   Opt(geometry.rotate_option)};
+  if (options.subtitle.empty()) main_args.push_back(Opt(""));  // an empty option still keeps its blanks
+  else main_args.insert(main_args.end(), options.subtitle.begin(), options.subtitle.end());
   main_args.insert(main_args.end(), {Opt("-lavcopts threads=2"), Opt("-o"), PathArg(files.main_output)});
   steps.push_back(Checked(ToolStep("mencoder", main_args, Redirect::kErrors, files.job_log)));
 
   // Every tool's messages go to the log, so that a failed step's own words tell why.
-  steps.push_back(Checked(ToolStep("mencoder",
-                                   {Opt("-ovc copy -nosound -of rawvideo -o"), PathArg(files.raw_video),
-                                    PathArg(files.main_output)},
-                                   Redirect::kAllTight, files.job_log)));
-  steps.push_back(Checked(ToolStep("mencoder",
-                                   {Opt("-ovc frameno -oac copy -of rawaudio -o"), PathArg(files.raw_audio),
-                                    PathArg(files.main_output)},
-                                   Redirect::kAllTight, files.job_log)));
   steps.push_back(Checked(ToolStep(
-      "mp4creator",
-      {Opt("-c"), PathArg(files.raw_video), Opt("-rate=" + options.frame_rate), PathArg(files.temp_output)},
-      Redirect::kErrors, files.job_log)));
+      "mencoder", {Opt("-ovc copy -nosound -of rawvideo -o"), PathArg(files.raw_video), PathArg(files.main_output)},
+      Redirect::kAllTight, files.job_log)));
+  steps.push_back(Checked(ToolStep(
+      "mencoder", {Opt("-ovc frameno -oac copy -of rawaudio -o"), PathArg(files.raw_audio), PathArg(files.main_output)},
+      Redirect::kAllTight, files.job_log)));
+  steps.push_back(Checked(
+      ToolStep("mp4creator",
+               {Opt("-c"), PathArg(files.raw_video), Opt("-rate=" + options.frame_rate), PathArg(files.temp_output)},
+               Redirect::kErrors, files.job_log)));
   steps.push_back(Checked(ToolStep("mp4creator", {Opt("-c"), PathArg(files.raw_audio), PathArg(files.temp_output)},
                                    Redirect::kErrors, files.job_log)));
   // The check decides: only an MP4 that holds the video takes the final name.
-  steps.push_back(Checked(ToolStep(
-      "mp4creator", {Opt("-check"), PathArg(video_path), PathArg(files.temp_output), PathArg(files.output)},
-      Redirect::kErrors, files.job_log)));
+  steps.push_back(Checked(
+      ToolStep("mp4creator", {Opt("-check"), PathArg(video_path), PathArg(files.temp_output), PathArg(files.output)},
+               Redirect::kErrors, files.job_log)));
 
   std::vector<ScriptStep> cleanup;
   if (plan.route == SubtitleRoute::kColoured) {

@@ -39,7 +39,7 @@ struct JobFiles {
   std::string main_output;
   std::string raw_video;
   std::string raw_audio;
-  AvsFiles avs;                   // the coloured route's SSA file and AviSynth script
+  AvsFiles avs;  // the coloured route's SSA file and AviSynth script
 };
 
 // One video's job, worked out without touching a file.

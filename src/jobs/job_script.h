@@ -23,11 +23,11 @@ struct JobContext {
 };
 
 struct JobBuild {
-  std::string script;                     // the job script's path; empty when none was written
-  std::optional<RefusalReason> refused;   // why not, then
-  std::string output;                     // the MP4 the job makes
-  std::string job_log;                    // where the job leaves its log when it ends
-  std::string status;                     // where the job says how it stands
+  std::string script;                    // the job script's path; empty when none was written
+  std::optional<RefusalReason> refused;  // why not, then
+  std::string output;                    // the MP4 the job makes
+  std::string job_log;                   // where the job leaves its log when it ends
+  std::string status;                    // where the job says how it stands
 };
 
 // Writes batch/<base name> with the steps that turn the video into

@@ -27,8 +27,7 @@ long long HundredthsOfText(const std::string& text) {
 }  // namespace
 
 std::string RatioText(int numerator, int denominator) {
-  const long long hundredths =
-      Hundredths(static_cast<double>(numerator) / static_cast<double>(denominator));
+  const long long hundredths = Hundredths(static_cast<double>(numerator) / static_cast<double>(denominator));
   char text[48];
   std::snprintf(text, sizeof text, "%lld.%02lld", hundredths / 100, hundredths % 100);
   return text;

@@ -53,9 +53,7 @@ PathStyle PathStyleOf(ScriptDialect dialect) {
   return dialect == ScriptDialect::kWindowsBatch ? PathStyle::kWindows : PathStyle::kPosix;
 }
 
-std::string ScriptExtension(ScriptDialect dialect) {
-  return dialect == ScriptDialect::kWindowsBatch ? ".bat" : ".sh";
-}
+std::string ScriptExtension(ScriptDialect dialect) { return dialect == ScriptDialect::kWindowsBatch ? ".bat" : ".sh"; }
 
 std::string QuotePath(ScriptDialect dialect, const std::string& path) {
   std::string quoted;
@@ -89,8 +87,7 @@ std::string RenderArgs(ScriptDialect dialect, const std::vector<ScriptArg>& args
 std::string RenderStep(ScriptDialect dialect, const std::string& app_dir, const ScriptStep& step) {
   const bool batch = dialect == ScriptDialect::kWindowsBatch;
   switch (step.kind) {
-    case ScriptStep::Kind::kDelete:
-      return (batch ? "del " : "rm -f ") + QuotePath(dialect, step.path);
+    case ScriptStep::Kind::kDelete: return (batch ? "del " : "rm -f ") + QuotePath(dialect, step.path);
     case ScriptStep::Kind::kCallScript:
       if (batch) {
         // "call" expands "%" once more after the line was read, so a "%" in the name
@@ -100,8 +97,7 @@ std::string RenderStep(ScriptDialect dialect, const std::string& app_dir, const 
         return "call " + QuotePath(dialect, path);
       }
       return "sh " + QuotePath(dialect, step.path);
-    case ScriptStep::Kind::kRunProgram:
-      return QuotePath(dialect, step.path) + RenderArgs(dialect, step.args);
+    case ScriptStep::Kind::kRunProgram: return QuotePath(dialect, step.path) + RenderArgs(dialect, step.args);
     case ScriptStep::Kind::kMove:
       return (batch ? "move /y " : "mv -f ") + QuotePath(dialect, step.path) + " " +
              QuotePath(dialect, step.destination);
@@ -113,8 +109,7 @@ std::string RenderStep(ScriptDialect dialect, const std::string& app_dir, const 
         return std::string("set \"") + kJobStatusVariable + "=" + quoted.substr(1);
       }
       return std::string(kJobStatusVariable) + "=" + QuotePath(dialect, step.path) + "; export " + kJobStatusVariable;
-    case ScriptStep::Kind::kRunTool:
-      break;
+    case ScriptStep::Kind::kRunTool: break;
   }
   std::string line = QuotePath(dialect, ToolPath(dialect, app_dir, step.tool)) + RenderArgs(dialect, step.args);
   if (step.redirect == Redirect::kErrors) line += " 2> " + QuotePath(dialect, step.log);

@@ -62,7 +62,7 @@ constexpr ScriptDialect kNativeScriptDialect = ScriptDialect::kPosixShell;
 #endif
 
 PathStyle PathStyleOf(ScriptDialect dialect);
-std::string ScriptExtension(ScriptDialect dialect);          // ".bat" or ".sh"
+std::string ScriptExtension(ScriptDialect dialect);  // ".bat" or ".sh"
 std::string QuotePath(ScriptDialect dialect, const std::string& path);
 std::string ToolPath(ScriptDialect dialect, const std::string& app_dir, const std::string& tool);
 

@@ -1,7 +1,6 @@
 #include "media/listed_paths.h"
 #include "platform/text_encoding.h"
 
-
 namespace clipvane {
 
 std::string ListedPaths::Key(const std::string& path) const {

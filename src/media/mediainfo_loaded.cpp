@@ -47,7 +47,8 @@ class LoadedMediaInfo : public MediaInfoLibrary {
   std::string Read(const std::string& path, const wchar_t* view) {
     if (!library_) return {};
     const std::wstring wide_path = AnsiToWide(path);
-    return WideToAnsi(ReadReport(calls_, [&](void* handle) { calls_.Open(handle, wide_path.c_str()); }, view));
+    return WideToAnsi(ReadReport(
+        calls_, [&](void* handle) { calls_.Open(handle, wide_path.c_str()); }, view));
   }
 
   std::unique_ptr<DynamicLibrary> library_;

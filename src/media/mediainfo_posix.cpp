@@ -51,18 +51,21 @@ class LinkedMediaInfo : public MediaInfoLibrary {
       name = "/proc/self/fd/" + std::to_string(fd);
     }
     const std::wstring wide_path = AnsiToWide(name);
-    std::string report = WideToAnsi(ReadReport(calls_, [&](void* handle) {
-      // The library turns the wide name back into bytes with the thread's C locale,
-      // which cannot hold a Korean file name unless it is a UTF-8 one. Only this
-      // thread, and only for the open, so the rest of the process keeps its locale.
-      locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-      locale_t previous = utf8 ? uselocale(utf8) : static_cast<locale_t>(nullptr);
-      calls_.Open(handle, wide_path.c_str());
-      if (utf8) {
-        uselocale(previous);
-        freelocale(utf8);
-      }
-    }, view));
+    std::string report = WideToAnsi(ReadReport(
+        calls_,
+        [&](void* handle) {
+          // The library turns the wide name back into bytes with the thread's C locale,
+          // which cannot hold a Korean file name unless it is a UTF-8 one. Only this
+          // thread, and only for the open, so the rest of the process keeps its locale.
+          locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+          locale_t previous = utf8 ? uselocale(utf8) : static_cast<locale_t>(nullptr);
+          calls_.Open(handle, wide_path.c_str());
+          if (utf8) {
+            uselocale(previous);
+            freelocale(utf8);
+          }
+        },
+        view));
     if (fd >= 0) {
       ::close(fd);
       // The report names the file as it was given to the library.

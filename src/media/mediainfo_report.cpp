@@ -9,7 +9,6 @@
 #include <utility>
 #include <vector>
 
-
 namespace clipvane {
 namespace {
 
@@ -32,8 +31,7 @@ bool IsBlankLine(const std::string& line) { return TrimBlanks(line).empty(); }
 
 // Lines [begin, end) of the first section whose heading begins with "video". A
 // heading is the first line after a blank line (or of the report).
-bool FindFirstVideoSection(const std::vector<std::string>& lines, std::size_t& begin,
-                           std::size_t& end) {
+bool FindFirstVideoSection(const std::vector<std::string>& lines, std::size_t& begin, std::size_t& end) {
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const bool heading = !IsBlankLine(lines[i]) && (i == 0 || IsBlankLine(lines[i - 1]));
     if (!heading || TrimBlanks(lines[i]).rfind("video", 0) != 0) continue;
@@ -95,10 +93,8 @@ int TrackCount(const std::string& text) { return text.empty() ? 0 : std::max(0, 
 TrackSummary ParseTrackSummary(const std::string& text) {
   std::vector<std::string> fields(1);
   for (char c : TrimBlanks(text)) {
-    if (c == '|')
-      fields.emplace_back();
-    else
-      fields.back() += c;
+    if (c == '|') fields.emplace_back();
+    else fields.back() += c;
   }
   TrackSummary summary;
   if (fields.size() != 3) return summary;
@@ -122,14 +118,10 @@ MediaFacts ParseMediaInfoReport(const std::string& report_text) {
   double rotation = 0;
   for (std::size_t i = begin; i < end; ++i) {
     const std::string& line = lines[i];
-    if (facts.video_section && line.find("rotation") != std::string::npos)
-      rotation = LeadingNumber(line);
-    else if (line.find("height") != std::string::npos)
-      facts.height = ParseIntegerOr(CutValue(line), 0);
-    else if (line.find("width") != std::string::npos)
-      facts.width = ParseIntegerOr(CutValue(line), 0);
-    else if (line.find("frame rate") != std::string::npos)
-      facts.frameRate = ParseDecimalOrZero(CutValue(line));
+    if (facts.video_section && line.find("rotation") != std::string::npos) rotation = LeadingNumber(line);
+    else if (line.find("height") != std::string::npos) facts.height = ParseIntegerOr(CutValue(line), 0);
+    else if (line.find("width") != std::string::npos) facts.width = ParseIntegerOr(CutValue(line), 0);
+    else if (line.find("frame rate") != std::string::npos) facts.frameRate = ParseDecimalOrZero(CutValue(line));
   }
   // A phone stores its picture as the sensor saw it and marks how to turn it for
   // showing; the players get the picture as shown, so that is the size to plan with.

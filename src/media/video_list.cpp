@@ -9,8 +9,7 @@
 
 namespace clipvane {
 
-VideoList::VideoList(const Workspace& workspace, const FileSystem& files,
-                     const std::vector<std::string>& video_exts)
+VideoList::VideoList(const Workspace& workspace, const FileSystem& files, const std::vector<std::string>& video_exts)
     : workspace_(workspace),
       files_(files),
       video_exts_(video_exts),
@@ -27,9 +26,7 @@ bool HasParentStep(const std::string& path) {
 
 }  // namespace
 
-bool VideoList::IsFile(const std::string& path) const {
-  return files_.Exists(path) && !files_.IsDirectory(path);
-}
+bool VideoList::IsFile(const std::string& path) const { return files_.Exists(path) && !files_.IsDirectory(path); }
 
 std::optional<std::string> VideoList::FileOf(const std::string& given_path) const {
   const PathStyle style = workspace_.Style();
@@ -62,7 +59,8 @@ AddOutcome VideoList::AddVideo(const std::string& given_path) {
   VideoRow row;
   row.entry.path = path;
   row.title = VideoBaseName(path, style);
-  row.subtitle = FindSubtitle(path, style, [this](const std::string& file) { return IsFile(file); }).empty() ? "-" : "OK";
+  row.subtitle =
+      FindSubtitle(path, style, [this](const std::string& file) { return IsFile(file); }).empty() ? "-" : "OK";
   const std::string output = workspace_.OutputPath(path);
   rows_.push_back(std::move(row));
   listed_.Add(path);
@@ -96,8 +94,7 @@ void VideoList::RemoveRowsWhere(const std::function<bool(const VideoRow&)>& remo
     const std::size_t current = i - removed;
     const std::size_t count_after = rows_.size() - removed - 1;
     if (focused_) {
-      if (*focused_ > current)
-        --*focused_;
+      if (*focused_ > current) --*focused_;
       else if (*focused_ == current && *focused_ >= count_after)
         focused_ = count_after == 0 ? std::nullopt : std::optional<std::size_t>(count_after - 1);
     }
@@ -114,10 +111,8 @@ void VideoList::SetSelected(std::size_t row, bool selected) {
   VideoRow& target = rows_.at(row);
   if (target.selected == selected) return;
   target.selected = selected;
-  if (selected)
-    ++selected_count_;
-  else
-    --selected_count_;
+  if (selected) ++selected_count_;
+  else --selected_count_;
 }
 
 void VideoList::SelectAll() {
@@ -152,20 +147,17 @@ void VideoList::SetFocusedRow(std::optional<std::size_t> row) {
 
 void VideoList::MarkProbed(std::size_t row) { rows_.at(row).entry.probed = true; }
 
-void VideoList::StoreFacts(std::size_t row, MediaFacts facts) {
-  rows_.at(row).entry.facts = std::move(facts);
-}
+void VideoList::StoreFacts(std::size_t row, MediaFacts facts) { rows_.at(row).entry.facts = std::move(facts); }
 
-void VideoList::AppendToTitle(std::size_t row, const std::string& text) {
-  rows_.at(row).title += text;
-}
+void VideoList::AppendToTitle(std::size_t row, const std::string& text) { rows_.at(row).title += text; }
 
 void VideoList::UpdateEncodedMarker(std::size_t row) {
   VideoRow& target = rows_.at(row);
   const std::string output = workspace_.OutputPath(target.entry.path);
   const bool exists = IsFile(output);
-  const bool own = exists && ConvertedHere(target.entry.path, exists, RecordedSource(output, files_, workspace_.Style()),
-                                           outputs_.CountOf(output), workspace_.Style());
+  const bool own =
+      exists && ConvertedHere(target.entry.path, exists, RecordedSource(output, files_, workspace_.Style()),
+                              outputs_.CountOf(output), workspace_.Style());
   target.encoded_marker = own ? "*" : "";
 }
 

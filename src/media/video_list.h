@@ -18,8 +18,8 @@ class FileSystem;
 struct VideoRow {
   VideoEntry entry;
   std::string encoded_marker;  // column 1: "*" when the video's MP4 stands in incoming
-  std::string title;          // column 2: the base name, perhaps with the probe's note
-  std::string subtitle;       // column 3: "OK" when a .smi or .srt file lies beside the video
+  std::string title;           // column 2: the base name, perhaps with the probe's note
+  std::string subtitle;        // column 3: "OK" when a .smi or .srt file lies beside the video
   bool selected = false;
 };
 
@@ -33,8 +33,7 @@ using AddOutcome = std::optional<RefusalReason>;
 class VideoList {
  public:
   // `video_exts` is the start-up list of video extensions; it must outlive the list.
-  VideoList(const Workspace& workspace, const FileSystem& files,
-            const std::vector<std::string>& video_exts);
+  VideoList(const Workspace& workspace, const FileSystem& files, const std::vector<std::string>& video_exts);
 
   // Appends a row for `path` unless it has no folder part, holds a line break, is
   // listed already, is not a video by its extension, is longer than a row holds, is

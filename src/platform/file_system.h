@@ -10,11 +10,11 @@ namespace clipvane {
 // A file as it stood at one moment: a file written again, or replaced by another one
 // moved over it, stands otherwise afterwards.
 struct FileStamp {
-  bool exists = false;          // a file (no folder) stands at the path
-  std::uint64_t volume = 0;     // the device or volume it lies on
-  std::uint64_t identity = 0;   // its number there: the inode or the file index
-  std::int64_t modified_ns = 0; // its last write, in nanoseconds since 1970
-  std::uint64_t size = 0;       // in bytes
+  bool exists = false;           // a file (no folder) stands at the path
+  std::uint64_t volume = 0;      // the device or volume it lies on
+  std::uint64_t identity = 0;    // its number there: the inode or the file index
+  std::int64_t modified_ns = 0;  // its last write, in nanoseconds since 1970
+  std::uint64_t size = 0;        // in bytes
   bool operator==(const FileStamp& other) const {
     return exists == other.exists && volume == other.volume && identity == other.identity &&
            modified_ns == other.modified_ns && size == other.size;

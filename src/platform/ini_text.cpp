@@ -61,9 +61,9 @@ std::string ValueOf(const std::string& line) {
 }
 
 struct Location {
-  std::optional<std::size_t> section;     // index of the section's header line
-  std::optional<std::size_t> key;         // index of the key's line
-  std::size_t insert_at = 0;              // where a new key of the section goes
+  std::optional<std::size_t> section;  // index of the section's header line
+  std::optional<std::size_t> key;      // index of the key's line
+  std::size_t insert_at = 0;           // where a new key of the section goes
 };
 
 Location Find(const std::vector<Line>& lines, const std::string& section, const std::string& key) {

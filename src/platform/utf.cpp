@@ -53,11 +53,20 @@ bool IsValidUtf8(const std::string& bytes) {
     const auto lead = static_cast<unsigned char>(bytes[i]);
     std::size_t length = 0;
     std::uint32_t code = 0;
-    if (lead < 0x80) { ++i; continue; }
-    if (lead >= 0xC2 && lead <= 0xDF) { length = 2; code = lead & 0x1F; }
-    else if (lead >= 0xE0 && lead <= 0xEF) { length = 3; code = lead & 0x0F; }
-    else if (lead >= 0xF0 && lead <= 0xF4) { length = 4; code = lead & 0x07; }
-    else return false;
+    if (lead < 0x80) {
+      ++i;
+      continue;
+    }
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      length = 2;
+      code = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      length = 3;
+      code = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      length = 4;
+      code = lead & 0x07;
+    } else return false;
     if (i + length > bytes.size()) return false;
     for (std::size_t k = 1; k < length; ++k) {
       const auto next = static_cast<unsigned char>(bytes[i + k]);

@@ -3,9 +3,7 @@
 namespace clipvane {
 namespace {
 
-bool NeedsQuotes(const std::string& arg) {
-  return arg.empty() || arg.find_first_of(" \t\n\v\"") != std::string::npos;
-}
+bool NeedsQuotes(const std::string& arg) { return arg.empty() || arg.find_first_of(" \t\n\v\"") != std::string::npos; }
 
 void AppendQuoted(std::string& line, const std::string& arg) {
   if (!NeedsQuotes(arg)) {

@@ -53,9 +53,7 @@ class Command {
     }
   }
 
-  void NotStarted(EncodeRows& rows, std::size_t row) {
-    Refuse({rows.Path(row), RefusalReason::kNotStarted, row});
-  }
+  void NotStarted(EncodeRows& rows, std::size_t row) { Refuse({rows.Path(row), RefusalReason::kNotStarted, row}); }
 
   // Starts a script whose jobs' statuses are `statuses`: they wait from before the
   // start, in the script's process once it runs. One that does not start is refused

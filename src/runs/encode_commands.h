@@ -63,10 +63,10 @@ struct StartedScript {
 // for the scripts to follow.
 struct EncodeResult {
   std::vector<StartedScript> started;  // the scripts opened, in order; not those that did not start
-  std::vector<ScriptedJob> scripted;  // the videos whose job script was written, in list order
-  std::vector<Refusal> refused;       // the videos left out, and why, in list order
-  std::vector<ProgressStep> steps;    // every step the command went through
-  bool written = false;               // a command's scripts got any line
+  std::vector<ScriptedJob> scripted;   // the videos whose job script was written, in list order
+  std::vector<Refusal> refused;        // the videos left out, and why, in list order
+  std::vector<ProgressStep> steps;     // every step the command went through
+  bool written = false;                // a command's scripts got any line
 };
 
 // Every command leaves out a row whose job holds it (HoldsItsRow: it runs or waits in

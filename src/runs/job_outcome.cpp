@@ -44,10 +44,10 @@ std::string CauseLine(const std::string& log) {
   // What the system and the tools say when something outside the job is wrong, the
   // weightiest first: the disk, a missing program or file, a stream the source lacks,
   // the rights, a name; then any file that could not be used.
-  static const char* const kCauses[] = {"no space left", "disk quota", "file too large", "read-only file system",
-                                        "not found", "is not recognized", "cannot start", "no such file",
-                                        "matches no streams", "permission denied", "access is denied",
-                                        "name too long", "cannot open", "cannot read", "cannot write"};
+  static const char* const kCauses[] = {
+      "no space left",     "disk quota",    "file too large", "read-only file system", "not found",
+      "is not recognized", "cannot start",  "no such file",   "matches no streams",    "permission denied",
+      "access is denied",  "name too long", "cannot open",    "cannot read",           "cannot write"};
   std::vector<std::pair<std::string, std::string>> said;  // each line, and in lower case
   for (const std::string& line : NonEmptyLines(log)) {
     // The command lines the encoder shows and the files FFmpeg names hold file names,

@@ -8,12 +8,12 @@ namespace clipvane {
 // What became of a job, judged from what it left: a result is believed only when
 // it was checked.
 enum class JobOutcome {
-  kWritten,         // a new MP4 with one video and one audio track, as long as its source
-  kNoNewResult,     // no MP4 was written by this run (an earlier one may stand)
-  kUnreadable,      // the library cannot read the MP4
-  kVideoTracks,     // not exactly one video track
-  kAudioTracks,     // not exactly one audio track
-  kLengthDiffers,   // more than a second longer or shorter than its source, or of no length
+  kWritten,        // a new MP4 with one video and one audio track, as long as its source
+  kNoNewResult,    // no MP4 was written by this run (an earlier one may stand)
+  kUnreadable,     // the library cannot read the MP4
+  kVideoTracks,    // not exactly one video track
+  kAudioTracks,    // not exactly one audio track
+  kLengthDiffers,  // more than a second longer or shorter than its source, or of no length
 };
 
 // What became of a job in a few words, for the command line and the window alike:

@@ -60,20 +60,21 @@ bool Names(const std::string& text, const std::string& job) {
 }
 
 // The scripts of batch that a command line runs, and the job scripts they call.
-std::vector<std::string> ScriptTexts(const std::string& command_line, const Workspace& workspace,
-                                     ScriptDialect dialect, const FileSystem& files) {
+std::vector<std::string> ScriptTexts(const std::string& command_line, const Workspace& workspace, ScriptDialect dialect,
+                                     const FileSystem& files) {
   const std::string folder = AnsiToUtf8(workspace.Batch() + Separator(workspace.Style()));
   const std::string extension = ScriptExtension(dialect);
   std::vector<std::string> texts;
   for (std::size_t at = command_line.find(folder); at != std::string::npos; at = command_line.find(folder, at + 1)) {
     const std::size_t end = command_line.find(extension, at);
     if (end == std::string::npos) break;
-    const std::string text = files.ReadWholeFile(Utf8ToAnsi(command_line.substr(0, end + extension.size()).substr(at)))
-                                 .value_or("");
+    const std::string text =
+        files.ReadWholeFile(Utf8ToAnsi(command_line.substr(0, end + extension.size()).substr(at))).value_or("");
     texts.push_back(text);
     // A run script's calls: each names a job script of the same folder.
     const std::string ansi_folder = workspace.Batch() + Separator(workspace.Style());
-    for (std::size_t call = text.find(ansi_folder); call != std::string::npos; call = text.find(ansi_folder, call + 1)) {
+    for (std::size_t call = text.find(ansi_folder); call != std::string::npos;
+         call = text.find(ansi_folder, call + 1)) {
       const std::size_t call_end = text.find(extension, call);
       if (call_end == std::string::npos) break;
       texts.push_back(files.ReadWholeFile(text.substr(call, call_end + extension.size() - call)).value_or(""));

@@ -39,8 +39,8 @@ std::vector<ScriptStep> PowerActionSteps(PowerAction action, const Workspace& wo
   return {};
 }
 
-bool MakeRunScripts(int queue_count, std::size_t row_count, const RowJobBuilder& build_row,
-                    PowerAction action, RunScriptContext& context) {
+bool MakeRunScripts(int queue_count, std::size_t row_count, const RowJobBuilder& build_row, PowerAction action,
+                    RunScriptContext& context) {
   if (row_count == 0) return false;
   const std::vector<ScriptStep> power = PowerActionSteps(action, context.workspace);
 
@@ -74,9 +74,8 @@ std::vector<std::vector<std::string>> QueuedJobs(int queue_count, std::vector<st
   if (queue_count != 2 && queue_count != 4) return {job_scripts};
   // The queues follow the job scripts' names, compared as the desktop sorts them. The
   // power-action line sorts first and takes index 0, so it shifts the split by one.
-  std::stable_sort(job_scripts.begin(), job_scripts.end(), [](const std::string& a, const std::string& b) {
-    return CompareTextIgnoringCase(a, b) < 0;
-  });
+  std::stable_sort(job_scripts.begin(), job_scripts.end(),
+                   [](const std::string& a, const std::string& b) { return CompareTextIgnoringCase(a, b) < 0; });
   std::vector<std::vector<std::string>> queues(static_cast<std::size_t>(queue_count));
   const std::size_t first_index = power_action ? 1 : 0;
   for (std::size_t k = 0; k < job_scripts.size(); ++k)

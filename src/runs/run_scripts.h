@@ -30,8 +30,8 @@ std::vector<ScriptStep> PowerActionSteps(PowerAction action, const Workspace& wo
 // jobs split over that many scripts in name order; every written script ends with the
 // power-action line. Returns whether the whole-list script got any line. Throws
 // PlatformError when a script cannot be written.
-bool MakeRunScripts(int queue_count, std::size_t row_count, const RowJobBuilder& build_row,
-                    PowerAction action, RunScriptContext& context);
+bool MakeRunScripts(int queue_count, std::size_t row_count, const RowJobBuilder& build_row, PowerAction action,
+                    RunScriptContext& context);
 
 // The job scripts each run script of a whole-list command calls, in the order of
 // RunScriptPaths: for a queue count of 2 or 4 split in name order, otherwise all of

@@ -24,9 +24,9 @@ int ListChoice(int stored, int item_count) { return stored >= 0 && stored < item
 
 DisplayMode DisplayModeOf(int display) {
   switch (display) {
-    case 0: return DisplayMode::kFillAndCrop;  // full screen, picture cropped
-    case 1: return DisplayMode::kStretch;      // full screen, picture stretched
-    case 2: return DisplayMode::kFit;          // source aspect kept
+    case 0: return DisplayMode::kFillAndCrop;   // full screen, picture cropped
+    case 1: return DisplayMode::kStretch;       // full screen, picture stretched
+    case 2: return DisplayMode::kFit;           // source aspect kept
     default: return DisplayMode::kFit640Frame;  // the 640 frame, also when nothing is chosen
   }
 }
@@ -212,9 +212,7 @@ SettingsCheck SaveSettings(EncodeSettings& settings, EncoderPreset& preset, IniP
   return LoadSettings(settings, preset, ini);
 }
 
-std::string WindowTitle(const EncodeSettings& settings) {
-  return settings.title + " " + kProgramVersion;
-}
+std::string WindowTitle(const EncodeSettings& settings) { return settings.title + " " + kProgramVersion; }
 
 std::string SubtitleFont(const EncodeSettings& settings, const std::string& fontsdir) {
   if (settings.colorsubtitle) return settings.fontface;

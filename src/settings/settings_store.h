@@ -13,7 +13,8 @@ class IniProfile;
 inline constexpr const char* kSettingsSection = "default";
 inline constexpr const char* kProgramVersion = "v1.4";
 // Every container people bring today, as a new MP4.ini gets it.
-inline constexpr const char* kDefaultVideoExtensions = "avi,mpg,mpeg,asf,wmv,mp4,m4v,mov,mkv,webm,ts,m2ts,mts,3gp,flv,vob";
+inline constexpr const char* kDefaultVideoExtensions =
+    "avi,mpg,mpeg,asf,wmv,mp4,m4v,mov,mkv,webm,ts,m2ts,mts,3gp,flv,vob";
 
 // The extensions a videofileext text names: lower case, split by comma-text rules.
 std::vector<std::string> VideoExtensionList(const std::string& text);

@@ -26,8 +26,7 @@ std::array<int, 8> SubtitleSizeList(bool colour_route, int platform_choice) {
 
 int ConfiguredSizeIndex(EncodeSettings& settings, const IniProfile& ini, bool colour_route) {
   if (settings.plainsizeindex == -1) {
-    std::vector<std::string> items =
-        SplitCommaText(ini.ReadString(kSettingsSection, "fontsize", kDefaultFontSize));
+    std::vector<std::string> items = SplitCommaText(ini.ReadString(kSettingsSection, "fontsize", kDefaultFontSize));
     if (items.size() < 2) items = SplitCommaText(kDefaultFontSize);
     settings.plainsizeindex = ParseIntegerOr(items[0], 2);
     settings.colorsizeindex = ParseIntegerOr(items[1], 2);

@@ -13,18 +13,18 @@ AvsFiles AvsScriptPaths(const Workspace& workspace, const std::string& video_pat
   return {base + ".ssa", base + ".avs"};
 }
 
-std::vector<std::string> AvsScriptLines(const std::string& avisynth_plugin_dir,
-                                        const std::string& video_path, const std::string& ssa_path) {
-  return {"LoadPlugin(\"" + avisynth_plugin_dir + "VSFilter.dll\")",
-          "DirectShowSource(\"" + video_path + "\")", "TextSub(\"" + ssa_path + "\")"};
+std::vector<std::string> AvsScriptLines(const std::string& avisynth_plugin_dir, const std::string& video_path,
+                                        const std::string& ssa_path) {
+  return {"LoadPlugin(\"" + avisynth_plugin_dir + "VSFilter.dll\")", "DirectShowSource(\"" + video_path + "\")",
+          "TextSub(\"" + ssa_path + "\")"};
 }
 
 AvsFiles WriteAvsScript(FileSystem& files, const Workspace& workspace, const std::string& avisynth_plugin_dir,
                         const std::string& video_path, const SubtitleSource& subtitle, const SsaStyle& style,
                         const ColourTable& colours, const std::string& source_to_open) {
   const AvsFiles written = AvsScriptPaths(workspace, video_path);
-  files.ReplaceWholeFile(written.ssa, JoinLinesCrLf(ConvertSubtitleToSsa(files, subtitle.path, workspace.Style(),
-                                                                         style, colours, subtitle.sami_class)));
+  files.ReplaceWholeFile(written.ssa, JoinLinesCrLf(ConvertSubtitleToSsa(files, subtitle.path, workspace.Style(), style,
+                                                                         colours, subtitle.sami_class)));
   const std::string& source = source_to_open.empty() ? video_path : source_to_open;
   files.ReplaceWholeFile(written.avs, JoinLinesCrLf(AvsScriptLines(avisynth_plugin_dir, source, written.ssa)));
   return written;

@@ -28,8 +28,8 @@ AvsFiles AvsScriptPaths(const Workspace& workspace, const std::string& video_pat
 
 // The three lines that have AviSynth open the video and VSFilter draw the SSA file on it.
 // Paths go in as they stand: AviSynth strings have no escapes.
-std::vector<std::string> AvsScriptLines(const std::string& avisynth_plugin_dir,
-                                        const std::string& video_path, const std::string& ssa_path);
+std::vector<std::string> AvsScriptLines(const std::string& avisynth_plugin_dir, const std::string& video_path,
+                                        const std::string& ssa_path);
 
 // Converts the subtitle file beside the video (SAMI or SRT) into the SSA file and
 // writes the AviSynth script that reads `source_to_open` with it (the resynchronised

@@ -75,8 +75,7 @@ Delimiter DelimiterOf(char c) {
 
 }  // namespace
 
-SamiBlockRead ReadNextEntry(std::vector<std::string>& lines, std::size_t start,
-                            const ColourTable& colours) {
+SamiBlockRead ReadNextEntry(std::vector<std::string>& lines, std::size_t start, const ColourTable& colours) {
   std::size_t from = start;
   if (start == 0) {
     from = BodyLine(lines);

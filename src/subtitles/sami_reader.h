@@ -25,8 +25,7 @@ struct SamiBlockRead {
 // (every SYNC tag that follows text on its line is moved onto a line of its own) and
 // searches from the <BODY> line, so the SAMI head is never read. Callers pass 0 first and
 // then each returned index until it equals the line count or no block is found.
-SamiBlockRead ReadNextEntry(std::vector<std::string>& lines, std::size_t start,
-                            const ColourTable& colours);
+SamiBlockRead ReadNextEntry(std::vector<std::string>& lines, std::size_t start, const ColourTable& colours);
 
 // Scans one block's text. None when a text run or colour comes before any item (the
 // block has no START value) or when the block gives no item at all.

@@ -9,9 +9,9 @@
 
 namespace clipvane {
 
-std::vector<std::string> ConvertSubtitleToSsa(const FileSystem& files, const std::string& path,
-                                              PathStyle path_style, const SsaStyle& style,
-                                              const ColourTable& colours, const std::string& sami_class) {
+std::vector<std::string> ConvertSubtitleToSsa(const FileSystem& files, const std::string& path, PathStyle path_style,
+                                              const SsaStyle& style, const ColourTable& colours,
+                                              const std::string& sami_class) {
   const std::optional<std::string> bytes = files.ReadWholeFile(path);
   if (!bytes) throw PlatformError("Cannot read " + path);
   const std::string text = SamiTextFromBytes(*bytes);

@@ -15,8 +15,8 @@ class FileSystem;
 // file's base name. Of a SAMI file in two languages only the paragraphs of
 // `sami_class` are kept, when it names one of them. A file that cannot be read
 // throws PlatformError.
-std::vector<std::string> ConvertSubtitleToSsa(const FileSystem& files, const std::string& path,
-                                              PathStyle path_style, const SsaStyle& style,
-                                              const ColourTable& colours, const std::string& sami_class = {});
+std::vector<std::string> ConvertSubtitleToSsa(const FileSystem& files, const std::string& path, PathStyle path_style,
+                                              const SsaStyle& style, const ColourTable& colours,
+                                              const std::string& sami_class = {});
 
 }  // namespace clipvane

@@ -38,14 +38,11 @@ constexpr char kSsaTemplate[] =
     "\r"
     "[Events]";
 
-constexpr char kEventFormat[] =
-    "Format: Marked, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text";
+constexpr char kEventFormat[] = "Format: Marked, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text";
 
 constexpr int kNotATime = std::numeric_limits<int>::max();
 
-bool IsNbsp(const std::string& text, std::size_t at) {
-  return EqualsIgnoringAsciiCase(text.substr(at, 6), "&nbsp;");
-}
+bool IsNbsp(const std::string& text, std::size_t at) { return EqualsIgnoringAsciiCase(text.substr(at, 6), "&nbsp;"); }
 
 std::vector<std::string> HeaderLines(const std::string& title, const SsaStyle& style) {
   std::vector<std::string> lines;
@@ -80,8 +77,8 @@ void AppendDialogue(std::vector<std::string>& lines, const std::string& text, in
   // 1,193 hours later. Such a subtitle shows from the start; one that is over by then,
   // never.
   if (end <= 0) return;
-  lines.push_back("Dialogue: Marked=0," + FormatSsaTime(static_cast<std::uint32_t>(start < 0 ? 0 : start)) +
-                  "," + FormatSsaTime(static_cast<std::uint32_t>(end)) + ",*Default,,0000,0000,0000,," + text);
+  lines.push_back("Dialogue: Marked=0," + FormatSsaTime(static_cast<std::uint32_t>(start < 0 ? 0 : start)) + "," +
+                  FormatSsaTime(static_cast<std::uint32_t>(end)) + ",*Default,,0000,0000,0000,," + text);
 }
 
 }  // namespace
@@ -164,7 +161,8 @@ std::vector<std::string> SsaLinesFromSrt(const std::vector<std::string>& srt_lin
   std::vector<std::string> lines = HeaderLines(title, style);
   lines.emplace_back(kEventFormat);
   // Each cue has its own end; cues that overlap are stacked by the renderer.
-  for (const SrtCue& cue : ReadSrtCues(srt_lines)) AppendDialogue(lines, SrtSsaText(cue.lines, colours), cue.start, cue.end);
+  for (const SrtCue& cue : ReadSrtCues(srt_lines))
+    AppendDialogue(lines, SrtSsaText(cue.lines, colours), cue.start, cue.end);
   return lines;
 }
 

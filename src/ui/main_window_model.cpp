@@ -113,9 +113,7 @@ bool MainWindowModel::MayClose() {
   if (!AnyJobRunning()) return true;
   switch (static_cast<CloseAnswer>(dialogs_.Choose(CloseWhileRunningQuestion(), CloseWhileRunningAnswers()))) {
     case CloseAnswer::kKeepRunning: return true;
-    case CloseAnswer::kStopAll:
-      Guarded(dialogs_, [&] { session_.StopAll(); });
-      return true;
+    case CloseAnswer::kStopAll: Guarded(dialogs_, [&] { session_.StopAll(); }); return true;
     default: return false;
   }
 }
@@ -131,10 +129,8 @@ void MainWindowModel::RowStateChanged(std::size_t row, bool selected, bool focus
   VideoList& list = session_.List();
   if (row >= list.RowCount()) return;
   list.SetSelected(row, selected);
-  if (focused)
-    list.SetFocusedRow(row);
-  else if (list.FocusedRow() == row)
-    list.SetFocusedRow(std::nullopt);
+  if (focused) list.SetFocusedRow(row);
+  else if (list.FocusedRow() == row) list.SetFocusedRow(std::nullopt);
   SelectionChanged();
 }
 
@@ -210,10 +206,8 @@ void MainWindowModel::StartClicked() {
   Guarded(dialogs_, [&] {
     // Up to four selected videos start directly, even when they are the whole list;
     // a whole-list selection of more runs the single queue; anything else, nothing.
-    if (StartsDirectly(selected))
-      EncodeSelection();
-    else if (selected == List().RowCount())
-      EncodeWholeList(1, false);
+    if (StartsDirectly(selected)) EncodeSelection();
+    else if (selected == List().RowCount()) EncodeWholeList(1, false);
   });
   LookAtJobs();
   ListChanged();

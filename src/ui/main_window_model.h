@@ -28,9 +28,7 @@ class DocumentOpener {
 struct StartButtonState {
   bool enabled = false;
   std::string caption;
-  bool operator==(const StartButtonState& other) const {
-    return enabled == other.enabled && caption == other.caption;
-  }
+  bool operator==(const StartButtonState& other) const { return enabled == other.enabled && caption == other.caption; }
 };
 
 // What the main window model asks of the window that shows it.
@@ -86,11 +84,11 @@ class MainWindowModel {
   bool AnyJobRunning() const;
 
   // The window's events.
-  void Created();   // makes the workspace folders, loads list.log, chooses no power action
+  void Created();  // makes the workspace folders, loads list.log, chooses no power action
   // The user closes the window: when jobs run, asks whether to keep them running, stop
   // them all or stay. False to stay.
   bool MayClose();
-  void Closing();   // writes list.log when the list changed
+  void Closing();  // writes list.log when the list changed
   void RowStateChanged(std::size_t row, bool selected, bool focused);
   void FilesDropped(const std::vector<std::string>& paths);
   // Files dropped whose names the ANSI code page cannot hold (in UTF-8): the list

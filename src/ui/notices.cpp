@@ -17,7 +17,7 @@ std::string SourceIsOutputText(const std::string& path) {
 // A video that cannot be converted, named with the reason, before any job starts.
 std::string UnconvertibleText(const Refusal& refusal) {
   return Utf8ToAnsi(refusal.reason == RefusalReason::kNoVideoStream ? u8"영상이 없는 파일이라 건너뜁니다: "
-                                                                     : u8"동영상 정보를 구하지 못해 건너뜁니다: ") +
+                                                                    : u8"동영상 정보를 구하지 못해 건너뜁니다: ") +
          refusal.path;
 }
 
@@ -67,14 +67,15 @@ std::vector<Notice> SelectionNotices(const EncodeResult& result) {
       notices.push_back({refusal.path + Utf8ToAnsi(u8"\r\r선택한 파일이 존재하지 않습니다."), Utf8ToAnsi(u8"알림")});
     if (refusal.reason == RefusalReason::kSourceIsOutput)
       notices.push_back({SourceIsOutputText(refusal.path), Utf8ToAnsi(u8"알림")});
-    if (refusal.reason == RefusalReason::kSameResult) notices.push_back({SameResultText(refusal), Utf8ToAnsi(u8"알림")});
+    if (refusal.reason == RefusalReason::kSameResult)
+      notices.push_back({SameResultText(refusal), Utf8ToAnsi(u8"알림")});
     if (IsUnconvertible(refusal.reason)) notices.push_back({UnconvertibleText(refusal), Utf8ToAnsi(u8"알림")});
     if (const std::string reason = ReasonText(refusal); !reason.empty())
       notices.push_back({refusal.path + "\r\r" + reason, Utf8ToAnsi(u8"알림")});
   }
   std::vector<Notice> not_started;
-  TellInOneBox(result, [](RefusalReason reason) { return reason == RefusalReason::kNotStarted; }, NotStartedText,
-               not_started);
+  TellInOneBox(
+      result, [](RefusalReason reason) { return reason == RefusalReason::kNotStarted; }, NotStartedText, not_started);
   for (Notice& notice : not_started) {
     notice.text = Utf8ToAnsi(u8"한 번에 4개까지만 인코딩합니다. 다음 동영상은 시작하지 않았습니다:\r\r") + notice.text;
     notices.push_back(notice);
@@ -84,20 +85,23 @@ std::vector<Notice> SelectionNotices(const EncodeResult& result) {
 
 std::vector<Notice> WholeListNotices(const EncodeResult& result, bool batch_files_only, ScriptDialect dialect) {
   std::vector<Notice> notices;
-  TellInOneBox(result, [](RefusalReason reason) { return reason == RefusalReason::kSourceIsOutput; },
-               [](const Refusal& refusal) { return SourceIsOutputText(refusal.path); }, notices);
-  TellInOneBox(result, [](RefusalReason reason) { return reason == RefusalReason::kSameResult; }, SameResultText,
-               notices);
+  TellInOneBox(
+      result, [](RefusalReason reason) { return reason == RefusalReason::kSourceIsOutput; },
+      [](const Refusal& refusal) { return SourceIsOutputText(refusal.path); }, notices);
+  TellInOneBox(
+      result, [](RefusalReason reason) { return reason == RefusalReason::kSameResult; }, SameResultText, notices);
   TellInOneBox(result, IsUnconvertible, UnconvertibleText, notices);
-  for (const RefusalReason wanted : {RefusalReason::kRunScriptName, RefusalReason::kNameTooLong,
-                                      RefusalReason::kSubtitleNotAFile, RefusalReason::kInIncoming,
-                                      RefusalReason::kCannotScript, RefusalReason::kNotLaunched,
-                                      RefusalReason::kAlreadyRunning})
-    TellInOneBox(result, [wanted](RefusalReason reason) { return reason == wanted; },
-                 [](const Refusal& refusal) { return refusal.path + ": " + ReasonText(refusal); }, notices);
+  for (const RefusalReason wanted :
+       {RefusalReason::kRunScriptName, RefusalReason::kNameTooLong, RefusalReason::kSubtitleNotAFile,
+        RefusalReason::kInIncoming, RefusalReason::kCannotScript, RefusalReason::kNotLaunched,
+        RefusalReason::kAlreadyRunning})
+    TellInOneBox(
+        result, [wanted](RefusalReason reason) { return reason == wanted; },
+        [](const Refusal& refusal) { return refusal.path + ": " + ReasonText(refusal); }, notices);
   if (batch_files_only && result.written)
-    notices.push_back({Utf8ToAnsi(u8"인코딩을 위한 배치파일(") + ScriptExtension(dialect) + Utf8ToAnsi(u8")들이 생성되었습니다."),
-                       Utf8ToAnsi(u8"알림")});
+    notices.push_back(
+        {Utf8ToAnsi(u8"인코딩을 위한 배치파일(") + ScriptExtension(dialect) + Utf8ToAnsi(u8")들이 생성되었습니다."),
+         Utf8ToAnsi(u8"알림")});
   return notices;
 }
 
@@ -111,7 +115,9 @@ Notice NamesOutsideCodePageNotice(const std::vector<std::string>& utf8_names) {
   return notice;
 }
 
-Notice WideFrameNotice() { return Warned(Utf8ToAnsi(u8"지정한 [화면 설정]은 iPod touch와 iPhone을 위한 옵션 입니다.")); }
+Notice WideFrameNotice() {
+  return Warned(Utf8ToAnsi(u8"지정한 [화면 설정]은 iPod touch와 iPhone을 위한 옵션 입니다."));
+}
 
 Notice SubtitleSyncNotice() {
   return Warned(Utf8ToAnsi(
@@ -136,14 +142,14 @@ Notice VideoExtensionsNotice() {
 
 Notice MediaInfoNotice(MediaInfoProblem problem) {
   if (problem == MediaInfoProblem::kMissing)
-    return Warned(Utf8ToAnsi(
-        u8"MediaInfo.dll 파일을 찾지 못했습니다.\r\n"
-        u8"동영상의 화면 크기와 초당 프레임 수를 알 수 없어 인코딩할 수 없습니다.\r\n"
-        u8"프로그램 폴더에 MediaInfo.dll을 넣어 주세요."));
-  return Warned(Utf8ToAnsi(
-      u8"MediaInfo.dll 파일을 쓸 수 없습니다.\r\n"
-      u8"동영상의 화면 크기와 초당 프레임 수를 알 수 없어 인코딩할 수 없습니다.\r\n"
-      u8"프로그램 폴더의 MediaInfo.dll을 64비트용 새 파일로 바꿔 주세요."));
+    return Warned(
+        Utf8ToAnsi(u8"MediaInfo.dll 파일을 찾지 못했습니다.\r\n"
+                   u8"동영상의 화면 크기와 초당 프레임 수를 알 수 없어 인코딩할 수 없습니다.\r\n"
+                   u8"프로그램 폴더에 MediaInfo.dll을 넣어 주세요."));
+  return Warned(
+      Utf8ToAnsi(u8"MediaInfo.dll 파일을 쓸 수 없습니다.\r\n"
+                 u8"동영상의 화면 크기와 초당 프레임 수를 알 수 없어 인코딩할 수 없습니다.\r\n"
+                 u8"프로그램 폴더의 MediaInfo.dll을 64비트용 새 파일로 바꿔 주세요."));
 }
 
 Notice ErrorNotice(const std::string& what) { return {what, "Clipvane", Notice::Icon::kError}; }

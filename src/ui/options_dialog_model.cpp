@@ -40,8 +40,7 @@ OptionsDialogModel::OptionsDialogModel(Session& session, OptionsServices service
     : session_(session), services_(services), loaded_(std::move(loaded)), lists_(services.fonts) {}
 
 void OptionsDialogModel::Load() {
-  if (session_.LoadSettings() != SettingsCheck::kAccepted)
-    services_.dialogs.Tell(WideFrameNotice());
+  if (session_.LoadSettings() != SettingsCheck::kAccepted) services_.dialogs.Tell(WideFrameNotice());
   ShowLoadedSettings();
 }
 
@@ -167,8 +166,8 @@ void OptionsDialogModel::CancelClicked() {
 
 void OptionsDialogModel::MakeColourRouteReady() {
   if (controls_.colorsubtitle)
-    controls_.colorsubtitle = session_.MakeColourRouteReady(services_.avisynth,
-                                                            [this] { return services_.dialogs.Ask(AviSynthQuestion()); });
+    controls_.colorsubtitle =
+        session_.MakeColourRouteReady(services_.avisynth, [this] { return services_.dialogs.Ask(AviSynthQuestion()); });
 }
 
 void OptionsDialogModel::RefillSubtitleLists() {

@@ -16,15 +16,15 @@ class Session;
 // The state of the dialog's own controls; the subtitle size and font come through
 // SubtitleFontLists as the user picks them.
 struct OptionsControls {
-  int display = -1;  // rdDisplayScale's item, -1 when none
-  int qulity = -1;   // cbQulity's selection
-  int platform = -1; // cbPlatform's selection
+  int display = -1;   // rdDisplayScale's item, -1 when none
+  int qulity = -1;    // cbQulity's selection
+  int platform = -1;  // cbPlatform's selection
   bool noresizefor43scale = false;
   bool subtitlesync = false;
   bool audiosync = false;
   bool needsubtitle = false;
   bool colorsubtitle = false;
-  std::string videofileext;  // the video extension field, as typed
+  std::string videofileext;   // the video extension field, as typed
   std::string subtitleclass;  // the subtitle language's class, empty for 자동
 };
 

@@ -40,7 +40,8 @@ std::vector<std::string> ScreenFontItems(const std::vector<std::string>& familie
   std::vector<std::string> items{"Default"};
   for (const std::string& family : families) {
     if (family.empty() || family[0] == '@') continue;
-    if (std::none_of(items.begin(), items.end(), [&](const std::string& item) { return SameIgnoringCase(item, family); }))
+    if (std::none_of(items.begin(), items.end(),
+                     [&](const std::string& item) { return SameIgnoringCase(item, family); }))
       items.push_back(family);
   }
   std::stable_sort(items.begin(), items.end(), LessIgnoringCase);

@@ -58,19 +58,19 @@ std::vector<MenuEntry> MenuEntries() {
 
 std::vector<MenuShortcut> MenuShortcuts() {
   using M = MenuCommand;
-  return {{M::kRefresh, 'R'}, {M::kClearEncoded, 'T'}, {M::kSelectAll, 'A'}, {M::kDelete, 0},
-          {M::kEncodeSelection, 'E'}};
+  return {
+      {M::kRefresh, 'R'}, {M::kClearEncoded, 'T'}, {M::kSelectAll, 'A'}, {M::kDelete, 0}, {M::kEncodeSelection, 'E'}};
 }
 
 std::vector<ListColumn> ListColumns() {
   return {{"", 20, false}, {Utf8ToAnsi(u8"동영상 제목"), 500, true}, {Utf8ToAnsi(u8"자막"), 0, true}};
 }
 
-std::vector<ListColumn> FollowColumns() { return {{Utf8ToAnsi(u8"진행"), 140, true}, {Utf8ToAnsi(u8"결과"), 0, false}}; }
-
-PanelButton OutputFolderButton() {
-  return Button(u8"MP4 저장소 열기", u8"인코딩된 파일이 저장된 폴더를 엽니다.");
+std::vector<ListColumn> FollowColumns() {
+  return {{Utf8ToAnsi(u8"진행"), 140, true}, {Utf8ToAnsi(u8"결과"), 0, false}};
 }
+
+PanelButton OutputFolderButton() { return Button(u8"MP4 저장소 열기", u8"인코딩된 파일이 저장된 폴더를 엽니다."); }
 PanelButton OptionsButton() { return Button(u8"설정", u8"어떤 형태로 인코딩 할 것인지 설정합니다."); }
 PanelButton StartButtonTexts() { return Button(u8"시작", u8"선택한 동영상 파일(들)을 인코딩 합니다."); }
 PanelButton WebPageButton() { return Button(u8"문의하기", u8"Clipvane 개발자 블로그로 이동합니다."); }

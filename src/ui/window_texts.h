@@ -10,26 +10,26 @@ namespace clipvane {
 // The commands of the main window's context menu PopupMenu1, in menu order, with the
 // designer's names of their items.
 enum class MenuCommand {
-  kRefresh,                 // N2: 새로 고침
-  kOpenWithLinkedProgram,   // miExecitWithLinkedApp: 연결된 프로그램으로 실행
-  kClearEncoded,            // N3: 인코딩된 동영상 목록 지우기
-  kSelectAll,               // N9: 전부 선택
-  kDelete,                  // miDelete: 삭제
-  kMakeBatchFiles,          // miMakeBatchFiles: 인코딩 배치 파일 생성
-  kOpenBatchFolder,         // N11: 인코딩 배치 폴더 열기
-  kEncodeSelection,         // miEncoding: 선택한 동영상 멀티 인코딩 하기 (최대 4개)
-  kEncodeAllMenu,           // miEncodingAll: 전부(일괄) 인코딩 하기, a submenu
-  kAfterEncodingMenu,       // N10: 인코딩 완료후, a submenu
-  kSuspendAfterwards,       // miSuspend: 대기모드로...
-  kShutdownAfterwards,      // miShutdown: 컴퓨터 끄기
-  kNothingAfterwards,       // miNone: (없음)
-  kEncodeAllSingle,         // miSingle: 싱글
-  kEncodeAllTwoQueues,      // N5: 멀티2
-  kEncodeAllFourQueues,     // miMulti4: 멀티4
+  kRefresh,                // N2: 새로 고침
+  kOpenWithLinkedProgram,  // miExecitWithLinkedApp: 연결된 프로그램으로 실행
+  kClearEncoded,           // N3: 인코딩된 동영상 목록 지우기
+  kSelectAll,              // N9: 전부 선택
+  kDelete,                 // miDelete: 삭제
+  kMakeBatchFiles,         // miMakeBatchFiles: 인코딩 배치 파일 생성
+  kOpenBatchFolder,        // N11: 인코딩 배치 폴더 열기
+  kEncodeSelection,        // miEncoding: 선택한 동영상 멀티 인코딩 하기 (최대 4개)
+  kEncodeAllMenu,          // miEncodingAll: 전부(일괄) 인코딩 하기, a submenu
+  kAfterEncodingMenu,      // N10: 인코딩 완료후, a submenu
+  kSuspendAfterwards,      // miSuspend: 대기모드로...
+  kShutdownAfterwards,     // miShutdown: 컴퓨터 끄기
+  kNothingAfterwards,      // miNone: (없음)
+  kEncodeAllSingle,        // miSingle: 싱글
+  kEncodeAllTwoQueues,     // N5: 멀티2
+  kEncodeAllFourQueues,    // miMulti4: 멀티4
   // Added after the original items: the jobs in the user's hand.
-  kOpenLog,                 // 로그 보기: the first selected row's job log
-  kStopSelected,            // 선택한 작업 중지
-  kStopAll,                 // 모든 작업 중지
+  kOpenLog,       // 로그 보기: the first selected row's job log
+  kStopSelected,  // 선택한 작업 중지
+  kStopAll,       // 모든 작업 중지
 };
 constexpr std::size_t kMenuCommandCount = 19;
 
@@ -82,34 +82,34 @@ inline constexpr const char* kMakerWebPage = "https://clipvane.blogspot.com/";
 
 // The controls of the options dialog fmOptions, with the designer's names.
 enum class OptionsControl {
-  kDisplayGroup,      // rdDisplayScale
-  kDisplay0,          // its four items
+  kDisplayGroup,  // rdDisplayScale
+  kDisplay0,      // its four items
   kDisplay1,
   kDisplay2,
   kDisplay3,
-  kNoResize,          // CheckBox2
-  kSyncGroup,         // GroupBox2
-  kSubtitleSync,      // cbSubtitleSync
-  kAudioSync,         // cbAudioSync
-  kQualityGroup,      // GroupBox1
-  kQuality,           // cbQulity
-  kQualityText,       // Label5
-  kSubtitle,          // cbSubtitle
-  kSubtitlePanel,     // pnSubtitle
-  kSizeLabel,         // Label2
-  kFontSize,          // cbFontSize
-  kFontLabel,         // Label3
-  kFonts,             // cbFonts
-  kColourSubtitle,    // cbColorSubtitle
-  kRule,              // Bevel1
-  kPlatformLabel,     // Label4
-  kPlatform,          // cbPlatform
-  kVideoExtsLabel,    // the video extension field and its label
+  kNoResize,        // CheckBox2
+  kSyncGroup,       // GroupBox2
+  kSubtitleSync,    // cbSubtitleSync
+  kAudioSync,       // cbAudioSync
+  kQualityGroup,    // GroupBox1
+  kQuality,         // cbQulity
+  kQualityText,     // Label5
+  kSubtitle,        // cbSubtitle
+  kSubtitlePanel,   // pnSubtitle
+  kSizeLabel,       // Label2
+  kFontSize,        // cbFontSize
+  kFontLabel,       // Label3
+  kFonts,           // cbFonts
+  kColourSubtitle,  // cbColorSubtitle
+  kRule,            // Bevel1
+  kPlatformLabel,   // Label4
+  kPlatform,        // cbPlatform
+  kVideoExtsLabel,  // the video extension field and its label
   kVideoExts,
   kSubtitleClassLabel,  // the language of a SAMI file in two languages, and its label
   kSubtitleClass,
-  kOk,                // Button1
-  kCancel,            // the Linux dialog's way out without saving
+  kOk,      // Button1
+  kCancel,  // the Linux dialog's way out without saving
 };
 
 std::string OptionsCaption();

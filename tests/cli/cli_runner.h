@@ -23,7 +23,8 @@ class CliRunner {
     out.str("");
     err.str("");
     WatchingShell watching(nullptr);  // a test process relays no signal
-    CliServices services{{NativeFileSystem(), detached, *mediainfo, &NativeProcessList()}, watching, "/usr/share/fonts", out, err};
+    CliServices services{
+        {NativeFileSystem(), detached, *mediainfo, &NativeProcessList()}, watching, "/usr/share/fonts", out, err};
     return RunCli(args, workspace, services);
   }
 

@@ -49,9 +49,10 @@ TEST_F(CliTest, ListCommandsSayWhatTheyRefuseAndNeverTouchAFile) {
                  videos_->Path() + "/./clip.avi"}),
             1);
   // Linux names are bytes: CLIP.avi is another file, which is not there.
-  for (const char* said : {"not added: ", "notes.txt: not a video", "CLIP.avi: file missing", "missing.avi: file missing",
-                           "folder.avi: a folder, not a video file", "lines.avi: a line break in the name",
-                           "cr\r.avi: a line break", "/./clip.avi: already listed"})
+  for (const char* said :
+       {"not added: ", "notes.txt: not a video", "CLIP.avi: file missing", "missing.avi: file missing",
+        "folder.avi: a folder, not a video file", "lines.avi: a line break in the name", "cr\r.avi: a line break",
+        "/./clip.avi: already listed"})
     ExpectSaid(said);
   const std::string other = kOther.substr(0, kOther.size() - 4);
   EXPECT_EQ(out.str(), "1\t \tclip\tOK\n2\t \t" + other + "\t-\n");
@@ -87,13 +88,17 @@ TEST_F(CliTest, SettingsAreShownAndSavedWithTheStoresRules) {
   EXPECT_EQ(Cli({"settings", "display=3"}), 0);
   ExpectSaid("iPod touch");
   // A wrong pair saves nothing at all, and says what the key takes.
-  const std::pair<const char*, const char*> wrong[] = {
-      {"qulity=good", "takes 0 (good), 1 (normal) or 2 (low)"}, {"qulity=99", "takes 0 (good)"},
-      {"qulity=0x1", "takes 0 (good)"}, {"platform=3", "or 2 (phone, H.264)"},
-      {"subtitleclass=KR CC", "a SAMI class name"},
-      {"display=-1", "takes 0 (fill, cropped)"}, {"colorsubtitle=2", "takes 1 or 0"},
-      {"fontsize=8,1", "from 0 to 7"}, {"title=Mine", "read only"}, {"colour=1", "not a setting"},
-      {"videofileext=avi,.mp4", "extensions without the dot"}};
+  const std::pair<const char*, const char*> wrong[] = {{"qulity=good", "takes 0 (good), 1 (normal) or 2 (low)"},
+                                                       {"qulity=99", "takes 0 (good)"},
+                                                       {"qulity=0x1", "takes 0 (good)"},
+                                                       {"platform=3", "or 2 (phone, H.264)"},
+                                                       {"subtitleclass=KR CC", "a SAMI class name"},
+                                                       {"display=-1", "takes 0 (fill, cropped)"},
+                                                       {"colorsubtitle=2", "takes 1 or 0"},
+                                                       {"fontsize=8,1", "from 0 to 7"},
+                                                       {"title=Mine", "read only"},
+                                                       {"colour=1", "not a setting"},
+                                                       {"videofileext=avi,.mp4", "extensions without the dot"}};
   for (const auto& [pair, reason] : wrong) {
     EXPECT_EQ(Cli({"settings", "display=0", pair}), 2) << pair;
     ExpectSaid(std::string(pair) + ": ");
@@ -126,7 +131,8 @@ TEST_F(CliTest, SettingsChangedAtOnceAreAllKept) {
       EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
     EXPECT_EQ(Cli({"settings"}), 0);
-    for (const char* pair : pairs) EXPECT_NE(out.str().find(std::string(pair) + "\n"), std::string::npos) << trial << " " << pair;
+    for (const char* pair : pairs)
+      EXPECT_NE(out.str().find(std::string(pair) + "\n"), std::string::npos) << trial << " " << pair;
   }
 }
 
@@ -205,7 +211,8 @@ TEST_F(CliTest, RowsLeftOutAreNamedWithTheirReasonAndFailTheCommand) {
   EXPECT_EQ(out.str(), app.Path() + "batch/encode_all.sh\n");
   EXPECT_EQ(err.str().find(".bat"), std::string::npos) << err.str();
   EXPECT_EQ(Cli({"refresh"}), 0);
-  EXPECT_EQ(err.str(), "clipvane-cli: row 2: " + notes + ": not a video\nrefreshed 2 rows: 1 without a picture, 0 encoded\n");
+  EXPECT_EQ(err.str(),
+            "clipvane-cli: row 2: " + notes + ": not a video\nrefreshed 2 rows: 1 without a picture, 0 encoded\n");
   EXPECT_TRUE(NativeFileSystem().Exists(own));
 }
 
@@ -229,7 +236,8 @@ TEST_F(CliTest, WrongUseIsAnErrorOnStderr) {
   EXPECT_TRUE(out.str().empty());
   EXPECT_FALSE(NativeFileSystem().Exists(app / "batch"));  // an unknown command opens no list
   for (const std::vector<std::string>& args : {std::vector<std::string>{"encode-all", "--queues", "3"},
-                                              {"encode-all", "--after", "reboot"}, {"encode", "--fast", "1"}})
+                                               {"encode-all", "--after", "reboot"},
+                                               {"encode", "--fast", "1"}})
     EXPECT_EQ(Cli(args), 2) << args[1];
   EXPECT_EQ(Cli({"encode-all"}), 1);  // an empty list gives nothing to encode
   EXPECT_EQ(Cli({"add"}), 2);

@@ -27,13 +27,17 @@ TEST(VideoPaths, DeriveExtensionBaseNameAndSubtitle) {
 
 TEST(NormalizeLexically, TakesOutWhatNamesNoFolder) {
   const std::tuple<PathStyle, std::string, std::string> cases[] = {
-      {kPosix, "/m//good.avi", "/m/good.avi"},         {kPosix, "/m/./c/../good.avi", "/m/good.avi"},
-      {kPosix, "/../m/good.avi", "/m/good.avi"},       {kPosix, "m/../../good.avi", "../good.avi"},
-      {kPosix, "/m/c/", "/m/c/"},                      {kPosix, "/m/.../a.avi", "/m/.../a.avi"},
+      {kPosix, "/m//good.avi", "/m/good.avi"},
+      {kPosix, "/m/./c/../good.avi", "/m/good.avi"},
+      {kPosix, "/../m/good.avi", "/m/good.avi"},
+      {kPosix, "m/../../good.avi", "../good.avi"},
+      {kPosix, "/m/c/", "/m/c/"},
+      {kPosix, "/m/.../a.avi", "/m/.../a.avi"},
       {kWin, "D:\\Videos\\\\.\\x\\..\\a.avi", "D:\\Videos\\a.avi"},
-      {kWin, "D:/Videos/a.avi", "D:\\Videos\\a.avi"},  {kWin, "D:a\\..\\b.avi", "D:b.avi"},
+      {kWin, "D:/Videos/a.avi", "D:\\Videos\\a.avi"},
+      {kWin, "D:a\\..\\b.avi", "D:b.avi"},
       {kWin, "\\\\server\\share\\..\\a.avi", "\\\\server\\share\\a.avi"},  // the share stays
-      {kWin, "\\\\?\\D:\\a\\..\\b.avi", "\\\\?\\D:\\a\\..\\b.avi"},      // taken literally
+      {kWin, "\\\\?\\D:\\a\\..\\b.avi", "\\\\?\\D:\\a\\..\\b.avi"},        // taken literally
       {kWin, "D:\\\xB0\xA1\\..\\\xB3\xAA.avi", "D:\\\xB3\xAA.avi"}};
   for (const auto& [style, path, normal] : cases) EXPECT_EQ(NormalizeLexically(path, style), normal) << path;
 }
@@ -47,16 +51,17 @@ TEST(AppDir, IsTheExecutablesFolderNotTheCurrentOne) {
 TEST(IsVideoFile, ComparesTheExtensionWithTheList) {
   const std::vector<std::string> exts{"avi", "mpg"};
   const std::tuple<std::vector<std::string>, const char*, bool> cases[] = {
-      {exts, "C:\\v\\clip.AVI", true},       {exts, "C:\\v\\clip.avi.txt", false},
-      {exts, "C:\\v.avi\\clip", false},      {{"avi", ""}, "C:\\v\\clip", true},  // the empty item
-      {{".avi"}, "C:\\v\\clip.avi", false},  // a listed dot never matches
+      {exts, "C:\\v\\clip.AVI", true},      {exts, "C:\\v\\clip.avi.txt", false},
+      {exts, "C:\\v.avi\\clip", false},     {{"avi", ""}, "C:\\v\\clip", true},  // the empty item
+      {{".avi"}, "C:\\v\\clip.avi", false},                                      // a listed dot never matches
       {{}, "C:\\v\\clip.avi", false}};
   for (const auto& [list, path, is_video] : cases) EXPECT_EQ(IsVideoFile(path, list, kWin), is_video) << path;
 }
 
 TEST(Workspace, KeepsItsDataInTheUsersFolderOnlyWhenItsOwnCannotBeWritten) {
   const std::tuple<bool, const char*, const char*> cases[] = {
-      {true, "/home/u/.local/share", "/opt/cv/"}, {false, "/home/u/.local/share", "/home/u/.local/share/clipvane/"},
+      {true, "/home/u/.local/share", "/opt/cv/"},
+      {false, "/home/u/.local/share", "/home/u/.local/share/clipvane/"},
       {false, "", "/opt/cv/"}};  // nowhere else to go: the program's folder, whose writes then fail
   for (const auto& [writable, user, data] : cases)
     EXPECT_EQ(ChooseDataDir("/opt/cv/", writable, user, PathStyle::kPosix), data) << writable << user;

@@ -32,7 +32,8 @@ TEST_F(CliEncodeTest, EncodesSelectedVideosOfAnyNameAndTheListInQueuesThatEndWit
   EXPECT_EQ(testing::FilesLeftIn(app / "temp"), 0);  // the jobs deleted their intermediates
 
   ASSERT_EQ(Cli({"encode-all", "--queues", "2", "--after", "shutdown", "--wait"}), 0) << err.str() << out.str();
-  EXPECT_EQ(NativeFileSystem().ReadWholeFile(app.Path() + "power.log"), "shutdown\nshutdown\n");  // each queue's last line
+  EXPECT_EQ(NativeFileSystem().ReadWholeFile(app.Path() + "power.log"),
+            "shutdown\nshutdown\n");  // each queue's last line
 }
 
 // incoming on a disk of its own that is nearly full: the MP4 is built there, the disk
@@ -79,7 +80,8 @@ TEST_F(CliEncodeTest, RowsOfOneNameInSeparateCommandsMakeOneMp4) {
   ASSERT_EQ(Cli({"add", a, b}), 0);
   ASSERT_EQ(Cli({"encode", "1", "--wait"}), 0) << err.str();
   EXPECT_EQ(Cli({"encode", "2"}), 1);
-  ExpectSaid("not converted: row 2: " + b + ": same result as row 1 (" + a + "): both make " + app / "incoming/clip.mp4");
+  ExpectSaid("not converted: row 2: " + b + ": same result as row 1 (" + a + "): both make " +
+             app / "incoming/clip.mp4");
   EXPECT_TRUE(detached.opened.empty());
   EXPECT_EQ(Cli({"refresh"}), 0);
   EXPECT_EQ(out.str(), "1\t*\tclip\t-\n2\t \tclip\t-\n");
@@ -102,7 +104,8 @@ TEST_F(CliEncodeTest, RowsThatCannotBeScriptedAreNamedAndTheOthersGoOn) {
   EXPECT_EQ(Cli({"encode-all", "--wait"}), 1);
   ExpectSaid("row 2: " + videos[1] + ": the name is too long");
   ExpectSaid("row 3: " + videos[2] + ": its subtitle (.smi or .srt) is not a file");
-  EXPECT_NE(out.str().find(videos[0] + "\twritten " + app / "incoming/" + longest + ".mp4"), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find(videos[0] + "\twritten " + app / "incoming/" + longest + ".mp4"), std::string::npos)
+      << out.str();
   EXPECT_NE(out.str().find(videos[3] + "	written "), std::string::npos) << out.str();
   EXPECT_EQ(testing::FilesLeftIn(app / "temp"), 0);
 }

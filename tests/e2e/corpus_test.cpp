@@ -62,8 +62,9 @@ struct Region {
 // The share of a region's pixels, one second in, that pass the colour test.
 double ShareOf(const std::string& mp4, bool (*colour)(int r, int g, int b), Region region) {
   const MediaReport r = Probe(mp4);
-  const auto rgb = FrameRegion(mp4, 1, r.width * region.left / 100, r.height * region.top / 100,
-                               r.width * (region.right - region.left) / 100, r.height * (region.bottom - region.top) / 100);
+  const auto rgb =
+      FrameRegion(mp4, 1, r.width * region.left / 100, r.height * region.top / 100,
+                  r.width * (region.right - region.left) / 100, r.height * (region.bottom - region.top) / 100);
   return rgb.empty() ? 0 : 3.0 * CountPixels(rgb, colour) / static_cast<double>(rgb.size());
 }
 
@@ -79,7 +80,8 @@ class CorpusTest : public CliEncodeTest {
       args.push_back(*source.rotate ? made : path);
       RunFfmpeg(args);
       // FFmpeg writes a phone's rotation mark only when it copies the picture.
-      if (*source.rotate) RunFfmpeg({"-i", made, "-c", "copy", "-metadata:s:v:0", std::string("rotate=") + source.rotate, path});
+      if (*source.rotate)
+        RunFfmpeg({"-i", made, "-c", "copy", "-metadata:s:v:0", std::string("rotate=") + source.rotate, path});
     }
   }
   static void TearDownTestSuite() {
@@ -105,8 +107,9 @@ class CorpusTest : public CliEncodeTest {
       const MediaReport r = Probe(mp4);
       // MPEG-4 Part 2 and AAC-LC stereo at 48 kHz, one track each.
       EXPECT_EQ(r.streams, 2) << what;
-      EXPECT_EQ(r.Formats(), "mpeg4 Simple Profile " + std::to_string(r.width) + "x" + std::to_string(r.height) +
-                                 ", aac LC 48000 2") << what;
+      EXPECT_EQ(r.Formats(),
+                "mpeg4 Simple Profile " + std::to_string(r.width) + "x" + std::to_string(r.height) + ", aac LC 48000 2")
+          << what;
       EXPECT_TRUE(r.width > 0 && r.width <= frame_width && r.height > 0 && r.height <= frame_height) << what;
       EXPECT_NEAR(r.duration, 3.0, 0.5) << what;
       if (row < kPortraitRows) {  // turned counter-clockwise: red left, blue right

@@ -50,9 +50,12 @@ class KilledJobTest : public testing::CliEncodeTest {
   KilledJobTest() {
     // FFmpeg's place beside the encoder: helpers that note themselves, start the file
     // they are to write, and wait.
-    Executable("bin/ffmpeg", "for a; do last=$a; done\necho $$ >> '" + app / "helpers'\n"
-               "case \"$last\" in pipe:*) ;; *) echo partial > \"$last\";; esac\n"
-               "while [ ! -e '" + app / "go" + "' ]; do sleep 0.05; done\nexit 1");
+    Executable("bin/ffmpeg", "for a; do last=$a; done\necho $$ >> '" +
+                                 app /
+                                     "helpers'\n"
+                                     "case \"$last\" in pipe:*) ;; *) echo partial > \"$last\";; esac\n"
+                                     "while [ ! -e '" +
+                                 app / "go" + "' ]; do sleep 0.05; done\nexit 1");
   }
   std::vector<pid_t> Helpers() {
     std::ifstream in(app / "helpers");
@@ -118,8 +121,13 @@ TEST_F(KilledJobTest, ThePowerActionNeverGoesAheadUnderARunningJob) {
   testing::FakeMachine machine;
   const auto power_action = [&] {
     machine.events.clear();
-    PowerActionServices services{machine,   NativeProcessList(),      machine, NativeCensusNames(), app / "batch/",
-                                 &NativeFileSystem(), app / "temp/all-stopped"};
+    PowerActionServices services{machine,
+                                 NativeProcessList(),
+                                 machine,
+                                 NativeCensusNames(),
+                                 app / "batch/",
+                                 &NativeFileSystem(),
+                                 app / "temp/all-stopped"};
     RunPowerActionMode("shutdown", services);
     return machine.events;
   };

@@ -57,8 +57,8 @@ class GuiFixture {
     program = std::make_unique<Program>(
         StartProgram(workspace, OpenIniProfile(workspace.SettingsFile()), "C:\\windows\\Fonts"));
     mediainfo = LoadMediaInfoLibrary(workspace.AppDir(), NativeFileSystem());
-    services = std::make_unique<GuiServices>(
-        GuiServices{{NativeFileSystem(), shell, *mediainfo}, opener, dialogs, *avisynth, NativeInstalledFonts(), notifier});
+    services = std::make_unique<GuiServices>(GuiServices{
+        {NativeFileSystem(), shell, *mediainfo}, opener, dialogs, *avisynth, NativeInstalledFonts(), notifier});
     windows = std::make_unique<ProgramWindows>(*program, *services, GetModuleHandleW(nullptr));
     ShowWindow(Main().Handle(), SW_SHOW);
     Pump();

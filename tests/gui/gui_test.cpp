@@ -27,7 +27,9 @@ class GuiTest : public ::testing::Test, public GuiFixture {
     WriteListLog(paths);
     CreateWindows();
   }
-  std::string Start() { return (IsWindowEnabled(Main().StartButton()) ? "on " : "off ") + ControlText(Main().StartButton()); }
+  std::string Start() {
+    return (IsWindowEnabled(Main().StartButton()) ? "on " : "off ") + ControlText(Main().StartButton());
+  }
   HWND Control(C control) { return Options().Control(control); }
   bool Checked(C control) { return SendMessageW(Control(control), BM_GETCHECK, 0, 0) == BST_CHECKED; }
   void Click(C control) { SendMessageW(Control(control), BM_CLICK, 0, 0); }
@@ -120,8 +122,8 @@ TEST_F(GuiTest, TheProgramListsTheFilesOnItsCommandLine) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  ASSERT_TRUE(CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                             &startup, &process));
+  ASSERT_TRUE(CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                             &process));
   // A close posted to its window waits in the queue until the window has taken the files.
   struct Search {
     DWORD process_id;
@@ -184,12 +186,17 @@ TEST_F(GuiTest, TheJobColumnsTheStopButtonAndTheCloseQuestionFollowTheModel) {
   EXPECT_EQ(dialogs.shown.back(), CloseWhileRunningQuestion());
   say(0, "state=stopped\n");
   say(1, "state=failed\ncause=[aac] No space left on device\n");
-  EXPECT_EQ(ItemText(0, 4) + "|" + ItemText(1, 4),
-            Utf8ToAnsi(u8"중지됨|실패: 디스크 공간이 부족합니다"));
+  EXPECT_EQ(ItemText(0, 4) + "|" + ItemText(1, 4), Utf8ToAnsi(u8"중지됨|실패: 디스크 공간이 부족합니다"));
   EXPECT_EQ(notifier.told, std::vector<std::string>{"Clipvane: " + RunEndedText(0, 0, 1)});
   EXPECT_FALSE(IsWindowEnabled(Main().StopButton()));
   wchar_t tip[128] = {};
-  NMLVGETINFOTIPW info{{Main().ListView(), static_cast<UINT_PTR>(kIdListView), static_cast<UINT>(LVN_GETINFOTIPW)}, 0, tip, 128, 1, 0, 0};
+  NMLVGETINFOTIPW info{{Main().ListView(), static_cast<UINT_PTR>(kIdListView), static_cast<UINT>(LVN_GETINFOTIPW)},
+                       0,
+                       tip,
+                       128,
+                       1,
+                       0,
+                       0};
   SendMessageW(Main().Handle(), WM_NOTIFY, kIdListView, reinterpret_cast<LPARAM>(&info));
   EXPECT_EQ(WideToAnsi(tip), "[aac] No space left on device");
   const std::string log = temp.WriteFile("batch\\v1.log", "[aac] No space left on device\r\n");
@@ -234,10 +241,10 @@ TEST_F(GuiTest, TheOptionsDialogShowsItsModelAndPassesOnEveryEvent) {
 TEST_F(GuiTest, AnOkThatTheLoadRefusesKeepsTheDialogOpen) {
   temp.WriteFile("MP4.ini", "[default]\r\ndisplay=3\r\nplatform=1\r\n");
   CreateWindows();
-  PostMessageW(Control(C::kOk), BM_CLICK, 0, 0);         // saved, refused, stays open
-  PostMessageW(Control(C::kDisplay2), BM_CLICK, 0, 0);   // another screen fit
-  PostMessageW(Control(C::kOk), BM_CLICK, 0, 0);         // accepted, closes
-  Command(kIdOptionsButton);                             // the showing loads again
+  PostMessageW(Control(C::kOk), BM_CLICK, 0, 0);        // saved, refused, stays open
+  PostMessageW(Control(C::kDisplay2), BM_CLICK, 0, 0);  // another screen fit
+  PostMessageW(Control(C::kOk), BM_CLICK, 0, 0);        // accepted, closes
+  Command(kIdOptionsButton);                            // the showing loads again
   EXPECT_EQ(dialogs.shown, std::vector<Notice>(3, WideFrameNotice()));
   EXPECT_FALSE(Options().Showing() || IsWindowVisible(Options().Handle()));
 }
@@ -248,7 +255,8 @@ TEST_F(GuiTest, RegisteredAviSynthGetsTheFilterAndPlainFontsComeFromTheRegistry)
   RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\AviSynth", 0, nullptr, 0, KEY_WRITE, nullptr, &avs, nullptr);
   RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", 0, KEY_WRITE, &fonts);
   const char file[] = "cvtest.ttf";
-  RegSetValueExA(fonts, "Clipvane Test & Other (TrueType)", 0, REG_SZ, reinterpret_cast<const BYTE*>(file), sizeof file);
+  RegSetValueExA(fonts, "Clipvane Test & Other (TrueType)", 0, REG_SZ, reinterpret_cast<const BYTE*>(file),
+                 sizeof file);
   NativeFileSystem().MakeFolders(temp / "plugins");
   temp.WriteFile("plugins\\DirectShowSource.dll", "dll");
   temp.WriteFile("bin\\vsfilter.dll", "plugin");

@@ -38,7 +38,8 @@ TEST(QuotePath, QuotesEveryPathSafely) {
 }
 
 TEST(RenderScript, EndsLinesInTheDialectsWayAndAFailingCheckedStepEndsTheScriptThroughItsFailureSteps) {
-  const std::vector<ScriptStep> steps{DeleteStep("X"), CallStep("Y%"), ToolStep("mp4creator", {Opt("-c"), PathArg("Z")})};
+  const std::vector<ScriptStep> steps{DeleteStep("X"), CallStep("Y%"),
+                                      ToolStep("mp4creator", {Opt("-c"), PathArg("Z")})};
   // Calls survive the second expansion of cmd.
   EXPECT_EQ(RenderScript(kBatch, "D:\\Conv\\", steps),
             "del \"X\"\r\ncall \"Y%%%%\"\r\n\"D:\\Conv\\bin\\mp4creator.exe\" -c \"Z\"\r\n");
@@ -78,8 +79,8 @@ TEST(RenderScript, ShellStopsAtTheFirstFailingStepAndCleansUp) {
     const std::string script = temp.WriteFile(
         "job.sh", RenderScript(kSh, temp.Path(), steps, {DeleteStep(temp / "part"), DeleteStep(temp / "kept")}));
     const int status = RunChild({"sh", script}, {Inherited(), Discarded()}).value();
-    std::string result = "status " + std::to_string(status) + ": " +
-                         NativeFileSystem().ReadWholeFile(temp / "out").value_or("-");
+    std::string result =
+        "status " + std::to_string(status) + ": " + NativeFileSystem().ReadWholeFile(temp / "out").value_or("-");
     result.erase(result.find_last_not_of('\n') + 1);
     if (NativeFileSystem().Exists(temp / "part")) result += " part";
     if (NativeFileSystem().Exists(temp / "kept")) result += " kept";
@@ -99,7 +100,8 @@ TEST(RenderScript, CmdEndsAFailingBatchJobAndTheRunScriptGoesOn) {
   temp.WriteFile("bin\\fail-a2", "");
   std::vector<ScriptStep> run;
   for (const std::string job : {"a", "b"}) {
-    const std::string part = temp / ("part " + job), out = temp / ("out & " + job + "%.mp4"), kept = temp / ("kept " + job);
+    const std::string part = temp / ("part " + job), out = temp / ("out & " + job + "%.mp4"),
+                      kept = temp / ("kept " + job);
     temp.WriteFile("out & " + job + "%.mp4", "old " + job);
     temp.WriteFile("kept " + job, "intermediate");
     const std::vector<ScriptStep> steps{Checked(ToolStep("tool", {Opt(job + "1"), PathArg(part)})),
@@ -111,7 +113,9 @@ TEST(RenderScript, CmdEndsAFailingBatchJobAndTheRunScriptGoesOn) {
   run.push_back(ProgramStep(temp / "bin\\tool.exe", {Opt("power"), PathArg(temp / "power.txt")}));
   const std::string run_script = temp.WriteFile("encode_all.bat", RenderScript(kBatch, temp.Path(), run));
   ASSERT_TRUE(RunChild({"cmd.exe", "/c", run_script}, {Discarded(), Discarded()}).has_value());
-  const auto read = [&](const std::string& name) { return NativeFileSystem().ReadWholeFile(temp / name).value_or("-"); };
+  const auto read = [&](const std::string& name) {
+    return NativeFileSystem().ReadWholeFile(temp / name).value_or("-");
+  };
   EXPECT_EQ(read("out & a%.mp4") + "|" + read("part a") + "|" + read("kept a"), "old a|-|-");
   EXPECT_EQ(read("out & b%.mp4") + "|" + read("part b") + "|" + read("kept b"), "made b1\r\nmade b2\r\n|-|-");
   EXPECT_EQ(read("power.txt"), "made power\r\n");
@@ -138,8 +142,9 @@ PictureGeometry Plan(const MediaFacts& facts, int platform, int displaymode, boo
 }
 
 TEST(RatioText, WritesTwoDecimalsRoundedToEvenAndComparesByValue) {
-  const std::pair<std::pair<int, int>, const char*> cases[] = {
-      {{4, 3}, "1.33"}, {{10, 1}, "10.00"}, {{640, 428}, "1.50"}, {{1, 8}, "0.12"}, {{3, 8}, "0.38"}, {{1920, 808}, "2.38"}};
+  const std::pair<std::pair<int, int>, const char*> cases[] = {{{4, 3}, "1.33"},     {{10, 1}, "10.00"},
+                                                               {{640, 428}, "1.50"}, {{1, 8}, "0.12"},
+                                                               {{3, 8}, "0.38"},     {{1920, 808}, "2.38"}};
   for (const auto& [ratio, text] : cases) EXPECT_EQ(RatioText(ratio.first, ratio.second), text);
   EXPECT_TRUE(RatioGreaterByValue("10.00", "9.99"));
   EXPECT_FALSE(RatioGreaterByValue("1.50", "1.50"));
@@ -153,34 +158,34 @@ struct GeometryCase {
 
 TEST(PlanGeometry, FitsThePictureOntoTheFrame) {
   for (const GeometryCase& c : std::initializer_list<GeometryCase>{
-        GeometryCase{640, 480, 0, 0, false, false, {640, 480}, {427, 320}, {427, 320}},
-        GeometryCase{640, 480, 0, 3, false, false, {640, 428}, {480, 320}, {480, 320}},
-        GeometryCase{640, 480, 0, 3, true, false, {640, 480}, {427, 320}, {427, 320}},
-        GeometryCase{640, 480, 0, 2, false, false, {640, 480}, {480, 320}, {480, 320}},
-        GeometryCase{720, 480, 0, 3, false, false, {720, 480}, {480, 320}, {480, 320}},
-        GeometryCase{1280, 720, 0, 0, false, false, {1280, 720}, {480, 270}, {480, 270}},
-        GeometryCase{1280, 720, 0, 3, false, false, {1083, 720}, {480, 320}, {480, 320}},
-        GeometryCase{640, 272, 0, 3, false, false, {409, 272}, {480, 320}, {480, 320}},
-        GeometryCase{352, 288, 0, 0, false, false, {352, 288}, {391, 320}, {391, 320}},
-        GeometryCase{720, 480, 0, 1, false, false, {720, 480}, {481, 320}, {481, 320}},
-        GeometryCase{720, 304, 0, 1, false, false, {720, 304}, {640, 270}, {640, 270}},
-        GeometryCase{480, 640, 0, 3, false, true, {428, 640}, {320, 480}, {320, 480}},
-        GeometryCase{1280, 720, 1, 0, false, false, {1280, 720}, {320, 180}, {320, 240}},
-        GeometryCase{720, 480, 1, 3, false, false, {640, 480}, {320, 240}, {320, 240}},
-        GeometryCase{480, 640, 1, 0, false, true, {480, 640}, {240, 320}, {320, 240}},
-        // a portrait 3:4 picture is not of the 4:3 class, so it is filled and turned
-        GeometryCase{480, 640, 0, 3, true, true, {428, 640}, {320, 480}, {320, 480}},
-        // a square is not turned; 321/320 already writes 1.00, so the search stops there
-        GeometryCase{500, 500, 0, 0, false, false, {500, 500}, {321, 320}, {321, 320}},
-        // The phone: the whole picture within 1280x720, or 720x1280 upright, never
-        // larger, both sides even, whatever the screen fit; nothing is turned.
-        GeometryCase{1920, 1080, 2, 3, false, false, {1920, 1080}, {1280, 720}, {1280, 720}},
-        GeometryCase{640, 360, 2, 3, false, false, {640, 360}, {640, 360}, {640, 360}},
-        GeometryCase{1080, 1920, 2, 3, false, false, {1080, 1920}, {720, 1280}, {720, 1280}},
-        GeometryCase{1440, 1080, 2, 3, true, false, {1440, 1080}, {960, 720}, {960, 720}},
-        GeometryCase{2560, 1080, 2, 3, false, false, {2560, 1080}, {1280, 540}, {1280, 540}},
-        GeometryCase{321, 241, 2, 2, false, false, {321, 241}, {320, 240}, {320, 240}},
-        GeometryCase{1000, 1000, 2, 3, false, false, {1000, 1000}, {720, 720}, {720, 720}}}) {
+           GeometryCase{640, 480, 0, 0, false, false, {640, 480}, {427, 320}, {427, 320}},
+           GeometryCase{640, 480, 0, 3, false, false, {640, 428}, {480, 320}, {480, 320}},
+           GeometryCase{640, 480, 0, 3, true, false, {640, 480}, {427, 320}, {427, 320}},
+           GeometryCase{640, 480, 0, 2, false, false, {640, 480}, {480, 320}, {480, 320}},
+           GeometryCase{720, 480, 0, 3, false, false, {720, 480}, {480, 320}, {480, 320}},
+           GeometryCase{1280, 720, 0, 0, false, false, {1280, 720}, {480, 270}, {480, 270}},
+           GeometryCase{1280, 720, 0, 3, false, false, {1083, 720}, {480, 320}, {480, 320}},
+           GeometryCase{640, 272, 0, 3, false, false, {409, 272}, {480, 320}, {480, 320}},
+           GeometryCase{352, 288, 0, 0, false, false, {352, 288}, {391, 320}, {391, 320}},
+           GeometryCase{720, 480, 0, 1, false, false, {720, 480}, {481, 320}, {481, 320}},
+           GeometryCase{720, 304, 0, 1, false, false, {720, 304}, {640, 270}, {640, 270}},
+           GeometryCase{480, 640, 0, 3, false, true, {428, 640}, {320, 480}, {320, 480}},
+           GeometryCase{1280, 720, 1, 0, false, false, {1280, 720}, {320, 180}, {320, 240}},
+           GeometryCase{720, 480, 1, 3, false, false, {640, 480}, {320, 240}, {320, 240}},
+           GeometryCase{480, 640, 1, 0, false, true, {480, 640}, {240, 320}, {320, 240}},
+           // a portrait 3:4 picture is not of the 4:3 class, so it is filled and turned
+           GeometryCase{480, 640, 0, 3, true, true, {428, 640}, {320, 480}, {320, 480}},
+           // a square is not turned; 321/320 already writes 1.00, so the search stops there
+           GeometryCase{500, 500, 0, 0, false, false, {500, 500}, {321, 320}, {321, 320}},
+           // The phone: the whole picture within 1280x720, or 720x1280 upright, never
+           // larger, both sides even, whatever the screen fit; nothing is turned.
+           GeometryCase{1920, 1080, 2, 3, false, false, {1920, 1080}, {1280, 720}, {1280, 720}},
+           GeometryCase{640, 360, 2, 3, false, false, {640, 360}, {640, 360}, {640, 360}},
+           GeometryCase{1080, 1920, 2, 3, false, false, {1080, 1920}, {720, 1280}, {720, 1280}},
+           GeometryCase{1440, 1080, 2, 3, true, false, {1440, 1080}, {960, 720}, {960, 720}},
+           GeometryCase{2560, 1080, 2, 3, false, false, {2560, 1080}, {1280, 540}, {1280, 540}},
+           GeometryCase{321, 241, 2, 2, false, false, {321, 241}, {320, 240}, {320, 240}},
+           GeometryCase{1000, 1000, 2, 3, false, false, {1000, 1000}, {720, 720}, {720, 720}}}) {
     const PictureGeometry g = Plan(Facts(c.width, c.height), c.platform, c.displaymode, c.keep43);
     const std::string label = std::to_string(c.width) + "x" + std::to_string(c.height) + " mode " +
                               std::to_string(c.displaymode) + " platform " + std::to_string(c.platform);
@@ -194,12 +199,11 @@ TEST(SubtitleMetrics, SizeColouredSubtitlesForTheSourcePicture) {
   };
   // 640x480 fitted scales by 480/320: 5 and 3 give 7.5 and 4.5, rounded to even. The
   // phone's 320 lines span the shorter side: 1920 / 1080 x 320 lines for a portrait one.
-  for (const Case& c : {Case{1280, 720, 0, 0, 16, 20, 47, 0}, Case{1280, 720, 0, 3, 16, 20, 40, 0},
-                        Case{640, 480, 0, 3, 16, 42, 21, 0}, Case{640, 480, 0, 0, 16, 20, 24, 0},
-                        Case{1920, 808, 0, 0, 16, 20, 77, 0}, Case{720, 480, 0, 3, 16, 20, 24, 0},
-                        Case{640, 480, 0, 0, 5, 20, 8, 0}, Case{640, 480, 0, 0, 3, 20, 4, 0},
-                        Case{1920, 1080, 2, 3, 16, 20, 18, 320}, Case{640, 480, 2, 3, 16, 20, 16, 320},
-                        Case{1080, 1920, 2, 3, 16, 20, 16, 569}}) {
+  for (const Case& c :
+       {Case{1280, 720, 0, 0, 16, 20, 47, 0}, Case{1280, 720, 0, 3, 16, 20, 40, 0}, Case{640, 480, 0, 3, 16, 42, 21, 0},
+        Case{640, 480, 0, 0, 16, 20, 24, 0}, Case{1920, 808, 0, 0, 16, 20, 77, 0}, Case{720, 480, 0, 3, 16, 20, 24, 0},
+        Case{640, 480, 0, 0, 5, 20, 8, 0}, Case{640, 480, 0, 0, 3, 20, 4, 0}, Case{1920, 1080, 2, 3, 16, 20, 18, 320},
+        Case{640, 480, 2, 3, 16, 20, 16, 320}, Case{1080, 1920, 2, 3, 16, 20, 16, 569}}) {
     const MediaFacts facts = Facts(c.width, c.height);
     const SsaStyleMetrics m = c.platform == 2 ? PhoneSubtitleMetrics(facts, c.size)
                                               : SubtitleMetrics(Plan(facts, 0, c.displaymode), facts, c.size);
@@ -238,7 +242,8 @@ class JobScriptTest : public ::testing::Test {
     preset_.subtitlefontsize = 5;
   }
   JobBuild Build(const std::string& video = "D:\\Videos\\Holiday.avi") {
-    JobContext context{{workspace_, ScriptDialect::kWindowsBatch, settings_, preset_, "C:\\WINDOWS\\Fonts\\"}, files_,
+    JobContext context{{workspace_, ScriptDialect::kWindowsBatch, settings_, preset_, "C:\\WINDOWS\\Fonts\\"},
+                       files_,
                        [this](const std::string& video_path, const std::string& subtitle, const std::string& source,
                               const SsaStyleMetrics& m) {
                          avs_calls_.push_back(video_path + " <- " + source + " font " + std::to_string(m.font_size));
@@ -282,13 +287,15 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ScriptCase{"holiday_plain.bat", [](EncodeSettings&, EncoderPreset&, MediaFacts&) {}, ""},
         // Thirteen lines: the first pass, the main encode of its output, one more clean-up.
-        ScriptCase{"holiday_sync.bat", [](EncodeSettings& s, EncoderPreset&, MediaFacts&) { s.subtitlesync = s.audiosync = true; }, ""},
+        ScriptCase{"holiday_sync.bat",
+                   [](EncodeSettings& s, EncoderPreset&, MediaFacts&) { s.subtitlesync = s.audiosync = true; }, ""},
         // The AviSynth script is the input, without subtitle options; its files go first.
         // 5 scaled by 480/320 is 7.5: size 8, rounded to even.
         ScriptCase{"holiday_colour.bat", [](EncodeSettings& s, EncoderPreset&, MediaFacts&) { s.colorsubtitle = true; },
                    "D:\\Videos\\Holiday.avi <- D:\\Videos\\Holiday.avi font 8"},
         // A portrait picture is turned between the video and the subtitle options.
-        ScriptCase{"holiday_portrait.bat", [](EncodeSettings&, EncoderPreset&, MediaFacts& f) { std::swap(f.width, f.height); }, ""},
+        ScriptCase{"holiday_portrait.bat",
+                   [](EncodeSettings&, EncoderPreset&, MediaFacts& f) { std::swap(f.width, f.height); }, ""},
         // Both: the AviSynth script opens the first pass's output, whose sound is encoded again.
         ScriptCase{"holiday_colour_sync.bat",
                    [](EncodeSettings& s, EncoderPreset&, MediaFacts&) { s.colorsubtitle = s.subtitlesync = true; },
@@ -358,10 +365,14 @@ TEST_F(JobScriptTest, TheSubtitleCopyArrivesAsUtf8WithCrLfLines) {
   const std::pair<std::string, std::string> cases[] = {
       {kAnsiSubtitle, "<SAMI>\r\n<BODY>\r\n<SYNC Start=1000><P>\xED\x95\x9C\xEA\xB8\x80\r\n</SAMI>\r\n"},
       {"\xEF\xBB\xBFline\nnext", "\xEF\xBB\xBFline\nnext"},  // taken as UTF-8 already and copied as it is
-      {"<P>\xED\x95\x9C\n", "<P>\xED\x95\x9C\r\n"},             // UTF-8 without a mark stays UTF-8
-      {std::string("\xFF\xFE" "a\0\r\0\n\0\x5C\xD5\n\0", 12), "a\r\n\xED\x95\x9C\r\n"},
+      {"<P>\xED\x95\x9C\n", "<P>\xED\x95\x9C\r\n"},          // UTF-8 without a mark stays UTF-8
+      {std::string("\xFF\xFE"
+                   "a\0\r\0\n\0\x5C\xD5\n\0",
+                   12),
+       "a\r\n\xED\x95\x9C\r\n"},
       {std::string("\xFE\xFF\0a\0\r\xD5\x5C", 8), "a\r\n\xED\x95\x9C\r\n"},
-      {"a\rb\r\rc", "a\r\nb\r\n\r\nc\r\n"}, {"", ""}};
+      {"a\rb\r\rc", "a\r\nb\r\n\r\nc\r\n"},
+      {"", ""}};
   for (const auto& [subtitle, copy] : cases) {
     files_.files["D:\\Videos\\Holiday.smi"] = subtitle;
     Build();
@@ -405,7 +416,8 @@ TEST(BuildJobScriptOnDisk, RefusesAnOddSubtitleAndLeavesNothingOfAFailedBuild) {
   const std::string odd = temp.WriteFile("odd.avi", "v");
   EXPECT_EQ(BuildJobScript(odd, facts, context).refused, RefusalReason::kSubtitleNotAFile);
 #ifdef _WIN32
-  const std::string too_long = temp / std::string(250 - temp.Path().size(), 'n') + ".avi";  // its script passes MAX_PATH
+  const std::string too_long =
+      temp / std::string(250 - temp.Path().size(), 'n') + ".avi";  // its script passes MAX_PATH
   EXPECT_THROW(BuildJobScript(too_long, facts, context), PlatformError);
 #else
   const std::string too_long = temp / std::string(252, 'n') + ".ts";

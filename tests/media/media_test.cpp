@@ -56,7 +56,8 @@ TEST(MediaInfoReport, ReadsThePictureOfTheFirstVideoSection) {
   const Case cases[] = {
       // An MP4 file with AAC sound: the audio section's packet rate is no frame rate.
       {"General\nFrame rate : 23.976 FPS\n\nVideo\nWidth : 640 pixels\nHeight : 352 pixels\n"
-       "Frame rate mode : Constant\nFrame rate : 23.976 (24000/1001) FPS\n\nAudio\nFrame rate : 43.066 FPS (1024 SPF)\n",
+       "Frame rate mode : Constant\nFrame rate : 23.976 (24000/1001) FPS\n\nAudio\nFrame rate : 43.066 FPS (1024 "
+       "SPF)\n",
        640, 352, 23.976, 640.0 / 352.0},
       {"General\n\nVideo #1\nWidth : 320 pixels\nHeight : 240 pixels\nFrame rate : 25.000 FPS\n\n"
        "Video #2\nWidth : 1 920 pixels\nHeight : 1 080 pixels\nFrame rate : 50.000 FPS\n",
@@ -73,19 +74,21 @@ TEST(MediaInfoReport, ReadsThePictureOfTheFirstVideoSection) {
       {"Video\nWidth : 640 pixels\nHeight : 360 pixels\nRotation : 180\xC2\xB0\n", 640, 360, 0, 640.0 / 360.0},
       {"General\nRotation : 90\xC2\xB0\nWidth : 640 pixels\nHeight : 360 pixels\n", 640, 360, 0, 640.0 / 360.0},
       // One line each, cut as always.
-      {"Video\nFrame rate mode : Constant\n", 0, 0, 0, 0},  // one word, no blank: no value
+      {"Video\nFrame rate mode : Constant\n", 0, 0, 0, 0},       // one word, no blank: no value
       {"Video\nWidth : 1 280\n", 1, 0, 0, 0},                    // the last group needs its unit
       {"Video\nWidth and height : 640 pixels\n", 0, 640, 0, 0},  // height is tested first
       {"Video\nOriginal frame rate : 25.000 FPS\n", 0, 0, 25.0, 0},
-      {"Video\nheight 240 pixels\n", 0, 0, 0, 0},                // no ":": "height" is the value
-      {"Video\nFrame rate : 12,5 FPS\n", 0, 0, 0, 0},            // MediaInfo writes a "."
-      {"Video\nFrame rate : 25 FPS : 50\n", 0, 0, 25.0, 0},      // after the first ":" only
+      {"Video\nheight 240 pixels\n", 0, 0, 0, 0},            // no ":": "height" is the value
+      {"Video\nFrame rate : 12,5 FPS\n", 0, 0, 0, 0},        // MediaInfo writes a "."
+      {"Video\nFrame rate : 25 FPS : 50\n", 0, 0, 25.0, 0},  // after the first ":" only
       {"Video\nHeight :" + std::string(250, ' ') + "480 pixels\n", 0, 480, 0, 0},
-      {"Video\nHeight :" + std::string(252, ' ') + "480 pixels\n", 0, 0, 0, 0}};  // the blank falls beyond 255 characters
+      {"Video\nHeight :" + std::string(252, ' ') + "480 pixels\n", 0, 0, 0,
+       0}};  // the blank falls beyond 255 characters
   for (const Case& c : cases) {
     const MediaFacts facts = ParseMediaInfoReport(c.report);
     EXPECT_EQ(std::to_string(facts.width) + "x" + std::to_string(facts.height),
-              std::to_string(c.width) + "x" + std::to_string(c.height)) << c.report;
+              std::to_string(c.width) + "x" + std::to_string(c.height))
+        << c.report;
     EXPECT_DOUBLE_EQ(facts.frameRate, c.frame_rate) << c.report;
     EXPECT_DOUBLE_EQ(facts.aspect, c.aspect) << c.report;
   }
@@ -98,8 +101,9 @@ TEST(MediaInfoReport, TellsAFileWithoutVideoFromAVideoWithoutASize) {
 
 TEST(TrackSummary, ReadsLengthAndTrackCounts) {
   const std::pair<std::string, std::string> cases[] = {
-      {"1520|1|1", "read 1.52s 1v 1a"}, {"1520.000|1|", "read 1.52s 1v 0a"}, {"|||", "unread 0s 0v 0a"},
-      {"|2|1\r\n", "read 0s 2v 1a"},   {"", "unread 0s 0v 0a"},          {"-5|x|-1", "read 0s 0v 0a"},
+      {"1520|1|1", "read 1.52s 1v 1a"}, {"1520.000|1|", "read 1.52s 1v 0a"},
+      {"|||", "unread 0s 0v 0a"},       {"|2|1\r\n", "read 0s 2v 1a"},
+      {"", "unread 0s 0v 0a"},          {"-5|x|-1", "read 0s 0v 0a"},
       {"1|1", "unread 0s 0v 0a"}};
   for (const auto& [text, summary] : cases) {
     const TrackSummary t = ParseTrackSummary(text);
@@ -138,7 +142,7 @@ TEST_F(MediaProbeTest, ProbesOnceSaysSoAndNotesAFailureInTheTitle) {
   const std::string path = Video("Holiday.avi"), broken = Video("broken.avi"), gone = Video("gone.avi");
   library.reports[path] = library.reports[gone] = kGoodReport;
   for (const std::string& video : {path, broken, gone}) list.AddVideo(video);
-  files.files.erase(gone);  // deleted before its probe
+  files.files.erase(gone);                // deleted before its probe
   EXPECT_TRUE(library.informed.empty());  // adding never probes
   const VideoEntry first = probe.ProbeVideo(list, 0, steps_);
   EXPECT_EQ(first.facts.width * 1000 + first.facts.height, 320240);
@@ -178,10 +182,10 @@ TEST_F(VideoListTest, RefusesWhatDoesNotQualifyAndSaysWhy) {
   const std::string clip = Video("clip.avi");
   const std::string longest = Video(std::string(kMaxVideoPathLength - 14, 'n') + ".avi");
   files.folders.insert("D:\\Videos\\folder.avi");
-  const Outcomes outcomes = AddDroppedFiles(
-      list, {"clip.avi", clip, "D:\\VIDEOS\\CLIP.Avi", "D:\\Videos\\.\\x\\..\\clip.avi", "D:\\Videos.avi\\clip",
-             longest, "D:\\Videos\\x" + longest.substr(10), "D:\\Videos\\missing.avi", "D:\\Videos\\folder.avi",
-             Video("two\nlines.avi")});
+  const Outcomes outcomes =
+      AddDroppedFiles(list, {"clip.avi", clip, "D:\\VIDEOS\\CLIP.Avi", "D:\\Videos\\.\\x\\..\\clip.avi",
+                             "D:\\Videos.avi\\clip", longest, "D:\\Videos\\x" + longest.substr(10),
+                             "D:\\Videos\\missing.avi", "D:\\Videos\\folder.avi", Video("two\nlines.avi")});
   EXPECT_EQ(outcomes, (Outcomes{R::kNoFolder, std::nullopt, R::kAlreadyListed, R::kAlreadyListed, R::kNotAVideo,
                                 std::nullopt, R::kPathTooLong, R::kFileMissing, R::kIsFolder, R::kLineBreakInName}));
   EXPECT_EQ(list.EntryPath(1), longest);  // whole, never cut
@@ -216,12 +220,12 @@ TEST_F(VideoListTest, OfVideosOfOneNameOnlyTheOneTheMp4WasMadeFromIsEncoded) {
 // the focused row and the selected rows after DeleteSelected.
 TEST_F(VideoListTest, DeleteSelectedRemovesTheSelectionAndSelectsTheFocusedRow) {
   const std::tuple<int, std::vector<std::size_t>, int, std::string> cases[] = {
-      {5, {2}, 2, "0134 focus 2 selected 2"},     // the next row takes the focus's place
-      {6, {0, 2}, 4, "1345 focus 2 selected 2"},  // the focus stays on its own row
+      {5, {2}, 2, "0134 focus 2 selected 2"},      // the next row takes the focus's place
+      {6, {0, 2}, 4, "1345 focus 2 selected 2"},   // the focus stays on its own row
       {5, {1, 3, 4}, 4, "02 focus 1 selected 1"},  // the focused last row goes: the new last
-      {3, {1}, -1, "02 focus - selected "},       // no focus: the selection stays empty
+      {3, {1}, -1, "02 focus - selected "},        // no focus: the selection stays empty
       {3, {0, 1, 2}, 1, " focus - selected "},
-      {3, {}, 1, "012 focus 1 selected 1"}};      // nothing goes, the focused row is selected
+      {3, {}, 1, "012 focus 1 selected 1"}};  // nothing goes, the focused row is selected
   for (const auto& [rows, selected, focus, after] : cases) {
     VideoList fresh(workspace, files, video_exts);
     for (int i = 0; i < rows; ++i) fresh.AddVideo(Video(std::to_string(i) + ".avi"));
@@ -265,7 +269,8 @@ TEST(VideoListOnLinux, TakesPathsAsTheFileSystemResolvesThem) {
   const Workspace workspace(temp / "app/", PathStyle::kPosix);
   workspace.CreateFolders(files);
   files.MakeFolders(temp / "a/deep");
-  for (const char* name : {"a/clip.avi", "a/Clip.avi", "a/x.avi", "x.avi", "app/incoming/own.avi"}) temp.WriteFile(name, "v");
+  for (const char* name : {"a/clip.avi", "a/Clip.avi", "a/x.avi", "x.avi", "app/incoming/own.avi"})
+    temp.WriteFile(name, "v");
   std::filesystem::create_directory_symlink(temp / "a/deep", temp / "jump");
   std::filesystem::create_directory_symlink(temp / "app/incoming", temp / "in");
   const std::vector<std::string> video_exts{"avi"};
@@ -299,8 +304,8 @@ TEST_F(VideoListFileTest, KeepsTheRowsInOrderAndForgetsWhatIsGone) {
   // text file, a video on a drive that is away, a path too long for a row (kept, never
   // cut), a duplicate in other letter case.
   files.files["D:\\Conv\\list.log"] = "\xEF\xBB\xBF" + c + "\r\n\r\n" + a + "\nD:\\Videos\\gone.avi\r" +
-                                       Video("readme.txt") + "\r\n" + "E:\\Away\\film.avi\r\n" + too_long + "\r\n" +
-                                       fits + "\r\n" + b + "\r\n" + "D:\\VIDEOS\\C.AVI";
+                                      Video("readme.txt") + "\r\n" + "E:\\Away\\film.avi\r\n" + too_long + "\r\n" +
+                                      fits + "\r\n" + b + "\r\n" + "D:\\VIDEOS\\C.AVI";
   const StoredList stored = LoadVideoList(list, files, workspace);
   EXPECT_EQ(Paths(), (Texts{c, a, fits, b}));
   // What may come back keeps its place; a row added since goes last.
@@ -321,8 +326,8 @@ TEST_F(VideoListFileTest, ASaveWritesItsOwnChangesIntoTheFileAsItIsNow) {
   files.files["D:\\Conv\\list.log"] = Video("r0.avi") + "\r\n" + Video("r1.avi") + "\r\n" + Video("r2.avi") + "\r\n";
   const StoredList stored = LoadVideoList(list, files, workspace);
   // Meanwhile another process adds two rows and removes r2.
-  files.files["D:\\Conv\\list.log"] = Video("r0.avi") + "\r\n" + Video("r1.avi") + "\r\nF:\\away.avi\r\n" +
-                                       Video("theirs.avi") + "\r\n";
+  files.files["D:\\Conv\\list.log"] =
+      Video("r0.avi") + "\r\n" + Video("r1.avi") + "\r\nF:\\away.avi\r\n" + Video("theirs.avi") + "\r\n";
   list.RemoveVideo(0);
   list.AddVideo(Video("mine.avi"));
   list.AddVideo(Video("theirs.avi"));  // added by both: once
@@ -334,7 +339,9 @@ TEST_F(VideoListFileTest, ASaveWritesItsOwnChangesIntoTheFileAsItIsNow) {
 
 // A kept line whose first bytes are the mark's, written first, survives the next reading.
 TEST_F(VideoListFileTest, AKeptLineThatStartsWithTheMarksBytesKeepsThem) {
-  const std::string odd = "\xEF\xBB\xBF" "F:\\away.avi";
+  const std::string odd =
+      "\xEF\xBB\xBF"
+      "F:\\away.avi";
   files.files["D:\\Conv\\list.log"] = "\xEF\xBB\xBF" + odd + "\r\n" + Video("a.avi") + "\r\n";
   const StoredList stored = LoadVideoList(list, files, workspace);
   list.RemoveVideo(0);

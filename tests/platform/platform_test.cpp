@@ -88,8 +88,9 @@ TEST_F(FileSystemTest, MakesUniqueEmptyTemporaryFilesNamedLikeGetTempFileName) {
   std::set<std::string> names;
   for (int i = 0; i < 20; ++i) {
     const std::string path = files_.MakeUniqueTempFile(temp_.Path(), "qv");
-    EXPECT_TRUE(path.rfind(temp_.Path(), 0) == 0 &&
-                std::regex_match(path.substr(temp_.Path().size()), std::regex("qv[0-9A-F]{1,4}\\.tmp", std::regex::icase)))
+    EXPECT_TRUE(
+        path.rfind(temp_.Path(), 0) == 0 &&
+        std::regex_match(path.substr(temp_.Path().size()), std::regex("qv[0-9A-F]{1,4}\\.tmp", std::regex::icase)))
         << path;
     EXPECT_EQ(files_.ReadWholeFile(path), "");
     names.insert(path);
@@ -170,10 +171,16 @@ class IniProfileTest : public ::testing::Test {
 
 TEST_F(IniProfileTest, ReadsAValueTrimmedAndUnquotedInItsSection) {
   const std::pair<const char*, const char*> cases[] = {
-      {"title=Mine", "Mine"}, {"TITLE=Mine", "Mine"}, {"  title  =   two words   ", "two words"},
+      {"title=Mine", "Mine"},
+      {"TITLE=Mine", "Mine"},
+      {"  title  =   two words   ", "two words"},
       {"title=", ""},  // present but empty: the empty text, not the default
-      {"title=\"quoted\"", "quoted"}, {"title='single'", "single"}, {"title=\" keep \"", " keep "},
-      {"title=\"open", "\"open"}, {"title=a=b", "a=b"}, {"titles=Mine", "fallback"},
+      {"title=\"quoted\"", "quoted"},
+      {"title='single'", "single"},
+      {"title=\" keep \"", " keep "},
+      {"title=\"open", "\"open"},
+      {"title=a=b", "a=b"},
+      {"titles=Mine", "fallback"},
       {"title=\xB1\xBC\xB8\xB2 v", "\xB1\xBC\xB8\xB2 v"}};
   for (const auto& [line, value] : cases)
     EXPECT_EQ(Open("[other]\r\ntitle=wrong\r\n[ DEFAULT ]\r\n" + std::string(line) + "\r\n")
@@ -189,7 +196,8 @@ TEST_F(IniProfileTest, AWriteCreatesTheFileOrNamesItWhenItFails) {
   ini->WriteString("default", "qulity", "0");
   ini->WriteString("default", "title", "");
   EXPECT_EQ(OpenIniProfile(temp_ / "new.ini")->ReadString("DEFAULT", "Qulity", "9") +
-                ini->ReadString("default", "title", "fallback"), "0");
+                ini->ReadString("default", "title", "fallback"),
+            "0");
   const std::string error =
       ErrorOf([&] { OpenIniProfile(temp_ / "no such folder" + "/MP4.ini")->WriteString("default", "qulity", "1"); });
   EXPECT_NE(error.find("MP4.ini"), std::string::npos) << error;
@@ -202,7 +210,8 @@ TEST_F(IniProfileTest, WriteReplacesOnlyItsOwnKeyAndKeepsEveryOtherLine) {
   ini->WriteString("default", "qulity", "2");
   ini->WriteString("default", "display", "3");
   EXPECT_EQ(ini->ReadString("default", "qulity", "") + "|" + ini->ReadString("first", "qulity", "") + "|" +
-                ini->ReadString("default", "fontname", ""), "2|5|gulim.ttc,\xB1\xBC\xB8\xB2");
+                ini->ReadString("default", "fontname", ""),
+            "2|5|gulim.ttc,\xB1\xBC\xB8\xB2");
   // The new key of [default] went into that section, not after [last].
   const std::string text = NativeFileSystem().ReadWholeFile(temp_ / "MP4.ini").value_or("");
   EXPECT_EQ(text.rfind("; made by hand", 0), 0u);
@@ -226,7 +235,8 @@ TEST_F(IniProfileTest, WritersAtOnceKeepEachOthersKeys) {
   const auto ini = OpenIniProfile(temp_ / "MP4.ini");
   std::string kept;
   for (int i = 0; i < 15; ++i)
-    kept += ini->ReadString("default", "a" + std::to_string(i), "-") + ini->ReadString("default", "b" + std::to_string(i), "-");
+    kept += ini->ReadString("default", "a" + std::to_string(i), "-") +
+            ini->ReadString("default", "b" + std::to_string(i), "-");
   EXPECT_EQ(kept, std::string(30, '1'));
   const std::string shared = ini->ReadString("default", "shared", "");
   EXPECT_TRUE(shared == "a" || shared == "b") << shared;  // the first writer's, kept by the second
@@ -245,7 +255,8 @@ TEST(UserDataFolder, IsTheXdgFolderWhenAbsoluteElseTheOneInHome) {
     EXPECT_EQ(UserDataFolder(), folder) << xdg_value << " " << home_value;
   }
   ::setenv("HOME", home.c_str(), 1);
-  if (xdg) ::setenv("XDG_DATA_HOME", saved_xdg.c_str(), 1); else ::unsetenv("XDG_DATA_HOME");
+  if (xdg) ::setenv("XDG_DATA_HOME", saved_xdg.c_str(), 1);
+  else ::unsetenv("XDG_DATA_HOME");
 }
 #endif
 
@@ -253,19 +264,29 @@ TEST(UserDataFolder, IsTheXdgFolderWhenAbsoluteElseTheOneInHome) {
 // page 949; what is no character becomes U+FFFD and the rest still reads.
 TEST(Utf, ConvertsAndValidatesAndReplacesWhatIsNoCharacter) {
   const std::tuple<std::string, bool, std::string> from_utf16[] = {
-      {std::string("\0A\xD5\x5C", 4), true, "A\xED\x95\x9C"},  // little-endian goes through the subtitle tests
+      {std::string("\0A\xD5\x5C", 4), true, "A\xED\x95\x9C"},           // little-endian goes through the subtitle tests
       {std::string("\x3D\xD8\x00\xDE", 4), false, "\xF0\x9F\x98\x80"},  // a surrogate pair
-      {std::string("\x3D\xD8" "A\0", 4), false, "\xEF\xBF\xBD" "A"},    // half a pair
-      {std::string("A\0B", 3), false, "A"}};                           // half a unit
+      {std::string("\x3D\xD8"
+                   "A\0",
+                   4),
+       false,
+       "\xEF\xBF\xBD"
+       "A"},                                  // half a pair
+      {std::string("A\0B", 3), false, "A"}};  // half a unit
   for (const auto& [bytes, big_endian, utf8] : from_utf16) EXPECT_EQ(Utf16ToUtf8(Utf16Units(bytes, big_endian)), utf8);
-  const std::pair<std::string, std::u16string> to_utf16[] = {
-      {"C:\\a.avi", u"C:\\a.avi"}, {"\xED\x95\x9C\xEA\xB8\x80", u"\uD55C\uAE00"}, {"\xF0\x9F\x98\x80", u"\xD83D\xDE00"},
-      {"\xC7\xD1" "a", u"\xFFFD\xFFFD" "a"},  // code page 949
-      {"a\xED\x95", u"a\xFFFD\xFFFD"},        // cut short
-      {"\xC0\xAF", u"\xFFFD\xFFFD"}};          // overlong
+  const std::pair<std::string, std::u16string> to_utf16[] = {{"C:\\a.avi", u"C:\\a.avi"},
+                                                             {"\xED\x95\x9C\xEA\xB8\x80", u"\uD55C\uAE00"},
+                                                             {"\xF0\x9F\x98\x80", u"\xD83D\xDE00"},
+                                                             {"\xC7\xD1"
+                                                              "a",
+                                                              u"\xFFFD\xFFFD"
+                                                              "a"},                            // code page 949
+                                                             {"a\xED\x95", u"a\xFFFD\xFFFD"},  // cut short
+                                                             {"\xC0\xAF", u"\xFFFD\xFFFD"}};   // overlong
   for (const auto& [utf8, utf16] : to_utf16) EXPECT_EQ(Utf8ToUtf16(utf8), utf16) << utf8;
   EXPECT_TRUE(IsValidUtf8("plain \xED\x95\x9C\xEA\xB8\x80"));
-  for (const char* bytes : {"\xC7\xD1\xB1\xDB", "\xC0\xAF", "\xED\xA0\x80", "\xED\x95"})  // 949, overlong, surrogate, cut
+  for (const char* bytes :
+       {"\xC7\xD1\xB1\xDB", "\xC0\xAF", "\xED\xA0\x80", "\xED\x95"})  // 949, overlong, surrogate, cut
     EXPECT_FALSE(IsValidUtf8(bytes)) << bytes;
 }
 

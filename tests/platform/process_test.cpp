@@ -80,8 +80,15 @@ TEST(ChildProcesses, DeliverEachStreamToItsOwnReaderAndPipeOnlyIntoTheNextChild)
 }
 
 TEST(ChildProcesses, ArgumentsArriveAsTheyWereGiven) {
-  const std::vector<std::string> args = {"plain", "", "a b", "tab\there", "say \"hi\"", "C:\\My Videos\\",
-                                         "a\\\\\"b", "50% & <more>", "\xED\x99\x8D\xEA\xB8\xB8\xEB\x8F\x99 \xED\x9C\xB4\xEA\xB0\x80.avi"};
+  const std::vector<std::string> args = {"plain",
+                                         "",
+                                         "a b",
+                                         "tab\there",
+                                         "say \"hi\"",
+                                         "C:\\My Videos\\",
+                                         "a\\\\\"b",
+                                         "50% & <more>",
+                                         "\xED\x99\x8D\xEA\xB8\xB8\xEB\x8F\x99 \xED\x9C\xB4\xEA\xB0\x80.avi"};
   std::vector<std::string> argv{Helper(), "args"};
   argv.insert(argv.end(), args.begin(), args.end());
   std::string expected;
@@ -134,10 +141,11 @@ TEST(SignalRelay, PassesATerminationOnToTheChildrenAndLetsItEndAProcessWithoutAn
     ChildProcesses children(&relay);
     // Once the child is waiting, this process is told to stop; the child gets the same
     // signal and ends, and this process lives on to report it.
-    Start(children, {Helper(), "wait"}, {DeliveredTo([](const std::string& chunk) {
-                                           if (chunk.find("ready") != std::string::npos) ::kill(::getpid(), SIGTERM);
-                                         }),
-                                         Inherited()});
+    Start(children, {Helper(), "wait"},
+          {DeliveredTo([](const std::string& chunk) {
+             if (chunk.find("ready") != std::string::npos) ::kill(::getpid(), SIGTERM);
+           }),
+           Inherited()});
     EXPECT_EQ(children.WaitAll(), std::vector<int>{128 + SIGTERM});
     EXPECT_EQ(relay.FirstSignal(), SIGTERM);
   }

@@ -20,7 +20,9 @@ namespace clipvane::testing {
 class ListedFonts : public InstalledFonts {
  public:
   std::vector<std::string> Families() override { return {"NanumGothic"}; }
-  std::vector<FontRegistryValue> RegistryValues() override { return {{"NanumGothic", "truetype/nanum/NanumGothic.ttf"}}; }
+  std::vector<FontRegistryValue> RegistryValues() override {
+    return {{"NanumGothic", "truetype/nanum/NanumGothic.ttf"}};
+  }
 };
 
 // A program folder in a temporary folder, its windows over recording services, and
@@ -44,7 +46,8 @@ struct Windows {
     for (const std::string& path : paths) list_log += path + "\r\n";
     temp.WriteFile("list.log", list_log);
     temp.WriteFile("MP4.ini", "[default]\r\n" + settings);
-    program = std::make_unique<Program>(StartProgram(workspace, OpenIniProfile(workspace.SettingsFile()), "/usr/share/fonts"));
+    program = std::make_unique<Program>(
+        StartProgram(workspace, OpenIniProfile(workspace.SettingsFile()), "/usr/share/fonts"));
     windows = std::make_unique<QtProgramWindows>(*program, services);
   }
   MainWindowQt& Main() { return windows->Main(); }
@@ -56,7 +59,9 @@ struct Windows {
     Main().List()->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
   }
   template <typename Widget>
-  Widget* Control(OptionsControl control) { return static_cast<Widget*>(windows->Options().Control(control)); }
+  Widget* Control(OptionsControl control) {
+    return static_cast<Widget*>(windows->Options().Control(control));
+  }
 
   bool real;
   TempFolder temp;
@@ -72,7 +77,11 @@ struct Windows {
   RecordingNotifier notifier;
   GuiServices services{{files, real ? NativeShell() : static_cast<Shell&>(shell),
                         real ? *real_library : static_cast<MediaInfoLibrary&>(library)},
-                       opener, dialogs, avisynth, fonts, notifier};
+                       opener,
+                       dialogs,
+                       avisynth,
+                       fonts,
+                       notifier};
   std::unique_ptr<Program> program;
   std::unique_ptr<QtProgramWindows> windows;
 };

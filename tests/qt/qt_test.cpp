@@ -45,8 +45,8 @@ class QtWindowsTest : public QObject {
     QCOMPARE(w.shell.opened, std::vector<std::string>{w.temp / "batch/a.sh"});
     QCOMPARE(w.Cell(0, 3), QString(u8"대기"));
     // What the job's tools report reaches the row and the status bar at the next look.
-    w.files.ReplaceWholeFile(w.temp / "temp/a.job", "state=running\npercent=45\nfps=120\nleft=32\npid=" +
-                                                        std::to_string(::getpid()) + "\n");
+    w.files.ReplaceWholeFile(w.temp / "temp/a.job",
+                             "state=running\npercent=45\nfps=120\nleft=32\npid=" + std::to_string(::getpid()) + "\n");
     w.Main().FollowRuns();
     QCOMPARE(w.Cell(0, 3), QString(u8"45% 120fps 0:32 남음"));
     QCOMPARE(w.Main().RunTotals()->text(), QString(u8"0/1 완료, 남은 시간 0:32"));
@@ -134,7 +134,8 @@ class QtWindowsTest : public QObject {
     QTest::keyClicks(extensions, "avi,xyz");
     QTest::mouseClick(w.Control<QPushButton>(OptionsControl::kOk), Qt::LeftButton);
     QVERIFY(!options.isVisible());
-    QCOMPARE(w.program->ini->ReadString("default", "display", "") + w.program->ini->ReadString("default", "needsubtitle", "") +
+    QCOMPARE(w.program->ini->ReadString("default", "display", "") +
+                 w.program->ini->ReadString("default", "needsubtitle", "") +
                  w.program->ini->ReadString("default", "videofileext", "") +
                  w.program->ini->ReadString("default", "subtitleclass", ""),
              std::string("20avi,xyzENCC"));
@@ -209,10 +210,11 @@ class QtWindowsTest : public QObject {
   void ARealConversionStartedFromTheWindowWritesAnMp4() {
     Windows w(true);
     const std::string video = w.temp / "videos/clip.avi";
-    QCOMPARE(QProcess::execute("ffmpeg", {"-loglevel", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=160x120:rate=25",
-                                          "-f", "lavfi", "-i", "sine=frequency=500", "-t", "1", "-c:v", "mpeg4", "-c:a",
-                                          "mp3", "-shortest", QString::fromStdString(video)}),
-             0);
+    QCOMPARE(
+        QProcess::execute("ffmpeg", {"-loglevel", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=160x120:rate=25",
+                                     "-f", "lavfi", "-i", "sine=frequency=500", "-t", "1", "-c:v", "mpeg4", "-c:a",
+                                     "mp3", "-shortest", QString::fromStdString(video)}),
+        0);
     w.files.MakeFolders(w.workspace.Bin());
     w.files.MakeFolders(w.workspace.Temp());
     for (const char* tool : {"mencoder", "mp4creator"})

@@ -141,11 +141,12 @@ Texts Scripts(const EncodeResult& result) {
 }
 
 TEST_F(EncodeCommandsTest, SelectionStartsAtMostFourInListOrderAndNamesTheRest) {
-  FakeRows rows(files_, {"D:\\V\\a.avi", "D:\\V\\b.avi", "D:\\V\\c.avi", "D:\\V\\d.avi", "D:\\V\\e.avi", "D:\\V\\f.avi"},
+  FakeRows rows(files_,
+                {"D:\\V\\a.avi", "D:\\V\\b.avi", "D:\\V\\c.avi", "D:\\V\\d.avi", "D:\\V\\e.avi", "D:\\V\\f.avi"},
                 {true, false, true, true, true, true});
   const EncodeResult result = EncodeSelection(rows, context_);
   EXPECT_EQ(Scripts(result), (Texts{"D:\\Conv\\batch\\a.bat", "D:\\Conv\\batch\\c.bat", "D:\\Conv\\batch\\d.bat",
-                                     "D:\\Conv\\batch\\e.bat"}));
+                                    "D:\\Conv\\batch\\e.bat"}));
   EXPECT_EQ(shell_.opened, Scripts(result));
   EXPECT_EQ(result.started[3].process.id, 1004u);  // as the shell started it
   EXPECT_EQ(result.scripted[1], (ScriptedJob{"D:\\V\\c.avi", 2, "D:\\Conv\\incoming\\c.mp4", "D:\\Conv\\batch\\c.log",
@@ -162,8 +163,9 @@ TEST_F(EncodeCommandsTest, SelectionStartsAtMostFourInListOrderAndNamesTheRest) 
 // scripted and started, by both kinds of command.
 TEST_F(EncodeCommandsTest, VideosWithoutAJobAreRefusedWithTheirReasonAndTheOthersGoOn) {
   files_.files["D:\\Conv\\incoming\\clip.mp4"] = "video";
-  FakeRows rows(files_, {"D:\\Videos\\gone.avi", "D:\\Conv\\incoming\\clip.mp4", "D:\\Videos\\Encode_All.avi",
-                         "D:\\Videos\\locked.avi", "D:\\Videos\\here.avi"},
+  FakeRows rows(files_,
+                {"D:\\Videos\\gone.avi", "D:\\Conv\\incoming\\clip.mp4", "D:\\Videos\\Encode_All.avi",
+                 "D:\\Videos\\locked.avi", "D:\\Videos\\here.avi"},
                 {true, true, true, true, true});
   files_.files.erase("D:\\Videos\\gone.avi");
   files_.unwritable.insert("D:\\Conv\\batch\\locked.bat");
@@ -210,15 +212,16 @@ TEST_F(EncodeCommandsTest, VideosWithoutAJobAreRefusedWithTheirReasonAndTheOther
 // only the one it was made from, or else the first, may write it; the others are
 // refused naming that row, selected or not, and get no script.
 TEST_F(EncodeCommandsTest, AVideoWhoseMp4AnotherListedRowMakesIsRefused) {
-  FakeRows rows(files_, {"D:\\Videos\\good.avi", "D:\\Other\\GOOD.wmv", "D:\\Videos\\else.avi",
-                         "D:\\Videos\\c\\good.avi"},
+  FakeRows rows(files_,
+                {"D:\\Videos\\good.avi", "D:\\Other\\GOOD.wmv", "D:\\Videos\\else.avi", "D:\\Videos\\c\\good.avi"},
                 {false, true, true, true});
   const EncodeResult selection = EncodeSelection(rows, context_);
   const auto same_as = [](const std::string& path, std::size_t row, const std::string& owner, std::size_t owner_row) {
     return Refusal{path, RefusalReason::kSameResult, row, owner, owner_row};
   };
-  EXPECT_EQ(selection.refused, (std::vector<Refusal>{same_as("D:\\Other\\GOOD.wmv", 1, "D:\\Videos\\good.avi", 0),
-                                                     same_as("D:\\Videos\\c\\good.avi", 3, "D:\\Videos\\good.avi", 0)}));
+  EXPECT_EQ(selection.refused,
+            (std::vector<Refusal>{same_as("D:\\Other\\GOOD.wmv", 1, "D:\\Videos\\good.avi", 0),
+                                  same_as("D:\\Videos\\c\\good.avi", 3, "D:\\Videos\\good.avi", 0)}));
   EXPECT_EQ(Scripts(selection), Texts{"D:\\Conv\\batch\\else.bat"});
   // The MP4 standing now was made from the fourth row's video, as its job noted.
   files_.files["D:\\Conv\\incoming\\good.mp4"] = "mp4";
@@ -236,7 +239,9 @@ TEST_F(EncodeCommandsTest, AVideoWhoseMp4AnotherListedRowMakesIsRefused) {
 TEST(RemoveLeftovers, ClearsEndedJobsAndKeepsRunningAndWaitingOnes) {
   MemoryFileSystem files;
   const Workspace workspace("D:\\Conv\\", PathStyle::kWindows);
-  const auto put = [&](const std::string& path, const std::string& bytes = "") { files.files["D:\\Conv\\" + path] = bytes; };
+  const auto put = [&](const std::string& path, const std::string& bytes = "") {
+    files.files["D:\\Conv\\" + path] = bytes;
+  };
   // qvA runs (a tool names its file); qvB waits (empty log, its script written); qvC
   // ran and was killed; qvD belongs to no script; qvE runs in a queue between tools.
   for (const char* job : {"qvA", "qvB", "qvC", "qvD", "qvE"}) {
@@ -293,7 +298,8 @@ TEST(JobStatus, ReadsBackWhatIsWrittenAndPassesOverWhatItCannotTake) {
       {"state=running\npercent=45\nfps=120.5\nleft=32\npid=77\n", make(JobState::kRunning, 45, 120.5, 32, "", 77),
        "state=running\npercent=45\nfps=120.5\nleft=32\npid=77\n"},
       {"state=waiting\r\npid=12\r\n", make(JobState::kWaiting, -1, -1, -1, "", 12), "state=waiting\npid=12\n"},
-      {"state=failed\ncause=[aac] No space left: a=b\n", make(JobState::kFailed, -1, -1, -1, "[aac] No space left: a=b", 0),
+      {"state=failed\ncause=[aac] No space left: a=b\n",
+       make(JobState::kFailed, -1, -1, -1, "[aac] No space left: a=b", 0),
        "state=failed\ncause=[aac] No space left: a=b\n"},
       {"state=stopped\npercent=5\npid=3\n", make(JobState::kStopped, 5, -1, -1, "", 3), "state=stopped\npid=3\n"},
       {"state=written\nnew-key=1\n", make(JobState::kWritten, -1, -1, -1, "", 0), "state=written\n"},
@@ -306,7 +312,8 @@ TEST(JobStatus, ReadsBackWhatIsWrittenAndPassesOverWhatItCannotTake) {
     EXPECT_EQ(ParseJobStatus(text), status) << text;
     EXPECT_EQ(FormatJobStatus(status), written) << text;
   }
-  EXPECT_EQ(FormatJobStatus(make(JobState::kFailed, -1, -1, -1, "two\r\nlines", 0)), "state=failed\ncause=two  lines\n");
+  EXPECT_EQ(FormatJobStatus(make(JobState::kFailed, -1, -1, -1, "two\r\nlines", 0)),
+            "state=failed\ncause=two  lines\n");
   EXPECT_EQ(StopRequestPath("D:\\Conv\\temp\\a.b.job"), "D:\\Conv\\temp\\a.b.stp");
 }
 
@@ -327,23 +334,26 @@ TEST(JobStatus, ALiveStatusWhoseProcessIsGoneEndsWithoutAResultOnceItIsSilent) {
     bool alive;
     double silent;
     JobStatus seen;
-  } cases[] = {{running, true, 60, running},  {running, false, kSilentSeconds - 1, running},
-               {running, false, kSilentSeconds, ended}, {waiting, false, 60, ended},
+  } cases[] = {{running, true, 60, running},
+               {running, false, kSilentSeconds - 1, running},
+               {running, false, kSilentSeconds, ended},
+               {waiting, false, 60, ended},
                {written, false, 600, written}};
   for (const auto& [status, alive, silent, seen] : cases) EXPECT_EQ(AsSeen(status, alive, silent), seen) << silent;
 }
 
 TEST(JudgeResult, BelievesOnlyANewMp4WithOneVideoAndOneAudioTrackOfTheSourcesLength) {
   const TrackSummary source{true, 1, 1, 60.0};
-  const std::tuple<bool, TrackSummary, TrackSummary, JobOutcome> cases[] = {  // a new file?, source, result
+  const std::tuple<bool, TrackSummary, TrackSummary, JobOutcome> cases[] = {
+      // a new file?, source, result
       {true, source, {true, 1, 1, 60.9}, JobOutcome::kWritten},
       {true, {true, 1, 1, 0}, {true, 1, 1, 3}, JobOutcome::kWritten},  // a source of unknown length
       {false, source, {true, 1, 1, 60}, JobOutcome::kNoNewResult},
       {true, source, {false, 0, 0, 0}, JobOutcome::kUnreadable},
-      {true, source, {true, 0, 1, 60}, JobOutcome::kVideoTracks},       // audio only
-      {true, source, {true, 2, 2, 60}, JobOutcome::kVideoTracks},       // two jobs muxed into one file
-      {true, source, {true, 1, 0, 60}, JobOutcome::kAudioTracks},       // video only
-      {true, source, {true, 1, 1, 58.9}, JobOutcome::kLengthDiffers},   // cut short
+      {true, source, {true, 0, 1, 60}, JobOutcome::kVideoTracks},      // audio only
+      {true, source, {true, 2, 2, 60}, JobOutcome::kVideoTracks},      // two jobs muxed into one file
+      {true, source, {true, 1, 0, 60}, JobOutcome::kAudioTracks},      // video only
+      {true, source, {true, 1, 1, 58.9}, JobOutcome::kLengthDiffers},  // cut short
       {true, {true, 1, 1, 0}, {true, 1, 1, 0}, JobOutcome::kLengthDiffers}};
   for (const auto& [new_file, from, result, outcome] : cases)
     EXPECT_EQ(JudgeResult(new_file, from, result), outcome) << result.seconds << " " << result.video_tracks;
@@ -363,7 +373,9 @@ TEST(CauseLine, NamesTheFirstCauseTheToolsGaveOrElseTheirLastWords) {
        "Stream map '0:a:0' matches no streams."},
       {"mp4creator: the MP4 is not as long as the video (1 video and 1 audio track(s), 93.00 s); x stays\n",
        "mp4creator: the MP4 is not as long as the video (1 video and 1 audio track(s), 93.00 s); x stays"},
-      {"Pos:  1.0s  25f ( 50%)\r", ""}, {"", ""}, {"  last words  \nPos: 2.0s\r\n\n", "last words"}};
+      {"Pos:  1.0s  25f ( 50%)\r", ""},
+      {"", ""},
+      {"  last words  \nPos: 2.0s\r\n\n", "last words"}};
   for (const auto& [log, line] : cases) EXPECT_EQ(CauseLine(log), line);
 }
 

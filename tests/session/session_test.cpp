@@ -67,7 +67,7 @@ TEST(ScriptsAtWork, CountsTheProgramsScriptsButItsCallersAndThoseAtTheirLastLine
                         {"cmd.exe", "", false, false}};
   for (const Case& c : cases) {
     testing::FakeProcessList processes;
-    processes.Running("cmd.exe", 1, 0, queue("encode_al1"));            // id 100: the queue that called
+    processes.Running("cmd.exe", 1, 0, queue("encode_al1"));             // id 100: the queue that called
     processes.Running("clipvane.exe", 1, 100, "clipvane.exe shutdown");  // id 101: this process
     processes.own_id = 101;
     if (!c.name.empty()) processes.Running(c.name, 1, 0, c.command_line);  // id 102
@@ -89,7 +89,8 @@ TEST(NativeProcessList, SeesThisProcessUnderItsOwnIdWithItsParentAndCommandLine)
   for (const ProcessEntry& entry : processes.Snapshot())
     if (entry.id == processes.OwnProcessId())
       seen = entry.exe_name.substr(0, 14) + (entry.parent_id != 0 || kWine ? " with a parent " : " ") +
-             (entry.command_line && entry.command_line->find("clipvane_session_tests") != std::string::npos ? "named" : "");
+             (entry.command_line && entry.command_line->find("clipvane_session_tests") != std::string::npos ? "named"
+                                                                                                            : "");
   EXPECT_EQ(seen, "clipvane_sessi with a parent named");  // Linux cuts names at 15
 }
 
@@ -103,16 +104,26 @@ TEST(RunProgram, OnlyAnExactPowerWordAloneWaitsTestsTheEncodersAndActs) {
   struct Case {
     std::vector<std::vector<std::string>> arguments;
     bool encoders_busy;
-    Events events;  // none: the window opened
+    Events events;             // none: the window opened
     bool all_stopped = false;  // the user stopped every job of the run
   };
   const Case cases[] = {{{{"shutdown"}}, false, {"sleep 10000", "power off"}},
                         {{{"suspend"}}, false, {"sleep 10000", "suspend"}},
                         {{{"shutdown"}, {"suspend"}}, true, {"sleep 10000"}},
                         {{{"shutdown"}, {"suspend"}}, false, {"sleep 10000"}, true},
-                        {{{}, {"shutdown", "now"}, {"suspend", "suspend"}, {"a", "b", "c"}, {"C:\\x.avi"}, {"one.avi"},
-                          {"Shutdown"}, {"SUSPEND"}, {"shutdown "}, {" suspend"}, {""}},
-                         false, {}}};
+                        {{{},
+                          {"shutdown", "now"},
+                          {"suspend", "suspend"},
+                          {"a", "b", "c"},
+                          {"C:\\x.avi"},
+                          {"one.avi"},
+                          {"Shutdown"},
+                          {"SUSPEND"},
+                          {"shutdown "},
+                          {" suspend"},
+                          {""}},
+                         false,
+                         {}}};
   for (const Case& c : cases)
     for (const std::vector<std::string>& arguments : c.arguments) {
       FakeMachine machine;
@@ -120,12 +131,17 @@ TEST(RunProgram, OnlyAnExactPowerWordAloneWaitsTestsTheEncodersAndActs) {
       if (c.encoders_busy) processes.Running("mencoder.exe").Running("cmd.exe");
       testing::MemoryFileSystem files;
       if (c.all_stopped) files.files["D:\\Conv\\temp\\all-stopped"] = "";
-      PowerActionServices services{
-          machine, processes, machine, {{"mencoder.exe", "mp4creator.exe"}, "cmd.exe"}, "", &files,
-          AllStoppedMark(Workspace("D:\\Conv\\", PathStyle::kWindows))};
+      PowerActionServices services{machine,
+                                   processes,
+                                   machine,
+                                   {{"mencoder.exe", "mp4creator.exe"}, "cmd.exe"},
+                                   "",
+                                   &files,
+                                   AllStoppedMark(Workspace("D:\\Conv\\", PathStyle::kWindows))};
       const bool window = c.events.empty();
       EXPECT_EQ(RunProgram(arguments, services, [] { return 7; }), window ? 7 : 0);
-      EXPECT_EQ(machine.events, c.events) << arguments.size() << " arguments, [" << (arguments.empty() ? "" : arguments[0]) << "]";
+      EXPECT_EQ(machine.events, c.events)
+          << arguments.size() << " arguments, [" << (arguments.empty() ? "" : arguments[0]) << "]";
       EXPECT_EQ(processes.snapshots, window ? 0 : c.encoders_busy ? 3 : 2);  // the census follows the wait
     }
 }

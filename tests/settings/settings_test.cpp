@@ -28,14 +28,15 @@ class SettingsTest : public ::testing::Test {
     for (const std::string& ext : startup_.videoexts) exts += ext + ";";
     char rate[16];
     std::snprintf(rate, sizeof rate, "%g", p.maxfps);
-    const std::string video = p.videocodec == VideoCodec::kX264   ? "x264 crf" + std::to_string(p.ratefactor) + " " + p.x264preset
+    const std::string video = p.videocodec == VideoCodec::kX264
+                                  ? "x264 crf" + std::to_string(p.ratefactor) + " " + p.x264preset
                               : p.videocodec == VideoCodec::kXvid ? "xvid " + std::to_string(p.videobitrate)
-                                                  : "lavc " + std::to_string(p.videobitrate);
-    return video + "/" + std::to_string(p.audiobitrate) +
-           " " + rate + "fps " + std::to_string(p.framewidth) + "x" + std::to_string(p.frameheight) + " mode" +
-           std::to_string(static_cast<int>(p.displaymode)) + " sizes " + std::to_string(settings_.plainsizeindex) + "," +
-           std::to_string(settings_.colorsizeindex) + "=" + std::to_string(p.subtitlefontsize) + " " +
-           AnsiToUtf8(SubtitleFont(settings_, startup_.fontsdir)) + "|" + AnsiToUtf8(settings_.fontface) + " " + exts;
+                                                                  : "lavc " + std::to_string(p.videobitrate);
+    return video + "/" + std::to_string(p.audiobitrate) + " " + rate + "fps " + std::to_string(p.framewidth) + "x" +
+           std::to_string(p.frameheight) + " mode" + std::to_string(static_cast<int>(p.displaymode)) + " sizes " +
+           std::to_string(settings_.plainsizeindex) + "," + std::to_string(settings_.colorsizeindex) + "=" +
+           std::to_string(p.subtitlefontsize) + " " + AnsiToUtf8(SubtitleFont(settings_, startup_.fontsdir)) + "|" +
+           AnsiToUtf8(settings_.fontface) + " " + exts;
   }
   std::string Saved(const char* key) { return ini_->ReadString("default", key, "absent"); }
 
@@ -61,8 +62,10 @@ TEST_F(SettingsTest, LoadDerivesThePresetsTheSizeAndFontPairsAndTheVideoList) {
       // The phone: H.264 by rate factor within 1280x720, where no screen fit is refused;
       // its colour sizes are the touch's.
       {"platform=2\r\n", "x264 crf23 fast/160 60fps 1280x720 mode3 sizes 2,2=4" + kFont + kVideos},
-      {"platform=2\r\nqulity=0\r\ndisplay=3\r\n", "x264 crf20 medium/160 60fps 1280x720 mode1 sizes 2,2=4" + kFont + kVideos},
-      {"platform=2\r\nqulity=7\r\ncolorsubtitle=1\r\n", u8"x264 crf26 veryfast/160 60fps 1280x720 mode3 sizes 2,2=16 굴림|굴림 " + kVideos},
+      {"platform=2\r\nqulity=0\r\ndisplay=3\r\n",
+       "x264 crf20 medium/160 60fps 1280x720 mode1 sizes 2,2=4" + kFont + kVideos},
+      {"platform=2\r\nqulity=7\r\ncolorsubtitle=1\r\n",
+       u8"x264 crf26 veryfast/160 60fps 1280x720 mode3 sizes 2,2=16 굴림|굴림 " + kVideos},
       // Any stored device the list lacks is nano/Classic; a quality outside the list is the low one.
       {"platform=5\r\ndisplay=1\r\n", "lavc 500/192 25fps 320x240 mode2 sizes 2,2=4" + kFont + kVideos},
       {"qulity=7\r\n", "lavc 500/64 23fps 480x320 mode3 sizes 2,2=4" + kFont + kVideos},
@@ -87,8 +90,9 @@ TEST_F(SettingsTest, LoadDerivesThePresetsTheSizeAndFontPairsAndTheVideoList) {
 }
 
 TEST_F(SettingsTest, SaveWritesTheKeysAsTheDialogShowsThemAndReloads) {
-  Load("qulity=7\r\nplatform=5\r\naudiosync=5\r\nsubtitlesync=-1\r\nneedsubtitle=no\r\ncolorsubtitle=yes\r\n"
-       "subtitleclass= ENCC \r\n");
+  Load(
+      "qulity=7\r\nplatform=5\r\naudiosync=5\r\nsubtitlesync=-1\r\nneedsubtitle=no\r\ncolorsubtitle=yes\r\n"
+      "subtitleclass= ENCC \r\n");
   EXPECT_EQ(settings_.choices.qulity, -1);  // outside the list: nothing selected
   EXPECT_EQ(settings_.choices.platform, -1);
   EXPECT_TRUE(settings_.audiosync && settings_.subtitlesync);       // any non-zero number
@@ -100,13 +104,15 @@ TEST_F(SettingsTest, SaveWritesTheKeysAsTheDialogShowsThemAndReloads) {
   settings_.fontface = "nanum gothic";
   ASSERT_EQ(SaveSettings(settings_, preset_, *ini_), SettingsCheck::kAccepted);
   std::string saved;
-  for (const char* key : {"audiosync", "subtitlesync", "fontsize", "display", "qulity", "platform",
-                          "noresizefor43scale", "fontname", "needsubtitle", "colorsubtitle", "title", "videofileext",
-                          "subtitleclass"})
+  for (const char* key :
+       {"audiosync", "subtitlesync", "fontsize", "display", "qulity", "platform", "noresizefor43scale", "fontname",
+        "needsubtitle", "colorsubtitle", "title", "videofileext", "subtitleclass"})
     saved += std::string(key) + "=" + Saved(key) + ";";
-  EXPECT_EQ(saved, "audiosync=1;subtitlesync=1;fontsize=5,7;display=2;qulity=-1;platform=-1;noresizefor43scale=1;"
-                   "fontname=nanumgothic.ttf,nanum gothic;needsubtitle=1;colorsubtitle=0;title=absent;"
-                   "videofileext=" + std::string(kDefaultVideoExtensions) + ";subtitleclass=ENCC;");  // a new file gets the list
+  EXPECT_EQ(saved,
+            "audiosync=1;subtitlesync=1;fontsize=5,7;display=2;qulity=-1;platform=-1;noresizefor43scale=1;"
+            "fontname=nanumgothic.ttf,nanum gothic;needsubtitle=1;colorsubtitle=0;title=absent;"
+            "videofileext=" +
+                std::string(kDefaultVideoExtensions) + ";subtitleclass=ENCC;");  // a new file gets the list
   EXPECT_EQ(Loaded(), "lavc 300/64 23fps 320x240 mode0 sizes 5,7=7 C:\\WINDOWS\\Fonts\\nanumgothic.ttf|nanum gothic " +
                           kVideos);  // reloaded at once
   EXPECT_EQ(WindowTitle(settings_), "Clipvane v1.4");
@@ -152,10 +158,16 @@ TEST(MakeAviSynthReady, AsksToInstallOnlyWhatIsThereAndOnlyWhenTheEncoderNeedsAv
   };
   const std::string install = "C:\\Clipvane\\bin\\Avisynth_257.exe";
   for (const Case& c :
-       {Case{"", "", true, true, true, false, true, {}},  // the release's encoder
+       {Case{"", "", true, true, true, false, true, {}},                         // the release's encoder
         Case{"C:\\AviSynth\\plugins", "", false, true, false, true, false, {}},  // registered, no DirectShowSource
         // DirectShowSource.dll is not looked for again after the installer.
-        Case{"", "C:\\AviSynth\\plugins", false, true, true, true, true,
+        Case{"",
+             "C:\\AviSynth\\plugins",
+             false,
+             true,
+             true,
+             true,
+             true,
              {install, "C:\\Clipvane\\bin\\vsfilter.dll > C:\\AviSynth\\plugins\\vsfilter.dll"}},
         Case{"", "C:\\Nowhere", false, true, true, true, false, {install}},
         Case{"", "C:\\AviSynth\\plugins", false, false, true, false, false, {}}}) {  // no installer to offer
@@ -168,7 +180,10 @@ TEST(MakeAviSynthReady, AsksToInstallOnlyWhatIsThereAndOnlyWhenTheEncoderNeedsAv
     bool asked = false;
     std::string plugin_dir;
     EXPECT_EQ(MakeAviSynthReady(system, Workspace("C:\\Clipvane\\", PathStyle::kWindows), plugin_dir,
-                                [&] { asked = true; return c.agree; }),
+                                [&] {
+                                  asked = true;
+                                  return c.agree;
+                                }),
               c.ready);
     EXPECT_EQ(asked, c.asked);
     EXPECT_EQ(system.calls, c.calls);

@@ -32,8 +32,8 @@ TEST(ColourTable, HoldsEachOf109NamesOnceInNameOrderFoundInAnyCase) {
     EXPECT_EQ(table.ValueAt(*index), value) << name;
   }
   // The names subtitles have always shown white are not in it.
-  for (const char* name : {"black", "lightgray", "grey", "whitesmoke", "gainsboro", "beige", "fuchsia", "'red'",
-                           " red", "\"red\"", ""})
+  for (const char* name :
+       {"black", "lightgray", "grey", "whitesmoke", "gainsboro", "beige", "fuchsia", "'red'", " red", "\"red\"", ""})
     EXPECT_FALSE(table.IndexOf(name)) << "[" << name << "]";
 }
 
@@ -49,14 +49,22 @@ TEST(SamiTextFromBytes, DecodesEveryByteOrderMarkAndTellsUtf8FromCodePage949) {
   EXPECT_EQ(SamiTextFromBytes("\xEF\xBB\xBF" + AnsiToUtf8(expected)), expected);
   EXPECT_EQ(SamiTextFromBytes(std::string("\xFF\xFE\x5C\xD5\x00\xAE\r\0\n\0", 10)), expected);
   EXPECT_EQ(SamiTextFromBytes(std::string("\xFE\xFF\xD5\x5C\xAE\x00\0\r\0\n", 10)), expected);
-  EXPECT_EQ(SamiTextFromBytes(std::string("\xFF\xFE" "a\0b\0c", 7)), "ab");  // half a character is dropped
+  EXPECT_EQ(SamiTextFromBytes(std::string("\xFF\xFE"
+                                          "a\0b\0c",
+                                          7)),
+            "ab");  // half a character is dropped
 }
 
 TEST(SplitLines, EndsLinesAtCrLfOrCrLfAndTheTextAtNul) {
-  const std::pair<std::string, Lines> cases[] = {
-      {"", {}}, {"a\r\n", {"a"}}, {"a\rb\nc\r\nd", {"a", "b", "c", "d"}}, {"a\n\rb", {"a", "", "b"}},
-      {"\r", {""}}, {"\n\n", {"", ""}}, {std::string("a\nb\0c\nd", 7), {"a", "b"}},
-      {std::string("\0<SYNC Start=1>", 15), {}}, {"\t x \r\n", {"\t x "}}};
+  const std::pair<std::string, Lines> cases[] = {{"", {}},
+                                                 {"a\r\n", {"a"}},
+                                                 {"a\rb\nc\r\nd", {"a", "b", "c", "d"}},
+                                                 {"a\n\rb", {"a", "", "b"}},
+                                                 {"\r", {""}},
+                                                 {"\n\n", {"", ""}},
+                                                 {std::string("a\nb\0c\nd", 7), {"a", "b"}},
+                                                 {std::string("\0<SYNC Start=1>", 15), {}},
+                                                 {"\t x \r\n", {"\t x "}}};
   for (const auto& [text, lines] : cases) EXPECT_EQ(SplitLines(text), lines) << text;
   EXPECT_EQ(JoinLinesCrLf({"a", "", "b"}), "a\r\n\r\nb\r\n");
   EXPECT_EQ(JoinLinesCrLf({}), "");
@@ -100,14 +108,15 @@ TEST(SamiClasses, KeepsOnlyTheChosenLanguageWhereAFileHasTwo) {
   EXPECT_EQ(SamiClasses(one_block), (Lines{"KRCC", "encc"}));
   const std::tuple<std::string, std::string, std::string> cases[] = {
       {one_block, "ENCC",
-       "<STYLE>.KRCC {lang:ko}</STYLE>\r\n<SYNC Start=1>\r\n<p class=\"encc\">Hi</P>\r\n<SYNC Start=2><P Class=ENCC>&nbsp;"
+       "<STYLE>.KRCC {lang:ko}</STYLE>\r\n<SYNC Start=1>\r\n<p class=\"encc\">Hi</P>\r\n<SYNC Start=2><P "
+       "Class=ENCC>&nbsp;"
        "\r\n</BODY>"},
       {one_block, "krcc",
        "<STYLE>.KRCC {lang:ko}</STYLE>\r\n<SYNC Start=1><P Class=KRCC>\xC7\xD1<br>x\r\n\r\n<SYNC Start=2><P "
        "Class=KRCC>&nbsp;\r\n</BODY>"},
       {two_blocks, "ENCC", "<SYNC Start=1>\n<SYNC Start=1><P Class=ENCC>E\n<SYNC Start=2>&nbsp;"},
-      {one_block, "", one_block},                    // 자동: as the file is
-      {one_block, "JPCC", one_block},                // a class the file does not have
+      {one_block, "", one_block},                                                  // 자동: as the file is
+      {one_block, "JPCC", one_block},                                              // a class the file does not have
       {"<SYNC Start=1><P Class=KRCC>K", "ENCC", "<SYNC Start=1><P Class=KRCC>K"},  // one language only
       {"<SYNC Start=1><P Class=KRCC>K<P Class=ENCC", "ENCC", "<SYNC Start=1><P Class=KRCC>K<P Class=ENCC"}};
   for (const auto& [text, name, kept] : cases) EXPECT_EQ(KeepSamiClass(text, name), kept) << name << " of " << text;
@@ -116,10 +125,23 @@ TEST(SamiClasses, KeepsOnlyTheChosenLanguageWhereAFileHasTwo) {
 // Cues with and without their numbers and blank lines, a point for the comma, no
 // hours, positions after the times, and what belongs to no cue; tags as SAMI's.
 TEST(SrtReader, ReadsTheCuesAndTheirTextAsTheSsaWriterTakesIt) {
-  const Lines srt = {"1", "00:00:01,500 --> 00:00:03,000", "<font color=\"#ff0000\">Red</font> one", "<i>two</i>", "",
-                     "2", "00:04.25 --> 00:05.5 X1:10 X2:20", "  ", "stray text", "3",
-                     "01:00:00,000 --> 00:59:59,000", "backwards", "4", "0:00:06,000-->0:00:07,000",
-                     "<font color='blue' size=2>B</font><FONT COLOR=nosuch>W", "5", "00:00:08,000 --> 00:00:09,000",
+  const Lines srt = {"1",
+                     "00:00:01,500 --> 00:00:03,000",
+                     "<font color=\"#ff0000\">Red</font> one",
+                     "<i>two</i>",
+                     "",
+                     "2",
+                     "00:04.25 --> 00:05.5 X1:10 X2:20",
+                     "  ",
+                     "stray text",
+                     "3",
+                     "01:00:00,000 --> 00:59:59,000",
+                     "backwards",
+                     "4",
+                     "0:00:06,000-->0:00:07,000",
+                     "<font color='blue' size=2>B</font><FONT COLOR=nosuch>W",
+                     "5",
+                     "00:00:08,000 --> 00:00:09,000",
                      "last"};
   const ColourTable colours;
   const Lines ssa = SsaLinesFromSrt(srt, "film", SsaStyle(), colours);
@@ -159,7 +181,8 @@ TEST(WriteAvsScript, NamesTheFilesAfterTheVideoOpensTheSourceGivenAndWritesNothi
   files.files["C:\\clips\\movie.srt"] = "1\r\n00:00:01,000 --> 00:00:02,000\r\nHello\r\n";
   WriteAvsScript(files, workspace, "", "C:\\clips\\movie.avi", {"C:\\clips\\movie.srt", ""}, style, colours);
   EXPECT_NE(files.files[written.ssa].find(",,Hello\r\n"), std::string::npos);
-  files.files["C:\\clips\\movie.smi"] = "<SYNC Start=1000><P Class=KRCC>K<P Class=ENCC>E\r\n<SYNC Start=2000>&nbsp;\r\n";
+  files.files["C:\\clips\\movie.smi"] =
+      "<SYNC Start=1000><P Class=KRCC>K<P Class=ENCC>E\r\n<SYNC Start=2000>&nbsp;\r\n";
   WriteAvsScript(files, workspace, "", "C:\\clips\\movie.avi", {"C:\\clips\\movie.smi", "ENCC"}, style, colours);
   EXPECT_NE(files.files[written.ssa].find(",,E\r\n"), std::string::npos);
   files.unwritable.insert(written.avs);

@@ -16,7 +16,7 @@ class MemoryFileSystem : public FileSystem {
  public:
   std::map<std::string, std::string> files;
   std::set<std::string> folders;
-  std::set<std::string> unwritable;  // paths whose writes fail
+  std::set<std::string> unwritable;                 // paths whose writes fail
   std::map<std::string, std::int64_t> write_times;  // when each file was last replaced, counted in writes
   std::int64_t write_count = 0;
 
@@ -37,8 +37,8 @@ class MemoryFileSystem : public FileSystem {
     const auto found = files.find(path);
     if (found == files.end()) return {};
     const auto written = write_times.find(path);
-    return {true, 0, std::hash<std::string>{}(found->second),
-            written == write_times.end() ? 0 : written->second, found->second.size()};
+    return {true, 0, std::hash<std::string>{}(found->second), written == write_times.end() ? 0 : written->second,
+            found->second.size()};
   }
   std::vector<std::string> FilesIn(const std::string& folder) const override {
     std::vector<std::string> paths;

@@ -13,8 +13,9 @@ namespace clipvane::testing {
 // How many files a job left in `folder` (temp) besides its status file ("<name>.job"),
 // which stays there by design until its row runs again.
 inline std::ptrdiff_t FilesLeftIn(const std::filesystem::path& folder) {
-  return std::count_if(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator(),
-                       [](const std::filesystem::directory_entry& entry) { return entry.path().extension() != ".job"; });
+  return std::count_if(
+      std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator(),
+      [](const std::filesystem::directory_entry& entry) { return entry.path().extension() != ".job"; });
 }
 
 // A fresh folder under the system's temporary folder, removed with everything in

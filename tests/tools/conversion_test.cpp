@@ -226,8 +226,8 @@ TEST_F(ConversionTest, APhoneClipAndASilentOneConvertOnEveryDevice) {
   ASSERT_EQ(library->Problem(), MediaInfoProblem::kNone) << "MediaInfo.dll is copied beside the tests with the deps";
   // Red above blue as the phone shows it, stored as its sensor saw it.
   const std::string stored = sources_ / "stored.mp4", phone = sources_ / "phone.mp4", silent = sources_ / "silent.mp4";
-  MakeVideo(stored, "color=red:size=180x160:rate=30:duration=3,pad=180:320:0:0:blue,transpose=clock",
-            "sine=duration=3", "-c:v mpeg4 -q:v 3 -c:a aac");
+  MakeVideo(stored, "color=red:size=180x160:rate=30:duration=3,pad=180:320:0:0:blue,transpose=clock", "sine=duration=3",
+            "-c:v mpeg4 -q:v 3 -c:a aac");
   RunFfmpeg({"-i", stored, "-c", "copy", "-metadata:s:v:0", "rotate=90", phone});
   RunFfmpeg({"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=3", "-c:v", "mpeg4", silent});
   struct Case {
@@ -257,8 +257,8 @@ TEST_F(ConversionTest, APhoneClipAndASilentOneConvertOnEveryDevice) {
 #else
 // A picture that flashes white one second in, with a click then, stays with its sound
 // (shown on Linux, where FFmpeg has the detectors): a 4:3 picture fitted with lavc,
-// and on the Xvid route at an odd width with the sync routes. The film rate and the 3:2 fit are above, the choice of the Xvid encoder in
-// tool_command_line_test.cpp, every device and fit and today's sources in
+// and on the Xvid route at an odd width with the sync routes. The film rate and the 3:2 fit are above, the choice of
+// the Xvid encoder in tool_command_line_test.cpp, every device and fit and today's sources in
 // tests/e2e/corpus_test.cpp.
 class JobRunTest : public ::testing::TestWithParam<bool> {};
 

@@ -19,8 +19,8 @@ const std::string kDejaVu = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 constexpr char32_t kHan = 0xD55C;  // 한
 
 bool FontsHere() {
-  for (const std::string& file : {kNanum + "NanumGothic.ttf", kNanum + "NanumMyeongjo.ttf",
-                                  kNanum + "NanumBarunGothic.ttf", kDejaVu}) {
+  for (const std::string& file :
+       {kNanum + "NanumGothic.ttf", kNanum + "NanumMyeongjo.ttf", kNanum + "NanumBarunGothic.ttf", kDejaVu}) {
     if (!std::filesystem::exists(file)) return false;
   }
   return true;
@@ -52,13 +52,17 @@ TEST(FontFacts, ReadsFamiliesAndCharactersOfAFontOrTheFirstOfACollectionAndRefus
   if (!FontsHere()) GTEST_SKIP() << "fonts-nanum or fonts-dejavu-core is not installed";
   const std::string gothic = kNanum + "NanumGothic.ttf", family = "\xEB\x82\x98\xEB\x88\x94\xEA\xB3\xA0\xEB\x94\x95";
   // The file, as a collection or not, its families, characters it has and lacks.
-  const std::tuple<std::string, bool, std::vector<std::string>, std::vector<char32_t>, std::vector<char32_t>> cases[] = {
-      {gothic, false, {"NanumGothic", family}, {U'A', kHan, 0xAC00, 0x0416 /* Cyrillic, as in KS X 1001 */},
-       {0x0531 /* Armenian */, 0x1F600}},
-      {gothic, true, {"NanumGothic", family}, {kHan}, {}},
-      {kDejaVu, false, {"DejaVu Sans"}, {U'A', 0xE9, 0x0531}, {kHan}}};
+  const std::tuple<std::string, bool, std::vector<std::string>, std::vector<char32_t>, std::vector<char32_t>> cases[] =
+      {{gothic,
+        false,
+        {"NanumGothic", family},
+        {U'A', kHan, 0xAC00, 0x0416 /* Cyrillic, as in KS X 1001 */},
+        {0x0531 /* Armenian */, 0x1F600}},
+       {gothic, true, {"NanumGothic", family}, {kHan}, {}},
+       {kDejaVu, false, {"DejaVu Sans"}, {U'A', 0xE9, 0x0531}, {kHan}}};
   for (const auto& [file, collection, families, has, lacks] : cases) {
-    const std::optional<FontFacts> facts = collection ? FromBytes(AsCollection(*ReadWholeFile(file))) : FontFacts::ReadFile(file);
+    const std::optional<FontFacts> facts =
+        collection ? FromBytes(AsCollection(*ReadWholeFile(file))) : FontFacts::ReadFile(file);
     ASSERT_TRUE(facts) << file;
     EXPECT_EQ(facts->Families(), families);
     for (char32_t code : has) EXPECT_TRUE(facts->Covers(code)) << std::hex << code;
@@ -98,8 +102,8 @@ class FontFinderTest : public ::testing::Test {
 };
 
 TEST_F(FontFinderTest, ChoosesAFontWithTheCharactersTheUsualKoreanOnesFirst) {
-  FontFinder all({FolderWith({kDejaVu, kNanum + "NanumBarunGothic.ttf", kNanum + "NanumGothic.ttf",
-                              kNanum + "NanumMyeongjo.ttf"})});
+  FontFinder all({FolderWith(
+      {kDejaVu, kNanum + "NanumBarunGothic.ttf", kNanum + "NanumGothic.ttf", kNanum + "NanumMyeongjo.ttf"})});
   EXPECT_EQ(Name(all.Covering({kHan})), "NanumGothic.ttf:NanumGothic");
   EXPECT_EQ(Name(all.Covering({0x0531})), "DejaVuSans.ttf:DejaVu Sans");
   EXPECT_EQ(Name(all.Covering({kHan, 0x0531})), "none");
@@ -128,10 +132,11 @@ TEST_F(FontFinderTest, TheRoutesFallBackToAFontWithTheSubtitlesCharactersAndCopy
   const std::string ssa =
       "[V4 Styles]\r\nFormat: Name, Fontname, Fontsize\r\nStyle: Default,Gulim,28\r\nStyle: Sign,DejaVu Sans,20\r\n"
       "[Events]\r\nDialogue: Marked=0,0:00:00.20,0:00:01.30,Default,,0000,0000,0000,,\xED\x95\x9C\r\n";
-  EXPECT_EQ(fonts.ForSsa(ssa, note),
-            "[V4 Styles]\r\nFormat: Name, Fontname, Fontsize\r\nStyle: Default,NanumMyeongjo,28\r\n"
-            "Style: Sign,DejaVu Sans,20\r\n[Events]\r\nDialogue: Marked=0,0:00:00.20,0:00:01.30,Default,,0000,0000,0000,,"
-            "\xED\x95\x9C\r\n");
+  EXPECT_EQ(
+      fonts.ForSsa(ssa, note),
+      "[V4 Styles]\r\nFormat: Name, Fontname, Fontsize\r\nStyle: Default,NanumMyeongjo,28\r\n"
+      "Style: Sign,DejaVu Sans,20\r\n[Events]\r\nDialogue: Marked=0,0:00:00.20,0:00:01.30,Default,,0000,0000,0000,,"
+      "\xED\x95\x9C\r\n");
   EXPECT_NE(note.find("Gulim is not installed"), std::string::npos) << note;
 }
 
@@ -139,7 +144,8 @@ TEST(ReplaceSsaFonts, ReplacesTheFontColumnOfStyleLinesOnly) {
   const std::pair<std::string, std::string> cases[] = {
       {"[V4+ Styles]\nFormat: Fontname, Name\nStyle: Batang,Default\n",
        "[V4+ Styles]\nFormat: Fontname, Name\nStyle: <Batang>,Default\n"},
-      {"[v4 styles]\nformat: Name, Fontname\nstyle: A, Dotum\n", "[v4 styles]\nformat: Name, Fontname\nstyle: A, <Dotum>\n"},
+      {"[v4 styles]\nformat: Name, Fontname\nstyle: A, Dotum\n",
+       "[v4 styles]\nformat: Name, Fontname\nstyle: A, <Dotum>\n"},
       // Other sections, and styles without a font column, stay as they are.
       {"[Script Info]\nStyle: x,y\n[Events]\nFormat: Fontname\nStyle: a\n", ""},
       {"[V4 Styles]\nFormat: Name, Fontsize\nStyle: Default,28\n", ""}};

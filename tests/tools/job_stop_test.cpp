@@ -70,7 +70,8 @@ TEST(JobStop, AStoppedBatchJobEndsItsToolsRemovesItsIntermediatesAndKeepsTheEarl
   // Nothing of the job runs on: no tool, no FFmpeg.
   EXPECT_TRUE(Eventually([&] {
     for (const ProcessEntry& entry : NativeProcessList().Snapshot())
-      if (entry.command_line && entry.command_line->find(AnsiToUtf8(app.Work().AppDir())) != std::string::npos) return false;
+      if (entry.command_line && entry.command_line->find(AnsiToUtf8(app.Work().AppDir())) != std::string::npos)
+        return false;
     return true;
   }));
 }

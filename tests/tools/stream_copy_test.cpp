@@ -73,7 +73,8 @@ TEST_P(SplitTest, WritesWhatFfmpegsStreamCopyWrites) {
   ASSERT_EQ(run.status, 0) << run.errors;
   EXPECT_NE(run.output.find("(100%)"), std::string::npos) << run.output;
   Ffmpeg("-i " + source + (video ? " -map 0:v:0" : " -map 0:a:0") + " -c copy -f " + c.format + " " + theirs);
-  const std::string expected = tools::ReadWholeFile(theirs).value_or(""), split = tools::ReadWholeFile(ours).value_or("");
+  const std::string expected = tools::ReadWholeFile(theirs).value_or(""),
+                    split = tools::ReadWholeFile(ours).value_or("");
   EXPECT_GT(expected.size(), 1000u);
   EXPECT_TRUE(split == expected) << split.size() << " bytes against " << expected.size();
 }
@@ -88,10 +89,10 @@ INSTANTIATE_TEST_SUITE_P(Table, SplitTest,
 
 struct MuxCase {
   std::string label;
-  std::string first, second;  // the streams added, in order
-  std::string rate;           // -rate= of the video stream
+  std::string first, second;   // the streams added, in order
+  std::string rate;            // -rate= of the video stream
   int timescale, frame_ticks;  // the video track's clock
-  std::string existing;       // ffmpeg options making the file the first stream goes into, or ""
+  std::string existing;        // ffmpeg options making the file the first stream goes into, or ""
 };
 
 class MuxTest : public ::testing::TestWithParam<MuxCase> {};

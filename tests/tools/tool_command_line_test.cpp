@@ -37,10 +37,13 @@ class ToolCommandLineTest : public ::testing::Test {
 TEST_F(ToolCommandLineTest, WritesAnAviWithTheEncodersFourccAndAac) {
   for (const auto& [video_options, tag] :
        {std::pair{"-ovc xvid -xvidencopts bitrate=900:max_bframes=0:nogmc:noqpel -xvidopts deblock-chroma -vf-add "
-                  "hqdn3d -sws 10", "XVID"},
+                  "hqdn3d -sws 10",
+                  "XVID"},
         std::pair{"-ovc lavc -lavcopts vcodec=mpeg4 -lavcopts vbitrate=700 -ffourcc DIVX", "DIVX"}}) {
-    const std::string options = std::string("-oac faac -faacopts br=128:mpeg=4:object=2 -af volnorm -srate 48000 "
-                                            "-vf-add harddup -ofps 25 -lavcopts threads=2 ") + video_options;
+    const std::string options = std::string(
+                                    "-oac faac -faacopts br=128:mpeg=4:object=2 -af volnorm -srate 48000 "
+                                    "-vf-add harddup -ofps 25 -lavcopts threads=2 ") +
+                                video_options;
     const std::string avi = folder_ / "out.avi";
     ASSERT_EQ(RunTool("mencoder", options, {"-noodml", source_, "-o", avi}), 0) << errors_;
     const MediaReport report = Probe(avi);
@@ -71,14 +74,19 @@ TEST_F(ToolCommandLineTest, NamesWhatItRefusesAndFailsLeavingNothingHalfWritten)
   const std::tuple<std::string, std::vector<std::string>, std::string> cases[] = {
       {"mencoder", {"-frobnicate"}, "unknown option -frobnicate"},
       {"mencoder", {"-vf-add", "eq2=1.2"}, "unknown video filter 'eq2'"},
-      {"mencoder", {"-lavcopts", "vcodec=h264"}, "vcodec=h264"}, {"mencoder", {"-oac", "mp3lame"}, "-oac mp3lame"},
-      {"mencoder", {"-xvidencopts", "bitrate=900:gmc"}, "'gmc'"}, {"mencoder", {"-af", "volume=5"}, "'volume=5'"},
-      {"mencoder", {"-mc", "0.5"}, "-mc 0.5"}, {"mencoder", {"-ofps"}, "-ofps needs a value"},
-      {"mencoder", {"other.avi"}, "more than one input file"}, {"mencoder", {"-of", "rawvideo"}, "-of rawvideo"},
+      {"mencoder", {"-lavcopts", "vcodec=h264"}, "vcodec=h264"},
+      {"mencoder", {"-oac", "mp3lame"}, "-oac mp3lame"},
+      {"mencoder", {"-xvidencopts", "bitrate=900:gmc"}, "'gmc'"},
+      {"mencoder", {"-af", "volume=5"}, "'volume=5'"},
+      {"mencoder", {"-mc", "0.5"}, "-mc 0.5"},
+      {"mencoder", {"-ofps"}, "-ofps needs a value"},
+      {"mencoder", {"other.avi"}, "more than one input file"},
+      {"mencoder", {"-of", "rawvideo"}, "-of rawvideo"},
       {"mencoder", {"-vf-add", "crop=2000:2000"}, "nothing written to"},  // the picture's encode fails
       {"mencoder", {"-x264encopts", "crf=23:bframes=3"}, "'bframes=3'"},
       {"mencoder", {"-x264encopts", "level=7"}, "no H.264 level 7"},
-      {"mp4creator", {"-hint", "x.mp4"}, "unknown option -hint"}, {"mp4creator", {"-c", "x.mp3", "x.mp4"}, "cannot tell"},
+      {"mp4creator", {"-hint", "x.mp4"}, "unknown option -hint"},
+      {"mp4creator", {"-c", "x.mp3", "x.mp4"}, "cannot tell"},
       {"mp4creator", {"-c", "x.m4v", "-rate=5000", "x.mp4"}, "-rate needs a frame rate of 0.01 to 1000"}};
   for (const auto& [tool, args, message] : cases) {
     std::vector<std::string> all = args;
@@ -91,9 +99,11 @@ TEST_F(ToolCommandLineTest, NamesWhatItRefusesAndFailsLeavingNothingHalfWritten)
 }
 
 TEST(XvidEncoder, FallsBackToFFmpegsOwnMpeg4AtAnOddSizeOrWithoutXvidAndSaysSo) {
-  for (const auto& [width, has_xvid, encoder] : {std::tuple{480, true, "libxvid"}, {427, true, "mpeg4"}, {480, false, "mpeg4"}}) {
-    const tools::ParsedRequest parsed = tools::ParseMencoderCommandLine(
-        {"in.avi", "-oac", "faac", "-ovc", "xvid", "-vf-add", "scale=" + std::to_string(width) + ":320", "-o", "out.avi"});
+  for (const auto& [width, has_xvid, encoder] :
+       {std::tuple{480, true, "libxvid"}, {427, true, "mpeg4"}, {480, false, "mpeg4"}}) {
+    const tools::ParsedRequest parsed =
+        tools::ParseMencoderCommandLine({"in.avi", "-oac", "faac", "-ovc", "xvid", "-vf-add",
+                                         "scale=" + std::to_string(width) + ":320", "-o", "out.avi"});
     ASSERT_EQ(parsed.error, "");
     tools::PreparedInputs inputs;
     inputs.media = "in.avi";
@@ -118,8 +128,8 @@ TEST(XvidEncoder, FallsBackToFFmpegsOwnMpeg4AtAnOddSizeOrWithoutXvidAndSaysSo) {
 // frame: a portrait picture on the nano is padded for its turn, not cut by a frame
 // given the other way round.
 TEST(PlannedPicture, FitsTheFrameOfEveryDeviceAndFit) {
-  const PictureSize sources[] = {{640, 480}, {1920, 1080}, {1080, 1920}, {480, 640}, {360, 640}, {720, 576},
-                                 {100, 2000}, {2000, 100}, {1000, 1000}, {2, 2}, {3, 5}, {7, 3}};
+  const PictureSize sources[] = {{640, 480},  {1920, 1080}, {1080, 1920}, {480, 640}, {360, 640}, {720, 576},
+                                 {100, 2000}, {2000, 100},  {1000, 1000}, {2, 2},     {3, 5},     {7, 3}};
   for (const PictureSize source : sources) {
     for (int platform : {0, 1, 2}) {
       for (int displaymode : {0, 1, 2, 3}) {
@@ -146,8 +156,8 @@ TEST(PlannedPicture, FitsTheFrameOfEveryDeviceAndFit) {
                                         : picture.width > 0 && picture.width <= frame_width && picture.height > 0 &&
                                               picture.height <= frame_height &&
                                               (platform != 2 || (picture.width % 2 == 0 && picture.height % 2 == 0));
-        EXPECT_TRUE(fits) << source.width << "x" << source.height << " platform " << platform << " mode "
-                          << displaymode << ": " << picture.width << "x" << picture.height;
+        EXPECT_TRUE(fits) << source.width << "x" << source.height << " platform " << platform << " mode " << displaymode
+                          << ": " << picture.width << "x" << picture.height;
       }
     }
   }

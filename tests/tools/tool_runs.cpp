@@ -66,7 +66,8 @@ void RunFfmpeg(const std::vector<std::string>& args) {
 void MakeVideo(const std::string& path, const std::string& video, const std::string& audio,
                const std::string& options) {
   std::vector<std::string> args{"-f", "lavfi", "-i", video, "-f", "lavfi", "-i", audio, "-shortest"};
-  for (const std::string& word : Words(options.empty() ? "-c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac" : options))
+  for (const std::string& word :
+       Words(options.empty() ? "-c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac" : options))
     args.push_back(word);
   args.push_back(path);
   RunFfmpeg(args);
@@ -85,7 +86,8 @@ MediaReport Probe(const std::string& path) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     std::map<std::string, std::string> field;
     std::istringstream pairs(line);
-    for (std::string pair; std::getline(pairs, pair, '|');) field[pair.substr(0, pair.find('='))] = pair.substr(pair.find('=') + 1);
+    for (std::string pair; std::getline(pairs, pair, '|');)
+      field[pair.substr(0, pair.find('='))] = pair.substr(pair.find('=') + 1);
     const auto number = [&field](const char* key) { return std::atof(field[key].c_str()); };
     const auto rate = [&field](const char* key) {  // "30000/1001"
       const double denominator = std::atof(field[key].c_str() + field[key].find('/') + 1);
@@ -143,12 +145,29 @@ std::string TopLevelBoxes(const std::string& path) {
 
 std::vector<unsigned char> FrameRegion(const std::string& path, double seconds, int x, int y, int width, int height) {
   width -= width % 4;
-  const std::string crop = std::to_string(width) + ":" + std::to_string(height) + ":" + std::to_string(x) + ":" +
-                           std::to_string(y);
+  const std::string crop =
+      std::to_string(width) + ":" + std::to_string(height) + ":" + std::to_string(x) + ":" + std::to_string(y);
   // An AVI of one uncompressed frame, which every FFmpeg build here can write.
-  const std::string avi = RunProgram({FfmpegProgram(), "-v", "error", "-nostdin", "-ss", std::to_string(seconds), "-i",
-                                      path, "-frames:v", "1", "-vf", "crop=" + crop, "-an", "-c:v", "rawvideo",
-                                      "-pix_fmt", "bgr24", "-f", "avi", "pipe:1"})
+  const std::string avi = RunProgram({FfmpegProgram(),
+                                      "-v",
+                                      "error",
+                                      "-nostdin",
+                                      "-ss",
+                                      std::to_string(seconds),
+                                      "-i",
+                                      path,
+                                      "-frames:v",
+                                      "1",
+                                      "-vf",
+                                      "crop=" + crop,
+                                      "-an",
+                                      "-c:v",
+                                      "rawvideo",
+                                      "-pix_fmt",
+                                      "bgr24",
+                                      "-f",
+                                      "avi",
+                                      "pipe:1"})
                               .output;
   // Its first frame's chunk, after the "movi" list's.
   std::string frame;
@@ -209,7 +228,8 @@ ToolAppDir::ToolAppDir() : workspace_(folder_.Path(), kNativePathStyle) {
                               fs::u8path(CLIPVANE_TOOLS_DIR) / (std::string("mp4creator") + kExe)};
 #ifdef _WIN32
   // The release folder's layout: the FFmpeg programs beside the stand-ins.
-  tools.insert(tools.end(), {fs::u8path(CLIPVANE_TOOLS_DIR) / "ffmpeg.exe", fs::u8path(CLIPVANE_TOOLS_DIR) / "ffprobe.exe"});
+  tools.insert(tools.end(),
+               {fs::u8path(CLIPVANE_TOOLS_DIR) / "ffmpeg.exe", fs::u8path(CLIPVANE_TOOLS_DIR) / "ffprobe.exe"});
 #endif
   for (const fs::path& tool : tools) fs::copy_file(tool, FsPathOf(folder_ / "bin") / tool.filename());
 #ifdef _WIN32

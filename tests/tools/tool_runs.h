@@ -50,7 +50,7 @@ struct MediaReport {
   std::string video_codec, video_tag, video_profile, audio_codec, audio_profile;
   int streams = 0, width = 0, height = 0, level = 0, sample_rate = 0, channels = 0, audio_bit_rate = 0;
   double frame_rate = 0, base_rate = 0, duration = 0;  // average and base frame rates
-  double video_start = 0, audio_start = 0;  // seconds
+  double video_start = 0, audio_start = 0;             // seconds
   bool moov_first = false;
   // "mpeg4 Simple Profile 480x320, aac LC 48000 2"
   std::string Formats() const;

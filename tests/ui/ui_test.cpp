@@ -58,14 +58,16 @@ class UiFixture : public ::testing::Test {
 
 TEST(Notices, AnEncodeResultIsToldAsTheProductAlwaysHas) {
   EncodeResult result;
-  result.refused = {{"D:\\gone.avi", RefusalReason::kFileMissing}, {"D:\\broken.avi", RefusalReason::kNoPicture},
+  result.refused = {{"D:\\gone.avi", RefusalReason::kFileMissing},
+                    {"D:\\broken.avi", RefusalReason::kNoPicture},
                     {"D:\\Conv\\incoming\\a.mp4", RefusalReason::kSourceIsOutput},
                     {"D:\\Conv\\incoming\\b.mp4", RefusalReason::kSourceIsOutput},
                     {"D:\\c\\a.avi", RefusalReason::kSameResult, 5, "D:\\a.avi", 2}};
   const std::vector<Notice> selection = SelectionNotices(result);
   ASSERT_EQ(selection.size(), 5u);
   EXPECT_EQ(AnsiToUtf8(selection[1].text), u8"동영상 정보를 구하지 못해 건너뜁니다: D:\\broken.avi");
-  EXPECT_EQ(AnsiToUtf8(selection[4].text), u8"D:\\c\\a.avi\r\r앞의 동영상과 결과 파일 이름이 같아 건너뜁니다: D:\\a.avi");
+  EXPECT_EQ(AnsiToUtf8(selection[4].text),
+            u8"D:\\c\\a.avi\r\r앞의 동영상과 결과 파일 이름이 같아 건너뜁니다: D:\\a.avi");
   EXPECT_EQ(AnsiToUtf8(selection[0].text), u8"D:\\gone.avi\r\r선택한 파일이 존재하지 않습니다.");
   EXPECT_EQ(AnsiToUtf8(selection[0].caption), u8"알림");
   const std::string same = u8"변환할 동영상이 결과 파일과 같은 파일이라 건너뜁니다: ";
@@ -77,18 +79,22 @@ TEST(Notices, AnEncodeResultIsToldAsTheProductAlwaysHas) {
   ASSERT_EQ(whole.size(), 4u);
   EXPECT_EQ(AnsiToUtf8(whole[0].text), same + "D:\\Conv\\incoming\\a.mp4\r" + same + "D:\\Conv\\incoming\\b.mp4");
   EXPECT_EQ(whole[1].text, selection[4].text);
-  EXPECT_EQ(AnsiToUtf8(whole[2].text), AnsiToUtf8(selection[1].text) + u8"\r영상이 없는 파일이라 건너뜁니다: D:\\notes.avi");
+  EXPECT_EQ(AnsiToUtf8(whole[2].text),
+            AnsiToUtf8(selection[1].text) + u8"\r영상이 없는 파일이라 건너뜁니다: D:\\notes.avi");
   EXPECT_EQ(AnsiToUtf8(whole[3].text), u8"인코딩을 위한 배치파일(.bat)들이 생성되었습니다.");
   // Rows that cannot be scripted: each in a box with its reason; the rows beyond the
   // four started, together.
   Refusal cannot{"D:\\x.avi", RefusalReason::kCannotScript};
   cannot.detail = "Cannot write D:\\Conv\\batch\\x.bat: Access is denied.";
-  result.refused = {{"D:\\encode_all.avi", RefusalReason::kRunScriptName}, cannot, {"D:\\5.avi", RefusalReason::kNotStarted},
+  result.refused = {{"D:\\encode_all.avi", RefusalReason::kRunScriptName},
+                    cannot,
+                    {"D:\\5.avi", RefusalReason::kNotStarted},
                     {"D:\\6.avi", RefusalReason::kNotStarted}};
   const std::vector<Notice> named = SelectionNotices(result);
   ASSERT_EQ(named.size(), 3u);
   EXPECT_EQ(AnsiToUtf8(named[0].text),
-            u8"D:\\encode_all.avi\r\r배치 파일 이름이 일괄 인코딩 배치 파일과 같아 건너뜁니다. 동영상 파일 이름을 바꿔 주세요.");
+            u8"D:\\encode_all.avi\r\r배치 파일 이름이 일괄 인코딩 배치 파일과 같아 건너뜁니다. 동영상 파일 이름을 바꿔 "
+            u8"주세요.");
   EXPECT_EQ(AnsiToUtf8(named[1].text), u8"D:\\x.avi\r\r인코딩 배치 파일을 만들지 못해 건너뜁니다: " + cannot.detail);
   EXPECT_EQ(AnsiToUtf8(named[2].text),
             u8"한 번에 4개까지만 인코딩합니다. 다음 동영상은 시작하지 않았습니다:\r\rD:\\5.avi\rD:\\6.avi");
@@ -98,7 +104,9 @@ TEST(Notices, AnEncodeResultIsToldAsTheProductAlwaysHas) {
   // The AviSynth question: four paragraphs apart by two carriage returns.
   const std::string text = AnsiToUtf8(AviSynthQuestion().text);
   EXPECT_EQ(text.find('\n'), std::string::npos);
-  EXPECT_EQ(text.rfind(u8"컬러태그 자막 적용을 위해서는 AviSynth를 설치해야 합니다.\r\r지금 설치 하시겠습니까?\r\r* ", 0), 0u);
+  EXPECT_EQ(
+      text.rfind(u8"컬러태그 자막 적용을 위해서는 AviSynth를 설치해야 합니다.\r\r지금 설치 하시겠습니까?\r\r* ", 0),
+      0u);
   EXPECT_NE(text.find(u8"\r\r(컬러태크 적용시 인코딩 속도는 다소 느릴 수 있습니다.)"), std::string::npos);
 }
 
@@ -152,16 +160,20 @@ TEST_F(MainWindowModelTest, StartButtonAndMenuFollowTheSelection) {
   const std::tuple<int, int, bool, std::set<M>> cases[] = {
       {0, 0, true, {M::kOpenWithLinkedProgram, M::kDelete, M::kMakeBatchFiles, M::kEncodeSelection, M::kEncodeAllMenu}},
       {10, 0, false, {M::kOpenWithLinkedProgram, M::kDelete, M::kEncodeSelection}},
-      {10, 1, true, {}}, {10, 4, true, {}}, {10, 5, false, {M::kEncodeSelection}},
+      {10, 1, true, {}},
+      {10, 4, true, {}},
+      {10, 5, false, {M::kEncodeSelection}},
       {10, 10, true, {M::kEncodeSelection}}};  // all selected still means at most 4 directly
   for (auto [rows, selected, start_enabled, disabled] : cases) {
     disabled.insert({M::kOpenLog, M::kStopSelected, M::kStopAll});  // no job ran, none runs
     Create(rows, selected);
     model->Run(M::kRefresh);  // a change of the list, also when it is empty
     model->MenuOpening();
-    EXPECT_EQ(model->StartButton(), (StartButtonState{start_enabled, Utf8ToAnsi(u8"시작 (") + std::to_string(selected) + ")"}));
+    EXPECT_EQ(model->StartButton(),
+              (StartButtonState{start_enabled, Utf8ToAnsi(u8"시작 (") + std::to_string(selected) + ")"}));
     for (std::size_t i = 0; i < kMenuCommandCount; ++i)
-      EXPECT_EQ(model->IsEnabled(static_cast<M>(i)), !disabled.count(static_cast<M>(i))) << selected << " of " << rows << ", " << i;
+      EXPECT_EQ(model->IsEnabled(static_cast<M>(i)), !disabled.count(static_cast<M>(i)))
+          << selected << " of " << rows << ", " << i;
   }
 }
 
@@ -173,7 +185,7 @@ TEST_F(MainWindowModelTest, MenuStatesLastUntilTheMenuOpensAgainAndAFocusLostIsF
   EXPECT_EQ(model->List().RowCount(), 3u);
   model->RowStateChanged(1, true, false);
   EXPECT_FALSE(model->List().FocusedRow().has_value());
-  model->RowStateChanged(7, true, true);  // a row the list does not have
+  model->RowStateChanged(7, true, true);                       // a row the list does not have
   EXPECT_EQ(view.events, (Texts{"state", "state", "state"}));  // a selection repaints no row
   model->MenuOpening();
   model->Run(M::kDelete);
@@ -183,8 +195,8 @@ TEST_F(MainWindowModelTest, MenuStatesLastUntilTheMenuOpensAgainAndAFocusLostIsF
 TEST_F(MainWindowModelTest, TheStartButtonEncodesTheSelectionOrTheWholeList) {
   // Few, all selected: directly, without the power action; five of six: nothing; all of
   // many: the single queue; an empty list: nothing.
-  for (const auto& [rows, selected, opened] : {std::tuple{3, 3, Texts{"v0", "v1", "v2"}}, {6, 5, Texts{}},
-                                               {10, 10, Texts{"encode_all"}}, {0, 0, Texts{}}}) {
+  for (const auto& [rows, selected, opened] :
+       {std::tuple{3, 3, Texts{"v0", "v1", "v2"}}, {6, 5, Texts{}}, {10, 10, Texts{"encode_all"}}, {0, 0, Texts{}}}) {
     shell.opened.clear();
     for (const std::string& job : StatusFilesIn(files, workspace.Temp())) files.RemoveFile(job);  // the last case's
     Create(rows, selected);
@@ -225,9 +237,9 @@ TEST_F(MainWindowModelTest, AWholeListRunKeepsTheListBusyShowsItsStepsAndThenSay
   Create(2);
   model->Run(M::kMakeBatchFiles);
   const std::string ext = ScriptExtension(kNativeScriptDialect);
-  EXPECT_EQ(view.events, (Texts{"state busy", "checking v0.avi", "checked v0.avi", "created v0" + ext, "breathe",
-                                "checking v1.avi", "checked v1.avi", "created v1" + ext, "breathe", "state", "rows",
-                                "state"}));
+  EXPECT_EQ(view.events,
+            (Texts{"state busy", "checking v0.avi", "checked v0.avi", "created v0" + ext, "breathe", "checking v1.avi",
+                   "checked v1.avi", "created v1" + ext, "breathe", "state", "rows", "state"}));
   EXPECT_TRUE(shell.opened.empty());
   EXPECT_EQ(dialogs.shown,
             (std::vector<Notice>{{Utf8ToAnsi(u8"인코딩을 위한 배치파일(" + ext + u8")들이 생성되었습니다."),
@@ -250,7 +262,7 @@ TEST_F(MainWindowModelTest, DoubleClickProbesAndShowsTheReportAndAMissingLibrary
   EXPECT_NE(view.events[3].find("width : 640 pixels\r\n"), std::string::npos) << view.events[3];
   library.problem = MediaInfoProblem::kMissing;
   library.reports.clear();  // the library reads nothing then
-  model->Run(M::kRefresh);    // two rows to probe, one box
+  model->Run(M::kRefresh);  // two rows to probe, one box
   EXPECT_EQ(dialogs.shown, std::vector<Notice>{MediaInfoNotice(MediaInfoProblem::kMissing)});
 }
 
@@ -423,7 +435,8 @@ TEST_F(RunFollowerTest, AJobInHandIsNeverStartedTwiceStopsOnRequestAndHoldsTheWi
   model->StartClicked();
   EXPECT_EQ(shell.opened.size(), 1u);
   ASSERT_EQ(dialogs.shown.size(), 1u);
-  EXPECT_EQ(AnsiToUtf8(dialogs.shown[0].text), AnsiToUtf8(temp / "videos" + Sep() + "v0.avi") + u8"\r\r이미 인코딩 중입니다.");
+  EXPECT_EQ(AnsiToUtf8(dialogs.shown[0].text),
+            AnsiToUtf8(temp / "videos" + Sep() + "v0.avi") + u8"\r\r이미 인코딩 중입니다.");
   model->MenuOpening();
   EXPECT_TRUE(model->IsEnabled(M::kStopSelected) && model->IsEnabled(M::kStopAll) && !model->IsEnabled(M::kOpenLog));
   // Closing asks while a job runs: stay, keep it running, or stop it.
@@ -451,7 +464,7 @@ TEST_F(RunFollowerTest, AJobInHandIsNeverStartedTwiceStopsOnRequestAndHoldsTheWi
   EXPECT_EQ(dialogs.shown.size(), boxes + 1);
   EXPECT_EQ(Look(), u8"||중지됨;||;");
   EXPECT_TRUE(files.Exists(all_stopped));  // everything stopped: no power action follows the run
-  EXPECT_TRUE(model->MayClose());  // nothing runs: no question
+  EXPECT_TRUE(model->MayClose());          // nothing runs: no question
   EXPECT_EQ(dialogs.shown.size(), boxes + 1);
   // The log its job left opens with the desktop's program.
   const std::string log = temp.WriteFile("batch" + Sep() + "v0.log", "mencoder: stopped\n");
@@ -482,7 +495,8 @@ class OptionsDialogModelTest : public UiFixture {
   void Create(const std::string& settings = "") {
     temp.WriteFile("MP4.ini", "[default]\r\n" + settings);
     Start();
-    model = std::make_unique<OptionsDialogModel>(*session, OptionsServices{avisynth, fonts, dialogs}, [this] { ++loads; });
+    model =
+        std::make_unique<OptionsDialogModel>(*session, OptionsServices{avisynth, fonts, dialogs}, [this] { ++loads; });
     model->Load();
   }
   std::string Saved(const char* key) { return program->ini->ReadString("default", key, "-"); }
@@ -551,7 +565,7 @@ TEST_F(OptionsDialogModelTest, TheColourRouteNeedsAviSynthAndTakesSizesThatFollo
   EXPECT_EQ(dialogs.shown, std::vector<Notice>{AviSynthQuestion()});
   EXPECT_FALSE(model->Controls().colorsubtitle);
   EXPECT_TRUE(program->settings.colorsubtitle);  // until the dialog is confirmed
-  model->ColourSubtitleClicked(true);  // a click asks again
+  model->ColourSubtitleClicked(true);            // a click asks again
   EXPECT_EQ(dialogs.shown.size(), 2u);
   EXPECT_EQ(SizeRange(), "2..9");
   avisynth.Install("C:\\AviSynth\\plugins");

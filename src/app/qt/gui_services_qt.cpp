@@ -30,8 +30,9 @@ class DesktopServicesOpener final : public DocumentOpener {
  public:
   void Open(const std::string& target) override {
     const bool address = target.rfind("http://", 0) == 0 || target.rfind("https://", 0) == 0;
-    QDesktopServices::openUrl(address ? QUrl(QString::fromStdString(target))
-                                      : QUrl::fromLocalFile(QFileInfo(QFile::decodeName(target.c_str())).absoluteFilePath()));
+    QDesktopServices::openUrl(
+        address ? QUrl(QString::fromStdString(target))
+                : QUrl::fromLocalFile(QFileInfo(QFile::decodeName(target.c_str())).absoluteFilePath()));
   }
 };
 
@@ -69,8 +70,8 @@ class QtMessageBoxes final : public Dialogs {
 class FreedesktopNotifier final : public DesktopNotifier {
  public:
   void Notify(const std::string& title, const std::string& body) override {
-    QDBusMessage call = QDBusMessage::createMethodCall("org.freedesktop.Notifications", "/org/freedesktop/Notifications",
-                                                       "org.freedesktop.Notifications", "Notify");
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        "org.freedesktop.Notifications", "/org/freedesktop/Notifications", "org.freedesktop.Notifications", "Notify");
     call << QString("Clipvane") << 0u << QString("clipvane") << ToQt(title) << ToQt(body) << QStringList()
          << QVariantMap() << -1;
     // Sent without waiting for an answer: a desktop without a notification service

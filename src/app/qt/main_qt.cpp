@@ -34,8 +34,12 @@ int main(int argc, char** argv) {
     const auto mediainfo = LoadMediaInfoLibrary(workspace.AppDir(), NativeFileSystem());
     const auto avisynth = StandInSubtitleDrawing();
     const auto fonts = FontconfigFonts(program.startup.fontsdir);
-    GuiServices services{{NativeFileSystem(), NativeShell(), *mediainfo, &NativeProcessList()}, DesktopOpener(), MessageBoxes(),
-                         *avisynth, *fonts, DesktopNotifications()};
+    GuiServices services{{NativeFileSystem(), NativeShell(), *mediainfo, &NativeProcessList()},
+                         DesktopOpener(),
+                         MessageBoxes(),
+                         *avisynth,
+                         *fonts,
+                         DesktopNotifications()};
     // Qt has taken its own options out of argv by now.
     return RunQtWindows(program, services, ItemsFromArguments(std::vector<std::string>(argv + 1, argv + argc)));
   });

@@ -244,8 +244,9 @@ void MainWindowQt::BuildPopupMenu() {
   // The shortcuts work while the list has the keyboard focus; a disabled item's does nothing.
   for (const MenuShortcut& shortcut : MenuShortcuts()) {
     QAction* action = actions_.at(shortcut.command);
-    action->setShortcut(shortcut.letter ? QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_A + shortcut.letter - 'A'))
-                                        : QKeySequence(Qt::Key_Delete));
+    action->setShortcut(shortcut.letter
+                            ? QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_A + shortcut.letter - 'A'))
+                            : QKeySequence(Qt::Key_Delete));
     action->setShortcutContext(Qt::WidgetShortcut);
     list_->addAction(action);
   }

@@ -19,7 +19,7 @@ namespace {
 using C = OptionsControl;
 
 const OptionsControl kDisplayItems[] = {C::kDisplay0, C::kDisplay1, C::kDisplay2, C::kDisplay3};
-const OptionsControl kSubtitleControls[] = {C::kSizeLabel,      C::kFontSize,           C::kFontLabel,     C::kFonts,
+const OptionsControl kSubtitleControls[] = {C::kSizeLabel,      C::kFontSize,           C::kFontLabel,    C::kFonts,
                                             C::kColourSubtitle, C::kSubtitleClassLabel, C::kSubtitleClass};
 const OptionsControl kScreenFitControls[] = {C::kDisplayGroup, C::kNoResize};
 

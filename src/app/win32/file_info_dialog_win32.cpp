@@ -16,8 +16,8 @@ constexpr int kClientHeight = 391;
 FileInfoDialog::FileInfoDialog(HINSTANCE instance) {
   RegisterWindowClassOnce(instance, kFileInfoClass, Procedure);
   font_ = MakeKoreanFont(L"굴림체", 13);
-  window_ = CreateCentredDialog(instance, kFileInfoClass, WS_SYSMENU, FileInfoCaption(), kClientWidth, kClientHeight,
-                                this);
+  window_ =
+      CreateCentredDialog(instance, kFileInfoClass, WS_SYSMENU, FileInfoCaption(), kClientWidth, kClientHeight, this);
   memo_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
                           WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
                           16, 8, 545, 329, window_, nullptr, instance, nullptr);

@@ -87,7 +87,8 @@ class TrayNotifier final : public DesktopNotifier {
   }
   void Notify(const std::string& title, const std::string& body) override {
     if (!window_) {
-      window_ = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
+      window_ =
+          CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
       icon_.cbSize = sizeof icon_;
       icon_.hWnd = window_;
       icon_.uID = 1;
@@ -124,8 +125,7 @@ std::string ReadRegistryString(const char* key_path, const char* value_name, con
       if (RegQueryValueExA(key, value_name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) ==
           ERROR_SUCCESS)
         text = buffer.data();
-      else
-        text = fallback;
+      else text = fallback;
     } else {
       text = fallback;
     }

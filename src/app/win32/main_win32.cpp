@@ -41,8 +41,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
                             AllStoppedMark(workspace)};
   return RunProgram(arguments, power, [&] {
     const auto mediainfo = LoadMediaInfoLibrary(workspace.AppDir(), NativeFileSystem());
-    GuiServices services{{NativeFileSystem(), NativeShell(), *mediainfo, &NativeProcessList()}, NativeDocumentOpener(), NativeDialogs(),
-                         NativeAviSynthSystem(), NativeInstalledFonts(), NativeNotifier()};
+    GuiServices services{{NativeFileSystem(), NativeShell(), *mediainfo, &NativeProcessList()},
+                         NativeDocumentOpener(),
+                         NativeDialogs(),
+                         NativeAviSynthSystem(),
+                         NativeInstalledFonts(),
+                         NativeNotifier()};
     return RunMainWindow(program, services, instance, show, FilesFromCommandLine(wide_arguments));
   });
 }

@@ -29,8 +29,7 @@ UINT MenuId(MenuCommand command) { return static_cast<UINT>(kIdFirstMenuItem + s
 LRESULT CALLBACK PanelProcedure(HWND panel, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND:
-    case WM_NOTIFY:
-      return SendMessageW(GetAncestor(panel, GA_ROOT), message, wparam, lparam);
+    case WM_NOTIFY: return SendMessageW(GetAncestor(panel, GA_ROOT), message, wparam, lparam);
     case WM_CTLCOLORSTATIC:
       SetBkMode(reinterpret_cast<HDC>(wparam), TRANSPARENT);
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
@@ -58,9 +57,9 @@ void RegisterClasses(HINSTANCE instance, WNDPROC main_procedure) {
 
 HWND MakeChild(const wchar_t* window_class, const std::string& text, DWORD style, int left, int top, int width,
                int height, HWND parent, int id, HFONT font, HINSTANCE instance) {
-  HWND child = CreateWindowExW(0, window_class, AnsiToWide(text).c_str(), WS_CHILD | WS_VISIBLE | style, left, top,
-                               width, height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance,
-                               nullptr);
+  HWND child =
+      CreateWindowExW(0, window_class, AnsiToWide(text).c_str(), WS_CHILD | WS_VISIBLE | style, left, top, width,
+                      height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
   SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return child;
 }
@@ -104,10 +103,10 @@ void MainWindow::AttachDialogs(OptionsDialog& options, FileInfoDialog& file_info
 void MainWindow::ShowTitle() { SetControlText(window_, model_.Title()); }
 
 void MainWindow::CreateControls() {
-  list_view_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
-                               0, 0, 0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdListView)),
-                               instance_, nullptr);
+  list_view_ =
+      CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                      WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER, 0, 0, 0,
+                      0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdListView)), instance_, nullptr);
   SendMessageW(list_view_, WM_SETFONT, reinterpret_cast<WPARAM>(fixed_font_), FALSE);
   // The info tip of a failed job's row tells the cause in its tools' words.
   SendMessageW(list_view_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP,
@@ -134,8 +133,7 @@ void MainWindow::CreateControls() {
   const PanelButton output = OutputFolderButton();
   HWND output_button = MakeChild(L"BUTTON", output.caption, WS_TABSTOP | BS_PUSHBUTTON, 10, 10, 127, 25, panel_,
                                  kIdOutputFolderButton, fixed_font_, instance_);
-  MakeChild(L"STATIC", EncodingLabel(), SS_CENTER | SS_CENTERIMAGE, 156, 13, 61, 17, panel_, -1, bold_font_,
-            instance_);
+  MakeChild(L"STATIC", EncodingLabel(), SS_CENTER | SS_CENTERIMAGE, 156, 13, 61, 17, panel_, -1, bold_font_, instance_);
   const PanelButton options = OptionsButton();
   HWND options_button = MakeChild(L"BUTTON", options.caption, WS_TABSTOP | BS_PUSHBUTTON, 216, 10, 98, 25, panel_,
                                   kIdOptionsButton, fixed_font_, instance_);
@@ -143,10 +141,10 @@ void MainWindow::CreateControls() {
   start_button_ = MakeChild(L"BUTTON", start.caption, WS_TABSTOP | BS_PUSHBUTTON, 321, 10, 98, 25, panel_,
                             kIdStartButton, fixed_font_, instance_);
   const PanelButton stop = StopButtonTexts();
-  stop_button_ = MakeChild(L"BUTTON", stop.caption, WS_TABSTOP | BS_PUSHBUTTON, 426, 10, 98, 25, panel_,
-                           kIdStopButton, fixed_font_, instance_);
-  right_panel_ = CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"", WS_CHILD | WS_VISIBLE, 0, 0,
-                                 kRightPanelWidth, kButtonPanelHeight - 4, panel_, nullptr, instance_, nullptr);
+  stop_button_ = MakeChild(L"BUTTON", stop.caption, WS_TABSTOP | BS_PUSHBUTTON, 426, 10, 98, 25, panel_, kIdStopButton,
+                           fixed_font_, instance_);
+  right_panel_ = CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, kRightPanelWidth,
+                                 kButtonPanelHeight - 4, panel_, nullptr, instance_, nullptr);
   const PanelButton web = WebPageButton();
   HWND web_button = MakeChild(L"BUTTON", web.caption, WS_TABSTOP | BS_PUSHBUTTON, 8, 6, 97, 25, right_panel_,
                               kIdWebPageButton, fixed_font_, instance_);
@@ -156,8 +154,8 @@ void MainWindow::CreateControls() {
   AddToolTip(tooltips_, stop_button_, stop.hint);
   AddToolTip(tooltips_, web_button, web.hint);
 
-  status_bar_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
-                                window_, nullptr, instance_, nullptr);
+  status_bar_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, window_,
+                                nullptr, instance_, nullptr);
   SendMessageW(status_bar_, WM_SETFONT, reinterpret_cast<WPARAM>(window_font_), FALSE);
   // The status text, then the run's totals.
   int parts[] = {200, -1};
@@ -365,9 +363,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_SETFOCUS:
       if (list_view_) SetFocus(list_view_);
       return 0;
-    case WM_COMMAND:
-      OnCommand(LOWORD(wparam));
-      return 0;
+    case WM_COMMAND: OnCommand(LOWORD(wparam)); return 0;
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lparam);
       if (header->hwndFrom == list_view_) OnListNotify(*header);
@@ -387,9 +383,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_INITMENUPOPUP:
       if (reinterpret_cast<HMENU>(wparam) == popup_) model_.MenuOpening();
       return 0;
-    case WM_DROPFILES:
-      OnDropFiles(reinterpret_cast<HDROP>(wparam));
-      return 0;
+    case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wparam)); return 0;
     case WM_TIMER:
       if (wparam == kFollowTimer) model_.FollowJobs();
       return 0;
@@ -397,8 +391,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       // Over running jobs the user is asked first, and may stay.
       if (!model_.MayClose()) return 0;
       break;
-    case WM_QUERYENDSESSION:
-      return TRUE;
+    case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION:
       // Windows may end the process without destroying the window: the list is saved
       // now, as closing would, and a later close has nothing more to write.
@@ -436,10 +429,8 @@ ProgramWindows::ProgramWindows(Program& program, GuiServices& services, HINSTANC
 ProgramWindows::~ProgramWindows() = default;
 
 void HandedFiles::Add(const std::wstring& name) {
-  if (const std::optional<std::string> ansi = WideToAnsiExactly(name))
-    paths.push_back(*ansi);
-  else
-    unlistable.push_back(WideToUtf8(name));
+  if (const std::optional<std::string> ansi = WideToAnsiExactly(name)) paths.push_back(*ansi);
+  else unlistable.push_back(WideToUtf8(name));
 }
 
 HandedFiles FilesFromCommandLine(const std::vector<std::wstring>& arguments) {

@@ -22,11 +22,11 @@ class FileInfoDialog;
 // Command identifiers of the main window's controls and context menu.
 enum MainWindowControl : int {
   kIdListView = 100,
-  kIdOutputFolderButton,  // Button2
-  kIdOptionsButton,       // Button1
-  kIdStartButton,         // bnEncode
-  kIdWebPageButton,       // Button4
-  kIdStopButton,          // stops the selected jobs, or all of them
+  kIdOutputFolderButton,   // Button2
+  kIdOptionsButton,        // Button1
+  kIdStartButton,          // bnEncode
+  kIdWebPageButton,        // Button4
+  kIdStopButton,           // stops the selected jobs, or all of them
   kIdFirstMenuItem = 200,  // + MenuCommand
 };
 

@@ -42,9 +42,9 @@ void RunModal(HWND dialog, HWND owner, const bool& closed) {
 
 HWND CreateCentredDialog(HINSTANCE instance, const wchar_t* window_class, DWORD style, const std::string& caption,
                          int client_width, int client_height, void* owner) {
-  HWND window = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, window_class, L"",
-                                WS_POPUP | WS_CAPTION | style, 0, 0, client_width, client_height, nullptr, nullptr,
-                                instance, owner);
+  HWND window =
+      CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, window_class, L"", WS_POPUP | WS_CAPTION | style, 0, 0,
+                      client_width, client_height, nullptr, nullptr, instance, owner);
   SetControlText(window, caption);
   CentreOnDesktop(window, client_width, client_height);
   return window;

@@ -17,9 +17,7 @@ using C = OptionsControl;
 
 // The OK button keeps the identifier that the dialog keys send.
 int IdOf(OptionsControl control) { return control == C::kOk ? IDOK : kIdFirstControl + static_cast<int>(control); }
-OptionsControl ControlOf(int id) {
-  return id == IDOK ? C::kOk : static_cast<OptionsControl>(id - kIdFirstControl);
-}
+OptionsControl ControlOf(int id) { return id == IDOK ? C::kOk : static_cast<OptionsControl>(id - kIdFirstControl); }
 
 struct ControlPlan {
   OptionsControl control;
@@ -61,8 +59,8 @@ const ControlPlan kControls[] = {
 };
 
 const OptionsControl kDisplayItems[] = {C::kDisplay0, C::kDisplay1, C::kDisplay2, C::kDisplay3};
-const OptionsControl kSubtitleControls[] = {C::kSubtitlePanel,  C::kSizeLabel,          C::kFontLabel,
-                                            C::kFontSize,       C::kFonts,              C::kColourSubtitle,
+const OptionsControl kSubtitleControls[] = {C::kSubtitlePanel,      C::kSizeLabel,    C::kFontLabel,
+                                            C::kFontSize,           C::kFonts,        C::kColourSubtitle,
                                             C::kSubtitleClassLabel, C::kSubtitleClass};
 // The screen fits and the 4:3 box, which the phone has no use for.
 const OptionsControl kScreenFitControls[] = {C::kDisplayGroup, C::kDisplay0, C::kDisplay1,
@@ -75,8 +73,8 @@ OptionsDialog::OptionsDialog(OptionsDialogModel& model, HINSTANCE instance) : mo
   font_ = MakeKoreanFont(L"굴림", 13);
   small_font_ = MakeKoreanFont(L"굴림", 12);
   // A dialog border, no close box and no system menu: OK is the way out.
-  window_ = CreateCentredDialog(instance, kOptionsClass, WS_DLGFRAME, OptionsCaption(), kClientWidth, kClientHeight,
-                                this);
+  window_ =
+      CreateCentredDialog(instance, kOptionsClass, WS_DLGFRAME, OptionsCaption(), kClientWidth, kClientHeight, this);
   CreateControls(instance);
   model_.Load();
   Render();
@@ -94,13 +92,12 @@ void OptionsDialog::CreateControls(HINSTANCE instance) {
   HWND tooltips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance, nullptr);
   for (const ControlPlan& plan : kControls) {
-    HWND control = CreateWindowExW(0, plan.window_class, L"", WS_CHILD | WS_VISIBLE | plan.style, plan.left, plan.top,
-                                   plan.width, plan.height, window_,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdOf(plan.control))), instance,
-                                   nullptr);
+    HWND control = CreateWindowExW(
+        0, plan.window_class, L"", WS_CHILD | WS_VISIBLE | plan.style, plan.left, plan.top, plan.width, plan.height,
+        window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdOf(plan.control))), instance, nullptr);
     SetControlText(control, OptionsControlCaption(plan.control));
-    SendMessageW(control, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(plan.control == C::kQualityText ? small_font_ : font_), FALSE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(plan.control == C::kQualityText ? small_font_ : font_),
+                 FALSE);
     AddToolTip(tooltips, control, OptionsToolTip(plan.control));
   }
   // cbSubtitle lies over the top edge of its group, so it is drawn after it.
@@ -136,7 +133,8 @@ void OptionsDialog::Render() {
   SetChecked(C::kSubtitle, shown.needsubtitle);
   SetChecked(C::kColourSubtitle, shown.colorsubtitle);
   // Set only when it differs, so that typing keeps its cursor.
-  if (ControlText(Control(C::kVideoExts)) != shown.videofileext) SetControlText(Control(C::kVideoExts), shown.videofileext);
+  if (ControlText(Control(C::kVideoExts)) != shown.videofileext)
+    SetControlText(Control(C::kVideoExts), shown.videofileext);
   const SubtitleListsView& lists = model_.SubtitleLists();
   FillDropDown(Control(C::kFontSize), lists.sizes, lists.size_index);
   FillDropDown(Control(C::kFonts), lists.fonts, lists.font_index);
@@ -155,21 +153,43 @@ void OptionsDialog::OnCommand(OptionsControl control, int code) {
     case C::kDisplay3:
       if (clicked) model_.DisplayChosen(static_cast<int>(control) - static_cast<int>(C::kDisplay0));
       break;
-    case C::kQuality: if (chosen) model_.QualityChosen(Selection(control)); break;
-    case C::kPlatform: if (chosen) model_.PlatformChosen(Selection(control)); break;
-    case C::kFontSize: if (chosen) model_.SizeChosen(Selection(control)); break;
-    case C::kFonts: if (chosen) model_.FontChosen(Selection(control)); break;
-    case C::kSubtitleClass: if (chosen) model_.SubtitleClassChosen(Selection(control)); break;
-    case C::kNoResize: if (clicked) model_.NoResizeClicked(Checked(control)); break;
-    case C::kSubtitleSync: if (clicked) model_.SubtitleSyncClicked(Checked(control)); break;
-    case C::kAudioSync: if (clicked) model_.AudioSyncClicked(Checked(control)); break;
-    case C::kSubtitle: if (clicked) model_.SubtitleClicked(Checked(control)); break;
-    case C::kColourSubtitle: if (clicked) model_.ColourSubtitleClicked(Checked(control)); break;
+    case C::kQuality:
+      if (chosen) model_.QualityChosen(Selection(control));
+      break;
+    case C::kPlatform:
+      if (chosen) model_.PlatformChosen(Selection(control));
+      break;
+    case C::kFontSize:
+      if (chosen) model_.SizeChosen(Selection(control));
+      break;
+    case C::kFonts:
+      if (chosen) model_.FontChosen(Selection(control));
+      break;
+    case C::kSubtitleClass:
+      if (chosen) model_.SubtitleClassChosen(Selection(control));
+      break;
+    case C::kNoResize:
+      if (clicked) model_.NoResizeClicked(Checked(control));
+      break;
+    case C::kSubtitleSync:
+      if (clicked) model_.SubtitleSyncClicked(Checked(control));
+      break;
+    case C::kAudioSync:
+      if (clicked) model_.AudioSyncClicked(Checked(control));
+      break;
+    case C::kSubtitle:
+      if (clicked) model_.SubtitleClicked(Checked(control));
+      break;
+    case C::kColourSubtitle:
+      if (clicked) model_.ColourSubtitleClicked(Checked(control));
+      break;
     case C::kVideoExts:
       if (code != EN_CHANGE) return;
       model_.VideoExtensionsEdited(ControlText(Control(control)));
       return;  // the field shows what is typed already
-    case C::kOk: if (clicked) closed_ = model_.OkClicked(); break;
+    case C::kOk:
+      if (clicked) closed_ = model_.OkClicked();
+      break;
     default: return;
   }
   Render();
@@ -185,9 +205,7 @@ void OptionsDialog::ShowModal(HWND owner) {
 
 LRESULT OptionsDialog::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_COMMAND:
-      OnCommand(ControlOf(LOWORD(wparam)), HIWORD(wparam));
-      return 0;
+    case WM_COMMAND: OnCommand(ControlOf(LOWORD(wparam)), HIWORD(wparam)); return 0;
     case WM_CLOSE:
       // The keyboard's close command leaves without saving; the next showing reloads.
       closed_ = true;

@@ -16,7 +16,7 @@ std::string ProgramOnPath(const std::string& name);
 // ours put in place of `target`, or a file opened there.
 struct StreamPlan {
   int target = 0;
-  int from = -1;     // ours, duplicated; or -1 to open `path`
+  int from = -1;  // ours, duplicated; or -1 to open `path`
   const char* path = nullptr;
   int flags = 0;
 };

@@ -45,8 +45,7 @@ class PosixFileSystem final : public FileSystem {
 
   bool MakeFolders(const std::string& path) override {
     if (path.empty()) return false;
-    for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
-         slash = path.find('/', slash + 1))
+    for (std::size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
       ::mkdir(path.substr(0, slash).c_str(), 0777);
     ::mkdir(path.c_str(), 0777);
     return IsDirectory(path);
@@ -118,17 +117,15 @@ class PosixFileSystem final : public FileSystem {
     }
   }
 
-  bool RemoveFile(const std::string& path) override {
-    return !IsDirectory(path) && ::unlink(path.c_str()) == 0;
-  }
+  bool RemoveFile(const std::string& path) override { return !IsDirectory(path) && ::unlink(path.c_str()) == 0; }
 
   std::string MakeUniqueTempFile(const std::string& folder, const std::string& prefix) override {
     // Start from the clock, as GetTempFileName does, and walk on past taken names.
     // The nanoseconds, folded, give every call its own starting point: thousands of
     // names left by earlier jobs then cost a step or two, not a walk through all of them.
     const auto ticks = std::chrono::steady_clock::now().time_since_epoch();
-    const auto nanoseconds = static_cast<unsigned long long>(
-        std::chrono::duration_cast<std::chrono::nanoseconds>(ticks).count());
+    const auto nanoseconds =
+        static_cast<unsigned long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(ticks).count());
     unsigned unique = static_cast<unsigned>((nanoseconds ^ (nanoseconds >> 16) ^ (nanoseconds >> 32)) & 0xFFFF);
     const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
     for (int attempt = 0; attempt < 0x10000; ++attempt, unique = (unique + 1) & 0xFFFF) {
@@ -141,10 +138,10 @@ class PosixFileSystem final : public FileSystem {
         ::close(fd);
         return path;
       }
-      if (errno != EEXIST) throw PlatformError("Cannot make a temporary file in " + folder + ": " + std::strerror(errno));
+      if (errno != EEXIST)
+        throw PlatformError("Cannot make a temporary file in " + folder + ": " + std::strerror(errno));
     }
-    throw PlatformError("No temporary name left in " + folder + ": all 65,535 names " + prefix +
-                        "XXXX.tmp are taken");
+    throw PlatformError("No temporary name left in " + folder + ": all 65,535 names " + prefix + "XXXX.tmp are taken");
   }
 
   std::unique_ptr<FileLock> LockExclusive(const std::string& path) override {

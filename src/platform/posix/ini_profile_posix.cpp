@@ -46,8 +46,6 @@ class PosixIniProfile final : public IniProfile {
 
 }  // namespace
 
-std::unique_ptr<IniProfile> OpenIniProfile(const std::string& path) {
-  return std::make_unique<PosixIniProfile>(path);
-}
+std::unique_ptr<IniProfile> OpenIniProfile(const std::string& path) { return std::make_unique<PosixIniProfile>(path); }
 
 }  // namespace clipvane

@@ -11,9 +11,8 @@ namespace {
 std::string LastErrorText() {
   char* message = nullptr;
   const DWORD error = GetLastError();
-  FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                     FORMAT_MESSAGE_IGNORE_INSERTS,
-                 nullptr, error, 0, reinterpret_cast<char*>(&message), 0, nullptr);
+  FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                 error, 0, reinterpret_cast<char*>(&message), 0, nullptr);
   std::string text = message ? message : "error " + std::to_string(error);
   LocalFree(message);
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
@@ -57,8 +56,8 @@ class Win32FileSystem final : public FileSystem {
   }
 
   std::optional<std::string> ReadWholeFile(const std::string& path) const override {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return std::nullopt;
     std::string bytes;
     char chunk[65536];
@@ -83,8 +82,8 @@ class Win32FileSystem final : public FileSystem {
     const auto wide = [](DWORD high, DWORD low) { return (static_cast<std::uint64_t>(high) << 32) | low; };
     // FILETIME counts 100 ns from 1601.
     constexpr std::int64_t kFrom1601To1970 = 116444736000000000;
-    const auto written = static_cast<std::int64_t>(wide(info.ftLastWriteTime.dwHighDateTime,
-                                                        info.ftLastWriteTime.dwLowDateTime));
+    const auto written =
+        static_cast<std::int64_t>(wide(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime));
     return {true, info.dwVolumeSerialNumber, wide(info.nFileIndexHigh, info.nFileIndexLow),
             (written - kFrom1601To1970) * 100, wide(info.nFileSizeHigh, info.nFileSizeLow)};
   }
@@ -113,17 +112,15 @@ class Win32FileSystem final : public FileSystem {
 
   void ReplaceWholeFile(const std::string& path, const std::string& bytes) override {
     const std::string temp = path + ".new";
-    HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) Fail(path);
     DWORD written = 0;
-    const bool ok = bytes.empty() ||
-                    (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                     written == bytes.size());
+    const bool ok =
+        bytes.empty() ||
+        (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size());
     const bool flushed = ok && FlushFileBuffers(file);
     CloseHandle(file);
-    if (!flushed || !MoveFileExA(temp.c_str(), path.c_str(),
-                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!flushed || !MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       const std::string reason = LastErrorText();
       DeleteFileA(temp.c_str());
       throw PlatformError("Cannot write " + path + ": " + reason);
@@ -144,9 +141,9 @@ class Win32FileSystem final : public FileSystem {
   }
 
   std::unique_ptr<FileLock> LockExclusive(const std::string& path) override {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) throw PlatformError("Cannot lock " + path + ": " + LastErrorText());
     // The first byte stands for the whole file; LockFileEx waits for it.
     OVERLAPPED first_byte{};

@@ -20,8 +20,8 @@ class Win32IniProfile final : public IniProfile {
     // try again with a larger one.
     for (DWORD size = 2048;; size *= 4) {
       std::string buffer(size, '\0');
-      const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback.c_str(),
-                                               buffer.data(), size, path_.c_str());
+      const DWORD n =
+          GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback.c_str(), buffer.data(), size, path_.c_str());
       if (n < size - 1 || size >= (1u << 24)) {
         buffer.resize(n);
         return buffer;
@@ -49,8 +49,6 @@ class Win32IniProfile final : public IniProfile {
 
 }  // namespace
 
-std::unique_ptr<IniProfile> OpenIniProfile(const std::string& path) {
-  return std::make_unique<Win32IniProfile>(path);
-}
+std::unique_ptr<IniProfile> OpenIniProfile(const std::string& path) { return std::make_unique<Win32IniProfile>(path); }
 
 }  // namespace clipvane

@@ -21,8 +21,8 @@ namespace {
 // process's parameters in its memory, as older Windows and Wine need.
 std::optional<std::string> CommandLineOf(DWORD id) {
   using Query = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
-  static const auto query =
-      reinterpret_cast<Query>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+  static const auto query = reinterpret_cast<Query>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
   if (!query) return std::nullopt;
   HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id);
   if (!process) return std::nullopt;
@@ -102,9 +102,7 @@ class Win32PowerControl final : public PowerControl {
     if (token) CloseHandle(token);
   }
 
-  void Suspend() override {
-    ShellExecuteA(nullptr, "open", "rundll32", "powrprof.dll,SetSuspendState", "", SW_SHOW);
-  }
+  void Suspend() override { ShellExecuteA(nullptr, "open", "rundll32", "powrprof.dll,SetSuspendState", "", SW_SHOW); }
 };
 
 }  // namespace
