@@ -1,7 +1,9 @@
 #include "session/run_modes.h"
 
+#include "common/workspace.h"
 #include "platform/file_system.h"
 #include "platform/system_services.h"
+#include "runs/job_status.h"
 
 namespace clipvane {
 
@@ -14,6 +16,16 @@ PowerAction PowerActionOf(const std::string& argument) {
   if (argument == "shutdown") return PowerAction::kShutdown;
   if (argument == "suspend") return PowerAction::kSuspend;
   return PowerAction::kNone;
+}
+
+PowerActionServices NativePowerActionServices(const Workspace& workspace) {
+  return {NativeSleeper(),
+          NativeProcessList(),
+          NativePowerControl(),
+          NativeCensusNames(),
+          workspace.Batch() + Separator(workspace.Style()),
+          &NativeFileSystem(),
+          AllStoppedMark(workspace)};
 }
 
 void RunPowerActionMode(const std::string& argument, PowerActionServices& services) {

@@ -11,6 +11,7 @@ class FileSystem;
 class PowerControl;
 class ProcessList;
 class Sleeper;
+class Workspace;
 
 enum class RunMode { kGui, kPowerAction };
 
@@ -34,6 +35,10 @@ struct PowerActionServices {
   const FileSystem* files = nullptr;
   std::string all_stopped;  // the mark of a run the user stopped whole (AllStoppedMark); empty for none
 };
+
+// This computer's: its clock, processes and power, the workspace's batch folder and
+// the mark of a run stopped whole.
+PowerActionServices NativePowerActionServices(const Workspace& workspace);
 
 // Waits ten seconds, gives way to encoders or scripts still at work, and otherwise
 // powers the computer off or suspends it as the argument says. Never shows anything.

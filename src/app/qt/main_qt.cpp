@@ -10,7 +10,6 @@
 #include "app/qt/gui_services_qt.h"
 #include "app/qt/main_window_qt.h"
 #include "session/program.h"
-#include "runs/job_status.h"
 #include "session/run_modes.h"
 #include "media/mediainfo_library.h"
 #include "platform/file_system.h"
@@ -22,13 +21,7 @@ int main(int argc, char** argv) {
   const Workspace workspace = Workspace::OfRunningProgram();
   Program program = StartProgram(workspace, OpenIniProfile(workspace.SettingsFile()), FontsFolder());
   const std::vector<std::string> arguments(argv + 1, argv + argc);
-  PowerActionServices power{NativeSleeper(),
-                            NativeProcessList(),
-                            NativePowerControl(),
-                            NativeCensusNames(),
-                            workspace.Batch() + Separator(workspace.Style()),
-                            &NativeFileSystem(),
-                            AllStoppedMark(workspace)};
+  PowerActionServices power = NativePowerActionServices(workspace);
   return RunProgram(arguments, power, [&] {
     QApplication application(argc, argv);
     const auto mediainfo = LoadMediaInfoLibrary(workspace.AppDir(), NativeFileSystem());

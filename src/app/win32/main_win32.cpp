@@ -11,7 +11,6 @@
 
 #include "app/win32/main_window_win32.h"
 #include "session/program.h"
-#include "runs/job_status.h"
 #include "session/run_modes.h"
 #include "media/mediainfo_library.h"
 #include "platform/file_system.h"
@@ -32,13 +31,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     wide_arguments.push_back(argv[i]);
   }
   LocalFree(argv);
-  PowerActionServices power{NativeSleeper(),
-                            NativeProcessList(),
-                            NativePowerControl(),
-                            NativeCensusNames(),
-                            workspace.Batch() + Separator(workspace.Style()),
-                            &NativeFileSystem(),
-                            AllStoppedMark(workspace)};
+  PowerActionServices power = NativePowerActionServices(workspace);
   return RunProgram(arguments, power, [&] {
     const auto mediainfo = LoadMediaInfoLibrary(workspace.AppDir(), NativeFileSystem());
     GuiServices services{{NativeFileSystem(), NativeShell(), *mediainfo, &NativeProcessList()},
