@@ -119,10 +119,13 @@ bool MainWindowModel::MayClose() {
 }
 
 void MainWindowModel::Closing() {
-  Guarded(dialogs_, [&] {
-    const auto lock = session_.LockList();
-    session_.SaveList();
-  });
+  Guarded(dialogs_, [&] { SaveList(); });
+}
+
+// The list as the other writers left it, with this window's own adds and removes.
+void MainWindowModel::SaveList() {
+  const auto lock = session_.LockList();
+  session_.SaveList();
 }
 
 void MainWindowModel::RowStateChanged(std::size_t row, bool selected, bool focused) {
@@ -273,6 +276,8 @@ void MainWindowModel::ChoosePowerAction(PowerAction action) {
 
 void MainWindowModel::EncodeSelection() {
   const EncodeResult result = session_.EncodeSelection(progress_);
+  // Rows with jobs are in list.log at once, where the command line numbers them.
+  if (!result.started.empty()) SaveList();
   Tell(SelectionNotices(result));
 }
 
@@ -283,6 +288,7 @@ void MainWindowModel::EncodeWholeList(int queues, bool batch_files_only) {
     result = batch_files_only ? session_.MakeBatchFiles(power_, progress_)
                               : session_.EncodeWholeList(queues, power_, progress_);
   }
+  if (result.written) SaveList();
   Tell(WholeListNotices(result, batch_files_only, session_.Dialect()));
 }
 

@@ -113,6 +113,7 @@ class MainWindowModel {
  private:
   class BusyList;
   void ChoosePowerAction(PowerAction action);
+  void SaveList();
   void EncodeSelection();
   void StopRows(bool selected_only);
   void OpenLog();

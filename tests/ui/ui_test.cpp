@@ -426,6 +426,18 @@ TEST_F(RunFollowerTest, ShowsWhatEveryJobSaysWithTheRunsTotalsAndTellsTheEndOnce
   EXPECT_EQ(Look(), u8"*||완료;||실패: 작업이 결과 없이 끝났습니다;||중지됨;");
 }
 
+// A row dropped and started is in list.log at once, where the command line finds it
+// and its job; not only when the window closes.
+TEST_F(RunFollowerTest, ARowStartedFromTheWindowIsListedAtOnce) {
+  Follow(1);
+  const std::string dropped = Video("dropped.avi");
+  model->FilesDropped({dropped});
+  model->RowStateChanged(1, true, false);
+  model->StartClicked();
+  ASSERT_EQ(shell.opened.size(), 1u);
+  EXPECT_NE(files.ReadWholeFile(temp / "list.log").value_or("").find(dropped), std::string::npos);
+}
+
 // Stop, never twice, the close question and the log, through the window's model.
 TEST_F(RunFollowerTest, AJobInHandIsNeverStartedTwiceStopsOnRequestAndHoldsTheWindowOpen) {
   Follow(2, 1);
