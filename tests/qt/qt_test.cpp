@@ -64,13 +64,24 @@ class QtWindowsTest : public QObject {
     QCOMPARE(w.Cell(0, 4), QString(u8"중지됨"));
     QVERIFY(!w.Main().StopButton()->isEnabled());
     QCOMPARE(w.notifier.told, std::vector<std::string>{"Clipvane: " + RunEndedText(0, 0, 1)});
-    // The command line adds a row meanwhile; then the session ends under the window,
-    // which saves its own row into the list as it is now.
+    // The row started is in the list at once. The command line adds a row meanwhile,
+    // the window drops one more; then the session ends under the window, which saves
+    // its own new row into the list as it is now.
+    QCOMPARE(w.files.ReadWholeFile(w.temp / "list.log"), std::optional<std::string>(video + "\r\n"));
     const std::string added = w.Video("b.avi");
-    w.files.ReplaceWholeFile(w.temp / "list.log", added + "\r\n");
+    w.files.ReplaceWholeFile(w.temp / "list.log", video + "\r\n" + added + "\r\n");
+    const std::string own = w.Video("c.avi");
+    QMimeData more;
+    more.setUrls({QUrl::fromLocalFile(QString::fromStdString(own))});
+    QDragEnterEvent enter_more(QPoint(50, 50), Qt::CopyAction, &more, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w.Main(), &enter_more);
+    QDropEvent drop_more(QPointF(50, 50), Qt::CopyAction, &more, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w.Main(), &drop_more);
+    QCOMPARE(w.Cell(1, 1), QString("c"));
     ::raise(SIGTERM);
-    QTRY_VERIFY(!w.Main().isVisible() && w.files.ReadWholeFile(w.temp / "list.log") != added + "\r\n");
-    QCOMPARE(w.files.ReadWholeFile(w.temp / "list.log"), std::optional<std::string>(added + "\r\n" + video + "\r\n"));
+    QTRY_VERIFY(!w.Main().isVisible() && w.files.ReadWholeFile(w.temp / "list.log") != video + "\r\n" + added + "\r\n");
+    QCOMPARE(w.files.ReadWholeFile(w.temp / "list.log"),
+             std::optional<std::string>(video + "\r\n" + added + "\r\n" + own + "\r\n"));
   }
 
   void TheSelectionReachesTheStartButtonAndTheMenuFollowsItsModel() {
