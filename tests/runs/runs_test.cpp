@@ -22,6 +22,7 @@ namespace {
 
 using Texts = std::vector<std::string>;
 constexpr auto kNone = PowerAction::kNone;
+using testing::MemoryFileSystem;
 
 class RunScriptsTest : public ::testing::Test {
  protected:
@@ -47,7 +48,7 @@ class RunScriptsTest : public ::testing::Test {
   }
 
   Workspace workspace_{"D:\\Conv\\", PathStyle::kWindows};
-  testing::MemoryFileSystem files_;
+  MemoryFileSystem files_;
   Texts created_;
 };
 
@@ -65,7 +66,7 @@ TEST_F(RunScriptsTest, TheWholeListKeepsListOrderAndSaysWhatItCreated) {
   EXPECT_EQ(File("encode_all"), "");  // written, and empty
 }
 
-TEST_F(RunScriptsTest, QueuesSplitBySortedIndexAndThePowerActionTakesIndexZero) {
+TEST_F(RunScriptsTest, QueuesSplitBySortedIndexThePowerActionTakesIndexZeroAndEmptyQueuesGetNoScript) {
   EXPECT_TRUE(Make(4, {"e", "C", "a", "d", "b"}));
   EXPECT_EQ(File("encode_all"), Calls({"e", "C", "a", "d", "b"}));
   EXPECT_EQ(File("encode_a41") + File("encode_a42") + File("encode_a43") + File("encode_a44"),
@@ -77,17 +78,12 @@ TEST_F(RunScriptsTest, QueuesSplitBySortedIndexAndThePowerActionTakesIndexZero) 
   EXPECT_EQ((Texts{File("encode_a41"), File("encode_a42"), File("encode_a43"), File("encode_a44")}), four);
   EXPECT_TRUE(Make(2, {"a", "b", "c", "d", "e"}, PowerAction::kSuspend));
   EXPECT_EQ(File("encode_al1") + File("encode_al2"), Calls({"b", "d"}, "suspend") + Calls({"a", "c", "e"}, "suspend"));
-}
-
-TEST_F(RunScriptsTest, QueuesWithoutJobsGetNoScriptAndLoseAnOldOne) {
-  files_.files["D:\\Conv\\batch\\encode_a44.bat"] = "call \"old job\"\r\n";
+  // Queues without jobs get no script, and lose the one written before.
   EXPECT_TRUE(Make(4, {"x", "y", "z"}));
   EXPECT_EQ(File("encode_a43") + File("encode_a44"), Calls({"z"}) + "-");
   EXPECT_TRUE(Make(2, {"only"}, PowerAction::kShutdown));
   EXPECT_EQ(File("encode_al1") + File("encode_al2"), "-" + Calls({"only"}, "shutdown"));
 }
-
-using testing::MemoryFileSystem;
 
 // Rows named after their videos in D:\Videos; all 320x240 unless their file is gone.
 class FakeRows : public EncodeRows {
