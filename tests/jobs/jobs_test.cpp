@@ -328,10 +328,7 @@ TEST_F(JobScriptTest, TheSubtitleCopyArrivesAsUtf8WithCrLfLines) {
       {kAnsiSubtitle, "<SAMI>\r\n<BODY>\r\n<SYNC Start=1000><P>\xED\x95\x9C\xEA\xB8\x80\r\n</SAMI>\r\n"},
       {"\xEF\xBB\xBFline\nnext", "\xEF\xBB\xBFline\nnext"},  // taken as UTF-8 already and copied as it is
       {"<P>\xED\x95\x9C\n", "<P>\xED\x95\x9C\r\n"},          // UTF-8 without a mark stays UTF-8
-      {std::string("\xFF\xFE"
-                   "a\0\r\0\n\0\x5C\xD5\n\0",
-                   12),
-       "a\r\n\xED\x95\x9C\r\n"},
+      {std::string("\xFF\xFE\x61\0\r\0\n\0\x5C\xD5\n\0", 12), "a\r\n\xED\x95\x9C\r\n"},
       {std::string("\xFE\xFF\0a\0\r\xD5\x5C", 8), "a\r\n\xED\x95\x9C\r\n"},
       {"a\rb\r\rc", "a\r\nb\r\n\r\nc\r\n"},
       {"", ""}};

@@ -339,9 +339,7 @@ TEST_F(VideoListFileTest, ASaveWritesItsOwnChangesIntoTheFileAsItIsNow) {
 
 // A kept line whose first bytes are the mark's, written first, survives the next reading.
 TEST_F(VideoListFileTest, AKeptLineThatStartsWithTheMarksBytesKeepsThem) {
-  const std::string odd =
-      "\xEF\xBB\xBF"
-      "F:\\away.avi";
+  const std::string odd = "\xEF\xBB\xBF\x46:\\away.avi";  // "F:\\away.avi" after the mark
   files.files["D:\\Conv\\list.log"] = "\xEF\xBB\xBF" + odd + "\r\n" + Video("a.avi") + "\r\n";
   const StoredList stored = LoadVideoList(list, files, workspace);
   list.RemoveVideo(0);
