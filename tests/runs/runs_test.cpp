@@ -158,11 +158,9 @@ TEST_F(EncodeCommandsTest, SelectionStartsAtMostFourInListOrderAndNamesTheRest) 
 // One bad row stops nothing else: each is named with its reason, the others are
 // scripted and started, by both kinds of command.
 TEST_F(EncodeCommandsTest, VideosWithoutAJobAreRefusedWithTheirReasonAndTheOthersGoOn) {
-  files_.files["D:\\Conv\\incoming\\clip.mp4"] = "video";
-  FakeRows rows(files_,
-                {"D:\\Videos\\gone.avi", "D:\\Conv\\incoming\\clip.mp4", "D:\\Videos\\Encode_All.avi",
-                 "D:\\Videos\\locked.avi", "D:\\Videos\\here.avi"},
-                {true, true, true, true, true});
+  FakeRows rows(
+      files_, {"D:\\Videos\\gone.avi", "D:\\Videos\\Encode_All.avi", "D:\\Videos\\locked.avi", "D:\\Videos\\here.avi"},
+      {true, true, true, true});
   files_.files.erase("D:\\Videos\\gone.avi");
   files_.unwritable.insert("D:\\Conv\\batch\\locked.bat");
   // A job that runs now is not started again, nor one stopped while it waited in a
@@ -178,14 +176,13 @@ TEST_F(EncodeCommandsTest, VideosWithoutAJobAreRefusedWithTheirReasonAndTheOther
   ASSERT_TRUE(RequestStop(files_, "D:\\Conv\\temp\\queued.job"));
   EXPECT_EQ(ReadJobStatus(files_, "D:\\Conv\\temp\\queued.job").state, JobState::kStopped);  // at once
   files_.files["D:\\Conv\\temp\\here.stp"] = "";
-  Refusal cannot_write{"D:\\Videos\\locked.avi", RefusalReason::kCannotScript, 3};
+  Refusal cannot_write{"D:\\Videos\\locked.avi", RefusalReason::kCannotScript, 2};
   cannot_write.detail = "Cannot write D:\\Conv\\batch\\locked.bat";
   const std::vector<Refusal> refused{{"D:\\Videos\\gone.avi", RefusalReason::kFileMissing, 0},
-                                     {"D:\\Conv\\incoming\\clip.mp4", RefusalReason::kSourceIsOutput, 1},
-                                     {"D:\\Videos\\Encode_All.avi", RefusalReason::kRunScriptName, 2},
+                                     {"D:\\Videos\\Encode_All.avi", RefusalReason::kRunScriptName, 1},
                                      cannot_write,
-                                     {"D:\\Videos\\busy.avi", RefusalReason::kAlreadyRunning, 5},
-                                     {"D:\\Videos\\queued.avi", RefusalReason::kAlreadyRunning, 6}};
+                                     {"D:\\Videos\\busy.avi", RefusalReason::kAlreadyRunning, 4},
+                                     {"D:\\Videos\\queued.avi", RefusalReason::kAlreadyRunning, 5}};
   const EncodeResult selection = EncodeSelection(rows, context_);
   EXPECT_EQ(selection.refused, refused);
   EXPECT_EQ(Scripts(selection), Texts{"D:\\Conv\\batch\\here.bat"});
@@ -197,7 +194,6 @@ TEST_F(EncodeCommandsTest, VideosWithoutAJobAreRefusedWithTheirReasonAndTheOther
   EXPECT_EQ(whole.refused, refused);
   EXPECT_EQ(Scripts(whole), Texts{"D:\\Conv\\batch\\encode_al2.bat"});
   EXPECT_EQ(files_.files.at("D:\\Conv\\temp\\here.job"), "state=waiting\npid=1002\n");  // in its queue
-  EXPECT_TRUE(files_.Exists("D:\\Conv\\incoming\\clip.mp4"));
   // A script that does not start fails its jobs.
   shell_.fails = true;
   EncodeSelection(rows, context_);
@@ -346,7 +342,6 @@ TEST(JudgeResult, BelievesOnlyANewMp4WithOneVideoAndOneAudioTrackOfTheSourcesLen
       {true, {true, 1, 1, 0}, {true, 1, 1, 3}, JobOutcome::kWritten},  // a source of unknown length
       {false, source, {true, 1, 1, 60}, JobOutcome::kNoNewResult},
       {true, source, {false, 0, 0, 0}, JobOutcome::kUnreadable},
-      {true, source, {true, 0, 1, 60}, JobOutcome::kVideoTracks},      // audio only
       {true, source, {true, 2, 2, 60}, JobOutcome::kVideoTracks},      // two jobs muxed into one file
       {true, source, {true, 1, 0, 60}, JobOutcome::kAudioTracks},      // video only
       {true, source, {true, 1, 1, 58.9}, JobOutcome::kLengthDiffers},  // cut short
