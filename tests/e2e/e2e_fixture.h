@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <sstream>
 #include <string>
 
 #include "cli/cli_runner.h"
@@ -30,17 +31,12 @@ class CliEncodeTest : public ::testing::Test, protected CliRunner {
   // Made under a plain name, then renamed: the name may hold what a shell would not take.
   std::string MakeVideo(const std::string& name, const std::string& size = "160x120", int seconds = 1) {
     const std::string made = videos_.Path() + "made.avi", path = videos_.Path() + name;
-    EXPECT_EQ(RunChild({"ffmpeg",    "-loglevel",
-                        "error",     "-y",
-                        "-f",        "lavfi",
-                        "-i",        "testsrc=size=" + size + ":rate=25",
-                        "-f",        "lavfi",
-                        "-i",        "sine=frequency=500",
-                        "-t",        std::to_string(seconds),
-                        "-c:v",      "mpeg4",
-                        "-c:a",      "mp3",
-                        "-shortest", made}),
-              0);
+    std::vector<std::string> argv{"ffmpeg", "-loglevel", "error", "-y", "-f", "lavfi", "-i"};
+    std::istringstream words("testsrc=size=" + size + ":rate=25 -f lavfi -i sine=frequency=500 -t " +
+                             std::to_string(seconds) + " -c:v mpeg4 -c:a mp3 -shortest");
+    for (std::string word; words >> word;) argv.push_back(word);
+    argv.push_back(made);
+    EXPECT_EQ(RunChild(argv), 0);
     EXPECT_EQ(std::rename(made.c_str(), path.c_str()), 0);
     return path;
   }

@@ -261,26 +261,23 @@ TEST_F(VideoListTest, KeepsCountOfTheSelection) {
 
 #ifndef _WIN32
 // On Linux a path is bytes: names differing in case are two files, ".." goes where the
-// file system says (a link to a folder may lead elsewhere than the text), and nothing
-// in incoming is taken, reached through a link or not.
+// file system says (through a link: ResolvedPath, in tests/platform), and nothing in
+// incoming is taken, reached through a link or not.
 TEST(VideoListOnLinux, TakesPathsAsTheFileSystemResolvesThem) {
   testing::TempFolder temp;
   FileSystem& files = NativeFileSystem();
   const Workspace workspace(temp / "app/", PathStyle::kPosix);
   workspace.CreateFolders(files);
-  files.MakeFolders(temp / "a/deep");
-  for (const char* name : {"a/clip.avi", "a/Clip.avi", "a/x.avi", "x.avi", "app/incoming/own.avi"})
-    temp.WriteFile(name, "v");
-  std::filesystem::create_directory_symlink(temp / "a/deep", temp / "jump");
+  files.MakeFolders(temp / "a");
+  for (const char* name : {"a/clip.avi", "a/Clip.avi", "x.avi", "app/incoming/own.avi"}) temp.WriteFile(name, "v");
   std::filesystem::create_directory_symlink(temp / "app/incoming", temp / "in");
   const std::vector<std::string> video_exts{"avi"};
   VideoList list(workspace, files, video_exts);
   const Outcomes outcomes =
-      AddDroppedFiles(list, {temp / "a/clip.avi", temp / "a/Clip.avi", temp / "a//./clip.avi", temp / "jump/../x.avi",
-                             temp / "none/../x.avi", temp / "app/incoming/own.avi", temp / "in/own.avi"});
-  EXPECT_EQ(outcomes, (Outcomes{std::nullopt, std::nullopt, R::kAlreadyListed, std::nullopt, R::kFileMissing,
-                                R::kInIncoming, R::kInIncoming}));
-  EXPECT_EQ(list.EntryPath(2), std::filesystem::canonical(temp / "a").string() + "/x.avi");  // not temp/x.avi
+      AddDroppedFiles(list, {temp / "a/clip.avi", temp / "a/Clip.avi", temp / "a//./clip.avi", temp / "none/../x.avi",
+                             temp / "app/incoming/own.avi", temp / "in/own.avi"});
+  EXPECT_EQ(outcomes,
+            (Outcomes{std::nullopt, std::nullopt, R::kAlreadyListed, R::kFileMissing, R::kInIncoming, R::kInIncoming}));
 }
 #endif
 
@@ -339,9 +336,7 @@ TEST_F(VideoListFileTest, ASaveWritesItsOwnChangesIntoTheFileAsItIsNow) {
 
 // A kept line whose first bytes are the mark's, written first, survives the next reading.
 TEST_F(VideoListFileTest, AKeptLineThatStartsWithTheMarksBytesKeepsThem) {
-  const std::string odd =
-      "\xEF\xBB\xBF"
-      "F:\\away.avi";
+  const std::string odd = "\xEF\xBB\xBF\x46:\\away.avi";  // "F:\\away.avi" after the mark
   files.files["D:\\Conv\\list.log"] = "\xEF\xBB\xBF" + odd + "\r\n" + Video("a.avi") + "\r\n";
   const StoredList stored = LoadVideoList(list, files, workspace);
   list.RemoveVideo(0);

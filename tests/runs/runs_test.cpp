@@ -22,6 +22,7 @@ namespace {
 
 using Texts = std::vector<std::string>;
 constexpr auto kNone = PowerAction::kNone;
+using testing::MemoryFileSystem;
 
 class RunScriptsTest : public ::testing::Test {
  protected:
@@ -47,7 +48,7 @@ class RunScriptsTest : public ::testing::Test {
   }
 
   Workspace workspace_{"D:\\Conv\\", PathStyle::kWindows};
-  testing::MemoryFileSystem files_;
+  MemoryFileSystem files_;
   Texts created_;
 };
 
@@ -65,7 +66,7 @@ TEST_F(RunScriptsTest, TheWholeListKeepsListOrderAndSaysWhatItCreated) {
   EXPECT_EQ(File("encode_all"), "");  // written, and empty
 }
 
-TEST_F(RunScriptsTest, QueuesSplitBySortedIndexAndThePowerActionTakesIndexZero) {
+TEST_F(RunScriptsTest, QueuesSplitBySortedIndexThePowerActionTakesIndexZeroAndEmptyQueuesGetNoScript) {
   EXPECT_TRUE(Make(4, {"e", "C", "a", "d", "b"}));
   EXPECT_EQ(File("encode_all"), Calls({"e", "C", "a", "d", "b"}));
   EXPECT_EQ(File("encode_a41") + File("encode_a42") + File("encode_a43") + File("encode_a44"),
@@ -77,17 +78,12 @@ TEST_F(RunScriptsTest, QueuesSplitBySortedIndexAndThePowerActionTakesIndexZero) 
   EXPECT_EQ((Texts{File("encode_a41"), File("encode_a42"), File("encode_a43"), File("encode_a44")}), four);
   EXPECT_TRUE(Make(2, {"a", "b", "c", "d", "e"}, PowerAction::kSuspend));
   EXPECT_EQ(File("encode_al1") + File("encode_al2"), Calls({"b", "d"}, "suspend") + Calls({"a", "c", "e"}, "suspend"));
-}
-
-TEST_F(RunScriptsTest, QueuesWithoutJobsGetNoScriptAndLoseAnOldOne) {
-  files_.files["D:\\Conv\\batch\\encode_a44.bat"] = "call \"old job\"\r\n";
+  // Queues without jobs get no script, and lose the one written before.
   EXPECT_TRUE(Make(4, {"x", "y", "z"}));
   EXPECT_EQ(File("encode_a43") + File("encode_a44"), Calls({"z"}) + "-");
   EXPECT_TRUE(Make(2, {"only"}, PowerAction::kShutdown));
   EXPECT_EQ(File("encode_al1") + File("encode_al2"), "-" + Calls({"only"}, "shutdown"));
 }
-
-using testing::MemoryFileSystem;
 
 // Rows named after their videos in D:\Videos; all 320x240 unless their file is gone.
 class FakeRows : public EncodeRows {
@@ -162,11 +158,9 @@ TEST_F(EncodeCommandsTest, SelectionStartsAtMostFourInListOrderAndNamesTheRest) 
 // One bad row stops nothing else: each is named with its reason, the others are
 // scripted and started, by both kinds of command.
 TEST_F(EncodeCommandsTest, VideosWithoutAJobAreRefusedWithTheirReasonAndTheOthersGoOn) {
-  files_.files["D:\\Conv\\incoming\\clip.mp4"] = "video";
-  FakeRows rows(files_,
-                {"D:\\Videos\\gone.avi", "D:\\Conv\\incoming\\clip.mp4", "D:\\Videos\\Encode_All.avi",
-                 "D:\\Videos\\locked.avi", "D:\\Videos\\here.avi"},
-                {true, true, true, true, true});
+  FakeRows rows(
+      files_, {"D:\\Videos\\gone.avi", "D:\\Videos\\Encode_All.avi", "D:\\Videos\\locked.avi", "D:\\Videos\\here.avi"},
+      {true, true, true, true});
   files_.files.erase("D:\\Videos\\gone.avi");
   files_.unwritable.insert("D:\\Conv\\batch\\locked.bat");
   // A job that runs now is not started again, nor one stopped while it waited in a
@@ -182,14 +176,13 @@ TEST_F(EncodeCommandsTest, VideosWithoutAJobAreRefusedWithTheirReasonAndTheOther
   ASSERT_TRUE(RequestStop(files_, "D:\\Conv\\temp\\queued.job"));
   EXPECT_EQ(ReadJobStatus(files_, "D:\\Conv\\temp\\queued.job").state, JobState::kStopped);  // at once
   files_.files["D:\\Conv\\temp\\here.stp"] = "";
-  Refusal cannot_write{"D:\\Videos\\locked.avi", RefusalReason::kCannotScript, 3};
+  Refusal cannot_write{"D:\\Videos\\locked.avi", RefusalReason::kCannotScript, 2};
   cannot_write.detail = "Cannot write D:\\Conv\\batch\\locked.bat";
   const std::vector<Refusal> refused{{"D:\\Videos\\gone.avi", RefusalReason::kFileMissing, 0},
-                                     {"D:\\Conv\\incoming\\clip.mp4", RefusalReason::kSourceIsOutput, 1},
-                                     {"D:\\Videos\\Encode_All.avi", RefusalReason::kRunScriptName, 2},
+                                     {"D:\\Videos\\Encode_All.avi", RefusalReason::kRunScriptName, 1},
                                      cannot_write,
-                                     {"D:\\Videos\\busy.avi", RefusalReason::kAlreadyRunning, 5},
-                                     {"D:\\Videos\\queued.avi", RefusalReason::kAlreadyRunning, 6}};
+                                     {"D:\\Videos\\busy.avi", RefusalReason::kAlreadyRunning, 4},
+                                     {"D:\\Videos\\queued.avi", RefusalReason::kAlreadyRunning, 5}};
   const EncodeResult selection = EncodeSelection(rows, context_);
   EXPECT_EQ(selection.refused, refused);
   EXPECT_EQ(Scripts(selection), Texts{"D:\\Conv\\batch\\here.bat"});
@@ -201,7 +194,6 @@ TEST_F(EncodeCommandsTest, VideosWithoutAJobAreRefusedWithTheirReasonAndTheOther
   EXPECT_EQ(whole.refused, refused);
   EXPECT_EQ(Scripts(whole), Texts{"D:\\Conv\\batch\\encode_al2.bat"});
   EXPECT_EQ(files_.files.at("D:\\Conv\\temp\\here.job"), "state=waiting\npid=1002\n");  // in its queue
-  EXPECT_TRUE(files_.Exists("D:\\Conv\\incoming\\clip.mp4"));
   // A script that does not start fails its jobs.
   shell_.fails = true;
   EncodeSelection(rows, context_);
@@ -350,7 +342,6 @@ TEST(JudgeResult, BelievesOnlyANewMp4WithOneVideoAndOneAudioTrackOfTheSourcesLen
       {true, {true, 1, 1, 0}, {true, 1, 1, 3}, JobOutcome::kWritten},  // a source of unknown length
       {false, source, {true, 1, 1, 60}, JobOutcome::kNoNewResult},
       {true, source, {false, 0, 0, 0}, JobOutcome::kUnreadable},
-      {true, source, {true, 0, 1, 60}, JobOutcome::kVideoTracks},      // audio only
       {true, source, {true, 2, 2, 60}, JobOutcome::kVideoTracks},      // two jobs muxed into one file
       {true, source, {true, 1, 0, 60}, JobOutcome::kAudioTracks},      // video only
       {true, source, {true, 1, 1, 58.9}, JobOutcome::kLengthDiffers},  // cut short

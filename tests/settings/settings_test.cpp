@@ -157,18 +157,12 @@ TEST(MakeAviSynthReady, AsksToInstallOnlyWhatIsThereAndOnlyWhenTheEncoderNeedsAv
     std::vector<std::string> calls;
   };
   const std::string install = "C:\\Clipvane\\bin\\Avisynth_257.exe";
+  const std::string vsfilter = "C:\\Clipvane\\bin\\vsfilter.dll > C:\\AviSynth\\plugins\\vsfilter.dll";
   for (const Case& c :
        {Case{"", "", true, true, true, false, true, {}},                         // the release's encoder
         Case{"C:\\AviSynth\\plugins", "", false, true, false, true, false, {}},  // registered, no DirectShowSource
         // DirectShowSource.dll is not looked for again after the installer.
-        Case{"",
-             "C:\\AviSynth\\plugins",
-             false,
-             true,
-             true,
-             true,
-             true,
-             {install, "C:\\Clipvane\\bin\\vsfilter.dll > C:\\AviSynth\\plugins\\vsfilter.dll"}},
+        Case{"", "C:\\AviSynth\\plugins", false, true, true, true, true, {install, vsfilter}},
         Case{"", "C:\\Nowhere", false, true, true, true, false, {install}},
         Case{"", "C:\\AviSynth\\plugins", false, false, true, false, false, {}}}) {  // no installer to offer
     testing::FakeAviSynth system;

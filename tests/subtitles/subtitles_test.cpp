@@ -49,10 +49,7 @@ TEST(SamiTextFromBytes, DecodesEveryByteOrderMarkAndTellsUtf8FromCodePage949) {
   EXPECT_EQ(SamiTextFromBytes("\xEF\xBB\xBF" + AnsiToUtf8(expected)), expected);
   EXPECT_EQ(SamiTextFromBytes(std::string("\xFF\xFE\x5C\xD5\x00\xAE\r\0\n\0", 10)), expected);
   EXPECT_EQ(SamiTextFromBytes(std::string("\xFE\xFF\xD5\x5C\xAE\x00\0\r\0\n", 10)), expected);
-  EXPECT_EQ(SamiTextFromBytes(std::string("\xFF\xFE"
-                                          "a\0b\0c",
-                                          7)),
-            "ab");  // half a character is dropped
+  EXPECT_EQ(SamiTextFromBytes(std::string("\xFF\xFE\x61\0b\0c", 7)), "ab");  // half a character is dropped
 }
 
 TEST(SplitLines, EndsLinesAtCrLfOrCrLfAndTheTextAtNul) {
@@ -125,24 +122,11 @@ TEST(SamiClasses, KeepsOnlyTheChosenLanguageWhereAFileHasTwo) {
 // Cues with and without their numbers and blank lines, a point for the comma, no
 // hours, positions after the times, and what belongs to no cue; tags as SAMI's.
 TEST(SrtReader, ReadsTheCuesAndTheirTextAsTheSsaWriterTakesIt) {
-  const Lines srt = {"1",
-                     "00:00:01,500 --> 00:00:03,000",
-                     "<font color=\"#ff0000\">Red</font> one",
-                     "<i>two</i>",
-                     "",
-                     "2",
-                     "00:04.25 --> 00:05.5 X1:10 X2:20",
-                     "  ",
-                     "stray text",
-                     "3",
-                     "01:00:00,000 --> 00:59:59,000",
-                     "backwards",
-                     "4",
-                     "0:00:06,000-->0:00:07,000",
-                     "<font color='blue' size=2>B</font><FONT COLOR=nosuch>W",
-                     "5",
-                     "00:00:08,000 --> 00:00:09,000",
-                     "last"};
+  const Lines srt = SplitLines(
+      "1\n00:00:01,500 --> 00:00:03,000\n<font color=\"#ff0000\">Red</font> one\n<i>two</i>\n\n"
+      "2\n00:04.25 --> 00:05.5 X1:10 X2:20\n  \nstray text\n3\n01:00:00,000 --> 00:59:59,000\nbackwards\n"
+      "4\n0:00:06,000-->0:00:07,000\n<font color='blue' size=2>B</font><FONT COLOR=nosuch>W\n"
+      "5\n00:00:08,000 --> 00:00:09,000\nlast");
   const ColourTable colours;
   const Lines ssa = SsaLinesFromSrt(srt, "film", SsaStyle(), colours);
   const std::string line = "Dialogue: Marked=0,00:00:";

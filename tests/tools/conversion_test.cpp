@@ -3,7 +3,7 @@
 // release folder's ffmpeg.exe): the subtitle routes drawn into the picture, and on
 // Linux the size, rate and sound of each route. The logic is tested natively: which
 // subtitle text and language a job copies in tests/jobs, a failing step ending its
-// script under sh and cmd in tests/jobs, queues of run scripts in tests/runs and
+// script under cmd in tests/jobs and under sh in tests/e2e, queues of run scripts in tests/runs and
 // tests/e2e.
 #include <gtest/gtest.h>
 

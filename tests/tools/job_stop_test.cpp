@@ -35,18 +35,13 @@ TEST(JobStop, AStoppedBatchJobEndsItsToolsRemovesItsIntermediatesAndKeepsTheEarl
   const std::string video = sources / Utf8ToAnsi(u8"긴 영상 100%.avi");
   MakeVideo(video, "testsrc=size=640x480:rate=25:duration=120", "sine=frequency=440:duration=120",
             "-c:v mpeg4 -q:v 5 -c:a pcm_s16le");
-  MediaFacts facts;
-  facts.width = 640;
-  facts.height = 480;
-  facts.aspect = 4.0 / 3;
-  facts.frameRate = 25;
   JobSettings job;
   const std::unique_ptr<IniProfile> ini =
       OpenIniProfile(sources.WriteFile("MP4.ini", "[default]\r\nneedsubtitle=0\r\n"));
   LoadSettings(job.settings, job.preset, *ini);
   const JobSetup setup{app.Work(), kNativeScriptDialect, job.settings, job.preset, job.fontsdir};
   JobContext context{setup, NativeFileSystem(), nullptr};
-  const JobBuild build = BuildJobScript(video, facts, context);
+  const JobBuild build = BuildJobScript(video, PictureFacts(640, 480, 25), context);
   ASSERT_FALSE(build.script.empty());
   FileSystem& files = NativeFileSystem();
   files.ReplaceWholeFile(build.output, "the earlier MP4");

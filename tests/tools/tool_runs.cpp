@@ -148,27 +148,11 @@ std::vector<unsigned char> FrameRegion(const std::string& path, double seconds, 
   const std::string crop =
       std::to_string(width) + ":" + std::to_string(height) + ":" + std::to_string(x) + ":" + std::to_string(y);
   // An AVI of one uncompressed frame, which every FFmpeg build here can write.
-  const std::string avi = RunProgram({FfmpegProgram(),
-                                      "-v",
-                                      "error",
-                                      "-nostdin",
-                                      "-ss",
-                                      std::to_string(seconds),
-                                      "-i",
-                                      path,
-                                      "-frames:v",
-                                      "1",
-                                      "-vf",
-                                      "crop=" + crop,
-                                      "-an",
-                                      "-c:v",
-                                      "rawvideo",
-                                      "-pix_fmt",
-                                      "bgr24",
-                                      "-f",
-                                      "avi",
-                                      "pipe:1"})
-                              .output;
+  std::vector<std::string> argv{FfmpegProgram(), "-v", "error", "-nostdin", "-ss", std::to_string(seconds), "-i", path};
+  for (const std::string& word :
+       Words("-frames:v 1 -vf crop=" + crop + " -an -c:v rawvideo -pix_fmt bgr24 -f avi pipe:1"))
+    argv.push_back(word);
+  const std::string avi = RunProgram(argv).output;
   // Its first frame's chunk, after the "movi" list's.
   std::string frame;
   for (std::size_t at = avi.find("movi"); at != std::string::npos && at + 8 <= avi.size() && frame.empty();) {
