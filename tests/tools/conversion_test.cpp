@@ -254,6 +254,19 @@ TEST_F(ConversionTest, APhoneClipAndASilentOneConvertOnEveryDevice) {
   }
 }
 
+// On code page 949 a UTF-8 subtitle without a byte-order mark is burned in as the
+// glyphs of its text, the same as its code page 949 twin, not as mojibake.
+TEST_F(ConversionTest, AUtf8SubtitleWithoutAMarkIsBurnedInAsItsText) {
+  facts_ = MakeClip(video_, 2, kKoreanCp949 + " Subtitle");
+  JobSettings job = PresetSettings(1, 0);
+  job.settings.needsubtitle = true;
+  const std::string cp949 = Encode(job, "cp949.mp4");
+  const std::string sami = video_.substr(0, video_.rfind('.')) + ".smi";
+  NativeFileSystem().ReplaceWholeFile(sami, Cp949ToUtf8(NativeFileSystem().ReadWholeFile(sami).value_or("")));
+  const std::string utf8 = Encode(job, "utf8.mp4");
+  EXPECT_GT(CountPixels(Bottom(cp949, 0.8), IsWhite), 200);
+  EXPECT_LT(MeanDifference(Bottom(utf8, 0.8), Bottom(cp949, 0.8)), 1.0);
+}
 #else
 // A picture that flashes white one second in, with a click then, stays with its sound
 // (shown on Linux, where FFmpeg has the detectors): a 4:3 picture fitted with lavc,
