@@ -272,30 +272,20 @@ TEST(RemoveLeftovers, ClearsEndedJobsAndKeepsRunningAndWaitingOnes) {
 // The status file both ways: what a tool writes reads back as it was, and what the
 // reader cannot take is passed over rather than misread.
 TEST(JobStatus, ReadsBackWhatIsWrittenAndPassesOverWhatItCannotTake) {
-  const auto make = [](JobState state, int percent, double fps, int left, std::string cause, std::uint32_t pid) {
-    JobStatus status;
-    status.state = state;
-    status.percent = percent;
-    status.fps = fps;
-    status.seconds_left = left;
-    status.cause = std::move(cause);
-    status.pid = pid;
-    return status;
-  };
   const struct {
     std::string text;
     JobStatus status;
     std::string written;  // as FormatJobStatus gives it back
   } cases[] = {
-      {"state=running\npercent=45\nfps=120.5\nleft=32\npid=77\n", make(JobState::kRunning, 45, 120.5, 32, "", 77),
+      {"state=running\npercent=45\nfps=120.5\nleft=32\npid=77\n", JobStatus{JobState::kRunning, 45, 120.5, 32, "", 77},
        "state=running\npercent=45\nfps=120.5\nleft=32\npid=77\n"},
-      {"state=waiting\r\npid=12\r\n", make(JobState::kWaiting, -1, -1, -1, "", 12), "state=waiting\npid=12\n"},
+      {"state=waiting\r\npid=12\r\n", JobStatus{JobState::kWaiting, -1, -1, -1, "", 12}, "state=waiting\npid=12\n"},
       {"state=failed\ncause=[aac] No space left: a=b\n",
-       make(JobState::kFailed, -1, -1, -1, "[aac] No space left: a=b", 0),
+       JobStatus{JobState::kFailed, -1, -1, -1, "[aac] No space left: a=b", 0},
        "state=failed\ncause=[aac] No space left: a=b\n"},
-      {"state=stopped\npercent=5\npid=3\n", make(JobState::kStopped, 5, -1, -1, "", 3), "state=stopped\npid=3\n"},
-      {"state=written\nnew-key=1\n", make(JobState::kWritten, -1, -1, -1, "", 0), "state=written\n"},
-      {"state=running\npercent=4x\nfps=1,5\nleft=\npid=-1\n", make(JobState::kRunning, -1, -1, -1, "", 0),
+      {"state=stopped\npercent=5\npid=3\n", JobStatus{JobState::kStopped, 5, -1, -1, "", 3}, "state=stopped\npid=3\n"},
+      {"state=written\nnew-key=1\n", JobStatus{JobState::kWritten, -1, -1, -1, "", 0}, "state=written\n"},
+      {"state=running\npercent=4x\nfps=1,5\nleft=\npid=-1\n", JobStatus{JobState::kRunning, -1, -1, -1, "", 0},
        "state=running\npid=0\n"},
       {"state=exploded\n", JobStatus{}, "state=\n"},
       {"", JobStatus{}, "state=\n"},
@@ -304,23 +294,16 @@ TEST(JobStatus, ReadsBackWhatIsWrittenAndPassesOverWhatItCannotTake) {
     EXPECT_EQ(ParseJobStatus(text), status) << text;
     EXPECT_EQ(FormatJobStatus(status), written) << text;
   }
-  EXPECT_EQ(FormatJobStatus(make(JobState::kFailed, -1, -1, -1, "two\r\nlines", 0)),
+  EXPECT_EQ(FormatJobStatus(JobStatus{JobState::kFailed, -1, -1, -1, "two\r\nlines", 0}),
             "state=failed\ncause=two  lines\n");
   EXPECT_EQ(StopRequestPath("D:\\Conv\\temp\\a.b.job"), "D:\\Conv\\temp\\a.b.stp");
 }
 
 // A live status whose process has gone is believed only for a while; an ended one stands.
 TEST(JobStatus, ALiveStatusWhoseProcessIsGoneEndsWithoutAResultOnceItIsSilent) {
-  JobStatus running;
-  running.state = JobState::kRunning;
-  running.percent = 40;
-  JobStatus waiting;
-  waiting.state = JobState::kWaiting;
-  JobStatus written;
-  written.state = JobState::kWritten;
-  JobStatus ended;
-  ended.state = JobState::kFailed;
-  ended.cause = kEndedWithoutResult;
+  const JobStatus running{JobState::kRunning, 40, -1, -1, "", 0}, waiting{JobState::kWaiting, -1, -1, -1, "", 0};
+  const JobStatus written{JobState::kWritten, -1, -1, -1, "", 0};
+  const JobStatus ended{JobState::kFailed, -1, -1, -1, kEndedWithoutResult, 0};
   const struct {
     JobStatus status;
     bool alive;

@@ -293,13 +293,8 @@ TEST_F(MainWindowModelTest, DroppedItemsAreListedAndClosingWritesTheList) {
 // The windows' words for a job, from its status: the columns, the status bar and
 // the notification.
 TEST(JobTexts, SayHowAJobStandsAndWhyItFailedInKorean) {
-  JobStatus status;
-  const auto with = [&](JobState state, int percent = -1, double fps = -1, int left = -1, std::string cause = "") {
-    status.state = state;
-    status.percent = percent;
-    status.fps = fps;
-    status.seconds_left = left;
-    status.cause = std::move(cause);
+  const auto with = [](JobState state, int percent = -1, double fps = -1, int left = -1, std::string cause = "") {
+    const JobStatus status{state, percent, fps, left, std::move(cause), 0};
     return AnsiToUtf8(JobProgressText(status)) + "|" + AnsiToUtf8(JobResultText(status));
   };
   EXPECT_EQ(with(JobState::kNone), "|");
@@ -328,11 +323,7 @@ TEST(JobTexts, SayHowAJobStandsAndWhyItFailedInKorean) {
 // running one takes, spread over the queues that run side by side.
 TEST(RunSecondsLeft, AddsTheWaitingJobsAtTheRunningOnesPaceOverTheQueues) {
   const auto job = [](JobState state, int percent = -1, int left = -1) {
-    JobStatus status;
-    status.state = state;
-    status.percent = percent;
-    status.seconds_left = left;
-    return status;
+    return JobStatus{state, percent, -1, left, "", 0};
   };
   const JobStatus waiting = job(JobState::kWaiting);
   const std::pair<std::vector<JobStatus>, int> cases[] = {
@@ -357,13 +348,7 @@ class RunFollowerTest : public MainWindowModelTest {
   std::string StatusFile(int row) const { return temp / "temp" + Sep() + "v" + std::to_string(row) + ".job"; }
   // Writes a row's status as its tools would, in a process that lives.
   void Say(int row, JobState state, int percent = -1, double fps = -1, int left = -1, std::string cause = "") {
-    JobStatus status;
-    status.state = state;
-    status.percent = percent;
-    status.fps = fps;
-    status.seconds_left = left;
-    status.cause = std::move(cause);
-    status.pid = NativeProcessList().OwnProcessId();
+    const JobStatus status{state, percent, fps, left, std::move(cause), NativeProcessList().OwnProcessId()};
     ASSERT_TRUE(WriteJobStatus(files, StatusFile(row), status));
   }
   // Each row's marker, progress and result, after the window's timer looked.
