@@ -1,7 +1,28 @@
 #pragma once
 #include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "subtitles/ssa_style.h"
 
 // A property every input must keep: when it breaks, the fuzzer keeps the input.
 inline void Require(bool condition) {
   if (!condition) std::abort();
+}
+
+// The style both subtitle fuzzers write with.
+inline clipvane::SsaStyle FuzzStyle() {
+  clipvane::SsaStyle style;
+  style.font_name = "Gulim";
+  style.font_size = 20;
+  return style;
+}
+
+// What every SSA script must hold: the 22 header lines first, then one Dialogue line
+// each, and no line that carries a line break or a NUL into the saved file.
+inline void RequireWellFormedScript(const std::vector<std::string>& lines) {
+  Require(lines.size() >= 22);
+  Require(lines[0] == "[Script Info]" && lines[21].rfind("Format: Marked", 0) == 0);
+  for (std::size_t i = 22; i < lines.size(); ++i) Require(lines[i].rfind("Dialogue: Marked=0,", 0) == 0);
+  for (const std::string& line : lines) Require(line.find_first_of(std::string("\r\n\0", 3)) == std::string::npos);
 }

@@ -16,17 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const ColourTable colours;
   const std::string bytes(reinterpret_cast<const char*>(data), size);
 
-  SsaStyle style;
-  style.font_name = "Gulim";
-  style.font_size = 20;
+  const SsaStyle style = FuzzStyle();
   const std::vector<std::string> lines = SsaLinesFromSami(SplitLines(SamiTextFromBytes(bytes)), "fuzz", style, colours);
 
-  // The 22 header lines always come first; every later line is one Dialogue line, and
-  // no line may carry a line break or a NUL into the saved file.
-  Require(lines.size() >= 22);
-  Require(lines[0] == "[Script Info]" && lines[21].rfind("Format: Marked", 0) == 0);
-  for (std::size_t i = 22; i < lines.size(); ++i) Require(lines[i].rfind("Dialogue: Marked=0,", 0) == 0);
-  for (const std::string& line : lines) Require(line.find_first_of(std::string("\r\n\0", 3)) == std::string::npos);
+  RequireWellFormedScript(lines);
 
   // The scanner on its own also takes any bytes, line breaks and NULs included.
   (void)ParseEntry(bytes, colours);
