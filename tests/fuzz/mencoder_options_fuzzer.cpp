@@ -1,9 +1,9 @@
 // Feeds arbitrary command lines (one argument per line) to the encoder stand-in's
 // option parser, and checks that a command line it accepts is one the encoder can
 // carry out.
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -12,14 +12,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace clipvane::tools;
-  const std::string text(reinterpret_cast<const char*>(data), size);
+  std::istringstream text(std::string(reinterpret_cast<const char*>(data), size));
   std::vector<std::string> args;
-  std::size_t start = 0;
-  while (start <= text.size()) {
-    const std::size_t end = std::min(text.find('\n', start), text.size());
-    args.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
+  for (std::string arg; std::getline(text, arg);) args.push_back(arg);
 
   const ParsedRequest parsed = ParseMencoderCommandLine(args);
   if (!parsed.error.empty()) return 0;

@@ -3,19 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "subtitles/ssa_style.h"
-
 // A property every input must keep: when it breaks, the fuzzer keeps the input.
 inline void Require(bool condition) {
   if (!condition) std::abort();
-}
-
-// The style both subtitle fuzzers write with.
-inline clipvane::SsaStyle FuzzStyle() {
-  clipvane::SsaStyle style;
-  style.font_name = "Gulim";
-  style.font_size = 20;
-  return style;
 }
 
 // What every SSA script must hold: the 22 header lines first, then one Dialogue line

@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const ColourTable colours;
   const std::string bytes(reinterpret_cast<const char*>(data), size);
 
-  const SsaStyle style = FuzzStyle();
+  const SsaStyle style;
   const std::vector<std::string> srt = SplitLines(SamiTextFromBytes(bytes));
   const std::vector<std::string> lines = SsaLinesFromSrt(srt, "fuzz", style, colours);
 

@@ -15,8 +15,6 @@
 
 namespace clipvane {
 
-void PrintTo(const PictureSize& size, std::ostream* out) { *out << size.width << "x" << size.height; }
-
 namespace {
 
 constexpr auto kBatch = ScriptDialect::kWindowsBatch;
@@ -87,13 +85,7 @@ TEST(RenderScript, CmdEndsAFailingBatchJobAndTheRunScriptGoesOn) {
 }
 #endif
 
-MediaFacts Facts(int width, int height) {
-  MediaFacts facts;
-  facts.width = width;
-  facts.height = height;
-  facts.aspect = static_cast<double>(width) / height;
-  return facts;
-}
+MediaFacts Facts(int width, int height) { return {width, height, static_cast<double>(width) / height, 0, false, ""}; }
 
 PictureGeometry Plan(const MediaFacts& facts, int platform, int displaymode, bool keep43 = false) {
   EncodeSettings settings;
@@ -149,9 +141,8 @@ TEST(PlanGeometry, FitsThePictureOntoTheFrame) {
            GeometryCase{321, 241, 2, 2, false, false, {321, 241}, {320, 240}, {320, 240}},
            GeometryCase{1000, 1000, 2, 3, false, false, {1000, 1000}, {720, 720}, {720, 720}}}) {
     const PictureGeometry g = Plan(Facts(c.width, c.height), c.platform, c.displaymode, c.keep43);
-    const std::string label = std::to_string(c.width) + "x" + std::to_string(c.height) + " mode " +
-                              std::to_string(c.displaymode) + " platform " + std::to_string(c.platform);
-    EXPECT_EQ(std::tie(g.rotate, g.crop, g.scale, g.expand), std::tie(c.rotate, c.crop, c.scale, c.expand)) << label;
+    EXPECT_EQ(std::tie(g.rotate, g.crop, g.scale, g.expand), std::tie(c.rotate, c.crop, c.scale, c.expand))
+        << c.width << "x" << c.height << " mode " << c.displaymode << " platform " << c.platform;
   }
 }
 
@@ -195,9 +186,6 @@ class JobScriptTest : public ::testing::Test {
   JobScriptTest() {
     files_.folders = {"D:\\Conv\\temp", "D:\\Conv\\batch", "D:\\Conv\\incoming"};
     files_.files["D:\\Videos\\Holiday.smi"] = kAnsiSubtitle;
-    facts_.width = 640;
-    facts_.height = 480;
-    facts_.frameRate = 25;
     settings_.fontfile = "gulim.ttc";
     settings_.fontface = "gulim";
     preset_.displaymode = DisplayMode::kFit;
@@ -216,7 +204,7 @@ class JobScriptTest : public ::testing::Test {
 
   Workspace workspace_{"D:\\Conv\\", PathStyle::kWindows};
   MemoryFileSystem files_;
-  MediaFacts facts_;
+  MediaFacts facts_{640, 480, 0, 25, false, ""};
   EncodeSettings settings_;
   EncoderPreset preset_;
   std::vector<std::string> avs_calls_;
@@ -288,33 +276,32 @@ INSTANTIATE_TEST_SUITE_P(
 // The .smi file, or else the .srt file: copied under its kind, burned in by the
 // plain route or drawn by the colour one.
 TEST_F(JobScriptTest, TheSubtitleFileAndRouteDecideTheCopyTheOptionsAndTheDrawing) {
-  struct Case {
-    bool needsubtitle, colorsubtitle;
-    Texts present;
-    std::string copy;  // the copy's extension, "" for none
-    bool font_options;
-    Texts drawn;
-  };
+  // Subtitles on?, colour?, the files beside the video, and what came of it: the copy's
+  // extension ("" for none), whether the script asks for a font, what AviSynth draws.
   // No subtitle; subtitles off with one (the copy is still made); colour tags without one.
-  for (const Case& c : {Case{true, false, {}, "", false, {}}, Case{false, false, {".smi"}, ".smi", false, {}},
-                        Case{true, true, {}, "", false, {}}, Case{true, false, {".srt"}, ".srt", true, {}},
-                        Case{true, true, {".srt", ".smi"}, ".smi", false, {"D:\\Videos\\Holiday.smi"}},
-                        Case{true, true, {".srt"}, ".srt", false, {"D:\\Videos\\Holiday.srt"}}}) {
-    files_.files.erase("D:\\Videos\\Holiday.smi");
-    for (const std::string kind : {".smi", ".srt"}) files_.files.erase("D:\\Conv\\temp\\qv1A2B" + kind);
-    for (const std::string& kind : c.present) files_.files["D:\\Videos\\Holiday" + kind] = kAnsiSubtitle;
-    settings_.needsubtitle = c.needsubtitle;
-    settings_.colorsubtitle = c.colorsubtitle;
+  const std::tuple<bool, bool, Texts, std::string, bool, std::string> cases[] = {
+      {true, false, {}, "", false, ""},
+      {false, false, {".smi"}, ".smi", false, ""},
+      {true, true, {}, "", false, ""},
+      {true, false, {".srt"}, ".srt", true, ""},
+      {true, true, {".srt", ".smi"}, ".smi", false, ".smi"},
+      {true, true, {".srt"}, ".srt", false, ".srt"}};
+  for (const auto& [needsubtitle, colorsubtitle, present, copy, font_options, drawn] : cases) {
+    for (const std::string kind : {".smi", ".srt"})
+      files_.files.erase("D:\\Videos\\Holiday" + kind), files_.files.erase("D:\\Conv\\temp\\qv1A2B" + kind);
+    for (const std::string& kind : present) files_.files["D:\\Videos\\Holiday" + kind] = kAnsiSubtitle;
+    settings_.needsubtitle = needsubtitle;
+    settings_.colorsubtitle = colorsubtitle;
     avs_subtitles_.clear();
     Build();
     const std::string script = files_.files.at("D:\\Conv\\batch\\Holiday.bat");
-    for (const std::string kind : {".smi", ".srt"}) {
-      EXPECT_EQ(files_.files.count("D:\\Conv\\temp\\qv1A2B" + kind) > 0, c.copy == kind) << kind;
-      EXPECT_EQ(script.find("qv1A2B" + kind) != std::string::npos, c.copy == kind) << kind;
-    }
-    EXPECT_EQ(script.find("-font") != std::string::npos, c.font_options);
-    EXPECT_EQ(avs_subtitles_, c.drawn);
-    files_.files.erase("D:\\Videos\\Holiday.srt");
+    std::string made;  // the copy, and the script's use of it
+    for (const std::string kind : {".smi", ".srt"})
+      made += (files_.files.count("D:\\Conv\\temp\\qv1A2B" + kind) ? kind : "") +
+              (script.find("qv1A2B" + kind) != std::string::npos ? kind : "");
+    EXPECT_EQ(made + (script.find("-font") != std::string::npos ? " font" : ""),
+              copy + copy + (font_options ? " font" : ""));
+    EXPECT_EQ(avs_subtitles_, drawn.empty() ? Texts{} : Texts{"D:\\Videos\\Holiday" + drawn});
   }
   // Of a SAMI file in two languages, the copy keeps the chosen one.
   files_.files["D:\\Videos\\Holiday.smi"] = "<SYNC Start=1><P Class=KRCC>K<P Class=ENCC>E\r\n";
@@ -368,9 +355,7 @@ TEST(BuildJobScriptOnDisk, RefusesAnOddSubtitleAndLeavesNothingOfAFailedBuild) {
   EncodeSettings settings;
   EncoderPreset preset;
   JobContext context{{workspace, kNativeScriptDialect, settings, preset, ""}, files, nullptr};
-  MediaFacts facts;
-  facts.width = 320;
-  facts.height = 240;
+  const MediaFacts facts = Facts(320, 240);
   files.MakeFolders(temp / "odd.smi");
   const std::string odd = temp.WriteFile("odd.avi", "v");
   EXPECT_EQ(BuildJobScript(odd, facts, context).refused, RefusalReason::kSubtitleNotAFile);

@@ -1,5 +1,5 @@
 // A child for the process tests, the same on every platform:
-//   args ARG...   writes each argument in hexadecimal, one a line
+//   args ARG...   writes each argument, one a line
 //   exit N        ends with status N
 //   stdin         tells how many bytes its input held
 //   streams A B   writes A to stdout and B to stderr
@@ -32,18 +32,10 @@
 
 namespace {
 
-unsigned long OwnId() {
-#ifdef _WIN32
-  return GetCurrentProcessId();
-#else
-  return static_cast<unsigned long>(getpid());
-#endif
-}
-
 // Adds what this process is and its id to the file, a line of its own.
 void NoteId(const std::string& file, const char* what) {
   if (std::FILE* out = std::fopen(file.c_str(), "a")) {
-    std::fprintf(out, "%s %lu\n", what, OwnId());
+    std::fprintf(out, "%s %lu\n", what, static_cast<unsigned long>(clipvane::NativeProcessList().OwnProcessId()));
     std::fclose(out);
   }
 }
@@ -52,10 +44,7 @@ int Run(const std::vector<std::string>& args) {
   if (args.empty()) return 2;
   const std::string& mode = args[0];
   if (mode == "args") {
-    for (std::size_t i = 1; i < args.size(); ++i) {
-      for (unsigned char c : args[i]) std::printf("%02x", c);
-      std::printf("\n");
-    }
+    for (std::size_t i = 1; i < args.size(); ++i) std::printf("%s\n", args[i].c_str());
     return 0;
   }
   if (mode == "exit" && args.size() == 2) return std::atoi(args[1].c_str());

@@ -18,20 +18,16 @@ TEST(EncoderCensus, IsBusyOnlyWhileToolsRunUnderEnoughInterpreters) {
       {{{"mencoder.exe", 1}, {"cmd.exe", 1}}, true},
       {{{"mencoder.exe", 2}, {"cmd.exe", 1}}, false},
       {{{"cmd.exe", 10}}, false},
-      {{}, false},
       {{{"mencoder.exe", 1}, {"mp4creator.exe", 1}, {"cmd.exe", 2}}, true},  // the tools add up
       {{{"mencoder.exe", 1}, {"mp4creator.exe", 1}, {"cmd.exe", 1}}, false},
       {{{"MP4CRE~1.EXE", 1}, {"CMD.EXE", 1}}, true},  // names as CountProcesses matches them
       {{{"mencoder.exe", 1}}, false},
       {{{"mencoder.com", 1}, {"mencoder", 1}, {"cmd.exe", 1}}, false}};  // other programs do not
-  for (const auto& [running, busy] : cases) {
+  for (const auto& c : cases) {
     FakeProcessList processes;
-    std::string shown;
-    for (const auto& [name, count] : running) {
-      processes.Running(name, count);
-      shown += name + " x" + std::to_string(count) + " ";
-    }
-    EXPECT_EQ(EncoderCensus(processes, {{"mencoder.exe", "mp4creator.exe"}, "cmd.exe"}), busy) << shown;
+    for (const auto& [name, count] : c.first) processes.Running(name, count);
+    EXPECT_EQ(EncoderCensus(processes, {{"mencoder.exe", "mp4creator.exe"}, "cmd.exe"}), c.second)
+        << "case " << &c - cases;
   }
 }
 
@@ -76,17 +72,13 @@ TEST(ScriptsAtWork, CountsTheProgramsScriptsButItsCallersAndThoseAtTheirLastLine
 
 // The census and the clearing of ended jobs read the real list: names, parents and
 // command lines. (Under Wine a program started from Linux has no parent to show.)
-#ifdef _WIN32
-constexpr bool kWine = true;
-#else
-constexpr bool kWine = false;
-#endif
 TEST(NativeProcessList, SeesThisProcessUnderItsOwnIdWithItsParentAndCommandLine) {
   const ProcessList& processes = NativeProcessList();
   std::string seen;
   for (const ProcessEntry& entry : processes.Snapshot())
     if (entry.id == processes.OwnProcessId())
-      seen = entry.exe_name.substr(0, 14) + (entry.parent_id != 0 || kWine ? " with a parent " : " ") +
+      seen = entry.exe_name.substr(0, 14) +
+             (entry.parent_id != 0 || kNativePathStyle == PathStyle::kWindows ? " with a parent " : " ") +
              (entry.command_line && entry.command_line->find("clipvane_session_tests") != std::string::npos ? "named"
                                                                                                             : "");
   EXPECT_EQ(seen, "clipvane_sessi with a parent named");  // Linux cuts names at 15

@@ -54,13 +54,13 @@ class FakeMachine : public Sleeper, public PowerControl {
   void Suspend() override { events.push_back("suspend"); }
 };
 
-// Records the scripts it is asked to start and gives them the ids 1001, 1002, ...; with
 // The jobs a RecordingShell started never run, and would wait for ever: they are
 // forgotten, as if they had ended, so that a test can start their rows again.
 inline void ForgetStartedJobs(FileSystem& files, const Workspace& workspace) {
   for (const std::string& job : StatusFilesIn(files, workspace.Temp())) files.RemoveFile(job);
 }
 
+// Records the scripts it is asked to start and gives them the ids 1001, 1002, ...; with
 // `fails` set none starts, as when the command interpreter is missing.
 class RecordingShell : public Shell {
  public:
@@ -122,11 +122,10 @@ class FakeAviSynth : public AviSynthSystem {
   bool EncoderDrawsSsa(const std::string&) override { return draws_ssa; }
 };
 
-// Hands out prepared reports and track summaries by path and counts the calls.
+// Hands out prepared reports by path, and no track summary, and counts the calls.
 class FakeMediaInfoLibrary : public MediaInfoLibrary {
  public:
   std::map<std::string, std::string> reports;
-  std::map<std::string, std::string> tracks;
   std::vector<std::string> informed;
   MediaInfoProblem problem = MediaInfoProblem::kNone;
 
@@ -136,10 +135,7 @@ class FakeMediaInfoLibrary : public MediaInfoLibrary {
     const auto found = reports.find(path);
     return found == reports.end() ? std::string() : found->second;
   }
-  std::string InformTracks(const std::string& path) override {
-    const auto found = tracks.find(path);
-    return found == tracks.end() ? std::string() : found->second;
-  }
+  std::string InformTracks(const std::string&) override { return {}; }
 };
 
 class RecordingNotifier : public DesktopNotifier {

@@ -16,9 +16,7 @@ class MemoryFileSystem : public FileSystem {
  public:
   std::map<std::string, std::string> files;
   std::set<std::string> folders;
-  std::set<std::string> unwritable;                 // paths whose writes fail
-  std::map<std::string, std::int64_t> write_times;  // when each file was last replaced, counted in writes
-  std::int64_t write_count = 0;
+  std::set<std::string> unwritable;  // paths whose writes fail
 
   bool Exists(const std::string& path) const override { return files.count(path) || folders.count(path); }
   bool IsDirectory(const std::string& path) const override { return folders.count(path) > 0; }
@@ -32,13 +30,11 @@ class MemoryFileSystem : public FileSystem {
     if (found == files.end()) return std::nullopt;
     return found->second;
   }
-  // A file's bytes stand for its identity, and each write through this class moves its time on.
+  // A file's bytes stand for its identity.
   FileStamp Stamp(const std::string& path) const override {
     const auto found = files.find(path);
     if (found == files.end()) return {};
-    const auto written = write_times.find(path);
-    return {true, 0, std::hash<std::string>{}(found->second), written == write_times.end() ? 0 : written->second,
-            found->second.size()};
+    return {true, 0, std::hash<std::string>{}(found->second), 0, found->second.size()};
   }
   std::vector<std::string> FilesIn(const std::string& folder) const override {
     std::vector<std::string> paths;
@@ -55,7 +51,6 @@ class MemoryFileSystem : public FileSystem {
   void ReplaceWholeFile(const std::string& path, const std::string& bytes) override {
     if (unwritable.count(path)) throw PlatformError("Cannot write " + path);
     files[path] = bytes;
-    write_times[path] = ++write_count;
   }
   bool RemoveFile(const std::string& path) override { return files.erase(path) > 0; }
   std::string MakeUniqueTempFile(const std::string& folder, const std::string&) override {
