@@ -21,11 +21,6 @@ using C = OptionsControl;
 
 class GuiTest : public ::testing::Test, public GuiFixture {
  protected:
-  void TenRows() {  // v0.avi to v9.avi
-    std::vector<std::string> paths;
-    for (int i = 0; i < 10; ++i) paths.push_back(Video("v" + std::to_string(i) + ".avi"));
-    CreateWindows(paths);
-  }
   std::string Start() {
     return (IsWindowEnabled(Main().StartButton()) ? "on " : "off ") + ControlText(Main().StartButton());
   }
@@ -41,8 +36,10 @@ class GuiTest : public ::testing::Test, public GuiFixture {
 };
 
 TEST_F(GuiTest, TheMainWindowShowsItsModelAndPassesOnEveryEvent) {
+  std::vector<std::string> rows;  // v0.avi to v9.avi
+  for (int i = 0; i < 10; ++i) rows.push_back(Video("v" + std::to_string(i) + ".avi"));
   Video("v3.smi");
-  TenRows();
+  CreateWindows(rows);
   EXPECT_EQ(ControlText(Main().Handle()), windows->MainModel().Title());
   EXPECT_EQ(ItemText(3, 0) + "|" + ItemText(3, 1) + "|" + ItemText(3, 2), "|v3|OK");
   EXPECT_EQ(Start(), "off " + Utf8ToAnsi(u8"시작"));

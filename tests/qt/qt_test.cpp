@@ -134,11 +134,7 @@ class QtWindowsTest : public QObject {
     const std::string a = w.Video("a.avi"), b = w.Video("b.avi");
     w.temp.WriteFile("MP4.ini", "[default]\r\n");
     w.program = std::make_unique<Program>(StartProgram(w.workspace, OpenIniProfile(w.workspace.SettingsFile()), ""));
-    QTimer::singleShot(0, [] {
-      for (QWidget* window : QApplication::topLevelWidgets())
-        if (auto* main = dynamic_cast<MainWindowQt*>(window)) main->close();
-      QCoreApplication::quit();
-    });
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);  // closes the window, which saves the list
     const std::vector<std::string> arguments{std::filesystem::relative(b).string(), "", a};
     QCOMPARE(RunQtWindows(*w.program, w.services, ItemsFromArguments(arguments)), 0);
     QCOMPARE(w.files.ReadWholeFile(w.workspace.ListFile()), std::optional<std::string>(b + "\r\n" + a + "\r\n"));
@@ -147,14 +143,13 @@ class QtWindowsTest : public QObject {
   // The colour route needs no AviSynth on Linux once the stand-in is in bin, and the
   // plain route's fonts are named from the fonts folder, as the job scripts name them.
   void TheLinuxServicesMakeTheColourRouteReadyAndListTheInstalledFonts() {
-    TempFolder temp;
-    const Workspace workspace(temp.Path(), PathStyle::kPosix);
+    Windows w;
     std::string plugin_dir;
     const auto drawing = StandInSubtitleDrawing();
-    QVERIFY(!MakeAviSynthReady(*drawing, workspace, plugin_dir, [] { return true; }));  // no stand-in yet
-    NativeFileSystem().MakeFolders(workspace.Bin());
-    temp.WriteFile("bin/mencoder", "");
-    QVERIFY(MakeAviSynthReady(*drawing, workspace, plugin_dir, [] { return false; }));
+    QVERIFY(!MakeAviSynthReady(*drawing, w.workspace, plugin_dir, [] { return true; }));  // no stand-in yet
+    w.files.MakeFolders(w.workspace.Bin());
+    w.temp.WriteFile("bin/mencoder", "");
+    QVERIFY(MakeAviSynthReady(*drawing, w.workspace, plugin_dir, [] { return false; }));
     const auto fonts = FontconfigFonts("/usr/share/fonts/");
     const std::vector<FontRegistryValue> values = fonts->RegistryValues();
     QVERIFY(std::any_of(values.begin(), values.end(), [](const FontRegistryValue& value) {

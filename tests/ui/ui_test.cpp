@@ -531,11 +531,8 @@ TEST_F(OptionsDialogModelTest, TheColourRouteNeedsAviSynthAndTakesSizesThatFollo
   EXPECT_EQ(model->SubtitleLists().size_index, 2);
 }
 
-TEST_F(OptionsDialogModelTest, ThePhoneHasNoScreenFitAndTheLanguageListOffersTheSelectedVideosClasses) {
+TEST_F(OptionsDialogModelTest, TheLanguageListOffersTheSelectedVideosClasses) {
   Create("platform=2\r\nsubtitleclass=encc\r\n");
-  EXPECT_FALSE(model->ScreenFitEnabled());
-  model->PlatformChosen(0);
-  EXPECT_TRUE(model->ScreenFitEnabled());
   const auto languages = [this] {
     std::string shown;
     for (const std::string& item : model->SubtitleClassItems()) shown += AnsiToUtf8(item) + ";";
@@ -545,7 +542,7 @@ TEST_F(OptionsDialogModelTest, ThePhoneHasNoScreenFitAndTheLanguageListOffersThe
   temp.WriteFile("videos" + Sep() + "drama.smi", "<SYNC Start=1><P Class=KRCC>a<P Class=JPCC>b<P Class=enCC>c\r\n");
   session->List().AddVideo(Video("drama.avi"));
   session->List().SetSelected(0, true);
-  model->Load();  // back to the saved device, with the selected video's classes
+  model->Load();  // with the selected video's classes
   EXPECT_EQ(languages(), u8"자동;한국어;영어;JPCC; [2]");
   model->SubtitleClassChosen(3);
   EXPECT_TRUE(model->OkClicked());
