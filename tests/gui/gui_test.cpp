@@ -11,6 +11,7 @@
 #include "platform/file_system.h"
 #include "platform/text_encoding.h"
 #include "platform/utf.h"
+#include "settings/settings_store.h"
 #include "ui/job_texts.h"
 
 namespace clipvane::testing {
@@ -178,6 +179,7 @@ TEST_F(GuiTest, TheOptionsDialogShowsItsModelAndPassesOnEveryEvent) {
   Click(C::kSubtitleSync);
   EXPECT_EQ(dialogs.shown.back(), SubtitleSyncNotice());
   Click(C::kDisplay2);
+  EXPECT_EQ(ControlText(Control(C::kVideoExts)), kDefaultVideoExtensions);
   SetWindowTextW(Control(C::kVideoExts), L"avi, xyz");
   Click(C::kOk);
   const std::string ini = NativeFileSystem().ReadWholeFile(temp / "MP4.ini").value_or("");
