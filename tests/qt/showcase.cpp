@@ -38,18 +38,16 @@ int main(int argc, char** argv) {
   w.Main().move(16, 16);
   w.Main().show();
 
-  const auto press_right = [](QMenu* menu) {
-    QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
-    QApplication::sendEvent(menu, &right);
-  };
+  QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
   if (state == "menu") {
     QTimer::singleShot(200, [&] {
       const QRect row = w.Main().List()->visualRect(w.Main().List()->model()->index(2, 1));
       w.Main().PopupMenu()->popup(w.Main().List()->viewport()->mapToGlobal(row.center()));
       w.Main().PopupMenu()->setActiveAction(w.Main().Action(MenuCommand::kEncodeAllMenu));
-      press_right(w.Main().PopupMenu());  // the whole-list submenu, with the power actions first
+      QApplication::sendEvent(w.Main().PopupMenu(), &right);  // the whole-list submenu, with the power actions first
     });
-    QTimer::singleShot(400, [&] { press_right(w.Main().Action(MenuCommand::kEncodeAllMenu)->menu()); });
+    QTimer::singleShot(400,
+                       [&] { QApplication::sendEvent(w.Main().Action(MenuCommand::kEncodeAllMenu)->menu(), &right); });
   } else if (state == "options") {
     w.windows->Options().show();
   }
