@@ -46,13 +46,11 @@ class GuiFixture {
   }
 
   std::string Video(const std::string& name) { return temp.WriteFile("videos\\" + name, "video"); }
-  void WriteListLog(const std::vector<std::string>& paths) {
-    std::string text;
-    for (const std::string& path : paths) text += path + "\r\n";
-    temp.WriteFile("list.log", text);
-  }
-  // Creates fmMain, fmOptions and Form3, as the program's start does.
-  void CreateWindows() {
+  // Creates fmMain, fmOptions and Form3 over these rows, as the program's start does.
+  void CreateWindows(const std::vector<std::string>& rows = {}) {
+    std::string list_log;
+    for (const std::string& path : rows) list_log += path + "\r\n";
+    temp.WriteFile("list.log", list_log);
     const Workspace workspace(temp.Path(), PathStyle::kWindows);
     program = std::make_unique<Program>(
         StartProgram(workspace, OpenIniProfile(workspace.SettingsFile()), "C:\\windows\\Fonts"));

@@ -20,8 +20,7 @@ int main(int argc, char** argv) {
   fixture.temp.WriteFile("videos\\Holiday.smi", "<SAMI>");
   NativeFileSystem().MakeFolders(fixture.temp / "incoming");
   fixture.temp.WriteFile("incoming\\Holiday.mp4", "mp4");
-  fixture.WriteListLog(paths);
-  fixture.CreateWindows();
+  fixture.CreateWindows(paths);
   fixture.Select({1, 2});
   SetFocus(fixture.Main().ListView());
   if (state == "menu") {

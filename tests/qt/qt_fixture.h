@@ -9,9 +9,10 @@
 #include "app/qt/main_window_qt.h"
 #include "app/qt/options_dialog_qt.h"
 #include "session/program.h"
-#include "media/mediainfo_library.h"
+#include "jobs/job_plan.h"
 #include "platform/file_system.h"
-#include "platform/shell.h"
+#include "platform/system_services.h"
+#include "runs/job_status.h"
 #include "support/fakes.h"
 #include "support/temp_folder.h"
 
@@ -26,10 +27,9 @@ class ListedFonts : public InstalledFonts {
 };
 
 // A program folder in a temporary folder, its windows over recording services, and
-// videos beside it that the fake library reports as 640 by 352. With `real`, the
-// scripts run, and the MediaInfo library reads the files.
+// videos beside it that the fake library reports as 640 by 352.
 struct Windows {
-  explicit Windows(bool real_services = false) : real(real_services) { files.MakeFolders(temp / "videos"); }
+  Windows() { files.MakeFolders(temp / "videos"); }
   std::string Video(const std::string& name) {
     const std::string path = temp.WriteFile("videos/" + name, "video");
     library.reports[path] = "Video\nWidth : 640 pixels\nHeight : 352 pixels\nFrame rate : 25 FPS\n";
@@ -50,6 +50,12 @@ struct Windows {
         StartProgram(workspace, OpenIniProfile(workspace.SettingsFile()), "/usr/share/fonts"));
     windows = std::make_unique<QtProgramWindows>(*program, services);
   }
+  // Writes a video's job status as its tools would, from a process that lives.
+  void Say(const std::string& video, JobState state, int percent = -1, double fps = -1, int left = -1,
+           std::string cause = "") {
+    const JobStatus status{state, percent, fps, left, std::move(cause), NativeProcessList().OwnProcessId()};
+    WriteJobStatus(files, JobStatusPath(video, workspace), status);
+  }
   MainWindowQt& Main() { return windows->Main(); }
   QString Cell(int row, int column) { return Main().List()->model()->index(row, column).data().toString(); }
   QString Start() { return (Main().StartButton()->isEnabled() ? "on " : "off ") + Main().StartButton()->text(); }
@@ -63,25 +69,17 @@ struct Windows {
     return static_cast<Widget*>(windows->Options().Control(control));
   }
 
-  bool real;
   TempFolder temp;
   FileSystem& files = NativeFileSystem();
   Workspace workspace{temp.Path(), PathStyle::kPosix};
   FakeMediaInfoLibrary library;
   RecordingShell shell;
-  std::unique_ptr<MediaInfoLibrary> real_library = LoadMediaInfoLibrary(workspace.AppDir(), files);
   RecordingDialogs dialogs;
   RecordingOpener opener;
   FakeAviSynth avisynth;
   ListedFonts fonts;
   RecordingNotifier notifier;
-  GuiServices services{{files, real ? NativeShell() : static_cast<Shell&>(shell),
-                        real ? *real_library : static_cast<MediaInfoLibrary&>(library)},
-                       opener,
-                       dialogs,
-                       avisynth,
-                       fonts,
-                       notifier};
+  GuiServices services{{files, shell, library}, opener, dialogs, avisynth, fonts, notifier};
   std::unique_ptr<Program> program;
   std::unique_ptr<QtProgramWindows> windows;
 };

@@ -7,9 +7,6 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "jobs/job_plan.h"
-#include "platform/system_services.h"
-#include "runs/job_status.h"
 #include "qt/qt_fixture.h"
 
 int main(int argc, char** argv) {
@@ -29,40 +26,28 @@ int main(int argc, char** argv) {
 
   // A run of the four, met in the middle: the first failed, the second is written,
   // the third runs, the fourth waits; as their status files say.
-  const auto say = [&](std::size_t row, JobStatus status) {
-    status.pid = NativeProcessList().OwnProcessId();
-    WriteJobStatus(w.files, JobStatusPath(paths[row], w.workspace), status);
-  };
-  JobStatus status;
-  status.state = JobState::kWaiting;
-  for (std::size_t row = 0; row < paths.size(); ++row) say(row, status);
+  for (const std::string& path : paths) w.Say(path, JobState::kWaiting);
   w.Main().FollowRuns();
-  status.state = JobState::kFailed;
-  status.cause = "mp4creator: cannot open " + w.temp / "temp/qv1A2B.m4v";
-  say(0, status);
+  w.Say(paths[0], JobState::kFailed, -1, -1, -1, "mp4creator: cannot open " + w.temp / "temp/qv1A2B.m4v");
   w.temp.WriteFile(u8"incoming/휴가 영상.mp4", "mp4");
-  status.state = JobState::kWritten;
-  say(1, status);
-  status = {JobState::kRunning, 45, 61.2, 9, "", 0};
-  say(2, status);
+  w.Say(paths[1], JobState::kWritten);
+  w.Say(paths[2], JobState::kRunning, 45, 61.2, 9);
   w.Main().FollowRuns();
   w.windows->MainModel().Run(MenuCommand::kRefresh);  // the status bar tells the last probe
   w.Select({1, 2});
   w.Main().move(16, 16);
   w.Main().show();
 
-  const auto press_right = [](QMenu* menu) {
-    QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
-    QApplication::sendEvent(menu, &right);
-  };
+  QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
   if (state == "menu") {
     QTimer::singleShot(200, [&] {
       const QRect row = w.Main().List()->visualRect(w.Main().List()->model()->index(2, 1));
       w.Main().PopupMenu()->popup(w.Main().List()->viewport()->mapToGlobal(row.center()));
       w.Main().PopupMenu()->setActiveAction(w.Main().Action(MenuCommand::kEncodeAllMenu));
-      press_right(w.Main().PopupMenu());  // the whole-list submenu, with the power actions first
+      QApplication::sendEvent(w.Main().PopupMenu(), &right);  // the whole-list submenu, with the power actions first
     });
-    QTimer::singleShot(400, [&] { press_right(w.Main().Action(MenuCommand::kEncodeAllMenu)->menu()); });
+    QTimer::singleShot(400,
+                       [&] { QApplication::sendEvent(w.Main().Action(MenuCommand::kEncodeAllMenu)->menu(), &right); });
   } else if (state == "options") {
     w.windows->Options().show();
   }
@@ -72,7 +57,7 @@ int main(int argc, char** argv) {
       if (window->isVisible()) area |= window->frameGeometry();
     area.adjust(-8, -8, 8, 8);
     QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(picture);
-    QApplication::quit();
+    QApplication::exit();  // quit() would ask the window, which holds running jobs, to close
   });
   return QApplication::exec();
 }

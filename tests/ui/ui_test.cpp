@@ -1,11 +1,8 @@
-#include <chrono>
-#include <filesystem>
 #include <set>
 #include <gtest/gtest.h>
 
 #include "session/session.h"
 #include "platform/file_system.h"
-#include "platform/child_processes.h"
 #include "platform/ini_profile.h"
 #include "platform/text_encoding.h"
 #include "runs/encode_commands.h"
@@ -40,7 +37,7 @@ class UiFixture : public ::testing::Test {
   // The program's start, once the folder is set up.
   void Start() {
     program = std::make_unique<Program>(StartProgram(workspace, OpenIniProfile(workspace.SettingsFile()), "C:\\Fonts"));
-    session = std::make_unique<Session>(*program, *core);
+    session = std::make_unique<Session>(*program, services);
   }
 
   TempFolder temp;
@@ -51,69 +48,69 @@ class UiFixture : public ::testing::Test {
   RecordingDialogs dialogs;
   RecordingOpener opener;
   CoreServices services{files, shell, library};
-  CoreServices* core = &services;  // what the session is made with
   std::unique_ptr<Program> program;
   std::unique_ptr<Session> session;
 };
 
+using M = MenuCommand;
+using Texts = std::vector<std::string>;
+
+// A job's status as its tools write it.
+JobStatus Job(JobState state, int percent = -1, double fps = -1, int left = -1, std::string cause = "") {
+  return {state, percent, fps, left, std::move(cause), 0};
+}
+
+Texts TextsOf(const std::vector<Notice>& notices) {
+  Texts texts;
+  for (const Notice& notice : notices) texts.push_back(AnsiToUtf8(notice.text));
+  return texts;
+}
+
+// The rows a command left out, in the product's words: a selection tells each in a box
+// of its own and those beyond the four started together; a whole list tells each
+// reason in one box and starts every row it can.
 TEST(Notices, AnEncodeResultIsToldAsTheProductAlwaysHas) {
   EncodeResult result;
+  Refusal cannot{"D:\\x.avi", RefusalReason::kCannotScript};
+  cannot.detail = "Access is denied.";
   result.refused = {{"D:\\gone.avi", RefusalReason::kFileMissing},
                     {"D:\\broken.avi", RefusalReason::kNoPicture},
-                    {"D:\\Conv\\incoming\\a.mp4", RefusalReason::kSourceIsOutput},
-                    {"D:\\Conv\\incoming\\b.mp4", RefusalReason::kSourceIsOutput},
-                    {"D:\\c\\a.avi", RefusalReason::kSameResult, 5, "D:\\a.avi", 2}};
-  const std::vector<Notice> selection = SelectionNotices(result);
-  ASSERT_EQ(selection.size(), 5u);
-  EXPECT_EQ(AnsiToUtf8(selection[1].text), u8"동영상 정보를 구하지 못해 건너뜁니다: D:\\broken.avi");
-  EXPECT_EQ(AnsiToUtf8(selection[4].text),
-            u8"D:\\c\\a.avi\r\r앞의 동영상과 결과 파일 이름이 같아 건너뜁니다: D:\\a.avi");
-  EXPECT_EQ(AnsiToUtf8(selection[0].text), u8"D:\\gone.avi\r\r선택한 파일이 존재하지 않습니다.");
-  EXPECT_EQ(AnsiToUtf8(selection[0].caption), u8"알림");
-  const std::string same = u8"변환할 동영상이 결과 파일과 같은 파일이라 건너뜁니다: ";
-  EXPECT_EQ(AnsiToUtf8(selection[3].text), same + "D:\\Conv\\incoming\\b.mp4");
-
-  result.written = true;
-  result.refused.push_back({"D:\\notes.avi", RefusalReason::kNoVideoStream});
-  const std::vector<Notice> whole = WholeListNotices(result, true, ScriptDialect::kWindowsBatch);
-  ASSERT_EQ(whole.size(), 4u);
-  EXPECT_EQ(AnsiToUtf8(whole[0].text), same + "D:\\Conv\\incoming\\a.mp4\r" + same + "D:\\Conv\\incoming\\b.mp4");
-  EXPECT_EQ(whole[1].text, selection[4].text);
-  EXPECT_EQ(AnsiToUtf8(whole[2].text),
-            AnsiToUtf8(selection[1].text) + u8"\r영상이 없는 파일이라 건너뜁니다: D:\\notes.avi");
-  EXPECT_EQ(AnsiToUtf8(whole[3].text), u8"인코딩을 위한 배치파일(.bat)들이 생성되었습니다.");
-  // Rows that cannot be scripted: each in a box with its reason; the rows beyond the
-  // four started, together.
-  Refusal cannot{"D:\\x.avi", RefusalReason::kCannotScript};
-  cannot.detail = "Cannot write D:\\Conv\\batch\\x.bat: Access is denied.";
-  result.refused = {{"D:\\encode_all.avi", RefusalReason::kRunScriptName},
+                    {"D:\\a.mp4", RefusalReason::kSourceIsOutput},
+                    {"D:\\b.mp4", RefusalReason::kSourceIsOutput},
+                    {"D:\\c\\a.avi", RefusalReason::kSameResult, 5, "D:\\a.avi", 2},
+                    {"D:\\notes.avi", RefusalReason::kNoVideoStream},
+                    {"D:\\encode_all.avi", RefusalReason::kRunScriptName},
                     cannot,
                     {"D:\\v.avi", RefusalReason::kAlreadyRunning},
                     {"D:\\5.avi", RefusalReason::kNotStarted},
                     {"D:\\6.avi", RefusalReason::kNotStarted}};
-  const std::vector<Notice> named = SelectionNotices(result);
-  ASSERT_EQ(named.size(), 4u);
-  EXPECT_EQ(AnsiToUtf8(named[0].text),
-            u8"D:\\encode_all.avi\r\r배치 파일 이름이 일괄 인코딩 배치 파일과 같아 건너뜁니다. 동영상 파일 이름을 바꿔 "
-            u8"주세요.");
-  EXPECT_EQ(AnsiToUtf8(named[1].text), u8"D:\\x.avi\r\r인코딩 배치 파일을 만들지 못해 건너뜁니다: " + cannot.detail);
-  EXPECT_EQ(AnsiToUtf8(named[2].text), u8"D:\\v.avi\r\r이미 인코딩 중입니다.");
-  EXPECT_EQ(AnsiToUtf8(named[3].text),
-            u8"한 번에 4개까지만 인코딩합니다. 다음 동영상은 시작하지 않았습니다:\r\rD:\\5.avi\rD:\\6.avi");
-  EXPECT_EQ(WholeListNotices(result, false, kNativeScriptDialect).size(), 3u);  // a whole list starts every row it can
-  result.refused.clear();
-  EXPECT_TRUE(WholeListNotices(result, false, kNativeScriptDialect).empty());
-  // The AviSynth question: four paragraphs apart by two carriage returns.
+  const std::string same = u8"변환할 동영상이 결과 파일과 같은 파일이라 건너뜁니다: D:\\",
+                    same_result = u8"D:\\c\\a.avi\r\r앞의 동영상과 결과 파일 이름이 같아 건너뜁니다: D:\\a.avi",
+                    no_picture = u8"동영상 정보를 구하지 못해 건너뜁니다: D:\\broken.avi",
+                    no_video = u8"영상이 없는 파일이라 건너뜁니다: D:\\notes.avi",
+                    run_name =
+                        u8"배치 파일 이름이 일괄 인코딩 배치 파일과 같아 건너뜁니다. 동영상 파일 이름을 바꿔 주세요.",
+                    not_scripted = u8"인코딩 배치 파일을 만들지 못해 건너뜁니다: Access is denied.",
+                    running = u8"이미 인코딩 중입니다.";
+  EXPECT_EQ(TextsOf(SelectionNotices(result)),
+            (Texts{u8"D:\\gone.avi\r\r선택한 파일이 존재하지 않습니다.", no_picture, same + "a.mp4", same + "b.mp4",
+                   same_result, no_video, "D:\\encode_all.avi\r\r" + run_name, "D:\\x.avi\r\r" + not_scripted,
+                   "D:\\v.avi\r\r" + running,
+                   u8"한 번에 4개까지만 인코딩합니다. 다음 동영상은 시작하지 않았습니다:\r\rD:\\5.avi\rD:\\6.avi"}));
+  EXPECT_EQ(SelectionNotices(result)[0].caption, Utf8ToAnsi(u8"알림"));
+  result.written = true;
+  EXPECT_EQ(TextsOf(WholeListNotices(result, true, ScriptDialect::kWindowsBatch)),
+            (Texts{same + "a.mp4\r" + same + "b.mp4", same_result, no_picture + "\r" + no_video,
+                   "D:\\encode_all.avi: " + run_name, "D:\\x.avi: " + not_scripted, "D:\\v.avi: " + running,
+                   u8"인코딩을 위한 배치파일(.bat)들이 생성되었습니다."}));
+  EXPECT_TRUE(WholeListNotices(EncodeResult{}, true, kNativeScriptDialect).empty());  // nothing written, nothing said
+  // The AviSynth question: four paragraphs, two carriage returns apart.
   const std::string text = AnsiToUtf8(AviSynthQuestion().text);
-  EXPECT_EQ(text.find('\n'), std::string::npos);
   EXPECT_EQ(
       text.rfind(u8"컬러태그 자막 적용을 위해서는 AviSynth를 설치해야 합니다.\r\r지금 설치 하시겠습니까?\r\r* ", 0),
       0u);
   EXPECT_NE(text.find(u8"\r\r(컬러태크 적용시 인코딩 속도는 다소 느릴 수 있습니다.)"), std::string::npos);
 }
-
-using M = MenuCommand;
-using Texts = std::vector<std::string>;
 
 // Writes down what the model asks of its window, with the state shown at that moment.
 class RecordingView : public MainWindowView {
@@ -140,12 +137,32 @@ class MainWindowModelTest : public UiFixture {
     Start();
     model = std::make_unique<MainWindowModel>(*session, opener, dialogs);
     model->Attach(view);
+    follower = std::make_unique<RunFollower>(*session, notifier);
+    model->AttachFollower(*follower);
     model->Created();
     for (int row = 0; row < selected; ++row) model->RowStateChanged(static_cast<std::size_t>(row), true, false);
     view.events.clear();
   }
+  std::string StatusFile(int row) const { return temp / "temp" + Sep() + "v" + std::to_string(row) + ".job"; }
+  // Writes a row's status as its tools would, in a process that lives.
+  void Say(int row, JobState state, int percent = -1, double fps = -1, int left = -1, std::string cause = "") {
+    JobStatus status = Job(state, percent, fps, left, std::move(cause));
+    status.pid = NativeProcessList().OwnProcessId();
+    ASSERT_TRUE(WriteJobStatus(files, StatusFile(row), status));
+  }
+  // Each row's marker, progress and result, after the window's timer looked.
+  std::string Look() {
+    model->FollowJobs();
+    std::string shown;
+    for (std::size_t row = 0; row < session->List().RowCount(); ++row)
+      shown += session->List().Row(row).encoded_marker + "|" + AnsiToUtf8(follower->ProgressText(row)) + "|" +
+               AnsiToUtf8(follower->ResultText(row)) + ";";
+    return shown;
+  }
   std::unique_ptr<MainWindowModel> model;
   RecordingView view{model};
+  RecordingNotifier notifier;
+  std::unique_ptr<RunFollower> follower;
 };
 
 TEST_F(MainWindowModelTest, CreationLoadsTheListMakesTheFoldersAndChoosesNoPowerAction) {
@@ -216,13 +233,11 @@ TEST_F(MainWindowModelTest, AScriptThatDidNotStartIsToldInABox) {
   Create(1, 1);
   shell.fails = true;
   model->StartClicked();
-  const std::string not_started = u8"인코딩 배치 파일을 실행하지 못했습니다: cmd: not found";
-  ASSERT_EQ(dialogs.shown.size(), 1u);
-  EXPECT_EQ(AnsiToUtf8(dialogs.shown[0].text), AnsiToUtf8(Video("v0.avi")) + "\r\r" + not_started);
   model->MenuOpening();
   model->Run(M::kEncodeAllSingle);
-  ASSERT_EQ(dialogs.shown.size(), 2u);
-  EXPECT_EQ(AnsiToUtf8(dialogs.shown[1].text), AnsiToUtf8(BatchFile("encode_all")) + ": " + not_started);
+  const std::string not_started = u8"인코딩 배치 파일을 실행하지 못했습니다: cmd: not found";
+  EXPECT_EQ(TextsOf(dialogs.shown), (Texts{AnsiToUtf8(Video("v0.avi")) + "\r\r" + not_started,
+                                           AnsiToUtf8(BatchFile("encode_all")) + ": " + not_started}));
 }
 
 TEST_F(MainWindowModelTest, AWholeListRunKeepsTheListBusyShowsItsStepsAndThenSaysSo) {
@@ -275,6 +290,7 @@ TEST_F(MainWindowModelTest, ThePowerActionEndsTheQueuesAndFoldersVideosAndTheWeb
   // The folders by their full paths: a relative one would depend on the current folder.
   EXPECT_EQ(opener.opened,
             (Texts{temp / "incoming", temp / "batch", temp / "videos" + Sep() + "v0.avi", kMakerWebPage}));
+  EXPECT_EQ(model->OutputFolderHint(), OutputFolderButton().hint + "\n" + temp / "incoming");
 }
 
 // A dropped folder gives the videos directly inside it; what is no video is left out
@@ -288,32 +304,36 @@ TEST_F(MainWindowModelTest, DroppedItemsAreListedAndClosingWritesTheList) {
   EXPECT_EQ(view.events, (Texts{"rows", "state", Utf8ToAnsi(u8"건너뜀: notes.txt")}));
   model->Closing();
   EXPECT_EQ(files.ReadWholeFile(workspace.ListFile()), a + "\r\n" + b + "\r\n" + loose + "\r\n");
+  // A row dropped and started is listed at once, where the command line finds it and
+  // its job; not only when the window closes.
+  const std::string dropped = Video("dropped.avi");
+  model->FilesDropped({dropped});
+  model->RowStateChanged(3, true, false);
+  model->StartClicked();
+  EXPECT_EQ(files.ReadWholeFile(workspace.ListFile()), a + "\r\n" + b + "\r\n" + loose + "\r\n" + dropped + "\r\n");
 }
 
 // The windows' words for a job, from its status: the columns, the status bar and
 // the notification.
 TEST(JobTexts, SayHowAJobStandsAndWhyItFailedInKorean) {
-  const auto with = [](JobState state, int percent = -1, double fps = -1, int left = -1, std::string cause = "") {
-    const JobStatus status{state, percent, fps, left, std::move(cause), 0};
-    return AnsiToUtf8(JobProgressText(status)) + "|" + AnsiToUtf8(JobResultText(status));
-  };
-  EXPECT_EQ(with(JobState::kNone), "|");
-  EXPECT_EQ(with(JobState::kWaiting), u8"대기|");
-  EXPECT_EQ(with(JobState::kRunning), u8"진행 중|");
-  EXPECT_EQ(with(JobState::kRunning, 45, 119.6, 32), u8"45% 120fps 0:32 남음|");
-  EXPECT_EQ(with(JobState::kRunning, 100, -1, 0), u8"100%|");
-  EXPECT_EQ(with(JobState::kWritten), u8"|완료");
-  EXPECT_EQ(with(JobState::kStopped), u8"|중지됨");
-  const std::pair<const char*, const char*> causes[] = {
-      {"[aac @ 0x1] No space left on device", u8"디스크 공간이 부족합니다"},
-      {kEndedWithoutResult, u8"작업이 결과 없이 끝났습니다"},
-      {"mp4creator: the MP4 is not as long as the video: it has 1 video and 1 audio tracks",
-       u8"만든 MP4의 길이가 동영상과 다릅니다"},
-      {"mencoder: cannot open the input file /v/a.avi", u8"파일을 열지 못했습니다"},
-      {"did not start: sh: No such file or directory", u8"인코딩 배치 파일을 실행하지 못했습니다"},
-      {"something new", u8"인코딩하지 못했습니다"}};
-  for (const auto& [cause, reason] : causes)
-    EXPECT_EQ(with(JobState::kFailed, -1, -1, -1, cause), std::string(u8"|실패: ") + reason) << cause;
+  const auto failed = [](const char* cause) { return Job(JobState::kFailed, -1, -1, -1, cause); };
+  const std::pair<JobStatus, const char*> cases[] = {
+      {{}, "|"},
+      {Job(JobState::kWaiting), u8"대기|"},
+      {Job(JobState::kRunning), u8"진행 중|"},
+      {Job(JobState::kRunning, 45, 119.6, 32), u8"45% 120fps 0:32 남음|"},
+      {Job(JobState::kRunning, 100, -1, 0), u8"100%|"},
+      {Job(JobState::kWritten), u8"|완료"},
+      {Job(JobState::kStopped), u8"|중지됨"},
+      {failed("[aac @ 0x1] No space left on device"), u8"|실패: 디스크 공간이 부족합니다"},
+      {failed(kEndedWithoutResult), u8"|실패: 작업이 결과 없이 끝났습니다"},
+      {failed("mp4creator: the MP4 is not as long as the video: it has 1 video and 1 audio tracks"),
+       u8"|실패: 만든 MP4의 길이가 동영상과 다릅니다"},
+      {failed("mencoder: cannot open the input file /v/a.avi"), u8"|실패: 파일을 열지 못했습니다"},
+      {failed("did not start: sh: No such file or directory"), u8"|실패: 인코딩 배치 파일을 실행하지 못했습니다"},
+      {failed("something new"), u8"|실패: 인코딩하지 못했습니다"}};
+  for (const auto& [status, shown] : cases)
+    EXPECT_EQ(AnsiToUtf8(JobProgressText(status)) + "|" + AnsiToUtf8(JobResultText(status)), shown) << status.cause;
   EXPECT_EQ(AnsiToUtf8(RunTotalsText(3, 5, 80)), u8"3/5 완료, 남은 시간 1:20");
   EXPECT_EQ(AnsiToUtf8(RunTotalsText(0, 2, -1)), u8"0/2 완료");
   EXPECT_EQ(AnsiToUtf8(RunEndedText(3, 0, 1)), u8"인코딩이 끝났습니다 (완료 3, 실패 0, 중지 1)");
@@ -322,50 +342,20 @@ TEST(JobTexts, SayHowAJobStandsAndWhyItFailedInKorean) {
 // The run's time left: the running jobs' own, and for each waiting one as long as a
 // running one takes, spread over the queues that run side by side.
 TEST(RunSecondsLeft, AddsTheWaitingJobsAtTheRunningOnesPaceOverTheQueues) {
-  const auto job = [](JobState state, int percent = -1, int left = -1) {
-    return JobStatus{state, percent, -1, left, "", 0};
-  };
-  const JobStatus waiting = job(JobState::kWaiting);
+  const JobStatus waiting = Job(JobState::kWaiting), half = Job(JobState::kRunning, 50, -1, 30);
   const std::pair<std::vector<JobStatus>, int> cases[] = {
-      {{job(JobState::kRunning, 50, 30)}, 30},
-      {{job(JobState::kRunning, 50, 30), waiting, waiting}, 30 + 2 * 60},
-      {{job(JobState::kRunning, 50, 30), job(JobState::kRunning, 75, 10), waiting}, (30 + 10 + 50) / 2},
-      {{job(JobState::kRunning), waiting}, -1},  // a job that does not tell its time
-      {{job(JobState::kRunning, 0, 0), waiting}, -1},
+      {{half}, 30},
+      {{half, waiting, waiting}, 30 + 2 * 60},
+      {{half, Job(JobState::kRunning, 75, -1, 10), waiting}, (30 + 10 + 50) / 2},
+      {{Job(JobState::kRunning), waiting}, -1},  // a job that does not tell its time
+      {{Job(JobState::kRunning, 0, -1, 0), waiting}, -1},
       {{waiting}, -1}};
   for (const auto& [live, seconds] : cases) EXPECT_EQ(RunSecondsLeft(live), seconds) << live.size();
 }
 
-// The jobs of the listed rows as their status files tell, whoever wrote them, with a
-// follower attached to the window's model.
-class RunFollowerTest : public MainWindowModelTest {
- protected:
-  void Follow(int rows, int selected = 0) {
-    Create(rows, selected);
-    follower = std::make_unique<RunFollower>(*session, notifier);
-    model->AttachFollower(*follower);
-  }
-  std::string StatusFile(int row) const { return temp / "temp" + Sep() + "v" + std::to_string(row) + ".job"; }
-  // Writes a row's status as its tools would, in a process that lives.
-  void Say(int row, JobState state, int percent = -1, double fps = -1, int left = -1, std::string cause = "") {
-    const JobStatus status{state, percent, fps, left, std::move(cause), NativeProcessList().OwnProcessId()};
-    ASSERT_TRUE(WriteJobStatus(files, StatusFile(row), status));
-  }
-  // Each row's marker, progress and result, after the window's timer looked.
-  std::string Look() {
-    model->FollowJobs();
-    std::string shown;
-    for (std::size_t row = 0; row < session->List().RowCount(); ++row)
-      shown += session->List().Row(row).encoded_marker + "|" + AnsiToUtf8(follower->ProgressText(row)) + "|" +
-               AnsiToUtf8(follower->ResultText(row)) + ";";
-    return shown;
-  }
-  RecordingNotifier notifier;
-  std::unique_ptr<RunFollower> follower;
-};
-
-TEST_F(RunFollowerTest, ShowsWhatEveryJobSaysWithTheRunsTotalsAndTellsTheEndOnce) {
-  Follow(3);
+// The jobs of the listed rows as their status files tell, whoever wrote them.
+TEST_F(MainWindowModelTest, ShowsWhatEveryJobSaysWithTheRunsTotalsAndTellsTheEndOnce) {
+  Create(3);
   // A result of an earlier run shows, and starts no run.
   Say(2, JobState::kWritten);
   EXPECT_EQ(Look(), u8"||;||;||완료;");
@@ -389,35 +379,12 @@ TEST_F(RunFollowerTest, ShowsWhatEveryJobSaysWithTheRunsTotalsAndTellsTheEndOnce
   EXPECT_EQ(Look(), u8"*||완료;||실패: 디스크 공간이 부족합니다;||중지됨;");
   EXPECT_EQ(notifier.told, Texts{"Clipvane: " + RunEndedText(1, 1, 1)});
   EXPECT_FALSE(model->StopButton().enabled);
-  // A job whose process is gone and that has said nothing for a while was killed.
-  ChildProcesses gone;
-  ASSERT_TRUE(gone.Start({kNativeScriptDialect == ScriptDialect::kPosixShell ? "true" : "cmd.exe", "/c"}).has_value());
-  JobStatus running;
-  running.state = JobState::kRunning;
-  running.pid = gone.ProcessId(0);
-  gone.WaitAll();
-  files.ReplaceWholeFile(StatusFile(1), FormatJobStatus(running));
-  std::filesystem::last_write_time(std::filesystem::u8path(AnsiToUtf8(StatusFile(1))),
-                                   std::filesystem::file_time_type::clock::now() - std::chrono::minutes(1));
-  EXPECT_EQ(Look(), u8"*||완료;||실패: 작업이 결과 없이 끝났습니다;||중지됨;");
-}
-
-// A row dropped and started is in list.log at once, where the command line finds it
-// and its job; not only when the window closes.
-TEST_F(RunFollowerTest, ARowStartedFromTheWindowIsListedAtOnce) {
-  Follow(1);
-  const std::string dropped = Video("dropped.avi");
-  model->FilesDropped({dropped});
-  model->RowStateChanged(1, true, false);
-  model->StartClicked();
-  ASSERT_EQ(shell.opened.size(), 1u);
-  EXPECT_NE(files.ReadWholeFile(temp / "list.log").value_or("").find(dropped), std::string::npos);
 }
 
 // Stop, the close question and the log, through the window's model. (Never started
 // twice: tests/runs.)
-TEST_F(RunFollowerTest, AJobInHandStopsOnRequestAndHoldsTheWindowOpen) {
-  Follow(2, 1);
+TEST_F(MainWindowModelTest, AJobInHandStopsOnRequestAndHoldsTheWindowOpen) {
+  Create(2, 1);
   model->StartClicked();
   ASSERT_EQ(shell.opened, Texts{BatchFile("v0")});
   EXPECT_EQ(AnsiToUtf8(follower->ProgressText(0)), u8"대기");  // at once, before the job itself says anything
@@ -442,14 +409,13 @@ TEST_F(RunFollowerTest, AJobInHandStopsOnRequestAndHoldsTheWindowOpen) {
   files.RemoveFile(temp / "temp" + Sep() + "v0.stp");
   model->StartClicked();
   EXPECT_EQ(shell.opened.size(), 2u);
-  const std::size_t boxes = dialogs.shown.size();
   dialogs.choice = static_cast<int>(CloseAnswer::kStopAll);
   EXPECT_TRUE(model->MayClose());
-  EXPECT_EQ(dialogs.shown.size(), boxes + 1);
   EXPECT_EQ(Look(), u8"||중지됨;||;");
   EXPECT_TRUE(files.Exists(all_stopped));  // everything stopped: no power action follows the run
-  EXPECT_TRUE(model->MayClose());          // nothing runs: no question
-  EXPECT_EQ(dialogs.shown.size(), boxes + 1);
+  const std::size_t boxes = dialogs.shown.size();
+  EXPECT_TRUE(model->MayClose());  // nothing runs: no question
+  EXPECT_EQ(dialogs.shown.size(), boxes);
   // The log its job left opens with the desktop's program.
   const std::string log = temp.WriteFile("batch" + Sep() + "v0.log", "mencoder: stopped\n");
   model->MenuOpening();
@@ -498,7 +464,8 @@ class OptionsDialogModelTest : public UiFixture {
 };
 
 TEST_F(OptionsDialogModelTest, ShowsTheStoredChoicesAndOkSavesThem) {
-  Create("qulity=7\r\ndisplay=1\r\nsubtitlesync=1\r\n");
+  Create("qulity=7\r\ndisplay=1\r\nsubtitlesync=1\r\ntitle=" + Utf8ToAnsi(u8"내 변환기") + "\r\n");
+  EXPECT_EQ(WindowTitle(program->settings), Utf8ToAnsi(u8"내 변환기 v1.4"));  // the main window's
   // A quality outside the list: nothing selected, the low description.
   EXPECT_EQ(std::tuple(model->Controls().qulity, model->Controls().display, model->Controls().subtitlesync),
             std::tuple(-1, 1, true));
@@ -509,6 +476,9 @@ TEST_F(OptionsDialogModelTest, ShowsTheStoredChoicesAndOkSavesThem) {
   EXPECT_EQ(dialogs.shown, std::vector<Notice>{SubtitleSyncNotice()});
   model->QualityChosen(0);
   EXPECT_EQ(model->QualityText(), QualityDescription(0));
+  model->SizeChosen(6);
+  model->CancelClicked();  // a size picked meanwhile is not used
+  EXPECT_EQ(program->settings.plainsizeindex, 2);
   model->SubtitleClicked(false);
   EXPECT_FALSE(model->SubtitleControlsEnabled());
   // The video extension field: refused with a warning, saving nothing, until it names extensions.
@@ -530,8 +500,7 @@ TEST_F(OptionsDialogModelTest, ShowsTheStoredChoicesAndOkSavesThem) {
 TEST_F(OptionsDialogModelTest, The640FrameOnNanoKeepsTheDialogOpenUntilChangedAndAFailedWriteIsTold) {
   Create("display=3\r\nplatform=1\r\n");
   EXPECT_EQ(dialogs.shown, std::vector<Notice>{WideFrameNotice()});
-  EXPECT_FALSE(model->OkClicked());
-  EXPECT_EQ(dialogs.shown.size(), 2u);
+  EXPECT_FALSE(model->OkClicked());  // told again
   model->DisplayChosen(2);
   EXPECT_TRUE(model->OkClicked());
   EXPECT_EQ(Saved("display") + std::to_string(dialogs.shown.size()), "22");
@@ -562,11 +531,8 @@ TEST_F(OptionsDialogModelTest, TheColourRouteNeedsAviSynthAndTakesSizesThatFollo
   EXPECT_EQ(model->SubtitleLists().size_index, 2);
 }
 
-TEST_F(OptionsDialogModelTest, ThePhoneHasNoScreenFitAndTheLanguageListOffersTheSelectedVideosClasses) {
+TEST_F(OptionsDialogModelTest, TheLanguageListOffersTheSelectedVideosClasses) {
   Create("platform=2\r\nsubtitleclass=encc\r\n");
-  EXPECT_FALSE(model->ScreenFitEnabled());
-  model->PlatformChosen(0);
-  EXPECT_TRUE(model->ScreenFitEnabled());
   const auto languages = [this] {
     std::string shown;
     for (const std::string& item : model->SubtitleClassItems()) shown += AnsiToUtf8(item) + ";";
@@ -576,7 +542,7 @@ TEST_F(OptionsDialogModelTest, ThePhoneHasNoScreenFitAndTheLanguageListOffersThe
   temp.WriteFile("videos" + Sep() + "drama.smi", "<SYNC Start=1><P Class=KRCC>a<P Class=JPCC>b<P Class=enCC>c\r\n");
   session->List().AddVideo(Video("drama.avi"));
   session->List().SetSelected(0, true);
-  model->Load();  // back to the saved device, with the selected video's classes
+  model->Load();  // with the selected video's classes
   EXPECT_EQ(languages(), u8"자동;한국어;영어;JPCC; [2]");
   model->SubtitleClassChosen(3);
   EXPECT_TRUE(model->OkClicked());
