@@ -20,6 +20,10 @@ build=$(cd "${1:-build/linux}" && pwd)
 for tool in bin/mencoder bin/mp4creator clipvane-cli; do
   [ -x "$build/$tool" ] || { echo "no $build/$tool: build the linux preset first" >&2; exit 1; }
 done
+if ldd "$build/bin/mencoder" 2> /dev/null | grep -q libavformat; then
+  echo "note: these stand-ins load Debian's shared FFmpeg libraries, slower to start than the README's build;" \
+    "configure with -DCLIPVANE_LIBAV=\$(scripts/linux-libav.sh | tail -n 1) to time that one" >&2
+fi
 if ! command -v HandBrakeCLI > /dev/null; then
   echo "installing Debian's handbrake-cli, the peer of this comparison..."
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends handbrake-cli > /dev/null

@@ -5,7 +5,9 @@
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-cmake --preset linux >/dev/null
+# The stand-ins' own FFmpeg libraries (built once, then cached).
+libav=$(scripts/linux-libav.sh | tail -n 1)
+cmake --preset linux -DCLIPVANE_LIBAV="$libav" >/dev/null
 cmake --build --preset linux
 
 # A fresh program folder: the build folder is a complete one, copied without its tests.

@@ -8,12 +8,14 @@ scripts/setup.sh
 echo "== Windows dependencies (FFmpeg, MediaInfo.dll; cached in ${CLIPVANE_DEPS_CACHE:-/var/cache/clipvane}/windows-deps)"
 deps=$(scripts/windows-deps.sh)
 deps=$(printf '%s\n' "$deps" | tail -n 1)
+echo "== the Linux stand-ins' FFmpeg libraries (cached in ${CLIPVANE_DEPS_CACHE:-/var/cache/clipvane}/linux-libav)"
+libav=$(scripts/linux-libav.sh | tail -n 1)
 for preset in linux windows; do
   echo "== $preset build"
   if [ "$preset" = windows ]; then
     cmake --preset windows -DCLIPVANE_WINDOWS_DEPS="$deps" >/dev/null
   else
-    cmake --preset "$preset" >/dev/null
+    cmake --preset "$preset" -DCLIPVANE_LIBAV="$libav" >/dev/null
   fi
   cmake --build --preset "$preset"
   echo "== $preset tests"

@@ -200,6 +200,9 @@ bool OutputFile::Create(const std::string& path, const char* format, std::string
       context_->pb = avio_alloc_context(buffer, kBlock, 1, file_.get(), nullptr, SystemFile::Write, SystemFile::Seek);
     if (!context_->pb) av_free(buffer);
     if (!context_->pb) throw std::bad_alloc();
+    // Otherwise the muxer empties the buffer after every packet: tens of thousands of
+    // half-kilobyte writes for a film's sound.
+    context_->flush_packets = 0;
   }
   if (status < 0) {
     error = Failure(status);

@@ -57,7 +57,14 @@ int CheckAndPlace(const std::string& video, const std::string& built, const std:
   }
   // The library takes names in the program's own text.
   const TrackSummary source = ParseTrackSummary(mediainfo->InformTracks(Utf8ToAnsi(video)));
-  const TrackSummary result = ParseTrackSummary(mediainfo->InformTracks(Utf8ToAnsi(built)));
+  // The library knows an MP4 by its name: under the built file's own ".part" it reads
+  // through the whole film to tell what it is. A second name for the same file, ending
+  // in ".mp4", spares that; where the disk takes no such link, the file is read as it is.
+  const std::string named_mp4 = UniqueNameBeside(built) + ".mp4";
+  std::error_code no_link;
+  std::filesystem::create_hard_link(FsPath(built), FsPath(named_mp4), no_link);
+  const TrackSummary result = ParseTrackSummary(mediainfo->InformTracks(Utf8ToAnsi(no_link ? built : named_mp4)));
+  if (!no_link) std::filesystem::remove(FsPath(named_mp4), no_link);
   const JobOutcome outcome = JudgeResult(true, source, result);
   const std::string found = "it has " + std::to_string(result.video_tracks) + " video and " +
                             std::to_string(result.audio_tracks) + " audio tracks and is " + Seconds(result.seconds) +

@@ -222,6 +222,7 @@ TEST(RemoveLeftovers, ClearsEndedJobsAndKeepsRunningAndWaitingOnes) {
   put("temp\\.qvD.avi.5f3e");
   put("incoming\\.qvD.part");
   put("incoming\\..qvD.part.a1");
+  put("incoming\\..qvD.part.a2.mp4");
   const Texts users{"D:\\Conv\\incoming\\qvD.mp4", "D:\\Conv\\incoming\\.qvD.mp4", "D:\\Conv\\temp\\qvD.ssa",
                     "D:\\Conv\\temp\\qvD.avs", "D:\\Conv\\temp\\encode_all.bat.progress"};
   for (const std::string& path : users) files.files[path] = "the user's";
@@ -236,10 +237,10 @@ TEST(RemoveLeftovers, ClearsEndedJobsAndKeepsRunningAndWaitingOnes) {
   const std::vector<std::string> ours{"mencoder.exe", "mp4creator.exe", "cmd.exe", "ffmpeg.exe"};
   Texts removed = RemoveLeftovers(workspace, ScriptDialect::kWindowsBatch, files, processes, ours);
   std::sort(removed.begin(), removed.end());
-  EXPECT_EQ(removed, (Texts{"D:\\Conv\\incoming\\..qvD.part.a1", "D:\\Conv\\incoming\\.qvD.part",
-                            "D:\\Conv\\temp\\.qvD.avi.5f3e", "D:\\Conv\\temp\\qvB.avi", "D:\\Conv\\temp\\qvC.avi",
-                            "D:\\Conv\\temp\\qvC.smi", "D:\\Conv\\temp\\qvC.tmp", "D:\\Conv\\temp\\qvD.avi",
-                            "D:\\Conv\\temp\\qvD.smi", "D:\\Conv\\temp\\qvD.tmp"}));
+  EXPECT_EQ(removed, (Texts{"D:\\Conv\\incoming\\..qvD.part.a1", "D:\\Conv\\incoming\\..qvD.part.a2.mp4",
+                            "D:\\Conv\\incoming\\.qvD.part", "D:\\Conv\\temp\\.qvD.avi.5f3e", "D:\\Conv\\temp\\qvB.avi",
+                            "D:\\Conv\\temp\\qvC.avi", "D:\\Conv\\temp\\qvC.smi", "D:\\Conv\\temp\\qvC.tmp",
+                            "D:\\Conv\\temp\\qvD.avi", "D:\\Conv\\temp\\qvD.smi", "D:\\Conv\\temp\\qvD.tmp"}));
   for (const std::string& path : users) EXPECT_TRUE(files.Exists(path)) << path;
   // A process of ours whose command line cannot be read might be running anything.
   put("temp\\qvF.avi");
