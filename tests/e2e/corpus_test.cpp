@@ -6,6 +6,8 @@
 // turned the right way on each device.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "e2e/e2e_fixture.h"
 #include "tools/tool_runs.h"
 
@@ -14,13 +16,9 @@ namespace {
 
 using namespace clipvane::testing;
 
-struct Source {
-  const char* name;
-  const char* video;  // a lavfi source
-  const char* audio;  // a lavfi source, or empty for none
-  const char* options;
-  const char* rotate;  // the display rotation a phone writes, or empty
-};
+// A source: its name, its picture and sound as lavfi sources (no sound when empty),
+// FFmpeg's options, and the display rotation a phone writes (or empty).
+using Source = std::array<const char*, 5>;
 
 // Red above blue, as a phone held upright shows it; stored as the sensor saw it for
 // the rotated ones.
@@ -57,17 +55,12 @@ const Source kSources[] = {
 // The sources shown portrait: the first three.
 constexpr std::size_t kPortraitRows = 3;
 
-// A region of a picture in hundredths of its width and height.
-struct Region {
-  int left, right, top, bottom;
-};
-
-// The share of a region's pixels, one second in, that pass the colour test.
-double ShareOf(const std::string& mp4, bool (*colour)(int r, int g, int b), Region region) {
+// The share of a region's pixels, one second in, that pass the colour test; the region
+// in hundredths of the picture's width and height.
+double ShareOf(const std::string& mp4, bool (*colour)(int r, int g, int b), int left, int right, int top, int bottom) {
   const MediaReport r = Probe(mp4);
-  const auto rgb =
-      FrameRegion(mp4, 1, r.width * region.left / 100, r.height * region.top / 100,
-                  r.width * (region.right - region.left) / 100, r.height * (region.bottom - region.top) / 100);
+  const auto rgb = FrameRegion(mp4, 1, r.width * left / 100, r.height * top / 100, r.width * (right - left) / 100,
+                               r.height * (bottom - top) / 100);
   return rgb.empty() ? 0 : 3.0 * CountPixels(rgb, colour) / static_cast<double>(rgb.size());
 }
 
@@ -91,16 +84,15 @@ class CorpusTest : public CliEncodeTest {
  protected:
   static void SetUpTestSuite() {
     sources_ = new TempFolder;
-    for (const Source& source : kSources) {
-      const std::string made = *sources_ / (std::string("made-") + source.name), path = *sources_ / source.name;
-      std::vector<std::string> args{"-f", "lavfi", "-i", source.video};
-      if (*source.audio) args.insert(args.end(), {"-f", "lavfi", "-i", source.audio, "-shortest"});
-      for (const std::string& word : Words(source.options)) args.push_back(word);
-      args.push_back(*source.rotate ? made : path);
+    for (const auto& [name, video, audio, options, rotate] : kSources) {
+      const std::string made = *sources_ / (std::string("made-") + name), path = *sources_ / name;
+      std::vector<std::string> args{"-f", "lavfi", "-i", video};
+      if (*audio) args.insert(args.end(), {"-f", "lavfi", "-i", audio, "-shortest"});
+      for (const std::string& word : Words(options)) args.push_back(word);
+      args.push_back(*rotate ? made : path);
       RunFfmpeg(args);
       // FFmpeg writes a phone's rotation mark only when it copies the picture.
-      if (*source.rotate)
-        RunFfmpeg({"-i", made, "-c", "copy", "-metadata:s:v:0", std::string("rotate=") + source.rotate, path});
+      if (*rotate) RunFfmpeg({"-i", made, "-c", "copy", "-metadata:s:v:0", std::string("rotate=") + rotate, path});
     }
   }
   static void TearDownTestSuite() {
@@ -111,7 +103,7 @@ class CorpusTest : public CliEncodeTest {
   // Adds the sources of these indexes, in order.
   void Add(const std::vector<std::size_t>& indexes) {
     std::vector<std::string> add{"add"};
-    for (std::size_t index : indexes) add.push_back(*sources_ / kSources[index].name);
+    for (std::size_t index : indexes) add.push_back(*sources_ / kSources[index][0]);
     ASSERT_EQ(Cli(add), 0) << err.str();
   }
 
@@ -119,7 +111,7 @@ class CorpusTest : public CliEncodeTest {
   void ExpectConverted(const std::string& label, const std::vector<std::size_t>& indexes, int frame_width,
                        int frame_height) {
     for (std::size_t row : indexes) {
-      const std::string name = kSources[row].name, source = *sources_ / name;
+      const std::string name = kSources[row][0], source = *sources_ / name;
       const std::string what = label + " " + name;
       EXPECT_NE(out.str().find(source + "\twritten "), std::string::npos) << what << "\n" << out.str() << err.str();
       const std::string mp4 = app / ("incoming/" + name.substr(0, name.rfind('.')) + ".mp4");
@@ -131,8 +123,8 @@ class CorpusTest : public CliEncodeTest {
       EXPECT_TRUE(r.width > 0 && r.width <= frame_width && r.height > 0 && r.height <= frame_height) << what;
       EXPECT_NEAR(r.duration, 3.0, 0.5) << what;
       if (row < kPortraitRows) {  // turned counter-clockwise: red left, blue right
-        EXPECT_GT(ShareOf(mp4, IsRed, {5, 20, 40, 60}), 0.8) << what;
-        EXPECT_GT(ShareOf(mp4, IsBlue, {80, 95, 40, 60}), 0.8) << what;
+        EXPECT_GT(ShareOf(mp4, IsRed, 5, 20, 40, 60), 0.8) << what;
+        EXPECT_GT(ShareOf(mp4, IsBlue, 80, 95, 40, 60), 0.8) << what;
       }
     }
   }
@@ -147,8 +139,8 @@ TEST_F(CorpusTest, AFreshProgramFolderTakesTodaysVideosAndConvertsEachWithTheDef
   ASSERT_EQ(Cli({"encode-all", "--queues", "2", "--wait"}), 0) << out.str() << err.str();
   ExpectConverted("default", all, 480, 320);
   // Half a turn leaves the picture as wide as it was, upright: red above blue.
-  EXPECT_GT(ShareOf(app / "incoming/phone180.mp4", IsRed, {40, 60, 10, 30}), 0.8);
-  EXPECT_GT(ShareOf(app / "incoming/phone180.mp4", IsBlue, {40, 60, 70, 90}), 0.8);
+  EXPECT_GT(ShareOf(app / "incoming/phone180.mp4", IsRed, 40, 60, 10, 30), 0.8);
+  EXPECT_GT(ShareOf(app / "incoming/phone180.mp4", IsBlue, 40, 60, 70, 90), 0.8);
   ExpectInStep(app / "incoming/flash.mp4");
 }
 
@@ -204,8 +196,8 @@ TEST_F(CorpusTest, ThePhoneTakesEachShapeAtItsSizeInH264) {
     EXPECT_TRUE(r.moov_first) << name;
   }
   // Upright as the phone shows it, not turned: red above blue.
-  EXPECT_GT(ShareOf(app / "incoming/phone90.mp4", IsRed, {40, 60, 10, 30}), 0.8);
-  EXPECT_GT(ShareOf(app / "incoming/phone90.mp4", IsBlue, {40, 60, 70, 90}), 0.8);
+  EXPECT_GT(ShareOf(app / "incoming/phone90.mp4", IsRed, 40, 60, 10, 30), 0.8);
+  EXPECT_GT(ShareOf(app / "incoming/phone90.mp4", IsBlue, 40, 60, 70, 90), 0.8);
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #endif
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -281,15 +280,9 @@ SmallDisk::~SmallDisk() {
 #endif
 
 void SmallDisk::FillLeaving(const std::string& filler, std::uintmax_t left) const {
-#ifdef _WIN32
-  std::FILE* out = _wfopen(AnsiToWide(filler).c_str(), L"wb");
-#else
-  std::FILE* out = std::fopen(filler.c_str(), "wb");
-#endif
   const std::string block(64 * 1024, 'x');
-  while (out && std::fwrite(block.data(), 1, block.size(), out) == block.size()) {
+  for (std::ofstream out(FsPathOf(filler), std::ios::binary); out.write(block.data(), block.size());) {
   }
-  if (out) std::fclose(out);
   std::filesystem::resize_file(FsPathOf(filler), std::filesystem::file_size(FsPathOf(filler)) - left);
 }
 
