@@ -9,7 +9,6 @@
 #include <array>
 
 #include "e2e/e2e_fixture.h"
-#include "tools/tool_runs.h"
 
 namespace clipvane {
 namespace {
@@ -166,13 +165,13 @@ TEST_F(CorpusTest, TheSyncRoutesTakeTurnedAndHevcPicturesInStepWithTheirSound) {
 }
 
 // The phone takes each shape at its size in H.264 High within level 4.0, fast start,
-// AAC-LC at 48 kHz and 160 kbit/s, and keeps the frame rate up to 60, constant.
+// AAC-LC at 48 kHz and 160 kbit/s, at a constant frame rate. (The cap of 60 frames a
+// second is the plan's: tests/jobs, OutputFrameRate.)
 TEST_F(CorpusTest, ThePhoneTakesEachShapeAtItsSizeInH264) {
   // The name of a source, the lavfi picture it is made of (empty for the corpus's),
   // and what the phone makes of it.
   const std::tuple<std::string, std::string, std::string, double, double> shapes[] = {
       {"hd.mp4", "testsrc2=size=1920x1080:rate=30:duration=1", "1280x720", 30, 1},
-      {"fast.mp4", "testsrc2=size=640x360:rate=120:duration=1", "640x360", 60, 1},
       {"phone90.mp4", "", "180x320", 30, 3},
       {"vfr.mp4", "", "320x240", 30, 3},  // 30 and 15 frames a second: 30, constant
       {"hevc10.mkv", "", "320x240", 25, 3}};
