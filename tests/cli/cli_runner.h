@@ -1,4 +1,6 @@
 #pragma once
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <sstream>
 #include <string>
@@ -26,6 +28,14 @@ class CliRunner {
     CliServices services{
         {NativeFileSystem(), detached, *mediainfo, &NativeProcessList()}, watching, "/usr/share/fonts", out, err};
     return RunCli(args, workspace, services);
+  }
+
+  void ExpectSaid(const std::string& words) { EXPECT_NE(err.str().find(words), std::string::npos) << err.str(); }
+  // Runs the command: it ends with `status`, and says `words` on stderr.
+  ::testing::AssertionResult Says(const std::vector<std::string>& args, int status, const std::string& words) {
+    const int got = Cli(args);
+    if (got == status && err.str().find(words) != std::string::npos) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "status " << got << ", said: " << err.str();
   }
 
   // Scripts started without --wait are only written down: nothing runs behind a test.

@@ -3,11 +3,10 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <sstream>
 #include <string>
 
 #include "cli/cli_runner.h"
-#include "platform/child_processes.h"
+#include "tools/tool_runs.h"
 
 namespace clipvane::testing {
 
@@ -30,18 +29,13 @@ class CliEncodeTest : public ::testing::Test, protected CliRunner {
   }
   // Made under a plain name, then renamed: the name may hold what a shell would not take.
   std::string MakeVideo(const std::string& name, const std::string& size = "160x120", int seconds = 1) {
-    const std::string made = videos_.Path() + "made.avi", path = videos_.Path() + name;
-    std::vector<std::string> argv{"ffmpeg", "-loglevel", "error", "-y", "-f", "lavfi", "-i"};
-    std::istringstream words("testsrc=size=" + size + ":rate=25 -f lavfi -i sine=frequency=500 -t " +
-                             std::to_string(seconds) + " -c:v mpeg4 -c:a mp3 -shortest");
-    for (std::string word; words >> word;) argv.push_back(word);
-    argv.push_back(made);
-    EXPECT_EQ(RunChild(argv), 0);
+    const std::string made = videos_ / "made.avi", path = videos_ / name;
+    testing::MakeVideo(made, "testsrc=size=" + size + ":rate=25", "sine=frequency=500",
+                       "-t " + std::to_string(seconds) + " -c:v mpeg4 -c:a mp3");
     EXPECT_EQ(std::rename(made.c_str(), path.c_str()), 0);
     return path;
   }
   std::string Read(const std::string& path) { return NativeFileSystem().ReadWholeFile(path).value_or("-"); }
-  void ExpectSaid(const std::string& words) { EXPECT_NE(err.str().find(words), std::string::npos) << err.str(); }
 
   TempFolder videos_;
 };

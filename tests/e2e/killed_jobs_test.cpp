@@ -6,10 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <fstream>
 #include <iterator>
-#include <thread>
 
 #include "session/run_modes.h"
 #include "e2e/e2e_fixture.h"
@@ -20,13 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool Eventually(const std::function<bool()>& done) {
-  for (int i = 0; i < 200; ++i) {
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return done();
-}
+using testing::Eventually;
 
 // A process that has ended, collected or not.
 bool Ended(pid_t pid) {
@@ -63,9 +55,11 @@ class KilledJobTest : public testing::CliEncodeTest {
     for (pid_t pid; in >> pid;) pids.push_back(pid);
     return pids;
   }
-  // clipvane-cli encode 1 --wait, the real program in its own folder, in the background.
-  pid_t StartWaitingEncode() {
-    fs::copy_file(fs::path(CLIPVANE_BUILD_DIR) / "clipvane-cli", app / "clipvane-cli", fs::copy_options::skip_existing);
+  // The video added, and clipvane-cli encode 1 --wait, the real program in its own
+  // folder, in the background until both FFmpeg helpers wait.
+  pid_t StartWaitingEncode(const std::string& video) {
+    EXPECT_EQ(Cli({"add", MakeVideo(video)}), 0);
+    fs::copy_file(fs::path(CLIPVANE_BUILD_DIR) / "clipvane-cli", app / "clipvane-cli");
     const std::string program = app / "clipvane-cli", said = app / "said";
     const pid_t cli = ::fork();
     if (cli == 0) {
@@ -73,8 +67,10 @@ class KilledJobTest : public testing::CliEncodeTest {
       ::execl(program.c_str(), program.c_str(), "encode", "1", "--wait", static_cast<char*>(nullptr));
       ::_exit(127);
     }
+    EXPECT_TRUE(Eventually([&] { return Helpers().size() == 2; }));
     return cli;
   }
+  // The exit status; -1 for a process ended by a signal.
   int Status(pid_t pid) {
     int status = 0;
     return ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -84,13 +80,9 @@ class KilledJobTest : public testing::CliEncodeTest {
 // Ctrl+C or a stop while clipvane-cli waits: the jobs are stopped, they remove what
 // they made, and no MP4 is left half-made in incoming.
 TEST_F(KilledJobTest, AStopWhileWaitingLeavesNoHalfMadeMp4) {
-  ASSERT_EQ(Cli({"add", MakeVideo("long.avi")}), 0);
-  const pid_t cli = StartWaitingEncode();
-  ASSERT_TRUE(Eventually([&] { return Helpers().size() == 2; }));
+  const pid_t cli = StartWaitingEncode("long.avi");
   ::kill(cli, SIGTERM);
-  int status = 0;
-  ASSERT_EQ(::waitpid(cli, &status, 0), cli);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGTERM) << status;
+  EXPECT_EQ(Status(cli), 128 + SIGTERM);
   EXPECT_FALSE(fs::exists(app / "incoming/long.mp4"));
   EXPECT_EQ(testing::FilesLeftIn(app / "temp"), 0);
 }
@@ -99,9 +91,7 @@ TEST_F(KilledJobTest, AStopWhileWaitingLeavesNoHalfMadeMp4) {
 // encoder, as every killed parent's children do), the command says so, and the next
 // command clears what it left.
 TEST_F(KilledJobTest, AKilledJobTakesItsEncoderAndSaysSo) {
-  ASSERT_EQ(Cli({"add", MakeVideo("film.avi")}), 0);
-  const pid_t cli = StartWaitingEncode();
-  ASSERT_TRUE(Eventually([&] { return Helpers().size() == 2; }));
+  const pid_t cli = StartWaitingEncode("film.avi");
   const std::vector<pid_t> jobs = ProcessesOf("sh", app / "batch/film.sh");
   ASSERT_EQ(jobs.size(), 1u);
   ::kill(jobs[0], SIGKILL);
@@ -119,16 +109,12 @@ TEST_F(KilledJobTest, ThePowerActionNeverGoesAheadUnderARunningJob) {
   ASSERT_EQ(Cli({"add", MakeVideo("film.avi")}), 0);
   ASSERT_EQ(Cli({"make-scripts"}), 0) << err.str();
   testing::FakeMachine machine;
+  const std::string batch = app / "batch/", stopped = app / "temp/all-stopped";
   const auto power_action = [&] {
     machine.events.clear();
-    PowerActionServices services{machine,
-                                 NativeProcessList(),
-                                 machine,
-                                 NativeCensusNames(),
-                                 app / "batch/",
-                                 &NativeFileSystem(),
-                                 app / "temp/all-stopped"};
-    RunPowerActionMode("shutdown", services);
+    PowerActionServices s{machine, NativeProcessList(), machine, NativeCensusNames(),
+                          batch,   &NativeFileSystem(), stopped};
+    RunPowerActionMode("shutdown", s);
     return machine.events;
   };
   {

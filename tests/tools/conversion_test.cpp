@@ -1,25 +1,21 @@
 // Real conversions with the program's own job scripts, run as the desktop runs them
 // (sh on Linux, cmd.exe under Wine with the stand-ins built for Windows and the
 // release folder's ffmpeg.exe): the subtitle routes drawn into the picture, and on
-// Linux the size, rate and sound of each route. The logic is tested natively: which
+// Windows what a job keeps and each device. (Picture and sound in step on each route,
+// and today's sources on every device, through the command line: tests/e2e/corpus_test.cpp.)
+// The logic is tested natively: which
 // subtitle text and language a job copies in tests/jobs, a failing step ending its
 // script under cmd in tests/jobs and under sh in tests/e2e, queues of run scripts in tests/runs and
 // tests/e2e.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-
-#include "common/workspace.h"
 #include "media/mediainfo_library.h"
 #include "media/mediainfo_report.h"
 #include "platform/file_system.h"
-#include "platform/ini_profile.h"
 #include "platform/system_services.h"
 #include "platform/text_encoding.h"
 #include "subtitles/avs_script.h"
 #include "subtitles/colour_table.h"
-#include "settings/settings_store.h"
 #include "subtitles/ssa_style.h"
 #include "tool_runs.h"
 
@@ -31,40 +27,6 @@ namespace {
 const std::string kName = Utf8ToAnsi("\xED\x99\x8D\xEA\xB8\xB8\xEB\x8F\x99 \xED\x9C\xB4\xEA\xB0\x80 it's $HOME [1],2");
 // "한글 자막" (Korean subtitle) in code page 949, as Korean SAMI files are written.
 const std::string kKoreanCp949 = "\xC7\xD1\xB1\xDB \xC0\xDA\xB8\xB7";
-
-// Settings and their presets as the store derives them for a quality and platform, fit
-// to the frame, without subtitles, with the usual font file gulim.ttc, which only a
-// Korean Windows has: elsewhere the stand-in finds a font by itself.
-JobSettings PresetSettings(int qulity, int platform) {
-  TempFolder folder;
-  const std::unique_ptr<IniProfile> ini = OpenIniProfile(folder.WriteFile(
-      "MP4.ini", "[default]\nqulity=" + std::to_string(qulity) + "\nplatform=" + std::to_string(platform) +
-                     "\ndisplay=2\nneedsubtitle=0\nfontname=gulim.ttc,Gulim\n"));
-  JobSettings job;
-  LoadSettings(job.settings, job.preset, *ini);
-#ifdef _WIN32
-  job.fontsdir = FontsFolder() + "\\";
-#else
-  job.fontsdir = "/nonexistent/Fonts/";
-#endif
-  return job;
-}
-
-#ifndef _WIN32
-// When the picture first turns bright and when the sound first rings out, in seconds of
-// the file's timeline (-1 when it never does), as FFmpeg's black and silence detectors
-// find them; the release's FFmpeg for Windows is built without them.
-std::pair<double, double> FlashAndClick(const std::string& path) {
-  const std::string said = RunProgram({FfmpegProgram(), "-nostdin", "-copyts", "-i", path, "-vf", "blackdetect=d=0.5",
-                                       "-af", "silencedetect=n=-30dB:d=0.5", "-f", "null", "-"})
-                               .errors;
-  const auto first = [&said](const std::string& key) {
-    const std::size_t at = said.find(key);
-    return at == std::string::npos ? -1 : std::atof(said.c_str() + at + key.size());
-  };
-  return {first("black_end:"), first("silence_end: ")};
-}
-#endif
 
 class ConversionTest : public ::testing::Test {
  protected:
@@ -98,30 +60,23 @@ class ConversionTest : public ::testing::Test {
     std::filesystem::rename(FsPathOf(run.mp4), FsPathOf(sources_ / name));
     return sources_ / name;
   }
-  // The bottom band of a picture of that size, where the subtitles are.
-  static std::vector<unsigned char> Bottom(const std::string& mp4, double seconds, int width = 480, int height = 320) {
-    return FrameRegion(mp4, seconds, 0, height * 11 / 16, width, height * 5 / 16);
+  // The bottom band of a 480x320 picture, where the subtitles are.
+  static std::vector<unsigned char> Bottom(const std::string& mp4, double seconds) {
+    return FrameRegion(mp4, seconds, 0, 220, 480, 100);
   }
-  // The program's own SSA writer and AviSynth script, as the window's jobs write them.
-  AvsScriptWriter ColourRoute(const JobSettings& job) const {
-    return [this, &job](const std::string& path, const std::string& subtitle, const std::string& source,
-                        const SsaStyleMetrics& m) {
-      WriteAvsScript(NativeFileSystem(), app_->Work(), app_->Work().Bin() + Separator(kNativePathStyle), path,
-                     {subtitle, job.settings.subtitleclass},
-                     SsaStyleFor(job.settings, job.preset, m.font_size, m.margin_v, m.play_res_y), colours_, source);
-    };
-  }
-  ColourTable colours_;
-
   TempFolder sources_;
   std::optional<ToolAppDir> app_;  // made once FFmpeg is known to be there
   std::string video_ = sources_ / (kName + ".avi");
   MediaFacts facts_;
 };
 
+// White, without the colours of its font tags (the colour route draws those, below);
+// and on code page 949 too, a UTF-8 subtitle without a byte-order mark is burned in as
+// the glyphs of its text, the same as its code page 949 twin, not as mojibake. (Which
+// file a job copies, SAMI or SRT, in which encoding: tests/jobs.)
 TEST_F(ConversionTest, ThePlainRouteMakesThePlannedMp4WithTheSubtitleBurnedInWithTheNamedFont) {
-  facts_ = MakeClip(video_, 2, kKoreanCp949 + " Subtitle");
-  JobSettings job = PresetSettings(1, 0);
+  facts_ = MakeClip(video_, 2, "<font color=\"#ff0000\">" + kKoreanCp949 + "</font> Subtitle");
+  JobSettings job = PresetSettings();
   job.settings.needsubtitle = true;
   const std::string mp4 = Encode(job, "plain.mp4");
   const MediaReport out = Probe(mp4);
@@ -130,7 +85,11 @@ TEST_F(ConversionTest, ThePlainRouteMakesThePlannedMp4WithTheSubtitleBurnedInWit
   EXPECT_NEAR(out.duration, 2.0, 0.2);
   // Drawn while the subtitle is on, gone after.
   EXPECT_GT(CountPixels(Bottom(mp4, 0.8), IsWhite), 200);
+  EXPECT_EQ(CountPixels(Bottom(mp4, 0.8), IsRed), 0);
   EXPECT_EQ(CountPixels(Bottom(mp4, 1.7), IsWhite), 0);
+  const std::string sami = video_.substr(0, video_.rfind('.')) + ".smi";
+  NativeFileSystem().ReplaceWholeFile(sami, Cp949ToUtf8(NativeFileSystem().ReadWholeFile(sami).value_or("")));
+  EXPECT_LT(MeanDifference(Bottom(Encode(job, "utf8.mp4"), 0.8), Bottom(mp4, 0.8)), 1.0);
 #ifndef _WIN32
   const std::string fonts = "/usr/share/fonts/truetype/nanum/";
   if (!std::filesystem::exists(fonts + "NanumMyeongjo.ttf")) GTEST_SKIP() << "fonts-nanum is not installed";
@@ -140,14 +99,20 @@ TEST_F(ConversionTest, ThePlainRouteMakesThePlannedMp4WithTheSubtitleBurnedInWit
 #endif
 }
 
-// Colours are the colour route's (that the plain route draws them white is checked
-// with an SRT file below).
+// (An SRT file's colours on the colour route: the SSA writer's tests in tests/subtitles.)
 TEST_F(ConversionTest, TheColourRouteDrawsTheSsaFileOfTheAviSynthScriptInTheChosenFace) {
   facts_ = MakeClip(video_, 2, "<font color=\"#ff0000\">" + kKoreanCp949 + "</font>");
-  JobSettings job = PresetSettings(1, 0);
+  JobSettings job = PresetSettings();
   job.settings.needsubtitle = job.settings.colorsubtitle = true;
   job.preset.subtitlefontsize = 26;
-  const AvsScriptWriter write_avs = ColourRoute(job);
+  // The program's own SSA writer and AviSynth script, as the window's jobs write them.
+  ColourTable colours;
+  const AvsScriptWriter write_avs = [&](const std::string& path, const std::string& subtitle, const std::string& source,
+                                        const SsaStyleMetrics& m) {
+    WriteAvsScript(NativeFileSystem(), app_->Work(), app_->Work().Bin() + Separator(kNativePathStyle), path,
+                   {subtitle, job.settings.subtitleclass},
+                   SsaStyleFor(job.settings, job.preset, m.font_size, m.margin_v, m.play_res_y), colours, source);
+  };
   // The chosen face by its Korean name ("나눔명조"), found for a code page 949 subtitle.
   job.settings.fontface = Utf8ToAnsi("\xEB\x82\x98\xEB\x88\x94\xEB\xAA\x85\xEC\xA1\xB0");
   const std::string mp4 = Encode(job, "colour.mp4", write_avs);
@@ -159,35 +124,13 @@ TEST_F(ConversionTest, TheColourRouteDrawsTheSsaFileOfTheAviSynthScriptInTheChos
   EXPECT_GT(MeanDifference(Bottom(Encode(job, "gothic.mp4", write_avs), 0.8), Bottom(mp4, 0.8)), 1.0);
 }
 
-// A video with only an SRT file beside it gets it burned in on both routes, here on
-// the phone, which keeps the 720x480 picture: white on the plain route, in its colours
-// on the colour route.
-TEST_F(ConversionTest, AnSrtFileIsBurnedInOnBothRoutesOnThePhone) {
-  facts_ = MakeClip(video_, 2, "");
-  const std::string base = video_.substr(0, video_.rfind('.'));
-  NativeFileSystem().RemoveFile(base + ".smi");
-  NativeFileSystem().ReplaceWholeFile(base + ".srt", "1\r\n00:00:00,300 --> 00:00:01,300\r\n<font color=\"#ff0000\">" +
-                                                         kKoreanCp949 + "</font> Subtitle\r\n\r\n");
-  JobSettings job = PresetSettings(1, 2);
-  job.settings.needsubtitle = true;
-  const std::string plain = Encode(job, "srt-plain.mp4");
-  EXPECT_GT(CountPixels(Bottom(plain, 0.8, 720, 480), IsWhite), 400);
-  EXPECT_EQ(CountPixels(Bottom(plain, 0.8, 720, 480), IsRed), 0);
-  EXPECT_EQ(CountPixels(Bottom(plain, 1.7, 720, 480), IsWhite), 0);
-  job.settings.colorsubtitle = true;
-  job.preset.subtitlefontsize = 16;  // the colour route's usual size
-  const std::string colour = Encode(job, "srt-colour.mp4", ColourRoute(job));
-  EXPECT_GT(CountPixels(Bottom(colour, 0.8, 720, 480), IsRed), 300);
-  EXPECT_EQ(CountPixels(Bottom(colour, 1.7, 720, 480), IsRed), 0);
-}
-
 #ifdef _WIN32
 // What a job keeps of the earlier MP4 under Wine, with the release's tools: a disk that
 // fills while the MP4 is built in incoming, a source cut short. The same on Linux is
 // tried through the command line, in tests/e2e.
 TEST_F(ConversionTest, AnEarlierMp4StaysWhenTheDiskFillsOrTheSourceIsCutShort) {
   facts_ = MakeClip(video_, 3, kKoreanCp949);
-  const JobSettings job = PresetSettings(1, 0);
+  const JobSettings job = PresetSettings();
   const std::string log = app_->Work().Batch() + "\\" + kName + ".log";
   ASSERT_EQ(app_->BuildAndRun(video_, facts_, job).status, 0);
   const std::string mp4 = app_->Work().OutputPath(video_);
@@ -230,77 +173,25 @@ TEST_F(ConversionTest, APhoneClipAndASilentOneConvertOnEveryDevice) {
             "-c:v mpeg4 -q:v 3 -c:a aac");
   RunFfmpeg({"-i", stored, "-c", "copy", "-metadata:s:v:0", "rotate=90", phone});
   RunFfmpeg({"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=3", "-c:v", "mpeg4", silent});
-  struct Case {
-    std::string video;
-    int platform, width, height;
-    std::string formats;
-  };
-  for (const Case& c : {Case{phone, 0, 480, 270, "mpeg4 Simple Profile 480x270, aac LC 48000 2"},
-                        Case{phone, 1, 320, 240, "mpeg4 Simple Profile 320x240, aac LC 48000 2"},
-                        Case{phone, 2, 180, 320, "h264 High 180x320, aac LC 48000 2"},
-                        Case{silent, 0, 427, 320, "mpeg4 Simple Profile 427x320, aac LC 48000 2"}}) {
+  for (const auto& [video, platform, width, height, formats] : {std::tuple{phone, 0, 480, 270, "mpeg4 Simple Profile"},
+                                                                {phone, 1, 320, 240, "mpeg4 Simple Profile"},
+                                                                {phone, 2, 180, 320, "h264 High"},
+                                                                {silent, 0, 427, 320, "mpeg4 Simple Profile"}}) {
     const ToolAppDir::Run run =
-        app_->BuildAndRun(c.video, ParseMediaInfoReport(library->Inform(c.video)), PresetSettings(1, c.platform));
+        app_->BuildAndRun(video, ParseMediaInfoReport(library->Inform(video)), PresetSettings(1, platform));
     ASSERT_EQ(run.status, 0) << run.output;
-    EXPECT_EQ(Probe(run.mp4).Formats(), c.formats);
     const TrackSummary tracks = ParseTrackSummary(library->InformTracks(run.mp4));
-    EXPECT_EQ(tracks.video_tracks * 10 + tracks.audio_tracks, 11) << c.video;
-    EXPECT_NEAR(tracks.seconds, 3.0, 0.5) << c.video;
-    if (c.video != phone || c.platform == 2) continue;  // the phone's picture as shown: tests/e2e
+    EXPECT_EQ(
+        Probe(run.mp4).Formats() + " " + std::to_string(tracks.video_tracks * 10 + tracks.audio_tracks),
+        std::string(formats) + " " + std::to_string(width) + "x" + std::to_string(height) + ", aac LC 48000 2 11");
+    EXPECT_NEAR(tracks.seconds, 3.0, 0.5) << video;
+    if (video != phone || platform == 2) continue;  // the phone's picture as shown: tests/e2e
     // Upright, then turned counter-clockwise as portraits are: red left, blue right.
-    EXPECT_GT(CountPixels(FrameRegion(run.mp4, 1, 8, c.height / 2 - 30, 32, 60), IsRed), 1700) << c.platform;
-    EXPECT_GT(CountPixels(FrameRegion(run.mp4, 1, c.width - 40, c.height / 2 - 30, 32, 60), IsBlue), 1700)
-        << c.platform;
+    EXPECT_GT(CountPixels(FrameRegion(run.mp4, 1, 8, height / 2 - 30, 32, 60), IsRed), 1700) << platform;
+    EXPECT_GT(CountPixels(FrameRegion(run.mp4, 1, width - 40, height / 2 - 30, 32, 60), IsBlue), 1700) << platform;
   }
 }
 
-// On code page 949 a UTF-8 subtitle without a byte-order mark is burned in as the
-// glyphs of its text, the same as its code page 949 twin, not as mojibake.
-TEST_F(ConversionTest, AUtf8SubtitleWithoutAMarkIsBurnedInAsItsText) {
-  facts_ = MakeClip(video_, 2, kKoreanCp949 + " Subtitle");
-  JobSettings job = PresetSettings(1, 0);
-  job.settings.needsubtitle = true;
-  const std::string cp949 = Encode(job, "cp949.mp4");
-  const std::string sami = video_.substr(0, video_.rfind('.')) + ".smi";
-  NativeFileSystem().ReplaceWholeFile(sami, Cp949ToUtf8(NativeFileSystem().ReadWholeFile(sami).value_or("")));
-  const std::string utf8 = Encode(job, "utf8.mp4");
-  EXPECT_GT(CountPixels(Bottom(cp949, 0.8), IsWhite), 200);
-  EXPECT_LT(MeanDifference(Bottom(utf8, 0.8), Bottom(cp949, 0.8)), 1.0);
-}
-#else
-// A picture that flashes white one second in, with a click then, stays with its sound
-// (shown on Linux, where FFmpeg has the detectors): a 4:3 picture fitted with lavc,
-// and on the Xvid route at an odd width with the sync routes. The film rate and the 3:2 fit are above, the choice of
-// the Xvid encoder in tool_command_line_test.cpp, every device and fit and today's sources in
-// tests/e2e/corpus_test.cpp.
-class JobRunTest : public ::testing::TestWithParam<bool> {};
-
-TEST_P(JobRunTest, ClickAtTheFlashStaysWithIt) {
-  const bool sync_routes = GetParam();
-  TempFolder sources;
-  const std::string source = sources / "flash.avi";
-  MakeVideo(source, "color=black:size=320x240:rate=25:duration=2,drawbox=color=white:t=fill:enable='between(t,1,1.03)'",
-            "aevalsrc='if(between(t,1,1.01),0.8*sin(2*PI*1000*t),0)':s=44100:d=2", "-c:v mpeg4 -q:v 3 -c:a pcm_s16le");
-  ToolAppDir app;
-  JobSettings job = PresetSettings(sync_routes ? 0 : 1, 0);
-  job.settings.subtitlesync = job.settings.audiosync = sync_routes;
-  const ToolAppDir::Run run = app.BuildAndRun(source, PictureFacts(320, 240, 25), job);
-  EXPECT_EQ(run.status, 0) << run.output;
-  const MediaReport out = Probe(run.mp4);
-  EXPECT_EQ(out.Formats(), "mpeg4 Simple Profile 427x320, aac LC 48000 2");
-  EXPECT_NEAR(out.frame_rate, 25, 0.01);
-  EXPECT_NEAR(out.duration, Probe(source).duration, 0.2);
-  // Picture and sound start together, and stay together where the source marks it.
-  EXPECT_NEAR(out.audio_start, out.video_start, 0.04);
-  const auto [flash, click] = FlashAndClick(run.mp4);
-  EXPECT_NEAR(flash, 1.0, 0.05);
-  EXPECT_NEAR(click, flash, 0.04);
-  // Progress lines reach the script's output; every intermediate is gone.
-  EXPECT_NE(run.output.find("(100%)"), std::string::npos) << run.output;
-  EXPECT_EQ(FilesLeftIn(app.Work().Temp()), 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(OnTheLavcRouteAndTheXvidSyncRoutes, JobRunTest, ::testing::Bool());
 #endif
 
 }  // namespace

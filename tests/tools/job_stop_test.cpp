@@ -7,24 +7,15 @@
 
 #include <windows.h>
 
-#include <filesystem>
-
 #include "platform/child_processes.h"
 #include "platform/file_system.h"
-#include "platform/ini_profile.h"
 #include "platform/system_services.h"
 #include "platform/text_encoding.h"
 #include "runs/job_status.h"
-#include "settings/settings_store.h"
 #include "tool_runs.h"
 
 namespace clipvane::testing {
 namespace {
-
-bool Eventually(const std::function<bool()>& done) {
-  for (int i = 0; i < 600 && !done(); ++i) Sleep(50);
-  return done();
-}
 
 TEST(JobStop, AStoppedBatchJobEndsItsToolsRemovesItsIntermediatesAndKeepsTheEarlierMp4) {
   if (std::string(CLIPVANE_FFMPEG_DIR).empty())
@@ -35,14 +26,7 @@ TEST(JobStop, AStoppedBatchJobEndsItsToolsRemovesItsIntermediatesAndKeepsTheEarl
   const std::string video = sources / Utf8ToAnsi(u8"긴 영상 100%.avi");
   MakeVideo(video, "testsrc=size=640x480:rate=25:duration=120", "sine=frequency=440:duration=120",
             "-c:v mpeg4 -q:v 5 -c:a pcm_s16le");
-  JobSettings job;
-  const std::unique_ptr<IniProfile> ini =
-      OpenIniProfile(sources.WriteFile("MP4.ini", "[default]\r\nneedsubtitle=0\r\n"));
-  LoadSettings(job.settings, job.preset, *ini);
-  const JobSetup setup{app.Work(), kNativeScriptDialect, job.settings, job.preset, job.fontsdir};
-  JobContext context{setup, NativeFileSystem(), nullptr};
-  const JobBuild build = BuildJobScript(video, PictureFacts(640, 480, 25), context);
-  ASSERT_FALSE(build.script.empty());
+  const JobBuild build = app.Build(video, PictureFacts(640, 480, 25), PresetSettings());
   FileSystem& files = NativeFileSystem();
   files.ReplaceWholeFile(build.output, "the earlier MP4");
 

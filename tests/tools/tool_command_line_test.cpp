@@ -1,11 +1,11 @@
 // The stand-ins called directly: what they write, what they refuse, and the encoder
-// they pick.
+// they pick. (How a planned picture fits each device's frame: tests/jobs, PlanGeometry;
+// that the stand-ins draw it so, on every device: the conversions here and in tests/e2e.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 
-#include "jobs/geometry.h"
 #include "mencoder_command.h"
 #include "mencoder_inputs.h"
 #include "tool_runs.h"
@@ -122,45 +122,6 @@ TEST(XvidEncoder, FallsBackToFFmpegsOwnMpeg4AtAnOddSizeOrWithoutXvidAndSaysSo) {
   EXPECT_TRUE(tools::HasEncoder(FfmpegProgram(), "mpeg4"));
   EXPECT_FALSE(tools::HasEncoder(FfmpegProgram(), "no_such_encoder"));
   EXPECT_FALSE(tools::HasEncoder("clipvane-no-such-ffmpeg", "mpeg4"));
-}
-
-// Every shape of picture, on every device and screen fit, ends inside the device's
-// frame: a portrait picture on the nano is padded for its turn, not cut by a frame
-// given the other way round.
-TEST(PlannedPicture, FitsTheFrameOfEveryDeviceAndFit) {
-  const PictureSize sources[] = {{640, 480},  {1920, 1080}, {1080, 1920}, {480, 640}, {360, 640}, {720, 576},
-                                 {100, 2000}, {2000, 100},  {1000, 1000}, {2, 2},     {3, 5},     {7, 3}};
-  for (const PictureSize source : sources) {
-    for (int platform : {0, 1, 2}) {
-      for (int displaymode : {0, 1, 2, 3}) {
-        EncodeSettings settings;
-        settings.platform = static_cast<Device>(platform);
-        EncoderPreset preset;
-        preset.displaymode = static_cast<DisplayMode>(displaymode);
-        preset.framewidth = platform == 2 ? 1280 : platform == 1 ? 320 : displaymode == 1 ? 640 : 480;
-        preset.frameheight = platform == 2 ? 720 : platform == 1 ? 240 : 320;
-        tools::PreparedInputs inputs;
-        inputs.facts.width = source.width;
-        inputs.facts.height = source.height;
-        const PictureGeometry plan = PlanGeometry(PictureFacts(source.width, source.height), settings, preset);
-        std::vector<std::string> args = Words(plan.crop_option + " " + plan.scale_option + " " + plan.expand_option +
-                                              " " + plan.rotate_option + " -ovc lavc -lavcopts vcodec=mpeg4 -oac faac");
-        args.insert(args.end(), {"in.avi", "-o", "out.avi"});
-        const auto picture = tools::BuildFfmpegCommand(tools::ParseMencoderCommandLine(args).request, inputs).picture;
-        // The nano's picture is always padded to its whole frame; the phone's is even,
-        // within its frame stood upright for a portrait picture.
-        const bool upright = platform == 2 && source.height > source.width;
-        const int frame_width = upright ? preset.frameheight : preset.framewidth;
-        const int frame_height = upright ? preset.framewidth : preset.frameheight;
-        const bool fits = platform == 1 ? picture.width == 320 && picture.height == 240
-                                        : picture.width > 0 && picture.width <= frame_width && picture.height > 0 &&
-                                              picture.height <= frame_height &&
-                                              (platform != 2 || (picture.width % 2 == 0 && picture.height % 2 == 0));
-        EXPECT_TRUE(fits) << source.width << "x" << source.height << " platform " << platform << " mode " << displaymode
-                          << ": " << picture.width << "x" << picture.height;
-      }
-    }
-  }
 }
 
 }  // namespace

@@ -7,36 +7,46 @@
 #include <unistd.h>
 #endif
 
-#include <algorithm>
-#include <cstdio>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
+#include <tuple>
 
 #include "platform/file_system.h"
 #include "platform/child_processes.h"
+#include "platform/ini_profile.h"
+#include "platform/system_services.h"
 #include "platform/text_encoding.h"
+#include "settings/settings_store.h"
 
 namespace clipvane::testing {
-namespace {
 
-#ifdef _WIN32
-constexpr const char* kExe = ".exe";
-#else
-constexpr const char* kExe = "";
-#endif
-
-}  // namespace
+static const char* const kExe = kNativePathStyle == PathStyle::kWindows ? ".exe" : "";
 
 std::string FfprobeProgram() { return std::string(CLIPVANE_FFMPEG_DIR) + "ffprobe" + kExe; }
-
+std::string FfmpegProgram() { return std::string(CLIPVANE_FFMPEG_DIR) + "ffmpeg" + kExe; }
 std::filesystem::path FsPathOf(const std::string& text) { return std::filesystem::u8path(AnsiToUtf8(text)); }
 
-std::string FfmpegProgram() { return std::string(CLIPVANE_FFMPEG_DIR) + "ffmpeg" + kExe; }
+bool Eventually(const std::function<bool()>& done, int tries) {
+  for (int i = 0; i < tries && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  return done();
+}
+
+JobSettings PresetSettings(int qulity, int platform) {
+  TempFolder folder;
+  const std::unique_ptr<IniProfile> ini = OpenIniProfile(folder.WriteFile(
+      "MP4.ini", "[default]\nqulity=" + std::to_string(qulity) + "\nplatform=" + std::to_string(platform) +
+                     "\ndisplay=2\nneedsubtitle=0\nfontname=gulim.ttc,Gulim\n"));
+  JobSettings job;
+  LoadSettings(job.settings, job.preset, *ini);
+  job.fontsdir = kNativePathStyle == PathStyle::kWindows ? FontsFolder() + "\\" : "/nonexistent/Fonts/";
+  return job;
+}
 
 ProgramRun RunProgram(const std::vector<std::string>& argv) {
   std::vector<std::string> utf8;
@@ -81,42 +91,36 @@ MediaReport Probe(const std::string& path) {
                                        "format=duration",
                                        "-of", "compact=p=0", path})
                                .output);
-  MediaReport report;
+  MediaReport r;
   for (std::string line; std::getline(lines, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    std::map<std::string, std::string> field;
-    std::istringstream pairs(line);
+    std::map<std::string, std::string> f;
+    std::istringstream pairs(line.substr(0, line.find('\r')));
     for (std::string pair; std::getline(pairs, pair, '|');)
-      field[pair.substr(0, pair.find('='))] = pair.substr(pair.find('=') + 1);
-    const auto number = [&field](const char* key) { return std::atof(field[key].c_str()); };
-    const auto rate = [&field](const char* key) {  // "30000/1001"
-      const double denominator = std::atof(field[key].c_str() + field[key].find('/') + 1);
-      return denominator > 0 ? std::atof(field[key].c_str()) / denominator : 0;
+      f[pair.substr(0, pair.find('='))] = pair.substr(pair.find('=') + 1);
+    const auto n = [&f](const char* key) { return std::atof(f[key].c_str()); };
+    const auto i = [&n](const char* key) { return static_cast<int>(n(key)); };
+    const auto rate = [&f, &n](const char* key) {  // "30000/1001"
+      const double denominator = std::atof(f[key].c_str() + f[key].find('/') + 1);
+      return denominator > 0 ? n(key) / denominator : 0;
     };
-    if (field.count("duration")) report.duration = number("duration");
-    report.streams += field.count("codec_type") > 0;
-    if (field["codec_type"] == "audio" && report.audio_codec.empty()) {
-      report.audio_codec = field["codec_name"];
-      report.audio_profile = field["profile"];
-      report.sample_rate = static_cast<int>(number("sample_rate"));
-      report.channels = static_cast<int>(number("channels"));
-      report.audio_bit_rate = static_cast<int>(number("bit_rate"));
-      report.audio_start = number("start_time");
-    } else if (field["codec_type"] == "video" && report.video_codec.empty()) {
-      report.video_codec = field["codec_name"];
-      report.video_tag = field["codec_tag_string"];
-      report.video_profile = field["profile"];
-      report.level = static_cast<int>(number("level"));
-      report.width = static_cast<int>(number("width"));
-      report.height = static_cast<int>(number("height"));
-      report.video_start = number("start_time");
-      report.frame_rate = rate("avg_frame_rate");
-      report.base_rate = rate("r_frame_rate");
+    if (f.count("duration")) r.duration = n("duration");
+    r.streams += f.count("codec_type") > 0;
+    if (f["codec_type"] == "audio" && r.audio_codec.empty()) {
+      std::tie(r.audio_codec, r.audio_profile, r.audio_start) =
+          std::tuple(f["codec_name"], f["profile"], n("start_time"));
+      std::tie(r.sample_rate, r.channels, r.audio_bit_rate) =
+          std::tuple(i("sample_rate"), i("channels"), i("bit_rate"));
+    } else if (f["codec_type"] == "video" && r.video_codec.empty()) {
+      std::tie(r.video_codec, r.video_tag, r.video_profile) =
+          std::tuple(f["codec_name"], f["codec_tag_string"], f["profile"]);
+      std::tie(r.level, r.width, r.height) = std::tuple(i("level"), i("width"), i("height"));
+      std::tie(r.video_start, r.frame_rate, r.base_rate) =
+          std::tuple(n("start_time"), rate("avg_frame_rate"), rate("r_frame_rate"));
     }
   }
   const std::string boxes = TopLevelBoxes(path);
-  report.moov_first = boxes.find("moov") < boxes.find("mdat");
-  return report;
+  r.moov_first = boxes.find("moov") < boxes.find("mdat");
+  return r;
 }
 
 std::string MediaReport::Formats() const {
@@ -208,14 +212,9 @@ std::string PacketDifference(const std::string& path, const std::string& referen
 ToolAppDir::ToolAppDir() : workspace_(folder_.Path(), kNativePathStyle) {
   namespace fs = std::filesystem;
   fs::create_directory(FsPathOf(folder_ / "bin"));
-  std::vector<fs::path> tools{fs::u8path(CLIPVANE_TOOLS_DIR) / (std::string("mencoder") + kExe),
-                              fs::u8path(CLIPVANE_TOOLS_DIR) / (std::string("mp4creator") + kExe)};
-#ifdef _WIN32
-  // The release folder's layout: the FFmpeg programs beside the stand-ins.
-  tools.insert(tools.end(),
-               {fs::u8path(CLIPVANE_TOOLS_DIR) / "ffmpeg.exe", fs::u8path(CLIPVANE_TOOLS_DIR) / "ffprobe.exe"});
-#endif
-  for (const fs::path& tool : tools) fs::copy_file(tool, FsPathOf(folder_ / "bin") / tool.filename());
+  // On Windows the release folder's layout: the FFmpeg programs beside the stand-ins.
+  for (const std::string tool : {"mencoder", "mp4creator", "ffmpeg", "ffprobe"})
+    if (*kExe || tool[0] != 'f') fs::copy_file(fs::u8path(CLIPVANE_TOOLS_DIR) / (tool + kExe), FsPathOf(Bin(tool)));
 #ifdef _WIN32
   // The program's MediaInfo.dll, with which the muxer's check reads the MP4 and its video.
   fs::copy_file(fs::u8path(CLIPVANE_TOOLS_DIR) / ".." / "MediaInfo.dll", FsPathOf(folder_ / "MediaInfo.dll"));
@@ -227,12 +226,18 @@ std::string ToolAppDir::Bin(const std::string& tool) const {
   return folder_ / ("bin" + std::string(1, Separator(kNativePathStyle)) + tool + kExe);
 }
 
-ToolAppDir::Run ToolAppDir::BuildAndRun(const std::string& video, const MediaFacts& facts, const JobSettings& job,
-                                        AvsScriptWriter write_avs) const {
+JobBuild ToolAppDir::Build(const std::string& video, const MediaFacts& facts, const JobSettings& job,
+                           AvsScriptWriter write_avs) const {
   const JobSetup setup{workspace_, kNativeScriptDialect, job.settings, job.preset, job.fontsdir};
   JobContext context{setup, NativeFileSystem(), std::move(write_avs)};
-  const JobBuild build = BuildJobScript(video, facts, context);
+  JobBuild build = BuildJobScript(video, facts, context);
   if (build.script.empty()) throw std::runtime_error("no job script for " + video);
+  return build;
+}
+
+ToolAppDir::Run ToolAppDir::BuildAndRun(const std::string& video, const MediaFacts& facts, const JobSettings& job,
+                                        AvsScriptWriter write_avs) const {
+  const JobBuild build = Build(video, facts, job, std::move(write_avs));
 #ifdef _WIN32
   const ProgramRun ran = RunProgram({"cmd.exe", "/d", "/c", build.script});
 #else
@@ -242,15 +247,6 @@ ToolAppDir::Run ToolAppDir::BuildAndRun(const std::string& video, const MediaFac
 }
 
 #ifdef _WIN32
-namespace {
-
-bool Await(const std::function<bool()>& done) {
-  for (int i = 0; i < 100 && !done(); ++i) Sleep(50);
-  return done();
-}
-
-}  // namespace
-
 SmallDisk::SmallDisk(const std::string& folder, const std::string& size) : marker_(folder + "\\under-the-disk") {
   using UnixName = char*(__cdecl*)(const wchar_t*);
   const auto unix_name = reinterpret_cast<UnixName>(
@@ -262,13 +258,13 @@ SmallDisk::SmallDisk(const std::string& folder, const std::string& size) : marke
   NativeFileSystem().ReplaceWholeFile(marker_, "");
   RunProgram({"Z:\\bin\\sh", "-c", "[ \"$(id -u)\" = 0 ] && mount -t tmpfs -o size=" + size + " clipvane-test \"$1\"",
               "sh", unix_folder_});
-  mounted_ = Await([&] { return !NativeFileSystem().Exists(marker_); });
+  mounted_ = Eventually([&] { return !NativeFileSystem().Exists(marker_); }, 100);
 }
 
 SmallDisk::~SmallDisk() {
   if (mounted_) {
     RunProgram({"Z:\\bin\\sh", "-c", "umount \"$1\"", "sh", unix_folder_});
-    Await([&] { return NativeFileSystem().Exists(marker_); });
+    Eventually([&] { return NativeFileSystem().Exists(marker_); }, 100);
   }
   NativeFileSystem().RemoveFile(marker_);
 }
@@ -284,15 +280,9 @@ SmallDisk::~SmallDisk() {
 #endif
 
 void SmallDisk::FillLeaving(const std::string& filler, std::uintmax_t left) const {
-#ifdef _WIN32
-  std::FILE* out = _wfopen(AnsiToWide(filler).c_str(), L"wb");
-#else
-  std::FILE* out = std::fopen(filler.c_str(), "wb");
-#endif
   const std::string block(64 * 1024, 'x');
-  while (out && std::fwrite(block.data(), 1, block.size(), out) == block.size()) {
+  for (std::ofstream out(FsPathOf(filler), std::ios::binary); out.write(block.data(), block.size());) {
   }
-  if (out) std::fclose(out);
   std::filesystem::resize_file(FsPathOf(filler), std::filesystem::file_size(FsPathOf(filler)) - left);
 }
 

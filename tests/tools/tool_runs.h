@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,9 @@ struct ProgramRun {
 ProgramRun RunProgram(const std::vector<std::string>& argv);
 // Runs ffmpeg quietly with these arguments; throws when it fails.
 void RunFfmpeg(const std::vector<std::string>& args);
+
+// Asks every 50 ms, `tries` times at most, until `done` says yes; its last answer.
+bool Eventually(const std::function<bool()>& done, int tries = 600);
 
 // Option words, as a command line would split them.
 std::vector<std::string> Words(const std::string& text);
@@ -81,6 +85,10 @@ struct JobSettings {
   EncoderPreset preset;
   std::string fontsdir;
 };
+// Settings and their presets as the store derives them for a quality and platform, fit
+// to the frame, without subtitles, with the usual font file gulim.ttc, which only a
+// Korean Windows has: elsewhere the stand-in finds a font by itself.
+JobSettings PresetSettings(int qulity = 1, int platform = 0);
 
 // A program folder with the built stand-ins in bin/ (on Windows with the release
 // folder's ffmpeg.exe and ffprobe.exe beside them, and MediaInfo.dll in the folder)
@@ -97,7 +105,10 @@ class ToolAppDir {
     int status = 0;
   };
   // Builds the job script for the video with the project's builder in the platform's
-  // dialect and runs it as the desktop would: with sh, or with cmd.exe.
+  // dialect (throws when there is none), and runs it as the desktop would: with sh, or
+  // with cmd.exe.
+  JobBuild Build(const std::string& video, const MediaFacts& facts, const JobSettings& job,
+                 AvsScriptWriter write_avs = nullptr) const;
   Run BuildAndRun(const std::string& video, const MediaFacts& facts, const JobSettings& job,
                   AvsScriptWriter write_avs = nullptr) const;
 
