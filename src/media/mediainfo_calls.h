@@ -1,6 +1,9 @@
 #pragma once
 #include <cstddef>
 #include <string>
+#include <type_traits>
+
+#include "platform/dynamic_library.h"
 
 namespace clipvane {
 
@@ -16,6 +19,21 @@ struct MediaInfoCalls {
 
   bool Complete() const { return New && Open && Option && Inform && Close; }
 };
+
+// The calls as `library` exports them; false, with `calls` empty, when one is missing.
+inline bool ResolveMediaInfoCalls(const DynamicLibrary& library, MediaInfoCalls& calls) {
+  const auto resolve = [&library](const char* name, auto& target) {
+    target = reinterpret_cast<std::remove_reference_t<decltype(target)>>(library.Symbol(name));
+  };
+  resolve("MediaInfo_New", calls.New);
+  resolve("MediaInfo_Open", calls.Open);
+  resolve("MediaInfo_Option", calls.Option);
+  resolve("MediaInfo_Inform", calls.Inform);
+  resolve("MediaInfo_Close", calls.Close);
+  resolve("MediaInfo_Delete", calls.Delete);
+  if (!calls.Complete()) calls = MediaInfoCalls{};
+  return calls.Complete();
+}
 
 // The custom view that gives a file's length in milliseconds and its numbers of video
 // and audio tracks, "1520|1|1".

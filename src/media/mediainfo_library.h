@@ -9,8 +9,8 @@ class FileSystem;
 // Why no video can be probed, when the library is not there to ask.
 enum class MediaInfoProblem { kNone, kMissing, kUnusable };
 
-// The MediaInfo library behind the probe: linked on Linux, loaded from MediaInfo.dll
-// beside the program on Windows.
+// The MediaInfo library behind the probe, loaded at run time: Debian's
+// libmediainfo.so.0 on Linux, MediaInfo.dll beside the program on Windows.
 class MediaInfoLibrary {
  public:
   virtual ~MediaInfoLibrary() = default;

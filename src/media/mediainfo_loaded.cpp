@@ -8,11 +8,6 @@
 namespace clipvane {
 namespace {
 
-template <typename Function>
-void Resolve(const DynamicLibrary& library, const char* name, Function& target) {
-  target = reinterpret_cast<Function>(library.Symbol(name));
-}
-
 class LoadedMediaInfo : public MediaInfoLibrary {
  public:
   LoadedMediaInfo(const std::string& app_dir, const FileSystem& files) {
@@ -23,17 +18,8 @@ class LoadedMediaInfo : public MediaInfoLibrary {
       return;
     }
     library_ = LoadDynamicLibrary(dll);
-    if (library_) {
-      Resolve(*library_, "MediaInfo_New", calls_.New);
-      Resolve(*library_, "MediaInfo_Open", calls_.Open);
-      Resolve(*library_, "MediaInfo_Option", calls_.Option);
-      Resolve(*library_, "MediaInfo_Inform", calls_.Inform);
-      Resolve(*library_, "MediaInfo_Close", calls_.Close);
-      Resolve(*library_, "MediaInfo_Delete", calls_.Delete);
-    }
-    if (!library_ || !calls_.Complete()) {
+    if (!library_ || !ResolveMediaInfoCalls(*library_, calls_)) {
       library_.reset();
-      calls_ = MediaInfoCalls{};
       problem_ = MediaInfoProblem::kUnusable;
     }
   }

@@ -6,40 +6,38 @@
 
 #include "media/mediainfo_calls.h"
 #include "media/mediainfo_library.h"
+#include "platform/dynamic_library.h"
 #include "platform/text_encoding.h"
 #include "platform/utf.h"
-
-// Debian's libmediainfo exports its C interface unmangled.
-extern "C" {
-void* MediaInfo_New();
-std::size_t MediaInfo_Open(void* handle, const wchar_t* file);
-const wchar_t* MediaInfo_Option(void* handle, const wchar_t* option, const wchar_t* value);
-const wchar_t* MediaInfo_Inform(void* handle, std::size_t reserved);
-void MediaInfo_Close(void* handle);
-void MediaInfo_Delete(void* handle);
-}
 
 namespace clipvane {
 namespace {
 
-class LinkedMediaInfo : public MediaInfoLibrary {
+// Debian's libmediainfo, loaded by its name when a probe or check first needs it, not
+// linked: the library and the forty it brings cost every start of a tool that never
+// probes anything (a mux) some 20 ms.
+class SystemMediaInfo : public MediaInfoLibrary {
  public:
-  LinkedMediaInfo() {
-    calls_.New = MediaInfo_New;
-    calls_.Open = MediaInfo_Open;
-    calls_.Option = MediaInfo_Option;
-    calls_.Inform = MediaInfo_Inform;
-    calls_.Close = MediaInfo_Close;
-    calls_.Delete = MediaInfo_Delete;
+  SystemMediaInfo() {
+    library_ = LoadDynamicLibrary("libmediainfo.so.0");
+    if (!library_) {
+      problem_ = MediaInfoProblem::kMissing;
+      return;
+    }
+    if (!ResolveMediaInfoCalls(*library_, calls_)) {
+      library_.reset();
+      problem_ = MediaInfoProblem::kUnusable;
+    }
   }
 
-  MediaInfoProblem Problem() const override { return MediaInfoProblem::kNone; }
+  MediaInfoProblem Problem() const override { return problem_; }
 
   std::string Inform(const std::string& path) override { return Read(path, nullptr); }
   std::string InformTracks(const std::string& path) override { return Read(path, kTrackSummaryView); }
 
  private:
   std::string Read(const std::string& path, const wchar_t* view) {
+    if (!library_) return {};
     // A name that is no UTF-8 (code page 949 bytes from a Korean archive, say) does not
     // survive the library's wide names: it is opened here and handed over as the
     // descriptor's name in /proc, which is plain ASCII.
@@ -75,13 +73,15 @@ class LinkedMediaInfo : public MediaInfoLibrary {
     return report;
   }
 
+  std::unique_ptr<DynamicLibrary> library_;
   MediaInfoCalls calls_;
+  MediaInfoProblem problem_ = MediaInfoProblem::kNone;
 };
 
 }  // namespace
 
 std::unique_ptr<MediaInfoLibrary> LoadMediaInfoLibrary(const std::string&, const FileSystem&) {
-  return std::make_unique<LinkedMediaInfo>();
+  return std::make_unique<SystemMediaInfo>();
 }
 
 }  // namespace clipvane
