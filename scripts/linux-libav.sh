@@ -6,8 +6,8 @@
 # those costs every start of a tool about 85 ms: more than the split itself.
 #
 #   ${CLIPVANE_DEPS_CACHE:-/var/cache/clipvane}/linux-libav/
-#     libav-<key>/   lib/, include/, COMPLETE; the key comes from this script, the
-#                    source's version and the compiler's
+#     libav-<key>/   lib/, include/, COMPLETE; the key comes from the configure
+#                    options below, the source's version and the compiler's
 #     sources/, apt/ Debian's source package as fetched (cmake/windows-deps/fetch-source.sh)
 #
 # The folder's path is the last line of stdout; progress goes to stderr.
@@ -19,21 +19,19 @@ say() { echo "linux-libav: $*" >&2; }
 
 version=$(dpkg-query -W -f='${source:Version}' libavformat-dev 2>/dev/null) ||
   { say "libavformat-dev is not installed (scripts/setup.sh installs it)"; exit 1; }
-key=$( { cat "$0"; echo "$version"; gcc --version | head -n 1; } | sha256sum | cut -c1-16)
+# No asm: the parsers and muxers gain nothing from it, and the build needs no nasm.
+options=(--prefix=/ --enable-static --disable-shared --enable-pic
+  --disable-autodetect --disable-programs --disable-doc --disable-debug --disable-network
+  --disable-x86asm --disable-avdevice --disable-swscale --disable-swresample --disable-avfilter
+  --disable-postproc --disable-everything
+  --enable-demuxer=avi,mov,m4v,h264,aac --enable-muxer=mp4,mov,m4v,h264,adts
+  --enable-parser=mpeg4video,h264,aac --enable-decoder=mpeg4,h264,aac
+  --enable-bsf=aac_adtstoasc,h264_mp4toannexb,extract_extradata,mpeg4_unpack_bframes
+  --enable-protocol=file)
+key=$( { echo "${options[*]}"; echo "$version"; gcc --version | head -n 1; } | sha256sum | cut -c1-16)
 final="$root/libav-$key"
-if [ -f "$final/COMPLETE" ]; then
-  echo "$final"
-  exit 0
-fi
-
-mkdir -p "$root"
-# One build at a time: a second run waits, then finds the folder the first one made.
-exec 9>"$root/.lock"
-flock 9
-if [ -f "$final/COMPLETE" ]; then
-  echo "$final"
-  exit 0
-fi
+. "$repo/scripts/cache-folder.sh"
+use_or_lock_cache "$root" "$final"
 say "building FFmpeg's libraries $version for the stand-ins (once; $final)"
 work=$(mktemp -d "$root/.build-XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -41,15 +39,7 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/build"
 cd "$work/build"
 log="$work/build.log"
-# No asm: the parsers and muxers gain nothing from it, and the build needs no nasm.
-if ! { "$work/source/configure" --prefix=/ --enable-static --disable-shared --enable-pic \
-         --disable-autodetect --disable-programs --disable-doc --disable-debug --disable-network \
-         --disable-x86asm --disable-avdevice --disable-swscale --disable-swresample --disable-avfilter \
-         --disable-postproc --disable-everything \
-         --enable-demuxer=avi,mov,m4v,h264,aac --enable-muxer=mp4,mov,m4v,h264,adts \
-         --enable-parser=mpeg4video,h264,aac --enable-decoder=mpeg4,h264,aac \
-         --enable-bsf=aac_adtstoasc,h264_mp4toannexb,extract_extradata,mpeg4_unpack_bframes \
-         --enable-protocol=file &&
+if ! { "$work/source/configure" "${options[@]}" &&
        make -j2 && make install DESTDIR="$work/stage"; } >"$log" 2>&1; then
   tail -n 30 "$log" >&2
   say "the build failed"

@@ -39,20 +39,9 @@ if ! listing=$(keys); then
   esac
 fi
 final=$(tail -n 1 <<<"$listing")
-if [ -f "$final/COMPLETE" ]; then
-  say "reusing $final"
-  echo "$final"
-  exit 0
-fi
-
-mkdir -p "$root"
-# One build at a time: a second run waits, then finds the folder the first one made.
-exec 9>"$root/.lock"
-flock 9
-if [ -f "$final/COMPLETE" ]; then
-  echo "$final"
-  exit 0
-fi
+[ ! -f "$final/COMPLETE" ] || say "reusing $final"
+. "$repo/scripts/cache-folder.sh"
+use_or_lock_cache "$root" "$final"
 sed -n 's/ to build$//p' <<<"$(keys)" | while read -r name folder; do say "to build: $name ($folder)"; done
 
 # The superbuild's tree keeps each library's stamps and build folder. After a

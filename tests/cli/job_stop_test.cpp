@@ -35,7 +35,8 @@ class JobStopTest : public testing::CliEncodeTest {
 };
 
 TEST_F(JobStopTest, AJobStartedByOneCommandIsSeenRefusedAgainAndStoppedByOthers) {
-  ASSERT_EQ(Cli({"add", MakeVideo("long.avi", "640x480", 60)}), 0);
+  // Long enough that the commands below come well before its end on a busy machine.
+  ASSERT_EQ(Cli({"add", MakeVideo("long.avi", "640x480", 240)}), 0);
   app.WriteFile("incoming/long.mp4", "the earlier MP4");
   ASSERT_EQ(Command({"encode", "1"}).status, 0);  // started, and the command is gone
   ProgramRun status;
