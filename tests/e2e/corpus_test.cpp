@@ -85,11 +85,7 @@ class CorpusTest : public CliEncodeTest {
     sources_ = new TempFolder;
     for (const auto& [name, video, audio, options, rotate] : kSources) {
       const std::string made = *sources_ / (std::string("made-") + name), path = *sources_ / name;
-      std::vector<std::string> args{"-f", "lavfi", "-i", video};
-      if (*audio) args.insert(args.end(), {"-f", "lavfi", "-i", audio, "-shortest"});
-      for (const std::string& word : Words(options)) args.push_back(word);
-      args.push_back(*rotate ? made : path);
-      RunFfmpeg(args);
+      testing::MakeVideo(*rotate ? made : path, video, audio, options);
       // FFmpeg writes a phone's rotation mark only when it copies the picture.
       if (*rotate) RunFfmpeg({"-i", made, "-c", "copy", "-metadata:s:v:0", std::string("rotate=") + rotate, path});
     }

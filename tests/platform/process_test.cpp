@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
-
 #include "platform/detached_launch.h"
 #include "platform/file_system.h"
 #include "platform/signal_relay.h"
@@ -32,12 +29,12 @@ std::string Helper() { return ProgramBesideThisOne("clipvane_process_helper"); }
 // Reads the ids a helper notes in `file` ("parent" and "child") until there are `count`.
 std::map<std::string, unsigned long> NotedIds(const std::string& file, std::size_t count) {
   std::map<std::string, unsigned long> ids;
-  for (int i = 0; i < 200 && ids.size() < count; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  testing::Eventually([&] {
     std::istringstream lines(NativeFileSystem().ReadWholeFile(file).value_or(""));
     std::string what;
     for (unsigned long id; lines >> what >> id;) ids[what] = id;
-  }
+    return ids.size() >= count;
+  });
   return ids;
 }
 
@@ -101,7 +98,7 @@ TEST(LaunchDetached, StartsAProgramThatWritesBothStreamsToAFileMadeAfreshOrSaysW
   const auto launched = LaunchDetached({Helper(), "streams", "out", "err"}, said);
   ASSERT_TRUE(launched.has_value()) << launched.error().Text();
   auto text = [&] { return NativeFileSystem().ReadWholeFile(said).value_or(""); };
-  for (int i = 0; i < 200 && text().size() != 6; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  testing::Eventually([&] { return text().size() == 6; });
   // The two streams reach the file in no fixed order.
   EXPECT_TRUE(text() == "outerr" || text() == "errout") << text();
   // An output file that cannot be made, or no such program: said before anything runs.
@@ -166,12 +163,7 @@ TEST(ChildProcesses, AKilledParentTakesItsChildrenWithIt) {
 #else
   ::kill(static_cast<pid_t>(started["parent"]), SIGKILL);
 #endif
-  bool child_alive = true;
-  for (int i = 0; i < 200 && child_alive; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    child_alive = ProcessIsAlive(started["child"]);
-  }
-  EXPECT_FALSE(child_alive);
+  EXPECT_TRUE(testing::Eventually([&] { return !ProcessIsAlive(started["child"]); }));
   parent.WaitAll();
 }
 
