@@ -79,17 +79,16 @@ class RecordingOpener : public DocumentOpener {
   void Open(const std::string& target) override { opened.push_back(target); }
 };
 
-// Shows nothing, remembers every box and answers questions with `answer`, choices
-// with `choice`.
+// Shows nothing, remembers every box and answers each question No, each choice with
+// `choice`.
 class RecordingDialogs : public Dialogs {
  public:
   std::vector<Notice> shown;
-  bool answer = false;
   int choice = -1;
   void Tell(const Notice& notice) override { shown.push_back(notice); }
   bool Ask(const Notice& notice) override {
     shown.push_back(notice);
-    return answer;
+    return false;
   }
   int Choose(const Notice& notice, const std::vector<std::string>&) override {
     shown.push_back(notice);
