@@ -67,13 +67,13 @@ TEST(RenderScript, CmdEndsAFailingBatchJobAndTheRunScriptGoesOn) {
                       kept = temp / ("kept " + job);
     temp.WriteFile("out & " + job + "%.mp4", "old " + job);
     temp.WriteFile("kept " + job, "intermediate");
-    const std::vector<ScriptStep> steps{Checked(ToolStep("tool", {Opt(job + "1"), PathArg(part)})),
-                                        Checked(ToolStep("tool", {Opt(job + "2"), PathArg(part)})),
+    const std::vector<ScriptStep> steps{Checked(ToolStep("tool", {Opt("step"), Opt(job + "1"), PathArg(part)})),
+                                        Checked(ToolStep("tool", {Opt("step"), Opt(job + "2"), PathArg(part)})),
                                         Checked(MoveStep(part, out)), DeleteStep(kept)};
     run.push_back(CallStep(temp.WriteFile(
         "job " + job + ".bat", RenderScript(kBatch, temp.Path(), steps, {DeleteStep(part), DeleteStep(kept)}))));
   }
-  run.push_back(ProgramStep(temp / "bin\\tool.exe", {Opt("power"), PathArg(temp / "power.txt")}));
+  run.push_back(ProgramStep(temp / "bin\\tool.exe", {Opt("step"), Opt("power"), PathArg(temp / "power.txt")}));
   const std::string run_script = temp.WriteFile("encode_all.bat", RenderScript(kBatch, temp.Path(), run));
   ASSERT_TRUE(RunChild({"cmd.exe", "/c", run_script}, {Discarded(), Discarded()}).has_value());
   EXPECT_EQ(temp.Read("out & a%.mp4") + "|" + temp.Read("part a") + "|" + temp.Read("kept a"), "old a|-|-");
