@@ -16,14 +16,6 @@
 
 namespace clipvane::testing {
 
-class ListedFonts : public InstalledFonts {
- public:
-  std::vector<std::string> Families() override { return {"NanumGothic"}; }
-  std::vector<FontRegistryValue> RegistryValues() override {
-    return {{"NanumGothic", "truetype/nanum/NanumGothic.ttf"}};
-  }
-};
-
 // The program folder of the support, and its windows over recording services.
 struct Windows : ProgramFolder {
   // These paths and v0.avi... in list.log, the settings in MP4.ini, and the windows over them.
@@ -53,7 +45,7 @@ struct Windows : ProgramFolder {
   }
 
   FakeAviSynth avisynth;
-  ListedFonts fonts;
+  ListedFonts fonts{{"NanumGothic"}, {{"NanumGothic", "truetype/nanum/NanumGothic.ttf"}}};
   GuiServices services{{files, shell, library}, opener, dialogs, avisynth, fonts, notifier};
   std::unique_ptr<QtProgramWindows> windows;
 };

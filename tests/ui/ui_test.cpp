@@ -405,23 +405,6 @@ TEST_F(MainWindowModelTest, AJobInHandStopsOnRequestAndHoldsTheWindowOpen) {
   EXPECT_EQ(opener.opened, Texts{log});
 }
 
-class FakeFonts : public InstalledFonts {
- public:
-  std::vector<std::string> Families() override { return {"Tahoma", "@Gulim", "Gulim", "arial", "TAHOMA", "Two Words"}; }
-  std::vector<FontRegistryValue> RegistryValues() override {
-    std::vector<FontRegistryValue> values{{"Verdana (TrueType)", "verdana.ttf"},
-                                          {"Gulim & GulimChe (TrueType)", "gulim.ttc"},
-                                          {"Hidden (TrueType)", ""},
-                                          {"Courier 10,12,15", "coure.fon"},
-                                          {"arial(TrueType)", "arial.ttf"}};
-    values.insert(values.end(), more.begin(), more.end());
-    return values;
-  }
-  std::vector<std::string> HangulNames() override { return hangul; }
-  std::vector<FontRegistryValue> more;
-  std::vector<std::string> hangul;  // none, as on Windows
-};
-
 class OptionsDialogModelTest : public UiFixture {
  protected:
   void Create(const std::string& settings = "") {
@@ -440,7 +423,12 @@ class OptionsDialogModelTest : public UiFixture {
   std::string SizeRange() { return model->SubtitleLists().sizes.front() + ".." + model->SubtitleLists().sizes.back(); }
 
   FakeAviSynth avisynth;
-  FakeFonts fonts;
+  ListedFonts fonts{{"Tahoma", "@Gulim", "Gulim", "arial", "TAHOMA", "Two Words"},
+                    {{"Verdana (TrueType)", "verdana.ttf"},
+                     {"Gulim & GulimChe (TrueType)", "gulim.ttc"},
+                     {"Hidden (TrueType)", ""},
+                     {"Courier 10,12,15", "coure.fon"},
+                     {"arial(TrueType)", "arial.ttf"}}};
   int loads = 0;
   std::unique_ptr<OptionsDialogModel> model;
 };
@@ -549,7 +537,7 @@ TEST_F(OptionsDialogModelTest, FontListsShowTheInstalledFontsAndAPickIsSavedAsFi
   EXPECT_EQ(Saved("fontname"), "missing.ttf,missing");
   // Fonts known to hold Hangul come first, each part in its order, and a configured
   // font that is not there gives way to the first of them in its plain face.
-  fonts.more = {{"Batang Bold", "batangbd.ttf"}, {"Batang", "batang.ttf"}};
+  fonts.values.insert(fonts.values.end(), {{"Batang Bold", "batangbd.ttf"}, {"Batang", "batang.ttf"}});
   fonts.hangul = {"Batang Bold", "Batang", "Gulim & GulimChe (TrueType)", "GULIM", "Two Words"};
   Create("fontname=missing.ttf,Two Words\r\n");
   EXPECT_EQ(FontList(), "Batang Bold;Batang;Gulim ;arial;Courier 10,12,15;Verdana ; [1]");
