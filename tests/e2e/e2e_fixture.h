@@ -24,10 +24,9 @@ class CliEncodeTest : public ::testing::Test, protected CliRunner {
     Executable("clipvane", "echo \"$@\" >> '" + app / "power.log'");
   }
   // An sh script in the program folder, ready to run.
-  std::string Executable(const std::string& name, const std::string& body) {
-    const std::string path = app.WriteFile(name, "#!/bin/sh\n" + body + "\n");
-    std::filesystem::permissions(path, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
-    return path;
+  void Executable(const std::string& name, const std::string& body) {
+    std::filesystem::permissions(app.WriteFile(name, "#!/bin/sh\n" + body + "\n"), std::filesystem::perms::owner_exec,
+                                 std::filesystem::perm_options::add);
   }
   // Made under a plain name, then renamed: the name may hold what a shell would not take.
   std::string MakeVideo(const std::string& name, const std::string& size = "160x120", int seconds = 1) {

@@ -23,18 +23,15 @@ class KilledJobTest : public testing::CliEncodeTest {
   KilledJobTest() {
     // FFmpeg's place beside the encoder: helpers that note themselves, start the file
     // they are to write, and wait.
-    Executable("bin/ffmpeg", "for a; do last=$a; done\necho $$ >> '" +
-                                 app /
-                                     "helpers'\n"
-                                     "case \"$last\" in pipe:*) ;; *) echo partial > \"$last\";; esac\n"
-                                     "while [ ! -e '" +
-                                 app / "go" + "' ]; do sleep 0.05; done\nexit 1");
+    const std::string helpers = app / "helpers", go = app / "go";
+    Executable("bin/ffmpeg", "for a; do last=$a; done\necho $$ >> '" + helpers +
+                                 "'\ncase \"$last\" in pipe:*) ;; *) echo partial > \"$last\";; esac\n"
+                                 "while [ ! -e '" +
+                                 go + "' ]; do sleep 0.05; done\nexit 1");
   }
   std::vector<pid_t> Helpers() {
     std::ifstream in(app / "helpers");
-    std::vector<pid_t> pids;
-    for (pid_t pid; in >> pid;) pids.push_back(pid);
-    return pids;
+    return {std::istream_iterator<pid_t>(in), std::istream_iterator<pid_t>()};
   }
   // The video added, and clipvane-cli encode 1 --wait, the real program in its own
   // folder, in the background until both FFmpeg helpers wait.

@@ -38,11 +38,6 @@ std::map<std::string, unsigned long> NotedIds(const std::string& file, std::size
   return ids;
 }
 
-// A child started in a test whatever becomes of it: the cases look at its status.
-void Start(ChildProcesses& children, const std::vector<std::string>& argv, ChildStreams streams = {}) {
-  static_cast<void>(children.Start(argv, std::move(streams)));
-}
-
 TEST(ChildProcesses, ReturnEachStatusOrWhyItDidNotStartAndGiveStdoutOfASuccessOnly) {
   EXPECT_EQ(RunChild({Helper(), "exit", "3"}, {Discarded(), Discarded()}).value(), 3);
   const auto missing = RunChild({"clipvane-no-such-program"}, {Discarded(), Discarded()});
@@ -66,9 +61,9 @@ TEST(ChildProcesses, DeliverEachStreamToItsOwnReaderAndPipeOnlyIntoTheNextChild)
                   .has_value(),
               writer_starts);
     EXPECT_EQ(children.Start({Helper(), "stdin"}, {to(1), Inherited()}).value(), 1u);  // numbered all the same
-    Start(children, {Helper(), "stdin"}, {to(2), Inherited()});
-    Start(children, {Helper(), "streams", "video", "log"}, {to(3), to(4)});
-    Start(children, {Helper(), "exit", "5"});
+    EXPECT_TRUE(children.Start({Helper(), "stdin"}, {to(2), Inherited()}));
+    EXPECT_TRUE(children.Start({Helper(), "streams", "video", "log"}, {to(3), to(4)}));
+    EXPECT_TRUE(children.Start({Helper(), "exit", "5"}));
     EXPECT_EQ(children.WaitAll(), (std::vector<int>{writer_starts ? 0 : 127, 0, 0, 0, 5}));
     EXPECT_EQ(said[0] + "|" + said[1] + "|" + said[2] + "|" + said[3] + "|" + said[4],
               writer_starts ? "a log|read 12|read 0|video|log" : "|read 0|read 0|video|log");
@@ -134,11 +129,11 @@ TEST(SignalRelay, PassesATerminationOnToTheChildrenAndLetsItEndAProcessWithoutAn
     ChildProcesses children(&relay);
     // Once the child is waiting, this process is told to stop; the child gets the same
     // signal and ends, and this process lives on to report it.
-    Start(children, {Helper(), "wait"},
-          {DeliveredTo([](const std::string& chunk) {
-             if (chunk.find("ready") != std::string::npos) ::kill(::getpid(), SIGTERM);
-           }),
-           Inherited()});
+    EXPECT_TRUE(children.Start({Helper(), "wait"}, {DeliveredTo([](const std::string& chunk) {
+                                                      if (chunk.find("ready") != std::string::npos)
+                                                        ::kill(::getpid(), SIGTERM);
+                                                    }),
+                                                    Inherited()}));
     EXPECT_EQ(children.WaitAll(), std::vector<int>{128 + SIGTERM});
     EXPECT_EQ(relay.FirstSignal(), SIGTERM);
   }
@@ -153,7 +148,7 @@ TEST(SignalRelay, PassesATerminationOnToTheChildrenAndLetsItEndAProcessWithoutAn
 TEST(ChildProcesses, AKilledParentTakesItsChildrenWithIt) {
   testing::TempFolder temp;
   ChildProcesses parent;
-  Start(parent, {Helper(), "parent", temp / "ids"}, {Discarded(), Discarded()});
+  ASSERT_TRUE(parent.Start({Helper(), "parent", temp / "ids"}, {Discarded(), Discarded()}));
   std::map<std::string, unsigned long> started = NotedIds(temp / "ids", 2);
   ASSERT_EQ(started.size(), 2u);
 #ifdef _WIN32

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <stdexcept>
@@ -54,9 +55,7 @@ ProgramRun RunProgram(const std::vector<std::string>& argv) {
 
 std::vector<std::string> Words(const std::string& text) {
   std::istringstream in(text);
-  std::vector<std::string> words;
-  for (std::string word; in >> word;) words.push_back(word);
-  return words;
+  return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
 }
 
 void RunFfmpeg(const std::vector<std::string>& args) {
@@ -215,11 +214,9 @@ JobBuild ToolAppDir::Build(const std::string& video, const MediaFacts& facts, co
 ToolAppDir::Run ToolAppDir::BuildAndRun(const std::string& video, const MediaFacts& facts, const JobSettings& job,
                                         AvsScriptWriter write_avs) const {
   const JobBuild build = Build(video, facts, job, std::move(write_avs));
-#ifdef _WIN32
-  const ProgramRun ran = RunProgram({"cmd.exe", "/d", "/c", build.script});
-#else
-  const ProgramRun ran = RunProgram({"sh", build.script});
-#endif
+  const ProgramRun ran = RunProgram(kNativeScriptDialect == ScriptDialect::kWindowsBatch
+                                        ? std::vector<std::string>{"cmd.exe", "/d", "/c", build.script}
+                                        : std::vector<std::string>{"sh", build.script});
   return {workspace_.OutputPath(video), ran.output + ran.errors, ran.status};
 }
 
