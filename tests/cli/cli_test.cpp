@@ -23,8 +23,7 @@ class CliTest : public ::testing::Test, protected testing::CliRunner {
     videos_ = new testing::TempFolder;
     // The second video has a Korean name and AAC sound, whose packet rate MediaInfo
     // reports as a frame rate of the audio section.
-    testing::RunFfmpeg(
-        {"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25", "-t", "1", "-c:v", "mpeg4", Video("clip.avi")});
+    testing::MakeVideo(Video("clip.avi"), "testsrc=size=160x120:rate=25", "", "-t 1 -c:v mpeg4");
     testing::MakeVideo(Video(kOther), "testsrc=size=192x108:rate=24000/1001", "sine", "-t 1 -c:v mpeg4 -c:a aac");
     videos_->WriteFile("notes.txt", "x\n");
     videos_->WriteFile("clip.smi", "<SAMI><BODY><SYNC Start=0><P>hi</SAMI>");

@@ -2,35 +2,20 @@
 // command, as a user at a terminal (or after a restart) starts it: what one process
 // started, another sees, refuses to start twice and stops; the stop leaves nothing of
 // the job behind and keeps the earlier MP4.
-#include <filesystem>
-
 #include "e2e/e2e_fixture.h"
-#include "platform/system_services.h"
 
 namespace clipvane {
 namespace {
-
-namespace fs = std::filesystem;
 
 using testing::Eventually;
 using testing::ProgramRun;
 
 class JobStopTest : public testing::CliEncodeTest {
  protected:
-  JobStopTest() { fs::copy_file(fs::path(CLIPVANE_BUILD_DIR) / "clipvane-cli", app / "clipvane-cli"); }
   // clipvane-cli in a process of its own.
   ProgramRun Command(std::vector<std::string> args) {
     args.insert(args.begin(), app / "clipvane-cli");
     return testing::RunProgram(args);
-  }
-  // The live processes of this program folder: the job's sh, the tools and FFmpeg,
-  // whose command lines name the folder.
-  std::vector<std::string> ProcessesOfTheJob() {
-    std::vector<std::string> found;
-    for (const ProcessEntry& entry : NativeProcessList().Snapshot())
-      if (entry.command_line && entry.command_line->find(app.Path()) != std::string::npos && ProcessIsAlive(entry.id))
-        found.push_back(*entry.command_line);
-    return found;
   }
 };
 
@@ -52,13 +37,15 @@ TEST_F(JobStopTest, AJobStartedByOneCommandIsSeenRefusedAgainAndStoppedByOthers)
       << again.errors;
   const ProgramRun stop = Command({"stop", "1"});
   EXPECT_EQ(std::tie(stop.status, stop.output), std::tuple(0, std::string("1\tstopped\n"))) << stop.errors;
-  EXPECT_TRUE(Eventually([&] { return ProcessesOfTheJob().empty(); })) << ProcessesOfTheJob().front();
+  // The job's sh, the tools and FFmpeg, whose command lines name the folder.
+  EXPECT_TRUE(Eventually([&] { return ProcessesOf(app.Path()).empty(); }))
+      << *ProcessesOf(app.Path()).front().command_line;
   EXPECT_EQ(Command({"status"}).output, "1\tstopped\n");
   EXPECT_EQ(testing::FilesLeftIn(app / "temp"), 0);  // no intermediate, and the stop request is used up
-  EXPECT_EQ(Read(app / "incoming/long.mp4"), "the earlier MP4");
+  EXPECT_EQ(app.Read("incoming/long.mp4"), "the earlier MP4");
   EXPECT_EQ(NativeFileSystem().FilesIn(app / "incoming"), std::vector<std::string>{app / "incoming/long.mp4"});
   // Which tool the stop reached depends on the machine's speed; the log says it stopped.
-  EXPECT_NE(Read(app / "batch/long.log").find("stopped"), std::string::npos) << Read(app / "batch/long.log");
+  EXPECT_NE(app.Read("batch/long.log").find("stopped"), std::string::npos) << app.Read("batch/long.log");
   // Nothing is left to stop.
   const ProgramRun nothing = Command({"stop", "--all"});
   EXPECT_EQ(std::tie(nothing.status, nothing.errors), std::tuple(0, std::string("clipvane-cli: no job runs\n")));

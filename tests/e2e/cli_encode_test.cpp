@@ -31,7 +31,7 @@ TEST_F(CliEncodeTest, EncodesSelectedVideosOfAnyNameAndTheListInQueuesThatEndWit
   EXPECT_EQ(testing::FilesLeftIn(app / "temp"), 0);  // the jobs deleted their intermediates
 
   ASSERT_EQ(Cli({"encode-all", "--queues", "2", "--after", "shutdown", "--wait"}), 0) << err.str() << out.str();
-  EXPECT_EQ(Read(app / "power.log"), "shutdown\nshutdown\n");  // each queue's last line
+  EXPECT_EQ(app.Read("power.log"), "shutdown\nshutdown\n");  // each queue's last line
 }
 
 // A source cut short (a download not finished) encodes into a short MP4, which the
@@ -43,11 +43,11 @@ TEST_F(CliEncodeTest, AnIncompleteSourceOrAFullDiskNeverReplacesAGoodMp4) {
   const std::string video = MakeVideo("film.avi", "320x240", 3);
   ASSERT_EQ(Cli({"add", video}), 0);
   ASSERT_EQ(Cli({"encode", "1", "--wait"}), 0) << err.str();
-  const std::string earlier = Read(app / "incoming/film.mp4");
+  const std::string earlier = app.Read("incoming/film.mp4");
   fs::resize_file(video, fs::file_size(video) * 2 / 5);
   EXPECT_TRUE(Says({"encode", "1", "--wait"}, 1,
                    "film.avi: no MP4 was written; mp4creator: the MP4 is not as long as the video"));
-  EXPECT_EQ(Read(app / "incoming/film.mp4"), earlier);
+  EXPECT_EQ(app.Read("incoming/film.mp4"), earlier);
   EXPECT_EQ(Cli({"refresh"}), 0);
   EXPECT_EQ(out.str(), "1\t*\tfilm\t-\n");
 
@@ -55,7 +55,7 @@ TEST_F(CliEncodeTest, AnIncompleteSourceOrAFullDiskNeverReplacesAGoodMp4) {
   MakeVideo("film.avi", "320x240", 3);
   disk.FillLeaving(app / "incoming/filler", 64 * 1024);
   EXPECT_TRUE(Says({"encode", "1", "--wait"}, 1, "No space left"));
-  EXPECT_EQ(Read(app / "incoming/film.mp4"), earlier);
+  EXPECT_EQ(app.Read("incoming/film.mp4"), earlier);
   EXPECT_EQ(NativeFileSystem().FilesIn(app / "incoming"),
             (std::vector<std::string>{app / "incoming/filler", app / "incoming/film.mp4"}));
   EXPECT_EQ(testing::FilesLeftIn(app / "temp"), 0);

@@ -82,22 +82,15 @@ void ExpectInStep(const std::string& mp4) {
 class CorpusTest : public CliEncodeTest {
  protected:
   static void SetUpTestSuite() {
-    sources_ = new TempFolder;
+    sources_ = std::make_unique<TempFolder>();
     for (const auto& [name, video, audio, options, rotate] : kSources) {
       const std::string made = *sources_ / (std::string("made-") + name), path = *sources_ / name;
-      std::vector<std::string> args{"-f", "lavfi", "-i", video};
-      if (*audio) args.insert(args.end(), {"-f", "lavfi", "-i", audio, "-shortest"});
-      for (const std::string& word : Words(options)) args.push_back(word);
-      args.push_back(*rotate ? made : path);
-      RunFfmpeg(args);
+      testing::MakeVideo(*rotate ? made : path, video, audio, options);
       // FFmpeg writes a phone's rotation mark only when it copies the picture.
       if (*rotate) RunFfmpeg({"-i", made, "-c", "copy", "-metadata:s:v:0", std::string("rotate=") + rotate, path});
     }
   }
-  static void TearDownTestSuite() {
-    delete sources_;
-    sources_ = nullptr;
-  }
+  static void TearDownTestSuite() { sources_.reset(); }
 
   // Adds the sources of these indexes, in order.
   void Add(const std::vector<std::size_t>& indexes) {
@@ -128,7 +121,7 @@ class CorpusTest : public CliEncodeTest {
     }
   }
 
-  static inline TempFolder* sources_ = nullptr;
+  static inline std::unique_ptr<TempFolder> sources_;
 };
 
 TEST_F(CorpusTest, AFreshProgramFolderTakesTodaysVideosAndConvertsEachWithTheDefaultSettings) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/cli_runner.h"
+#include "platform/system_services.h"
 #include "tools/tool_runs.h"
 
 namespace clipvane::testing {
@@ -19,13 +20,13 @@ class CliEncodeTest : public ::testing::Test, protected CliRunner {
     fs::create_directory(app / "bin");
     for (const char* tool : {"mencoder", "mp4creator"})
       fs::copy_file(fs::path(CLIPVANE_BUILD_DIR) / "bin" / tool, app / ("bin/" + std::string(tool)));
+    fs::copy_file(fs::path(CLIPVANE_BUILD_DIR) / "clipvane-cli", app / "clipvane-cli");
     Executable("clipvane", "echo \"$@\" >> '" + app / "power.log'");
   }
   // An sh script in the program folder, ready to run.
-  std::string Executable(const std::string& name, const std::string& body) {
-    const std::string path = app.WriteFile(name, "#!/bin/sh\n" + body + "\n");
-    std::filesystem::permissions(path, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
-    return path;
+  void Executable(const std::string& name, const std::string& body) {
+    std::filesystem::permissions(app.WriteFile(name, "#!/bin/sh\n" + body + "\n"), std::filesystem::perms::owner_exec,
+                                 std::filesystem::perm_options::add);
   }
   // Made under a plain name, then renamed: the name may hold what a shell would not take.
   std::string MakeVideo(const std::string& name, const std::string& size = "160x120", int seconds = 1) {
@@ -35,7 +36,15 @@ class CliEncodeTest : public ::testing::Test, protected CliRunner {
     EXPECT_EQ(std::rename(made.c_str(), path.c_str()), 0);
     return path;
   }
-  std::string Read(const std::string& path) { return NativeFileSystem().ReadWholeFile(path).value_or("-"); }
+  // The live processes whose command line holds `part`, of the program `name` when given.
+  static std::vector<ProcessEntry> ProcessesOf(const std::string& part, const std::string& name = "") {
+    std::vector<ProcessEntry> found;
+    for (const ProcessEntry& entry : NativeProcessList().Snapshot())
+      if ((name.empty() || entry.exe_name == name) && entry.command_line &&
+          entry.command_line->find(part) != std::string::npos && ProcessIsAlive(entry.id))
+        found.push_back(entry);
+    return found;
+  }
 
   TempFolder videos_;
 };

@@ -7,11 +7,9 @@
 #include <unistd.h>
 
 #include <fstream>
-#include <iterator>
 
 #include "session/run_modes.h"
 #include "e2e/e2e_fixture.h"
-#include "platform/system_services.h"
 
 namespace clipvane {
 namespace {
@@ -20,46 +18,25 @@ namespace fs = std::filesystem;
 
 using testing::Eventually;
 
-// A process that has ended, collected or not.
-bool Ended(pid_t pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  const std::string line((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-  return line.empty() || line[line.rfind(')') + 2] == 'Z';
-}
-
-// The live processes whose executable is `name` and whose command line holds `part`.
-std::vector<pid_t> ProcessesOf(const std::string& name, const std::string& part) {
-  std::vector<pid_t> found;
-  for (const ProcessEntry& entry : NativeProcessList().Snapshot())
-    if (entry.exe_name == name && entry.command_line && entry.command_line->find(part) != std::string::npos &&
-        !Ended(static_cast<pid_t>(entry.id)))
-      found.push_back(static_cast<pid_t>(entry.id));
-  return found;
-}
-
 class KilledJobTest : public testing::CliEncodeTest {
  protected:
   KilledJobTest() {
     // FFmpeg's place beside the encoder: helpers that note themselves, start the file
     // they are to write, and wait.
-    Executable("bin/ffmpeg", "for a; do last=$a; done\necho $$ >> '" +
-                                 app /
-                                     "helpers'\n"
-                                     "case \"$last\" in pipe:*) ;; *) echo partial > \"$last\";; esac\n"
-                                     "while [ ! -e '" +
-                                 app / "go" + "' ]; do sleep 0.05; done\nexit 1");
+    const std::string helpers = app / "helpers", go = app / "go";
+    Executable("bin/ffmpeg", "for a; do last=$a; done\necho $$ >> '" + helpers +
+                                 "'\ncase \"$last\" in pipe:*) ;; *) echo partial > \"$last\";; esac\n"
+                                 "while [ ! -e '" +
+                                 go + "' ]; do sleep 0.05; done\nexit 1");
   }
   std::vector<pid_t> Helpers() {
     std::ifstream in(app / "helpers");
-    std::vector<pid_t> pids;
-    for (pid_t pid; in >> pid;) pids.push_back(pid);
-    return pids;
+    return {std::istream_iterator<pid_t>(in), std::istream_iterator<pid_t>()};
   }
   // The video added, and clipvane-cli encode 1 --wait, the real program in its own
   // folder, in the background until both FFmpeg helpers wait.
   pid_t StartWaitingEncode(const std::string& video) {
     EXPECT_EQ(Cli({"add", MakeVideo(video)}), 0);
-    fs::copy_file(fs::path(CLIPVANE_BUILD_DIR) / "clipvane-cli", app / "clipvane-cli");
     const std::string program = app / "clipvane-cli", said = app / "said";
     const pid_t cli = ::fork();
     if (cli == 0) {
@@ -92,13 +69,13 @@ TEST_F(KilledJobTest, AStopWhileWaitingLeavesNoHalfMadeMp4) {
 // command clears what it left.
 TEST_F(KilledJobTest, AKilledJobTakesItsEncoderAndSaysSo) {
   const pid_t cli = StartWaitingEncode("film.avi");
-  const std::vector<pid_t> jobs = ProcessesOf("sh", app / "batch/film.sh");
+  const std::vector<ProcessEntry> jobs = ProcessesOf(app / "batch/film.sh", "sh");
   ASSERT_EQ(jobs.size(), 1u);
-  ::kill(jobs[0], SIGKILL);
-  EXPECT_TRUE(Eventually([&] { return ProcessesOf("mencoder", app.Path()).empty() && Ended(Helpers()[0]); }));
+  ::kill(static_cast<pid_t>(jobs[0].id), SIGKILL);
+  EXPECT_TRUE(Eventually([&] { return ProcessesOf(app.Path(), "mencoder").empty() && !ProcessIsAlive(Helpers()[0]); }));
   EXPECT_EQ(Status(cli), 1);
-  EXPECT_NE(Read(app / "said").find("film.avi: no MP4 was written; the job was ended by signal 9"), std::string::npos)
-      << Read(app / "said");
+  EXPECT_NE(app.Read("said").find("film.avi: no MP4 was written; the job was ended by signal 9"), std::string::npos)
+      << app.Read("said");
   EXPECT_EQ(Cli({"list"}), 0);
   EXPECT_EQ(testing::FilesLeftIn(app / "temp"), 0);
 }
@@ -128,14 +105,14 @@ TEST_F(KilledJobTest, ThePowerActionNeverGoesAheadUnderARunningJob) {
   ChildProcesses other_queue;  // between two jobs: no tool runs, its script does
   Executable("batch/encode_al2.sh", "while [ ! -e '" + app / "stop" + "' ]; do sleep 0.05; done");
   ASSERT_TRUE(other_queue.Start({"sh", app / "batch/encode_al2.sh"}, {Discarded(), Discarded()}).has_value());
-  ASSERT_TRUE(Eventually([&] { return !ProcessesOf("sh", app / "batch/encode_al2.sh").empty(); }));
+  ASSERT_TRUE(Eventually([&] { return !ProcessesOf(app / "batch/encode_al2.sh", "sh").empty(); }));
   EXPECT_EQ(power_action(), std::vector<std::string>{"sleep 10000"});
   app.WriteFile("stop", "");
   other_queue.WaitAll();
   // Nothing of this program runs now. The census counts every encoder of the machine:
   // one of another program's would still, rightly, hold the action back.
   const std::vector<std::string> events = power_action();
-  if (events.size() == 1 && !(ProcessesOf("mencoder", "").empty() && ProcessesOf("mp4creator", "").empty()))
+  if (events.size() == 1 && !(ProcessesOf("", "mencoder").empty() && ProcessesOf("", "mp4creator").empty()))
     GTEST_SKIP() << "other encoders run on this machine";
   EXPECT_EQ(events, (std::vector<std::string>{"sleep 10000", "power off"}));
 }

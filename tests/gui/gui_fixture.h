@@ -10,12 +10,10 @@
 
 #include "app/win32/main_window_win32.h"
 #include "app/win32/options_dialog_win32.h"
-#include "session/program.h"
 #include "platform/file_system.h"
 #include "platform/system_services.h"
 #include "platform/text_encoding.h"
-#include "support/fakes.h"
-#include "support/temp_folder.h"
+#include "support/program_folder.h"
 
 namespace clipvane::testing {
 
@@ -28,15 +26,14 @@ inline void Pump() {
   }
 }
 
-// A program folder in a temporary folder with the stand-in MediaInfo.dll, videos
-// beside it, and the three windows created over it in-process.
-class GuiFixture {
+// The program folder of the support with the stand-in MediaInfo.dll in place of the
+// fake library, and the three windows created over it in-process.
+class GuiFixture : public ProgramFolder {
  public:
   GuiFixture() {
     // The stand-in library lies beside the test program's build output.
     const std::string tests = AppDirFromExecutable(ExecutablePath(), PathStyle::kWindows);
     CopyFileA((tests + "gui-test-files\\MediaInfo.dll").c_str(), (temp / "MediaInfo.dll").c_str(), FALSE);
-    NativeFileSystem().MakeFolders(temp / "videos");
     NativeFileSystem().MakeFolders(temp / "bin");
     no_avisynth.existing.insert(temp / "bin\\Avisynth_257.exe");  // an installer to offer
   }
@@ -45,15 +42,9 @@ class GuiFixture {
     Pump();
   }
 
-  std::string Video(const std::string& name) { return temp.WriteFile("videos\\" + name, "video"); }
   // Creates fmMain, fmOptions and Form3 over these rows, as the program's start does.
   void CreateWindows(const std::vector<std::string>& rows = {}) {
-    std::string list_log;
-    for (const std::string& path : rows) list_log += path + "\r\n";
-    temp.WriteFile("list.log", list_log);
-    const Workspace workspace(temp.Path(), PathStyle::kWindows);
-    program = std::make_unique<Program>(
-        StartProgram(workspace, OpenIniProfile(workspace.SettingsFile()), "C:\\windows\\Fonts"));
+    StartOver(rows, "C:\\windows\\Fonts");
     mediainfo = LoadMediaInfoLibrary(workspace.AppDir(), NativeFileSystem());
     services = std::make_unique<GuiServices>(GuiServices{
         {NativeFileSystem(), shell, *mediainfo}, opener, dialogs, *avisynth, NativeInstalledFonts(), notifier});
@@ -68,20 +59,12 @@ class GuiFixture {
   std::size_t RowCount() { return static_cast<std::size_t>(SendMessageW(Main().ListView(), LVM_GETITEMCOUNT, 0, 0)); }
   std::string ItemText(int row, int column) {
     wchar_t buffer[1100] = {};
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = buffer;
-    item.cchTextMax = 1100;
-    SendMessageW(Main().ListView(), LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    ListView_GetItemText(Main().ListView(), row, column, buffer, 1100);
     return WideToAnsi(buffer);
   }
   void Select(const std::set<int>& rows) {
-    for (int row = 0; row < static_cast<int>(RowCount()); ++row) {
-      LVITEMW item{};
-      item.stateMask = LVIS_SELECTED;
-      item.state = rows.count(row) ? LVIS_SELECTED : 0;
-      SendMessageW(Main().ListView(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    }
+    for (int row = 0; row < static_cast<int>(RowCount()); ++row)
+      ListView_SetItemState(Main().ListView(), row, rows.count(row) ? LVIS_SELECTED : 0, LVIS_SELECTED);
   }
   // The context menu's items as the screen shows them, and a command as the system sends it.
   UINT MenuState(MenuCommand command) {
@@ -113,15 +96,9 @@ class GuiFixture {
     SendMessageW(Main().Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
   }
 
-  TempFolder temp;
-  RecordingShell shell;
-  RecordingDialogs dialogs;
-  RecordingOpener opener;
-  RecordingNotifier notifier;
   FakeAviSynth no_avisynth;  // nothing registered
   AviSynthSystem* avisynth = &no_avisynth;
   std::unique_ptr<MediaInfoLibrary> mediainfo;
-  std::unique_ptr<Program> program;
   std::unique_ptr<GuiServices> services;
   std::unique_ptr<ProgramWindows> windows;
 };

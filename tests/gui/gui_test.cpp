@@ -97,11 +97,7 @@ TEST_F(GuiTest, TheProgramListsTheFilesOnItsCommandLine) {
   // A close posted to its window (the only fmMain: this test made none) waits in the
   // queue until the window has taken the files.
   HWND found = nullptr;
-  for (int tries = 0; !found && tries < 300; ++tries) {
-    WaitForInputIdle(process.hProcess, 100);
-    found = FindWindowW(L"TfmMain", nullptr);
-  }
-  EXPECT_NE(found, nullptr);
+  EXPECT_TRUE(Eventually([&] { return (found = FindWindowW(L"TfmMain", nullptr)) != nullptr; }));
   if (!found) TerminateProcess(process.hProcess, 1);
   PostMessageW(found, WM_CLOSE, 0, 0);
   EXPECT_EQ(WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);

@@ -67,21 +67,19 @@ TEST(RenderScript, CmdEndsAFailingBatchJobAndTheRunScriptGoesOn) {
                       kept = temp / ("kept " + job);
     temp.WriteFile("out & " + job + "%.mp4", "old " + job);
     temp.WriteFile("kept " + job, "intermediate");
-    const std::vector<ScriptStep> steps{Checked(ToolStep("tool", {Opt(job + "1"), PathArg(part)})),
-                                        Checked(ToolStep("tool", {Opt(job + "2"), PathArg(part)})),
+    const std::vector<ScriptStep> steps{Checked(ToolStep("tool", {Opt("step"), Opt(job + "1"), PathArg(part)})),
+                                        Checked(ToolStep("tool", {Opt("step"), Opt(job + "2"), PathArg(part)})),
                                         Checked(MoveStep(part, out)), DeleteStep(kept)};
     run.push_back(CallStep(temp.WriteFile(
         "job " + job + ".bat", RenderScript(kBatch, temp.Path(), steps, {DeleteStep(part), DeleteStep(kept)}))));
   }
-  run.push_back(ProgramStep(temp / "bin\\tool.exe", {Opt("power"), PathArg(temp / "power.txt")}));
+  run.push_back(ProgramStep(temp / "bin\\tool.exe", {Opt("step"), Opt("power"), PathArg(temp / "power.txt")}));
   const std::string run_script = temp.WriteFile("encode_all.bat", RenderScript(kBatch, temp.Path(), run));
   ASSERT_TRUE(RunChild({"cmd.exe", "/c", run_script}, {Discarded(), Discarded()}).has_value());
-  const auto read = [&](const std::string& name) {
-    return NativeFileSystem().ReadWholeFile(temp / name).value_or("-");
-  };
-  EXPECT_EQ(read("out & a%.mp4") + "|" + read("part a") + "|" + read("kept a"), "old a|-|-");
-  EXPECT_EQ(read("out & b%.mp4") + "|" + read("part b") + "|" + read("kept b"), "made b1\r\nmade b2\r\n|-|-");
-  EXPECT_EQ(read("power.txt"), "made power\r\n");
+  EXPECT_EQ(temp.Read("out & a%.mp4") + "|" + temp.Read("part a") + "|" + temp.Read("kept a"), "old a|-|-");
+  EXPECT_EQ(temp.Read("out & b%.mp4") + "|" + temp.Read("part b") + "|" + temp.Read("kept b"),
+            "made b1\r\nmade b2\r\n|-|-");
+  EXPECT_EQ(temp.Read("power.txt"), "made power\r\n");
 }
 #endif
 

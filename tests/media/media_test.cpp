@@ -35,10 +35,11 @@ class VideoListTest : public ::testing::Test {
     files.files[mp4] = "mp4";
     return mp4;
   }
-  std::vector<std::string> Titles() const {
-    std::vector<std::string> titles;
-    for (std::size_t i = 0; i < list.RowCount(); ++i) titles.push_back(list.Row(i).title);
-    return titles;
+  // Each row's title, or with `paths` its path.
+  std::vector<std::string> Rows(bool paths = false) {
+    std::vector<std::string> rows;
+    for (std::size_t i = 0; i < list.RowCount(); ++i) rows.push_back(paths ? list.EntryPath(i) : list.Row(i).title);
+    return rows;
   }
 
   testing::MemoryFileSystem files;
@@ -141,7 +142,7 @@ TEST_F(MediaProbeTest, ProbesOnceSaysSoAndNotesAFailureInTheTitle) {
   Video("gone.avi");  // back again: still not probed a second time
   RefreshList(list, probe);
   EXPECT_EQ(list.Row(2).entry.facts.height, 0);
-  EXPECT_EQ(Titles(), (Texts{"Holiday", "broken" + ProbeFailureNote(), "gone"}));  // noted once
+  EXPECT_EQ(Rows(), (Texts{"Holiday", "broken" + ProbeFailureNote(), "gone"}));  // noted once
   EXPECT_EQ(library.informed, (Texts{path, broken}));
 }
 
@@ -194,7 +195,7 @@ TEST_F(VideoListTest, OfVideosOfOneNameOnlyTheOneTheMp4WasMadeFromIsEncoded) {
   EXPECT_EQ(list.Row(0).encoded_marker + "|" + list.Row(2).encoded_marker, "|*");
   files.files.erase(mp4);  // the marker stays as last computed
   ClearEncoded(list);
-  EXPECT_EQ(Titles(), (Texts{"Same", "Keep"}));
+  EXPECT_EQ(Rows(), (Texts{"Same", "Keep"}));
   Encoded(second);
   list.UpdateEncodedMarker(0);  // alone now, and still not the video the MP4 was made from
   EXPECT_EQ(list.Row(0).encoded_marker, "");
@@ -261,11 +262,6 @@ TEST(VideoListOnLinux, TakesPathsAsTheFileSystemResolvesThem) {
 class VideoListFileTest : public VideoListTest {
  protected:
   std::string ListLog() { return files.files.count("D:\\Conv\\list.log") ? files.files["D:\\Conv\\list.log"] : "-"; }
-  Texts Paths() {
-    Texts paths;
-    for (std::size_t row = 0; row < list.RowCount(); ++row) paths.push_back(list.EntryPath(row));
-    return paths;
-  }
 };
 
 TEST_F(VideoListFileTest, KeepsTheRowsInOrderAndForgetsWhatIsGone) {
@@ -282,7 +278,7 @@ TEST_F(VideoListFileTest, KeepsTheRowsInOrderAndForgetsWhatIsGone) {
                                       Video("readme.txt") + "\r\n" + too_long + "\r\n" + fits + "\r\n" + b + "\r\n" +
                                       "D:\\VIDEOS\\C.AVI";
   const StoredList stored = LoadVideoList(list, files, workspace);
-  EXPECT_EQ(Paths(), (Texts{c, a, fits, b}));
+  EXPECT_EQ(Rows(true), (Texts{c, a, fits, b}));
   // What may come back keeps its place; a row added since goes last.
   list.RemoveVideo(1);
   list.AddVideo(Video("new.avi"));
@@ -291,7 +287,7 @@ TEST_F(VideoListFileTest, KeepsTheRowsInOrderAndForgetsWhatIsGone) {
   const std::string written = mark + away + "\r\n" + c + "\r\nD:\\Videos\\readme.txt\r\n" + too_long + "\r\n" + fits +
                               "\r\n" + b + "\r\nD:\\Videos\\new.avi\r\n";
   EXPECT_EQ(ListLog(), written);
-  EXPECT_EQ(saved.rows, Paths());
+  EXPECT_EQ(saved.rows, Rows(true));
   SaveVideoList(list, saved, files, workspace);  // nothing more of its own to write
   EXPECT_EQ(ListLog(), written);
   VideoList again(workspace, files, video_exts);

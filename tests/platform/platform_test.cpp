@@ -3,6 +3,7 @@
 #include <regex>
 #include <set>
 #include <thread>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "platform/file_system.h"
@@ -16,16 +17,8 @@
 namespace clipvane {
 namespace {
 
-// What the PlatformError thrown by `action` says, or "no error".
-template <typename Action>
-std::string ErrorOf(Action action) {
-  try {
-    action();
-  } catch (const PlatformError& error) {
-    return error.what();
-  }
-  return "no error";
-}
+using ::testing::HasSubstr;
+using ::testing::ThrowsMessage;
 
 class FileSystemTest : public ::testing::Test {
  protected:
@@ -43,8 +36,8 @@ TEST_F(FileSystemTest, ReplacesAWholeFileOrKeepsTheOldOneAndSaysWhich) {
   ASSERT_TRUE(files_.MakeFolders(temp_ / "busy"));
   EXPECT_THROW(files_.ReplaceWholeFile(temp_ / "busy", "x"), PlatformError);
   EXPECT_TRUE(files_.IsDirectory(temp_ / "busy"));
-  const std::string error = ErrorOf([&] { files_.ReplaceWholeFile(temp_ / "missing" + "/x.log", "x"); });
-  EXPECT_NE(error.find("x.log"), std::string::npos) << error;
+  EXPECT_THAT([&] { files_.ReplaceWholeFile(temp_ / "missing" + "/x.log", "x"); },
+              ThrowsMessage<PlatformError>(HasSubstr("x.log")));
 }
 
 TEST_F(FileSystemTest, ListsOnlyTheFilesDirectlyInAFolderAndNeverRemovesAFolder) {
@@ -99,8 +92,8 @@ TEST_F(FileSystemTest, MakesUniqueEmptyTemporaryFilesNamedLikeGetTempFileName) {
     std::snprintf(name, sizeof name, "qv%X.tmp", unique);
     std::fclose(std::fopen((temp_ / name).c_str(), "w"));
   }
-  const std::string error = ErrorOf([&] { files_.MakeUniqueTempFile(temp_.Path(), "qv"); });
-  EXPECT_NE(error.find("No temporary name left in " + temp_.Path()), std::string::npos) << error;
+  EXPECT_THAT([&] { files_.MakeUniqueTempFile(temp_.Path(), "qv"); },
+              ThrowsMessage<PlatformError>(HasSubstr("No temporary name left in " + temp_.Path())));
 #endif
 }
 
@@ -193,9 +186,8 @@ TEST_F(IniProfileTest, AWriteCreatesTheFileOrNamesItWhenItFailsAndChangesOnlyIts
   EXPECT_EQ(OpenIniProfile(temp_ / "new.ini")->ReadString("DEFAULT", "Qulity", "9") +
                 ini->ReadString("default", "title", "fallback"),
             "0");
-  const std::string error =
-      ErrorOf([&] { OpenIniProfile(temp_ / "no such folder" + "/MP4.ini")->WriteString("default", "qulity", "1"); });
-  EXPECT_NE(error.find("MP4.ini"), std::string::npos) << error;
+  EXPECT_THAT([&] { OpenIniProfile(temp_ / "no such folder" + "/MP4.ini")->WriteString("default", "qulity", "1"); },
+              ThrowsMessage<PlatformError>(HasSubstr("MP4.ini")));
   // A write replaces only its own key and keeps every other line.
   const auto mine = Open(
       "; made by hand\r\n[first]\r\nqulity=5\r\n[default]\r\nQulity=1\r\n"

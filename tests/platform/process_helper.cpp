@@ -8,6 +8,8 @@
 //                 unless it is ended
 //   relay         holds a signal relay with no child and stops itself: the stop
 //                 must end it all the same
+//   step NAME FILE  (the batch job tests' tool) adds the line "made NAME" to FILE,
+//                 unless a file "fail-NAME" lies beside the helper: then ends with 3
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +19,7 @@
 #include <vector>
 
 #include "platform/child_processes.h"
+#include "platform/file_system.h"
 #include "platform/signal_relay.h"
 #include "platform/system_services.h"
 #include "platform/utf.h"
@@ -58,6 +61,14 @@ int Run(const std::vector<std::string>& args) {
     std::fwrite(args[1].data(), 1, args[1].size(), stdout);
     std::fwrite(args[2].data(), 1, args[2].size(), stderr);
     return 0;
+  }
+  if (mode == "step" && args.size() == 3) {
+    const std::string self = clipvane::ExecutablePath();
+    if (clipvane::NativeFileSystem().Exists(self.substr(0, self.find_last_of("\\/") + 1) + "fail-" + args[1])) return 3;
+    std::FILE* out = std::fopen(args[2].c_str(), "ab");
+    if (!out) return 4;
+    std::fprintf(out, "made %s\r\n", args[1].c_str());
+    return std::fclose(out) == 0 ? 0 : 4;
   }
   if (mode == "parent" && args.size() == 2) {
     clipvane::ChildProcesses child;

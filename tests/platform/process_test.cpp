@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
-
 #include "platform/detached_launch.h"
 #include "platform/file_system.h"
 #include "platform/signal_relay.h"
@@ -32,18 +29,13 @@ std::string Helper() { return ProgramBesideThisOne("clipvane_process_helper"); }
 // Reads the ids a helper notes in `file` ("parent" and "child") until there are `count`.
 std::map<std::string, unsigned long> NotedIds(const std::string& file, std::size_t count) {
   std::map<std::string, unsigned long> ids;
-  for (int i = 0; i < 200 && ids.size() < count; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  testing::Eventually([&] {
     std::istringstream lines(NativeFileSystem().ReadWholeFile(file).value_or(""));
     std::string what;
     for (unsigned long id; lines >> what >> id;) ids[what] = id;
-  }
+    return ids.size() >= count;
+  });
   return ids;
-}
-
-// A child started in a test whatever becomes of it: the cases look at its status.
-void Start(ChildProcesses& children, const std::vector<std::string>& argv, ChildStreams streams = {}) {
-  static_cast<void>(children.Start(argv, std::move(streams)));
 }
 
 TEST(ChildProcesses, ReturnEachStatusOrWhyItDidNotStartAndGiveStdoutOfASuccessOnly) {
@@ -69,9 +61,9 @@ TEST(ChildProcesses, DeliverEachStreamToItsOwnReaderAndPipeOnlyIntoTheNextChild)
                   .has_value(),
               writer_starts);
     EXPECT_EQ(children.Start({Helper(), "stdin"}, {to(1), Inherited()}).value(), 1u);  // numbered all the same
-    Start(children, {Helper(), "stdin"}, {to(2), Inherited()});
-    Start(children, {Helper(), "streams", "video", "log"}, {to(3), to(4)});
-    Start(children, {Helper(), "exit", "5"});
+    EXPECT_TRUE(children.Start({Helper(), "stdin"}, {to(2), Inherited()}));
+    EXPECT_TRUE(children.Start({Helper(), "streams", "video", "log"}, {to(3), to(4)}));
+    EXPECT_TRUE(children.Start({Helper(), "exit", "5"}));
     EXPECT_EQ(children.WaitAll(), (std::vector<int>{writer_starts ? 0 : 127, 0, 0, 0, 5}));
     EXPECT_EQ(said[0] + "|" + said[1] + "|" + said[2] + "|" + said[3] + "|" + said[4],
               writer_starts ? "a log|read 12|read 0|video|log" : "|read 0|read 0|video|log");
@@ -101,7 +93,7 @@ TEST(LaunchDetached, StartsAProgramThatWritesBothStreamsToAFileMadeAfreshOrSaysW
   const auto launched = LaunchDetached({Helper(), "streams", "out", "err"}, said);
   ASSERT_TRUE(launched.has_value()) << launched.error().Text();
   auto text = [&] { return NativeFileSystem().ReadWholeFile(said).value_or(""); };
-  for (int i = 0; i < 200 && text().size() != 6; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  testing::Eventually([&] { return text().size() == 6; });
   // The two streams reach the file in no fixed order.
   EXPECT_TRUE(text() == "outerr" || text() == "errout") << text();
   // An output file that cannot be made, or no such program: said before anything runs.
@@ -137,11 +129,11 @@ TEST(SignalRelay, PassesATerminationOnToTheChildrenAndLetsItEndAProcessWithoutAn
     ChildProcesses children(&relay);
     // Once the child is waiting, this process is told to stop; the child gets the same
     // signal and ends, and this process lives on to report it.
-    Start(children, {Helper(), "wait"},
-          {DeliveredTo([](const std::string& chunk) {
-             if (chunk.find("ready") != std::string::npos) ::kill(::getpid(), SIGTERM);
-           }),
-           Inherited()});
+    EXPECT_TRUE(children.Start({Helper(), "wait"}, {DeliveredTo([](const std::string& chunk) {
+                                                      if (chunk.find("ready") != std::string::npos)
+                                                        ::kill(::getpid(), SIGTERM);
+                                                    }),
+                                                    Inherited()}));
     EXPECT_EQ(children.WaitAll(), std::vector<int>{128 + SIGTERM});
     EXPECT_EQ(relay.FirstSignal(), SIGTERM);
   }
@@ -156,7 +148,7 @@ TEST(SignalRelay, PassesATerminationOnToTheChildrenAndLetsItEndAProcessWithoutAn
 TEST(ChildProcesses, AKilledParentTakesItsChildrenWithIt) {
   testing::TempFolder temp;
   ChildProcesses parent;
-  Start(parent, {Helper(), "parent", temp / "ids"}, {Discarded(), Discarded()});
+  ASSERT_TRUE(parent.Start({Helper(), "parent", temp / "ids"}, {Discarded(), Discarded()}));
   std::map<std::string, unsigned long> started = NotedIds(temp / "ids", 2);
   ASSERT_EQ(started.size(), 2u);
 #ifdef _WIN32
@@ -166,12 +158,7 @@ TEST(ChildProcesses, AKilledParentTakesItsChildrenWithIt) {
 #else
   ::kill(static_cast<pid_t>(started["parent"]), SIGKILL);
 #endif
-  bool child_alive = true;
-  for (int i = 0; i < 200 && child_alive; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    child_alive = ProcessIsAlive(started["child"]);
-  }
-  EXPECT_FALSE(child_alive);
+  EXPECT_TRUE(testing::Eventually([&] { return !ProcessIsAlive(started["child"]); }));
   parent.WaitAll();
 }
 

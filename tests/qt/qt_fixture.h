@@ -8,46 +8,21 @@
 
 #include "app/qt/main_window_qt.h"
 #include "app/qt/options_dialog_qt.h"
-#include "session/program.h"
 #include "jobs/job_plan.h"
 #include "platform/file_system.h"
 #include "platform/system_services.h"
 #include "runs/job_status.h"
-#include "support/fakes.h"
-#include "support/temp_folder.h"
+#include "support/program_folder.h"
 
 namespace clipvane::testing {
 
-class ListedFonts : public InstalledFonts {
- public:
-  std::vector<std::string> Families() override { return {"NanumGothic"}; }
-  std::vector<FontRegistryValue> RegistryValues() override {
-    return {{"NanumGothic", "truetype/nanum/NanumGothic.ttf"}};
-  }
-};
-
-// A program folder in a temporary folder, its windows over recording services, and
-// videos beside it that the fake library reports as 640 by 352.
-struct Windows {
-  Windows() { files.MakeFolders(temp / "videos"); }
-  std::string Video(const std::string& name) {
-    const std::string path = temp.WriteFile("videos/" + name, "video");
-    library.reports[path] = "Video\nWidth : 640 pixels\nHeight : 352 pixels\nFrame rate : 25 FPS\n";
-    return path;
-  }
-  // v0.avi... in list.log, the settings in MP4.ini, and the windows over them.
-  void Create(int rows = 0, const std::string& settings = "") {
-    std::vector<std::string> paths;
+// The program folder of the support, and its windows over recording services.
+struct Windows : ProgramFolder {
+  // These paths and v0.avi... in list.log, the settings in MP4.ini, and the windows over them.
+  void Create(int rows = 0, const std::string& settings = "", std::vector<std::string> paths = {}) {
     for (int i = 0; i < rows; ++i) paths.push_back(Video("v" + std::to_string(i) + ".avi"));
-    CreateOver(paths, settings);
-  }
-  void CreateOver(const std::vector<std::string>& paths, const std::string& settings = "") {
-    std::string list_log;
-    for (const std::string& path : paths) list_log += path + "\r\n";
-    temp.WriteFile("list.log", list_log);
     temp.WriteFile("MP4.ini", "[default]\r\n" + settings);
-    program = std::make_unique<Program>(
-        StartProgram(workspace, OpenIniProfile(workspace.SettingsFile()), "/usr/share/fonts"));
+    StartOver(paths, "/usr/share/fonts");
     windows = std::make_unique<QtProgramWindows>(*program, services);
   }
   // Writes a video's job status as its tools would, from a process that lives.
@@ -69,18 +44,9 @@ struct Windows {
     return static_cast<Widget*>(windows->Options().Control(control));
   }
 
-  TempFolder temp;
-  FileSystem& files = NativeFileSystem();
-  Workspace workspace{temp.Path(), PathStyle::kPosix};
-  FakeMediaInfoLibrary library;
-  RecordingShell shell;
-  RecordingDialogs dialogs;
-  RecordingOpener opener;
   FakeAviSynth avisynth;
-  ListedFonts fonts;
-  RecordingNotifier notifier;
+  ListedFonts fonts{{"NanumGothic"}, {{"NanumGothic", "truetype/nanum/NanumGothic.ttf"}}};
   GuiServices services{{files, shell, library}, opener, dialogs, avisynth, fonts, notifier};
-  std::unique_ptr<Program> program;
   std::unique_ptr<QtProgramWindows> windows;
 };
 

@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
   for (const char* name : {u8"부산 2009.mpg", u8"휴가 영상.avi", u8"Holiday.avi", u8"서울의 밤.wmv"})
     paths.push_back(w.Video(name));
   w.temp.WriteFile("videos/Holiday.smi", "<SAMI>");
-  w.CreateOver(paths);
+  w.Create(0, "", paths);
 
   // A run of the four, met in the middle: the first failed, the second is written,
   // the third runs, the fourth waits; as their status files say.

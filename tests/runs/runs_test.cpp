@@ -33,8 +33,7 @@ class RunScriptsTest : public ::testing::Test {
         context);
   }
   std::string File(const std::string& name) {
-    const auto found = files_.files.find("D:\\Conv\\batch\\" + name + ".bat");
-    return found == files_.files.end() ? "-" : found->second;
+    return files_.ReadWholeFile("D:\\Conv\\batch\\" + name + ".bat").value_or("-");
   }
   static std::string Calls(const Texts& names, const std::string& power = "") {
     std::string text;

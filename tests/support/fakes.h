@@ -14,6 +14,7 @@
 #include "ui/main_window_model.h"
 #include "ui/notices.h"
 #include "ui/run_follower.h"
+#include "ui/subtitle_font_lists.h"
 
 namespace clipvane::testing {
 
@@ -33,14 +34,8 @@ class FakeProcessList : public ProcessList {
   // that command line when it is given.
   FakeProcessList& Running(const std::string& name, int count = 1, std::uint32_t parent = 0,
                            std::optional<std::string> command_line = std::nullopt) {
-    for (int i = 0; i < count; ++i) {
-      ProcessEntry entry;
-      entry.id = static_cast<std::uint32_t>(100 + processes.size());
-      entry.exe_name = name;
-      entry.parent_id = parent;
-      entry.command_line = command_line;
-      processes.push_back(entry);
-    }
+    for (int i = 0; i < count; ++i)
+      processes.push_back({static_cast<std::uint32_t>(100 + processes.size()), name, parent, command_line});
     return *this;
   }
 };
@@ -79,22 +74,15 @@ class RecordingOpener : public DocumentOpener {
   void Open(const std::string& target) override { opened.push_back(target); }
 };
 
-// Shows nothing, remembers every box and answers questions with `answer`, choices
-// with `choice`.
+// Shows nothing, remembers every box and answers each question No, each choice with
+// `choice`.
 class RecordingDialogs : public Dialogs {
  public:
   std::vector<Notice> shown;
-  bool answer = false;
   int choice = -1;
   void Tell(const Notice& notice) override { shown.push_back(notice); }
-  bool Ask(const Notice& notice) override {
-    shown.push_back(notice);
-    return answer;
-  }
-  int Choose(const Notice& notice, const std::vector<std::string>&) override {
-    shown.push_back(notice);
-    return choice;
-  }
+  bool Ask(const Notice& notice) override { return shown.push_back(notice), false; }
+  int Choose(const Notice& notice, const std::vector<std::string>&) override { return shown.push_back(notice), choice; }
 };
 
 // AviSynth as a registry value and the files and folders that exist; the installer
@@ -132,10 +120,21 @@ class FakeMediaInfoLibrary : public MediaInfoLibrary {
   MediaInfoProblem Problem() const override { return problem; }
   std::string Inform(const std::string& path) override {
     informed.push_back(path);
-    const auto found = reports.find(path);
-    return found == reports.end() ? std::string() : found->second;
+    return reports.count(path) ? reports.at(path) : std::string();
   }
   std::string InformTracks(const std::string&) override { return {}; }
+};
+
+// The installed fonts as the test lists them; none holds Hangul unless `hangul` says so.
+class ListedFonts : public InstalledFonts {
+ public:
+  ListedFonts(std::vector<std::string> listed_families, std::vector<FontRegistryValue> listed_values)
+      : families(std::move(listed_families)), values(std::move(listed_values)) {}
+  std::vector<std::string> Families() override { return families; }
+  std::vector<FontRegistryValue> RegistryValues() override { return values; }
+  std::vector<std::string> HangulNames() override { return hangul; }
+  std::vector<std::string> families, hangul;
+  std::vector<FontRegistryValue> values;
 };
 
 class RecordingNotifier : public DesktopNotifier {

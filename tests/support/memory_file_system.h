@@ -26,15 +26,12 @@ class MemoryFileSystem : public FileSystem {
     return true;
   }
   std::optional<std::string> ReadWholeFile(const std::string& path) const override {
-    const auto found = files.find(path);
-    if (found == files.end()) return std::nullopt;
-    return found->second;
+    return files.count(path) ? std::optional(files.at(path)) : std::nullopt;
   }
   // A file's bytes stand for its identity.
   FileStamp Stamp(const std::string& path) const override {
-    const auto found = files.find(path);
-    if (found == files.end()) return {};
-    return {true, 0, std::hash<std::string>{}(found->second), 0, found->second.size()};
+    if (!files.count(path)) return {};
+    return {true, 0, std::hash<std::string>{}(files.at(path)), 0, files.at(path).size()};
   }
   std::vector<std::string> FilesIn(const std::string& folder) const override {
     std::vector<std::string> paths;
@@ -45,8 +42,7 @@ class MemoryFileSystem : public FileSystem {
     return paths;
   }
   std::optional<std::string> ResolvedPath(const std::string& path) const override {
-    if (!Exists(path)) return std::nullopt;
-    return path;
+    return Exists(path) ? std::optional(path) : std::nullopt;
   }
   void ReplaceWholeFile(const std::string& path, const std::string& bytes) override {
     if (unwritable.count(path)) throw PlatformError("Cannot write " + path);

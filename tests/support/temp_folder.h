@@ -1,10 +1,14 @@
 #pragma once
-#include <filesystem>
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
 #include <fstream>
+#include <functional>
+#include <iterator>
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 #include "common/path_style.h"
 
@@ -23,13 +27,11 @@ inline std::ptrdiff_t FilesLeftIn(const std::filesystem::path& folder) {
 class TempFolder {
  public:
   TempFolder() {
-    std::random_device seed;
-    std::mt19937_64 random(seed());
-    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-      const auto candidate = std::filesystem::temp_directory_path() / ("clipvane-test-" + std::to_string(random()));
-      if (std::filesystem::create_directory(candidate)) path_ = candidate.string() + Separator(kNativePathStyle);
-    }
-    if (path_.empty()) throw std::runtime_error("cannot make a temporary folder");
+    std::mt19937_64 random(std::random_device{}());
+    std::filesystem::path folder;
+    do folder = std::filesystem::temp_directory_path() / ("clipvane-test-" + std::to_string(random()));
+    while (!std::filesystem::create_directory(folder));  // throws when the folder cannot be made
+    path_ = folder.string() + Separator(kNativePathStyle);
   }
   ~TempFolder() {
     std::error_code ignored;
@@ -48,10 +50,21 @@ class TempFolder {
     if (!out) throw std::runtime_error("cannot write " + path_ + name);
     return path_ + name;
   }
+  // The bytes of a file in the folder, or "-" when it cannot be read.
+  std::string Read(const std::string& name) const {
+    std::ifstream in(path_ + name, std::ios::binary);
+    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "-";
+  }
 
  private:
   std::string path_;
 };
+
+// Asks every 50 ms, `tries` times at most, until `done` says yes; its last answer.
+inline bool Eventually(const std::function<bool()>& done, int tries = 600) {
+  for (int i = 0; i < tries && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  return done();
+}
 
 // A path into a test's data/ folder (CLIPVANE_TEST_DATA) with native separators.
 inline std::string DataFile(std::string path) {

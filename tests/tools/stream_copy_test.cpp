@@ -117,7 +117,7 @@ TEST_P(MuxTest, GivesThePacketsOfFfmpegsMuxWithTheMovieBoxFirst) {
   Ffmpeg(input(c.first) + input(c.second) + " -map 0 -map 1 -c copy -bsf:" + (is_video(c.first) ? "0" : "1") + stamps +
          reference);
   EXPECT_NE(PacketList(mp4).find("\n1,"), std::string::npos) << "one stream only";
-  EXPECT_EQ(PacketDifference(mp4, reference), "");
+  EXPECT_EQ(PacketList(mp4), PacketList(reference));  // the line above: not empty
   // Fast start: a player reads the movie box before any media data.
   const MediaReport report = Probe(mp4);
   EXPECT_TRUE(report.moov_first) << TopLevelBoxes(mp4);

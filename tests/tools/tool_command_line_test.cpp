@@ -65,7 +65,7 @@ TEST_F(ToolCommandLineTest, WritesAnAviWithTheEncodersFourccAndAac) {
     ASSERT_EQ(one.children.size(), 1u);
     ASSERT_EQ(RunProgram(one.children.front()).status, 0);
     EXPECT_NE(PacketList(avi).find("\n1,"), std::string::npos) << "no sound";
-    EXPECT_EQ(PacketDifference(avi, inputs.output), "") << tag;
+    EXPECT_EQ(PacketList(avi), PacketList(inputs.output)) << tag;  // the line above: not empty
   }
 }
 

@@ -7,14 +7,13 @@
 #include <unistd.h>
 #endif
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <stdexcept>
-#include <thread>
 #include <tuple>
 
 #include "platform/file_system.h"
@@ -31,11 +30,6 @@ static const char* const kExe = kNativePathStyle == PathStyle::kWindows ? ".exe"
 std::string FfprobeProgram() { return std::string(CLIPVANE_FFMPEG_DIR) + "ffprobe" + kExe; }
 std::string FfmpegProgram() { return std::string(CLIPVANE_FFMPEG_DIR) + "ffmpeg" + kExe; }
 std::filesystem::path FsPathOf(const std::string& text) { return std::filesystem::u8path(AnsiToUtf8(text)); }
-
-bool Eventually(const std::function<bool()>& done, int tries) {
-  for (int i = 0; i < tries && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  return done();
-}
 
 JobSettings PresetSettings(int qulity, int platform) {
   TempFolder folder;
@@ -61,9 +55,7 @@ ProgramRun RunProgram(const std::vector<std::string>& argv) {
 
 std::vector<std::string> Words(const std::string& text) {
   std::istringstream in(text);
-  std::vector<std::string> words;
-  for (std::string word; in >> word;) words.push_back(word);
-  return words;
+  return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
 }
 
 void RunFfmpeg(const std::vector<std::string>& args) {
@@ -75,7 +67,8 @@ void RunFfmpeg(const std::vector<std::string>& args) {
 
 void MakeVideo(const std::string& path, const std::string& video, const std::string& audio,
                const std::string& options) {
-  std::vector<std::string> args{"-f", "lavfi", "-i", video, "-f", "lavfi", "-i", audio, "-shortest"};
+  std::vector<std::string> args{"-f", "lavfi", "-i", video};
+  if (!audio.empty()) args.insert(args.end(), {"-f", "lavfi", "-i", audio, "-shortest"});
   for (const std::string& word :
        Words(options.empty() ? "-c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac" : options))
     args.push_back(word);
@@ -131,16 +124,11 @@ std::string MediaReport::Formats() const {
 std::string TopLevelBoxes(const std::string& path) {
   std::ifstream in(FsPathOf(path), std::ios::binary);
   std::string types;
-  unsigned char header[16];
-  while (in.read(reinterpret_cast<char*>(header), 8)) {
-    std::uint64_t size = 0;
-    for (int i = 0; i < 4; ++i) size = size << 8 | header[i];
-    if (size == 1 && in.read(reinterpret_cast<char*>(header) + 8, 8)) {
-      size = 0;
-      for (int i = 8; i < 16; ++i) size = size << 8 | header[i];
-      size -= 8;
-    }
-    types += std::string(reinterpret_cast<char*>(header) + 4, 4) + " ";
+  // The files here are small: no box has a 64-bit size.
+  for (char header[8]; in.read(header, 8);) {
+    std::uint32_t size = 0;
+    for (int i = 0; i < 4; ++i) size = size << 8 | static_cast<unsigned char>(header[i]);
+    types += std::string(header + 4, 4) + " ";
     if (size < 8) break;
     in.seekg(static_cast<std::streamoff>(size - 8), std::ios::cur);
   }
@@ -197,18 +185,6 @@ std::string PacketList(const std::string& path) {
   return packets;
 }
 
-std::string PacketDifference(const std::string& path, const std::string& reference) {
-  std::istringstream ours(PacketList(path)), theirs(PacketList(reference));
-  std::string a, b;
-  for (int line = 1;; ++line) {
-    const bool more_a = static_cast<bool>(std::getline(ours, a)), more_b = static_cast<bool>(std::getline(theirs, b));
-    if (!more_a && !more_b) return line > 1 ? "" : "no packets";
-    if (a != b || more_a != more_b) {
-      return "packet " + std::to_string(line) + ": " + (more_a ? a : "none") + " against " + (more_b ? b : "none");
-    }
-  }
-}
-
 ToolAppDir::ToolAppDir() : workspace_(folder_.Path(), kNativePathStyle) {
   namespace fs = std::filesystem;
   fs::create_directory(FsPathOf(folder_ / "bin"));
@@ -238,11 +214,9 @@ JobBuild ToolAppDir::Build(const std::string& video, const MediaFacts& facts, co
 ToolAppDir::Run ToolAppDir::BuildAndRun(const std::string& video, const MediaFacts& facts, const JobSettings& job,
                                         AvsScriptWriter write_avs) const {
   const JobBuild build = Build(video, facts, job, std::move(write_avs));
-#ifdef _WIN32
-  const ProgramRun ran = RunProgram({"cmd.exe", "/d", "/c", build.script});
-#else
-  const ProgramRun ran = RunProgram({"sh", build.script});
-#endif
+  const ProgramRun ran = RunProgram(kNativeScriptDialect == ScriptDialect::kWindowsBatch
+                                        ? std::vector<std::string>{"cmd.exe", "/d", "/c", build.script}
+                                        : std::vector<std::string>{"sh", build.script});
   return {workspace_.OutputPath(video), ran.output + ran.errors, ran.status};
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,25 +26,17 @@ ProgramRun RunProgram(const std::vector<std::string>& argv);
 // Runs ffmpeg quietly with these arguments; throws when it fails.
 void RunFfmpeg(const std::vector<std::string>& args);
 
-// Asks every 50 ms, `tries` times at most, until `done` says yes; its last answer.
-bool Eventually(const std::function<bool()>& done, int tries = 600);
-
 // Option words, as a command line would split them.
 std::vector<std::string> Words(const std::string& text);
 
-// A test video from FFmpeg's generators: `video` and `audio` are lavfi sources, the
-// rest output options (H.264 and AAC when empty).
+// A test video from FFmpeg's generators: `video` and `audio` are lavfi sources (no
+// sound when `audio` is empty), the rest output options (H.264 and AAC when empty).
 void MakeVideo(const std::string& path, const std::string& video, const std::string& audio,
                const std::string& options = "");
 
 // What the probe finds of a picture of that size and rate.
 inline MediaFacts PictureFacts(int width, int height, double frame_rate = 0) {
-  MediaFacts facts;
-  facts.width = width;
-  facts.height = height;
-  facts.aspect = static_cast<double>(width) / height;
-  facts.frameRate = frame_rate;
-  return facts;
+  return {width, height, static_cast<double>(width) / height, frame_rate, false, ""};
 }
 
 // What ffprobe says of a file: its first video and audio streams and their count, the
@@ -74,10 +65,8 @@ inline bool IsRed(int r, int g, int b) { return r > 150 && g < 90 && b < 90; }
 inline bool IsBlue(int r, int g, int b) { return b > 150 && r < 90 && g < 90; }
 
 // Every packet as ffprobe lists it, stream after stream: timestamps, duration, size,
-// key-frame flag and a hash of the bytes. The first packet where two files differ, or
-// "" when they hold the same packets.
+// key-frame flag and a hash of the bytes, a line each.
 std::string PacketList(const std::string& path);
-std::string PacketDifference(const std::string& path, const std::string& reference);
 
 // The settings, presets and fonts folder a job is built with.
 struct JobSettings {

@@ -7,8 +7,7 @@
 #include "platform/text_encoding.h"
 #include "runs/encode_commands.h"
 #include "settings/settings_store.h"
-#include "support/fakes.h"
-#include "support/temp_folder.h"
+#include "support/program_folder.h"
 #include "ui/main_window_model.h"
 #include "ui/notices.h"
 #include "ui/options_dialog_model.h"
@@ -18,37 +17,20 @@
 namespace clipvane::testing {
 namespace {
 
-// A program folder in a temporary folder with its settings, a folder of videos
-// beside it that the fake library reports as 640 by 352, and a session over them.
-class UiFixture : public ::testing::Test {
+// The program folder of the support, and a session over it.
+class UiFixture : public ::testing::Test, public ProgramFolder {
  protected:
-  UiFixture() { files.MakeFolders(temp / "videos"); }
-
   std::string Sep() const { return std::string(1, Separator(kNativePathStyle)); }
-  // Writes videos/<name>; the library knows its picture.
-  std::string Video(const std::string& name) {
-    const std::string path = temp.WriteFile("videos" + Sep() + name, "video");
-    library.reports[path] = "Video\nWidth : 640 pixels\nHeight : 352 pixels\nFrame rate : 23.976 FPS\n";
-    return path;
-  }
   std::string BatchFile(const std::string& name) const {
     return temp / ("batch" + Sep() + name + ScriptExtension(kNativeScriptDialect));
   }
-  // The program's start, once the folder is set up.
-  void Start() {
-    program = std::make_unique<Program>(StartProgram(workspace, OpenIniProfile(workspace.SettingsFile()), "C:\\Fonts"));
+  // The program's start over these rows, once the folder is set up.
+  void Start(const std::vector<std::string>& rows = {}) {
+    StartOver(rows, "C:\\Fonts");
     session = std::make_unique<Session>(*program, services);
   }
 
-  TempFolder temp;
-  FileSystem& files = NativeFileSystem();
-  Workspace workspace{temp.Path(), kNativePathStyle};
-  FakeMediaInfoLibrary library;
-  RecordingShell shell;
-  RecordingDialogs dialogs;
-  RecordingOpener opener;
   CoreServices services{files, shell, library};
-  std::unique_ptr<Program> program;
   std::unique_ptr<Session> session;
 };
 
@@ -131,10 +113,11 @@ class RecordingView : public MainWindowView {
 class MainWindowModelTest : public UiFixture {
  protected:
   // `rows` videos v0.avi... and `more` in list.log, the window created over them, `selected` selected.
-  void Create(int rows, int selected = 0, std::string more = "") {
-    for (int i = rows - 1; i >= 0; --i) more = Video("v" + std::to_string(i) + ".avi") + "\r\n" + more;
-    temp.WriteFile("list.log", more);
-    Start();
+  void Create(int rows, int selected = 0, const std::string& more = "") {
+    std::vector<std::string> paths;
+    for (int i = 0; i < rows; ++i) paths.push_back(Video("v" + std::to_string(i) + ".avi"));
+    if (!more.empty()) paths.push_back(more);
+    Start(paths);
     model = std::make_unique<MainWindowModel>(*session, opener, dialogs);
     model->Attach(view);
     follower = std::make_unique<RunFollower>(*session, notifier);
@@ -161,12 +144,11 @@ class MainWindowModelTest : public UiFixture {
   }
   std::unique_ptr<MainWindowModel> model;
   RecordingView view{model};
-  RecordingNotifier notifier;
   std::unique_ptr<RunFollower> follower;
 };
 
 TEST_F(MainWindowModelTest, CreationLoadsTheListMakesTheFoldersAndChoosesNoPowerAction) {
-  Create(1, 0, temp / "gone.avi\r\n");
+  Create(1, 0, temp / "gone.avi");
   EXPECT_EQ(model->List().RowCount(), 1u);
   EXPECT_EQ(model->StartButton(), (StartButtonState{false, Utf8ToAnsi(u8"시작")}));  // as designed, no count
   EXPECT_TRUE(files.IsDirectory(temp / "incoming") && files.IsDirectory(temp / "batch") &&
@@ -423,23 +405,6 @@ TEST_F(MainWindowModelTest, AJobInHandStopsOnRequestAndHoldsTheWindowOpen) {
   EXPECT_EQ(opener.opened, Texts{log});
 }
 
-class FakeFonts : public InstalledFonts {
- public:
-  std::vector<std::string> Families() override { return {"Tahoma", "@Gulim", "Gulim", "arial", "TAHOMA", "Two Words"}; }
-  std::vector<FontRegistryValue> RegistryValues() override {
-    std::vector<FontRegistryValue> values{{"Verdana (TrueType)", "verdana.ttf"},
-                                          {"Gulim & GulimChe (TrueType)", "gulim.ttc"},
-                                          {"Hidden (TrueType)", ""},
-                                          {"Courier 10,12,15", "coure.fon"},
-                                          {"arial(TrueType)", "arial.ttf"}};
-    values.insert(values.end(), more.begin(), more.end());
-    return values;
-  }
-  std::vector<std::string> HangulNames() override { return hangul; }
-  std::vector<FontRegistryValue> more;
-  std::vector<std::string> hangul;  // none, as on Windows
-};
-
 class OptionsDialogModelTest : public UiFixture {
  protected:
   void Create(const std::string& settings = "") {
@@ -458,7 +423,12 @@ class OptionsDialogModelTest : public UiFixture {
   std::string SizeRange() { return model->SubtitleLists().sizes.front() + ".." + model->SubtitleLists().sizes.back(); }
 
   FakeAviSynth avisynth;
-  FakeFonts fonts;
+  ListedFonts fonts{{"Tahoma", "@Gulim", "Gulim", "arial", "TAHOMA", "Two Words"},
+                    {{"Verdana (TrueType)", "verdana.ttf"},
+                     {"Gulim & GulimChe (TrueType)", "gulim.ttc"},
+                     {"Hidden (TrueType)", ""},
+                     {"Courier 10,12,15", "coure.fon"},
+                     {"arial(TrueType)", "arial.ttf"}}};
   int loads = 0;
   std::unique_ptr<OptionsDialogModel> model;
 };
@@ -567,7 +537,7 @@ TEST_F(OptionsDialogModelTest, FontListsShowTheInstalledFontsAndAPickIsSavedAsFi
   EXPECT_EQ(Saved("fontname"), "missing.ttf,missing");
   // Fonts known to hold Hangul come first, each part in its order, and a configured
   // font that is not there gives way to the first of them in its plain face.
-  fonts.more = {{"Batang Bold", "batangbd.ttf"}, {"Batang", "batang.ttf"}};
+  fonts.values.insert(fonts.values.end(), {{"Batang Bold", "batangbd.ttf"}, {"Batang", "batang.ttf"}});
   fonts.hangul = {"Batang Bold", "Batang", "Gulim & GulimChe (TrueType)", "GULIM", "Two Words"};
   Create("fontname=missing.ttf,Two Words\r\n");
   EXPECT_EQ(FontList(), "Batang Bold;Batang;Gulim ;arial;Courier 10,12,15;Verdana ; [1]");
