@@ -64,7 +64,8 @@ int CheckAndPlace(const std::string& video, const std::string& built, const std:
   std::error_code no_link;
   std::filesystem::create_hard_link(FsPath(built), FsPath(named_mp4), no_link);
   const TrackSummary result = ParseTrackSummary(mediainfo->InformTracks(Utf8ToAnsi(no_link ? built : named_mp4)));
-  if (!no_link) std::filesystem::remove(FsPath(named_mp4), no_link);
+  std::error_code ignored;
+  if (!no_link) std::filesystem::remove(FsPath(named_mp4), ignored);
   const JobOutcome outcome = JudgeResult(true, source, result);
   const std::string found = "it has " + std::to_string(result.video_tracks) + " video and " +
                             std::to_string(result.audio_tracks) + " audio tracks and is " + Seconds(result.seconds) +
@@ -76,7 +77,6 @@ int CheckAndPlace(const std::string& video, const std::string& built, const std:
   }
   // The earlier note goes first: between the two steps nothing is known, which is
   // never wrong.
-  std::error_code ignored;
   std::filesystem::remove(FsPath(SourceRecordPath(final_mp4, kNativePathStyle)), ignored);
   std::string why;
   if (!MoveOver(built, final_mp4, &why)) {

@@ -13,9 +13,9 @@
 namespace clipvane {
 namespace {
 
-// Debian's libmediainfo, loaded by its name when a probe or check first needs it, not
-// linked: the library and the forty it brings cost every start of a tool that never
-// probes anything (a mux) some 20 ms.
+// Debian's libmediainfo, loaded by its name when a program or tool asks for the library,
+// not linked: the library and the forty it brings would cost every start of a tool
+// that never probes anything (a mux) some 20 ms.
 class SystemMediaInfo : public MediaInfoLibrary {
  public:
   SystemMediaInfo() {

@@ -28,11 +28,12 @@ struct JobFile {
 };
 
 // "qv1A2B.avi" in temp, or ".qv1A2B.avi.5f3e" that a tool was writing; in incoming
-// ".qv1A2B.part", or "..qv1A2B.part.5f3e" (and "..qv1A2B.part.5f3e.mp4"). Nothing for any other name: a video's own
-// files (its SSA file, its MP4) never look like these.
+// ".qv1A2B.part", or "..qv1A2B.part.5f3e" (and the check's "..qv1A2B.part.5f3e.mp4").
+// Nothing for any other name: a video's own files (its SSA file, its MP4) never look
+// like these.
 std::optional<JobFile> JobFileOf(const std::string& path, bool in_incoming, PathStyle style) {
   std::string name = FileNamePart(path, style);
-  // The check's second name for a built MP4, "..qv1A2B.part.5f3e.mp4", is one more.
+  // The check's second name for a built MP4 is a partial file with ".mp4" after it.
   const std::string mp4 = ".mp4";
   if (in_incoming && name.rfind("..", 0) == 0 && name.size() > mp4.size() &&
       name.compare(name.size() - mp4.size(), mp4.size(), mp4) == 0)
