@@ -23,6 +23,20 @@ std::string FileUrl(const std::string& path) { return "file:" + path; }
 // Large blocks: one call to the system per quarter megabyte.
 constexpr int kBlock = 256 * 1024;
 
+// Whether the container's header gave all that a stream copy of the stream needs. AAC
+// also needs its decoder set-up, which the raw stream's frame headers are made from.
+bool Described(const AVStream& stream) {
+  const AVCodecParameters& codec = *stream.codecpar;
+  if (codec.codec_id == AV_CODEC_ID_NONE) return false;
+  switch (codec.codec_type) {
+    case AVMEDIA_TYPE_VIDEO: return codec.width > 0 && codec.height > 0;
+    case AVMEDIA_TYPE_AUDIO:
+      return codec.sample_rate > 0 && codec.ch_layout.nb_channels > 0 &&
+             (codec.codec_id != AV_CODEC_ID_AAC || codec.extradata_size > 0);
+    default: return true;
+  }
+}
+
 }  // namespace
 
 class SystemFile {
@@ -140,7 +154,7 @@ Packet NewPacket() {
 
 InputFile::~InputFile() { avformat_close_input(&context_); }
 
-bool InputFile::Open(const std::string& path, const char* format, std::string& error) {
+bool InputFile::Open(const std::string& path, const char* format, std::string& error, bool header_may_do) {
   const AVInputFormat* forced = format ? av_find_input_format(format) : nullptr;
   if (format && !forced) {
     error = "this build reads no " + std::string(format) + " streams";
@@ -152,7 +166,10 @@ bool InputFile::Open(const std::string& path, const char* format, std::string& e
   if (forced) av_dict_set(&options, "raw_packet_size", "262144", 0);
   int status = avformat_open_input(&context_, FileUrl(path).c_str(), forced, &options);
   av_dict_free(&options);
-  if (status >= 0) status = avformat_find_stream_info(context_, nullptr);
+  bool described = header_may_do && status >= 0;
+  for (unsigned i = 0; described && i < context_->nb_streams; ++i) described = Described(*context_->streams[i]);
+  // Reading ahead decodes the first frames of every stream, much of a short copy's time.
+  if (status >= 0 && !described) status = avformat_find_stream_info(context_, nullptr);
   if (status < 0) {
     error = "cannot read " + path + ": " + AvErrorText(status);
     return false;

@@ -31,8 +31,10 @@ class InputFile {
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
   ~InputFile();
-  // False, with the reason in `error`, when it cannot be opened or read.
-  bool Open(const std::string& path, const char* format, std::string& error);
+  // False, with the reason in `error`, when it cannot be opened or read. With
+  // `header_may_do`, streams that the container's header already describes whole are
+  // not read ahead to learn more: a copy needs no more.
+  bool Open(const std::string& path, const char* format, std::string& error, bool header_may_do = false);
   AVFormatContext* Context() const { return context_; }
   // The next packet; AVERROR_EOF at the end.
   int Read(AVPacket& packet) { return av_read_frame(context_, &packet); }

@@ -19,7 +19,7 @@ SplitResult SplitStream(const std::string& input, bool video, const std::string&
   av_log_set_level(AV_LOG_ERROR);
   std::string error;
   InputFile in;
-  if (!in.Open(input, nullptr, error)) return Failed(error);
+  if (!in.Open(input, nullptr, error, true)) return Failed(error);
   const int index = in.FirstStream(video ? AVMEDIA_TYPE_VIDEO : AVMEDIA_TYPE_AUDIO);
   if (index < 0) return Failed(input + " has no " + (video ? "video" : "sound"));
   const AVStream& source = *in.Context()->streams[index];
