@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <map>
 #include <cstdlib>
 #include <sstream>
 #include <utility>
@@ -67,42 +68,50 @@ std::optional<AvsScript> ParseAvsScript(const std::string& text, std::string& er
   return script;
 }
 
-SourceFacts ReadSourceFacts(const std::string& ffprobe_lines) {
+SourceFacts ReadSourceFacts(const std::string& ffprobe_report) {
   SourceFacts facts;
   facts.has_audio = false;
-  std::istringstream lines(ffprobe_lines);
-  std::string line, stream;
-  int pictures = 0;
+  std::istringstream lines(ffprobe_report);
+  // A stream's keys come in ffprobe's order, its codec's name before its kind, so each
+  // stream is judged whole at its end.
+  std::map<std::string, std::string> stream;
+  bool picture_seen = false;
   double rotation = 0;
-  while (std::getline(lines, line)) {
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line == "[STREAM]") stream.clear();
+    if (line == "[/STREAM]") {
+      if (stream["codec_type"] == "audio") facts.has_audio = true;
+      // Only the first picture's: that is the one the encode maps.
+      if (stream["codec_type"] == "video" && !picture_seen) {
+        picture_seen = true;
+        facts.width = std::atoi(stream["width"].c_str());
+        facts.height = std::atoi(stream["height"].c_str());
+        facts.video_codec = stream["codec_name"];
+        rotation = std::atof(stream["rotation"].c_str());
+      }
+    }
     const std::size_t equals = line.find('=');
     if (equals == std::string::npos) continue;
     const std::string key = line.substr(0, equals), value = line.substr(equals + 1);
-    if (key == "codec_type") {
-      stream = value;
-      if (stream == "video") ++pictures;
-      if (stream == "audio") facts.has_audio = true;
-    }
-    // Only the first picture's: that is the one the encode maps.
-    const bool first_picture = stream == "video" && pictures == 1;
-    if (first_picture && key == "width") facts.width = std::atoi(value.c_str());
-    if (first_picture && key == "height") facts.height = std::atoi(value.c_str());
-    if (first_picture && key == "rotation") rotation = std::atof(value.c_str());
-    if (first_picture && key == "codec_name") facts.video_codec = value;
+    stream[key] = value;
     if (key == "duration") facts.duration = std::atof(value.c_str());
   }
+  TurnForShowing(facts, rotation);
+  return facts;
+}
+
+void TurnForShowing(SourceFacts& facts, double rotation) {
   // FFmpeg turns such a picture upright before the filters see it.
   const long quarter_turns = std::lround(rotation / 90) % 4;
   facts.turned = quarter_turns != 0;
   if (quarter_turns % 2 != 0) std::swap(facts.width, facts.height);
-  return facts;
 }
 
 SourceFacts ProbeSource(const std::string& path) {
   const auto output =
       CaptureOutput({ProgramBesideThisOne("ffprobe"), "-v", "error", "-show_entries",
-                     "stream=codec_type,codec_name,width,height:stream_side_data=rotation:format=duration", "-of",
-                     "default=noprint_wrappers=1", path});
+                     "stream=codec_type,codec_name,width,height:stream_side_data=rotation:format=duration", path});
   // Without an answer nothing is known, and the sound is taken to be there.
   return output ? ReadSourceFacts(*output) : SourceFacts{};
 }

@@ -27,8 +27,10 @@ struct SourceFacts {
   bool has_audio = true;      // false only when ffprobe read the file and found no sound
 };
 SourceFacts ProbeSource(const std::string& path);
-// ffprobe's lines about the streams and the format, read into facts.
-SourceFacts ReadSourceFacts(const std::string& ffprobe_lines);
+// ffprobe's report (its default writer) of the streams and the format, read into facts.
+SourceFacts ReadSourceFacts(const std::string& ffprobe_report);
+// Takes in the turn, in degrees, that the file asks for its first picture.
+void TurnForShowing(SourceFacts& facts, double rotation);
 
 // Whether the FFmpeg program has the named encoder.
 bool HasEncoder(const std::string& ffmpeg, const std::string& encoder);

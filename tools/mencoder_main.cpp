@@ -5,6 +5,7 @@
 #include <iostream>
 #include <optional>
 
+#include "av_probe.h"
 #include "job_report.h"
 #include "mencoder_command.h"
 #include "mencoder_inputs.h"
@@ -68,13 +69,15 @@ class Encoder {
     if (request_.video == VideoCodec::kXvid) inputs_.has_xvid = HasEncoder(inputs_.ffmpeg, "libxvid");
     // The picture size matters only when no filter sets it, and whether there is
     // sound only when sound is encoded; the length for the percentage comes from
-    // ffmpeg's own report. Each probe costs a start of ffprobe, which is much of the
-    // scripts' overhead over a plain encode.
+    // ffmpeg's own report. A probe that libavformat here cannot answer costs a start
+    // of ffprobe, which is much of the scripts' overhead over a plain encode.
     const bool sizes_picture = request_.HasFilter(VideoFilter::Kind::kCrop) ||
                                request_.HasFilter(VideoFilter::Kind::kScale) ||
                                request_.HasFilter(VideoFilter::Kind::kExpand);
-    if ((request_.EncodesVideo() && !sizes_picture) || request_.EncodesAudio())
-      inputs_.facts = ProbeSource(inputs_.media);
+    if ((request_.EncodesVideo() && !sizes_picture) || request_.EncodesAudio()) {
+      const std::optional<SourceFacts> here = ProbeSourceHere(inputs_.media);
+      inputs_.facts = here ? *here : ProbeSource(inputs_.media);
+    }
 
     const FfmpegCommand command = BuildFfmpegCommand(request_, inputs_);
     if (request_.format == OutputFormat::kAvi) {

@@ -5,6 +5,7 @@
 
 #include <sstream>
 
+#include "av_probe.h"
 #include "h264_order.h"
 #include "tool_files.h"
 #include "tool_runs.h"
@@ -29,6 +30,11 @@ std::string Source(const std::string& name) {
     // With B-frames, stored in another order than they are shown.
     MakeVideo(folder / "h264.avi", picture, tone, "-c:v libx264 -preset ultrafast -bf 2 -c:a aac -f avi");
     MakeVideo(folder / "pcm.avi", picture, tone, "-c:v mpeg4 -c:a pcm_s16le -f avi");
+    // As phones write them: turned a quarter, and a silent portrait clip.
+    MakeVideo(folder / "upright.mp4", picture, tone, "-c:v libx264 -c:a aac -f mp4");
+    Ffmpeg("-i " + folder / "upright.mp4" + " -c copy -metadata:s:v:0 rotate=90 " + folder / "turned.mp4");
+    RunFfmpeg(
+        Words("-f lavfi -i testsrc2=size=240x320:rate=30:duration=1.5 -c:v libx264 -f mov " + folder / "silent.mov"));
     // The raw streams of the muxing cases, as FFmpeg splits them.
     for (const std::string codec : {"divx", "xvid"})
       Ffmpeg("-i " + folder / (codec + ".avi") + " -map 0:v -c copy -f m4v " + folder / (codec + ".m4v") +
@@ -143,6 +149,23 @@ INSTANTIATE_TEST_SUITE_P(
                       MuxCase{"SoundIntoAFragmentedFile", "divx.m4v", "divx.aac", "25", 90000, 3600,
                               "-movflags frag_keyframe+empty_moov -f mp4"}),
     [](const auto& test_info) { return test_info.param.label; });
+
+// The in-process probe says what ffprobe says, or leaves the file to it.
+TEST(SourceProbe, TellsWhatFfprobeTells) {
+  for (const std::string name : {"divx.avi", "h264.avi", "turned.mp4", "silent.mov"}) {
+    const std::optional<tools::SourceFacts> here = tools::ProbeSourceHere(Source(name));
+    ASSERT_TRUE(here) << name;
+    const tools::SourceFacts there = tools::ProbeSource(Source(name));
+    EXPECT_EQ(std::tie(here->width, here->height, here->turned, here->video_codec, here->has_audio),
+              std::tie(there.width, there.height, there.turned, there.video_codec, there.has_audio))
+        << name;
+    EXPECT_NEAR(here->duration, there.duration, 0.001) << name;
+    EXPECT_GT(here->duration, 1.4) << name;
+  }
+  EXPECT_TRUE(tools::ProbeSourceHere(Source("turned.mp4"))->turned);
+  EXPECT_FALSE(tools::ProbeSourceHere(Source("silent.mov"))->has_audio);
+  EXPECT_FALSE(tools::ProbeSourceHere(Source("divx.m4v") + ".none"));
+}
 
 // Stored order to showing order by the picture order counts: B-frames after the frame
 // they come before, counts starting again at an IDR frame, and a key frame that goes

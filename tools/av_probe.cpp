@@ -1,0 +1,42 @@
+#include "av_probe.h"
+
+#include "av_files.h"
+
+extern "C" {
+#include <libavutil/display.h>
+}
+
+namespace clipvane::tools {
+
+std::optional<SourceFacts> ProbeSourceHere(const std::string& path) {
+  // What it cannot read goes to ffprobe, so its complaints stay out of the job's log.
+  const int level = av_log_get_level();
+  av_log_set_level(AV_LOG_QUIET);
+  InputFile in;
+  std::string error;
+  const bool opened = in.Open(path, nullptr, error);
+  av_log_set_level(level);
+  if (!opened) return std::nullopt;
+  const AVFormatContext& context = *in.Context();
+  SourceFacts facts;
+  facts.has_audio = in.FirstStream(AVMEDIA_TYPE_AUDIO) >= 0;
+  if (context.duration != AV_NOPTS_VALUE && context.duration > 0)
+    facts.duration = static_cast<double>(context.duration) / AV_TIME_BASE;
+  const int picture = in.FirstStream(AVMEDIA_TYPE_VIDEO);
+  if (picture < 0) return facts;
+  const AVStream& stream = *context.streams[picture];
+  const AVCodecParameters& codec = *stream.codecpar;
+  if (codec.codec_id == AV_CODEC_ID_NONE || codec.width <= 0 || codec.height <= 0) return std::nullopt;
+  facts.width = codec.width;
+  facts.height = codec.height;
+  facts.video_codec = avcodec_get_name(codec.codec_id);
+  double rotation = 0;
+  std::size_t size = 0;
+  const uint8_t* matrix = av_stream_get_side_data(&stream, AV_PKT_DATA_DISPLAYMATRIX, &size);
+  if (matrix && size >= 9 * sizeof(int32_t))
+    rotation = av_display_rotation_get(reinterpret_cast<const int32_t*>(matrix));
+  TurnForShowing(facts, rotation);
+  return facts;
+}
+
+}  // namespace clipvane::tools
