@@ -2,7 +2,6 @@
 // and what it leaves. The rules themselves are tested where they live.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -78,20 +77,13 @@ TEST_F(CliTest, SettingsAreShownAndSavedWithTheStoresRules) {
   // The 640 frame on nano/Classic: saved, with the warning, and again at the next start.
   EXPECT_TRUE(Says({"settings", "display=3"}, 0, "iPod touch"));
   // A wrong pair saves nothing at all, and says what the key takes.
-  const std::pair<const char*, const char*> wrong[] = {{"qulity=good", "takes 0 (good), 1 (normal) or 2 (low)"},
-                                                       {"qulity=99", "takes 0 (good)"},
-                                                       {"platform=3", "or 2 (phone, H.264)"},
-                                                       {"subtitleclass=KR CC", "a SAMI class name"},
-                                                       {"colorsubtitle=2", "takes 1 or 0"},
-                                                       {"fontsize=8,1", "from 0 to 7"},
-                                                       {"title=Mine", "read only"},
-                                                       {"colour=1", "not a setting"},
-                                                       {"videofileext=avi,.mp4", "extensions without the dot"}};
-  for (const auto& [pair, reason] : wrong) {
-    EXPECT_EQ(Cli({"settings", "display=0", pair}), 2) << pair;
-    ExpectSaid(std::string(pair) + ": ");
-    ExpectSaid(reason);
-  }
+  for (const std::string said :
+       {"qulity=good: takes 0 (good), 1 (normal) or 2 (low)", "qulity=99: takes 0 (good)",
+        "platform=3: takes 0 (iPod touch and iPhone), 1 (iPod nano and Classic) or 2 (phone, H.264)",
+        "subtitleclass=KR CC: takes a SAMI class name", "colorsubtitle=2: takes 1 or 0",
+        "fontsize=8,1: takes two size numbers from 0 to 7", "title=Mine: read only", "colour=1: not a setting",
+        "videofileext=avi,.mp4: takes extensions without the dot"})
+    EXPECT_TRUE(Says({"settings", "display=0", said.substr(0, said.find(": "))}, 2, "settings: " + said));
   EXPECT_TRUE(Says({"settings"}, 0, "iPod touch"));
   EXPECT_NE(out.str().find("display=3\n"), std::string::npos);
   EXPECT_NE(out.str().find("videofileext=avi,mpg,mpeg,asf,wmv,mp4,"), std::string::npos);
@@ -165,19 +157,14 @@ TEST_F(CliTest, RowsLeftOutAreNamedWithTheirReasonAndFailTheCommand) {
   EXPECT_EQ(err.str(),
             "clipvane-cli: row 2: " + notes + ": not a video\nrefreshed 2 rows: 1 without a picture, 0 encoded\n");
   EXPECT_TRUE(NativeFileSystem().Exists(own));
-  // Rows whose job cannot be written: another row's MP4, an MP4 name too long for a
-  // file (with a short extension), a .srt that is a pipe.
+  // A row whose MP4 another row makes is named with that row and the MP4. (Which jobs
+  // cannot be built, such as a name too long or a subtitle that is no file: tests/jobs.)
   std::filesystem::create_directories(Video("b"));
-  ASSERT_EQ(::mkfifo(Video("pipe.srt").c_str(), 0600), 0);
-  app.WriteFile("MP4.ini", "[default]\nvideofileext=avi,mp4,ts\n");
-  const std::string same = videos_->WriteFile("b/clip.avi", clip), piped = videos_->WriteFile("pipe.avi", clip);
-  const std::string longer = videos_->WriteFile(std::string(252, 'x') + ".ts", clip);
-  EXPECT_EQ(Cli({"add", same, longer, piped}), 0) << err.str();
+  const std::string same = videos_->WriteFile("b/clip.avi", clip);
+  EXPECT_EQ(Cli({"add", same}), 0) << err.str();
   EXPECT_TRUE(Says(
-      {"encode", "3", "4", "5"}, 1,
+      {"encode", "3"}, 1,
       "row 3: " + same + ": same result as row 1 (" + Video("clip.avi") + "): both make " + app / "incoming/clip.mp4"));
-  ExpectSaid("row 4: " + longer + ": the name is too long");
-  ExpectSaid("row 5: " + piped + ": its subtitle (.smi or .srt) is not a file");
 }
 
 // A job script that does not start (here: no sh on PATH) is no job started: the row is

@@ -89,8 +89,7 @@ class GuiFixture : public ProgramFolder {
     for (const std::wstring& path : paths) names += path + L'\0';
     HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + (names.size() + 1) * sizeof(wchar_t));
     auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = TRUE;
+    *drop = DROPFILES{sizeof(DROPFILES), {}, FALSE, TRUE};  // the names follow, wide
     memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size() * sizeof(wchar_t));
     GlobalUnlock(memory);
     SendMessageW(Main().Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);

@@ -88,7 +88,6 @@ class QtWindowsTest : public QObject {
     w.Main().Action(MenuCommand::kShutdownAfterwards)->trigger();
     QVERIFY(w.Main().Action(MenuCommand::kShutdownAfterwards)->isChecked());
     w.Main().Action(MenuCommand::kEncodeAllFourQueues)->trigger();
-    QCOMPARE(w.shell.opened.size(), 4u);
     QCOMPARE(w.Main().Status()->text(), QString("created v9.sh"));
     QTest::mouseClick(w.Main().OutputFolderButton(), Qt::LeftButton);
     QCOMPARE(w.opener.opened, std::vector<std::string>{w.temp / "incoming"});
@@ -98,7 +97,6 @@ class QtWindowsTest : public QObject {
   void TheOptionsDialogPassesOnItsEventsAndKeepsARefusedSettingOpen() {
     Windows w;
     w.Create(0, "display=3\r\nplatform=1\r\n");
-    QCOMPARE(w.dialogs.shown, std::vector<Notice>{WideFrameNotice()});  // told as the dialog loads
     OptionsDialogQt& options = w.windows->Options();
     options.show();
     QVERIFY(w.Control<QRadioButton>(OptionsControl::kDisplay3)->isChecked());

@@ -112,11 +112,10 @@ class RecordingView : public MainWindowView {
 
 class MainWindowModelTest : public UiFixture {
  protected:
-  // `rows` videos v0.avi... and `more` in list.log, the window created over them, `selected` selected.
-  void Create(int rows, int selected = 0, const std::string& more = "") {
+  // `rows` videos v0.avi... in list.log, the window created over them, `selected` selected.
+  void Create(int rows, int selected = 0) {
     std::vector<std::string> paths;
     for (int i = 0; i < rows; ++i) paths.push_back(Video("v" + std::to_string(i) + ".avi"));
-    if (!more.empty()) paths.push_back(more);
     Start(paths);
     model = std::make_unique<MainWindowModel>(*session, opener, dialogs);
     model->Attach(view);
@@ -128,8 +127,7 @@ class MainWindowModelTest : public UiFixture {
   }
   std::string StatusFile(int row) const { return temp / "temp" + Sep() + "v" + std::to_string(row) + ".job"; }
   // Writes a row's status as its tools would, in a process that lives.
-  void Say(int row, JobState state, int percent = -1, double fps = -1, int left = -1, std::string cause = "") {
-    JobStatus status = Job(state, percent, fps, left, std::move(cause));
+  void Say(int row, JobStatus status) {
     status.pid = NativeProcessList().OwnProcessId();
     ASSERT_TRUE(WriteJobStatus(files, StatusFile(row), status));
   }
@@ -146,14 +144,6 @@ class MainWindowModelTest : public UiFixture {
   RecordingView view{model};
   std::unique_ptr<RunFollower> follower;
 };
-
-TEST_F(MainWindowModelTest, CreationLoadsTheListMakesTheFoldersAndChoosesNoPowerAction) {
-  Create(1, 0, temp / "gone.avi");
-  EXPECT_EQ(model->List().RowCount(), 1u);
-  EXPECT_EQ(model->StartButton(), (StartButtonState{false, Utf8ToAnsi(u8"시작")}));  // as designed, no count
-  EXPECT_TRUE(files.IsDirectory(temp / "incoming") && files.IsDirectory(temp / "batch") &&
-              model->IsChecked(M::kNothingAfterwards) && model->IsEnabled(M::kEncodeSelection));
-}
 
 TEST_F(MainWindowModelTest, StartButtonAndMenuFollowTheSelection) {
   // Of none selected, all enable the start button; the menu then offers only the list
@@ -177,8 +167,13 @@ TEST_F(MainWindowModelTest, StartButtonAndMenuFollowTheSelection) {
   }
 }
 
-TEST_F(MainWindowModelTest, MenuStatesLastUntilTheMenuOpensAgainAndAFocusLostIsForgotten) {
+// The creation makes the folders and chooses no power action; the menu's states last
+// until it opens again.
+TEST_F(MainWindowModelTest, CreationMakesTheFoldersAndMenuStatesLastUntilTheMenuOpensAgain) {
   Create(3);
+  EXPECT_EQ(model->StartButton(), (StartButtonState{false, Utf8ToAnsi(u8"시작")}));  // as designed, no count
+  EXPECT_TRUE(files.IsDirectory(temp / "incoming") && files.IsDirectory(temp / "batch") &&
+              model->IsChecked(M::kNothingAfterwards) && model->IsEnabled(M::kEncodeSelection));
   model->MenuOpening();  // nothing selected: Del is disabled until the next opening
   model->RowStateChanged(1, true, true);
   model->Run(M::kDelete);
@@ -198,7 +193,7 @@ TEST_F(MainWindowModelTest, TheStartButtonEncodesTheSelectionOrTheWholeList) {
   for (const auto& [rows, selected, opened] :
        {std::tuple{3, 3, Texts{"v0", "v1", "v2"}}, {6, 5, Texts{}}, {10, 10, Texts{"encode_all"}}}) {
     shell.opened.clear();
-    for (const std::string& job : StatusFilesIn(files, workspace.Temp())) files.RemoveFile(job);  // the last case's
+    ForgetStartedJobs(files, workspace);  // the last case's
     Create(rows, selected);
     model->Run(M::kShutdownAfterwards);
     model->StartClicked();
@@ -339,12 +334,12 @@ TEST(RunSecondsLeft, AddsTheWaitingJobsAtTheRunningOnesPaceOverTheQueues) {
 TEST_F(MainWindowModelTest, ShowsWhatEveryJobSaysWithTheRunsTotalsAndTellsTheEndOnce) {
   Create(3);
   // A result of an earlier run shows, and starts no run.
-  Say(2, JobState::kWritten);
+  Say(2, Job(JobState::kWritten));
   EXPECT_EQ(Look(), u8"||;||;||완료;");
   EXPECT_EQ(model->RunTotals(), "");
-  Say(0, JobState::kWaiting);
-  Say(1, JobState::kRunning, 45, 119.6, 32);
-  Say(2, JobState::kWaiting);
+  Say(0, Job(JobState::kWaiting));
+  Say(1, Job(JobState::kRunning, 45, 119.6, 32));
+  Say(2, Job(JobState::kWaiting));
   view.events.clear();
   EXPECT_EQ(Look(), u8"|대기|;|45% 120fps 0:32 남음|;|대기|;");
   EXPECT_EQ(view.events, (Texts{"jobs", "state"}));
@@ -353,9 +348,9 @@ TEST_F(MainWindowModelTest, ShowsWhatEveryJobSaysWithTheRunsTotalsAndTellsTheEnd
   Look();
   EXPECT_EQ(view.events, (Texts{"jobs", "state", "state"}));  // nothing new to show
   temp.WriteFile("incoming" + Sep() + "v0.mp4", "mp4");
-  Say(0, JobState::kWritten);
-  Say(1, JobState::kFailed, -1, -1, -1, "[aac @ 0x1] No space left on device");
-  Say(2, JobState::kStopped);
+  Say(0, Job(JobState::kWritten));
+  Say(1, Job(JobState::kFailed, -1, -1, -1, "[aac @ 0x1] No space left on device"));
+  Say(2, Job(JobState::kStopped));
   EXPECT_EQ(Look(), u8"*||완료;||실패: 디스크 공간이 부족합니다;||중지됨;");
   EXPECT_EQ(follower->ResultDetail(1), "[aac @ 0x1] No space left on device");
   EXPECT_EQ(Look(), u8"*||완료;||실패: 디스크 공간이 부족합니다;||중지됨;");
@@ -373,11 +368,12 @@ TEST_F(MainWindowModelTest, AJobInHandStopsOnRequestAndHoldsTheWindowOpen) {
   model->MenuOpening();
   EXPECT_TRUE(model->IsEnabled(M::kStopSelected) && model->IsEnabled(M::kStopAll) && !model->IsEnabled(M::kOpenLog));
   // Closing asks while a job runs: stay, keep it running, or stop it.
-  dialogs.choice = static_cast<int>(CloseAnswer::kStay);
-  EXPECT_FALSE(model->MayClose());
+  const auto may_close = [&](CloseAnswer answer) {
+    return dialogs.choice = static_cast<int>(answer), model->MayClose();
+  };
+  EXPECT_FALSE(may_close(CloseAnswer::kStay));
   EXPECT_EQ(dialogs.shown.back(), CloseWhileRunningQuestion());
-  dialogs.choice = static_cast<int>(CloseAnswer::kKeepRunning);
-  EXPECT_TRUE(model->MayClose());
+  EXPECT_TRUE(may_close(CloseAnswer::kKeepRunning));
   EXPECT_TRUE(model->AnyJobRunning());
   // The stop button stops the selected row's job: one still waiting is stopped at once.
   model->StopClicked();
@@ -391,8 +387,7 @@ TEST_F(MainWindowModelTest, AJobInHandStopsOnRequestAndHoldsTheWindowOpen) {
   files.RemoveFile(temp / "temp" + Sep() + "v0.stp");
   model->StartClicked();
   EXPECT_EQ(shell.opened.size(), 2u);
-  dialogs.choice = static_cast<int>(CloseAnswer::kStopAll);
-  EXPECT_TRUE(model->MayClose());
+  EXPECT_TRUE(may_close(CloseAnswer::kStopAll));
   EXPECT_EQ(Look(), u8"||중지됨;||;");
   EXPECT_TRUE(files.Exists(all_stopped));  // everything stopped: no power action follows the run
   const std::size_t boxes = dialogs.shown.size();
