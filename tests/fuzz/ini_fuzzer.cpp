@@ -2,16 +2,12 @@
 // checks what the settings store relies on: a value written is the value read back,
 // and a write changes no other setting.
 #include <algorithm>
-#include <cstddef>
-#include <cstdint>
-#include <string>
 
 #include "fuzz/require.h"
 #include "platform/ini_text.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+void FuzzOne(const std::string& bytes) {
   using namespace clipvane;
-  const std::string bytes(reinterpret_cast<const char*>(data), size);
   const std::string written = WithIniValue(bytes, "default", "qulity", "2");
   Require(IniValue(written, "DEFAULT", "Qulity") == std::string("2"));
   for (const char* section : {"default", "other"})
@@ -22,5 +18,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto lines = [](const std::string& text) { return std::count(text.begin(), text.end(), '\n'); };
   Require(lines(written) <= lines(bytes) + 3);
   Require(WithIniValue(written, "default", "qulity", "2") == written);
-  return 0;
 }

@@ -2,9 +2,6 @@
 // over a disk where everything under /v/ exists and /away/ is a folder that is not
 // there, and checks what the list relies on: a saved list loads back to the same
 // rows, saving it again changes nothing, and no path takes a line break along.
-#include <cstddef>
-#include <cstdint>
-#include <string>
 #include <vector>
 
 #include "common/workspace.h"
@@ -33,12 +30,12 @@ std::vector<std::string> Paths(const clipvane::VideoList& list) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+void FuzzOne(const std::string& bytes) {
   using namespace clipvane;
   static const Workspace workspace("/app/", PathStyle::kPosix);
   static const std::vector<std::string> video_exts{"avi", "mpg", "asf", "wmv"};
   FuzzDisk disk;
-  disk.files[workspace.ListFile()] = std::string(reinterpret_cast<const char*>(data), size);
+  disk.files[workspace.ListFile()] = bytes;
 
   VideoList first(workspace, disk, video_exts);
   const StoredList stored = LoadVideoList(first, disk, workspace);
@@ -53,5 +50,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const StoredList again = LoadVideoList(second, disk, workspace);
   Require(Paths(second) == Paths(first) && again.rows == written.rows);
   Require(MergedListText(saved, second, again, disk, workspace) == saved);
-  return 0;
 }

@@ -1,23 +1,20 @@
 // Feeds arbitrary command lines (one argument per line) to the encoder stand-in's
 // option parser, and checks that a command line it accepts is one the encoder can
 // carry out.
-#include <cstddef>
-#include <cstdint>
 #include <sstream>
-#include <string>
 #include <vector>
 
 #include "fuzz/require.h"
 #include "mencoder_options.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+void FuzzOne(const std::string& bytes) {
   using namespace clipvane::tools;
-  std::istringstream text(std::string(reinterpret_cast<const char*>(data), size));
+  std::istringstream text(bytes);
   std::vector<std::string> args;
   for (std::string arg; std::getline(text, arg);) args.push_back(arg);
 
   const ParsedRequest parsed = ParseMencoderCommandLine(args);
-  if (!parsed.error.empty()) return 0;
+  if (!parsed.error.empty()) return;
   const EncodeRequest& request = parsed.request;
   // An empty argument passes for an input file here and is refused when it is opened.
   Require(!request.output.empty());
@@ -29,5 +26,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // What the H.264 encoder is given is what x264 takes.
   Require(request.x264.crf >= 0 && request.x264.crf <= 51);
   Require(request.x264.level == 0 || (request.x264.level >= 10 && request.x264.level <= 62));
-  return 0;
 }

@@ -1,8 +1,6 @@
 // Feeds arbitrary file contents through the SAMI reader and the SSA writer, as a
 // subtitle file beside a video would be, and checks what every script must hold.
-#include <cstddef>
-#include <cstdint>
-#include <string>
+#include <algorithm>
 
 #include "fuzz/require.h"
 #include "subtitles/colour_table.h"
@@ -11,10 +9,9 @@
 #include "subtitles/sami_text.h"
 #include "subtitles/ssa_writer.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+void FuzzOne(const std::string& bytes) {
   using namespace clipvane;
   static const ColourTable colours;
-  const std::string bytes(reinterpret_cast<const char*>(data), size);
 
   const SsaStyle style;
   const std::vector<std::string> lines = SsaLinesFromSami(SplitLines(SamiTextFromBytes(bytes)), "fuzz", style, colours);
@@ -29,10 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string kept = KeepSamiClass(bytes, classes.empty() ? "ENCC" : classes.back());
   Require(kept.size() <= bytes.size());
   const auto breaks = [](const std::string& text) {
-    std::size_t count = 0;
-    for (char c : text) count += c == '\r' || c == '\n';
-    return count;
+    return std::count(text.begin(), text.end(), '\r') + std::count(text.begin(), text.end(), '\n');
   };
   Require(breaks(kept) == breaks(bytes));
-  return 0;
 }

@@ -1,19 +1,14 @@
 // Feeds arbitrary file contents through the SRT reader and the SSA writer, as an SRT
 // file beside a video would be, and checks what every script must hold.
-#include <cstddef>
-#include <cstdint>
-#include <string>
-
 #include "fuzz/require.h"
 #include "subtitles/colour_table.h"
 #include "subtitles/sami_text.h"
 #include "subtitles/srt_reader.h"
 #include "subtitles/ssa_writer.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+void FuzzOne(const std::string& bytes) {
   using namespace clipvane;
   static const ColourTable colours;
-  const std::string bytes(reinterpret_cast<const char*>(data), size);
 
   const SsaStyle style;
   const std::vector<std::string> srt = SplitLines(SamiTextFromBytes(bytes));
@@ -25,5 +20,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // The cue text converter on its own takes any bytes, line breaks and NULs included.
   (void)SrtSsaText({bytes}, colours);
-  return 0;
 }

@@ -253,18 +253,9 @@ INSTANTIATE_TEST_SUITE_P(
         // as it is, the outline of the plain subtitles as on the touch's 320 lines.
         ScriptCase{"holiday_phone.bat",
                    [](EncodeSettings& s, EncoderPreset& p, MediaFacts& f) {
-                     s.platform = Device::kPhone;
-                     p.videocodec = VideoCodec::kX264;
-                     p.ratefactor = 23;
-                     p.x264preset = "fast";
-                     p.audiobitrate = 160;
-                     p.maxfps = 60;
-                     p.framewidth = 1280;
-                     p.frameheight = 720;
-                     p.rawvideoext = ".264";
-                     f.width = 1920;
-                     f.height = 1080;
-                     f.frameRate = 59.94;
+                     s.platform = Device::kPhone;  // and the preset a load derives for it
+                     p = {DisplayMode::kFit, VideoCodec::kX264, ".264", 1280, 720, 60, 700, 160, 23, "fast", 5};
+                     f = {1920, 1080, 0, 59.94, false, ""};
                    },
                    ""}),
     [](const auto& test_info) {

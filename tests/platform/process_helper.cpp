@@ -13,7 +13,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cwchar>
 #include <string>
 #include <thread>
 #include <vector>

@@ -218,10 +218,9 @@ TEST(RemoveLeftovers, ClearsEndedJobsAndKeepsRunningAndWaitingOnes) {
     put("temp\\" + std::string(job) + ".smi");
     put("temp\\" + std::string(job) + ".avi");
   }
-  put("temp\\.qvD.avi.5f3e");
-  put("incoming\\.qvD.part");
-  put("incoming\\..qvD.part.a1");
-  put("incoming\\..qvD.part.a2.mp4");
+  for (const char* path :
+       {"temp\\.qvD.avi.5f3e", "incoming\\.qvD.part", "incoming\\..qvD.part.a1", "incoming\\..qvD.part.a2.mp4"})
+    put(path);
   const Texts users{"D:\\Conv\\incoming\\qvD.mp4", "D:\\Conv\\incoming\\.qvD.mp4", "D:\\Conv\\temp\\qvD.ssa",
                     "D:\\Conv\\temp\\qvD.avs", "D:\\Conv\\temp\\encode_all.bat.progress"};
   for (const std::string& path : users) files.files[path] = "the user's";

@@ -12,6 +12,7 @@ namespace clipvane {
 namespace {
 
 using testing::FakeProcessList;
+const CensusNames kTools{{"mencoder.exe", "mp4creator.exe"}, "cmd.exe"};
 
 TEST(EncoderCensus, IsBusyOnlyWhileToolsRunUnderEnoughInterpreters) {
   const std::pair<std::vector<std::pair<std::string, int>>, bool> cases[] = {
@@ -20,14 +21,11 @@ TEST(EncoderCensus, IsBusyOnlyWhileToolsRunUnderEnoughInterpreters) {
       {{{"cmd.exe", 10}}, false},
       {{{"mencoder.exe", 1}, {"mp4creator.exe", 1}, {"cmd.exe", 2}}, true},  // the tools add up
       {{{"mencoder.exe", 1}, {"mp4creator.exe", 1}, {"cmd.exe", 1}}, false},
-      {{{"MP4CRE~1.EXE", 1}, {"CMD.EXE", 1}}, true},  // names as CountProcesses matches them
-      {{{"mencoder.exe", 1}}, false},
-      {{{"mencoder.com", 1}, {"mencoder", 1}, {"cmd.exe", 1}}, false}};  // other programs do not
+      {{{"mencoder.exe", 1}}, false}};
   for (const auto& c : cases) {
     FakeProcessList processes;
     for (const auto& [name, count] : c.first) processes.Running(name, count);
-    EXPECT_EQ(EncoderCensus(processes, {{"mencoder.exe", "mp4creator.exe"}, "cmd.exe"}), c.second)
-        << "case " << &c - cases;
+    EXPECT_EQ(EncoderCensus(processes, kTools), c.second) << "case " << &c - cases;
   }
 }
 
@@ -38,8 +36,9 @@ TEST(CountProcesses, SkipsTheProgramsOwnProcessAndMatchesShortAliasesByTheirFirs
   EXPECT_EQ(CountProcesses("CLIPVANE.EXE", processes), 2);
   processes = FakeProcessList();
   processes.Running("MENCOD~1.EXE").Running("MENCOD~2.EXE").Running("MP4CRE~1.EXE").Running("MENCOD~1.COM");
-  // Neither a plain prefix nor what only looks like an alias.
-  for (const char* name : {"mencod.exe", "MENCO~12.EXE", "MENCOD~A.EXE", "MENCODE~1.EXE"}) processes.Running(name);
+  // Neither another extension, a plain prefix nor what only looks like an alias.
+  for (const char* name : {"mencoder.com", "mencoder", "mencod.exe", "MENCO~12.EXE", "MENCOD~A.EXE", "MENCODE~1.EXE"})
+    processes.Running(name);
   EXPECT_EQ(CountProcesses("mencoder.exe", processes), 2);
   EXPECT_EQ(CountProcesses("mp4creator.exe", processes), 1);
 }
@@ -49,24 +48,22 @@ TEST(CountProcesses, SkipsTheProgramsOwnProcessAndMatchesShortAliasesByTheirFirs
 TEST(ScriptsAtWork, CountsTheProgramsScriptsButItsCallersAndThoseAtTheirLastLine) {
   const std::string batch = "D:\\Conv\\batch\\";
   const auto queue = [&](const std::string& name) { return "cmd.exe /c \"\"" + batch + name + ".bat\" \""; };
-  struct Case {
-    std::string name, command_line;
-    bool at_power_line, busy;
-  };
-  const Case cases[] = {{"", "", false, false},
-                        {"cmd.exe", queue("encode_al2"), false, true},  // the other queue is in a job
-                        {"cmd.exe", queue("encode_al2"), true, false},  // and now at its power line
-                        {"cmd.exe", "cmd.exe /c \"E:\\other\\batch\\x.bat\"", false, false},
-                        {"notepad.exe", "notepad.exe " + batch + "Holiday.bat", false, false},
-                        {"cmd.exe", "", false, false}};
-  for (const Case& c : cases) {
+  // another process's name and command line, whether a queue is at its power line, busy?
+  const std::tuple<std::string, std::string, bool, bool> cases[] = {
+      {"", "", false, false},
+      {"cmd.exe", queue("encode_al2"), false, true},  // the other queue is in a job
+      {"cmd.exe", queue("encode_al2"), true, false},  // and now at its power line
+      {"cmd.exe", "cmd.exe /c \"E:\\other\\batch\\x.bat\"", false, false},
+      {"notepad.exe", "notepad.exe " + batch + "Holiday.bat", false, false},
+      {"cmd.exe", "", false, false}};
+  for (const auto& [name, command_line, at_power_line, busy] : cases) {
     testing::FakeProcessList processes;
     processes.Running("cmd.exe", 1, 0, queue("encode_al1"));             // id 100: the queue that called
     processes.Running("clipvane.exe", 1, 100, "clipvane.exe shutdown");  // id 101: this process
     processes.own_id = 101;
-    if (!c.name.empty()) processes.Running(c.name, 1, 0, c.command_line);  // id 102
-    if (c.at_power_line) processes.Running("clipvane.exe", 1, 102, "clipvane.exe shutdown");
-    EXPECT_EQ(ScriptsAtWork(processes, "cmd.exe", batch), c.busy) << c.command_line << c.at_power_line;
+    if (!name.empty()) processes.Running(name, 1, 0, command_line);  // id 102
+    if (at_power_line) processes.Running("clipvane.exe", 1, 102, "clipvane.exe shutdown");
+    EXPECT_EQ(ScriptsAtWork(processes, "cmd.exe", batch), busy) << command_line << at_power_line;
   }
 }
 
@@ -103,20 +100,16 @@ TEST(RunProgram, OnlyAnExactPowerWordAloneWaitsTestsTheEncodersAndActs) {
       {{{"shutdown"}, {"suspend"}}, true, {"sleep 10000"}},
       {{{"shutdown"}, {"suspend"}}, false, {"sleep 10000"}, true},
       {{{}, {"shutdown", "now"}, {"suspend", "suspend"}, {"one.avi"}, {"Shutdown"}, {" suspend"}, {""}}, false, {}}};
+  const std::string mark = AllStoppedMark(Workspace("D:\\Conv\\", PathStyle::kWindows));
+  ASSERT_EQ(mark, "D:\\Conv\\temp\\all-stopped");
   for (const Case& c : cases)
     for (const std::vector<std::string>& arguments : c.arguments) {
       FakeMachine machine;
       FakeProcessList processes;
       if (c.encoders_busy) processes.Running("mencoder.exe").Running("cmd.exe");
       testing::MemoryFileSystem files;
-      if (c.all_stopped) files.files["D:\\Conv\\temp\\all-stopped"] = "";
-      PowerActionServices services{machine,
-                                   processes,
-                                   machine,
-                                   {{"mencoder.exe", "mp4creator.exe"}, "cmd.exe"},
-                                   "",
-                                   &files,
-                                   AllStoppedMark(Workspace("D:\\Conv\\", PathStyle::kWindows))};
+      if (c.all_stopped) files.files[mark] = "";
+      PowerActionServices services{machine, processes, machine, kTools, "", &files, mark};
       const bool window = c.events.empty();
       EXPECT_EQ(RunProgram(arguments, services, [] { return 7; }), window ? 7 : 0);
       EXPECT_EQ(machine.events, c.events)

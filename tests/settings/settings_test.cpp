@@ -1,4 +1,4 @@
-#include <cstdio>
+#include <sstream>
 #include <gtest/gtest.h>
 
 #include "common/workspace.h"
@@ -24,19 +24,15 @@ class SettingsTest : public ::testing::Test {
   // Everything a load gives, in one line.
   std::string Loaded() const {
     const EncoderPreset& p = preset_;
-    std::string exts;
-    for (const std::string& ext : startup_.videoexts) exts += ext + ";";
-    char rate[16];
-    std::snprintf(rate, sizeof rate, "%g", p.maxfps);
-    const std::string video = p.videocodec == VideoCodec::kX264
-                                  ? "x264 crf" + std::to_string(p.ratefactor) + " " + p.x264preset
-                              : p.videocodec == VideoCodec::kXvid ? "xvid " + std::to_string(p.videobitrate)
-                                                                  : "lavc " + std::to_string(p.videobitrate);
-    return video + "/" + std::to_string(p.audiobitrate) + " " + rate + "fps " + std::to_string(p.framewidth) + "x" +
-           std::to_string(p.frameheight) + " mode" + std::to_string(static_cast<int>(p.displaymode)) + " sizes " +
-           std::to_string(settings_.plainsizeindex) + "," + std::to_string(settings_.colorsizeindex) + "=" +
-           std::to_string(p.subtitlefontsize) + " " + AnsiToUtf8(SubtitleFont(settings_, startup_.fontsdir)) + "|" +
-           AnsiToUtf8(settings_.fontface) + " " + exts;
+    std::ostringstream out;
+    if (p.videocodec == VideoCodec::kX264) out << "x264 crf" << p.ratefactor << " " << p.x264preset;
+    else out << (p.videocodec == VideoCodec::kXvid ? "xvid " : "lavc ") << p.videobitrate;
+    out << "/" << p.audiobitrate << " " << p.maxfps << "fps " << p.framewidth << "x" << p.frameheight << " mode"
+        << static_cast<int>(p.displaymode) << " sizes " << settings_.plainsizeindex << "," << settings_.colorsizeindex
+        << "=" << p.subtitlefontsize << " " << AnsiToUtf8(SubtitleFont(settings_, startup_.fontsdir)) << "|"
+        << AnsiToUtf8(settings_.fontface) << " ";
+    for (const std::string& ext : startup_.videoexts) out << ext << ";";
+    return out.str();
   }
   std::string Saved(const char* key) { return ini_->ReadString("default", key, "absent"); }
 
