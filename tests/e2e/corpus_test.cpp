@@ -1,12 +1,16 @@
-// The videos people have today, made by FFmpeg at test time (three seconds each, small
-// pictures), each converted through clipvane-cli in a fresh program folder: the real
-// probe, job scripts, stand-ins and the waiting command's check. Every result must be
-// MPEG-4 video inside the device's frame with AAC-LC sound at 48 kHz, one track of
-// each, as long as its source, in step with its sound; phone clips and portrait ones
-// turned the right way on each device.
+// Whole conversions through the command-line front end: real job and run scripts run
+// by sh, the stand-in tools over FFmpeg, the real probe and the waiting command's check.
+// First what a hostile user tries: names of every kind, a disk that fills, a source cut
+// short; each time nothing good is lost and what is said is true. (Rows refused before
+// any job runs: tests/cli; clearing what ended jobs leave in temp: tests/runs,
+// RemoveLeftovers.) Then the videos people have today, made by FFmpeg at test time
+// (three seconds each, small pictures), each converted in a fresh program folder:
+// every result must be MPEG-4 video inside the device's frame with AAC-LC sound at
+// 48 kHz, one track of each, as long as its source, in step with its sound; phone clips
+// and portrait ones turned the right way on each device.
 #include <gtest/gtest.h>
 
-#include <array>
+#include <filesystem>
 
 #include "e2e/e2e_fixture.h"
 
@@ -15,14 +19,61 @@ namespace {
 
 using namespace clipvane::testing;
 
+// A video whose name is code page 949 bytes (as unpacked from a Korean archive)
+// converts like any other and gets an MP4 of its own name's bytes, and so does the
+// longest name whose MP4 a folder can hold. (A name that would break out of its quotes:
+// tests/jobs, QuotePath, and a real job in tests/tools/conversion_test.cpp.)
+TEST_F(CliEncodeTest, EncodesSelectedVideosOfAnyNameAndTheListInQueuesThatEndWithThePowerAction) {
+  const std::string korean = "\xC7\xD1\xB1\xDB";  // "한글" in code page 949
+  const std::string quoted = MakeVideo("second clip's.avi"), longest = std::string(251, 'n');
+  ASSERT_EQ(Cli({"add", quoted, MakeVideo(korean + ".avi"), MakeVideo(longest + ".avi")}), 0) << err.str();
+  ASSERT_EQ(Cli({"encode", "1", "2", "3", "--wait"}), 0) << err.str() << out.str();
+  EXPECT_NE(out.str().find(quoted + "\twritten "), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("\twritten " + app / "incoming/" + longest + ".mp4"), std::string::npos) << out.str();
+  EXPECT_TRUE(std::filesystem::is_regular_file(app / ("incoming/" + korean + ".mp4")));
+  EXPECT_EQ(FilesLeftIn(app / "temp"), 0);  // the jobs deleted their intermediates
+
+  ASSERT_EQ(Cli({"encode-all", "--queues", "2", "--after", "shutdown", "--wait"}), 0) << err.str() << out.str();
+  EXPECT_EQ(app.Read("power.log"), "shutdown\nshutdown\n");  // each queue's last line
+}
+
+// A source cut short (a download not finished) encodes into a short MP4, which the
+// check holds against the video's length; and incoming on a disk of its own that
+// fills while the MP4 is built there. Either way the good MP4 stays byte for byte,
+// still its row's, with the cause said.
+TEST_F(CliEncodeTest, AnIncompleteSourceOrAFullDiskNeverReplacesAGoodMp4) {
+  const SmallDisk disk(app / "incoming", "2m");
+  const std::string video = MakeVideo("film.avi", "320x240", 3);
+  ASSERT_EQ(Cli({"add", video}), 0);
+  ASSERT_EQ(Cli({"encode", "1", "--wait"}), 0) << err.str();
+  const std::string earlier = app.Read("incoming/film.mp4");
+  std::filesystem::resize_file(video, std::filesystem::file_size(video) * 2 / 5);
+  EXPECT_TRUE(Says({"encode", "1", "--wait"}, 1,
+                   "film.avi: no MP4 was written; mp4creator: the MP4 is not as long as the video"));
+  EXPECT_EQ(app.Read("incoming/film.mp4"), earlier);
+  EXPECT_EQ(Cli({"refresh"}), 0);
+  EXPECT_EQ(out.str(), "1\t*\tfilm\t-\n");
+
+  if (!disk.Mounted()) GTEST_SKIP() << "a tmpfs can be mounted only as root";
+  MakeVideo("film.avi", "320x240", 3);
+  disk.FillLeaving(app / "incoming/filler", 64 * 1024);
+  EXPECT_TRUE(Says({"encode", "1", "--wait"}, 1, "No space left"));
+  EXPECT_EQ(app.Read("incoming/film.mp4"), earlier);
+  EXPECT_EQ(NativeFileSystem().FilesIn(app / "incoming"),
+            (std::vector<std::string>{app / "incoming/filler", app / "incoming/film.mp4"}));
+  EXPECT_EQ(FilesLeftIn(app / "temp"), 0);
+}
+
 // A source: its name, its picture and sound as lavfi sources (no sound when empty),
 // FFmpeg's options, and the display rotation a phone writes (or empty).
-using Source = std::array<const char*, 5>;
+struct Source {
+  std::string name, video, audio, options, rotate;
+};
 
 // Red above blue, as a phone held upright shows it; stored as the sensor saw it for
 // the rotated ones.
-constexpr const char* kUpright = "color=red:size=180x160:rate=30:duration=3,pad=180:320:0:0:blue";
-constexpr const char* kSine = "sine=frequency=440:duration=3";
+const std::string kUpright = "color=red:size=180x160:rate=30:duration=3,pad=180:320:0:0:blue";
+const std::string kSine = "sine=frequency=440:duration=3", kH264 = "-c:v libx264 -c:a aac";
 
 // One source for each way into the stand-ins: a turn a phone marks (each way), a
 // portrait picture, no sound, a varying rate, a picture FFmpeg decodes of another
@@ -30,20 +81,17 @@ constexpr const char* kSine = "sine=frequency=440:duration=3";
 // interlaced MPEG-2 in a transport stream, an odd size, and one to hear picture and
 // sound in step.
 const Source kSources[] = {
-    {"phone90.mp4", "color=red:size=180x160:rate=30:duration=3,pad=180:320:0:0:blue,transpose=clock", kSine,
-     "-c:v libx264 -c:a aac", "90"},
-    {"phone270.mp4", "color=red:size=180x160:rate=30:duration=3,pad=180:320:0:0:blue,transpose=cclock", kSine,
-     "-c:v libx264 -c:a aac", "270"},
-    {"portrait.mov", kUpright, kSine, "-c:v libx264 -c:a aac", ""},
-    {"phone180.mp4", "color=red:size=320x80:rate=30:duration=3,pad=320:160:0:80:blue", kSine, "-c:v libx264 -c:a aac",
-     "180"},
+    {"phone90.mp4", kUpright + ",transpose=clock", kSine, kH264, "90"},
+    {"phone270.mp4", kUpright + ",transpose=cclock", kSine, kH264, "270"},
+    {"portrait.mov", kUpright, kSine, kH264, ""},
+    {"phone180.mp4", "color=red:size=320x80:rate=30:duration=3,pad=320:160:0:80:blue", kSine, kH264, "180"},
     {"silent.mp4", "testsrc2=size=320x240:rate=30:duration=3", "", "-c:v libx264", ""},
     {"vfr.mp4", "testsrc2=size=320x240:rate=30:duration=3,select='lt(n,30)+not(mod(n,2))'", kSine,
-     "-fps_mode vfr -c:v libx264 -c:a aac", ""},
+     "-fps_mode vfr " + kH264, ""},
     {"hevc10.mkv", "testsrc2=size=320x240:rate=25:duration=3", kSine,
      "-c:v libx265 -pix_fmt yuv420p10le -x265-params log-level=error -c:a aac", ""},
     {"surround.mp4", "testsrc2=size=320x240:rate=25:duration=3",
-     "sine=frequency=440:duration=3,pan=5.1|c0=c0|c1=c0|c2=c0|c3=c0|c4=c0|c5=c0", "-c:v libx264 -c:a aac", ""},
+     "sine=frequency=440:duration=3,pan=5.1|c0=c0|c1=c0|c2=c0|c3=c0|c4=c0|c5=c0", kH264, ""},
     {"interlaced.ts", "testsrc2=size=320x240:rate=30000/1001:duration=3,tinterlace=4", kSine,
      "-c:v mpeg2video -flags +ilme+ildct -c:a mp2 -f mpegts", ""},
     {"odd.avi", "testsrc2=size=321x241:rate=25:duration=3", kSine, "-c:v mpeg4 -c:a mp3", ""},
@@ -84,10 +132,10 @@ class CorpusTest : public CliEncodeTest {
   static void SetUpTestSuite() {
     sources_ = std::make_unique<TempFolder>();
     for (const auto& [name, video, audio, options, rotate] : kSources) {
-      const std::string made = *sources_ / (std::string("made-") + name), path = *sources_ / name;
-      testing::MakeVideo(*rotate ? made : path, video, audio, options);
+      const std::string made = *sources_ / ("made-" + name), path = *sources_ / name;
+      testing::MakeVideo(rotate.empty() ? path : made, video, audio, options);
       // FFmpeg writes a phone's rotation mark only when it copies the picture.
-      if (*rotate) RunFfmpeg({"-i", made, "-c", "copy", "-metadata:s:v:0", std::string("rotate=") + rotate, path});
+      if (!rotate.empty()) RunFfmpeg({"-i", made, "-c", "copy", "-metadata:s:v:0", "rotate=" + rotate, path});
     }
   }
   static void TearDownTestSuite() { sources_.reset(); }
@@ -95,7 +143,7 @@ class CorpusTest : public CliEncodeTest {
   // Adds the sources of these indexes, in order.
   void Add(const std::vector<std::size_t>& indexes) {
     std::vector<std::string> add{"add"};
-    for (std::size_t index : indexes) add.push_back(*sources_ / kSources[index][0]);
+    for (std::size_t index : indexes) add.push_back(*sources_ / kSources[index].name);
     ASSERT_EQ(Cli(add), 0) << err.str();
   }
 
@@ -103,7 +151,7 @@ class CorpusTest : public CliEncodeTest {
   void ExpectConverted(const std::string& label, const std::vector<std::size_t>& indexes, int frame_width,
                        int frame_height) {
     for (std::size_t row : indexes) {
-      const std::string name = kSources[row][0], source = *sources_ / name;
+      const std::string name = kSources[row].name, source = *sources_ / name;
       const std::string what = label + " " + name;
       EXPECT_NE(out.str().find(source + "\twritten "), std::string::npos) << what << "\n" << out.str() << err.str();
       const std::string mp4 = app / ("incoming/" + name.substr(0, name.rfind('.')) + ".mp4");

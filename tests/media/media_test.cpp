@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
+#include <memory>
 #include <sstream>
 
 #include "common/workspace.h"
@@ -12,6 +14,8 @@
 #include "media/video_list_file.h"
 #include "platform/file_system.h"
 #include "platform/platform_error.h"
+#include "platform/system_services.h"
+#include "platform/text_encoding.h"
 #include "support/fakes.h"
 #include "support/memory_file_system.h"
 #include "support/temp_folder.h"
@@ -35,6 +39,7 @@ class VideoListTest : public ::testing::Test {
     files.files[mp4] = "mp4";
     return mp4;
   }
+  std::string ListLog() { return files.ReadWholeFile("D:\\Conv\\list.log").value_or("-"); }
   // Each row's title, or with `paths` its path.
   std::vector<std::string> Rows(bool paths = false) {
     std::vector<std::string> rows;
@@ -259,12 +264,7 @@ TEST(VideoListOnLinux, TakesPathsAsTheFileSystemResolvesThem) {
 }
 #endif
 
-class VideoListFileTest : public VideoListTest {
- protected:
-  std::string ListLog() { return files.files.count("D:\\Conv\\list.log") ? files.files["D:\\Conv\\list.log"] : "-"; }
-};
-
-TEST_F(VideoListFileTest, KeepsTheRowsInOrderAndForgetsWhatIsGone) {
+TEST_F(VideoListTest, KeepsTheRowsInOrderAndForgetsWhatIsGone) {
   const std::string c = Video("c.avi"), a = Video("\xB0\xA1 \xB3\xAA.mpg"), b = Video("b.WMV");
   const std::string fits = Video(std::string(kMaxVideoPathLength - 14, 'n') + ".avi");
   const std::string too_long = Video(std::string(kMaxVideoPathLength - 13, 'n') + ".avi");
@@ -296,7 +296,7 @@ TEST_F(VideoListFileTest, KeepsTheRowsInOrderAndForgetsWhatIsGone) {
 
 // A window and a command line at once: each writes only its own additions and
 // removals into list.log as it is at the save, so neither loses the other's rows.
-TEST_F(VideoListFileTest, ASaveWritesItsOwnChangesIntoTheFileAsItIsNow) {
+TEST_F(VideoListTest, ASaveWritesItsOwnChangesIntoTheFileAsItIsNow) {
   files.files["D:\\Conv\\list.log"] = Video("r0.avi") + "\r\n" + Video("r1.avi") + "\r\n" + Video("r2.avi") + "\r\n";
   const StoredList stored = LoadVideoList(list, files, workspace);
   // Meanwhile another process adds two rows and removes r2.
@@ -311,7 +311,7 @@ TEST_F(VideoListFileTest, ASaveWritesItsOwnChangesIntoTheFileAsItIsNow) {
   EXPECT_EQ(names, "r1.avi away.avi theirs.avi mine.avi ");
 }
 
-TEST_F(VideoListFileTest, AnEmptyListSavesAnEmptyFileAndAFailedSaveKeepsThePreviousOne) {
+TEST_F(VideoListTest, AnEmptyListSavesAnEmptyFileAndAFailedSaveKeepsThePreviousOne) {
   EXPECT_TRUE(LoadVideoList(list, files, workspace).rows.empty());  // no list.log: an empty list
   EXPECT_EQ(list.RowCount(), 0u);
   files.files["D:\\Conv\\list.log"] = "D:\\Videos\\old.avi\r\n";  // deleted from a folder that is there
@@ -323,8 +323,7 @@ TEST_F(VideoListFileTest, AnEmptyListSavesAnEmptyFileAndAFailedSaveKeepsThePrevi
   EXPECT_EQ(ListLog(), "");
 }
 
-// The MediaInfo library itself reads real videos in mediainfo_library_test.cpp; here
-// what only Windows shows: MediaInfo.dll missing or damaged beside the program.
+// What only Windows shows: MediaInfo.dll missing or damaged beside the program.
 #ifdef _WIN32
 TEST(MediaInfoLibrary, WithoutAUsableDllEveryProbeFailsAndTheLibrarySaysWhy) {
   testing::TempFolder program_folder;  // holds no MediaInfo.dll
@@ -338,6 +337,53 @@ TEST(MediaInfoLibrary, WithoutAUsableDllEveryProbeFailsAndTheLibrarySaysWhy) {
   EXPECT_EQ(missing->Inform(video) + damaged->Inform(video), "");
 }
 #endif
+
+// The probe through the real MediaInfo library, on small real videos that the
+// media_samples test fixture makes with FFmpeg into the build folder: Debian's
+// library on Linux; on Windows the MediaInfo.dll built for the program, beside the
+// test program, reading the same files through Wine's view of that folder. Without
+// the DLL (a Windows build without CLIPVANE_WINDOWS_DEPS) these cases are skipped.
+// The videos of tests/media/make_samples.cmake (UTF-8 names) and what the probe must
+// find in them: the picture as shown, frame rate, video and audio tracks.
+const std::pair<std::string, std::string> kSamples[] = {
+    {"landscape 4x3.avi", "160x120 25fps 1v 1a"},
+    {"wide 16x9.mp4", "192x108 23.976fps 1v 1a"},  // AAC in MP4: the audio's packet rate is no frame rate
+    {"portrait silent.mkv", "96x160 29.97fps 1v 0a"},
+    {"portrait film.mp4", "108x192 23.976fps 1v 1a"},
+    {"phone turned.mp4", "108x192 23.976fps 1v 1a"},  // the size as shown
+    {"window.wmv", "176x144 25fps 1v 1a"},
+    {u8"휴가 영상.avi", "128x96 29.97fps 1v 1a"}};
+
+// ANSI path of a file the fixture made.
+std::string SamplePath(const std::string& utf8_name) {
+  return AppDirFromExecutable(ExecutablePath(), kNativePathStyle) + "media-samples" + Separator(kNativePathStyle) +
+         Utf8ToAnsi(utf8_name);
+}
+
+// The size and frame rate that a probe finds, and the tracks and length that a waiting
+// command checks a result with. The library's view is shared by the whole process, so
+// the ordinary report must come back whole after a track summary. (What the probe
+// makes of a report and notes of a failure: MediaProbeTest.)
+TEST(RealMediaInfoLibrary, FindsTheTrueSizeFrameRateTracksAndLengthOfEverySample) {
+  const std::unique_ptr<MediaInfoLibrary> library =
+      LoadMediaInfoLibrary(AppDirFromExecutable(ExecutablePath(), kNativePathStyle), NativeFileSystem());
+  if (library->Problem() != MediaInfoProblem::kNone) GTEST_SKIP() << "no MediaInfo library beside the program";
+  ASSERT_TRUE(NativeFileSystem().Exists(SamplePath(kSamples[0].first)))
+      << "no sample videos: the media_samples test makes them (ctest runs it first)";
+  for (const auto& [name, found] : kSamples) {
+    const MediaFacts facts = ParseMediaInfoReport(library->Inform(SamplePath(name)));
+    const TrackSummary tracks = ParseTrackSummary(library->InformTracks(SamplePath(name)));
+    std::ostringstream shown;
+    shown << facts.width << "x" << facts.height << " " << facts.frameRate << "fps " << tracks.video_tracks << "v "
+          << tracks.audio_tracks << "a";
+    EXPECT_EQ(shown.str(), found) << name;
+    EXPECT_TRUE(tracks.read && std::abs(tracks.seconds - 1.0) < 0.1) << name << " " << tracks.seconds;
+  }
+  // A file that is no video has no tracks; a missing one is unread.
+  const TrackSummary text = ParseTrackSummary(library->InformTracks(SamplePath("not media.avi")));
+  EXPECT_EQ(text.video_tracks + text.audio_tracks, 0);
+  EXPECT_FALSE(ParseTrackSummary(library->InformTracks(SamplePath("nothing here.mp4"))).read);
+}
 
 }  // namespace
 }  // namespace clipvane

@@ -1,13 +1,20 @@
 // The stand-ins called directly: what they write, what they refuse, and the encoder
 // they pick. (How a planned picture fits each device's frame: tests/jobs, PlanGeometry;
 // that the stand-ins draw it so, on every device: the conversions here and in tests/e2e.)
+// Then the splits and muxes that the stand-ins copy in-process: their results must be
+// what FFmpeg's own stream copies give, byte for byte or packet for packet, and every
+// MP4 must have its movie box before the media data.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <sstream>
 
+#include "av_probe.h"
+#include "h264_order.h"
 #include "mencoder_command.h"
 #include "mencoder_inputs.h"
+#include "tool_files.h"
 #include "tool_runs.h"
 
 namespace clipvane::testing {
@@ -40,21 +47,19 @@ TEST_F(ToolCommandLineTest, WritesAnAviWithTheEncodersFourccAndAac) {
                   "hqdn3d -sws 10",
                   "XVID"},
         std::pair{"-ovc lavc -lavcopts vcodec=mpeg4 -lavcopts vbitrate=700 -ffourcc DIVX", "DIVX"}}) {
-    const std::string options = std::string(
-                                    "-oac faac -faacopts br=128:mpeg=4:object=2 -af volnorm -srate 48000 "
-                                    "-vf-add harddup -ofps 25 -lavcopts threads=2 ") +
-                                video_options;
     const std::string avi = folder_ / "out.avi";
-    ASSERT_EQ(RunTool("mencoder", options, {"-noodml", source_, "-o", avi}), 0) << errors_;
+    std::vector<std::string> args = Words(
+        std::string("-oac faac -faacopts br=128:mpeg=4:object=2 -af volnorm -srate 48000 -vf-add harddup -ofps 25 "
+                    "-lavcopts threads=2 ") +
+        video_options);
+    args.insert(args.end(), {source_, "-o", avi});
+    ASSERT_EQ(RunTool("mencoder", "-noodml", args), 0) << errors_;
     const MediaReport report = Probe(avi);
     EXPECT_EQ(report.video_codec + " " + report.video_tag + " " + report.audio_codec + " " +
                   std::to_string(report.sample_rate),
               std::string("mpeg4 ") + tag + " aac 48000");
-
     // Picture and sound are encoded side by side; one ffmpeg command doing both gives
     // the very same packets.
-    std::vector<std::string> args = Words(options);
-    args.insert(args.end(), {source_, "-o", avi});
     const tools::ParsedRequest parsed = tools::ParseMencoderCommandLine(args);
     ASSERT_EQ(parsed.error, "");
     tools::PreparedInputs inputs;
@@ -122,6 +127,204 @@ TEST(XvidEncoder, FallsBackToFFmpegsOwnMpeg4AtAnOddSizeOrWithoutXvidAndSaysSo) {
   EXPECT_TRUE(tools::HasEncoder(FfmpegProgram(), "mpeg4"));
   EXPECT_FALSE(tools::HasEncoder(FfmpegProgram(), "no_such_encoder"));
   EXPECT_FALSE(tools::HasEncoder("clipvane-no-such-ffmpeg", "mpeg4"));
+}
+
+void Ffmpeg(const std::string& options) { RunFfmpeg(Words(options)); }
+
+// A source in the folder of those made once for all cases.
+std::string Source(const std::string& name) {
+  static const TempFolder folder;
+  static const bool made = [] {
+    const std::string picture = "testsrc2=size=320x240:rate=25:duration=2";
+    const std::string tone = "sine=frequency=440:sample_rate=44100:duration=2";
+    MakeVideo(folder / "divx.avi", picture, tone, "-c:v mpeg4 -bf 0 -vtag DIVX -c:a aac -ar 48000 -f avi");
+    MakeVideo(folder / "xvid.avi", "testsrc2=size=320x240:rate=24000/1001:duration=2", tone,
+              "-c:v libxvid -bf 0 -c:a aac -ac 1 -f avi");
+    // Every fifth frame left out: the AVI keeps a place for each with an empty chunk.
+    MakeVideo(folder / "gaps.avi", picture + ",select='not(eq(mod(n\\,5)\\,2))'", tone,
+              "-fps_mode passthrough -c:v mpeg4 -c:a aac -f avi");
+    // With B-frames, stored in another order than they are shown.
+    MakeVideo(folder / "h264.avi", picture, tone, "-c:v libx264 -preset ultrafast -bf 2 -c:a aac -f avi");
+    MakeVideo(folder / "pcm.avi", picture, tone, "-c:v mpeg4 -c:a pcm_s16le -f avi");
+    // As phones write them: turned a quarter, and a silent portrait clip.
+    MakeVideo(folder / "upright.mp4", picture, tone, "-c:v libx264 -c:a aac -f mp4");
+    Ffmpeg("-i " + folder / "upright.mp4" + " -c copy -metadata:s:v:0 rotate=90 " + folder / "turned.mp4");
+    RunFfmpeg(
+        Words("-f lavfi -i testsrc2=size=240x320:rate=30:duration=1.5 -c:v libx264 -f mov " + folder / "silent.mov"));
+    // The raw streams of the muxing cases, as FFmpeg splits them.
+    for (const std::string codec : {"divx", "xvid"})
+      Ffmpeg("-i " + folder / (codec + ".avi") + " -map 0:v -c copy -f m4v " + folder / (codec + ".m4v") +
+             " -map 0:a -c copy -f adts " + folder / (codec + ".aac"));
+    return true;
+  }();
+  return made ? folder / name : "";
+}
+
+struct SplitCase {
+  std::string label, source;
+  std::string format;   // the raw stream FFmpeg writes: m4v, h264 or adts
+  std::string refusal;  // what the stand-in says when it cannot split, or ""
+};
+
+class SplitTest : public ::testing::TestWithParam<SplitCase> {};
+
+TEST_P(SplitTest, WritesWhatFfmpegsStreamCopyWrites) {
+  const SplitCase& c = GetParam();
+  const bool video = c.format != "adts";
+  TempFolder folder;
+  ToolAppDir app;
+  const std::string source = Source(c.source), ours = folder / "ours", theirs = folder / "theirs";
+  const ProgramRun run =
+      RunProgram(Words(app.Bin("mencoder") +
+                       (video ? " -ovc copy -nosound -of rawvideo -o " : " -ovc frameno -oac copy -of rawaudio -o ") +
+                       ours + " " + source));
+  if (!c.refusal.empty()) {
+    EXPECT_NE(run.status, 0);
+    EXPECT_NE(run.errors.find(c.refusal), std::string::npos) << run.errors;
+    EXPECT_TRUE(std::filesystem::is_empty(folder.Path())) << "a failed split leaves nothing";
+    return;
+  }
+  ASSERT_EQ(run.status, 0) << run.errors;
+  EXPECT_NE(run.output.find("(100%)"), std::string::npos) << run.output;
+  Ffmpeg("-i " + source + (video ? " -map 0:v:0" : " -map 0:a:0") + " -c copy -f " + c.format + " " + theirs);
+  const std::string expected = tools::ReadWholeFile(theirs).value_or("");
+  EXPECT_GT(expected.size(), 1000u);
+  EXPECT_TRUE(tools::ReadWholeFile(ours) == expected) << "not the bytes of FFmpeg's split";
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, SplitTest,
+                         ::testing::Values(SplitCase{"DivxPicture", "divx.avi", "m4v", ""},
+                                           SplitCase{"AacSound", "divx.avi", "adts", ""},
+                                           SplitCase{"PictureWithEmptyChunks", "gaps.avi", "m4v", ""},
+                                           SplitCase{"H264Picture", "h264.avi", "h264", ""},
+                                           SplitCase{"PcmIsNoAac", "pcm.avi", "adts", "is pcm_s16le, not aac"}),
+                         [](const auto& test_info) { return test_info.param.label; });
+
+struct MuxCase {
+  std::string label;
+  std::string first, second;   // the streams added, in order
+  std::string rate;            // -rate= of the video stream
+  int timescale, frame_ticks;  // the video track's clock
+  std::string existing;        // ffmpeg options making the file the first stream goes into, or ""
+};
+
+class MuxTest : public ::testing::TestWithParam<MuxCase> {};
+
+TEST_P(MuxTest, GivesThePacketsOfFfmpegsMuxWithTheMovieBoxFirst) {
+  const MuxCase& c = GetParam();
+  TempFolder folder;
+  ToolAppDir app;
+  const std::string mp4 = folder / "out.mp4", reference = folder / "reference.mp4";
+  const auto is_video = [](const std::string& stream) { return stream.find(".m4v") != std::string::npos; };
+  const auto add = [&](const std::string& stream) {
+    std::vector<std::string> argv{app.Bin("mp4creator"), "-c", Source(stream), mp4};
+    if (is_video(stream)) argv.insert(argv.end() - 1, "-rate=" + c.rate);
+    const ProgramRun run = RunProgram(argv);
+    EXPECT_EQ(run.status, 0) << run.errors;
+  };
+  // FFmpeg stamps each frame at index / rate.
+  const std::string ticks = std::to_string(c.frame_ticks), clock = std::to_string(c.timescale);
+  const std::string stamps = " setts=ts=N*" + ticks + ":duration=" + ticks + ":time_base=1/" + clock +
+                             " -video_track_timescale " + clock + " ";
+  if (c.existing.empty()) {
+    add(c.first);
+  } else {
+    Ffmpeg("-f m4v -i " + Source(c.first) + " -c copy -bsf:v" + stamps + c.existing + " " + mp4);
+  }
+  add(c.second);
+  // FFmpeg muxing both streams at once.
+  const auto input = [&](const std::string& stream) {
+    return (is_video(stream) ? " -f m4v -i " : " -f aac -i ") + Source(stream);
+  };
+  Ffmpeg(input(c.first) + input(c.second) + " -map 0 -map 1 -c copy -bsf:" + (is_video(c.first) ? "0" : "1") + stamps +
+         reference);
+  EXPECT_NE(PacketList(mp4).find("\n1,"), std::string::npos) << "one stream only";
+  EXPECT_EQ(PacketList(mp4), PacketList(reference));  // the line above: not empty
+  // Fast start: a player reads the movie box before any media data.
+  const MediaReport report = Probe(mp4);
+  EXPECT_TRUE(report.moov_first);
+  EXPECT_NEAR(report.frame_rate, double(c.timescale) / c.frame_ticks, 0.001);
+  EXPECT_NEAR(report.duration, Probe(reference).duration, 0.05);
+
+  // A stream that cannot be added leaves the file as it was, and nothing beside it.
+  const auto before = tools::ReadWholeFile(mp4);
+  const std::string broken = folder.WriteFile("broken.aac", "this is not ADTS sound");
+  EXPECT_NE(RunProgram({app.Bin("mp4creator"), "-c", broken, mp4}).status, 0);
+  EXPECT_TRUE(tools::ReadWholeFile(mp4) == before);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 3) << "out, reference, broken";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, MuxTest,
+    ::testing::Values(MuxCase{"PictureThenSound", "divx.m4v", "divx.aac", "25", 90000, 3600, ""},
+                      MuxCase{"SoundThenPicture", "divx.aac", "divx.m4v", "25", 90000, 3600, ""},
+                      MuxCase{"FilmRateAndMonoSound", "xvid.m4v", "xvid.aac", "23.976", 89910, 3750, ""},
+                      // Sound added to files that FFmpeg wrote, one with its movie box
+                      // last, one in fragments.
+                      MuxCase{"SoundIntoAnFfmpegFile", "divx.m4v", "divx.aac", "25", 90000, 3600, "-f mp4"},
+                      MuxCase{"SoundIntoAFragmentedFile", "divx.m4v", "divx.aac", "25", 90000, 3600,
+                              "-movflags frag_keyframe+empty_moov -f mp4"}),
+    [](const auto& test_info) { return test_info.param.label; });
+
+// Stored order to showing order by the picture order counts: B-frames after the frame
+// they come before, counts starting again at an IDR frame, and a key frame that goes
+// on counting (a recovery point) or repeats its count.
+// The in-process probe says what ffprobe says, or leaves the file to it.
+TEST(SourceProbe, TellsWhatFfprobeTells) {
+  for (const std::string name : {"divx.avi", "h264.avi", "turned.mp4", "silent.mov"}) {
+    const std::optional<tools::SourceFacts> here = tools::ProbeSourceHere(Source(name));
+    ASSERT_TRUE(here) << name;
+    const tools::SourceFacts there = tools::ProbeSource(Source(name));
+    EXPECT_EQ(std::tie(here->width, here->height, here->turned, here->video_codec, here->has_audio),
+              std::tie(there.width, there.height, there.turned, there.video_codec, there.has_audio))
+        << name;
+    EXPECT_NEAR(here->duration, there.duration, 0.001) << name;
+    EXPECT_GT(here->duration, 1.4) << name;
+  }
+  EXPECT_TRUE(tools::ProbeSourceHere(Source("turned.mp4"))->turned);
+  EXPECT_FALSE(tools::ProbeSourceHere(Source("silent.mov"))->has_audio);
+  EXPECT_FALSE(tools::ProbeSourceHere(Source("divx.m4v") + ".none"));
+}
+
+TEST(ShowingOrder, PlacesEachFrameByItsCountWithinItsStretch) {
+  using Frames = std::vector<tools::H264Frame>;
+  using Places = std::vector<std::int64_t>;
+  const std::pair<Frames, Places> cases[] = {
+      {{{0, true}, {4, false}, {2, false}, {8, false}, {6, false}}, {0, 2, 1, 4, 3}},
+      {{{0, true}, {4, false}, {2, false}, {0, true}, {2, false}}, {0, 2, 1, 3, 4}},
+      {{{0, true}, {6, false}, {2, false}, {4, false}, {12, true}, {8, false}, {10, false}}, {0, 3, 1, 2, 6, 4, 5}},
+      {{{0, true}, {0, true}, {4, false}, {2, false}}, {0, 1, 3, 2}},
+      {{}, {}}};
+  for (const auto& [frames, places] : cases) EXPECT_EQ(tools::ShowingOrder(frames), places);
+}
+
+// An H.264 picture with B-frames, split raw and muxed: shown in its order from the
+// start, with the sound, and the movie box first.
+TEST(H264Mux, ShowsThePicturesInTheirOrderFromTheStart) {
+  TempFolder folder;
+  ToolAppDir app;
+  const std::string source = Source("h264.avi"), mp4 = folder / "out.mp4";
+  for (const std::string& split : {" -ovc copy -nosound -of rawvideo -o " + folder / "x.264 ",
+                                   " -ovc frameno -oac copy -of rawaudio -o " + folder / "x.aac "})
+    ASSERT_EQ(RunProgram(Words(app.Bin("mencoder") + split + source)).status, 0);
+  ASSERT_EQ(RunProgram({app.Bin("mp4creator"), "-c", folder / "x.264", "-rate=25", mp4}).status, 0);
+  ASSERT_EQ(RunProgram({app.Bin("mp4creator"), "-c", folder / "x.aac", mp4}).status, 0);
+  // Decoded in stored order, the pictures come out stamped one frame apart from 0,
+  // which they do only where each packet carries the time its picture is shown.
+  std::istringstream stamps(RunProgram({FfprobeProgram(), "-v", "error", "-select_streams", "v", "-show_entries",
+                                        "frame=pts", "-of", "csv=p=0", mp4})
+                                .output);
+  std::string expected, got;
+  for (int frame = 0; frame < 50; ++frame) expected += std::to_string(frame * 3600) + " ";
+  // The first frame's side data follows its stamp.
+  for (std::string line; std::getline(stamps, line);)
+    if (line = line.substr(0, line.find(',')); !line.empty()) got += line + " ";
+  EXPECT_EQ(got, expected);
+  const MediaReport report = Probe(mp4);
+  EXPECT_EQ(report.video_codec + " " + report.audio_codec + (report.moov_first ? " moov first" : ""),
+            "h264 aac moov first");
+  EXPECT_NEAR(report.video_start, report.audio_start, 0.001);
+  EXPECT_NEAR(report.duration, 2.0, 0.1);
 }
 
 }  // namespace

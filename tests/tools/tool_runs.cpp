@@ -111,28 +111,10 @@ MediaReport Probe(const std::string& path) {
           std::tuple(n("start_time"), rate("avg_frame_rate"), rate("r_frame_rate"));
     }
   }
-  const std::string boxes = TopLevelBoxes(path);
-  r.moov_first = boxes.find("moov") < boxes.find("mdat");
+  // Whichever box comes first, its name is met before any payload that could spell the other's.
+  const std::string bytes = NativeFileSystem().ReadWholeFile(path).value_or("");
+  r.moov_first = bytes.find("moov") < bytes.find("mdat");
   return r;
-}
-
-std::string MediaReport::Formats() const {
-  return video_codec + " " + video_profile + " " + std::to_string(width) + "x" + std::to_string(height) + ", " +
-         audio_codec + " " + audio_profile + " " + std::to_string(sample_rate) + " " + std::to_string(channels);
-}
-
-std::string TopLevelBoxes(const std::string& path) {
-  std::ifstream in(FsPathOf(path), std::ios::binary);
-  std::string types;
-  // The files here are small: no box has a 64-bit size.
-  for (char header[8]; in.read(header, 8);) {
-    std::uint32_t size = 0;
-    for (int i = 0; i < 4; ++i) size = size << 8 | static_cast<unsigned char>(header[i]);
-    types += std::string(header + 4, 4) + " ";
-    if (size < 8) break;
-    in.seekg(static_cast<std::streamoff>(size - 8), std::ios::cur);
-  }
-  return types;
 }
 
 std::vector<unsigned char> FrameRegion(const std::string& path, double seconds, int x, int y, int width, int height) {
@@ -173,15 +155,13 @@ double MeanDifference(const std::vector<unsigned char>& a, const std::vector<uns
 }
 
 std::string PacketList(const std::string& path) {
-  std::istringstream lines(RunProgram({FfprobeProgram(), "-v", "error", "-show_entries",
-                                       "packet=stream_index,pts,dts,duration,size,flags,data_hash", "-show_data_hash",
-                                       "MD5", "-of", "csv=p=0", path})
-                               .output);
   // Stream by stream: how the streams interleave is the container's business.
-  std::map<std::string, std::string> streams;
-  for (std::string line; std::getline(lines, line);) streams[line.substr(0, line.find(','))] += line + "\n";
   std::string packets;
-  for (const auto& [stream, list] : streams) packets += list;
+  for (const char* stream : {"0", "1"})
+    packets += RunProgram({FfprobeProgram(), "-v", "error", "-select_streams", stream, "-show_entries",
+                           "packet=stream_index,pts,dts,duration,size,flags,data_hash", "-show_data_hash", "MD5", "-of",
+                           "csv=p=0", path})
+                   .output;
   return packets;
 }
 

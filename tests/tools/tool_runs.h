@@ -48,11 +48,12 @@ struct MediaReport {
   double video_start = 0, audio_start = 0;             // seconds
   bool moov_first = false;
   // "mpeg4 Simple Profile 480x320, aac LC 48000 2"
-  std::string Formats() const;
+  std::string Formats() const {
+    return video_codec + " " + video_profile + " " + std::to_string(width) + "x" + std::to_string(height) + ", " +
+           audio_codec + " " + audio_profile + " " + std::to_string(sample_rate) + " " + std::to_string(channels);
+  }
 };
 MediaReport Probe(const std::string& path);
-// The types of an MP4 file's top-level boxes in file order: "ftyp moov free mdat ".
-std::string TopLevelBoxes(const std::string& path);
 
 // RGB bytes of a region of the frame shown at `seconds`, the width rounded down to
 // whole 4-byte rows; how many of its pixels pass a test; how far two regions differ,
@@ -64,7 +65,7 @@ inline bool IsWhite(int r, int g, int b) { return r > 200 && g > 200 && b > 200;
 inline bool IsRed(int r, int g, int b) { return r > 150 && g < 90 && b < 90; }
 inline bool IsBlue(int r, int g, int b) { return b > 150 && r < 90 && g < 90; }
 
-// Every packet as ffprobe lists it, stream after stream: timestamps, duration, size,
+// Every packet of the first two streams as ffprobe lists it, stream after stream: timestamps, duration, size,
 // key-frame flag and a hash of the bytes, a line each.
 std::string PacketList(const std::string& path);
 
