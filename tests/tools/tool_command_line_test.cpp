@@ -149,8 +149,7 @@ std::string Source(const std::string& name) {
     // As phones write them: turned a quarter, and a silent portrait clip.
     MakeVideo(folder / "upright.mp4", picture, tone, "-c:v libx264 -c:a aac -f mp4");
     Ffmpeg("-i " + folder / "upright.mp4" + " -c copy -metadata:s:v:0 rotate=90 " + folder / "turned.mp4");
-    RunFfmpeg(
-        Words("-f lavfi -i testsrc2=size=240x320:rate=30:duration=1.5 -c:v libx264 -f mov " + folder / "silent.mov"));
+    Ffmpeg("-f lavfi -i testsrc2=size=240x320:rate=30:duration=1.5 -c:v libx264 -f mov " + folder / "silent.mov");
     // The raw streams of the muxing cases, as FFmpeg splits them.
     for (const std::string codec : {"divx", "xvid"})
       Ffmpeg("-i " + folder / (codec + ".avi") + " -map 0:v -c copy -f m4v " + folder / (codec + ".m4v") +
