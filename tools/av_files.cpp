@@ -10,12 +10,8 @@
 #include <cstring>
 #endif
 
-#include <condition_variable>
 #include <filesystem>
-#include <mutex>
 #include <system_error>
-#include <thread>
-#include <vector>
 
 #include "tool_files.h"
 
@@ -43,10 +39,6 @@ bool Described(const AVStream& stream) {
 
 }  // namespace
 
-// Writes a block behind: the copy of one block into the system's file cache runs on a
-// thread of its own while the muxer fills the next, so that the steps after an encode
-// take the time of their reading and muxing alone. A failed write is told at the next
-// call, and at the latest by Close.
 class SystemFile {
  public:
   explicit SystemFile(const std::string& path) {
@@ -54,12 +46,11 @@ class SystemFile {
     // Readable meanwhile: the fast-start pass reads the file back through its name.
     handle_ = CreateFileW(FsPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle_ == INVALID_HANDLE_VALUE) error_ = LastError();
+    if (handle_ == INVALID_HANDLE_VALUE) Fail();
 #else
     fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd_ < 0) error_ = LastError();
+    if (fd_ < 0) Fail();
 #endif
-    if (IsOpen()) writer_ = std::thread(&SystemFile::WriteBehind, this);
   }
   ~SystemFile() { Close(); }
   SystemFile(const SystemFile&) = delete;
@@ -74,51 +65,37 @@ class SystemFile {
   }
   // False when closing found a failure (or one came before).
   bool Close() {
-    if (writer_.joinable()) {
-      {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        closing_ = true;
-      }
-      changed_.notify_all();
-      writer_.join();
-    }
 #ifdef _WIN32
-    if (IsOpen() && !CloseHandle(handle_) && error_.empty()) error_ = LastError();
+    if (IsOpen() && !CloseHandle(handle_)) Fail();
     handle_ = INVALID_HANDLE_VALUE;
 #else
-    if (IsOpen() && ::close(fd_) != 0 && error_.empty()) error_ = LastError();
+    if (IsOpen() && ::close(fd_) != 0) Fail();
     fd_ = -1;
 #endif
     return error_.empty();
   }
-  std::string Error() {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    return error_;
-  }
-
-  // Every block handed over is in the file, for whoever reads it next.
-  bool Written() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this] { return !busy_; });
-    return error_.empty();
-  }
+  const std::string& Error() const { return error_; }
 
   static int Write(void* opaque, uint8_t* data, int size) {
     auto& file = *static_cast<SystemFile*>(opaque);
-    {
-      std::unique_lock<std::mutex> lock(file.mutex_);
-      file.changed_.wait(lock, [&file] { return !file.busy_; });
-      if (!file.error_.empty()) return AVERROR(EIO);
-      file.block_.assign(data, data + size);
-      file.busy_ = true;
+    int done = 0;
+    while (done < size) {
+#ifdef _WIN32
+      DWORD written = 0;
+      if (!WriteFile(file.handle_, data + done, static_cast<DWORD>(size - done), &written, nullptr) || written == 0)
+        return file.Fail();
+#else
+      const ssize_t written = ::write(file.fd_, data + done, static_cast<std::size_t>(size - done));
+      if (written < 0 && errno == EINTR) continue;
+      if (written <= 0) return file.Fail();
+#endif
+      done += static_cast<int>(written);
     }
-    file.changed_.notify_all();
-    return size;
+    return done;
   }
 
   static int64_t Seek(void* opaque, int64_t offset, int whence) {
     auto& file = *static_cast<SystemFile*>(opaque);
-    if (!file.Written()) return AVERROR(EIO);
 #ifdef _WIN32
     LARGE_INTEGER position;
     if (whence == AVSEEK_SIZE) return GetFileSizeEx(file.handle_, &position) ? position.QuadPart : file.Fail();
@@ -139,56 +116,20 @@ class SystemFile {
   }
 
  private:
-  // The system's reason for the last failure, worded alike on both systems.
-  static std::string LastError() {
+  // Keeps the first failure's reason, worded alike on both systems; an error code for
+  // libavformat.
+  int Fail() {
 #ifdef _WIN32
     const DWORD code = GetLastError();
-    return code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL
-               ? std::string("No space left on device")
-               : std::system_category().message(static_cast<int>(code));
+    if (error_.empty())
+      error_ = code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL
+                   ? std::string("No space left on device")
+                   : std::system_category().message(static_cast<int>(code));
 #else
-    return std::strerror(errno);
+    const int code = errno;
+    if (error_.empty()) error_ = std::strerror(code);
 #endif
-  }
-
-  // Keeps the first failure's reason; an error code for libavformat.
-  int Fail() {
-    const std::string reason = LastError();
-    const std::lock_guard<std::mutex> lock(mutex_);
-    if (error_.empty()) error_ = reason;
     return AVERROR(EIO);
-  }
-
-  // The whole block, or the reason it could not be written.
-  std::string WriteAll(const uint8_t* data, std::size_t size) {
-    std::size_t done = 0;
-    while (done < size) {
-#ifdef _WIN32
-      DWORD written = 0;
-      if (!WriteFile(handle_, data + done, static_cast<DWORD>(size - done), &written, nullptr) || written == 0)
-        return LastError();
-#else
-      const ssize_t written = ::write(fd_, data + done, size - done);
-      if (written < 0 && errno == EINTR) continue;
-      if (written <= 0) return written == 0 ? std::strerror(EIO) : LastError();
-#endif
-      done += static_cast<std::size_t>(written);
-    }
-    return {};
-  }
-
-  void WriteBehind() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    for (;;) {
-      changed_.wait(lock, [this] { return busy_ || closing_; });
-      if (!busy_) return;
-      lock.unlock();
-      const std::string failure = WriteAll(block_.data(), block_.size());
-      lock.lock();
-      if (error_.empty()) error_ = failure;
-      busy_ = false;
-      changed_.notify_all();
-    }
   }
 
 #ifdef _WIN32
@@ -196,11 +137,6 @@ class SystemFile {
 #else
   int fd_ = -1;
 #endif
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::vector<uint8_t> block_;  // the block being written
-  bool busy_ = false, closing_ = false;
-  std::thread writer_;
   std::string error_;
 };
 
@@ -284,14 +220,6 @@ bool OutputFile::Create(const std::string& path, const char* format, std::string
     // Otherwise the muxer empties the buffer after every packet: tens of thousands of
     // half-kilobyte writes for a film's sound.
     context_->flush_packets = 0;
-    // The fast-start pass reads the file back through its name: all of it first.
-    context_->opaque = this;
-    open_file_ = context_->io_open;
-    context_->io_open = [](AVFormatContext* context, AVIOContext** pb, const char* url, int flags,
-                           AVDictionary** options) {
-      auto& self = *static_cast<OutputFile*>(context->opaque);
-      return self.file_->Written() ? self.open_file_(context, pb, url, flags, options) : AVERROR(EIO);
-    };
   }
   if (status < 0) {
     error = Failure(status);

@@ -76,7 +76,6 @@ class OutputFile {
   std::string path_;
   std::unique_ptr<SystemFile> file_;
   AVFormatContext* context_ = nullptr;
-  decltype(AVFormatContext::io_open) open_file_ = nullptr;  // libavformat's own
   bool finished_ = false;
 };
 
