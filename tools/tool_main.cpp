@@ -20,11 +20,18 @@ int wmain(int argc, wchar_t** argv) {
 bool clipvane::tools::StandardOutputIsTerminal() { return _isatty(_fileno(stdout)) != 0; }
 
 #else
+#include <malloc.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <unistd.h>
 
 int main(int argc, char** argv) {
+  // A stream copy allocates and frees a packet at a time, and the muxer's tables grow
+  // all along: memory once taken is kept for the next packet instead of being handed
+  // back to the system and faulted in again, which in a virtual machine costs more than
+  // the copying.
+  mallopt(M_TRIM_THRESHOLD, 256 << 20);
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
   // First, before any thread: the relay holds the signals it passes on in every thread.
   clipvane::SignalRelay relay;
   // A job that is killed takes its tool with it, as a stop would: the tool ends as it
