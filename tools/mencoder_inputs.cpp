@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <map>
 #include <cstdlib>
+#include <map>
 #include <sstream>
 #include <utility>
 
