@@ -164,11 +164,11 @@ for round in $(seq "$rounds"); do
   total_cpu=0
   handler=0
   while IFS= read -r line; do
-    case "$line" in
-      "failed() {") handler=1 ;;
-      "}") [ "$handler" = 1 ] && handler=2 ;;
-    esac
-    [ "$handler" = 0 ] || { [ "$handler" = 2 ] && handler=0; continue; }
+    if [ "$line" = "failed() {" ] || [ "$handler" = 1 ]; then
+      handler=1
+      [ "$line" != "}" ] || handler=0
+      continue
+    fi
     start=$(now)
     if [ -x /usr/bin/time ]; then
       /usr/bin/time -f "%U %S" -o "$work/usage" sh -c "$line" > /dev/null 2>&1 || true
