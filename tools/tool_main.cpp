@@ -28,8 +28,7 @@ bool clipvane::tools::StandardOutputIsTerminal() { return _isatty(_fileno(stdout
 int main(int argc, char** argv) {
   // A stream copy allocates and frees a packet at a time, and the muxer's tables grow
   // all along: memory once taken is kept for the next packet instead of being handed
-  // back to the system and faulted in again, which in a virtual machine costs more than
-  // the copying.
+  // back to the system and faulted in again (a tenth of a film's sound mux).
   mallopt(M_TRIM_THRESHOLD, 256 << 20);
   mallopt(M_MMAP_THRESHOLD, 32 << 20);
   // First, before any thread: the relay holds the signals it passes on in every thread.
