@@ -138,7 +138,7 @@ TEST_F(GuiTest, TheJobColumnsTheStopButtonAndTheCloseQuestionFollowTheModel) {
   dialogs.choice = static_cast<int>(CloseAnswer::kStay);
   SendMessageW(Main().Handle(), WM_CLOSE, 0, 0);
   EXPECT_TRUE(IsWindow(Main().Handle()));
-  EXPECT_EQ(dialogs.shown.back(), CloseWhileRunningQuestion());
+  EXPECT_EQ(dialogs.Last(), CloseWhileRunningQuestion());
   say("state=failed\ncause=[aac] No space left on device\n");
   EXPECT_EQ(ItemText(0, 4), Utf8ToAnsi(u8"실패: 디스크 공간이 부족합니다"));
   wchar_t tip[128] = {};
@@ -168,7 +168,7 @@ TEST_F(GuiTest, TheOptionsDialogShowsItsModelAndPassesOnEveryEvent) {
   EXPECT_FALSE(IsWindowEnabled(Control(C::kDisplay2)));  // the phone has no screen fit
   choose(C::kPlatform, 0);
   Click(C::kSubtitleSync);
-  EXPECT_EQ(dialogs.shown.back(), SubtitleSyncNotice());
+  EXPECT_EQ(dialogs.Last(), SubtitleSyncNotice());
   Click(C::kDisplay2);
   EXPECT_EQ(ControlText(Control(C::kVideoExts)), kDefaultVideoExtensions);
   SetWindowTextW(Control(C::kVideoExts), L"avi, xyz");

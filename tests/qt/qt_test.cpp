@@ -107,7 +107,7 @@ class QtWindowsTest : public QObject {
     QVERIFY(!options.isVisible() && w.program->settings.plainsizeindex == 2);  // the size picked is not kept
     options.show();
     w.Control<QCheckBox>(OptionsControl::kSubtitleSync)->click();
-    QCOMPARE(w.dialogs.shown.back(), SubtitleSyncNotice());
+    QCOMPARE(w.dialogs.Last(), SubtitleSyncNotice());
     QTest::mouseClick(w.Control<QGroupBox>(OptionsControl::kSubtitle), Qt::LeftButton, {}, QPoint(12, 6));  // its box
     QVERIFY(!w.Control<QComboBox>(OptionsControl::kFonts)->isEnabled());
     emit w.Control<QComboBox>(OptionsControl::kPlatform)->activated(2);  // the phone has no screen fit

@@ -80,6 +80,9 @@ class RecordingDialogs : public Dialogs {
  public:
   std::vector<Notice> shown;
   int choice = -1;
+  // The last box, or an empty one when none showed: a test that expected a box then
+  // fails its comparison instead of reading past the end.
+  Notice Last() const { return shown.empty() ? Notice{} : shown.back(); }
   void Tell(const Notice& notice) override { shown.push_back(notice); }
   bool Ask(const Notice& notice) override { return shown.push_back(notice), false; }
   int Choose(const Notice& notice, const std::vector<std::string>&) override { return shown.push_back(notice), choice; }

@@ -231,7 +231,7 @@ TEST_F(MainWindowModelTest, AWholeListRunKeepsTheListBusyShowsItsStepsAndThenSay
   files.RemoveFile(BatchFile("encode_all"));
   files.MakeFolders(BatchFile("encode_all"));  // a folder where the script goes: the write fails
   model->Run(M::kEncodeAllSingle);
-  EXPECT_EQ(dialogs.shown.back().icon, Notice::Icon::kError);
+  EXPECT_EQ(dialogs.Last().icon, Notice::Icon::kError);
   EXPECT_TRUE(model->ListEnabled() && model->IsEnabled(M::kMakeBatchFiles));
 }
 
@@ -372,7 +372,7 @@ TEST_F(MainWindowModelTest, AJobInHandStopsOnRequestAndHoldsTheWindowOpen) {
     return dialogs.choice = static_cast<int>(answer), model->MayClose();
   };
   EXPECT_FALSE(may_close(CloseAnswer::kStay));
-  EXPECT_EQ(dialogs.shown.back(), CloseWhileRunningQuestion());
+  EXPECT_EQ(dialogs.Last(), CloseWhileRunningQuestion());
   EXPECT_TRUE(may_close(CloseAnswer::kKeepRunning));
   EXPECT_TRUE(model->AnyJobRunning());
   // The stop button stops the selected row's job: one still waiting is stopped at once.
@@ -450,7 +450,7 @@ TEST_F(OptionsDialogModelTest, ShowsTheStoredChoicesAndOkSavesThem) {
   EXPECT_EQ(model->Controls().videofileext, kDefaultVideoExtensions);
   model->VideoExtensionsEdited(".avi, mp4");
   EXPECT_FALSE(model->OkClicked());
-  EXPECT_EQ(dialogs.shown.back(), VideoExtensionsNotice());
+  EXPECT_EQ(dialogs.Last(), VideoExtensionsNotice());
   EXPECT_EQ(Saved("qulity"), "7");
   model->VideoExtensionsEdited("AVI, xyz");
   EXPECT_TRUE(model->OkClicked());
@@ -473,7 +473,7 @@ TEST_F(OptionsDialogModelTest, The640FrameOnNanoKeepsTheDialogOpenUntilChangedAn
   files.MakeFolders(workspace.SettingsFile());  // a folder where MP4.ini goes: the failed write is told
   model->DisplayChosen(1);
   EXPECT_TRUE(model->OkClicked());
-  EXPECT_EQ(dialogs.shown.back().icon, Notice::Icon::kError);
+  EXPECT_EQ(dialogs.Last().icon, Notice::Icon::kError);
 }
 
 TEST_F(OptionsDialogModelTest, TheColourRouteNeedsAviSynthAndTakesSizesThatFollowTheDevice) {
