@@ -147,23 +147,38 @@ class MainWindowModelTest : public UiFixture {
 
 TEST_F(MainWindowModelTest, StartButtonAndMenuFollowTheSelection) {
   // Of none selected, all enable the start button; the menu then offers only the list
-  // commands, the script folder and what sits in the batch submenu.
-  const std::tuple<int, int, bool, std::set<M>> cases[] = {
+  // commands, the script folder and what sits in the batch submenu. Rows `first`... are
+  // selected; stop selected takes a live job of a selected row, stop all any live job.
+  struct Case {
+    int rows, selected;
+    bool start_enabled;
+    std::set<M> disabled;
+    int first = 0;
+    std::set<int> live = {};
+  };
+  const Case cases[] = {
       {0, 0, true, {M::kOpenWithLinkedProgram, M::kDelete, M::kMakeBatchFiles, M::kEncodeSelection, M::kEncodeAllMenu}},
       {10, 0, false, {M::kOpenWithLinkedProgram, M::kDelete, M::kEncodeSelection}},
       {10, 4, true, {}},
       {10, 5, false, {M::kEncodeSelection}},
-      {10, 10, true, {M::kEncodeSelection}}};  // all selected still means at most 4 directly
-  for (auto [rows, selected, start_enabled, disabled] : cases) {
-    disabled.insert({M::kOpenLog, M::kStopSelected, M::kStopAll});  // no job ran, none runs
-    Create(rows, selected);
+      {10, 10, true, {M::kEncodeSelection}},  // all selected still means at most 4 directly
+      {3, 1, true, {M::kStopSelected}, 1, {0, 2}},
+      {3, 1, true, {}, 1, {1}}};
+  for (auto [rows, selected, start_enabled, disabled, first, live] : cases) {
+    disabled.insert(M::kOpenLog);                                        // no job left its log
+    if (live.empty()) disabled.insert({M::kStopSelected, M::kStopAll});  // none runs
+    ForgetStartedJobs(files, workspace);                                 // the last case's
+    Create(rows);
+    for (int row = first; row < first + selected; ++row)
+      model->RowStateChanged(static_cast<std::size_t>(row), true, false);
+    for (int row : live) Say(row, Job(row == 2 ? JobState::kRunning : JobState::kWaiting));  // both live
     model->Run(M::kRefresh);  // a change of the list, also when it is empty
     model->MenuOpening();
     EXPECT_EQ(model->StartButton(),
               (StartButtonState{start_enabled, Utf8ToAnsi(u8"시작 (") + std::to_string(selected) + ")"}));
     for (std::size_t i = 0; i < kMenuCommandCount; ++i)
       EXPECT_EQ(model->IsEnabled(static_cast<M>(i)), !disabled.count(static_cast<M>(i)))
-          << selected << " of " << rows << ", " << i;
+          << selected << " of " << rows << " from " << first << ", " << live.size() << " live, " << i;
   }
 }
 
