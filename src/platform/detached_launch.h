@@ -5,6 +5,7 @@
 
 #include "base/expected.h"
 #include "platform/launch_failure.h"
+#include "platform/system_services.h"
 
 namespace clipvane {
 
@@ -14,8 +15,16 @@ struct Launched {
   // desktop). On POSIX it is also the id of its session and process group, which
   // everything it starts joins: kill(-id, SIGTERM) stops a script with its tools.
   std::uint32_t id = 0;
-  bool operator==(const Launched& other) const { return id == other.id; }
+  // When it started, as IdentifyProcess says (platform/system_services.h): with the id,
+  // the process for its whole life. "ended" when it was gone before it could be asked;
+  // empty when not known.
+  std::string started;
+  ProcessIdentity Identity() const { return {id, started}; }
+  bool operator==(const Launched& other) const { return id == other.id && started == other.started; }
 };
+
+// The process just started under `id` as Launched names it.
+Launched LaunchedAs(std::uint32_t id);
 
 // Starts a program that outlives us and is not waited for, as the desktop opens a
 // file: in a session (POSIX) or process group (Windows) of its own, reading nothing,

@@ -26,6 +26,10 @@ class SignalRelay {
   // rest), or 0.
   int FirstSignal() const;
 
+  // From now on an interrupt (Ctrl+C) is only remembered, for the caller to act on
+  // (FirstSignal says 2), with a child or without; a stop or a hang-up keeps its course.
+  void KeepInterrupts();
+
   // For the platform's ChildProcesses. A target is a process id, or minus the id of a
   // session leader for its whole process group (POSIX), or a job object (Windows).
   using Target = std::intptr_t;

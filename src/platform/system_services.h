@@ -61,6 +61,28 @@ bool ProcessIsAlive(std::uint32_t id);
 // The id of the process that started this one, or 0 when it cannot be told.
 std::uint32_t ParentProcessId();
 
+// A process as the system knows it for its whole life: its id together with when it
+// started, so that another process given the same id later (after a crash or a
+// reboot) is never taken for it.
+struct ProcessIdentity {
+  std::uint32_t id = 0;
+  std::string started;  // the system's word for its start; empty when not known
+  bool operator==(const ProcessIdentity& other) const { return id == other.id && started == other.started; }
+  bool operator!=(const ProcessIdentity& other) const { return !(*this == other); }
+};
+
+// The process with that id as it runs now; nothing when none runs under it (or it has
+// ended and is not collected yet) or it is not ours to look at.
+std::optional<ProcessIdentity> IdentifyProcess(std::uint32_t id);
+
+// Whether that very process still runs: one of that id that started then. False when
+// its start is not known.
+bool IsRunning(const ProcessIdentity& process);
+
+// This process, and the one that started it ({} when it cannot be told).
+ProcessIdentity OwnProcess();
+ProcessIdentity ParentProcess();
+
 ProcessList& NativeProcessList();
 Sleeper& NativeSleeper();
 PowerControl& NativePowerControl();

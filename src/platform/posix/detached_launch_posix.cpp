@@ -100,7 +100,7 @@ Expected<Launched, LaunchFailure> LaunchDetached(const std::vector<std::string>&
   }
   ::close(report[0]);
   if (failure != 0 || launched.id == 0) return MakeUnexpected(Failed(argv, failure != 0 ? failure : ECHILD));
-  return launched;
+  return LaunchedAs(launched.id);
 }
 
 }  // namespace clipvane

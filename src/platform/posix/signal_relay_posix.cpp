@@ -40,6 +40,7 @@ struct SignalRelay::Impl {
   int starting = 0;
   int pending = 0;  // a signal that came while a child was starting
   std::atomic<int> first{0};
+  std::atomic<bool> keep_interrupts{false};
 
   void Run() {
     pollfd ends[2] = {{signals, POLLIN, 0}, {wake, POLLIN, 0}};
@@ -58,6 +59,7 @@ struct SignalRelay::Impl {
   void PassOn(int signal_number) {
     int none = 0;
     first.compare_exchange_strong(none, signal_number);
+    if (signal_number == SIGINT && keep_interrupts) return;
     std::unique_lock<std::mutex> lock(mutex);
     if (starting > 0) pending = signal_number;
     if (targets.empty() && starting == 0) {
@@ -106,6 +108,8 @@ SignalRelay::~SignalRelay() {
 }
 
 int SignalRelay::FirstSignal() const { return impl_->first.load(); }
+
+void SignalRelay::KeepInterrupts() { impl_->keep_interrupts = true; }
 
 void SignalRelay::Starting() {
   std::lock_guard<std::mutex> lock(impl_->mutex);

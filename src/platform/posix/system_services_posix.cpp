@@ -85,6 +85,23 @@ bool ProcessIsAlive(std::uint32_t id) {
 
 std::uint32_t ParentProcessId() { return static_cast<std::uint32_t>(::getppid()); }
 
+std::optional<ProcessIdentity> IdentifyProcess(std::uint32_t id) {
+  if (id == 0) return std::nullopt;
+  const std::optional<std::string> line = ReadProcessFile(std::to_string(id), "stat");
+  const std::size_t after_name = line ? line->rfind(')') : std::string::npos;
+  if (after_name == std::string::npos || after_name + 2 >= line->size()) return std::nullopt;
+  const char state = (*line)[after_name + 2];
+  if (state == 'Z' || state == 'X') return std::nullopt;
+  // The start, in clock ticks since boot, is the 20th field after the name; the boot's
+  // own id keeps a process of the same id and tick after a reboot apart.
+  std::size_t at = after_name + 1;
+  for (int field = 0; field < 19 && at != std::string::npos; ++field) at = line->find(' ', at + 1);
+  if (at == std::string::npos) return std::nullopt;
+  const std::string ticks = line->substr(at + 1, line->find(' ', at + 1) - at - 1);
+  static const std::string boot = ReadProcessFile("sys/kernel/random", "boot_id").value_or("").substr(0, 8);
+  return ProcessIdentity{id, ticks + "@" + boot};
+}
+
 std::string UserDataFolder() {
   const char* xdg = std::getenv("XDG_DATA_HOME");
   if (xdg && xdg[0] == '/') return xdg;

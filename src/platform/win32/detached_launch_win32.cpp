@@ -35,8 +35,9 @@ Expected<Launched, LaunchFailure> LaunchDetached(const std::vector<std::string>&
   for (HANDLE& end : ends) CloseOwned(end);
   if (!ok) return MakeUnexpected(LaunchFailure{argv[0], SystemMessage(error)});
   CloseHandle(started.hThread);
+  const Launched launched = LaunchedFrom(started.hProcess);
   CloseHandle(started.hProcess);
-  return Launched{started.dwProcessId};
+  return launched;
 }
 
 }  // namespace clipvane

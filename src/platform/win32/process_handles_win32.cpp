@@ -42,4 +42,17 @@ void CloseOwned(HANDLE& handle) {
   handle = nullptr;
 }
 
+std::string CreationTimeOf(HANDLE process) {
+  FILETIME created{}, exited{}, kernel{}, user{};
+  if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return {};
+  return std::to_string((static_cast<unsigned long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime);
+}
+
+Launched LaunchedFrom(HANDLE process) {
+  Launched launched{GetProcessId(process), CreationTimeOf(process)};
+  // Gone already: it can never be taken for a live one.
+  if (!launched.started.empty() && WaitForSingleObject(process, 0) != WAIT_TIMEOUT) launched.started = "ended";
+  return launched;
+}
+
 }  // namespace clipvane

@@ -4,6 +4,8 @@
 #include <mutex>
 #include <string>
 
+#include "platform/detached_launch.h"
+
 namespace clipvane {
 
 // What the attached children and the detached launcher share on Windows.
@@ -22,5 +24,13 @@ HANDLE OpenNullDevice(DWORD access);
 STARTUPINFOW StartupWith(HANDLE input, HANDLE output, HANDLE errors);
 
 void CloseOwned(HANDLE& handle);
+
+// When the process started, as IdentifyProcess names it: its creation time in
+// 100-nanosecond steps since 1601, which no two processes of one id share. Empty when
+// the system will not tell.
+std::string CreationTimeOf(HANDLE process);
+
+// The process of a handle as Launched names it.
+Launched LaunchedFrom(HANDLE process);
 
 }  // namespace clipvane

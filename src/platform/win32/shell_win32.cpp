@@ -26,7 +26,7 @@ class DesktopShell final : public Shell {
       return MakeUnexpected(LaunchFailure{path, Utf8ToAnsi(SystemMessage(GetLastError()))});
     Launched launched;
     if (execute.hProcess) {
-      launched.id = GetProcessId(execute.hProcess);
+      launched = LaunchedFrom(execute.hProcess);
       CloseHandle(execute.hProcess);
     }
     return launched;

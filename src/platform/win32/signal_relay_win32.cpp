@@ -14,6 +14,7 @@ struct RelayState {
   std::mutex mutex;
   std::vector<HANDLE> jobs;  // the job objects of the children that run now
   std::atomic<int> first{0};
+  std::atomic<bool> keep_interrupts{false};
 };
 
 // A console handler is called with no context of ours: it reaches the one relay of the
@@ -27,9 +28,13 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
   RelayState* relay = g_relay.load();
   if (!relay) return FALSE;
   std::lock_guard<std::mutex> lock(relay->mutex);
+  int none = 0;
+  if (event == CTRL_C_EVENT && relay->keep_interrupts) {
+    relay->first.compare_exchange_strong(none, 2);
+    return TRUE;
+  }
   // With no child running the event takes its usual course.
   if (relay->jobs.empty()) return FALSE;
-  int none = 0;
   // Told as the POSIX signal numbers are: 2 for an interrupt, 15 for the rest.
   relay->first.compare_exchange_strong(none, event == CTRL_C_EVENT ? 2 : 15);
   if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) return TRUE;
@@ -52,6 +57,8 @@ SignalRelay::~SignalRelay() {
 }
 
 int SignalRelay::FirstSignal() const { return impl_->first.load(); }
+
+void SignalRelay::KeepInterrupts() { impl_->keep_interrupts = true; }
 
 // A child is put into its job before it runs a single instruction, so nothing is lost
 // between its start and its entry here.

@@ -12,6 +12,7 @@
 
 #include "platform/system_services.h"
 #include "platform/utf.h"
+#include "platform/win32/process_handles_win32.h"
 
 namespace clipvane {
 namespace {
@@ -136,6 +137,16 @@ bool ProcessIsAlive(std::uint32_t id) {
   const bool alive = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
   CloseHandle(process);
   return alive;
+}
+
+std::optional<ProcessIdentity> IdentifyProcess(std::uint32_t id) {
+  if (id == 0) return std::nullopt;
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, id);
+  if (!process) return std::nullopt;  // gone, or another user's, which no job of ours is
+  const std::string started = WaitForSingleObject(process, 0) == WAIT_TIMEOUT ? CreationTimeOf(process) : "";
+  CloseHandle(process);
+  if (started.empty()) return std::nullopt;
+  return ProcessIdentity{id, started};
 }
 
 std::uint32_t ParentProcessId() {
