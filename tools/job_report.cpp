@@ -1,28 +1,35 @@
 #include "job_report.h"
 
+#include <iostream>
+
+#include "jobs/job_files.h"
 #include "jobs/script.h"
 #include "platform/file_system.h"
-#include "platform/system_services.h"
 #include "platform/text_encoding.h"
 #include "platform/utf.h"
 #include "runs/job_outcome.h"
-#include "runs/job_status.h"
+#include "runs/job_record.h"
 #include "tool_files.h"
 
 namespace clipvane::tools {
+namespace {
 
-JobReport::JobReport() : status_file_(Utf8ToAnsi(EnvironmentValue(kJobStatusVariable))) {
-  if (Known()) owner_ = ParentProcessId();
+JobRecord Record(const std::string& record) { return JobRecord(NativeFileSystem(), record, kNativePathStyle); }
+
+}  // namespace
+
+JobReport::JobReport() : record_(Utf8ToAnsi(EnvironmentValue(kJobStatusVariable))) {
+  if (Known()) owner_ = ParentProcess();
 }
 
-bool JobReport::StopRequested() const { return Known() && clipvane::StopRequested(NativeFileSystem(), status_file_); }
+bool JobReport::StopRequested() const { return Known() && clipvane::StopRequested(NativeFileSystem(), record_); }
 
 void JobReport::RequestStop() {
   // Only the script's failure steps take the request back; a script that was killed
   // itself has none left to run.
-  if (!Known() || !ProcessIsAlive(owner_)) return;
+  if (!Known() || !IsRunning(owner_)) return;
   try {
-    NativeFileSystem().ReplaceWholeFile(StopRequestPath(status_file_), "");
+    NativeFileSystem().ReplaceWholeFile(StopRequestPath(record_), "");
   } catch (const std::exception&) {
     // The job then reads as failed, which it also is.
   }
@@ -42,35 +49,53 @@ void JobReport::Running(int percent, double fps, double seconds_left) {
   if (fps > 0) last_fps_ = fps;
   status.fps = last_fps_;
   status.seconds_left = seconds_left >= 0 ? static_cast<int>(seconds_left + 0.5) : -1;
-  status.pid = owner_;
-  WriteJobStatus(NativeFileSystem(), status_file_, status);
+  status.owner = owner_;
+  const JobChange changed = Record(record_).Change(status);
+  if (!changed && !said_unwritten_) {
+    said_unwritten_ = true;
+    std::cerr << "mencoder: the job's progress cannot be told: " << AnsiToUtf8(JobChangeFailureText(changed.error()))
+              << "\n";
+  }
 }
 
-void JobReport::Written() {
-  if (!Known()) return;
+std::optional<std::string> JobReport::Written() {
+  if (!Known()) return std::nullopt;
   JobStatus status;
   status.state = JobState::kWritten;
-  WriteJobStatus(NativeFileSystem(), status_file_, status);
+  const JobChange changed = Record(record_).Change(status);
+  if (!changed) return AnsiToUtf8(JobChangeFailureText(changed.error()));
   // A stop asked for too late: the MP4 is in place.
-  NativeFileSystem().RemoveFile(StopRequestPath(status_file_));
+  NativeFileSystem().RemoveFile(StopRequestPath(record_));
+  return std::nullopt;
+}
+
+void JobReport::NotPlaced(const std::string& cause) {
+  if (!Known()) return;
+  const JobChange changed = Record(record_).RetractWritten(Utf8ToAnsi(cause));
+  if (!changed)
+    std::cerr << "mp4creator: the job's record still says written: "
+              << AnsiToUtf8(JobChangeFailureText(changed.error())) << "\n";
 }
 
 void JobReport::Ended(const std::string& log) {
   if (!Known()) return;
-  FileSystem& files = NativeFileSystem();
   JobStatus status;
-  if (StopRequested()) {
+  const bool stopped = StopRequested();
+  if (stopped) {
     status.state = JobState::kStopped;
-    WriteJobStatus(files, status_file_, status);
-    files.RemoveFile(StopRequestPath(status_file_));
-    return;
+  } else {
+    status.state = JobState::kFailed;
+    // The tools write UTF-8; the record holds the program's text.
+    const std::string cause = CauseLine(ReadWholeFile(log).value_or(""));
+    status.cause = IsValidUtf8(cause) ? Utf8ToAnsi(cause) : cause;
+    if (status.cause.empty()) status.cause = "the job's log says nothing";
   }
-  status.state = JobState::kFailed;
-  // The tools write UTF-8; the status file holds the program's text.
-  const std::string cause = CauseLine(ReadWholeFile(log).value_or(""));
-  status.cause = IsValidUtf8(cause) ? Utf8ToAnsi(cause) : cause;
-  if (status.cause.empty()) status.cause = "the job's log says nothing";
-  WriteJobStatus(files, status_file_, status);
+  const JobChange changed = Record(record_).Change(status);
+  // A job that was written stays so, whatever failed after its MP4 was placed.
+  if (!changed && changed.error().error == JobChangeError::kNotWritten)
+    std::cerr << "mp4creator: the job's end cannot be told: " << AnsiToUtf8(JobChangeFailureText(changed.error()))
+              << "\n";
+  if (stopped) NativeFileSystem().RemoveFile(StopRequestPath(record_));
 }
 
 }  // namespace clipvane::tools

@@ -1,17 +1,21 @@
 #pragma once
 #include <chrono>
-#include <cstdint>
+#include <optional>
 #include <string>
+
+#include "platform/system_services.h"
 
 namespace clipvane::tools {
 
 // The job a tool works for, as its script names it to the tool (kJobStatusVariable):
-// where the tool says how the job stands (runs/job_status.h) and looks for a request to
-// stop it. A tool run by hand, without one, says nothing and is never asked to stop.
+// the record where the tool says how the job stands (runs/job_record.h) and beside which
+// it looks for a request to stop it. A tool run by hand, without one, says nothing and is
+// never asked to stop. Every change goes through the record's legal changes; one that
+// cannot be written is said on stderr, which the job keeps in its log.
 class JobReport {
  public:
   JobReport();
-  bool Known() const { return !status_file_.empty(); }
+  bool Known() const { return !record_.empty(); }
 
   bool StopRequested() const;
   // Asks for the stop itself: the tool was interrupted or stopped by a signal, which
@@ -21,18 +25,24 @@ class JobReport {
   // The encode's progress; written at most twice a second, and at once at its start
   // and end. The job lives as long as the script that runs the tool.
   void Running(int percent, double fps, double seconds_left);
-  // The MP4 passed the check and is in place.
-  void Written();
+  // The MP4 passed the check and is about to take its final name: the record says
+  // written first, so that no MP4 is ever in place that its record does not tell of.
+  // Why not, when it could not be recorded.
+  [[nodiscard]] std::optional<std::string> Written();
+  // The MP4 could not be put in place after all: the record says why it failed.
+  void NotPlaced(const std::string& cause);
   // The job's failure steps ran: it was stopped when a stop was asked for (the request
-  // is then used up), or else it failed for the cause its log gives (UTF-8 text).
+  // is then used up), or else it failed for the cause its log gives (UTF-8 text). A
+  // job already written stays written.
   void Ended(const std::string& log);
 
  private:
-  std::string status_file_;  // in the program's text
-  std::uint32_t owner_ = 0;  // the script's interpreter
+  std::string record_;     // in the program's text
+  ProcessIdentity owner_;  // the script's interpreter
   std::chrono::steady_clock::time_point last_written_;
   int last_percent_ = -2;
   double last_fps_ = -1;
+  bool said_unwritten_ = false;
 };
 
 }  // namespace clipvane::tools

@@ -130,9 +130,8 @@ int ToolMain(const std::vector<std::string>& args, SignalRelay&) {
       return 1;
     }
     try {
-      const int status = CheckAndPlace(args[1], args[2], args[3]);
-      if (status == 0) JobReport().Written();
-      return status;
+      JobReport job;
+      return CheckAndPlace(args[1], args[2], args[3], job);
     } catch (const std::exception& failure) {
       std::cerr << "mp4creator: " << failure.what() << "\n";
       return 1;

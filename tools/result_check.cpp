@@ -48,7 +48,7 @@ void NoteSource(const std::string& video, const std::string& final_mp4) {
 
 }  // namespace
 
-int CheckAndPlace(const std::string& video, const std::string& built, const std::string& final_mp4) {
+int CheckAndPlace(const std::string& video, const std::string& built, const std::string& final_mp4, JobReport& job) {
   const std::unique_ptr<MediaInfoLibrary> mediainfo = LoadMediaInfoLibrary(ProgramFolder(), NativeFileSystem());
   if (mediainfo->Problem() != MediaInfoProblem::kNone) {
     std::cerr << "mp4creator: MediaInfo.dll is missing or unusable in " << ProgramFolder()
@@ -75,12 +75,21 @@ int CheckAndPlace(const std::string& video, const std::string& built, const std:
               << " stays as it was\n";
     return 1;
   }
+  // The record first: an MP4 in place that its record did not tell of would be one
+  // that the program never reports, or reports as failed.
+  if (const std::optional<std::string> unrecorded = job.Written()) {
+    std::cerr << "mp4creator: checked, " << found << ", but the job's record cannot say so (" << *unrecorded << "); "
+              << final_mp4 << " stays as it was\n";
+    return 1;
+  }
   // The earlier note goes first: between the two steps nothing is known, which is
   // never wrong.
   std::filesystem::remove(FsPath(SourceRecordPath(final_mp4, kNativePathStyle)), ignored);
   std::string why;
   if (!MoveOver(built, final_mp4, &why)) {
-    std::cerr << "mp4creator: cannot put the MP4 in place as " << final_mp4 << ": " << why << "\n";
+    const std::string cause = "cannot put the MP4 in place as " + final_mp4 + ": " + why;
+    std::cerr << "mp4creator: " << cause << "\n";
+    job.NotPlaced(cause);
     return 1;
   }
   NoteSource(video, final_mp4);

@@ -56,7 +56,7 @@ void BM_MakeRunScripts(benchmark::State& state) {
     const bool written = MakeRunScripts(
         4, rows,
         [&](std::size_t row) {
-          return BuildJobScript("/videos/clip " + std::to_string(row) + ".avi", facts, jobs).script;
+          return BuildJobScript("/videos/clip " + std::to_string(row) + ".avi", facts, jobs).files.script;
         },
         PowerAction::kShutdown, context);
     benchmark::DoNotOptimize(written);

@@ -9,7 +9,6 @@
 
 #include "base/text.h"
 #include "cli/job_commands.h"
-#include "cli/script_watch.h"
 #include "cli/settings_command.h"
 #include "cli/wait_report.h"
 #include "common/progress.h"
@@ -302,11 +301,9 @@ int Encode(Cli& cli, const std::vector<std::string>& args, bool whole_list) {
   const std::optional<Options> options = ParseOptions(args, whole_list, cli.Err());
   if (!options) return 2;
   if (!whole_list && !SelectNamedRows(cli, options->words)) return 2;
-  // With --wait the scripts are started so that their progress can be followed.
-  Shell* shell = options->wait ? &cli.services.watching : nullptr;
-  const EncodeResult result = whole_list
-                                  ? cli.session->EncodeWholeList(options->queues, options->after, cli.Steps(), shell)
-                                  : cli.session->EncodeSelection(cli.Steps(), shell);
+  // Started as the window starts them, detached: --wait follows their records.
+  const EncodeResult result = whole_list ? cli.session->EncodeWholeList(options->queues, options->after, cli.Steps())
+                                         : cli.session->EncodeSelection(cli.Steps());
   for (const ScriptedJob& job : result.scripted)
     if (!DidNotStart(result, job.row)) cli.Err() << "started " << job.video << "\n";
   SayRefusals(cli, result);
@@ -319,8 +316,8 @@ int Encode(Cli& cli, const std::vector<std::string>& args, bool whole_list) {
   std::vector<ScriptedJob> jobs;
   for (const ScriptedJob& job : result.scripted)
     if (!DidNotStart(result, job.row)) jobs.push_back(job);
-  return WaitAndReport(cli.services.watching, jobs, all_converted, cli.services.core.files, cli.services.core.mediainfo,
-                       cli.Out(), cli.Err());
+  return WaitAndReport(*cli.session, cli.services.relay, jobs, all_converted, cli.services.core.files,
+                       cli.services.core.mediainfo, cli.Out(), cli.Err());
 }
 
 int EncodeSome(Cli& cli, const std::vector<std::string>& args) { return Encode(cli, args, false); }
@@ -351,8 +348,10 @@ int Stop(Cli& cli, const std::vector<std::string>& args) {
   std::vector<std::string> asked;  // status files
   int status = 0;
   if (args.size() == 1 && args[0] == "--all") {
-    asked = cli.session->StopAll();
+    const Session::StoppedAll stopped = cli.session->StopAll();
+    asked = stopped.asked;
     if (asked.empty()) cli.Err() << "clipvane-cli: no job runs\n";
+    if (stopped.power_action_held) cli.Err() << "clipvane-cli: the run's power action is held back\n";
   } else {
     const auto rows = ParseRows(args, cli.List().RowCount(), cli.Err());
     if (!rows) return 2;

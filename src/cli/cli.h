@@ -8,12 +8,12 @@
 
 namespace clipvane {
 
-class WatchingShell;
+class SignalRelay;
 
 // What clipvane-cli works with, built once by its main (or by a test).
 struct CliServices {
-  CoreServices core;        // the files, the detached shell and the probe library
-  WatchingShell& watching;  // starts scripts that --wait follows
+  CoreServices core;   // the files, the detached shell and the probe library
+  SignalRelay* relay;  // tells --wait of an interrupt; none in a test
   std::string fonts_folder;
   std::ostream& out;  // results
   std::ostream& err;  // progress, warnings and errors

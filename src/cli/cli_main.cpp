@@ -2,7 +2,6 @@
 #include <iostream>
 
 #include "cli/cli.h"
-#include "cli/script_watch.h"
 #include "media/mediainfo_library.h"
 #include "platform/file_system.h"
 #include "platform/shell.h"
@@ -16,9 +15,8 @@ int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   const Workspace workspace = Workspace::OfRunningProgram();
   const auto mediainfo = LoadMediaInfoLibrary(workspace.AppDir(), NativeFileSystem());
-  WatchingShell watching(&relay);
   CliServices services{{NativeFileSystem(), NativeShell(), *mediainfo, &NativeProcessList()},
-                       watching,
+                       &relay,
                        FontsFolder(),
                        std::cout,
                        std::cerr};

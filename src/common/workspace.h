@@ -51,6 +51,11 @@ class Workspace {
   // Locked by whatever makes a job's files in temp and by whatever clears those of
   // ended jobs, so that a job is never cleared while it is being written.
   std::string TempLockFile() const { return data_dir_ + "temp.lock"; }
+  // Locked by every change of a job's record (runs/job_record.h) and of the run's power
+  // action, so that no writer undoes another's change.
+  std::string JobsLockFile() const { return data_dir_ + "jobs.lock"; }
+  // The power action of the whole-list run going on (runs/power_run.h).
+  std::string PowerRunFile() const { return data_dir_ + "power.run"; }
 
   // incoming, batch and temp, in the order they are created.
   std::vector<std::string> CreatedFolders() const;

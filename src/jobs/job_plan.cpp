@@ -6,49 +6,6 @@
 #include "settings/settings_store.h"
 
 namespace clipvane {
-namespace {
-
-JobFiles NameFiles(const std::string& video_path, const std::string& subtitle, const std::string& job_log,
-                   const JobSetup& setup) {
-  const Workspace& workspace = setup.workspace;
-  const PathStyle style = workspace.Style();
-  JobFiles files;
-  files.script = JobScriptPath(video_path, workspace, setup.dialect);
-  files.output = workspace.OutputPath(video_path);
-  files.job_log = job_log;
-  const std::string temp_base = WithoutExtension(job_log, style);
-  files.subtitle_copy = temp_base + (IsSrtSubtitle(subtitle, style) ? ".srt" : ".smi");
-  // The first pass of the subtitle-sync route takes the ".avi" name; its main encode
-  // then writes beside it with "2" appended.
-  files.first_pass_output = temp_base + ".avi";
-  files.main_output = setup.settings.subtitlesync ? files.first_pass_output + "2" : files.first_pass_output;
-  files.raw_video = temp_base + setup.preset.rawvideoext;
-  files.raw_audio = temp_base + ".aac";
-  // No video's MP4 can take this name: theirs all end in ".mp4".
-  files.temp_output = workspace.Incoming() + Separator(style) + "." + FileNamePart(temp_base, style) + ".part";
-  files.kept_log = JobLogPath(video_path, workspace);
-  files.status = JobStatusPath(video_path, workspace);
-  files.avs = AvsScriptPaths(workspace, video_path);
-  return files;
-}
-
-}  // namespace
-
-std::string JobScriptPath(const std::string& video_path, const Workspace& workspace, ScriptDialect dialect) {
-  const PathStyle style = workspace.Style();
-  return workspace.Batch() + Separator(style) + VideoBaseName(video_path, style) + ScriptExtension(dialect);
-}
-
-std::string JobLogPath(const std::string& video_path, const Workspace& workspace) {
-  const PathStyle style = workspace.Style();
-  return workspace.Batch() + Separator(style) + VideoBaseName(video_path, style) + ".log";
-}
-
-std::string JobStatusPath(const std::string& video_path, const Workspace& workspace) {
-  const PathStyle style = workspace.Style();
-  return workspace.Temp() + Separator(style) + VideoBaseName(video_path, style) + ".job";
-}
-
 const std::vector<std::string>& RunScriptNames() {
   static const std::vector<std::string> names{"encode_all", "encode_al1", "encode_al2", "encode_a41",
                                               "encode_a42", "encode_a43", "encode_a44"};
@@ -82,7 +39,7 @@ JobPlan PlanJob(const std::string& video_path, const MediaFacts& facts, const st
   const EncodeSettings& settings = setup.settings;
   JobPlan plan;
   JobFiles& files = plan.files;
-  files = NameFiles(video_path, subtitle, job_log, setup);
+  files = NameJobFiles(video_path, subtitle, job_log, setup.workspace, setup.dialect, settings, setup.preset);
   plan.stale = {files.first_pass_output, files.subtitle_copy, files.raw_video,
                 files.raw_audio,         files.temp_output,   files.kept_log};
   plan.geometry = PlanGeometry(facts, settings, setup.preset);
@@ -90,7 +47,7 @@ JobPlan PlanJob(const std::string& video_path, const MediaFacts& facts, const st
     plan.route = settings.colorsubtitle ? SubtitleRoute::kColoured : SubtitleRoute::kPlain;
 
   std::vector<ScriptStep>& steps = plan.steps;
-  steps.push_back(StatusFileStep(files.status));
+  steps.push_back(StatusFileStep(files.record));
   steps.push_back(DeleteStep(files.temp_output));
   std::string encode_input = video_path;
   if (plan.route == SubtitleRoute::kColoured) {

@@ -6,6 +6,7 @@
 #include "common/refusal.h"
 #include "common/workspace.h"
 #include "jobs/geometry.h"
+#include "jobs/job_files.h"
 #include "jobs/script.h"
 #include "media/media_facts.h"
 #include "settings/encode_settings.h"
@@ -25,23 +26,6 @@ struct JobSetup {
 
 enum class SubtitleRoute { kNone, kPlain, kColoured };
 
-// The files of one job. The intermediates are named after the job's own log, a
-// unique temporary file, so that jobs running side by side never share one.
-struct JobFiles {
-  std::string script;             // batch/<base name> with the dialect's extension
-  std::string output;             // incoming/<base name>.mp4
-  std::string temp_output;        // incoming/.qvXXXX.part: where the MP4 is built, beside its final name
-  std::string job_log;            // temp/qvXXXX.tmp
-  std::string kept_log;           // batch/<base name>.log: the log once the job has ended
-  std::string status;             // temp/<base name>.job: where the job says how it stands
-  std::string subtitle_copy;      // the UTF-8 copy of the subtitle, when there is one, of its kind (.smi, .srt)
-  std::string first_pass_output;  // the subtitle-sync route's first encode
-  std::string main_output;
-  std::string raw_video;
-  std::string raw_audio;
-  AvsFiles avs;  // the coloured route's SSA file and AviSynth script
-};
-
 // One video's job, worked out without touching a file.
 struct JobPlan {
   SubtitleRoute route = SubtitleRoute::kNone;
@@ -53,18 +37,6 @@ struct JobPlan {
   std::vector<ScriptStep> steps;       // the lines of the job script
   std::vector<ScriptStep> on_failure;  // what a failed step leaves to clean up; the log stays to be read
 };
-
-// batch/<base name> with the dialect's extension: the job script of a video, which
-// every video of that base name shares.
-std::string JobScriptPath(const std::string& video_path, const Workspace& workspace, ScriptDialect dialect);
-
-// batch/<base name>.log: where a job leaves its log when it ends, until the next
-// build of that video's job.
-std::string JobLogPath(const std::string& video_path, const Workspace& workspace);
-
-// temp/<base name>.job: where the job of a video says how it stands (runs/job_status.h),
-// one file for every video of that base name, as their job script is one.
-std::string JobStatusPath(const std::string& video_path, const Workspace& workspace);
 
 // The names of the run scripts, which no job script may take: a job called so would
 // be the run script that calls it.

@@ -51,22 +51,23 @@ std::string SubtitleCopyBytes(const std::string& bytes, bool sami, const std::st
 
 }  // namespace
 
-JobBuild BuildJobScript(const std::string& video_path, const MediaFacts& facts, JobContext& context) {
+JobBuild BuildJobScript(const std::string& video_path, const MediaFacts& facts, JobContext& context,
+                        const BuiltHook& built) {
   const Workspace& workspace = context.setup.workspace;
-  if (const auto refused = JobRefusal(video_path, facts, workspace)) return {{}, refused, {}, {}, {}};
+  if (const auto refused = JobRefusal(video_path, facts, workspace)) return {refused, {}, {}};
   FileSystem& files = context.files;
   // Through a link, or as another name of the same file, the video may still be where
   // its job writes.
-  if (LiesInIncoming(video_path, workspace, files)) return {{}, RefusalReason::kInIncoming, {}, {}, {}};
+  if (LiesInIncoming(video_path, workspace, files)) return {RefusalReason::kInIncoming, {}, {}};
   const FileStamp video = files.Stamp(video_path), output = files.Stamp(workspace.OutputPath(video_path));
   if (video.exists && output.exists && video.volume == output.volume && video.identity == output.identity)
-    return {{}, RefusalReason::kSourceIsOutput, {}, {}, {}};
+    return {RefusalReason::kSourceIsOutput, {}, {}};
   const PathStyle style = workspace.Style();
   const std::string found =
       FindSubtitle(video_path, style, [&files](const std::string& path) { return files.Exists(path); });
   // Only a file is read: a folder, or a pipe that would never end, is said, not read.
   const bool has_subtitle = !found.empty() && files.Stamp(found).exists;
-  if (!has_subtitle && !found.empty()) return {{}, RefusalReason::kSubtitleNotAFile, {}, {}, {}};
+  if (!has_subtitle && !found.empty()) return {RefusalReason::kSubtitleNotAFile, {}, {}};
   const std::string subtitle = has_subtitle ? found : std::string();
   // No clearing of ended jobs' files mistakes this one's for theirs before its script is written.
   const std::unique_ptr<FileLock> lock = files.LockExclusive(workspace.TempLockFile());
@@ -91,8 +92,10 @@ JobBuild BuildJobScript(const std::string& video_path, const MediaFacts& facts, 
   }
   files.ReplaceWholeFile(plan.files.script,
                          RenderScript(context.setup.dialect, workspace.AppDir(), plan.steps, plan.on_failure));
+  const JobBuild done{std::nullopt, plan.files, FileNamePart(WithoutExtension(job_log, style), style)};
+  if (built) built(done);
   cleanup.Done();
-  return {plan.files.script, std::nullopt, plan.files.output, plan.files.kept_log, plan.files.status};
+  return done;
 }
 
 }  // namespace clipvane

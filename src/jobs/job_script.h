@@ -23,18 +23,22 @@ struct JobContext {
 };
 
 struct JobBuild {
-  std::string script;                    // the job script's path; empty when none was written
-  std::optional<RefusalReason> refused;  // why not, then
-  std::string output;                    // the MP4 the job makes
-  std::string job_log;                   // where the job leaves its log when it ends
-  std::string status;                    // where the job says how it stands
+  std::optional<RefusalReason> refused;  // why no script was written, then
+  JobFiles files;                        // the files of the job, its script first, when one was written
+  std::string build;                     // the build's name ("qv1A2B"), which its files in temp are named after
 };
+
+// Called with a build once its script is written, while no clearing of ended jobs'
+// files can run: what must know the build before its files can be taken for an
+// ended job's learns it here. A throw undoes the build.
+using BuiltHook = std::function<void(const JobBuild& build)>;
 
 // Writes batch/<base name> with the steps that turn the video into
 // incoming/<base name>.mp4, with the subtitle copy and, on the colour route, the SSA
 // file and AviSynth script. Refuses a video JobRefusal refuses, and one whose .smi is
 // no file. Throws PlatformError when a file cannot be read or written; nothing of
 // that build is left behind then.
-JobBuild BuildJobScript(const std::string& video_path, const MediaFacts& facts, JobContext& context);
+JobBuild BuildJobScript(const std::string& video_path, const MediaFacts& facts, JobContext& context,
+                        const BuiltHook& built = {});
 
 }  // namespace clipvane

@@ -8,73 +8,94 @@
 #include "platform/platform_error.h"
 #include "platform/shell.h"
 #include "platform/text_encoding.h"
-#include "runs/job_status.h"
+#include "runs/job_record.h"
+#include "runs/power_run.h"
 #include "runs/run_scripts.h"
 
 namespace clipvane {
 namespace {
 
-// One command's bookkeeping: its result, and the steps passed on as they happen.
+// One command's bookkeeping: its result, the claims it holds, and the steps passed on
+// as they happen.
 class Command {
  public:
-  explicit Command(EncodeCommandContext& context) : context_(context) {
+  explicit Command(EncodeCommandContext& context) : context_(context), me_(OwnProcess()) {
     record_ = [this](const ProgressStep& step) {
       result_.steps.push_back(step);
       if (context_.progress) context_.progress(step);
     };
   }
+  // What the command claimed and did not hand to a script is given back as it was: a
+  // row it left out, or every row when its scripts were only written.
+  ~Command() {
+    for (const auto& [record, before] : claims_) static_cast<void>(Job(record).Release(me_, before));
+  }
+  Command(const Command&) = delete;
+  Command& operator=(const Command&) = delete;
 
-  // Probes the row and writes its job script; the script's path, or empty with the
-  // reason recorded.
+  // Claims the row's job, probes it and writes its job script; the script's path, or
+  // empty with the reason recorded.
   std::string BuildRowJob(EncodeRows& rows, std::size_t row) {
     const Workspace& workspace = context_.jobs.setup.workspace;
-    // Before the probe: a running job's row needs none.
     const std::string listed = rows.Path(row);
-    if (HoldsItsRow(context_.jobs.files, JobStatusPath(listed, workspace)))
-      return Refuse({listed, RefusalReason::kAlreadyRunning, row});
+    const std::string record = JobRecordPath(listed, workspace);
+    // Before the probe: a running job's row needs none.
+    const JobChange claimed = Job(record).Claim(me_, listed);
+    if (!claimed) {
+      if (claimed.error().error == JobChangeError::kHeld) return Refuse({listed, RefusalReason::kAlreadyRunning, row});
+      Refusal refusal(listed, RefusalReason::kCannotScript, row);
+      refusal.detail = JobChangeFailureText(claimed.error());
+      return Refuse(std::move(refusal));
+    }
+    JobStatus& before = claims_[record] = *claimed;
+    // Left out after all: the row is given back at once.
+    const auto refuse = [&](Refusal refusal) {
+      static_cast<void>(Job(record).Release(me_, claims_[record]));
+      claims_.erase(record);
+      return Refuse(std::move(refusal));
+    };
     MediaFacts facts;
     const std::string path = rows.ProbedPath(row, facts, record_);
-    if (!context_.jobs.files.Exists(path)) return Refuse({path, RefusalReason::kFileMissing, row});
-    if (const auto refused = JobRefusal(path, facts, workspace)) return Refuse({path, *refused, row});
+    if (!context_.jobs.files.Exists(path)) return refuse({path, RefusalReason::kFileMissing, row});
+    if (const auto refused = JobRefusal(path, facts, workspace)) return refuse({path, *refused, row});
     // Two jobs of one MP4 would share its job script and replace each other's MP4.
     const std::size_t owner = Owner(rows, row);
-    if (owner != row) return Refuse({path, RefusalReason::kSameResult, row, rows.Path(owner), owner});
+    if (owner != row) return refuse({path, RefusalReason::kSameResult, row, rows.Path(owner), owner});
     try {
-      const JobBuild build = BuildJobScript(path, facts, context_.jobs);
-      if (build.refused) return Refuse({path, *build.refused, row});
-      // A stop asked of an earlier run of the job would end this one at once.
-      context_.jobs.files.RemoveFile(StopRequestPath(build.status));
-      result_.scripted.push_back({path, row, build.output, build.job_log, build.script, build.status});
-      return build.script;
+      // The record names the build before anything could take its files for an ended job's.
+      const JobBuild build = BuildJobScript(path, facts, context_.jobs, [&](const JobBuild& built) {
+        const JobChange noted = Job(record).NoteBuild(built.build);
+        if (!noted)
+          throw PlatformError("Cannot note the job in " + record + ": " + JobChangeFailureText(noted.error()));
+        before.build = built.build;
+      });
+      if (build.refused) return refuse({path, *build.refused, row});
+      const JobFiles& files = build.files;
+      result_.scripted.push_back({path, row, files.output, files.kept_log, files.script, files.record});
+      return files.script;
     } catch (const PlatformError& error) {
       Refusal refusal(path, RefusalReason::kCannotScript, row);
       refusal.detail = error.what();
-      return Refuse(std::move(refusal));
+      return refuse(std::move(refusal));
     }
   }
 
   void NotStarted(EncodeRows& rows, std::size_t row) { Refuse({rows.Path(row), RefusalReason::kNotStarted, row}); }
 
-  // Starts a script whose jobs' statuses are `statuses`: they wait from before the
-  // start, in the script's process once it runs. One that does not start is refused
-  // for `path` (its video, or the run script itself) with the shell's reason, and its
-  // jobs have failed for it.
+  // Starts a script whose jobs' records are `records`: they wait, from now on in the
+  // script's process. One that does not start is refused for `path` (its video, or the
+  // run script itself) with the shell's reason, and its jobs have failed for it.
   void Open(const std::string& script, const std::string& path, std::size_t row,
-            const std::vector<std::string>& statuses) {
+            const std::vector<std::string>& records) {
     ++opened_;
-    FileSystem& files = context_.jobs.files;
-    JobStatus waiting;
-    waiting.state = JobState::kWaiting;
-    for (const std::string& status : statuses) WriteJobStatus(files, status, waiting);
     const auto launched = context_.shell.OpenScript(script);
     if (launched) {
       result_.started.push_back({script, *launched});
-      JobStatus in_script = waiting;
-      in_script.pid = launched->id;
-      // Only where the job has not begun to run meanwhile.
-      for (const std::string& status : statuses)
-        if (ParseJobStatus(files.ReadWholeFile(status).value_or("")) == waiting)
-          WriteJobStatus(files, status, in_script);
+      // Where the system could not name it, the command's own life stands for it.
+      for (const std::string& record : records) {
+        if (launched->id != 0) static_cast<void>(Job(record).HandOver(me_, launched->Identity()));
+        claims_.erase(record);
+      }
       return;
     }
     Refusal refusal(path, RefusalReason::kNotLaunched, row);
@@ -82,7 +103,10 @@ class Command {
     JobStatus failed;
     failed.state = JobState::kFailed;
     failed.cause = "did not start: " + refusal.detail;
-    for (const std::string& status : statuses) WriteJobStatus(files, status, failed);
+    for (const std::string& record : records) {
+      static_cast<void>(Job(record).Change(failed));
+      claims_.erase(record);
+    }
     Refuse(std::move(refusal));
   }
 
@@ -93,6 +117,10 @@ class Command {
   EncodeResult& Result() { return result_; }
 
  private:
+  JobRecord Job(const std::string& record) {
+    return JobRecord(context_.jobs.files, record, context_.jobs.setup.workspace.Style());
+  }
+
   // The row that may write the MP4 of `row`: the row's own, unless another listed row
   // makes the same MP4 and owns it.
   std::size_t Owner(EncodeRows& rows, std::size_t row) {
@@ -125,9 +153,11 @@ class Command {
   }
 
   EncodeCommandContext& context_;
+  const ProcessIdentity me_;
   EncodeResult result_;
   Progress record_;
   std::size_t opened_ = 0;
+  std::map<std::string, JobStatus> claims_;  // the records claimed and not handed over, as they were before
   std::optional<std::map<std::string, std::size_t>> owners_;  // MP4 (folded) that several rows make, to its owner
 };
 
@@ -141,21 +171,22 @@ EncodeResult WriteRunScripts(int queue_count, EncodeRows& rows, PowerAction acti
   command.Result().written = MakeRunScripts(
       queue_count, rows.RowCount(), [&](std::size_t row) { return command.BuildRowJob(rows, row); }, action, runs);
   if (open && command.Result().written) {
-    context.jobs.files.RemoveFile(AllStoppedMark(workspace));
-    std::vector<std::string> job_scripts;
-    std::map<std::string, std::string> status_of;
+    std::vector<std::string> job_scripts, records;
+    std::map<std::string, std::string> record_of;
     for (const ScriptedJob& job : command.Result().scripted) {
       job_scripts.push_back(job.script);
-      status_of[job.script] = job.status;
+      records.push_back(job.record);
+      record_of[job.script] = job.record;
     }
+    PowerRun(context.jobs.files, workspace).Start(action, records);
     const std::vector<std::string> run_scripts = RunScriptPaths(queue_count, workspace, dialect);
     const auto queued = QueuedJobs(queue_count, job_scripts, action != PowerAction::kNone);
     for (std::size_t q = 0; q < run_scripts.size() && q < queued.size(); ++q) {
       // A queue that got no job has no script to open.
       if (queued[q].empty() || !context.jobs.files.Exists(run_scripts[q])) continue;
-      std::vector<std::string> statuses;
-      for (const std::string& job : queued[q]) statuses.push_back(status_of[job]);
-      command.Open(run_scripts[q], run_scripts[q], kNoRow, statuses);
+      std::vector<std::string> queue_records;
+      for (const std::string& job : queued[q]) queue_records.push_back(record_of[job]);
+      command.Open(run_scripts[q], run_scripts[q], kNoRow, queue_records);
     }
   }
   return command.Result();
@@ -173,7 +204,7 @@ EncodeResult EncodeSelection(EncodeRows& rows, EncodeCommandContext& context) {
       continue;
     }
     const std::string script = command.BuildRowJob(rows, row);
-    if (!script.empty()) command.Open(script, rows.Path(row), row, {command.Result().scripted.back().status});
+    if (!script.empty()) command.Open(script, rows.Path(row), row, {command.Result().scripted.back().record});
   }
   command.Result().written = !command.Result().started.empty();
   return command.Result();

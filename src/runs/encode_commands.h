@@ -44,10 +44,10 @@ struct ScriptedJob {
   std::string output;   // the MP4 its job makes
   std::string job_log;  // where the job leaves what its tools said when it ends
   std::string script;   // its job script
-  std::string status;   // where it says how it stands (runs/job_status.h)
+  std::string record;   // its record, where it says how it stands (runs/job_record.h)
   bool operator==(const ScriptedJob& other) const {
     return video == other.video && row == other.row && output == other.output && job_log == other.job_log &&
-           script == other.script && status == other.status;
+           script == other.script && record == other.record;
   }
 };
 
@@ -69,11 +69,14 @@ struct EncodeResult {
   bool written = false;                // a command's scripts got any line
 };
 
-// Every command leaves out a row whose job holds it (HoldsItsRow: it runs or waits in
-// a queue now, as its status says; kAlreadyRunning): a job is never started twice, nor
-// its script written anew under it. Before a job's script starts, its status says it waits (and names the
-// process it waits in once that started), and an earlier request to stop it is gone; a
-// job whose script did not start has failed.
+// Every command claims a row's job before anything of it is prepared (JobRecord::Claim)
+// and leaves out a row whose job holds it already (kAlreadyRunning: it runs or waits in
+// a queue now): of two commands or windows at once, one gets it, and a job is never
+// started twice, nor its script written anew under it. A claim waits, owned by the
+// command, until its script starts; then the script's process owns it (or the queue's
+// it waits in). A job whose script did not start has failed; a row the command leaves
+// out after all, and every row of a command that starts nothing, is given back as it
+// was.
 
 // Writes and starts the job scripts of the selected rows, at most four, in list order;
 // the selected rows beyond those four are named as not started, and so is a row whose

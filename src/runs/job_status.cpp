@@ -1,14 +1,8 @@
 #include "runs/job_status.h"
 
 #include <charconv>
-#include <chrono>
-#include <thread>
 
 #include "base/text.h"
-#include "common/workspace.h"
-#include "platform/file_system.h"
-#include "platform/platform_error.h"
-#include "platform/system_services.h"
 
 namespace clipvane {
 namespace {
@@ -33,6 +27,13 @@ std::string DecimalText(double value) {
   return error == std::errc() ? std::string(text, end) : "0";
 }
 
+// One line, whatever it held.
+std::string OneLine(std::string text) {
+  for (char& c : text)
+    if (c == '\n' || c == '\r') c = ' ';
+  return text;
+}
+
 }  // namespace
 
 std::string JobStateWord(JobState state) {
@@ -54,15 +55,13 @@ std::string FormatJobStatus(const JobStatus& status) {
     if (status.fps >= 0) text += "fps=" + DecimalText(status.fps) + "\n";
     if (status.seconds_left >= 0) text += "left=" + std::to_string(status.seconds_left) + "\n";
   }
-  if (status.state == JobState::kFailed) {
-    // One line, whatever the log said.
-    std::string cause = status.cause;
-    for (char& c : cause)
-      if (c == '\n' || c == '\r') c = ' ';
-    text += "cause=" + cause + "\n";
+  if (status.state == JobState::kFailed) text += "cause=" + OneLine(status.cause) + "\n";
+  if (IsLive(status.state) || (status.state == JobState::kStopped && status.owner.id != 0)) {
+    text += "pid=" + std::to_string(status.owner.id) + "\n";
+    if (!status.owner.started.empty()) text += "started=" + OneLine(status.owner.started) + "\n";
   }
-  if (IsLive(status.state) || (status.state == JobState::kStopped && status.pid != 0))
-    text += "pid=" + std::to_string(status.pid) + "\n";
+  if (!status.build.empty()) text += "build=" + OneLine(status.build) + "\n";
+  if (!status.video.empty()) text += "video=" + OneLine(status.video) + "\n";
   return text;
 }
 
@@ -84,81 +83,16 @@ JobStatus ParseJobStatus(const std::string& text) {
     } else if (key == "cause") {
       status.cause = value;
     } else if (key == "pid") {
-      ReadNumber(value, status.pid);
+      ReadNumber(value, status.owner.id);
+    } else if (key == "started") {
+      status.owner.started = value;
+    } else if (key == "build") {
+      status.build = value;
+    } else if (key == "video") {
+      status.video = value;
     }
   }
   return status;
-}
-
-JobStatus AsSeen(JobStatus status, bool process_alive, double seconds_since_written) {
-  if (!IsLive(status.state) || process_alive || seconds_since_written < kSilentSeconds) return status;
-  JobStatus ended;
-  ended.state = JobState::kFailed;
-  ended.cause = kEndedWithoutResult;
-  return ended;
-}
-
-std::string StopRequestPath(const std::string& status_file) {
-  const std::size_t dot = status_file.rfind('.');
-  return (dot == std::string::npos ? status_file : status_file.substr(0, dot)) + ".stp";
-}
-
-JobStatus ReadJobStatus(const FileSystem& files, const std::string& status_file) {
-  const FileStamp stamp = files.Stamp(status_file);
-  const std::optional<std::string> text = stamp.exists ? files.ReadWholeFile(status_file) : std::nullopt;
-  if (!text) return {};
-  const JobStatus status = ParseJobStatus(*text);
-  if (!IsLive(status.state)) return status;
-  const std::int64_t now_ns =
-      std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch()).count();
-  return AsSeen(status, ProcessIsAlive(status.pid), static_cast<double>(now_ns - stamp.modified_ns) / 1e9);
-}
-
-bool WriteJobStatus(FileSystem& files, const std::string& status_file, const JobStatus& status) {
-  const std::string text = FormatJobStatus(status);
-  for (int attempt = 0; attempt < 25; ++attempt) {
-    try {
-      files.ReplaceWholeFile(status_file, text);
-      return true;
-    } catch (const PlatformError&) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-  }
-  return false;
-}
-
-bool StopRequested(const FileSystem& files, const std::string& status_file) {
-  return files.Exists(StopRequestPath(status_file));
-}
-
-bool RequestStop(FileSystem& files, const std::string& status_file) {
-  const JobStatus now = ReadJobStatus(files, status_file);
-  if (!IsLive(now.state)) return false;
-  files.ReplaceWholeFile(StopRequestPath(status_file), "");
-  if (now.state == JobState::kWaiting) {
-    JobStatus stopped;
-    stopped.state = JobState::kStopped;
-    stopped.pid = now.pid;  // the queue, which still holds the job's row
-    WriteJobStatus(files, status_file, stopped);
-  }
-  return true;
-}
-
-bool HoldsItsRow(const FileSystem& files, const std::string& status_file) {
-  const JobStatus now = ReadJobStatus(files, status_file);
-  return IsLive(now.state) ||
-         (now.state == JobState::kStopped && ProcessIsAlive(now.pid) && StopRequested(files, status_file));
-}
-
-std::string AllStoppedMark(const Workspace& workspace) {
-  return workspace.Temp() + Separator(workspace.Style()) + "all-stopped";
-}
-
-std::vector<std::string> StatusFilesIn(const FileSystem& files, const std::string& temp_folder) {
-  std::vector<std::string> found;
-  for (const std::string& path : files.FilesIn(temp_folder))
-    if (path.size() > 4 && path.compare(path.size() - 4, 4, ".job") == 0) found.push_back(path);
-  return found;
 }
 
 }  // namespace clipvane

@@ -3,7 +3,6 @@
 #include "common/workspace.h"
 #include "platform/file_system.h"
 #include "platform/system_services.h"
-#include "runs/job_status.h"
 
 namespace clipvane {
 
@@ -24,8 +23,7 @@ PowerActionServices NativePowerActionServices(const Workspace& workspace) {
           NativePowerControl(),
           NativeCensusNames(),
           workspace.Batch() + Separator(workspace.Style()),
-          &NativeFileSystem(),
-          AllStoppedMark(workspace)};
+          PowerRun(NativeFileSystem(), workspace)};
 }
 
 void RunPowerActionMode(const std::string& argument, PowerActionServices& services) {
@@ -34,8 +32,9 @@ void RunPowerActionMode(const std::string& argument, PowerActionServices& servic
   if (EncoderCensus(services.processes, services.names) ||
       ScriptsAtWork(services.processes, services.names.interpreter, services.scripts_folder))
     return;
-  // Everything was stopped: the user ended the run, and did not ask for the machine to go.
-  if (services.files && !services.all_stopped.empty() && services.files->Exists(services.all_stopped)) return;
+  // Everything was stopped (the user ended the run, and did not ask for the machine to
+  // go), or another queue's end took the action already.
+  if (services.run && !services.run->Take()) return;
   const PowerAction action = PowerActionOf(argument);
   if (action == PowerAction::kShutdown) services.power.PowerOff();
   if (action == PowerAction::kSuspend) services.power.Suspend();

@@ -1,13 +1,14 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "session/encoder_census.h"
 #include "common/power_action.h"
+#include "runs/power_run.h"
+#include "session/encoder_census.h"
 
 namespace clipvane {
 
-class FileSystem;
 class PowerControl;
 class ProcessList;
 class Sleeper;
@@ -31,17 +32,18 @@ struct PowerActionServices {
   const ProcessList& processes;
   PowerControl& power;
   CensusNames names;
-  std::string scripts_folder;  // the batch folder with its separator, whose scripts give way too; empty for none
-  const FileSystem* files = nullptr;
-  std::string all_stopped;  // the mark of a run the user stopped whole (AllStoppedMark); empty for none
+  std::string scripts_folder;   // the batch folder with its separator, whose scripts give way too; empty for none
+  std::optional<PowerRun> run;  // the run whose action this is: taken once, not when held; none for no record
 };
 
 // This computer's: its clock, processes and power, the workspace's batch folder and
-// the mark of a run stopped whole.
+// its run.
 PowerActionServices NativePowerActionServices(const Workspace& workspace);
 
 // Waits ten seconds, gives way to encoders or scripts still at work, and otherwise
-// powers the computer off or suspends it as the argument says. Never shows anything.
+// powers the computer off or suspends it as the argument says, once for the run
+// (PowerRun::Take): not when the user stopped every job meanwhile, nor again when
+// another queue's end took it. Never shows anything.
 void RunPowerActionMode(const std::string& argument, PowerActionServices& services);
 
 }  // namespace clipvane

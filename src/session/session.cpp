@@ -7,8 +7,8 @@
 #include "platform/file_system.h"
 #include "platform/platform_error.h"
 #include "runs/leftovers.h"
+#include "runs/power_run.h"
 #include "runs/run_scripts.h"
-#include "session/encoder_census.h"
 #include "settings/avisynth_readiness.h"
 #include "subtitles/avs_script.h"
 #include "subtitles/sami_classes.h"
@@ -30,13 +30,7 @@ Session::Session(Program& program, CoreServices& services)
 
 void Session::OpenWorkspace() {
   program_.workspace.CreateFolders(services_.files);
-  if (services_.processes) {
-    const CensusNames names = NativeCensusNames();
-    std::vector<std::string> job_processes = names.tools;
-    job_processes.push_back(names.interpreter);
-    job_processes.push_back(names.interpreter == "sh" ? "ffmpeg" : "ffmpeg.exe");
-    RemoveLeftovers(program_.workspace, jobs_.setup.dialect, services_.files, *services_.processes, job_processes);
-  }
+  RemoveLeftovers(program_.workspace, services_.files);
   stored_list_ = LoadVideoList(list_, services_.files, program_.workspace);
   changes_at_load_ = list_.Changes();
 }
@@ -63,7 +57,7 @@ std::string Session::JobLog(std::size_t row) const { return JobLogPath(list_.Ent
 FileStamp Session::OutputStamp(std::size_t row) const { return services_.files.Stamp(Output(row)); }
 
 std::string Session::StatusFile(std::size_t row) const {
-  return JobStatusPath(list_.EntryPath(row), program_.workspace);
+  return JobRecordPath(list_.EntryPath(row), program_.workspace);
 }
 
 bool Session::JobLogExists(std::size_t row) const { return services_.files.Exists(JobLog(row)); }
@@ -72,7 +66,7 @@ JobStatus Session::Status(std::size_t row) const { return ReadJobStatus(services
 
 std::vector<std::string> Session::LiveJobs() const {
   std::vector<std::string> live;
-  for (const std::string& file : StatusFilesIn(services_.files, program_.workspace.Temp()))
+  for (const std::string& file : JobRecordsIn(services_.files, program_.workspace.Temp()))
     if (IsLive(ReadJobStatus(services_.files, file).state)) live.push_back(file);
   return live;
 }
@@ -80,22 +74,21 @@ std::vector<std::string> Session::LiveJobs() const {
 std::vector<std::size_t> Session::StopRows(const std::vector<std::size_t>& rows) {
   std::vector<std::size_t> asked;
   for (std::size_t row : rows)
-    if (row < list_.RowCount() && RequestStop(services_.files, StatusFile(row))) asked.push_back(row);
+    if (row < list_.RowCount() && Record(StatusFile(row)).RequestStop()) asked.push_back(row);
   return asked;
 }
 
-std::vector<std::string> Session::StopAll() {
-  std::vector<std::string> asked;
+Session::StoppedAll Session::StopAll() {
+  StoppedAll stopped;
+  // First, so that no queue ending meanwhile takes the power action.
+  stopped.power_action_held = PowerRun(services_.files, program_.workspace).Hold();
   for (const std::string& file : LiveJobs())
-    if (RequestStop(services_.files, file)) asked.push_back(file);
-  if (!asked.empty()) {
-    try {
-      services_.files.ReplaceWholeFile(AllStoppedMark(program_.workspace), "");
-    } catch (const PlatformError&) {
-      // The jobs stop all the same; only a power action chosen for the run may follow.
-    }
-  }
-  return asked;
+    if (Record(file).RequestStop()) stopped.asked.push_back(file);
+  return stopped;
+}
+
+JobRecord Session::Record(const std::string& record) {
+  return JobRecord(services_.files, record, program_.workspace.Style());
 }
 
 std::optional<std::size_t> Session::RowOfStatusFile(const std::string& status_file) const {

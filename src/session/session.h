@@ -14,7 +14,7 @@
 #include "platform/file_system.h"
 #include "runs/encode_commands.h"
 #include "runs/job_outcome.h"
-#include "runs/job_status.h"
+#include "runs/job_record.h"
 #include "runs/list_encode_rows.h"
 #include "session/program.h"
 #include "settings/settings_store.h"
@@ -72,7 +72,7 @@ class Session {
   const VideoList& List() const { return list_; }
 
   // A row's job: its script, the MP4 it makes, where its log stays, how that MP4
-  // stands now, and where the job says how it stands (runs/job_status.h).
+  // stands now, and its record, where the job says how it stands (runs/job_record.h).
   std::string JobScript(std::size_t row) const;
   std::string Output(std::size_t row) const;
   std::string JobLog(std::size_t row) const;
@@ -83,13 +83,18 @@ class Session {
   // How the row's job stands now, as every window and the command line see it.
   JobStatus Status(std::size_t row) const;
 
-  // The status files of the jobs that run or wait now, in the workspace, listed or not.
+  // The records of the jobs that run or wait now, in the workspace, listed or not.
   std::vector<std::string> LiveJobs() const;
-  // Asks the jobs of these rows to stop (see RequestStop); returns the rows whose job
-  // was live. Throws PlatformError when a request cannot be written.
+  // Asks the jobs of these rows to stop (see JobRecord::RequestStop); returns the rows
+  // whose job was live. Throws PlatformError when a request cannot be written.
   std::vector<std::size_t> StopRows(const std::vector<std::size_t>& rows);
-  // Asks every live job of the workspace to stop; returns their status files.
-  std::vector<std::string> StopAll();
+  // Asks every live job of the workspace to stop, and holds back the power action of
+  // the run (PowerRun::Hold), even after its last job, while it waits to be taken.
+  struct StoppedAll {
+    std::vector<std::string> asked;  // the records of the jobs asked to stop
+    bool power_action_held = false;  // a run's power action was still to come
+  };
+  StoppedAll StopAll();
   // The listed row whose job reports in `status_file`, if any.
   std::optional<std::size_t> RowOfStatusFile(const std::string& status_file) const;
 
@@ -144,6 +149,7 @@ class Session {
 
  private:
   EncodeCommandContext Commands(Shell* shell, const Progress& progress);
+  JobRecord Record(const std::string& record);
   void WriteAvs(const std::string& video_path, const std::string& subtitle_path, const std::string& source,
                 const SsaStyleMetrics& metrics);
 

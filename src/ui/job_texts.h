@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "runs/job_status.h"
+#include "runs/job_record.h"
 #include "ui/notices.h"
 
 namespace clipvane {

@@ -1,13 +1,13 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/cli.h"
-#include "cli/script_watch.h"
 #include "media/mediainfo_library.h"
 #include "platform/file_system.h"
 #include "platform/shell.h"
@@ -24,9 +24,13 @@ class CliRunner {
   int Cli(const std::vector<std::string>& args) {
     out.str("");
     err.str("");
-    WatchingShell watching(nullptr);  // a test process relays no signal
-    CliServices services{
-        {NativeFileSystem(), detached, *mediainfo, &NativeProcessList()}, watching, "/usr/share/fonts", out, err};
+    // A test process relays no signal; only what it waits for runs.
+    const bool waits = std::find(args.begin(), args.end(), "--wait") != args.end();
+    CliServices services{{NativeFileSystem(), waits ? NativeShell() : detached, *mediainfo, &NativeProcessList()},
+                         nullptr,
+                         "/usr/share/fonts",
+                         out,
+                         err};
     return RunCli(args, workspace, services);
   }
 

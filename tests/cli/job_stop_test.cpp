@@ -2,7 +2,14 @@
 // command, as a user at a terminal (or after a restart) starts it: what one process
 // started, another sees, refuses to start twice and stops; the stop leaves nothing of
 // the job behind and keeps the earlier MP4.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+
 #include "e2e/e2e_fixture.h"
+#include "jobs/job_files.h"
+#include "runs/job_record.h"
 
 namespace clipvane {
 namespace {
@@ -49,6 +56,103 @@ TEST_F(JobStopTest, AJobStartedByOneCommandIsSeenRefusedAgainAndStoppedByOthers)
   // Nothing is left to stop.
   const ProgramRun nothing = Command({"stop", "--all"});
   EXPECT_EQ(std::tie(nothing.status, nothing.errors), std::tuple(0, std::string("clipvane-cli: no job runs\n")));
+}
+
+// clipvane-cli in the background, its output to `said`, its standard output a pipe that
+// nobody reads once its first line is out (as "| head -1" leaves it), when `first_line`.
+pid_t StartInBackground(const std::vector<std::string>& args, const std::string& said, bool first_line = true) {
+  int pipe_ends[2];
+  if (::pipe(pipe_ends) != 0) return -1;
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::dup2(pipe_ends[1], STDOUT_FILENO);
+    ::close(pipe_ends[0]);
+    if (!std::freopen(said.c_str(), "w", stderr)) ::_exit(126);
+    std::vector<char*> argv;
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  ::close(pipe_ends[1]);
+  char first[64];
+  if (first_line && ::read(pipe_ends[0], first, sizeof first) < 0) ::perror("read");
+  ::close(pipe_ends[0]);
+  return pid;
+}
+
+// "encode 1 --wait | head -1", then the terminal is gone: the job ends written,
+// checked, all the same, and every command says so.
+TEST_F(JobStopTest, AJobEndsWrittenAfterItsWaitingCommandAndItsTerminalAreGone) {
+  ASSERT_EQ(Cli({"add", MakeVideo("clip.avi", "160x120", 2)}), 0);
+  const pid_t waiting = StartInBackground({app / "clipvane-cli", "encode", "1", "--wait"}, app / "said");
+  ASSERT_GT(waiting, 0);
+  ASSERT_TRUE(Eventually([&] { return Command({"status"}).output != "1\t-\n"; }));
+  ::kill(waiting, SIGHUP);
+  int ignored = 0;
+  ::waitpid(waiting, &ignored, 0);
+  EXPECT_TRUE(Eventually([&] { return Command({"status"}).output == "1\twritten\n"; })) << Command({"status"}).output;
+  EXPECT_EQ(Command({"list"}).output.substr(0, 3), "1\t*");
+  EXPECT_NE(app.Read("batch/clip.log").find("mp4creator: checked"), std::string::npos);
+}
+
+// A record that names a live process of another program (here the system's first) is
+// no job of ours: once silent, it reads as ended, the row starts and nothing waits for it.
+TEST_F(JobStopTest, ARecordNamingAnotherProcessReadsAsEnded) {
+  const std::string video = MakeVideo("big.avi");
+  ASSERT_EQ(Cli({"add", video}), 0);
+  const std::string record = JobRecordPath(video, workspace);
+  app.WriteFile("temp/" + std::filesystem::path(record).filename().string(), "state=running\npid=1\n");
+  std::filesystem::last_write_time(record, std::filesystem::file_time_type::clock::now() - std::chrono::minutes(1));
+  EXPECT_EQ(Command({"status"}).output, std::string("1\tfailed: ") + kEndedWithoutResult + "\n");
+  const ProgramRun stop = Command({"stop", "--all"});
+  EXPECT_EQ(stop.status, 0) << stop.errors;
+  EXPECT_EQ(Command({"encode", "1", "--wait"}).status, 0);
+}
+
+// Two commands that start one row at once: exactly one job. Two videos of one name in
+// two folders: each has its own record.
+TEST_F(JobStopTest, ARowIsClaimedOnceAndEachVideoHasItsOwnRecord) {
+  const std::string first = MakeVideo("clip.avi", "160x120", 3);
+  std::filesystem::create_directories(videos_ / "y");
+  const std::string second = videos_ / "y/clip.mkv";
+  testing::MakeVideo(second, "testsrc=size=160x120:rate=25", "sine", "-t 1");
+  ASSERT_EQ(Cli({"add", first, second}), 0);
+  std::vector<pid_t> commands;
+  for (const char* said : {"said1", "said2"})
+    commands.push_back(StartInBackground({app / "clipvane-cli", "encode", "1"}, app / said, false));
+  int started = 0;
+  for (const pid_t command : commands) {
+    int status = 0;
+    ::waitpid(command, &status, 0);
+    started += WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  }
+  EXPECT_EQ(started, 1) << app.Read("said1") << app.Read("said2");
+  EXPECT_NE((app.Read("said1") + app.Read("said2")).find("row 1: " + first + ": already running"), std::string::npos);
+  EXPECT_TRUE(Eventually([&] { return Command({"status"}).output == "1\twritten\n2\t-\n"; }))
+      << Command({"status"}).output;
+}
+
+// The record cannot be written when the job is checked: the MP4 is not put in place,
+// and --wait, status and list agree on it: the earlier MP4 stands, and why not is said.
+TEST_F(JobStopTest, ARecordThatCannotBeWrittenAtTheCheckKeepsTheEarlierMp4AndEveryoneSaysSo) {
+  const std::string video = MakeVideo("clip.avi");
+  ASSERT_EQ(Cli({"add", video}), 0);
+  app.WriteFile("incoming/clip.mp4", "the earlier MP4");
+  // The muxer's check finds a folder where the job's record was.
+  const std::string tool = app / "bin/mp4creator", real = app / "bin/mp4creator.real";
+  std::filesystem::rename(tool, real);
+  Executable("bin/mp4creator",
+             "if [ \"$1\" = -check ]; then rm -f \"$CLIPVANE_JOB\"; mkdir \"$CLIPVANE_JOB\"; fi\n"
+             "exec '" +
+                 real + "' \"$@\"");
+  const ProgramRun waited = Command({"encode", "1", "--wait"});
+  EXPECT_EQ(waited.status, 1);
+  const std::string cause = "its record is no file: " + JobRecordPath(video, workspace);
+  EXPECT_NE(waited.errors.find("no MP4 was written; " + cause), std::string::npos) << waited.errors;
+  EXPECT_EQ(Command({"status"}).output, "1\tfailed: " + cause + "\n");
+  EXPECT_EQ(app.Read("incoming/clip.mp4"), "the earlier MP4");
+  EXPECT_NE(app.Read("batch/clip.log").find("the job's record cannot say so"), std::string::npos);
 }
 
 }  // namespace

@@ -13,6 +13,10 @@
 #include <filesystem>
 
 #include "e2e/e2e_fixture.h"
+#include "platform/file_system.h"
+#include "runs/power_run.h"
+#include "session/run_modes.h"
+#include "support/fakes.h"
 
 namespace clipvane {
 namespace {
@@ -35,6 +39,26 @@ TEST_F(CliEncodeTest, EncodesSelectedVideosOfAnyNameAndTheListInQueuesThatEndWit
 
   ASSERT_EQ(Cli({"encode-all", "--queues", "2", "--after", "shutdown", "--wait"}), 0) << err.str() << out.str();
   EXPECT_EQ(app.Read("power.log"), "shutdown\nshutdown\n");  // each queue's last line
+  // Of the two queues' ends, one powers off; and none once every job was stopped, even
+  // after the last one ended.
+  const auto queue_ends = [&] {
+    FakeMachine machine;
+    for (int queue = 0; queue < 2; ++queue) {
+      PowerActionServices services{machine,        NativeProcessList(),
+                                   machine,        NativeCensusNames(),
+                                   app / "batch/", PowerRun(NativeFileSystem(), workspace)};
+      RunPowerActionMode("shutdown", services);
+    }
+    return machine.events;
+  };
+  const std::vector<std::string> once{"sleep 10000", "power off", "sleep 10000"};
+  if (!ProcessesOf("", "mencoder").empty() || !ProcessesOf("", "mp4creator").empty())
+    GTEST_SKIP() << "other encoders run on this machine";
+  EXPECT_EQ(queue_ends(), once);
+  ASSERT_EQ(Cli({"encode-all", "--queues", "2", "--after", "shutdown", "--wait"}), 0) << err.str();
+  EXPECT_EQ(Cli({"stop", "--all"}), 0);
+  ExpectSaid("the run's power action is held back");
+  EXPECT_EQ(queue_ends(), (std::vector<std::string>{"sleep 10000", "sleep 10000"}));
 }
 
 // A source cut short (a download not finished) encodes into a short MP4, which the

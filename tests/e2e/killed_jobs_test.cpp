@@ -8,6 +8,8 @@
 
 #include <fstream>
 
+#include "platform/child_processes.h"
+#include "runs/job_record.h"
 #include "session/run_modes.h"
 #include "e2e/e2e_fixture.h"
 
@@ -28,6 +30,11 @@ class KilledJobTest : public testing::CliEncodeTest {
                                  "'\ncase \"$last\" in pipe:*) ;; *) echo partial > \"$last\";; esac\n"
                                  "while [ ! -e '" +
                                  go + "' ]; do sleep 0.05; done\nexit 1");
+  }
+  // Whatever a test left waiting ends before its folder goes: a job outlives its command.
+  ~KilledJobTest() override {
+    app.WriteFile("go", "");
+    Eventually([&] { return ProcessesOf(app.Path()).empty(); });
   }
   std::vector<pid_t> Helpers() {
     std::ifstream in(app / "helpers");
@@ -54,30 +61,52 @@ class KilledJobTest : public testing::CliEncodeTest {
   }
 };
 
-// Ctrl+C or a stop while clipvane-cli waits: the jobs are stopped, they remove what
-// they made, and no MP4 is left half-made in incoming.
-TEST_F(KilledJobTest, AStopWhileWaitingLeavesNoHalfMadeMp4) {
+// Ctrl+C while clipvane-cli waits: the jobs are stopped, they remove what they made,
+// and no MP4 is left half-made in incoming.
+TEST_F(KilledJobTest, CtrlCWhileWaitingStopsTheJobsAndLeavesNoHalfMadeMp4) {
   const pid_t cli = StartWaitingEncode("long.avi");
-  ::kill(cli, SIGTERM);
-  EXPECT_EQ(Status(cli), 128 + SIGTERM);
+  ::kill(cli, SIGINT);
+  EXPECT_EQ(Status(cli), 128 + SIGINT);
   EXPECT_FALSE(fs::exists(app / "incoming/long.mp4"));
   EXPECT_EQ(testing::FilesLeftIn(app / "temp"), 0);
 }
 
-// A job killed the hard way: its encoder ends with it (and its helpers with the
-// encoder, as every killed parent's children do), the command says so, and the next
-// command clears what it left.
-TEST_F(KilledJobTest, AKilledJobTakesItsEncoderAndSaysSo) {
-  const pid_t cli = StartWaitingEncode("film.avi");
-  const std::vector<ProcessEntry> jobs = ProcessesOf(app / "batch/film.sh", "sh");
-  ASSERT_EQ(jobs.size(), 1u);
-  ::kill(static_cast<pid_t>(jobs[0].id), SIGKILL);
-  EXPECT_TRUE(Eventually([&] { return ProcessesOf(app.Path(), "mencoder").empty() && !ProcessIsAlive(Helpers()[0]); }));
-  EXPECT_EQ(Status(cli), 1);
-  EXPECT_NE(app.Read("said").find("film.avi: no MP4 was written; the job was ended by signal 9"), std::string::npos)
-      << app.Read("said");
-  EXPECT_EQ(Cli({"list"}), 0);
-  EXPECT_EQ(testing::FilesLeftIn(app / "temp"), 0);
+// The jobs are not the waiting command's: killed, or its terminal closed, it goes
+// alone, and the job runs on to its end, which any command then reads.
+TEST_F(KilledJobTest, AJobOutlivesTheCommandThatWaitedForIt) {
+  const pid_t cli = StartWaitingEncode("long.avi");
+  ::kill(cli, SIGHUP);
+  EXPECT_EQ(Status(cli), -1);
+  EXPECT_FALSE(ProcessesOf(app / "batch/long.sh", "sh").empty());
+  app.WriteFile("go", "");  // FFmpeg's stand-in ends, failing
+  EXPECT_TRUE(Eventually([&] { return Cli({"status"}) == 0 && out.str().rfind("1\tfailed: ", 0) == 0; })) << out.str();
+  EXPECT_EQ(out.str().find(kEndedWithoutResult), std::string::npos) << out.str();  // it ended by itself
+}
+
+// A job killed the hard way, of any device and subtitle: its encoder ends with it (and
+// its helpers with the encoder, as every killed parent's children do), the command
+// says so, and the next command clears everything it left but its record.
+TEST_F(KilledJobTest, AKilledJobTakesItsEncoderAndLeavesNothingBehind) {
+  for (const char* device : {"platform=0", "platform=2"}) {
+    std::filesystem::remove(app / "helpers");
+    ASSERT_EQ(Cli({"settings", device}), 0);
+    if (std::string(device) == "platform=2") {
+      videos_.WriteFile("film.srt", "1\n00:00:00,000 --> 00:00:00,900\nhello\n");
+      ASSERT_EQ(Cli({"remove", "1"}), 0);
+    }
+    const pid_t cli = StartWaitingEncode("film.avi");
+    const std::vector<ProcessEntry> jobs = ProcessesOf(app / "batch/film.sh", "sh");
+    ASSERT_EQ(jobs.size(), 1u);
+    ::kill(static_cast<pid_t>(jobs[0].id), SIGKILL);
+    EXPECT_TRUE(
+        Eventually([&] { return ProcessesOf(app.Path(), "mencoder").empty() && !ProcessIsAlive(Helpers()[0]); }));
+    EXPECT_EQ(Status(cli), 1);
+    EXPECT_NE(app.Read("said").find(std::string("film.avi: no MP4 was written; ") + kEndedWithoutResult),
+              std::string::npos)
+        << app.Read("said");
+    EXPECT_EQ(Cli({"list"}), 0);
+    EXPECT_EQ(testing::FilesLeftIn(app / "temp"), 0) << device;
+  }
 }
 
 // The power action of a queue that has ended looks at the real process list: while a
@@ -86,11 +115,10 @@ TEST_F(KilledJobTest, ThePowerActionNeverGoesAheadUnderARunningJob) {
   ASSERT_EQ(Cli({"add", MakeVideo("film.avi")}), 0);
   ASSERT_EQ(Cli({"make-scripts"}), 0) << err.str();
   testing::FakeMachine machine;
-  const std::string batch = app / "batch/", stopped = app / "temp/all-stopped";
+  const std::string batch = app / "batch/";
   const auto power_action = [&] {
     machine.events.clear();
-    PowerActionServices s{machine, NativeProcessList(), machine, NativeCensusNames(),
-                          batch,   &NativeFileSystem(), stopped};
+    PowerActionServices s{machine, NativeProcessList(), machine, NativeCensusNames(), batch, std::nullopt};
     RunPowerActionMode("shutdown", s);
     return machine.events;
   };

@@ -224,7 +224,7 @@ TEST_P(WorkedExampleTest, WritesTheExpectedScriptByteForByte) {
   const std::string path = testing::DataFile(CLIPVANE_TEST_DATA + GetParam().file);
   const std::optional<std::string> expected = NativeFileSystem().ReadWholeFile(path);
   ASSERT_TRUE(expected) << path;
-  EXPECT_EQ(Build().script, "D:\\Conv\\batch\\Holiday.bat");
+  EXPECT_EQ(Build().files.script, "D:\\Conv\\batch\\Holiday.bat");
   EXPECT_EQ(files_.files.at("D:\\Conv\\batch\\Holiday.bat"), *expected);
   EXPECT_EQ(files_.files.at("D:\\Conv\\temp\\qv1A2B.tmp"), "");
   EXPECT_EQ(avs_calls_, GetParam().avs.empty() ? Texts{} : Texts{GetParam().avs});

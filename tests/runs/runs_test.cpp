@@ -4,8 +4,9 @@
 
 #include "runs/encode_commands.h"
 #include "runs/job_outcome.h"
-#include "runs/job_status.h"
+#include "runs/job_record.h"
 #include "runs/leftovers.h"
+#include "runs/power_run.h"
 #include "runs/run_scripts.h"
 #include "support/fakes.h"
 #include "support/memory_file_system.h"
@@ -112,6 +113,9 @@ class EncodeCommandsTest : public ::testing::Test {
   testing::RecordingShell shell_;
   std::vector<ProgressStep> forwarded_;
   EncodeCommandContext context_{jobs_, shell_, [this](const ProgressStep& step) { forwarded_.push_back(step); }};
+
+  std::string RecordOf(const std::string& video) const { return JobRecordPath(video, workspace_); }
+  JobStatus Stored(const std::string& video) const { return StoredJobStatus(files_, RecordOf(video)); }
 };
 
 // The scripts a command started, in order.
@@ -130,9 +134,9 @@ TEST_F(EncodeCommandsTest, SelectionStartsAtMostFourInListOrderAndNamesTheRest) 
                                     "D:\\Conv\\batch\\e.bat"}));
   EXPECT_EQ(shell_.opened, Scripts(result));
   EXPECT_EQ(result.scripted[1], (ScriptedJob{"D:\\V\\c.avi", 2, "D:\\Conv\\incoming\\c.mp4", "D:\\Conv\\batch\\c.log",
-                                             "D:\\Conv\\batch\\c.bat", "D:\\Conv\\temp\\c.job"}));
-  // Each job waits in the process its script became.
-  EXPECT_EQ(files_.files.at("D:\\Conv\\temp\\c.job"), "state=waiting\npid=1002\n");
+                                             "D:\\Conv\\batch\\c.bat", RecordOf("D:\\V\\c.avi")}));
+  // Each job waits in the process its script became, and its record names its build.
+  EXPECT_EQ(files_.files.at(RecordOf("D:\\V\\c.avi")), "state=waiting\npid=1002\nbuild=qv1A2B\nvideo=D:\\V\\c.avi\n");
   EXPECT_EQ(rows.probed, (std::vector<std::size_t>{0, 2, 3, 4}));  // the fifth selected row is not looked at
   EXPECT_EQ(result.refused, (std::vector<Refusal>{{"D:\\V\\f.avi", RefusalReason::kNotStarted, 5}}));
   EXPECT_EQ(result.steps, forwarded_);
@@ -147,12 +151,15 @@ TEST_F(EncodeCommandsTest, VideosWithoutAJobAreRefusedWithTheirReasonAndTheOther
   files_.unwritable.insert("D:\\Conv\\batch\\locked.bat");
   // A job that runs now is not started again, nor one stopped while it waited in a
   // queue that has not reached it yet; a stop asked of an ended run is forgotten.
-  const std::uint32_t alive = NativeProcessList().OwnProcessId();
-  files_.files["D:\\Conv\\temp\\busy.job"] = FormatJobStatus({JobState::kRunning, -1, -1, -1, "", alive});
-  files_.files["D:\\Conv\\temp\\queued.job"] = FormatJobStatus({JobState::kWaiting, -1, -1, -1, "", alive});
-  ASSERT_TRUE(RequestStop(files_, "D:\\Conv\\temp\\queued.job"));
-  EXPECT_EQ(ReadJobStatus(files_, "D:\\Conv\\temp\\queued.job").state, JobState::kStopped);  // at once
-  files_.files["D:\\Conv\\temp\\here.stp"] = "";
+  JobStatus live;
+  live.state = JobState::kRunning;
+  testing::SayJob(files_, RecordOf("D:\\Videos\\busy.avi"), live);
+  live.state = JobState::kWaiting;
+  testing::SayJob(files_, RecordOf("D:\\Videos\\queued.avi"), live);
+  ASSERT_TRUE(JobRecord(files_, RecordOf("D:\\Videos\\queued.avi"), PathStyle::kWindows).RequestStop());
+  EXPECT_EQ(Stored("D:\\Videos\\queued.avi").state, JobState::kStopped);  // at once
+  const std::string here_stop = StopRequestPath(RecordOf("D:\\Videos\\here.avi"));
+  files_.files[here_stop] = "";
   Refusal cannot_write{"D:\\Videos\\locked.avi", RefusalReason::kCannotScript, 2};
   cannot_write.detail = "Cannot write D:\\Conv\\batch\\locked.bat";
   const std::vector<Refusal> refused{{"D:\\Videos\\gone.avi", RefusalReason::kFileMissing, 0},
@@ -163,18 +170,19 @@ TEST_F(EncodeCommandsTest, VideosWithoutAJobAreRefusedWithTheirReasonAndTheOther
   const EncodeResult selection = EncodeSelection(rows, context_);
   EXPECT_EQ(selection.refused, refused);
   EXPECT_EQ(Scripts(selection), Texts{"D:\\Conv\\batch\\here.bat"});
-  EXPECT_FALSE(files_.Exists("D:\\Conv\\temp\\here.stp"));
+  EXPECT_FALSE(files_.Exists(here_stop));
   EXPECT_FALSE(files_.Exists("D:\\Conv\\batch\\busy.bat"));
   EXPECT_FALSE(files_.Exists("D:\\Conv\\batch\\Encode_All.bat"));
   // Of two queues, only the one that got a job is opened.
   const EncodeResult whole = EncodeWholeList(2, rows, PowerAction::kShutdown, context_);
   EXPECT_EQ(whole.refused, refused);
   EXPECT_EQ(Scripts(whole), Texts{"D:\\Conv\\batch\\encode_al2.bat"});
-  EXPECT_EQ(files_.files.at("D:\\Conv\\temp\\here.job"), "state=waiting\npid=1002\n");  // in its queue
-  // A script that does not start fails its jobs.
+  EXPECT_EQ(Stored("D:\\Videos\\here.avi").owner, (ProcessIdentity{1002, ""}));  // in its queue
+  // A script that does not start fails its jobs; the rows left out are as they were.
   shell_.fails = true;
   EncodeSelection(rows, context_);
-  EXPECT_EQ(files_.files.at("D:\\Conv\\temp\\here.job"), "state=failed\ncause=did not start: cmd: not found\n");
+  EXPECT_EQ(Stored("D:\\Videos\\here.avi").cause, "did not start: cmd: not found");
+  EXPECT_EQ(Stored("D:\\Videos\\gone.avi"), JobStatus{});
 }
 
 // One MP4, one job, whatever command wrote it: of the listed videos that make one MP4
@@ -203,82 +211,232 @@ TEST_F(EncodeCommandsTest, AVideoWhoseMp4AnotherListedRowMakesIsRefused) {
   EXPECT_NE(files_.files.at("D:\\Conv\\batch\\good.bat").find("D:\\Videos\\c\\good.avi"), std::string::npos);
 }
 
-// What ended jobs left goes as a command starts; what a running or waiting job needs
-// stays, and nothing of the user's is ever taken for a job's.
-TEST(RemoveLeftovers, ClearsEndedJobsAndKeepsRunningAndWaitingOnes) {
+// Every state a row's record can be in, against every way of starting its job: a job
+// that holds its row is never started again (nor its script written anew), any other
+// is claimed and, by the commands that start scripts, handed to the script's process;
+// writing the scripts alone gives the record back as it was, with its new build.
+TEST_F(EncodeCommandsTest, EveryStateOfARowAgainstEveryWayOfStartingIt) {
+  const ProcessIdentity alive = OwnProcess(), gone{alive.id, "gone"};
+  const auto record = [](JobState state, ProcessIdentity owner = {}) {
+    JobStatus status;
+    status.state = state;
+    status.owner = std::move(owner);
+    status.cause = state == JobState::kFailed ? "earlier" : "";
+    return status;
+  };
+  struct Case {
+    JobStatus before;
+    bool stop_requested;
+    bool held;
+  };
+  const Case cases[] = {{{}, false, false},
+                        {record(JobState::kWaiting, alive), false, true},
+                        {record(JobState::kRunning, alive), false, true},
+                        {record(JobState::kRunning, gone), false, false},     // its owner died: ended
+                        {record(JobState::kRunning, {1, ""}), false, false},  // a bare id, long silent: ended
+                        {record(JobState::kWritten), false, false},
+                        {record(JobState::kFailed), true, false},           // an old request is forgotten
+                        {record(JobState::kStopped, alive), true, true},    // its queue has not reached it yet
+                        {record(JobState::kStopped, alive), false, false},  // the queue passed it
+                        {record(JobState::kStopped, gone), true, false}};   // the queue is gone
+  const std::string video = "D:\\V\\a.avi", stop = StopRequestPath(RecordOf(video));
+  for (const Case& c : cases)
+    for (int way = 0; way < 3; ++way) {
+      files_.files.clear();
+      FakeRows rows(files_, {video});
+      files_.files[RecordOf(video)] = FormatJobStatus(c.before);
+      if (c.stop_requested) files_.files[stop] = "";
+      const EncodeResult result = way == 0   ? EncodeSelection(rows, context_)
+                                  : way == 1 ? EncodeWholeList(1, rows, kNone, context_)
+                                             : MakeBatchFiles(rows, kNone, context_);
+      const std::string said = FormatJobStatus(c.before) + " by " + std::to_string(way);
+      EXPECT_EQ(result.refused.size(), c.held ? 1u : 0u) << said;
+      EXPECT_EQ(files_.Exists("D:\\Conv\\batch\\a.bat"), !c.held) << said;
+      JobStatus expected = c.before;
+      if (!c.held && way < 2)
+        expected = {JobState::kWaiting, -1, -1, -1, "", result.started[0].process.Identity(), "", video};
+      if (!c.held) expected.build = "qv1A2B";
+      if (!c.held && way == 2 && c.before.state == JobState::kNone) expected.video = "";
+      EXPECT_EQ(Stored(video), expected) << said;
+      EXPECT_EQ(files_.Exists(stop), c.held && c.stop_requested) << said;
+    }
+}
+
+// A claim whose record cannot be written starts nothing, and says why.
+TEST_F(EncodeCommandsTest, ARowWhoseRecordCannotBeWrittenIsNotStarted) {
+  FakeRows rows(files_, {"D:\\V\\a.avi"});
+  files_.unwritable.insert(RecordOf("D:\\V\\a.avi"));
+  const EncodeResult result = EncodeSelection(rows, context_);
+  ASSERT_EQ(result.refused.size(), 1u);
+  EXPECT_EQ(result.refused[0].reason, RefusalReason::kCannotScript);
+  EXPECT_EQ(result.refused[0].detail, "its record cannot be written: Cannot write " + RecordOf("D:\\V\\a.avi"));
+  EXPECT_TRUE(shell_.opened.empty());
+}
+
+// The changes a job's record takes, and those it refuses as they stand: nothing goes
+// back to waiting but a claim, and a written or failed job stays so.
+TEST(JobRecord, ChangesOnlyAlongTheLegalOnesAndSaysWhy) {
+  using S = JobState;
+  const std::tuple<S, S, bool> cases[] = {
+      {S::kNone, S::kRunning, true},    {S::kWaiting, S::kRunning, true},  {S::kWritten, S::kRunning, true},
+      {S::kRunning, S::kWritten, true}, {S::kWaiting, S::kWritten, false}, {S::kNone, S::kWritten, false},
+      {S::kRunning, S::kFailed, true},  {S::kWritten, S::kFailed, false},  {S::kFailed, S::kFailed, false},
+      {S::kWaiting, S::kStopped, true}, {S::kStopped, S::kStopped, true},  {S::kWritten, S::kStopped, false},
+      {S::kFailed, S::kWaiting, false}, {S::kRunning, S::kNone, false}};
+  testing::MemoryFileSystem files;
+  const std::string path = "D:\\Conv\\temp\\a.1.job";
+  for (const auto& [from, to, legal] : cases) {
+    JobStatus before, next;
+    before.state = from;
+    before.build = "qv1";
+    files.files[path] = FormatJobStatus(before);
+    next.state = to;
+    const JobChange changed = JobRecord(files, path, PathStyle::kWindows).Change(next);
+    EXPECT_EQ(changed.has_value(), legal) << JobStateWord(from) << " to " << JobStateWord(to);
+    EXPECT_EQ(StoredJobStatus(files, path).state, legal ? to : from);
+    if (legal) EXPECT_EQ(StoredJobStatus(files, path).build, "qv1");  // the build stays
+    else EXPECT_EQ(JobChangeFailureText(changed.error()), "the job is " + JobStateWord(from) + " already");
+  }
+  files.unwritable.insert(path);
+  JobStatus running;
+  running.state = JobState::kRunning;
+  running.percent = 50;
+  const JobChange unwritten = JobRecord(files, path, PathStyle::kWindows).Change(running);
+  ASSERT_FALSE(unwritten.has_value());
+  EXPECT_EQ(JobChangeFailureText(unwritten.error()), "its record cannot be written: Cannot write " + path);
+}
+
+// What ended jobs left goes as a command starts, as their records tell; what a job
+// that holds its row needs stays, so does what a script written but never run
+// prepared, and nothing of the user's is ever taken for a job's.
+TEST(RemoveLeftovers, ClearsWhatEndedJobsLeftAsTheirRecordsTell) {
   MemoryFileSystem files;
   const Workspace workspace("D:\\Conv\\", PathStyle::kWindows);
   const auto put = [&](const std::string& path, const std::string& bytes = "") {
     files.files["D:\\Conv\\" + path] = bytes;
   };
-  // qvA runs (a tool names its file); qvB waits (empty log, its script written); qvC
-  // ran and was killed; qvD belongs to no script; qvE runs in a queue between tools.
-  for (const char* job : {"qvA", "qvB", "qvC", "qvD", "qvE"}) {
-    put("temp\\" + std::string(job) + ".tmp", std::string(job) == "qvC" ? "mencoder: running" : "");
-    put("temp\\" + std::string(job) + ".smi");
-    put("temp\\" + std::string(job) + ".avi");
+  // qvA runs; qvB's script was written and never ran; qvC's job was killed; qvD is no
+  // record's; qvE waits in a live queue, stopped; qvF ran and was then written.
+  const ProcessIdentity alive = OwnProcess();
+  const std::tuple<const char*, JobState, ProcessIdentity> jobs[] = {{"qvA", JobState::kRunning, alive},
+                                                                     {"qvB", JobState::kNone, {}},
+                                                                     {"qvC", JobState::kRunning, {alive.id, "x"}},
+                                                                     {"qvE", JobState::kStopped, alive},
+                                                                     {"qvF", JobState::kWritten, {}}};
+  for (const auto& [build, state, owner] : jobs) {
+    JobStatus status;
+    status.state = state;
+    status.owner = owner;
+    status.build = build;
+    status.video = std::string("D:\\V\\") + build + ".avi";
+    put("temp\\" + std::string(build) + ".7.job", FormatJobStatus(status));
+    put("temp\\" + std::string(build) + ".7.stp");
   }
-  for (const char* path :
-       {"temp\\.qvD.avi.5f3e", "incoming\\.qvD.part", "incoming\\..qvD.part.a1", "incoming\\..qvD.part.a2.mp4"})
-    put(path);
-  const Texts users{"D:\\Conv\\incoming\\qvD.mp4", "D:\\Conv\\incoming\\.qvD.mp4", "D:\\Conv\\temp\\qvD.ssa",
-                    "D:\\Conv\\temp\\qvD.avs", "D:\\Conv\\temp\\encode_all.bat.progress"};
+  for (const char* build : {"qvA", "qvB", "qvC", "qvD", "qvE", "qvF"}) {
+    const std::string b = build;
+    put("temp\\" + b + ".tmp", b == "qvB" || b == "qvE" ? "" : "mencoder: running");
+    for (const char* suffix : {".srt", ".avi2", ".264"}) put("temp\\" + b + suffix);
+    for (const char* path : {"temp\\.%s.aac.5f3e", "incoming\\.%s.part", "incoming\\..%s.part.a2.mp4"}) {
+      char name[64];
+      std::snprintf(name, sizeof name, path, build);
+      put(name);
+    }
+    put("temp\\" + b + ".ssa");
+  }
+  const Texts users{"D:\\Conv\\incoming\\qvD.mp4", "D:\\Conv\\incoming\\.qvD.mp4", "D:\\Conv\\temp\\qvD.txt",
+                    "D:\\Conv\\temp\\encode_all.bat.progress", "D:\\Conv\\temp\\qvD.ssa"};
   for (const std::string& path : users) files.files[path] = "the user's";
-  put("batch\\b.bat", "\"D:\\Conv\\bin\\mencoder.exe\" -o \"D:\\Conv\\temp\\qvB.avi\"\r\n");
-  put("batch\\c.bat", "2> \"D:\\Conv\\temp\\qvC.tmp\"\r\n");
-  put("batch\\e.bat", "del \"D:\\Conv\\incoming\\.qvE.part\"\r\n");
-  put("batch\\encode_all.bat", "call \"D:\\Conv\\batch\\e.bat\"\r\n");
-  testing::FakeProcessList processes;
-  processes.Running("mencoder.exe", 1, 0, "mencoder.exe -o D:\\Conv\\temp\\qvA.avi");
-  processes.Running("cmd.exe", 1, 0, "cmd.exe /c \"\"D:\\Conv\\batch\\encode_all.bat\" \"");
-  processes.Running("notepad.exe");  // unreadable, and none of ours
-  const std::vector<std::string> ours{"mencoder.exe", "mp4creator.exe", "cmd.exe", "ffmpeg.exe"};
-  Texts removed = RemoveLeftovers(workspace, ScriptDialect::kWindowsBatch, files, processes, ours);
-  std::sort(removed.begin(), removed.end());
-  EXPECT_EQ(removed, (Texts{"D:\\Conv\\incoming\\..qvD.part.a1", "D:\\Conv\\incoming\\..qvD.part.a2.mp4",
-                            "D:\\Conv\\incoming\\.qvD.part", "D:\\Conv\\temp\\.qvD.avi.5f3e", "D:\\Conv\\temp\\qvB.avi",
-                            "D:\\Conv\\temp\\qvC.avi", "D:\\Conv\\temp\\qvC.smi", "D:\\Conv\\temp\\qvC.tmp",
-                            "D:\\Conv\\temp\\qvD.avi", "D:\\Conv\\temp\\qvD.smi", "D:\\Conv\\temp\\qvD.tmp"}));
-  for (const std::string& path : users) EXPECT_TRUE(files.Exists(path)) << path;
-  // A process of ours whose command line cannot be read might be running anything.
-  put("temp\\qvF.avi");
-  processes.Running("mp4creator.exe");
-  EXPECT_TRUE(RemoveLeftovers(workspace, ScriptDialect::kWindowsBatch, files, processes, ours).empty());
+  const Texts before = [&] {
+    Texts paths;
+    for (const auto& [path, bytes] : files.files) paths.push_back(path);
+    return paths;
+  }();
+  RemoveLeftovers(workspace, files);
+  std::string kept;
+  for (const std::string& path : before)
+    if (files.Exists(path) && path.find("the user's") == std::string::npos) kept += path.substr(8) + " ";
+  EXPECT_EQ(
+      kept,
+      "incoming\\..qvA.part.a2.mp4 incoming\\..qvE.part.a2.mp4 incoming\\.qvA.part incoming\\.qvD.mp4 "
+      "incoming\\.qvE.part incoming\\qvD.mp4 temp\\.qvA.aac.5f3e temp\\.qvE.aac.5f3e temp\\encode_all.bat.progress "
+      "temp\\qvA.264 temp\\qvA.7.job temp\\qvA.7.stp temp\\qvA.avi2 temp\\qvA.srt temp\\qvA.ssa temp\\qvA.tmp "
+      "temp\\qvB.7.job temp\\qvB.srt temp\\qvB.ssa temp\\qvB.tmp temp\\qvC.7.job temp\\qvD.ssa temp\\qvD.txt "
+      "temp\\qvE.264 temp\\qvE.7.job temp\\qvE.7.stp temp\\qvE.avi2 temp\\qvE.srt temp\\qvE.ssa temp\\qvE.tmp "
+      "temp\\qvF.7.job ");
 }
 
-// The status file both ways: what a tool writes reads back as it was, and what the
-// reader cannot take is passed over rather than misread.
+// The record both ways: what is written reads back as it was, and what the reader
+// cannot take is passed over rather than misread.
 TEST(JobStatus, ReadsBackWhatIsWrittenAndPassesOverWhatItCannotTake) {
-  EXPECT_EQ(ParseJobStatus("state=running\npercent=45\nfps=120.5\nleft=32\npid=77\n"),
-            (JobStatus{JobState::kRunning, 45, 120.5, 32, "", 77}));
   const std::pair<std::string, std::string> cases[] = {
       // as read, as FormatJobStatus gives it back
-      {"state=running\npercent=45\nfps=120.5\nleft=32\npid=77\n",
-       "state=running\npercent=45\nfps=120.5\nleft=32\npid=77\n"},
+      {"state=running\npercent=45\nfps=120.5\nleft=32\npid=77\nstarted=9@ab\nbuild=qv1\nvideo=/v/a b.avi\n",
+       "state=running\npercent=45\nfps=120.5\nleft=32\npid=77\nstarted=9@ab\nbuild=qv1\nvideo=/v/a b.avi\n"},
       {"state=waiting\r\npid=12\r\n", "state=waiting\npid=12\n"},
       {"state=failed\ncause=[aac] No space left: a=b\n", "state=failed\ncause=[aac] No space left: a=b\n"},
       {"state=stopped\npercent=5\npid=3\n", "state=stopped\npid=3\n"},
-      {"state=written\nnew-key=1\n", "state=written\n"},
+      {"state=written\nnew-key=1\npid=3\nstarted=1\n", "state=written\n"},
       {"state=running\npercent=4x\nfps=1,5\nleft=\npid=-1\n", "state=running\npid=0\n"},
-      {"state=exploded\n", "state=\n"},
+      {"state=exploded\nbuild=qv2\n", "state=\nbuild=qv2\n"},
       {"", "state=\n"}};
   for (const auto& [text, written] : cases) EXPECT_EQ(FormatJobStatus(ParseJobStatus(text)), written) << text;
-  EXPECT_EQ(FormatJobStatus(JobStatus{JobState::kFailed, -1, -1, -1, "two\r\nlines", 0}),
-            "state=failed\ncause=two  lines\n");
+  JobStatus two_lines;
+  two_lines.state = JobState::kFailed;
+  two_lines.cause = "two\r\nlines";
+  EXPECT_EQ(FormatJobStatus(two_lines), "state=failed\ncause=two  lines\n");
   EXPECT_EQ(StopRequestPath("D:\\Conv\\temp\\a.b.job"), "D:\\Conv\\temp\\a.b.stp");
+  EXPECT_EQ(JobRecordsLock("D:\\Conv\\temp\\a.b.job", PathStyle::kWindows), "D:\\Conv\\jobs.lock");
 }
 
-// A live status whose process has gone is believed only for a while; an ended one stands.
-TEST(JobStatus, ALiveStatusWhoseProcessIsGoneEndsWithoutAResultOnceItIsSilent) {
-  const JobStatus running{JobState::kRunning, 40, -1, -1, "", 0}, waiting{JobState::kWaiting, -1, -1, -1, "", 0};
-  const JobStatus written{JobState::kWritten, -1, -1, -1, "", 0},
-      ended{JobState::kFailed, -1, -1, -1, kEndedWithoutResult, 0};
-  const std::tuple<JobStatus, bool, double, JobStatus> cases[] = {{running, true, 60, running},
-                                                                  {running, false, kSilentSeconds - 1, running},
-                                                                  {running, false, kSilentSeconds, ended},
-                                                                  {waiting, false, 60, ended},
-                                                                  {written, false, 600, written}};
+// A live record is believed while its owner runs: the very process, not one given its
+// id later; an owner whose start is not known, only while the record is not silent.
+TEST(JobStatus, ALiveRecordWhoseOwnerIsGoneEndsWithoutAResult) {
+  JobStatus running, waiting, unknown, written, ended;
+  running.state = JobState::kRunning;
+  running.owner = {77, "5@x"};
+  running.build = "qv1";
+  waiting.state = JobState::kWaiting;
+  unknown = running;
+  unknown.owner.started.clear();
+  written.state = JobState::kWritten;
+  ended.state = JobState::kFailed;
+  ended.cause = kEndedWithoutResult;
+  ended.build = "qv1";
+  const std::tuple<JobStatus, bool, double, JobStatus> cases[] = {
+      {running, true, 60, running},
+      {running, false, 0, ended},
+      {unknown, false, kSilentSeconds - 1, unknown},
+      {unknown, false, kSilentSeconds, ended},
+      {waiting, false, 60, {JobState::kFailed, -1, -1, -1, kEndedWithoutResult, {}, "", ""}},
+      {written, false, 600, written}};
   for (const auto& [status, alive, silent, seen] : cases) EXPECT_EQ(AsSeen(status, alive, silent), seen) << silent;
+  // The process itself, and not another of its id.
+  EXPECT_TRUE(IsRunning(OwnProcess()));
+  EXPECT_FALSE(IsRunning({OwnProcess().id, "another start"}));
+  EXPECT_FALSE(IsRunning({1, ""}));
+}
+
+// The run's power action goes ahead once, after its last job, and never once held.
+TEST(PowerRun, IsTakenOnceAfterTheLastJobAndNeverOnceHeld) {
+  testing::MemoryFileSystem files;
+  const Workspace workspace("D:\\Conv\\", PathStyle::kWindows);
+  const std::string job = "D:\\Conv\\temp\\a.1.job";
+  PowerRun run(files, workspace);
+  EXPECT_TRUE(run.Take());  // a script run by hand: no run on record
+  run.Start(PowerAction::kShutdown, {job});
+  JobStatus running;
+  running.state = JobState::kRunning;
+  testing::SayJob(files, job, running);
+  EXPECT_FALSE(run.Take());  // its last job still runs: that queue's end takes it
+  files.files[job] = "state=written\n";
+  EXPECT_TRUE(run.Take());
+  EXPECT_FALSE(run.Take());  // the other queue's end
+  EXPECT_FALSE(run.Hold());  // too late
+  run.Start(PowerAction::kSuspend, {job});
+  EXPECT_TRUE(run.Hold());  // during the wait after the last job
+  EXPECT_FALSE(run.Take());
+  run.Start(PowerAction::kNone, {job});
+  EXPECT_FALSE(files.Exists(workspace.PowerRunFile()));
 }
 
 TEST(JudgeResult, BelievesOnlyANewMp4WithOneVideoAndOneAudioTrackOfTheSourcesLength) {
@@ -289,7 +447,9 @@ TEST(JudgeResult, BelievesOnlyANewMp4WithOneVideoAndOneAudioTrackOfTheSourcesLen
       {true, {true, 1, 1, 0}, {true, 1, 1, 3}, JobOutcome::kWritten},  // a source of unknown length
       {false, source, {true, 1, 1, 60}, JobOutcome::kNoNewResult},
       {true, source, {false, 0, 0, 0}, JobOutcome::kUnreadable},
-      {true, source, {true, 2, 2, 60}, JobOutcome::kVideoTracks},      // two jobs muxed into one file
+      {true, source, {true, 2, 2, 60}, JobOutcome::kVideoTracks},  // two jobs muxed into one file
+      {true, source, {true, 2, 1, 60}, JobOutcome::kVideoTracks},  // one track too many of each kind
+      {true, source, {true, 1, 2, 60}, JobOutcome::kAudioTracks},
       {true, source, {true, 1, 0, 60}, JobOutcome::kAudioTracks},      // video only
       {true, source, {true, 1, 1, 58.9}, JobOutcome::kLengthDiffers},  // cut short
       {true, {true, 1, 1, 0}, {true, 1, 1, 0}, JobOutcome::kLengthDiffers}};

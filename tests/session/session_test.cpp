@@ -100,16 +100,16 @@ TEST(RunProgram, OnlyAnExactPowerWordAloneWaitsTestsTheEncodersAndActs) {
       {{{"shutdown"}, {"suspend"}}, true, {"sleep 10000"}},
       {{{"shutdown"}, {"suspend"}}, false, {"sleep 10000"}, true},
       {{{}, {"shutdown", "now"}, {"suspend", "suspend"}, {"one.avi"}, {"Shutdown"}, {" suspend"}, {""}}, false, {}}};
-  const std::string mark = AllStoppedMark(Workspace("D:\\Conv\\", PathStyle::kWindows));
-  ASSERT_EQ(mark, "D:\\Conv\\temp\\all-stopped");
   for (const Case& c : cases)
     for (const std::vector<std::string>& arguments : c.arguments) {
       FakeMachine machine;
       FakeProcessList processes;
       if (c.encoders_busy) processes.Running("mencoder.exe").Running("cmd.exe");
       testing::MemoryFileSystem files;
-      if (c.all_stopped) files.files[mark] = "";
-      PowerActionServices services{machine, processes, machine, kTools, "", &files, mark};
+      PowerRun run(files, Workspace("D:\\Conv\\", PathStyle::kWindows));
+      run.Start(PowerAction::kShutdown, {});
+      if (c.all_stopped) run.Hold();
+      PowerActionServices services{machine, processes, machine, kTools, "", run};
       const bool window = c.events.empty();
       EXPECT_EQ(RunProgram(arguments, services, [] { return 7; }), window ? 7 : 0);
       EXPECT_EQ(machine.events, c.events)

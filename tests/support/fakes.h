@@ -7,7 +7,7 @@
 #include "common/workspace.h"
 #include "media/mediainfo_library.h"
 #include "platform/file_system.h"
-#include "runs/job_status.h"
+#include "runs/job_record.h"
 #include "platform/shell.h"
 #include "platform/system_services.h"
 #include "settings/avisynth_readiness.h"
@@ -49,10 +49,16 @@ class FakeMachine : public Sleeper, public PowerControl {
   void Suspend() override { events.push_back("suspend"); }
 };
 
+// Writes a job's record as its tools would, owned by this process, which lives.
+inline void SayJob(FileSystem& files, const std::string& record, JobStatus status) {
+  status.owner = OwnProcess();
+  files.ReplaceWholeFile(record, FormatJobStatus(status));
+}
+
 // The jobs a RecordingShell started never run, and would wait for ever: they are
 // forgotten, as if they had ended, so that a test can start their rows again.
 inline void ForgetStartedJobs(FileSystem& files, const Workspace& workspace) {
-  for (const std::string& job : StatusFilesIn(files, workspace.Temp())) files.RemoveFile(job);
+  for (const std::string& job : JobRecordsIn(files, workspace.Temp())) files.RemoveFile(job);
 }
 
 // Records the scripts it is asked to start and gives them the ids 1001, 1002, ...; with
@@ -64,7 +70,7 @@ class RecordingShell : public Shell {
   Expected<Launched, LaunchFailure> OpenScript(const std::string& path) override {
     opened.push_back(path);
     if (fails) return MakeUnexpected(LaunchFailure{"cmd", "not found"});
-    return Launched{static_cast<std::uint32_t>(1000 + opened.size())};
+    return Launched{static_cast<std::uint32_t>(1000 + opened.size()), ""};
   }
 };
 

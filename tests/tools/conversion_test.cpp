@@ -15,7 +15,7 @@
 #include "platform/file_system.h"
 #include "platform/system_services.h"
 #include "platform/text_encoding.h"
-#include "runs/job_status.h"
+#include "runs/job_record.h"
 #include "subtitles/avs_script.h"
 #include "subtitles/colour_table.h"
 #include "subtitles/ssa_style.h"
@@ -183,22 +183,23 @@ TEST_F(ConversionTest, AStoppedBatchJobEndsItsToolsRemovesItsIntermediatesAndKee
             "-c:v mpeg4 -q:v 5 -c:a pcm_s16le");
   const JobBuild build = app_->Build(video_, PictureFacts(640, 480, 25), PresetSettings());
   FileSystem& files = NativeFileSystem();
-  files.ReplaceWholeFile(build.output, "the earlier MP4");
+  files.ReplaceWholeFile(build.files.output, "the earlier MP4");
   ChildProcesses script;
-  ASSERT_TRUE(script.Start({"cmd.exe", "/d", "/c", AnsiToUtf8(build.script)}, {Discarded(), Discarded()}).has_value());
+  ASSERT_TRUE(
+      script.Start({"cmd.exe", "/d", "/c", AnsiToUtf8(build.files.script)}, {Discarded(), Discarded()}).has_value());
   // The encode says how far it is, how fast and how long it still needs.
   JobStatus seen;
   ASSERT_TRUE(Eventually([&] {
-    seen = ReadJobStatus(files, build.status);
+    seen = ReadJobStatus(files, build.files.record);
     return seen.state == JobState::kRunning && seen.percent > 0 && seen.fps > 0 && seen.seconds_left >= 0;
   })) << FormatJobStatus(seen);
-  EXPECT_TRUE(RequestStop(files, build.status));
+  EXPECT_TRUE(JobRecord(files, build.files.record, kNativePathStyle).RequestStop());
   script.WaitAll();
-  EXPECT_EQ(ReadJobStatus(files, build.status).state, JobState::kStopped);
-  EXPECT_FALSE(StopRequested(files, build.status));  // used up by the job's failure steps
+  EXPECT_EQ(ReadJobStatus(files, build.files.record).state, JobState::kStopped);
+  EXPECT_FALSE(StopRequested(files, build.files.record));  // used up by the job's failure steps
   EXPECT_EQ(FilesLeftIn(FsPathOf(app_->Work().Temp())), 0);
-  EXPECT_EQ(files.FilesIn(app_->Work().Incoming()), std::vector<std::string>{build.output});
-  EXPECT_EQ(files.ReadWholeFile(build.output), "the earlier MP4");
+  EXPECT_EQ(files.FilesIn(app_->Work().Incoming()), std::vector<std::string>{build.files.output});
+  EXPECT_EQ(files.ReadWholeFile(build.files.output), "the earlier MP4");
   // Nothing of the job runs on: no tool, no FFmpeg.
   EXPECT_TRUE(Eventually([&] {
     for (const ProcessEntry& entry : NativeProcessList().Snapshot())

@@ -187,7 +187,7 @@ JobBuild ToolAppDir::Build(const std::string& video, const MediaFacts& facts, co
   const JobSetup setup{workspace_, kNativeScriptDialect, job.settings, job.preset, job.fontsdir};
   JobContext context{setup, NativeFileSystem(), std::move(write_avs)};
   JobBuild build = BuildJobScript(video, facts, context);
-  if (build.script.empty()) throw std::runtime_error("no job script for " + video);
+  if (build.files.script.empty()) throw std::runtime_error("no job script for " + video);
   return build;
 }
 
@@ -195,8 +195,8 @@ ToolAppDir::Run ToolAppDir::BuildAndRun(const std::string& video, const MediaFac
                                         AvsScriptWriter write_avs) const {
   const JobBuild build = Build(video, facts, job, std::move(write_avs));
   const ProgramRun ran = RunProgram(kNativeScriptDialect == ScriptDialect::kWindowsBatch
-                                        ? std::vector<std::string>{"cmd.exe", "/d", "/c", build.script}
-                                        : std::vector<std::string>{"sh", build.script});
+                                        ? std::vector<std::string>{"cmd.exe", "/d", "/c", build.files.script}
+                                        : std::vector<std::string>{"sh", build.files.script});
   return {workspace_.OutputPath(video), ran.output + ran.errors, ran.status};
 }
 

@@ -39,7 +39,13 @@ using Texts = std::vector<std::string>;
 
 // A job's status as its tools write it.
 JobStatus Job(JobState state, int percent = -1, double fps = -1, int left = -1, std::string cause = "") {
-  return {state, percent, fps, left, std::move(cause), 0};
+  JobStatus status;
+  status.state = state;
+  status.percent = percent;
+  status.fps = fps;
+  status.seconds_left = left;
+  status.cause = std::move(cause);
+  return status;
 }
 
 Texts TextsOf(const std::vector<Notice>& notices) {
@@ -125,12 +131,9 @@ class MainWindowModelTest : public UiFixture {
     for (int row = 0; row < selected; ++row) model->RowStateChanged(static_cast<std::size_t>(row), true, false);
     view.events.clear();
   }
-  std::string StatusFile(int row) const { return temp / "temp" + Sep() + "v" + std::to_string(row) + ".job"; }
+  std::string StatusFile(int row) { return JobRecordPath(Video("v" + std::to_string(row) + ".avi"), workspace); }
   // Writes a row's status as its tools would, in a process that lives.
-  void Say(int row, JobStatus status) {
-    status.pid = NativeProcessList().OwnProcessId();
-    ASSERT_TRUE(WriteJobStatus(files, StatusFile(row), status));
-  }
+  void Say(int row, const JobStatus& status) { SayJob(files, StatusFile(row), status); }
   // Each row's marker, progress and result, after the window's timer looked.
   std::string Look() {
     model->FollowJobs();
@@ -393,18 +396,18 @@ TEST_F(MainWindowModelTest, AJobInHandStopsOnRequestAndHoldsTheWindowOpen) {
   // The stop button stops the selected row's job: one still waiting is stopped at once.
   model->StopClicked();
   EXPECT_EQ(Look(), u8"||중지됨;||;");
-  EXPECT_TRUE(files.Exists(temp / "temp" + Sep() + "v0.stp"));  // for its tools, should its turn come
-  const std::string all_stopped = temp / "temp" + Sep() + "all-stopped";
-  EXPECT_FALSE(files.Exists(all_stopped));  // one job stopped: a power action chosen for the run stands
+  const std::string stop = StopRequestPath(StatusFile(0));
+  EXPECT_TRUE(files.Exists(stop));                       // for its tools, should its turn come
+  EXPECT_FALSE(files.Exists(workspace.PowerRunFile()));  // one job stopped: a power action chosen for the run stands
   EXPECT_FALSE(model->AnyJobRunning());
   // Its turn came: its failure steps took the request back. Started again, the row's
   // job runs anew; stopping everything at closing stops it too.
-  files.RemoveFile(temp / "temp" + Sep() + "v0.stp");
+  files.RemoveFile(stop);
   model->StartClicked();
   EXPECT_EQ(shell.opened.size(), 2u);
   EXPECT_TRUE(may_close(CloseAnswer::kStopAll));
   EXPECT_EQ(Look(), u8"||중지됨;||;");
-  EXPECT_TRUE(files.Exists(all_stopped));  // everything stopped: no power action follows the run
+  EXPECT_EQ(files.ReadWholeFile(workspace.PowerRunFile()), "state=held\n");  // no power action follows the run
   const std::size_t boxes = dialogs.shown.size();
   EXPECT_TRUE(model->MayClose());  // nothing runs: no question
   EXPECT_EQ(dialogs.shown.size(), boxes);

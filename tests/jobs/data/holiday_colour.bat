@@ -1,4 +1,4 @@
-set "CLIPVANE_JOB=D:\Conv\temp\Holiday.job"
+set "CLIPVANE_JOB=D:\Conv\temp\Holiday.5687bd15.job"
 del "D:\Conv\incoming\.qv1A2B.part"
 "D:\Conv\bin\mencoder.exe" -noodml "D:\Conv\temp\Holiday.avs"  -oac faac -faacopts br=192:mpeg=4:object=2 -af volnorm -srate 48000 -vf-add harddup -ofps 25 -vf-add crop=640:480:-1:-1 -vf-add scale=427:320 -vf-add expand=427:320:-1:-1:1 -ovc lavc -lavcopts vcodec=mpeg4 -lavcopts vbitrate=700 -ffourcc DIVX   -lavcopts threads=2 -o "D:\Conv\temp\qv1A2B.avi" 2> "D:\Conv\temp\qv1A2B.tmp"
 if errorlevel 1 goto failed

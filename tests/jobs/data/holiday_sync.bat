@@ -1,4 +1,4 @@
-set "CLIPVANE_JOB=D:\Conv\temp\Holiday.job"
+set "CLIPVANE_JOB=D:\Conv\temp\Holiday.5687bd15.job"
 del "D:\Conv\incoming\.qv1A2B.part"
 "D:\Conv\bin\mencoder.exe" -noodml "D:\Videos\Holiday.avi" -ovc copy -mc 0 -oac faac -faacopts br=192:mpeg=4:object=2 -af volnorm -srate 48000 -o "D:\Conv\temp\qv1A2B.avi" 2> "D:\Conv\temp\qv1A2B.tmp"
 if errorlevel 1 goto failed

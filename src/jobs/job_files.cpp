@@ -1,0 +1,121 @@
+#include "jobs/job_files.h"
+
+#include <cstdint>
+#include <cstdio>
+
+#include "platform/text_encoding.h"
+#include "settings/encode_settings.h"
+
+namespace clipvane {
+namespace {
+
+bool IsHex(const std::string& text, bool upper) {
+  if (text.empty()) return false;
+  for (char c : text)
+    if (!((c >= '0' && c <= '9') || (upper ? (c >= 'A' && c <= 'F') : (c >= 'a' && c <= 'f')))) return false;
+  return true;
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() > end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// FNV-1a: short, and the same on every system and in every version.
+std::string PathKey(const std::string& video_path, PathStyle style) {
+  const std::string folded = style == PathStyle::kWindows ? AsciiLower(video_path) : video_path;
+  std::uint32_t hash = 2166136261u;
+  for (unsigned char c : folded) hash = (hash ^ c) * 16777619u;
+  char key[9];
+  std::snprintf(key, sizeof key, "%08x", static_cast<unsigned>(hash));
+  return key;
+}
+
+}  // namespace
+
+JobFiles NameJobFiles(const std::string& video_path, const std::string& subtitle, const std::string& job_log,
+                      const Workspace& workspace, ScriptDialect dialect, const EncodeSettings& settings,
+                      const EncoderPreset& preset) {
+  const PathStyle style = workspace.Style();
+  JobFiles files;
+  files.script = JobScriptPath(video_path, workspace, dialect);
+  files.output = workspace.OutputPath(video_path);
+  files.source_note = SourceRecordPath(files.output, style);
+  files.job_log = job_log;
+  const std::string temp_base = WithoutExtension(job_log, style);
+  files.subtitle_copy = temp_base + (IsSrtSubtitle(subtitle, style) ? ".srt" : ".smi");
+  // The first pass of the subtitle-sync route takes the ".avi" name; its main encode
+  // then writes beside it with "2" appended.
+  files.first_pass_output = temp_base + ".avi";
+  files.main_output = settings.subtitlesync ? files.first_pass_output + "2" : files.first_pass_output;
+  files.raw_video = temp_base + preset.rawvideoext;
+  files.raw_audio = temp_base + ".aac";
+  // No video's MP4 can take this name: theirs all end in ".mp4".
+  files.temp_output = BuildFilePath(FileNamePart(temp_base, style), kBuiltMp4Suffix, workspace);
+  files.kept_log = JobLogPath(video_path, workspace);
+  files.record = JobRecordPath(video_path, workspace);
+  files.stop_request = StopRequestPath(files.record);
+  files.avs = AvsScriptPaths(workspace, video_path);
+  return files;
+}
+
+std::string BuildFilePath(const std::string& build, const std::string& suffix, const Workspace& workspace) {
+  const char separator = Separator(workspace.Style());
+  if (suffix == kBuiltMp4Suffix) return workspace.Incoming() + separator + "." + build + suffix;
+  return workspace.Temp() + separator + build + suffix;
+}
+
+std::optional<BuildFileName> BuildOfFile(const std::string& path, const Workspace& workspace) {
+  const PathStyle style = workspace.Style();
+  const std::string folder = FolderPart(path, style);
+  const bool in_incoming = SamePath(folder, workspace.Incoming() + Separator(style), style);
+  if (!in_incoming && !SamePath(folder, workspace.Temp() + Separator(style), style)) return std::nullopt;
+  std::string name = FileNamePart(path, style);
+  // The check's second name for a built MP4 is a partial file with ".mp4" after it.
+  if (in_incoming && name.rfind("..", 0) == 0 && EndsWith(name, ".mp4")) name.resize(name.size() - 4);
+  bool partial = false;
+  const std::size_t last_dot = name.rfind('.');
+  if (name.size() > 1 && name[0] == '.' && last_dot != std::string::npos && IsHex(name.substr(last_dot + 1), false)) {
+    name = name.substr(1, last_dot - 1);  // a tool's partial file: the name it was to have
+    partial = true;
+  }
+  if (in_incoming) {
+    if (name.empty() || name[0] != '.') return std::nullopt;
+    name.erase(0, 1);
+  }
+  const std::size_t dot = name.find('.');
+  if (dot == std::string::npos || name.rfind("qv", 0) != 0 || dot < 3 || dot > 6) return std::nullopt;
+  const std::string build = name.substr(0, dot), suffix = name.substr(dot);
+  if (!IsHex(build.substr(2), true)) return std::nullopt;
+  if (in_incoming) {
+    if (suffix != kBuiltMp4Suffix) return std::nullopt;
+    return BuildFileName{build, false};
+  }
+  for (std::size_t i = 0; i < std::size(kBuildTempSuffixes); ++i)
+    if (suffix == kBuildTempSuffixes[i]) return BuildFileName{build, !partial && i < kPreparedSuffixes};
+  return std::nullopt;
+}
+
+std::string JobScriptPath(const std::string& video_path, const Workspace& workspace, ScriptDialect dialect) {
+  const PathStyle style = workspace.Style();
+  return workspace.Batch() + Separator(style) + VideoBaseName(video_path, style) + ScriptExtension(dialect);
+}
+
+std::string JobLogPath(const std::string& video_path, const Workspace& workspace) {
+  const PathStyle style = workspace.Style();
+  return workspace.Batch() + Separator(style) + VideoBaseName(video_path, style) + ".log";
+}
+
+std::string JobRecordPath(const std::string& video_path, const Workspace& workspace) {
+  const PathStyle style = workspace.Style();
+  const std::string base = VideoBaseName(video_path, style), key = PathKey(video_path, style);
+  // 255 bytes a name at most: the base name, a dot, the key and ".job".
+  const std::string name = base.size() + 13 <= kMaxFileNameBytes ? base + "." + key : key;
+  return workspace.Temp() + Separator(style) + name + ".job";
+}
+
+std::string StopRequestPath(const std::string& record) {
+  const std::size_t dot = record.rfind('.');
+  return (dot == std::string::npos ? record : record.substr(0, dot)) + ".stp";
+}
+
+}  // namespace clipvane
