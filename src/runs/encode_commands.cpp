@@ -68,6 +68,7 @@ class Command {
         if (!noted)
           throw PlatformError("Cannot note the job in " + record + ": " + JobChangeFailureText(noted.error()));
         before.build = built.build;
+        before.video = path;
       });
       if (build.refused) return refuse({path, *build.refused, row});
       const JobFiles& files = build.files;

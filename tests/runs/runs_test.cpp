@@ -253,10 +253,15 @@ TEST_F(EncodeCommandsTest, EveryStateOfARowAgainstEveryWayOfStartingIt) {
       EXPECT_EQ(result.refused.size(), c.held ? 1u : 0u) << said;
       EXPECT_EQ(files_.Exists("D:\\Conv\\batch\\a.bat"), !c.held) << said;
       JobStatus expected = c.before;
-      if (!c.held && way < 2)
-        expected = {JobState::kWaiting, -1, -1, -1, "", result.started[0].process.Identity(), "", video};
-      if (!c.held) expected.build = "qv1A2B";
-      if (!c.held && way == 2 && c.before.state == JobState::kNone) expected.video = "";
+      if (!c.held && way < 2) {
+        expected = {};  // waiting in the script the command started
+        expected.state = JobState::kWaiting;
+        expected.owner = result.started[0].process.Identity();
+      }
+      if (!c.held) {
+        expected.build = "qv1A2B";
+        expected.video = video;
+      }
       EXPECT_EQ(Stored(video), expected) << said;
       EXPECT_EQ(files_.Exists(stop), c.held && c.stop_requested) << said;
     }
@@ -402,13 +407,14 @@ TEST(JobStatus, ALiveRecordWhoseOwnerIsGoneEndsWithoutAResult) {
   ended.state = JobState::kFailed;
   ended.cause = kEndedWithoutResult;
   ended.build = "qv1";
-  const std::tuple<JobStatus, bool, double, JobStatus> cases[] = {
-      {running, true, 60, running},
-      {running, false, 0, ended},
-      {unknown, false, kSilentSeconds - 1, unknown},
-      {unknown, false, kSilentSeconds, ended},
-      {waiting, false, 60, {JobState::kFailed, -1, -1, -1, kEndedWithoutResult, {}, "", ""}},
-      {written, false, 600, written}};
+  JobStatus ended_unbuilt = ended;
+  ended_unbuilt.build.clear();
+  const std::tuple<JobStatus, bool, double, JobStatus> cases[] = {{running, true, 60, running},
+                                                                  {running, false, 0, ended},
+                                                                  {unknown, false, kSilentSeconds - 1, unknown},
+                                                                  {unknown, false, kSilentSeconds, ended},
+                                                                  {waiting, false, 60, ended_unbuilt},
+                                                                  {written, false, 600, written}};
   for (const auto& [status, alive, silent, seen] : cases) EXPECT_EQ(AsSeen(status, alive, silent), seen) << silent;
   // The process itself, and not another of its id.
   EXPECT_TRUE(IsRunning(OwnProcess()));
