@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
@@ -5,6 +6,8 @@
 #include "jobs/encoder_options.h"
 #include "jobs/geometry.h"
 #include "jobs/job_script.h"
+#include "platform/ini_profile.h"
+#include "settings/settings_store.h"
 #include "jobs/ratio_text.h"
 #include "jobs/script.h"
 #include "platform/file_system.h"
@@ -297,6 +300,47 @@ TEST_F(JobScriptTest, TheSubtitleFileAndRouteDecideTheCopyTheOptionsAndTheDrawin
   settings_.subtitleclass = "ENCC";
   Build();
   EXPECT_EQ(files_.files.at("D:\\Conv\\temp\\qv1A2B.smi"), "<SYNC Start=1><P Class=ENCC>E\r\n");
+}
+
+// Every file the steps of a job name in temp and incoming, on every device, with every
+// kind of subtitle and on every route, is the video's own or known as its build's by the
+// clearing of ended jobs, and so is the partial file a tool writes in its place.
+TEST_F(JobScriptTest, EveryFileAJobMakesIsTheVideosOwnOrKnownAsItsBuilds) {
+  testing::TempFolder temp;
+  const JobSetup setup{workspace_, ScriptDialect::kWindowsBatch, settings_, preset_, ""};
+  const std::string video = "D:\\Videos\\Holiday.avi";
+  for (const char* device : {"0", "1", "2"})
+    for (const char* subtitle : {"", ".smi", ".srt"})
+      for (const bool sync : {false, true})
+        for (const bool colour : {false, true}) {
+          OpenIniProfile(temp / "MP4.ini")->WriteString("default", "platform", device);
+          ASSERT_EQ(LoadSettings(settings_, preset_, *OpenIniProfile(temp / "MP4.ini")), SettingsCheck::kAccepted);
+          settings_.subtitlesync = sync;
+          settings_.colorsubtitle = colour;
+          const JobPlan plan = PlanJob(video, facts_, *subtitle ? "D:\\Videos\\Holiday" + std::string(subtitle) : "",
+                                       "D:\\Conv\\temp\\qv1A2B.tmp", setup);
+          const JobFiles& own = plan.files;
+          std::vector<std::string> named;
+          for (const std::vector<ScriptStep>* steps : {&plan.steps, &plan.on_failure})
+            for (const ScriptStep& step : *steps) {
+              named.insert(named.end(), {step.path, step.log, step.destination});
+              for (const ScriptArg& arg : step.args)
+                if (arg.kind == ScriptArg::Kind::kPath) named.push_back(arg.text);
+            }
+          const Texts videos_own{own.output, own.record, own.avs.ssa, own.avs.avs};
+          for (const std::string& path : named) {
+            const std::string folder = FolderPart(path, PathStyle::kWindows);
+            if ((folder != "D:\\Conv\\temp\\" && folder != "D:\\Conv\\incoming\\") ||
+                std::find(videos_own.begin(), videos_own.end(), path) != videos_own.end())
+              continue;
+            const std::string partial = folder + "." + FileNamePart(path, PathStyle::kWindows) + ".5f3e";
+            for (const std::string& file : {path, partial})
+              EXPECT_EQ(BuildOfFile(file, workspace_).value_or(BuildFileName{}).build, "qv1A2B")
+                  << file << " on device " << device << subtitle << sync << colour;
+          }
+          for (const std::string& file : {own.output, own.record, own.avs.ssa, own.kept_log, own.script})
+            EXPECT_FALSE(BuildOfFile(file, workspace_)) << file;
+        }
 }
 
 TEST_F(JobScriptTest, TheSubtitleCopyArrivesAsUtf8WithCrLfLines) {
