@@ -8,7 +8,9 @@
 
 #include "app/win32/file_info_dialog_win32.h"
 #include "gui/gui_fixture.h"
+#include "jobs/job_files.h"
 #include "platform/file_system.h"
+#include "platform/system_services.h"
 #include "platform/text_encoding.h"
 #include "platform/utf.h"
 #include "settings/settings_store.h"
@@ -109,7 +111,7 @@ TEST_F(GuiTest, TheProgramListsTheFilesOnItsCommandLine) {
 }
 
 // The jobs' columns after the original ones, the run's totals, the stop button and the
-// close question, as the job-status channel and the model say.
+// close question, as the job's record and the model say.
 TEST_F(GuiTest, TheJobColumnsTheStopButtonAndTheCloseQuestionFollowTheModel) {
   CreateWindows({Video("v0.avi")});
   wchar_t header[32] = {};
@@ -123,18 +125,21 @@ TEST_F(GuiTest, TheJobColumnsTheStopButtonAndTheCloseQuestionFollowTheModel) {
   Select({0});
   Command(kIdStartButton);
   EXPECT_EQ(ItemText(0, 3), Utf8ToAnsi(u8"대기"));
+  const std::string record = JobRecordPath(Video("v0.avi"), workspace);
   const auto say = [&](const std::string& status) {
-    NativeFileSystem().ReplaceWholeFile(temp / "temp\\v0.job", status);
+    NativeFileSystem().ReplaceWholeFile(record, status);
     SendMessageW(Main().Handle(), WM_TIMER, 1, 0);  // the window's timer
   };
-  say("state=running\npercent=45\nfps=120\nleft=32\npid=" + std::to_string(GetCurrentProcessId()) + "\n");
+  const ProcessIdentity alive = OwnProcess();
+  say("state=running\npercent=45\nfps=120\nleft=32\npid=" + std::to_string(alive.id) + "\nstarted=" + alive.started +
+      "\n");
   EXPECT_EQ(ItemText(0, 3), Utf8ToAnsi(u8"45% 120fps 0:32 남음"));
   wchar_t totals[64] = {};
   SendMessageW(Main().StatusBar(), SB_GETTEXTW, 1, reinterpret_cast<LPARAM>(totals));
   EXPECT_EQ(WideToAnsi(totals), Utf8ToAnsi(u8"0/1 완료, 남은 시간 0:32"));
   EXPECT_TRUE(IsWindowEnabled(Main().StopButton()));
   Command(kIdStopButton);
-  EXPECT_TRUE(NativeFileSystem().Exists(temp / "temp\\v0.stp"));
+  EXPECT_TRUE(NativeFileSystem().Exists(StopRequestPath(record)));
   dialogs.choice = static_cast<int>(CloseAnswer::kStay);
   SendMessageW(Main().Handle(), WM_CLOSE, 0, 0);
   EXPECT_TRUE(IsWindow(Main().Handle()));
