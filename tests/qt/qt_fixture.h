@@ -28,13 +28,7 @@ struct Windows : ProgramFolder {
   // Writes a video's job status as its tools would, from a process that lives.
   void Say(const std::string& video, JobState state, int percent = -1, double fps = -1, int left = -1,
            std::string cause = "") {
-    JobStatus status;
-    status.state = state;
-    status.percent = percent;
-    status.fps = fps;
-    status.seconds_left = left;
-    status.cause = std::move(cause);
-    SayJob(files, JobRecordPath(video, workspace), status);
+    SayJob(files, JobRecordPath(video, workspace), Job(state, percent, fps, left, std::move(cause)));
   }
   MainWindowQt& Main() { return windows->Main(); }
   QString Cell(int row, int column) { return Main().List()->model()->index(row, column).data().toString(); }

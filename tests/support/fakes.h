@@ -49,6 +49,17 @@ class FakeMachine : public Sleeper, public PowerControl {
   void Suspend() override { events.push_back("suspend"); }
 };
 
+// A job's status as its tools write it.
+inline JobStatus Job(JobState state, int percent = -1, double fps = -1, int left = -1, std::string cause = "") {
+  JobStatus status;
+  status.state = state;
+  status.percent = percent;
+  status.fps = fps;
+  status.seconds_left = left;
+  status.cause = std::move(cause);
+  return status;
+}
+
 // Writes a job's record as its tools would, owned by this process, which lives.
 inline void SayJob(FileSystem& files, const std::string& record, JobStatus status) {
   status.owner = OwnProcess();

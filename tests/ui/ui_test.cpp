@@ -37,17 +37,6 @@ class UiFixture : public ::testing::Test, public ProgramFolder {
 using M = MenuCommand;
 using Texts = std::vector<std::string>;
 
-// A job's status as its tools write it.
-JobStatus Job(JobState state, int percent = -1, double fps = -1, int left = -1, std::string cause = "") {
-  JobStatus status;
-  status.state = state;
-  status.percent = percent;
-  status.fps = fps;
-  status.seconds_left = left;
-  status.cause = std::move(cause);
-  return status;
-}
-
 Texts TextsOf(const std::vector<Notice>& notices) {
   Texts texts;
   for (const Notice& notice : notices) texts.push_back(AnsiToUtf8(notice.text));
