@@ -55,7 +55,7 @@ class QtWindowsTest : public QObject {
     QVERIFY(!w.Main().close() && w.Main().isVisible());  // the close question, and staying
     QVERIFY(w.Main().StopButton()->isEnabled());
     QTest::mouseClick(w.Main().StopButton(), Qt::LeftButton);
-    QVERIFY(w.files.Exists(w.temp / "temp/a.stp"));
+    QVERIFY(w.files.Exists(StopRequestPath(JobRecordPath(video, w.workspace))));
     w.Say(video, JobState::kStopped);
     w.Main().FollowRuns();
     QCOMPARE(w.Cell(0, 0) + "|" + w.Cell(0, 4), QString(u8"|중지됨"));
