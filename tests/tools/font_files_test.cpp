@@ -80,28 +80,25 @@ TEST(CharactersNeeded, TakesWhatNeedsAGlyphBeyondAscii) {
   EXPECT_EQ(CharactersNeeded("<P Class=KRCC>plain"), std::set<char32_t>{});
 }
 
-class FontFinderTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (!FontsHere()) GTEST_SKIP() << "fonts-nanum or fonts-dejavu-core is not installed";
-  }
-  // A fonts folder holding copies of the given files, in a subfolder as Linux has them.
-  std::string FolderWith(const std::vector<std::string>& files) {
-    const std::string folder = temp_ / "fonts";
-    std::filesystem::create_directories(folder + "/sub");
-    for (const std::string& file : files)
-      std::filesystem::copy_file(file, folder + "/sub/" + std::filesystem::path(file).filename().string());
-    return folder;
-  }
-  static std::string Name(const std::optional<FontChoice>& choice) {
-    return choice ? std::filesystem::path(choice->file).filename().string() + ":" + choice->family : "none";
-  }
-  testing::TempFolder temp_;
-};
+// A fonts folder holding copies of the given files, in a subfolder as Linux has them.
+std::string FolderWith(const std::string& folder, const std::vector<std::string>& files) {
+  std::filesystem::create_directories(folder + "/sub");
+  for (const std::string& file : files)
+    std::filesystem::copy_file(file, folder + "/sub/" + std::filesystem::path(file).filename().string());
+  return folder;
+}
 
-TEST_F(FontFinderTest, ChoosesAFontWithTheCharactersTheUsualKoreanOnesFirst) {
-  FontFinder all({FolderWith(
-      {kDejaVu, kNanum + "NanumBarunGothic.ttf", kNanum + "NanumGothic.ttf", kNanum + "NanumMyeongjo.ttf"})});
+std::string Name(const std::optional<FontChoice>& choice) {
+  return choice ? std::filesystem::path(choice->file).filename().string() + ":" + choice->family : "none";
+}
+
+// A font with the characters, the usual Korean ones first; and the routes fall back to
+// one with the subtitle's characters and copy what they use.
+TEST(FontFinder, ChoosesAFontWithTheCharactersTheUsualKoreanOnesFirstAndTheRoutesFallBackToIt) {
+  if (!FontsHere()) GTEST_SKIP() << "fonts-nanum or fonts-dejavu-core is not installed";
+  const testing::TempFolder temp;
+  FontFinder all({FolderWith(temp / "all", {kDejaVu, kNanum + "NanumBarunGothic.ttf", kNanum + "NanumGothic.ttf",
+                                            kNanum + "NanumMyeongjo.ttf"})});
   EXPECT_EQ(Name(all.Covering({kHan})), "NanumGothic.ttf:NanumGothic");
   EXPECT_EQ(Name(all.Covering({0x0531})), "DejaVuSans.ttf:DejaVu Sans");
   EXPECT_EQ(Name(all.Covering({kHan, 0x0531})), "none");
@@ -109,10 +106,8 @@ TEST_F(FontFinderTest, ChoosesAFontWithTheCharactersTheUsualKoreanOnesFirst) {
   EXPECT_EQ(Name(all.WithFamily("\xEB\x82\x98\xEB\x88\x94\xEB\xAA\x85\xEC\xA1\xB0")),  // 나눔명조
             "NanumMyeongjo.ttf:\xEB\x82\x98\xEB\x88\x94\xEB\xAA\x85\xEC\xA1\xB0");
   EXPECT_EQ(Name(all.WithFamily("Gulim")), "none");
-}
 
-TEST_F(FontFinderTest, TheRoutesFallBackToAFontWithTheSubtitlesCharactersAndCopyWhatTheyUse) {
-  SubtitleFonts fonts(temp_ / "copies", {FolderWith({kDejaVu, kNanum + "NanumMyeongjo.ttf"})});
+  SubtitleFonts fonts(temp / "copies", {FolderWith(temp / "two", {kDejaVu, kNanum + "NanumMyeongjo.ttf"})});
   std::string note;
   EXPECT_EQ(fonts.ForFontFile("/nonexistent/Fonts/gulim.ttc", {kHan}, note), "NanumMyeongjo");
   EXPECT_NE(note.find("NanumMyeongjo"), std::string::npos) << note;
