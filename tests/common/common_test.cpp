@@ -42,12 +42,6 @@ TEST(NormalizeLexically, TakesOutWhatNamesNoFolder) {
   for (const auto& [style, path, normal] : cases) EXPECT_EQ(NormalizeLexically(path, style), normal) << path;
 }
 
-TEST(AppDir, IsTheExecutablesFolderNotTheCurrentOne) {
-  // ctest runs us in the build folder, but the executable's own path is what counts.
-  const std::string self = Workspace::OfRunningProgram().AppDir() + "clipvane_common_tests";
-  EXPECT_TRUE(NativeFileSystem().Exists(self) || NativeFileSystem().Exists(self + ".exe")) << self;
-}
-
 TEST(IsVideoFile, ComparesTheExtensionWithTheList) {
   const std::vector<std::string> exts{"avi", "mpg"};
   const std::tuple<std::vector<std::string>, const char*, bool> cases[] = {

@@ -38,7 +38,7 @@ std::map<std::string, unsigned long> NotedIds(const std::string& file, std::size
   return ids;
 }
 
-TEST(ChildProcesses, ReturnEachStatusOrWhyItDidNotStartAndGiveStdoutOfASuccessOnly) {
+TEST(ChildProcesses, ReturnEachStatusOrWhyItDidNotStartGiveStdoutOfASuccessOnlyAndTakeArgumentsAsGiven) {
   EXPECT_EQ(RunChild({Helper(), "exit", "3"}, {Discarded(), Discarded()}).value(), 3);
   const auto missing = RunChild({"clipvane-no-such-program"}, {Discarded(), Discarded()});
   ASSERT_FALSE(missing.has_value());
@@ -46,6 +46,14 @@ TEST(ChildProcesses, ReturnEachStatusOrWhyItDidNotStartAndGiveStdoutOfASuccessOn
   EXPECT_EQ(CaptureOutput({Helper(), "streams", "result", ""}), "result");
   EXPECT_EQ(CaptureOutput({Helper(), "exit", "1"}), std::nullopt);
   EXPECT_EQ(CaptureOutput({Helper(), "stdin"}), "read 0");  // a child reads the null device
+  // Arguments arrive as they were given.
+  const std::string korean = "\xED\x99\x8D\xEA\xB8\xB8\xEB\x8F\x99 \xED\x9C\xB4\xEA\xB0\x80.avi";
+  const std::vector<std::string> argv{Helper(),   "args",         "plain",      "",
+                                      "a b",      "tab\there",    "say \"hi\"", "C:\\My Videos\\",
+                                      "a\\\\\"b", "50% & <more>", korean};
+  std::string expected;
+  for (auto arg = argv.begin() + 2; arg != argv.end(); ++arg) expected += *arg + "\n";
+  EXPECT_EQ(CaptureOutput(argv), expected);
 }
 
 // Each stream of each child reaches its own reader; a child reads the output of the one
@@ -68,16 +76,6 @@ TEST(ChildProcesses, DeliverEachStreamToItsOwnReaderAndPipeOnlyIntoTheNextChild)
     EXPECT_EQ(said[0] + "|" + said[1] + "|" + said[2] + "|" + said[3] + "|" + said[4],
               writer_starts ? "a log|read 12|read 0|video|log" : "|read 0|read 0|video|log");
   }
-}
-
-TEST(ChildProcesses, ArgumentsArriveAsTheyWereGiven) {
-  const std::string korean = "\xED\x99\x8D\xEA\xB8\xB8\xEB\x8F\x99 \xED\x9C\xB4\xEA\xB0\x80.avi";
-  const std::vector<std::string> argv{Helper(),   "args",         "plain",      "",
-                                      "a b",      "tab\there",    "say \"hi\"", "C:\\My Videos\\",
-                                      "a\\\\\"b", "50% & <more>", korean};
-  std::string expected;
-  for (auto arg = argv.begin() + 2; arg != argv.end(); ++arg) expected += *arg + "\n";
-  EXPECT_EQ(CaptureOutput(argv), expected);
 }
 
 TEST(LaunchDetached, StartsAProgramThatWritesBothStreamsToAFileMadeAfreshOrSaysWhyNot) {
