@@ -115,10 +115,7 @@ TEST_F(GuiTest, TheProgramListsTheFilesOnItsCommandLine) {
 TEST_F(GuiTest, TheJobColumnsTheStopButtonAndTheCloseQuestionFollowTheModel) {
   CreateWindows({Video("v0.avi")});
   wchar_t header[32] = {};
-  LVCOLUMNW column{};
-  column.mask = LVCF_TEXT;
-  column.pszText = header;
-  column.cchTextMax = 32;
+  LVCOLUMNW column{LVCF_TEXT, 0, 0, header, 32, 0, 0, 0, 0, 0, 0};
   SendMessageW(Main().ListView(), LVM_GETCOLUMNW, 4, reinterpret_cast<LPARAM>(&column));
   EXPECT_EQ(WideToAnsi(header), FollowColumns()[1].header);
   EXPECT_FALSE(IsWindowEnabled(Main().StopButton()));
