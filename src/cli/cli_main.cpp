@@ -15,10 +15,6 @@ int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   const Workspace workspace = Workspace::OfRunningProgram();
   const auto mediainfo = LoadMediaInfoLibrary(workspace.AppDir(), NativeFileSystem());
-  CliServices services{{NativeFileSystem(), NativeShell(), *mediainfo, &NativeProcessList()},
-                       &relay,
-                       FontsFolder(),
-                       std::cout,
-                       std::cerr};
+  CliServices services{{NativeFileSystem(), NativeShell(), *mediainfo}, &relay, FontsFolder(), std::cout, std::cerr};
   return RunCli(arguments, workspace, services);
 }

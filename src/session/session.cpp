@@ -135,22 +135,20 @@ std::optional<RefusalReason> Session::PictureProblem(const VideoEntry& entry) co
   return clipvane::PictureRefusal(entry.facts);
 }
 
-EncodeCommandContext Session::Commands(Shell* shell, const Progress& progress) {
-  return {jobs_, shell ? *shell : services_.shell, progress};
-}
+EncodeCommandContext Session::Commands(const Progress& progress) { return {jobs_, services_.shell, progress}; }
 
-EncodeResult Session::EncodeSelection(const Progress& progress, Shell* shell) {
-  EncodeCommandContext context = Commands(shell, progress);
+EncodeResult Session::EncodeSelection(const Progress& progress) {
+  EncodeCommandContext context = Commands(progress);
   return clipvane::EncodeSelection(rows_, context);
 }
 
-EncodeResult Session::EncodeWholeList(int queues, PowerAction after, const Progress& progress, Shell* shell) {
-  EncodeCommandContext context = Commands(shell, progress);
+EncodeResult Session::EncodeWholeList(int queues, PowerAction after, const Progress& progress) {
+  EncodeCommandContext context = Commands(progress);
   return clipvane::EncodeWholeList(queues, rows_, after, context);
 }
 
 EncodeResult Session::MakeBatchFiles(PowerAction after, const Progress& progress) {
-  EncodeCommandContext context = Commands(nullptr, progress);
+  EncodeCommandContext context = Commands(progress);
   return clipvane::MakeBatchFiles(rows_, after, context);
 }
 

@@ -24,7 +24,6 @@ namespace clipvane {
 class AviSynthSystem;
 class FileLock;
 class MediaInfoLibrary;
-class ProcessList;
 class Shell;
 
 // The services of the core, built once by a front end's main and handed in.
@@ -32,9 +31,6 @@ struct CoreServices {
   FileSystem& files;
   Shell& shell;  // starts scripts as the desktop does
   MediaInfoLibrary& mediainfo;
-  // The running processes, which tell which jobs still run: with them, opening the
-  // workspace clears what ended jobs left behind.
-  const ProcessList* processes = nullptr;
 };
 
 // The settings as the options dialog and the settings command edit them: the record,
@@ -115,10 +111,9 @@ class Session {
   // Why a probed entry gives no picture, or nothing when it does.
   std::optional<RefusalReason> PictureProblem(const VideoEntry& entry) const;
 
-  // The encode commands, starting their scripts through the session's shell or, for a
-  // front end that follows them itself, through `shell`.
-  EncodeResult EncodeSelection(const Progress& progress, Shell* shell = nullptr);
-  EncodeResult EncodeWholeList(int queues, PowerAction after, const Progress& progress, Shell* shell = nullptr);
+  // The encode commands, starting their scripts through the session's shell.
+  EncodeResult EncodeSelection(const Progress& progress);
+  EncodeResult EncodeWholeList(int queues, PowerAction after, const Progress& progress);
   EncodeResult MakeBatchFiles(PowerAction after, const Progress& progress);
   // The run scripts a whole-list command of that many queues writes (0: all of them).
   std::vector<std::string> RunScripts(int queues) const;
@@ -148,7 +143,7 @@ class Session {
   const std::string& AviSynthPluginDir() const { return avisynth_plugin_dir_; }
 
  private:
-  EncodeCommandContext Commands(Shell* shell, const Progress& progress);
+  EncodeCommandContext Commands(const Progress& progress);
   JobRecord Record(const std::string& record);
   void WriteAvs(const std::string& video_path, const std::string& subtitle_path, const std::string& source,
                 const SsaStyleMetrics& metrics);

@@ -26,11 +26,8 @@ class CliRunner {
     err.str("");
     // A test process relays no signal; only what it waits for runs.
     const bool waits = std::find(args.begin(), args.end(), "--wait") != args.end();
-    CliServices services{{NativeFileSystem(), waits ? NativeShell() : detached, *mediainfo, &NativeProcessList()},
-                         nullptr,
-                         "/usr/share/fonts",
-                         out,
-                         err};
+    CliServices services{
+        {NativeFileSystem(), waits ? NativeShell() : detached, *mediainfo}, nullptr, "/usr/share/fonts", out, err};
     return RunCli(args, workspace, services);
   }
 

@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
     const auto mediainfo = LoadMediaInfoLibrary(workspace.AppDir(), NativeFileSystem());
     const auto avisynth = StandInSubtitleDrawing();
     const auto fonts = FontconfigFonts(program.startup.fontsdir);
-    GuiServices services{{NativeFileSystem(), NativeShell(), *mediainfo, &NativeProcessList()},
+    GuiServices services{{NativeFileSystem(), NativeShell(), *mediainfo},
                          DesktopOpener(),
                          MessageBoxes(),
                          *avisynth,

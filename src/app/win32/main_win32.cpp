@@ -34,7 +34,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   PowerActionServices power = NativePowerActionServices(workspace);
   return RunProgram(arguments, power, [&] {
     const auto mediainfo = LoadMediaInfoLibrary(workspace.AppDir(), NativeFileSystem());
-    GuiServices services{{NativeFileSystem(), NativeShell(), *mediainfo, &NativeProcessList()},
+    GuiServices services{{NativeFileSystem(), NativeShell(), *mediainfo},
                          NativeDocumentOpener(),
                          NativeDialogs(),
                          NativeAviSynthSystem(),
