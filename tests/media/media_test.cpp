@@ -287,8 +287,13 @@ TEST_F(VideoListTest, KeepsTheRowsInOrderAndForgetsWhatIsGone) {
 }
 
 // A window and a command line at once: each writes only its own additions and
-// removals into list.log as it is at the save, so neither loses the other's rows.
+// removals into list.log as it is at the save, so neither loses the other's rows. An
+// empty list saves an empty file, and a failed save keeps the previous one.
 TEST_F(VideoListTest, ASaveWritesItsOwnChangesIntoTheFileAsItIsNow) {
+  EXPECT_EQ(LoadVideoList(list, files, workspace).rows.size() + list.RowCount(), 0u);  // no list.log: an empty list
+  files.files["D:\\Conv\\list.log"] = "D:\\Videos\\old.avi\r\n";  // deleted from a folder that is there
+  SaveVideoList(list, LoadVideoList(list, files, workspace), files, workspace);
+  EXPECT_EQ(ListLog(), "");
   files.files["D:\\Conv\\list.log"] = Video("r0.avi") + "\r\n" + Video("r1.avi") + "\r\n" + Video("r2.avi") + "\r\n";
   const StoredList stored = LoadVideoList(list, files, workspace);
   // Meanwhile another process adds two rows and removes r2.
@@ -298,21 +303,13 @@ TEST_F(VideoListTest, ASaveWritesItsOwnChangesIntoTheFileAsItIsNow) {
   list.AddVideo(Video("mine.avi"));
   list.AddVideo(Video("theirs.avi"));  // added by both: once
   SaveVideoList(list, stored, files, workspace);
+  const std::string saved = ListLog();
   std::string names;
-  for (const std::string& line : VideoListLines(ListLog())) names += line.substr(line.rfind('\\') + 1) + " ";
+  for (const std::string& line : VideoListLines(saved)) names += line.substr(line.rfind('\\') + 1) + " ";
   EXPECT_EQ(names, "r1.avi away.avi theirs.avi mine.avi ");
-}
-
-TEST_F(VideoListTest, AnEmptyListSavesAnEmptyFileAndAFailedSaveKeepsThePreviousOne) {
-  EXPECT_TRUE(LoadVideoList(list, files, workspace).rows.empty());  // no list.log: an empty list
-  EXPECT_EQ(list.RowCount(), 0u);
-  files.files["D:\\Conv\\list.log"] = "D:\\Videos\\old.avi\r\n";  // deleted from a folder that is there
-  SaveVideoList(list, LoadVideoList(list, files, workspace), files, workspace);
-  EXPECT_EQ(ListLog(), "");
-  list.AddVideo(Video("a.avi"));
   files.unwritable.insert("D:\\Conv\\list.log");
   EXPECT_THROW(SaveVideoList(list, {}, files, workspace), PlatformError);
-  EXPECT_EQ(ListLog(), "");
+  EXPECT_EQ(ListLog(), saved);
 }
 
 // What only Windows shows: MediaInfo.dll missing or damaged beside the program.
