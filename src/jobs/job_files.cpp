@@ -9,10 +9,12 @@
 namespace clipvane {
 namespace {
 
-bool IsHex(const std::string& text, bool upper) {
+// Windows names a temporary file in upper-case digits, Wine in lower case; a tool's
+// partial file ends in lower case.
+bool IsHex(const std::string& text, bool any_case) {
   if (text.empty()) return false;
   for (char c : text)
-    if (!((c >= '0' && c <= '9') || (upper ? (c >= 'A' && c <= 'F') : (c >= 'a' && c <= 'f')))) return false;
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (any_case && c >= 'A' && c <= 'F'))) return false;
   return true;
 }
 

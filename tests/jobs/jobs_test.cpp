@@ -341,6 +341,8 @@ TEST_F(JobScriptTest, EveryFileAJobMakesIsTheVideosOwnOrKnownAsItsBuilds) {
           for (const std::string& file : {own.output, own.record, own.avs.ssa, own.kept_log, own.script})
             EXPECT_FALSE(BuildOfFile(file, workspace_)) << file;
         }
+  // Wine names temporary files in lower-case digits.
+  EXPECT_EQ(BuildOfFile("D:\\Conv\\temp\\qv285b.tmp", workspace_), (BuildFileName{"qv285b", true}));
 }
 
 TEST_F(JobScriptTest, TheSubtitleCopyArrivesAsUtf8WithCrLfLines) {
