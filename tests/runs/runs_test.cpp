@@ -146,32 +146,21 @@ TEST_F(EncodeCommandsTest, SelectionStartsAtMostFourInListOrderAndNamesTheRest) 
 // scripted and started, by both kinds of command.
 TEST_F(EncodeCommandsTest, VideosWithoutAJobAreRefusedWithTheirReasonAndTheOthersGoOn) {
   FakeRows rows(files_, {"D:\\Videos\\gone.avi", "D:\\Videos\\Encode_All.avi", "D:\\Videos\\locked.avi",
-                         "D:\\Videos\\here.avi", "D:\\Videos\\busy.avi", "D:\\Videos\\queued.avi"});
+                         "D:\\Videos\\here.avi", "D:\\Videos\\unclaimed.avi"});
   files_.files.erase("D:\\Videos\\gone.avi");
   files_.unwritable.insert("D:\\Conv\\batch\\locked.bat");
-  // A job that runs now is not started again, nor one stopped while it waited in a
-  // queue that has not reached it yet; a stop asked of an ended run is forgotten.
-  JobStatus live;
-  live.state = JobState::kRunning;
-  testing::SayJob(files_, RecordOf("D:\\Videos\\busy.avi"), live);
-  live.state = JobState::kWaiting;
-  testing::SayJob(files_, RecordOf("D:\\Videos\\queued.avi"), live);
-  ASSERT_TRUE(JobRecord(files_, RecordOf("D:\\Videos\\queued.avi"), PathStyle::kWindows).RequestStop());
-  EXPECT_EQ(Stored("D:\\Videos\\queued.avi").state, JobState::kStopped);  // at once
-  const std::string here_stop = StopRequestPath(RecordOf("D:\\Videos\\here.avi"));
-  files_.files[here_stop] = "";
-  Refusal cannot_write{"D:\\Videos\\locked.avi", RefusalReason::kCannotScript, 2};
+  files_.unwritable.insert(RecordOf("D:\\Videos\\unclaimed.avi"));  // no claim can be written
+  Refusal cannot_write{"D:\\Videos\\locked.avi", RefusalReason::kCannotScript, 2},
+      cannot_claim{"D:\\Videos\\unclaimed.avi", RefusalReason::kCannotScript, 4};
   cannot_write.detail = "Cannot write D:\\Conv\\batch\\locked.bat";
+  cannot_claim.detail = "its record cannot be written: Cannot write " + RecordOf("D:\\Videos\\unclaimed.avi");
   const std::vector<Refusal> refused{{"D:\\Videos\\gone.avi", RefusalReason::kFileMissing, 0},
                                      {"D:\\Videos\\Encode_All.avi", RefusalReason::kRunScriptName, 1},
                                      cannot_write,
-                                     {"D:\\Videos\\busy.avi", RefusalReason::kAlreadyRunning, 4},
-                                     {"D:\\Videos\\queued.avi", RefusalReason::kAlreadyRunning, 5}};
+                                     cannot_claim};
   const EncodeResult selection = EncodeSelection(rows, context_);
   EXPECT_EQ(selection.refused, refused);
   EXPECT_EQ(Scripts(selection), Texts{"D:\\Conv\\batch\\here.bat"});
-  EXPECT_FALSE(files_.Exists(here_stop));
-  EXPECT_FALSE(files_.Exists("D:\\Conv\\batch\\busy.bat"));
   EXPECT_FALSE(files_.Exists("D:\\Conv\\batch\\Encode_All.bat"));
   // Of two queues, only the one that got a job is opened.
   const EncodeResult whole = EncodeWholeList(2, rows, PowerAction::kShutdown, context_);
@@ -265,17 +254,6 @@ TEST_F(EncodeCommandsTest, EveryStateOfARowAgainstEveryWayOfStartingIt) {
       EXPECT_EQ(Stored(video), expected) << said;
       EXPECT_EQ(files_.Exists(stop), c.held && c.stop_requested) << said;
     }
-}
-
-// A claim whose record cannot be written starts nothing, and says why.
-TEST_F(EncodeCommandsTest, ARowWhoseRecordCannotBeWrittenIsNotStarted) {
-  FakeRows rows(files_, {"D:\\V\\a.avi"});
-  files_.unwritable.insert(RecordOf("D:\\V\\a.avi"));
-  const EncodeResult result = EncodeSelection(rows, context_);
-  ASSERT_EQ(result.refused.size(), 1u);
-  EXPECT_EQ(result.refused[0].reason, RefusalReason::kCannotScript);
-  EXPECT_EQ(result.refused[0].detail, "its record cannot be written: Cannot write " + RecordOf("D:\\V\\a.avi"));
-  EXPECT_TRUE(shell_.opened.empty());
 }
 
 // The changes a job's record takes, and those it refuses as they stand: nothing goes
