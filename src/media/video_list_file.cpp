@@ -61,7 +61,7 @@ StoredList LoadVideoList(VideoList& list, const FileSystem& files, const Workspa
 
 StoredList SaveVideoList(const VideoList& list, const StoredList& stored, FileSystem& files,
                          const Workspace& workspace) {
-  const std::string now = files.ReadWholeFile(workspace.ListFile()).value_or("");
+  const std::string now = ReadFileOrNothing(files, workspace.ListFile());
   files.ReplaceWholeFile(workspace.ListFile(), MergedListText(now, list, stored, files, workspace));
   return {RowPaths(list)};
 }

@@ -66,4 +66,9 @@ class FileSystem {
 
 FileSystem& NativeFileSystem();
 
+// The bytes of the file at `path`, or empty when there is none. Throws PlatformError
+// when one is there but cannot be read: what a change is merged into is never taken
+// for an empty file, which would lose what it held.
+std::string ReadFileOrNothing(const FileSystem& files, const std::string& path);
+
 }  // namespace clipvane

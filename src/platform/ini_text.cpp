@@ -122,7 +122,7 @@ void WriteIniChanges(FileSystem& files, const std::string& path, const std::stri
                      const std::vector<IniProfile::Change>& changes) {
   try {
     const std::unique_ptr<FileLock> lock = files.LockExclusive(path + ".lock");
-    std::string bytes = files.ReadWholeFile(path).value_or("");
+    std::string bytes = ReadFileOrNothing(files, path);
     for (const IniProfile::Change& change : changes)
       if (!change.only_if || IniValue(bytes, section, change.key).value_or("") == *change.only_if)
         bytes = WithIniValue(bytes, section, change.key, change.value);

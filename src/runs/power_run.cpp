@@ -49,7 +49,7 @@ void PowerRun::Start(PowerAction action, const std::vector<std::string>& records
 bool PowerRun::Hold() {
   try {
     const std::unique_ptr<FileLock> lock = files_->LockExclusive(lock_);
-    RunOnRecord run = Parse(files_->ReadWholeFile(file_).value_or(""));
+    RunOnRecord run = Parse(ReadFileOrNothing(*files_, file_));
     if (run.state == "taken" || run.state == "held") return false;
     const bool pending = run.state == "pending";
     run.state = "held";
@@ -64,7 +64,7 @@ bool PowerRun::Take() {
   try {
     const std::unique_ptr<FileLock> lock = files_->LockExclusive(lock_);
     if (!files_->Exists(file_)) return true;
-    RunOnRecord run = Parse(files_->ReadWholeFile(file_).value_or(""));
+    RunOnRecord run = Parse(ReadFileOrNothing(*files_, file_));
     if (run.state != "pending") return false;
     for (const std::string& record : run.records)
       if (HoldsItsRow(*files_, record)) return false;

@@ -17,6 +17,7 @@ class MemoryFileSystem : public FileSystem {
   std::map<std::string, std::string> files;
   std::set<std::string> folders;
   std::set<std::string> unwritable;  // paths whose writes fail
+  std::set<std::string> unreadable;  // paths whose reads fail
 
   bool Exists(const std::string& path) const override { return files.count(path) || folders.count(path); }
   bool IsDirectory(const std::string& path) const override { return folders.count(path) > 0; }
@@ -26,7 +27,7 @@ class MemoryFileSystem : public FileSystem {
     return true;
   }
   std::optional<std::string> ReadWholeFile(const std::string& path) const override {
-    return files.count(path) ? std::optional(files.at(path)) : std::nullopt;
+    return files.count(path) && !unreadable.count(path) ? std::optional(files.at(path)) : std::nullopt;
   }
   // A file's bytes stand for its identity.
   FileStamp Stamp(const std::string& path) const override {
