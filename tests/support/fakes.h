@@ -22,12 +22,8 @@ class FakeProcessList : public ProcessList {
  public:
   std::vector<ProcessEntry> processes;
   std::uint32_t own_id = 1;
-  mutable int snapshots = 0;
 
-  std::vector<ProcessEntry> Snapshot() const override {
-    ++snapshots;
-    return processes;
-  }
+  std::vector<ProcessEntry> Snapshot() const override { return processes; }
   std::uint32_t OwnProcessId() const override { return own_id; }
 
   // Adds `count` processes named `name` with fresh ids, started by `parent`, with
