@@ -37,16 +37,11 @@ class CliTest : public ::testing::Test, protected testing::CliRunner {
 // Every refused path is named with its reason, and nothing refused is listed, now or
 // at the next load; no command touches a video.
 TEST_F(CliTest, ListCommandsSayWhatTheyRefuseAndNeverTouchAFile) {
-  std::filesystem::create_directories(Video("folder.avi"));
   const std::string odd = videos_->WriteFile("-odd.avi", "");
-  // Which path qualifies: tests/media; here each reason's words.
-  EXPECT_EQ(Cli({"add", Video("clip.avi"), Video("notes.txt"), Video(kOther), Video("missing.avi"), Video("folder.avi"),
-                 videos_->WriteFile("two\nlines.avi", ""), videos_->Path() + "/./clip.avi"}),
-            1);
-  for (const char* said :
-       {"not added: ", "notes.txt: not a video", "missing.avi: file missing", "folder.avi: a folder, not a video file",
-        "lines.avi: a line break in the name", "/./clip.avi: already listed"})
-    ExpectSaid(said);
+  // Which path qualifies, and why not: tests/media; here the path as given, and the reason.
+  EXPECT_EQ(Cli({"add", Video("clip.avi"), Video("notes.txt"), Video(kOther), videos_->Path() + "/./clip.avi"}), 1);
+  ExpectSaid("not added: " + Video("notes.txt") + ": not a video");
+  ExpectSaid("/./clip.avi: already listed");
   const std::string other = kOther.substr(0, kOther.size() - 4);
   EXPECT_EQ(out.str(), "1\t \tclip\tOK\n2\t \t" + other + "\t-\n");
   EXPECT_EQ(NativeFileSystem().ReadWholeFile(app / "list.log"), Video("clip.avi") + "\r\n" + Video(kOther) + "\r\n");
@@ -97,8 +92,6 @@ TEST_F(CliTest, SettingsAreShownAndSavedWithTheStoresRules) {
 TEST_F(CliTest, ListLogIsChangedOnlyByWhatChangesTheList) {
   const std::string edited = "\xEF\xBB\xBF" + Video("clip.avi") + "\n/nonexistent-drive/film.avi\n";
   app.WriteFile("list.log", edited);
-  EXPECT_EQ(Cli({"list"}), 0);
-  EXPECT_EQ(out.str(), "1\t \tclip\tOK\n");  // the byte-order mark is no part of the first path
   app.WriteFile("MP4.ini", "[default]\nvideofileext=mkv\n");
   EXPECT_EQ(Cli({"add", Video(kOther)}), 1);  // refused: changes nothing
   for (const char* command : {"list", "refresh", "clear-encoded"}) EXPECT_EQ(Cli({command}), 0) << command;
@@ -135,20 +128,13 @@ TEST_F(CliTest, AddsAtTheSameTimeKeepEveryRow) {
 TEST_F(CliTest, RowsLeftOutAreNamedWithTheirReasonAndFailTheCommand) {
   const std::string notes = videos_->WriteFile("notes.avi", "a text file named .avi");
   const std::string clip = NativeFileSystem().ReadWholeFile(Video("clip.avi")).value();
-  // A video in incoming, where the results go.
-  app.WriteFile("MP4.ini", "[default]\nvideofileext=avi,mp4\n");
-  std::filesystem::create_directories(app / "incoming");
-  const std::string own = app.WriteFile("incoming/own.mp4", clip);
-  EXPECT_TRUE(Says({"add", Video("clip.avi"), notes, own}, 1,
-                   "not added: " + own + ": it lies in incoming, where the results go\n"));
-  EXPECT_TRUE(Says({"encode", "1", "2"}, 1, "not converted: row 2: " + notes + ": not a video\n"));
-  EXPECT_EQ(detached.opened, (std::vector<std::string>{app / "batch/clip.sh"}));
-  EXPECT_TRUE(Says({"encode", "2"}, 1, "row 2: " + notes + ": not a video\nclipvane-cli: nothing started"));
+  EXPECT_EQ(Cli({"add", Video("clip.avi"), notes}), 0);
+  // The first row starts; the others are named after the writing.
+  EXPECT_TRUE(
+      Says({"encode", "1", "2"}, 1,
+           "started " + Video("clip.avi") + "\nclipvane-cli: not converted: row 2: " + notes + ": not a video\n"));
   EXPECT_EQ(Cli({"status"}), 0);
   EXPECT_EQ(out.str(), "1\twaiting\n2\t-\n");
-  testing::ForgetStartedJobs(NativeFileSystem(), workspace);
-  // The first row starts; the others are named after the writing.
-  EXPECT_TRUE(Says({"encode-all"}, 1, "started " + Video("clip.avi") + "\nclipvane-cli: not converted: row 2"));
   testing::ForgetStartedJobs(NativeFileSystem(), workspace);
   EXPECT_EQ(Cli({"make-scripts"}), 1);  // written, rows left out: the run script's path, and no ".bat" on Linux
   EXPECT_EQ(out.str(), app.Path() + "batch/encode_all.sh\n");
@@ -156,7 +142,6 @@ TEST_F(CliTest, RowsLeftOutAreNamedWithTheirReasonAndFailTheCommand) {
   EXPECT_EQ(Cli({"refresh"}), 0);
   EXPECT_EQ(err.str(),
             "clipvane-cli: row 2: " + notes + ": not a video\nrefreshed 2 rows: 1 without a picture, 0 encoded\n");
-  EXPECT_TRUE(NativeFileSystem().Exists(own));
   // A row whose MP4 another row makes is named with that row and the MP4. (Which jobs
   // cannot be built, such as a name too long or a subtitle that is no file: tests/jobs.)
   std::filesystem::create_directories(Video("b"));
