@@ -33,6 +33,21 @@ std::optional<std::string> WriteRecord(FileSystem& files, const std::string& rec
   return reason;
 }
 
+// The record as written, the file standing as `stamp` says.
+JobStatus StoredAs(const FileSystem& files, const std::string& record, const FileStamp& stamp) {
+  JobStatus unreadable;
+  unreadable.state = JobState::kFailed;
+  if (!stamp.exists) {
+    if (!files.Exists(record)) return {};
+    unreadable.cause = "its record is no file: " + record;
+    return unreadable;
+  }
+  const std::optional<std::string> text = files.ReadWholeFile(record);
+  if (text) return ParseJobStatus(*text);
+  unreadable.cause = "its record cannot be read: " + record;
+  return unreadable;
+}
+
 }  // namespace
 
 JobStatus AsSeen(JobStatus stored, bool owner_running, double seconds_since_written) {
@@ -47,22 +62,12 @@ JobStatus AsSeen(JobStatus stored, bool owner_running, double seconds_since_writ
 }
 
 JobStatus StoredJobStatus(const FileSystem& files, const std::string& record) {
-  JobStatus unreadable;
-  unreadable.state = JobState::kFailed;
-  if (!files.Stamp(record).exists) {
-    if (!files.Exists(record)) return {};
-    unreadable.cause = "its record is no file: " + record;
-    return unreadable;
-  }
-  const std::optional<std::string> text = files.ReadWholeFile(record);
-  if (text) return ParseJobStatus(*text);
-  unreadable.cause = "its record cannot be read: " + record;
-  return unreadable;
+  return StoredAs(files, record, files.Stamp(record));
 }
 
 JobStatus ReadJobStatus(const FileSystem& files, const std::string& record) {
   const FileStamp stamp = files.Stamp(record);
-  const JobStatus stored = StoredJobStatus(files, record);
+  const JobStatus stored = StoredAs(files, record, stamp);
   if (!IsLive(stored.state)) return stored;
   const std::int64_t now_ns =
       std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch()).count();
