@@ -148,11 +148,15 @@ TEST_F(JobStopTest, ARecordThatCannotBeWrittenAtTheCheckKeepsTheEarlierMp4AndEve
                  real + "' \"$@\"");
   const ProgramRun waited = Command({"encode", "1", "--wait"});
   EXPECT_EQ(waited.status, 1);
+  // A record that cannot be read tells nothing of the script's last steps, nor keeps its
+  // files from the next command's clearing: the script ends first here.
+  EXPECT_TRUE(Eventually([&] { return ProcessesOf(app / "batch/clip.sh").empty(); }));
   const std::string cause = "its record is no file: " + JobRecordPath(video, workspace);
   EXPECT_NE(waited.errors.find("no MP4 was written; " + cause), std::string::npos) << waited.errors;
   EXPECT_EQ(Command({"status"}).output, "1\tfailed: " + cause + "\n");
   EXPECT_EQ(app.Read("incoming/clip.mp4"), "the earlier MP4");
-  EXPECT_NE(app.Read("batch/clip.log").find("the job's record cannot say so"), std::string::npos);
+  EXPECT_NE(app.Read("batch/clip.log").find("the job's record cannot say so"), std::string::npos)
+      << app.Read("batch/clip.log");
 }
 
 }  // namespace
