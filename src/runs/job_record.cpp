@@ -77,8 +77,12 @@ JobStatus ReadJobStatus(const FileSystem& files, const std::string& record) {
 bool StopRequested(const FileSystem& files, const std::string& record) { return files.Exists(StopRequestPath(record)); }
 
 bool HoldsItsRow(const FileSystem& files, const std::string& record) {
-  const JobStatus now = ReadJobStatus(files, record);
-  return IsLive(now.state) || (now.state == JobState::kStopped && IsRunning(now.owner) && StopRequested(files, record));
+  return HoldsItsRow(files, record, ReadJobStatus(files, record));
+}
+
+bool HoldsItsRow(const FileSystem& files, const std::string& record, const JobStatus& seen) {
+  return IsLive(seen.state) ||
+         (seen.state == JobState::kStopped && IsRunning(seen.owner) && StopRequested(files, record));
 }
 
 bool IsLegalJobChange(JobState from, JobState to) {

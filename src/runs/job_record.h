@@ -52,6 +52,8 @@ bool StopRequested(const FileSystem& files, const std::string& record);
 // waits, or it was stopped while it waited and the queue it waits in, still running,
 // has not reached it yet (its script would run again when it does).
 bool HoldsItsRow(const FileSystem& files, const std::string& record);
+// The same, for the record as ReadJobStatus has just read it (`seen`).
+bool HoldsItsRow(const FileSystem& files, const std::string& record, const JobStatus& seen);
 
 // The ordinary changes, which the tools and the program make as a job goes: to
 // running from any state but waiting's own claim (a script made earlier may be run by

@@ -34,11 +34,13 @@ std::vector<std::string> RemoveLeftovers(const Workspace& workspace, FileSystem&
   std::set<std::string> kept_avs, ended_avs;
   for (const std::string& record : JobRecordsIn(files, workspace.Temp())) {
     const JobStatus job = ReadJobStatus(files, record);
-    Keep keep = HoldsItsRow(files, record) ? Keep::kAll : Keep::kNothing;
+    Keep keep = HoldsItsRow(files, record, job) ? Keep::kAll : Keep::kNothing;
     if (keep == Keep::kNothing) {
       remove(StopRequestPath(record));
-      const FileStamp log = files.Stamp(BuildFilePath(job.build, kBuildTempSuffixes[0], workspace));
-      if (!job.build.empty() && log.exists && log.size == 0) keep = Keep::kPrepared;
+      // A script written and never run: its log is still as its build made it.
+      const FileStamp log =
+          job.build.empty() ? FileStamp{} : files.Stamp(BuildFilePath(job.build, kBuildTempSuffixes[0], workspace));
+      if (log.exists && log.size == 0) keep = Keep::kPrepared;
     }
     if (!job.build.empty()) builds[job.build] = std::max(builds[job.build], keep);
     if (job.video.empty()) continue;
