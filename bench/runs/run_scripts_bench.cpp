@@ -56,7 +56,9 @@ void BM_MakeRunScripts(benchmark::State& state) {
     const bool written = MakeRunScripts(
         4, rows,
         [&](std::size_t row) {
-          return BuildJobScript("/videos/clip " + std::to_string(row) + ".avi", facts, jobs).files.script;
+          const std::string video = "/videos/clip " + std::to_string(row) + ".avi";
+          const JobTarget target = LoneJobTarget(video, {folder->workspace().Incoming()}, kNativePathStyle);
+          return BuildJobScript(video, target, facts, jobs).files.script;
         },
         PowerAction::kShutdown, context);
     benchmark::DoNotOptimize(written);

@@ -56,7 +56,7 @@ void PrintRows(const VideoList& list, std::ostream& out) {
   for (std::size_t row = 0; row < list.RowCount(); ++row) {
     const VideoRow& r = list.Row(row);
     out << row + 1 << "\t" << (r.encoded_marker.empty() ? " " : r.encoded_marker) << "\t" << r.title << "\t"
-        << r.subtitle << "\n";
+        << r.subtitle << "\t" << ShownOutputName(r.target.output, list.Place(), list.Style()) << "\n";
   }
 }
 
@@ -133,18 +133,17 @@ const char* RefusalText(RefusalReason reason) {
     case RefusalReason::kPathTooLong: return "path too long";
     case RefusalReason::kFileMissing: return "file missing";
     case RefusalReason::kNoPicture: return "no picture found";
-    case RefusalReason::kSourceIsOutput: return "the video is its own result file in incoming";
+    case RefusalReason::kSourceIsOutput: return "the video is its own result file";
     case RefusalReason::kIsFolder: return "a folder, not a video file";
     case RefusalReason::kLineBreakInName: return "a line break in the name, which list.log cannot hold";
     case RefusalReason::kNoVideoStream: return "not a video";
-    case RefusalReason::kSameResult: return "same result as row";
     case RefusalReason::kRunScriptName: return "its job script would be a run script of that name; rename the video";
     case RefusalReason::kNameTooLong: return "the name is too long for its MP4 and log (at most 251 bytes)";
     case RefusalReason::kSubtitleNotAFile: return "its subtitle (.smi or .srt) is not a file";
     case RefusalReason::kCannotScript: return "its job cannot be made";
     case RefusalReason::kNotLaunched: return "its job script did not start";
     case RefusalReason::kNotStarted: return "not started: at most four at once";
-    case RefusalReason::kInIncoming: return "it lies in incoming, where the results go";
+    case RefusalReason::kInIncoming: return "it is an MP4 made here (in the output folder), where the results go";
     case RefusalReason::kAlreadyRunning: return "already running (see 'clipvane-cli status')";
   }
   return "";
@@ -189,9 +188,6 @@ void SayRefusals(Cli& cli, const EncodeResult& result) {
                             ? cli.Err() << "clipvane-cli: " << refusal.path << ": the run script did not start"
                             : cli.Err() << "clipvane-cli: not converted: row " << refusal.row + 1 << ": "
                                         << refusal.path << ": " << RefusalText(refusal.reason);
-    if (refusal.reason == RefusalReason::kSameResult)
-      err << " " << refusal.other_row + 1 << " (" << refusal.other_path << "): both make "
-          << cli.program.workspace.OutputPath(refusal.path);
     if (!refusal.detail.empty()) err << ": " << refusal.detail;
     err << "\n";
   }

@@ -2,6 +2,7 @@
 
 #include "session/program.h"
 #include "base/text.h"
+#include "media/output_names.h"
 #include "platform/text_encoding.h"
 #include "settings/settings_store.h"
 
@@ -46,9 +47,11 @@ bool Apply(EncodeSettings& s, const std::string& key, const std::string& value, 
   for (int i = 0; i < 3; ++i)
     if (key == kChoiceKeys[i].key)
       return ParseChoice(value, 0, kChoiceKeys[i].high, *choices[i]) || (reason = kChoiceKeys[i].allowed, false);
-  bool* flags[] = {&s.colorsubtitle, &s.noresizefor43scale, &s.audiosync, &s.subtitlesync, &s.needsubtitle};
-  const char* flag_keys[] = {"colorsubtitle", "noresizefor43scale", "audiosync", "subtitlesync", "needsubtitle"};
-  for (int i = 0; i < 5; ++i)
+  bool* flags[] = {&s.colorsubtitle, &s.noresizefor43scale, &s.audiosync,
+                   &s.subtitlesync,  &s.needsubtitle,       &s.keepsubfolders};
+  const char* flag_keys[] = {"colorsubtitle", "noresizefor43scale", "audiosync",
+                             "subtitlesync",  "needsubtitle",       "keepsubfolders"};
+  for (int i = 0; i < 6; ++i)
     if (key == flag_keys[i]) return ParseFlag(value, *flags[i]) || (reason = "takes 1 or 0", false);
   if (key == "fontsize") {
     const std::vector<std::string> items = SplitAtCommas(value);
@@ -76,8 +79,14 @@ bool Apply(EncodeSettings& s, const std::string& key, const std::string& value, 
   }
   if (key == "subtitleclass") {
     if (!IsSubtitleClassText(value))
-      return reason = "takes a SAMI class name such as KRCC or ENCC, or nothing for the file's first", false;
+      return reason = "takes a SAMI class name such as KRCC or ENCC, or nothing for the Korean one first", false;
     s.subtitleclass = value;
+    return true;
+  }
+  if (key == "outputfolder") {
+    if (!value.empty() && !IsFullFolderPath(value, kNativePathStyle))
+      return reason = "takes a folder's full path, or nothing for incoming", false;
+    s.outputfolder = value;
     return true;
   }
   if (key == "title") return reason = "read only here; edit MP4.ini to change it", false;
@@ -106,6 +115,8 @@ void Show(const Program& program, std::ostream& out) {
       << "fontname=" << s.fontfile << "," << s.fontface << "\n"
       << "videofileext=" << s.videofileext << "\n"
       << "subtitleclass=" << s.subtitleclass << "\n"
+      << "outputfolder=" << s.outputfolder << "\n"
+      << "keepsubfolders=" << s.keepsubfolders << "\n"
       << "# what they give\n"
       << "frame=" << p.framewidth << "x" << p.frameheight << "\n"
       << "video=" << VideoText(p) << "\n"

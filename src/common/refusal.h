@@ -19,13 +19,12 @@ enum class RefusalReason {
   kIsFolder,          // a folder, whatever its name says
   kLineBreakInName,   // a name with a line break, which list.log cannot hold
   kNoVideoStream,     // the probe read the file and found no video in it
-  kSameResult,        // another listed video makes the same MP4
   kRunScriptName,     // its job script would have a run script's name and call itself
   kNameTooLong,       // the MP4's or the log's name would be longer than a file name may be
   kSubtitleNotAFile,  // its .smi or .srt is a folder or some other thing that is no file
   kCannotScript,      // a file of its job could not be read or written (`detail` says which and why)
   kNotStarted,        // beyond the four videos that one encode starts
-  kInIncoming,        // the video lies in incoming, where the results go
+  kInIncoming,        // the video is one of the MP4s made here (IsOutput), where the results go
   kNotLaunched,       // its job script (or, with no row, a run script) did not start (`detail` says why)
   kAlreadyRunning,    // its job runs, or waits in a queue, now: it is not started twice
 };
@@ -35,19 +34,15 @@ inline constexpr std::size_t kNoRow = static_cast<std::size_t>(-1);
 
 // A video a command left out, and why.
 struct Refusal {
-  Refusal(std::string path_, RefusalReason reason_, std::size_t row_ = kNoRow, std::string other_path_ = {},
-          std::size_t other_row_ = kNoRow)
-      : path(std::move(path_)), reason(reason_), row(row_), other_path(std::move(other_path_)), other_row(other_row_) {}
+  Refusal(std::string path_, RefusalReason reason_, std::size_t row_ = kNoRow)
+      : path(std::move(path_)), reason(reason_), row(row_) {}
 
   std::string path;
   RefusalReason reason;
-  std::size_t row = kNoRow;        // the row left out (from 0), for commands on rows
-  std::string other_path;          // kSameResult: the earlier video that gets the MP4
-  std::size_t other_row = kNoRow;  // and its row
-  std::string detail;              // kCannotScript, kNotLaunched: what the platform said
+  std::size_t row = kNoRow;  // the row left out (from 0), for commands on rows
+  std::string detail;        // kCannotScript, kNotLaunched: what the platform said
   bool operator==(const Refusal& other) const {
-    return path == other.path && reason == other.reason && row == other.row && other_path == other.other_path &&
-           other_row == other.other_row && detail == other.detail;
+    return path == other.path && reason == other.reason && row == other.row && detail == other.detail;
   }
 };
 

@@ -40,17 +40,14 @@ void Workspace::CreateFolders(FileSystem& files) const {
     if (!files.IsDirectory(folder)) files.MakeFolders(folder);
 }
 
-std::string Workspace::OutputPath(const std::string& video_path) const {
-  return Incoming() + Separator(style_) + VideoBaseName(video_path, style_) + ".mp4";
-}
-
-bool LiesInIncoming(const std::string& video_path, const Workspace& workspace, const FileSystem& files) {
-  const PathStyle style = workspace.Style();
+bool IsOutput(const std::string& video_path, const std::string& output_folder, const FileSystem& files,
+              PathStyle style) {
+  if (files.Exists(SourceRecordPath(video_path, style))) return true;
   const std::string folder = FolderPart(video_path, style);
-  if (SamePath(folder, workspace.Incoming() + Separator(style), style)) return true;
+  if (SamePath(folder, output_folder, style)) return true;
   const std::optional<std::string> real = files.ResolvedPath(video_path);
-  const std::optional<std::string> incoming = files.ResolvedPath(workspace.Incoming());
-  return real && incoming && SamePath(FolderPart(*real, style), *incoming + Separator(style), style);
+  const std::optional<std::string> results = files.ResolvedPath(output_folder.substr(0, output_folder.size() - 1));
+  return real && results && SamePath(FolderPart(*real, style), *results + Separator(style), style);
 }
 
 std::string SourceRecordPath(const std::string& mp4, PathStyle style) {

@@ -45,6 +45,8 @@ class Workspace {
   std::string Bin() const { return app_dir_ + "bin"; }
   std::string SettingsFile() const { return data_dir_ + "MP4.ini"; }
   std::string ListFile() const { return data_dir_ + "list.log"; }
+  // Beside list.log: the folder each row came in with, when it came with one.
+  std::string ListRootsFile() const { return data_dir_ + "list.roots"; }
   // Locked by whatever reads, changes and writes list.log, so that two commands at
   // once never lose each other's rows.
   std::string ListLockFile() const { return data_dir_ + "list.log.lock"; }
@@ -64,18 +66,17 @@ class Workspace {
   // reported here: the writes that need a folder fail where they happen.
   void CreateFolders(FileSystem& files) const;
 
-  // incoming + separator + base name + ".mp4": where the finished video lands.
-  std::string OutputPath(const std::string& video_path) const;
-
  private:
   std::string app_dir_;
   std::string data_dir_;
   PathStyle style_;
 };
 
-// Whether the video lies in the workspace's incoming folder, reached through a link
-// or not: converting it would write where it is read from.
-bool LiesInIncoming(const std::string& video_path, const Workspace& workspace, const FileSystem& files);
+// Whether the video is one of the program's MP4s, which converting would read where
+// it writes, or convert again: it lies in `output_folder` (ending with the separator),
+// reached through a link or not, or a note beside it says what it was made from.
+bool IsOutput(const std::string& video_path, const std::string& output_folder, const FileSystem& files,
+              PathStyle style);
 
 // The longest file name, in bytes, that the file systems of Linux take.
 inline constexpr std::size_t kMaxFileNameBytes = 255;

@@ -22,25 +22,15 @@ bool EndsWith(const std::string& text, const std::string& end) {
   return text.size() > end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-// FNV-1a: short, and the same on every system and in every version.
-std::string PathKey(const std::string& video_path, PathStyle style) {
-  const std::string folded = style == PathStyle::kWindows ? AsciiLower(video_path) : video_path;
-  std::uint32_t hash = 2166136261u;
-  for (unsigned char c : folded) hash = (hash ^ c) * 16777619u;
-  char key[9];
-  std::snprintf(key, sizeof key, "%08x", static_cast<unsigned>(hash));
-  return key;
-}
-
 }  // namespace
 
-JobFiles NameJobFiles(const std::string& video_path, const std::string& subtitle, const std::string& job_log,
-                      const Workspace& workspace, ScriptDialect dialect, const EncodeSettings& settings,
-                      const EncoderPreset& preset) {
+JobFiles NameJobFiles(const std::string& video_path, const JobTarget& target, const std::string& subtitle,
+                      const std::string& job_log, const Workspace& workspace, ScriptDialect dialect,
+                      const EncodeSettings& settings, const EncoderPreset& preset) {
   const PathStyle style = workspace.Style();
   JobFiles files;
-  files.script = JobScriptPath(video_path, workspace, dialect);
-  files.output = workspace.OutputPath(video_path);
+  files.script = JobScriptPath(target.name, workspace, dialect);
+  files.output = target.output;
   files.source_note = SourceRecordPath(files.output, style);
   files.job_log = job_log;
   const std::string temp_base = WithoutExtension(job_log, style);
@@ -52,8 +42,8 @@ JobFiles NameJobFiles(const std::string& video_path, const std::string& subtitle
   files.raw_video = temp_base + preset.rawvideoext;
   files.raw_audio = temp_base + ".aac";
   // No video's MP4 can take this name: theirs all end in ".mp4".
-  files.temp_output = BuildFilePath(FileNamePart(temp_base, style), kBuiltMp4Suffix, workspace);
-  files.kept_log = JobLogPath(video_path, workspace);
+  files.temp_output = BuiltMp4Path(FileNamePart(temp_base, style), files.output, style);
+  files.kept_log = JobLogPath(target.name, workspace);
   files.record = JobRecordPath(video_path, workspace);
   files.stop_request = StopRequestPath(files.record);
   files.avs = AvsScriptPaths(workspace, video_path);
@@ -61,26 +51,27 @@ JobFiles NameJobFiles(const std::string& video_path, const std::string& subtitle
 }
 
 std::string BuildFilePath(const std::string& build, const std::string& suffix, const Workspace& workspace) {
-  const char separator = Separator(workspace.Style());
-  if (suffix == kBuiltMp4Suffix) return workspace.Incoming() + separator + "." + build + suffix;
-  return workspace.Temp() + separator + build + suffix;
+  return workspace.Temp() + Separator(workspace.Style()) + build + suffix;
+}
+
+std::string BuiltMp4Path(const std::string& build, const std::string& output, PathStyle style) {
+  return FolderPart(output, style) + "." + build + kBuiltMp4Suffix;
 }
 
 std::optional<BuildFileName> BuildOfFile(const std::string& path, const Workspace& workspace) {
   const PathStyle style = workspace.Style();
-  const std::string folder = FolderPart(path, style);
-  const bool in_incoming = SamePath(folder, workspace.Incoming() + Separator(style), style);
-  if (!in_incoming && !SamePath(folder, workspace.Temp() + Separator(style), style)) return std::nullopt;
+  // Anywhere but in temp, only what a build makes beside its MP4.
+  const bool beside_mp4 = !SamePath(FolderPart(path, style), workspace.Temp() + Separator(style), style);
   std::string name = FileNamePart(path, style);
   // The check's second name for a built MP4 is a partial file with ".mp4" after it.
-  if (in_incoming && name.rfind("..", 0) == 0 && EndsWith(name, ".mp4")) name.resize(name.size() - 4);
+  if (beside_mp4 && name.rfind("..", 0) == 0 && EndsWith(name, ".mp4")) name.resize(name.size() - 4);
   bool partial = false;
   const std::size_t last_dot = name.rfind('.');
   if (name.size() > 1 && name[0] == '.' && last_dot != std::string::npos && IsHex(name.substr(last_dot + 1), false)) {
     name = name.substr(1, last_dot - 1);  // a tool's partial file: the name it was to have
     partial = true;
   }
-  if (in_incoming) {
+  if (beside_mp4) {
     if (name.empty() || name[0] != '.') return std::nullopt;
     name.erase(0, 1);
   }
@@ -88,7 +79,7 @@ std::optional<BuildFileName> BuildOfFile(const std::string& path, const Workspac
   if (dot == std::string::npos || name.rfind("qv", 0) != 0 || dot < 3 || dot > 6) return std::nullopt;
   const std::string build = name.substr(0, dot), suffix = name.substr(dot);
   if (!IsHex(build.substr(2), true)) return std::nullopt;
-  if (in_incoming) {
+  if (beside_mp4) {
     if (suffix != kBuiltMp4Suffix) return std::nullopt;
     return BuildFileName{build, false};
   }
@@ -97,14 +88,12 @@ std::optional<BuildFileName> BuildOfFile(const std::string& path, const Workspac
   return std::nullopt;
 }
 
-std::string JobScriptPath(const std::string& video_path, const Workspace& workspace, ScriptDialect dialect) {
-  const PathStyle style = workspace.Style();
-  return workspace.Batch() + Separator(style) + VideoBaseName(video_path, style) + ScriptExtension(dialect);
+std::string JobScriptPath(const std::string& job_name, const Workspace& workspace, ScriptDialect dialect) {
+  return workspace.Batch() + Separator(workspace.Style()) + job_name + ScriptExtension(dialect);
 }
 
-std::string JobLogPath(const std::string& video_path, const Workspace& workspace) {
-  const PathStyle style = workspace.Style();
-  return workspace.Batch() + Separator(style) + VideoBaseName(video_path, style) + ".log";
+std::string JobLogPath(const std::string& job_name, const Workspace& workspace) {
+  return workspace.Batch() + Separator(workspace.Style()) + job_name + ".log";
 }
 
 std::string JobRecordPath(const std::string& video_path, const Workspace& workspace) {

@@ -4,6 +4,7 @@
 
 #include "common/workspace.h"
 #include "jobs/script.h"
+#include "media/output_names.h"
 #include "subtitles/avs_script.h"
 
 namespace clipvane {
@@ -15,12 +16,12 @@ struct EncoderPreset;
 // and those of one build of its script, named after the build's log, a unique
 // temporary file "qvXXXX.tmp", so that jobs running side by side never share one.
 struct JobFiles {
-  std::string script;             // batch/<base name> with the dialect's extension
-  std::string output;             // incoming/<base name>.mp4
-  std::string source_note;        // incoming/.sources/<base name>.mp4.txt: the video the MP4 was made from
-  std::string temp_output;        // incoming/.qvXXXX.part: where the MP4 is built, beside its final name
+  std::string script;             // batch/<job name> with the dialect's extension
+  std::string output;             // the MP4, as the list named it (media/output_names.h)
+  std::string source_note;        // .sources/<MP4 name>.txt beside the MP4: the video it was made from
+  std::string temp_output;        // .qvXXXX.part: where the MP4 is built, beside its final name
   std::string job_log;            // temp/qvXXXX.tmp
-  std::string kept_log;           // batch/<base name>.log: the log once the job has ended
+  std::string kept_log;           // batch/<job name>.log: the log once the job has ended
   std::string record;             // temp/<base name>.<key>.job: the job's record (runs/job_record.h)
   std::string stop_request;       // beside the record, ".stp"
   std::string subtitle_copy;      // the UTF-8 copy of the subtitle, when there is one, of its kind (.smi, .srt)
@@ -37,19 +38,21 @@ struct JobFiles {
 // The first three are what the build prepares before the script runs.
 inline constexpr const char* kBuildTempSuffixes[] = {".tmp", ".smi", ".srt", ".avi", ".avi2", ".m4v", ".264", ".aac"};
 inline constexpr std::size_t kPreparedSuffixes = 3;
-// The MP4 a build makes in incoming: ".qvXXXX.part", hidden beside its final name.
+// The MP4 a build makes: ".qvXXXX.part", hidden beside its final name.
 inline constexpr const char* kBuiltMp4Suffix = ".part";
 
-// The files of the job of `video_path` whose build's log is `job_log` (given the
-// subtitle file found beside the video, empty for none).
-JobFiles NameJobFiles(const std::string& video_path, const std::string& subtitle, const std::string& job_log,
-                      const Workspace& workspace, ScriptDialect dialect, const EncodeSettings& settings,
-                      const EncoderPreset& preset);
+// The files of the job of `video_path` that makes `target`, whose build's log is
+// `job_log` (given the subtitle file found beside the video, empty for none).
+JobFiles NameJobFiles(const std::string& video_path, const JobTarget& target, const std::string& subtitle,
+                      const std::string& job_log, const Workspace& workspace, ScriptDialect dialect,
+                      const EncodeSettings& settings, const EncoderPreset& preset);
 
-// A file of a build, in temp or incoming, by the build's name and how it ends.
+// A file of a build in temp, by the build's name and how it ends.
 std::string BuildFilePath(const std::string& build, const std::string& suffix, const Workspace& workspace);
+// The MP4 a build makes, hidden beside `output`, the MP4's final name.
+std::string BuiltMp4Path(const std::string& build, const std::string& output, PathStyle style);
 
-// The build a file in temp or incoming belongs to ("qv1A2B"), for its own name or a
+// The build a file in temp, or beside an MP4, belongs to ("qv1A2B"), for its own name or a
 // partial file a tool was writing in its place (".qv1A2B.avi.5f3e", and the check's
 // "..qv1A2B.part.5f3e.mp4"), and whether it is one the build prepared; nothing for
 // any other file, so that nothing of the user's is ever taken for a job's.
@@ -60,13 +63,13 @@ struct BuildFileName {
 };
 std::optional<BuildFileName> BuildOfFile(const std::string& path, const Workspace& workspace);
 
-// batch/<base name> with the dialect's extension: the job script of a video, which
-// every video of that base name shares.
-std::string JobScriptPath(const std::string& video_path, const Workspace& workspace, ScriptDialect dialect);
+// batch/<job name> with the dialect's extension: the job script of the job of that
+// name (JobTarget), one for each listed video.
+std::string JobScriptPath(const std::string& job_name, const Workspace& workspace, ScriptDialect dialect);
 
-// batch/<base name>.log: where a job leaves its log when it ends, until the next
+// batch/<job name>.log: where a job leaves its log when it ends, until the next
 // build of that video's job.
-std::string JobLogPath(const std::string& video_path, const Workspace& workspace);
+std::string JobLogPath(const std::string& job_name, const Workspace& workspace);
 
 // temp/<base name>.<key>.job: the record of the job of a video (runs/job_record.h),
 // one for each video: the key, eight hexadecimal digits of the whole path (folded as

@@ -19,27 +19,27 @@ std::optional<RefusalReason> PictureRefusal(const MediaFacts& facts) {
   return facts.video_section || facts.report.empty() ? RefusalReason::kNoPicture : RefusalReason::kNoVideoStream;
 }
 
-std::optional<RefusalReason> JobRefusal(const std::string& video_path, const MediaFacts& facts,
+std::optional<RefusalReason> JobRefusal(const std::string& video_path, const JobTarget& target, const MediaFacts& facts,
                                         const Workspace& workspace) {
   if (const auto refusal = PictureRefusal(facts)) return refusal;
   const PathStyle style = workspace.Style();
-  if (SamePath(video_path, workspace.OutputPath(video_path), style)) return RefusalReason::kSourceIsOutput;
-  const std::string base = VideoBaseName(video_path, style);
+  if (SamePath(video_path, target.output, style)) return RefusalReason::kSourceIsOutput;
   for (const std::string& run_script : RunScriptNames())
-    if (SamePath(base, run_script, style)) return RefusalReason::kRunScriptName;
+    if (SamePath(target.name, run_script, style)) return RefusalReason::kRunScriptName;
   // A file name holds at most 255 bytes here; the longest the job writes is the MP4's
   // or the log's. Windows counts characters and says so itself when a name is too long.
-  if (style == PathStyle::kPosix && base.size() + 4 > kMaxFileNameBytes) return RefusalReason::kNameTooLong;
+  const std::size_t longest = std::max(FileNamePart(target.output, style).size(), target.name.size() + 4);
+  if (style == PathStyle::kPosix && longest > kMaxFileNameBytes) return RefusalReason::kNameTooLong;
   return std::nullopt;
 }
 
-JobPlan PlanJob(const std::string& video_path, const MediaFacts& facts, const std::string& subtitle,
-                const std::string& job_log, const JobSetup& setup) {
+JobPlan PlanJob(const std::string& video_path, const JobTarget& target, const MediaFacts& facts,
+                const std::string& subtitle, const std::string& job_log, const JobSetup& setup) {
   const bool has_subtitle = !subtitle.empty();
   const EncodeSettings& settings = setup.settings;
   JobPlan plan;
   JobFiles& files = plan.files;
-  files = NameJobFiles(video_path, subtitle, job_log, setup.workspace, setup.dialect, settings, setup.preset);
+  files = NameJobFiles(video_path, target, subtitle, job_log, setup.workspace, setup.dialect, settings, setup.preset);
   plan.stale = {files.first_pass_output, files.subtitle_copy, files.raw_video,
                 files.raw_audio,         files.temp_output,   files.kept_log};
   plan.geometry = PlanGeometry(facts, settings, setup.preset);

@@ -49,7 +49,7 @@ std::optional<RefusalReason> PictureRefusal(const MediaFacts& facts);
 // the video itself, which the job would overwrite while reading it, its job script
 // would be a run script, or a name of its job is longer than a file name may be.
 // Nothing when it gets one.
-std::optional<RefusalReason> JobRefusal(const std::string& video_path, const MediaFacts& facts,
+std::optional<RefusalReason> JobRefusal(const std::string& video_path, const JobTarget& target, const MediaFacts& facts,
                                         const Workspace& workspace);
 
 // The job of a video with a picture: the steps that turn it into incoming/<base
@@ -62,7 +62,7 @@ std::optional<RefusalReason> JobRefusal(const std::string& video_path, const Med
 // ends and the user to read. The script first names the job's status file to its
 // tools, which report there; a failure's last step records there why the job failed,
 // or that it was stopped.
-JobPlan PlanJob(const std::string& video_path, const MediaFacts& facts, const std::string& subtitle,
-                const std::string& job_log, const JobSetup& setup);
+JobPlan PlanJob(const std::string& video_path, const JobTarget& target, const MediaFacts& facts,
+                const std::string& subtitle, const std::string& job_log, const JobSetup& setup);
 
 }  // namespace clipvane

@@ -43,23 +43,24 @@ class BuildCleanup {
 };
 
 // The copy the plain route burns in: of a SAMI file in two languages, only the
-// paragraphs of the chosen class.
+// paragraphs of the chosen class, or of the Korean one for 자동, as on the coloured route.
 std::string SubtitleCopyBytes(const std::string& bytes, bool sami, const std::string& sami_class) {
   const std::string copy = Utf8SubtitleBytes(bytes);
-  return sami && !sami_class.empty() ? KeepSamiClass(copy, sami_class) : copy;
+  return sami ? KeepSamiClass(copy, sami_class) : copy;
 }
 
 }  // namespace
 
-JobBuild BuildJobScript(const std::string& video_path, const MediaFacts& facts, JobContext& context,
-                        const BuiltHook& built) {
+JobBuild BuildJobScript(const std::string& video_path, const JobTarget& target, const MediaFacts& facts,
+                        JobContext& context, const BuiltHook& built) {
   const Workspace& workspace = context.setup.workspace;
-  if (const auto refused = JobRefusal(video_path, facts, workspace)) return {refused, {}, {}};
+  if (const auto refused = JobRefusal(video_path, target, facts, workspace)) return {refused, {}, {}};
   FileSystem& files = context.files;
   // Through a link, or as another name of the same file, the video may still be where
   // its job writes.
-  if (LiesInIncoming(video_path, workspace, files)) return {RefusalReason::kInIncoming, {}, {}};
-  const FileStamp video = files.Stamp(video_path), output = files.Stamp(workspace.OutputPath(video_path));
+  if (IsOutput(video_path, FolderPart(target.output, workspace.Style()), files, workspace.Style()))
+    return {RefusalReason::kInIncoming, {}, {}};
+  const FileStamp video = files.Stamp(video_path), output = files.Stamp(target.output);
   if (video.exists && output.exists && video.volume == output.volume && video.identity == output.identity)
     return {RefusalReason::kSourceIsOutput, {}, {}};
   const PathStyle style = workspace.Style();
@@ -75,8 +76,12 @@ JobBuild BuildJobScript(const std::string& video_path, const MediaFacts& facts, 
 
   const std::string job_log = files.MakeUniqueTempFile(workspace.Temp(), "qv");
   cleanup.Made(job_log);
-  const JobPlan plan = PlanJob(video_path, facts, subtitle, job_log, context.setup);
+  const JobPlan plan = PlanJob(video_path, target, facts, subtitle, job_log, context.setup);
 
+  // The folder of the user's choice, and its subfolders, may not be there yet.
+  const std::string output_folder = FolderPart(target.output, style);
+  if (!files.IsDirectory(output_folder) && !files.MakeFolders(output_folder.substr(0, output_folder.size() - 1)))
+    throw PlatformError("Cannot make the folder " + output_folder);
   for (const std::string& stale : plan.stale) files.RemoveFile(stale);
   if (!subtitle.empty()) {
     const auto bytes = files.ReadWholeFile(subtitle);

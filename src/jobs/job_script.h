@@ -33,12 +33,10 @@ struct JobBuild {
 // ended job's learns it here. A throw undoes the build.
 using BuiltHook = std::function<void(const JobBuild& build)>;
 
-// Writes batch/<base name> with the steps that turn the video into
-// incoming/<base name>.mp4, with the subtitle copy and, on the colour route, the SSA
-// file and AviSynth script. Refuses a video JobRefusal refuses, and one whose .smi is
-// no file. Throws PlatformError when a file cannot be read or written; nothing of
-// that build is left behind then.
-JobBuild BuildJobScript(const std::string& video_path, const MediaFacts& facts, JobContext& context,
-                        const BuiltHook& built = {});
+// Writes the job script with the steps that turn the video into the target's MP4, with the subtitle copy and, on the
+// colour route, the SSA file and AviSynth script. Refuses a video JobRefusal refuses, and one whose .smi is no file.
+// Throws PlatformError when a file cannot be read or written; nothing of that build is left behind then.
+JobBuild BuildJobScript(const std::string& video_path, const JobTarget& target, const MediaFacts& facts,
+                        JobContext& context, const BuiltHook& built = {});
 
 }  // namespace clipvane

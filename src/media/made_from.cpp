@@ -16,19 +16,11 @@ std::optional<std::string> RecordedSource(const std::string& mp4, const FileSyst
   return Utf8ToAnsi(lines.front());
 }
 
-std::size_t OutputOwner(const std::vector<std::string>& sharing, const std::optional<std::string>& recorded,
-                        PathStyle style) {
-  if (recorded)
-    for (std::size_t i = 0; i < sharing.size(); ++i)
-      if (SamePath(sharing[i], *recorded, style)) return i;
-  return 0;
-}
-
 bool ConvertedHere(const std::string& video, bool mp4_exists, const std::optional<std::string>& recorded,
-                   std::size_t listed_with_that_mp4, PathStyle style) {
+                   std::size_t listed_of_that_name, PathStyle style) {
   if (!mp4_exists) return false;
   if (recorded) return SamePath(video, *recorded, style);
-  return listed_with_that_mp4 <= 1;
+  return listed_of_that_name <= 1;
 }
 
 }  // namespace clipvane

@@ -15,16 +15,10 @@ class FileSystem;
 // as for an MP4 made by hand or by an earlier version.
 std::optional<std::string> RecordedSource(const std::string& mp4, const FileSystem& files, PathStyle style);
 
-// Of listed videos that all make one MP4 (in list order), the index of the one the MP4
-// is for: the one it was made from when its record names one of them, else the first.
-// Only that one may write it.
-std::size_t OutputOwner(const std::vector<std::string>& sharing, const std::optional<std::string>& recorded,
-                        PathStyle style);
-
 // Whether the video's own MP4 stands: the MP4 is a file, and its record names this
-// video, or, without a record, no other listed video makes the same MP4 (then it is
-// not known whose it is, and it counts as no one's).
+// video, or, without a record, no other listed video has the same base name there
+// (then it is not known whose it is, and it counts as no one's).
 bool ConvertedHere(const std::string& video, bool mp4_exists, const std::optional<std::string>& recorded,
-                   std::size_t listed_with_that_mp4, PathStyle style);
+                   std::size_t listed_of_that_name, PathStyle style);
 
 }  // namespace clipvane

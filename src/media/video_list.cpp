@@ -1,11 +1,13 @@
 #include "media/video_list.h"
 
 #include <algorithm>
+#include <map>
 #include <stdexcept>
 #include <utility>
 
 #include "media/made_from.h"
 #include "platform/file_system.h"
+#include "platform/text_encoding.h"
 
 namespace clipvane {
 
@@ -14,7 +16,8 @@ VideoList::VideoList(const Workspace& workspace, const FileSystem& files, const 
       files_(files),
       video_exts_(video_exts),
       listed_(workspace.Style()),
-      outputs_(workspace.Style()) {}
+      place_{workspace.Incoming(), false},
+      groups_(workspace.Style()) {}
 
 namespace {
 
@@ -40,7 +43,7 @@ std::optional<std::string> VideoList::FileOf(const std::string& given_path) cons
   return *folder + (folder->back() == '/' ? "" : "/") + lexical.substr(name);
 }
 
-AddOutcome VideoList::AddVideo(const std::string& given_path) {
+AddOutcome VideoList::AddVideo(const std::string& given_path, const std::string& root) {
   const PathStyle style = workspace_.Style();
   // One file, one row: "a//b" and "a/./b" are "a/b"; so is "a/c/../b" where c is a folder.
   const std::optional<std::string> resolved = FileOf(given_path);
@@ -54,22 +57,22 @@ AddOutcome VideoList::AddVideo(const std::string& given_path) {
   if (path.size() > kMaxVideoPathLength) return RefusalReason::kPathTooLong;
   if (!files_.Exists(path)) return RefusalReason::kFileMissing;
   if (files_.IsDirectory(path)) return RefusalReason::kIsFolder;
-  if (LiesInIncoming(path, workspace_, files_)) return RefusalReason::kInIncoming;
+  if (IsOutput(path, place_.folder + Separator(style), files_, style)) return RefusalReason::kInIncoming;
 
   VideoRow row;
   row.entry.path = path;
+  row.root = root.empty() ? root : NormalizeLexically(root, style);
+  while (row.root.size() > 1 && row.root.back() == Separator(style)) row.root.pop_back();
   row.title = VideoBaseName(path, style);
   row.subtitle =
       FindSubtitle(path, style, [this](const std::string& file) { return IsFile(file); }).empty() ? "-" : "OK";
-  const std::string output = workspace_.OutputPath(path);
+  const std::string group = GroupOf(row);
   rows_.push_back(std::move(row));
   listed_.Add(path);
-  outputs_.Add(output);
-  UpdateEncodedMarker(rows_.size() - 1);
-  // The rows this one now shares its MP4 with can no longer take it for theirs alone.
-  if (outputs_.CountOf(output) == 2)
-    for (std::size_t i = 0; i + 1 < rows_.size(); ++i)
-      if (SamePath(workspace_.OutputPath(rows_[i].entry.path), output, style)) UpdateEncodedMarker(i);
+  groups_.Add(group);
+  // Alone of its name, the row is named by itself; else its whole group afresh.
+  if (groups_.CountOf(group) == 1) NameGroup({rows_.size() - 1});
+  else NameOutputs({group});
   ++changes_;
   return std::nullopt;
 }
@@ -84,6 +87,7 @@ void VideoList::RemoveVideo(std::size_t row) {
 void VideoList::RemoveRowsWhere(const std::function<bool(const VideoRow&)>& remove) {
   std::size_t kept = 0;
   std::size_t removed = 0;
+  std::vector<std::string> left;  // the groups that lost a row and keep others
   for (std::size_t i = 0; i < rows_.size(); ++i) {
     if (!remove(rows_[i])) {
       if (kept != i) rows_[kept] = std::move(rows_[i]);
@@ -100,11 +104,14 @@ void VideoList::RemoveRowsWhere(const std::function<bool(const VideoRow&)>& remo
     }
     if (rows_[i].selected) --selected_count_;
     listed_.Remove(rows_[i].entry.path);
-    outputs_.Remove(workspace_.OutputPath(rows_[i].entry.path));
+    const std::string group = GroupOf(rows_[i]);
+    groups_.Remove(group);
+    if (groups_.Contains(group)) left.push_back(group);
     ++removed;
   }
   rows_.resize(kept);
   if (removed > 0) ++changes_;
+  NameOutputs(left);
 }
 
 void VideoList::SetSelected(std::size_t row, bool selected) {
@@ -151,14 +158,70 @@ void VideoList::StoreFacts(std::size_t row, MediaFacts facts) { rows_.at(row).en
 
 void VideoList::AppendToTitle(std::size_t row, const std::string& text) { rows_.at(row).title += text; }
 
+std::string VideoList::GroupOf(const VideoRow& row) const {
+  const PathStyle style = workspace_.Style();
+  return OutputFolderFor(row.entry.path, row.root, place_, style) + Separator(style) +
+         VideoBaseName(row.entry.path, style);
+}
+
+void VideoList::SetOutputPlace(OutputPlace place) {
+  if (place == place_) return;
+  place_ = std::move(place);
+  groups_ = ListedPaths(workspace_.Style());
+  std::vector<std::string> all;
+  for (const VideoRow& row : rows_) {
+    all.push_back(GroupOf(row));
+    groups_.Add(all.back());
+  }
+  NameOutputs(all);
+}
+
+void VideoList::NameOutputs(const std::vector<std::string>& groups) {
+  if (groups.empty()) return;
+  // One walk over the rows for all the groups, in list order.
+  ListedPaths wanted(workspace_.Style());
+  for (const std::string& group : groups)
+    if (!wanted.Contains(group)) wanted.Add(group);
+  std::map<std::string, std::vector<std::size_t>> rows;
+  const auto key = [&](const std::string& group) {
+    return workspace_.Style() == PathStyle::kWindows ? AsciiLower(group) : group;
+  };
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    const std::string group = GroupOf(rows_[i]);
+    if (wanted.Contains(group)) rows[key(group)].push_back(i);
+  }
+  for (const auto& [group, members] : rows) NameGroup(members);
+}
+
+void VideoList::NameGroup(const std::vector<std::size_t>& members) {
+  const PathStyle style = workspace_.Style();
+  const VideoRow& first = rows_.at(members.front());
+  const std::string folder = OutputFolderFor(first.entry.path, first.root, place_, style);
+  const std::string base = VideoBaseName(first.entry.path, style);
+  std::vector<std::string> videos;
+  for (std::size_t row : members) videos.push_back(rows_[row].entry.path);
+  std::vector<CandidateState> seen;
+  const auto look = [&](std::size_t n) {
+    const std::string candidate = OutputCandidate(folder, base, n, style);
+    CandidateState state{IsFile(candidate), RecordedSource(candidate, files_, style)};
+    if (seen.size() < n) seen.resize(n);
+    seen[n - 1] = state;
+    return state;
+  };
+  const std::vector<std::size_t> names = AssignOutputNames(videos, look, style);
+  for (std::size_t i = 0; i < members.size(); ++i) {
+    VideoRow& row = rows_[members[i]];
+    row.target.output = OutputCandidate(folder, base, names[i], style);
+    row.target.name = JobNameFor(row.target.output, place_, style);
+    const CandidateState state = names[i] <= seen.size() ? seen[names[i] - 1] : CandidateState{};
+    row.encoded_marker = ConvertedHere(row.entry.path, state.exists, state.made_from, members.size(), style) ? "*" : "";
+  }
+}
+
 void VideoList::UpdateEncodedMarker(std::size_t row) {
-  VideoRow& target = rows_.at(row);
-  const std::string output = workspace_.OutputPath(target.entry.path);
-  const bool exists = IsFile(output);
-  const bool own =
-      exists && ConvertedHere(target.entry.path, exists, RecordedSource(output, files_, workspace_.Style()),
-                              outputs_.CountOf(output), workspace_.Style());
-  target.encoded_marker = own ? "*" : "";
+  const std::string group = GroupOf(rows_.at(row));
+  if (groups_.CountOf(group) == 1) NameGroup({row});
+  else NameOutputs({group});
 }
 
 std::vector<AddOutcome> AddDroppedFiles(VideoList& list, const std::vector<std::string>& paths) {

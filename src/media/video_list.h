@@ -7,6 +7,7 @@
 #include "common/refusal.h"
 #include "common/workspace.h"
 #include "media/listed_paths.h"
+#include "media/output_names.h"
 #include "media/video_entry.h"
 
 namespace clipvane {
@@ -17,7 +18,9 @@ class FileSystem;
 // Column texts are ANSI.
 struct VideoRow {
   VideoEntry entry;
-  std::string encoded_marker;  // column 1: "*" when the video's MP4 stands in incoming
+  std::string root;            // the folder added that brought the video in; empty when it came alone
+  JobTarget target;            // its MP4 and job name, unique in the list (media/output_names.h)
+  std::string encoded_marker;  // column 1: "*" when the video's own MP4 stands
   std::string title;           // column 2: the base name, perhaps with the probe's note
   std::string subtitle;        // column 3: "OK" when a .smi or .srt file lies beside the video
   bool selected = false;
@@ -35,13 +38,14 @@ class VideoList {
   // `video_exts` is the start-up list of video extensions; it must outlive the list.
   VideoList(const Workspace& workspace, const FileSystem& files, const std::vector<std::string>& video_exts);
 
-  // Appends a row for `path` unless it has no folder part, holds a line break, is
+  // Appends a row for `path`, which came with the folder `root` (empty when it came
+  // alone), unless it has no folder part, holds a line break, is
   // listed already, is not a video by its extension, is longer than a row holds, is
-  // no file (missing, or a folder), or lies in incoming, where the results go. The
+  // no file (missing, or a folder), or is one of the MP4s (IsOutput). The
   // path is normalised by its text, but a ".." on Linux is resolved through the file
   // system (it may follow a link). Windows paths are listed once in any letter case,
   // Linux paths are bytes. Never probes.
-  AddOutcome AddVideo(const std::string& path);
+  AddOutcome AddVideo(const std::string& path, const std::string& root = {});
 
   // Removes the row and its entry. The focus stays on the row it was on; when that
   // row goes, it passes to the row that moves into its place, or to the new last row.
@@ -58,6 +62,12 @@ class VideoList {
   // Linux); the path itself when its folder cannot be resolved.
   std::string RowPathOf(const std::string& path) const { return FileOf(path).value_or(path); }
   const ListedPaths& Listed() const { return listed_; }
+
+  // Where the MP4s go; incoming until set. Setting another place names every row's
+  // MP4 afresh.
+  void SetOutputPlace(OutputPlace place);
+  const OutputPlace& Place() const { return place_; }
+  PathStyle Style() const { return workspace_.Style(); }
   // Counts the additions and removals of rows, so that a caller can tell whether
   // the list changed between two moments.
   std::size_t Changes() const { return changes_; }
@@ -80,21 +90,28 @@ class VideoList {
   void StoreFacts(std::size_t row, MediaFacts facts);
   void AppendToTitle(std::size_t row, const std::string& text);
 
-  // Looks at the disk again for the video's MP4 and sets column 1 from it: "*" when
-  // the MP4 stands and is this video's own (ConvertedHere).
+  // Looks at the disk again for the MP4s of the row's base name in its folder, names
+  // the MP4 of each row that makes one there (AssignOutputNames), and sets column 1
+  // from it: "*" when the MP4 stands and is the video's own (ConvertedHere).
   void UpdateEncodedMarker(std::size_t row);
 
  private:
   bool IsFile(const std::string& path) const;
   // The path a row would get, or nothing when its folder cannot be resolved.
   std::optional<std::string> FileOf(const std::string& given_path) const;
+  // Of rows whose MP4s share one folder and base name ("<folder>/<base>"): the key.
+  std::string GroupOf(const VideoRow& row) const;
+  // Names the MP4s of the rows of these groups, from the disk, and sets their markers.
+  void NameOutputs(const std::vector<std::string>& groups);
+  void NameGroup(const std::vector<std::size_t>& rows);
 
   const Workspace& workspace_;
   const FileSystem& files_;
   const std::vector<std::string>& video_exts_;
   std::vector<VideoRow> rows_;
   ListedPaths listed_;
-  ListedPaths outputs_;  // the MP4s the rows make
+  OutputPlace place_;
+  ListedPaths groups_;  // the rows of each GroupOf, counted
   std::size_t selected_count_ = 0;
   std::optional<std::size_t> focused_;
   std::size_t changes_ = 0;

@@ -52,17 +52,52 @@ std::string MergedListText(const std::string& text, const VideoList& list, const
   return merged;
 }
 
+std::map<std::string, std::string> ParseRoots(const std::string& text) {
+  std::map<std::string, std::string> roots;
+  for (const std::string& line : NonEmptyLines(text)) {
+    const std::size_t blank = line.find(' ');
+    const std::optional<int> length = ParsePlainNumber(line.substr(0, blank));
+    if (blank == std::string::npos || !length || *length <= 0) continue;
+    const std::string path = line.substr(blank + 1);
+    if (static_cast<std::size_t>(*length) < path.size()) roots[path] = path.substr(0, *length);
+  }
+  return roots;
+}
+
+std::string RootsText(const std::vector<std::string>& paths, const VideoList& list, const std::string& before) {
+  std::map<std::string, std::string> roots = ParseRoots(before);
+  for (std::size_t row = 0; row < list.RowCount(); ++row) roots[list.EntryPath(row)] = list.Row(row).root;
+  std::string text;
+  for (const std::string& path : paths) {
+    const auto root = roots.find(path);
+    if (root == roots.end() || root->second.empty() || path.compare(0, root->second.size(), root->second) != 0)
+      continue;
+    text += std::to_string(root->second.size()) + " " + path + "\r\n";
+  }
+  return text;
+}
+
 StoredList LoadVideoList(VideoList& list, const FileSystem& files, const Workspace& workspace) {
   const std::optional<std::string> text = files.ReadWholeFile(workspace.ListFile());
-  if (text)
-    for (const std::string& line : VideoListLines(*text)) list.AddVideo(line);
+  if (!text) return {RowPaths(list)};
+  const auto roots = ParseRoots(files.ReadWholeFile(workspace.ListRootsFile()).value_or(""));
+  for (const std::string& line : VideoListLines(*text)) {
+    const auto root = roots.find(line);
+    list.AddVideo(line, root == roots.end() ? std::string() : root->second);
+  }
   return {RowPaths(list)};
 }
 
 StoredList SaveVideoList(const VideoList& list, const StoredList& stored, FileSystem& files,
                          const Workspace& workspace) {
   const std::string now = ReadFileOrNothing(files, workspace.ListFile());
-  files.ReplaceWholeFile(workspace.ListFile(), MergedListText(now, list, stored, files, workspace));
+  const std::string merged = MergedListText(now, list, stored, files, workspace);
+  const std::string roots =
+      RootsText(VideoListLines(merged), list, ReadFileOrNothing(files, workspace.ListRootsFile()));
+  // The folders first: a list.log whose rows lost theirs would put MP4s elsewhere.
+  if (!roots.empty() || files.Exists(workspace.ListRootsFile()))
+    files.ReplaceWholeFile(workspace.ListRootsFile(), roots);
+  files.ReplaceWholeFile(workspace.ListFile(), merged);
   return {RowPaths(list)};
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <map>
 #include <string>
 #include <vector>
 
@@ -13,14 +14,19 @@ class Workspace;
 // Several processes keep it at once (windows and command lines): each reads it, and
 // writes back only its own changes, under the lock on list.log.lock.
 
+// list.roots beside it: for a row that came in with a folder, the length of that
+// folder's path in bytes, a blank and the row's path, so that its MP4 can keep its
+// place under the folder's name; rows that came alone have no line. Written with
+// list.log, from the lines list.log keeps.
+
 // The rows list.log gave when this list read it, or last wrote it: what a save
 // compares the list with to know which rows it added and removed.
 struct StoredList {
   std::vector<std::string> rows;
 };
 
-// Adds, through AddVideo, every line that names an existing file. A missing list.log
-// is an empty list.
+// Adds, through AddVideo, every line that names an existing file, with its folder
+// from list.roots. A missing list.log is an empty list.
 StoredList LoadVideoList(VideoList& list, const FileSystem& files, const Workspace& workspace);
 
 // Merges the list's own changes since `stored` into list.log as it is now, and
@@ -41,5 +47,10 @@ StoredList SaveVideoList(const VideoList& list, const StoredList& stored, FileSy
 std::string MergedListText(const std::string& text, const VideoList& list, const StoredList& stored,
                            const FileSystem& files, const Workspace& workspace);
 std::vector<std::string> VideoListLines(const std::string& text);
+// list.roots's text for `paths`, the lines list.log holds: each path's folder from the
+// list's rows, or else as `before` (list.roots as it is now) gave it; and the folders
+// a list.roots text gives, by path.
+std::string RootsText(const std::vector<std::string>& paths, const VideoList& list, const std::string& before);
+std::map<std::string, std::string> ParseRoots(const std::string& text);
 
 }  // namespace clipvane

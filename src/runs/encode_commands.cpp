@@ -3,7 +3,6 @@
 #include <map>
 #include <optional>
 
-#include "media/made_from.h"
 #include "platform/file_system.h"
 #include "platform/platform_error.h"
 #include "platform/shell.h"
@@ -57,18 +56,17 @@ class Command {
     MediaFacts facts;
     const std::string path = rows.ProbedPath(row, facts, record_);
     if (!context_.jobs.files.Exists(path)) return refuse({path, RefusalReason::kFileMissing, row});
-    if (const auto refused = JobRefusal(path, facts, workspace)) return refuse({path, *refused, row});
-    // Two jobs of one MP4 would share its job script and replace each other's MP4.
-    const std::size_t owner = Owner(rows, row);
-    if (owner != row) return refuse({path, RefusalReason::kSameResult, row, rows.Path(owner), owner});
+    const JobTarget target = rows.Target(row);
+    if (const auto refused = JobRefusal(path, target, facts, workspace)) return refuse({path, *refused, row});
     try {
       // The record names the build before anything could take its files for an ended job's.
-      const JobBuild build = BuildJobScript(path, facts, context_.jobs, [&](const JobBuild& built) {
-        const JobChange noted = Job(record).NoteBuild(built.build);
+      const JobBuild build = BuildJobScript(path, target, facts, context_.jobs, [&](const JobBuild& built) {
+        const JobChange noted = Job(record).NoteBuild(built.build, built.files.output);
         if (!noted)
           throw PlatformError("Cannot note the job in " + record + ": " + JobChangeFailureText(noted.error()));
         before.build = built.build;
         before.video = path;
+        before.output = built.files.output;
       });
       if (build.refused) return refuse({path, *build.refused, row});
       const JobFiles& files = build.files;
@@ -122,32 +120,6 @@ class Command {
     return JobRecord(context_.jobs.files, record, context_.jobs.setup.workspace.Style());
   }
 
-  // The row that may write the MP4 of `row`: the row's own, unless another listed row
-  // makes the same MP4 and owns it.
-  std::size_t Owner(EncodeRows& rows, std::size_t row) {
-    const Workspace& workspace = context_.jobs.setup.workspace;
-    const PathStyle style = workspace.Style();
-    const auto key = [&](std::size_t r) {
-      const std::string output = workspace.OutputPath(rows.Path(r));
-      return style == PathStyle::kWindows ? AsciiLower(output) : output;
-    };
-    if (!owners_) {
-      // Once per command: which rows make one MP4 together, and whose it is.
-      owners_.emplace();
-      std::map<std::string, std::vector<std::size_t>> sharing;
-      for (std::size_t r = 0; r < rows.RowCount(); ++r) sharing[key(r)].push_back(r);
-      for (const auto& [output, group] : sharing) {
-        if (group.size() < 2) continue;
-        std::vector<std::string> paths;
-        for (std::size_t r : group) paths.push_back(rows.Path(r));
-        const auto recorded = RecordedSource(workspace.OutputPath(paths.front()), context_.jobs.files, style);
-        (*owners_)[output] = group[OutputOwner(paths, recorded, style)];
-      }
-    }
-    const auto owner = owners_->find(key(row));
-    return owner == owners_->end() ? row : owner->second;
-  }
-
   std::string Refuse(Refusal refusal) {
     result_.refused.push_back(std::move(refusal));
     return {};
@@ -159,7 +131,6 @@ class Command {
   Progress record_;
   std::size_t opened_ = 0;
   std::map<std::string, JobStatus> claims_;  // the records claimed and not handed over, as they were before
-  std::optional<std::map<std::string, std::size_t>> owners_;  // MP4 (folded) that several rows make, to its owner
 };
 
 EncodeResult WriteRunScripts(int queue_count, EncodeRows& rows, PowerAction action, EncodeCommandContext& context,

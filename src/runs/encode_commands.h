@@ -27,6 +27,8 @@ class EncodeRows {
   virtual bool IsSelected(std::size_t row) const = 0;
   // The row's video path as listed, without probing.
   virtual std::string Path(std::size_t row) const = 0;
+  // The row's MP4 and job name, unique among the rows.
+  virtual JobTarget Target(std::size_t row) const = 0;
   // The row's video path and facts, probing it first when it was never probed.
   virtual std::string ProbedPath(std::size_t row, MediaFacts& facts, const Progress& progress) = 0;
 };

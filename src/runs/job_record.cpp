@@ -182,9 +182,10 @@ JobChange JobRecord::HandOver(const ProcessIdentity& from, const ProcessIdentity
   });
 }
 
-JobChange JobRecord::NoteBuild(const std::string& build) {
+JobChange JobRecord::NoteBuild(const std::string& build, const std::string& output) {
   return Under([&](const JobStatus&, JobStatus& next) -> std::optional<JobChangeFailure> {
     next.build = build;
+    next.output = output;
     return std::nullopt;
   });
 }

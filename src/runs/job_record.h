@@ -105,8 +105,8 @@ class JobRecord {
   // The job that `from` owns is owned by `to` from now on (the script a command started,
   // or the queue it waits in): while it waits, or was stopped while it waited.
   [[nodiscard]] JobChange HandOver(const ProcessIdentity& from, const ProcessIdentity& to);
-  // The build of its script the job runs, once the script is written.
-  [[nodiscard]] JobChange NoteBuild(const std::string& build);
+  // The build of its script the job runs, and the MP4 it makes, once the script is written.
+  [[nodiscard]] JobChange NoteBuild(const std::string& build, const std::string& output);
   // The check recorded written but could not put the MP4 in place after all: failed.
   [[nodiscard]] JobChange RetractWritten(const std::string& cause);
 

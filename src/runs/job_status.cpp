@@ -62,6 +62,7 @@ std::string FormatJobStatus(const JobStatus& status) {
   }
   if (!status.build.empty()) text += "build=" + OneLine(status.build) + "\n";
   if (!status.video.empty()) text += "video=" + OneLine(status.video) + "\n";
+  if (!status.output.empty()) text += "output=" + OneLine(status.output) + "\n";
   return text;
 }
 
@@ -90,6 +91,8 @@ JobStatus ParseJobStatus(const std::string& text) {
       status.build = value;
     } else if (key == "video") {
       status.video = value;
+    } else if (key == "output") {
+      status.output = value;
     }
   }
   return status;

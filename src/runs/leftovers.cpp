@@ -32,6 +32,9 @@ std::vector<std::string> RemoveLeftovers(const Workspace& workspace, FileSystem&
   // named after a video, that a job keeps or left.
   std::map<std::string, Keep> builds;
   std::set<std::string> kept_avs, ended_avs;
+  // Where builds make their MP4s: incoming, as earlier versions' records say nothing,
+  // and the folder of each MP4 a record names.
+  std::set<std::string> folders{workspace.Temp(), workspace.Incoming()};
   for (const std::string& record : JobRecordsIn(files, workspace.Temp())) {
     const JobStatus job = ReadJobStatus(files, record);
     Keep keep = HoldsItsRow(files, record, job) ? Keep::kAll : Keep::kNothing;
@@ -43,11 +46,15 @@ std::vector<std::string> RemoveLeftovers(const Workspace& workspace, FileSystem&
       if (log.exists && log.size == 0) keep = Keep::kPrepared;
     }
     if (!job.build.empty()) builds[job.build] = std::max(builds[job.build], keep);
+    if (!job.output.empty()) {
+      const std::string folder = FolderPart(job.output, workspace.Style());
+      folders.insert(folder.substr(0, folder.size() - 1));
+    }
     if (job.video.empty()) continue;
     const AvsFiles avs = AvsScriptPaths(workspace, job.video);
     for (const std::string& path : {avs.ssa, avs.avs}) (keep == Keep::kNothing ? ended_avs : kept_avs).insert(path);
   }
-  for (const std::string& folder : {workspace.Temp(), workspace.Incoming()})
+  for (const std::string& folder : folders)
     for (const std::string& path : files.FilesIn(folder)) {
       const std::optional<BuildFileName> file = BuildOfFile(path, workspace);
       if (!file) continue;

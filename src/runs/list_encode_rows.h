@@ -14,6 +14,7 @@ class ListEncodeRows : public EncodeRows {
   std::size_t RowCount() const override;
   bool IsSelected(std::size_t row) const override;
   std::string Path(std::size_t row) const override;
+  JobTarget Target(std::size_t row) const override;
   std::string ProbedPath(std::size_t row, MediaFacts& facts, const Progress& progress) override;
 
  private:

@@ -26,7 +26,9 @@ Session::Session(Program& program, CoreServices& services)
       jobs_{{program.workspace, kNativeScriptDialect, program.settings, program.preset, program.startup.fontsdir},
             services.files,
             [this](const std::string& video, const std::string& subtitle, const std::string& source,
-                   const SsaStyleMetrics& metrics) { WriteAvs(video, subtitle, source, metrics); }} {}
+                   const SsaStyleMetrics& metrics) { WriteAvs(video, subtitle, source, metrics); }} {
+  list_.SetOutputPlace(OutputPlaceOf(program.settings, program.workspace));
+}
 
 void Session::OpenWorkspace() {
   program_.workspace.CreateFolders(services_.files);
@@ -47,12 +49,14 @@ std::unique_ptr<FileLock> Session::LockList() {
 }
 
 std::string Session::JobScript(std::size_t row) const {
-  return JobScriptPath(list_.EntryPath(row), program_.workspace, jobs_.setup.dialect);
+  return JobScriptPath(list_.Row(row).target.name, program_.workspace, jobs_.setup.dialect);
 }
 
-std::string Session::Output(std::size_t row) const { return program_.workspace.OutputPath(list_.EntryPath(row)); }
+std::string Session::Output(std::size_t row) const { return list_.Row(row).target.output; }
 
-std::string Session::JobLog(std::size_t row) const { return JobLogPath(list_.EntryPath(row), program_.workspace); }
+std::string Session::JobLog(std::size_t row) const {
+  return JobLogPath(list_.Row(row).target.name, program_.workspace);
+}
 
 FileStamp Session::OutputStamp(std::size_t row) const { return services_.files.Stamp(Output(row)); }
 
@@ -156,20 +160,23 @@ std::vector<std::string> Session::RunScripts(int queues) const {
   return RunScriptPaths(queues, program_.workspace, jobs_.setup.dialect);
 }
 
-std::string Session::OutputFolder() const { return program_.workspace.Incoming(); }
+std::string Session::OutputFolder() const { return list_.Place().folder; }
 
 std::string Session::ScriptFolder() const { return program_.workspace.Batch(); }
 
 char Session::Separator() const { return clipvane::Separator(program_.workspace.Style()); }
 
 SettingsCheck Session::LoadSettings() {
-  return clipvane::LoadSettings(program_.settings, program_.preset, *program_.ini);
+  const SettingsCheck check = clipvane::LoadSettings(program_.settings, program_.preset, *program_.ini);
+  list_.SetOutputPlace(OutputPlaceOf(program_.settings, program_.workspace));
+  return check;
 }
 
 SettingsCheck Session::SaveSettings() {
   const SettingsCheck check = clipvane::SaveSettings(program_.settings, program_.preset, *program_.ini);
   // The list takes the next drop's files at once, not only after a restart.
   program_.startup.videoexts = VideoExtensionList(program_.settings.videofileext);
+  list_.SetOutputPlace(OutputPlaceOf(program_.settings, program_.workspace));
   return check;
 }
 

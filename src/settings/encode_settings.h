@@ -49,13 +49,17 @@ struct EncodeSettings {
   // The class of the SAMI paragraphs to burn in (KRCC, ENCC), for files in two
   // languages; empty for whatever the file shows first.
   std::string subtitleclass;
+  // Where the MP4s go: a folder of the user's choice, or empty for the workspace's
+  // incoming folder; and whether a video added with a folder keeps its place under
+  // that folder's name there.
+  std::string outputfolder;
+  bool keepsubfolders = false;
 
   SettingsChoices choices;  // what the options dialog shows
 
-  // The saved keys' texts as the last load found them in the file, and what the load
-  // made of them, as a save would write them: a save tells the keys the user changed
-  // from those it only writes in their proper form.
-  std::map<std::string, std::string> stored, loaded;
+  // What the last load made of the saved keys, as a save would write them: a save
+  // writes only the keys whose value the user changed since.
+  std::map<std::string, std::string> loaded;
 };
 
 // What every load derives from the stored settings for the encoders. Only the store

@@ -130,6 +130,8 @@ SettingsCheck LoadRecord(EncodeSettings& settings, EncoderPreset& preset, const 
   // As the user wrote it: a save writes back exactly what was there.
   settings.videofileext = ini.ReadString(kSettingsSection, "videofileext", kDefaultVideoExtensions);
   settings.subtitleclass = TrimBlanks(ini.ReadString(kSettingsSection, "subtitleclass", ""));
+  settings.outputfolder = TrimBlanks(ini.ReadString(kSettingsSection, "outputfolder", ""));
+  settings.keepsubfolders = ReadBool(ini, "keepsubfolders", false);
 
   if (settings.platform == Device::kPhone) {
     // The screen fits do not apply: the picture keeps its shape within 1280x720.
@@ -171,12 +173,8 @@ SettingsCheck LoadSettings(EncodeSettings& settings, EncoderPreset& preset, cons
   // Every key as one change left them: a save tells its own changes from others' by them.
   const std::unique_ptr<FileLock> still = ini.HoldStill();
   const SettingsCheck check = LoadRecord(settings, preset, ini);
-  settings.stored.clear();
   settings.loaded.clear();
-  for (const auto& [key, value] : SavedKeys(settings)) {
-    settings.stored[key] = ini.ReadString(kSettingsSection, key, "");
-    settings.loaded[key] = value;
-  }
+  for (const auto& [key, value] : SavedKeys(settings)) settings.loaded[key] = value;
   return check;
 }
 
@@ -195,19 +193,17 @@ std::vector<std::pair<std::string, std::string>> SavedKeys(const EncodeSettings&
           {"needsubtitle", flag(settings.needsubtitle)},
           {"colorsubtitle", flag(settings.colorsubtitle)},
           {"videofileext", settings.videofileext},
-          {"subtitleclass", settings.subtitleclass}};
+          {"subtitleclass", settings.subtitleclass},
+          {"outputfolder", settings.outputfolder},
+          {"keepsubfolders", flag(settings.keepsubfolders)}};
 }
 
 SettingsCheck SaveSettings(EncodeSettings& settings, EncoderPreset& preset, IniProfile& ini) {
   std::vector<IniProfile::Change> changes;
-  for (const auto& [key, value] : SavedKeys(settings)) {
-    if (value != settings.loaded[key]) {
-      changes.push_back({key, value, std::nullopt});  // the user's own change
-    } else if (value != settings.stored[key]) {
-      // Only put in its proper form, which must not undo what another process wrote.
-      changes.push_back({key, value, settings.stored[key]});
-    }
-  }
+  // Only the user's own changes: every other key stays byte for byte as it is in the
+  // file, in whatever form its writer gave it, and whatever another process wrote.
+  for (const auto& [key, value] : SavedKeys(settings))
+    if (value != settings.loaded[key]) changes.push_back({key, value, std::nullopt});
   if (!changes.empty()) ini.WriteChanges(kSettingsSection, changes);
   return LoadSettings(settings, preset, ini);
 }

@@ -25,10 +25,6 @@ bool IsUnconvertible(RefusalReason reason) {
   return reason == RefusalReason::kNoPicture || reason == RefusalReason::kNoVideoStream;
 }
 
-std::string SameResultText(const Refusal& refusal) {
-  return refusal.path + Utf8ToAnsi(u8"\r\r앞의 동영상과 결과 파일 이름이 같아 건너뜁니다: ") + refusal.other_path;
-}
-
 // The refusals that pass `wanted`, worded by `text`, in one box; none when there are none.
 template <typename Wanted, typename Text>
 void TellInOneBox(const EncodeResult& result, Wanted wanted, Text text, std::vector<Notice>& notices) {
@@ -46,7 +42,7 @@ std::string ReasonText(const Refusal& refusal) {
       return Utf8ToAnsi(u8"배치 파일 이름이 일괄 인코딩 배치 파일과 같아 건너뜁니다. 동영상 파일 이름을 바꿔 주세요.");
     case RefusalReason::kNameTooLong: return Utf8ToAnsi(u8"파일 이름이 너무 길어 건너뜁니다.");
     case RefusalReason::kSubtitleNotAFile: return Utf8ToAnsi(u8"자막(.smi, .srt)이 파일이 아니어서 건너뜁니다.");
-    case RefusalReason::kInIncoming: return Utf8ToAnsi(u8"MP4 저장소(incoming) 안의 동영상이라 건너뜁니다.");
+    case RefusalReason::kInIncoming: return Utf8ToAnsi(u8"변환된 MP4 파일(저장 폴더 안)이라 건너뜁니다.");
     case RefusalReason::kCannotScript:
       return Utf8ToAnsi(u8"인코딩 배치 파일을 만들지 못해 건너뜁니다: ") + refusal.detail;
     case RefusalReason::kNotLaunched: return Utf8ToAnsi(u8"인코딩 배치 파일을 실행하지 못했습니다: ") + refusal.detail;
@@ -67,8 +63,6 @@ std::vector<Notice> SelectionNotices(const EncodeResult& result) {
       notices.push_back({refusal.path + Utf8ToAnsi(u8"\r\r선택한 파일이 존재하지 않습니다."), Utf8ToAnsi(u8"알림")});
     if (refusal.reason == RefusalReason::kSourceIsOutput)
       notices.push_back({SourceIsOutputText(refusal.path), Utf8ToAnsi(u8"알림")});
-    if (refusal.reason == RefusalReason::kSameResult)
-      notices.push_back({SameResultText(refusal), Utf8ToAnsi(u8"알림")});
     if (IsUnconvertible(refusal.reason)) notices.push_back({UnconvertibleText(refusal), Utf8ToAnsi(u8"알림")});
     if (const std::string reason = ReasonText(refusal); !reason.empty())
       notices.push_back({refusal.path + "\r\r" + reason, Utf8ToAnsi(u8"알림")});
@@ -88,8 +82,6 @@ std::vector<Notice> WholeListNotices(const EncodeResult& result, bool batch_file
   TellInOneBox(
       result, [](RefusalReason reason) { return reason == RefusalReason::kSourceIsOutput; },
       [](const Refusal& refusal) { return SourceIsOutputText(refusal.path); }, notices);
-  TellInOneBox(
-      result, [](RefusalReason reason) { return reason == RefusalReason::kSameResult; }, SameResultText, notices);
   TellInOneBox(result, IsUnconvertible, UnconvertibleText, notices);
   for (const RefusalReason wanted :
        {RefusalReason::kRunScriptName, RefusalReason::kNameTooLong, RefusalReason::kSubtitleNotAFile,

@@ -43,7 +43,7 @@ TEST_F(CliTest, ListCommandsSayWhatTheyRefuseAndNeverTouchAFile) {
   ExpectSaid("not added: " + Video("notes.txt") + ": not a video");
   ExpectSaid("/./clip.avi: already listed");
   const std::string other = kOther.substr(0, kOther.size() - 4);
-  EXPECT_EQ(out.str(), "1\t \tclip\tOK\n2\t \t" + other + "\t-\n");
+  EXPECT_EQ(out.str(), "1\t \tclip\tOK\tclip.mp4\n2\t \t" + other + "\t-\t" + other + ".mp4\n");
   EXPECT_EQ(NativeFileSystem().ReadWholeFile(app / "list.log"), Video("clip.avi") + "\r\n" + Video(kOther) + "\r\n");
   EXPECT_TRUE(Says({"add", "--wait", odd}, 2, "unknown option --wait"));
   EXPECT_TRUE(Says({"add", "--", odd, "--"}, 1, "not added: --: "));  // after "--" every word is a file, "--" too
@@ -56,7 +56,8 @@ TEST_F(CliTest, ListCommandsSayWhatTheyRefuseAndNeverTouchAFile) {
   ExpectSaid("no row 4");
   app.WriteFile("incoming/" + other + ".mp4", "done");
   EXPECT_EQ(Cli({"refresh"}), 0);
-  EXPECT_EQ(out.str().rfind("1\t \tclip\tOK\n2\t*\t" + other + "\t-\n3\t \t-odd", 0), 0u) << out.str();
+  EXPECT_EQ(out.str().rfind("1\t \tclip\tOK\tclip.mp4\n2\t*\t" + other + "\t-\t" + other + ".mp4\n3\t \t-odd", 0), 0u)
+      << out.str();
   EXPECT_EQ(Cli({"clear-encoded"}), 0);
   EXPECT_EQ(Cli({"remove", "1", "2"}), 0);
   EXPECT_EQ(Cli({"list"}), 0);
@@ -77,13 +78,14 @@ TEST_F(CliTest, SettingsAreShownAndSavedWithTheStoresRules) {
         "platform=3: takes 0 (iPod touch and iPhone), 1 (iPod nano and Classic) or 2 (phone, H.264)",
         "subtitleclass=KR CC: takes a SAMI class name", "colorsubtitle=2: takes 1 or 0",
         "fontsize=8,1: takes two size numbers from 0 to 7", "title=Mine: read only", "colour=1: not a setting",
-        "videofileext=avi,.mp4: takes extensions without the dot"})
+        "videofileext=avi,.mp4: takes extensions without the dot", "outputfolder=mp4: takes a folder's full path"})
     EXPECT_TRUE(Says({"settings", "display=0", said.substr(0, said.find(": "))}, 2, "settings: " + said));
   EXPECT_TRUE(Says({"settings"}, 0, "iPod touch"));
   EXPECT_NE(out.str().find("display=3\n"), std::string::npos);
   EXPECT_NE(out.str().find("videofileext=avi,mpg,mpeg,asf,wmv,mp4,"), std::string::npos);
   EXPECT_EQ(Cli({"settings", "display=0", "videofileext=AVI, xyz", "platform=2", "subtitleclass=ENCC"}), 0);
-  EXPECT_NE(out.str().find("subtitleclass=ENCC\n# what they give\nframe=1280x720\nvideo=h264"), std::string::npos);
+  EXPECT_NE(out.str().find("subtitleclass=ENCC\noutputfolder=\nkeepsubfolders=0\n# what they give\nframe=1280x720"),
+            std::string::npos);
   EXPECT_EQ(Cli({"add", videos_->WriteFile("concert.xyz", "video")}), 0) << err.str();  // the new list counts
 }
 
@@ -142,14 +144,13 @@ TEST_F(CliTest, RowsLeftOutAreNamedWithTheirReasonAndFailTheCommand) {
   EXPECT_EQ(Cli({"refresh"}), 0);
   EXPECT_EQ(err.str(),
             "clipvane-cli: row 2: " + notes + ": not a video\nrefreshed 2 rows: 1 without a picture, 0 encoded\n");
-  // A row whose MP4 another row makes is named with that row and the MP4. (Which jobs
+  // A video of the same name from another folder gets an MP4 of its own. (Which jobs
   // cannot be built, such as a name too long or a subtitle that is no file: tests/jobs.)
   std::filesystem::create_directories(Video("b"));
   const std::string same = videos_->WriteFile("b/clip.avi", clip);
   EXPECT_EQ(Cli({"add", same}), 0) << err.str();
-  EXPECT_TRUE(Says(
-      {"encode", "3"}, 1,
-      "row 3: " + same + ": same result as row 1 (" + Video("clip.avi") + "): both make " + app / "incoming/clip.mp4"));
+  EXPECT_NE(out.str().find("3\t \tclip\t-\tclip (2).mp4\n"), std::string::npos) << out.str();
+  EXPECT_TRUE(Says({"encode", "3"}, 0, "started " + same));
 }
 
 // A job script that does not start (here: no sh on PATH) is no job started: the row is

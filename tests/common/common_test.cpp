@@ -60,9 +60,9 @@ TEST(Workspace, KeepsItsDataInTheUsersFolderOnlyWhenItsOwnCannotBeWritten) {
   for (const auto& [writable, user, data] : cases)
     EXPECT_EQ(ChooseDataDir("/opt/cv/", writable, user, PathStyle::kPosix), data) << writable << user;
   const Workspace apart("/opt/cv/", "/home/u/.local/share/clipvane/", PathStyle::kPosix);
-  EXPECT_EQ(apart.SettingsFile() + "|" + apart.ListLockFile() + "|" + apart.OutputPath("/v/a.avi") + "|" + apart.Bin(),
+  EXPECT_EQ(apart.SettingsFile() + "|" + apart.ListLockFile() + "|" + apart.Incoming() + "|" + apart.Bin(),
             "/home/u/.local/share/clipvane/MP4.ini|/home/u/.local/share/clipvane/list.log.lock|"
-            "/home/u/.local/share/clipvane/incoming/a.mp4|/opt/cv/bin");
+            "/home/u/.local/share/clipvane/incoming|/opt/cv/bin");
 }
 
 TEST(Workspace, CreatesItsFoldersAndLeavesAPlainFileAlone) {

@@ -192,6 +192,9 @@ class JobScriptTest : public ::testing::Test {
     preset_.displaymode = DisplayMode::kFit;
     preset_.subtitlefontsize = 5;
   }
+  JobTarget Lone(const std::string& video) const {
+    return LoneJobTarget(video, {workspace_.Incoming()}, PathStyle::kWindows);
+  }
   JobBuild Build(const std::string& video = "D:\\Videos\\Holiday.avi") {
     JobContext context{{workspace_, ScriptDialect::kWindowsBatch, settings_, preset_, "C:\\WINDOWS\\Fonts\\"},
                        files_,
@@ -200,7 +203,7 @@ class JobScriptTest : public ::testing::Test {
                          avs_calls_.push_back(video_path + " <- " + source + " font " + std::to_string(m.font_size));
                          avs_subtitles_.push_back(subtitle);
                        }};
-    return BuildJobScript(video, facts_, context);
+    return BuildJobScript(video, Lone(video), facts_, context);
   }
 
   Workspace workspace_{"D:\\Conv\\", PathStyle::kWindows};
@@ -317,8 +320,9 @@ TEST_F(JobScriptTest, EveryFileAJobMakesIsTheVideosOwnOrKnownAsItsBuilds) {
           ASSERT_EQ(LoadSettings(settings_, preset_, *OpenIniProfile(temp / "MP4.ini")), SettingsCheck::kAccepted);
           settings_.subtitlesync = sync;
           settings_.colorsubtitle = colour;
-          const JobPlan plan = PlanJob(video, facts_, *subtitle ? "D:\\Videos\\Holiday" + std::string(subtitle) : "",
-                                       "D:\\Conv\\temp\\qv1A2B.tmp", setup);
+          const JobPlan plan =
+              PlanJob(video, Lone(video), facts_, *subtitle ? "D:\\Videos\\Holiday" + std::string(subtitle) : "",
+                      "D:\\Conv\\temp\\qv1A2B.tmp", setup);
           const JobFiles& own = plan.files;
           std::vector<std::string> named;
           for (const std::vector<ScriptStep>* steps : {&plan.steps, &plan.on_failure})
@@ -393,14 +397,19 @@ TEST(BuildJobScriptOnDisk, RefusesAnOddSubtitleAndLeavesNothingOfAFailedBuild) {
   const MediaFacts facts = Facts(320, 240);
   files.MakeFolders(temp / "odd.smi");
   const std::string odd = temp.WriteFile("odd.avi", "v");
-  EXPECT_EQ(BuildJobScript(odd, facts, context).refused, RefusalReason::kSubtitleNotAFile);
+  EXPECT_EQ(BuildJobScript(odd, LoneJobTarget(odd, {workspace.Incoming()}, kNativePathStyle), facts, context).refused,
+            RefusalReason::kSubtitleNotAFile);
 #ifdef _WIN32
   const std::string too_long =
       temp / std::string(250 - temp.Path().size(), 'n') + ".avi";  // its script passes MAX_PATH
-  EXPECT_THROW(BuildJobScript(too_long, facts, context), PlatformError);
+  EXPECT_THROW(
+      BuildJobScript(too_long, LoneJobTarget(too_long, {workspace.Incoming()}, kNativePathStyle), facts, context),
+      PlatformError);
 #else
   const std::string too_long = temp / std::string(252, 'n') + ".ts";
-  EXPECT_EQ(BuildJobScript(too_long, facts, context).refused, RefusalReason::kNameTooLong);
+  EXPECT_EQ(BuildJobScript(too_long, LoneJobTarget(too_long, {workspace.Incoming()}, kNativePathStyle), facts, context)
+                .refused,
+            RefusalReason::kNameTooLong);
 #endif
   EXPECT_TRUE(files.FilesIn(workspace.Temp()).empty());
   EXPECT_TRUE(files.FilesIn(workspace.Batch()).empty());

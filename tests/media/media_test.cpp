@@ -35,7 +35,7 @@ class VideoListTest : public ::testing::Test {
   }
   // Puts the finished MP4 of a video into incoming.
   std::string Encoded(const std::string& video_path) {
-    const std::string mp4 = workspace.OutputPath(video_path);
+    const std::string mp4 = LoneJobTarget(video_path, {workspace.Incoming()}, PathStyle::kWindows).output;
     files.files[mp4] = "mp4";
     return mp4;
   }

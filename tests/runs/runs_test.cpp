@@ -86,6 +86,9 @@ class FakeRows : public EncodeRows {
   std::size_t RowCount() const override { return paths_.size(); }
   bool IsSelected(std::size_t row) const override { return selected_[row]; }
   std::string Path(std::size_t row) const override { return paths_[row]; }
+  JobTarget Target(std::size_t row) const override {
+    return LoneJobTarget(paths_[row], {"D:\\Conv\\incoming"}, PathStyle::kWindows);
+  }
   std::string ProbedPath(std::size_t row, MediaFacts& facts, const Progress& progress) override {
     probed.push_back(row);
     Report(progress, ProgressStep::Kind::kChecked, paths_[row]);
@@ -136,7 +139,9 @@ TEST_F(EncodeCommandsTest, SelectionStartsAtMostFourInListOrderAndNamesTheRest) 
   EXPECT_EQ(result.scripted[1], (ScriptedJob{"D:\\V\\c.avi", 2, "D:\\Conv\\incoming\\c.mp4", "D:\\Conv\\batch\\c.log",
                                              "D:\\Conv\\batch\\c.bat", RecordOf("D:\\V\\c.avi")}));
   // Each job waits in the process its script became, and its record names its build.
-  EXPECT_EQ(files_.files.at(RecordOf("D:\\V\\c.avi")), "state=waiting\npid=1002\nbuild=qv1A2B\nvideo=D:\\V\\c.avi\n");
+  EXPECT_EQ(files_.files.at(RecordOf("D:\\V\\c.avi")),
+            "state=waiting\npid=1002\nbuild=qv1A2B\nvideo=D:\\V\\c.avi\n"
+            "output=D:\\Conv\\incoming\\c.mp4\n");
   EXPECT_EQ(rows.probed, (std::vector<std::size_t>{0, 2, 3, 4}));  // the fifth selected row is not looked at
   EXPECT_EQ(result.refused, (std::vector<Refusal>{{"D:\\V\\f.avi", RefusalReason::kNotStarted, 5}}));
   EXPECT_EQ(result.steps, forwarded_);
@@ -172,32 +177,6 @@ TEST_F(EncodeCommandsTest, VideosWithoutAJobAreRefusedWithTheirReasonAndTheOther
   EncodeSelection(rows, context_);
   EXPECT_EQ(Stored("D:\\Videos\\here.avi").cause, "did not start: cmd: not found");
   EXPECT_EQ(Stored("D:\\Videos\\gone.avi"), JobStatus{});
-}
-
-// One MP4, one job, whatever command wrote it: of the listed videos that make one MP4
-// only the one it was made from, or else the first, may write it; the others are
-// refused naming that row, selected or not, and get no script.
-TEST_F(EncodeCommandsTest, AVideoWhoseMp4AnotherListedRowMakesIsRefused) {
-  FakeRows rows(files_,
-                {"D:\\Videos\\good.avi", "D:\\Other\\GOOD.wmv", "D:\\Videos\\else.avi", "D:\\Videos\\c\\good.avi"},
-                {false, true, true, true});
-  const EncodeResult selection = EncodeSelection(rows, context_);
-  const auto same_as = [](const std::string& path, std::size_t row, const std::string& owner, std::size_t owner_row) {
-    return Refusal{path, RefusalReason::kSameResult, row, owner, owner_row};
-  };
-  EXPECT_EQ(selection.refused,
-            (std::vector<Refusal>{same_as("D:\\Other\\GOOD.wmv", 1, "D:\\Videos\\good.avi", 0),
-                                  same_as("D:\\Videos\\c\\good.avi", 3, "D:\\Videos\\good.avi", 0)}));
-  EXPECT_EQ(Scripts(selection), Texts{"D:\\Conv\\batch\\else.bat"});
-  // The MP4 standing now was made from the fourth row's video, as its job noted.
-  files_.files["D:\\Conv\\incoming\\good.mp4"] = "mp4";
-  files_.files["D:\\Conv\\incoming\\.sources\\good.mp4.txt"] = "D:\\Videos\\c\\good.avi\n";
-  const EncodeResult whole = EncodeWholeList(2, rows, PowerAction::kNone, context_);
-  EXPECT_EQ(whole.refused, (std::vector<Refusal>{same_as("D:\\Videos\\good.avi", 0, "D:\\Videos\\c\\good.avi", 3),
-                                                 same_as("D:\\Other\\GOOD.wmv", 1, "D:\\Videos\\c\\good.avi", 3)}));
-  EXPECT_EQ(files_.files.at("D:\\Conv\\batch\\encode_all.bat"),
-            "call \"D:\\Conv\\batch\\else.bat\"\r\ncall \"D:\\Conv\\batch\\good.bat\"\r\n");
-  EXPECT_NE(files_.files.at("D:\\Conv\\batch\\good.bat").find("D:\\Videos\\c\\good.avi"), std::string::npos);
 }
 
 // Every state a row's record can be in, against every way of starting its job: a job
@@ -250,6 +229,7 @@ TEST_F(EncodeCommandsTest, EveryStateOfARowAgainstEveryWayOfStartingIt) {
       if (!c.held) {
         expected.build = "qv1A2B";
         expected.video = video;
+        expected.output = "D:\\Conv\\incoming\\a.mp4";
       }
       EXPECT_EQ(Stored(video), expected) << said;
       EXPECT_EQ(files_.Exists(stop), c.held && c.stop_requested) << said;

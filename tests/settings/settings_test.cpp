@@ -85,41 +85,33 @@ TEST_F(SettingsTest, LoadDerivesThePresetsTheSizeAndFontPairsAndTheVideoList) {
   }
 }
 
-TEST_F(SettingsTest, SaveWritesTheKeysAsTheDialogShowsThemAndReloads) {
+TEST_F(SettingsTest, SaveWritesOnlyTheKeysTheUserChangedAndReloads) {
   Load(
       "qulity=7\r\nplatform=5\r\naudiosync=5\r\nsubtitlesync=-1\r\nneedsubtitle=no\r\ncolorsubtitle=yes\r\n"
-      "subtitleclass= ENCC \r\n");
-  // Saved as loaded: a quality or device outside the list selects nothing (-1), any
-  // non-zero number is on, a word keeps the default.
+      "subtitleclass= ENCC \r\nfontname=Gulim.TTC,Gulim\r\n");
+  // Every key the user did not change stays byte for byte, in whatever form it has.
   settings_.choices.display = 2;
   settings_.plainsizeindex = 5;
   settings_.colorsizeindex = 7;
-  settings_.fontfile = "nanumgothic.ttf";
-  settings_.fontface = "nanum gothic";
+  settings_.outputfolder = "D:\\MP4";
   ASSERT_EQ(SaveSettings(settings_, preset_, *ini_), SettingsCheck::kAccepted);
   std::string saved;
   for (const char* key :
        {"audiosync", "subtitlesync", "fontsize", "display", "qulity", "platform", "noresizefor43scale", "fontname",
-        "needsubtitle", "colorsubtitle", "title", "videofileext", "subtitleclass"})
+        "needsubtitle", "colorsubtitle", "title", "videofileext", "subtitleclass", "outputfolder", "keepsubfolders"})
     saved += std::string(key) + "=" + Saved(key) + ";";
   EXPECT_EQ(saved,
-            "audiosync=1;subtitlesync=1;fontsize=5,7;display=2;qulity=-1;platform=-1;noresizefor43scale=1;"
-            "fontname=nanumgothic.ttf,nanum gothic;needsubtitle=1;colorsubtitle=0;title=absent;"
-            "videofileext=" +
-                std::string(kDefaultVideoExtensions) + ";subtitleclass=ENCC;");  // a new file gets the list
-  EXPECT_EQ(Loaded(), "lavc 300/64 23fps 320x240 mode0 sizes 5,7=7 C:\\WINDOWS\\Fonts\\nanumgothic.ttf|nanum gothic " +
-                          kVideos);  // reloaded at once
-  // Another process changes two keys meanwhile; the next save writes only this one's
-  // change, and a key it would only put in its proper form stays as the other wrote it.
+            "audiosync=5;subtitlesync=-1;fontsize=5,7;display=2;qulity=7;platform=5;noresizefor43scale=absent;"
+            "fontname=Gulim.TTC,Gulim;needsubtitle=no;colorsubtitle=yes;title=absent;videofileext=absent;"
+            "subtitleclass=ENCC;outputfolder=D:\\MP4;keepsubfolders=absent;");
+  EXPECT_EQ(Loaded(),
+            "lavc 300/64 23fps 320x240 mode0 sizes 5,7=7 C:\\WINDOWS\\Fonts\\gulim.ttc|gulim " + kVideos);  // reloaded
+  // Another process changes two keys meanwhile; the next save writes only this one's change.
   OpenIniProfile(temp_ / "MP4.ini")->WriteString("default", "qulity", "1");
   OpenIniProfile(temp_ / "MP4.ini")->WriteString("default", "audiosync", "yes");
   settings_.choices.display = 1;
   ASSERT_EQ(SaveSettings(settings_, preset_, *ini_), SettingsCheck::kAccepted);
   EXPECT_EQ(Saved("display") + Saved("qulity") + Saved("audiosync"), "11yes");
-  // A list the user wrote is written back as it was.
-  Load("videofileext=AVI, Mkv\r\n");
-  ASSERT_EQ(SaveSettings(settings_, preset_, *ini_), SettingsCheck::kAccepted);
-  EXPECT_EQ(Saved("videofileext"), "AVI, Mkv");
 }
 
 TEST(VideoExtensionText, TakesExtensionsWithoutTheDotAndNothingElse) {

@@ -129,7 +129,8 @@ TEST_F(ConversionTest, AnEarlierMp4StaysWhenTheDiskFills) {
   const SmallDisk disk(app_->Work().Incoming(), "2m");
   if (!disk.Mounted()) GTEST_SKIP() << "a tmpfs can be mounted only as root";
   FileSystem& files = NativeFileSystem();
-  const std::string mp4 = app_->Work().OutputPath(video_), filler = app_->Work().Incoming() + "\\filler";
+  const std::string mp4 = LoneJobTarget(video_, {app_->Work().Incoming()}, kNativePathStyle).output,
+                    filler = app_->Work().Incoming() + "\\filler";
   files.ReplaceWholeFile(mp4, "the earlier MP4");
   disk.FillLeaving(filler, 8 * 1024);  // less than any MP4
   EXPECT_NE(app_->BuildAndRun(video_, facts_, PresetSettings()).status, 0);

@@ -186,7 +186,8 @@ JobBuild ToolAppDir::Build(const std::string& video, const MediaFacts& facts, co
                            AvsScriptWriter write_avs) const {
   const JobSetup setup{workspace_, kNativeScriptDialect, job.settings, job.preset, job.fontsdir};
   JobContext context{setup, NativeFileSystem(), std::move(write_avs)};
-  JobBuild build = BuildJobScript(video, facts, context);
+  JobBuild build =
+      BuildJobScript(video, LoneJobTarget(video, {workspace_.Incoming()}, kNativePathStyle), facts, context);
   if (build.files.script.empty()) throw std::runtime_error("no job script for " + video);
   return build;
 }
@@ -197,7 +198,7 @@ ToolAppDir::Run ToolAppDir::BuildAndRun(const std::string& video, const MediaFac
   const ProgramRun ran = RunProgram(kNativeScriptDialect == ScriptDialect::kWindowsBatch
                                         ? std::vector<std::string>{"cmd.exe", "/d", "/c", build.files.script}
                                         : std::vector<std::string>{"sh", build.files.script});
-  return {workspace_.OutputPath(video), ran.output + ran.errors, ran.status};
+  return {build.files.output, ran.output + ran.errors, ran.status};
 }
 
 #ifdef _WIN32

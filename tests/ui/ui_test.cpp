@@ -54,7 +54,6 @@ TEST(Notices, AnEncodeResultIsToldAsTheProductAlwaysHas) {
                     {"D:\\broken.avi", RefusalReason::kNoPicture},
                     {"D:\\a.mp4", RefusalReason::kSourceIsOutput},
                     {"D:\\b.mp4", RefusalReason::kSourceIsOutput},
-                    {"D:\\c\\a.avi", RefusalReason::kSameResult, 5, "D:\\a.avi", 2},
                     {"D:\\notes.avi", RefusalReason::kNoVideoStream},
                     {"D:\\encode_all.avi", RefusalReason::kRunScriptName},
                     cannot,
