@@ -17,8 +17,7 @@ std::vector<std::string> ConvertSubtitleToSsa(const FileSystem& files, const std
   const std::string text = SamiTextFromBytes(*bytes);
   const std::string title = VideoBaseName(path, path_style);
   if (IsSrtSubtitle(path, path_style)) return SsaLinesFromSrt(SplitLines(text), title, style, colours);
-  return SsaLinesFromSami(SplitLines(sami_class.empty() ? text : KeepSamiClass(text, sami_class)), title, style,
-                          colours);
+  return SsaLinesFromSami(SplitLines(KeepSamiClass(text, sami_class)), title, style, colours);
 }
 
 }  // namespace clipvane

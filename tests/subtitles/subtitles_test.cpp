@@ -97,16 +97,24 @@ TEST(SamiClasses, KeepsOnlyTheChosenLanguageWhereAFileHasTwo) {
       "<SYNC Start=2><P Class=KRCC>&nbsp;<P Class=ENCC>&nbsp;\r\n</BODY>";
   const std::string two_blocks = "<SYNC Start=1><P Class=KRCC>K\n<SYNC Start=1><P Class=ENCC>E\n<SYNC Start=2>&nbsp;";
   EXPECT_EQ(SamiClasses(one_block), (Lines{"KRCC", "encc"}));
+  const std::string kept_korean =
+      "<STYLE>.KRCC {lang:ko}</STYLE>\r\n<SYNC Start=1><P Class=KRCC>\xC7\xD1<br>x\r\n\r\n<SYNC Start=2><P "
+      "Class=KRCC>&nbsp;\r\n</BODY>";
   const std::tuple<std::string, std::string, std::string> cases[] = {
       {one_block, "ENCC",
        "<STYLE>.KRCC {lang:ko}</STYLE>\r\n<SYNC Start=1>\r\n<p class=\"encc\">Hi</P>\r\n<SYNC Start=2><P "
        "Class=ENCC>&nbsp;"
        "\r\n</BODY>"},
-      {one_block, "krcc",
-       "<STYLE>.KRCC {lang:ko}</STYLE>\r\n<SYNC Start=1><P Class=KRCC>\xC7\xD1<br>x\r\n\r\n<SYNC Start=2><P "
-       "Class=KRCC>&nbsp;\r\n</BODY>"},
-      {two_blocks, "ENCC", "<SYNC Start=1>\n<SYNC Start=1><P Class=ENCC>E\n<SYNC Start=2>&nbsp;"},
-      {one_block, "", one_block},                                                  // 자동: as the file is
+      {one_block, "krcc", kept_korean},
+      {two_blocks, "ENCC", "\n<SYNC Start=1><P Class=ENCC>E\n<SYNC Start=2>&nbsp;"},
+      {two_blocks, "", "<SYNC Start=1><P Class=KRCC>K\n\n<SYNC Start=2>&nbsp;"},
+      {one_block, "", kept_korean},  // 자동: Korean first
+      {"<STYLE>.ENCC {lang:en-US} .SUB{Name:x; LANG: ko-KR}</STYLE><SYNC Start=1><P Class=ENCC>E<P Class=SUB>K", "",
+       "<STYLE>.ENCC {lang:en-US} .SUB{Name:x; LANG: ko-KR}</STYLE><SYNC Start=1><P Class=SUB>K"},
+      {"<STYLE>.A {Name:\xC7\xD1\xB1\xB9\xBE\xEE}</STYLE><P Class=B>E<P Class=A>K", "",
+       "<STYLE>.A {Name:\xC7\xD1\xB1\xB9\xBE\xEE}</STYLE><P Class=A>K"},
+      {"<STYLE>.AB {lang:ko}</STYLE><P Class=ENCC>E<P Class=A>J", "",
+       "<STYLE>.AB {lang:ko}</STYLE><P Class=ENCC>E<P Class=A>J"},                 // none Korean
       {one_block, "JPCC", one_block},                                              // a class the file does not have
       {"<SYNC Start=1><P Class=KRCC>K", "ENCC", "<SYNC Start=1><P Class=KRCC>K"},  // one language only
       {"<SYNC Start=1><P Class=KRCC>K<P Class=ENCC", "ENCC", "<SYNC Start=1><P Class=KRCC>K<P Class=ENCC"}};
