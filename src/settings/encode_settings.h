@@ -47,7 +47,7 @@ struct EncodeSettings {
   std::string fontface;
   std::string videofileext;  // the video extension list as MP4.ini holds it; start-up reads its own
   // The class of the SAMI paragraphs to burn in (KRCC, ENCC), for files in two
-  // languages; empty for whatever the file shows first.
+  // languages; empty for the Korean one, else whatever the file shows first.
   std::string subtitleclass;
   // Where the MP4s go: a folder of the user's choice, or empty for the workspace's
   // incoming folder; and whether a video added with a folder keeps its place under
