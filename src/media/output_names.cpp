@@ -33,9 +33,12 @@ std::string OutputFolderFor(const std::string& video, const std::string& root, c
   const std::string folder = FolderPart(video, style), top = root + Separator(style);
   // Only a video that lies under its added folder has a place below it there.
   if (folder.size() < top.size() || !SamePath(folder.substr(0, top.size()), top, style)) return place.folder;
-  const std::string below = folder.substr(top.size());
-  return place.folder + Separator(style) + FileNamePart(root, style) +
-         (below.empty() ? "" : Separator(style) + below.substr(0, below.size() - 1));
+  // A drive or "/" added whole has no name of its own to keep.
+  const std::string name = FileNamePart(root, style), below = folder.substr(top.size());
+  std::string result = place.folder;
+  if (!name.empty()) result += Separator(style) + name;
+  if (!below.empty()) result += Separator(style) + below.substr(0, below.size() - 1);
+  return result;
 }
 
 std::string OutputCandidate(const std::string& folder, const std::string& base, std::size_t n, PathStyle style) {

@@ -66,7 +66,9 @@ std::map<std::string, std::string> ParseRoots(const std::string& text) {
 
 std::string RootsText(const std::vector<std::string>& paths, const VideoList& list, const std::string& before) {
   std::map<std::string, std::string> roots = ParseRoots(before);
-  for (std::size_t row = 0; row < list.RowCount(); ++row) roots[list.EntryPath(row)] = list.Row(row).root;
+  // A row this list holds without a folder may have come with one in another process.
+  for (std::size_t row = 0; row < list.RowCount(); ++row)
+    if (!list.Row(row).root.empty()) roots[list.EntryPath(row)] = list.Row(row).root;
   std::string text;
   for (const std::string& path : paths) {
     const auto root = roots.find(path);

@@ -185,26 +185,41 @@ TEST_F(VideoListTest, RefusesWhatDoesNotQualifyAndSaysWhy) {
   EXPECT_EQ(list.EntryPath(1), clip);
 }
 
-// Videos of one base name make one MP4: it is the encoded one's only when its job
-// noted that video, or when no other listed video makes it; so clearing the encoded
-// rows never takes one whose own video was not converted.
-TEST_F(VideoListTest, OfVideosOfOneNameOnlyTheOneTheMp4WasMadeFromIsEncoded) {
-  const std::string first = Video("Same.avi"), second = "D:\\Other\\Same.mpg";
-  files.files[second] = "v";
+// Videos of one base name never share an MP4: each keeps the one its job noted, the
+// others take the next names no other video's note holds, in list order ("(2)", ...);
+// an MP4 without a note is the first video's, but marked encoded only when no other
+// listed video has its name. Clearing the encoded rows never takes one whose own
+// video was not converted.
+TEST_F(VideoListTest, VideosOfOneNameEachGetAnMp4OfTheirOwn) {
+  const std::string first = Video("Same.avi"), second = "D:\\Other\\Same.mpg", third = Video("c\\SAME.wmv");
+  for (const std::string& path : {second, third}) files.files[path] = "v";
   const std::string mp4 = Encoded(second);
   for (const std::string& path : {first, Video("Keep.avi"), second}) list.AddVideo(path);
-  EXPECT_EQ(list.Row(0).encoded_marker + list.Row(2).encoded_marker, "");  // whose is it? Nobody knows.
+  const auto outputs = [&] {
+    std::string said;
+    for (std::size_t row = 0; row < list.RowCount(); ++row)
+      said += FileNamePart(list.Row(row).target.output, PathStyle::kWindows) + list.Row(row).encoded_marker + "|";
+    return said;
+  };
+  EXPECT_EQ(outputs(), "Same.mp4|Keep.mp4|Same (2).mp4|");  // whose is it? Nobody knows.
   files.files[SourceRecordPath(mp4, PathStyle::kWindows)] = "D:\\OTHER\\same.MPG\n";
-  for (std::size_t row = 0; row < list.RowCount(); ++row) list.UpdateEncodedMarker(row);
-  EXPECT_EQ(list.Row(0).encoded_marker + "|" + list.Row(2).encoded_marker, "|*");
-  files.files.erase(mp4);  // the marker stays as last computed
+  files.files["D:\\Conv\\incoming\\Same (3).mp4"] = "the user's own";
+  list.AddVideo(third);
+  EXPECT_EQ(outputs(), "Same (2).mp4|Keep.mp4|Same.mp4*|Same (4).mp4|");
+  EXPECT_EQ(list.Row(0).target.name, "Same (2)");  // its script and log
+  files.files.erase(mp4);                          // the marker stays as last computed
   ClearEncoded(list);
-  EXPECT_EQ(Rows(), (Texts{"Same", "Keep"}));
+  EXPECT_EQ(Rows(), (Texts{"Same", "Keep", "SAME"}));
   Encoded(second);
-  list.UpdateEncodedMarker(0);  // alone now, and still not the video the MP4 was made from
-  EXPECT_EQ(list.Row(0).encoded_marker, "");
-  EXPECT_EQ(list.Listed().Count(), 2u);
+  list.RemoveVideo(2);
+  EXPECT_EQ(outputs(), "Same (2).mp4|Keep.mp4|");            // alone now, and still not the MP4's video
   EXPECT_TRUE(files.Exists(first) && files.Exists(second));  // rows go, files stay
+  // Under a folder of the user's choice, keeping the place below the folder added.
+  list.SetOutputPlace({"E:\\MP4", true});
+  list.AddVideo(third, "D:\\Videos\\");
+  EXPECT_EQ(list.Row(2).target.output, "E:\\MP4\\Videos\\c\\SAME.mp4");
+  EXPECT_EQ(list.Row(2).target.name, "SAME." + PathKey(list.Row(2).target.output, PathStyle::kWindows));
+  EXPECT_EQ(list.Row(0).target.output, "E:\\MP4\\Same.mp4");  // added alone
 }
 
 // Rows named 0..n-1 with these selected and this one focused (-1: none): what remains,
@@ -300,13 +315,19 @@ TEST_F(VideoListTest, ASaveWritesItsOwnChangesIntoTheFileAsItIsNow) {
   files.files["D:\\Conv\\list.log"] =
       Video("r0.avi") + "\r\n" + Video("r1.avi") + "\r\nF:\\away.avi\r\n" + Video("theirs.avi") + "\r\n";
   list.RemoveVideo(0);
-  list.AddVideo(Video("mine.avi"));
-  list.AddVideo(Video("theirs.avi"));  // added by both: once
+  list.AddVideo(Video("mine.avi"), "D:\\Videos\\");  // with its folder
+  list.AddVideo(Video("theirs.avi"));                // added by both: once
+  files.files["D:\\Conv\\list.roots"] = "3 D:\\Videos\\r1.avi\r\n3 D:\\Videos\\r2.avi\r\n";
   SaveVideoList(list, stored, files, workspace);
   const std::string saved = ListLog();
   std::string names;
   for (const std::string& line : VideoListLines(saved)) names += line.substr(line.rfind('\\') + 1) + " ";
   EXPECT_EQ(names, "r1.avi away.avi theirs.avi mine.avi ");
+  // The folders the rows came with, for the rows the file keeps, theirs included.
+  EXPECT_EQ(files.files.at("D:\\Conv\\list.roots"), "3 D:\\Videos\\r1.avi\r\n9 D:\\Videos\\mine.avi\r\n");
+  VideoList again(workspace, files, video_exts);
+  LoadVideoList(again, files, workspace);
+  EXPECT_EQ(again.Row(0).root + "|" + again.Row(2).root, "D:|D:\\Videos");
   // Neither a failed write nor a file that cannot be read (which must not pass for an
   // empty one) loses a row.
   for (std::set<std::string>* failing : {&files.unwritable, &files.unreadable}) {
