@@ -68,8 +68,11 @@ std::string FailureReason(const std::string& cause) {
   return Utf8ToAnsi(u8"인코딩하지 못했습니다");
 }
 
-std::string RunTotalsText(int done, int total, int seconds_left) {
-  std::string text = std::to_string(done) + "/" + std::to_string(total) + Utf8ToAnsi(u8" 완료");
+std::string RunTotalsText(const RunCounts& counts, int seconds_left) {
+  std::string text = Utf8ToAnsi(u8"완료 ") + std::to_string(counts.written);
+  if (counts.failed > 0) text += Utf8ToAnsi(u8", 실패 ") + std::to_string(counts.failed);
+  if (counts.stopped > 0) text += Utf8ToAnsi(u8", 중지 ") + std::to_string(counts.stopped);
+  text += " / " + std::to_string(counts.total);
   if (seconds_left >= 0) text += Utf8ToAnsi(u8", 남은 시간 ") + ClockText(seconds_left);
   return text;
 }

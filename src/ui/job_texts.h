@@ -22,9 +22,14 @@ std::string JobResultText(const JobStatus& status);
 // own words, which the result's tool tip shows as they are).
 std::string FailureReason(const std::string& cause);
 
-// The status bar during a run: "3/5 완료, 남은 시간 1:20", without the time when it is
-// not known (-1).
-std::string RunTotalsText(int done, int total, int seconds_left);
+// How the jobs of a run stand: how many ended each way, of how many.
+struct RunCounts {
+  int written = 0, failed = 0, stopped = 0, total = 0;
+};
+
+// The status bar during and after a run: "완료 3, 실패 1, 중지 1 / 6, 남은 시간 1:20",
+// without a failed or stopped count of 0, and without the time when it is not known (-1).
+std::string RunTotalsText(const RunCounts& counts, int seconds_left);
 
 // The desktop's notification at the end of a run.
 std::string RunEndedText(int written, int failed, int stopped);

@@ -133,7 +133,7 @@ TEST_F(GuiTest, TheJobColumnsTheStopButtonAndTheCloseQuestionFollowTheModel) {
   EXPECT_EQ(ItemText(0, 3), Utf8ToAnsi(u8"45% 120fps 0:32 남음"));
   wchar_t totals[64] = {};
   SendMessageW(Main().StatusBar(), SB_GETTEXTW, 1, reinterpret_cast<LPARAM>(totals));
-  EXPECT_EQ(WideToAnsi(totals), Utf8ToAnsi(u8"0/1 완료, 남은 시간 0:32"));
+  EXPECT_EQ(WideToAnsi(totals), Utf8ToAnsi(u8"완료 0 / 1, 남은 시간 0:32"));
   EXPECT_TRUE(IsWindowEnabled(Main().StopButton()));
   Command(kIdStopButton);
   EXPECT_TRUE(NativeFileSystem().Exists(StopRequestPath(record)));

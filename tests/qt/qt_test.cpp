@@ -49,7 +49,7 @@ class QtWindowsTest : public QObject {
     // What the job's tools report reaches the row and the status bar at the timer's next look.
     w.Say(video, JobState::kRunning, 45, 120, 32);
     QTRY_COMPARE(w.Cell(0, 3), QString(u8"45% 120fps 0:32 남음"));
-    QCOMPARE(w.Main().RunTotals()->text(), QString(u8"0/1 완료, 남은 시간 0:32"));
+    QCOMPARE(w.Main().RunTotals()->text(), QString(u8"완료 0 / 1, 남은 시간 0:32"));
     w.Main().show();
     w.dialogs.choice = static_cast<int>(CloseAnswer::kStay);
     QVERIFY(!w.Main().close() && w.Main().isVisible());  // the close question, and staying

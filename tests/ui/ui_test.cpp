@@ -304,22 +304,27 @@ TEST(JobTexts, SayHowAJobStandsAndWhyItFailedInKorean) {
       {failed("something new"), u8"|실패: 인코딩하지 못했습니다"}};
   for (const auto& [status, shown] : cases)
     EXPECT_EQ(AnsiToUtf8(JobProgressText(status)) + "|" + AnsiToUtf8(JobResultText(status)), shown) << status.cause;
-  EXPECT_EQ(AnsiToUtf8(RunTotalsText(3, 5, 80)), u8"3/5 완료, 남은 시간 1:20");
-  EXPECT_EQ(AnsiToUtf8(RunTotalsText(0, 2, -1)), u8"0/2 완료");
+  EXPECT_EQ(AnsiToUtf8(RunTotalsText({3, 1, 1, 6}, 80)), u8"완료 3, 실패 1, 중지 1 / 6, 남은 시간 1:20");
+  EXPECT_EQ(AnsiToUtf8(RunTotalsText({0, 0, 1, 2}, -1)), u8"완료 0, 중지 1 / 2");
   EXPECT_EQ(AnsiToUtf8(RunEndedText(3, 0, 1)), u8"인코딩이 끝났습니다 (완료 3, 실패 0, 중지 1)");
 }
 
-// The run's time left: the running jobs' own, and for each waiting one as long as a
-// running one takes, spread over the queues that run side by side.
-TEST(RunSecondsLeft, AddsTheWaitingJobsAtTheRunningOnesPaceOverTheQueues) {
-  const JobStatus waiting = Job(JobState::kWaiting), half = Job(JobState::kRunning, 50, -1, 30);
-  const std::pair<std::vector<JobStatus>, int> cases[] = {
-      {{half}, 30},
-      {{half, waiting, waiting}, 30 + 2 * 60},
-      {{half, Job(JobState::kRunning, 75, -1, 10), waiting}, (30 + 10 + 50) / 2},
-      {{Job(JobState::kRunning), waiting}, -1},  // a job that does not tell its time
-      {{Job(JobState::kRunning, 0, -1, 0), waiting}, -1},
-      {{waiting}, -1}};
+// The run's time left: its longest queue's, its running job's own and for each waiting
+// one as long as a running one takes, never the queues' sum.
+TEST(RunSecondsLeft, IsTheLongestQueuesWithItsWaitingJobsAtTheRunningOnesPace) {
+  const auto in = [](const JobStatus& status, std::uint32_t queue) { return QueuedStatus{status, {queue, "1"}}; };
+  const JobStatus waiting = Job(JobState::kWaiting), half = Job(JobState::kRunning, 50, -1, 30),
+                  quarter_left = Job(JobState::kRunning, 75, -1, 10);  // 60 and 40 seconds a job: 50 on average
+  const std::pair<std::vector<QueuedStatus>, int> cases[] = {
+      {{in(half, 1)}, 30},
+      {{in(half, 1), in(waiting, 1), in(waiting, 1)}, 30 + 2 * 60},
+      {{in(half, 1), in(waiting, 1), in(quarter_left, 2), in(waiting, 2), in(waiting, 2)}, 10 + 2 * 50},
+      // Running jobs not known to their queues: the longest goes with the longest queue.
+      {{in(quarter_left, 8), in(half, 7), in(waiting, 1), in(waiting, 2), in(waiting, 2)}, 30 + 2 * 50},
+      {{in(half, 1), in(quarter_left, 1)}, 30},
+      {{in(Job(JobState::kRunning), 1), in(waiting, 1)}, -1},  // a job that does not tell its time
+      {{in(Job(JobState::kRunning, 0, -1, 0), 1), in(waiting, 1)}, -1},
+      {{in(waiting, 1)}, -1}};
   for (const auto& [live, seconds] : cases) EXPECT_EQ(RunSecondsLeft(live), seconds) << live.size();
 }
 
@@ -336,7 +341,7 @@ TEST_F(MainWindowModelTest, ShowsWhatEveryJobSaysWithTheRunsTotalsAndTellsTheEnd
   view.events.clear();
   EXPECT_EQ(Look(), u8"|대기|;|45% 120fps 0:32 남음|;|대기|;");
   EXPECT_EQ(view.events, (Texts{"jobs", "state"}));
-  EXPECT_EQ(AnsiToUtf8(model->RunTotals()), u8"0/3 완료, 남은 시간 2:28");
+  EXPECT_EQ(AnsiToUtf8(model->RunTotals()), u8"완료 0 / 3, 남은 시간 2:28");
   EXPECT_TRUE(model->StopButton().enabled);
   Look();
   EXPECT_EQ(view.events, (Texts{"jobs", "state", "state"}));  // nothing new to show
@@ -348,6 +353,7 @@ TEST_F(MainWindowModelTest, ShowsWhatEveryJobSaysWithTheRunsTotalsAndTellsTheEnd
   EXPECT_EQ(follower->ResultDetail(1), "[aac @ 0x1] No space left on device");
   EXPECT_EQ(Look(), u8"*||완료;||실패: 디스크 공간이 부족합니다;||중지됨;");
   EXPECT_EQ(notifier.told, Texts{"Clipvane: " + RunEndedText(1, 1, 1)});
+  EXPECT_EQ(AnsiToUtf8(model->RunTotals()), u8"완료 1, 실패 1, 중지 1 / 3");  // until the next run
   EXPECT_FALSE(model->StopButton().enabled);
 }
 
