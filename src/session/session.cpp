@@ -68,6 +68,8 @@ bool Session::JobLogExists(std::size_t row) const { return services_.files.Exist
 
 JobStatus Session::Status(std::size_t row) const { return ReadJobStatus(services_.files, StatusFile(row)); }
 
+bool Session::StopAsked(std::size_t row) const { return StopRequested(services_.files, StatusFile(row)); }
+
 std::vector<std::string> Session::LiveJobs() const {
   std::vector<std::string> live;
   for (const std::string& file : JobRecordsIn(services_.files, program_.workspace.Temp()))

@@ -78,6 +78,8 @@ class Session {
   bool JobLogExists(std::size_t row) const;
   // How the row's job stands now, as every window and the command line see it.
   JobStatus Status(std::size_t row) const;
+  // Whether the row's job has been asked to stop (its request is there).
+  bool StopAsked(std::size_t row) const;
 
   // The records of the jobs that run or wait now, in the workspace, listed or not.
   std::vector<std::string> LiveJobs() const;

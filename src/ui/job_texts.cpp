@@ -7,7 +7,9 @@
 
 namespace clipvane {
 
-std::string JobProgressText(const JobStatus& status) {
+std::string JobProgressText(const JobStatus& status, bool stopping) {
+  // A stopping job's last percentage (often 100, as FFmpeg ends) would tell of work that will not be kept.
+  if (stopping && IsLive(status.state)) return {};
   if (status.state == JobState::kWaiting) return Utf8ToAnsi(u8"대기");
   if (status.state != JobState::kRunning) return {};
   if (status.percent < 0) return Utf8ToAnsi(u8"진행 중");
@@ -22,7 +24,8 @@ std::string JobProgressText(const JobStatus& status) {
   return text;
 }
 
-std::string JobResultText(const JobStatus& status) {
+std::string JobResultText(const JobStatus& status, bool stopping) {
+  if (stopping && IsLive(status.state)) return Utf8ToAnsi(u8"중지 중");
   switch (status.state) {
     case JobState::kWritten: return Utf8ToAnsi(u8"완료");
     case JobState::kStopped: return Utf8ToAnsi(u8"중지됨");

@@ -11,12 +11,12 @@ namespace clipvane {
 
 // The progress column: "45% 120fps 0:32 남음" (as much as is known), "진행 중" for a
 // job that has not said how far it is, "대기" for one waiting in a queue; empty
-// otherwise.
-std::string JobProgressText(const JobStatus& status);
+// otherwise, and for a live job asked to stop (`stopping`).
+std::string JobProgressText(const JobStatus& status, bool stopping = false);
 
-// The result column: "완료", "실패: " with the reason in Korean, "중지됨"; empty while the
-// job is live or when it never ran.
-std::string JobResultText(const JobStatus& status);
+// The result column: "완료", "실패: " with the reason in Korean, "중지됨"; "중지 중" for a
+// live job asked to stop; empty while the job is live otherwise or when it never ran.
+std::string JobResultText(const JobStatus& status, bool stopping = false);
 
 // Why a job failed, in Korean, from the cause line its tools left in its log (their
 // own words, which the result's tool tip shows as they are).

@@ -69,18 +69,24 @@ const JobStatus& RunFollower::StatusOf(std::size_t row) const {
   return seen == seen_.end() ? kNothing : seen->second;
 }
 
+bool RunFollower::Stopping(std::size_t row) const { return stopping_.count(session_.StatusFile(row)) > 0; }
+
 bool RunFollower::Follow() {
   VideoList& list = session_.List();
   bool changed = false;
   std::map<std::string, JobStatus> now;
+  std::set<std::string> stopping;
   for (std::size_t row = 0; row < list.RowCount(); ++row) {
     const std::string file = session_.StatusFile(row);
     if (now.count(file)) continue;
     const JobStatus& status = now[file] = session_.Status(row);
     const bool live = clipvane::IsLive(status.state);
+    if (live && session_.StopAsked(row)) stopping.insert(file);
     if (status.state == JobState::kWaiting) queue_[file] = status.owner;
     const auto before = seen_.find(file);
-    if ((before == seen_.end() ? JobStatus{} : before->second) == status) continue;
+    if ((before == seen_.end() ? JobStatus{} : before->second) == status &&
+        stopping.count(file) == stopping_.count(file))
+      continue;
     changed = true;
     if (live) {
       if (run_.empty()) ended_.reset();
@@ -92,6 +98,7 @@ bool RunFollower::Follow() {
         if (session_.StatusFile(r) == file) list.UpdateEncodedMarker(r);
   }
   seen_ = std::move(now);
+  stopping_ = std::move(stopping);
 
   if (!run_.empty() && !AnyLive()) {
     ended_ = Counts();
@@ -103,9 +110,9 @@ bool RunFollower::Follow() {
   return changed;
 }
 
-std::string RunFollower::ProgressText(std::size_t row) const { return JobProgressText(StatusOf(row)); }
+std::string RunFollower::ProgressText(std::size_t row) const { return JobProgressText(StatusOf(row), Stopping(row)); }
 
-std::string RunFollower::ResultText(std::size_t row) const { return JobResultText(StatusOf(row)); }
+std::string RunFollower::ResultText(std::size_t row) const { return JobResultText(StatusOf(row), Stopping(row)); }
 
 std::string RunFollower::ResultDetail(std::size_t row) const {
   const JobStatus& status = StatusOf(row);

@@ -39,8 +39,9 @@ int RunSecondsLeft(const std::vector<QueuedStatus>& live);
 // Follows the jobs of the listed rows through the job-status channel, whoever started
 // them and whenever this window opened: a job waits in its queue, runs (with its
 // percentage, speed and time left), and ends written, failed with its cause, or
-// stopped; the result stays until the row runs again. A run is every job seen live
-// since none was; when it is over, the desktop is told how it went.
+// stopped; the result stays until the row runs again. A live job asked to stop says so
+// until its record tells how it ended. A run is every job seen live since none was;
+// when it is over, the desktop is told how it went.
 class RunFollower final {
  public:
   RunFollower(Session& session, DesktopNotifier& notifier);
@@ -66,11 +67,13 @@ class RunFollower final {
 
  private:
   const JobStatus& StatusOf(std::size_t row) const;
+  bool Stopping(std::size_t row) const;
   RunCounts Counts() const;
 
   Session& session_;
   DesktopNotifier& notifier_;
   std::map<std::string, JobStatus> seen_;         // by status file, as last seen
+  std::set<std::string> stopping_;                // the live jobs asked to stop, as last seen
   std::map<std::string, ProcessIdentity> queue_;  // the owner each job of the run last waited under
   std::set<std::string> run_;                     // the status files of the run going on
   std::optional<RunCounts> ended_;                // how the last run ended

@@ -382,7 +382,12 @@ TEST_F(MainWindowModelTest, AJobInHandStopsOnRequestAndHoldsTheWindowOpen) {
   files.RemoveFile(stop);
   model->StartClicked();
   EXPECT_EQ(shell.opened.size(), 2u);
+  // A running job says it stops from the request until its record says it stopped.
+  Say(0, Job(JobState::kRunning, 100, -1, 0));
+  model->StopClicked();
+  EXPECT_EQ(Look(), u8"||중지 중;||;");
   EXPECT_TRUE(may_close(CloseAnswer::kStopAll));
+  Say(0, Job(JobState::kStopped));
   EXPECT_EQ(Look(), u8"||중지됨;||;");
   EXPECT_EQ(files.ReadWholeFile(workspace.PowerRunFile()), "state=held\n");  // no power action follows the run
   const std::size_t boxes = dialogs.shown.size();
