@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,6 +21,13 @@ struct FileStamp {
            modified_ns == other.modified_ns && size == other.size;
   }
   bool operator!=(const FileStamp& other) const { return !(*this == other); }
+};
+
+// What a folder holds directly: the full paths of its files and of its folders, each in
+// the byte order of their names.
+struct FolderListing {
+  std::vector<std::string> files;
+  std::vector<std::string> folders;
 };
 
 // An exclusive lock on a lock file, held until the object goes.
@@ -43,6 +51,11 @@ class FileSystem {
   // The full paths of the files (not the folders) directly in `folder`, in the byte
   // order of their names; empty when it cannot be read.
   virtual std::vector<std::string> FilesIn(const std::string& folder) const = 0;
+  // The files and the folders directly in `folder`, without "." and ".."; empty when it
+  // cannot be read. A link counts as what it leads to on Linux; on Windows a folder
+  // link or junction is left out, since its path does not say where it leads and a
+  // walk through it could go round for ever.
+  virtual FolderListing ListFolder(const std::string& folder) const = 0;
   // The path as the file system resolves it, every link and ".." followed, when it
   // leads to an existing file or folder; nothing otherwise.
   virtual std::optional<std::string> ResolvedPath(const std::string& path) const = 0;
@@ -65,6 +78,21 @@ class FileSystem {
 };
 
 FileSystem& NativeFileSystem();
+
+// A file found in a folder that was handed in, or in a folder below it, with that
+// folder: where the file lies under it is its place under the folder's name.
+struct FoundFile {
+  std::string path;
+  std::string root;
+};
+
+// Walks `root` and every folder below it, depth first: the files of a folder in the
+// byte order of their names, then each of its folders in that order, the same way.
+// `take` gets each folder's files (perhaps none) as the folder is read, and says
+// whether to go on. A folder reached a second time through a link is not read again,
+// so a link to a folder above it never makes a loop. False when `take` stopped it.
+bool WalkFolder(const FileSystem& files, const std::string& root,
+                const std::function<bool(const std::string& folder, const std::vector<FoundFile>& found)>& take);
 
 // The bytes of the file at `path`, or empty when there is none. Throws PlatformError
 // when one is there but cannot be read: what a change is merged into is never taken

@@ -49,6 +49,16 @@ TEST_F(FileSystemTest, ListsOnlyTheFilesDirectlyInAFolderAndNeverRemovesAFolder)
   temp_.WriteFile(std::string("dir") + sep + "inner" + sep + "c.avi", "x");
   EXPECT_EQ(files_.FilesIn(temp_ / "dir"), (std::vector<std::string>{a, b}));
   EXPECT_TRUE(files_.FilesIn(temp_ / "none").empty());
+  // A walk below it: a folder's files before its folders, and never round a link again.
+#ifndef _WIN32
+  std::filesystem::create_directory_symlink(temp_ / "dir", inner + "/up");
+#endif
+  std::string walked;
+  EXPECT_TRUE(WalkFolder(files_, temp_ / "dir", [&](const std::string&, const std::vector<FoundFile>& found) {
+    for (const FoundFile& file : found) walked += file.path.substr(file.root.size()) + " ";
+    return true;
+  }));
+  EXPECT_EQ(walked, sep + std::string("a.smi ") + sep + "b.avi " + sep + "inner" + sep + "c.avi ");
   EXPECT_FALSE(files_.IsDirectory(a) || files_.MakeFolders(a) || files_.Exists(""));
   EXPECT_FALSE(files_.RemoveFile(inner));
   EXPECT_TRUE(files_.IsDirectory(inner) && files_.RemoveFile(a));

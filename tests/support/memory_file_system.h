@@ -34,13 +34,18 @@ class MemoryFileSystem : public FileSystem {
     if (!files.count(path)) return {};
     return {true, 0, std::hash<std::string>{}(files.at(path)), 0, files.at(path).size()};
   }
-  std::vector<std::string> FilesIn(const std::string& folder) const override {
-    std::vector<std::string> paths;
+  std::vector<std::string> FilesIn(const std::string& folder) const override { return ListFolder(folder).files; }
+  FolderListing ListFolder(const std::string& folder) const override {
+    const auto directly_in = [&](const std::string& path) {
+      return path.size() > folder.size() + 1 && path.rfind(folder + "\\", 0) == 0 &&
+             path.find('\\', folder.size() + 1) == std::string::npos;
+    };
+    FolderListing listing;
     for (const auto& [path, bytes] : files)
-      if (path.size() > folder.size() + 1 && path.rfind(folder + "\\", 0) == 0 &&
-          path.find('\\', folder.size() + 1) == std::string::npos)
-        paths.push_back(path);
-    return paths;
+      if (directly_in(path)) listing.files.push_back(path);
+    for (const std::string& path : folders)
+      if (directly_in(path)) listing.folders.push_back(path);
+    return listing;
   }
   std::optional<std::string> ResolvedPath(const std::string& path) const override {
     return Exists(path) ? std::optional(path) : std::nullopt;

@@ -68,18 +68,32 @@ class PosixFileSystem final : public FileSystem {
             std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec, static_cast<std::uint64_t>(st.st_size)};
   }
 
-  std::vector<std::string> FilesIn(const std::string& folder) const override {
-    std::vector<std::string> paths;
-    DIR* listing = ::opendir(folder.c_str());
-    if (!listing) return paths;
+  std::vector<std::string> FilesIn(const std::string& folder) const override { return ListFolder(folder).files; }
+
+  FolderListing ListFolder(const std::string& folder) const override {
+    FolderListing listing;
+    DIR* entries = folder.empty() ? nullptr : ::opendir(folder.c_str());
+    if (!entries) return listing;
     const std::string base = folder.back() == '/' ? folder : folder + "/";
-    while (const dirent* item = ::readdir(listing)) {
-      const std::string path = base + item->d_name;
-      if (Stamp(path).exists) paths.push_back(path);
+    while (const dirent* item = ::readdir(entries)) {
+      const std::string name = item->d_name;
+      if (name == "." || name == "..") continue;
+      // The entry's own type spares a look at each of a large folder's files; a link,
+      // or a file system that does not tell, is looked at where it leads.
+      bool file = item->d_type == DT_REG, folder_entry = item->d_type == DT_DIR;
+      if (item->d_type == DT_LNK || item->d_type == DT_UNKNOWN) {
+        struct stat st {};
+        if (::stat((base + name).c_str(), &st) != 0) continue;
+        file = S_ISREG(st.st_mode);
+        folder_entry = S_ISDIR(st.st_mode);
+      }
+      if (file) listing.files.push_back(base + name);
+      else if (folder_entry) listing.folders.push_back(base + name);
     }
-    ::closedir(listing);
-    std::sort(paths.begin(), paths.end());
-    return paths;
+    ::closedir(entries);
+    std::sort(listing.files.begin(), listing.files.end());
+    std::sort(listing.folders.begin(), listing.folders.end());
+    return listing;
   }
 
   std::optional<std::string> ResolvedPath(const std::string& path) const override {

@@ -88,18 +88,24 @@ class Win32FileSystem final : public FileSystem {
             (written - kFrom1601To1970) * 100, wide(info.nFileSizeHigh, info.nFileSizeLow)};
   }
 
-  std::vector<std::string> FilesIn(const std::string& folder) const override {
-    std::vector<std::string> paths;
+  std::vector<std::string> FilesIn(const std::string& folder) const override { return ListFolder(folder).files; }
+
+  FolderListing ListFolder(const std::string& folder) const override {
+    FolderListing listing;
     const std::string base = folder.empty() || folder.back() == '\\' ? folder : folder + "\\";
     WIN32_FIND_DATAA found{};
     HANDLE search = FindFirstFileA((base + "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return paths;
+    if (search == INVALID_HANDLE_VALUE) return listing;
     do {
-      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) paths.push_back(base + found.cFileName);
+      const std::string name = found.cFileName;
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) listing.files.push_back(base + name);
+      else if (name != "." && name != ".." && !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        listing.folders.push_back(base + name);
     } while (FindNextFileA(search, &found));
     FindClose(search);
-    std::sort(paths.begin(), paths.end());
-    return paths;
+    std::sort(listing.files.begin(), listing.files.end());
+    std::sort(listing.folders.begin(), listing.folders.end());
+    return listing;
   }
 
   std::optional<std::string> ResolvedPath(const std::string& path) const override {
