@@ -27,7 +27,8 @@ constexpr const char* kUsage =
     "Works on the list, settings and scripts beside the program, as the window does.\n"
     "Rows are numbered from 1 as 'list' shows them.\n"
     "\n"
-    "  add [--] FILE...            add videos to the list\n"
+    "  add [--] FILE|FOLDER...     add videos to the list; a folder adds those in it\n"
+    "                              and in all its subfolders, in name order\n"
     "  list                        show the list: row, encoded marker, title, subtitle\n"
     "  refresh                     probe new rows, look for finished videos, show the list\n"
     "  info ROW                    show what the probe learned of a video\n"
@@ -200,6 +201,30 @@ bool DidNotStart(const EncodeResult& result, std::size_t row) {
   });
 }
 
+// A folder and every folder below it: how many videos it added, and the first few
+// files it left out, named below the folder. False when it gave no video at all.
+bool AddFolder(Cli& cli, const std::string& folder) {
+  constexpr std::size_t kNamesShown = 5;
+  const AddReport report = cli.session->AddItems({Absolute(folder)});
+  cli.Err() << "added " << report.added << " videos from " << folder;
+  if (report.already_listed > 0) cli.Err() << " (" << report.already_listed << " listed already)";
+  cli.Err() << "\n";
+  if (!report.skipped.empty()) {
+    const std::string root = Absolute(folder);
+    const std::size_t below = root.size() + (root.back() == '/' ? 0 : 1);
+    cli.Err() << "clipvane-cli: " << folder << ": skipped " << report.skipped.size() << " files: ";
+    for (std::size_t i = 0; i < report.skipped.size() && i < kNamesShown; ++i) {
+      const Refusal& skipped = report.skipped[i];
+      cli.Err() << (i > 0 ? ", " : "") << skipped.path.substr(std::min(below, skipped.path.size()));
+      if (skipped.reason != RefusalReason::kNotAVideo) cli.Err() << " (" << RefusalText(skipped.reason) << ")";
+    }
+    cli.Err() << (report.skipped.size() > kNamesShown ? ", ...\n" : "\n");
+  }
+  if (report.added > 0 || report.already_listed > 0) return true;
+  cli.Err() << "clipvane-cli: not added: " << folder << ": no videos in it or below it\n";
+  return false;
+}
+
 int Add(Cli& cli, const std::vector<std::string>& args) {
   std::vector<std::string> files;
   bool options_ended = false;
@@ -219,6 +244,10 @@ int Add(Cli& cli, const std::vector<std::string>& args) {
   }
   int refused = 0;
   for (const std::string& file : files) {
+    if (cli.services.core.files.IsDirectory(Absolute(file))) {
+      refused += !AddFolder(cli, file);
+      continue;
+    }
     const AddOutcome outcome = cli.List().AddVideo(Absolute(file));
     if (!outcome) continue;
     cli.Err() << "clipvane-cli: not added: " << file << ": " << RefusalText(*outcome) << "\n";

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -6,12 +7,15 @@ namespace clipvane {
 
 // A step of long work, reported as it happens so that a window can show it at once
 // and a command line can print it: a video's probe starting and ending, a job script
-// written. The front end words it.
+// written, a folder searched for videos to add. The front end words it.
 struct ProgressStep {
-  enum class Kind { kChecking, kChecked, kCreated };
+  enum class Kind { kChecking, kChecked, kCreated, kSearching };
   Kind kind;
-  std::string file;  // the file name the step is about, without its folder
-  bool operator==(const ProgressStep& other) const { return kind == other.kind && file == other.file; }
+  std::string file;       // the file name the step is about, without its folder; kSearching: the folder's path
+  std::size_t count = 0;  // kSearching: the rows added so far
+  bool operator==(const ProgressStep& other) const {
+    return kind == other.kind && file == other.file && count == other.count;
+  }
 };
 
 // Where steps go; may be empty.
@@ -23,6 +27,7 @@ inline std::string StatusText(const ProgressStep& step) {
     case ProgressStep::Kind::kChecking: return "checking " + step.file;
     case ProgressStep::Kind::kChecked: return "checked " + step.file;
     case ProgressStep::Kind::kCreated: return "created " + step.file;
+    case ProgressStep::Kind::kSearching: return "searching " + step.file;
   }
   return step.file;
 }

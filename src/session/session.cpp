@@ -6,6 +6,7 @@
 #include "media/list_commands.h"
 #include "platform/file_system.h"
 #include "platform/platform_error.h"
+#include "platform/text_encoding.h"
 #include "runs/leftovers.h"
 #include "runs/power_run.h"
 #include "runs/run_scripts.h"
@@ -103,26 +104,47 @@ std::optional<std::size_t> Session::RowOfStatusFile(const std::string& status_fi
   return std::nullopt;
 }
 
-std::vector<std::string> Session::AddFiles(const std::vector<std::string>& paths) {
-  const std::vector<AddOutcome> outcomes = AddDroppedFiles(list_, paths);
-  std::vector<std::string> skipped;
-  for (std::size_t i = 0; i < outcomes.size(); ++i)
-    if (outcomes[i] && *outcomes[i] != RefusalReason::kAlreadyListed)
-      skipped.push_back(FileNamePart(paths[i], program_.workspace.Style()));
-  return skipped;
+// A subtitle found with the videos goes with its video, whose row shows it: it is
+// not one of the files an add left out.
+bool Session::IsSubtitleBesideVideos(const std::string& path, RefusalReason reason) const {
+  const std::string extension = AsciiLower(ExtensionOf(path, program_.workspace.Style()));
+  return reason == RefusalReason::kNotAVideo && (extension == ".smi" || extension == ".srt");
 }
 
-std::vector<std::string> Session::AddItems(const std::vector<std::string>& paths) {
-  std::vector<std::string> files;
+AddReport Session::AddItems(const std::vector<std::string>& paths, const Progress& progress,
+                            const std::function<bool()>& stop_wanted) {
+  // A window breathes at each step: often enough to answer a stop at once, seldom
+  // enough that a folder of tens of thousands of files is not slowed by its painting.
+  constexpr std::size_t kFilesPerStep = 256;
+  AddReport report;
+  const auto step = [&](const std::string& folder) {
+    if (progress) progress({ProgressStep::Kind::kSearching, folder, report.added});
+    report.stopped = stop_wanted && stop_wanted();
+    return !report.stopped;
+  };
+  // The root stays with each file, for keeping a subfolder's place under the folder's name.
+  const auto add = [&](const FoundFile& file) {
+    const AddOutcome outcome = list_.AddVideo(file.path, file.root);
+    if (!outcome) ++report.added;
+    else if (*outcome == RefusalReason::kAlreadyListed) ++report.already_listed;
+    else if (!IsSubtitleBesideVideos(file.path, *outcome)) report.skipped.emplace_back(file.path, *outcome);
+  };
   for (const std::string& path : paths) {
     if (!services_.files.IsDirectory(path)) {
-      files.push_back(path);
+      add({path, {}});
       continue;
     }
-    const std::vector<std::string> inside = services_.files.FilesIn(path);
-    files.insert(files.end(), inside.begin(), inside.end());
+    const bool whole = WalkFolder(services_.files, path, [&](const std::string& folder, const auto& found) {
+      if (!step(folder)) return false;
+      for (std::size_t i = 0; i < found.size(); ++i) {
+        if (i > 0 && i % kFilesPerStep == 0 && !step(folder)) return false;
+        add(found[i]);
+      }
+      return true;
+    });
+    if (!whole) break;
   }
-  return AddFiles(files);
+  return report;
 }
 
 void Session::Refresh(const Progress& progress) { RefreshList(list_, probe_, progress); }

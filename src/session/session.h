@@ -41,6 +41,14 @@ struct SettingsInHand {
   IniProfile& ini;
 };
 
+// What an add of files and folders did.
+struct AddReport {
+  std::size_t added = 0;           // rows added
+  std::size_t already_listed = 0;  // files the list held already
+  std::vector<Refusal> skipped;    // the other files left out but subtitles, in the order met, with why
+  bool stopped = false;            // stopped on request before the end
+};
+
 // What the main window, or the command line in its place, works with: the video list
 // and its probe, and the jobs and commands over them, offered as operations on rows.
 // It refers to the program's record and must not outlive it.
@@ -97,12 +105,14 @@ class Session {
   std::optional<std::size_t> RowOfStatusFile(const std::string& status_file) const;
 
   // Commands over the list.
-  // Dropped files: the names (without folder) of those the list leaves out, other than
-  // those listed already.
-  std::vector<std::string> AddFiles(const std::vector<std::string>& paths);
-  // Files and folders from a file manager: a folder gives the files directly inside
-  // it, in name order; then as AddFiles.
-  std::vector<std::string> AddItems(const std::vector<std::string>& paths);
+  // Files and folders to add, dropped, picked in a dialog or named on a command line:
+  // a folder gives the files in it and in every folder below it (WalkFolder); each
+  // file goes through AddVideo, in that order. `progress` is told each folder as it
+  // is read and every so many files (ProgressStep::kSearching, with the rows added so
+  // far), and `stop_wanted` is asked then: true stops the add there, and the rows added
+  // stay.
+  AddReport AddItems(const std::vector<std::string>& paths, const Progress& progress = {},
+                     const std::function<bool()>& stop_wanted = {});
   void Refresh(const Progress& progress = {});
   // A copy of the row's entry, probed first when it never was.
   VideoEntry Probe(std::size_t row, const Progress& progress = {});
@@ -129,6 +139,8 @@ class Session {
 
   // The settings.
   const EncodeSettings& Settings() const { return program_.settings; }
+  // The extensions (without the dot) the list takes for videos now.
+  const std::vector<std::string>& VideoExtensions() const { return program_.startup.videoexts; }
   // Loads MP4.ini into the record and derives the presets; saves the record, loads it
   // again, and takes its video extensions for the next drop at once. Save throws
   // PlatformError.
@@ -146,6 +158,7 @@ class Session {
 
  private:
   EncodeCommandContext Commands(const Progress& progress);
+  bool IsSubtitleBesideVideos(const std::string& path, RefusalReason reason) const;
   JobRecord Record(const std::string& record);
   void WriteAvs(const std::string& video_path, const std::string& subtitle_path, const std::string& source,
                 const SsaStyleMetrics& metrics);

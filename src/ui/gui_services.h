@@ -17,6 +17,7 @@ struct GuiServices {
   AviSynthSystem& avisynth;
   InstalledFonts& fonts;
   DesktopNotifier& notifier;  // told when a run has ended
+  ItemPicker& picker;         // the dialogs of "파일 추가…" and "폴더 추가…"
 };
 
 }  // namespace clipvane

@@ -71,8 +71,28 @@ class MainWindowModel::BusyList {
   bool busy_;
 };
 
-MainWindowModel::MainWindowModel(Session& session, DocumentOpener& opener, Dialogs& dialogs)
-    : session_(session), opener_(opener), dialogs_(dialogs) {
+// While an add goes on, the window is busy with it: the list and what would change
+// it wait, and the folder button stops it; they come back however the add ends.
+class MainWindowModel::AddingItems {
+ public:
+  explicit AddingItems(MainWindowModel& model) : model_(model) {
+    model_.adding_ = true;
+    model_.stop_adding_ = false;
+    model_.Notify(&MainWindowView::StateChanged);
+  }
+  ~AddingItems() {
+    model_.adding_ = false;
+    model_.Notify(&MainWindowView::StateChanged);
+  }
+  AddingItems(const AddingItems&) = delete;
+  AddingItems& operator=(const AddingItems&) = delete;
+
+ private:
+  MainWindowModel& model_;
+};
+
+MainWindowModel::MainWindowModel(Session& session, DocumentOpener& opener, Dialogs& dialogs, ItemPicker& picker)
+    : session_(session), opener_(opener), dialogs_(dialogs), picker_(picker) {
   enabled_.fill(true);  // until the menu first opens
   progress_ = [this](const ProgressStep& step) { Step(step); };
 }
@@ -82,7 +102,19 @@ std::string MainWindowModel::Title() const { return WindowTitle(session_.Setting
 const VideoList& MainWindowModel::List() const { return session_.List(); }
 
 bool MainWindowModel::IsEnabled(MenuCommand command) const {
+  if (adding_) return command == MenuCommand::kAddFolder;
   return enabled_[Index(command)] && !(busy_ && command == MenuCommand::kMakeBatchFiles);
+}
+
+StartButtonState MainWindowModel::AddFilesButton() const { return {!adding_, AddFilesButtonTexts().caption}; }
+
+StartButtonState MainWindowModel::AddFolderButton() const {
+  return {true, (adding_ ? StopAddingButtonTexts() : AddFolderButtonTexts()).caption};
+}
+
+std::vector<std::string> MainWindowModel::EmptyListHint() const {
+  if (adding_ || List().RowCount() > 0) return {};
+  return clipvane::EmptyListHint(PlatformItems().at(static_cast<std::size_t>(session_.Settings().platform)));
 }
 
 bool MainWindowModel::IsChecked(MenuCommand command) const {
@@ -110,6 +142,11 @@ StartButtonState MainWindowModel::StopButton() const { return {any_live_, StopBu
 bool MainWindowModel::AnyJobRunning() const { return !session_.LiveJobs().empty(); }
 
 bool MainWindowModel::MayClose() {
+  // An add holds the window's list in hand: it stops first, and the window stays.
+  if (adding_) {
+    StopAdding();
+    return false;
+  }
   if (!AnyJobRunning()) return true;
   switch (static_cast<CloseAnswer>(dialogs_.Choose(CloseWhileRunningQuestion(), CloseWhileRunningAnswers()))) {
     case CloseAnswer::kKeepRunning: return true;
@@ -119,6 +156,7 @@ bool MainWindowModel::MayClose() {
 }
 
 void MainWindowModel::Closing() {
+  stop_adding_ = true;  // nothing is added after the list is written
   Guarded(dialogs_, [&] { SaveList(); });
 }
 
@@ -137,21 +175,39 @@ void MainWindowModel::RowStateChanged(std::size_t row, bool selected, bool focus
   SelectionChanged();
 }
 
-void MainWindowModel::FilesDropped(const std::vector<std::string>& paths) { Added(session_.AddFiles(paths)); }
-
-void MainWindowModel::Added(const std::vector<std::string>& skipped) {
-  ListChanged();
-  // What the list leaves out is named in the status bar; a file listed already is there.
-  if (skipped.empty()) return;
-  status_ = SkippedFilesText(skipped);
-  Notify(&MainWindowView::StatusChanged);
-}
-
 void MainWindowModel::UnlistableFilesDropped(const std::vector<std::string>& utf8_names) {
   if (!utf8_names.empty()) dialogs_.Tell(NamesOutsideCodePageNotice(utf8_names));
 }
 
-void MainWindowModel::ItemsDropped(const std::vector<std::string>& paths) { Added(session_.AddItems(paths)); }
+void MainWindowModel::ItemsDropped(const std::vector<std::string>& paths) {
+  if (adding_ || busy_ || paths.empty()) return;
+  AddReport report;
+  {
+    AddingItems adding(*this);
+    report = session_.AddItems(paths, progress_, [this] { return stop_adding_; });
+  }
+  ListChanged();
+  status_ = AddedText(report);
+  Notify(&MainWindowView::StatusChanged);
+}
+
+void MainWindowModel::AddFilesClicked() {
+  if (!adding_ && !busy_) Picked(picker_.PickFiles(AddFilesDialogTexts(session_.VideoExtensions())));
+}
+
+void MainWindowModel::AddFolderClicked() {
+  if (adding_) StopAdding();
+  else if (!busy_) Picked(picker_.PickFolder(AddFolderDialogTitle()));
+}
+
+void MainWindowModel::Picked(const PickedItems& picked) {
+  UnlistableFilesDropped(picked.unlistable);
+  ItemsDropped(picked.paths);
+}
+
+void MainWindowModel::StopAdding() {
+  if (adding_) stop_adding_ = true;
+}
 
 void MainWindowModel::MenuOpening() {
   const VideoList& list = List();
@@ -171,10 +227,12 @@ void MainWindowModel::Run(MenuCommand command) {
   if (!IsEnabled(command)) return;
   using M = MenuCommand;
   switch (command) {
+    case M::kAddFiles: return AddFilesClicked();
+    case M::kAddFolder: return AddFolderClicked();
     case M::kSuspendAfterwards: return ChoosePowerAction(PowerAction::kSuspend);
     case M::kShutdownAfterwards: return ChoosePowerAction(PowerAction::kShutdown);
     case M::kNothingAfterwards: return ChoosePowerAction(PowerAction::kNone);
-    case M::kOpenBatchFolder: return opener_.Open(session_.ScriptFolder());
+    case M::kOpenBatchFolder: return Open(session_.ScriptFolder());
     case M::kOpenLog: return OpenLog();
     case M::kEncodeAllMenu:
     case M::kAfterEncodingMenu: return;  // submenus only
@@ -185,7 +243,7 @@ void MainWindowModel::Run(MenuCommand command) {
     switch (command) {
       case M::kRefresh: session_.Refresh(progress_); break;
       case M::kOpenWithLinkedProgram:
-        if (const auto row = list.FirstSelected()) opener_.Open(session_.Probe(*row, progress_).path);
+        if (const auto row = list.FirstSelected()) Open(session_.Probe(*row, progress_).path);
         break;
       case M::kClearEncoded: ClearEncoded(list); break;
       case M::kSelectAll: list.SelectAll(); break;
@@ -205,6 +263,7 @@ void MainWindowModel::Run(MenuCommand command) {
 }
 
 void MainWindowModel::StartClicked() {
+  if (adding_) return;
   const std::size_t selected = List().SelectedCount();
   Guarded(dialogs_, [&] {
     // Up to four selected videos start directly, even when they are the whole list;
@@ -226,6 +285,7 @@ void MainWindowModel::StopClicked() {
 }
 
 void MainWindowModel::FollowJobs() {
+  if (adding_) return;  // the rows are being added; the next look sees them all
   if (LookAtJobs()) Notify(&MainWindowView::JobsChanged);
   Notify(&MainWindowView::StateChanged);
 }
@@ -248,7 +308,12 @@ void MainWindowModel::StopRows(bool selected_only) {
 
 void MainWindowModel::OpenLog() {
   const auto row = List().FirstSelected();
-  if (row && session_.JobLogExists(*row)) opener_.Open(session_.JobLog(*row));
+  if (row && session_.JobLogExists(*row)) Open(session_.JobLog(*row));
+}
+
+void MainWindowModel::Open(const std::string& target) {
+  if (const std::optional<NotOpened> failure = opener_.Open(target))
+    dialogs_.Tell(NotOpenedNotice(target, failure->reason));
 }
 
 std::string MainWindowModel::OutputFolderHint() const {
@@ -257,9 +322,9 @@ std::string MainWindowModel::OutputFolderHint() const {
 
 // The workspace's own folders, wherever the program was started from: a relative path
 // would lead nowhere when the current folder is another.
-void MainWindowModel::OutputFolderClicked() { opener_.Open(session_.OutputFolder()); }
+void MainWindowModel::OutputFolderClicked() { Open(session_.OutputFolder()); }
 
-void MainWindowModel::WebPageClicked() { opener_.Open(kMakerWebPage); }
+void MainWindowModel::WebPageClicked() { Open(kMakerWebPage); }
 
 void MainWindowModel::DoubleClicked() {
   const auto row = List().FirstSelected();
@@ -293,6 +358,12 @@ void MainWindowModel::EncodeWholeList(int queues, bool batch_files_only) {
 }
 
 void MainWindowModel::Step(const ProgressStep& step) {
+  if (step.kind == ProgressStep::Kind::kSearching) {
+    status_ = SearchingText(step);
+    Notify(&MainWindowView::StatusChanged);
+    Notify(&MainWindowView::Breathe);  // where a stop is clicked
+    return;
+  }
   status_ = clipvane::StatusText(step);
   Notify(&MainWindowView::StatusChanged);
   const MediaInfoProblem problem = session_.LibraryProblem();

@@ -16,12 +16,37 @@ class RunFollower;
 class Session;
 class VideoList;
 
+// Why the desktop did not open something: its own words (ANSI), or empty when it
+// gives none, which is when no program is there to open it.
+struct NotOpened {
+  std::string reason;
+};
+
 // Opens a folder, a video with its associated program or a web address, as the
 // desktop does.
 class DocumentOpener {
  public:
   virtual ~DocumentOpener() = default;
-  virtual void Open(const std::string& target) = 0;
+  // Nothing when the desktop took it.
+  [[nodiscard]] virtual std::optional<NotOpened> Open(const std::string& target) = 0;
+};
+
+// What the user picked in a dialog of the desktop: the paths (ANSI), and in UTF-8 the
+// names the ANSI code page cannot hold, which the list cannot keep. Both empty when
+// the dialog was cancelled.
+struct PickedItems {
+  std::vector<std::string> paths;
+  std::vector<std::string> unlistable;
+};
+
+// The desktop's own dialogs that pick what to add, modal over the window in front.
+class ItemPicker {
+ public:
+  virtual ~ItemPicker() = default;
+  // Several files, offered through the two filters of `texts`.
+  virtual PickedItems PickFiles(const FilesDialogTexts& texts) = 0;
+  // One folder.
+  virtual PickedItems PickFolder(const std::string& title) = 0;
 };
 
 // What the start button bnEncode shows. The caption is ANSI.
@@ -57,7 +82,7 @@ class MainWindowView {
 // forwards every event here and shows what the model says.
 class MainWindowModel {
  public:
-  MainWindowModel(Session& session, DocumentOpener& opener, Dialogs& dialogs);
+  MainWindowModel(Session& session, DocumentOpener& opener, Dialogs& dialogs, ItemPicker& picker);
   void Attach(MainWindowView& view) { view_ = &view; }
   // The follower whose columns the window shows; the model looks through it after
   // every command and at every FollowJobs.
@@ -66,8 +91,16 @@ class MainWindowModel {
   // What the window shows.
   std::string Title() const;
   const VideoList& List() const;
-  StartButtonState StartButton() const { return start_; }
-  bool ListEnabled() const { return !busy_; }
+  StartButtonState StartButton() const { return {start_.enabled && !adding_, start_.caption}; }
+  bool ListEnabled() const { return !busy_ && !adding_; }
+  // While an add goes on: the list, the start button, the settings and the files
+  // button wait, and the folder button stops the add.
+  bool Adding() const { return adding_; }
+  StartButtonState AddFilesButton() const;
+  StartButtonState AddFolderButton() const;
+  // What the list shows while it has no rows; nothing once it has, or while an add
+  // fills it.
+  std::vector<std::string> EmptyListHint() const;
   // A menu item's state as the menu last opened: the enabling rules hold from one
   // opening to the next, and a shortcut whose item was disabled then does nothing.
   bool IsEnabled(MenuCommand command) const;
@@ -90,13 +123,20 @@ class MainWindowModel {
   bool MayClose();
   void Closing();  // writes list.log when the list changed
   void RowStateChanged(std::size_t row, bool selected, bool focused);
-  void FilesDropped(const std::vector<std::string>& paths);
   // Files dropped whose names the ANSI code page cannot hold (in UTF-8): the list
   // cannot keep them, and says which.
   void UnlistableFilesDropped(const std::vector<std::string>& utf8_names);
-  // Files and folders from a file manager: a folder gives the files directly inside
-  // it, in name order; then as FilesDropped.
+  // Files and folders dropped, or named on the command line: a folder gives the videos
+  // in it and in every folder below it (Session::AddItems), with the status bar telling
+  // the search as it goes and then what was added and left out. Nothing while an add
+  // goes on.
   void ItemsDropped(const std::vector<std::string>& paths);
+  // "파일 추가…" and "폴더 추가…" (the buttons, the menu items, their shortcuts): the
+  // desktop's dialog, then as ItemsDropped. While an add goes on, the folder button
+  // stops it, as Esc does.
+  void AddFilesClicked();
+  void AddFolderClicked();
+  void StopAdding();
   void MenuOpening();
   void Run(MenuCommand command);  // an item of the context menu, or its shortcut
   void StartClicked();
@@ -112,25 +152,28 @@ class MainWindowModel {
 
  private:
   class BusyList;
+  class AddingItems;
   void ChoosePowerAction(PowerAction action);
   void SaveList();
   void EncodeSelection();
   void StopRows(bool selected_only);
   void OpenLog();
+  // Opens the target through the desktop, and says so when it cannot.
+  void Open(const std::string& target);
+  void Picked(const PickedItems& picked);
   // Looks at the jobs through the follower; true when a row shows something new.
   bool LookAtJobs();
   void EncodeWholeList(int queues, bool batch_files_only);
   void Step(const ProgressStep& step);
   void Tell(const std::vector<Notice>& notices);
   void SelectionChanged();
-  // The list took dropped files, leaving out those named in `skipped`.
-  void Added(const std::vector<std::string>& skipped);
   void ListChanged();
   void Notify(void (MainWindowView::*change)());
 
   Session& session_;
   DocumentOpener& opener_;
   Dialogs& dialogs_;
+  ItemPicker& picker_;
   MainWindowView* view_ = nullptr;
   RunFollower* follower_ = nullptr;
   bool any_live_ = false;  // a job of the workspace ran or waited at the last look
@@ -140,6 +183,8 @@ class MainWindowModel {
   PowerAction power_ = PowerAction::kNone;
   std::string status_;
   bool busy_ = false;
+  bool adding_ = false;
+  bool stop_adding_ = false;  // asked while adding_
   bool mediainfo_told_ = false;
 };
 

@@ -3,6 +3,7 @@
 #include "jobs/script.h"
 #include "platform/text_encoding.h"
 #include "runs/encode_commands.h"
+#include "session/session.h"
 
 namespace clipvane {
 namespace {
@@ -105,6 +106,32 @@ Notice NamesOutsideCodePageNotice(const std::vector<std::string>& utf8_names) {
   Notice notice{text, Utf8ToAnsi(u8"알림")};
   notice.utf8 = true;
   return notice;
+}
+
+Notice NotOpenedNotice(const std::string& target, const std::string& reason) {
+  return Warned(target + "\r\r" +
+                (reason.empty() ? Utf8ToAnsi(u8"열지 못했습니다. 이것을 여는 프로그램이 설치되어 있지 않습니다.")
+                                : Utf8ToAnsi(u8"열지 못했습니다: ") + reason));
+}
+
+std::string SearchingText(const ProgressStep& step) {
+  return Utf8ToAnsi(u8"동영상을 찾는 중 (") + std::to_string(step.count) + Utf8ToAnsi(u8"개 추가, Esc: 멈춤): ") +
+         step.file;
+}
+
+std::string AddedText(const AddReport& report) {
+  constexpr std::size_t kNamesShown = 3;
+  std::string text = report.stopped ? Utf8ToAnsi(u8"추가를 멈췄습니다. ") : "";
+  text += Utf8ToAnsi(u8"동영상 ") + std::to_string(report.added) + Utf8ToAnsi(u8"개를 추가했습니다.");
+  if (report.already_listed > 0)
+    text += Utf8ToAnsi(u8" 이미 목록에 있는 동영상 ") + std::to_string(report.already_listed) +
+            Utf8ToAnsi(u8"개는 그대로 둡니다.");
+  if (report.skipped.empty()) return text;
+  text += Utf8ToAnsi(u8" 건너뛴 파일 ") + std::to_string(report.skipped.size()) + Utf8ToAnsi(u8"개: ");
+  for (std::size_t i = 0; i < report.skipped.size() && i < kNamesShown; ++i)
+    text += (i > 0 ? ", " : "") + FileNamePart(report.skipped[i].path, kNativePathStyle);
+  if (report.skipped.size() > kNamesShown) text += Utf8ToAnsi(u8", …");
+  return text;
 }
 
 Notice WideFrameNotice() {

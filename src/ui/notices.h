@@ -7,6 +7,7 @@
 
 namespace clipvane {
 
+struct AddReport;
 struct EncodeResult;
 enum class ScriptDialect;
 
@@ -51,6 +52,18 @@ std::vector<Notice> WholeListNotices(const EncodeResult& result, bool batch_file
 // Dropped files whose names the ANSI code page cannot hold (UTF-8), which the list
 // cannot keep: named, so that the user can rename them.
 Notice NamesOutsideCodePageNotice(const std::vector<std::string>& utf8_names);
+
+// A folder, log, video or web page the desktop could not open, and why: `reason` in
+// the system's words (ANSI), or empty when it gave none, which is when no program is
+// there to open it.
+Notice NotOpenedNotice(const std::string& target, const std::string& reason);
+
+// The status bar while an add searches a folder: the rows added so far, the folder,
+// and how to stop.
+std::string SearchingText(const ProgressStep& step);
+// The status bar after an add: how many videos it added, how many it found listed
+// already, and how many files it left out with the first few of their names.
+std::string AddedText(const AddReport& report);
 
 // The 640 frame was asked for on nano/Classic.
 Notice WideFrameNotice();

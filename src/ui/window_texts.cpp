@@ -27,6 +27,9 @@ std::vector<std::string> AnsiItems(std::initializer_list<const char*> utf8_items
 std::vector<MenuEntry> MenuEntries() {
   using M = MenuCommand;
   return {
+      Item(M::kAddFiles, u8"파일 추가…", "Ctrl+O"),
+      Item(M::kAddFolder, u8"폴더 추가…", "Ctrl+Shift+O"),
+      Separator(),
       Item(M::kRefresh, u8"새로 고침", "Ctrl+R"),
       Separator(),
       Item(M::kOpenWithLinkedProgram, u8"연결된 프로그램으로 실행"),
@@ -58,8 +61,13 @@ std::vector<MenuEntry> MenuEntries() {
 
 std::vector<MenuShortcut> MenuShortcuts() {
   using M = MenuCommand;
-  return {
-      {M::kRefresh, 'R'}, {M::kClearEncoded, 'T'}, {M::kSelectAll, 'A'}, {M::kDelete, 0}, {M::kEncodeSelection, 'E'}};
+  return {{M::kRefresh, 'R'},
+          {M::kClearEncoded, 'T'},
+          {M::kSelectAll, 'A'},
+          {M::kDelete, 0},
+          {M::kEncodeSelection, 'E'},
+          {M::kAddFiles, 'O', false, true},
+          {M::kAddFolder, 'O', true, true}};
 }
 
 std::vector<ListColumn> ListColumns() {
@@ -78,6 +86,21 @@ PanelButton StopButtonTexts() {
   return Button(u8"중지", u8"선택한 동영상의 인코딩을, 선택한 것이 없으면 모든 인코딩을 중지합니다.");
 }
 std::string EncodingLabel() { return Utf8ToAnsi(u8"인코딩"); }
+PanelButton AddFilesButtonTexts() { return Button(u8"파일 추가…", u8"목록에 넣을 동영상 파일을 고릅니다. (Ctrl+O)"); }
+PanelButton AddFolderButtonTexts() {
+  return Button(u8"폴더 추가…", u8"고른 폴더와 그 아래 모든 폴더의 동영상을 목록에 넣습니다. (Ctrl+Shift+O)");
+}
+PanelButton StopAddingButtonTexts() { return Button(u8"추가 멈춤", u8"폴더에서 동영상을 찾는 일을 멈춥니다. (Esc)"); }
+
+FilesDialogTexts AddFilesDialogTexts(const std::vector<std::string>& video_extensions) {
+  return {Utf8ToAnsi(u8"동영상 파일 추가"), Utf8ToAnsi(u8"동영상 파일"), video_extensions, Utf8ToAnsi(u8"모든 파일")};
+}
+std::string AddFolderDialogTitle() { return Utf8ToAnsi(u8"동영상 폴더 추가"); }
+
+std::vector<std::string> EmptyListHint(const std::string& device) {
+  return {Utf8ToAnsi(u8"동영상 파일이나 폴더를 여기에 끌어 놓거나 [파일 추가…]/[폴더 추가…]를 누르세요"),
+          Utf8ToAnsi(u8"변환 기기: ") + device + Utf8ToAnsi(u8" (설정에서 바꿀 수 있습니다)")};
+}
 
 std::string OptionsCaption() { return Utf8ToAnsi(u8"설정"); }
 
@@ -139,12 +162,6 @@ std::string QualityDescription(int selection) {
   if (selection == 0) return Utf8ToAnsi(u8"최상의 동영상 품질을 뽑아내지만 인코딩 속도가 느립니다.");
   if (selection == 1) return Utf8ToAnsi(u8"보통의 동영상 품질에 인코딩 속도도 무난합니다. (추천)");
   return Utf8ToAnsi(u8"동영상 품질은 떨어지지만 인코딩 속도가 빠릅니다.");
-}
-
-std::string SkippedFilesText(const std::vector<std::string>& names) {
-  std::string text = Utf8ToAnsi(u8"건너뜀: ");
-  for (std::size_t i = 0; i < names.size(); ++i) text += (i > 0 ? ", " : "") + names[i];
-  return text;
 }
 
 std::string FileInfoCaption() { return Utf8ToAnsi(u8"동영상 파일 정보"); }

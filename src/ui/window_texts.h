@@ -7,8 +7,8 @@ namespace clipvane {
 // The texts the program's windows show, in ANSI, and the commands of the main
 // window's context menu. Every desktop view takes its captions from here.
 
-// The commands of the main window's context menu PopupMenu1, in menu order, with the
-// designer's names of their items.
+// The commands of the main window's context menu PopupMenu1, the original ones in
+// menu order with the designer's names of their items, then those added since.
 enum class MenuCommand {
   kRefresh,                // N2: 새로 고침
   kOpenWithLinkedProgram,  // miExecitWithLinkedApp: 연결된 프로그램으로 실행
@@ -30,8 +30,11 @@ enum class MenuCommand {
   kOpenLog,       // 로그 보기: the first selected row's job log
   kStopSelected,  // 선택한 작업 중지
   kStopAll,       // 모든 작업 중지
+  // At the top of the menu, and as buttons: the ways to add videos besides a drop.
+  kAddFiles,   // 파일 추가…
+  kAddFolder,  // 폴더 추가…
 };
-constexpr std::size_t kMenuCommandCount = 19;
+constexpr std::size_t kMenuCommandCount = 21;
 
 // One entry of the context menu, in menu order. A separator or a submenu's end has no
 // command.
@@ -44,16 +47,16 @@ struct MenuEntry {
 };
 std::vector<MenuEntry> MenuEntries();
 
-// The commands that carry a keyboard shortcut while the list has the focus: a letter
-// with Ctrl, or the Delete key.
+// The commands that carry a keyboard shortcut while the list has the focus, or
+// wherever the focus is in the window: a letter with Ctrl (and Shift), or the Delete
+// key.
 struct MenuShortcut {
   MenuCommand command;
   char letter;  // 0 for Del
+  bool shift = false;
+  bool whole_window = false;
 };
 std::vector<MenuShortcut> MenuShortcuts();
-
-// The status bar after a drop that left files out: "건너뜀: " and their names.
-std::string SkippedFilesText(const std::vector<std::string>& names);
 
 // fmMain's list columns: encoded marker, title, subtitle.
 struct ListColumn {
@@ -76,6 +79,25 @@ PanelButton StartButtonTexts();    // bnEncode, as designed
 PanelButton WebPageButton();       // Button4
 PanelButton StopButtonTexts();     // the stop button beside the start button
 std::string EncodingLabel();       // Label2
+// The two buttons that add videos, and what the folder button says while an add goes on.
+PanelButton AddFilesButtonTexts();
+PanelButton AddFolderButtonTexts();
+PanelButton StopAddingButtonTexts();
+
+// What the files dialog of "파일 추가…" shows: its title and its two filters, the
+// video extensions of the settings (without the dot) and all files.
+struct FilesDialogTexts {
+  std::string title;
+  std::string videos;  // the first filter's name
+  std::vector<std::string> extensions;
+  std::string all_files;  // the second filter's name
+};
+FilesDialogTexts AddFilesDialogTexts(const std::vector<std::string>& video_extensions);
+std::string AddFolderDialogTitle();
+
+// The lines the empty list shows: how to add videos, and the device the conversions
+// are for (an item of PlatformItems) with where to change it.
+std::vector<std::string> EmptyListHint(const std::string& device);
 
 // The address behind the "문의하기" button.
 inline constexpr const char* kMakerWebPage = "https://clipvane.blogspot.com/";

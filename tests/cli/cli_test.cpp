@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <sstream>
 
 #include "cli/cli_runner.h"
 #include "tools/tool_runs.h"
@@ -63,6 +64,26 @@ TEST_F(CliTest, ListCommandsSayWhatTheyRefuseAndNeverTouchAFile) {
   EXPECT_EQ(Cli({"list"}), 0);
   EXPECT_EQ(out.str(), "");
   EXPECT_TRUE(NativeFileSystem().Exists(Video("clip.avi")) && NativeFileSystem().Exists(Video(kOther)));
+}
+
+// A folder adds the videos in it and in every folder below it, a folder's own files
+// before its folders, each in name order; what it left out is named below it.
+TEST_F(CliTest, AFolderAddsTheVideosBelowItInNameOrderAndNamesWhatItSkipped) {
+  testing::TempFolder tree;
+  std::filesystem::create_directories(tree / "0/1/2/empty");
+  for (const char* name : {"b.avi", "a.avi", "y.jpg", "0/1/2/x.txt", "0/1/2/d.avi", "0/1/c.avi", "0/e.avi"})
+    tree.WriteFile(name, "");
+  EXPECT_EQ(Cli({"add", tree.Path()}), 0);
+  EXPECT_EQ(err.str(), "added 5 videos from " + tree.Path() + "\nclipvane-cli: " + tree.Path() +
+                           ": skipped 2 files: y.jpg, 0/1/2/x.txt\n");
+  std::string titles, line, title;  // the third column of each row
+  for (std::istringstream rows(out.str()); std::getline(rows, line);) {
+    std::istringstream columns(line);
+    for (int column = 0; column < 3; ++column) std::getline(columns, title, '\t');
+    titles += title + " ";
+  }
+  EXPECT_EQ(titles, "a b e c d ");
+  EXPECT_TRUE(Says({"add", tree / "0/1/2/empty"}, 1, "no videos in it or below it"));
 }
 
 TEST_F(CliTest, SettingsAreShownAndSavedWithTheStoresRules) {

@@ -47,7 +47,7 @@ class GuiFixture : public ProgramFolder {
     StartOver(rows, "C:\\windows\\Fonts");
     mediainfo = LoadMediaInfoLibrary(workspace.AppDir(), NativeFileSystem());
     services = std::make_unique<GuiServices>(GuiServices{
-        {NativeFileSystem(), shell, *mediainfo}, opener, dialogs, *avisynth, NativeInstalledFonts(), notifier});
+        {NativeFileSystem(), shell, *mediainfo}, opener, dialogs, *avisynth, NativeInstalledFonts(), notifier, picker});
     windows = std::make_unique<ProgramWindows>(*program, *services, GetModuleHandleW(nullptr));
     ShowWindow(Main().Handle(), SW_SHOW);
     Pump();
@@ -71,16 +71,18 @@ class GuiFixture : public ProgramFolder {
     return GetMenuState(Main().PopupMenu(), kIdFirstMenuItem + static_cast<UINT>(command), MF_BYCOMMAND);
   }
   void Command(int id) { SendMessageW(Main().Handle(), WM_COMMAND, static_cast<WPARAM>(id), 0); }
-  // Presses a key on the list, with Ctrl held when asked, through the shortcut path.
-  void PressOnList(WORD key, bool control) {
+  // Presses a key on a control (the list unless told), with Ctrl and Shift held when
+  // asked, through the shortcut path.
+  void PressOnList(WORD key, bool control, bool shift = false, HWND on = nullptr) {
     BYTE keys[256] = {};
     GetKeyboardState(keys);
     keys[VK_CONTROL] = control ? 0x80 : 0;
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
     SetKeyboardState(keys);
-    MSG message{Main().ListView(), WM_KEYDOWN, key, 1, 0, {}};
-    if (!TranslateListShortcut(Main(), message)) DispatchMessageW(&message);
+    MSG message{on ? on : Main().ListView(), WM_KEYDOWN, key, 1, 0, {}};
+    if (!TranslateWindowShortcut(Main(), message)) DispatchMessageW(&message);
     Pump();
-    keys[VK_CONTROL] = 0;
+    keys[VK_CONTROL] = keys[VK_SHIFT] = 0;
     SetKeyboardState(keys);
   }
   // Drops these files on the main window as the shell does, with their wide names.

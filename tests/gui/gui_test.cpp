@@ -79,6 +79,14 @@ TEST_F(GuiTest, TheMainWindowShowsItsModelAndPassesOnEveryEvent) {
   Drop({cafe, AnsiToWide(video), smile});
   EXPECT_EQ(RowCount(), 11u);
   EXPECT_EQ(dialogs.shown, std::vector<Notice>{NamesOutsideCodePageNotice({WideToUtf8(cafe), WideToUtf8(smile)})});
+  // The add buttons' dialogs, the folder's shortcut from anywhere in the window.
+  picker.files.paths = {Video("added.avi")};
+  Command(kIdAddFilesButton);
+  NativeFileSystem().MakeFolders(temp / "more\\sub");
+  temp.WriteFile("more\\sub\\below.avi", "video");
+  picker.folder.paths = {temp / "more"};
+  PressOnList('O', true, true, Main().StartButton());
+  EXPECT_EQ(ItemText(11, 1) + ItemText(12, 1), "addedbelow");
   // The session ends: the window saves its list.
   SendMessageW(Main().Handle(), WM_QUERYENDSESSION, 0, 0);
   SendMessageW(Main().Handle(), WM_ENDSESSION, TRUE, 0);
@@ -143,10 +151,14 @@ TEST_F(GuiTest, TheJobColumnsTheStopButtonAndTheCloseQuestionFollowTheModel) {
   EXPECT_EQ(dialogs.Last(), CloseWhileRunningQuestion());
   say("state=failed\ncause=[aac] No space left on device\n");
   EXPECT_EQ(ItemText(0, 4), Utf8ToAnsi(u8"실패: 디스크 공간이 부족합니다"));
-  wchar_t tip[128] = {};
-  NMLVGETINFOTIPW info{FromList(LVN_GETINFOTIPW), 0, tip, 128, 0, 0, 0};
-  Notify(&info);
-  EXPECT_EQ(WideToAnsi(tip), "[aac] No space left on device");
+  // The row's tip: the mouse over it, then the tip asks the window for its text.
+  RECT row{LVIR_BOUNDS, 0, 0, 0};
+  SendMessageW(Main().ListView(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+  SendMessageW(Main().ListView(), WM_MOUSEMOVE, 0, MAKELPARAM(row.left + 30, row.top + 2));
+  NMTTDISPINFOW tip{};
+  tip.hdr = {Main().ToolTips(), reinterpret_cast<UINT_PTR>(Main().ListView()), TTN_GETDISPINFOW};
+  SendMessageW(Main().Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&tip));
+  EXPECT_EQ(WideToAnsi(tip.lpszText ? tip.lpszText : L""), "[aac] No space left on device");
 }
 
 TEST_F(GuiTest, TheOptionsDialogShowsItsModelAndPassesOnEveryEvent) {

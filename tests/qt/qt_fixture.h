@@ -45,7 +45,7 @@ struct Windows : ProgramFolder {
 
   FakeAviSynth avisynth;
   ListedFonts fonts{{"NanumGothic"}, {{"NanumGothic", "truetype/nanum/NanumGothic.ttf"}}};
-  GuiServices services{{files, shell, library}, opener, dialogs, avisynth, fonts, notifier};
+  GuiServices services{{files, shell, library}, opener, dialogs, avisynth, fonts, notifier, picker};
   std::unique_ptr<QtProgramWindows> windows;
 };
 

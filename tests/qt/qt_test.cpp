@@ -93,6 +93,24 @@ class QtWindowsTest : public QObject {
     QCOMPARE(w.Main().OutputFolderButton()->toolTip().toStdString(), w.windows->MainModel().OutputFolderHint());
   }
 
+  // The add buttons open the desktop's dialogs, the folder's shortcut from anywhere in
+  // the window; what they picked is added with what lies below a folder.
+  void TheAddButtonsAndTheirShortcutsAddWhatTheDialogsPicked() {
+    Windows w;
+    w.Create();
+    w.picker.files.paths = {w.Video("a.avi")};
+    QTest::mouseClick(w.Main().AddFilesButton(), Qt::LeftButton);
+    w.files.MakeFolders(w.temp / "more/sub");
+    w.picker.folder.paths = {w.temp / "more"};
+    w.temp.WriteFile("more/sub/b.avi", "video");
+    w.Main().show();
+    QVERIFY(QTest::qWaitForWindowActive(&w.Main()));
+    QTest::keyClick(w.Main().StartButton(), Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(w.Cell(0, 1) + w.Cell(1, 1), QString("ab"));
+    QCOMPARE(w.Main().Status()->text(), QString(u8"동영상 1개를 추가했습니다."));
+    QCOMPARE(w.Main().AddFolderButton()->text(), QString(u8"폴더 추가…"));
+  }
+
   void TheOptionsDialogPassesOnItsEventsAndKeepsARefusedSettingOpen() {
     Windows w;
     w.Create(0, "display=3\r\nplatform=1\r\n");

@@ -2,6 +2,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/workspace.h"
@@ -81,10 +82,31 @@ class RecordingShell : public Shell {
   }
 };
 
+// Records what it is asked to open; with `fails` set the desktop has no program for it.
 class RecordingOpener : public DocumentOpener {
  public:
   std::vector<std::string> opened;
-  void Open(const std::string& target) override { opened.push_back(target); }
+  bool fails = false;
+  std::optional<NotOpened> Open(const std::string& target) override {
+    opened.push_back(target);
+    return fails ? std::optional(NotOpened{}) : std::nullopt;
+  }
+};
+
+// Hands out what the test put in `files` or `folder`, once, as if the user picked it;
+// a second pick is a cancel.
+class PreparedPicker : public ItemPicker {
+ public:
+  PickedItems files, folder;
+  std::vector<std::string> asked;  // the titles of the dialogs shown
+  PickedItems PickFiles(const FilesDialogTexts& texts) override {
+    asked.push_back(texts.title);
+    return std::exchange(files, {});
+  }
+  PickedItems PickFolder(const std::string& title) override {
+    asked.push_back(title);
+    return std::exchange(folder, {});
+  }
 };
 
 // Shows nothing, remembers every box and answers each question No, each choice with

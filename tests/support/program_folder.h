@@ -36,6 +36,7 @@ struct ProgramFolder {
   RecordingShell shell;
   RecordingDialogs dialogs;
   RecordingOpener opener;
+  PreparedPicker picker;
   RecordingNotifier notifier;
   std::unique_ptr<Program> program;
 };

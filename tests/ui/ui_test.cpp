@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <functional>
 #include <set>
 #include <gtest/gtest.h>
 
@@ -90,7 +92,11 @@ class RecordingView : public MainWindowView {
   void RowsChanged() override { events.push_back("rows"); }
   void StateChanged() override { events.push_back(model_->ListEnabled() ? "state" : "state busy"); }
   void StatusChanged() override { events.push_back(model_->StatusText()); }
-  void Breathe() override { events.push_back("breathe"); }
+  void Breathe() override {
+    events.push_back("breathe");
+    if (on_breathe) on_breathe();
+  }
+  std::function<void()> on_breathe;  // what the user does while the window breathes
   void ShowFileInformation(const std::string& report) override { events.push_back("report " + report); }
   void JobsChanged() override { events.push_back("jobs"); }
 
@@ -105,7 +111,7 @@ class MainWindowModelTest : public UiFixture {
     std::vector<std::string> paths;
     for (int i = 0; i < rows; ++i) paths.push_back(Video("v" + std::to_string(i) + ".avi"));
     Start(paths);
-    model = std::make_unique<MainWindowModel>(*session, opener, dialogs);
+    model = std::make_unique<MainWindowModel>(*session, opener, dialogs, picker);
     model->Attach(view);
     follower = std::make_unique<RunFollower>(*session, notifier);
     model->AttachFollower(*follower);
@@ -260,27 +266,61 @@ TEST_F(MainWindowModelTest, ThePowerActionEndsTheQueuesAndFoldersVideosAndTheWeb
   // The folders by their full paths: a relative one would depend on the current folder.
   EXPECT_EQ(opener.opened,
             (Texts{temp / "incoming", temp / "batch", temp / "videos" + Sep() + "v0.avi", kMakerWebPage}));
+  opener.fails = true;  // no program on the desktop opens it: said, not ignored
+  model->Run(M::kOpenBatchFolder);
+  EXPECT_EQ(dialogs.Last(), NotOpenedNotice(temp / "batch", ""));
   EXPECT_EQ(model->OutputFolderHint(), OutputFolderButton().hint + "\n" + temp / "incoming");
 }
 
-// A dropped folder gives the videos directly inside it; what is no video is left out
-// and named in the status bar.
-TEST_F(MainWindowModelTest, DroppedItemsAreListedAndClosingWritesTheList) {
+// A folder gives the videos in it and below it, its own files before its folders,
+// each in name order; the status bar tells the search, then what was added and what
+// was left out, which a video's subtitle is not. A stop ends the add where it is; the
+// empty list says how to add.
+TEST_F(MainWindowModelTest, AddedFoldersAreSearchedInNameOrderAndClosingWritesTheList) {
   Create(0);
-  files.MakeFolders(temp / "videos" + Sep() + "deeper");
-  temp.WriteFile("videos" + Sep() + "deeper" + Sep() + "inner.avi", "video");
-  const std::string loose = temp.WriteFile("loose.wmv", "video"), b = Video("b.avi"), a = Video("a.avi");
-  model->ItemsDropped({temp / "videos", loose, temp.WriteFile("notes.txt", "x")});
-  EXPECT_EQ(view.events, (Texts{"rows", "state", Utf8ToAnsi(u8"건너뜀: notes.txt")}));
+  EXPECT_EQ(model->EmptyListHint().back(), Utf8ToAnsi(u8"변환 기기: iPod touch와 iPhone (설정에서 바꿀 수 있습니다)"));
+  const std::string one = "videos" + Sep() + "0" + Sep(), two = one + "1" + Sep(), three = two + "2" + Sep();
+  files.MakeFolders(temp / three);
+  files.MakeFolders(temp / "videos" + Sep() + "z");
+  std::vector<std::string> listed;
+  for (const char* name : {"b.avi", "a.avi", "notes.txt", "0/c.mkv", "0/1/e.jpg", "0/1/d.avi", "0/1/d.smi",
+                           "0/1/2/g.txt", "0/1/2/f.avi", "z/h.avi"}) {
+    std::string path = name;
+    std::replace(path.begin(), path.end(), '/', Sep()[0]);
+    path = temp.WriteFile("videos" + Sep() + path, "video");
+    if (path.find(".avi") != std::string::npos || path.find(".mkv") != std::string::npos) listed.push_back(path);
+  }
+  std::swap(listed[0], listed[1]);
+  view.on_breathe = [&] { model->StopAdding(); };
+  model->ItemsDropped({temp / "videos"});
+  EXPECT_EQ(view.events,
+            (Texts{"state busy", SearchingText({ProgressStep::Kind::kSearching, temp / "videos"}), "breathe", "state",
+                   "rows", "state", Utf8ToAnsi(u8"추가를 멈췄습니다. 동영상 0개를 추가했습니다.")}));
+  view.on_breathe = nullptr;
+  const std::string readme = temp.WriteFile("readme.txt", "x");
+  model->ItemsDropped({temp / "videos", readme});
+  EXPECT_EQ(AnsiToUtf8(view.events.back()), u8"동영상 6개를 추가했습니다. 건너뛴 파일 4개: notes.txt, e.jpg, g.txt, …");
+  EXPECT_TRUE(model->EmptyListHint().empty());
+  // The buttons' dialogs: the folder again, whose videos are there already, and files.
+  picker.folder.paths = {temp / "videos"};
+  model->AddFolderClicked();
+  EXPECT_EQ(
+      AnsiToUtf8(view.events.back()),
+      u8"동영상 0개를 추가했습니다. 이미 목록에 있는 동영상 6개는 그대로 둡니다. 건너뛴 파일 3개: notes.txt, e.jpg, "
+      u8"g.txt");
   model->Closing();
-  EXPECT_EQ(files.ReadWholeFile(workspace.ListFile()), a + "\r\n" + b + "\r\n" + loose + "\r\n");
-  // A row dropped and started is listed at once, where the command line finds it and
-  // its job; not only when the window closes.
-  const std::string dropped = Video("dropped.avi");
-  model->FilesDropped({dropped});
-  model->RowStateChanged(3, true, false);
+  std::string list_log;
+  for (const std::string& path : listed) list_log += path + "\r\n";
+  EXPECT_EQ(files.ReadWholeFile(workspace.ListFile()), list_log);
+  // A row added and started is listed at once, where the command line finds it and its
+  // job; not only when the window closes.
+  picker.files = {{Video("dropped.avi")}, {u8"Caf\u00E9.avi"}};
+  model->Run(M::kAddFiles);
+  EXPECT_EQ(dialogs.Last(), NamesOutsideCodePageNotice({u8"Caf\u00E9.avi"}));
+  model->RowStateChanged(6, true, false);
   model->StartClicked();
-  EXPECT_EQ(files.ReadWholeFile(workspace.ListFile()), a + "\r\n" + b + "\r\n" + loose + "\r\n" + dropped + "\r\n");
+  EXPECT_EQ(files.ReadWholeFile(workspace.ListFile()), list_log + Video("dropped.avi") + "\r\n");
+  EXPECT_EQ(picker.asked, (Texts{AddFolderDialogTitle(), AddFilesDialogTexts({}).title}));
 }
 
 // The windows' words for a job, from its status: the columns, the status bar and

@@ -7,6 +7,7 @@
 #include <QDBusMessage>
 #include <QDesktopServices>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
@@ -28,11 +29,39 @@ namespace {
 
 class DesktopServicesOpener final : public DocumentOpener {
  public:
-  void Open(const std::string& target) override {
+  // Qt says only whether it found a program to hand the target to.
+  std::optional<NotOpened> Open(const std::string& target) override {
     const bool address = target.rfind("http://", 0) == 0 || target.rfind("https://", 0) == 0;
-    QDesktopServices::openUrl(
-        address ? QUrl(QString::fromStdString(target))
-                : QUrl::fromLocalFile(QFileInfo(QFile::decodeName(target.c_str())).absoluteFilePath()));
+    if (QDesktopServices::openUrl(
+            address ? QUrl(QString::fromStdString(target))
+                    : QUrl::fromLocalFile(QFileInfo(QFile::decodeName(target.c_str())).absoluteFilePath())))
+      return std::nullopt;
+    return NotOpened{};
+  }
+};
+
+// The window a dialog was over has the keyboard again once it closes, so that Esc
+// reaches it while what was picked is added.
+class QtFileDialogs final : public ItemPicker {
+ public:
+  PickedItems PickFiles(const FilesDialogTexts& texts) override {
+    QStringList patterns;
+    for (const std::string& extension : texts.extensions) patterns << "*." + ToQt(extension);
+    const QString filters = ToQt(texts.videos) + " (" + patterns.join(' ') + ");;" + ToQt(texts.all_files) + " (*)";
+    QWidget* over = QApplication::activeWindow();
+    PickedItems picked;
+    for (const QString& path : QFileDialog::getOpenFileNames(over, ToQt(texts.title), QString(), filters))
+      picked.paths.push_back(PathFromQt(path));
+    if (over) over->activateWindow();
+    return picked;
+  }
+  PickedItems PickFolder(const std::string& title) override {
+    QWidget* over = QApplication::activeWindow();
+    const QString folder = QFileDialog::getExistingDirectory(over, ToQt(title));
+    PickedItems picked;
+    if (!folder.isEmpty()) picked.paths.push_back(PathFromQt(folder));
+    if (over) over->activateWindow();
+    return picked;
   }
 };
 
@@ -242,6 +271,11 @@ CloseOnSessionEnd::~CloseOnSessionEnd() {
 DocumentOpener& DesktopOpener() {
   static DesktopServicesOpener opener;
   return opener;
+}
+
+ItemPicker& FileDialogs() {
+  static QtFileDialogs dialogs;
+  return dialogs;
 }
 
 Dialogs& MessageBoxes() {

@@ -45,6 +45,8 @@ class CloseOnSessionEnd {
 DocumentOpener& DesktopOpener();
 // Message boxes over the window in front.
 Dialogs& MessageBoxes();
+// Qt's dialogs that pick files and a folder to add, over the window in front.
+ItemPicker& FileDialogs();
 // The desktop's notifications (org.freedesktop.Notifications on the session bus);
 // nothing when there is none.
 DesktopNotifier& DesktopNotifications();

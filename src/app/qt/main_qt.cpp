@@ -32,7 +32,8 @@ int main(int argc, char** argv) {
                          MessageBoxes(),
                          *avisynth,
                          *fonts,
-                         DesktopNotifications()};
+                         DesktopNotifications(),
+                         FileDialogs()};
     // Qt has taken its own options out of argv by now.
     return RunQtWindows(program, services, ItemsFromArguments(std::vector<std::string>(argv + 1, argv + argc)));
   });

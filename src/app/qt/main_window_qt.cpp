@@ -9,9 +9,11 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QPainter>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTreeView>
@@ -46,7 +48,11 @@ class VideoRowsModel final : public QAbstractTableModel {
     if (!index.isValid() || index.row() >= rowCount()) return {};
     if (role == Qt::TextAlignmentRole) return Alignment(index.column());
     const auto row = static_cast<std::size_t>(index.row());
-    if (role == Qt::ToolTipRole && index.column() == 4) return ToQt(follower_.ResultDetail(row));
+    // A rich text tip wraps its lines: a long cause shows whole, not cut at the screen's edge.
+    if (role == Qt::ToolTipRole && index.column() == 4) {
+      const QString detail = ToQt(follower_.ResultDetail(row));
+      return detail.isEmpty() ? QVariant() : Qt::convertFromPlainText(detail, Qt::WhiteSpaceNormal);
+    }
     if (role != Qt::DisplayRole) return {};
     const VideoRow& video = model_.List().Row(row);
     switch (index.column()) {
@@ -87,8 +93,10 @@ class VideoRowsModel final : public QAbstractTableModel {
 
 // The list control. Qt makes the first row current when the list takes the focus
 // with none; that is not the user's doing, and the row is not passed on as focused.
+// Empty, it shows the model's hint in the middle.
 class VideoListView final : public QTreeView {
  public:
+  explicit VideoListView(const MainWindowModel& model) : model_(model) {}
   bool TakingFocus() const { return taking_focus_; }
 
  protected:
@@ -97,15 +105,26 @@ class VideoListView final : public QTreeView {
     QTreeView::focusInEvent(event);
     taking_focus_ = false;
   }
+  void paintEvent(QPaintEvent* event) override {
+    QTreeView::paintEvent(event);
+    QStringList lines;
+    for (const std::string& line : model_.EmptyListHint()) lines << ToQt(line);
+    if (lines.isEmpty()) return;
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::Disabled, QPalette::Text));
+    painter.drawText(viewport()->rect().adjusted(16, 16, -16, -16), Qt::AlignCenter | Qt::TextWordWrap,
+                     lines.join("\n\n"));
+  }
 
  private:
+  const MainWindowModel& model_;
   bool taking_focus_ = false;
 };
 
 MainWindowQt::MainWindowQt(MainWindowModel& model, RunFollower& follower)
     : model_(model), follower_(follower), rows_(std::make_unique<VideoRowsModel>(model, follower)) {
   setAcceptDrops(true);
-  list_ = new VideoListView;
+  list_ = new VideoListView(model);
   list_->setModel(rows_.get());
   list_->setRootIsDecorated(false);
   list_->setItemsExpandable(false);
@@ -153,6 +172,9 @@ MainWindowQt::MainWindowQt(MainWindowModel& model, RunFollower& follower)
   totals_ = new QLabel;
   statusBar()->addPermanentWidget(totals_);
   BuildPopupMenu();
+  // Esc stops an add wherever the keyboard is, even before the window is active again
+  // after the dialog that picked what is added.
+  qApp->installEventFilter(this);
   resize(static_cast<int>(900 * scale), static_cast<int>(493 * scale));
 
   model_.Attach(*this);
@@ -169,7 +191,10 @@ void MainWindowQt::AttachDialogs(OptionsDialogQt& options, FileInfoDialogQt& fil
   file_info_ = &file_info;
 }
 
-void MainWindowQt::ShowTitle() { setWindowTitle(ToQt(model_.Title())); }
+void MainWindowQt::ShowTitle() {
+  setWindowTitle(ToQt(model_.Title()));
+  list_->viewport()->update();  // the empty list's hint names the device of the settings
+}
 
 void MainWindowQt::FollowRuns() { model_.FollowJobs(); }
 
@@ -195,6 +220,8 @@ QWidget* MainWindowQt::MakeButtonPanel() {
     row->addWidget(button);
     return button;
   };
+  add_files_button_ = add_button(AddFilesButtonTexts(), 90, [this] { model_.AddFilesClicked(); });
+  add_folder_button_ = add_button(AddFolderButtonTexts(), 90, [this] { model_.AddFolderClicked(); });
   output_button_ = add_button(clipvane::OutputFolderButton(), 127, [this] { model_.OutputFolderClicked(); });
   output_button_->setToolTip(ToQt(model_.OutputFolderHint()));
   auto* line = new QFrame;  // Bevel1
@@ -241,14 +268,17 @@ void MainWindowQt::BuildPopupMenu() {
   for (const MenuCommand command :
        {MenuCommand::kSuspendAfterwards, MenuCommand::kShutdownAfterwards, MenuCommand::kNothingAfterwards})
     actions_.at(command)->setCheckable(true);
-  // The shortcuts work while the list has the keyboard focus; a disabled item's does nothing.
+  // The shortcuts work while the list has the keyboard focus, or anywhere in the
+  // window; a disabled item's does nothing.
   for (const MenuShortcut& shortcut : MenuShortcuts()) {
     QAction* action = actions_.at(shortcut.command);
-    action->setShortcut(shortcut.letter
-                            ? QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_A + shortcut.letter - 'A'))
-                            : QKeySequence(Qt::Key_Delete));
-    action->setShortcutContext(Qt::WidgetShortcut);
-    list_->addAction(action);
+    const Qt::KeyboardModifiers modifiers = Qt::ControlModifier | (shortcut.shift ? Qt::ShiftModifier : Qt::NoModifier);
+    action->setShortcut(shortcut.letter ? QKeySequence(QKeyCombination(
+                                              modifiers, static_cast<Qt::Key>(Qt::Key_A + shortcut.letter - 'A')))
+                                        : QKeySequence(Qt::Key_Delete));
+    action->setShortcutContext(shortcut.whole_window ? Qt::WindowShortcut : Qt::WidgetShortcut);
+    if (shortcut.whole_window) addAction(action);
+    else list_->addAction(action);
   }
   connect(popup_, &QMenu::aboutToShow, this, [this] { model_.MenuOpening(); });
 }
@@ -295,6 +325,12 @@ void MainWindowQt::StateChanged() {
   start_button_->setEnabled(start.enabled);
   start_button_->setText(ToQt(start.caption));
   stop_button_->setEnabled(model_.StopButton().enabled);
+  options_button_->setEnabled(!model_.Adding());
+  for (const auto& [button, state] : {std::pair{add_files_button_, model_.AddFilesButton()},
+                                      std::pair{add_folder_button_, model_.AddFolderButton()}}) {
+    button->setEnabled(state.enabled);
+    button->setText(ToQt(state.caption));
+  }
   for (const auto& [command, action] : actions_) {
     action->setEnabled(model_.IsEnabled(command));
     if (action->isCheckable()) action->setChecked(model_.IsChecked(command));
@@ -311,6 +347,13 @@ void MainWindowQt::Breathe() { QCoreApplication::processEvents(); }
 
 void MainWindowQt::ShowFileInformation(const std::string& report) {
   if (file_info_) file_info_->ShowModal(report);
+}
+
+bool MainWindowQt::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress || !model_.Adding() || static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape)
+    return QMainWindow::eventFilter(watched, event);
+  model_.StopAdding();
+  return true;
 }
 
 void MainWindowQt::dragEnterEvent(QDragEnterEvent* event) {
@@ -339,7 +382,7 @@ void MainWindowQt::closeEvent(QCloseEvent* event) {
 QtProgramWindows::QtProgramWindows(Program& program, GuiServices& services) {
   session_ = std::make_unique<Session>(program, services.core);
   follower_ = std::make_unique<RunFollower>(*session_, services.notifier);
-  main_model_ = std::make_unique<MainWindowModel>(*session_, services.opener, services.dialogs);
+  main_model_ = std::make_unique<MainWindowModel>(*session_, services.opener, services.dialogs, services.picker);
   main_model_->AttachFollower(*follower_);
   main_ = std::make_unique<MainWindowQt>(*main_model_, *follower_);
   options_model_ = std::make_unique<OptionsDialogModel>(

@@ -45,6 +45,8 @@ class MainWindowQt final : public QMainWindow, public MainWindowView {
   QPushButton* OutputFolderButton() const { return output_button_; }
   QPushButton* OptionsButton() const { return options_button_; }
   QPushButton* StopButton() const { return stop_button_; }
+  QPushButton* AddFilesButton() const { return add_files_button_; }
+  QPushButton* AddFolderButton() const { return add_folder_button_; }
   QMenu* PopupMenu() const { return popup_; }
   QAction* Action(MenuCommand command) const { return actions_.at(command); }
   QLabel* Status() const { return status_; }
@@ -58,6 +60,7 @@ class MainWindowQt final : public QMainWindow, public MainWindowView {
   void JobsChanged() override;
 
  protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -77,6 +80,8 @@ class MainWindowQt final : public QMainWindow, public MainWindowView {
   QPushButton* output_button_ = nullptr;
   QPushButton* options_button_ = nullptr;
   QPushButton* stop_button_ = nullptr;
+  QPushButton* add_files_button_ = nullptr;
+  QPushButton* add_folder_button_ = nullptr;
   QLabel* status_ = nullptr;
   QLabel* totals_ = nullptr;
   QMenu* popup_ = nullptr;

@@ -1,7 +1,10 @@
 #include "app/win32/gui_services_win32.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 #include <shellapi.h>
+#include <shlobj.h>
+#include <shobjidl.h>
 
 #include <algorithm>
 #include <vector>
@@ -13,9 +16,127 @@
 namespace clipvane {
 namespace {
 
+std::string ErrorText(DWORD error) {
+  char* message = nullptr;
+  FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                 error, 0, reinterpret_cast<char*>(&message), 0, nullptr);
+  std::string text = message ? message : "error " + std::to_string(error);
+  LocalFree(message);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text;
+}
+
 class ShellOpener final : public DocumentOpener {
  public:
-  void Open(const std::string& target) override { ShellExecuteA(nullptr, "open", target.c_str(), "", "", SW_SHOW); }
+  std::optional<NotOpened> Open(const std::string& target) override {
+    const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", target.c_str(), "", "", SW_SHOW));
+    if (result > 32) return std::nullopt;
+    // No program for the kind of file: the box says so in its own words.
+    if (result == SE_ERR_NOASSOC || result == SE_ERR_ASSOCINCOMPLETE) return NotOpened{};
+    return NotOpened{ErrorText(static_cast<DWORD>(result))};
+  }
+};
+
+// The dialogs of the common dialog library and the shell; paths the ANSI code page
+// cannot hold are handed back apart, as a drop's are.
+class ShellItemPicker final : public ItemPicker {
+ public:
+  PickedItems PickFiles(const FilesDialogTexts& texts) override {
+    std::wstring patterns;
+    for (const std::string& extension : texts.extensions)
+      patterns += (patterns.empty() ? L"*." : L";*.") + AnsiToWide(extension);
+    // Name, pattern, name, pattern, each ended by a NUL, and one NUL more.
+    std::wstring filter = AnsiToWide(texts.videos) + L" (" + patterns + L")" + L'\0' + patterns + L'\0' +
+                          AnsiToWide(texts.all_files) + L" (*.*)" + L'\0' + L"*.*" + L'\0';
+    const std::wstring title = AnsiToWide(texts.title);
+    // Room for a few thousand names picked at once.
+    std::wstring names(1 << 18, L'\0');
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = GetActiveWindow();
+    dialog.lpstrFilter = filter.c_str();
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = names.data();
+    dialog.nMaxFile = static_cast<DWORD>(names.size());
+    dialog.lpstrTitle = title.c_str();
+    dialog.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    PickedItems picked;
+    const bool chosen = GetOpenFileNameW(&dialog);
+    Reactivate(dialog.hwndOwner);
+    if (!chosen) return picked;
+    // One file: its full path. Several: the folder, then each name, NUL after each and
+    // one NUL more.
+    std::vector<std::wstring> parts;
+    for (const wchar_t* part = names.c_str(); *part; part += wcslen(part) + 1) parts.emplace_back(part);
+    if (parts.size() == 1) Hand(parts[0], picked);
+    const std::wstring folder = parts.empty() ? L"" : parts[0];
+    for (std::size_t i = 1; i < parts.size(); ++i)
+      Hand(folder + (!folder.empty() && folder.back() == L'\\' ? L"" : L"\\") + parts[i], picked);
+    return picked;
+  }
+
+  PickedItems PickFolder(const std::string& title) override {
+    PickedItems picked;
+    const std::wstring caption = AnsiToWide(title);
+    std::wstring folder;
+    const HWND owner = GetActiveWindow();
+    if (!PickWithFileDialog(caption, folder)) folder = PickWithBrowser(caption);
+    Reactivate(owner);
+    if (!folder.empty()) Hand(folder, picked);
+    return picked;
+  }
+
+ private:
+  // The window the dialog was over takes the keyboard again, so that Esc reaches it
+  // while what was picked is added.
+  static void Reactivate(HWND owner) {
+    if (owner && IsWindow(owner)) SetActiveWindow(owner);
+  }
+
+  static void Hand(const std::wstring& path, PickedItems& picked) {
+    if (const std::optional<std::string> ansi = WideToAnsiExactly(path)) picked.paths.push_back(*ansi);
+    else picked.unlistable.push_back(WideToUtf8(path));
+  }
+
+  // The folder dialog of Windows Vista and later; false when there is none, so that the
+  // older one is shown instead. A cancel is a choice: true, with no folder.
+  static bool PickWithFileDialog(const std::wstring& caption, std::wstring& folder) {
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    IFileOpenDialog* dialog = nullptr;
+    bool shown = false;
+    if (SUCCEEDED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileOpenDialog,
+                                   reinterpret_cast<void**>(&dialog)))) {
+      FILEOPENDIALOGOPTIONS options = 0;
+      dialog->GetOptions(&options);
+      dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
+      dialog->SetTitle(caption.c_str());
+      const HRESULT result = dialog->Show(GetActiveWindow());
+      shown = SUCCEEDED(result) || result == HRESULT_FROM_WIN32(ERROR_CANCELLED);
+      IShellItem* item = nullptr;
+      if (SUCCEEDED(result) && SUCCEEDED(dialog->GetResult(&item))) {
+        wchar_t* path = nullptr;
+        if (SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, &path))) folder = path;
+        CoTaskMemFree(path);
+        item->Release();
+      }
+      dialog->Release();
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    return shown;
+  }
+
+  static std::wstring PickWithBrowser(const std::wstring& caption) {
+    BROWSEINFOW browse{};
+    browse.hwndOwner = GetActiveWindow();
+    browse.lpszTitle = caption.c_str();
+    browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&browse);
+    if (!chosen) return {};
+    wchar_t path[MAX_PATH] = {};
+    const bool known = SHGetPathFromIDListW(chosen, path);
+    CoTaskMemFree(chosen);
+    return known ? path : L"";
+  }
 };
 
 class MessageBoxes final : public Dialogs {
@@ -203,6 +324,11 @@ class SystemFonts final : public InstalledFonts {
 DocumentOpener& NativeDocumentOpener() {
   static ShellOpener opener;
   return opener;
+}
+
+ItemPicker& NativeItemPicker() {
+  static ShellItemPicker picker;
+  return picker;
 }
 
 Dialogs& NativeDialogs() {

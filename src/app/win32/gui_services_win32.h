@@ -7,10 +7,14 @@
 
 namespace clipvane {
 
-// ShellExecuteA "open" with SW_SHOW and no owner; the result is left to the shell.
+// ShellExecuteA "open" with SW_SHOW and no owner; a failure comes back with the
+// system's reason.
 DocumentOpener& NativeDocumentOpener();
 // Message boxes over the window in front.
 Dialogs& NativeDialogs();
+// The files dialog (several files at once) and the folder dialog, over the window in
+// front.
+ItemPicker& NativeItemPicker();
 // A balloon from the program's icon in the notification area.
 DesktopNotifier& NativeNotifier();
 // The registry (read only), the files and the installer run.

@@ -39,7 +39,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
                          NativeDialogs(),
                          NativeAviSynthSystem(),
                          NativeInstalledFonts(),
-                         NativeNotifier()};
+                         NativeNotifier(),
+                         NativeItemPicker()};
     return RunMainWindow(program, services, instance, show, FilesFromCommandLine(wide_arguments));
   });
 }

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -20,6 +21,10 @@ constexpr wchar_t kMainWindowClass[] = L"TfmMain";
 constexpr wchar_t kPanelClass[] = L"TPanel";
 constexpr int kButtonPanelHeight = 43;
 constexpr int kRightPanelWidth = 113;
+// The two add buttons come first; the designed controls follow them, this far right.
+constexpr int kAddButtonWidth = 92;
+constexpr int kAddButtons = 8 + 2 * (kAddButtonWidth + 4);
+constexpr int kBevelLeft = kAddButtons + 144;
 constexpr LONG_PTR kButtonPanelMark = 1;  // the panel that draws Bevel1
 
 UINT MenuId(MenuCommand command) { return static_cast<UINT>(kIdFirstMenuItem + static_cast<int>(command)); }
@@ -40,7 +45,7 @@ LRESULT CALLBACK PanelProcedure(HWND panel, UINT message, WPARAM wparam, LPARAM 
         RECT edge;
         GetClientRect(panel, &edge);
         DrawEdge(dc, &edge, BDR_SUNKENOUTER | BDR_RAISEDINNER, BF_RECT);
-        RECT line{144 + 4, 5, 144 + 6, 5 + 33};
+        RECT line{kBevelLeft + 4, 5, kBevelLeft + 6, 5 + 33};
         DrawEdge(dc, &line, EDGE_ETCHED, BF_LEFT);
       }
       EndPaint(panel, &paint);
@@ -74,8 +79,9 @@ MainWindow::MainWindow(MainWindowModel& model, const RunFollower& follower, HINS
   window_font_ = MakeKoreanFont(L"굴림", 13);
   fixed_font_ = MakeKoreanFont(L"굴림체", 13);
   bold_font_ = MakeKoreanFont(L"굴림", 13, true);
-  window_ = CreateWindowExW(0, kMainWindowClass, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 225, 225, 711, 493,
-                            nullptr, nullptr, instance, this);
+  // Wider than designed by the add buttons.
+  window_ = CreateWindowExW(0, kMainWindowClass, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 225, 225,
+                            711 + kAddButtons, 493, nullptr, nullptr, instance, this);
   CreateControls();
   BuildPopupMenu();
   Layout();
@@ -90,6 +96,7 @@ MainWindow::~MainWindow() {
   if (window_ && IsWindow(window_)) DestroyWindow(window_);
   if (popup_) DestroyMenu(popup_);
   if (accelerators_) DestroyAcceleratorTable(accelerators_);
+  if (window_accelerators_) DestroyAcceleratorTable(window_accelerators_);
   DeleteObject(window_font_);
   DeleteObject(fixed_font_);
   DeleteObject(bold_font_);
@@ -100,7 +107,49 @@ void MainWindow::AttachDialogs(OptionsDialog& options, FileInfoDialog& file_info
   file_info_ = &file_info;
 }
 
-void MainWindow::ShowTitle() { SetControlText(window_, model_.Title()); }
+void MainWindow::ShowTitle() {
+  SetControlText(window_, model_.Title());
+  InvalidateRect(list_view_, nullptr, TRUE);  // the empty list's hint names the device of the settings
+}
+
+LRESULT CALLBACK MainWindow::ListProcedure(HWND list, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                           DWORD_PTR window) {
+  auto& owner = *reinterpret_cast<MainWindow*>(window);
+  if (message == WM_MOUSEMOVE) {
+    LVHITTESTINFO hit{};
+    hit.pt = {static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
+    const int row = static_cast<int>(SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    // Another row: its own tip, after the usual wait.
+    if (row != owner.tip_row_) SendMessageW(owner.tooltips_, TTM_POP, 0, 0);
+    owner.tip_row_ = row;
+  }
+  const LRESULT result = DefSubclassProc(list, message, wparam, lparam);
+  if (message == WM_PAINT) owner.DrawEmptyListHint();
+  return result;
+}
+
+void MainWindow::DrawEmptyListHint() {
+  const std::vector<std::string> lines = model_.EmptyListHint();
+  if (lines.empty()) return;
+  std::wstring text;
+  for (const std::string& line : lines) text += (text.empty() ? L"" : L"\r\n\r\n") + AnsiToWide(line);
+  RECT area;
+  GetClientRect(list_view_, &area);
+  RECT header{};
+  GetWindowRect(reinterpret_cast<HWND>(SendMessageW(list_view_, LVM_GETHEADER, 0, 0)), &header);
+  area.top += header.bottom - header.top;
+  InflateRect(&area, -16, -16);
+  HDC dc = GetDC(list_view_);
+  const HGDIOBJ font = SelectObject(dc, window_font_);
+  SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+  SetBkMode(dc, TRANSPARENT);
+  RECT measured = area;
+  DrawTextW(dc, text.c_str(), -1, &measured, DT_CENTER | DT_WORDBREAK | DT_CALCRECT);
+  area.top += std::max(0L, (area.bottom - area.top - (measured.bottom - measured.top)) / 2);
+  DrawTextW(dc, text.c_str(), -1, &area, DT_CENTER | DT_WORDBREAK);
+  SelectObject(dc, font);
+  ReleaseDC(list_view_, dc);
+}
 
 void MainWindow::CreateControls() {
   list_view_ =
@@ -108,9 +157,8 @@ void MainWindow::CreateControls() {
                       WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER, 0, 0, 0,
                       0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdListView)), instance_, nullptr);
   SendMessageW(list_view_, WM_SETFONT, reinterpret_cast<WPARAM>(fixed_font_), FALSE);
-  // The info tip of a failed job's row tells the cause in its tools' words.
-  SendMessageW(list_view_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP,
-               LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
+  SendMessageW(list_view_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+  SetWindowSubclass(list_view_, ListProcedure, 1, reinterpret_cast<DWORD_PTR>(this));
   std::vector<ListColumn> columns = ListColumns();
   for (const ListColumn& column : FollowColumns()) columns.push_back(column);
   int column_index = 0;
@@ -129,27 +177,46 @@ void MainWindow::CreateControls() {
   SetWindowLongPtrW(panel_, GWLP_USERDATA, kButtonPanelMark);
   tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance_, nullptr);
+  // The tip of a failed job's row tells the whole cause in its tools' words, from the
+  // window's own text of any length (a list's info tip is cut at its buffer, and is not
+  // there at all in some list controls).
+  TTTOOLINFOW list_tip{};
+  list_tip.cbSize = sizeof list_tip;
+  list_tip.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  list_tip.hwnd = window_;
+  list_tip.uId = reinterpret_cast<UINT_PTR>(list_view_);
+  list_tip.lpszText = LPSTR_TEXTCALLBACKW;
+  SendMessageW(tooltips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&list_tip));
 
+  const PanelButton add_files = AddFilesButtonTexts(), add_folder = AddFolderButtonTexts();
+  add_files_button_ = MakeChild(L"BUTTON", add_files.caption, WS_TABSTOP | BS_PUSHBUTTON, 10, 10, kAddButtonWidth, 25,
+                                panel_, kIdAddFilesButton, fixed_font_, instance_);
+  add_folder_button_ = MakeChild(L"BUTTON", add_folder.caption, WS_TABSTOP | BS_PUSHBUTTON, 14 + kAddButtonWidth, 10,
+                                 kAddButtonWidth, 25, panel_, kIdAddFolderButton, fixed_font_, instance_);
+  const int left = kAddButtons;
   const PanelButton output = OutputFolderButton();
-  HWND output_button = MakeChild(L"BUTTON", output.caption, WS_TABSTOP | BS_PUSHBUTTON, 10, 10, 127, 25, panel_,
+  HWND output_button = MakeChild(L"BUTTON", output.caption, WS_TABSTOP | BS_PUSHBUTTON, left + 10, 10, 127, 25, panel_,
                                  kIdOutputFolderButton, fixed_font_, instance_);
-  MakeChild(L"STATIC", EncodingLabel(), SS_CENTER | SS_CENTERIMAGE, 156, 13, 61, 17, panel_, -1, bold_font_, instance_);
+  MakeChild(L"STATIC", EncodingLabel(), SS_CENTER | SS_CENTERIMAGE, left + 156, 13, 61, 17, panel_, -1, bold_font_,
+            instance_);
   const PanelButton options = OptionsButton();
-  HWND options_button = MakeChild(L"BUTTON", options.caption, WS_TABSTOP | BS_PUSHBUTTON, 216, 10, 98, 25, panel_,
-                                  kIdOptionsButton, fixed_font_, instance_);
+  options_button_ = MakeChild(L"BUTTON", options.caption, WS_TABSTOP | BS_PUSHBUTTON, left + 216, 10, 98, 25, panel_,
+                              kIdOptionsButton, fixed_font_, instance_);
   const PanelButton start = StartButtonTexts();
-  start_button_ = MakeChild(L"BUTTON", start.caption, WS_TABSTOP | BS_PUSHBUTTON, 321, 10, 98, 25, panel_,
+  start_button_ = MakeChild(L"BUTTON", start.caption, WS_TABSTOP | BS_PUSHBUTTON, left + 321, 10, 98, 25, panel_,
                             kIdStartButton, fixed_font_, instance_);
   const PanelButton stop = StopButtonTexts();
-  stop_button_ = MakeChild(L"BUTTON", stop.caption, WS_TABSTOP | BS_PUSHBUTTON, 426, 10, 98, 25, panel_, kIdStopButton,
-                           fixed_font_, instance_);
+  stop_button_ = MakeChild(L"BUTTON", stop.caption, WS_TABSTOP | BS_PUSHBUTTON, left + 426, 10, 98, 25, panel_,
+                           kIdStopButton, fixed_font_, instance_);
   right_panel_ = CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, kRightPanelWidth,
                                  kButtonPanelHeight - 4, panel_, nullptr, instance_, nullptr);
   const PanelButton web = WebPageButton();
   HWND web_button = MakeChild(L"BUTTON", web.caption, WS_TABSTOP | BS_PUSHBUTTON, 8, 6, 97, 25, right_panel_,
                               kIdWebPageButton, fixed_font_, instance_);
+  AddToolTip(tooltips_, add_files_button_, add_files.hint);
+  AddToolTip(tooltips_, add_folder_button_, add_folder.hint);
   AddToolTip(tooltips_, output_button, model_.OutputFolderHint());
-  AddToolTip(tooltips_, options_button, options.hint);
+  AddToolTip(tooltips_, options_button_, options.hint);
   AddToolTip(tooltips_, start_button_, start.hint);
   AddToolTip(tooltips_, stop_button_, stop.hint);
   AddToolTip(tooltips_, web_button, web.hint);
@@ -190,15 +257,18 @@ void MainWindow::BuildPopupMenu() {
     if (entry.kind == MenuEntry::Kind::kSubmenuStart) open_menus.push_back(info.hSubMenu);
   }
 
-  std::vector<ACCEL> keys;
+  // The list's table holds every shortcut; the window's those that work anywhere in it.
+  std::vector<ACCEL> keys, window_keys;
   for (const MenuShortcut& shortcut : MenuShortcuts()) {
     ACCEL key{};
-    key.fVirt = FVIRTKEY | (shortcut.letter ? FCONTROL : 0);
+    key.fVirt = FVIRTKEY | (shortcut.letter ? FCONTROL : 0) | (shortcut.shift ? FSHIFT : 0);
     key.key = shortcut.letter ? static_cast<WORD>(shortcut.letter) : VK_DELETE;
     key.cmd = static_cast<WORD>(MenuId(shortcut.command));
     keys.push_back(key);
+    if (shortcut.whole_window) window_keys.push_back(key);
   }
   accelerators_ = CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
+  window_accelerators_ = CreateAcceleratorTableW(window_keys.data(), static_cast<int>(window_keys.size()));
 }
 
 void MainWindow::Layout() {
@@ -211,10 +281,25 @@ void MainWindow::Layout() {
   const int width = client.right;
   const int panel_top = client.bottom - status_height - kButtonPanelHeight;
   MoveWindow(list_view_, 0, 0, width, panel_top > 0 ? panel_top : 0, TRUE);
+  FitResultColumn();
+  if (model_.List().RowCount() == 0) InvalidateRect(list_view_, nullptr, TRUE);  // the hint stays in the middle
+  // The status text takes what the run's totals leave.
+  int parts[] = {std::max(200, width - 240), -1};
+  SendMessageW(status_bar_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
   MoveWindow(panel_, 0, panel_top, width, kButtonPanelHeight, TRUE);
   // Panel2 sits at the right edge, inside Panel1's bevel.
   MoveWindow(right_panel_, width - 2 - kRightPanelWidth, 2, kRightPanelWidth, kButtonPanelHeight - 4, TRUE);
   InvalidateRect(panel_, nullptr, TRUE);
+}
+
+void MainWindow::FitResultColumn() {
+  const int columns = static_cast<int>(ListColumns().size() + FollowColumns().size());
+  RECT client;
+  GetClientRect(list_view_, &client);
+  int others = 0;
+  for (int column = 0; column + 1 < columns; ++column)
+    others += static_cast<int>(SendMessageW(list_view_, LVM_GETCOLUMNWIDTH, column, 0));
+  SendMessageW(list_view_, LVM_SETCOLUMNWIDTH, columns - 1, std::max(120, static_cast<int>(client.right) - others));
 }
 
 void MainWindow::RowsChanged() {
@@ -244,6 +329,7 @@ void MainWindow::RowsChanged() {
   SendMessageW(status_bar_, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(AnsiToWide(model_.RunTotals()).c_str()));
   SendMessageW(list_view_, LVM_ENSUREVISIBLE, list.FocusedRow().value_or(0), FALSE);
   SendMessageW(list_view_, WM_SETREDRAW, TRUE, 0);
+  FitResultColumn();  // a scroll bar that came or went changed the list's width
   InvalidateRect(list_view_, nullptr, TRUE);
   rendering_ = false;
 }
@@ -274,11 +360,28 @@ void MainWindow::JobsChanged() {
 }
 
 void MainWindow::StateChanged() {
-  EnableWindow(list_view_, model_.ListEnabled());
+  // The empty list's hint goes while an add fills the list, and comes back after.
+  const bool was_disabled = EnableWindow(list_view_, model_.ListEnabled()) != FALSE;
+  if (was_disabled == model_.ListEnabled()) InvalidateRect(list_view_, nullptr, TRUE);
+  // The disabled list lost the focus: the button that stops the add takes it, and
+  // gives it back to the list after.
+  if (model_.Adding() && !GetFocus() && GetActiveWindow() == window_) {
+    SetFocus(add_folder_button_);
+    focus_lent_ = true;
+  } else if (!model_.Adding() && focus_lent_) {
+    focus_lent_ = false;
+    if (GetFocus() == add_folder_button_) SetFocus(list_view_);
+  }
   const StartButtonState start = model_.StartButton();
   EnableWindow(start_button_, start.enabled);
   SetControlText(start_button_, start.caption);
   EnableWindow(stop_button_, model_.StopButton().enabled);
+  EnableWindow(options_button_, !model_.Adding());
+  for (const auto& [button, state] : {std::pair{add_files_button_, model_.AddFilesButton()},
+                                      std::pair{add_folder_button_, model_.AddFolderButton()}}) {
+    EnableWindow(button, state.enabled);
+    SetControlText(button, state.caption);
+  }
   for (std::size_t i = 0; i < kMenuCommandCount; ++i) {
     const auto command = static_cast<MenuCommand>(i);
     EnableMenuItem(popup_, MenuId(command), MF_BYCOMMAND | (model_.IsEnabled(command) ? MF_ENABLED : MF_GRAYED));
@@ -299,6 +402,12 @@ void MainWindow::Breathe() {
       PostQuitMessage(static_cast<int>(message.wParam));  // leave it for the main loop
       return;
     }
+    // With the list disabled no control may have the focus: the key then comes to the
+    // window as a system key.
+    if ((message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) && message.wParam == VK_ESCAPE) {
+      model_.StopAdding();
+      continue;
+    }
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
@@ -306,14 +415,14 @@ void MainWindow::Breathe() {
 
 void MainWindow::ShowFileInformation(const std::string& report) { file_info_->ShowModal(window_, report); }
 
+void MainWindow::OnListTip(NMTTDISPINFOW& tip) {
+  const bool row = tip_row_ >= 0 && static_cast<std::size_t>(tip_row_) < model_.List().RowCount();
+  tip_text_ = row ? AnsiToWide(follower_.ResultDetail(static_cast<std::size_t>(tip_row_))) : L"";
+  tip.lpszText = tip_text_.data();  // an empty text shows no tip
+}
+
 void MainWindow::OnListNotify(const NMHDR& header) {
   if (header.code == NM_DBLCLK) return model_.DoubleClicked();
-  if (header.code == LVN_GETINFOTIPW) {
-    auto& tip = const_cast<NMLVGETINFOTIPW&>(reinterpret_cast<const NMLVGETINFOTIPW&>(header));
-    const std::wstring detail = AnsiToWide(follower_.ResultDetail(static_cast<std::size_t>(tip.iItem)));
-    if (!detail.empty() && tip.pszText && tip.cchTextMax > 0) lstrcpynW(tip.pszText, detail.c_str(), tip.cchTextMax);
-    return;
-  }
   if (header.code != LVN_ITEMCHANGED || rendering_) return;
   const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
   if (!(change.uChanged & LVIF_STATE)) return;
@@ -338,8 +447,8 @@ void MainWindow::OnDropFiles(HDROP drop) {
     dropped.Add(name);
   }
   DragFinish(drop);
-  model_.FilesDropped(dropped.paths);
   model_.UnlistableFilesDropped(dropped.unlistable);
+  model_.ItemsDropped(dropped.paths);
 }
 
 void MainWindow::OnCommand(int id) {
@@ -349,6 +458,8 @@ void MainWindow::OnCommand(int id) {
     case kIdOptionsButton: return options_->ShowModal(window_);
     case kIdStartButton: return model_.StartClicked();
     case kIdStopButton: return model_.StopClicked();
+    case kIdAddFilesButton: return model_.AddFilesClicked();
+    case kIdAddFolderButton: return model_.AddFolderClicked();
     default: break;
   }
   const int index = id - kIdFirstMenuItem;
@@ -367,6 +478,9 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lparam);
       if (header->hwndFrom == list_view_) OnListNotify(*header);
+      if (header->hwndFrom == tooltips_ && header->code == TTN_GETDISPINFOW &&
+          reinterpret_cast<const NMTTDISPINFOW*>(header)->hdr.idFrom == reinterpret_cast<UINT_PTR>(list_view_))
+        OnListTip(*reinterpret_cast<NMTTDISPINFOW*>(lparam));
       return 0;
     }
     case WM_CONTEXTMENU:
@@ -416,7 +530,7 @@ ProgramWindows::ProgramWindows(Program& program, GuiServices& services, HINSTANC
   InitCommonControlsEx(&controls);
   session_ = std::make_unique<Session>(program, services.core);
   follower_ = std::make_unique<RunFollower>(*session_, services.notifier);
-  main_model_ = std::make_unique<MainWindowModel>(*session_, services.opener, services.dialogs);
+  main_model_ = std::make_unique<MainWindowModel>(*session_, services.opener, services.dialogs, services.picker);
   main_model_->AttachFollower(*follower_);
   main_ = std::make_unique<MainWindow>(*main_model_, *follower_, instance);
   options_model_ = std::make_unique<OptionsDialogModel>(
@@ -446,16 +560,19 @@ HandedFiles FilesFromCommandLine(const std::vector<std::wstring>& arguments) {
   return files;
 }
 
-bool TranslateListShortcut(MainWindow& main, MSG& message) {
-  // The list's shortcuts work while it has the keyboard focus.
-  return message.hwnd == main.ListView() && main.Handle() &&
-         TranslateAcceleratorW(main.Handle(), main.Accelerators(), &message);
+bool TranslateWindowShortcut(MainWindow& main, MSG& message) {
+  if (!main.Handle()) return false;
+  // The list's shortcuts work while it has the keyboard focus, the window's wherever
+  // the focus is in it.
+  if (message.hwnd == main.ListView()) return TranslateAcceleratorW(main.Handle(), main.Accelerators(), &message);
+  return (message.hwnd == main.Handle() || IsChild(main.Handle(), message.hwnd)) &&
+         TranslateAcceleratorW(main.Handle(), main.WindowAccelerators(), &message);
 }
 
 int RunMessageLoop(MainWindow& main) {
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    if (TranslateListShortcut(main, message)) continue;
+    if (TranslateWindowShortcut(main, message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
@@ -466,7 +583,7 @@ int RunMainWindow(Program& program, GuiServices& services, HINSTANCE instance, i
   ProgramWindows windows(program, services, instance);
   ShowWindow(windows.Main().Handle(), show);
   UpdateWindow(windows.Main().Handle());
-  // A folder gives the videos directly inside it, as a drop on the Linux window does.
+  // A folder gives the videos in it and below it, as a drop does.
   if (!items.paths.empty()) windows.MainModel().ItemsDropped(items.paths);
   windows.MainModel().UnlistableFilesDropped(items.unlistable);
   return RunMessageLoop(windows.Main());

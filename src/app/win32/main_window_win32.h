@@ -2,6 +2,8 @@
 #include <windows.h>
 // windows.h first: shellapi.h depends on it.
 #include <shellapi.h>
+// commctrl.h after windows.h, for the tool tip notifications.
+#include <commctrl.h>
 
 #include <memory>
 #include <string>
@@ -27,6 +29,8 @@ enum MainWindowControl : int {
   kIdStartButton,          // bnEncode
   kIdWebPageButton,        // Button4
   kIdStopButton,           // stops the selected jobs, or all of them
+  kIdAddFilesButton,       // 파일 추가…
+  kIdAddFolderButton,      // 폴더 추가…, and while an add goes on, its stop
   kIdFirstMenuItem = 200,  // + MenuCommand
 };
 
@@ -48,9 +52,14 @@ class MainWindow final : public MainWindowView {
   HWND ListView() const { return list_view_; }
   HWND StartButton() const { return start_button_; }
   HWND StopButton() const { return stop_button_; }
+  HWND AddFilesButton() const { return add_files_button_; }
+  HWND AddFolderButton() const { return add_folder_button_; }
   HWND StatusBar() const { return status_bar_; }
   HMENU PopupMenu() const { return popup_; }
+  // The shortcuts of the list, and those that work anywhere in the window.
   HACCEL Accelerators() const { return accelerators_; }
+  HACCEL WindowAccelerators() const { return window_accelerators_; }
+  HWND ToolTips() const { return tooltips_; }
 
   void RowsChanged() override;
   void StateChanged() override;
@@ -63,11 +72,19 @@ class MainWindow final : public MainWindowView {
   template <typename Window>
   friend LRESULT CALLBACK RouteToOwner(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  // The list control's own procedure, followed by the hint of the empty list.
+  static LRESULT CALLBACK ListProcedure(HWND list, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                        DWORD_PTR window);
   void CreateControls();
   void BuildPopupMenu();
   void Layout();
+  // The result column takes the list's width that the other columns leave.
+  void FitResultColumn();
+  void DrawEmptyListHint();
   void OnCommand(int id);
   void OnListNotify(const NMHDR& header);
+  // The tip of the row under the mouse: the whole cause of its job's failure.
+  void OnListTip(NMTTDISPINFOW& tip);
   void OnDropFiles(HDROP drop);
   // The progress and result columns of a row, as the follower says.
   void ShowJobColumns(std::size_t row);
@@ -84,14 +101,21 @@ class MainWindow final : public MainWindowView {
   HWND right_panel_ = nullptr;
   HWND start_button_ = nullptr;
   HWND stop_button_ = nullptr;
+  HWND options_button_ = nullptr;
+  HWND add_files_button_ = nullptr;
+  HWND add_folder_button_ = nullptr;
   HWND status_bar_ = nullptr;
   HWND tooltips_ = nullptr;
   HMENU popup_ = nullptr;
   HACCEL accelerators_ = nullptr;
+  HACCEL window_accelerators_ = nullptr;
   HFONT window_font_ = nullptr;
   HFONT fixed_font_ = nullptr;
   HFONT bold_font_ = nullptr;
   bool rendering_ = false;
+  int tip_row_ = -1;         // the row under the mouse, as the list last saw it
+  std::wstring tip_text_;    // what its tip shows, kept while the tip shows it
+  bool focus_lent_ = false;  // the list's focus, lent to the folder button while an add goes on
 };
 
 // All three windows of the program over one session, created in their order: fmMain,
@@ -128,9 +152,9 @@ struct HandedFiles {
 // made absolute against the current folder.
 HandedFiles FilesFromCommandLine(const std::vector<std::wstring>& arguments);
 
-// Passes a key message meant for the list through the shortcut table; true when it
-// became a command.
-bool TranslateListShortcut(MainWindow& main, MSG& message);
+// Passes a key message meant for the list, or for another control of the window,
+// through the shortcut table that holds there; true when it became a command.
+bool TranslateWindowShortcut(MainWindow& main, MSG& message);
 
 // Runs messages until the main window is gone.
 int RunMessageLoop(MainWindow& main);
