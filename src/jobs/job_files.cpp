@@ -46,7 +46,7 @@ JobFiles NameJobFiles(const std::string& video_path, const JobTarget& target, co
   files.kept_log = JobLogPath(target.name, workspace);
   files.record = JobRecordPath(video_path, workspace);
   files.stop_request = StopRequestPath(files.record);
-  files.avs = AvsScriptPaths(workspace, video_path);
+  files.avs = AvsScriptPaths(workspace, target.name);
   return files;
 }
 

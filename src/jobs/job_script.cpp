@@ -91,7 +91,7 @@ JobBuild BuildJobScript(const std::string& video_path, const JobTarget& target, 
                                                                        context.setup.settings.subtitleclass));
   }
   if (plan.route == SubtitleRoute::kColoured) {
-    context.write_avs(video_path, subtitle, plan.avs_source, plan.metrics);
+    context.write_avs(video_path, target.name, subtitle, plan.avs_source, plan.metrics);
     cleanup.Made(plan.files.avs.ssa);
     cleanup.Made(plan.files.avs.avs);
   }

@@ -12,8 +12,9 @@ class FileSystem;
 // Writes the coloured route's SSA file, converted from the subtitle file beside
 // `video_path`, and the AviSynth script that opens `source_to_open` and draws it, at
 // the names AvsScriptPaths gives.
-using AvsScriptWriter = std::function<void(const std::string& video_path, const std::string& subtitle_path,
-                                           const std::string& source_to_open, const SsaStyleMetrics& metrics)>;
+using AvsScriptWriter =
+    std::function<void(const std::string& video_path, const std::string& job_name, const std::string& subtitle_path,
+                       const std::string& source_to_open, const SsaStyleMetrics& metrics)>;
 
 // What one build needs besides the video.
 struct JobContext {

@@ -18,6 +18,7 @@ enum class Keep { kNothing, kPrepared, kAll };
 }  // namespace
 
 std::vector<std::string> RemoveLeftovers(const Workspace& workspace, FileSystem& files) {
+  const PathStyle style = workspace.Style();
   std::unique_ptr<FileLock> lock;
   try {
     lock = files.LockExclusive(workspace.TempLockFile());
@@ -47,12 +48,21 @@ std::vector<std::string> RemoveLeftovers(const Workspace& workspace, FileSystem&
     }
     if (!job.build.empty()) builds[job.build] = std::max(builds[job.build], keep);
     if (!job.output.empty()) {
-      const std::string folder = FolderPart(job.output, workspace.Style());
+      const std::string folder = FolderPart(job.output, style);
       folders.insert(folder.substr(0, folder.size() - 1));
     }
-    if (job.video.empty()) continue;
-    const AvsFiles avs = AvsScriptPaths(workspace, job.video);
-    for (const std::string& path : {avs.ssa, avs.avs}) (keep == Keep::kNothing ? ended_avs : kept_avs).insert(path);
+    // Named after the job: its MP4's name, with its key below a subfolder, or, for an
+    // earlier version's record, the video's.
+    std::vector<std::string> names;
+    if (!job.video.empty()) names.push_back(VideoBaseName(job.video, style));
+    if (!job.output.empty()) {
+      const std::string name = VideoBaseName(job.output, style);
+      names.insert(names.end(), {name, name + "." + PathKey(job.output, style)});
+    }
+    for (const std::string& name : names) {
+      const AvsFiles avs = AvsScriptPaths(workspace, name);
+      for (const std::string& path : {avs.ssa, avs.avs}) (keep == Keep::kNothing ? ended_avs : kept_avs).insert(path);
+    }
   }
   for (const std::string& folder : folders)
     for (const std::string& path : files.FilesIn(folder)) {

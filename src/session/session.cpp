@@ -26,8 +26,9 @@ Session::Session(Program& program, CoreServices& services)
       rows_(list_, probe_),
       jobs_{{program.workspace, kNativeScriptDialect, program.settings, program.preset, program.startup.fontsdir},
             services.files,
-            [this](const std::string& video, const std::string& subtitle, const std::string& source,
-                   const SsaStyleMetrics& metrics) { WriteAvs(video, subtitle, source, metrics); }} {
+            [this](const std::string& video, const std::string& job_name, const std::string& subtitle,
+                   const std::string& source,
+                   const SsaStyleMetrics& metrics) { WriteAvs(video, job_name, subtitle, source, metrics); }} {
   list_.SetOutputPlace(OutputPlaceOf(program.settings, program.workspace));
 }
 
@@ -211,12 +212,12 @@ bool Session::MakeColourRouteReady(AviSynthSystem& avisynth, const std::function
   return ready;
 }
 
-void Session::WriteAvs(const std::string& video_path, const std::string& subtitle_path, const std::string& source,
-                       const SsaStyleMetrics& metrics) {
+void Session::WriteAvs(const std::string& video_path, const std::string& job_name, const std::string& subtitle_path,
+                       const std::string& source, const SsaStyleMetrics& metrics) {
   const SsaStyle style =
       SsaStyleFor(program_.settings, program_.preset, metrics.font_size, metrics.margin_v, metrics.play_res_y);
   WriteAvsScript(services_.files, program_.workspace, avisynth_plugin_dir_, video_path,
-                 {subtitle_path, program_.settings.subtitleclass}, style, program_.colours, source);
+                 {subtitle_path, program_.settings.subtitleclass}, style, program_.colours, source, job_name);
 }
 
 }  // namespace clipvane

@@ -160,8 +160,8 @@ class Session {
   EncodeCommandContext Commands(const Progress& progress);
   bool IsSubtitleBesideVideos(const std::string& path, RefusalReason reason) const;
   JobRecord Record(const std::string& record);
-  void WriteAvs(const std::string& video_path, const std::string& subtitle_path, const std::string& source,
-                const SsaStyleMetrics& metrics);
+  void WriteAvs(const std::string& video_path, const std::string& job_name, const std::string& subtitle_path,
+                const std::string& source, const SsaStyleMetrics& metrics);
 
   Program& program_;
   CoreServices& services_;

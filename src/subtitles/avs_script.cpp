@@ -7,9 +7,8 @@
 
 namespace clipvane {
 
-AvsFiles AvsScriptPaths(const Workspace& workspace, const std::string& video_path) {
-  const PathStyle style = workspace.Style();
-  const std::string base = workspace.Temp() + Separator(style) + VideoBaseName(video_path, style);
+AvsFiles AvsScriptPaths(const Workspace& workspace, const std::string& job_name) {
+  const std::string base = workspace.Temp() + Separator(workspace.Style()) + job_name;
   return {base + ".ssa", base + ".avs"};
 }
 
@@ -21,8 +20,9 @@ std::vector<std::string> AvsScriptLines(const std::string& avisynth_plugin_dir, 
 
 AvsFiles WriteAvsScript(FileSystem& files, const Workspace& workspace, const std::string& avisynth_plugin_dir,
                         const std::string& video_path, const SubtitleSource& subtitle, const SsaStyle& style,
-                        const ColourTable& colours, const std::string& source_to_open) {
-  const AvsFiles written = AvsScriptPaths(workspace, video_path);
+                        const ColourTable& colours, const std::string& source_to_open, const std::string& job_name) {
+  const AvsFiles written =
+      AvsScriptPaths(workspace, job_name.empty() ? VideoBaseName(video_path, workspace.Style()) : job_name);
   files.ReplaceWholeFile(written.ssa, JoinLinesCrLf(ConvertSubtitleToSsa(files, subtitle.path, workspace.Style(), style,
                                                                          colours, subtitle.sami_class)));
   const std::string& source = source_to_open.empty() ? video_path : source_to_open;

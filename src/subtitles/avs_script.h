@@ -22,9 +22,10 @@ struct SubtitleSource {
   std::string sami_class;
 };
 
-// temp/<base name>.ssa and temp/<base name>.avs of the video: named after the video,
-// so a second job for it replaces them.
-AvsFiles AvsScriptPaths(const Workspace& workspace, const std::string& video_path);
+// temp/<job name>.ssa and temp/<job name>.avs of a job: named after the job (its MP4's
+// name, media/output_names.h), so a second job for its video replaces them and a job of
+// another video of the same base name never does.
+AvsFiles AvsScriptPaths(const Workspace& workspace, const std::string& job_name);
 
 // The three lines that have AviSynth open the video and VSFilter draw the SSA file on it.
 // Paths go in as they stand: AviSynth strings have no escapes.
@@ -36,9 +37,10 @@ std::vector<std::string> AvsScriptLines(const std::string& avisynth_plugin_dir, 
 // first pass of a subtitle-sync job, or the video itself when empty), each replacing
 // any earlier file of that name whole. `avisynth_plugin_dir` ends with a separator or
 // is empty. A subtitle that cannot be read or a file that cannot be written throws
-// PlatformError.
+// PlatformError. The files are named after `job_name`, or the video's base name.
 AvsFiles WriteAvsScript(FileSystem& files, const Workspace& workspace, const std::string& avisynth_plugin_dir,
                         const std::string& video_path, const SubtitleSource& subtitle, const SsaStyle& style,
-                        const ColourTable& colours, const std::string& source_to_open = {});
+                        const ColourTable& colours, const std::string& source_to_open = {},
+                        const std::string& job_name = {});
 
 }  // namespace clipvane

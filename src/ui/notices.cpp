@@ -159,6 +159,10 @@ Notice VideoExtensionsNotice() {
   return Warned(Utf8ToAnsi(u8"동영상 확장자를 점 없이 쉼표로 나누어 적어 주세요. (예: avi,mp4,mkv)"));
 }
 
+Notice OutputFolderNotice() {
+  return Warned(Utf8ToAnsi(u8"저장 폴더는 전체 경로로 적어 주세요. 비워 두면 incoming 폴더에 저장합니다."));
+}
+
 Notice MediaInfoNotice(MediaInfoProblem problem) {
   if (problem == MediaInfoProblem::kMissing)
     return Warned(

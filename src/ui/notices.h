@@ -73,6 +73,8 @@ Notice SubtitleSyncNotice();
 Notice AviSynthQuestion();
 // The options dialog's video extension field names no extensions, or more than them.
 Notice VideoExtensionsNotice();
+// The options dialog's output folder is no full path.
+Notice OutputFolderNotice();
 // The first probe found no usable MediaInfo library.
 Notice MediaInfoNotice(MediaInfoProblem problem);
 // A file the program could not write, as the default error handler shows it.

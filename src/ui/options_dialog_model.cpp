@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "base/text.h"
+#include "media/output_names.h"
 #include "platform/text_encoding.h"
 #include "session/session.h"
 #include "settings/settings_store.h"
@@ -20,6 +22,8 @@ OptionsControls ControlsFromSettings(const EncodeSettings& settings) {
   controls.colorsubtitle = settings.colorsubtitle;
   controls.videofileext = settings.videofileext;
   controls.subtitleclass = settings.subtitleclass;
+  controls.outputfolder = settings.outputfolder;
+  controls.keepsubfolders = settings.keepsubfolders;
   return controls;
 }
 
@@ -34,6 +38,8 @@ void TakeControls(EncodeSettings& settings, const OptionsControls& controls) {
   settings.colorsubtitle = controls.colorsubtitle;
   settings.videofileext = controls.videofileext;
   settings.subtitleclass = controls.subtitleclass;
+  settings.outputfolder = TrimBlanks(controls.outputfolder);
+  settings.keepsubfolders = controls.keepsubfolders;
 }
 
 OptionsDialogModel::OptionsDialogModel(Session& session, OptionsServices services, std::function<void()> loaded)
@@ -63,6 +69,8 @@ void OptionsDialogModel::ShowLoadedSettings() {
   controls_.needsubtitle = shown.needsubtitle;
   controls_.videofileext = shown.videofileext;
   controls_.subtitleclass = shown.subtitleclass;
+  controls_.outputfolder = shown.outputfolder;
+  controls_.keepsubfolders = shown.keepsubfolders;
   ListSubtitleClasses();
   if (loaded_) loaded_();
 }
@@ -107,6 +115,14 @@ void OptionsDialogModel::FontChosen(int index) {
 
 void OptionsDialogModel::VideoExtensionsEdited(const std::string& text) { controls_.videofileext = text; }
 
+void OptionsDialogModel::OutputFolderEdited(const std::string& text) { controls_.outputfolder = text; }
+
+void OptionsDialogModel::BrowseOutputFolderClicked(const std::optional<std::string>& picked) {
+  if (picked) controls_.outputfolder = *picked;
+}
+
+void OptionsDialogModel::KeepSubfoldersClicked(bool checked) { controls_.keepsubfolders = checked; }
+
 void OptionsDialogModel::SubtitleClassChosen(int index) {
   if (index >= 0 && index < static_cast<int>(subtitle_classes_.size()))
     controls_.subtitleclass = subtitle_classes_[static_cast<std::size_t>(index)];
@@ -143,6 +159,11 @@ bool OptionsDialogModel::OkClicked() {
   if (!IsVideoExtensionText(controls_.videofileext)) {
     services_.dialogs.Tell(VideoExtensionsNotice());
     return false;  // nothing saved; the field stays as typed
+  }
+  const std::string folder = TrimBlanks(controls_.outputfolder);
+  if (!folder.empty() && !IsFullFolderPath(folder, session_.List().Style())) {
+    services_.dialogs.Tell(OutputFolderNotice());
+    return false;
   }
   bool close = true;
   try {

@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,8 @@ struct OptionsControls {
   bool colorsubtitle = false;
   std::string videofileext;   // the video extension field, as typed
   std::string subtitleclass;  // the subtitle language's class, empty for 자동
+  std::string outputfolder;   // the folder of the MP4s, as typed; empty for incoming
+  bool keepsubfolders = false;
 };
 
 // What a load puts into the controls.
@@ -78,9 +81,14 @@ class OptionsDialogModel {
   void FontChosen(int index);
   void VideoExtensionsEdited(const std::string& text);
   void SubtitleClassChosen(int index);
+  void OutputFolderEdited(const std::string& text);
+  // "찾아보기…": the folder the user picks, when one is picked.
+  void BrowseOutputFolderClicked(const std::optional<std::string>& picked);
+  void KeepSubfoldersClicked(bool checked);
   // Saves and loads again; whether the dialog closes (not when the load refused the
   // settings). A video extension field that names no extensions, or anything else,
-  // is refused with a warning before anything is saved.
+  // or an output folder given by no full path, is refused with a warning before
+  // anything is saved.
   bool OkClicked();
   // Closing without OK: the settings go back to what MP4.ini holds, so that a size or
   // font picked meanwhile is not used.

@@ -120,6 +120,9 @@ std::string OptionsControlCaption(OptionsControl control) {
     case C::kPlatformLabel: return Utf8ToAnsi(u8"기기 환경");
     case C::kVideoExtsLabel: return Utf8ToAnsi(u8"동영상 확장자");
     case C::kSubtitleClassLabel: return Utf8ToAnsi(u8"자막 언어");
+    case C::kOutputFolderLabel: return Utf8ToAnsi(u8"저장 폴더");
+    case C::kOutputFolderBrowse: return Utf8ToAnsi(u8"찾아보기…");
+    case C::kKeepSubfolders: return Utf8ToAnsi(u8"하위 폴더 구조 유지");
     case C::kOk: return OkCaption();
     case C::kCancel: return CancelCaption();
     default: return {};
@@ -136,6 +139,11 @@ std::string OptionsToolTip(OptionsControl control) {
         u8"전혀 문제없는 원본 영상을 인코딩했는데, 오디오가 영상과 안맞는 경우 이것을 체크해서 다시 인코딩하세요.");
   if (control == OptionsControl::kVideoExts)
     return Utf8ToAnsi(u8"목록에 넣을 동영상 파일의 확장자입니다. 점 없이 쉼표로 나누어 적습니다. (예: avi,mp4,mkv)");
+  if (control == OptionsControl::kOutputFolder)
+    return Utf8ToAnsi(
+        u8"변환된 MP4 파일을 저장할 폴더의 전체 경로입니다. 비워 두면 프로그램의 incoming 폴더에 저장합니다.");
+  if (control == OptionsControl::kKeepSubfolders)
+    return Utf8ToAnsi(u8"폴더째 추가한 동영상은 저장 폴더 안에 그 폴더 이름과 하위 폴더 구조 그대로 저장합니다.");
   return {};
 }
 

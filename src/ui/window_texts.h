@@ -130,8 +130,12 @@ enum class OptionsControl {
   kVideoExts,
   kSubtitleClassLabel,  // the language of a SAMI file in two languages, and its label
   kSubtitleClass,
-  kOk,      // Button1
-  kCancel,  // the Linux dialog's way out without saving
+  kOutputFolderLabel,  // where the MP4s go: its label, the folder, the browse button
+  kOutputFolder,
+  kOutputFolderBrowse,
+  kKeepSubfolders,  // whether a folder added keeps its subfolders there
+  kOk,              // Button1
+  kCancel,          // the Linux dialog's way out without saving
 };
 
 std::string OptionsCaption();

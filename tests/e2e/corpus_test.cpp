@@ -61,6 +61,36 @@ TEST_F(CliEncodeTest, EncodesSelectedVideosOfAnyNameAndTheListInQueuesThatEndWit
   EXPECT_EQ(queue_ends(), (std::vector<std::string>{"sleep 10000", "sleep 10000"}));
 }
 
+// Phone clips all named IMG_0001 from two folders convert to two MP4s in the folder the
+// user chose, and clearing the encoded rows and converting one again never touches the
+// other's MP4; with the subfolders kept, each lands at its place under the folder added.
+TEST_F(CliEncodeTest, ClipsOfOneNameConvertToMp4sOfTheirOwnInTheFolderChosen) {
+  const std::string mp4s = videos_ / "mp4s";
+  std::filesystem::create_directories(videos_ / "DCIM/100APPLE");
+  std::filesystem::create_directories(videos_ / "DCIM/101APPLE");
+  const std::string first = MakeVideo("DCIM/100APPLE/IMG_0001.MOV", "160x120");
+  const std::string second = MakeVideo("DCIM/101APPLE/IMG_0001.MOV", "176x144");
+  ASSERT_EQ(Cli({"settings", "outputfolder=" + mp4s}), 0) << err.str();
+  ASSERT_EQ(Cli({"add", first, second}), 0) << err.str();
+  ASSERT_EQ(Cli({"encode", "1", "2", "--wait"}), 0) << err.str() << out.str();
+  const auto read = [](const std::string& path) { return NativeFileSystem().ReadWholeFile(path).value_or("-"); };
+  const std::string other = read(mp4s + "/IMG_0001 (2).mp4");
+  EXPECT_NE(other, "-");
+  EXPECT_EQ(read(mp4s + "/.sources/IMG_0001 (2).mp4.txt"), second + "\n");
+  ASSERT_EQ(Cli({"clear-encoded"}), 0);
+  ASSERT_EQ(Cli({"add", first}), 0);
+  ASSERT_EQ(Cli({"encode", "1", "--wait"}), 0) << err.str() << out.str();
+  EXPECT_NE(out.str().find("\twritten " + mp4s + "/IMG_0001.mp4"), std::string::npos) << out.str();
+  EXPECT_EQ(read(mp4s + "/IMG_0001 (2).mp4"), other);  // byte for byte
+  ASSERT_EQ(Cli({"clear-encoded"}), 0);
+  ASSERT_EQ(Cli({"settings", "keepsubfolders=1"}), 0);
+  ASSERT_EQ(Cli({"add", videos_ / "DCIM"}), 0) << err.str();
+  ASSERT_EQ(Cli({"encode-all", "--wait"}), 0) << err.str() << out.str();
+  for (const char* place : {"/DCIM/100APPLE/IMG_0001.mp4", "/DCIM/101APPLE/IMG_0001.mp4"})
+    EXPECT_TRUE(std::filesystem::is_regular_file(mp4s + place)) << place;
+  EXPECT_EQ(FilesLeftIn(app / "temp"), 0);
+}
+
 // A source cut short (a download not finished) encodes into a short MP4, which the
 // check holds against the video's length; and incoming on a disk of its own that
 // fills while the MP4 is built there. Either way the good MP4 stays byte for byte,
@@ -76,7 +106,7 @@ TEST_F(CliEncodeTest, AnIncompleteSourceOrAFullDiskNeverReplacesAGoodMp4) {
                    "film.avi: no MP4 was written; mp4creator: the MP4 is not as long as the video"));
   EXPECT_EQ(app.Read("incoming/film.mp4"), earlier);
   EXPECT_EQ(Cli({"refresh"}), 0);
-  EXPECT_EQ(out.str(), "1\t*\tfilm\t-\n");
+  EXPECT_EQ(out.str(), "1\t*\tfilm\t-\tfilm.mp4\n");
 
   if (!disk.Mounted()) GTEST_SKIP() << "a tmpfs can be mounted only as root";
   MakeVideo("film.avi", "320x240", 3);

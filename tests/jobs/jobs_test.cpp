@@ -198,8 +198,8 @@ class JobScriptTest : public ::testing::Test {
   JobBuild Build(const std::string& video = "D:\\Videos\\Holiday.avi") {
     JobContext context{{workspace_, ScriptDialect::kWindowsBatch, settings_, preset_, "C:\\WINDOWS\\Fonts\\"},
                        files_,
-                       [this](const std::string& video_path, const std::string& subtitle, const std::string& source,
-                              const SsaStyleMetrics& m) {
+                       [this](const std::string& video_path, const std::string&, const std::string& subtitle,
+                              const std::string& source, const SsaStyleMetrics& m) {
                          avs_calls_.push_back(video_path + " <- " + source + " font " + std::to_string(m.font_size));
                          avs_subtitles_.push_back(subtitle);
                        }};

@@ -102,11 +102,13 @@ TEST_F(ConversionTest, TheColourRouteDrawsTheSsaFileOfTheAviSynthScriptInTheChos
   job.preset.subtitlefontsize = 26;
   // The program's own SSA writer and AviSynth script, as the window's jobs write them.
   ColourTable colours;
-  const AvsScriptWriter write_avs = [&](const std::string& path, const std::string& subtitle, const std::string& source,
+  const AvsScriptWriter write_avs = [&](const std::string& path, const std::string& job_name,
+                                        const std::string& subtitle, const std::string& source,
                                         const SsaStyleMetrics& m) {
     WriteAvsScript(NativeFileSystem(), app_->Work(), app_->Work().Bin() + Separator(kNativePathStyle), path,
                    {subtitle, job.settings.subtitleclass},
-                   SsaStyleFor(job.settings, job.preset, m.font_size, m.margin_v, m.play_res_y), colours, source);
+                   SsaStyleFor(job.settings, job.preset, m.font_size, m.margin_v, m.play_res_y), colours, source,
+                   job_name);
   };
   // The chosen face by its Korean name ("나눔명조"), found for a code page 949 subtitle.
   job.settings.fontface = Utf8ToAnsi("\xEB\x82\x98\xEB\x88\x94\xEB\xAA\x85\xEC\xA1\xB0");

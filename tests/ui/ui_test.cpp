@@ -63,23 +63,22 @@ TEST(Notices, AnEncodeResultIsToldAsTheProductAlwaysHas) {
                     {"D:\\5.avi", RefusalReason::kNotStarted},
                     {"D:\\6.avi", RefusalReason::kNotStarted}};
   const std::string same = u8"변환할 동영상이 결과 파일과 같은 파일이라 건너뜁니다: D:\\",
-                    same_result = u8"D:\\c\\a.avi\r\r앞의 동영상과 결과 파일 이름이 같아 건너뜁니다: D:\\a.avi",
                     no_picture = u8"동영상 정보를 구하지 못해 건너뜁니다: D:\\broken.avi",
                     no_video = u8"영상이 없는 파일이라 건너뜁니다: D:\\notes.avi",
                     run_name =
                         u8"배치 파일 이름이 일괄 인코딩 배치 파일과 같아 건너뜁니다. 동영상 파일 이름을 바꿔 주세요.",
                     not_scripted = u8"인코딩 배치 파일을 만들지 못해 건너뜁니다: Access is denied.",
                     running = u8"이미 인코딩 중입니다.";
-  EXPECT_EQ(TextsOf(SelectionNotices(result)),
-            (Texts{u8"D:\\gone.avi\r\r선택한 파일이 존재하지 않습니다.", no_picture, same + "a.mp4", same + "b.mp4",
-                   same_result, no_video, "D:\\encode_all.avi\r\r" + run_name, "D:\\x.avi\r\r" + not_scripted,
-                   "D:\\v.avi\r\r" + running,
-                   u8"한 번에 4개까지만 인코딩합니다. 다음 동영상은 시작하지 않았습니다:\r\rD:\\5.avi\rD:\\6.avi"}));
+  EXPECT_EQ(
+      TextsOf(SelectionNotices(result)),
+      (Texts{u8"D:\\gone.avi\r\r선택한 파일이 존재하지 않습니다.", no_picture, same + "a.mp4", same + "b.mp4", no_video,
+             "D:\\encode_all.avi\r\r" + run_name, "D:\\x.avi\r\r" + not_scripted, "D:\\v.avi\r\r" + running,
+             u8"한 번에 4개까지만 인코딩합니다. 다음 동영상은 시작하지 않았습니다:\r\rD:\\5.avi\rD:\\6.avi"}));
   EXPECT_EQ(SelectionNotices(result)[0].caption, Utf8ToAnsi(u8"알림"));
   result.written = true;
   EXPECT_EQ(TextsOf(WholeListNotices(result, true, ScriptDialect::kWindowsBatch)),
-            (Texts{same + "a.mp4\r" + same + "b.mp4", same_result, no_picture + "\r" + no_video,
-                   "D:\\encode_all.avi: " + run_name, "D:\\x.avi: " + not_scripted, "D:\\v.avi: " + running,
+            (Texts{same + "a.mp4\r" + same + "b.mp4", no_picture + "\r" + no_video, "D:\\encode_all.avi: " + run_name,
+                   "D:\\x.avi: " + not_scripted, "D:\\v.avi: " + running,
                    u8"인코딩을 위한 배치파일(.bat)들이 생성되었습니다."}));
   EXPECT_TRUE(WholeListNotices(EncodeResult{}, true, kNativeScriptDialect).empty());  // nothing written, nothing said
 }
@@ -492,11 +491,19 @@ TEST_F(OptionsDialogModelTest, ShowsTheStoredChoicesAndOkSavesThem) {
   EXPECT_EQ(dialogs.Last(), VideoExtensionsNotice());
   EXPECT_EQ(Saved("qulity"), "7");
   model->VideoExtensionsEdited("AVI, xyz");
+  model->OutputFolderEdited("MP4");  // the output folder likewise, until it is a full path
+  EXPECT_FALSE(model->OkClicked());
+  EXPECT_EQ(dialogs.Last(), OutputFolderNotice());
+  model->BrowseOutputFolderClicked(temp / "MP4");
+  model->KeepSubfoldersClicked(true);
   EXPECT_TRUE(model->OkClicked());
   // Saved, the disabled controls with their values, and the settings loaded again; the
-  // list takes the new extensions at once.
-  EXPECT_EQ(Saved("qulity") + "|" + Saved("needsubtitle") + "|" + Saved("fontsize") + "|" + Saved("videofileext"),
-            "0|0|2,2|AVI, xyz");
+  // list takes the new extensions and puts its MP4s in the new folder at once; a key
+  // the user left alone stays as the file had it (here: absent).
+  EXPECT_EQ(Saved("qulity") + "|" + Saved("needsubtitle") + "|" + Saved("fontsize") + "|" + Saved("videofileext") +
+                "|" + Saved("keepsubfolders"),
+            "0|0|-|AVI, xyz|1");
+  EXPECT_EQ(session->OutputFolder(), temp / "MP4");
   EXPECT_EQ(program->startup.videoexts, (Texts{"avi", "xyz"}));
   EXPECT_EQ(loads, 2);
 }
@@ -568,7 +575,7 @@ TEST_F(OptionsDialogModelTest, FontListsShowTheInstalledFontsAndAPickIsSavedAsFi
   Create("fontname=missing.ttf,Missing\r\n");  // not installed: the first item, and it stays configured
   EXPECT_EQ(FontList(), "arial;Courier 10,12,15;Gulim ;Verdana ; [0]");
   EXPECT_TRUE(model->OkClicked());
-  EXPECT_EQ(Saved("fontname"), "missing.ttf,missing");
+  EXPECT_EQ(Saved("fontname"), "missing.ttf,Missing");
   // Fonts known to hold Hangul come first, each part in its order, and a configured
   // font that is not there gives way to the first of them in its plain face.
   fonts.values.insert(fonts.values.end(), {{"Batang Bold", "batangbd.ttf"}, {"Batang", "batang.ttf"}});

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -132,6 +133,24 @@ OptionsDialogQt::OptionsDialogQt(OptionsDialogModel& model, QWidget* parent) : Q
   add_combo(C::kSubtitleClass, language_row, {}, &OptionsDialogModel::SubtitleClassChosen);
   language_row->addStretch(1);
   layout->addLayout(language_row);
+  auto* output_row = new QHBoxLayout;
+  output_row->addWidget(Add(C::kOutputFolderLabel, new QLabel(Caption(C::kOutputFolderLabel))));
+  auto* output = Add(C::kOutputFolder, new QLineEdit);
+  output->setPlaceholderText(QStringLiteral("incoming"));
+  connect(output, &QLineEdit::textEdited, this,
+          [this](const QString& text) { model_.OutputFolderEdited(text.toUtf8().toStdString()); });
+  output_row->addWidget(output, 1);
+  auto* browse = Add(C::kOutputFolderBrowse, new QPushButton(Caption(C::kOutputFolderBrowse)));
+  connect(browse, &QPushButton::clicked, this, [this] {
+    const QString picked = QFileDialog::getExistingDirectory(
+        this, Caption(C::kOutputFolderLabel), static_cast<QLineEdit*>(Control(C::kOutputFolder))->text());
+    model_.BrowseOutputFolderClicked(picked.isEmpty() ? std::nullopt
+                                                      : std::optional<std::string>(picked.toUtf8().toStdString()));
+    Render();
+  });
+  output_row->addWidget(browse);
+  layout->addLayout(output_row);
+  add_check(C::kKeepSubfolders, layout, &OptionsDialogModel::KeepSubfoldersClicked);
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
@@ -199,6 +218,9 @@ void OptionsDialogQt::Render() {
     extensions->setText(ToQt(shown.videofileext));
     extensions->setCursorPosition(0);
   }
+  auto* output = static_cast<QLineEdit*>(Control(C::kOutputFolder));
+  if (output->text() != ToQt(shown.outputfolder)) output->setText(ToQt(shown.outputfolder));
+  check(C::kKeepSubfolders, shown.keepsubfolders);
   const SubtitleListsView& lists = model_.SubtitleLists();
   Fill(combo(C::kFontSize), lists.sizes, lists.size_index);
   Fill(combo(C::kFonts), lists.fonts, lists.font_index);

@@ -10,7 +10,8 @@ namespace {
 
 constexpr wchar_t kOptionsClass[] = L"TfmOptions";
 constexpr int kClientWidth = 509;
-constexpr int kClientHeight = 529;  // the designed 469 and rows for the video extensions and subtitle language
+// The designed 469, and rows for the video extensions, the subtitle language and the output folder.
+constexpr int kClientHeight = 589;
 constexpr int kIdFirstControl = 300;
 
 using C = OptionsControl;
@@ -55,7 +56,11 @@ const ControlPlan kControls[] = {
     {C::kVideoExts, L"EDIT", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 108, 421, 385, 21},
     {C::kSubtitleClassLabel, L"STATIC", SS_LEFT, 20, 454, 84, 17},
     {C::kSubtitleClass, WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 108, 451, 150, 200},
-    {C::kOk, L"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, 218, 486, 81, 25},
+    {C::kOutputFolderLabel, L"STATIC", SS_LEFT, 20, 484, 84, 17},
+    {C::kOutputFolder, L"EDIT", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 108, 481, 296, 21},
+    {C::kOutputFolderBrowse, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 410, 480, 83, 23},
+    {C::kKeepSubfolders, L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 108, 508, 385, 21},
+    {C::kOk, L"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, 218, 546, 81, 25},
 };
 
 const OptionsControl kDisplayItems[] = {C::kDisplay0, C::kDisplay1, C::kDisplay2, C::kDisplay3};
@@ -135,6 +140,9 @@ void OptionsDialog::Render() {
   // Set only when it differs, so that typing keeps its cursor.
   if (ControlText(Control(C::kVideoExts)) != shown.videofileext)
     SetControlText(Control(C::kVideoExts), shown.videofileext);
+  if (ControlText(Control(C::kOutputFolder)) != shown.outputfolder)
+    SetControlText(Control(C::kOutputFolder), shown.outputfolder);
+  SetChecked(C::kKeepSubfolders, shown.keepsubfolders);
   const SubtitleListsView& lists = model_.SubtitleLists();
   FillDropDown(Control(C::kFontSize), lists.sizes, lists.size_index);
   FillDropDown(Control(C::kFonts), lists.fonts, lists.font_index);
@@ -187,6 +195,21 @@ void OptionsDialog::OnCommand(OptionsControl control, int code) {
       if (code != EN_CHANGE) return;
       model_.VideoExtensionsEdited(ControlText(Control(control)));
       return;  // the field shows what is typed already
+    case C::kOutputFolder:
+      if (code != EN_CHANGE) return;
+      model_.OutputFolderEdited(ControlText(Control(control)));
+      return;
+    case C::kOutputFolderBrowse: {
+      if (!clicked) return;
+      // A folder whose name the code page cannot hold is no folder the jobs can write to.
+      const PickedItems picked = NativeItemPicker().PickFolder(OptionsControlCaption(C::kOutputFolderLabel));
+      model_.BrowseOutputFolderClicked(picked.paths.empty() ? std::nullopt
+                                                            : std::optional<std::string>(picked.paths.front()));
+      break;
+    }
+    case C::kKeepSubfolders:
+      if (clicked) model_.KeepSubfoldersClicked(Checked(control));
+      break;
     case C::kOk:
       if (clicked) closed_ = model_.OkClicked();
       break;
