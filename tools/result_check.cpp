@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "base/text.h"
 #include "common/workspace.h"
 #include "media/mediainfo_library.h"
 #include "platform/file_system.h"
@@ -49,6 +50,16 @@ void NoteSource(const std::string& video, const std::string& final_mp4) {
 }  // namespace
 
 int CheckAndPlace(const std::string& video, const std::string& built, const std::string& final_mp4, JobReport& job) {
+  // The list names every video's MP4 apart from any other's, but another list, or one
+  // that last looked at the disk before that MP4 was made, may not have known of it:
+  // an MP4 made from another video is never replaced.
+  const std::optional<std::string> note = ReadWholeFile(SourceRecordPath(final_mp4, kNativePathStyle));
+  const std::vector<std::string> noted = note ? NonEmptyLines(*note) : std::vector<std::string>{};
+  if (!noted.empty() && !SamePath(noted.front(), video, kNativePathStyle)) {
+    std::cerr << "mp4creator: " << final_mp4 << " was made from another video, " << noted.front()
+              << "; it stays as it was (convert again to give this video an MP4 of its own)\n";
+    return 1;
+  }
   const std::unique_ptr<MediaInfoLibrary> mediainfo = LoadMediaInfoLibrary(ProgramFolder(), NativeFileSystem());
   if (mediainfo->Problem() != MediaInfoProblem::kNone) {
     std::cerr << "mp4creator: MediaInfo.dll is missing or unusable in " << ProgramFolder()

@@ -1,7 +1,7 @@
 #include "media/video_list.h"
 
 #include <algorithm>
-#include <map>
+#include <set>
 #include <stdexcept>
 #include <utility>
 
@@ -16,8 +16,7 @@ VideoList::VideoList(const Workspace& workspace, const FileSystem& files, const 
       files_(files),
       video_exts_(video_exts),
       listed_(workspace.Style()),
-      place_{workspace.Incoming(), false},
-      groups_(workspace.Style()) {}
+      place_{workspace.Incoming(), false} {}
 
 namespace {
 
@@ -66,13 +65,13 @@ AddOutcome VideoList::AddVideo(const std::string& given_path, const std::string&
   row.title = VideoBaseName(path, style);
   row.subtitle =
       FindSubtitle(path, style, [this](const std::string& file) { return IsFile(file); }).empty() ? "-" : "OK";
-  const std::string group = GroupOf(row);
+  OutputGroup& group = groups_[GroupOf(row)];
   rows_.push_back(std::move(row));
   listed_.Add(path);
-  groups_.Add(group);
-  // Alone of its name, the row is named by itself; else its whole group afresh.
-  if (groups_.CountOf(group) == 1) NameGroup({rows_.size() - 1});
-  else NameOutputs({group});
+  group.rows.push_back(rows_.size() - 1);
+  // What the disk showed for the group's names stays good while rows come in one by
+  // one: a folder of thousands of clips of one name is not looked at again for each.
+  NameGroup(group, false);
   ++changes_;
   return std::nullopt;
 }
@@ -87,7 +86,7 @@ void VideoList::RemoveVideo(std::size_t row) {
 void VideoList::RemoveRowsWhere(const std::function<bool(const VideoRow&)>& remove) {
   std::size_t kept = 0;
   std::size_t removed = 0;
-  std::vector<std::string> left;  // the groups that lost a row and keep others
+  std::set<std::string> left;  // the groups that lost a row
   for (std::size_t i = 0; i < rows_.size(); ++i) {
     if (!remove(rows_[i])) {
       if (kept != i) rows_[kept] = std::move(rows_[i]);
@@ -104,14 +103,17 @@ void VideoList::RemoveRowsWhere(const std::function<bool(const VideoRow&)>& remo
     }
     if (rows_[i].selected) --selected_count_;
     listed_.Remove(rows_[i].entry.path);
-    const std::string group = GroupOf(rows_[i]);
-    groups_.Remove(group);
-    if (groups_.Contains(group)) left.push_back(group);
+    left.insert(GroupOf(rows_[i]));
     ++removed;
   }
   rows_.resize(kept);
-  if (removed > 0) ++changes_;
-  NameOutputs(left);
+  if (removed == 0) return;
+  ++changes_;
+  IndexGroups();
+  for (const std::string& group : left) {
+    const auto members = groups_.find(group);
+    if (members != groups_.end()) NameGroup(members->second, true);
+  }
 }
 
 void VideoList::SetSelected(std::size_t row, bool selected) {
@@ -160,53 +162,38 @@ void VideoList::AppendToTitle(std::size_t row, const std::string& text) { rows_.
 
 std::string VideoList::GroupOf(const VideoRow& row) const {
   const PathStyle style = workspace_.Style();
-  return OutputFolderFor(row.entry.path, row.root, place_, style) + Separator(style) +
-         VideoBaseName(row.entry.path, style);
+  const std::string group = OutputFolderFor(row.entry.path, row.root, place_, style) + Separator(style) +
+                            VideoBaseName(row.entry.path, style);
+  return style == PathStyle::kWindows ? AsciiLower(group) : group;
+}
+
+void VideoList::IndexGroups() {
+  groups_.clear();
+  for (std::size_t i = 0; i < rows_.size(); ++i) groups_[GroupOf(rows_[i])].rows.push_back(i);
 }
 
 void VideoList::SetOutputPlace(OutputPlace place) {
   if (place == place_) return;
   place_ = std::move(place);
-  groups_ = ListedPaths(workspace_.Style());
-  std::vector<std::string> all;
-  for (const VideoRow& row : rows_) {
-    all.push_back(GroupOf(row));
-    groups_.Add(all.back());
-  }
-  NameOutputs(all);
+  IndexGroups();
+  for (auto& [key, group] : groups_) NameGroup(group, true);
 }
 
-void VideoList::NameOutputs(const std::vector<std::string>& groups) {
-  if (groups.empty()) return;
-  // One walk over the rows for all the groups, in list order.
-  ListedPaths wanted(workspace_.Style());
-  for (const std::string& group : groups)
-    if (!wanted.Contains(group)) wanted.Add(group);
-  std::map<std::string, std::vector<std::size_t>> rows;
-  const auto key = [&](const std::string& group) {
-    return workspace_.Style() == PathStyle::kWindows ? AsciiLower(group) : group;
-  };
-  for (std::size_t i = 0; i < rows_.size(); ++i) {
-    const std::string group = GroupOf(rows_[i]);
-    if (wanted.Contains(group)) rows[key(group)].push_back(i);
-  }
-  for (const auto& [group, members] : rows) NameGroup(members);
-}
-
-void VideoList::NameGroup(const std::vector<std::size_t>& members) {
+void VideoList::NameGroup(OutputGroup& group, bool look_again) {
+  const std::vector<std::size_t>& members = group.rows;
   const PathStyle style = workspace_.Style();
   const VideoRow& first = rows_.at(members.front());
   const std::string folder = OutputFolderFor(first.entry.path, first.root, place_, style);
   const std::string base = VideoBaseName(first.entry.path, style);
   std::vector<std::string> videos;
   for (std::size_t row : members) videos.push_back(rows_[row].entry.path);
-  std::vector<CandidateState> seen;
+  std::vector<CandidateState>& seen = group.seen;
+  if (look_again) seen.clear();
   const auto look = [&](std::size_t n) {
+    if (n <= seen.size()) return seen[n - 1];
     const std::string candidate = OutputCandidate(folder, base, n, style);
-    CandidateState state{IsFile(candidate), RecordedSource(candidate, files_, style)};
-    if (seen.size() < n) seen.resize(n);
-    seen[n - 1] = state;
-    return state;
+    seen.push_back({IsFile(candidate), RecordedSource(candidate, files_, style)});
+    return seen.back();
   };
   const std::vector<std::size_t> names = AssignOutputNames(videos, look, style);
   for (std::size_t i = 0; i < members.size(); ++i) {
@@ -218,11 +205,7 @@ void VideoList::NameGroup(const std::vector<std::size_t>& members) {
   }
 }
 
-void VideoList::UpdateEncodedMarker(std::size_t row) {
-  const std::string group = GroupOf(rows_.at(row));
-  if (groups_.CountOf(group) == 1) NameGroup({row});
-  else NameOutputs({group});
-}
+void VideoList::UpdateEncodedMarker(std::size_t row) { NameGroup(groups_.at(GroupOf(rows_.at(row))), true); }
 
 std::vector<AddOutcome> AddDroppedFiles(VideoList& list, const std::vector<std::string>& paths) {
   std::vector<AddOutcome> outcomes;

@@ -2,6 +2,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "common/refusal.h"
@@ -99,11 +100,19 @@ class VideoList {
   bool IsFile(const std::string& path) const;
   // The path a row would get, or nothing when its folder cannot be resolved.
   std::optional<std::string> FileOf(const std::string& given_path) const;
-  // Of rows whose MP4s share one folder and base name ("<folder>/<base>"): the key.
+  // Of rows whose MP4s share one folder and base name: "<folder>/<base>", folded as
+  // the system compares paths.
   std::string GroupOf(const VideoRow& row) const;
-  // Names the MP4s of the rows of these groups, from the disk, and sets their markers.
-  void NameOutputs(const std::vector<std::string>& groups);
-  void NameGroup(const std::vector<std::size_t>& rows);
+  // The rows of one GroupOf, in list order, and what stands at their names (from the
+  // first name on, as far as it was looked at).
+  struct OutputGroup {
+    std::vector<std::size_t> rows;
+    std::vector<CandidateState> seen;
+  };
+  void IndexGroups();
+  // Names the MP4s of the group's rows and sets their markers, from the disk as last
+  // looked at, or as it is now.
+  void NameGroup(OutputGroup& group, bool look_again);
 
   const Workspace& workspace_;
   const FileSystem& files_;
@@ -111,7 +120,7 @@ class VideoList {
   std::vector<VideoRow> rows_;
   ListedPaths listed_;
   OutputPlace place_;
-  ListedPaths groups_;  // the rows of each GroupOf, counted
+  std::unordered_map<std::string, OutputGroup> groups_;
   std::size_t selected_count_ = 0;
   std::optional<std::size_t> focused_;
   std::size_t changes_ = 0;

@@ -11,7 +11,11 @@ bool ListEncodeRows::IsSelected(std::size_t row) const { return list_.Row(row).s
 
 std::string ListEncodeRows::Path(std::size_t row) const { return list_.EntryPath(row); }
 
-JobTarget ListEncodeRows::Target(std::size_t row) const { return list_.Row(row).target; }
+JobTarget ListEncodeRows::Target(std::size_t row) const {
+  // Named afresh from the disk: another command may have made an MP4 of that name since.
+  list_.UpdateEncodedMarker(row);
+  return list_.Row(row).target;
+}
 
 std::string ListEncodeRows::ProbedPath(std::size_t row, MediaFacts& facts, const Progress& progress) {
   const VideoEntry entry = probe_.ProbeVideo(list_, row, progress);

@@ -82,6 +82,15 @@ TEST_F(CliEncodeTest, ClipsOfOneNameConvertToMp4sOfTheirOwnInTheFolderChosen) {
   ASSERT_EQ(Cli({"encode", "1", "--wait"}), 0) << err.str() << out.str();
   EXPECT_NE(out.str().find("\twritten " + mp4s + "/IMG_0001.mp4"), std::string::npos) << out.str();
   EXPECT_EQ(read(mp4s + "/IMG_0001 (2).mp4"), other);  // byte for byte
+  // A job whose MP4 name another video took meanwhile (as another list may not know)
+  // leaves that MP4 as it was.
+  ASSERT_EQ(Cli({"make-scripts"}), 0) << err.str();
+  const std::string note = mp4s + "/.sources/IMG_0001.mp4.txt", mine = read(mp4s + "/IMG_0001.mp4");
+  NativeFileSystem().ReplaceWholeFile(note, "/elsewhere/IMG_0001.MOV\n");
+  EXPECT_NE(RunProgram({"sh", app / "batch/IMG_0001.sh"}).status, 0);
+  EXPECT_EQ(read(mp4s + "/IMG_0001.mp4"), mine);
+  EXPECT_NE(read(app / "batch/IMG_0001.log").find("was made from another video"), std::string::npos);
+  NativeFileSystem().ReplaceWholeFile(note, first + "\n");
   ASSERT_EQ(Cli({"clear-encoded"}), 0);
   ASSERT_EQ(Cli({"settings", "keepsubfolders=1"}), 0);
   ASSERT_EQ(Cli({"add", videos_ / "DCIM"}), 0) << err.str();

@@ -204,6 +204,7 @@ TEST_F(VideoListTest, VideosOfOneNameEachGetAnMp4OfTheirOwn) {
   EXPECT_EQ(outputs(), "Same.mp4|Keep.mp4|Same (2).mp4|");  // whose is it? Nobody knows.
   files.files[SourceRecordPath(mp4, PathStyle::kWindows)] = "D:\\OTHER\\same.MPG\n";
   files.files["D:\\Conv\\incoming\\Same (3).mp4"] = "the user's own";
+  list.UpdateEncodedMarker(0);  // as a refresh, or an encode command, looks again
   list.AddVideo(third);
   EXPECT_EQ(outputs(), "Same (2).mp4|Keep.mp4|Same.mp4*|Same (4).mp4|");
   EXPECT_EQ(list.Row(0).target.name, "Same (2)");  // its script and log
