@@ -57,7 +57,7 @@ void PrintRows(const VideoList& list, std::ostream& out) {
   for (std::size_t row = 0; row < list.RowCount(); ++row) {
     const VideoRow& r = list.Row(row);
     out << row + 1 << "\t" << (r.encoded_marker.empty() ? " " : r.encoded_marker) << "\t" << r.title << "\t"
-        << r.subtitle << "\t" << ShownOutputName(r.target.output, list.Place(), list.Style()) << "\n";
+        << r.subtitle << "\t" << list.ShownOutput(row) << "\n";
   }
 }
 

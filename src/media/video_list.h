@@ -68,6 +68,10 @@ class VideoList {
   // MP4 afresh.
   void SetOutputPlace(OutputPlace place);
   const OutputPlace& Place() const { return place_; }
+  // The row's MP4 as the list shows it (ShownOutputName).
+  std::string ShownOutput(std::size_t row) const {
+    return ShownOutputName(rows_.at(row).target.output, place_, workspace_.Style());
+  }
   PathStyle Style() const { return workspace_.Style(); }
   // Counts the additions and removals of rows, so that a caller can tell whether
   // the list changed between two moments.

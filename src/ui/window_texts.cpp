@@ -71,7 +71,10 @@ std::vector<MenuShortcut> MenuShortcuts() {
 }
 
 std::vector<ListColumn> ListColumns() {
-  return {{"", 20, false}, {Utf8ToAnsi(u8"동영상 제목"), 500, true}, {Utf8ToAnsi(u8"자막"), 0, true}};
+  return {{"", 20, false},
+          {Utf8ToAnsi(u8"동영상 제목"), 300, true},
+          {Utf8ToAnsi(u8"자막"), 0, true},
+          {Utf8ToAnsi(u8"MP4 파일"), 180, false}};
 }
 
 std::vector<ListColumn> FollowColumns() {

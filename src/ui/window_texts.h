@@ -58,7 +58,7 @@ struct MenuShortcut {
 };
 std::vector<MenuShortcut> MenuShortcuts();
 
-// fmMain's list columns: encoded marker, title, subtitle.
+// fmMain's list columns: encoded marker, title, subtitle, and the MP4 the row makes.
 struct ListColumn {
   std::string header;
   int width;  // pixels; 0 for the control's default

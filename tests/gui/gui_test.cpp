@@ -124,12 +124,12 @@ TEST_F(GuiTest, TheJobColumnsTheStopButtonAndTheCloseQuestionFollowTheModel) {
   CreateWindows({Video("v0.avi")});
   wchar_t header[32] = {};
   LVCOLUMNW column{LVCF_TEXT, 0, 0, header, 32, 0, 0, 0, 0, 0, 0};
-  SendMessageW(Main().ListView(), LVM_GETCOLUMNW, 4, reinterpret_cast<LPARAM>(&column));
+  SendMessageW(Main().ListView(), LVM_GETCOLUMNW, 5, reinterpret_cast<LPARAM>(&column));
   EXPECT_EQ(WideToAnsi(header), FollowColumns()[1].header);
   EXPECT_FALSE(IsWindowEnabled(Main().StopButton()));
   Select({0});
   Command(kIdStartButton);
-  EXPECT_EQ(ItemText(0, 3), Utf8ToAnsi(u8"대기"));
+  EXPECT_EQ(ItemText(0, 4), Utf8ToAnsi(u8"대기"));
   const std::string record = JobRecordPath(Video("v0.avi"), workspace);
   const auto say = [&](const std::string& status) {
     NativeFileSystem().ReplaceWholeFile(record, status);
@@ -138,7 +138,7 @@ TEST_F(GuiTest, TheJobColumnsTheStopButtonAndTheCloseQuestionFollowTheModel) {
   const ProcessIdentity alive = OwnProcess();
   say("state=running\npercent=45\nfps=120\nleft=32\npid=" + std::to_string(alive.id) + "\nstarted=" + alive.started +
       "\n");
-  EXPECT_EQ(ItemText(0, 3), Utf8ToAnsi(u8"45% 120fps 0:32 남음"));
+  EXPECT_EQ(ItemText(0, 4), Utf8ToAnsi(u8"45% 120fps 0:32 남음"));
   wchar_t totals[64] = {};
   SendMessageW(Main().StatusBar(), SB_GETTEXTW, 1, reinterpret_cast<LPARAM>(totals));
   EXPECT_EQ(WideToAnsi(totals), Utf8ToAnsi(u8"완료 0 / 1, 남은 시간 0:32"));
@@ -150,7 +150,7 @@ TEST_F(GuiTest, TheJobColumnsTheStopButtonAndTheCloseQuestionFollowTheModel) {
   EXPECT_TRUE(IsWindow(Main().Handle()));
   EXPECT_EQ(dialogs.Last(), CloseWhileRunningQuestion());
   say("state=failed\ncause=[aac] No space left on device\n");
-  EXPECT_EQ(ItemText(0, 4), Utf8ToAnsi(u8"실패: 디스크 공간이 부족합니다"));
+  EXPECT_EQ(ItemText(0, 5), Utf8ToAnsi(u8"실패: 디스크 공간이 부족합니다"));
   // The row's tip: the mouse over it, then the tip asks the window for its text.
   RECT row{LVIR_BOUNDS, 0, 0, 0};
   SendMessageW(Main().ListView(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));

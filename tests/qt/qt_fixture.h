@@ -35,7 +35,7 @@ struct Windows : ProgramFolder {
   QString Start() { return (Main().StartButton()->isEnabled() ? "on " : "off ") + Main().StartButton()->text(); }
   void Select(std::initializer_list<int> rows) {
     QItemSelection selection;
-    for (int row : rows) selection.select(Main().List()->model()->index(row, 0), Main().List()->model()->index(row, 4));
+    for (int row : rows) selection.select(Main().List()->model()->index(row, 0), Main().List()->model()->index(row, 5));
     Main().List()->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
   }
   template <typename Widget>

@@ -45,10 +45,10 @@ class QtWindowsTest : public QObject {
     w.Select({0});
     QTest::mouseClick(w.Main().StartButton(), Qt::LeftButton);
     QCOMPARE(w.shell.opened, std::vector<std::string>{w.temp / "batch/a.sh"});
-    QCOMPARE(w.Cell(0, 3), QString(u8"대기"));
+    QCOMPARE(w.Cell(0, 4), QString(u8"대기"));
     // What the job's tools report reaches the row and the status bar at the timer's next look.
     w.Say(video, JobState::kRunning, 45, 120, 32);
-    QTRY_COMPARE(w.Cell(0, 3), QString(u8"45% 120fps 0:32 남음"));
+    QTRY_COMPARE(w.Cell(0, 4), QString(u8"45% 120fps 0:32 남음"));
     QCOMPARE(w.Main().RunTotals()->text(), QString(u8"완료 0 / 1, 남은 시간 0:32"));
     w.Main().show();
     w.dialogs.choice = static_cast<int>(CloseAnswer::kStay);
@@ -57,7 +57,7 @@ class QtWindowsTest : public QObject {
     QVERIFY(w.files.Exists(StopRequestPath(JobRecordPath(video, w.workspace))));
     w.Say(video, JobState::kStopped);
     w.Main().FollowRuns();
-    QCOMPARE(w.Cell(0, 0) + "|" + w.Cell(0, 4), QString(u8"|중지됨"));
+    QCOMPARE(w.Cell(0, 0) + "|" + w.Cell(0, 5), QString(u8"|중지됨"));
     QVERIFY(!w.Main().StopButton()->isEnabled());
     // The session ends under the window, which saves the row dropped since.
     const std::string own = w.Video("b.avi");

@@ -49,7 +49,7 @@ class VideoRowsModel final : public QAbstractTableModel {
     if (role == Qt::TextAlignmentRole) return Alignment(index.column());
     const auto row = static_cast<std::size_t>(index.row());
     // A rich text tip wraps its lines: a long cause shows whole, not cut at the screen's edge.
-    if (role == Qt::ToolTipRole && index.column() == 4) {
+    if (role == Qt::ToolTipRole && index.column() == 5) {
       const QString detail = ToQt(follower_.ResultDetail(row));
       return detail.isEmpty() ? QVariant() : Qt::convertFromPlainText(detail, Qt::WhiteSpaceNormal);
     }
@@ -59,7 +59,8 @@ class VideoRowsModel final : public QAbstractTableModel {
       case 0: return ToQt(video.encoded_marker);
       case 1: return ToQt(video.title);
       case 2: return ToQt(video.subtitle);
-      case 3: return ToQt(follower_.ProgressText(row));
+      case 3: return ToQt(model_.List().ShownOutput(row));
+      case 4: return ToQt(follower_.ProgressText(row));
       default: return ToQt(follower_.ResultText(row));
     }
   }

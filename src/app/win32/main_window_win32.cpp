@@ -310,7 +310,8 @@ void MainWindow::RowsChanged() {
   SendMessageW(list_view_, LVM_SETITEMCOUNT, list.RowCount(), 0);
   for (std::size_t row = 0; row < list.RowCount(); ++row) {
     const VideoRow& video = list.Row(row);
-    std::wstring texts[] = {AnsiToWide(video.encoded_marker), AnsiToWide(video.title), AnsiToWide(video.subtitle)};
+    std::wstring texts[] = {AnsiToWide(video.encoded_marker), AnsiToWide(video.title), AnsiToWide(video.subtitle),
+                            AnsiToWide(list.ShownOutput(row))};
     LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_STATE;
     item.iItem = static_cast<int>(row);
@@ -318,7 +319,7 @@ void MainWindow::RowsChanged() {
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     item.state = (video.selected ? LVIS_SELECTED : 0) | (list.FocusedRow() == row ? LVIS_FOCUSED : 0);
     SendMessageW(list_view_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    for (int column = 1; column < 3; ++column) {
+    for (int column = 1; column < 4; ++column) {
       LVITEMW sub{};
       sub.iSubItem = column;
       sub.pszText = texts[column].data();
@@ -338,7 +339,7 @@ void MainWindow::ShowJobColumns(std::size_t row) {
   std::wstring texts[] = {AnsiToWide(follower_.ProgressText(row)), AnsiToWide(follower_.ResultText(row))};
   for (int i = 0; i < 2; ++i) {
     LVITEMW sub{};
-    sub.iSubItem = 3 + i;
+    sub.iSubItem = 4 + i;
     sub.pszText = texts[i].data();
     SendMessageW(list_view_, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&sub));
   }
