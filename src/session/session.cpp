@@ -187,6 +187,10 @@ std::vector<std::string> Session::RunScripts(int queues) const {
 
 std::string Session::OutputFolder() const { return list_.Place().folder; }
 
+void Session::MakeOutputFolder() {
+  if (!services_.files.IsDirectory(OutputFolder())) services_.files.MakeFolders(OutputFolder());
+}
+
 std::string Session::ScriptFolder() const { return program_.workspace.Batch(); }
 
 char Session::Separator() const { return clipvane::Separator(program_.workspace.Style()); }

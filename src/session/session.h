@@ -134,6 +134,8 @@ class Session {
   // The folders the windows open: the workspace's own, wherever the program was
   // started from.
   std::string OutputFolder() const;
+  // Makes the output folder when it is not there; a failure shows when it is opened.
+  void MakeOutputFolder();
   std::string ScriptFolder() const;
   char Separator() const;
 

@@ -322,7 +322,11 @@ std::string MainWindowModel::OutputFolderHint() const {
 
 // The workspace's own folders, wherever the program was started from: a relative path
 // would lead nowhere when the current folder is another.
-void MainWindowModel::OutputFolderClicked() { Open(session_.OutputFolder()); }
+void MainWindowModel::OutputFolderClicked() {
+  // A folder of the user's choice is made by the first job; until then it opens empty.
+  session_.MakeOutputFolder();
+  Open(session_.OutputFolder());
+}
 
 void MainWindowModel::WebPageClicked() { Open(kMakerWebPage); }
 

@@ -269,6 +269,10 @@ TEST_F(MainWindowModelTest, ThePowerActionEndsTheQueuesAndFoldersVideosAndTheWeb
   model->Run(M::kOpenBatchFolder);
   EXPECT_EQ(dialogs.Last(), NotOpenedNotice(temp / "batch", ""));
   EXPECT_EQ(model->OutputFolderHint(), OutputFolderButton().hint + "\n" + temp / "incoming");
+  session->EditSettings().settings.outputfolder = temp / "MP4";  // chosen, and not there yet
+  session->SaveSettings();
+  model->OutputFolderClicked();
+  EXPECT_TRUE(files.IsDirectory(temp / "MP4"));
 }
 
 // A folder gives the videos in it and below it, its own files before its folders,
