@@ -12,19 +12,10 @@
 #include "platform/child_processes.h"
 #include "platform/text_encoding.h"
 #include "platform/utf.h"
+#include "platform/win32/process_handles_win32.h"
 
 namespace clipvane {
 namespace {
-
-std::string ErrorText(DWORD error) {
-  char* message = nullptr;
-  FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                 error, 0, reinterpret_cast<char*>(&message), 0, nullptr);
-  std::string text = message ? message : "error " + std::to_string(error);
-  LocalFree(message);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  return text;
-}
 
 class ShellOpener final : public DocumentOpener {
  public:
@@ -33,7 +24,7 @@ class ShellOpener final : public DocumentOpener {
     if (result > 32) return std::nullopt;
     // No program for the kind of file: the box says so in its own words.
     if (result == SE_ERR_NOASSOC || result == SE_ERR_ASSOCINCOMPLETE) return NotOpened{};
-    return NotOpened{ErrorText(static_cast<DWORD>(result))};
+    return NotOpened{Utf8ToAnsi(SystemMessage(static_cast<DWORD>(result)))};
   }
 };
 

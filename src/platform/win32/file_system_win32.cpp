@@ -4,20 +4,14 @@
 
 #include "platform/file_system.h"
 #include "platform/platform_error.h"
+#include "platform/text_encoding.h"
+#include "platform/win32/process_handles_win32.h"
 
 namespace clipvane {
 namespace {
 
-std::string LastErrorText() {
-  char* message = nullptr;
-  const DWORD error = GetLastError();
-  FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                 error, 0, reinterpret_cast<char*>(&message), 0, nullptr);
-  std::string text = message ? message : "error " + std::to_string(error);
-  LocalFree(message);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  return text;
-}
+// In the program's own text, as the reasons of PlatformError are.
+std::string LastErrorText() { return Utf8ToAnsi(SystemMessage(GetLastError())); }
 
 class Win32FileLock final : public FileLock {
  public:
