@@ -6,9 +6,10 @@
 namespace clipvane {
 
 void RefreshList(VideoList& list, MediaProbe& probe, const Progress& progress) {
+  list.LookAgain();
   for (std::size_t row = 0; row < list.RowCount(); ++row) {
     probe.ProbeVideo(list, row, progress);
-    list.UpdateEncodedMarker(row);
+    list.NameFromDisk(row);
   }
 }
 

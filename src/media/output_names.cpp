@@ -102,10 +102,6 @@ std::string PathKey(const std::string& path, PathStyle style) {
   return key;
 }
 
-}  // namespace clipvane
-
-namespace clipvane {
-
 JobTarget LoneJobTarget(const std::string& video, const OutputPlace& place, PathStyle style) {
   const std::string output = OutputCandidate(place.folder, VideoBaseName(video, style), 1, style);
   return {output, JobNameFor(output, place, style)};

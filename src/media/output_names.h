@@ -70,10 +70,6 @@ std::string ShownOutputName(const std::string& output, const OutputPlace& place,
 // the same on every system and in every version.
 std::string PathKey(const std::string& path, PathStyle style);
 
-}  // namespace clipvane
-
-namespace clipvane {
-
 // A job's MP4 and the name of its script and kept log (JobNameFor).
 struct JobTarget {
   std::string output;

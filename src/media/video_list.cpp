@@ -188,7 +188,10 @@ void VideoList::NameGroup(OutputGroup& group, bool look_again) {
   std::vector<std::string> videos;
   for (std::size_t row : members) videos.push_back(rows_[row].entry.path);
   std::vector<CandidateState>& seen = group.seen;
-  if (look_again) seen.clear();
+  if (look_again) {
+    seen.clear();
+    group.looked = look_;
+  }
   const auto look = [&](std::size_t n) {
     if (n <= seen.size()) return seen[n - 1];
     const std::string candidate = OutputCandidate(folder, base, n, style);
@@ -205,7 +208,10 @@ void VideoList::NameGroup(OutputGroup& group, bool look_again) {
   }
 }
 
-void VideoList::UpdateEncodedMarker(std::size_t row) { NameGroup(groups_.at(GroupOf(rows_.at(row))), true); }
+void VideoList::NameFromDisk(std::size_t row) {
+  OutputGroup& group = groups_.at(GroupOf(rows_.at(row)));
+  if (group.looked != look_) NameGroup(group, true);
+}
 
 std::vector<AddOutcome> AddDroppedFiles(VideoList& list, const std::vector<std::string>& paths) {
   std::vector<AddOutcome> outcomes;

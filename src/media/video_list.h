@@ -98,7 +98,14 @@ class VideoList {
   // Looks at the disk again for the MP4s of the row's base name in its folder, names
   // the MP4 of each row that makes one there (AssignOutputNames), and sets column 1
   // from it: "*" when the MP4 stands and is the video's own (ConvertedHere).
-  void UpdateEncodedMarker(std::size_t row);
+  void UpdateEncodedMarker(std::size_t row) {
+    LookAgain();
+    NameFromDisk(row);
+  }
+  // The same for many rows: after LookAgain, NameFromDisk reads the disk once for each
+  // base name and folder, however many rows share them.
+  void LookAgain() { ++look_; }
+  void NameFromDisk(std::size_t row);
 
  private:
   bool IsFile(const std::string& path) const;
@@ -112,6 +119,7 @@ class VideoList {
   struct OutputGroup {
     std::vector<std::size_t> rows;
     std::vector<CandidateState> seen;
+    std::size_t looked = 0;  // the LookAgain the disk was last read after
   };
   void IndexGroups();
   // Names the MP4s of the group's rows and sets their markers, from the disk as last
@@ -125,6 +133,7 @@ class VideoList {
   ListedPaths listed_;
   OutputPlace place_;
   std::unordered_map<std::string, OutputGroup> groups_;
+  std::size_t look_ = 1;  // counts LookAgain
   std::size_t selected_count_ = 0;
   std::optional<std::size_t> focused_;
   std::size_t changes_ = 0;

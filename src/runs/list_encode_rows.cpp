@@ -12,8 +12,9 @@ bool ListEncodeRows::IsSelected(std::size_t row) const { return list_.Row(row).s
 std::string ListEncodeRows::Path(std::size_t row) const { return list_.EntryPath(row); }
 
 JobTarget ListEncodeRows::Target(std::size_t row) const {
-  // Named afresh from the disk: another command may have made an MP4 of that name since.
-  list_.UpdateEncodedMarker(row);
+  // Named afresh from the disk (once a command, Session's LookAgain): another command
+  // may have made an MP4 of that name since.
+  list_.NameFromDisk(row);
   return list_.Row(row).target;
 }
 

@@ -164,7 +164,10 @@ std::optional<RefusalReason> Session::PictureProblem(const VideoEntry& entry) co
   return clipvane::PictureRefusal(entry.facts);
 }
 
-EncodeCommandContext Session::Commands(const Progress& progress) { return {jobs_, services_.shell, progress}; }
+EncodeCommandContext Session::Commands(const Progress& progress) {
+  list_.LookAgain();  // each row's MP4 is named from the disk as it is now
+  return {jobs_, services_.shell, progress};
+}
 
 EncodeResult Session::EncodeSelection(const Progress& progress) {
   EncodeCommandContext context = Commands(progress);
