@@ -215,18 +215,23 @@ class JobScriptTest : public ::testing::Test {
   std::vector<std::string> avs_subtitles_;
 };
 
-// The worked example as written, and what other settings change in it: each
-// expected script lies beside the test, byte for byte.
+// The worked example as written, and what other settings and devices change in it,
+// each with the settings a load derives from MP4.ini: each expected script lies beside
+// the test, byte for byte.
 struct ScriptCase {
   std::string file;
-  std::function<void(EncodeSettings&, EncoderPreset&, MediaFacts&)> change;
+  std::string ini;  // MP4.ini's lines beside fit (display=2) and plain size 5 (fontsize=3,2)
+  std::function<void(EncodeSettings&, MediaFacts&)> change;
   std::string avs;  // what the AviSynth script was asked to open, at which subtitle size
 };
 
 class WorkedExampleTest : public JobScriptTest, public ::testing::WithParamInterface<ScriptCase> {};
 
 TEST_P(WorkedExampleTest, WritesTheExpectedScriptByteForByte) {
-  GetParam().change(settings_, preset_, facts_);
+  testing::TempFolder temp;
+  temp.WriteFile("MP4.ini", "[default]\r\n" + GetParam().ini + "display=2\r\nfontsize=3,2\r\n");
+  LoadSettings(settings_, preset_, *OpenIniProfile(temp / "MP4.ini"));
+  GetParam().change(settings_, facts_);
   const std::string path = testing::DataFile(CLIPVANE_TEST_DATA + GetParam().file);
   const std::optional<std::string> expected = NativeFileSystem().ReadWholeFile(path);
   ASSERT_TRUE(expected) << path;
@@ -236,34 +241,35 @@ TEST_P(WorkedExampleTest, WritesTheExpectedScriptByteForByte) {
   EXPECT_EQ(avs_calls_, GetParam().avs.empty() ? Texts{} : Texts{GetParam().avs});
 }
 
+const auto kAsLoaded = [](EncodeSettings&, MediaFacts&) {};
+
 INSTANTIATE_TEST_SUITE_P(
     Table, WorkedExampleTest,
-    ::testing::Values(
-        ScriptCase{"holiday_plain.bat", [](EncodeSettings&, EncoderPreset&, MediaFacts&) {}, ""},
-        // Thirteen lines: the first pass, the main encode of its output, one more clean-up.
-        ScriptCase{"holiday_sync.bat",
-                   [](EncodeSettings& s, EncoderPreset&, MediaFacts&) { s.subtitlesync = s.audiosync = true; }, ""},
-        // The AviSynth script is the input, without subtitle options; its files go first.
-        // 5 scaled by 480/320 is 7.5: size 8, rounded to even.
-        ScriptCase{"holiday_colour.bat", [](EncodeSettings& s, EncoderPreset&, MediaFacts&) { s.colorsubtitle = true; },
-                   "D:\\Videos\\Holiday.avi <- D:\\Videos\\Holiday.avi font 8"},
-        // A portrait picture is turned between the video and the subtitle options.
-        ScriptCase{"holiday_portrait.bat",
-                   [](EncodeSettings&, EncoderPreset&, MediaFacts& f) { std::swap(f.width, f.height); }, ""},
-        // Both: the AviSynth script opens the first pass's output, whose sound is encoded again.
-        ScriptCase{"holiday_colour_sync.bat",
-                   [](EncodeSettings& s, EncoderPreset&, MediaFacts&) { s.colorsubtitle = s.subtitlesync = true; },
-                   "D:\\Videos\\Holiday.avi <- D:\\Conv\\temp\\qv1A2B.avi font 8"},
-        ScriptCase{"holiday_no_rate.bat", [](EncodeSettings&, EncoderPreset&, MediaFacts& f) { f.frameRate = 0; }, ""},
-        // The phone: the same steps with H.264 and its raw stream, the picture fitted
-        // as it is, the outline of the plain subtitles as on the touch's 320 lines.
-        ScriptCase{"holiday_phone.bat",
-                   [](EncodeSettings& s, EncoderPreset& p, MediaFacts& f) {
-                     s.platform = Device::kPhone;  // and the preset a load derives for it
-                     p = {DisplayMode::kFit, VideoCodec::kX264, ".264", 1280, 720, 60, 700, 160, 23, "fast", 5};
-                     f = {1920, 1080, 0, 59.94, false, ""};
-                   },
-                   ""}),
+    ::testing::Values(ScriptCase{"holiday_plain.bat", "", kAsLoaded, ""},
+                      // Thirteen lines: the first pass, the main encode of its output, one more clean-up.
+                      ScriptCase{"holiday_sync.bat", "subtitlesync=1\r\naudiosync=1\r\n", kAsLoaded, ""},
+                      // The AviSynth script is the input, without subtitle options; its files go first.
+                      // The colour route's 16 scaled by 480/320 is 24.
+                      ScriptCase{"holiday_colour.bat", "colorsubtitle=1\r\n", kAsLoaded,
+                                 "D:\\Videos\\Holiday.avi <- D:\\Videos\\Holiday.avi font 24"},
+                      // A portrait picture is turned between the video and the subtitle options.
+                      ScriptCase{"holiday_portrait.bat", "",
+                                 [](EncodeSettings&, MediaFacts& f) { std::swap(f.width, f.height); }, ""},
+                      // Both: the AviSynth script opens the first pass's output, whose sound is encoded again.
+                      ScriptCase{"holiday_colour_sync.bat", "colorsubtitle=1\r\nsubtitlesync=1\r\n", kAsLoaded,
+                                 "D:\\Videos\\Holiday.avi <- D:\\Conv\\temp\\qv1A2B.avi font 24"},
+                      ScriptCase{"holiday_no_rate.bat", "", [](EncodeSettings&, MediaFacts& f) { f.frameRate = 0; },
+                                 ""},
+                      // The phone: the same steps with H.264 and its raw stream, the picture fitted
+                      // as it is, the outline of the plain subtitles as on the touch's 320 lines.
+                      ScriptCase{"holiday_phone.bat", "platform=2\r\n",
+                                 [](EncodeSettings&, MediaFacts& f) { f = {1920, 1080, 0, 59.94, false, ""}; }, ""},
+                      // nano/Classic at its best: xvid, a wide picture padded to the whole 320x240 frame.
+                      ScriptCase{"holiday_nano.bat", "platform=1\r\nqulity=0\r\n",
+                                 [](EncodeSettings&, MediaFacts& f) { f = {1280, 720, 0, 29.97, false, ""}; }, ""},
+                      // The touch's 640 frame at low quality: 210 kbit/s more than its 500.
+                      ScriptCase{"holiday_wide.bat", "display=3\r\nqulity=2\r\n",
+                                 [](EncodeSettings&, MediaFacts& f) { f = {1280, 720, 0, 25, false, ""}; }, ""}),
     [](const auto& test_info) {
       return test_info.param.file.substr(8, test_info.param.file.size() - 12);  // holiday_<name>.bat
     });
