@@ -4,6 +4,7 @@
 #include "base/text.h"
 #include "media/output_names.h"
 #include "platform/text_encoding.h"
+#include "settings/devices.h"
 #include "settings/settings_store.h"
 
 namespace clipvane {
@@ -28,14 +29,32 @@ bool ParseFlag(const std::string& value, bool& flag) {
 struct ChoiceKey {
   const char* key;
   int high;             // from 0
-  const char* allowed;  // the reason given for any other value
+  std::string allowed;  // the reason given for any other value
 };
 
-const ChoiceKey kChoiceKeys[] = {
-    {"qulity", 2, "takes 0 (good), 1 (normal) or 2 (low)"},
-    {"platform", 2, "takes 0 (iPod touch and iPhone), 1 (iPod nano and Classic) or 2 (phone, H.264)"},
-    {"display", 3, "takes 0 (fill, cropped), 1 (fill, stretched), 2 (fit) or 3 (the 640 frame)"},
-};
+// "takes 0 (a), 1 (b) or 2 (c)"
+std::string Allowed(const std::vector<std::string>& names) {
+  std::string text = "takes";
+  for (std::size_t i = 0; i < names.size(); ++i)
+    text += std::string(i == 0                  ? " "
+                        : i + 1 == names.size() ? " or "
+                                                : ", ") +
+            std::to_string(i) + " (" + names[i] + ")";
+  return text;
+}
+
+const ChoiceKey* ChoiceKeys() {
+  static const ChoiceKey keys[] = {
+      {"qulity", 2, Allowed({"good", "normal", "low"})},
+      {"platform", static_cast<int>(Devices().size()) - 1, Allowed([] {
+         std::vector<std::string> names;
+         for (const DeviceDescriptor& device : Devices()) names.push_back(device.english);
+         return names;
+       }())},
+      {"display", 3, Allowed({"fill, cropped", "fill, stretched", "fit", "the 640 frame"})},
+  };
+  return keys;
+}
 
 // The dialog offers eight subtitle sizes on each route.
 constexpr int kLastSizeIndex = 7;
@@ -45,8 +64,8 @@ constexpr int kLastSizeIndex = 7;
 bool Apply(EncodeSettings& s, const std::string& key, const std::string& value, std::string& reason) {
   int* choices[] = {&s.choices.qulity, &s.choices.platform, &s.choices.display};
   for (int i = 0; i < 3; ++i)
-    if (key == kChoiceKeys[i].key)
-      return ParseChoice(value, 0, kChoiceKeys[i].high, *choices[i]) || (reason = kChoiceKeys[i].allowed, false);
+    if (key == ChoiceKeys()[i].key)
+      return ParseChoice(value, 0, ChoiceKeys()[i].high, *choices[i]) || (reason = ChoiceKeys()[i].allowed, false);
   bool* flags[] = {&s.colorsubtitle, &s.noresizefor43scale, &s.audiosync,
                    &s.subtitlesync,  &s.needsubtitle,       &s.keepsubfolders};
   const char* flag_keys[] = {"colorsubtitle", "noresizefor43scale", "audiosync",
@@ -93,9 +112,12 @@ bool Apply(EncodeSettings& s, const std::string& key, const std::string& value, 
   return reason = "not a setting", false;
 }
 
-std::string VideoText(const EncoderPreset& p) {
-  if (p.videocodec == VideoCodec::kX264)
-    return "h264 high level 4.0, rate factor " + std::to_string(p.ratefactor) + ", " + p.x264preset;
+std::string VideoText(const EncodeSettings& s, const EncoderPreset& p) {
+  if (p.videocodec == VideoCodec::kX264) {
+    const H264Limits& h264 = DescriptorOf(s.platform).h264;
+    return "h264 " + std::string(h264.profile) + " level " + std::to_string(h264.level / 10) + "." +
+           std::to_string(h264.level % 10) + ", rate factor " + std::to_string(p.ratefactor) + ", " + p.x264preset;
+  }
   return (p.videocodec == VideoCodec::kXvid ? "xvid " : "mpeg4 ") + std::to_string(p.videobitrate) + " kbit/s";
 }
 
@@ -119,7 +141,7 @@ void Show(const Program& program, std::ostream& out) {
       << "keepsubfolders=" << s.keepsubfolders << "\n"
       << "# what they give\n"
       << "frame=" << p.framewidth << "x" << p.frameheight << "\n"
-      << "video=" << VideoText(p) << "\n"
+      << "video=" << VideoText(s, p) << "\n"
       << "audio=aac " << p.audiobitrate << " kbit/s\n"
       << "maxfps=" << p.maxfps << "\n"
       << "subtitlesize=" << p.subtitlefontsize << "\n"

@@ -38,19 +38,18 @@ std::vector<ScriptArg> PlainSubtitleOptions(const std::string& font_file, const 
               " -subfont-blur 2 -subfont-outline " + std::to_string(outline))};
 }
 
-std::string X264Options(const EncoderPreset& preset) {
-  // Level 4.0 takes 1280x720 up to 60 frames a second; the buffer is the most the
-  // level allows a High profile stream, so every phone that plays the level plays it.
+std::string X264Options(const EncoderPreset& preset, const H264Limits& limits) {
   return "-ovc x264 -x264encopts preset=" + preset.x264preset + ":crf=" + std::to_string(preset.ratefactor) +
-         ":profile=high:level=40:vbv_maxrate=" + std::to_string(kPhoneVbvMaxRate) +
-         ":vbv_bufsize=" + std::to_string(kPhoneVbvBufferSize);
+         ":profile=" + limits.profile + ":level=" + std::to_string(limits.level) +
+         ":vbv_maxrate=" + std::to_string(limits.vbv_maxrate) + ":vbv_bufsize=" + std::to_string(limits.vbv_bufsize);
 }
 
 EncoderOptions BuildEncoderOptions(const EncodeSettings& settings, const EncoderPreset& preset, const MediaFacts& facts,
                                    const std::string& font_file, const std::string& subtitle_copy, int picture_height) {
+  const DeviceDescriptor& device = DescriptorOf(settings.platform);
   EncoderOptions options;
   options.video =
-      preset.videocodec == VideoCodec::kX264 ? X264Options(preset)
+      preset.videocodec == VideoCodec::kX264 ? X264Options(preset, device.h264)
       : preset.videocodec == VideoCodec::kXvid
           ? Format(
                 "-ovc xvid -xvidencopts bitrate=%d:max_bframes=0:nogmc:noqpel "
@@ -63,7 +62,7 @@ EncoderOptions BuildEncoderOptions(const EncodeSettings& settings, const Encoder
   options.frame_rate = OutputFrameRate(facts.frameRate, preset.maxfps);
   options.frame_rate_option = "-ofps " + options.frame_rate;
   // The outline keeps the share of the picture it has on the touch's 320 lines.
-  const int outline = settings.platform == Device::kPhone && picture_height > 320
+  const int outline = device.sized_by_shorter_side && picture_height > 320
                           ? static_cast<int>(std::lround(2.0 * picture_height / 320))
                           : 2;
   if (!subtitle_copy.empty())

@@ -29,11 +29,6 @@ std::string OutputFrameRate(double probed_rate, double maxfps);
 std::vector<ScriptArg> PlainSubtitleOptions(const std::string& font_file, const std::string& subtitle_copy,
                                             int subtitlefontsize, int outline = 2);
 
-// The phone's H.264 stream: the most a High profile stream of level 4.0 may take, in
-// kbit/s and kbit.
-inline constexpr int kPhoneVbvMaxRate = 25000;
-inline constexpr int kPhoneVbvBufferSize = 31250;
-
 // `subtitle_copy` is empty when the job takes no plain subtitle route;
 // `picture_height` is the shorter side of the encoded picture.
 EncoderOptions BuildEncoderOptions(const EncodeSettings& settings, const EncoderPreset& preset, const MediaFacts& facts,

@@ -91,7 +91,8 @@ std::string AspectClass(const MediaFacts& facts) {
 }
 
 PictureGeometry PlanGeometry(const MediaFacts& facts, const EncodeSettings& settings, const EncoderPreset& preset) {
-  if (settings.platform == Device::kPhone) return PlanPhoneGeometry(facts, {preset.framewidth, preset.frameheight});
+  const DeviceDescriptor& device = DescriptorOf(settings.platform);
+  if (!device.framed) return PlanFittedGeometry(facts, {preset.framewidth, preset.frameheight});
   DisplayMode mode = preset.displaymode;
   if (settings.noresizefor43scale && AspectClass(facts) == "1.33") mode = DisplayMode::kFit;
 
@@ -109,8 +110,7 @@ PictureGeometry PlanGeometry(const MediaFacts& facts, const EncodeSettings& sett
     std::swap(geometry.crop.width, geometry.crop.height);
     std::swap(geometry.scale.width, geometry.scale.height);
   }
-  // nano/Classic pad every picture to the whole landscape frame.
-  geometry.expand = settings.platform == Device::kTouch ? geometry.scale : frame;
+  geometry.expand = device.pads_to_frame ? frame : geometry.scale;
 
   geometry.crop_option = Option("-vf-add crop=%d:%d:-1:-1", geometry.crop);
   geometry.scale_option = Option("-vf-add scale=%d:%d", geometry.scale);
@@ -119,9 +119,9 @@ PictureGeometry PlanGeometry(const MediaFacts& facts, const EncodeSettings& sett
   return geometry;
 }
 
-PictureGeometry PlanPhoneGeometry(const MediaFacts& facts, PictureSize frame) {
+PictureGeometry PlanFittedGeometry(const MediaFacts& facts, PictureSize frame) {
   PictureGeometry geometry;
-  // A phone turns itself: a portrait picture stays portrait, in the frame stood upright.
+  // The device turns itself: a portrait picture stays portrait, in the frame stood upright.
   if (facts.height > facts.width) std::swap(frame.width, frame.height);
   geometry.crop = {facts.width, facts.height};
   geometry.scale = FitWithin(facts.width, facts.height, frame);
@@ -132,7 +132,7 @@ PictureGeometry PlanPhoneGeometry(const MediaFacts& facts, PictureSize frame) {
   return geometry;
 }
 
-SsaStyleMetrics PhoneSubtitleMetrics(const MediaFacts& facts, int subtitlefontsize) {
+SsaStyleMetrics ShorterSideSubtitleMetrics(const MediaFacts& facts, int subtitlefontsize) {
   // The sizes are those of the touch's 320 lines; here 320 units span the picture's
   // shorter side, so that the text takes the share of it that it takes there.
   SsaStyleMetrics metrics;

@@ -36,16 +36,16 @@ PictureGeometry PlanGeometry(const MediaFacts& facts, const EncodeSettings& sett
 // A picture of that size scaled down to fit within the box, never up, keeping its
 // shape, both sides even.
 PictureSize FitWithin(int width, int height, PictureSize box);
-// The phone's plan: the whole picture as it is shown, fitted within the frame (stood
-// upright for a portrait picture, which is never turned), with no borders.
-PictureGeometry PlanPhoneGeometry(const MediaFacts& facts, PictureSize frame);
+// An unframed device's plan: the whole picture as it is shown, fitted within the frame
+// (stood upright for a portrait picture, which is never turned), with no borders.
+PictureGeometry PlanFittedGeometry(const MediaFacts& facts, PictureSize frame);
 
 // The video's aspect class: the ratio text of its probed aspect (before any turn).
 std::string AspectClass(const MediaFacts& facts);
 
 SsaStyleMetrics SubtitleMetrics(const PictureGeometry& geometry, const MediaFacts& facts, int subtitlefontsize);
-// The phone's: the size as on the touch's 320 lines, which here span the picture's
-// shorter side, whatever its size.
-SsaStyleMetrics PhoneSubtitleMetrics(const MediaFacts& facts, int subtitlefontsize);
+// A device's whose subtitles are sized by the shorter side: the size as on the touch's
+// 320 lines, which here span the picture's shorter side, whatever its size.
+SsaStyleMetrics ShorterSideSubtitleMetrics(const MediaFacts& facts, int subtitlefontsize);
 
 }  // namespace clipvane

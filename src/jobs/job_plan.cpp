@@ -51,8 +51,8 @@ JobPlan PlanJob(const std::string& video_path, const JobTarget& target, const Me
   steps.push_back(DeleteStep(files.temp_output));
   std::string encode_input = video_path;
   if (plan.route == SubtitleRoute::kColoured) {
-    plan.metrics = settings.platform == Device::kPhone
-                       ? PhoneSubtitleMetrics(facts, setup.preset.subtitlefontsize)
+    plan.metrics = DescriptorOf(settings.platform).sized_by_shorter_side
+                       ? ShorterSideSubtitleMetrics(facts, setup.preset.subtitlefontsize)
                        : SubtitleMetrics(plan.geometry, facts, setup.preset.subtitlefontsize);
     // With the subtitle-sync route the drawing must happen on the resynchronised
     // first pass, so that the result has both the synchronised sound and the colours.

@@ -3,29 +3,22 @@
 #include <string>
 #include <vector>
 
+#include "settings/devices.h"
+
 namespace clipvane {
 
 // The settings as the core decides with them. MP4.ini keeps them as numbers, which
 // only the settings store (settings_store.cpp) reads and writes.
 
-// The devices the options dialog offers, by their `platform` number in MP4.ini.
-enum class Device { kTouch = 0, kNano = 1, kPhone = 2 };
-
-// cbQulity's items, by their `qulity` number; any other number counts as low.
-enum class Quality { kGood = 0, kNormal = 1, kLow = 2 };
-
 // How the picture meets the frame, as the store derives it from the screen fit.
 enum class DisplayMode { kFit = 0, kFit640Frame = 1, kStretch = 2, kFillAndCrop = 3 };
-
-// The encoder of a job's picture.
-enum class VideoCodec { kLavcMpeg4, kXvid, kX264 };
 
 // What the options dialog shows for the three list choices, as list positions, which
 // are also the numbers MP4.ini keeps. -1 means no item is selected, which is what a
 // stored value outside the list gives; a save then writes -1.
 struct SettingsChoices {
   int qulity = -1;    // 0 good, 1 normal, 2 low
-  int platform = -1;  // 0 touch/iPhone, 1 nano/Classic, 2 phone
+  int platform = -1;  // a place in the device list (Devices())
   int display = -1;   // 0 to 3, the four screen-fit choices
 };
 
@@ -34,7 +27,7 @@ struct SettingsChoices {
 struct EncodeSettings {
   std::string title;
   Quality qulity = Quality::kNormal;
-  Device platform = Device::kTouch;  // any stored device the list does not offer counts as nano/Classic
+  Device platform{};  // the first device until a load; a stored one the list lacks counts as nano/Classic
   bool noresizefor43scale = true;
   bool needsubtitle = true;
   bool colorsubtitle = false;
@@ -73,7 +66,7 @@ struct EncoderPreset {
   double maxfps = 25.0;
   int videobitrate = 700;
   int audiobitrate = 192;
-  // The phone's H.264: the constant rate factor and x264's speed preset for the quality.
+  // An H.264 device's: the constant rate factor and x264's speed preset for the quality.
   int ratefactor = 0;
   std::string x264preset;
   int subtitlefontsize = 0;

@@ -37,38 +37,6 @@ Quality QualityOf(int qulity) {
   return Quality::kLow;
 }
 
-struct Preset {
-  VideoCodec videocodec;
-  double maxfps;
-  int audiobitrate;
-  int videobitrate[2];  // by platform, touch/iPhone and nano/Classic
-};
-
-// The phone's H.264 by quality: a lower rate factor for a better picture, and a
-// slower x264 preset where the user asked for the best one.
-struct PhonePreset {
-  int ratefactor;
-  const char* x264preset;
-};
-
-const PhonePreset& PhonePresetFor(Quality quality) {
-  static const PhonePreset kGood{20, "medium"};
-  static const PhonePreset kNormal{23, "fast"};
-  static const PhonePreset kLow{26, "veryfast"};
-  if (quality == Quality::kGood) return kGood;
-  if (quality == Quality::kNormal) return kNormal;
-  return kLow;
-}
-
-const Preset& PresetFor(Quality quality) {
-  static const Preset kGood{VideoCodec::kXvid, 29.0, 192, {900, 700}};
-  static const Preset kNormal{VideoCodec::kLavcMpeg4, 25.0, 192, {700, 500}};
-  static const Preset kLow{VideoCodec::kLavcMpeg4, 23.0, 64, {500, 300}};
-  if (quality == Quality::kGood) return kGood;
-  if (quality == Quality::kNormal) return kNormal;
-  return kLow;
-}
-
 }  // namespace
 
 std::vector<std::string> VideoExtensionList(const std::string& text) { return SplitCommaText(AsciiLower(text)); }
@@ -106,9 +74,9 @@ SettingsCheck LoadRecord(EncodeSettings& settings, EncoderPreset& preset, const 
   settings.qulity = QualityOf(qulity);
   settings.choices.qulity = ListChoice(qulity, 3);
 
-  // Any stored device the list does not offer counts as nano/Classic.
-  settings.choices.platform = ListChoice(ReadInteger(ini, "platform", 0), 3);
-  settings.platform = settings.choices.platform == -1 ? Device::kNano : static_cast<Device>(settings.choices.platform);
+  settings.choices.platform = ListChoice(ReadInteger(ini, "platform", 0), static_cast<int>(Devices().size()));
+  const DeviceDescriptor& device = DescriptorForChoice(settings.choices.platform);
+  settings.platform = device.device;
 
   settings.colorsubtitle = ReadBool(ini, "colorsubtitle", false);
 
@@ -133,37 +101,24 @@ SettingsCheck LoadRecord(EncodeSettings& settings, EncoderPreset& preset, const 
   settings.outputfolder = TrimBlanks(ini.ReadString(kSettingsSection, "outputfolder", ""));
   settings.keepsubfolders = ReadBool(ini, "keepsubfolders", false);
 
-  if (settings.platform == Device::kPhone) {
-    // The screen fits do not apply: the picture keeps its shape within 1280x720.
-    const PhonePreset& phone = PhonePresetFor(settings.qulity);
-    preset.framewidth = 1280;
-    preset.frameheight = 720;
-    preset.videocodec = VideoCodec::kX264;
-    preset.rawvideoext = ".264";
-    preset.maxfps = 60.0;
-    preset.audiobitrate = 160;
-    preset.videobitrate = 0;  // the rate factor decides
-    preset.ratefactor = phone.ratefactor;
-    preset.x264preset = phone.x264preset;
-    return SettingsCheck::kAccepted;
-  }
-  preset.ratefactor = 0;
-  preset.x264preset.clear();
-  preset.framewidth = settings.platform == Device::kTouch ? 480 : 320;
-  preset.frameheight = settings.platform == Device::kTouch ? 320 : 240;
-  if (preset.displaymode == DisplayMode::kFit640Frame) {
-    // The other presets keep the values of the previous load.
-    if (settings.platform != Device::kTouch) return SettingsCheck::kWideFrameNeedsTouch;
-    preset.framewidth = 640;  // a 640 by 320 frame
+  preset.framewidth = device.frame_width;
+  preset.frameheight = device.frame_height;
+  // The screen fits apply to a framed device alone; the others keep the picture's shape.
+  const bool wide = device.framed && preset.displaymode == DisplayMode::kFit640Frame;
+  if (wide) {
+    // The other presets keep the values of the previous load, all of them.
+    if (device.wide_frame_width == 0) return SettingsCheck::kWideFrameNeedsTouch;
+    preset.framewidth = device.wide_frame_width;  // a 640 by 320 frame
   }
 
-  const Preset& derived = PresetFor(settings.qulity);
-  preset.videocodec = derived.videocodec;
-  preset.rawvideoext = ".m4v";
-  preset.maxfps = derived.maxfps;
-  preset.audiobitrate = derived.audiobitrate;
-  preset.videobitrate = derived.videobitrate[settings.platform == Device::kTouch ? 0 : 1];
-  if (preset.displaymode == DisplayMode::kFit640Frame) preset.videobitrate += 210;
+  const DeviceRate& rate = device.rates[static_cast<std::size_t>(settings.qulity)];
+  preset.videocodec = rate.videocodec;
+  preset.rawvideoext = device.rawvideoext;
+  preset.maxfps = rate.maxfps;
+  preset.audiobitrate = rate.audiobitrate;
+  preset.videobitrate = rate.videobitrate + (wide ? device.wide_frame_bitrate : 0);
+  preset.ratefactor = rate.ratefactor;
+  preset.x264preset = rate.x264preset;
   return SettingsCheck::kAccepted;
 }
 

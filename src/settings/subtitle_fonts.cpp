@@ -19,9 +19,7 @@ std::string DefaultFontName() { return Utf8ToAnsi(u8"gulim.ttc,굴림"); }
 
 std::array<int, 8> SubtitleSizeList(bool colour_route, int platform_choice) {
   if (!colour_route) return {2, 3, 4, 5, 6, 7, 8, 9};
-  // The phone's subtitles are sized as on the touch's 320 lines (SubtitleMetrics).
-  if (platform_choice == 0 || platform_choice == 2) return {12, 14, 16, 18, 20, 22, 24, 26};
-  return {6, 8, 10, 12, 14, 16, 18, 20};
+  return DescriptorForChoice(platform_choice).colour_sizes;
 }
 
 int ConfiguredSizeIndex(EncodeSettings& settings, const IniProfile& ini, bool colour_route) {

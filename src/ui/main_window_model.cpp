@@ -3,6 +3,8 @@
 #include <exception>
 
 #include "media/list_commands.h"
+#include "platform/text_encoding.h"
+#include "settings/devices.h"
 #include "session/session.h"
 #include "ui/job_texts.h"
 #include "ui/run_follower.h"
@@ -114,7 +116,7 @@ StartButtonState MainWindowModel::AddFolderButton() const {
 
 std::vector<std::string> MainWindowModel::EmptyListHint() const {
   if (adding_ || List().RowCount() > 0) return {};
-  return clipvane::EmptyListHint(PlatformItems().at(static_cast<std::size_t>(session_.Settings().platform)));
+  return clipvane::EmptyListHint(Utf8ToAnsi(DescriptorOf(session_.Settings().platform).item));
 }
 
 bool MainWindowModel::IsChecked(MenuCommand command) const {

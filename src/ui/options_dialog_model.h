@@ -59,9 +59,9 @@ class OptionsDialogModel {
   // pnSubtitle, the size and font lists with their labels and cbColorSubtitle follow
   // cbSubtitle; cbSubtitle itself stays enabled.
   bool SubtitleControlsEnabled() const { return controls_.needsubtitle; }
-  // The screen fits and the 4:3 box do not apply to the phone, which keeps the
-  // picture's shape.
-  bool ScreenFitEnabled() const { return controls_.platform != static_cast<int>(Device::kPhone); }
+  // The screen fits and the 4:3 box apply to a framed device alone; the others keep
+  // the picture's shape.
+  bool ScreenFitEnabled() const { return DescriptorForChoice(controls_.platform).framed; }
   // The subtitle language list: 자동, 한국어, 영어 and the other classes of the selected
   // video's SAMI file, and the item of the chosen class.
   std::vector<std::string> SubtitleClassItems() const;

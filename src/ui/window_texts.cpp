@@ -1,6 +1,7 @@
 #include "ui/window_texts.h"
 
 #include "platform/text_encoding.h"
+#include "settings/devices.h"
 
 namespace clipvane {
 namespace {
@@ -159,7 +160,9 @@ std::vector<std::string> ScreenFitItems() {
 std::vector<std::string> QualityItems() { return AnsiItems({u8"좋음", u8"보통", u8"낮음"}); }
 
 std::vector<std::string> PlatformItems() {
-  return AnsiItems({u8"iPod touch와 iPhone", u8"iPod nano와 iPod Classic", u8"휴대폰 (H.264)"});
+  std::vector<std::string> items;
+  for (const DeviceDescriptor& device : Devices()) items.push_back(Utf8ToAnsi(device.item));
+  return items;
 }
 
 std::string SubtitleClassItem(const std::string& sami_class) {

@@ -94,8 +94,10 @@ PictureGeometry Plan(const MediaFacts& facts, int platform, int displaymode, boo
   settings.noresizefor43scale = keep43;
   EncoderPreset preset;
   preset.displaymode = static_cast<DisplayMode>(displaymode);
-  preset.framewidth = platform == 2 ? 1280 : platform == 0 ? (displaymode == 1 ? 640 : 480) : 320;
-  preset.frameheight = platform == 2 ? 720 : platform == 0 ? 320 : 240;
+  const DeviceDescriptor& device = Devices().at(static_cast<std::size_t>(platform));
+  const bool wide = device.wide_frame_width > 0 && preset.displaymode == DisplayMode::kFit640Frame;
+  preset.framewidth = wide ? device.wide_frame_width : device.frame_width;
+  preset.frameheight = device.frame_height;
   return PlanGeometry(facts, settings, preset);
 }
 
@@ -133,6 +135,11 @@ TEST(PlanGeometry, FitsThePictureOntoTheFrame) {
            GeometryCase{480, 640, 0, 3, true, true, {428, 640}, {320, 480}, {320, 480}},
            // a square is not turned; 321/320 already writes 1.00, so the search stops there
            GeometryCase{500, 500, 0, 0, false, false, {500, 500}, {321, 320}, {321, 320}},
+           // A size that no frame divides evenly, on every device: 269.87, 179.9 and 719.65
+           // lines are 270, 180 and 720, not cut down.
+           GeometryCase{1366, 768, 0, 0, false, false, {1366, 768}, {480, 270}, {480, 270}},
+           GeometryCase{1366, 768, 1, 0, false, false, {1366, 768}, {320, 180}, {320, 240}},
+           GeometryCase{1366, 768, 2, 3, false, false, {1366, 768}, {1280, 720}, {1280, 720}},
            // The phone: the whole picture within 1280x720, or 720x1280 upright, never
            // larger, both sides even, whatever the screen fit; nothing is turned.
            GeometryCase{1920, 1080, 2, 3, false, false, {1920, 1080}, {1280, 720}, {1280, 720}},
@@ -159,7 +166,7 @@ TEST(SubtitleMetrics, SizeColouredSubtitlesForTheSourcePicture) {
         Case{640, 480, 0, 0, 5, 20, 8, 0}, Case{640, 480, 0, 0, 3, 20, 4, 0}, Case{1920, 1080, 2, 3, 16, 20, 18, 320},
         Case{640, 480, 2, 3, 16, 20, 16, 320}, Case{1080, 1920, 2, 3, 16, 20, 16, 569}}) {
     const MediaFacts facts = Facts(c.width, c.height);
-    const SsaStyleMetrics m = c.platform == 2 ? PhoneSubtitleMetrics(facts, c.size)
+    const SsaStyleMetrics m = c.platform == 2 ? ShorterSideSubtitleMetrics(facts, c.size)
                                               : SubtitleMetrics(Plan(facts, 0, c.displaymode), facts, c.size);
     EXPECT_EQ(std::tie(m.margin_v, m.font_size, m.play_res_y), std::tie(c.margin_v, c.font_size, c.play_res_y))
         << c.width << "x" << c.height;

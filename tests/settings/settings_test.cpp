@@ -63,8 +63,8 @@ TEST_F(SettingsTest, LoadDerivesThePresetsTheSizeAndFontPairsAndTheVideoList) {
       {"platform=2\r\nqulity=7\r\ncolorsubtitle=1\r\n",
        u8"x264 crf26 veryfast/160 60fps 1280x720 mode3 sizes 2,2=16 굴림|굴림 " + kVideos},
       // Any stored device the list lacks is nano/Classic; a quality outside the list is the low one.
-      {"platform=5\r\ndisplay=1\r\n", "lavc 500/192 25fps 320x240 mode2 sizes 2,2=4" + kFont + kVideos},
-      {"qulity=7\r\n", "lavc 500/64 23fps 480x320 mode3 sizes 2,2=4" + kFont + kVideos},
+      {"platform=3\r\ndisplay=1\r\n", "lavc 500/192 25fps 320x240 mode2 sizes 2,2=4" + kFont + kVideos},
+      {"qulity=3\r\n", "lavc 500/64 23fps 480x320 mode3 sizes 2,2=4" + kFont + kVideos},
       // The size pair: one item is the default, a word counts as 2, beyond the list is item 0.
       {"fontsize=5\r\n", "lavc 700/192 25fps 480x320 mode3 sizes 2,2=4" + kFont + kVideos},
       {"fontsize=3,x\r\n", "lavc 700/192 25fps 480x320 mode3 sizes 3,2=5" + kFont + kVideos},
@@ -112,6 +112,30 @@ TEST_F(SettingsTest, SaveWritesOnlyTheKeysTheUserChangedAndReloads) {
   settings_.choices.display = 1;
   ASSERT_EQ(SaveSettings(settings_, preset_, *ini_), SettingsCheck::kAccepted);
   EXPECT_EQ(Saved("display") + Saved("qulity") + Saved("audiosync"), "11yes");
+}
+
+// The last item of each list and the one past it: that one is shown as no item, and a
+// save writes -1 for it.
+TEST_F(SettingsTest, AStoredChoicePastItsListShowsNoItem) {
+  const std::tuple<const char*, int SettingsChoices::*, int> cases[] = {
+      {"qulity=2", &SettingsChoices::qulity, 2},     {"qulity=3", &SettingsChoices::qulity, -1},
+      {"platform=2", &SettingsChoices::platform, 2}, {"platform=3", &SettingsChoices::platform, -1},
+      {"qulity=-1", &SettingsChoices::qulity, -1},   {"platform=-1", &SettingsChoices::platform, -1},
+      {"display=3", &SettingsChoices::display, 3},   {"display=4", &SettingsChoices::display, 3},
+      {"display=-1", &SettingsChoices::display, -1}, {"display=-2", &SettingsChoices::display, -1}};
+  for (const auto& [line, choice, shown] : cases) {
+    Load(std::string(line) + "\r\n");
+    EXPECT_EQ(settings_.choices.*choice, shown) << line;
+  }
+}
+
+// Each device's number in MP4.ini is its place in the list, and names it.
+TEST(Devices, AreListedInTheOrderOfTheirNumbers) {
+  for (std::size_t i = 0; i < Devices().size(); ++i) {
+    EXPECT_EQ(Devices()[i].platform, static_cast<int>(i));
+    EXPECT_EQ(&DescriptorOf(Devices()[i].device), &Devices()[i]);
+    EXPECT_EQ(&DescriptorForChoice(static_cast<int>(i)), &Devices()[i]);
+  }
 }
 
 TEST(VideoExtensionText, TakesExtensionsWithoutTheDotAndNothingElse) {
