@@ -154,6 +154,10 @@ TEST_F(SettingsTest, The640FrameOnNanoIsRefusedAndKeepsThePreviousPresets) {
   EXPECT_EQ(SaveSettings(settings_, preset_, *ini_), SettingsCheck::kWideFrameNeedsTouch);
   EXPECT_EQ(Saved("platform"), "1");  // the values are saved, the frame follows, the presets stay
   EXPECT_EQ(Loaded(), "xvid 1110/192 29fps 320x240 mode1 sizes 2,2=4" + kFont + kVideos);
+  // All of them: after the phone, H.264 keeps its rate factor and x264 preset.
+  Load("platform=2\r\n");
+  EXPECT_EQ(Load("platform=1\r\ndisplay=3\r\n"), SettingsCheck::kWideFrameNeedsTouch);
+  EXPECT_EQ(Loaded(), "x264 crf23 fast/160 60fps 320x240 mode1 sizes 2,2=4" + kFont + kVideos);
 }
 
 // An encoder that draws SSA itself needs nothing of AviSynth; otherwise the installer
