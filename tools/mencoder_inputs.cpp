@@ -129,12 +129,12 @@ bool HasEncoder(const std::string& ffmpeg, const std::string& encoder) {
   return false;
 }
 
-std::string PrepareSubtitleText(const std::string& bytes, bool sami) {
+std::string PrepareSubtitleText(const std::string& bytes, bool html) {
   const std::string text = AsUtf8(bytes);
   static const std::string kBlank = "&nbsp;";
   std::string result;
   for (std::size_t i = 0; i < text.size();) {
-    if (sami && text[i] == '&' && LowerAscii(text.substr(i, kBlank.size())) == kBlank) {
+    if (html && text[i] == '&' && LowerAscii(text.substr(i, kBlank.size())) == kBlank) {
       result += ' ';
       i += kBlank.size();
     } else if (text[i] == '<' && IsFontTag(text, i) && text.find('>', i) != std::string::npos) {

@@ -35,11 +35,12 @@ void TurnForShowing(SourceFacts& facts, double rotation);
 // Whether the FFmpeg program has the named encoder.
 bool HasEncoder(const std::string& ffmpeg, const std::string& encoder);
 
-// SAMI or SRT text made ready for FFmpeg's readers: UTF-8, without FONT tags (the
+// A subtitle copy's text made ready for FFmpeg's readers: UTF-8, without FONT tags (the
 // plain route draws plain white subtitles, as the encoder's own readers do; colours
-// are the colour route's), and of SAMI, "&nbsp;" (the usual screen-clearing block)
-// written as a plain blank, which that reader takes without failing the whole file.
-std::string PrepareSubtitleText(const std::string& bytes, bool sami);
+// are the colour route's), and of HTML text (SAMI), "&nbsp;" (the usual
+// screen-clearing block) written as a plain blank, which that reader takes without
+// failing the whole file.
+std::string PrepareSubtitleText(const std::string& bytes, bool html);
 
 // The SSA text with the font of every style passed through `choose`, which gives the
 // family to draw with instead (or the same one). Style lines are read by their

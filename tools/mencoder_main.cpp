@@ -14,6 +14,7 @@
 #include "platform/child_processes.h"
 #include "platform/signal_relay.h"
 #include "stream_split.h"
+#include "subtitles/subtitle_source.h"
 #include "subtitle_fonts.h"
 #include "tool_files.h"
 #include "tool_main.h"
@@ -185,10 +186,10 @@ class Encoder {
       request_.subtitles.reset();
       return;
     }
-    // The reader FFmpeg picks goes by the name: SRT files come as .srt, all else is SAMI.
-    const bool srt = LowerExtension(options.file) == "srt";
-    const std::string text = PrepareSubtitleText(*bytes, !srt);
-    inputs_.subtitles = Temp().File(srt ? "subtitles.srt" : "subtitles.smi");
+    // The reader FFmpeg picks goes by the name, so the copy keeps its kind's ending.
+    const SubtitleSource& kind = *SubtitleAt(options.file, kNativePathStyle).source;
+    const std::string text = PrepareSubtitleText(*bytes, kind.IsHtml());
+    inputs_.subtitles = Temp().File("subtitles" + kind.CopyExtension());
     WriteWholeFile(inputs_.subtitles, text);
 
     std::string note;

@@ -99,8 +99,8 @@ void BM_ConvertSamiFile(benchmark::State& state) {
   const std::string output = (folder / "bench.ssa").string();
   const ColourTable colours;
   for (auto _ : state) {
-    const std::vector<std::string> ssa =
-        ConvertSubtitleToSsa(NativeFileSystem(), input, kNativePathStyle, BenchStyle(), colours);
+    const std::vector<std::string> ssa = ConvertSubtitleToSsa(NativeFileSystem(), SubtitleAt(input, kNativePathStyle),
+                                                              kNativePathStyle, BenchStyle(), colours);
     NativeFileSystem().ReplaceWholeFile(output, JoinLinesCrLf(ssa));
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));

@@ -58,22 +58,6 @@ std::string VideoBaseName(const std::string& video_path, PathStyle style) {
   return FileNamePart(WithoutExtension(video_path, style), style);
 }
 
-std::string SubtitlePath(const std::string& video_path, PathStyle style) {
-  return WithoutExtension(video_path, style) + ".smi";
-}
-
-std::string FindSubtitle(const std::string& video_path, PathStyle style,
-                         const std::function<bool(const std::string&)>& is_file) {
-  const std::string sami = SubtitlePath(video_path, style);
-  if (is_file(sami)) return sami;
-  const std::string srt = WithoutExtension(video_path, style) + ".srt";
-  return is_file(srt) ? srt : std::string();
-}
-
-bool IsSrtSubtitle(const std::string& subtitle_path, PathStyle style) {
-  return AsciiLower(ExtensionOf(subtitle_path, style)) == ".srt";
-}
-
 bool IsVideoFile(const std::string& path, const std::vector<std::string>& video_exts, PathStyle style) {
   std::string ext = AsciiLower(ExtensionOf(path, style));
   if (!ext.empty() && ext[0] == '.') ext.erase(0, 1);

@@ -1,5 +1,4 @@
 #pragma once
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -87,17 +86,6 @@ std::string SourceRecordPath(const std::string& mp4, PathStyle style);
 
 // The file-name part of a video's path without its extension.
 std::string VideoBaseName(const std::string& video_path, PathStyle style);
-
-// The video's path with its extension replaced by ".smi".
-std::string SubtitlePath(const std::string& video_path, PathStyle style);
-
-// The video's subtitle: its .smi file, or else its .srt file, or empty when `is_file`
-// holds for neither.
-std::string FindSubtitle(const std::string& video_path, PathStyle style,
-                         const std::function<bool(const std::string&)>& is_file);
-
-// Whether a subtitle file is an SRT file, by its extension in any letter case.
-bool IsSrtSubtitle(const std::string& subtitle_path, PathStyle style);
 
 // True when the path's extension (without the dot, any letter case) is one of
 // `video_exts`, the lower-case list read from the settings at start-up.

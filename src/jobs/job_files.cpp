@@ -24,7 +24,7 @@ bool EndsWith(const std::string& text, const std::string& end) {
 
 }  // namespace
 
-JobFiles NameJobFiles(const std::string& video_path, const JobTarget& target, const std::string& subtitle,
+JobFiles NameJobFiles(const std::string& video_path, const JobTarget& target, const FoundSubtitle& subtitle,
                       const std::string& job_log, const Workspace& workspace, ScriptDialect dialect,
                       const EncodeSettings& settings, const EncoderPreset& preset) {
   const PathStyle style = workspace.Style();
@@ -34,7 +34,9 @@ JobFiles NameJobFiles(const std::string& video_path, const JobTarget& target, co
   files.source_note = SourceRecordPath(files.output, style);
   files.job_log = job_log;
   const std::string temp_base = WithoutExtension(job_log, style);
-  files.subtitle_copy = temp_base + (IsSrtSubtitle(subtitle, style) ? ".srt" : ".smi");
+  // Without a subtitle, the name the first kind's copy takes: a stale copy of that name
+  // from an earlier build of this log name still goes.
+  files.subtitle_copy = temp_base + (subtitle ? subtitle.source : SubtitleSources().front())->CopyExtension();
   // The first pass of the subtitle-sync route takes the ".avi" name; its main encode
   // then writes beside it with "2" appended.
   files.first_pass_output = temp_base + ".avi";
@@ -84,7 +86,9 @@ std::optional<BuildFileName> BuildOfFile(const std::string& path, const Workspac
     return BuildFileName{build, false};
   }
   for (std::size_t i = 0; i < std::size(kBuildTempSuffixes); ++i)
-    if (suffix == kBuildTempSuffixes[i]) return BuildFileName{build, !partial && i < kPreparedSuffixes};
+    if (suffix == kBuildTempSuffixes[i]) return BuildFileName{build, !partial && i == 0};
+  for (const SubtitleSource* source : SubtitleSources())
+    if (suffix == source->CopyExtension()) return BuildFileName{build, !partial};
   return std::nullopt;
 }
 

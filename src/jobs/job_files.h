@@ -24,7 +24,7 @@ struct JobFiles {
   std::string kept_log;           // batch/<job name>.log: the log once the job has ended
   std::string record;             // temp/<base name>.<key>.job: the job's record (runs/job_record.h)
   std::string stop_request;       // beside the record, ".stp"
-  std::string subtitle_copy;      // the UTF-8 copy of the subtitle, when there is one, of its kind (.smi, .srt)
+  std::string subtitle_copy;      // the UTF-8 copy of the subtitle, ending as its kind's copy does
   std::string first_pass_output;  // the subtitle-sync route's first encode
   std::string main_output;
   std::string raw_video;
@@ -32,18 +32,17 @@ struct JobFiles {
   AvsFiles avs;  // the coloured route's SSA file and AviSynth script
 };
 
-// Every name the files of a build end in after the build's own name "qvXXXX", in temp:
-// the log, the subtitle copy of each kind of subtitle, the encode and the
-// subtitle-sync route's second one, the raw video of every device and the raw sound.
-// The first three are what the build prepares before the script runs.
-inline constexpr const char* kBuildTempSuffixes[] = {".tmp", ".smi", ".srt", ".avi", ".avi2", ".m4v", ".264", ".aac"};
-inline constexpr std::size_t kPreparedSuffixes = 3;
+// Every name the files of a build end in after the build's own name "qvXXXX", in temp,
+// besides its subtitle copy (which ends as its kind's copy does): the log, the encode
+// and the subtitle-sync route's second one, the raw video of every device and the raw
+// sound. The log and the copy are what the build prepares before the script runs.
+inline constexpr const char* kBuildTempSuffixes[] = {".tmp", ".avi", ".avi2", ".m4v", ".264", ".aac"};
 // The MP4 a build makes: ".qvXXXX.part", hidden beside its final name.
 inline constexpr const char* kBuiltMp4Suffix = ".part";
 
 // The files of the job of `video_path` that makes `target`, whose build's log is
-// `job_log` (given the subtitle file found beside the video, empty for none).
-JobFiles NameJobFiles(const std::string& video_path, const JobTarget& target, const std::string& subtitle,
+// `job_log`, given the video's subtitle (none when not found).
+JobFiles NameJobFiles(const std::string& video_path, const JobTarget& target, const FoundSubtitle& subtitle,
                       const std::string& job_log, const Workspace& workspace, ScriptDialect dialect,
                       const EncodeSettings& settings, const EncoderPreset& preset);
 

@@ -34,8 +34,8 @@ std::optional<RefusalReason> JobRefusal(const std::string& video_path, const Job
 }
 
 JobPlan PlanJob(const std::string& video_path, const JobTarget& target, const MediaFacts& facts,
-                const std::string& subtitle, const std::string& job_log, const JobSetup& setup) {
-  const bool has_subtitle = !subtitle.empty();
+                const FoundSubtitle& subtitle, const std::string& job_log, const JobSetup& setup) {
+  const bool has_subtitle = static_cast<bool>(subtitle);
   const EncodeSettings& settings = setup.settings;
   JobPlan plan;
   JobFiles& files = plan.files;

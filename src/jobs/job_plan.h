@@ -53,7 +53,7 @@ std::optional<RefusalReason> JobRefusal(const std::string& video_path, const Job
                                         const Workspace& workspace);
 
 // The job of a video with a picture: the steps that turn it into incoming/<base
-// name>.mp4, given its subtitle file (empty for none) and the job's log file. The
+// name>.mp4, given its subtitle (none when not found) and the job's log file. The
 // first step that fails ends the job. The MP4 is built under a hidden name in
 // incoming; the muxer's check then holds it against the video (one video and one
 // audio track, as long as the video) and only then renames it over the final name,
@@ -63,6 +63,6 @@ std::optional<RefusalReason> JobRefusal(const std::string& video_path, const Job
 // tools, which report there; a failure's last step records there why the job failed,
 // or that it was stopped.
 JobPlan PlanJob(const std::string& video_path, const JobTarget& target, const MediaFacts& facts,
-                const std::string& subtitle, const std::string& job_log, const JobSetup& setup);
+                const FoundSubtitle& subtitle, const std::string& job_log, const JobSetup& setup);
 
 }  // namespace clipvane

@@ -2,28 +2,11 @@
 
 #include <vector>
 
-#include "base/text.h"
-#include "common/subtitle_text.h"
 #include "platform/file_system.h"
 #include "platform/platform_error.h"
-#include "platform/utf.h"
-#include "subtitles/sami_classes.h"
 
 namespace clipvane {
 namespace {
-
-// The subtitle as mencoder reads it: UTF-8 with CR LF lines. A file that starts with
-// EF BB is taken to be UTF-8 already and copied as it is.
-std::string Utf8SubtitleBytes(const std::string& bytes) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
-  if (bytes.size() >= 2 && byte(0) == 0xEF && byte(1) == 0xBB) return bytes;
-  if (bytes.size() >= 2 && byte(0) == 0xFF && byte(1) == 0xFE)
-    return WithCrLfLines(Utf16ToUtf8(Utf16Units(bytes.substr(2), false)));
-  if (bytes.size() >= 2 && byte(0) == 0xFE && byte(1) == 0xFF)
-    return WithCrLfLines(Utf16ToUtf8(Utf16Units(bytes.substr(2), true)));
-  // Anything else, a file of fewer than two bytes included, is text of the code page.
-  return WithCrLfLines(SubtitleTextToUtf8(bytes));
-}
 
 // Undoes a build that failed half-way, so that no stray files are left in temp.
 class BuildCleanup {
@@ -42,13 +25,6 @@ class BuildCleanup {
   bool done_ = false;
 };
 
-// The copy the plain route burns in: of a SAMI file in two languages, only the
-// paragraphs of the chosen class, or of the Korean one for 자동, as on the coloured route.
-std::string SubtitleCopyBytes(const std::string& bytes, bool sami, const std::string& sami_class) {
-  const std::string copy = Utf8SubtitleBytes(bytes);
-  return sami ? KeepSamiClass(copy, sami_class) : copy;
-}
-
 }  // namespace
 
 JobBuild BuildJobScript(const std::string& video_path, const JobTarget& target, const MediaFacts& facts,
@@ -64,12 +40,10 @@ JobBuild BuildJobScript(const std::string& video_path, const JobTarget& target, 
   if (video.exists && output.exists && video.volume == output.volume && video.identity == output.identity)
     return {RefusalReason::kSourceIsOutput, {}, {}};
   const PathStyle style = workspace.Style();
-  const std::string found =
+  const FoundSubtitle subtitle =
       FindSubtitle(video_path, style, [&files](const std::string& path) { return files.Exists(path); });
   // Only a file is read: a folder, or a pipe that would never end, is said, not read.
-  const bool has_subtitle = !found.empty() && files.Stamp(found).exists;
-  if (!has_subtitle && !found.empty()) return {RefusalReason::kSubtitleNotAFile, {}, {}};
-  const std::string subtitle = has_subtitle ? found : std::string();
+  if (subtitle && !files.Stamp(subtitle.path).exists) return {RefusalReason::kSubtitleNotAFile, {}, {}};
   // No clearing of ended jobs' files mistakes this one's for theirs before its script is written.
   const std::unique_ptr<FileLock> lock = files.LockExclusive(workspace.TempLockFile());
   BuildCleanup cleanup(files);
@@ -83,12 +57,12 @@ JobBuild BuildJobScript(const std::string& video_path, const JobTarget& target, 
   if (!files.IsDirectory(output_folder) && !files.MakeFolders(output_folder.substr(0, output_folder.size() - 1)))
     throw PlatformError("Cannot make the folder " + output_folder);
   for (const std::string& stale : plan.stale) files.RemoveFile(stale);
-  if (!subtitle.empty()) {
-    const auto bytes = files.ReadWholeFile(subtitle);
-    if (!bytes) throw PlatformError("Cannot read " + subtitle);
+  if (subtitle) {
+    const auto bytes = subtitle.source->Read(files, subtitle.path);
+    if (!bytes) throw PlatformError("Cannot read " + subtitle.path);
     cleanup.Made(plan.files.subtitle_copy);
-    files.ReplaceWholeFile(plan.files.subtitle_copy, SubtitleCopyBytes(*bytes, !IsSrtSubtitle(subtitle, style),
-                                                                       context.setup.settings.subtitleclass));
+    files.ReplaceWholeFile(plan.files.subtitle_copy,
+                           subtitle.source->PlainCopy(*bytes, context.setup.settings.subtitleclass));
   }
   if (plan.route == SubtitleRoute::kColoured) {
     context.write_avs(video_path, target.name, subtitle, plan.avs_source, plan.metrics);

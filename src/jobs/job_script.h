@@ -9,11 +9,11 @@ namespace clipvane {
 
 class FileSystem;
 
-// Writes the coloured route's SSA file, converted from the subtitle file beside
+// Writes the coloured route's SSA file, converted from the subtitle found for
 // `video_path`, and the AviSynth script that opens `source_to_open` and draws it, at
 // the names AvsScriptPaths gives.
 using AvsScriptWriter =
-    std::function<void(const std::string& video_path, const std::string& job_name, const std::string& subtitle_path,
+    std::function<void(const std::string& video_path, const std::string& job_name, const FoundSubtitle& subtitle,
                        const std::string& source_to_open, const SsaStyleMetrics& metrics)>;
 
 // What one build needs besides the video.
@@ -35,8 +35,8 @@ struct JobBuild {
 using BuiltHook = std::function<void(const JobBuild& build)>;
 
 // Writes the job script with the steps that turn the video into the target's MP4, with the subtitle copy and, on the
-// colour route, the SSA file and AviSynth script. Refuses a video JobRefusal refuses, and one whose .smi is no file.
-// Throws PlatformError when a file cannot be read or written; nothing of that build is left behind then.
+// colour route, the SSA file and AviSynth script. Refuses a video JobRefusal refuses, and one whose subtitle is no
+// file. Throws PlatformError when a file cannot be read or written; nothing of that build is left behind then.
 JobBuild BuildJobScript(const std::string& video_path, const JobTarget& target, const MediaFacts& facts,
                         JobContext& context, const BuiltHook& built = {});
 

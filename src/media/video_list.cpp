@@ -8,6 +8,7 @@
 #include "media/made_from.h"
 #include "platform/file_system.h"
 #include "platform/text_encoding.h"
+#include "subtitles/subtitle_source.h"
 
 namespace clipvane {
 
@@ -63,8 +64,7 @@ AddOutcome VideoList::AddVideo(const std::string& given_path, const std::string&
   row.root = root.empty() ? root : NormalizeLexically(root, style);
   while (row.root.size() > 1 && row.root.back() == Separator(style)) row.root.pop_back();
   row.title = VideoBaseName(path, style);
-  row.subtitle =
-      FindSubtitle(path, style, [this](const std::string& file) { return IsFile(file); }).empty() ? "-" : "OK";
+  row.subtitle = FindSubtitle(path, style, [this](const std::string& file) { return IsFile(file); }) ? "OK" : "-";
   OutputGroup& group = groups_[GroupOf(row)];
   rows_.push_back(std::move(row));
   listed_.Add(path);

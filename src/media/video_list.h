@@ -23,7 +23,7 @@ struct VideoRow {
   JobTarget target;            // its MP4 and job name, unique in the list (media/output_names.h)
   std::string encoded_marker;  // column 1: "*" when the video's own MP4 stands
   std::string title;           // column 2: the base name, perhaps with the probe's note
-  std::string subtitle;        // column 3: "OK" when a .smi or .srt file lies beside the video
+  std::string subtitle;        // column 3: "OK" when a subtitle of some kind was found for the video
   bool selected = false;
 };
 

@@ -6,15 +6,13 @@
 #include "media/list_commands.h"
 #include "platform/file_system.h"
 #include "platform/platform_error.h"
-#include "platform/text_encoding.h"
 #include "runs/leftovers.h"
 #include "runs/power_run.h"
 #include "runs/run_scripts.h"
 #include "settings/avisynth_readiness.h"
 #include "subtitles/avs_script.h"
-#include "subtitles/sami_classes.h"
-#include "subtitles/sami_text.h"
 #include "subtitles/ssa_style.h"
+#include "subtitles/subtitle_source.h"
 
 namespace clipvane {
 
@@ -26,7 +24,7 @@ Session::Session(Program& program, CoreServices& services)
       rows_(list_, probe_),
       jobs_{{program.workspace, kNativeScriptDialect, program.settings, program.preset, program.startup.fontsdir},
             services.files,
-            [this](const std::string& video, const std::string& job_name, const std::string& subtitle,
+            [this](const std::string& video, const std::string& job_name, const FoundSubtitle& subtitle,
                    const std::string& source,
                    const SsaStyleMetrics& metrics) { WriteAvs(video, job_name, subtitle, source, metrics); }} {
   list_.SetOutputPlace(OutputPlaceOf(program.settings, program.workspace));
@@ -108,8 +106,7 @@ std::optional<std::size_t> Session::RowOfStatusFile(const std::string& status_fi
 // A subtitle found with the videos goes with its video, whose row shows it: it is
 // not one of the files an add left out.
 bool Session::IsSubtitleBesideVideos(const std::string& path, RefusalReason reason) const {
-  const std::string extension = AsciiLower(ExtensionOf(path, program_.workspace.Style()));
-  return reason == RefusalReason::kNotAVideo && (extension == ".smi" || extension == ".srt");
+  return reason == RefusalReason::kNotAVideo && IsSubtitleFile(path, program_.workspace.Style());
 }
 
 AddReport Session::AddItems(const std::vector<std::string>& paths, const Progress& progress,
@@ -153,9 +150,11 @@ void Session::Refresh(const Progress& progress) { RefreshList(list_, probe_, pro
 VideoEntry Session::Probe(std::size_t row, const Progress& progress) { return probe_.ProbeVideo(list_, row, progress); }
 
 std::vector<std::string> Session::SubtitleClasses(std::size_t row) const {
-  const std::string sami = SubtitlePath(list_.EntryPath(row), program_.workspace.Style());
-  const auto bytes = services_.files.ReadWholeFile(sami);
-  return bytes ? SamiClasses(SamiTextFromBytes(*bytes)) : std::vector<std::string>{};
+  const FileSystem& files = services_.files;
+  const FoundSubtitle subtitle = FindSubtitle(list_.EntryPath(row), program_.workspace.Style(),
+                                              [&files](const std::string& path) { return files.Exists(path); });
+  const auto bytes = subtitle ? subtitle.source->Read(files, subtitle.path) : std::nullopt;
+  return bytes ? subtitle.source->Classes(*bytes) : std::vector<std::string>{};
 }
 
 std::optional<RefusalReason> Session::PictureProblem(const VideoEntry& entry) const {
@@ -219,12 +218,12 @@ bool Session::MakeColourRouteReady(AviSynthSystem& avisynth, const std::function
   return ready;
 }
 
-void Session::WriteAvs(const std::string& video_path, const std::string& job_name, const std::string& subtitle_path,
+void Session::WriteAvs(const std::string& video_path, const std::string& job_name, const FoundSubtitle& subtitle,
                        const std::string& source, const SsaStyleMetrics& metrics) {
   const SsaStyle style =
       SsaStyleFor(program_.settings, program_.preset, metrics.font_size, metrics.margin_v, metrics.play_res_y);
   WriteAvsScript(services_.files, program_.workspace, avisynth_plugin_dir_, video_path,
-                 {subtitle_path, program_.settings.subtitleclass}, style, program_.colours, source, job_name);
+                 {subtitle, program_.settings.subtitleclass}, style, program_.colours, source, job_name);
 }
 
 }  // namespace clipvane

@@ -118,7 +118,8 @@ class Session {
   VideoEntry Probe(std::size_t row, const Progress& progress = {});
   // Why every probe fails, when the library is not there.
   MediaInfoProblem LibraryProblem() const { return probe_.LibraryProblem(); }
-  // The classes (languages) of the SAMI file beside a row's video; none without one.
+  // The classes (languages) the subtitle of a row's video offers; none without one, or
+  // of a kind that has none.
   std::vector<std::string> SubtitleClasses(std::size_t row) const;
   // Why a probed entry gives no picture, or nothing when it does.
   std::optional<RefusalReason> PictureProblem(const VideoEntry& entry) const;
@@ -162,7 +163,7 @@ class Session {
   EncodeCommandContext Commands(const Progress& progress);
   bool IsSubtitleBesideVideos(const std::string& path, RefusalReason reason) const;
   JobRecord Record(const std::string& record);
-  void WriteAvs(const std::string& video_path, const std::string& job_name, const std::string& subtitle_path,
+  void WriteAvs(const std::string& video_path, const std::string& job_name, const FoundSubtitle& subtitle,
                 const std::string& source, const SsaStyleMetrics& metrics);
 
   Program& program_;

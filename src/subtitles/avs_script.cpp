@@ -19,12 +19,12 @@ std::vector<std::string> AvsScriptLines(const std::string& avisynth_plugin_dir, 
 }
 
 AvsFiles WriteAvsScript(FileSystem& files, const Workspace& workspace, const std::string& avisynth_plugin_dir,
-                        const std::string& video_path, const SubtitleSource& subtitle, const SsaStyle& style,
+                        const std::string& video_path, const DrawnSubtitle& subtitle, const SsaStyle& style,
                         const ColourTable& colours, const std::string& source_to_open, const std::string& job_name) {
   const AvsFiles written =
       AvsScriptPaths(workspace, job_name.empty() ? VideoBaseName(video_path, workspace.Style()) : job_name);
-  files.ReplaceWholeFile(written.ssa, JoinLinesCrLf(ConvertSubtitleToSsa(files, subtitle.path, workspace.Style(), style,
-                                                                         colours, subtitle.sami_class)));
+  files.ReplaceWholeFile(written.ssa, JoinLinesCrLf(ConvertSubtitleToSsa(files, subtitle.found, workspace.Style(),
+                                                                         style, colours, subtitle.chosen_class)));
   const std::string& source = source_to_open.empty() ? video_path : source_to_open;
   files.ReplaceWholeFile(written.avs, JoinLinesCrLf(AvsScriptLines(avisynth_plugin_dir, source, written.ssa)));
   return written;

@@ -2,6 +2,8 @@
 #include <string>
 #include <vector>
 
+#include "subtitles/subtitle_source.h"
+
 namespace clipvane {
 
 class ColourTable;
@@ -15,11 +17,11 @@ struct AvsFiles {
   std::string avs;
 };
 
-// The subtitle file a coloured job draws, and the class to keep of a SAMI file in two
-// languages (empty: all of it).
-struct SubtitleSource {
-  std::string path;
-  std::string sami_class;
+// The subtitle a coloured job draws, and the class (language) to keep of a file that
+// has several (empty: its Korean one).
+struct DrawnSubtitle {
+  FoundSubtitle found;
+  std::string chosen_class;
 };
 
 // temp/<job name>.ssa and temp/<job name>.avs of a job: named after the job (its MP4's
@@ -32,14 +34,14 @@ AvsFiles AvsScriptPaths(const Workspace& workspace, const std::string& job_name)
 std::vector<std::string> AvsScriptLines(const std::string& avisynth_plugin_dir, const std::string& video_path,
                                         const std::string& ssa_path);
 
-// Converts the subtitle file beside the video (SAMI or SRT) into the SSA file and
+// Converts the subtitle found for the video into the SSA file and
 // writes the AviSynth script that reads `source_to_open` with it (the resynchronised
 // first pass of a subtitle-sync job, or the video itself when empty), each replacing
 // any earlier file of that name whole. `avisynth_plugin_dir` ends with a separator or
 // is empty. A subtitle that cannot be read or a file that cannot be written throws
 // PlatformError. The files are named after `job_name`, or the video's base name.
 AvsFiles WriteAvsScript(FileSystem& files, const Workspace& workspace, const std::string& avisynth_plugin_dir,
-                        const std::string& video_path, const SubtitleSource& subtitle, const SsaStyle& style,
+                        const std::string& video_path, const DrawnSubtitle& subtitle, const SsaStyle& style,
                         const ColourTable& colours, const std::string& source_to_open = {},
                         const std::string& job_name = {});
 

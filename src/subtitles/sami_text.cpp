@@ -1,5 +1,6 @@
 #include "subtitles/sami_text.h"
 
+#include "base/text.h"
 #include "common/subtitle_text.h"
 #include "platform/text_encoding.h"
 #include "platform/utf.h"
@@ -18,6 +19,14 @@ std::string SamiTextFromBytes(const std::string& bytes) {
   if (StartsWith(bytes, "\xFF\xFE", 2)) return Utf16ToAnsi(Utf16Units(bytes.substr(2), false));
   if (StartsWith(bytes, "\xFE\xFF", 2)) return Utf16ToAnsi(Utf16Units(bytes.substr(2), true));
   return SubtitleTextToAnsi(bytes);
+}
+
+std::string Utf8SubtitleBytes(const std::string& bytes) {
+  if (StartsWith(bytes, "\xEF\xBB", 2)) return bytes;
+  if (StartsWith(bytes, "\xFF\xFE", 2)) return WithCrLfLines(Utf16ToUtf8(Utf16Units(bytes.substr(2), false)));
+  if (StartsWith(bytes, "\xFE\xFF", 2)) return WithCrLfLines(Utf16ToUtf8(Utf16Units(bytes.substr(2), true)));
+  // Anything else, a file of fewer than two bytes included, is text of the code page.
+  return WithCrLfLines(SubtitleTextToUtf8(bytes));
 }
 
 std::vector<std::string> SplitLines(const std::string& text) {

@@ -11,6 +11,10 @@ namespace clipvane {
 // Korean SAMI files (SubtitleTextToAnsi).
 std::string SamiTextFromBytes(const std::string& bytes);
 
+// The same bytes as the encoder reads them: UTF-8 with CR LF lines. A file that starts
+// with EF BB is taken to be UTF-8 already and copied as it is.
+std::string Utf8SubtitleBytes(const std::string& bytes);
+
 // The lines of a text: a line ends at CR, LF or CR LF, and the lines hold neither.
 // A NUL ends the whole text.
 std::vector<std::string> SplitLines(const std::string& text);

@@ -10,19 +10,19 @@ namespace {
 constexpr PathStyle kWin = PathStyle::kWindows;
 constexpr PathStyle kPosix = PathStyle::kPosix;
 
-TEST(VideoPaths, DeriveExtensionBaseNameAndSubtitle) {
+TEST(VideoPaths, DeriveExtensionAndBaseName) {
   const std::tuple<PathStyle, std::string, std::string> cases[] = {
-      {kWin, "C:\\Videos\\Holiday.avi", ".avi|Holiday|C:\\Videos\\Holiday.smi"},
-      {kWin, "C:\\Videos\\clip.avi.txt", ".txt|clip.avi|C:\\Videos\\clip.avi.smi"},
-      {kWin, "C:\\Movies.avi\\clip", "|clip|C:\\Movies.avi\\clip.smi"},  // a "." in a folder does not count
-      {kWin, "D:clip.wmv", ".wmv|clip|D:clip.smi"},
-      {kWin, "\\\\server\\share\\a b.MPG", ".MPG|a b|\\\\server\\share\\a b.smi"},
-      {kWin, "C:\\v\\.hidden", ".hidden||C:\\v\\.smi"},
-      {kWin, "", "||.smi"},
-      {kPosix, "/home/u.d/clip", "|clip|/home/u.d/clip.smi"},
-      {kPosix, "/v/a:b.avi", ".avi|a:b|/v/a:b.smi"}};
+      {kWin, "C:\\Videos\\Holiday.avi", ".avi|Holiday"},
+      {kWin, "C:\\Videos\\clip.avi.txt", ".txt|clip.avi"},
+      {kWin, "C:\\Movies.avi\\clip", "|clip"},  // a "." in a folder does not count
+      {kWin, "D:clip.wmv", ".wmv|clip"},
+      {kWin, "\\\\server\\share\\a b.MPG", ".MPG|a b"},
+      {kWin, "C:\\v\\.hidden", ".hidden|"},
+      {kWin, "", "|"},
+      {kPosix, "/home/u.d/clip", "|clip"},
+      {kPosix, "/v/a:b.avi", ".avi|a:b"}};
   for (const auto& [style, path, derived] : cases)
-    EXPECT_EQ(ExtensionOf(path, style) + "|" + VideoBaseName(path, style) + "|" + SubtitlePath(path, style), derived);
+    EXPECT_EQ(ExtensionOf(path, style) + "|" + VideoBaseName(path, style), derived);
 }
 
 TEST(NormalizeLexically, TakesOutWhatNamesNoFolder) {

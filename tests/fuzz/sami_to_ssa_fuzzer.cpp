@@ -6,20 +6,21 @@
 #include "subtitles/colour_table.h"
 #include "subtitles/sami_classes.h"
 #include "subtitles/sami_reader.h"
-#include "subtitles/sami_text.h"
+#include "subtitles/sami_subtitle.h"
 #include "subtitles/ssa_writer.h"
 
 void FuzzOne(const std::string& bytes) {
   using namespace clipvane;
   static const ColourTable colours;
+  static const SamiSubtitle sami;
 
   const SsaStyle style;
-  const std::vector<std::string> lines = SsaLinesFromSami(SplitLines(SamiTextFromBytes(bytes)), "fuzz", style, colours);
+  RequireWellFormedScript(sami.SsaLines(bytes, "fuzz", style, colours, ""));
 
-  RequireWellFormedScript(lines);
-
-  // The scanner on its own also takes any bytes, line breaks and NULs included.
+  // The scanner on its own also takes any bytes, line breaks and NULs included, and so
+  // does the plain route's copy.
   (void)ParseEntry(bytes, colours);
+  (void)sami.PlainCopy(bytes, "");
   // Choosing a language of a file in two takes only paragraphs out, and keeps every
   // line break, so that the blocks keep their lines.
   const std::vector<std::string> classes = SamiClasses(bytes);

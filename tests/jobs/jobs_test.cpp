@@ -205,10 +205,10 @@ class JobScriptTest : public ::testing::Test {
   JobBuild Build(const std::string& video = "D:\\Videos\\Holiday.avi") {
     JobContext context{{workspace_, ScriptDialect::kWindowsBatch, settings_, preset_, "C:\\WINDOWS\\Fonts\\"},
                        files_,
-                       [this](const std::string& video_path, const std::string&, const std::string& subtitle,
+                       [this](const std::string& video_path, const std::string&, const FoundSubtitle& subtitle,
                               const std::string& source, const SsaStyleMetrics& m) {
                          avs_calls_.push_back(video_path + " <- " + source + " font " + std::to_string(m.font_size));
-                         avs_subtitles_.push_back(subtitle);
+                         avs_subtitles_.push_back(subtitle.path);
                        }};
     return BuildJobScript(video, Lone(video), facts_, context);
   }
@@ -334,7 +334,9 @@ TEST_F(JobScriptTest, EveryFileAJobMakesIsTheVideosOwnOrKnownAsItsBuilds) {
           settings_.subtitlesync = sync;
           settings_.colorsubtitle = colour;
           const JobPlan plan =
-              PlanJob(video, Lone(video), facts_, *subtitle ? "D:\\Videos\\Holiday" + std::string(subtitle) : "",
+              PlanJob(video, Lone(video), facts_,
+                      *subtitle ? SubtitleAt("D:\\Videos\\Holiday" + std::string(subtitle), PathStyle::kWindows)
+                                : FoundSubtitle{},
                       "D:\\Conv\\temp\\qv1A2B.tmp", setup);
           const JobFiles& own = plan.files;
           std::vector<std::string> named;

@@ -12,7 +12,9 @@ set(allowed_platform base)
 set(allowed_common base platform)
 set(allowed_settings base platform common)
 set(allowed_subtitles base platform common settings)
-set(allowed_media base platform common settings)
+# The list shows whether a video has a subtitle, and only the subtitle sources know
+# where each kind is found; so media stands on subtitles, which never reaches up to it.
+set(allowed_media base platform common settings subtitles)
 set(allowed_jobs base platform common settings subtitles media)
 set(allowed_runs base platform common settings subtitles media jobs)
 set(allowed_session base platform common settings subtitles media jobs runs)

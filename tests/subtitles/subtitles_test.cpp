@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "common/subtitle_text.h"
 #include "common/workspace.h"
 #include "platform/file_system.h"
@@ -13,6 +15,7 @@
 #include "subtitles/ssa_style.h"
 #include "subtitles/ssa_writer.h"
 #include "subtitles/srt_reader.h"
+#include "subtitles/subtitle_source.h"
 #include "support/memory_file_system.h"
 #include "support/temp_folder.h"
 
@@ -74,7 +77,8 @@ TEST(SamiToSsa, WritesTheExpectedScriptOfEachSample) {
   style.margin_v = 24;
   const ColourTable colours;
   const auto convert = [&](const std::string& path) {
-    return JoinLinesCrLf(ConvertSubtitleToSsa(NativeFileSystem(), path, kNativePathStyle, style, colours));
+    return JoinLinesCrLf(
+        ConvertSubtitleToSsa(NativeFileSystem(), SubtitleAt(path, kNativePathStyle), kNativePathStyle, style, colours));
   };
   testing::TempFolder folder;
   for (const std::string name : {"drama_cp949", "edge_cases"}) {
@@ -139,6 +143,32 @@ TEST(SrtReader, ReadsTheCuesAndTheirTextAsTheSsaWriterTakesIt) {
   EXPECT_EQ(SrtSsaText({"a < b", "<u"}, colours), "a < b\\N<u");  // no tag without its end
 }
 
+// A video's subtitle is the file beside it named like it, of the first kind there is;
+// the kind of a file or of its copy is known by its ending in any letter case, and a
+// name of no kind is read as SAMI, as the encoder always has.
+TEST(SubtitleSources, FindTheVideosSubtitleInTheirOrderAndKnowEachKindByItsName) {
+  const std::tuple<std::string, Lines, std::string> found[] = {
+      {"C:\\V\\Holiday.avi", {"C:\\V\\Holiday.srt", "C:\\V\\Holiday.smi"}, "C:\\V\\Holiday.smi .smi"},
+      {"C:\\V\\Holiday.avi", {"C:\\V\\Holiday.srt", "C:\\V\\Holiday.avi.smi"}, "C:\\V\\Holiday.srt .srt"},
+      {"C:\\V.avi\\clip", {"C:\\V.avi\\clip.smi", "C:\\V.smi"}, "C:\\V.avi\\clip.smi .smi"},
+      {"C:\\V\\clip.avi.txt", {"C:\\V\\clip.avi.srt"}, "C:\\V\\clip.avi.srt .srt"},
+      {"C:\\V\\Holiday.avi", {"C:\\V\\Holiday.txt"}, " none"}};
+  for (const auto& [video, files, expected] : found) {
+    const FoundSubtitle subtitle = FindSubtitle(video, PathStyle::kWindows, [&](const std::string& path) {
+      return std::find(files.begin(), files.end(), path) != files.end();
+    });
+    EXPECT_EQ(subtitle.path + " " + (subtitle ? subtitle.source->CopyExtension() : "none"), expected) << video;
+  }
+  const std::tuple<PathStyle, const char*, const char*> named[] = {
+      {PathStyle::kWindows, "C:\\V\\a.SRT", ".srt"}, {PathStyle::kPosix, "/t/qv1.srt", ".srt"},
+      {PathStyle::kWindows, "C:\\V\\a.Smi", ".smi"}, {PathStyle::kWindows, "C:\\V\\a.srt.txt", ""},
+      {PathStyle::kPosix, "/t/a.srt/clip", ""},      {PathStyle::kWindows, "C:\\V\\a", ""}};
+  for (const auto& [style, path, kind] : named) {
+    EXPECT_EQ(IsSubtitleFile(path, style), *kind != '\0') << path;
+    EXPECT_EQ(SubtitleAt(path, style).source->CopyExtension(), *kind ? kind : ".smi") << path;
+  }
+}
+
 TEST(SsaWriter, WritesTimesOfAnyLength) {
   const std::pair<std::uint32_t, std::string> times[] = {
       {9, "00:00:00.00"}, {3723450, "01:02:03.45"}, {360000000, "100:00:00.00"}, {4294967295u, "1193:02:47.29"}};
@@ -152,7 +182,7 @@ TEST(WriteAvsScript, NamesTheFilesAfterTheVideoOpensTheSourceGivenAndWritesNothi
   const Workspace workspace("D:\\app\\", PathStyle::kWindows);
   const ColourTable colours;
   const SsaStyle style;
-  const SubtitleSource sami{"C:\\clips\\movie.smi", ""};
+  const DrawnSubtitle sami{SubtitleAt("C:\\clips\\movie.smi", PathStyle::kWindows), ""};
   EXPECT_THROW(WriteAvsScript(files, workspace, "", "C:\\clips\\movie.avi", sami, style, colours), PlatformError);
   EXPECT_TRUE(files.files.empty());
   files.files["C:\\clips\\movie.smi"] = "<SYNC Start=1000>Hello\r\n<SYNC Start=2000>&nbsp;\r\n";
@@ -165,11 +195,12 @@ TEST(WriteAvsScript, NamesTheFilesAfterTheVideoOpensTheSourceGivenAndWritesNothi
   EXPECT_EQ(files.files[written.ssa].rfind("[Script Info]\r\nTitle: movie\r\n", 0), 0u);
   // An SRT file is read as one, and of a SAMI file the chosen language is drawn.
   files.files["C:\\clips\\movie.srt"] = "1\r\n00:00:01,000 --> 00:00:02,000\r\nHello\r\n";
-  WriteAvsScript(files, workspace, "", "C:\\clips\\movie.avi", {"C:\\clips\\movie.srt", ""}, style, colours);
+  WriteAvsScript(files, workspace, "", "C:\\clips\\movie.avi",
+                 {SubtitleAt("C:\\clips\\movie.srt", PathStyle::kWindows), ""}, style, colours);
   EXPECT_NE(files.files[written.ssa].find(",,Hello\r\n"), std::string::npos);
   files.files["C:\\clips\\movie.smi"] =
       "<SYNC Start=1000><P Class=KRCC>K<P Class=ENCC>E\r\n<SYNC Start=2000>&nbsp;\r\n";
-  WriteAvsScript(files, workspace, "", "C:\\clips\\movie.avi", {"C:\\clips\\movie.smi", "ENCC"}, style, colours);
+  WriteAvsScript(files, workspace, "", "C:\\clips\\movie.avi", {sami.found, "ENCC"}, style, colours);
   EXPECT_NE(files.files[written.ssa].find(",,E\r\n"), std::string::npos);
   files.unwritable.insert(written.avs);
   EXPECT_THROW(WriteAvsScript(files, workspace, "", "C:\\clips\\movie.avi", sami, style, colours), PlatformError);

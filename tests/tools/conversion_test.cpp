@@ -103,7 +103,7 @@ TEST_F(ConversionTest, TheColourRouteDrawsTheSsaFileOfTheAviSynthScriptInTheChos
   // The program's own SSA writer and AviSynth script, as the window's jobs write them.
   ColourTable colours;
   const AvsScriptWriter write_avs = [&](const std::string& path, const std::string& job_name,
-                                        const std::string& subtitle, const std::string& source,
+                                        const FoundSubtitle& subtitle, const std::string& source,
                                         const SsaStyleMetrics& m) {
     WriteAvsScript(NativeFileSystem(), app_->Work(), app_->Work().Bin() + Separator(kNativePathStyle), path,
                    {subtitle, job.settings.subtitleclass},

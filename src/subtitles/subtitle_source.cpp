@@ -1,0 +1,51 @@
+#include "subtitles/subtitle_source.h"
+
+#include "platform/file_system.h"
+#include "platform/text_encoding.h"
+#include "subtitles/sami_subtitle.h"
+#include "subtitles/srt_subtitle.h"
+
+namespace clipvane {
+
+std::string SubtitleFileBeside::FindFor(const std::string& video_path, PathStyle style,
+                                        const IsFileTest& is_file) const {
+  const std::string path = WithoutExtension(video_path, style) + extension_;
+  return is_file(path) ? path : std::string();
+}
+
+bool SubtitleFileBeside::Names(const std::string& path, PathStyle style) const {
+  return AsciiLower(ExtensionOf(path, style)) == extension_;
+}
+
+std::optional<std::string> SubtitleFileBeside::Read(const FileSystem& files, const std::string& path) const {
+  return files.ReadWholeFile(path);
+}
+
+const std::vector<const SubtitleSource*>& SubtitleSources() {
+  static const SamiSubtitle sami;
+  static const SrtSubtitle srt;
+  static const std::vector<const SubtitleSource*> sources{&sami, &srt};
+  return sources;
+}
+
+FoundSubtitle FindSubtitle(const std::string& video_path, PathStyle style, const IsFileTest& is_file) {
+  for (const SubtitleSource* source : SubtitleSources()) {
+    std::string path = source->FindFor(video_path, style, is_file);
+    if (!path.empty()) return {std::move(path), source};
+  }
+  return {};
+}
+
+bool IsSubtitleFile(const std::string& path, PathStyle style) {
+  for (const SubtitleSource* source : SubtitleSources())
+    if (source->Names(path, style)) return true;
+  return false;
+}
+
+FoundSubtitle SubtitleAt(const std::string& path, PathStyle style) {
+  for (const SubtitleSource* source : SubtitleSources())
+    if (source->Names(path, style)) return {path, source};
+  return {path, SubtitleSources().front()};
+}
+
+}  // namespace clipvane
