@@ -143,6 +143,42 @@ TEST(SrtReader, ReadsTheCuesAndTheirTextAsTheSsaWriterTakesIt) {
   EXPECT_EQ(SrtSsaText({"a < b", "<u"}, colours), "a < b\\N<u");  // no tag without its end
 }
 
+// Every way each kind writes a time, on a subtitle with text: the times its Dialogue
+// line gets, or none where the reader refuses the time.
+TEST(SubtitleTimes, EachKindReadsEveryFormOfTimeItsFilesUse) {
+  const std::pair<std::string, const char*> cases[] = {
+      // SRT: [h:]m:s[,fraction] with a comma or a point, the fraction of any length.
+      {"00:00:01,500 --> 00:00:03,000", "00:00:01.50,00:00:03.00"},
+      {"00:00:01.500 --> 00:00:03.000", "00:00:01.50,00:00:03.00"},
+      {"00:00:01,50 --> 00:00:03,00", "00:00:01.50,00:00:03.00"},
+      {"00:00:01,5 --> 00:00:03,0", "00:00:01.50,00:00:03.00"},
+      {"00:00:01,5009 --> 00:00:03,0001", "00:00:01.50,00:00:03.00"},  // finer than milliseconds
+      {"00:00:01 --> 00:00:03", "00:00:01.00,00:00:03.00"},
+      {"00:01,500 --> 00:03,000", "00:00:01.50,00:00:03.00"},  // no hours
+      {"1:2:3,450 --> 1:2:4,000", "01:02:03.45,01:02:04.00"},
+      {"100:00:00,000 --> 100:00:01,000", "100:00:00.00,100:00:01.00"},
+      {"00:00:60,000 --> 00:01:01,000", ""},
+      {"01,500 --> 03,000", ""},
+      // SAMI: START in milliseconds, decimal or hexadecimal, with a sign; the next
+      // block at 3000 ends it.
+      {"<SYNC Start=1500>", "00:00:01.50,00:00:03.00"},
+      {"<SYNC Start=+1500>", "00:00:01.50,00:00:03.00"},
+      {"<SYNC Start=$5DC>", "00:00:01.50,00:00:03.00"},
+      {"<SYNC Start=0x5dc>", "00:00:01.50,00:00:03.00"},
+      {"<SYNC Start=-500>", "00:00:00.00,00:00:03.00"},  // before the video: shown from its start
+      {"<SYNC Start=\"1500\">", ""}};
+  const ColourTable colours;
+  for (const auto& [timing, times] : cases) {
+    const bool sami = timing[0] == '<';
+    const FoundSubtitle file = SubtitleAt(sami ? "a.smi" : "a.srt", PathStyle::kPosix);
+    const std::string text = sami ? timing + "<P>shown\n<SYNC Start=3000>&nbsp;\n" : "1\n" + timing + "\nshown\n";
+    const Lines ssa = file.source->SsaLines(text, "t", SsaStyle(), colours, "");
+    EXPECT_EQ(Lines(ssa.begin() + 22, ssa.end()),
+              *times ? Lines{"Dialogue: Marked=0," + std::string(times) + ",*Default,,0000,0000,0000,,shown"} : Lines{})
+        << timing;
+  }
+}
+
 // A video's subtitle is the file beside it named like it, of the first kind there is;
 // the kind of a file or of its copy is known by its ending in any letter case, and a
 // name of no kind is read as SAMI, as the encoder always has.
