@@ -58,44 +58,6 @@ TEST_F(JobStopTest, AJobStartedByOneCommandIsSeenRefusedAgainAndStoppedByOthers)
   EXPECT_EQ(std::tie(nothing.status, nothing.errors), std::tuple(0, std::string("clipvane-cli: no job runs\n")));
 }
 
-// clipvane-cli in the background, its output to `said`, its standard output a pipe that
-// nobody reads once its first line is out (as "| head -1" leaves it), when `first_line`.
-pid_t StartInBackground(const std::vector<std::string>& args, const std::string& said, bool first_line = true) {
-  int pipe_ends[2];
-  if (::pipe(pipe_ends) != 0) return -1;
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::dup2(pipe_ends[1], STDOUT_FILENO);
-    ::close(pipe_ends[0]);
-    if (!std::freopen(said.c_str(), "w", stderr)) ::_exit(126);
-    std::vector<char*> argv;
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
-  ::close(pipe_ends[1]);
-  char first[64];
-  if (first_line && ::read(pipe_ends[0], first, sizeof first) < 0) ::perror("read");
-  ::close(pipe_ends[0]);
-  return pid;
-}
-
-// "encode 1 --wait | head -1", then the terminal is gone: the job ends written,
-// checked, all the same, and every command says so.
-TEST_F(JobStopTest, AJobEndsWrittenAfterItsWaitingCommandAndItsTerminalAreGone) {
-  ASSERT_EQ(Cli({"add", MakeVideo("clip.avi", "160x120", 2)}), 0);
-  const pid_t waiting = StartInBackground({app / "clipvane-cli", "encode", "1", "--wait"}, app / "said");
-  ASSERT_GT(waiting, 0);
-  ASSERT_TRUE(Eventually([&] { return Command({"status"}).output != "1\t-\n"; }));
-  ::kill(waiting, SIGHUP);
-  int ignored = 0;
-  ::waitpid(waiting, &ignored, 0);
-  EXPECT_TRUE(Eventually([&] { return Command({"status"}).output == "1\twritten\n"; })) << Command({"status"}).output;
-  EXPECT_EQ(Command({"list"}).output.substr(0, 3), "1\t*");
-  EXPECT_NE(app.Read("batch/clip.log").find("mp4creator: checked"), std::string::npos);
-}
-
 // A record that names a live process of another program (here the system's first) is
 // no job of ours: once silent, it reads as ended, the row starts and nothing waits for it.
 TEST_F(JobStopTest, ARecordNamingAnotherProcessReadsAsEnded) {
@@ -110,8 +72,8 @@ TEST_F(JobStopTest, ARecordNamingAnotherProcessReadsAsEnded) {
   EXPECT_EQ(Command({"encode", "1", "--wait"}).status, 0);
 }
 
-// Two commands that start one row at once: exactly one job. Two videos of one name in
-// two folders: each has its own record.
+// Two commands that start one row at once: exactly one job, which ends checked. Two
+// videos of one name in two folders: each has its own record.
 TEST_F(JobStopTest, ARowIsClaimedOnceAndEachVideoHasItsOwnRecord) {
   const std::string first = MakeVideo("clip.avi", "160x120", 3);
   std::filesystem::create_directories(videos_ / "y");
@@ -119,8 +81,7 @@ TEST_F(JobStopTest, ARowIsClaimedOnceAndEachVideoHasItsOwnRecord) {
   testing::MakeVideo(second, "testsrc=size=160x120:rate=25", "sine", "-t 1");
   ASSERT_EQ(Cli({"add", first, second}), 0);
   std::vector<pid_t> commands;
-  for (const char* said : {"said1", "said2"})
-    commands.push_back(StartInBackground({app / "clipvane-cli", "encode", "1"}, app / said, false));
+  for (const char* said : {"said1", "said2"}) commands.push_back(StartInBackground({"encode", "1"}, app / said));
   int started = 0;
   for (const pid_t command : commands) {
     int status = 0;
@@ -131,6 +92,7 @@ TEST_F(JobStopTest, ARowIsClaimedOnceAndEachVideoHasItsOwnRecord) {
   EXPECT_NE((app.Read("said1") + app.Read("said2")).find("row 1: " + first + ": already running"), std::string::npos);
   EXPECT_TRUE(Eventually([&] { return Command({"status"}).output == "1\twritten\n2\t-\n"; }))
       << Command({"status"}).output;
+  EXPECT_TRUE(Eventually([&] { return app.Read("batch/clip.log").find("mp4creator: checked") != std::string::npos; }));
 }
 
 // The record cannot be written when the job is checked: the MP4 is not put in place,

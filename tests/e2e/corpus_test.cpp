@@ -14,9 +14,6 @@
 
 #include "e2e/e2e_fixture.h"
 #include "platform/file_system.h"
-#include "runs/power_run.h"
-#include "session/run_modes.h"
-#include "support/fakes.h"
 
 namespace clipvane {
 namespace {
@@ -41,24 +38,12 @@ TEST_F(CliEncodeTest, EncodesSelectedVideosOfAnyNameAndTheListInQueuesThatEndWit
   EXPECT_EQ(app.Read("power.log"), "shutdown\nshutdown\n");  // each queue's last line
   // Of the two queues' ends, one powers off; and none once every job was stopped, even
   // after the last one ended.
-  const auto queue_ends = [&] {
-    FakeMachine machine;
-    for (int queue = 0; queue < 2; ++queue) {
-      PowerActionServices services{machine,        NativeProcessList(),
-                                   machine,        NativeCensusNames(),
-                                   app / "batch/", PowerRun(NativeFileSystem(), workspace)};
-      RunPowerActionMode("shutdown", services);
-    }
-    return machine.events;
-  };
-  const std::vector<std::string> once{"sleep 10000", "power off", "sleep 10000"};
-  if (!ProcessesOf("", "mencoder").empty() || !ProcessesOf("", "mp4creator").empty())
-    GTEST_SKIP() << "other encoders run on this machine";
-  EXPECT_EQ(queue_ends(), once);
+  if (OtherEncodersRun()) GTEST_SKIP() << "other encoders run on this machine";
+  EXPECT_EQ(PowerActionAtQueueEnds(2, true), (std::vector<std::string>{"sleep 10000", "power off", "sleep 10000"}));
   ASSERT_EQ(Cli({"encode-all", "--queues", "2", "--after", "shutdown", "--wait"}), 0) << err.str();
   EXPECT_EQ(Cli({"stop", "--all"}), 0);
   ExpectSaid("the run's power action is held back");
-  EXPECT_EQ(queue_ends(), (std::vector<std::string>{"sleep 10000", "sleep 10000"}));
+  EXPECT_EQ(PowerActionAtQueueEnds(2, true), (std::vector<std::string>{"sleep 10000", "sleep 10000"}));
 }
 
 // Phone clips all named IMG_0001 from two folders convert to two MP4s in the folder the

@@ -1,12 +1,18 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "cli/cli_runner.h"
 #include "platform/system_services.h"
+#include "runs/power_run.h"
+#include "session/run_modes.h"
+#include "support/fakes.h"
 #include "tools/tool_runs.h"
 
 namespace clipvane::testing {
@@ -35,6 +41,38 @@ class CliEncodeTest : public ::testing::Test, protected CliRunner {
                        "-t " + std::to_string(seconds) + " -c:v mpeg4 -c:a mp3");
     EXPECT_EQ(std::rename(made.c_str(), path.c_str()), 0);
     return path;
+  }
+  // clipvane-cli with these arguments in the background, its stderr to `said`. (That
+  // the jobs it starts write nowhere near its own output: LaunchDetached's tests.)
+  pid_t StartInBackground(std::vector<std::string> args, const std::string& said) {
+    args.insert(args.begin(), app / "clipvane-cli");
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      if (!std::freopen(said.c_str(), "w", stderr) || !std::freopen("/dev/null", "w", stdout)) ::_exit(126);
+      std::vector<char*> argv;
+      for (std::string& arg : args) argv.push_back(arg.data());
+      argv.push_back(nullptr);
+      ::execv(argv[0], argv.data());
+      ::_exit(127);
+    }
+    return pid;
+  }
+  // What the power-action mode asks of the machine when it ends each of `queues` queues,
+  // as their last lines run it, with the run on record or without a record.
+  std::vector<std::string> PowerActionAtQueueEnds(int queues, bool run_on_record) {
+    FakeMachine machine;
+    for (int queue = 0; queue < queues; ++queue) {
+      PowerActionServices services{machine,        NativeProcessList(), machine, NativeCensusNames(),
+                                   app / "batch/", std::nullopt};
+      if (run_on_record) services.run.emplace(NativeFileSystem(), workspace);
+      RunPowerActionMode("shutdown", services);
+    }
+    return machine.events;
+  }
+  // Whether another program's encoders run on this machine, which the census rightly
+  // counts too.
+  static bool OtherEncodersRun() {
+    return !ProcessesOf("", "mencoder").empty() || !ProcessesOf("", "mp4creator").empty();
   }
   // The live processes whose command line holds `part`, of the program `name` when given.
   static std::vector<ProcessEntry> ProcessesOf(const std::string& part, const std::string& name = "") {

@@ -10,7 +10,6 @@
 
 #include "platform/child_processes.h"
 #include "runs/job_record.h"
-#include "session/run_modes.h"
 #include "e2e/e2e_fixture.h"
 
 namespace clipvane {
@@ -44,13 +43,7 @@ class KilledJobTest : public testing::CliEncodeTest {
   // folder, in the background until both FFmpeg helpers wait.
   pid_t StartWaitingEncode(const std::string& video) {
     EXPECT_EQ(Cli({"add", MakeVideo(video)}), 0);
-    const std::string program = app / "clipvane-cli", said = app / "said";
-    const pid_t cli = ::fork();
-    if (cli == 0) {
-      if (!std::freopen(said.c_str(), "w", stderr) || !std::freopen("/dev/null", "w", stdout)) ::_exit(126);
-      ::execl(program.c_str(), program.c_str(), "encode", "1", "--wait", static_cast<char*>(nullptr));
-      ::_exit(127);
-    }
+    const pid_t cli = StartInBackground({"encode", "1", "--wait"}, app / "said");
     EXPECT_TRUE(Eventually([&] { return Helpers().size() == 2; }));
     return cli;
   }
@@ -114,14 +107,7 @@ TEST_F(KilledJobTest, AKilledJobTakesItsEncoderAndLeavesNothingBehind) {
 TEST_F(KilledJobTest, ThePowerActionNeverGoesAheadUnderARunningJob) {
   ASSERT_EQ(Cli({"add", MakeVideo("film.avi")}), 0);
   ASSERT_EQ(Cli({"make-scripts"}), 0) << err.str();
-  testing::FakeMachine machine;
-  const std::string batch = app / "batch/";
-  const auto power_action = [&] {
-    machine.events.clear();
-    PowerActionServices s{machine, NativeProcessList(), machine, NativeCensusNames(), batch, std::nullopt};
-    RunPowerActionMode("shutdown", s);
-    return machine.events;
-  };
+  const auto power_action = [&] { return PowerActionAtQueueEnds(1, false); };
   {
     ChildProcesses queue;
     ASSERT_TRUE(queue.Start({"sh", app / "batch/encode_all.sh"}, {Discarded(), Discarded()}).has_value());
@@ -140,8 +126,7 @@ TEST_F(KilledJobTest, ThePowerActionNeverGoesAheadUnderARunningJob) {
   // Nothing of this program runs now. The census counts every encoder of the machine:
   // one of another program's would still, rightly, hold the action back.
   const std::vector<std::string> events = power_action();
-  if (events.size() == 1 && !(ProcessesOf("", "mencoder").empty() && ProcessesOf("", "mp4creator").empty()))
-    GTEST_SKIP() << "other encoders run on this machine";
+  if (events.size() == 1 && OtherEncodersRun()) GTEST_SKIP() << "other encoders run on this machine";
   EXPECT_EQ(events, (std::vector<std::string>{"sleep 10000", "power off"}));
 }
 
