@@ -27,7 +27,7 @@ class FileSystemTest : public ::testing::Test {
 };
 
 TEST_F(FileSystemTest, ReplacesAWholeFileOrKeepsTheOldOneAndSaysWhich) {
-  const std::string path = temp_ / "list.log";
+  const std::string path = temp_ / "plain.log";
   files_.ReplaceWholeFile(path, "first\r\n");
   files_.ReplaceWholeFile(path, std::string("second\0with nul\r\n", 17));
   EXPECT_EQ(files_.ReadWholeFile(path), std::string("second\0with nul\r\n", 17));
@@ -38,6 +38,29 @@ TEST_F(FileSystemTest, ReplacesAWholeFileOrKeepsTheOldOneAndSaysWhich) {
   EXPECT_TRUE(files_.IsDirectory(temp_ / "busy"));
   EXPECT_THAT([&] { files_.ReplaceWholeFile(temp_ / "missing" + "/x.log", "x"); },
               ThrowsMessage<PlatformError>(HasSubstr("x.log")));
+  EXPECT_THROW(files_.LockExclusive(temp_ / "missing" + "/x.lock"), PlatformError);  // never a lock of nothing
+#ifndef _WIN32
+  // list.log or MP4.ini may be a link to where the user keeps them: written through the
+  // link, which stays. A name as long as a name may be is replaced as well: the
+  // temporary file beside it has a short name of its own.
+  const std::string target = temp_.WriteFile("busy/list.log", "old\r\n");
+  std::filesystem::create_symlink("busy/list.log", temp_ / "list.log");
+  std::filesystem::create_symlink(temp_ / "busy/new.ini", temp_ / "MP4.ini");  // leads nowhere yet
+  files_.ReplaceWholeFile(temp_ / "list.log", "new\r\n");
+  files_.ReplaceWholeFile(temp_ / "MP4.ini", "[default]\r\n");
+  EXPECT_TRUE(std::filesystem::is_symlink(temp_ / "list.log") && std::filesystem::is_symlink(temp_ / "MP4.ini"));
+  EXPECT_EQ(files_.ReadWholeFile(target), "new\r\n");
+  EXPECT_EQ(files_.ReadWholeFile(temp_ / "busy/new.ini"), "[default]\r\n");
+  const std::string longest = temp_ / std::string(251, 'n') + ".log";
+  files_.ReplaceWholeFile(longest, "x");
+  EXPECT_EQ(files_.ReadWholeFile(longest), "x");
+  EXPECT_EQ(files_.FilesIn(temp_.Path()).size(), 4u);  // plain.log, the two links and it: nothing beside it
+  // ".." is taken where the link leads, not by the text.
+  files_.MakeFolders(temp_ / "busy/deep");
+  std::filesystem::create_directory_symlink(temp_ / "busy/deep", temp_ / "jump");
+  EXPECT_EQ(files_.ResolvedPath(temp_ / "jump/../list.log"), std::filesystem::canonical(target).string());
+  EXPECT_EQ(files_.ResolvedPath(temp_ / "jump/../none.log"), std::nullopt);
+#endif
 }
 
 TEST_F(FileSystemTest, ListsOnlyTheFilesDirectlyInAFolderAndNeverRemovesAFolder) {
@@ -107,55 +130,6 @@ TEST_F(FileSystemTest, MakesUniqueEmptyTemporaryFilesNamedLikeGetTempFileName) {
 #endif
 }
 
-#ifndef _WIN32
-// list.log or MP4.ini may be a link to where the user keeps them: written through the
-// link, which stays. A name as long as a name may be is replaced as well: the
-// temporary file beside it has a short name of its own.
-TEST_F(FileSystemTest, ReplacesThroughALinkAndBesideTheLongestName) {
-  NativeFileSystem().MakeFolders(temp_ / "kept");
-  const std::string target = temp_.WriteFile("kept/list.log", "old\r\n");
-  std::filesystem::create_symlink("kept/list.log", temp_ / "list.log");
-  std::filesystem::create_symlink(temp_ / "kept/new.ini", temp_ / "MP4.ini");  // leads nowhere yet
-  files_.ReplaceWholeFile(temp_ / "list.log", "new\r\n");
-  files_.ReplaceWholeFile(temp_ / "MP4.ini", "[default]\r\n");
-  EXPECT_TRUE(std::filesystem::is_symlink(temp_ / "list.log") && std::filesystem::is_symlink(temp_ / "MP4.ini"));
-  EXPECT_EQ(files_.ReadWholeFile(target), "new\r\n");
-  EXPECT_EQ(files_.ReadWholeFile(temp_ / "kept/new.ini"), "[default]\r\n");
-  const std::string longest = temp_ / std::string(251, 'n') + ".log";
-  files_.ReplaceWholeFile(longest, "x");
-  EXPECT_EQ(files_.ReadWholeFile(longest), "x");
-  EXPECT_EQ(files_.FilesIn(temp_.Path()).size(), 3u);  // the two links and it: nothing left beside it
-  // ".." is taken where the link leads, not by the text.
-  files_.MakeFolders(temp_ / "kept/deep");
-  std::filesystem::create_directory_symlink(temp_ / "kept/deep", temp_ / "jump");
-  EXPECT_EQ(files_.ResolvedPath(temp_ / "jump/../list.log"), std::filesystem::canonical(target).string());
-  EXPECT_EQ(files_.ResolvedPath(temp_ / "jump/../none.log"), std::nullopt);
-}
-
-#endif
-
-// Two threads count to 100 in a file, each step a read and a write under the lock: a
-// lock that let both in at once would lose steps. Threads, since the lock must hold
-// between two handles of one process as it does between processes.
-TEST_F(FileSystemTest, AnExclusiveLockKeepsEachReadModifyWriteWhole) {
-  const std::string counter = temp_.WriteFile("count", "0");
-  const std::string lock_file = temp_ / "count.lock";
-  const auto count_to_fifty = [&] {
-    for (int i = 0; i < 50; ++i) {
-      const auto lock = files_.LockExclusive(lock_file);
-      const int value = std::stoi(files_.ReadWholeFile(counter).value_or("0"));
-      std::this_thread::yield();
-      files_.ReplaceWholeFile(counter, std::to_string(value + 1));
-    }
-  };
-  std::thread other(count_to_fifty);
-  count_to_fifty();
-  other.join();
-  EXPECT_EQ(files_.ReadWholeFile(counter), "100");
-  EXPECT_THROW(files_.LockExclusive(temp_ / "missing" + std::string(1, Separator(kNativePathStyle)) + "x.lock"),
-               PlatformError);
-}
-
 // One suite for the INI profile of every platform: natively it runs against the POSIX
 // implementation, under Wine against the Windows private-profile calls.
 class IniProfileTest : public ::testing::Test {
@@ -214,14 +188,15 @@ TEST_F(IniProfileTest, AWriteCreatesTheFileOrNamesItWhenItFailsAndChangesOnlyIts
 }
 
 // Settings changed by several processes at once: each write reads the file afresh
-// under the lock and sets only its own keys, so none loses another's; a change made
-// only if the key still holds what the writer read keeps another's. Threads, since the
-// lock holds between handles of one process as between processes.
+// under the lock (FileSystem::LockExclusive, which list.log and the job records take
+// too) and sets only its own keys, so none loses another's; a change made only if the
+// key still holds what the writer read keeps another's. Threads, since the lock holds
+// between handles of one process as between processes.
 TEST_F(IniProfileTest, WritersAtOnceKeepEachOthersKeys) {
   Open("[default]\r\nshared=old\r\n");
   const auto write = [&](const std::string& prefix) {
     const auto ini = OpenIniProfile(temp_ / "MP4.ini");
-    for (int i = 0; i < 15; ++i)
+    for (int i = 0; i < 40; ++i)
       ini->WriteChanges("default", {{prefix + std::to_string(i), "1", std::nullopt}, {"shared", prefix, "old"}});
   };
   std::thread other(write, "b");
@@ -229,10 +204,10 @@ TEST_F(IniProfileTest, WritersAtOnceKeepEachOthersKeys) {
   other.join();
   const auto ini = OpenIniProfile(temp_ / "MP4.ini");
   std::string kept;
-  for (int i = 0; i < 15; ++i)
+  for (int i = 0; i < 40; ++i)
     kept += ini->ReadString("default", "a" + std::to_string(i), "-") +
             ini->ReadString("default", "b" + std::to_string(i), "-");
-  EXPECT_EQ(kept, std::string(30, '1'));
+  EXPECT_EQ(kept, std::string(80, '1'));
   const std::string shared = ini->ReadString("default", "shared", "");
   EXPECT_TRUE(shared == "a" || shared == "b") << shared;  // the first writer's, kept by the second
 }
