@@ -20,6 +20,15 @@ using Texts = std::vector<std::string>;
 constexpr auto kNone = PowerAction::kNone;
 using testing::MemoryFileSystem;
 
+// A record's status: its state, owner and build.
+JobStatus Status(JobState state, ProcessIdentity owner = {}, std::string build = "") {
+  JobStatus status;
+  status.state = state;
+  status.owner = std::move(owner);
+  status.build = std::move(build);
+  return status;
+}
+
 class RunScriptsTest : public ::testing::Test {
  protected:
   RunScriptsTest() { files_.folders = {"D:\\Conv\\batch"}; }
@@ -138,10 +147,7 @@ TEST_F(EncodeCommandsTest, SelectionStartsAtMostFourInListOrderAndNamesTheRest) 
   EXPECT_EQ(shell_.opened, Scripts(result));
   EXPECT_EQ(result.scripted[1], (ScriptedJob{"D:\\V\\c.avi", 2, "D:\\Conv\\incoming\\c.mp4", "D:\\Conv\\batch\\c.log",
                                              "D:\\Conv\\batch\\c.bat", RecordOf("D:\\V\\c.avi")}));
-  // Each job waits in the process its script became, and its record names its build.
-  EXPECT_EQ(files_.files.at(RecordOf("D:\\V\\c.avi")),
-            "state=waiting\npid=1002\nbuild=qv1A2B\nvideo=D:\\V\\c.avi\n"
-            "output=D:\\Conv\\incoming\\c.mp4\n");
+  // (What each job's record says then: EveryStateOfARowAgainstEveryWayOfStartingIt.)
   EXPECT_EQ(rows.probed, (std::vector<std::size_t>{0, 2, 3, 4}));  // the fifth selected row is not looked at
   EXPECT_EQ(result.refused, (std::vector<Refusal>{{"D:\\V\\f.avi", RefusalReason::kNotStarted, 5}}));
   EXPECT_EQ(result.steps, forwarded_);
@@ -155,14 +161,12 @@ TEST_F(EncodeCommandsTest, VideosWithoutAJobAreRefusedWithTheirReasonAndTheOther
   files_.files.erase("D:\\Videos\\gone.avi");
   files_.unwritable.insert("D:\\Conv\\batch\\locked.bat");
   files_.unwritable.insert(RecordOf("D:\\Videos\\unclaimed.avi"));  // no claim can be written
-  Refusal cannot_write{"D:\\Videos\\locked.avi", RefusalReason::kCannotScript, 2},
-      cannot_claim{"D:\\Videos\\unclaimed.avi", RefusalReason::kCannotScript, 4};
-  cannot_write.detail = "Cannot write D:\\Conv\\batch\\locked.bat";
-  cannot_claim.detail = "its record cannot be written: Cannot write " + RecordOf("D:\\Videos\\unclaimed.avi");
-  const std::vector<Refusal> refused{{"D:\\Videos\\gone.avi", RefusalReason::kFileMissing, 0},
-                                     {"D:\\Videos\\Encode_All.avi", RefusalReason::kRunScriptName, 1},
-                                     cannot_write,
-                                     cannot_claim};
+  std::vector<Refusal> refused{{"D:\\Videos\\gone.avi", RefusalReason::kFileMissing, 0},
+                               {"D:\\Videos\\Encode_All.avi", RefusalReason::kRunScriptName, 1},
+                               {"D:\\Videos\\locked.avi", RefusalReason::kCannotScript, 2},
+                               {"D:\\Videos\\unclaimed.avi", RefusalReason::kCannotScript, 4}};
+  refused[2].detail = "Cannot write D:\\Conv\\batch\\locked.bat";
+  refused[3].detail = "its record cannot be written: Cannot write " + RecordOf("D:\\Videos\\unclaimed.avi");
   const EncodeResult selection = EncodeSelection(rows, context_);
   EXPECT_EQ(selection.refused, refused);
   EXPECT_EQ(Scripts(selection), Texts{"D:\\Conv\\batch\\here.bat"});
@@ -185,54 +189,43 @@ TEST_F(EncodeCommandsTest, VideosWithoutAJobAreRefusedWithTheirReasonAndTheOther
 // writing the scripts alone gives the record back as it was, with its new build.
 TEST_F(EncodeCommandsTest, EveryStateOfARowAgainstEveryWayOfStartingIt) {
   const ProcessIdentity alive = OwnProcess(), gone{alive.id, "gone"};
-  const auto record = [](JobState state, ProcessIdentity owner = {}) {
-    JobStatus status;
-    status.state = state;
-    status.owner = std::move(owner);
-    status.cause = state == JobState::kFailed ? "earlier" : "";
-    return status;
-  };
-  struct Case {
-    JobStatus before;
-    bool stop_requested;
-    bool held;
-  };
-  const Case cases[] = {{{}, false, false},
-                        {record(JobState::kWaiting, alive), false, true},
-                        {record(JobState::kRunning, alive), false, true},
-                        {record(JobState::kRunning, gone), false, false},     // its owner died: ended
-                        {record(JobState::kRunning, {1, ""}), false, false},  // a bare id, long silent: ended
-                        {record(JobState::kWritten), false, false},
-                        {record(JobState::kFailed), true, false},           // an old request is forgotten
-                        {record(JobState::kStopped, alive), true, true},    // its queue has not reached it yet
-                        {record(JobState::kStopped, alive), false, false},  // the queue passed it
-                        {record(JobState::kStopped, gone), true, false}};   // the queue is gone
+  JobStatus failed = Status(JobState::kFailed);
+  failed.cause = "earlier";
+  // The record before, a stop asked for, whether the job holds its row.
+  const std::tuple<JobStatus, bool, bool> cases[] = {
+      {{}, false, false},
+      {Status(JobState::kWaiting, alive), false, true},
+      {Status(JobState::kRunning, alive), false, true},
+      {Status(JobState::kRunning, gone), false, false},     // its owner died: ended
+      {Status(JobState::kRunning, {1, ""}), false, false},  // a bare id, long silent: ended
+      {Status(JobState::kWritten), false, false},
+      {failed, true, false},                              // an old request is forgotten
+      {Status(JobState::kStopped, alive), true, true},    // its queue has not reached it yet
+      {Status(JobState::kStopped, alive), false, false},  // the queue passed it
+      {Status(JobState::kStopped, gone), true, false}};   // the queue is gone
   const std::string video = "D:\\V\\a.avi", stop = StopRequestPath(RecordOf(video));
-  for (const Case& c : cases)
+  for (const auto& [before, stop_requested, held] : cases)
     for (int way = 0; way < 3; ++way) {
       files_.files.clear();
       FakeRows rows(files_, {video});
-      files_.files[RecordOf(video)] = FormatJobStatus(c.before);
-      if (c.stop_requested) files_.files[stop] = "";
+      files_.files[RecordOf(video)] = FormatJobStatus(before);
+      if (stop_requested) files_.files[stop] = "";
       const EncodeResult result = way == 0   ? EncodeSelection(rows, context_)
                                   : way == 1 ? EncodeWholeList(1, rows, kNone, context_)
                                              : MakeBatchFiles(rows, kNone, context_);
-      const std::string said = FormatJobStatus(c.before) + " by " + std::to_string(way);
-      EXPECT_EQ(result.refused.size(), c.held ? 1u : 0u) << said;
-      EXPECT_EQ(files_.Exists("D:\\Conv\\batch\\a.bat"), !c.held) << said;
-      JobStatus expected = c.before;
-      if (!c.held && way < 2) {
-        expected = {};  // waiting in the script the command started
-        expected.state = JobState::kWaiting;
-        expected.owner = result.started[0].process.Identity();
-      }
-      if (!c.held) {
+      const std::string said = FormatJobStatus(before) + " by " + std::to_string(way);
+      EXPECT_EQ(result.refused.size(), held ? 1u : 0u) << said;
+      EXPECT_EQ(files_.Exists("D:\\Conv\\batch\\a.bat"), !held) << said;
+      JobStatus expected = before;
+      // Waiting in the script the command started.
+      if (!held && way < 2) expected = Status(JobState::kWaiting, result.started[0].process.Identity());
+      if (!held) {
         expected.build = "qv1A2B";
         expected.video = video;
         expected.output = "D:\\Conv\\incoming\\a.mp4";
       }
       EXPECT_EQ(Stored(video), expected) << said;
-      EXPECT_EQ(files_.Exists(stop), c.held && c.stop_requested) << said;
+      EXPECT_EQ(files_.Exists(stop), held && stop_requested) << said;
     }
 }
 
@@ -249,22 +242,15 @@ TEST(JobRecord, ChangesOnlyAlongTheLegalOnesAndSaysWhy) {
   testing::MemoryFileSystem files;
   const std::string path = "D:\\Conv\\temp\\a.1.job";
   for (const auto& [from, to, legal] : cases) {
-    JobStatus before, next;
-    before.state = from;
-    before.build = "qv1";
-    files.files[path] = FormatJobStatus(before);
-    next.state = to;
-    const JobChange changed = JobRecord(files, path, PathStyle::kWindows).Change(next);
+    files.files[path] = FormatJobStatus(Status(from, {}, "qv1"));
+    const JobChange changed = JobRecord(files, path, PathStyle::kWindows).Change(Status(to));
     EXPECT_EQ(changed.has_value(), legal) << JobStateWord(from) << " to " << JobStateWord(to);
     EXPECT_EQ(StoredJobStatus(files, path).state, legal ? to : from);
     if (legal) EXPECT_EQ(StoredJobStatus(files, path).build, "qv1");  // the build stays
     else EXPECT_EQ(JobChangeFailureText(changed.error()), "the job is " + JobStateWord(from) + " already");
   }
   files.unwritable.insert(path);
-  JobStatus running;
-  running.state = JobState::kRunning;
-  running.percent = 50;
-  const JobChange unwritten = JobRecord(files, path, PathStyle::kWindows).Change(running);
+  const JobChange unwritten = JobRecord(files, path, PathStyle::kWindows).Change(testing::Job(JobState::kRunning, 50));
   ASSERT_FALSE(unwritten.has_value());
   EXPECT_EQ(JobChangeFailureText(unwritten.error()), "its record cannot be written: Cannot write " + path);
 }
@@ -281,19 +267,12 @@ TEST(RemoveLeftovers, ClearsWhatEndedJobsLeftAsTheirRecordsTell) {
   // qvA runs; qvB's script was written and never ran; qvC's job was killed; qvD is no
   // record's; qvE waits in a live queue, stopped; qvF ran and was then written.
   const ProcessIdentity alive = OwnProcess();
-  const std::tuple<const char*, JobState, ProcessIdentity> jobs[] = {{"qvA", JobState::kRunning, alive},
-                                                                     {"qvB", JobState::kNone, {}},
-                                                                     {"qvC", JobState::kRunning, {alive.id, "x"}},
-                                                                     {"qvE", JobState::kStopped, alive},
-                                                                     {"qvF", JobState::kWritten, {}}};
-  for (const auto& [build, state, owner] : jobs) {
-    JobStatus status;
-    status.state = state;
-    status.owner = owner;
-    status.build = build;
-    status.video = std::string("D:\\V\\") + build + ".avi";
-    put("temp\\" + std::string(build) + ".7.job", FormatJobStatus(status));
-    put("temp\\" + std::string(build) + ".7.stp");
+  for (JobStatus status : {Status(JobState::kRunning, alive, "qvA"), Status(JobState::kNone, {}, "qvB"),
+                           Status(JobState::kRunning, {alive.id, "x"}, "qvC"), Status(JobState::kStopped, alive, "qvE"),
+                           Status(JobState::kWritten, {}, "qvF")}) {
+    status.video = "D:\\V\\" + status.build + ".avi";
+    put("temp\\" + status.build + ".7.job", FormatJobStatus(status));
+    put("temp\\" + status.build + ".7.stp");
   }
   for (const char* build : {"qvA", "qvB", "qvC", "qvD", "qvE", "qvF"}) {
     const std::string b = build;
@@ -343,10 +322,8 @@ TEST(JobStatus, ReadsBackWhatIsWrittenAndPassesOverWhatItCannotTake) {
       {"state=exploded\nbuild=qv2\n", "state=\nbuild=qv2\n"},
       {"", "state=\n"}};
   for (const auto& [text, written] : cases) EXPECT_EQ(FormatJobStatus(ParseJobStatus(text)), written) << text;
-  JobStatus two_lines;
-  two_lines.state = JobState::kFailed;
-  two_lines.cause = "two\r\nlines";
-  EXPECT_EQ(FormatJobStatus(two_lines), "state=failed\ncause=two  lines\n");
+  EXPECT_EQ(FormatJobStatus(testing::Job(JobState::kFailed, -1, -1, -1, "two\r\nlines")),
+            "state=failed\ncause=two  lines\n");
   EXPECT_EQ(StopRequestPath("D:\\Conv\\temp\\a.b.job"), "D:\\Conv\\temp\\a.b.stp");
   EXPECT_EQ(JobRecordsLock("D:\\Conv\\temp\\a.b.job", PathStyle::kWindows), "D:\\Conv\\jobs.lock");
 }
@@ -354,19 +331,11 @@ TEST(JobStatus, ReadsBackWhatIsWrittenAndPassesOverWhatItCannotTake) {
 // A live record is believed while its owner runs: the very process, not one given its
 // id later; an owner whose start is not known, only while the record is not silent.
 TEST(JobStatus, ALiveRecordWhoseOwnerIsGoneEndsWithoutAResult) {
-  JobStatus running, waiting, unknown, written, ended;
-  running.state = JobState::kRunning;
-  running.owner = {77, "5@x"};
-  running.build = "qv1";
-  waiting.state = JobState::kWaiting;
-  unknown = running;
+  const JobStatus running = Status(JobState::kRunning, {77, "5@x"}, "qv1"), waiting = Status(JobState::kWaiting),
+                  written = Status(JobState::kWritten);
+  JobStatus unknown = running, ended = Status(JobState::kFailed, {}, "qv1"), ended_unbuilt = Status(JobState::kFailed);
   unknown.owner.started.clear();
-  written.state = JobState::kWritten;
-  ended.state = JobState::kFailed;
-  ended.cause = kEndedWithoutResult;
-  ended.build = "qv1";
-  JobStatus ended_unbuilt = ended;
-  ended_unbuilt.build.clear();
+  ended.cause = ended_unbuilt.cause = kEndedWithoutResult;
   const std::tuple<JobStatus, bool, double, JobStatus> cases[] = {{running, true, 60, running},
                                                                   {running, false, 0, ended},
                                                                   {unknown, false, kSilentSeconds - 1, unknown},
@@ -388,9 +357,7 @@ TEST(PowerRun, IsTakenOnceAfterTheLastJobAndNeverOnceHeld) {
   PowerRun run(files, workspace);
   EXPECT_TRUE(run.Take());  // a script run by hand: no run on record
   run.Start(PowerAction::kShutdown, {job});
-  JobStatus running;
-  running.state = JobState::kRunning;
-  testing::SayJob(files, job, running);
+  testing::SayJob(files, job, Status(JobState::kRunning));
   EXPECT_FALSE(run.Take());  // its last job still runs: that queue's end takes it
   files.files[job] = "state=written\n";
   EXPECT_TRUE(run.Take());
