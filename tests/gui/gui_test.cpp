@@ -49,7 +49,6 @@ TEST_F(GuiTest, TheMainWindowShowsItsModelAndPassesOnEveryEvent) {
   EXPECT_EQ(ControlText(Main().Handle()), windows->MainModel().Title());
   EXPECT_EQ(ItemText(3, 0) + "|" + ItemText(3, 1) + "|" + ItemText(3, 2), "|v3|OK");
   EXPECT_EQ(Start(), "off " + Utf8ToAnsi(u8"시작"));
-  EXPECT_TRUE(GetClassLongPtrW(Main().Handle(), GCL_STYLE) & CS_DROPSHADOW);
   Select({1, 4, 7});  // the list's selection
   EXPECT_EQ(Start(), "on " + Utf8ToAnsi(u8"시작 (3)"));
   SetFocus(Main().ListView());
@@ -131,13 +130,11 @@ TEST_F(GuiTest, TheJobColumnsTheStopButtonAndTheCloseQuestionFollowTheModel) {
   Command(kIdStartButton);
   EXPECT_EQ(ItemText(0, 4), Utf8ToAnsi(u8"대기"));
   const std::string record = JobRecordPath(Video("v0.avi"), workspace);
-  const auto say = [&](const std::string& status) {
-    NativeFileSystem().ReplaceWholeFile(record, status);
+  const auto say = [&](const JobStatus& status) {
+    SayJob(NativeFileSystem(), record, status);
     SendMessageW(Main().Handle(), WM_TIMER, 1, 0);  // the window's timer
   };
-  const ProcessIdentity alive = OwnProcess();
-  say("state=running\npercent=45\nfps=120\nleft=32\npid=" + std::to_string(alive.id) + "\nstarted=" + alive.started +
-      "\n");
+  say(Job(JobState::kRunning, 45, 120, 32));
   EXPECT_EQ(ItemText(0, 4), Utf8ToAnsi(u8"45% 120fps 0:32 남음"));
   wchar_t totals[64] = {};
   SendMessageW(Main().StatusBar(), SB_GETTEXTW, 1, reinterpret_cast<LPARAM>(totals));
@@ -149,7 +146,7 @@ TEST_F(GuiTest, TheJobColumnsTheStopButtonAndTheCloseQuestionFollowTheModel) {
   SendMessageW(Main().Handle(), WM_CLOSE, 0, 0);
   EXPECT_TRUE(IsWindow(Main().Handle()));
   EXPECT_EQ(dialogs.Last(), CloseWhileRunningQuestion());
-  say("state=failed\ncause=[aac] No space left on device\n");
+  say(Job(JobState::kFailed, -1, -1, -1, "[aac] No space left on device"));
   EXPECT_EQ(ItemText(0, 5), Utf8ToAnsi(u8"실패: 디스크 공간이 부족합니다"));
   // The row's tip: the mouse over it, then the tip asks the window for its text.
   RECT row{LVIR_BOUNDS, 0, 0, 0};
