@@ -9,6 +9,7 @@
 #include "app/win32/file_info_dialog_win32.h"
 #include "gui/gui_fixture.h"
 #include "jobs/job_files.h"
+#include "platform/child_processes.h"
 #include "platform/file_system.h"
 #include "platform/system_services.h"
 #include "platform/text_encoding.h"
@@ -98,22 +99,22 @@ TEST_F(GuiTest, TheProgramListsTheFilesOnItsCommandLine) {
   const std::string tests = AppDirFromExecutable(ExecutablePath(), PathStyle::kWindows);
   ASSERT_TRUE(CopyFileA((tests + "clipvane.exe").c_str(), (temp / "clipvane.exe").c_str(), FALSE));
   const std::string video = Video(Utf8ToAnsi(u8"휴가 영상.avi"));  // in code page 949, from a wide command line
-  const std::wstring exe = AnsiToWide(temp / "clipvane.exe"), folder = AnsiToWide(temp / "videos");
-  std::wstring line = L"clipvane.exe \"\uD734\uAC00 \uC601\uC0C1.avi\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  ASSERT_TRUE(CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                             &process));
+  // Started in the videos' folder, the current folder it takes over from this process;
+  // ended with the test should it fail before the program closes.
+  wchar_t here[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, here);
+  SetCurrentDirectoryW(AnsiToWide(temp / "videos").c_str());
+  ChildProcesses process;
+  const bool started =
+      process.Start({AnsiToUtf8(temp / "clipvane.exe"), u8"휴가 영상.avi"}, {Discarded(), Discarded()}).has_value();
+  SetCurrentDirectoryW(here);
+  ASSERT_TRUE(started);
   // A close posted to its window (the only fmMain: this test made none) waits in the
   // queue until the window has taken the files.
   HWND found = nullptr;
-  EXPECT_TRUE(Eventually([&] { return (found = FindWindowW(L"TfmMain", nullptr)) != nullptr; }));
-  if (!found) TerminateProcess(process.hProcess, 1);
+  ASSERT_TRUE(Eventually([&] { return (found = FindWindowW(L"TfmMain", nullptr)) != nullptr; }));
   PostMessageW(found, WM_CLOSE, 0, 0);
-  EXPECT_EQ(WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  EXPECT_EQ(process.WaitAll(), std::vector<int>{0});
   EXPECT_EQ(NativeFileSystem().ReadWholeFile(temp / "list.log"), video + "\r\n");
 }
 
