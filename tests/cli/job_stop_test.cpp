@@ -3,7 +3,6 @@
 // started, another sees, refuses to start twice and stops; the stop leaves nothing of
 // the job behind and keeps the earlier MP4.
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "runs/encode_commands.h"
 #include "runs/job_outcome.h"
 #include "runs/job_record.h"
