@@ -364,22 +364,6 @@ TEST_F(JobScriptTest, EveryFileAJobMakesIsTheVideosOwnOrKnownAsItsBuilds) {
   EXPECT_EQ(BuildOfFile("D:\\Conv\\temp\\qv285b.tmp", workspace_), (BuildFileName{"qv285b", true}));
 }
 
-TEST_F(JobScriptTest, TheSubtitleCopyArrivesAsUtf8WithCrLfLines) {
-  const std::pair<std::string, std::string> cases[] = {
-      {kAnsiSubtitle, "<SAMI>\r\n<BODY>\r\n<SYNC Start=1000><P>\xED\x95\x9C\xEA\xB8\x80\r\n</SAMI>\r\n"},
-      {"\xEF\xBB\xBFline\nnext", "\xEF\xBB\xBFline\nnext"},  // taken as UTF-8 already and copied as it is
-      {"<P>\xED\x95\x9C\n", "<P>\xED\x95\x9C\r\n"},          // UTF-8 without a mark stays UTF-8
-      {std::string("\xFF\xFE\x61\0\r\0\n\0\x5C\xD5\n\0", 12), "a\r\n\xED\x95\x9C\r\n"},
-      {std::string("\xFE\xFF\0a\0\r\xD5\x5C", 8), "a\r\n\xED\x95\x9C\r\n"},
-      {"a\rb\r\rc", "a\r\nb\r\n\r\nc\r\n"},
-      {"", ""}};
-  for (const auto& [subtitle, copy] : cases) {
-    files_.files["D:\\Videos\\Holiday.smi"] = subtitle;
-    Build();
-    EXPECT_EQ(files_.files.at("D:\\Conv\\temp\\qv1A2B.smi"), copy);
-  }
-}
-
 TEST_F(JobScriptTest, ARefusedOrFailedBuildLeavesNoScriptAndLosesNoFile) {
   files_.files["D:\\Conv\\incoming\\Clip.mp4"] = "video";
   const auto before = files_.files;

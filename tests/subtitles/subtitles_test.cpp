@@ -50,6 +50,19 @@ TEST(SamiTextFromBytes, DecodesEveryByteOrderMarkAndTellsUtf8FromCodePage949) {
   EXPECT_EQ(SamiTextFromBytes(std::string("\xFF\xFE\x61\0b\0c", 7)), "ab");  // half a character is dropped
 }
 
+// The copy the encoder reads: UTF-8 with CR LF lines, from every encoding a file comes in.
+TEST(Utf8SubtitleBytes, GivesUtf8WithCrLfLines) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"<P>\xC7\xD1\xB1\xDB\n", "<P>\xED\x95\x9C\xEA\xB8\x80\r\n"},  // code page 949
+      {"\xEF\xBB\xBFline\nnext", "\xEF\xBB\xBFline\nnext"},          // taken as UTF-8 already and copied as it is
+      {"<P>\xED\x95\x9C\n", "<P>\xED\x95\x9C\r\n"},                  // UTF-8 without a mark stays UTF-8
+      {std::string("\xFF\xFE\x61\0\r\0\n\0\x5C\xD5\n\0", 12), "a\r\n\xED\x95\x9C\r\n"},
+      {std::string("\xFE\xFF\0a\0\r\xD5\x5C", 8), "a\r\n\xED\x95\x9C\r\n"},
+      {"a\rb\r\rc", "a\r\nb\r\n\r\nc\r\n"},
+      {"", ""}};
+  for (const auto& [bytes, copy] : cases) EXPECT_EQ(Utf8SubtitleBytes(bytes), copy);
+}
+
 TEST(SplitLines, EndsLinesAtCrLfOrCrLfAndTheTextAtNul) {
   const std::pair<std::string, Lines> cases[] = {{"", {}},
                                                  {"a\r\n", {"a"}},
