@@ -3,6 +3,7 @@
 #
 #   clipvane.exe  MediaInfo.dll  LICENSE.txt  README.txt  SOURCES.txt
 #   bin\mencoder.exe  bin\mp4creator.exe  bin\ffmpeg.exe  bin\ffprobe.exe
+#   bin\avcodec-NN.dll  bin\avformat-NN.dll ...   FFmpeg once, for all four of them
 #   licenses\   the licences of the parts built from Debian's sources, and recipe\
 #
 #   Clipvane-<version>-windows.zip     that folder as Clipvane\, to unpack anywhere
@@ -20,10 +21,17 @@ set(clipvane_release_texts ${CMAKE_BINARY_DIR}/release-texts)
 set(CLIPVANE_VERSION ${PROJECT_VERSION})
 set(CLIPVANE_SOURCE_ARCHIVE Clipvane-${PROJECT_VERSION}-source.tar.gz)
 set(CLIPVANE_DEPS_SOURCES "")
+set(CLIPVANE_FFMPEG_DLLS "")
 if(CLIPVANE_WINDOWS_DEPS)
   install(PROGRAMS ${CLIPVANE_WINDOWS_DEPS}/bin/ffmpeg.exe ${CLIPVANE_WINDOWS_DEPS}/bin/ffprobe.exe
-          DESTINATION bin)
+          ${ClipvaneDeps_DLLS} DESTINATION bin)
   install(FILES ${CLIPVANE_WINDOWS_DEPS}/bin/MediaInfo.dll DESTINATION .)
+  # SOURCES.txt names each of FFmpeg's DLLs, a line each.
+  foreach(dll IN LISTS ClipvaneDeps_DLLS)
+    get_filename_component(dll ${dll} NAME)
+    string(APPEND CLIPVANE_FFMPEG_DLLS "    bin\\${dll}\r\n")
+  endforeach()
+  string(REGEX REPLACE "\r\n$" "" CLIPVANE_FFMPEG_DLLS "${CLIPVANE_FFMPEG_DLLS}")
   install(DIRECTORY ${CLIPVANE_WINDOWS_DEPS}/licenses/ DESTINATION licenses)
   install(DIRECTORY ${CLIPVANE_WINDOWS_DEPS}/recipe DESTINATION licenses)
   if(EXISTS ${CLIPVANE_WINDOWS_DEPS}/source-packages.txt)

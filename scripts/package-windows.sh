@@ -40,6 +40,11 @@ need_program bin/mencoder.exe "$tools_advice"
 need_program bin/mp4creator.exe "$tools_advice"
 need_program bin/ffmpeg.exe "$deps_advice"
 need_program bin/ffprobe.exe "$deps_advice"
+# FFmpeg's DLLs, which the stand-ins and FFmpeg's programs need to start.
+for library in avformat avcodec avutil; do
+  dll=$(cd "$build/bin" 2>/dev/null && ls -- "$library"-*.dll 2>/dev/null | head -n 1) || true
+  need_program "bin/${dll:-$library-NN.dll}" "$deps_advice"
+done
 need_program MediaInfo.dll "$deps_advice"
 if [ -z "$deps" ]; then
   missing "licences and sources" "CLIPVANE_WINDOWS_DEPS is not set ($deps_advice)"

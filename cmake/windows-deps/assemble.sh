@@ -2,16 +2,17 @@
 # assemble.sh FOLDER REPO NAME=LIBRARY_FOLDER...
 # Puts together, from the libraries' folders, the folder the program's build uses:
 #
-#   bin/ffmpeg.exe bin/ffprobe.exe bin/MediaInfo.dll   the programs for bin\ and beside clipvane.exe
-#   lib/*.a include/ lib/pkgconfig/                     FFmpeg's static libraries and what they
-#                                                       link, for linking FFmpeg in-process
-#   lib/cmake/ClipvaneDeps/ClipvaneDepsConfig.cmake     the same as imported targets
-#   licenses/ SOURCES.txt sources/ recipe/              licences, what was built from what,
-#                                                       Debian's source files, this recipe
+#   bin/ffmpeg.exe bin/ffprobe.exe bin/*.dll         FFmpeg's programs and DLLs for bin\, and
+#                                                    MediaInfo.dll for beside clipvane.exe
+#   lib/*.dll.a include/ lib/pkgconfig/              FFmpeg's import libraries and headers, for
+#                                                    using its DLLs in-process
+#   lib/cmake/ClipvaneDeps/ClipvaneDepsConfig.cmake  the same as imported targets
+#   licenses/ SOURCES.txt sources/ recipe/           licences, what was built from what,
+#                                                    Debian's source files, this recipe
 #
 # The folder is made beside FOLDER and renamed into place last, marker included, so
-# a folder under that name is always complete. Refuses when a program imports a DLL
-# that Windows does not have.
+# a folder under that name is always complete. Refuses when a program or DLL imports
+# one that is neither Windows' own nor FFmpeg's beside it.
 set -Eeuo pipefail
 final=$1 repo=$2
 shift 2
@@ -38,25 +39,24 @@ mkdir -p "$work/bin" "$work/lib/pkgconfig" "$work/lib/cmake/ClipvaneDeps" "$work
   "$work/licenses" "$work/sources" "$work/recipe"
 trap 'rm -rf "$work"' EXIT
 
-cp "${folder[ffmpeg]}/bin/ffmpeg.exe" "${folder[ffmpeg]}/bin/ffprobe.exe" "$work/bin/"
+ffmpeg=${folder[ffmpeg]}
+cp "$ffmpeg/bin/ffmpeg.exe" "$ffmpeg/bin/ffprobe.exe" "$ffmpeg"/bin/*.dll "$work/bin/"
 cp "${folder[mediainfolib]}/bin/MediaInfo.dll" "$work/bin/"
+ffmpeg_dlls=$(cd "$ffmpeg/bin" && ls -- *.dll)
 
-# Every library's licence and Debian source files; the static libraries, headers and
-# pkg-config files of FFmpeg and all it links (not MediaInfoLib's, which is a DLL).
+# Every library's licence and Debian source files. The others are linked into
+# FFmpeg's DLLs, so only FFmpeg's import libraries, headers and pkg-config files are
+# needed to use it.
 for name in "${names[@]}"; do
   from=${folder[$name]}
   cp "$from"/licenses/*.txt "$work/licenses/"
   [ ! -d "$from/source" ] || cp "$from"/source/* "$work/sources/"
-  case $name in zenlib | mediainfolib) continue ;; esac
-  [ ! -d "$from/include" ] || cp -r "$from/include/." "$work/include/"
-  cp "$from"/lib/*.a "$work/lib/"
-  for pc in "$from"/lib/pkgconfig/*.pc; do
-    [ -f "$pc" ] || continue
-    # Paths relative to the file itself, so the folder works wherever it is.
-    script='s|^prefix=.*|prefix=${pcfiledir}/../..|'
-    for other in "${names[@]}"; do script="$script;s|${folder[$other]}|\${prefix}|g"; done
-    sed "$script" "$pc" >"$work/lib/pkgconfig/$(basename "$pc")"
-  done
+done
+cp -r "$ffmpeg/include/." "$work/include/"
+cp "$ffmpeg"/lib/*.dll.a "$work/lib/"
+for pc in "$ffmpeg"/lib/pkgconfig/*.pc; do
+  # Paths relative to the file itself, so the folder works wherever it is.
+  sed "s|^prefix=.*|prefix=\${pcfiledir}/../..|;s|$ffmpeg|\${prefix}|g" "$pc" >"$work/lib/pkgconfig/$(basename "$pc")"
 done
 cp /usr/share/doc/mingw-w64-x86-64-dev/copyright "$work/licenses/mingw-w64-runtime.txt"
 cp /usr/share/doc/gcc-mingw-w64-base/copyright "$work/licenses/GCC-runtime.txt"
@@ -64,58 +64,53 @@ cp -r "$repo/cmake/windows-deps" "$work/recipe/"
 cp "$repo/cmake/mingw-w64.cmake" "$repo/scripts/windows-deps.sh" "$work/recipe/"
 
 # ---------------------------------------------------------------------------
-# The static libraries as CMake imported targets, ClipvaneDeps::<library>, each
-# linking what its pkg-config file says it needs: the libraries of this folder as
-# targets, Windows' own by name.
+# FFmpeg's libraries as CMake imported targets, ClipvaneDeps::<library> (avformat,
+# avcodec, avutil, ...), each a DLL with its import library and linking the ones its
+# pkg-config file requires; ClipvaneDeps_DLLS lists the DLLs that go beside a program
+# that uses them.
 field() { sed -n "s/^$2:[[:space:]]*//p" "$1" | head -n 1; }
-declare -A library_of_module
-for pc in "$work"/lib/pkgconfig/*.pc; do
-  library=$(field "$pc" Libs | tr ' ' '\n' | sed -n 's/^-l//p' | head -n 1)
-  library_of_module[$(basename "$pc" .pc)]=$library
-done
-target_of() { [ "$1" = z ] && echo ClipvaneDeps::zlib || echo "ClipvaneDeps::$1"; }
 config="$work/lib/cmake/ClipvaneDeps/ClipvaneDepsConfig.cmake"
+dlls=""
 {
-  echo "# FFmpeg's static libraries and what they link, as imported targets (made by assemble.sh)."
-  echo "# Link ClipvaneDeps::avformat (it brings avcodec, avutil, x264, dav1d, zlib and so on)."
+  echo "# FFmpeg's DLLs with their import libraries and headers, as imported targets (made by assemble.sh)."
+  echo "# Link ClipvaneDeps::avformat (it brings avcodec and avutil); the DLLs of ClipvaneDeps_DLLS go beside the program."
   echo 'get_filename_component(_clipvane_deps "${CMAKE_CURRENT_LIST_DIR}/../../.." ABSOLUTE)'
   for pc in "$work"/lib/pkgconfig/*.pc; do
-    module=$(basename "$pc" .pc)
-    library=${library_of_module[$module]}
-    [ -f "$work/lib/lib$library.a" ] || die "$module's library lib$library.a is missing"
+    library=$(basename "$pc" .pc)
+    library=${library#lib}
+    dll=$(cd "$work/bin" && ls "$library"-[0-9]*.dll 2>/dev/null) || die "$library has no DLL in bin/"
+    [ "$(wc -w <<<"$dll")" = 1 ] || die "$library has more than one DLL in bin/: $dll"
+    [ -f "$work/lib/lib$library.dll.a" ] || die "$library's import library lib$library.dll.a is missing"
+    dlls="$dlls;\${_clipvane_deps}/bin/$dll"
     links=""
     for required in $(field "$pc" Requires; echo; field "$pc" Requires.private); do
-      required=${required%,}
-      [ -n "${library_of_module[$required]:-}" ] || continue
-      links="$links;$(target_of "${library_of_module[$required]}")"
+      case $required in lib*) links="$links;ClipvaneDeps::${required#lib}" ;; esac
     done
-    # A static FFmpeg names what it links in Libs, the others in Libs.private.
-    for token in $(field "$pc" Libs; echo; field "$pc" Libs.private); do
-      case $token in -l*) ;; *) continue ;; esac
-      token=${token#-l}
-      [ "$token" != "$library" ] || continue
-      if [ -f "$work/lib/lib$token.a" ]; then links="$links;$(target_of "$token")"; else links="$links;$token"; fi
-    done
-    includes=$(PKG_CONFIG_LIBDIR="$work/lib/pkgconfig" pkg-config --cflags-only-I "$module" |
-      tr ' ' '\n' | sed -n "s|^-I$work/lib/pkgconfig/../..|\${_clipvane_deps}|p" | sort -u | tr '\n' ';')
-    target=$(target_of "$library")
-    echo "if(NOT TARGET $target)"
-    echo "  add_library($target STATIC IMPORTED)"
-    echo "  set_target_properties($target PROPERTIES"
-    echo "    IMPORTED_LOCATION \"\${_clipvane_deps}/lib/lib$library.a\""
-    echo "    INTERFACE_INCLUDE_DIRECTORIES \"${includes%;}\""
+    echo "if(NOT TARGET ClipvaneDeps::$library)"
+    echo "  add_library(ClipvaneDeps::$library SHARED IMPORTED)"
+    echo "  set_target_properties(ClipvaneDeps::$library PROPERTIES"
+    echo "    IMPORTED_LOCATION \"\${_clipvane_deps}/bin/$dll\""
+    echo "    IMPORTED_IMPLIB \"\${_clipvane_deps}/lib/lib$library.dll.a\""
+    echo "    INTERFACE_INCLUDE_DIRECTORIES \"\${_clipvane_deps}/include\""
     echo "    INTERFACE_LINK_LIBRARIES \"${links#;}\")"
     echo "endif()"
   done
+  echo "set(ClipvaneDeps_DLLS \"${dlls#;}\")"
   echo "unset(_clipvane_deps)"
 } >"$config"
 
 # ---------------------------------------------------------------------------
-# Checks: each program imports Windows' own libraries only (no MinGW runtime, zlib
-# or C++ library DLL to ship), and the DLL exports the calls the probe makes.
+# Checks: each program and DLL imports Windows' own libraries and FFmpeg's DLLs
+# only (no MinGW runtime, zlib or C++ library DLL to ship), and MediaInfo.dll, which
+# goes elsewhere, Windows' own alone; MediaInfo.dll exports the calls the probe makes.
 for program in "$work"/bin/*; do
+  beside=$(tr 'A-Z' 'a-z' <<<"$ffmpeg_dlls")
+  [ "$(basename "$program")" != MediaInfo.dll ] || beside=""
   for dll in $($host-objdump -p "$program" | awk '/DLL Name:/ { print tolower($3) }'); do
-    case " $(echo $system_dlls) " in *" ${dll%.dll} "*) ;; *) die "$(basename "$program") imports $dll, which Windows does not have" ;; esac
+    case " $(echo $system_dlls $beside) " in
+      *" ${dll%.dll} "* | *" $dll "*) ;;
+      *) die "$(basename "$program") imports $dll, which is neither Windows' own nor FFmpeg's" ;;
+    esac
   done
 done
 # The table is read whole first: grep -q would stop objdump short, which pipefail
@@ -151,15 +146,16 @@ recipe/windows-deps/<library>.cmake). Each source package was fetched with apt
 ("apt-get source --download-only NAME=VERSION") and unpacked with dpkg-source -x;
 its files are in sources/ (unpack one with "dpkg-source -x sources/NAME_VERSION.dsc").
 
-  bin/ffmpeg.exe, bin/ffprobe.exe   FFmpeg, linked statically with x264, dav1d,
-                                    libass, FreeType, FriBidi, HarfBuzz and zlib;
-                                    GNU General Public License version 2 or later
-                                    (licenses/FFmpeg.txt, licenses/x264.txt)
+  bin/ffmpeg.exe, bin/ffprobe.exe   FFmpeg: the programs and the DLLs they use, with
+  bin/<FFmpeg's DLLs>               x264, dav1d, libass, FreeType, FriBidi, HarfBuzz
+                                    and zlib linked into the DLLs; GNU General Public
+                                    License version 2 or later (licenses/FFmpeg.txt,
+                                    licenses/x264.txt)
   bin/MediaInfo.dll                 MediaInfoLib with ZenLib and zlib; BSD-style
                                     licences (licenses/MediaInfoLib.txt, ZenLib.txt)
 
-lib/ and include/ hold FFmpeg's static libraries and the ones they link, built the
-same way.
+FFmpeg's DLLs: $(paste -sd ' ' <<<"$ffmpeg_dlls" | fold -s -w 64 | sed -e 's/ *$//' -e '2,$s/^/  /')
+lib/ and include/ hold their import libraries and headers, for programs that use them.
 
 EOF
   cat "$work/source-packages.txt"

@@ -1,5 +1,9 @@
-# FFmpeg: static ffmpeg.exe and ffprobe.exe for the program's bin\, and the static
-# libraries with their headers and pkg-config files for linking FFmpeg in-process.
+# FFmpeg as one set of DLLs (avcodec-NN.dll, avformat-NN.dll, ...) for the program's
+# bin\, with ffmpeg.exe and ffprobe.exe over them and the import libraries and headers
+# for the stand-ins, which use the same DLLs in-process: the release carries FFmpeg
+# once. x264, dav1d, libass and what libass draws with, zlib, and the C++ runtime,
+# libgcc and the thread library that HarfBuzz needs are linked into the DLLs, so that
+# they import nothing but Windows' own libraries and each other.
 # Built with a list per kind of component: the stand-in tools use every filter,
 # bitstream filter, muxer and demuxer named here, the decoders cover the videos
 # users bring (what Debian's FFmpeg decodes on Linux for them), and the encoders
@@ -62,7 +66,11 @@ clipvane_build(ffmpeg
     <SOURCE_DIR>/configure --prefix=${ffmpeg_PREFIX}
     --enable-cross-compile --target-os=mingw32 --arch=x86_64 --cross-prefix=${deps_host}-
     --cc=${deps_cc} --cxx=${deps_cxx} --pkg-config=pkg-config --pkg-config-flags=--static
-    "--extra-cflags=${ffmpeg_CPPFLAGS}" "--extra-ldflags=${ffmpeg_LDFLAGS} -static" --extra-libs=-lstdc++
+    --enable-shared --disable-static
+    # libgcc_eh comes before the thread library, as its thread-local storage needs
+    # that one, and the compiler's own later -lpthread would import it from its DLL.
+    "--extra-cflags=${ffmpeg_CPPFLAGS}" "--extra-ldflags=${ffmpeg_LDFLAGS} -static-libgcc"
+    "--extra-libs=-l:libstdc++.a -lgcc_eh -l:libwinpthread.a"
     --enable-gpl --disable-autodetect --enable-w32threads --enable-zlib
     --enable-libass --enable-libx264 --enable-libdav1d
     --disable-everything --disable-doc --disable-debug --disable-network --disable-postproc

@@ -168,10 +168,14 @@ std::string PacketList(const std::string& path) {
 ToolAppDir::ToolAppDir() : workspace_(folder_.Path(), kNativePathStyle) {
   namespace fs = std::filesystem;
   fs::create_directory(FsPathOf(folder_ / "bin"));
-  // On Windows the release folder's layout: the FFmpeg programs beside the stand-ins.
+  // On Windows the release folder's layout: the FFmpeg programs and DLLs beside the stand-ins.
   for (const std::string tool : {"mencoder", "mp4creator", "ffmpeg", "ffprobe"})
     if (*kExe || tool[0] != 'f') fs::copy_file(fs::u8path(CLIPVANE_TOOLS_DIR) / (tool + kExe), FsPathOf(Bin(tool)));
 #ifdef _WIN32
+  // FFmpeg's DLLs, without which none of the four starts.
+  for (const fs::directory_entry& file : fs::directory_iterator(fs::u8path(CLIPVANE_TOOLS_DIR)))
+    if (file.path().extension() == ".dll")
+      fs::copy_file(file.path(), FsPathOf(folder_ / "bin") / file.path().filename());
   // The program's MediaInfo.dll, with which the muxer's check reads the MP4 and its video.
   fs::copy_file(fs::u8path(CLIPVANE_TOOLS_DIR) / ".." / "MediaInfo.dll", FsPathOf(folder_ / "MediaInfo.dll"));
 #endif

@@ -81,8 +81,8 @@ struct JobSettings {
 JobSettings PresetSettings(int qulity = 1, int platform = 0);
 
 // A program folder with the built stand-ins in bin/ (on Windows with the release
-// folder's ffmpeg.exe and ffprobe.exe beside them, and MediaInfo.dll in the folder)
-// and the workspace folders.
+// folder's ffmpeg.exe, ffprobe.exe and FFmpeg's DLLs beside them, and MediaInfo.dll in
+// the folder) and the workspace folders.
 class ToolAppDir {
  public:
   ToolAppDir();
