@@ -1,7 +1,9 @@
 #!/bin/bash
 # The Windows release under Wine, as a user gets it: the zip's program folder works
 # where it is unpacked and says what it is, under which licence and where its source
-# is; the installer installs silently with a Start-menu entry and a registration with
+# is; it holds FFmpeg once, as DLLs that FFmpeg's programs and the stand-ins share,
+# needs no DLL beyond itself and Windows' own, and stays within its size; the
+# installer installs silently with a Start-menu entry and a registration with
 # publisher and size; its uninstaller removes what was installed and the program's
 # own working files, leaves exactly the user's incoming folder, settings and list,
 # and leaves no folder when nothing of the user's was in it. The source archive
@@ -89,7 +91,7 @@ sources_tell_whose_part_is_whose() {
     own_part "$1" | grep -qF "$program" || { echo "SOURCES.txt does not name $program as the project's own" >&2; return 1; }
     ! debian_part "$1" | grep -qF "$program" || { echo "SOURCES.txt says $program is built from Debian" >&2; return 1; }
   done
-  for program in 'bin\ffmpeg.exe' 'bin\ffprobe.exe' MediaInfo.dll; do
+  for program in 'bin\ffmpeg.exe' 'bin\ffprobe.exe' MediaInfo.dll $(cd "$1/bin" && ls -- *.dll | sed 's/^/bin\\/'); do
     debian_part "$1" | grep -qF "$program" || { echo "SOURCES.txt does not say $program is built from Debian" >&2; return 1; }
   done
   says "$1/SOURCES.txt" "Whom to ask" "the Clipvane" "$(basename "$source_file")" "dpkg-source -x"
@@ -110,6 +112,52 @@ archive_holds_the_sources() {
       { echo "the source archive has no $package.dsc" >&2; return 1; }
   done
 }
+
+imports_of() { x86_64-w64-mingw32-objdump -p "$1" | awk '/DLL Name:/ { print $3 }'; }
+# FFmpeg once: each marker is a message that only the code of that library of FFmpeg
+# (or of x264, which is linked into avcodec) holds; it is in that library's DLL in
+# bin\ and in no other file, so no program carries a copy of its own.
+ffmpeg_markers="avformat|moov atom not found
+avcodec|mmco: unref short failure
+avcodec|H.264/MPEG-4 AVC codec"
+ffmpeg_only_in_its_dlls() {
+  while IFS='|' read -r library marker; do
+    holders=$(cd "$1" && grep -rlaF -- "$marker" . | sed 's|^\./||' | sort)
+    if [ "$(wc -l <<<"$holders")" != 1 ] || ! grep -qx "bin/$library-[0-9]*\.dll" <<<"$holders"; then
+      echo "FFmpeg's $library code ('$marker') is in: $(echo ${holders:-no file})" >&2
+      return 1
+    fi
+  done <<<"$ffmpeg_markers"
+}
+# FFmpeg's programs and the stand-ins take FFmpeg from those DLLs, and are small.
+programs_use_ffmpeg_dlls() {
+  for program in bin/ffmpeg.exe bin/ffprobe.exe bin/mencoder.exe bin/mp4creator.exe; do
+    imports=$(imports_of "$1/$program" | tr 'A-Z' 'a-z')
+    for library in avformat avcodec avutil; do
+      grep -qx "$library-[0-9]*\.dll" <<<"$imports" || { echo "$program does not import $library's DLL" >&2; return 1; }
+    done
+    size=$(stat -c %s "$1/$program")
+    [ "$size" -lt 4000000 ] || { echo "$program has $size bytes" >&2; return 1; }
+  done
+}
+# Every DLL that a program or DLL of the release imports is Windows' own (this list)
+# or beside it in the release, where Windows looks first.
+windows_dlls="kernel32 user32 gdi32 advapi32 shell32 ole32 oleaut32 comctl32 comdlg32 msvcrt
+  ws2_32 bcrypt secur32 crypt32 shlwapi version winmm psapi ntdll"
+imports_are_windows_or_beside() {
+  problems="" walked=0
+  while IFS= read -r -d '' file; do
+    walked=$((walked + 1))
+    for dll in $(imports_of "$file"); do
+      case " $(echo $windows_dlls) " in *" $(tr 'A-Z' 'a-z' <<<"${dll%.[dD][lL][lL]}") "*) continue ;; esac
+      [ -n "$(find "$(dirname "$file")" -maxdepth 1 -type f -iname "$dll")" ] || problems="$problems ${file#"$1"/}: $dll;"
+    done
+  done < <(find "$1" -type f \( -iname '*.exe' -o -iname '*.dll' \) -print0)
+  [ "$walked" -ge 6 ] || { echo "only $walked programs and DLLs in $1" >&2; return 1; }
+  [ -z "$problems" ] || { echo "imports that are neither Windows' own nor in the release:$problems" >&2; return 1; }
+}
+# What the release may weigh with FFmpeg once, in bytes.
+smaller_than() { [ "$(du -sb "$1" | cut -f1)" -lt "$2" ] || { echo "$1 has $(du -sb "$1" | cut -f1) bytes" >&2; return 1; }; }
 
 start_menu_entry() { find "$prefix/drive_c/users" -path '*/Start Menu/Programs/Clipvane/Clipvane.lnk' | grep -q .; }
 no_start_menu_entry() { ! start_menu_entry; }
@@ -133,6 +181,11 @@ mkdir -p "$unpacked"
 unzip -q "$zip_file" -d "$unpacked"
 check "the zip holds the program folder" has_program_files "$unpacked/Clipvane"
 check "the zip's ffprobe.exe runs where it was unpacked" probes_sample "$unpacked/Clipvane"
+check "FFmpeg's code is in its DLLs and in no program" ffmpeg_only_in_its_dlls "$unpacked/Clipvane"
+check "FFmpeg's programs and the stand-ins use FFmpeg's DLLs" programs_use_ffmpeg_dlls "$unpacked/Clipvane"
+check "every DLL imported is Windows' own or in the release" imports_are_windows_or_beside "$unpacked/Clipvane"
+check "the program folder is under 40 MB" smaller_than "$unpacked/Clipvane" 40000000
+check "the installer is under 15 MB" smaller_than "$setup_file" 15000000
 check "the release's licence is the GPL, version 2 or later" licence_is_gpl2_or_later "$unpacked/Clipvane"
 check "README.txt says how to start and where the files go, in Korean and English" \
   readme_tells_how_to_start_and_where_files_go "$unpacked/Clipvane"
