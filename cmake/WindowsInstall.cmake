@@ -68,6 +68,9 @@ set(CPACK_NSIS_DISPLAY_NAME Clipvane)
 set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
 set(CPACK_NSIS_UNINSTALL_NAME uninstall)
 set(CPACK_NSIS_EXECUTABLE_PRE_ARGUMENTS -V2)
+# The program and the stand-ins without their symbol tables, which only a debugger
+# reads and which are half of their size (FFmpeg's DLLs and MediaInfo.dll come stripped).
+set(CPACK_STRIP_FILES TRUE)
 
 # The source archive: the project's tree without what builds and runs leave in it,
 # and Debian's source packages of the Windows dependencies.

@@ -62,7 +62,8 @@ release="$build/release"
 packages="$release/.cpack"
 rm -rf "$release"
 mkdir -p "$packages"
-cmake --install "$build" --prefix "$release/Clipvane" >/dev/null
+# Stripped, as CPack strips what it packs (CPACK_STRIP_FILES).
+cmake --install "$build" --prefix "$release/Clipvane" --strip >/dev/null
 cpack --config "$build/CPackConfig.cmake" -B "$packages" >&2
 cpack --config "$build/CPackSourceConfig.cmake" -B "$packages" >&2
 mv "$packages/Clipvane.zip" "$release/Clipvane-$version-windows.zip"
