@@ -56,7 +56,9 @@ std::string FormatJobStatus(const JobStatus& status) {
     if (status.seconds_left >= 0) text += "left=" + std::to_string(status.seconds_left) + "\n";
   }
   if (status.state == JobState::kFailed) text += "cause=" + OneLine(status.cause) + "\n";
-  if (IsLive(status.state) || (status.state == JobState::kStopped && status.owner.id != 0)) {
+  // A written job's owner is its script, which still clears up after the check.
+  const bool owned_end = status.state == JobState::kStopped || status.state == JobState::kWritten;
+  if (IsLive(status.state) || (owned_end && status.owner.id != 0)) {
     text += "pid=" + std::to_string(status.owner.id) + "\n";
     if (!status.owner.started.empty()) text += "started=" + OneLine(status.owner.started) + "\n";
   }

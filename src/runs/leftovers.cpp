@@ -7,6 +7,7 @@
 #include "jobs/job_files.h"
 #include "platform/file_system.h"
 #include "platform/platform_error.h"
+#include "platform/system_services.h"
 #include "runs/job_record.h"
 #include "subtitles/avs_script.h"
 
@@ -38,7 +39,10 @@ std::vector<std::string> RemoveLeftovers(const Workspace& workspace, FileSystem&
   std::set<std::string> folders{workspace.Temp(), workspace.Incoming()};
   for (const std::string& record : JobRecordsIn(files, workspace.Temp())) {
     const JobStatus job = ReadJobStatus(files, record);
-    Keep keep = HoldsItsRow(files, record, job) ? Keep::kAll : Keep::kNothing;
+    // A written job's script still deletes its files and moves its log to batch after
+    // the check wrote the record: they are its own until that script has ended.
+    const bool finishing = job.state == JobState::kWritten && IsRunning(job.owner);
+    Keep keep = HoldsItsRow(files, record, job) || finishing ? Keep::kAll : Keep::kNothing;
     if (keep == Keep::kNothing) {
       remove(StopRequestPath(record));
       // A script written and never run: its log is still as its build made it.

@@ -263,16 +263,17 @@ TEST(RemoveLeftovers, ClearsWhatEndedJobsLeftAsTheirRecordsTell) {
     files.files["D:\\Conv\\" + path] = bytes;
   };
   // qvA runs; qvB's script was written and never ran; qvC's job was killed; qvD is no
-  // record's; qvE waits in a live queue, stopped; qvF ran and was then written.
+  // record's; qvE waits in a live queue, stopped; qvF ran and was then written; qv10 was
+  // written, and its script still clears its files and moves its log.
   const ProcessIdentity alive = OwnProcess();
   for (JobStatus status : {Status(JobState::kRunning, alive, "qvA"), Status(JobState::kNone, {}, "qvB"),
                            Status(JobState::kRunning, {alive.id, "x"}, "qvC"), Status(JobState::kStopped, alive, "qvE"),
-                           Status(JobState::kWritten, {}, "qvF")}) {
+                           Status(JobState::kWritten, {}, "qvF"), Status(JobState::kWritten, alive, "qv10")}) {
     status.video = "D:\\V\\" + status.build + ".avi";
     put("temp\\" + status.build + ".7.job", FormatJobStatus(status));
     put("temp\\" + status.build + ".7.stp");
   }
-  for (const char* build : {"qvA", "qvB", "qvC", "qvD", "qvE", "qvF"}) {
+  for (const char* build : {"qvA", "qvB", "qvC", "qvD", "qvE", "qvF", "qv10"}) {
     const std::string b = build;
     put("temp\\" + b + ".tmp", b == "qvB" || b == "qvE" ? "" : "mencoder: running");
     for (const char* suffix : {".srt", ".avi2", ".264"}) put("temp\\" + b + suffix);
@@ -295,14 +296,15 @@ TEST(RemoveLeftovers, ClearsWhatEndedJobsLeftAsTheirRecordsTell) {
   std::string kept;
   for (const std::string& path : before)
     if (files.Exists(path) && path.find("the user's") == std::string::npos) kept += path.substr(8) + " ";
-  EXPECT_EQ(
-      kept,
-      "incoming\\..qvA.part.a2.mp4 incoming\\..qvE.part.a2.mp4 incoming\\.qvA.part incoming\\.qvD.mp4 "
-      "incoming\\.qvE.part incoming\\qvD.mp4 temp\\.qvA.aac.5f3e temp\\.qvE.aac.5f3e temp\\encode_all.bat.progress "
-      "temp\\qvA.264 temp\\qvA.7.job temp\\qvA.7.stp temp\\qvA.avi2 temp\\qvA.srt temp\\qvA.ssa temp\\qvA.tmp "
-      "temp\\qvB.7.job temp\\qvB.srt temp\\qvB.ssa temp\\qvB.tmp temp\\qvC.7.job temp\\qvD.ssa temp\\qvD.txt "
-      "temp\\qvE.264 temp\\qvE.7.job temp\\qvE.7.stp temp\\qvE.avi2 temp\\qvE.srt temp\\qvE.ssa temp\\qvE.tmp "
-      "temp\\qvF.7.job ");
+  EXPECT_EQ(kept,
+            "incoming\\..qv10.part.a2.mp4 incoming\\..qvA.part.a2.mp4 incoming\\..qvE.part.a2.mp4 incoming\\.qv10.part "
+            "incoming\\.qvA.part incoming\\.qvD.mp4 incoming\\.qvE.part incoming\\qvD.mp4 temp\\.qv10.aac.5f3e "
+            "temp\\.qvA.aac.5f3e temp\\.qvE.aac.5f3e temp\\encode_all.bat.progress temp\\qv10.264 temp\\qv10.7.job "
+            "temp\\qv10.7.stp temp\\qv10.avi2 temp\\qv10.srt temp\\qv10.ssa temp\\qv10.tmp temp\\qvA.264 "
+            "temp\\qvA.7.job temp\\qvA.7.stp temp\\qvA.avi2 temp\\qvA.srt temp\\qvA.ssa temp\\qvA.tmp "
+            "temp\\qvB.7.job temp\\qvB.srt temp\\qvB.ssa temp\\qvB.tmp temp\\qvC.7.job temp\\qvD.ssa temp\\qvD.txt "
+            "temp\\qvE.264 temp\\qvE.7.job temp\\qvE.7.stp temp\\qvE.avi2 temp\\qvE.srt temp\\qvE.ssa temp\\qvE.tmp "
+            "temp\\qvF.7.job ");
 }
 
 // The record both ways: what is written reads back as it was, and what the reader
@@ -315,7 +317,8 @@ TEST(JobStatus, ReadsBackWhatIsWrittenAndPassesOverWhatItCannotTake) {
       {"state=waiting\r\npid=12\r\n", "state=waiting\npid=12\n"},
       {"state=failed\ncause=[aac] No space left: a=b\n", "state=failed\ncause=[aac] No space left: a=b\n"},
       {"state=stopped\npercent=5\npid=3\n", "state=stopped\npid=3\n"},
-      {"state=written\nnew-key=1\npid=3\nstarted=1\n", "state=written\n"},
+      {"state=written\nnew-key=1\npid=3\nstarted=1\n", "state=written\npid=3\nstarted=1\n"},
+      {"state=failed\npid=3\n", "state=failed\ncause=\n"},
       {"state=running\npercent=4x\nfps=1,5\nleft=\npid=-1\n", "state=running\npid=0\n"},
       {"state=exploded\nbuild=qv2\n", "state=\nbuild=qv2\n"},
       {"", "state=\n"}};
