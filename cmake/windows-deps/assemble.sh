@@ -17,7 +17,8 @@ set -Eeuo pipefail
 final=$1 repo=$2
 shift 2
 host=x86_64-w64-mingw32
-# What the built programs may import: Windows' own libraries only.
+# Windows' own libraries, which the built programs and DLLs may import (and FFmpeg's
+# DLLs, beside them).
 system_dlls="kernel32 msvcrt user32 gdi32 advapi32 shell32 ole32 oleaut32 ws2_32 bcrypt
   secur32 psapi shlwapi version winmm comdlg32 comctl32 crypt32 ntdll"
 say() { echo "assemble: $*" >&2; }
