@@ -43,7 +43,7 @@ JobBuild BuildJobScript(const std::string& video_path, const JobTarget& target, 
   const FoundSubtitle subtitle =
       FindSubtitle(video_path, style, [&files](const std::string& path) { return files.Exists(path); });
   // Only a file is read: a folder, or a pipe that would never end, is said, not read.
-  if (subtitle && !files.Stamp(subtitle.path).exists) return {RefusalReason::kSubtitleNotAFile, {}, {}};
+  if (subtitle && !subtitle.source->Readable(files, subtitle.path)) return {RefusalReason::kSubtitleNotAFile, {}, {}};
   // No clearing of ended jobs' files mistakes this one's for theirs before its script is written.
   const std::unique_ptr<FileLock> lock = files.LockExclusive(workspace.TempLockFile());
   BuildCleanup cleanup(files);

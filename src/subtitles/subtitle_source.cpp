@@ -17,6 +17,10 @@ bool SubtitleFileBeside::Names(const std::string& path, PathStyle style) const {
   return AsciiLower(ExtensionOf(path, style)) == extension_;
 }
 
+bool SubtitleFileBeside::Readable(const FileSystem& files, const std::string& path) const {
+  return files.Stamp(path).exists;  // a file's, never a folder's
+}
+
 std::optional<std::string> SubtitleFileBeside::Read(const FileSystem& files, const std::string& path) const {
   return files.ReadWholeFile(path);
 }

@@ -27,6 +27,9 @@ class SubtitleSource {
   virtual std::string FindFor(const std::string& video_path, PathStyle style, const IsFileTest& is_file) const = 0;
   // Whether `path` names a subtitle of this kind, or the plain route's copy of one.
   virtual bool Names(const std::string& path, PathStyle style) const = 0;
+  // Whether the subtitle found at `path` can be read as a whole: not a folder, nor a
+  // pipe that would never end.
+  virtual bool Readable(const FileSystem& files, const std::string& path) const = 0;
   // The bytes of the subtitle found at `path`; none when it cannot be read.
   virtual std::optional<std::string> Read(const FileSystem& files, const std::string& path) const = 0;
 
@@ -55,6 +58,7 @@ class SubtitleFileBeside : public SubtitleSource {
 
   std::string FindFor(const std::string& video_path, PathStyle style, const IsFileTest& is_file) const override;
   bool Names(const std::string& path, PathStyle style) const override;
+  bool Readable(const FileSystem& files, const std::string& path) const override;
   std::optional<std::string> Read(const FileSystem& files, const std::string& path) const override;
   std::string CopyExtension() const override { return extension_; }
 
