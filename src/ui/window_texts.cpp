@@ -1,5 +1,7 @@
 #include "ui/window_texts.h"
 
+#include <iterator>
+
 #include "platform/text_encoding.h"
 #include "settings/devices.h"
 
@@ -173,9 +175,12 @@ std::string SubtitleClassItem(const std::string& sami_class) {
 }
 
 std::string QualityDescription(int selection) {
-  if (selection == 0) return Utf8ToAnsi(u8"최상의 동영상 품질을 뽑아내지만 인코딩 속도가 느립니다.");
-  if (selection == 1) return Utf8ToAnsi(u8"보통의 동영상 품질에 인코딩 속도도 무난합니다. (추천)");
-  return Utf8ToAnsi(u8"동영상 품질은 떨어지지만 인코딩 속도가 빠릅니다.");
+  // One for each item of QualityItems; any other selection reads as the last item's.
+  static const char* const descriptions[] = {u8"최상의 동영상 품질을 뽑아내지만 인코딩 속도가 느립니다.",
+                                             u8"보통의 동영상 품질에 인코딩 속도도 무난합니다. (추천)",
+                                             u8"동영상 품질은 떨어지지만 인코딩 속도가 빠릅니다."};
+  const int last = static_cast<int>(std::size(descriptions)) - 1;
+  return Utf8ToAnsi(descriptions[selection >= 0 && selection < last ? selection : last]);
 }
 
 std::string FileInfoCaption() { return Utf8ToAnsi(u8"동영상 파일 정보"); }
