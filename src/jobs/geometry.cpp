@@ -33,6 +33,15 @@ std::string Option(const char* format, PictureSize size) {
   return text;
 }
 
+// The planned sizes as the encoder's filter options, whichever way they were planned.
+PictureGeometry WithOptions(PictureGeometry geometry) {
+  geometry.crop_option = Option("-vf-add crop=%d:%d:-1:-1", geometry.crop);
+  geometry.scale_option = Option("-vf-add scale=%d:%d", geometry.scale);
+  geometry.expand_option = Option("-vf-add expand=%d:%d:-1:-1:1", geometry.expand);
+  geometry.rotate_option = geometry.rotate ? "-vf-add rotate=2" : "";
+  return geometry;
+}
+
 // The nearest even number of pixels, at least 2: what the H.264 picture takes.
 int EvenPixels(double exact) { return std::max(2, static_cast<int>(2 * std::lround(exact / 2))); }
 int EvenPixelsDown(int pixels) { return std::max(2, pixels - pixels % 2); }
@@ -112,11 +121,7 @@ PictureGeometry PlanGeometry(const MediaFacts& facts, const EncodeSettings& sett
   }
   geometry.expand = device.pads_to_frame ? frame : geometry.scale;
 
-  geometry.crop_option = Option("-vf-add crop=%d:%d:-1:-1", geometry.crop);
-  geometry.scale_option = Option("-vf-add scale=%d:%d", geometry.scale);
-  geometry.expand_option = Option("-vf-add expand=%d:%d:-1:-1:1", geometry.expand);
-  geometry.rotate_option = geometry.rotate ? "-vf-add rotate=2" : "";
-  return geometry;
+  return WithOptions(geometry);
 }
 
 PictureGeometry PlanFittedGeometry(const MediaFacts& facts, PictureSize frame) {
@@ -126,10 +131,7 @@ PictureGeometry PlanFittedGeometry(const MediaFacts& facts, PictureSize frame) {
   geometry.crop = {facts.width, facts.height};
   geometry.scale = FitWithin(facts.width, facts.height, frame);
   geometry.expand = geometry.scale;
-  geometry.crop_option = Option("-vf-add crop=%d:%d:-1:-1", geometry.crop);
-  geometry.scale_option = Option("-vf-add scale=%d:%d", geometry.scale);
-  geometry.expand_option = Option("-vf-add expand=%d:%d:-1:-1:1", geometry.expand);
-  return geometry;
+  return WithOptions(geometry);
 }
 
 SsaStyleMetrics ShorterSideSubtitleMetrics(const MediaFacts& facts, int subtitlefontsize) {

@@ -7,7 +7,6 @@ const std::vector<DeviceDescriptor>& Devices() {
   // rate and the sound lowered with the quality.
   static const std::vector<DeviceDescriptor> devices{
       {Device::kTouch,
-       0,
        u8"iPod touch와 iPhone",
        "iPod touch and iPhone",
        /*frame=*/480,
@@ -24,7 +23,6 @@ const std::vector<DeviceDescriptor>& Devices() {
        /*colour_sizes=*/{12, 14, 16, 18, 20, 22, 24, 26},
        /*sized_by_shorter_side=*/false},
       {Device::kNano,
-       1,
        u8"iPod nano와 iPod Classic",
        "iPod nano and Classic",
        /*frame=*/320,
@@ -45,7 +43,6 @@ const std::vector<DeviceDescriptor>& Devices() {
       // is the most the level allows a High profile stream, so every phone that plays
       // the level plays it. Its subtitles are sized as on the touch's 320 lines.
       {Device::kPhone,
-       2,
        u8"휴대폰 (H.264)",
        "phone, H.264",
        /*frame=*/1280,
@@ -65,16 +62,11 @@ const std::vector<DeviceDescriptor>& Devices() {
   return devices;
 }
 
-const DeviceDescriptor& DescriptorOf(Device device) {
-  for (const DeviceDescriptor& descriptor : Devices())
-    if (descriptor.device == device) return descriptor;
-  return Devices().front();  // every device has its descriptor
-}
+const DeviceDescriptor& DescriptorOf(Device device) { return Devices()[static_cast<std::size_t>(device)]; }
 
 const DeviceDescriptor& DescriptorForChoice(int platform_choice) {
-  for (const DeviceDescriptor& descriptor : Devices())
-    if (descriptor.platform == platform_choice) return descriptor;
-  return DescriptorOf(Device::kNano);
+  const bool listed = platform_choice >= 0 && platform_choice < static_cast<int>(Devices().size());
+  return listed ? Devices()[static_cast<std::size_t>(platform_choice)] : DescriptorOf(Device::kNano);
 }
 
 }  // namespace clipvane

@@ -4,8 +4,9 @@
 
 namespace clipvane {
 
-// The devices the options dialog offers, by their `platform` number in MP4.ini. Each
-// is described once, in devices.cpp; everything else reads its descriptor.
+// The devices the options dialog offers, by their `platform` number in MP4.ini, which
+// is also their place in the dialog's list and in Devices(). Each is described once,
+// in devices.cpp; everything else reads its descriptor.
 enum class Device { kTouch = 0, kNano = 1, kPhone = 2 };
 
 // cbQulity's items, by their `qulity` number; any other number counts as low.
@@ -34,8 +35,7 @@ struct H264Limits {
 };
 
 struct DeviceDescriptor {
-  Device device;
-  int platform;                   // its number in MP4.ini, which is its place in the device list
+  Device device;                  // its number in MP4.ini
   const char* item;               // the device list's item, in UTF-8
   const char* english;            // its name on the command line
   int frame_width, frame_height;  // the landscape frame

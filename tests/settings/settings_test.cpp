@@ -132,7 +132,7 @@ TEST_F(SettingsTest, AStoredChoicePastItsListShowsNoItem) {
 // Each device's number in MP4.ini is its place in the list, and names it.
 TEST(Devices, AreListedInTheOrderOfTheirNumbers) {
   for (std::size_t i = 0; i < Devices().size(); ++i) {
-    EXPECT_EQ(Devices()[i].platform, static_cast<int>(i));
+    EXPECT_EQ(Devices()[i].device, static_cast<Device>(i));
     EXPECT_EQ(&DescriptorOf(Devices()[i].device), &Devices()[i]);
     EXPECT_EQ(&DescriptorForChoice(static_cast<int>(i)), &Devices()[i]);
   }
