@@ -63,9 +63,10 @@ constexpr int kLastSizeIndex = 7;
 // reason when the key or the value is not one the dialog can set.
 bool Apply(EncodeSettings& s, const std::string& key, const std::string& value, std::string& reason) {
   int* choices[] = {&s.choices.qulity, &s.choices.platform, &s.choices.display};
+  const ChoiceKey* keys = ChoiceKeys();
   for (int i = 0; i < 3; ++i)
-    if (key == ChoiceKeys()[i].key)
-      return ParseChoice(value, 0, ChoiceKeys()[i].high, *choices[i]) || (reason = ChoiceKeys()[i].allowed, false);
+    if (key == keys[i].key)
+      return ParseChoice(value, 0, keys[i].high, *choices[i]) || (reason = keys[i].allowed, false);
   bool* flags[] = {&s.colorsubtitle, &s.noresizefor43scale, &s.audiosync,
                    &s.subtitlesync,  &s.needsubtitle,       &s.keepsubfolders};
   const char* flag_keys[] = {"colorsubtitle", "noresizefor43scale", "audiosync",
