@@ -1,7 +1,20 @@
 #pragma once
 #include <string>
+#include <vector>
 
 namespace clipvane {
+
+// One sound or subtitle track of a video, as the report describes it. Texts are
+// lower-cased, as the report is.
+struct MediaTrack {
+  int ordinal = 0;       // its place among the tracks of its kind, from 0: the encoder's -aid or -sid
+  std::string language;  // "korean", "english"; empty when the file does not say
+  std::string format;    // "aac lc", "utf-8", "ass", "pgs"
+  std::string codec_id;  // "s_text/ass", "s_vobsub"; empty when the file has none
+  std::string title;
+  bool default_track = false;
+  bool forced = false;
+};
 
 // What the probe learns of one video. All 0 until probed; a height of 0 after the
 // probe means it failed.
@@ -10,8 +23,10 @@ struct MediaFacts {
   int height = 0;
   double aspect = 0.0;  // width / height, set only when height is not 0
   double frameRate = 0.0;
-  bool video_section = false;  // the report has a Video section: the file holds a picture of some kind
-  std::string report;          // the MediaInfo report, lower-cased, CR LF after every line
+  std::vector<MediaTrack> audio_tracks;     // in the order the file lists them
+  std::vector<MediaTrack> subtitle_tracks;  // the report's Text sections, pictures included
+  bool video_section = false;               // the report has a Video section: the file holds a picture of some kind
+  std::string report;                       // the MediaInfo report, lower-cased, CR LF after every line
 };
 
 }  // namespace clipvane

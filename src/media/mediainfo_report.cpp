@@ -85,6 +85,39 @@ double LeadingNumber(const std::string& line) {
   return ParseDecimalOrZero(value.substr(0, end));
 }
 
+// The whole value after the first ":", trimmed ("english", "aac lc").
+std::string WholeValue(const std::string& line) {
+  const std::size_t colon = line.find(':');
+  return colon == std::string::npos ? std::string() : TrimBlanks(line.substr(colon + 1));
+}
+
+// The field's name before the first ":", trimmed.
+std::string FieldName(const std::string& line) { return TrimBlanks(line.substr(0, line.find(':'))); }
+
+// The tracks of every section whose heading is `kind` or "<kind> #<n>", in report order.
+std::vector<MediaTrack> ReadTracks(const std::vector<std::string>& lines, const std::string& kind) {
+  std::vector<MediaTrack> tracks;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const bool heading = !IsBlankLine(lines[i]) && (i == 0 || IsBlankLine(lines[i - 1]));
+    const std::string title = TrimBlanks(lines[i]);
+    if (!heading || (title != kind && title.rfind(kind + " #", 0) != 0)) continue;
+    MediaTrack track;
+    track.ordinal = static_cast<int>(tracks.size());
+    for (++i; i < lines.size() && !IsBlankLine(lines[i]); ++i) {
+      const std::string name = FieldName(lines[i]);
+      const std::string value = WholeValue(lines[i]);
+      if (name == "language") track.language = value;
+      else if (name == "format") track.format = value;
+      else if (name == "codec id") track.codec_id = value;
+      else if (name == "title") track.title = value;
+      else if (name == "default") track.default_track = value == "yes";
+      else if (name == "forced") track.forced = value == "yes";
+    }
+    tracks.push_back(track);
+  }
+  return tracks;
+}
+
 // A count of tracks; an empty field is none.
 int TrackCount(const std::string& text) { return text.empty() ? 0 : std::max(0, ParseIntegerOr(text, 0)); }
 
@@ -128,6 +161,8 @@ MediaFacts ParseMediaInfoReport(const std::string& report_text) {
   const long quarter_turns = std::lround(rotation / 90.0);
   if (quarter_turns % 2 != 0) std::swap(facts.width, facts.height);
   if (facts.height != 0) facts.aspect = static_cast<double>(facts.width) / facts.height;
+  facts.audio_tracks = ReadTracks(lines, "audio");
+  facts.subtitle_tracks = ReadTracks(lines, "text");
 
   std::size_t size = 0;
   for (const std::string& line : lines) size += line.size() + 2;

@@ -90,6 +90,23 @@ TEST(MediaInfoReport, ReadsThePictureOfTheFirstVideoSection) {
   }
 }
 
+// The sound and subtitle tracks, each kind counted from 0 in report order.
+TEST(MediaInfoReport, ListsTheSoundAndSubtitleTracks) {
+  const MediaFacts facts = ParseMediaInfoReport(
+      "General\nLanguage : Korean\n\nVideo\nWidth : 320 pixels\nHeight : 240 pixels\n\nAudio #1\nFormat : AAC "
+      "LC\nLanguage : English\nDefault : Yes\n\nAudio #2\nTitle : Director: commentary\nLanguage : Korean\n"
+      "Default : No\n\nText\nFormat : PGS\nCodec ID : S_HDMV/PGS\nForced : Yes\n\nMenu\nLanguage : French\n");
+  auto shown = [](const std::vector<MediaTrack>& tracks) {
+    std::string text;
+    for (const MediaTrack& t : tracks)
+      text += std::to_string(t.ordinal) + "[" + t.language + "|" + t.format + "|" + t.codec_id + "|" + t.title + "|" +
+              (t.default_track ? "d" : "") + (t.forced ? "f" : "") + "]";
+    return text;
+  };
+  EXPECT_EQ(shown(facts.audio_tracks), "0[english|aac lc|||d]1[korean|||director: commentary|]");
+  EXPECT_EQ(shown(facts.subtitle_tracks), "0[|pgs|s_hdmv/pgs||f]");
+}
+
 TEST(TrackSummary, ReadsLengthAndTrackCounts) {
   const std::pair<std::string, std::string> cases[] = {
       {"1520|1|1", "read 1.52s 1v 1a"}, {"1520.000|1|", "read 1.52s 1v 0a"},
