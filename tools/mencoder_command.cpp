@@ -204,13 +204,13 @@ VideoEncode VideoEncodeOptions(const EncodeRequest& request, const PreparedInput
   return encode;
 }
 
-// The sound the AVI gets: the source's first track, or silence as long as the source
+// The sound the AVI gets: the source's chosen track (-aid, the first unless told), or silence as long as the source
 // for one without sound (screen recordings, timelapses), so that every MP4 has the
 // sound track that the players and the check of a finished job expect.
 // Whether it is silence, which needs no filter of the source's sound.
 bool AppendSound(std::vector<std::string>& argv, const EncodeRequest& request, const PreparedInputs& inputs) {
   if (inputs.facts.has_audio || !request.EncodesAudio()) {
-    Append(argv, {"-map", "0:a:0?"});
+    Append(argv, {"-map", "0:a:" + std::to_string(request.audio_track) + "?"});
     return false;
   }
   const int rate = request.sample_rate > 0 ? request.sample_rate : 48000;

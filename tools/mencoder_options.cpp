@@ -144,6 +144,8 @@ class Parser {
     static const std::map<std::string, std::function<void(Parser&, const std::string&)>> kOptions{
         {"-noodml", [](Parser&, const std::string&) {}},  // AVI index layout; ffmpeg's is fine either way
         {"-nosound", [](Parser& p, const std::string&) { p.request_.no_sound = true; }},
+        {"-aid", [](Parser& p, const std::string& o) { p.request_.audio_track = WholeNumber(o, p.Value(o)); }},
+        {"-sid", [](Parser& p, const std::string& o) { p.request_.subtitle_track = WholeNumber(o, p.Value(o)); }},
         {"-utf8", [](Parser& p, const std::string&) { p.Subtitles().utf8 = true; }},
         {"-o", [](Parser& p, const std::string& o) { p.request_.output = p.Value(o); }},
         {"-of", [](Parser& p, const std::string& o) { p.OutputFormatOption(p.Value(o)); }},

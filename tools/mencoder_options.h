@@ -61,6 +61,8 @@ struct EncodeRequest {
   std::optional<SubtitleOptions> subtitles;
 
   AudioCodec audio = AudioCodec::kNone;
+  int audio_track = 0;                // -aid: the place of the sound track among the source's, from 0
+  std::optional<int> subtitle_track;  // -sid: the source's own subtitle track to draw, from 0
   bool no_sound = false;
   long audio_bitrate = 0;  // bit/s
   int sample_rate = 0;     // 0 keeps the source's rate

@@ -23,10 +23,10 @@ struct MediaFacts {
   int height = 0;
   double aspect = 0.0;  // width / height, set only when height is not 0
   double frameRate = 0.0;
-  std::vector<MediaTrack> audio_tracks;     // in the order the file lists them
-  std::vector<MediaTrack> subtitle_tracks;  // the report's Text sections, pictures included
   bool video_section = false;               // the report has a Video section: the file holds a picture of some kind
   std::string report;                       // the MediaInfo report, lower-cased, CR LF after every line
+  std::vector<MediaTrack> audio_tracks;     // in the order the file lists them
+  std::vector<MediaTrack> subtitle_tracks;  // the report's Text sections, pictures included
 };
 
 }  // namespace clipvane

@@ -86,7 +86,7 @@ TEST(RenderScript, CmdEndsAFailingBatchJobAndTheRunScriptGoesOn) {
 }
 #endif
 
-MediaFacts Facts(int width, int height) { return {width, height, static_cast<double>(width) / height, 0, false, ""}; }
+MediaFacts Facts(int width, int height) { return {width, height, static_cast<double>(width) / height, 0, false, "", {}, {}}; }
 
 PictureGeometry Plan(const MediaFacts& facts, int platform, int displaymode, bool keep43 = false) {
   EncodeSettings settings;
@@ -215,7 +215,7 @@ class JobScriptTest : public ::testing::Test {
 
   Workspace workspace_{"D:\\Conv\\", PathStyle::kWindows};
   MemoryFileSystem files_;
-  MediaFacts facts_{640, 480, 0, 25, false, ""};
+  MediaFacts facts_{640, 480, 0, 25, false, "", {}, {}};
   EncodeSettings settings_;
   EncoderPreset preset_;
   std::vector<std::string> avs_calls_;
@@ -268,13 +268,13 @@ INSTANTIATE_TEST_SUITE_P(
                       // The phone: the same steps with H.264 and its raw stream, the picture fitted
                       // as it is, the outline of the plain subtitles as on the touch's 320 lines.
                       ScriptCase{"holiday_phone.bat", "platform=2\r\n",
-                                 [](EncodeSettings&, MediaFacts& f) { f = {1920, 1080, 0, 59.94, false, ""}; }, ""},
+                                 [](EncodeSettings&, MediaFacts& f) { f = {1920, 1080, 0, 59.94, false, "", {}, {}}; }, ""},
                       // nano/Classic at its best: xvid, a wide picture padded to the whole 320x240 frame.
                       ScriptCase{"holiday_nano.bat", "platform=1\r\nqulity=0\r\n",
-                                 [](EncodeSettings&, MediaFacts& f) { f = {1280, 720, 0, 29.97, false, ""}; }, ""},
+                                 [](EncodeSettings&, MediaFacts& f) { f = {1280, 720, 0, 29.97, false, "", {}, {}}; }, ""},
                       // The touch's 640 frame at low quality: 210 kbit/s more than its 500.
                       ScriptCase{"holiday_wide.bat", "display=3\r\nqulity=2\r\n",
-                                 [](EncodeSettings&, MediaFacts& f) { f = {1280, 720, 0, 25, false, ""}; }, ""}),
+                                 [](EncodeSettings&, MediaFacts& f) { f = {1280, 720, 0, 25, false, "", {}, {}}; }, ""}),
     [](const auto& test_info) {
       return test_info.param.file.substr(8, test_info.param.file.size() - 12);  // holiday_<name>.bat
     });
@@ -286,9 +286,9 @@ TEST_F(JobScriptTest, TheSubtitleFileAndRouteDecideTheCopyTheOptionsAndTheDrawin
   // extension ("" for none), whether the script asks for a font, what AviSynth draws.
   // No subtitle; subtitles off with one (the copy is still made); colour tags without one.
   const std::tuple<bool, bool, Texts, std::string, bool, std::string> cases[] = {
-      {true, false, {}, "", false, ""},
-      {false, false, {".smi"}, ".smi", false, ""},
-      {true, true, {}, "", false, ""},
+      {true, false, {}, "", false, "", {}, {}},
+      {false, false, {".smi"}, ".smi", false, "", {}, {}},
+      {true, true, {}, "", false, "", {}, {}},
       {true, false, {".srt"}, ".srt", true, ""},
       {true, true, {".srt", ".smi"}, ".smi", false, ".smi"},
       {true, true, {".srt"}, ".srt", false, ".srt"}};

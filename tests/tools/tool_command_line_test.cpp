@@ -103,6 +103,7 @@ TEST(ToolCommandLine, WritesAnAviWithTheEncodersFourccAndAacAndNamesWhatItRefuse
       {"mencoder", {"-af", "volume=5"}, "'volume=5'"},
       {"mencoder", {"-mc", "0.5"}, "-mc 0.5"},
       {"mencoder", {"-ofps"}, "-ofps needs a value"},
+      {"mencoder", {"-aid", "ko"}, "-aid needs a whole number"},
       {"mencoder", {"other.avi"}, "more than one input file"},
       {"mencoder", {"-of", "rawvideo"}, "-of rawvideo"},
       {"mencoder", {"-vf-add", "crop=2000:2000"}, "nothing written to"},  // the picture's encode fails
