@@ -86,7 +86,9 @@ TEST(RenderScript, CmdEndsAFailingBatchJobAndTheRunScriptGoesOn) {
 }
 #endif
 
-MediaFacts Facts(int width, int height) { return {width, height, static_cast<double>(width) / height, 0, false, "", {}, {}}; }
+MediaFacts Facts(int width, int height) {
+  return {width, height, static_cast<double>(width) / height, 0, false, "", {}, {}};
+}
 
 PictureGeometry Plan(const MediaFacts& facts, int platform, int displaymode, bool keep43 = false) {
   EncodeSettings settings;
@@ -250,31 +252,31 @@ const auto kAsLoaded = [](EncodeSettings&, MediaFacts&) {};
 
 INSTANTIATE_TEST_SUITE_P(
     Table, WorkedExampleTest,
-    ::testing::Values(ScriptCase{"holiday_plain.bat", "", kAsLoaded, ""},
-                      // Thirteen lines: the first pass, the main encode of its output, one more clean-up.
-                      ScriptCase{"holiday_sync.bat", "subtitlesync=1\r\naudiosync=1\r\n", kAsLoaded, ""},
-                      // The AviSynth script is the input, without subtitle options; its files go first.
-                      // The colour route's 16 scaled by 480/320 is 24.
-                      ScriptCase{"holiday_colour.bat", "colorsubtitle=1\r\n", kAsLoaded,
-                                 "D:\\Videos\\Holiday.avi <- D:\\Videos\\Holiday.avi font 24"},
-                      // A portrait picture is turned between the video and the subtitle options.
-                      ScriptCase{"holiday_portrait.bat", "",
-                                 [](EncodeSettings&, MediaFacts& f) { std::swap(f.width, f.height); }, ""},
-                      // Both: the AviSynth script opens the first pass's output, whose sound is encoded again.
-                      ScriptCase{"holiday_colour_sync.bat", "colorsubtitle=1\r\nsubtitlesync=1\r\n", kAsLoaded,
-                                 "D:\\Videos\\Holiday.avi <- D:\\Conv\\temp\\qv1A2B.avi font 24"},
-                      ScriptCase{"holiday_no_rate.bat", "", [](EncodeSettings&, MediaFacts& f) { f.frameRate = 0; },
-                                 ""},
-                      // The phone: the same steps with H.264 and its raw stream, the picture fitted
-                      // as it is, the outline of the plain subtitles as on the touch's 320 lines.
-                      ScriptCase{"holiday_phone.bat", "platform=2\r\n",
-                                 [](EncodeSettings&, MediaFacts& f) { f = {1920, 1080, 0, 59.94, false, "", {}, {}}; }, ""},
-                      // nano/Classic at its best: xvid, a wide picture padded to the whole 320x240 frame.
-                      ScriptCase{"holiday_nano.bat", "platform=1\r\nqulity=0\r\n",
-                                 [](EncodeSettings&, MediaFacts& f) { f = {1280, 720, 0, 29.97, false, "", {}, {}}; }, ""},
-                      // The touch's 640 frame at low quality: 210 kbit/s more than its 500.
-                      ScriptCase{"holiday_wide.bat", "display=3\r\nqulity=2\r\n",
-                                 [](EncodeSettings&, MediaFacts& f) { f = {1280, 720, 0, 25, false, "", {}, {}}; }, ""}),
+    ::testing::Values(
+        ScriptCase{"holiday_plain.bat", "", kAsLoaded, ""},
+        // Thirteen lines: the first pass, the main encode of its output, one more clean-up.
+        ScriptCase{"holiday_sync.bat", "subtitlesync=1\r\naudiosync=1\r\n", kAsLoaded, ""},
+        // The AviSynth script is the input, without subtitle options; its files go first.
+        // The colour route's 16 scaled by 480/320 is 24.
+        ScriptCase{"holiday_colour.bat", "colorsubtitle=1\r\n", kAsLoaded,
+                   "D:\\Videos\\Holiday.avi <- D:\\Videos\\Holiday.avi font 24"},
+        // A portrait picture is turned between the video and the subtitle options.
+        ScriptCase{"holiday_portrait.bat", "", [](EncodeSettings&, MediaFacts& f) { std::swap(f.width, f.height); },
+                   ""},
+        // Both: the AviSynth script opens the first pass's output, whose sound is encoded again.
+        ScriptCase{"holiday_colour_sync.bat", "colorsubtitle=1\r\nsubtitlesync=1\r\n", kAsLoaded,
+                   "D:\\Videos\\Holiday.avi <- D:\\Conv\\temp\\qv1A2B.avi font 24"},
+        ScriptCase{"holiday_no_rate.bat", "", [](EncodeSettings&, MediaFacts& f) { f.frameRate = 0; }, ""},
+        // The phone: the same steps with H.264 and its raw stream, the picture fitted
+        // as it is, the outline of the plain subtitles as on the touch's 320 lines.
+        ScriptCase{"holiday_phone.bat", "platform=2\r\n",
+                   [](EncodeSettings&, MediaFacts& f) { f = {1920, 1080, 0, 59.94, false, "", {}, {}}; }, ""},
+        // nano/Classic at its best: xvid, a wide picture padded to the whole 320x240 frame.
+        ScriptCase{"holiday_nano.bat", "platform=1\r\nqulity=0\r\n",
+                   [](EncodeSettings&, MediaFacts& f) { f = {1280, 720, 0, 29.97, false, "", {}, {}}; }, ""},
+        // The touch's 640 frame at low quality: 210 kbit/s more than its 500.
+        ScriptCase{"holiday_wide.bat", "display=3\r\nqulity=2\r\n",
+                   [](EncodeSettings&, MediaFacts& f) { f = {1280, 720, 0, 25, false, "", {}, {}}; }, ""}),
     [](const auto& test_info) {
       return test_info.param.file.substr(8, test_info.param.file.size() - 12);  // holiday_<name>.bat
     });
@@ -286,9 +288,9 @@ TEST_F(JobScriptTest, TheSubtitleFileAndRouteDecideTheCopyTheOptionsAndTheDrawin
   // extension ("" for none), whether the script asks for a font, what AviSynth draws.
   // No subtitle; subtitles off with one (the copy is still made); colour tags without one.
   const std::tuple<bool, bool, Texts, std::string, bool, std::string> cases[] = {
-      {true, false, {}, "", false, "", {}, {}},
-      {false, false, {".smi"}, ".smi", false, "", {}, {}},
-      {true, true, {}, "", false, "", {}, {}},
+      {true, false, {}, "", false, ""},
+      {false, false, {".smi"}, ".smi", false, ""},
+      {true, true, {}, "", false, ""},
       {true, false, {".srt"}, ".srt", true, ""},
       {true, true, {".srt", ".smi"}, ".smi", false, ".smi"},
       {true, true, {".srt"}, ".srt", false, ".srt"}};
