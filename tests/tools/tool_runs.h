@@ -36,7 +36,7 @@ void MakeVideo(const std::string& path, const std::string& video, const std::str
 
 // What the probe finds of a picture of that size and rate.
 inline MediaFacts PictureFacts(int width, int height, double frame_rate = 0) {
-  return {width, height, static_cast<double>(width) / height, frame_rate, false, ""};
+  return {width, height, static_cast<double>(width) / height, frame_rate, false, "", {}, {}};
 }
 
 // What ffprobe says of a file: its first video and audio streams and their count, the
