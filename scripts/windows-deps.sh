@@ -1,10 +1,11 @@
 #!/bin/bash
 # Builds what the Windows program needs beside clipvane.exe and the stand-ins:
-# FFmpeg as DLLs (subtitles drawn with libass, H.264 with x264, AV1 with dav1d, all
-# linked into them) with ffmpeg.exe and ffprobe.exe and the import libraries through
-# which the stand-ins use the same DLLs, and MediaInfo.dll, from Debian's source
-# packages, with this project's mingw-w64 toolchain. The recipe is a CMake superbuild in cmake/windows-deps/, one external
-# project per library, each cached in its own folder under its own key:
+# FFmpeg as DLLs (subtitles drawn with libass, H.264 with x264, AV1 with dav1d, HDR
+# tone-mapped with zimg, all linked into them) with ffmpeg.exe and ffprobe.exe and the
+# import libraries through which the stand-ins use the same DLLs, and MediaInfo.dll,
+# from Debian's source packages, with this project's mingw-w64 toolchain. The recipe
+# is a CMake superbuild in cmake/windows-deps/, one external project per library,
+# each cached in its own folder under its own key:
 #
 #   ${CLIPVANE_DEPS_CACHE:-/var/cache/clipvane}/windows-deps/
 #     deps-<key>/        the folder the program's build uses (bin/, lib/, include/,

@@ -148,10 +148,10 @@ recipe/windows-deps/<library>.cmake). Each source package was fetched with apt
 its files are in sources/ (unpack one with "dpkg-source -x sources/NAME_VERSION.dsc").
 
   bin/ffmpeg.exe, bin/ffprobe.exe   FFmpeg: the programs and the DLLs they use, with
-  bin/<FFmpeg's DLLs>               x264, dav1d, libass, FreeType, FriBidi, HarfBuzz
-                                    and zlib linked into the DLLs; GNU General Public
-                                    License version 2 or later (licenses/FFmpeg.txt,
-                                    licenses/x264.txt)
+  bin/<FFmpeg's DLLs>               x264, dav1d, libass, FreeType, FriBidi, HarfBuzz,
+                                    zimg and zlib linked into the DLLs; GNU General
+                                    Public License version 2 or later
+                                    (licenses/FFmpeg.txt, licenses/x264.txt)
   bin/MediaInfo.dll                 MediaInfoLib with ZenLib and zlib; BSD-style
                                     licences (licenses/MediaInfoLib.txt, ZenLib.txt)
 

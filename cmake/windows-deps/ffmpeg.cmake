@@ -1,15 +1,15 @@
 # FFmpeg as one set of DLLs (avcodec-NN.dll, avformat-NN.dll, ...) for the program's
 # bin\, with ffmpeg.exe and ffprobe.exe over them and the import libraries and headers
 # for the stand-ins, which use the same DLLs in-process: the release carries FFmpeg
-# once. x264, dav1d, libass and what libass draws with, zlib, and the C++ runtime,
-# libgcc and the thread library that HarfBuzz needs are linked into the DLLs, so that
-# they import nothing but Windows' own libraries and each other.
+# once. x264, dav1d, libass and what libass draws with, zimg, zlib, and the C++
+# runtime, libgcc and the thread library that HarfBuzz and zimg need are linked into
+# the DLLs, so that they import nothing but Windows' own libraries and each other.
 # Built with a list per kind of component: the stand-in tools use every filter,
 # bitstream filter, muxer and demuxer named here, the decoders cover the videos
 # users bring (what Debian's FFmpeg decodes on Linux for them), and the encoders
 # are the ones the jobs ask for. A change to these lists rebuilds FFmpeg alone.
 clipvane_dependency(ffmpeg SOURCE ffmpeg BINARY libavcodec-dev TOOLS nasm
-  DEPENDS zlib libass x264 dav1d
+  DEPENDS zlib libass x264 dav1d zimg
   LICENSE_NAME FFmpeg LICENSES LICENSE.md COPYING.GPLv2 debian/copyright)
 
 set(ffmpeg_decoders
@@ -34,9 +34,10 @@ set(ffmpeg_parsers h264 hevc mpeg4video mpegvideo vc1 h263 vp8 vp9 av1 mjpeg
 set(ffmpeg_bsfs setts aac_adtstoasc mpeg4_unpack_bframes extract_extradata
   h264_mp4toannexb hevc_mp4toannexb vp9_superframe_split)
 set(ffmpeg_protocols file pipe)
-# transpose, hflip, vflip and rotate are what ffmpeg's autorotation inserts.
+# transpose, hflip, vflip and rotate are what ffmpeg's autorotation inserts; zscale
+# and tonemap bring HDR videos (PQ, HLG) down to the players' BT.709.
 set(ffmpeg_filters ass subtitles fps crop scale pad transpose hflip vflip rotate hqdn3d
-  setsar setdar format null trim setpts tpad yadif bwdif
+  setsar setdar format null trim setpts tpad yadif bwdif zscale tonemap
   aresample aformat anull atrim asetpts apad pan volume dynaudnorm
   testsrc testsrc2 color sine anullsrc)
 set(ffmpeg_indevs lavfi)
@@ -72,7 +73,7 @@ clipvane_build(ffmpeg
     "--extra-cflags=${ffmpeg_CPPFLAGS}" "--extra-ldflags=${ffmpeg_LDFLAGS} -static-libgcc"
     "--extra-libs=-l:libstdc++.a -lgcc_eh -l:libwinpthread.a"
     --enable-gpl --disable-autodetect --enable-w32threads --enable-zlib
-    --enable-libass --enable-libx264 --enable-libdav1d
+    --enable-libass --enable-libx264 --enable-libdav1d --enable-libzimg
     --disable-everything --disable-doc --disable-debug --disable-network --disable-postproc
     --disable-ffplay --enable-ffmpeg --enable-ffprobe
     --enable-decoder=${ffmpeg_decoders_option} --enable-encoder=${ffmpeg_encoders_option}

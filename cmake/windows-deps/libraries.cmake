@@ -1,6 +1,6 @@
 # Every library of the Windows dependencies, each after the ones it depends on. The
 # longest chains come first, so that make starts them first.
-set(deps_libraries zlib harfbuzz zenlib freetype fribidi x264 dav1d libass mediainfolib ffmpeg)
+set(deps_libraries zlib harfbuzz zenlib freetype fribidi x264 dav1d zimg libass mediainfolib ffmpeg)
 set(binaries "")
 foreach(library IN LISTS deps_libraries)
   file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/${library}.cmake line REGEX " BINARY [^ ]+")
