@@ -2,12 +2,13 @@
 # The Windows release under Wine, as a user gets it: the zip's program folder works
 # where it is unpacked and says what it is, under which licence and where its source
 # is; it holds FFmpeg once, as DLLs that FFmpeg's programs and the stand-ins share,
-# needs no DLL beyond itself and Windows' own, and stays within its size; the
-# installer installs silently with a Start-menu entry and a registration with
-# publisher and size; its uninstaller removes what was installed and the program's
-# own working files, leaves exactly the user's incoming folder, settings and list,
-# and leaves no folder when nothing of the user's was in it. The source archive
-# beside the release holds what SOURCES.txt says. Run after scripts/package-windows.sh:
+# needs no DLL beyond itself and Windows' own, tone-maps HDR videos as the Linux
+# FFmpeg does, and stays within its size; the installer installs silently with a
+# Start-menu entry and a registration with publisher and size; its uninstaller
+# removes what was installed and the program's own working files, leaves exactly the
+# user's incoming folder, settings and list, and leaves no folder when nothing of the
+# user's was in it. The source archive beside the release holds what SOURCES.txt
+# says. Run after scripts/package-windows.sh:
 #   tests/packaging/release_test.sh [build-folder]
 # Everything happens under <build>/release-test and in the build's Wine prefix.
 set -eu
@@ -40,7 +41,7 @@ windows_path() { printf 'Z:%s' "$1" | tr '/' '\\'; }
 
 program_files="clipvane.exe MediaInfo.dll bin/mencoder.exe bin/mp4creator.exe bin/ffmpeg.exe
   bin/ffprobe.exe LICENSE.txt README.txt SOURCES.txt licenses/FFmpeg.txt licenses/x264.txt
-  licenses/dav1d.txt licenses/MediaInfoLib.txt licenses/recipe/windows-deps/ffmpeg.cmake"
+  licenses/dav1d.txt licenses/zimg.txt licenses/MediaInfoLib.txt licenses/recipe/windows-deps/ffmpeg.cmake"
 has_program_files() {
   for file in $program_files; do
     [ -f "$1/$file" ] || { echo "no $file in $1" >&2; return 1; }
@@ -59,6 +60,25 @@ probes_sample() {
   size=$("$wine_run" "$(windows_path "$1/bin/ffprobe.exe")" -v error -select_streams v:0 \
     -show_entries stream=width,height -of csv=p=0 "$(windows_path "$sample")" | tr -d '\r')
   [ "$size" = "176,144" ] || { echo "ffprobe.exe in $1 said '$size'" >&2; return 1; }
+}
+
+# An HLG video (BT.2020), which the zip's ffmpeg.exe tone-maps down to BT.709 through
+# zscale (zimg) and tonemap into the picture that the Linux ffmpeg makes of it.
+hdr_sample="$scratch/hlg.mkv"
+ffmpeg -nostdin -loglevel error -f lavfi -i testsrc2=size=160x120:rate=25:duration=0.4 -c:v libx264 \
+  -pix_fmt yuv420p10le -color_primaries bt2020 -color_trc arib-std-b67 -colorspace bt2020nc "$hdr_sample"
+tone_map='zscale=t=linear:npl=100,format=gbrpf32le,zscale=p=bt709,tonemap=tonemap=hable:desat=0,zscale=t=bt709:m=bt709:r=tv,format=yuv420p'
+mean_luma() {
+  ffmpeg -nostdin -v error -i "$1" -vf signalstats,metadata=print:key=lavfi.signalstats.YAVG:file=- -f null - |
+    awk -F= '/YAVG/ { sum += $2; n++ } END { if (n) print sum / n }'
+}
+tone_maps_hdr() {
+  ffmpeg -nostdin -loglevel error -i "$hdr_sample" -vf "$tone_map" -c:v rawvideo "$scratch/tone-mapped-linux.nut"
+  "$wine_run" "$(windows_path "$1/bin/ffmpeg.exe")" -nostdin -loglevel error -i "$(windows_path "$hdr_sample")" \
+    -vf "$tone_map" -c:v rawvideo "$(windows_path "$scratch/tone-mapped.nut")" || return 1
+  linux=$(mean_luma "$scratch/tone-mapped-linux.nut") windows=$(mean_luma "$scratch/tone-mapped.nut")
+  awk -v a="${windows:-0}" -v b="$linux" 'BEGIN { exit !(a > 0 && (a - b) / b < 0.02 && (b - a) / b < 0.02) }' ||
+    { echo "tone-mapped mean luma: ffmpeg.exe $windows, Linux $linux" >&2; return 1; }
 }
 
 # The texts, as Notepad reads them: UTF-8 with a byte-order mark, CR LF.
@@ -181,6 +201,7 @@ mkdir -p "$unpacked"
 unzip -q "$zip_file" -d "$unpacked"
 check "the zip holds the program folder" has_program_files "$unpacked/Clipvane"
 check "the zip's ffprobe.exe runs where it was unpacked" probes_sample "$unpacked/Clipvane"
+check "the zip's ffmpeg.exe tone-maps HDR videos with zscale" tone_maps_hdr "$unpacked/Clipvane"
 check "FFmpeg's code is in its DLLs and in no program" ffmpeg_only_in_its_dlls "$unpacked/Clipvane"
 check "FFmpeg's programs and the stand-ins use FFmpeg's DLLs" programs_use_ffmpeg_dlls "$unpacked/Clipvane"
 check "every DLL imported is Windows' own or in the release" imports_are_windows_or_beside "$unpacked/Clipvane"
