@@ -9,7 +9,6 @@
 // queues of run scripts in tests/runs and tests/e2e.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <tuple>
 
 #include "media/mediainfo_library.h"
@@ -124,15 +123,6 @@ TEST_F(ConversionTest, TheColourRouteDrawsTheSsaFileOfTheAviSynthScriptInTheChos
   job.settings.fontface = Utf8ToAnsi("\xEB\x82\x98\xEB\x88\x94\xEA\xB3\xA0\xEB\x94\x95");  // "나눔고딕"
   // A face that is not found falls back to the same font for both: no difference at all.
   EXPECT_GT(MeanDifference(Bottom(Encode(job, "gothic.mp4", write_avs), 0.8), Bottom(mp4, 0.8)), 1.0);
-}
-
-// The pitch of the MP4's sound over its second half-second to second and a half, from its
-// zero crossings (two a period).
-double Pitch(const std::string& mp4) {
-  const ProgramRun run = RunProgram({FfmpegProgram(), "-hide_banner", "-nostdin", "-ss", "0.5", "-t", "1", "-i", mp4,
-                                     "-map", "0:a:0", "-af", "aresample=48000,astats", "-f", "null", "-"});
-  const std::size_t at = run.errors.rfind("Zero crossings rate:");
-  return at == std::string::npos ? 0 : std::atof(run.errors.c_str() + at + 20) * 48000 / 2;
 }
 
 // A drama with an English sound track, marked default, and a Korean one (440 and 880 Hz),
