@@ -1,5 +1,7 @@
 #include "av_probe.h"
 
+#include <string>
+
 #include "av_files.h"
 
 extern "C" {
@@ -18,6 +20,10 @@ std::optional<SourceFacts> ProbeSourceHere(const std::string& path) {
   av_log_set_level(level);
   if (!opened) return std::nullopt;
   const AVFormatContext& context = *in.Context();
+  // A build without the container's demuxer may take the file for a raw stream of the
+  // picture it holds (an MKV's MPEG-4 or H.264), which has no sound: ffprobe tells.
+  const std::string format = context.iformat->name;
+  if (format == "m4v" || format == "h264" || format == "aac") return std::nullopt;
   SourceFacts facts;
   facts.has_audio = in.FirstStream(AVMEDIA_TYPE_AUDIO) >= 0;
   if (context.duration != AV_NOPTS_VALUE && context.duration > 0)

@@ -23,6 +23,11 @@ using namespace clipvane::tools;
 
 namespace {
 
+bool WholeNumber(const std::string& text) {
+  return !text.empty() && text.size() < 6 &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 struct MuxRequest {
   std::string stream;
   std::string mp4;
@@ -125,13 +130,16 @@ int ToolMain(const std::vector<std::string>& args, SignalRelay&) {
     return 1;
   }
   if (!args.empty() && args[0] == "-check") {
-    if (args.size() != 4) {
-      std::cerr << "mp4creator: -check takes the video, the MP4 built from it and the name it is to have\n";
+    // "-check -aid N": the video's sound track that the MP4 was made from, for a video with several.
+    const std::size_t at = args.size() > 2 && args[1] == "-aid" ? 3 : 1;
+    if (args.size() != at + 3 || (at == 3 && !WholeNumber(args[2]))) {
+      std::cerr << "mp4creator: -check takes [-aid <sound track>] the video, the MP4 built from it and the name it "
+                   "is to have\n";
       return 1;
     }
     try {
       JobReport job;
-      return CheckAndPlace(args[1], args[2], args[3], job);
+      return CheckAndPlace(args[at], args[at + 1], args[at + 2], job);
     } catch (const std::exception& failure) {
       std::cerr << "mp4creator: " << failure.what() << "\n";
       return 1;

@@ -109,6 +109,14 @@ bool Apply(EncodeSettings& s, const std::string& key, const std::string& value, 
     s.outputfolder = value;
     return true;
   }
+  if (key == "audiolanguage") {
+    // "auto" is 자동, which MP4.ini keeps as nothing; an empty value is more likely a slip.
+    const std::string language = AsciiLower(value);
+    if (language != "auto" && !IsAudioLanguageText(language))
+      return reason = "takes auto, or a language as MediaInfo names it, such as korean or english", false;
+    s.audiolanguage = language == "auto" ? "" : language;
+    return true;
+  }
   if (key == "title") return reason = "read only here; edit MP4.ini to change it", false;
   return reason = "not a setting", false;
 }
@@ -140,6 +148,7 @@ void Show(const Program& program, std::ostream& out) {
       << "subtitleclass=" << s.subtitleclass << "\n"
       << "outputfolder=" << s.outputfolder << "\n"
       << "keepsubfolders=" << s.keepsubfolders << "\n"
+      << "audiolanguage=" << (s.audiolanguage.empty() ? "auto" : s.audiolanguage) << "\n"
       << "# what they give\n"
       << "frame=" << p.framewidth << "x" << p.frameheight << "\n"
       << "video=" << VideoText(s, p) << "\n"

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "media/audio_tracks.h"
+
 namespace clipvane {
 namespace {
 
@@ -59,6 +61,8 @@ EncoderOptions BuildEncoderOptions(const EncodeSettings& settings, const Encoder
   options.audio = Format("-oac faac -faacopts br=%d:mpeg=4:object=2", preset.audiobitrate);
   options.sync = settings.audiosync ? "-mc 0" : "";
   options.audio_filter = "-af volnorm -srate 48000";
+  if (facts.audio_tracks.size() > 1)
+    options.audio_track = "-aid " + std::to_string(ChosenAudioTrack(facts.audio_tracks, settings.audiolanguage));
   options.frame_rate = OutputFrameRate(facts.frameRate, preset.maxfps);
   options.frame_rate_option = "-ofps " + options.frame_rate;
   // The outline keeps the share of the picture it has on the touch's 320 lines.

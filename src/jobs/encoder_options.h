@@ -14,7 +14,10 @@ struct EncoderOptions {
   std::string audio;
   std::string sync;          // "-mc 0" or empty
   std::string audio_filter;  // always "-af volnorm -srate 48000"
-  std::string frame_rate;    // the output rate alone, as mp4creator gets it too
+  // "-aid N", the sound track the settings choose (media/audio_tracks.h), for a video
+  // with more than one; empty otherwise, so that such a video's script stays as it was.
+  std::string audio_track;
+  std::string frame_rate;  // the output rate alone, as mp4creator gets it too
   std::string frame_rate_option;
   std::vector<ScriptArg> subtitle;  // plain subtitle route only; empty otherwise
 };

@@ -65,11 +65,11 @@ JobPlan PlanJob(const std::string& video_path, const JobTarget& target, const Me
                                                plan.route == SubtitleRoute::kPlain ? files.subtitle_copy : "",
                                                std::min(picture.width, picture.height));
   if (settings.subtitlesync) {
-    steps.push_back(
-        Checked(ToolStep("mencoder",
-                         {Opt("-noodml"), PathArg(video_path), Opt("-ovc copy"), Opt(options.sync), Opt(options.audio),
-                          Opt(options.audio_filter), Opt("-o"), PathArg(files.first_pass_output)},
-                         Redirect::kErrors, files.job_log)));
+    std::vector<ScriptArg> first_pass{Opt("-noodml"), PathArg(video_path)};
+    if (!options.audio_track.empty()) first_pass.push_back(Opt(options.audio_track));
+    first_pass.insert(first_pass.end(), {Opt("-ovc copy"), Opt(options.sync), Opt(options.audio),
+                                         Opt(options.audio_filter), Opt("-o"), PathArg(files.first_pass_output)});
+    steps.push_back(Checked(ToolStep("mencoder", first_pass, Redirect::kErrors, files.job_log)));
     options.sync.clear();
     options.audio_filter.clear();
     // On the colour route AviSynth hands over decoded sound, which cannot be copied as
@@ -81,18 +81,14 @@ JobPlan PlanJob(const std::string& video_path, const JobTarget& target, const Me
   }
 
   const PictureGeometry& geometry = plan.geometry;
-  std::vector<ScriptArg> main_args{Opt("-noodml"),
-                                   PathArg(encode_input),
-                                   Opt(options.sync),
-                                   Opt(options.audio),
-                                   Opt(options.audio_filter),
-                                   Opt("-vf-add harddup"),
-                                   Opt(options.frame_rate_option),
-                                   Opt(geometry.crop_option),
-                                   Opt(geometry.scale_option),
-                                   Opt(geometry.expand_option),
-                                   Opt(options.video),
-                                   Opt(geometry.rotate_option)};
+  std::vector<ScriptArg> main_args{Opt("-noodml"), PathArg(encode_input)};
+  // After the first pass the sound is its one track, on the colour route too, whose
+  // script then opens the first pass.
+  if (!settings.subtitlesync && !options.audio_track.empty()) main_args.push_back(Opt(options.audio_track));
+  main_args.insert(main_args.end(),
+                   {Opt(options.sync), Opt(options.audio), Opt(options.audio_filter), Opt("-vf-add harddup"),
+                    Opt(options.frame_rate_option), Opt(geometry.crop_option), Opt(geometry.scale_option),
+                    Opt(geometry.expand_option), Opt(options.video), Opt(geometry.rotate_option)});
   if (options.subtitle.empty()) main_args.push_back(Opt(""));  // an empty option still keeps its blanks
   else main_args.insert(main_args.end(), options.subtitle.begin(), options.subtitle.end());
   main_args.insert(main_args.end(), {Opt("-lavcopts threads=2"), Opt("-o"), PathArg(files.main_output)});
@@ -112,9 +108,11 @@ JobPlan PlanJob(const std::string& video_path, const JobTarget& target, const Me
   steps.push_back(Checked(ToolStep("mp4creator", {Opt("-c"), PathArg(files.raw_audio), PathArg(files.temp_output)},
                                    Redirect::kErrors, files.job_log)));
   // The check decides: only an MP4 that holds the video takes the final name.
-  steps.push_back(Checked(
-      ToolStep("mp4creator", {Opt("-check"), PathArg(video_path), PathArg(files.temp_output), PathArg(files.output)},
-               Redirect::kErrors, files.job_log)));
+  // The check holds the MP4 against the track it was made from.
+  const std::string check = options.audio_track.empty() ? "-check" : "-check " + options.audio_track;
+  steps.push_back(Checked(ToolStep("mp4creator",
+                                   {Opt(check), PathArg(video_path), PathArg(files.temp_output), PathArg(files.output)},
+                                   Redirect::kErrors, files.job_log)));
 
   std::vector<ScriptStep> cleanup;
   if (plan.route == SubtitleRoute::kColoured) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "jobs/job_plan.h"
+#include "media/audio_tracks.h"
 #include "media/list_commands.h"
 #include "platform/file_system.h"
 #include "platform/platform_error.h"
@@ -155,6 +156,10 @@ std::vector<std::string> Session::SubtitleClasses(std::size_t row) const {
                                               [&files](const std::string& path) { return files.Exists(path); });
   const auto bytes = subtitle ? subtitle.source->Read(files, subtitle.path) : std::nullopt;
   return bytes ? subtitle.source->Classes(*bytes) : std::vector<std::string>{};
+}
+
+std::vector<std::string> Session::AudioLanguages(std::size_t row) {
+  return clipvane::AudioLanguages(Probe(row).facts.audio_tracks);
 }
 
 std::optional<RefusalReason> Session::PictureProblem(const VideoEntry& entry) const {

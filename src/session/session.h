@@ -121,6 +121,8 @@ class Session {
   // The classes (languages) the subtitle of a row's video offers; none without one, or
   // of a kind that has none.
   std::vector<std::string> SubtitleClasses(std::size_t row) const;
+  // The languages of a row's sound tracks (AudioLanguages), probed first when it never was.
+  std::vector<std::string> AudioLanguages(std::size_t row);
   // Why a probed entry gives no picture, or nothing when it does.
   std::optional<RefusalReason> PictureProblem(const VideoEntry& entry) const;
 

@@ -47,6 +47,9 @@ struct EncodeSettings {
   // that folder's name there.
   std::string outputfolder;
   bool keepsubfolders = false;
+  // The language of the sound track to take from a video with several, lower-cased
+  // as MediaInfo names it ("korean", "english"); empty for 자동 (media/audio_tracks.h).
+  std::string audiolanguage;
 
   SettingsChoices choices;  // what the options dialog shows
 

@@ -59,6 +59,16 @@ bool IsSubtitleClassText(const std::string& text) {
   return true;
 }
 
+bool IsAudioLanguageText(const std::string& text) {
+  bool letter = false;
+  for (char c : text) {
+    const bool alpha = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    letter = letter || alpha;
+    if (!(alpha || (c >= '0' && c <= '9') || c == ' ' || c == '-' || c == '(' || c == ')')) return false;
+  }
+  return letter && text.size() <= 40;
+}
+
 StartupSettings StartSettingsStore(const IniProfile& ini, const std::string& fonts_folder, PathStyle style) {
   return {fonts_folder + Separator(style),
           VideoExtensionList(ini.ReadString(kSettingsSection, "videofileext", kDefaultVideoExtensions))};
@@ -100,6 +110,8 @@ SettingsCheck LoadRecord(EncodeSettings& settings, EncoderPreset& preset, const 
   settings.subtitleclass = TrimBlanks(ini.ReadString(kSettingsSection, "subtitleclass", ""));
   settings.outputfolder = TrimBlanks(ini.ReadString(kSettingsSection, "outputfolder", ""));
   settings.keepsubfolders = ReadBool(ini, "keepsubfolders", false);
+  // Compared with the report's lower-cased names; a name no track has means 자동.
+  settings.audiolanguage = AsciiLower(TrimBlanks(ini.ReadString(kSettingsSection, "audiolanguage", "")));
 
   preset.framewidth = device.frame_width;
   preset.frameheight = device.frame_height;
@@ -150,7 +162,8 @@ std::vector<std::pair<std::string, std::string>> SavedKeys(const EncodeSettings&
           {"videofileext", settings.videofileext},
           {"subtitleclass", settings.subtitleclass},
           {"outputfolder", settings.outputfolder},
-          {"keepsubfolders", flag(settings.keepsubfolders)}};
+          {"keepsubfolders", flag(settings.keepsubfolders)},
+          {"audiolanguage", settings.audiolanguage}};
 }
 
 SettingsCheck SaveSettings(EncodeSettings& settings, EncoderPreset& preset, IniProfile& ini) {

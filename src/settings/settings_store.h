@@ -26,6 +26,10 @@ bool IsVideoExtensionText(const std::string& text);
 // and "_", up to 32 of them.
 bool IsSubtitleClassText(const std::string& text);
 
+// Whether a text names a language as MediaInfo writes it ("korean", "english (us)",
+// "serbo-croatian"): letters, digits, blanks, "-" and brackets, up to 40, at least one letter.
+bool IsAudioLanguageText(const std::string& text);
+
 // Start-up of the store, in every run mode: the fonts folder (with a trailing
 // separator) and the video extension list, read once and never again.
 StartupSettings StartSettingsStore(const IniProfile& ini, const std::string& fonts_folder, PathStyle style);

@@ -6,6 +6,7 @@
 #include "platform/text_encoding.h"
 #include "settings/devices.h"
 #include "session/session.h"
+#include "ui/file_information.h"
 #include "ui/job_texts.h"
 #include "ui/run_follower.h"
 
@@ -335,7 +336,7 @@ void MainWindowModel::WebPageClicked() { Open(kMakerWebPage); }
 void MainWindowModel::DoubleClicked() {
   const auto row = List().FirstSelected();
   if (!row) return;
-  const std::string report = session_.Probe(*row, progress_).facts.report;
+  const std::string report = FileInformationText(session_.Probe(*row, progress_).facts);
   Notify(&MainWindowView::RowsChanged);  // the probe may have noted a failure in the title
   if (view_) view_->ShowFileInformation(report);
 }

@@ -1,5 +1,6 @@
 #include "ui/options_dialog_model.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "base/text.h"
@@ -24,6 +25,7 @@ OptionsControls ControlsFromSettings(const EncodeSettings& settings) {
   controls.subtitleclass = settings.subtitleclass;
   controls.outputfolder = settings.outputfolder;
   controls.keepsubfolders = settings.keepsubfolders;
+  controls.audiolanguage = settings.audiolanguage;
   return controls;
 }
 
@@ -40,6 +42,7 @@ void TakeControls(EncodeSettings& settings, const OptionsControls& controls) {
   settings.subtitleclass = controls.subtitleclass;
   settings.outputfolder = TrimBlanks(controls.outputfolder);
   settings.keepsubfolders = controls.keepsubfolders;
+  settings.audiolanguage = controls.audiolanguage;
 }
 
 OptionsDialogModel::OptionsDialogModel(Session& session, OptionsServices services, std::function<void()> loaded)
@@ -71,7 +74,9 @@ void OptionsDialogModel::ShowLoadedSettings() {
   controls_.subtitleclass = shown.subtitleclass;
   controls_.outputfolder = shown.outputfolder;
   controls_.keepsubfolders = shown.keepsubfolders;
+  controls_.audiolanguage = shown.audiolanguage;
   ListSubtitleClasses();
+  ListAudioLanguages();
   if (loaded_) loaded_();
 }
 
@@ -153,6 +158,35 @@ void OptionsDialogModel::ListSubtitleClasses() {
     for (const std::string& known : subtitle_classes_) listed = listed || EqualsIgnoringAsciiCase(known, sami_class);
     if (!listed) subtitle_classes_.push_back(sami_class);
   }
+}
+
+void OptionsDialogModel::AudioLanguageChosen(int index) {
+  if (index >= 0 && index < static_cast<int>(audio_languages_.size()))
+    controls_.audiolanguage = audio_languages_[static_cast<std::size_t>(index)];
+}
+
+std::vector<std::string> OptionsDialogModel::AudioLanguageItems() const {
+  std::vector<std::string> items;
+  for (const std::string& language : audio_languages_) items.push_back(AudioLanguageItem(language));
+  return items;
+}
+
+int OptionsDialogModel::AudioLanguageIndex() const {
+  const auto found = std::find(audio_languages_.begin(), audio_languages_.end(), controls_.audiolanguage);
+  return found == audio_languages_.end() ? -1 : static_cast<int>(found - audio_languages_.begin());
+}
+
+void OptionsDialogModel::ListAudioLanguages() {
+  audio_languages_ = {"", "korean", "english"};
+  std::vector<std::string> offered{controls_.audiolanguage};
+  // The languages of the selected video's tracks, as the report names them.
+  if (const auto row = session_.List().FirstSelected()) {
+    const std::vector<std::string> in_file = session_.AudioLanguages(*row);
+    offered.insert(offered.end(), in_file.begin(), in_file.end());
+  }
+  for (const std::string& language : offered)
+    if (std::find(audio_languages_.begin(), audio_languages_.end(), language) == audio_languages_.end())
+      audio_languages_.push_back(language);
 }
 
 bool OptionsDialogModel::OkClicked() {

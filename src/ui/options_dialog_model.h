@@ -29,6 +29,7 @@ struct OptionsControls {
   std::string subtitleclass;  // the subtitle language's class, empty for 자동
   std::string outputfolder;   // the folder of the MP4s, as typed; empty for incoming
   bool keepsubfolders = false;
+  std::string audiolanguage;  // the sound track's language as the report names it, empty for 자동
 };
 
 // What a load puts into the controls.
@@ -55,6 +56,10 @@ class OptionsDialogModel {
   // What the dialog shows.
   const OptionsControls& Controls() const { return controls_; }
   std::string QualityText() const { return QualityDescription(controls_.qulity); }
+  // The sound language list: 자동, 한국어, 영어 and the other languages of the selected
+  // video's sound tracks, and the item of the chosen language.
+  std::vector<std::string> AudioLanguageItems() const;
+  int AudioLanguageIndex() const;
   const SubtitleListsView& SubtitleLists() const { return lists_view_; }
   // pnSubtitle, the size and font lists with their labels and cbColorSubtitle follow
   // cbSubtitle; cbSubtitle itself stays enabled.
@@ -85,6 +90,7 @@ class OptionsDialogModel {
   // "찾아보기…": the folder the user picks, when one is picked.
   void BrowseOutputFolderClicked(const std::optional<std::string>& picked);
   void KeepSubfoldersClicked(bool checked);
+  void AudioLanguageChosen(int index);
   // Saves and loads again; whether the dialog closes (not when the load refused the
   // settings). A video extension field that names no extensions, or anything else,
   // or an output folder given by no full path, is refused with a warning before
@@ -96,6 +102,7 @@ class OptionsDialogModel {
 
  private:
   void ShowLoadedSettings();
+  void ListAudioLanguages();
   void MakeColourRouteReady();
   void RefillSubtitleLists();
   void ListSubtitleClasses();
@@ -105,6 +112,7 @@ class OptionsDialogModel {
   std::function<void()> loaded_;
   SubtitleFontLists lists_;
   SubtitleListsView lists_view_;
+  std::vector<std::string> audio_languages_;  // the languages of the sound language list, in its order
   OptionsControls controls_;
   std::vector<std::string> subtitle_classes_;  // the classes of the language list, in its order
 };

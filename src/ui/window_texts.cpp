@@ -1,6 +1,7 @@
 #include "ui/window_texts.h"
 
 #include <iterator>
+#include <utility>
 
 #include "platform/text_encoding.h"
 #include "settings/devices.h"
@@ -129,6 +130,7 @@ std::string OptionsControlCaption(OptionsControl control) {
     case C::kOutputFolderLabel: return Utf8ToAnsi(u8"저장 폴더");
     case C::kOutputFolderBrowse: return Utf8ToAnsi(u8"찾아보기…");
     case C::kKeepSubfolders: return Utf8ToAnsi(u8"하위 폴더 구조 유지");
+    case C::kAudioLanguageLabel: return Utf8ToAnsi(u8"음성 언어");
     case C::kOk: return OkCaption();
     case C::kCancel: return CancelCaption();
     default: return {};
@@ -172,6 +174,19 @@ std::string SubtitleClassItem(const std::string& sami_class) {
   if (EqualsIgnoringAsciiCase(sami_class, "KRCC")) return Utf8ToAnsi(u8"한국어");
   if (EqualsIgnoringAsciiCase(sami_class, "ENCC")) return Utf8ToAnsi(u8"영어");
   return sami_class;
+}
+
+std::string LanguageName(const std::string& language) {
+  static const std::pair<const char*, const char*> names[] = {
+      {"korean", u8"한국어"},   {"english", u8"영어"},  {"japanese", u8"일본어"},  {"chinese", u8"중국어"},
+      {"french", u8"프랑스어"}, {"german", u8"독일어"}, {"spanish", u8"스페인어"}, {"russian", u8"러시아어"}};
+  for (const auto& [english, korean] : names)
+    if (language == english) return Utf8ToAnsi(korean);
+  return language;
+}
+
+std::string AudioLanguageItem(const std::string& language) {
+  return language.empty() ? Utf8ToAnsi(u8"자동") : LanguageName(language);
 }
 
 std::string QualityDescription(int selection) {

@@ -136,6 +136,9 @@ enum class OptionsControl {
   kKeepSubfolders,  // whether a folder added keeps its subfolders there
   kOk,              // Button1
   kCancel,          // the Linux dialog's way out without saving
+
+  kAudioLanguageLabel,  // the language of the sound track taken from a video with several, and its label
+  kAudioLanguage,
 };
 
 std::string OptionsCaption();
@@ -150,6 +153,10 @@ std::vector<std::string> PlatformItems();
 // What the subtitle language list shows for a SAMI class: 자동 for none, the language
 // of the usual Korean and English classes, or the class name as it is.
 std::string SubtitleClassItem(const std::string& sami_class);
+// A language as the report names it ("korean"), in Korean for the common ones, else as it is.
+std::string LanguageName(const std::string& language);
+// What the sound language list shows for a language: 자동 for none, else its LanguageName.
+std::string AudioLanguageItem(const std::string& language);
 // The description under cbQulity for a selection; no selection reads as "low".
 std::string QualityDescription(int selection);
 

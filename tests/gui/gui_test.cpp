@@ -176,6 +176,7 @@ TEST_F(GuiTest, TheOptionsDialogShowsItsModelAndPassesOnEveryEvent) {
   choose(C::kQuality, 0);
   EXPECT_EQ(ControlText(Control(C::kQualityText)), QualityDescription(0));
   choose(C::kSubtitleClass, 2);
+  choose(C::kAudioLanguage, 2);
   choose(C::kPlatform, 2);
   EXPECT_FALSE(IsWindowEnabled(Control(C::kDisplay2)));  // the phone has no screen fit
   choose(C::kPlatform, 0);
@@ -186,8 +187,8 @@ TEST_F(GuiTest, TheOptionsDialogShowsItsModelAndPassesOnEveryEvent) {
   SetWindowTextW(Control(C::kVideoExts), L"avi, xyz");
   Click(C::kOk);
   const std::string ini = NativeFileSystem().ReadWholeFile(temp / "MP4.ini").value_or("");
-  for (const char* line :
-       {"needsubtitle=0", "qulity=0", "display=2", "subtitlesync=1", "videofileext=avi, xyz", "subtitleclass=ENCC"})
+  for (const char* line : {"needsubtitle=0", "qulity=0", "display=2", "subtitlesync=1", "videofileext=avi, xyz",
+                           "subtitleclass=ENCC", "audiolanguage=english"})
     EXPECT_NE(ini.find(line), std::string::npos) << line << "\n" << ini;
 }
 

@@ -318,6 +318,38 @@ TEST_F(JobScriptTest, TheSubtitleFileAndRouteDecideTheCopyTheOptionsAndTheDrawin
   EXPECT_EQ(files_.files.at("D:\\Conv\\temp\\qv1A2B.smi"), "<SYNC Start=1><P Class=ENCC>E\r\n");
 }
 
+// A video with two sound tracks: the encodes that read the video itself take the chosen
+// one, and the check is told which (with one track the scripts stay as the golden ones).
+TEST_F(JobScriptTest, AVideoWithSeveralSoundTracksIsEncodedAndCheckedWithTheChosenOne) {
+  facts_.audio_tracks = {{0, "english", "aac lc", "", "", true, false}, {1, "korean", "ac-3", "", "", false, false}};
+  // Each encode's -aid, the main encode's input last, then the check's.
+  const auto aids = [this] {
+    Build();
+    std::string seen;
+    const std::string script = files_.files.at("D:\\Conv\\batch\\Holiday.bat");
+    for (std::size_t at = script.find("-noodml"); at != std::string::npos; at = script.find("-noodml", at + 1)) {
+      const std::string line = script.substr(at, script.find('\r', at) - at);
+      const std::size_t aid = line.find(" -aid ");
+      const std::size_t input_end = line.find('"', line.find('"') + 1);
+      seen += (aid == std::string::npos ? "-" : line.substr(aid + 6, 1)) + " " + line.substr(input_end - 4, 4) + "; ";
+    }
+    const std::size_t check = script.find("-check");
+    return seen + script.substr(check, script.find('"', check) - check - 1);
+  };
+  const std::tuple<std::string, bool, bool, std::string> cases[] = {
+      {"", false, false, "1 .avi; -check -aid 1"},  // 자동: the Korean one over the default
+      {"english", false, false, "0 .avi; -check -aid 0"},
+      {"english", true, false, "0 .avs; -check -aid 0"},
+      {"", false, true, "1 .avi; - .avi; -check -aid 1"},  // the first pass, then its one track
+      {"english", true, true, "0 .avi; - .avs; -check -aid 0"}};
+  for (const auto& [language, colour, sync, expected] : cases) {
+    settings_.audiolanguage = language;
+    settings_.colorsubtitle = colour;
+    settings_.subtitlesync = sync;
+    EXPECT_EQ(aids(), expected) << language << colour << sync;
+  }
+}
+
 // Every file the steps of a job name in temp and incoming, on every device, with every
 // kind of subtitle and on every route, is the video's own or known as its build's by the
 // clearing of ended jobs, and so is the partial file a tool writes in its place.

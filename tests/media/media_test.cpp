@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "common/workspace.h"
+#include "media/audio_tracks.h"
 #include "media/list_commands.h"
 #include "media/media_probe.h"
 #include "media/mediainfo_library.h"
@@ -105,6 +106,43 @@ TEST(MediaInfoReport, ListsTheSoundAndSubtitleTracks) {
   };
   EXPECT_EQ(shown(facts.audio_tracks), "0[english|aac lc|||d]1[korean|||director: commentary|]");
   EXPECT_EQ(shown(facts.subtitle_tracks), "0[|pgs|s_hdmv/pgs||f]");
+}
+
+// Tracks as "<language>", "-" for an untold one, "*" after the default, apart by blanks.
+std::vector<MediaTrack> Tracks(const std::string& spec) {
+  std::vector<MediaTrack> tracks;
+  std::istringstream words(spec);
+  for (std::string word; words >> word;) {
+    MediaTrack& track = tracks.emplace_back();
+    track.ordinal = static_cast<int>(tracks.size()) - 1;
+    track.default_track = word.back() == '*';
+    track.language = word == "-" || word == "-*" ? "" : word.substr(0, word.size() - track.default_track);
+  }
+  return tracks;
+}
+
+TEST(AudioTracks, TheChosenLanguageElseKoreanElseTheDefaultElseTheFirst) {
+  const struct {
+    const char* tracks;
+    const char* language;
+    int chosen;
+  } cases[] = {
+      {"english* korean", "", 1},         // 자동: Korean over the default
+      {"english korean korean", "", 1},   // the first Korean one
+      {"english japanese*", "", 1},       // no Korean: the default
+      {"english japanese", "", 0},        // nothing marked: the first
+      {"- -*", "", 1},                    // untold languages
+      {"english* korean", "english", 0},  // named
+      {"korean english english", "english", 1},
+      {"english* korean", "french", 1},  // a language the video lacks: as 자동
+      {"english japanese*", "french", 1},
+      {"english", "korean", 0},
+      {"", "", 0},  // no tracks listed
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ChosenAudioTrack(Tracks(c.tracks), c.language), c.chosen) << c.tracks << " / " << c.language;
+  EXPECT_EQ(AudioLanguages(Tracks("english - korean* english japanese")),
+            (std::vector<std::string>{"english", "korean", "japanese"}));
 }
 
 TEST(TrackSummary, ReadsLengthAndTrackCounts) {

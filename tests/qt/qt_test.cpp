@@ -121,6 +121,7 @@ class QtWindowsTest : public QObject {
     QVERIFY(!w.Control<QGroupBox>(OptionsControl::kDisplayGroup)->isEnabled());
     emit w.Control<QComboBox>(OptionsControl::kPlatform)->activated(0);
     emit w.Control<QComboBox>(OptionsControl::kSubtitleClass)->activated(2);
+    emit w.Control<QComboBox>(OptionsControl::kAudioLanguage)->activated(2);
     w.Control<QRadioButton>(OptionsControl::kDisplay2)->click();
     auto* extensions = w.Control<QLineEdit>(OptionsControl::kVideoExts);
     extensions->selectAll();
@@ -128,9 +129,9 @@ class QtWindowsTest : public QObject {
     QTest::mouseClick(w.Control<QPushButton>(OptionsControl::kOk), Qt::LeftButton);
     QVERIFY(!options.isVisible());
     std::string saved;
-    for (const char* key : {"display", "needsubtitle", "videofileext", "subtitleclass"})
+    for (const char* key : {"display", "needsubtitle", "videofileext", "subtitleclass", "audiolanguage"})
       saved += w.program->ini->ReadString("default", key, "") + ";";
-    QCOMPARE(saved, std::string("2;0;avi,xyz;ENCC;"));
+    QCOMPARE(saved, std::string("2;0;avi,xyz;ENCC;english;"));
   }
 
   // The files named on the command line are listed as the window opens, relative ones too.

@@ -88,7 +88,8 @@ TEST_F(SettingsTest, LoadDerivesThePresetsTheSizeAndFontPairsAndTheVideoList) {
 TEST_F(SettingsTest, SaveWritesOnlyTheKeysTheUserChangedAndReloads) {
   Load(
       "qulity=7\r\nplatform=5\r\naudiosync=5\r\nsubtitlesync=-1\r\nneedsubtitle=no\r\ncolorsubtitle=yes\r\n"
-      "subtitleclass= ENCC \r\nfontname=Gulim.TTC,Gulim\r\n");
+      "subtitleclass= ENCC \r\nfontname=Gulim.TTC,Gulim\r\naudiolanguage= Korean \r\n");
+  EXPECT_EQ(settings_.audiolanguage, "korean");  // as the report names it
   // Every key the user did not change stays byte for byte, in whatever form it has.
   settings_.choices.display = 2;
   settings_.plainsizeindex = 5;
@@ -96,22 +97,23 @@ TEST_F(SettingsTest, SaveWritesOnlyTheKeysTheUserChangedAndReloads) {
   settings_.outputfolder = "D:\\MP4";
   ASSERT_EQ(SaveSettings(settings_, preset_, *ini_), SettingsCheck::kAccepted);
   std::string saved;
-  for (const char* key :
-       {"audiosync", "subtitlesync", "fontsize", "display", "qulity", "platform", "noresizefor43scale", "fontname",
-        "needsubtitle", "colorsubtitle", "title", "videofileext", "subtitleclass", "outputfolder", "keepsubfolders"})
+  for (const char* key : {"audiosync", "subtitlesync", "fontsize", "display", "qulity", "platform",
+                          "noresizefor43scale", "fontname", "needsubtitle", "colorsubtitle", "title", "videofileext",
+                          "subtitleclass", "outputfolder", "keepsubfolders", "audiolanguage"})
     saved += std::string(key) + "=" + Saved(key) + ";";
   EXPECT_EQ(saved,
             "audiosync=5;subtitlesync=-1;fontsize=5,7;display=2;qulity=7;platform=5;noresizefor43scale=absent;"
             "fontname=Gulim.TTC,Gulim;needsubtitle=no;colorsubtitle=yes;title=absent;videofileext=absent;"
-            "subtitleclass=ENCC;outputfolder=D:\\MP4;keepsubfolders=absent;");
+            "subtitleclass=ENCC;outputfolder=D:\\MP4;keepsubfolders=absent;audiolanguage=Korean;");
   EXPECT_EQ(Loaded(),
             "lavc 300/64 23fps 320x240 mode0 sizes 5,7=7 C:\\WINDOWS\\Fonts\\gulim.ttc|gulim " + kVideos);  // reloaded
   // Another process changes two keys meanwhile; the next save writes only this one's change.
   OpenIniProfile(temp_ / "MP4.ini")->WriteString("default", "qulity", "1");
   OpenIniProfile(temp_ / "MP4.ini")->WriteString("default", "audiosync", "yes");
   settings_.choices.display = 1;
+  settings_.audiolanguage.clear();  // 자동
   ASSERT_EQ(SaveSettings(settings_, preset_, *ini_), SettingsCheck::kAccepted);
-  EXPECT_EQ(Saved("display") + Saved("qulity") + Saved("audiosync"), "11yes");
+  EXPECT_EQ(Saved("display") + Saved("qulity") + Saved("audiosync") + Saved("audiolanguage"), "11yes");
 }
 
 // The last item of each list and the one past it: that one is shown as no item, and a

@@ -9,6 +9,8 @@
 // queues of run scripts in tests/runs and tests/e2e.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "media/mediainfo_library.h"
 #include "media/mediainfo_report.h"
 #include "platform/child_processes.h"
@@ -62,6 +64,16 @@ class ConversionTest : public ::testing::Test {
     std::filesystem::rename(FsPathOf(run.mp4), FsPathOf(sources_ / name));
     return sources_ / name;
   }
+  // The program's own SSA writer and AviSynth script for the colour route, as the window's jobs write them.
+  AvsScriptWriter ColourScripts(const JobSettings& job) {
+    return [this, &job](const std::string& path, const std::string& job_name, const FoundSubtitle& subtitle,
+                        const std::string& source, const SsaStyleMetrics& m) {
+      WriteAvsScript(NativeFileSystem(), app_->Work(), app_->Work().Bin() + Separator(kNativePathStyle), path,
+                     {subtitle, job.settings.subtitleclass},
+                     SsaStyleFor(job.settings, job.preset, m.font_size, m.margin_v, m.play_res_y), colours_, source,
+                     job_name);
+    };
+  }
   // The bottom band of a 480x320 picture, where the subtitles are.
   static std::vector<unsigned char> Bottom(const std::string& mp4, double seconds) {
     return FrameRegion(mp4, seconds, 0, 220, 480, 100);
@@ -70,6 +82,7 @@ class ConversionTest : public ::testing::Test {
   std::optional<ToolAppDir> app_;  // made once FFmpeg is known to be there
   std::string video_ = sources_ / (kName + ".avi");
   MediaFacts facts_;
+  ColourTable colours_;
 };
 
 // White, without the colours of its font tags (the colour route draws those, below).
@@ -100,16 +113,7 @@ TEST_F(ConversionTest, TheColourRouteDrawsTheSsaFileOfTheAviSynthScriptInTheChos
   JobSettings job = PresetSettings();
   job.settings.needsubtitle = job.settings.colorsubtitle = true;
   job.preset.subtitlefontsize = 26;
-  // The program's own SSA writer and AviSynth script, as the window's jobs write them.
-  ColourTable colours;
-  const AvsScriptWriter write_avs = [&](const std::string& path, const std::string& job_name,
-                                        const FoundSubtitle& subtitle, const std::string& source,
-                                        const SsaStyleMetrics& m) {
-    WriteAvsScript(NativeFileSystem(), app_->Work(), app_->Work().Bin() + Separator(kNativePathStyle), path,
-                   {subtitle, job.settings.subtitleclass},
-                   SsaStyleFor(job.settings, job.preset, m.font_size, m.margin_v, m.play_res_y), colours, source,
-                   job_name);
-  };
+  const AvsScriptWriter write_avs = ColourScripts(job);
   // The chosen face by its Korean name ("나눔명조"), found for a code page 949 subtitle.
   job.settings.fontface = Utf8ToAnsi("\xEB\x82\x98\xEB\x88\x94\xEB\xAA\x85\xEC\xA1\xB0");
   const std::string mp4 = Encode(job, "colour.mp4", write_avs);
@@ -119,6 +123,67 @@ TEST_F(ConversionTest, TheColourRouteDrawsTheSsaFileOfTheAviSynthScriptInTheChos
   job.settings.fontface = Utf8ToAnsi("\xEB\x82\x98\xEB\x88\x94\xEA\xB3\xA0\xEB\x94\x95");  // "나눔고딕"
   // A face that is not found falls back to the same font for both: no difference at all.
   EXPECT_GT(MeanDifference(Bottom(Encode(job, "gothic.mp4", write_avs), 0.8), Bottom(mp4, 0.8)), 1.0);
+}
+
+// A drama with an English sound track, marked default, and a Korean one (440 and 880 Hz),
+// as MediaInfo reads it: 자동 takes the Korean one, "english" the English one, on the
+// plain route, on the sync route (whose first pass takes it) and on the colour route
+// (whose AviSynth script opens the video).
+TEST_F(ConversionTest, TheSoundTrackIsTheOneOfTheChosenLanguage) {
+  const std::unique_ptr<MediaInfoLibrary> library =
+      LoadMediaInfoLibrary(AppDirFromExecutable(ExecutablePath(), kNativePathStyle), NativeFileSystem());
+  ASSERT_EQ(library->Problem(), MediaInfoProblem::kNone);
+  video_ = sources_ / "drama.mkv";
+  RunFfmpeg({"-f",
+             "lavfi",
+             "-i",
+             "color=c=0x303030:size=320x240:rate=25:duration=2",
+             "-f",
+             "lavfi",
+             "-i",
+             "sine=frequency=440:duration=2",
+             "-f",
+             "lavfi",
+             "-i",
+             "sine=frequency=880:duration=2",
+             "-map",
+             "0",
+             "-map",
+             "1",
+             "-map",
+             "2",
+             "-c:v",
+             "mpeg4",
+             "-c:a",
+             "aac",
+             "-metadata:s:a:0",
+             "language=eng",
+             "-metadata:s:a:1",
+             "language=kor",
+             "-disposition:a:0",
+             "default",
+             "-disposition:a:1",
+             "0",
+             video_});
+  NativeFileSystem().ReplaceWholeFile(sources_ / "drama.smi",
+                                      "<SAMI><BODY><SYNC Start=0><P Class=KRCC>" + kKoreanCp949 + "</SAMI>\r\n");
+  facts_ = ParseMediaInfoReport(library->Inform(video_));
+  ASSERT_EQ(facts_.audio_tracks.size(), 2u) << facts_.report;
+  const std::tuple<const char*, bool, bool, int> cases[] = {{"", false, false, 880},
+                                                            {"english", false, false, 440},
+                                                            {"english", true, false, 440},
+                                                            {"english", false, true, 440},
+                                                            {"", true, true, 880}};
+  int made = 0;
+  for (const auto& [language, sync, colour, pitch] : cases) {
+    JobSettings job = PresetSettings();
+    job.settings.audiolanguage = language;
+    job.settings.subtitlesync = sync;
+    job.settings.needsubtitle = job.settings.colorsubtitle = colour;
+    const std::string mp4 =
+        Encode(job, "drama" + std::to_string(++made) + ".mp4", colour ? ColourScripts(job) : nullptr);
+    EXPECT_NEAR(Pitch(mp4), pitch, 120) << language << sync << colour;
+  }
 }
 
 #ifdef _WIN32

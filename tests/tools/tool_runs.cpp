@@ -117,6 +117,27 @@ MediaReport Probe(const std::string& path) {
   return r;
 }
 
+namespace {
+
+// The data of the chunks of an AVI's "movi" list whose id ends in `kind` ("db", "dc",
+// "wb"), the first one only or all of them.
+std::string AviChunks(const std::string& avi, const std::string& kind, bool first_only) {
+  std::string data;
+  for (std::size_t at = avi.find("movi"); at != std::string::npos && at + 8 <= avi.size();) {
+    const std::string id = avi.substr(at, 4);
+    std::size_t size = 0;
+    for (int k = 3; k >= 0; --k) size = size << 8 | static_cast<unsigned char>(avi[at + 4 + k]);
+    if (id.substr(2) == kind) {
+      data += avi.substr(at + 8, size);
+      if (first_only) break;
+    }
+    at = id == "movi" ? at + 4 : at + 8 + size + (size & 1);
+  }
+  return data;
+}
+
+}  // namespace
+
 std::vector<unsigned char> FrameRegion(const std::string& path, double seconds, int x, int y, int width, int height) {
   width -= width % 4;
   const std::string crop =
@@ -127,18 +148,28 @@ std::vector<unsigned char> FrameRegion(const std::string& path, double seconds, 
        Words("-frames:v 1 -vf crop=" + crop + " -an -c:v rawvideo -pix_fmt bgr24 -f avi pipe:1"))
     argv.push_back(word);
   const std::string avi = RunProgram(argv).output;
-  // Its first frame's chunk, after the "movi" list's.
-  std::string frame;
-  for (std::size_t at = avi.find("movi"); at != std::string::npos && at + 8 <= avi.size() && frame.empty();) {
-    const std::string id = avi.substr(at, 4);
-    std::size_t size = 0;
-    for (int k = 3; k >= 0; --k) size = size << 8 | static_cast<unsigned char>(avi[at + 4 + k]);
-    if (id == "00db" || id == "00dc") frame = avi.substr(at + 8, size);
-    at = id == "movi" ? at + 4 : at + 8 + size + (size & 1);
-  }
+  std::string frame = AviChunks(avi, "dc", true);
+  if (frame.empty()) frame = AviChunks(avi, "db", true);
   std::vector<unsigned char> rgb(frame.begin(), frame.end());
   for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) std::swap(rgb[i], rgb[i + 2]);
   return rgb;
+}
+
+double Pitch(const std::string& path) {
+  // 16-bit mono samples in an AVI, which every FFmpeg build here can write; half its
+  // zero crossings a second.
+  std::vector<std::string> argv{FfmpegProgram(), "-v", "error", "-nostdin", "-ss", "0.5", "-t", "1", "-i", path};
+  for (const std::string& word : Words("-map 0:a:0 -ac 1 -ar 48000 -c:a pcm_s16le -f avi pipe:1")) argv.push_back(word);
+  const std::string samples = AviChunks(RunProgram(argv).output, "wb", false);
+  int crossings = 0;
+  bool below = false;
+  for (std::size_t i = 0; i + 1 < samples.size(); i += 2) {
+    const auto sample = static_cast<std::int16_t>(static_cast<unsigned char>(samples[i]) |
+                                                  static_cast<unsigned char>(samples[i + 1]) << 8);
+    crossings += i > 0 && (sample < 0) != below;
+    below = sample < 0;
+  }
+  return samples.empty() ? 0 : crossings / 2.0 / (static_cast<double>(samples.size()) / 2 / 48000);
 }
 
 int CountPixels(const std::vector<unsigned char>& rgb, bool (*test)(int r, int g, int b)) {

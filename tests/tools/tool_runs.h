@@ -65,6 +65,10 @@ inline bool IsWhite(int r, int g, int b) { return r > 200 && g > 200 && b > 200;
 inline bool IsRed(int r, int g, int b) { return r > 150 && g < 90 && b < 90; }
 inline bool IsBlue(int r, int g, int b) { return b > 150 && r < 90 && g < 90; }
 
+// The pitch of the first sound track from half a second on, for a second, in Hz: half its
+// zero crossings a second.
+double Pitch(const std::string& path);
+
 // Every packet of the first two streams as ffprobe lists it, stream after stream: timestamps, duration, size,
 // key-frame flag and a hash of the bytes, a line each.
 std::string PacketList(const std::string& path);

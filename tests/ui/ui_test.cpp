@@ -11,6 +11,7 @@
 #include "settings/settings_store.h"
 #include "support/program_folder.h"
 #include "ui/main_window_model.h"
+#include "ui/file_information.h"
 #include "ui/notices.h"
 #include "ui/options_dialog_model.h"
 #include "ui/job_texts.h"
@@ -550,6 +551,34 @@ TEST_F(OptionsDialogModelTest, TheLanguageListOffersTheSelectedVideosClasses) {
   model->SubtitleClassChosen(3);
   EXPECT_TRUE(model->OkClicked());
   EXPECT_EQ(Saved("subtitleclass") + Saved("platform"), "JPCC2");
+}
+
+// The sound languages of the selected video, named in Korean where common; the file's
+// information lists its tracks with them.
+TEST_F(OptionsDialogModelTest, TheSoundLanguageListOffersTheSelectedVideosLanguages) {
+  Create("audiolanguage=English\r\n");
+  const auto languages = [this] {
+    std::string shown;
+    for (const std::string& item : model->AudioLanguageItems()) shown += AnsiToUtf8(item) + ";";
+    return shown + " [" + std::to_string(model->AudioLanguageIndex()) + "]";
+  };
+  EXPECT_EQ(languages(), u8"자동;한국어;영어; [2]");
+  const std::string drama = Video("drama.mkv");
+  library.reports[drama] +=
+      "\nAudio #1\nFormat : AC-3\nLanguage : Japanese\nDefault : Yes\n\nAudio #2\nLanguage : Korean\n\n"
+      "Audio #3\nTitle : Commentary\nLanguage : Thai\n\nText\nFormat : UTF-8\nLanguage : Korean\nForced : Yes\n";
+  session->List().AddVideo(drama);
+  session->List().SetSelected(0, true);
+  model->Load();
+  EXPECT_EQ(languages(), u8"자동;한국어;영어;일본어;thai; [2]");
+  model->AudioLanguageChosen(4);
+  EXPECT_TRUE(model->OkClicked());
+  EXPECT_EQ(Saved("audiolanguage"), "thai");
+  const std::string shown = AnsiToUtf8(FileInformationText(session->Probe(0).facts)),
+                    tracks =
+                        u8"음성 트랙\r\n  1. 일본어, ac-3, 기본\r\n  2. 한국어\r\n  3. thai, \"commentary\"\r\n"
+                        u8"자막 트랙\r\n  1. 한국어, utf-8, 강제\r\n\r\nvideo\r\n";
+  EXPECT_EQ(shown.substr(0, tracks.size()), tracks);
 }
 
 TEST_F(OptionsDialogModelTest, FontListsShowTheInstalledFontsAndAPickIsSavedAsFileOrFace) {

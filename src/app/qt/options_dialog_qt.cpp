@@ -133,6 +133,9 @@ OptionsDialogQt::OptionsDialogQt(OptionsDialogModel& model, QWidget* parent) : Q
   add_combo(C::kSubtitleClass, language_row, {}, &OptionsDialogModel::SubtitleClassChosen);
   language_row->addStretch(1);
   layout->addLayout(language_row);
+  // The sound's language on the same row, on its right.
+  language_row->addWidget(Add(C::kAudioLanguageLabel, new QLabel(Caption(C::kAudioLanguageLabel))));
+  add_combo(C::kAudioLanguage, language_row, {}, &OptionsDialogModel::AudioLanguageChosen);
   auto* output_row = new QHBoxLayout;
   output_row->addWidget(Add(C::kOutputFolderLabel, new QLabel(Caption(C::kOutputFolderLabel))));
   auto* output = Add(C::kOutputFolder, new QLineEdit);
@@ -221,6 +224,7 @@ void OptionsDialogQt::Render() {
   auto* output = static_cast<QLineEdit*>(Control(C::kOutputFolder));
   if (output->text() != ToQt(shown.outputfolder)) output->setText(ToQt(shown.outputfolder));
   check(C::kKeepSubfolders, shown.keepsubfolders);
+  Fill(combo(C::kAudioLanguage), model_.AudioLanguageItems(), model_.AudioLanguageIndex());
   const SubtitleListsView& lists = model_.SubtitleLists();
   Fill(combo(C::kFontSize), lists.sizes, lists.size_index);
   Fill(combo(C::kFonts), lists.fonts, lists.font_index);

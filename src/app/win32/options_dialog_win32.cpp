@@ -60,6 +60,9 @@ const ControlPlan kControls[] = {
     {C::kOutputFolder, L"EDIT", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 108, 481, 296, 21},
     {C::kOutputFolderBrowse, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 410, 480, 83, 23},
     {C::kKeepSubfolders, L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 108, 508, 385, 21},
+    // On the subtitle language's row, on its right.
+    {C::kAudioLanguageLabel, L"STATIC", SS_LEFT, 276, 454, 64, 17},
+    {C::kAudioLanguage, WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 343, 451, 150, 200},
     {C::kOk, L"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, 218, 546, 81, 25},
 };
 
@@ -143,6 +146,7 @@ void OptionsDialog::Render() {
   if (ControlText(Control(C::kOutputFolder)) != shown.outputfolder)
     SetControlText(Control(C::kOutputFolder), shown.outputfolder);
   SetChecked(C::kKeepSubfolders, shown.keepsubfolders);
+  FillDropDown(Control(C::kAudioLanguage), model_.AudioLanguageItems(), model_.AudioLanguageIndex());
   const SubtitleListsView& lists = model_.SubtitleLists();
   FillDropDown(Control(C::kFontSize), lists.sizes, lists.size_index);
   FillDropDown(Control(C::kFonts), lists.fonts, lists.font_index);
@@ -209,6 +213,9 @@ void OptionsDialog::OnCommand(OptionsControl control, int code) {
     }
     case C::kKeepSubfolders:
       if (clicked) model_.KeepSubfoldersClicked(Checked(control));
+      break;
+    case C::kAudioLanguage:
+      if (chosen) model_.AudioLanguageChosen(Selection(control));
       break;
     case C::kOk:
       if (clicked) closed_ = model_.OkClicked();
