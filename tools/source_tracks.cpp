@@ -1,0 +1,271 @@
+#include "source_tracks.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <map>
+#include <sstream>
+
+#include "platform/child_processes.h"
+
+namespace clipvane::tools {
+namespace {
+
+using Fields = std::map<std::string, std::string>;
+
+// A number of ffprobe's, or nothing for "N/A" and the like.
+std::optional<double> Number(const Fields& fields, const std::string& key) {
+  const auto found = fields.find(key);
+  if (found == fields.end() || found->second.empty()) return std::nullopt;
+  char* end = nullptr;
+  const double value = std::strtod(found->second.c_str(), &end);
+  if (end == found->second.c_str() || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+struct StreamsReport {
+  Fields format;
+  std::vector<Fields> streams;
+};
+
+StreamsReport ReadReport(const std::string& text) {
+  StreamsReport report;
+  Fields* section = nullptr;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line == "[STREAM]") section = &report.streams.emplace_back();
+    else if (line == "[FORMAT]") section = &report.format;
+    else if (!line.empty() && line[0] == '[') section = nullptr;
+    else if (const std::size_t equals = line.find('='); section && equals != std::string::npos)
+      (*section)[line.substr(0, equals)] = line.substr(equals + 1);
+  }
+  return report;
+}
+
+// The first picture stream's and the chosen sound stream's fields, by their kind's order.
+const Fields* NthOfKind(const StreamsReport& report, const std::string& kind, int nth) {
+  for (const Fields& stream : report.streams) {
+    const auto type = stream.find("codec_type");
+    if (type != stream.end() && type->second == kind && nth-- == 0) return &stream;
+  }
+  return nullptr;
+}
+
+// Formats whose timestamps may start again or jump within one file: recordings of
+// broadcasts and discs, and such files joined end to end.
+bool TimestampsMayJump(const StreamsReport& report) {
+  const auto name = report.format.find("format_name");
+  if (name == report.format.end()) return false;
+  for (const char* format : {"mpegts", "mpegtsraw", "mpeg", "mpegvideo"})
+    if (name->second == format) return true;
+  return false;
+}
+
+SourceTrack TrackOf(const Fields* stream, double file_start) {
+  SourceTrack track;
+  if (!stream) return track;
+  track.present = true;
+  track.start = Number(*stream, "start_time").value_or(file_start) - file_start;
+  // Matroska tells no track's length (its DURATION tag is where the track ends, as some
+  // muxers write it, or how long it lasts, as others do): its packets tell.
+  track.seconds = Number(*stream, "duration").value_or(0);
+  return track;
+}
+
+// The packets of the stream of this index, in file order, from compact lines.
+std::vector<PacketTime> PacketsOf(const std::string& lines_text, const std::string& index) {
+  std::vector<PacketTime> packets;
+  std::istringstream lines(lines_text);
+  for (std::string line; std::getline(lines, line);) {
+    Fields fields;
+    std::istringstream parts(line);
+    for (std::string part; std::getline(parts, part, '|');)
+      if (const std::size_t equals = part.find('='); equals != std::string::npos)
+        fields[part.substr(0, equals)] = part.substr(equals + 1);
+    if (fields["stream_index"] != index) continue;
+    const std::optional<double> time =
+        Number(fields, "dts_time") ? Number(fields, "dts_time") : Number(fields, "pts_time");
+    if (time) packets.push_back({*time, Number(fields, "duration_time").value_or(0)});
+  }
+  return packets;
+}
+
+std::optional<std::string> FfprobeReport(const std::vector<std::string>& args) {
+  std::vector<std::string> argv{ProgramBesideThisOne("ffprobe"), "-v", "error"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return CaptureOutput(argv);
+}
+
+}  // namespace
+
+double SegmentedLength(const std::vector<PacketTime>& packets) {
+  // A run ends where the clock goes back by more than a reordered picture could take
+  // it, or jumps ahead by more than the encoder itself would take for a gap (its
+  // default threshold for such formats, 10 s).
+  double total = 0, first = 0, end = 0, previous = 0, spacing = 0;
+  bool open = false;
+  for (const PacketTime& packet : packets) {
+    const bool breaks = !open || packet.time < previous - 0.5 || packet.time > end + 10;
+    if (breaks) {
+      if (open) total += end - first;
+      first = packet.time;
+      end = packet.time;
+      open = true;
+    } else if (packet.time > previous) {
+      spacing = packet.time - previous;
+    }
+    first = std::min(first, packet.time);
+    end = std::max(end, packet.time + (packet.duration > 0 ? packet.duration : spacing));
+    previous = packet.time;
+  }
+  return open ? total + end - first : 0;
+}
+
+double ConvertedSource::Seconds() const {
+  if (!picture.present || picture.seconds <= 0) return 0;
+  double seconds = picture.seconds;
+  if (sound.present && sound.seconds > 0) seconds = std::max(seconds, sound.start - picture.start + sound.seconds);
+  return seconds;
+}
+
+ConvertedSource ReadConvertedSource(const std::string& streams_report, const std::string& packet_lines, PacketSpan span,
+                                    int sound_track) {
+  const StreamsReport report = ReadReport(streams_report);
+  ConvertedSource source;
+  source.read = !report.streams.empty();
+  const double file_start = Number(report.format, "start_time").value_or(0);
+  const Fields* picture = NthOfKind(report, "video", 0);
+  const Fields* sound = NthOfKind(report, "audio", sound_track);
+  source.picture = TrackOf(picture, file_start);
+  source.sound = TrackOf(sound, file_start);
+  if (packet_lines.empty()) return source;
+  for (auto [fields, track] : {std::pair{picture, &source.picture}, {sound, &source.sound}}) {
+    const auto index = fields ? fields->find("index") : Fields::const_iterator{};
+    if (!fields || index == fields->end()) continue;
+    const std::vector<PacketTime> packets = PacketsOf(packet_lines, index->second);
+    if (packets.empty()) continue;
+    if (span == PacketSpan::kWhole) {
+      track->seconds = SegmentedLength(packets);
+    } else {
+      double end = 0;
+      for (const PacketTime& packet : packets) end = std::max(end, packet.time + packet.duration);
+      track->seconds = end - (track->start + file_start);
+    }
+  }
+  return source;
+}
+
+ConvertedSource ProbeConvertedSource(const std::string& video, int sound_track) {
+  const std::optional<std::string> report = FfprobeReport(
+      {"-show_entries", "format=format_name,start_time,duration:stream=index,codec_type,start_time,duration", video});
+  if (!report) return {};
+  const std::vector<std::string> packets = {"-show_entries", "packet=stream_index,pts_time,dts_time,duration_time",
+                                            "-of", "compact=p=0"};
+  const auto scan = [&](const std::vector<std::string>& from) {
+    std::vector<std::string> args = packets;
+    args.insert(args.end(), from.begin(), from.end());
+    args.push_back(video);
+    return FfprobeReport(args).value_or("");
+  };
+  // Every packet is read only where timestamps may start again: a long recording costs
+  // a whole read of the file. A track that does not tell its length is read from a
+  // minute before the file's end, where it ends, unless it ended before that.
+  if (TimestampsMayJump(ReadReport(*report)))
+    return ReadConvertedSource(*report, scan({}), PacketSpan::kWhole, sound_track);
+  ConvertedSource source = ReadConvertedSource(*report, "", PacketSpan::kWhole, sound_track);
+  const auto unknown = [](const SourceTrack& track) { return track.present && track.seconds <= 0; };
+  if (!unknown(source.picture) && !unknown(source.sound)) return source;
+  const double file_end = Number(ReadReport(*report).format, "duration").value_or(0) +
+                          Number(ReadReport(*report).format, "start_time").value_or(0);
+  if (file_end > 60) {
+    char from[32];
+    std::snprintf(from, sizeof from, "%.3f%%", file_end - 60);
+    source = ReadConvertedSource(*report, scan({"-read_intervals", from}), PacketSpan::kTail, sound_track);
+    if (!unknown(source.picture) && !unknown(source.sound)) return source;
+  }
+  return ReadConvertedSource(*report, scan({}), PacketSpan::kWhole, sound_track);
+}
+
+SoundLevels ReadSoundLevels(const std::string& printed, double from) {
+  SoundLevels levels;
+  bool first = true;
+  std::istringstream lines(printed);
+  for (std::string line; std::getline(lines, line);) {
+    if (const std::size_t at = line.find("pts_time:"); first && at != std::string::npos) {
+      levels.first = std::max(0.0, std::atof(line.c_str() + at + 9) - from);
+      first = false;
+    }
+    if (const std::size_t equals = line.find("Peak_level="); equals != std::string::npos)
+      levels.peak_db.push_back(std::strtod(line.c_str() + equals + 11, nullptr));
+  }
+  return levels;
+}
+
+std::optional<SoundLevels> MeasureSound(const std::string& path, int track, double from, double seconds) {
+  char window[96];
+  std::snprintf(window, sizeof window, "atrim=start=%.6f:duration=%.3f,", from, seconds);
+  // 480 samples at 48 kHz are the 10 ms steps; each one's peak is printed to stdout.
+  const std::string filters =
+      std::string(window) +
+      "aresample=48000,asetnsamples=n=480:p=0,astats=metadata=1:reset=1:measure_perchannel=none,"
+      "ametadata=mode=print:key=lavfi.astats.Overall.Peak_level:file=pipe\\\\:1";
+  const std::optional<std::string> printed =
+      CaptureOutput({ProgramBesideThisOne("ffmpeg"), "-hide_banner", "-nostdin", "-v", "error", "-i", path, "-map",
+                     "0:a:" + std::to_string(track), "-af", filters, "-f", "null", "-"});
+  if (!printed) return std::nullopt;
+  return ReadSoundLevels(*printed, from);
+}
+
+// Where sound begins is judged from the first picture of each file, in two halves,
+// each one where the conversion cannot blur it:
+// - Not early. Before the source's sound track starts (its first sample, later than
+//   the first picture) there is nothing at all, which the encoder turns into digital
+//   silence: the MP4 must stay below -70 dBFS until then, less the tolerance. Only
+//   the absence of samples is held to that, never quiet sound, so a source's noise
+//   floor or near-silent opening is never asked to be silence; and AAC's pre-echo
+//   before a sharp start reaches back a frame or two, well within the tolerance.
+// - Not late. The MP4's sound must rise above its own peak less 36 dB no later than
+//   the source's rises above its peak less 30 dB, plus the tolerance. Levels relative
+//   to each track's own loudest moment let a quiet or loud track, and the encoder's
+//   volume normalisation, be judged alike; normalising only lifts quiet parts, which
+//   makes the MP4's sound begin earlier, never later, and the 6 dB between the two
+//   thresholds absorbs the encoder's small level changes on a slow fade-in.
+// A source whose chosen track is missing, or whose first minute from the first
+// picture has nothing louder than -60 dBFS, has no start to compare: the encoder gives
+// such a video silence, or what it has, and nothing is refused for it.
+SoundStartVerdict JudgeSoundStart(const SoundLevels& source, const SoundLevels& mp4) {
+  constexpr double kHeard = -60, kSilence = -70, kSourceBelowPeak = 30, kMp4BelowPeak = 36;
+  const auto peak = [](const SoundLevels& levels) {
+    double loudest = -std::numeric_limits<double>::infinity();
+    for (double level : levels.peak_db) loudest = std::max(loudest, level);
+    return loudest;
+  };
+  // The first step above the threshold, in seconds after the first picture; infinite
+  // when none is.
+  const auto above = [](const SoundLevels& levels, double threshold) {
+    for (std::size_t step = 0; step < levels.peak_db.size(); ++step)
+      if (levels.peak_db[step] > threshold) return levels.first + static_cast<double>(step) * SoundLevels::kStep;
+    return std::numeric_limits<double>::infinity();
+  };
+  SoundStartVerdict verdict;
+  const double source_peak = peak(source);
+  if (source_peak < kHeard) return verdict;
+  verdict.compared = true;
+  verdict.source_begins = above(source, source_peak - kSourceBelowPeak);
+  const double mp4_peak = peak(mp4);
+  verdict.mp4_begins =
+      mp4_peak < kHeard ? std::numeric_limits<double>::infinity() : above(mp4, mp4_peak - kMp4BelowPeak);
+  const double mp4_sounds = above(mp4, kSilence);
+  if (mp4_sounds < source.first - kSoundStartTolerance) {
+    verdict.agrees = false;
+    verdict.mp4_begins = mp4_sounds;
+    verdict.source_begins = source.first;
+  } else if (verdict.mp4_begins > verdict.source_begins + kSoundStartTolerance) {
+    verdict.agrees = false;
+  }
+  return verdict;
+}
+
+}  // namespace clipvane::tools
