@@ -1,0 +1,94 @@
+// What the MP4 check reads of a source and of the MP4: how long a stream plays whose
+// timestamps start again, and whether the sound begins in the same place after the
+// first picture. (Real files through the check: tests/e2e.)
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "source_tracks.h"
+
+namespace clipvane::testing {
+namespace {
+
+using tools::PacketTime;
+using tools::SoundLevels;
+
+// Packets `step` apart from `from`, `count` of them, each lasting `step` (or unknown).
+std::vector<PacketTime> Steady(double from, double step, int count, bool durations = true) {
+  std::vector<PacketTime> packets;
+  for (int i = 0; i < count; ++i) packets.push_back({from + i * step, durations ? step : 0});
+  return packets;
+}
+std::vector<PacketTime> Joined(std::initializer_list<std::vector<PacketTime>> runs) {
+  std::vector<PacketTime> all;
+  for (const auto& run : runs) all.insert(all.end(), run.begin(), run.end());
+  return all;
+}
+
+TEST(SegmentedLength, SumsTheRunsOfSteadyTimestamps) {
+  // Pictures shown in another order than stored: each three steps on, two back.
+  std::vector<PacketTime> reordered;
+  for (int i = 0; i < 30; ++i) reordered.push_back({(i % 3 == 0 ? i + 2 : i - 1) * 0.04 + 1, 0.04});
+  const std::tuple<const char*, std::vector<PacketTime>, double> cases[] = {
+      {"steady", Steady(1.4, 0.04, 75), 3.0},
+      {"joined three times", Joined({Steady(1.4, 0.04, 75), Steady(1.4, 0.04, 75), Steady(1.4, 0.04, 75)}), 9.0},
+      {"a later recording after a pause", Joined({Steady(0, 0.04, 25), Steady(100, 0.04, 25)}), 2.0},
+      {"a short gap is played", Joined({Steady(0, 0.04, 25), Steady(3, 0.04, 25)}), 4.0},
+      {"lengths unknown", Steady(0, 0.5, 4, false), 2.0},
+      {"reordered", reordered, 1.2},
+      {"nothing", {}, 0.0}};
+  for (const auto& [what, packets, seconds] : cases)
+    EXPECT_NEAR(tools::SegmentedLength(packets), seconds, 1e-6) << what;
+}
+
+// Levels from `first` on: stretches of (seconds, dB), in 10 ms steps.
+SoundLevels Levels(double first, std::initializer_list<std::pair<double, double>> stretches) {
+  SoundLevels levels;
+  levels.first = first;
+  for (const auto& [seconds, db] : stretches)
+    levels.peak_db.insert(levels.peak_db.end(), static_cast<std::size_t>(std::lround(seconds / SoundLevels::kStep)),
+                          db);
+  return levels;
+}
+constexpr double kNone = -INFINITY;
+
+TEST(JudgeSoundStart, HoldsTheMp4ToWhereTheSourcesSoundBeginsAfterItsFirstPicture) {
+  // The source's sound, 2 s after its first picture, loud at once.
+  const SoundLevels late = Levels(2, {{5, -10}});
+  const struct {
+    const char* what;
+    SoundLevels source, mp4;
+    bool compared, agrees;
+  } cases[] = {
+      {"silence kept before late sound", late, Levels(0, {{2.02, kNone}, {5, -10}}), true, true},
+      {"the silence lost", late, Levels(0, {{5, -10}}), true, false},
+      {"too much silence", late, Levels(0, {{2.3, kNone}, {5, -10}}), true, false},
+      {"AAC's pre-echo before a sharp start", late, Levels(0, {{1.95, kNone}, {0.05, -55}, {5, -10}}), true, true},
+      {"a noise floor before the sound", Levels(0, {{1, -65}, {5, -10}}), Levels(0, {{1, -62}, {5, -11}}), true, true},
+      {"a quiet opening lifted by normalising", Levels(0, {{1, -50}, {5, -6}}), Levels(0, {{1, -30}, {5, -6}}), true,
+       true},
+      {"a quiet opening that the MP4 lacks", Levels(0, {{1, -50}, {5, -6}}), Levels(0, {{1.5, kNone}, {5, -6}}), true,
+       false},
+      {"early sound cut at the first picture", Levels(0, {{1, -10}}), Levels(0, {{1, -10}}), true, true},
+      {"a source without sound to hear", Levels(0, {{5, -80}}), Levels(0, {{5, kNone}}), false, true},
+      {"no sound at all", Levels(0, {}), Levels(0, {{5, kNone}}), false, true}};
+  for (const auto& c : cases) {
+    const tools::SoundStartVerdict verdict = tools::JudgeSoundStart(c.source, c.mp4);
+    EXPECT_EQ(std::pair(verdict.compared, verdict.agrees), std::pair(c.compared, c.agrees)) << c.what;
+  }
+}
+
+// FFmpeg's print of each step's peak, the times counted from where the reading began.
+TEST(ReadSoundLevels, TakesFfmpegsPrint) {
+  const SoundLevels levels = tools::ReadSoundLevels(
+      "frame:0    pts:96000   pts_time:3\nlavfi.astats.Overall.Peak_level=-inf\n"
+      "frame:1    pts:96480   pts_time:3.01\nlavfi.astats.Overall.Peak_level=-20.5\n",
+      1);
+  EXPECT_DOUBLE_EQ(levels.first, 2);
+  ASSERT_EQ(levels.peak_db.size(), 2u);
+  EXPECT_TRUE(std::isinf(levels.peak_db[0]));
+  EXPECT_DOUBLE_EQ(levels.peak_db[1], -20.5);
+}
+
+}  // namespace
+}  // namespace clipvane::testing
