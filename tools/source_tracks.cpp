@@ -63,14 +63,32 @@ bool TimestampsMayJump(const StreamsReport& report) {
   return false;
 }
 
+// Matroska keeps a track's length only as a tag, "01:02:03.456000000", which FFmpeg
+// writes as where the track ends.
+std::optional<double> TaggedEnd(const Fields& fields) {
+  const auto found = fields.find("TAG:DURATION");
+  if (found == fields.end()) return std::nullopt;
+  int hours = 0, minutes = 0;
+  double seconds = 0;
+  if (std::sscanf(found->second.c_str(), "%d:%d:%lf", &hours, &minutes, &seconds) != 3) return std::nullopt;
+  return hours * 3600.0 + minutes * 60.0 + seconds;
+}
+
+// How long the container says the track is: a file cut short (a download not finished)
+// still says so, though less of it plays. An AVI's picture counts its frames in the
+// header, which FFmpeg's length does not go by when the index is missing.
 SourceTrack TrackOf(const Fields* stream, double file_start) {
   SourceTrack track;
   if (!stream) return track;
   track.present = true;
-  track.start = Number(*stream, "start_time").value_or(file_start) - file_start;
-  // Matroska tells no track's length (its DURATION tag is where the track ends, as some
-  // muxers write it, or how long it lasts, as others do): its packets tell.
+  const double start = Number(*stream, "start_time").value_or(file_start);
+  track.start = start - file_start;
   track.seconds = Number(*stream, "duration").value_or(0);
+  const auto rate = stream->find("avg_frame_rate");
+  int num = 0, den = 0;
+  if (rate != stream->end() && std::sscanf(rate->second.c_str(), "%d/%d", &num, &den) == 2 && num > 0 && den > 0)
+    track.seconds = std::max(track.seconds, Number(*stream, "nb_frames").value_or(0) * den / num);
+  if (track.seconds <= 0) track.seconds = std::max(0.0, TaggedEnd(*stream).value_or(0) - start);
   return track;
 }
 
@@ -159,7 +177,9 @@ ConvertedSource ReadConvertedSource(const std::string& streams_report, const std
 
 ConvertedSource ProbeConvertedSource(const std::string& video, int sound_track) {
   const std::optional<std::string> report = FfprobeReport(
-      {"-show_entries", "format=format_name,start_time,duration:stream=index,codec_type,start_time,duration", video});
+      {"-show_entries",
+       "format=format_name,start_time,duration:stream=index,codec_type,start_time,duration,nb_frames,avg_frame_rate",
+       "-show_entries", "stream_tags=DURATION", video});
   if (!report) return {};
   const std::vector<std::string> packets = {"-show_entries", "packet=stream_index,pts_time,dts_time,duration_time",
                                             "-of", "compact=p=0"};

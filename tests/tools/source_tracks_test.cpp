@@ -41,6 +41,39 @@ TEST(SegmentedLength, SumsTheRunsOfSteadyTimestamps) {
     EXPECT_NEAR(tools::SegmentedLength(packets), seconds, 1e-6) << what;
 }
 
+// ffprobe's report of a stream, in its default writer's lines.
+std::string Stream(int index, const std::string& kind, const std::string& fields) {
+  return "[STREAM]\nindex=" + std::to_string(index) + "\ncodec_type=" + kind + "\n" + fields + "[/STREAM]\n";
+}
+
+// What was converted: the first picture and the chosen sound, as long as their
+// container says they are, counted from the first picture.
+TEST(ReadConvertedSource, TakesThePictureAndTheChosenSoundAsTheirContainerTellsThem) {
+  const std::string format = "[FORMAT]\nstart_time=1.000000\nduration=60.000000\n[/FORMAT]\n";
+  const std::string picture = Stream(0, "video", "start_time=1.0\nduration=20.0\n");
+  const std::tuple<const char*, std::string, int, double> cases[] = {
+      {"a subtitle and a second sound track that run on",
+       picture + Stream(1, "audio", "start_time=1.0\nduration=20.0\n") +
+           Stream(2, "subtitle", "start_time=1.0\nduration=59.0\n") +
+           Stream(3, "audio", "start_time=1.0\nduration=59.0\n") + format,
+       0, 20.0},
+      {"the second sound track chosen",
+       picture + Stream(1, "audio", "duration=20.0\n") + Stream(2, "audio", "start_time=1.0\nduration=59.0\n") + format,
+       1, 59.0},
+      {"sound 2 s late that runs on", picture + Stream(1, "audio", "start_time=3.0\nduration=20.0\n") + format, 0,
+       22.0},
+      {"an AVI cut short counts its frames",
+       Stream(0, "video", "start_time=1.0\nduration=1.2\navg_frame_rate=25/1\nnb_frames=76\n") + format, 0, 3.04},
+      {"Matroska's tag says where a track ends",
+       Stream(0, "video", "start_time=1.0\nduration=N/A\nTAG:DURATION=00:00:21.000000000\n") +
+           Stream(1, "audio", "start_time=3.0\nduration=N/A\nTAG:DURATION=00:00:23.000000000\n") + format,
+       0, 22.0},
+      {"no picture", Stream(0, "audio", "duration=20.0\n") + format, 0, 0.0}};
+  for (const auto& [what, report, track, seconds] : cases)
+    EXPECT_NEAR(tools::ReadConvertedSource(report, "", tools::PacketSpan::kWhole, track).Seconds(), seconds, 1e-6)
+        << what;
+}
+
 // Levels from `first` on: stretches of (seconds, dB), in 10 ms steps.
 SoundLevels Levels(double first, std::initializer_list<std::pair<double, double>> stretches) {
   SoundLevels levels;
