@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <map>
@@ -31,12 +32,18 @@ struct StreamsReport {
 
 StreamsReport ReadReport(const std::string& text) {
   StreamsReport report;
-  Fields* section = nullptr;
+  // A stream's side data is a section inside its own, whose keys are not the stream's;
+  // a transport stream's programs list their streams once more before all of them.
+  Fields *outer = nullptr, *section = nullptr;
+  bool in_program = false;
   std::istringstream lines(text);
   for (std::string line; std::getline(lines, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line == "[STREAM]") section = &report.streams.emplace_back();
-    else if (line == "[FORMAT]") section = &report.format;
+    if (line == "[PROGRAM]" || line == "[/PROGRAM]") in_program = line == "[PROGRAM]";
+    if (line == "[STREAM]") section = outer = in_program ? nullptr : &report.streams.emplace_back();
+    else if (line == "[FORMAT]") section = outer = &report.format;
+    else if (line == "[/STREAM]" || line == "[/FORMAT]") section = outer = nullptr;
+    else if (line.rfind("[/", 0) == 0) section = outer;
     else if (!line.empty() && line[0] == '[') section = nullptr;
     else if (const std::size_t equals = line.find('='); section && equals != std::string::npos)
       (*section)[line.substr(0, equals)] = line.substr(equals + 1);

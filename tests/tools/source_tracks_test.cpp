@@ -68,6 +68,11 @@ TEST(ReadConvertedSource, TakesThePictureAndTheChosenSoundAsTheirContainerTellsT
        Stream(0, "video", "start_time=1.0\nduration=N/A\nTAG:DURATION=00:00:21.000000000\n") +
            Stream(1, "audio", "start_time=3.0\nduration=N/A\nTAG:DURATION=00:00:23.000000000\n") + format,
        0, 22.0},
+      {"a transport stream's program and side data",
+       "[PROGRAM]\n" + Stream(0, "video", "duration=99.0\n") + Stream(1, "audio", "duration=99.0\n") + "[/PROGRAM]\n" +
+           Stream(0, "video", "start_time=1.0\n[SIDE_DATA]\n[/SIDE_DATA]\nduration=20.0\n") +
+           Stream(1, "audio", "start_time=1.0\nduration=21.0\n") + format,
+       0, 21.0},
       {"no picture", Stream(0, "audio", "duration=20.0\n") + format, 0, 0.0}};
   for (const auto& [what, report, track, seconds] : cases)
     EXPECT_NEAR(tools::ReadConvertedSource(report, "", tools::PacketSpan::kWhole, track).Seconds(), seconds, 1e-6)
