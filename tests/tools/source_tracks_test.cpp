@@ -116,17 +116,5 @@ TEST(JudgeSoundStart, HoldsTheMp4ToWhereTheSourcesSoundBeginsAfterItsFirstPictur
   }
 }
 
-// FFmpeg's print of each step's peak, the times counted from where the reading began.
-TEST(ReadSoundLevels, TakesFfmpegsPrint) {
-  const SoundLevels levels = tools::ReadSoundLevels(
-      "frame:0    pts:96000   pts_time:3\nlavfi.astats.Overall.Peak_level=-inf\n"
-      "frame:1    pts:96480   pts_time:3.01\nlavfi.astats.Overall.Peak_level=-20.5\n",
-      1);
-  EXPECT_DOUBLE_EQ(levels.first, 2);
-  ASSERT_EQ(levels.peak_db.size(), 2u);
-  EXPECT_TRUE(std::isinf(levels.peak_db[0]));
-  EXPECT_DOUBLE_EQ(levels.peak_db[1], -20.5);
-}
-
 }  // namespace
 }  // namespace clipvane::testing
