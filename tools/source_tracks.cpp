@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
@@ -215,44 +216,68 @@ ConvertedSource ProbeConvertedSource(const std::string& video, int sound_track) 
   return ReadConvertedSource(*report, scan({}), PacketSpan::kWhole, sound_track);
 }
 
-SoundLevels ReadSoundLevels(const std::string& printed, double from) {
+SoundLevels LevelsOfPcm(const std::string& s16le_stereo) {
+  constexpr std::size_t kStepBytes = 480 * 2 * 2;  // 10 ms of two 16-bit channels at 48 kHz
   SoundLevels levels;
-  bool first = true;
-  std::istringstream lines(printed);
-  for (std::string line; std::getline(lines, line);) {
-    if (const std::size_t at = line.find("pts_time:"); first && at != std::string::npos) {
-      levels.first = std::max(0.0, std::atof(line.c_str() + at + 9) - from);
-      first = false;
+  for (std::size_t at = 0; at + 1 < s16le_stereo.size(); at += kStepBytes) {
+    int loudest = 0;
+    for (std::size_t i = at; i + 1 < std::min(at + kStepBytes, s16le_stereo.size()); i += 2) {
+      const int sample = static_cast<std::int16_t>(static_cast<unsigned char>(s16le_stereo[i]) |
+                                                   static_cast<unsigned char>(s16le_stereo[i + 1]) << 8);
+      loudest = std::max(loudest, std::abs(sample));
     }
-    if (const std::size_t equals = line.find("Peak_level="); equals != std::string::npos)
-      levels.peak_db.push_back(std::strtod(line.c_str() + equals + 11, nullptr));
+    levels.peak_db.push_back(loudest == 0 ? -std::numeric_limits<double>::infinity()
+                                          : 20 * std::log10(loudest / 32768.0));
   }
   return levels;
 }
 
+std::string SoundOfAvi(const std::string& avi) {
+  const auto word = [&avi](std::size_t at) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 4; i-- > 0;) value = value << 8 | static_cast<unsigned char>(avi[at + i]);
+    return value;
+  };
+  std::string sound;
+  // Written to a pipe, the file's and the movie list's sizes stay unknown; each
+  // chunk's own is right. The movie list is entered, every other chunk passed by.
+  for (std::size_t at = 12; at + 8 <= avi.size();) {
+    const std::size_t size = word(at + 4);
+    if (avi.compare(at, 4, "LIST") == 0 && avi.compare(at + 8, 4, "movi") == 0) {
+      at += 12;
+      continue;
+    }
+    if (avi.compare(at + 2, 2, "wb") == 0 && size <= avi.size() - at - 8) sound.append(avi, at + 8, size);
+    at += 8 + size + (size & 1);
+  }
+  return sound;
+}
+
 std::optional<SoundLevels> MeasureSound(const std::string& path, int track, double from, double seconds) {
-  char window[96];
-  std::snprintf(window, sizeof window, "atrim=start=%.6f:duration=%.3f,", from, seconds);
-  // 480 samples at 48 kHz are the 10 ms steps; each one's peak is printed to stdout.
-  const std::string filters =
-      std::string(window) +
-      "aresample=48000,asetnsamples=n=480:p=0,astats=metadata=1:reset=1:measure_perchannel=none,"
-      "ametadata=mode=print:key=lavfi.astats.Overall.Peak_level:file=pipe\\\\:1";
-  const std::optional<std::string> printed =
-      CaptureOutput({ProgramBesideThisOne("ffmpeg"), "-hide_banner", "-nostdin", "-v", "error", "-i", path, "-map",
-                     "0:a:" + std::to_string(track), "-af", filters, "-f", "null", "-"});
-  if (!printed) return std::nullopt;
-  return ReadSoundLevels(*printed, from);
+  // Only what every FFmpeg the program ships with has (the Windows release's is a small
+  // build, without level filters or raw sound files): the window cut out and counted
+  // from `from`, silence put before a first sample that comes later, and the samples
+  // handed over in an AVI, whose peaks are taken here.
+  char window[128];
+  std::snprintf(window, sizeof window, "atrim=start=%.6f:duration=%.3f,asetpts=PTS-%.6f/TB,", from, seconds, from);
+  const std::string filters = std::string(window) + "aresample=48000:async=1:first_pts=0";
+  const std::optional<std::string> pcm = CaptureOutput(
+      {ProgramBesideThisOne("ffmpeg"), "-hide_banner", "-nostdin", "-v", "error", "-i", path, "-map",
+       "0:a:" + std::to_string(track), "-af", filters, "-ac", "2", "-c:a", "pcm_s16le", "-f", "avi", "-"});
+  if (!pcm) return std::nullopt;
+  return LevelsOfPcm(SoundOfAvi(*pcm));
 }
 
 // Where sound begins is judged from the first picture of each file, in two halves,
 // each one where the conversion cannot blur it:
-// - Not early. Before the source's sound track starts (its first sample, later than
-//   the first picture) there is nothing at all, which the encoder turns into digital
-//   silence: the MP4 must stay below -70 dBFS until then, less the tolerance. Only
-//   the absence of samples is held to that, never quiet sound, so a source's noise
-//   floor or near-silent opening is never asked to be silence; and AAC's pre-echo
-//   before a sharp start reaches back a frame or two, well within the tolerance.
+// - Not early. Where the source has nothing at all after its first picture (no
+//   samples yet, as before sound that starts late, or digital silence) the encoder
+//   gives digital silence too: the MP4 must stay below -70 dBFS until the source's
+//   first sample that is not zero, less the tolerance. Only silence is held to that,
+//   never quiet sound, so a source's noise floor or near-silent opening is never
+//   asked to be silence, and volume normalisation (which only multiplies) keeps
+//   silence silent; AAC's pre-echo before a sharp start reaches back a frame or two,
+//   well within the tolerance.
 // - Not late. The MP4's sound must rise above its own peak less 36 dB no later than
 //   the source's rises above its peak less 30 dB, plus the tolerance. Levels relative
 //   to each track's own loudest moment let a quiet or loud track, and the encoder's
@@ -261,9 +286,10 @@ std::optional<SoundLevels> MeasureSound(const std::string& path, int track, doub
 //   thresholds absorbs the encoder's small level changes on a slow fade-in.
 // A source whose chosen track is missing, or whose first minute from the first
 // picture has nothing louder than -60 dBFS, has no start to compare: the encoder gives
-// such a video silence, or what it has, and nothing is refused for it.
+// such a video silence, or what it has, and nothing is refused for it. Sound from
+// before the first picture is left out of the source's minute, as the encoder cuts it.
 SoundStartVerdict JudgeSoundStart(const SoundLevels& source, const SoundLevels& mp4) {
-  constexpr double kHeard = -60, kSilence = -70, kSourceBelowPeak = 30, kMp4BelowPeak = 36;
+  constexpr double kHeard = -60, kSilence = -70, kDigitalSilence = -100, kSourceBelowPeak = 30, kMp4BelowPeak = 36;
   const auto peak = [](const SoundLevels& levels) {
     double loudest = -std::numeric_limits<double>::infinity();
     for (double level : levels.peak_db) loudest = std::max(loudest, level);
@@ -284,11 +310,11 @@ SoundStartVerdict JudgeSoundStart(const SoundLevels& source, const SoundLevels& 
   const double mp4_peak = peak(mp4);
   verdict.mp4_begins =
       mp4_peak < kHeard ? std::numeric_limits<double>::infinity() : above(mp4, mp4_peak - kMp4BelowPeak);
-  const double mp4_sounds = above(mp4, kSilence);
-  if (mp4_sounds < source.first - kSoundStartTolerance) {
+  const double mp4_sounds = above(mp4, kSilence), source_sounds = above(source, kDigitalSilence);
+  if (mp4_sounds < source_sounds - kSoundStartTolerance) {
     verdict.agrees = false;
     verdict.mp4_begins = mp4_sounds;
-    verdict.source_begins = source.first;
+    verdict.source_begins = source_sounds;
   } else if (verdict.mp4_begins > verdict.source_begins + kSoundStartTolerance) {
     verdict.agrees = false;
   }

@@ -47,18 +47,19 @@ ConvertedSource ReadConvertedSource(const std::string& streams_report, const std
 // timestamps start again (all of them) or a track's length is not told (its tail's).
 ConvertedSource ProbeConvertedSource(const std::string& video, int sound_track);
 
-// The peak level of a sound track, 10 ms at a time, from a given time on: the levels
-// and the time of the first one (where the track's first sample is, when it is later).
+// The peak level of a sound track, 10 ms at a time, from a given time on.
 struct SoundLevels {
-  double first = 0;             // seconds, from the time the reading began
+  double first = 0;             // seconds from that time to the first step; before it, nothing
   std::vector<double> peak_db;  // one each 10 ms from `first`; -inf for digital silence
   static constexpr double kStep = 0.01;
 };
-// FFmpeg's per-frame metadata print ("frame:.. pts_time:T" then "...Peak_level=dB"),
-// with `from` subtracted from the times.
-SoundLevels ReadSoundLevels(const std::string& printed, double from);
+// Raw sound, 16-bit stereo at 48 kHz, as 10 ms peaks.
+SoundLevels LevelsOfPcm(const std::string& s16le_stereo);
+// The raw sound of an AVI file's sound chunks, in file order.
+std::string SoundOfAvi(const std::string& avi);
 // Decodes `seconds` of the `track`-th sound track from `from` seconds of FFmpeg's
-// timeline of the file on. Nothing when there is no such track or it cannot be read.
+// timeline of the file on, what comes before its first sample as digital silence.
+// Nothing when there is no such track or it cannot be read.
 std::optional<SoundLevels> MeasureSound(const std::string& path, int track, double from, double seconds);
 
 // Whether the MP4's sound begins where the source's does, counted from the first

@@ -160,6 +160,7 @@ TEST_F(CliEncodeTest, EachVideoConvertsWhatItPlaysAndTheCheckHoldsTheMp4ToItsSou
   }
   const std::string late = app / "incoming/late.mp4";
   EXPECT_NEAR(SilenceEnd(late), 2.0, 0.06);
+  EXPECT_NE(app.Read("batch/late.log").find("its sound begins 2.0"), std::string::npos) << app.Read("batch/late.log");
 
   // The same picture, and the same sound without its silence.
   const auto tool = [this](const std::string& name, std::vector<std::string> args) {
