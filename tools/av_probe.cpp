@@ -1,6 +1,7 @@
 #include "av_probe.h"
 
 #include <string>
+#include <algorithm>
 
 #include "av_files.h"
 
@@ -20,8 +21,9 @@ std::optional<SourceFacts> ProbeSourceHere(const std::string& path) {
   av_log_set_level(level);
   if (!opened) return std::nullopt;
   const AVFormatContext& context = *in.Context();
-  // A build without the container's demuxer may take the file for a raw stream of the
-  // picture it holds (an MKV's MPEG-4 or H.264), which has no sound: ffprobe tells.
+  // This build's raw stream readers take the picture out of many a container they do
+  // not know (a Matroska file's MPEG-4 picture) and find no sound there: a source is
+  // never read as a raw stream here, lest its sound be taken for missing.
   const std::string format = context.iformat->name;
   if (format == "m4v" || format == "h264" || format == "aac") return std::nullopt;
   SourceFacts facts;
@@ -42,6 +44,9 @@ std::optional<SourceFacts> ProbeSourceHere(const std::string& path) {
   if (matrix && size >= 9 * sizeof(int32_t))
     rotation = av_display_rotation_get(reinterpret_cast<const int32_t*>(matrix));
   TurnForShowing(facts, rotation);
+  if (stream.start_time != AV_NOPTS_VALUE && context.start_time != AV_NOPTS_VALUE)
+    facts.picture_lead = std::max(
+        0.0, stream.start_time * av_q2d(stream.time_base) - static_cast<double>(context.start_time) / AV_TIME_BASE);
   return facts;
 }
 

@@ -120,6 +120,10 @@ std::pair<std::string, Size> VideoFilters(const EncodeRequest& request, const Pr
     }
   }
   if (request.subtitles && !subtitles_drawn) chain.push_back(SubtitleFilter(*request.subtitles, inputs, size));
+  // The AVI begins with the first picture, whose sound is aligned to it (SoundFilters);
+  // left where it was, a picture that starts after the sound would be held still from
+  // the file's start. Only now, so that subtitles are timed on the source's own clock.
+  chain.push_back("setpts=PTS-STARTPTS");
   // The players show pixels square, as the stand-in's AVI has no aspect of its own.
   chain.push_back("setsar=1");
   std::string joined;
@@ -204,6 +208,28 @@ VideoEncode VideoEncodeOptions(const EncodeRequest& request, const PreparedInput
   return encode;
 }
 
+// The sound aligned to the first picture, which the AVI begins with: the raw streams
+// that the MP4 is made of keep no timestamps, so the sound's own first sample must be
+// the one heard with the first picture. Sound from before the first picture is cut
+// off; sound that starts after it gets silence before it, as long as the source's
+// sound waits. Both on FFmpeg's timeline of the file, in the decoded sound's own
+// timestamps, so that an encoder's priming samples, which the decoder drops, count
+// for nothing. Without -mc 0 the sound is also stretched or squeezed to its
+// timestamps later on, as the encoder's own A-V correction would; with it only the
+// start is aligned (a day is more than any film's drift).
+std::string SoundFilters(const EncodeRequest& request, double picture_lead) {
+  std::string filters;
+  if (picture_lead > 0) {
+    char lead[32];
+    std::snprintf(lead, sizeof lead, "%.6f", picture_lead);
+    filters = std::string("atrim=start=") + lead + ",asetpts=PTS-" + lead + "/TB,";
+  }
+  filters += "aresample=async=1:first_pts=0";
+  if (!request.sync_correction) filters += ":min_hard_comp=86400";
+  if (request.normalise_volume) filters += ",dynaudnorm";
+  return filters;
+}
+
 // The sound the AVI gets: the source's chosen track (-aid, the first unless told), or silence as long as the source
 // for one without sound (screen recordings, timelapses), so that every MP4 has the
 // sound track that the players and the check of a finished job expect.
@@ -222,18 +248,14 @@ bool AppendSound(std::vector<std::string>& argv, const EncodeRequest& request, c
   return true;
 }
 
-void AppendAudioEncode(std::vector<std::string>& argv, const EncodeRequest& request, bool silence) {
+void AppendAudioEncode(std::vector<std::string>& argv, const EncodeRequest& request, const PreparedInputs& inputs,
+                       bool silence) {
   // Stereo, as the players take it: 5.1 is mixed down and mono spread to both sides.
   Append(argv, {"-c:a", "aac", "-profile:a", "aac_low", "-ac", "2"});
   if (request.audio_bitrate > 0) Append(argv, {"-b:a", std::to_string(request.audio_bitrate)});
   if (request.sample_rate > 0) Append(argv, {"-ar", std::to_string(request.sample_rate)});
   if (silence) return;
-  std::string audio_filters;
-  // Without -mc 0, sound is stretched or squeezed to its timestamps as the
-  // encoder's own A-V correction would.
-  if (request.sync_correction) audio_filters = "aresample=async=1";
-  if (request.normalise_volume) audio_filters += std::string(audio_filters.empty() ? "" : ",") + "dynaudnorm";
-  if (!audio_filters.empty()) Append(argv, {"-af", audio_filters});
+  Append(argv, {"-af", SoundFilters(request, inputs.facts.picture_lead)});
 }
 
 }  // namespace
@@ -266,7 +288,7 @@ FfmpegCommand BuildFfmpegCommand(const EncodeRequest& request, const PreparedInp
     Append(sound, {"-i", inputs.media, "-thread_queue_size", "64", "-f", "avi", "-i", "pipe:0", "-map", "1:v:0"});
     const bool silence = AppendSound(sound, request, inputs);
     Append(sound, {"-c:v", "copy", "-vtag", video.fourcc});
-    AppendAudioEncode(sound, request, silence);
+    AppendAudioEncode(sound, request, inputs, silence);
     Append(sound, {"-avoid_negative_ts", "disabled", "-f", "avi", inputs.output});
     command.children = {picture, sound};
     return command;
@@ -282,10 +304,15 @@ FfmpegCommand BuildFfmpegCommand(const EncodeRequest& request, const PreparedInp
     command.notes.push_back("the picture (" + inputs.facts.video_codec + (inputs.facts.turned ? ", turned" : "") +
                             ") cannot be copied into an AVI as it is shown: encoded as MPEG-4 Part 2 at its best "
                             "quality instead");
-    Append(argv, {"-c:v", "mpeg4", "-q:v", "2", "-bf", "0", "-g", "250", "-vtag", "FMP4"});
+    Append(argv,
+           {"-vf", "setpts=PTS-STARTPTS", "-c:v", "mpeg4", "-q:v", "2", "-bf", "0", "-g", "250", "-vtag", "FMP4"});
     if (request.threads > 0) Append(argv, {"-threads", std::to_string(request.threads)});
   } else if (request.video == VideoCodec::kCopy) {
-    Append(argv, {"-c:v", "copy"});
+    // The copied picture starts the AVI too, as an encoded one does; H.264 goes into an
+    // AVI in its start-code form, whatever the source's container kept.
+    Append(argv, {"-c:v", "copy", "-bsf:v",
+                  std::string(inputs.facts.video_codec == "h264" ? "h264_mp4toannexb," : "") +
+                      "setts=pts=PTS-STARTDTS:dts=DTS-STARTDTS"});
     if (request.threads > 0) Append(argv, {"-threads", std::to_string(request.threads)});
   } else {
     const VideoEncode video = VideoEncodeOptions(request, inputs, command.notes);
@@ -298,7 +325,7 @@ FfmpegCommand BuildFfmpegCommand(const EncodeRequest& request, const PreparedInp
   } else if (request.audio == AudioCodec::kCopy) {
     Append(argv, {"-c:a", "copy"});
   } else {
-    AppendAudioEncode(argv, request, silence);
+    AppendAudioEncode(argv, request, inputs, silence);
   }
   Append(argv, {"-f", "avi", inputs.output});
   command.children.push_back(argv);

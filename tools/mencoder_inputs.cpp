@@ -76,10 +76,12 @@ SourceFacts ReadSourceFacts(const std::string& ffprobe_report) {
   // stream is judged whole at its end.
   std::map<std::string, std::string> stream;
   bool picture_seen = false;
-  double rotation = 0;
+  double rotation = 0, picture_start = 0, file_start = 0;
+  bool in_format = false;
   for (std::string line; std::getline(lines, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line == "[STREAM]") stream.clear();
+    if (line == "[FORMAT]" || line == "[/FORMAT]") in_format = line == "[FORMAT]";
     if (line == "[/STREAM]") {
       if (stream["codec_type"] == "audio") facts.has_audio = true;
       // Only the first picture's: that is the one the encode maps.
@@ -89,6 +91,7 @@ SourceFacts ReadSourceFacts(const std::string& ffprobe_report) {
         facts.height = std::atoi(stream["height"].c_str());
         facts.video_codec = stream["codec_name"];
         rotation = std::atof(stream["rotation"].c_str());
+        picture_start = std::atof(stream["start_time"].c_str());
       }
     }
     const std::size_t equals = line.find('=');
@@ -96,7 +99,9 @@ SourceFacts ReadSourceFacts(const std::string& ffprobe_report) {
     const std::string key = line.substr(0, equals), value = line.substr(equals + 1);
     stream[key] = value;
     if (key == "duration") facts.duration = std::atof(value.c_str());
+    if (in_format && key == "start_time") file_start = std::atof(value.c_str());
   }
+  if (picture_seen) facts.picture_lead = std::max(0.0, picture_start - file_start);
   TurnForShowing(facts, rotation);
   return facts;
 }
@@ -109,9 +114,10 @@ void TurnForShowing(SourceFacts& facts, double rotation) {
 }
 
 SourceFacts ProbeSource(const std::string& path) {
-  const auto output =
-      CaptureOutput({ProgramBesideThisOne("ffprobe"), "-v", "error", "-show_entries",
-                     "stream=codec_type,codec_name,width,height:stream_side_data=rotation:format=duration", path});
+  const auto output = CaptureOutput(
+      {ProgramBesideThisOne("ffprobe"), "-v", "error", "-show_entries",
+       "stream=codec_type,codec_name,width,height,start_time:stream_side_data=rotation:format=duration,start_time",
+       path});
   // Without an answer nothing is known, and the sound is taken to be there.
   return output ? ReadSourceFacts(*output) : SourceFacts{};
 }

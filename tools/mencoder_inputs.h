@@ -25,6 +25,9 @@ struct SourceFacts {
   bool turned = false;        // the file asks for the first picture to be turned for showing
   std::string video_codec;    // FFmpeg's name of the first picture's codec; empty when unknown
   bool has_audio = true;      // false only when ffprobe read the file and found no sound
+  // Where the picture begins on FFmpeg's timeline of the file (which starts at the
+  // file's earliest stream), in seconds; 0 when unknown.
+  double picture_lead = 0;
 };
 SourceFacts ProbeSource(const std::string& path);
 // ffprobe's report (its default writer) of the streams and the format, read into facts.

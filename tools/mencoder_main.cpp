@@ -14,6 +14,7 @@
 #include "platform/child_processes.h"
 #include "platform/signal_relay.h"
 #include "stream_split.h"
+#include "subtitles/sami_text.h"
 #include "subtitles/subtitle_source.h"
 #include "subtitle_fonts.h"
 #include "tool_files.h"
@@ -188,7 +189,8 @@ class Encoder {
     }
     // The reader FFmpeg picks goes by the name, so the copy keeps its kind's ending.
     const SubtitleSource& kind = *SubtitleAt(options.file, kNativePathStyle).source;
-    const std::string text = PrepareSubtitleText(*bytes, kind.IsHtml());
+    // The program's copy has its lines cut already; a copy written otherwise is cut here.
+    const std::string text = BoundSubtitleLines(PrepareSubtitleText(*bytes, kind.IsHtml()), kind.IsHtml(), true);
     inputs_.subtitles = Temp().File("subtitles" + kind.CopyExtension());
     WriteWholeFile(inputs_.subtitles, text);
 

@@ -1,6 +1,6 @@
 // The MP4 muxer stand-in: "-c <stream> [-rate=<fps>] <mp4>" adds a raw MPEG-4 or
 // H.264 video or ADTS AAC stream to an MP4 file as a track, creating the file when it
-// is missing; "-check" ends a job (result_check.h) and "-failed <log>" ends a failed
+// is missing; "-check [-aid N]" ends a job (result_check.h) and "-failed <log>" ends a failed
 // one, recording why in the job's status. Nothing is re-encoded: the streams are
 // copied through libavformat. The result is written beside the file and renamed over
 // it, so a failure never leaves a broken MP4.
@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "job_report.h"
 #include "mp4_mux.h"
 #include "result_check.h"
@@ -22,11 +23,6 @@ using namespace clipvane;
 using namespace clipvane::tools;
 
 namespace {
-
-bool WholeNumber(const std::string& text) {
-  return !text.empty() && text.size() < 6 &&
-         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
 
 struct MuxRequest {
   std::string stream;
@@ -130,16 +126,21 @@ int ToolMain(const std::vector<std::string>& args, SignalRelay&) {
     return 1;
   }
   if (!args.empty() && args[0] == "-check") {
-    // "-check -aid N": the video's sound track that the MP4 was made from, for a video with several.
-    const std::size_t at = args.size() > 2 && args[1] == "-aid" ? 3 : 1;
-    if (args.size() != at + 3 || (at == 3 && !WholeNumber(args[2]))) {
-      std::cerr << "mp4creator: -check takes [-aid <sound track>] the video, the MP4 built from it and the name it "
-                   "is to have\n";
+    // "-aid N" right after "-check": the sound track the job converted, from 0.
+    const bool told = args.size() > 2 && args[1] == "-aid";
+    const std::optional<int> track = told ? ParsePlainNumber(args[2]) : std::optional<int>(0);
+    if (!track) {
+      std::cerr << "mp4creator: -aid takes the place of a sound track, from 0, not '" << args[2] << "'\n";
+      return 1;
+    }
+    const std::size_t first = told ? 3 : 1;
+    if (args.size() != first + 3) {
+      std::cerr << "mp4creator: -check takes [-aid N,] the video, the MP4 built from it and the name it is to have\n";
       return 1;
     }
     try {
       JobReport job;
-      return CheckAndPlace(args[at], args[at + 1], args[at + 2], job);
+      return CheckAndPlace(args[first], *track, args[first + 1], args[first + 2], job);
     } catch (const std::exception& failure) {
       std::cerr << "mp4creator: " << failure.what() << "\n";
       return 1;

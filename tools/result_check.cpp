@@ -4,6 +4,7 @@
 #include <windows.h>
 #endif
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -16,12 +17,14 @@
 #include "platform/text_encoding.h"
 #include "platform/utf.h"
 #include "runs/job_outcome.h"
+#include "source_tracks.h"
 #include "tool_files.h"
 
 namespace clipvane::tools {
 namespace {
 
 std::string Seconds(double seconds) {
+  if (std::isinf(seconds)) return "never";
   char text[32];
   std::snprintf(text, sizeof text, "%.2f s", seconds);
   return text;
@@ -49,7 +52,8 @@ void NoteSource(const std::string& video, const std::string& final_mp4) {
 
 }  // namespace
 
-int CheckAndPlace(const std::string& video, const std::string& built, const std::string& final_mp4, JobReport& job) {
+int CheckAndPlace(const std::string& video, int sound_track, const std::string& built, const std::string& final_mp4,
+                  JobReport& job) {
   // The list names every video's MP4 apart from any other's, but another list, or one
   // that last looked at the disk before that MP4 was made, may not have known of it:
   // an MP4 made from another video is never replaced.
@@ -66,8 +70,11 @@ int CheckAndPlace(const std::string& video, const std::string& built, const std:
               << ": the new MP4 cannot be checked; " << final_mp4 << " stays as it was\n";
     return 1;
   }
-  // The library takes names in the program's own text.
-  const TrackSummary source = ParseTrackSummary(mediainfo->InformTracks(Utf8ToAnsi(video)));
+  // What was converted: the source's first picture and chosen sound as FFmpeg plays
+  // them, not the container's overall length, which a subtitle or another sound track
+  // may stretch and joined recordings cut short.
+  const ConvertedSource source = ProbeConvertedSource(video, sound_track);
+  const double converted = source.Seconds();
   // The library knows an MP4 by its name: under the built file's own ".part" it reads
   // through the whole film to tell what it is. A second name for the same file, ending
   // in ".mp4", spares that; where the disk takes no such link, the file is read as it is.
@@ -77,10 +84,22 @@ int CheckAndPlace(const std::string& video, const std::string& built, const std:
   const TrackSummary result = ParseTrackSummary(mediainfo->InformTracks(Utf8ToAnsi(no_link ? built : named_mp4)));
   std::error_code ignored;
   if (!no_link) std::filesystem::remove(FsPath(named_mp4), ignored);
-  const JobOutcome outcome = JudgeResult(true, source, result);
-  const std::string found = "it has " + std::to_string(result.video_tracks) + " video and " +
-                            std::to_string(result.audio_tracks) + " audio tracks and is " + Seconds(result.seconds) +
-                            " long, the video " + (source.seconds > 0 ? Seconds(source.seconds) : "of unknown length");
+  JobOutcome outcome = JudgeResult(true, {converted > 0, 1, 1, converted}, result);
+  std::string found = "it has " + std::to_string(result.video_tracks) + " video and " +
+                      std::to_string(result.audio_tracks) + " audio tracks and is " + Seconds(result.seconds) +
+                      " long, what was converted of the video " +
+                      (converted > 0 ? Seconds(converted) : "of unknown length");
+  if (outcome == JobOutcome::kWritten) {
+    // Both counted from the first picture: the MP4 begins with it.
+    const std::optional<SoundLevels> heard = MeasureSound(video, sound_track, source.picture.start, kSoundListened);
+    const std::optional<SoundLevels> mp4 = MeasureSound(built, 0, 0, kSoundListened + 1);
+    const SoundStartVerdict start = heard ? JudgeSoundStart(*heard, mp4.value_or(SoundLevels{})) : SoundStartVerdict{};
+    if (start.compared) {
+      found += ", its sound begins " + Seconds(start.mp4_begins) + " after the first picture, the video's " +
+               Seconds(start.source_begins);
+    }
+    if (!start.agrees) outcome = JobOutcome::kSoundStartDiffers;
+  }
   if (outcome != JobOutcome::kWritten) {
     std::cerr << "mp4creator: " << JobOutcomeText(outcome) << ": " << found << "; " << final_mp4
               << " stays as it was\n";

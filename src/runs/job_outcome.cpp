@@ -27,6 +27,7 @@ std::string JobOutcomeText(JobOutcome outcome) {
     case JobOutcome::kVideoTracks: return "the MP4 has not one video track";
     case JobOutcome::kAudioTracks: return "the MP4 has not one audio track";
     case JobOutcome::kLengthDiffers: return "the MP4 is not as long as the video";
+    case JobOutcome::kSoundStartDiffers: return "the MP4's sound does not begin where the video's does";
   }
   return {};
 }

@@ -8,12 +8,13 @@ namespace clipvane {
 // What became of a job, judged from what it left: a result is believed only when
 // it was checked.
 enum class JobOutcome {
-  kWritten,        // a new MP4 with one video and one audio track, as long as its source
-  kNoNewResult,    // no MP4 was written by this run (an earlier one may stand)
-  kUnreadable,     // the library cannot read the MP4
-  kVideoTracks,    // not exactly one video track
-  kAudioTracks,    // not exactly one audio track
-  kLengthDiffers,  // more than a second longer or shorter than its source, or of no length
+  kWritten,            // a new MP4 with one video and one audio track, as long as its source, in step
+  kNoNewResult,        // no MP4 was written by this run (an earlier one may stand)
+  kUnreadable,         // the library cannot read the MP4
+  kVideoTracks,        // not exactly one video track
+  kAudioTracks,        // not exactly one audio track
+  kLengthDiffers,      // more than a second longer or shorter than its source, or of no length
+  kSoundStartDiffers,  // its sound begins elsewhere after the first picture than its source's
 };
 
 // What became of a job in a few words, for the command line and the window alike:
@@ -23,8 +24,9 @@ std::string JobOutcomeText(JobOutcome outcome);
 // How far a result's length may be from its source's.
 inline constexpr double kLengthTolerance = 1.0;
 
-// Judges a job's MP4. A source whose length the library cannot tell only asks the
-// result to have a length.
+// Judges a job's MP4 by its tracks and length. The source's length is that of what was
+// converted of it; one that cannot be told only asks the result to have a length.
+// (Where the sound begins is judged by the check itself, tools/source_tracks.h.)
 JobOutcome JudgeResult(bool written_by_this_run, const TrackSummary& source, const TrackSummary& result);
 
 // The last line of a job log that says something: not blank and not a progress

@@ -1,5 +1,7 @@
 #include "subtitles/sami_text.h"
 
+#include <algorithm>
+
 #include "base/text.h"
 #include "common/subtitle_text.h"
 #include "platform/text_encoding.h"
@@ -27,6 +29,34 @@ std::string Utf8SubtitleBytes(const std::string& bytes) {
   if (StartsWith(bytes, "\xFE\xFF", 2)) return WithCrLfLines(Utf16ToUtf8(Utf16Units(bytes.substr(2), true)));
   // Anything else, a file of fewer than two bytes included, is text of the code page.
   return WithCrLfLines(SubtitleTextToUtf8(bytes));
+}
+
+std::string BoundSubtitleLines(const std::string& text, bool html, bool utf8, std::size_t longest) {
+  // The bytes of the character that starts with `lead`.
+  const auto length = [utf8](unsigned char lead) -> std::size_t {
+    if (!utf8) return IsAnsiLeadByte(static_cast<char>(lead)) ? 2 : 1;
+    return lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+  };
+  const auto sync_at = [&text](std::size_t i) {
+    return text[i] == '<' && i + 5 <= text.size() && (text[i + 1] | 0x20) == 's' && (text[i + 2] | 0x20) == 'y' &&
+           (text[i + 3] | 0x20) == 'n' && (text[i + 4] | 0x20) == 'c';
+  };
+  std::string bounded;
+  bounded.reserve(std::min(text.size(), std::size_t{1} << 20));
+  std::size_t line = 0;  // bytes of the line so far
+  for (std::size_t i = 0; i < text.size();) {
+    if (text[i] == '\r' || text[i] == '\n') {
+      bounded += text[i++];
+      line = 0;
+      continue;
+    }
+    if (html && sync_at(i)) line = 0;
+    const std::size_t bytes = std::min(length(static_cast<unsigned char>(text[i])), text.size() - i);
+    line += bytes;
+    if (line <= longest) bounded.append(text, i, bytes);
+    i += bytes;
+  }
+  return bounded;
 }
 
 std::vector<std::string> SplitLines(const std::string& text) {

@@ -1,5 +1,6 @@
 #include "subtitles/srt_subtitle.h"
 
+#include "platform/text_encoding.h"
 #include "subtitles/sami_text.h"
 #include "subtitles/ssa_writer.h"
 
@@ -8,11 +9,12 @@ namespace clipvane {
 std::vector<std::string> SrtSubtitle::SsaLines(const std::string& bytes, const std::string& title,
                                                const SsaStyle& style, const ColourTable& colours,
                                                const std::string&) const {
-  return SsaLinesFromSrt(SplitLines(SamiTextFromBytes(bytes)), title, style, colours);
+  return SsaLinesFromSrt(SplitLines(BoundSubtitleLines(SamiTextFromBytes(bytes), false, AnsiIsUtf8())), title, style,
+                         colours);
 }
 
 std::string SrtSubtitle::PlainCopy(const std::string& bytes, const std::string&) const {
-  return Utf8SubtitleBytes(bytes);
+  return BoundSubtitleLines(Utf8SubtitleBytes(bytes), false, true);
 }
 
 }  // namespace clipvane

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "e2e/e2e_fixture.h"
 #include "platform/file_system.h"
@@ -110,6 +111,76 @@ TEST_F(CliEncodeTest, AnIncompleteSourceOrAFullDiskNeverReplacesAGoodMp4) {
   EXPECT_EQ(NativeFileSystem().FilesIn(app / "incoming"),
             (std::vector<std::string>{app / "incoming/filler", app / "incoming/film.mp4"}));
   EXPECT_EQ(FilesLeftIn(app / "temp"), 0);
+}
+
+// The first silence's end in a file's sound, as FFmpeg's detector finds it; -1 for none.
+double SilenceEnd(const std::string& file) {
+  const std::string said = RunProgram({FfmpegProgram(), "-nostdin", "-i", file, "-map", "0:a:0", "-af",
+                                       "silencedetect=n=-40dB:d=0.3", "-f", "null", "-"})
+                               .errors;
+  const std::size_t at = said.find("silence_end: ");
+  return at == std::string::npos ? -1 : std::atof(said.c_str() + at + 13);
+}
+
+// What the check holds an MP4 against is what was converted: sound that starts 2 s
+// after its picture keeps its 2 s of silence; recordings joined end to end (transport
+// and program streams) convert whole; a subtitle or a second sound track that runs past
+// the picture does not make it longer. An MP4 of the same streams whose sound lost its
+// silence is refused, with the reason in the log.
+TEST_F(CliEncodeTest, EachVideoConvertsWhatItPlaysAndTheCheckHoldsTheMp4ToItsSoundsStart) {
+  const TempFolder made;
+  const std::string picture = "testsrc2=size=160x120:rate=25:duration=";
+  const auto ffmpeg = [](const std::string& options) { RunFfmpeg(Words(options)); };
+  ffmpeg("-f lavfi -i " + picture + "4 -itsoffset 2 -f lavfi -i sine=frequency=440:duration=2 -c:v mpeg4 -c:a aac " +
+         videos_ / "late.mkv");
+  for (const std::string part : {"1", "2"}) {
+    ffmpeg("-f lavfi -i " + picture + "3 -f lavfi -i sine=frequency=" + part +
+           "00:duration=3 -c:v mpeg2video -c:a mp2 " + made / ("part" + part + ".ts"));
+    ffmpeg("-i " + made / ("part" + part + ".ts") + " -c copy -f vob " + made / ("part" + part + ".mpg"));
+  }
+  for (const std::string kind : {".ts", ".mpg"}) {
+    std::ofstream joined(videos_ / ("joined" + kind), std::ios::binary);
+    for (const std::string part : {"1", "2", "1"})
+      joined << std::ifstream(made / ("part" + part + kind), std::ios::binary).rdbuf();
+  }
+  NativeFileSystem().ReplaceWholeFile(made / "long.srt", "1\n00:00:01,000 --> 00:01:00,000\nlong\n");
+  ffmpeg("-f lavfi -i " + picture + "3 -f lavfi -i sine=duration=3 -i " + made / "long.srt" +
+         " -map 0 -map 1 -map 2 -c:v mpeg4 -c:a aac -c:s srt " + videos_ / "subtitled.mkv");
+  ffmpeg("-f lavfi -i " + picture + "3 -f lavfi -i sine=duration=3 -f lavfi -i sine=frequency=800:duration=20 " +
+         "-map 0 -map 1 -map 2 -c:v mpeg4 -c:a aac " + videos_ / "two_sounds.mkv");
+  const std::pair<std::string, double> videos[] = {
+      {"late.mkv", 4}, {"joined.ts", 9}, {"joined.mpg", 9}, {"subtitled.mkv", 3}, {"two_sounds.mkv", 3}};
+  std::vector<std::string> add{"add"};
+  for (const auto& [name, seconds] : videos) add.push_back(videos_ / name);
+  ASSERT_EQ(Cli(add), 0) << err.str();
+  ASSERT_EQ(Cli({"encode-all", "--wait"}), 0) << out.str() << err.str();
+  for (const auto& [name, seconds] : videos) {
+    EXPECT_NE(out.str().find(videos_ / name + "\twritten "), std::string::npos) << name << "\n" << out.str();
+    EXPECT_NEAR(Probe(app / ("incoming/" + name.substr(0, name.rfind('.')) + ".mp4")).duration, seconds, 0.2) << name;
+  }
+  const std::string late = app / "incoming/late.mp4";
+  EXPECT_NEAR(SilenceEnd(late), 2.0, 0.06);
+  EXPECT_NE(app.Read("batch/late.log").find("its sound begins 2.0"), std::string::npos) << app.Read("batch/late.log");
+
+  // The same picture, and the same sound without its silence.
+  const auto tool = [this](const std::string& name, std::vector<std::string> args) {
+    args.insert(args.begin(), app / ("bin/" + name));
+    return RunProgram(args);
+  };
+  ASSERT_EQ(tool("mencoder", {"-ovc", "copy", "-nosound", "-of", "rawvideo", "-o", made / "late.m4v", late}).status, 0);
+  ffmpeg("-i " + videos_ / "late.mkv" + " -map 0:a -c:a aac -ar 48000 -ac 2 -f adts " + made / "late.aac");
+  const std::string unsynced = made / "unsynced.mp4";
+  ASSERT_EQ(tool("mp4creator", {"-c", made / "late.m4v", "-rate=25", unsynced}).status, 0);
+  ASSERT_EQ(tool("mp4creator", {"-c", made / "late.aac", unsynced}).status, 0);
+  const ProgramRun check = tool("mp4creator", {"-check", videos_ / "late.mkv", unsynced, made / "late.mp4"});
+  EXPECT_EQ(check.status, 1);
+  EXPECT_NE(check.errors.find("the MP4's sound does not begin where the video's does"), std::string::npos)
+      << check.errors;
+  EXPECT_FALSE(std::filesystem::exists(made / "late.mp4"));
+  // The second sound track, when the job converted that one.
+  const ProgramRun second = tool("mp4creator", {"-check", "-aid", "1", videos_ / "two_sounds.mkv",
+                                                app / "incoming/two_sounds.mp4", made / "two_sounds.mp4"});
+  EXPECT_NE(second.errors.find("what was converted of the video 20."), std::string::npos) << second.errors;
 }
 
 // A source: its name, its picture and sound as lavfi sources (no sound when empty),

@@ -63,6 +63,32 @@ TEST(Utf8SubtitleBytes, GivesUtf8WithCrLfLines) {
   for (const auto& [bytes, copy] : cases) EXPECT_EQ(Utf8SubtitleBytes(bytes), copy);
 }
 
+// A line longer than any screen shows is cut, at a character's start; so is every
+// stretch between SYNC tags of a SAMI file written on one line, and nothing else.
+TEST(BoundSubtitleLines, CutsEveryLineToFourKilobytes) {
+  const std::string a(5000, 'a'), korean = [] {
+    std::string text;
+    for (int i = 0; i < 2000; ++i) text += "\xED\x95\x9C";  // 3 bytes each
+    return text;
+  }();
+  const std::string sync = "<SYNC Start=1><P>" + std::string(4000, 'b');
+  const std::tuple<const char*, std::string, bool, std::string> cases[] = {
+      {"a long line", "x\r\n" + a + "\r\ny", false, "x\r\n" + a.substr(0, 4096) + "\r\ny"},
+      {"whole characters", korean + "\n", false, korean.substr(0, 4095) + "\n"},
+      {"SYNC tags on one line", sync + sync + sync, true, sync + sync + sync},
+      {"no SYNC tags in SRT", sync + sync, false, (sync + sync).substr(0, 4096)}};
+  for (const auto& [what, text, html, bounded] : cases)
+    EXPECT_EQ(BoundSubtitleLines(text, html, true), bounded) << what;
+  // Each kind's plain copy and SSA script, whatever its file holds.
+  for (const SubtitleSource* kind : SubtitleSources()) {
+    const std::string copy = kind->PlainCopy("<SYNC Start=1><P>" + std::string(1 << 20, 'c') + "\n", "");
+    const std::vector<std::string> ssa =
+        kind->SsaLines("1\n00:00:01,000 --> 00:00:02,000\n" + std::string(1 << 20, 'c') + "\n", "t", {}, {}, "");
+    for (const std::string& line : SplitLines(copy)) EXPECT_LE(line.size(), kLongestSubtitleLine);
+    for (const std::string& line : ssa) EXPECT_LE(line.size(), kLongestSubtitleLine + 100);
+  }
+}
+
 TEST(SplitLines, EndsLinesAtCrLfOrCrLfAndTheTextAtNul) {
   const std::pair<std::string, Lines> cases[] = {{"", {}},
                                                  {"a\r\n", {"a"}},
@@ -81,8 +107,9 @@ std::string DataFile(const std::string& name) { return testing::DataFile(CLIPVAN
 
 // Each sample beside its expected script, byte for byte in the ANSI code page (the
 // samples are code page 949): a Korean drama, and a file of the edge cases of tags,
-// colours, blanks, timing and lines far longer than any buffer. The drama saved as
-// UTF-8 without a mark gives the same script.
+// colours, blanks, timing and a line longer than any screen shows, which is cut to
+// kLongestSubtitleLine bytes. The drama saved as UTF-8 without a mark gives the same
+// script.
 TEST(SamiToSsa, WritesTheExpectedScriptOfEachSample) {
   SsaStyle style;
   style.font_name = Utf8ToAnsi(u8"굴림");  // a Korean face name

@@ -42,6 +42,9 @@ std::string Source(const std::string& name) {
     Ffmpeg("-i " + folder / "upright.mp4" + " -c copy -metadata:s:v:0 rotate=90 " + folder / "turned.mp4");
     Ffmpeg("-f lavfi -i testsrc2=size=240x320:rate=30:duration=1.5 -c:v libx264 -f mov " + folder / "silent.mov");
     // The raw streams of the muxing cases, as FFmpeg splits them.
+    // A Matroska file whose sound starts a second before its picture.
+    Ffmpeg("-itsoffset 1 -i " + folder / "divx.avi" + " -i " + folder / "pcm.avi" + " -map 0:v -map 1:a -c copy " +
+           folder / "early.mkv");
     for (const std::string codec : {"divx", "xvid"})
       Ffmpeg("-i " + folder / (codec + ".avi") + " -map 0:v -c copy -f m4v " + folder / (codec + ".m4v") +
              " -map 0:a -c copy -f adts " + folder / (codec + ".aac"));
@@ -265,12 +268,21 @@ TEST(SourceProbe, TellsWhatFfprobeTells) {
     EXPECT_EQ(std::tie(here->width, here->height, here->turned, here->video_codec, here->has_audio),
               std::tie(there.width, there.height, there.turned, there.video_codec, there.has_audio))
         << name;
+    EXPECT_NEAR(here->picture_lead, there.picture_lead, 0.001) << name;
     EXPECT_NEAR(here->duration, there.duration, 0.001) << name;
     EXPECT_GT(here->duration, 1.4) << name;
   }
   EXPECT_TRUE(tools::ProbeSourceHere(Source("turned.mp4"))->turned);
   EXPECT_FALSE(tools::ProbeSourceHere(Source("silent.mov"))->has_audio);
   EXPECT_FALSE(tools::ProbeSourceHere(Source("divx.m4v") + ".none"));
+  // Where this build reads no Matroska, the file is ffprobe's, never a raw picture
+  // stream's without sound; either way the picture starts a second in.
+  const std::optional<tools::SourceFacts> here = tools::ProbeSourceHere(Source("early.mkv"));
+  for (const tools::SourceFacts& facts :
+       {here.value_or(tools::ProbeSource(Source("early.mkv"))), tools::ProbeSource(Source("early.mkv"))}) {
+    EXPECT_TRUE(facts.has_audio);
+    EXPECT_NEAR(facts.picture_lead, 1, 0.01);
+  }
 }
 
 TEST(ShowingOrder, PlacesEachFrameByItsCountWithinItsStretch) {
