@@ -2,6 +2,8 @@
 
 #include "av_files.h"
 
+#include <cstring>
+
 extern "C" {
 #include <libavutil/display.h>
 }
@@ -18,6 +20,12 @@ std::optional<SourceFacts> ProbeSourceHere(const std::string& path) {
   av_log_set_level(level);
   if (!opened) return std::nullopt;
   const AVFormatContext& context = *in.Context();
+  // A container this build has no reader for (an MKV) may still hold pictures whose
+  // start codes a raw stream's reader takes for its own: it would see neither sound nor
+  // subtitles, and the sound would be replaced by silence. Only ffprobe sees all of it.
+  static const char* const kRawReaders[] = {"m4v", "h264", "aac"};
+  for (const char* raw : kRawReaders)
+    if (std::strcmp(context.iformat->name, raw) == 0) return std::nullopt;
   SourceFacts facts;
   facts.has_audio = in.FirstStream(AVMEDIA_TYPE_AUDIO) >= 0;
   if (context.duration != AV_NOPTS_VALUE && context.duration > 0)
