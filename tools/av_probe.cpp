@@ -28,6 +28,9 @@ std::optional<SourceFacts> ProbeSourceHere(const std::string& path) {
     if (std::strcmp(context.iformat->name, raw) == 0) return std::nullopt;
   SourceFacts facts;
   facts.has_audio = in.FirstStream(AVMEDIA_TYPE_AUDIO) >= 0;
+  for (unsigned i = 0; i < context.nb_streams; ++i)
+    if (context.streams[i]->codecpar->codec_type == AVMEDIA_TYPE_SUBTITLE)
+      facts.subtitle_codecs.push_back(avcodec_get_name(context.streams[i]->codecpar->codec_id));
   if (context.duration != AV_NOPTS_VALUE && context.duration > 0)
     facts.duration = static_cast<double>(context.duration) / AV_TIME_BASE;
   const int picture = in.FirstStream(AVMEDIA_TYPE_VIDEO);

@@ -2,6 +2,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace clipvane::tools {
 
@@ -20,17 +21,22 @@ std::optional<AvsScript> ParseAvsScript(const std::string& text, std::string& er
 // What ffprobe says about an input: for the progress percentage, the subtitle size
 // and a sound track where there is none.
 struct SourceFacts {
-  double duration = 0;        // seconds; 0 when unknown
-  int width = 0, height = 0;  // the first picture as shown, after the turn its file asks for
-  bool turned = false;        // the file asks for the first picture to be turned for showing
-  std::string video_codec;    // FFmpeg's name of the first picture's codec; empty when unknown
-  bool has_audio = true;      // false only when ffprobe read the file and found no sound
+  double duration = 0;                       // seconds; 0 when unknown
+  int width = 0, height = 0;                 // the first picture as shown, after the turn its file asks for
+  bool turned = false;                       // the file asks for the first picture to be turned for showing
+  std::string video_codec;                   // FFmpeg's name of the first picture's codec; empty when unknown
+  bool has_audio = true;                     // false only when ffprobe read the file and found no sound
+  std::vector<std::string> subtitle_codecs;  // FFmpeg's names of the subtitle tracks' codecs, in track order
 };
 SourceFacts ProbeSource(const std::string& path);
 // ffprobe's report (its default writer) of the streams and the format, read into facts.
 SourceFacts ReadSourceFacts(const std::string& ffprobe_report);
 // Takes in the turn, in degrees, that the file asks for its first picture.
 void TurnForShowing(SourceFacts& facts, double rotation);
+
+// Whether a subtitle codec (FFmpeg's name) gives pictures rather than text: PGS,
+// VobSub, DVB, XSUB.
+bool IsPictureSubtitleCodec(const std::string& codec);
 
 // Whether the FFmpeg program has the named encoder.
 bool HasEncoder(const std::string& ffmpeg, const std::string& encoder);

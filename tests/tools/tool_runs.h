@@ -64,6 +64,7 @@ double MeanDifference(const std::vector<unsigned char>& a, const std::vector<uns
 inline bool IsWhite(int r, int g, int b) { return r > 200 && g > 200 && b > 200; }
 inline bool IsRed(int r, int g, int b) { return r > 150 && g < 90 && b < 90; }
 inline bool IsBlue(int r, int g, int b) { return b > 150 && r < 90 && g < 90; }
+inline bool IsGreen(int r, int g, int b) { return g > 150 && r < 90 && b < 90; }
 
 // Every packet of the first two streams as ffprobe lists it, stream after stream: timestamps, duration, size,
 // key-frame flag and a hash of the bytes, a line each.
