@@ -17,6 +17,9 @@ class AssSubtitle : public SubtitleFileBeside {
   std::string PlainCopy(const std::string& bytes, const std::string& chosen_class) const override;
   bool IsHtml() const override { return false; }
   bool KeepsOwnStyles() const override { return true; }
+  // An SSA file's copy ends in ".ass" too, which FFmpeg reads either way: a build's
+  // "qvXXXX.ssa" could be taken for the coloured route's SSA file of a video of that name.
+  std::string CopyExtension() const override { return ".ass"; }
 };
 
 }  // namespace clipvane

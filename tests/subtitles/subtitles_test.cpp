@@ -201,7 +201,7 @@ TEST(SubtitleSources, FindTheVideosSubtitleInTheirOrderAndKnowEachKindByItsName)
   const std::tuple<std::string, Lines, std::string> found[] = {
       {"C:\\V\\Holiday.avi", {"C:\\V\\Holiday.srt", "C:\\V\\Holiday.smi"}, "C:\\V\\Holiday.smi .smi"},
       {"C:\\V\\Holiday.mkv", {"C:\\V\\Holiday.ssa", "C:\\V\\Holiday.ass"}, "C:\\V\\Holiday.ass .ass"},
-      {"C:\\V\\Holiday.mkv", {"C:\\V\\Holiday.ssa"}, "C:\\V\\Holiday.ssa .ssa"},
+      {"C:\\V\\Holiday.mkv", {"C:\\V\\Holiday.ssa"}, "C:\\V\\Holiday.ssa .ass"},
       {"C:\\V\\Holiday.mkv", {}, "C:\\V\\Holiday.mkv inside"},
       {"C:\\V\\Holiday.avi", {"C:\\V\\Holiday.srt", "C:\\V\\Holiday.avi.smi"}, "C:\\V\\Holiday.srt .srt"},
       {"C:\\V.avi\\clip", {"C:\\V.avi\\clip.smi", "C:\\V.smi"}, "C:\\V.avi\\clip.smi .smi"},
