@@ -138,34 +138,25 @@ std::string AssScript(const char* colour, int alignment) {
 // A PGS stream of one green 200x60 box at (100, 100) of a 720x480 canvas, shown from
 // 0.3 s to 1.3 s: a picture track, which FFmpeg cannot make from text.
 std::string GreenBoxPgs() {
-  std::string out;
-  const auto bytes = [&out](std::initializer_list<unsigned> values, int width = 1) {
-    for (unsigned value : values)
-      for (int shift = 8 * (width - 1); shift >= 0; shift -= 8) out += static_cast<char>((value >> shift) & 0xFF);
+  std::string out, rle;
+  for (int line = 0; line < 60; ++line) rle += std::string("\x00\xC0\xC8\x01\x00\x00", 6);  // 200 of colour 1
+  const auto segment = [&out](char type, char tenths, const std::string& data) {            // at 9000 ticks a tenth
+    const unsigned pts = 9000u * static_cast<unsigned>(tenths);
+    out += std::string("PG") + char(pts >> 24) + char(pts >> 16) + char(pts >> 8) + char(pts) + std::string(4, '\0') +
+           type + char(data.size() >> 8) + char(data.size()) + data;
   };
-  const auto segment = [&](unsigned type, double seconds, const std::string& data) {
-    out += "PG";
-    bytes({static_cast<unsigned>(seconds * 90000), 0}, 4);
-    bytes({type});
-    bytes({static_cast<unsigned>(data.size())}, 2);
-    out += data;
-  };
-  const std::string box_line = std::string("\x00\xC0\xC8\x01\x00\x00", 6);  // 200 of colour 1, end of line
-  std::string rle;
-  for (int line = 0; line < 60; ++line) rle += box_line;
-  const std::string window("\x01\x00\x00\x64\x00\x64\x00\xC8\x00\x3C", 10);
-  const std::string canvas("\x02\xD0\x01\xE0\x10", 5);
-  segment(0x16, 0.3, canvas + std::string("\x00\x00\x80\x00\x00\x01\x00\x00\x00\x00\x00\x64\x00\x64", 14));
-  segment(0x17, 0.3, window);
-  segment(0x14, 0.3, std::string("\x00\x00\x01\x91\x22\x36\xFF", 7));  // green in Y Cr Cb
+  const std::string canvas("\x02\xD0\x01\xE0\x10", 5), window("\x01\x00\x00\x64\x00\x64\x00\xC8\x00\x3C", 10);
   const std::size_t length = rle.size() + 4;
-  segment(0x15, 0.3,
-          std::string("\x00\x00\x00\xC0", 4) + static_cast<char>(length >> 16) + static_cast<char>(length >> 8 & 0xFF) +
-              static_cast<char>(length & 0xFF) + std::string("\x00\xC8\x00\x3C", 4) + rle);
-  segment(0x80, 0.3, "");
-  segment(0x16, 1.3, canvas + std::string("\x00\x01\x00\x00\x00\x00", 6));
-  segment(0x17, 1.3, window);
-  segment(0x80, 1.3, "");
+  segment('\x16', 3, canvas + std::string("\x00\x00\x80\x00\x00\x01\x00\x00\x00\x00\x00\x64\x00\x64", 14));
+  segment('\x17', 3, window);
+  segment('\x14', 3, std::string("\x00\x00\x01\x91\x22\x36\xFF", 7));  // green in Y Cr Cb
+  segment('\x15', 3,
+          std::string("\x00\x00\x00\xC0", 4) + char(length >> 16) + char(length >> 8) + char(length) +
+              std::string("\x00\xC8\x00\x3C", 4) + rle);
+  segment('\x80', 3, "");
+  segment('\x16', 13, canvas + std::string("\x00\x01\x00\x00\x00\x00", 6));  // nothing shown
+  segment('\x17', 13, window);
+  segment('\x80', 13, "");
   return out;
 }
 
