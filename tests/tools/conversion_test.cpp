@@ -172,34 +172,11 @@ TEST_F(ConversionTest, TheTracksInsideTheVideoAreDrawnByTheEncoder) {
   files.ReplaceWholeFile(sources_ / "en.srt", "1\r\n00:00:00,300 --> 00:00:01,300\r\nSUBTITLE\r\n");
   files.ReplaceWholeFile(sources_ / "ko.ass", AssScript("&H000000FF", 8));
   files.ReplaceWholeFile(sources_ / "box.sup", GreenBoxPgs());
-  RunFfmpeg({"-copyts",
-             "-i",
-             base,
-             "-i",
-             sources_ / "en.srt",
-             "-i",
-             sources_ / "ko.ass",
-             "-i",
-             sources_ / "box.sup",
-             "-map",
-             "0",
-             "-map",
-             "1",
-             "-map",
-             "2",
-             "-map",
-             "3",
-             "-c:v",
-             "copy",
-             "-c:a",
-             "copy",
-             "-c:s:0",
-             "srt",
-             "-c:s:1",
-             "ass",
-             "-c:s:2",
-             "copy",
-             mkv});
+  std::vector<std::string> mux{"-copyts"};
+  for (const char* input : {"base.avi", "en.srt", "ko.ass", "box.sup"}) mux.insert(mux.end(), {"-i", sources_ / input});
+  for (const char* track : {"0", "1", "2", "3"}) mux.insert(mux.end(), {"-map", track});
+  mux.insert(mux.end(), {"-c", "copy", mkv});
+  RunFfmpeg(mux);
   video_ = mkv;
   facts_ = PictureFacts(720, 480, 25);
   facts_.subtitle_tracks = {{0, "english", "utf-8", "", "", true, false},
