@@ -50,4 +50,27 @@ std::optional<SourceFacts> ProbeSourceHere(const std::string& path) {
   return facts;
 }
 
+std::optional<SubtitleTrackHeader> SubtitleTrackHeaderHere(const std::string& path, int track) {
+  const int level = av_log_get_level();
+  av_log_set_level(AV_LOG_QUIET);
+  InputFile in;
+  std::string error;
+  const bool opened = in.Open(path, nullptr, error, true);
+  av_log_set_level(level);
+  if (!opened) return std::nullopt;
+  const AVFormatContext& context = *in.Context();
+  std::optional<SubtitleTrackHeader> found;
+  bool fonts_attached = false;
+  for (unsigned i = 0; i < context.nb_streams; ++i) {
+    const AVCodecParameters& codec = *context.streams[i]->codecpar;
+    fonts_attached = fonts_attached || codec.codec_type == AVMEDIA_TYPE_ATTACHMENT;
+    if (codec.codec_type != AVMEDIA_TYPE_SUBTITLE || track-- != 0 || !codec.extradata || codec.extradata_size <= 0)
+      continue;
+    found = SubtitleTrackHeader{
+        std::string(reinterpret_cast<const char*>(codec.extradata), static_cast<std::size_t>(codec.extradata_size))};
+  }
+  if (found) found->fonts_attached = fonts_attached;
+  return found;
+}
+
 }  // namespace clipvane::tools

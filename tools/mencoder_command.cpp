@@ -30,7 +30,9 @@ std::string SubtitleFilter(const SubtitleOptions& options, const PreparedInputs&
   if (inputs.subtitle_track >= 0) filter += ":si=" + std::to_string(inputs.subtitle_track);
   if (!inputs.fonts_dir.empty()) filter += ":fontsdir=" + EscapeFilterValue(inputs.fonts_dir);
   // An ASS script's styles are its author's: fonts, colours and places stand.
-  if (inputs.subtitles_styled) return filter;
+  if (inputs.subtitles_styled)
+    return inputs.styled_font.empty() ? filter
+                                      : filter + ":force_style=" + EscapeFilterValue("FontName=" + inputs.styled_font);
   const double height = frame.height > 0 ? frame.height : 320;
   const double width = frame.width > 0 ? frame.width : height * 1.5;
   // The text height is a share of the picture diagonal, as the -subfont-text-scale

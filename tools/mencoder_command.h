@@ -17,6 +17,7 @@ struct PreparedInputs {
   std::string subtitles;            // the prepared copy (plain route), or the source itself for its own text track
   int subtitle_track = -1;          // the source's own text track the copy's place names, from 0; -1 for a copy
   bool subtitles_styled = false;    // the subtitles keep their own styles (ASS), not the plain route's letters
+  std::string styled_font;          // the family every style of those takes instead of its own, or empty
   int picture_subtitle_track = -1;  // the source's own picture track laid over the picture, from 0; -1 for none
   std::string fonts_dir;            // a folder holding only the fonts to draw with, or empty
   std::string font_family;          // family for the plain-route subtitles, or empty

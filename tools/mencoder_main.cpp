@@ -224,10 +224,21 @@ class Encoder {
     }
     inputs_.subtitles = inputs_.media;
     inputs_.subtitle_track = track;
-    inputs_.subtitles_styled = codec == "ass" || codec == "ssa";
     std::string note;
     // The track's text is not read here: the font is asked only for Korean letters.
     inputs_.font_family = Fonts().ForFontFile(request_.subtitles->font, CharactersNeeded(u8"\uAC00"), note);
+    inputs_.subtitles_styled = codec == "ass" || codec == "ssa";
+    if (inputs_.subtitles_styled) {
+      // Its own styles stand, with the fonts the video carries or those here. A font
+      // that is neither leaves the renderer nothing to draw with where no font service
+      // stands in for it (Wine): every style then takes the plain route's font.
+      const std::optional<SubtitleTrackHeader> header = SubtitleTrackHeaderHere(inputs_.media, track);
+      if (header && !header->fonts_attached && !Fonts().TakeStyleFonts(AsUtf8(header->header))) {
+        inputs_.styled_font = inputs_.font_family;
+        note += std::string(note.empty() ? "" : "; ") + "a font of the track's styles is not here: drawn with " +
+                inputs_.font_family;
+      }
+    }
     if (!note.empty()) std::cerr << "mencoder: " << note << "\n";
     inputs_.fonts_dir = Fonts().Folder();
   }
