@@ -28,6 +28,9 @@ std::optional<SourceFacts> ProbeSourceHere(const std::string& path) {
   if (format == "m4v" || format == "h264" || format == "aac") return std::nullopt;
   SourceFacts facts;
   facts.has_audio = in.FirstStream(AVMEDIA_TYPE_AUDIO) >= 0;
+  for (unsigned i = 0; i < context.nb_streams; ++i)
+    if (context.streams[i]->codecpar->codec_type == AVMEDIA_TYPE_SUBTITLE)
+      facts.subtitle_codecs.push_back(avcodec_get_name(context.streams[i]->codecpar->codec_id));
   if (context.duration != AV_NOPTS_VALUE && context.duration > 0)
     facts.duration = static_cast<double>(context.duration) / AV_TIME_BASE;
   const int picture = in.FirstStream(AVMEDIA_TYPE_VIDEO);
@@ -48,6 +51,29 @@ std::optional<SourceFacts> ProbeSourceHere(const std::string& path) {
     facts.picture_lead = std::max(
         0.0, stream.start_time * av_q2d(stream.time_base) - static_cast<double>(context.start_time) / AV_TIME_BASE);
   return facts;
+}
+
+std::optional<SubtitleTrackHeader> SubtitleTrackHeaderHere(const std::string& path, int track) {
+  const int level = av_log_get_level();
+  av_log_set_level(AV_LOG_QUIET);
+  InputFile in;
+  std::string error;
+  const bool opened = in.Open(path, nullptr, error, true);
+  av_log_set_level(level);
+  if (!opened) return std::nullopt;
+  const AVFormatContext& context = *in.Context();
+  std::optional<SubtitleTrackHeader> found;
+  bool fonts_attached = false;
+  for (unsigned i = 0; i < context.nb_streams; ++i) {
+    const AVCodecParameters& codec = *context.streams[i]->codecpar;
+    fonts_attached = fonts_attached || codec.codec_type == AVMEDIA_TYPE_ATTACHMENT;
+    if (codec.codec_type != AVMEDIA_TYPE_SUBTITLE || track-- != 0 || !codec.extradata || codec.extradata_size <= 0)
+      continue;
+    found = SubtitleTrackHeader{
+        std::string(reinterpret_cast<const char*>(codec.extradata), static_cast<std::size_t>(codec.extradata_size))};
+  }
+  if (found) found->fonts_attached = fonts_attached;
+  return found;
 }
 
 }  // namespace clipvane::tools

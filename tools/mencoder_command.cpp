@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <utility>
 
 namespace clipvane::tools {
@@ -25,6 +26,13 @@ const char* ScalerFlags(int sws) {
 std::string Centred(int offset, const char* expression) { return offset >= 0 ? std::to_string(offset) : expression; }
 
 std::string SubtitleFilter(const SubtitleOptions& options, const PreparedInputs& inputs, Size frame) {
+  std::string filter = "subtitles=filename=" + EscapeFilterValue(inputs.subtitles);
+  if (inputs.subtitle_track >= 0) filter += ":si=" + std::to_string(inputs.subtitle_track);
+  if (!inputs.fonts_dir.empty()) filter += ":fontsdir=" + EscapeFilterValue(inputs.fonts_dir);
+  // An ASS script's styles are its author's: fonts, colours and places stand.
+  if (inputs.subtitles_styled)
+    return inputs.styled_font.empty() ? filter
+                                      : filter + ":force_style=" + EscapeFilterValue("FontName=" + inputs.styled_font);
   const double height = frame.height > 0 ? frame.height : 320;
   const double width = frame.width > 0 ? frame.width : height * 1.5;
   // The text height is a share of the picture diagonal, as the -subfont-text-scale
@@ -38,8 +46,6 @@ std::string SubtitleFilter(const SubtitleOptions& options, const PreparedInputs&
   // -subfont-blur has no style field in libass: the outline edge stays sharp.
   style += ",MarginV=" + std::to_string(std::lround((100 - options.position) / 100.0 * kSamiCanvasHeight));
   if (!inputs.font_family.empty()) style += ",FontName=" + inputs.font_family;
-  std::string filter = "subtitles=filename=" + EscapeFilterValue(inputs.subtitles);
-  if (!inputs.fonts_dir.empty()) filter += ":fontsdir=" + EscapeFilterValue(inputs.fonts_dir);
   return filter + ":force_style=" + EscapeFilterValue(style);
 }
 
@@ -98,7 +104,7 @@ std::pair<std::string, Size> VideoFilters(const EncodeRequest& request, const Pr
                           Centred(filter.x, "(ow-iw)/2") + ":y=" + Centred(filter.y, "(oh-ih)/2") + ":color=black");
           size = frame;
         }
-        if (filter.draw_subtitles && request.subtitles && !subtitles_drawn) {
+        if (filter.draw_subtitles && request.subtitles && !subtitles_drawn && !inputs.subtitles.empty()) {
           chain.push_back(SubtitleFilter(*request.subtitles, inputs, size));
           subtitles_drawn = true;
         }
@@ -119,7 +125,8 @@ std::pair<std::string, Size> VideoFilters(const EncodeRequest& request, const Pr
         break;
     }
   }
-  if (request.subtitles && !subtitles_drawn) chain.push_back(SubtitleFilter(*request.subtitles, inputs, size));
+  if (request.subtitles && !subtitles_drawn && !inputs.subtitles.empty())
+    chain.push_back(SubtitleFilter(*request.subtitles, inputs, size));
   // The AVI begins with the first picture, whose sound is aligned to it (SoundFilters);
   // left where it was, a picture that starts after the sound would be held still from
   // the file's start. Only now, so that subtitles are timed on the source's own clock.
@@ -150,6 +157,7 @@ bool AviTakesAsItIs(const SourceFacts& facts) {
 // disabled) rather than shifted for it, which would leave a hole after the first
 // picture.
 struct VideoEncode {
+  std::string map = "0:v:0";  // the picture encoded: the source's, or the filter graph's
   std::vector<std::string> args;
   std::string fourcc;
   Size size;
@@ -161,9 +169,20 @@ VideoEncode VideoEncodeOptions(const EncodeRequest& request, const PreparedInput
   std::vector<std::string>& args = encode.args;
   const auto [filters, size] = VideoFilters(request, inputs);
   encode.size = size;
+  const auto filter_args = [&encode, &inputs](const std::string& chain) -> std::vector<std::string> {
+    if (inputs.picture_subtitle_track < 0) return {"-vf", chain};
+    // A picture track is drawn on the source's picture, as the encoder's own subtitles
+    // are, before crop and scale; its canvas (a DVB track's 720 x 576) is stretched
+    // over the whole picture, as a player shows it.
+    encode.map = "[picture]";
+    const std::string track = "[0:s:" + std::to_string(inputs.picture_subtitle_track) + "]";
+    return {"-filter_complex", track + "[0:v:0]scale2ref=w=main_w:h=main_h[track][source];" +
+                                   "[source][track]overlay=eof_action=pass," + chain + "[picture]"};
+  };
   if (request.video == VideoCodec::kX264) {
     // 8-bit 4:2:0 whatever the source, as the profiles the players decode take it.
-    Append(args, {"-vf", filters + ",format=yuv420p", "-c:v", "libx264"});
+    for (const std::string& arg : filter_args(filters + ",format=yuv420p")) args.push_back(arg);
+    Append(args, {"-c:v", "libx264"});
     encode.fourcc = request.fourcc.empty() ? "H264" : request.fourcc;
     const X264Options& x264 = request.x264;
     if (!x264.preset.empty()) Append(args, {"-preset", x264.preset});
@@ -182,7 +201,7 @@ VideoEncode VideoEncodeOptions(const EncodeRequest& request, const PreparedInput
     if (request.HasFilter(VideoFilter::Kind::kHardDup)) Append(args, {"-fps_mode", "cfr"});
     return encode;
   }
-  Append(args, {"-vf", filters});
+  for (const std::string& arg : filter_args(filters)) args.push_back(arg);
   std::string encoder = "mpeg4";
   encode.fourcc = request.fourcc;
   if (request.video == VideoCodec::kXvid) {
@@ -279,7 +298,7 @@ FfmpegCommand BuildFfmpegCommand(const EncodeRequest& request, const PreparedInp
     // time). A larger picture needs all the threads its decoder can use.
     const int pixels = inputs.facts.width * inputs.facts.height;
     if (pixels > 0 && pixels <= 720 * 576) Append(picture, {"-threads", "1"});
-    Append(picture, {"-i", inputs.media, "-map", "0:v:0"});
+    Append(picture, {"-i", inputs.media, "-map", video.map});
     picture.insert(picture.end(), video.args.begin(), video.args.end());
     Append(picture, {"-an", "-f", "avi", "pipe:1"});
 
@@ -295,7 +314,9 @@ FfmpegCommand BuildFfmpegCommand(const EncodeRequest& request, const PreparedInp
   }
 
   std::vector<std::string> argv = start("info", true);
-  Append(argv, {"-i", inputs.media, "-map", "0:v:0"});
+  const std::optional<VideoEncode> video =
+      encodes_video ? std::optional<VideoEncode>(VideoEncodeOptions(request, inputs, command.notes)) : std::nullopt;
+  Append(argv, {"-i", inputs.media, "-map", video ? video->map : "0:v:0"});
   const bool silence = !request.no_sound && AppendSound(argv, request, inputs);
   if (request.video == VideoCodec::kCopy && !AviTakesAsItIs(inputs.facts)) {
     // A phone's turned picture or an HEVC or VP9 one: the next encode of the AVI must
@@ -314,11 +335,10 @@ FfmpegCommand BuildFfmpegCommand(const EncodeRequest& request, const PreparedInp
                   std::string(inputs.facts.video_codec == "h264" ? "h264_mp4toannexb," : "") +
                       "setts=pts=PTS-STARTDTS:dts=DTS-STARTDTS"});
     if (request.threads > 0) Append(argv, {"-threads", std::to_string(request.threads)});
-  } else {
-    const VideoEncode video = VideoEncodeOptions(request, inputs, command.notes);
-    command.picture = {video.size.width, video.size.height};
-    argv.insert(argv.end(), video.args.begin(), video.args.end());
-    Append(argv, {"-vtag", video.fourcc, "-avoid_negative_ts", "disabled"});
+  } else if (video) {
+    command.picture = {video->size.width, video->size.height};
+    argv.insert(argv.end(), video->args.begin(), video->args.end());
+    Append(argv, {"-vtag", video->fourcc, "-avoid_negative_ts", "disabled"});
   }
   if (request.no_sound) {
     Append(argv, {"-an"});

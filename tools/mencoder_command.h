@@ -9,14 +9,18 @@ namespace clipvane::tools {
 
 // What main() prepared on disk for one encode.
 struct PreparedInputs {
-  std::string ffmpeg = "ffmpeg";  // the program to run
-  bool has_xvid = true;           // whether it has the Xvid encoder
-  std::string media;              // the file ffmpeg reads (the video behind an .avs script)
-  std::string output;             // the file ffmpeg writes, renamed to the requested one when all went well
-  std::string ssa;                // UTF-8 SSA file drawn onto the source (colour route), or empty
-  std::string subtitles;          // the prepared SAMI or SRT copy (plain route), or empty
-  std::string fonts_dir;          // a folder holding only the fonts to draw with, or empty
-  std::string font_family;        // family for the plain-route subtitles, or empty
+  std::string ffmpeg = "ffmpeg";    // the program to run
+  bool has_xvid = true;             // whether it has the Xvid encoder
+  std::string media;                // the file ffmpeg reads (the video behind an .avs script)
+  std::string output;               // the file ffmpeg writes, renamed to the requested one when all went well
+  std::string ssa;                  // UTF-8 SSA file drawn onto the source (colour route), or empty
+  std::string subtitles;            // the prepared copy (plain route), or the source itself for its own text track
+  int subtitle_track = -1;          // the source's own text track the copy's place names, from 0; -1 for a copy
+  bool subtitles_styled = false;    // the subtitles keep their own styles (ASS), not the plain route's letters
+  std::string styled_font;          // the family every style of those takes instead of its own, or empty
+  int picture_subtitle_track = -1;  // the source's own picture track laid over the picture, from 0; -1 for none
+  std::string fonts_dir;            // a folder holding only the fonts to draw with, or empty
+  std::string font_family;          // family for the plain-route subtitles, or empty
   SourceFacts facts;
 };
 

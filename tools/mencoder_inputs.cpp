@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <utility>
@@ -84,6 +85,7 @@ SourceFacts ReadSourceFacts(const std::string& ffprobe_report) {
     if (line == "[FORMAT]" || line == "[/FORMAT]") in_format = line == "[FORMAT]";
     if (line == "[/STREAM]") {
       if (stream["codec_type"] == "audio") facts.has_audio = true;
+      if (stream["codec_type"] == "subtitle") facts.subtitle_codecs.push_back(stream["codec_name"]);
       // Only the first picture's: that is the one the encode maps.
       if (stream["codec_type"] == "video" && !picture_seen) {
         picture_seen = true;
@@ -120,6 +122,11 @@ SourceFacts ProbeSource(const std::string& path) {
        path});
   // Without an answer nothing is known, and the sound is taken to be there.
   return output ? ReadSourceFacts(*output) : SourceFacts{};
+}
+
+bool IsPictureSubtitleCodec(const std::string& codec) {
+  static const char* const kPictures[] = {"hdmv_pgs_subtitle", "dvd_subtitle", "dvb_subtitle", "xsub"};
+  return std::find(std::begin(kPictures), std::end(kPictures), codec) != std::end(kPictures);
 }
 
 bool HasEncoder(const std::string& ffmpeg, const std::string& encoder) {

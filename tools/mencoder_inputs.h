@@ -2,6 +2,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace clipvane::tools {
 
@@ -28,12 +29,17 @@ struct SourceFacts {
   // Where the picture begins on FFmpeg's timeline of the file (which starts at the
   // file's earliest stream), in seconds; 0 when unknown.
   double picture_lead = 0;
+  std::vector<std::string> subtitle_codecs;  // FFmpeg's names of the subtitle tracks' codecs, in track order
 };
 SourceFacts ProbeSource(const std::string& path);
 // ffprobe's report (its default writer) of the streams and the format, read into facts.
 SourceFacts ReadSourceFacts(const std::string& ffprobe_report);
 // Takes in the turn, in degrees, that the file asks for its first picture.
 void TurnForShowing(SourceFacts& facts, double rotation);
+
+// Whether a subtitle codec (FFmpeg's name) gives pictures rather than text: PGS,
+// VobSub, DVB, XSUB.
+bool IsPictureSubtitleCodec(const std::string& codec);
 
 // Whether the FFmpeg program has the named encoder.
 bool HasEncoder(const std::string& ffmpeg, const std::string& encoder);

@@ -65,7 +65,7 @@ class Encoder {
       ProgressLines(0, std::cout, false).Finish(split.frames, split.seconds, static_cast<double>(split.bytes));
       return 0;
     }
-    if (request_.subtitles) PrepareSubtitles();
+    if (request_.subtitles && !request_.subtitles->file.empty()) PrepareSubtitles();
     // A Windows FFmpeg may be built without Xvid; its own MPEG-4 Part 2 encoder then
     // writes the same kind of stream.
     if (request_.video == VideoCodec::kXvid) inputs_.has_xvid = HasEncoder(inputs_.ffmpeg, "libxvid");
@@ -76,10 +76,12 @@ class Encoder {
     const bool sizes_picture = request_.HasFilter(VideoFilter::Kind::kCrop) ||
                                request_.HasFilter(VideoFilter::Kind::kScale) ||
                                request_.HasFilter(VideoFilter::Kind::kExpand);
-    if ((request_.EncodesVideo() && !sizes_picture) || request_.EncodesAudio()) {
+    const bool draws_track = request_.subtitles && request_.subtitles->file.empty() && request_.subtitle_track;
+    if ((request_.EncodesVideo() && !sizes_picture) || request_.EncodesAudio() || draws_track) {
       const std::optional<SourceFacts> here = ProbeSourceHere(inputs_.media);
       inputs_.facts = here ? *here : ProbeSource(inputs_.media);
     }
+    if (draws_track) PrepareTrack(*request_.subtitle_track);
 
     const FfmpegCommand command = BuildFfmpegCommand(request_, inputs_);
     if (request_.format == OutputFormat::kAvi) {
@@ -190,12 +192,55 @@ class Encoder {
     // The reader FFmpeg picks goes by the name, so the copy keeps its kind's ending.
     const SubtitleSource& kind = *SubtitleAt(options.file, kNativePathStyle).source;
     // The program's copy has its lines cut already; a copy written otherwise is cut here.
-    const std::string text = BoundSubtitleLines(PrepareSubtitleText(*bytes, kind.IsHtml()), kind.IsHtml(), true);
+    std::string text = BoundSubtitleLines(PrepareSubtitleText(*bytes, kind.IsHtml()), kind.IsHtml(), true);
     inputs_.subtitles = Temp().File("subtitles" + kind.CopyExtension());
-    WriteWholeFile(inputs_.subtitles, text);
-
     std::string note;
-    inputs_.font_family = Fonts().ForFontFile(options.font, CharactersNeeded(text), note);
+    if (kind.KeepsOwnStyles()) {
+      // Its own fonts, or ones that have its characters where they are missing here.
+      text = Fonts().ForSsa(text, note);
+      inputs_.subtitles_styled = true;
+    } else {
+      inputs_.font_family = Fonts().ForFontFile(options.font, CharactersNeeded(text), note);
+    }
+    WriteWholeFile(inputs_.subtitles, text);
+    if (!note.empty()) std::cerr << "mencoder: " << note << "\n";
+    inputs_.fonts_dir = Fonts().Folder();
+  }
+
+  // The source's own subtitle track `track` (-sid): a picture track is laid over the
+  // picture, a text track drawn by the subtitles filter straight from the source, an
+  // ASS one with its own styles, any other with the plain route's font and size.
+  void PrepareTrack(int track) {
+    const std::vector<std::string>& codecs = inputs_.facts.subtitle_codecs;
+    if (track < 0 || static_cast<std::size_t>(track) >= codecs.size()) {
+      std::cerr << "mencoder: the source has no subtitle track " << track << "; encoding without subtitles\n";
+      request_.subtitles.reset();
+      return;
+    }
+    const std::string& codec = codecs[static_cast<std::size_t>(track)];
+    std::cerr << "mencoder: drawing the source's subtitle track " << track << " (" << codec << ")\n";
+    if (IsPictureSubtitleCodec(codec)) {
+      inputs_.picture_subtitle_track = track;
+      request_.subtitles.reset();
+      return;
+    }
+    inputs_.subtitles = inputs_.media;
+    inputs_.subtitle_track = track;
+    std::string note;
+    // The track's text is not read here: the font is asked only for Korean letters.
+    inputs_.font_family = Fonts().ForFontFile(request_.subtitles->font, CharactersNeeded(u8"\uAC00"), note);
+    inputs_.subtitles_styled = codec == "ass" || codec == "ssa";
+    if (inputs_.subtitles_styled) {
+      // Its own styles stand, with the fonts the video carries or those here. A font
+      // that is neither leaves the renderer nothing to draw with where no font service
+      // stands in for it (Wine): every style then takes the plain route's font.
+      const std::optional<SubtitleTrackHeader> header = SubtitleTrackHeaderHere(inputs_.media, track);
+      if (header && !header->fonts_attached && !Fonts().TakeStyleFonts(AsUtf8(header->header))) {
+        inputs_.styled_font = inputs_.font_family;
+        note += std::string(note.empty() ? "" : "; ") + "a font of the track's styles is not here: drawn with " +
+                inputs_.font_family;
+      }
+    }
     if (!note.empty()) std::cerr << "mencoder: " << note << "\n";
     inputs_.fonts_dir = Fonts().Folder();
   }

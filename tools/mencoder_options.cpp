@@ -145,7 +145,11 @@ class Parser {
         {"-noodml", [](Parser&, const std::string&) {}},  // AVI index layout; ffmpeg's is fine either way
         {"-nosound", [](Parser& p, const std::string&) { p.request_.no_sound = true; }},
         {"-aid", [](Parser& p, const std::string& o) { p.request_.audio_track = WholeNumber(o, p.Value(o)); }},
-        {"-sid", [](Parser& p, const std::string& o) { p.request_.subtitle_track = WholeNumber(o, p.Value(o)); }},
+        {"-sid",
+         [](Parser& p, const std::string& o) {
+           p.request_.subtitle_track = WholeNumber(o, p.Value(o));
+           p.Subtitles();  // drawn with the encoder's defaults unless told
+         }},
         {"-utf8", [](Parser& p, const std::string&) { p.Subtitles().utf8 = true; }},
         {"-o", [](Parser& p, const std::string& o) { p.request_.output = p.Value(o); }},
         {"-of", [](Parser& p, const std::string& o) { p.OutputFormatOption(p.Value(o)); }},
@@ -336,7 +340,8 @@ class Parser {
     if (!encodes_video && (!r.filters.empty() || r.output_rate || r.subtitles)) {
       throw Failure{"video filters, -ofps and subtitles need an encoding -ovc (xvid, lavc or x264)"};
     }
-    if (r.subtitles && r.subtitles->file.empty()) throw Failure{"subtitle options without -sub"};
+    if (r.subtitles && r.subtitles->file.empty() && !r.subtitle_track)
+      throw Failure{"subtitle options without -sub or -sid"};
     if (r.no_sound && r.audio != AudioCodec::kNone) throw Failure{"-nosound together with -oac"};
     switch (r.format) {
       case OutputFormat::kRawVideo:

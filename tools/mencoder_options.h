@@ -22,9 +22,9 @@ struct VideoFilter {
   std::string denoise_parameters;  // hqdn3d=<a:b:c:d>, empty for the defaults
 };
 
-// -sub and its companions: the burned-in subtitles of the plain route.
+// -sub or -sid and their companions: the burned-in subtitles of the plain route.
 struct SubtitleOptions {
-  std::string file;
+  std::string file;  // empty when the source's own track (-sid) is drawn
   std::string font;
   bool utf8 = false;
   int position = 100;       // -subpos: bottom of the text, in percent of the height
@@ -62,7 +62,7 @@ struct EncodeRequest {
 
   AudioCodec audio = AudioCodec::kNone;
   int audio_track = 0;                // -aid: the place of the sound track among the source's, from 0
-  std::optional<int> subtitle_track;  // -sid: the source's own subtitle track to draw, from 0
+  std::optional<int> subtitle_track;  // -sid: the source's own subtitle track to draw, from 0; -sub wins
   bool no_sound = false;
   long audio_bitrate = 0;  // bit/s
   int sample_rate = 0;     // 0 keeps the source's rate

@@ -70,4 +70,14 @@ std::string SubtitleFonts::ForSsa(const std::string& ssa, std::string& note) {
   });
 }
 
+bool SubtitleFonts::TakeStyleFonts(const std::string& ssa) {
+  bool all = true;
+  ReplaceSsaFonts(ssa, [&](const std::string& family) {
+    const std::optional<FontChoice> found = finder_.WithFamily(family);
+    all = all && found && Take(*found);
+    return family;
+  });
+  return all;
+}
+
 }  // namespace clipvane::tools

@@ -24,6 +24,9 @@ class SubtitleFonts {
   // that has the text's characters when no font of that family is here.
   std::string ForSsa(const std::string& ssa, std::string& note);
 
+  // Takes the font of every style of the SSA text that is here; whether all were.
+  bool TakeStyleFonts(const std::string& ssa);
+
   // The folder of copies; empty while it holds none.
   std::string Folder() const { return copied_.empty() ? std::string() : folder_; }
 

@@ -21,11 +21,11 @@ set(ffmpeg_decoders
   pcm_s16le pcm_s16be pcm_s24le pcm_s24be pcm_s32le pcm_s32be pcm_f32le pcm_f32be
   pcm_f64le pcm_f64be pcm_u8 pcm_s8 pcm_alaw pcm_mulaw pcm_dvd pcm_bluray
   adpcm_ms adpcm_ima_wav adpcm_ima_qt
-  # subtitles
-  sami ass subrip)
+  # subtitles, in files beside the video and in its own tracks
+  sami ass ssa subrip movtext webvtt pgssub dvdsub dvbsub)
 set(ffmpeg_encoders mpeg4 libx264 aac rawvideo pcm_s16le wrapped_avframe)
 set(ffmpeg_demuxers avi mov matroska asf mpegps mpegts flv dv m4v h264 hevc mpegvideo
-  aac mp3 ac3 eac3 flac wav nut sami ass srt)
+  aac mp3 ac3 eac3 flac wav nut sami ass srt webvtt sup)
 # mp4 and mov write moov first with -movflags +faststart.
 set(ffmpeg_muxers avi m4v h264 adts mp4 mov nut matroska null)
 set(ffmpeg_parsers h264 hevc mpeg4video mpegvideo vc1 h263 vp8 vp9 av1 mjpeg
@@ -35,8 +35,9 @@ set(ffmpeg_bsfs setts aac_adtstoasc mpeg4_unpack_bframes extract_extradata
   h264_mp4toannexb hevc_mp4toannexb vp9_superframe_split)
 set(ffmpeg_protocols file pipe)
 # transpose, hflip, vflip and rotate are what ffmpeg's autorotation inserts; zscale
-# and tonemap bring HDR videos (PQ, HLG) down to the players' BT.709.
-set(ffmpeg_filters ass subtitles fps crop scale pad transpose hflip vflip rotate hqdn3d
+# and tonemap bring HDR videos (PQ, HLG) down to the players' BT.709; overlay and
+# scale2ref draw a video's own picture subtitles.
+set(ffmpeg_filters ass subtitles overlay scale2ref fps crop scale pad transpose hflip vflip rotate hqdn3d
   setsar setdar format null trim setpts tpad yadif bwdif zscale tonemap
   aresample aformat anull atrim asetpts apad pan volume dynaudnorm
   testsrc testsrc2 color sine anullsrc)

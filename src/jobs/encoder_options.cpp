@@ -40,6 +40,13 @@ std::vector<ScriptArg> PlainSubtitleOptions(const std::string& font_file, const 
               " -subfont-blur 2 -subfont-outline " + std::to_string(outline))};
 }
 
+std::vector<ScriptArg> TrackSubtitleOptions(const std::string& font_file, int track, int subtitlefontsize,
+                                            int outline) {
+  return {Opt("-font"), PathArg(font_file),
+          Opt("-sid " + std::to_string(track) + " -subpos 95 -subfont-text-scale " + std::to_string(subtitlefontsize) +
+              " -subfont-blur 2 -subfont-outline " + std::to_string(outline))};
+}
+
 std::string X264Options(const EncoderPreset& preset, const H264Limits& limits) {
   return "-ovc x264 -x264encopts preset=" + preset.x264preset + ":crf=" + std::to_string(preset.ratefactor) +
          ":profile=" + limits.profile + ":level=" + std::to_string(limits.level) +
@@ -47,7 +54,8 @@ std::string X264Options(const EncoderPreset& preset, const H264Limits& limits) {
 }
 
 EncoderOptions BuildEncoderOptions(const EncodeSettings& settings, const EncoderPreset& preset, const MediaFacts& facts,
-                                   const std::string& font_file, const std::string& subtitle_copy, int picture_height) {
+                                   const std::string& font_file, const std::string& subtitle_copy, int picture_height,
+                                   std::optional<int> subtitle_track) {
   const DeviceDescriptor& device = DescriptorOf(settings.platform);
   EncoderOptions options;
   options.video =
@@ -71,6 +79,8 @@ EncoderOptions BuildEncoderOptions(const EncodeSettings& settings, const Encoder
                           : 2;
   if (!subtitle_copy.empty())
     options.subtitle = PlainSubtitleOptions(font_file, subtitle_copy, preset.subtitlefontsize, outline);
+  else if (subtitle_track)
+    options.subtitle = TrackSubtitleOptions(font_file, *subtitle_track, preset.subtitlefontsize, outline);
   return options;
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,10 +33,16 @@ std::string OutputFrameRate(double probed_rate, double maxfps);
 std::vector<ScriptArg> PlainSubtitleOptions(const std::string& font_file, const std::string& subtitle_copy,
                                             int subtitlefontsize, int outline = 2);
 
-// `subtitle_copy` is empty when the job takes no plain subtitle route;
+// The same for a subtitle track of the video itself, which the encoder reads from the
+// video (-sid, counted from 0 among its subtitle tracks) in place of a copy.
+std::vector<ScriptArg> TrackSubtitleOptions(const std::string& font_file, int track, int subtitlefontsize,
+                                            int outline = 2);
+
+// `subtitle_copy` is empty when the job takes no plain subtitle route, and
+// `subtitle_track` is the video's own track it draws instead, if any;
 // `picture_height` is the shorter side of the encoded picture.
 EncoderOptions BuildEncoderOptions(const EncodeSettings& settings, const EncoderPreset& preset, const MediaFacts& facts,
                                    const std::string& font_file, const std::string& subtitle_copy,
-                                   int picture_height = 0);
+                                   int picture_height = 0, std::optional<int> subtitle_track = std::nullopt);
 
 }  // namespace clipvane

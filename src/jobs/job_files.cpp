@@ -34,9 +34,11 @@ JobFiles NameJobFiles(const std::string& video_path, const JobTarget& target, co
   files.source_note = SourceRecordPath(files.output, style);
   files.job_log = job_log;
   const std::string temp_base = WithoutExtension(job_log, style);
-  // Without a subtitle, the name the first kind's copy takes: a stale copy of that name
-  // from an earlier build of this log name still goes.
-  files.subtitle_copy = temp_base + (subtitle ? subtitle.source : SubtitleSources().front())->CopyExtension();
+  // Without a copy (no subtitle, or one drawn from the video), the name the first
+  // kind's copy takes: a stale copy of that name from an earlier build of this log
+  // name still goes.
+  const bool copied = subtitle && !subtitle.DrawnFromVideo();
+  files.subtitle_copy = temp_base + (copied ? subtitle.source : SubtitleSources().front())->CopyExtension();
   // The first pass of the subtitle-sync route takes the ".avi" name; its main encode
   // then writes beside it with "2" appended.
   files.first_pass_output = temp_base + ".avi";
@@ -88,7 +90,7 @@ std::optional<BuildFileName> BuildOfFile(const std::string& path, const Workspac
   for (std::size_t i = 0; i < std::size(kBuildTempSuffixes); ++i)
     if (suffix == kBuildTempSuffixes[i]) return BuildFileName{build, !partial && i == 0};
   for (const SubtitleSource* source : SubtitleSources())
-    if (suffix == source->CopyExtension()) return BuildFileName{build, !partial};
+    if (!source->CopyExtension().empty() && suffix == source->CopyExtension()) return BuildFileName{build, !partial};
   return std::nullopt;
 }
 

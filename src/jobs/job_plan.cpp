@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "jobs/encoder_options.h"
+#include "settings/subtitle_fonts.h"
 #include "settings/settings_store.h"
 
 namespace clipvane {
@@ -43,8 +44,20 @@ JobPlan PlanJob(const std::string& video_path, const JobTarget& target, const Me
   plan.stale = {files.first_pass_output, files.subtitle_copy, files.raw_video,
                 files.raw_audio,         files.temp_output,   files.kept_log};
   plan.geometry = PlanGeometry(facts, settings, setup.preset);
-  if (settings.needsubtitle && has_subtitle)
-    plan.route = settings.colorsubtitle ? SubtitleRoute::kColoured : SubtitleRoute::kPlain;
+  // A track inside the video is drawn by the encoder as it reads the video: the
+  // coloured route's AviSynth script opens only the picture (DirectShowSource) and
+  // TextSub draws only a file, so that route gives way to the encoder's. A text track
+  // gets the plain route's font and size there, an ASS track keeps its own styles, a
+  // picture track is drawn as it is.
+  const bool drawn_from_video = subtitle.DrawnFromVideo();
+  if (settings.needsubtitle && has_subtitle) {
+    plan.route = settings.colorsubtitle && !drawn_from_video ? SubtitleRoute::kColoured : SubtitleRoute::kPlain;
+    plan.subtitle_track = subtitle.source->TrackToDraw(subtitle, settings.subtitleclass);
+  }
+  // The subtitle-sync route's first pass copies the picture into an AVI, which keeps
+  // no subtitle track: a job drawing one reads the video itself, and its one encode
+  // treats the sound as the first pass would have.
+  const bool sync_pass = settings.subtitlesync && !plan.subtitle_track;
 
   std::vector<ScriptStep>& steps = plan.steps;
   steps.push_back(StatusFileStep(files.record));
@@ -61,10 +74,17 @@ JobPlan PlanJob(const std::string& video_path, const JobTarget& target, const Me
   }
 
   const PictureSize& picture = plan.geometry.expand;
-  EncoderOptions options = BuildEncoderOptions(settings, setup.preset, facts, SubtitleFont(settings, setup.fontsdir),
-                                               plan.route == SubtitleRoute::kPlain ? files.subtitle_copy : "",
-                                               std::min(picture.width, picture.height));
-  if (settings.subtitlesync) {
+  // A track drawn by the encoder takes the plain route's font and size, even where the
+  // settings chose colours (whose size list and face name are TextSub's).
+  const bool plain_instead = plan.subtitle_track && settings.colorsubtitle;
+  EncoderPreset preset = setup.preset;
+  if (plain_instead) preset.subtitlefontsize = PlainSubtitleSize(settings);
+  EncoderOptions options = BuildEncoderOptions(
+      settings, preset, facts,
+      plain_instead ? PlainSubtitleFont(settings, setup.fontsdir) : SubtitleFont(settings, setup.fontsdir),
+      plan.route == SubtitleRoute::kPlain && !plan.subtitle_track ? files.subtitle_copy : "",
+      std::min(picture.width, picture.height), plan.subtitle_track);
+  if (sync_pass) {
     std::vector<ScriptArg> first_pass{Opt("-noodml"), PathArg(video_path)};
     if (!options.audio_track.empty()) first_pass.push_back(Opt(options.audio_track));
     first_pass.insert(first_pass.end(), {Opt("-ovc copy"), Opt(options.sync), Opt(options.audio),
@@ -84,7 +104,7 @@ JobPlan PlanJob(const std::string& video_path, const JobTarget& target, const Me
   std::vector<ScriptArg> main_args{Opt("-noodml"), PathArg(encode_input)};
   // After the first pass the sound is its one track, on the colour route too, whose
   // script then opens the first pass.
-  if (!settings.subtitlesync && !options.audio_track.empty()) main_args.push_back(Opt(options.audio_track));
+  if (!sync_pass && !options.audio_track.empty()) main_args.push_back(Opt(options.audio_track));
   main_args.insert(main_args.end(),
                    {Opt(options.sync), Opt(options.audio), Opt(options.audio_filter), Opt("-vf-add harddup"),
                     Opt(options.frame_rate_option), Opt(geometry.crop_option), Opt(geometry.scale_option),
@@ -119,8 +139,8 @@ JobPlan PlanJob(const std::string& video_path, const JobTarget& target, const Me
     cleanup.push_back(DeleteStep(files.avs.avs));
     cleanup.push_back(DeleteStep(files.avs.ssa));
   }
-  if (has_subtitle) cleanup.push_back(DeleteStep(files.subtitle_copy));
-  if (settings.subtitlesync) cleanup.push_back(DeleteStep(files.first_pass_output));
+  if (has_subtitle && !drawn_from_video) cleanup.push_back(DeleteStep(files.subtitle_copy));
+  if (sync_pass) cleanup.push_back(DeleteStep(files.first_pass_output));
   for (const std::string& intermediate : {files.main_output, files.raw_video, files.raw_audio})
     cleanup.push_back(DeleteStep(intermediate));
   steps.insert(steps.end(), cleanup.begin(), cleanup.end());

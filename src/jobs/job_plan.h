@@ -29,6 +29,7 @@ enum class SubtitleRoute { kNone, kPlain, kColoured };
 // One video's job, worked out without touching a file.
 struct JobPlan {
   SubtitleRoute route = SubtitleRoute::kNone;
+  std::optional<int> subtitle_track;  // the video's own track the encoder draws (-sid); then no copy is written
   JobFiles files;
   PictureGeometry geometry;
   SsaStyleMetrics metrics;             // the coloured route's subtitle size

@@ -40,8 +40,8 @@ JobBuild BuildJobScript(const std::string& video_path, const JobTarget& target, 
   if (video.exists && output.exists && video.volume == output.volume && video.identity == output.identity)
     return {RefusalReason::kSourceIsOutput, {}, {}};
   const PathStyle style = workspace.Style();
-  const FoundSubtitle subtitle =
-      FindSubtitle(video_path, style, [&files](const std::string& path) { return files.Exists(path); });
+  const FoundSubtitle subtitle = FindSubtitle(
+      video_path, style, [&files](const std::string& path) { return files.Exists(path); }, facts.subtitle_tracks);
   // Only a file is read: a folder, or a pipe that would never end, is said, not read.
   if (subtitle && !subtitle.source->Readable(files, subtitle.path)) return {RefusalReason::kSubtitleNotAFile, {}, {}};
   // No clearing of ended jobs' files mistakes this one's for theirs before its script is written.
@@ -57,7 +57,7 @@ JobBuild BuildJobScript(const std::string& video_path, const JobTarget& target, 
   if (!files.IsDirectory(output_folder) && !files.MakeFolders(output_folder.substr(0, output_folder.size() - 1)))
     throw PlatformError("Cannot make the folder " + output_folder);
   for (const std::string& stale : plan.stale) files.RemoveFile(stale);
-  if (subtitle) {
+  if (subtitle && !subtitle.DrawnFromVideo()) {
     const auto bytes = subtitle.source->Read(files, subtitle.path);
     if (!bytes) throw PlatformError("Cannot read " + subtitle.path);
     cleanup.Made(plan.files.subtitle_copy);

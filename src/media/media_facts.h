@@ -2,19 +2,9 @@
 #include <string>
 #include <vector>
 
-namespace clipvane {
+#include "common/media_track.h"
 
-// One sound or subtitle track of a video, as the report describes it. Texts are
-// lower-cased, as the report is.
-struct MediaTrack {
-  int ordinal = 0;       // its place among the tracks of its kind, from 0: the encoder's -aid or -sid
-  std::string language;  // "korean", "english"; empty when the file does not say
-  std::string format;    // "aac lc", "utf-8", "ass", "pgs"
-  std::string codec_id;  // "s_text/ass", "s_vobsub"; empty when the file has none
-  std::string title;
-  bool default_track = false;
-  bool forced = false;
-};
+namespace clipvane {
 
 // What the probe learns of one video. All 0 until probed; a height of 0 after the
 // probe means it failed.

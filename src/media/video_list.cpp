@@ -64,7 +64,7 @@ AddOutcome VideoList::AddVideo(const std::string& given_path, const std::string&
   row.root = root.empty() ? root : NormalizeLexically(root, style);
   while (row.root.size() > 1 && row.root.back() == Separator(style)) row.root.pop_back();
   row.title = VideoBaseName(path, style);
-  row.subtitle = FindSubtitle(path, style, [this](const std::string& file) { return IsFile(file); }) ? "OK" : "-";
+  row.subtitle = SubtitleColumn(path, {});
   OutputGroup& group = groups_[GroupOf(row)];
   rows_.push_back(std::move(row));
   listed_.Add(path);
@@ -156,7 +156,19 @@ void VideoList::SetFocusedRow(std::optional<std::size_t> row) {
 
 void VideoList::MarkProbed(std::size_t row) { rows_.at(row).entry.probed = true; }
 
-void VideoList::StoreFacts(std::size_t row, MediaFacts facts) { rows_.at(row).entry.facts = std::move(facts); }
+void VideoList::StoreFacts(std::size_t row, MediaFacts facts) {
+  VideoRow& target = rows_.at(row);
+  target.entry.facts = std::move(facts);
+  // Only the probe knows the tracks inside the video.
+  target.subtitle = SubtitleColumn(target.entry.path, target.entry.facts.subtitle_tracks);
+}
+
+std::string VideoList::SubtitleColumn(const std::string& path, const std::vector<MediaTrack>& tracks) const {
+  const FoundSubtitle found = FindSubtitle(
+      path, workspace_.Style(), [this](const std::string& file) { return IsFile(file); }, tracks);
+  if (!found) return "-";
+  return found.DrawnFromVideo() ? Utf8ToAnsi(u8"내장") : "OK";
+}
 
 void VideoList::AppendToTitle(std::size_t row, const std::string& text) { rows_.at(row).title += text; }
 

@@ -23,7 +23,8 @@ struct VideoRow {
   JobTarget target;            // its MP4 and job name, unique in the list (media/output_names.h)
   std::string encoded_marker;  // column 1: "*" when the video's own MP4 stands
   std::string title;           // column 2: the base name, perhaps with the probe's note
-  std::string subtitle;        // column 3: "OK" when a subtitle of some kind was found for the video
+  std::string subtitle;        // column 3: "OK" for a subtitle file beside the video, "내장" once the probe found
+                               // the subtitle inside it, "-" for none
   bool selected = false;
 };
 
@@ -109,6 +110,8 @@ class VideoList {
 
  private:
   bool IsFile(const std::string& path) const;
+  // Column 3 for the video at `path` whose own subtitle tracks are `tracks`.
+  std::string SubtitleColumn(const std::string& path, const std::vector<MediaTrack>& tracks) const;
   // The path a row would get, or nothing when its folder cannot be resolved.
   std::optional<std::string> FileOf(const std::string& given_path) const;
   // Of rows whose MP4s share one folder and base name: "<folder>/<base>", folded as

@@ -150,12 +150,14 @@ void Session::Refresh(const Progress& progress) { RefreshList(list_, probe_, pro
 
 VideoEntry Session::Probe(std::size_t row, const Progress& progress) { return probe_.ProbeVideo(list_, row, progress); }
 
-std::vector<std::string> Session::SubtitleClasses(std::size_t row) const {
+std::vector<std::string> Session::SubtitleClasses(std::size_t row) {
   const FileSystem& files = services_.files;
-  const FoundSubtitle subtitle = FindSubtitle(list_.EntryPath(row), program_.workspace.Style(),
-                                              [&files](const std::string& path) { return files.Exists(path); });
+  const VideoEntry entry = Probe(row);
+  const FoundSubtitle subtitle = FindSubtitle(
+      entry.path, program_.workspace.Style(), [&files](const std::string& path) { return files.Exists(path); },
+      entry.facts.subtitle_tracks);
   const auto bytes = subtitle ? subtitle.source->Read(files, subtitle.path) : std::nullopt;
-  return bytes ? subtitle.source->Classes(*bytes) : std::vector<std::string>{};
+  return bytes ? subtitle.source->Classes(subtitle, *bytes) : std::vector<std::string>{};
 }
 
 std::vector<std::string> Session::AudioLanguages(std::size_t row) {

@@ -119,8 +119,9 @@ class Session {
   // Why every probe fails, when the library is not there.
   MediaInfoProblem LibraryProblem() const { return probe_.LibraryProblem(); }
   // The classes (languages) the subtitle of a row's video offers; none without one, or
-  // of a kind that has none.
-  std::vector<std::string> SubtitleClasses(std::size_t row) const;
+  // of a kind that has none. The video is probed first when it never was: the
+  // languages of its own tracks are the probe's.
+  std::vector<std::string> SubtitleClasses(std::size_t row);
   // The languages of a row's sound tracks (AudioLanguages), probed first when it never was.
   std::vector<std::string> AudioLanguages(std::size_t row);
   // Why a probed entry gives no picture, or nothing when it does.

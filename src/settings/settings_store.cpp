@@ -179,7 +179,10 @@ SettingsCheck SaveSettings(EncodeSettings& settings, EncoderPreset& preset, IniP
 std::string WindowTitle(const EncodeSettings& settings) { return settings.title + " " + kProgramVersion; }
 
 std::string SubtitleFont(const EncodeSettings& settings, const std::string& fontsdir) {
-  if (settings.colorsubtitle) return settings.fontface;
+  return settings.colorsubtitle ? settings.fontface : PlainSubtitleFont(settings, fontsdir);
+}
+
+std::string PlainSubtitleFont(const EncodeSettings& settings, const std::string& fontsdir) {
   // A font installed for one user is registered with its full path.
   const std::string& file = settings.fontfile;
   const bool full_path = (!file.empty() && (file[0] == '\\' || file[0] == '/')) || (file.size() > 2 && file[1] == ':');

@@ -58,5 +58,7 @@ std::string WindowTitle(const EncodeSettings& settings);
 // otherwise the full path of the font file: in `fontsdir`, or as it is when the font
 // file is given with its full path.
 std::string SubtitleFont(const EncodeSettings& settings, const std::string& fontsdir);
+// The plain route's font argument, whichever route the settings choose.
+std::string PlainSubtitleFont(const EncodeSettings& settings, const std::string& fontsdir);
 
 }  // namespace clipvane

@@ -22,6 +22,12 @@ std::array<int, 8> SubtitleSizeList(bool colour_route, int platform_choice) {
   return DescriptorForChoice(platform_choice).colour_sizes;
 }
 
+int PlainSubtitleSize(const EncodeSettings& settings) {
+  const std::array<int, 8> sizes = SubtitleSizeList(false, -1);
+  const int index = settings.plainsizeindex;
+  return sizes[index < 0 || index >= static_cast<int>(sizes.size()) ? 0 : static_cast<std::size_t>(index)];
+}
+
 int ConfiguredSizeIndex(EncodeSettings& settings, const IniProfile& ini, bool colour_route) {
   if (settings.plainsizeindex == -1) {
     std::vector<std::string> items = SplitCommaText(ini.ReadString(kSettingsSection, "fontsize", kDefaultFontSize));

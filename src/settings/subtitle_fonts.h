@@ -11,6 +11,10 @@ class IniProfile;
 // the device chosen in the dialog (`platform_choice`, -1 when none).
 std::array<int, 8> SubtitleSizeList(bool colour_route, int platform_choice);
 
+// The plain route's subtitle size as loaded, whichever route the settings choose: the
+// encoder draws a video's own text track in it. Item 0 when the index is out of range.
+int PlainSubtitleSize(const EncodeSettings& settings);
+
 // The size index of the route, reading `fontsize` first when the pair is unread.
 int ConfiguredSizeIndex(EncodeSettings& settings, const IniProfile& ini, bool colour_route);
 

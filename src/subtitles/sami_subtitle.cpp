@@ -7,7 +7,7 @@
 
 namespace clipvane {
 
-std::vector<std::string> SamiSubtitle::Classes(const std::string& bytes) const {
+std::vector<std::string> SamiSubtitle::Classes(const FoundSubtitle&, const std::string& bytes) const {
   return SamiClasses(BoundSubtitleLines(SamiTextFromBytes(bytes), true, AnsiIsUtf8()));
 }
 

@@ -2,13 +2,15 @@
 
 #include "platform/file_system.h"
 #include "platform/text_encoding.h"
+#include "subtitles/ass_subtitle.h"
 #include "subtitles/sami_subtitle.h"
 #include "subtitles/srt_subtitle.h"
+#include "subtitles/subtitle_in_video.h"
 
 namespace clipvane {
 
-std::string SubtitleFileBeside::FindFor(const std::string& video_path, PathStyle style,
-                                        const IsFileTest& is_file) const {
+std::string SubtitleFileBeside::FindFor(const std::string& video_path, PathStyle style, const IsFileTest& is_file,
+                                        const std::vector<MediaTrack>&) const {
   const std::string path = WithoutExtension(video_path, style) + extension_;
   return is_file(path) ? path : std::string();
 }
@@ -28,14 +30,17 @@ std::optional<std::string> SubtitleFileBeside::Read(const FileSystem& files, con
 const std::vector<const SubtitleSource*>& SubtitleSources() {
   static const SamiSubtitle sami;
   static const SrtSubtitle srt;
-  static const std::vector<const SubtitleSource*> sources{&sami, &srt};
+  static const AssSubtitle ass(".ass"), ssa(".ssa");
+  static const SubtitleInVideo inside;
+  static const std::vector<const SubtitleSource*> sources{&sami, &srt, &ass, &ssa, &inside};
   return sources;
 }
 
-FoundSubtitle FindSubtitle(const std::string& video_path, PathStyle style, const IsFileTest& is_file) {
+FoundSubtitle FindSubtitle(const std::string& video_path, PathStyle style, const IsFileTest& is_file,
+                           const std::vector<MediaTrack>& tracks) {
   for (const SubtitleSource* source : SubtitleSources()) {
-    std::string path = source->FindFor(video_path, style, is_file);
-    if (!path.empty()) return {std::move(path), source};
+    std::string path = source->FindFor(video_path, style, is_file, tracks);
+    if (!path.empty()) return {std::move(path), source, tracks};
   }
   return {};
 }
@@ -48,8 +53,8 @@ bool IsSubtitleFile(const std::string& path, PathStyle style) {
 
 FoundSubtitle SubtitleAt(const std::string& path, PathStyle style) {
   for (const SubtitleSource* source : SubtitleSources())
-    if (source->Names(path, style)) return {path, source};
-  return {path, SubtitleSources().front()};
+    if (source->Names(path, style)) return {path, source, {}};
+  return {path, SubtitleSources().front(), {}};
 }
 
 }  // namespace clipvane

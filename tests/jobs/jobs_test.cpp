@@ -350,6 +350,27 @@ TEST_F(JobScriptTest, AVideoWithSeveralSoundTracksIsEncodedAndCheckedWithTheChos
   }
 }
 
+// A track inside the video, with no file beside it: no copy, the chosen language's
+// track drawn by the encoder (-sid) even where the colour route and the subtitle-sync
+// route's first pass are chosen, neither of which can reach it; its golden file beside
+// the test.
+TEST_F(JobScriptTest, ATrackInsideTheVideoIsDrawnByTheEncoderWhateverTheRoute) {
+  testing::TempFolder temp;
+  temp.WriteFile("MP4.ini",
+                 "[default]\r\ncolorsubtitle=1\r\nsubtitlesync=1\r\naudiosync=1\r\ndisplay=2\r\nfontsize=3,2\r\n");
+  LoadSettings(settings_, preset_, *OpenIniProfile(temp / "MP4.ini"));
+  files_.files.erase("D:\\Videos\\Holiday.smi");
+  facts_.subtitle_tracks = {{0, "english", "utf-8", "", "", true, false}, {1, "korean", "pgs", "", "", false, false}};
+  const std::string path = testing::DataFile(CLIPVANE_TEST_DATA + std::string("holiday_inside.bat"));
+  Build();
+  EXPECT_EQ(files_.files.at("D:\\Conv\\batch\\Holiday.bat"), NativeFileSystem().ReadWholeFile(path).value_or(path));
+  EXPECT_EQ(files_.files.count("D:\\Conv\\temp\\qv1A2B.smi"), 0u);
+  EXPECT_EQ(avs_calls_, Texts{});
+  settings_.subtitleclass = "ENCC";
+  Build();
+  EXPECT_NE(files_.files.at("D:\\Conv\\batch\\Holiday.bat").find("-sid 0 "), std::string::npos);
+}
+
 // Every file the steps of a job name in temp and incoming, on every device, with every
 // kind of subtitle and on every route, is the video's own or known as its build's by the
 // clearing of ended jobs, and so is the partial file a tool writes in its place.
@@ -358,7 +379,7 @@ TEST_F(JobScriptTest, EveryFileAJobMakesIsTheVideosOwnOrKnownAsItsBuilds) {
   const JobSetup setup{workspace_, ScriptDialect::kWindowsBatch, settings_, preset_, ""};
   const std::string video = "D:\\Videos\\Holiday.avi";
   for (const char* device : {"0", "1", "2"})
-    for (const char* subtitle : {"", ".smi", ".srt"})
+    for (const char* subtitle : {"", ".smi", ".srt", ".ass"})
       for (const bool sync : {false, true})
         for (const bool colour : {false, true}) {
           OpenIniProfile(temp / "MP4.ini")->WriteString("default", "platform", device);

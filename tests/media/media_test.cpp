@@ -187,8 +187,8 @@ class MediaProbeTest : public VideoListTest {
 };
 
 // A row is probed once, and a refresh probes the rows added since; it reads the
-// encoded marker again each time, the subtitle column (a .smi or .srt file beside the
-// video) only when the row is added.
+// encoded marker again each time, the subtitle column when the row is added (a file
+// beside the video) and when it is probed, which finds the tracks inside it ("내장").
 TEST_F(MediaProbeTest, ProbesOnceSaysSoNotesAFailureInTheTitleAndRefreshRereadsOnlyTheEncodedMarker) {
   const std::string path = Video("Holiday.avi"), broken = Video("broken.avi"), gone = Video("gone.avi");
   const std::string later = Video("later.avi");
@@ -214,10 +214,14 @@ TEST_F(MediaProbeTest, ProbesOnceSaysSoNotesAFailureInTheTitleAndRefreshRereadsO
   EXPECT_EQ(list.Row(2).entry.facts.height, 0);
   EXPECT_EQ(Rows(), (Texts{"Holiday", "broken" + ProbeFailureNote(), "gone", "later"}));  // noted once
   EXPECT_EQ(library.informed, (Texts{path, broken, later}));
-  EXPECT_EQ(list.Row(0).encoded_marker + "|" + list.Row(3).encoded_marker + "|" + list.Row(3).subtitle, "*||-");
+  EXPECT_EQ(list.Row(0).encoded_marker + "|" + list.Row(3).encoded_marker + "|" + list.Row(3).subtitle, "*||OK");
   files.files.erase(mp4);
+  const std::string inside = Video("inside.avi");
+  library.reports[inside] = std::string(kGoodReport) + "\nText\nFormat : UTF-8\nLanguage : Korean\n";
+  list.AddVideo(inside);
+  EXPECT_EQ(list.Row(4).subtitle, "-");
   RefreshList(list, probe);
-  EXPECT_EQ(list.Row(0).encoded_marker, "");
+  EXPECT_EQ(list.Row(0).encoded_marker + "|" + list.Row(4).subtitle, "|" + Utf8ToAnsi(u8"내장"));
 }
 
 using Outcomes = std::vector<AddOutcome>;

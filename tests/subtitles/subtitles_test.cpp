@@ -219,30 +219,65 @@ TEST(SubtitleTimes, EachKindReadsEveryFormOfTimeItsFilesUse) {
   }
 }
 
-// A video's subtitle is the file beside it named like it, of the first kind there is;
-// the kind of a file or of its copy is known by its ending in any letter case, and a
-// name of no kind is read as SAMI, as the encoder always has.
+// A video's subtitle is the file beside it named like it, of the first kind there is,
+// else a track inside it that can be drawn; the kind of a file or of its copy is known
+// by its ending in any letter case, and a name of no kind is read as SAMI, as the
+// encoder always has.
 TEST(SubtitleSources, FindTheVideosSubtitleInTheirOrderAndKnowEachKindByItsName) {
+  const std::vector<MediaTrack> inside{{0, "korean", "pgs", "", "", false, false}};
   const std::tuple<std::string, Lines, std::string> found[] = {
       {"C:\\V\\Holiday.avi", {"C:\\V\\Holiday.srt", "C:\\V\\Holiday.smi"}, "C:\\V\\Holiday.smi .smi"},
+      {"C:\\V\\Holiday.mkv", {"C:\\V\\Holiday.ssa", "C:\\V\\Holiday.ass"}, "C:\\V\\Holiday.ass .ass"},
+      {"C:\\V\\Holiday.mkv", {"C:\\V\\Holiday.ssa"}, "C:\\V\\Holiday.ssa .ass"},
+      {"C:\\V\\Holiday.mkv", {}, "C:\\V\\Holiday.mkv inside"},
       {"C:\\V\\Holiday.avi", {"C:\\V\\Holiday.srt", "C:\\V\\Holiday.avi.smi"}, "C:\\V\\Holiday.srt .srt"},
       {"C:\\V.avi\\clip", {"C:\\V.avi\\clip.smi", "C:\\V.smi"}, "C:\\V.avi\\clip.smi .smi"},
       {"C:\\V\\clip.avi.txt", {"C:\\V\\clip.avi.srt"}, "C:\\V\\clip.avi.srt .srt"},
       {"C:\\V\\Holiday.avi", {"C:\\V\\Holiday.txt"}, " none"}};
   for (const auto& [video, files, expected] : found) {
-    const FoundSubtitle subtitle = FindSubtitle(video, PathStyle::kWindows, [&](const std::string& path) {
-      return std::find(files.begin(), files.end(), path) != files.end();
-    });
-    EXPECT_EQ(subtitle.path + " " + (subtitle ? subtitle.source->CopyExtension() : "none"), expected) << video;
+    const FoundSubtitle subtitle = FindSubtitle(
+        video, PathStyle::kWindows,
+        [&](const std::string& path) { return std::find(files.begin(), files.end(), path) != files.end(); },
+        ExtensionOf(video, PathStyle::kWindows) == ".mkv" ? inside : std::vector<MediaTrack>{});
+    const std::string kind = !subtitle                   ? "none"
+                             : subtitle.DrawnFromVideo() ? "inside"
+                                                         : subtitle.source->CopyExtension();
+    EXPECT_EQ(subtitle.path + " " + kind, expected) << video;
   }
   const std::tuple<PathStyle, const char*, const char*> named[] = {
       {PathStyle::kWindows, "C:\\V\\a.SRT", ".srt"}, {PathStyle::kPosix, "/t/qv1.srt", ".srt"},
       {PathStyle::kWindows, "C:\\V\\a.Smi", ".smi"}, {PathStyle::kWindows, "C:\\V\\a.srt.txt", ""},
+      {PathStyle::kWindows, "C:\\V\\a.ASS", ".ass"}, {PathStyle::kWindows, "C:\\V\\a.mkv", ""},
       {PathStyle::kPosix, "/t/a.srt/clip", ""},      {PathStyle::kWindows, "C:\\V\\a", ""}};
   for (const auto& [style, path, kind] : named) {
     EXPECT_EQ(IsSubtitleFile(path, style), *kind != '\0') << path;
     EXPECT_EQ(SubtitleAt(path, style).source->CopyExtension(), *kind ? kind : ".smi") << path;
   }
+}
+
+// The track the encoder draws for the chosen language: 자동 (empty) takes the Korean
+// track, else the default one, else the first; KRCC and ENCC, the classes the setting
+// names Korean and English by, take those tracks; a caption in the picture is no track.
+TEST(SubtitleInVideo, ChoosesTheTrackOfTheChosenLanguageAndOffersTheTracksLanguages) {
+  const MediaTrack caption{0, "korean", "eia-608", "", "", false, false},
+      english{1, "english", "utf-8", "", "", false, false}, japanese{2, "japanese", "pgs", "", "", true, false},
+      korean{3, "korean", "ass", "", "", false, false}, unnamed{4, "", "vobsub", "", "", false, false};
+  const std::tuple<std::vector<MediaTrack>, std::string, int> cases[] = {
+      {{caption, english, japanese, korean}, "", 3},
+      {{caption, english, japanese, korean}, "ENCC", 1},
+      {{caption, english, japanese, korean}, "krcc", 3},
+      {{caption, english, japanese, korean}, "Japanese", 2},
+      {{caption, english, japanese, korean}, "FRCC", 3},
+      {{caption, english, japanese}, "", 2},
+      {{caption, english, unnamed}, "", 1},
+      {{caption}, "", -1}};
+  const SubtitleSource& inside = *SubtitleSources().back();
+  for (const auto& [tracks, chosen, track] : cases) {
+    const FoundSubtitle found{"/v/a.mkv", &inside, tracks};
+    EXPECT_EQ(inside.TrackToDraw(found, chosen).value_or(-1), track) << chosen << " of " << tracks.size();
+  }
+  const FoundSubtitle all{"/v/a.mkv", &inside, {caption, english, japanese, korean, unnamed, english}};
+  EXPECT_EQ(inside.Classes(all, ""), (Lines{"ENCC", "japanese", "KRCC"}));
 }
 
 TEST(SsaWriter, WritesTimesOfAnyLength) {

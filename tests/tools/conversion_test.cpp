@@ -59,7 +59,9 @@ class ConversionTest : public ::testing::Test {
   // under `name`, so that the next run does not replace it.
   std::string Encode(const JobSettings& job, const std::string& name, AvsScriptWriter write_avs = nullptr) {
     const ToolAppDir::Run run = app_->BuildAndRun(video_, facts_, job, std::move(write_avs));
-    EXPECT_EQ(run.status, 0) << run.output;
+    const std::string log =
+        app_->Work().Batch() + Separator(kNativePathStyle) + VideoBaseName(video_, kNativePathStyle);
+    EXPECT_EQ(run.status, 0) << run.output << NativeFileSystem().ReadWholeFile(log + ".log").value_or("");
     EXPECT_EQ(FilesLeftIn(FsPathOf(app_->Work().Temp())), 0);
     std::filesystem::rename(FsPathOf(run.mp4), FsPathOf(sources_ / name));
     return sources_ / name;
@@ -134,37 +136,12 @@ TEST_F(ConversionTest, TheSoundTrackIsTheOneOfTheChosenLanguage) {
       LoadMediaInfoLibrary(AppDirFromExecutable(ExecutablePath(), kNativePathStyle), NativeFileSystem());
   ASSERT_EQ(library->Problem(), MediaInfoProblem::kNone);
   video_ = sources_ / "drama.mkv";
-  RunFfmpeg({"-f",
-             "lavfi",
-             "-i",
-             "color=c=0x303030:size=320x240:rate=25:duration=2",
-             "-f",
-             "lavfi",
-             "-i",
-             "sine=frequency=440:duration=2",
-             "-f",
-             "lavfi",
-             "-i",
-             "sine=frequency=880:duration=2",
-             "-map",
-             "0",
-             "-map",
-             "1",
-             "-map",
-             "2",
-             "-c:v",
-             "mpeg4",
-             "-c:a",
-             "aac",
-             "-metadata:s:a:0",
-             "language=eng",
-             "-metadata:s:a:1",
-             "language=kor",
-             "-disposition:a:0",
-             "default",
-             "-disposition:a:1",
-             "0",
-             video_});
+  std::vector<std::string> make = Words(
+      "-f lavfi -i color=c=0x303030:size=320x240:rate=25:duration=2 -f lavfi -i sine=frequency=440:duration=2 -f lavfi "
+      "-i sine=frequency=880:duration=2 -map 0 -map 1 -map 2 -c:v mpeg4 -c:a aac -metadata:s:a:0 language=eng "
+      "-metadata:s:a:1 language=kor -disposition:a:0 default -disposition:a:1 0");
+  make.push_back(video_);
+  RunFfmpeg(make);
   NativeFileSystem().ReplaceWholeFile(sources_ / "drama.smi",
                                       "<SAMI><BODY><SYNC Start=0><P Class=KRCC>" + kKoreanCp949 + "</SAMI>\r\n");
   facts_ = ParseMediaInfoReport(library->Inform(video_));
@@ -183,6 +160,110 @@ TEST_F(ConversionTest, TheSoundTrackIsTheOneOfTheChosenLanguage) {
     const std::string mp4 =
         Encode(job, "drama" + std::to_string(++made) + ".mp4", colour ? ColourScripts(job) : nullptr);
     EXPECT_NEAR(Pitch(mp4), pitch, 120) << language << sync << colour;
+  }
+}
+
+// An ASS script of one red, green or blue line shown from 0.3 s to 1.3 s where its
+// alignment puts it (8 top centre, 7 top left), on a 720x480 canvas.
+std::string AssScript(const char* colour, int alignment) {
+  return std::string("[Script Info]\r\nScriptType: v4.00+\r\nPlayResX: 720\r\nPlayResY: 480\r\n\r\n[V4+ Styles]\r\n") +
+         "Format: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, OutlineColour, BackColour, Bold, Italic, "
+         "Underline, StrikeOut, ScaleX, ScaleY, Spacing, Angle, BorderStyle, Outline, Shadow, Alignment, MarginL, "
+         "MarginR, MarginV, Encoding\r\nStyle: Default,Arial,64," +
+         colour + "," + colour + ",&H00000000,&H00000000,-1,0,0,0,100,100,0,0,1,1,0," + std::to_string(alignment) +
+         ",20,20,20,1\r\n\r\n[Events]\r\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, "
+         "Text\r\nDialogue: 0,0:00:00.30,0:00:01.30,Default,,0,0,0,,\xED\x95\x9C\xEA\xB8\x80 HANGUL\r\n";
+}
+
+// A PGS stream of one green 200x60 box at (100, 100) of a 720x480 canvas, shown from
+// 0.3 s to 1.3 s: a picture track, which FFmpeg cannot make from text.
+std::string GreenBoxPgs() {
+  std::string out, rle;
+  for (int line = 0; line < 60; ++line) rle += std::string("\x00\xC0\xC8\x01\x00\x00", 6);  // 200 of colour 1
+  const auto segment = [&out](char type, char tenths, const std::string& data) {            // at 9000 ticks a tenth
+    const unsigned pts = 9000u * static_cast<unsigned>(tenths);
+    out += std::string("PG") + char(pts >> 24) + char(pts >> 16) + char(pts >> 8) + char(pts) + std::string(4, '\0') +
+           type + char(data.size() >> 8) + char(data.size()) + data;
+  };
+  const std::string canvas("\x02\xD0\x01\xE0\x10", 5), window("\x01\x00\x00\x64\x00\x64\x00\xC8\x00\x3C", 10);
+  const std::size_t length = rle.size() + 4;
+  segment('\x16', 3, canvas + std::string("\x00\x00\x80\x00\x00\x01\x00\x00\x00\x00\x00\x64\x00\x64", 14));
+  segment('\x17', 3, window);
+  segment('\x14', 3, std::string("\x00\x00\x01\x91\x22\x36\xFF", 7));  // green in Y Cr Cb
+  segment('\x15', 3,
+          std::string("\x00\x00\x00\xC0", 4) + char(length >> 16) + char(length >> 8) + char(length) +
+              std::string("\x00\xC8\x00\x3C", 4) + rle);
+  segment('\x80', 3, "");
+  segment('\x16', 13, canvas + std::string("\x00\x01\x00\x00\x00\x00", 6));  // nothing shown
+  segment('\x17', 13, window);
+  segment('\x80', 13, "");
+  return out;
+}
+
+// The tracks inside an MKV, as the encoder draws them from the video: 자동 the Korean
+// ASS track in its own red at the top, English (ENCC) the SRT track in the plain
+// route's white at the bottom, even with colours chosen, and a PGS picture track over
+// the picture where its canvas puts it. (Which track each choice takes: tests/subtitles.)
+TEST_F(ConversionTest, TheTracksInsideTheVideoAreDrawnByTheEncoder) {
+  const std::string base = sources_ / "base.avi", mkv = sources_ / "tracks.mkv";
+  MakeVideo(base, "color=c=0x303030:size=720x480:rate=25:duration=2", "sine=duration=2",
+            "-c:v mpeg4 -q:v 5 -c:a pcm_s16le");
+  FileSystem& files = NativeFileSystem();
+  files.ReplaceWholeFile(sources_ / "en.srt", "1\r\n00:00:00,300 --> 00:00:01,300\r\nSUBTITLE\r\n");
+  files.ReplaceWholeFile(sources_ / "ko.ass", AssScript("&H000000FF", 8));
+  files.ReplaceWholeFile(sources_ / "box.sup", GreenBoxPgs());
+  std::vector<std::string> mux{"-copyts"};
+  for (const char* input : {"base.avi", "en.srt", "ko.ass", "box.sup"}) mux.insert(mux.end(), {"-i", sources_ / input});
+  for (const char* track : {"0", "1", "2", "3"}) mux.insert(mux.end(), {"-map", track});
+  mux.insert(mux.end(), {"-c", "copy", mkv});
+  RunFfmpeg(mux);
+  video_ = mkv;
+  facts_ = PictureFacts(720, 480, 25);
+  facts_.subtitle_tracks = {{0, "english", "utf-8", "", "", true, false},
+                            {1, "korean", "ass", "", "", false, false},
+                            {2, "japanese", "pgs", "", "", false, false}};
+  JobSettings job = PresetSettings();
+  job.settings.needsubtitle = job.settings.colorsubtitle = true;
+  const std::string korean = Encode(job, "korean.mp4");
+  const auto top = [](const std::string& mp4, double seconds) { return FrameRegion(mp4, seconds, 0, 0, 480, 100); };
+  EXPECT_GT(CountPixels(top(korean, 0.8), IsRed), 150);
+  EXPECT_EQ(CountPixels(Bottom(korean, 0.8), IsWhite), 0);
+  EXPECT_EQ(CountPixels(top(korean, 1.7), IsRed), 0);
+  job.settings.subtitleclass = "ENCC";
+  const std::string english = Encode(job, "english.mp4");
+  EXPECT_GT(CountPixels(Bottom(english, 0.8), IsWhite), 100);
+  EXPECT_EQ(CountPixels(top(english, 0.8), IsRed), 0);
+  job.settings.subtitleclass = "japanese";
+  // The box scaled with the picture to 480x320: (67, 67), 133x40.
+  const std::string box = Encode(job, "box.mp4");
+  EXPECT_GT(CountPixels(FrameRegion(box, 0.8, 72, 72, 120, 30), IsGreen), 3000);
+  EXPECT_EQ(CountPixels(FrameRegion(box, 1.7, 72, 72, 120, 30), IsGreen), 0);
+}
+
+// An ASS file beside the video keeps its own colour and place on both routes: blue,
+// top left.
+TEST_F(ConversionTest, AnAssFileBesideTheVideoIsDrawnWithItsOwnStylesOnBothRoutes) {
+  video_ = sources_ / "styled.avi";
+  MakeVideo(video_, "color=c=0x303030:size=720x480:rate=25:duration=2", "sine=duration=2",
+            "-c:v mpeg4 -q:v 5 -c:a pcm_s16le");
+  NativeFileSystem().ReplaceWholeFile(sources_ / "styled.ass", AssScript("&H00FF0000", 7));
+  facts_ = PictureFacts(720, 480, 25);
+  JobSettings job = PresetSettings();
+  job.settings.needsubtitle = true;
+  ColourTable colours;
+  const AvsScriptWriter write_avs = [&](const std::string& path, const std::string& job_name,
+                                        const FoundSubtitle& subtitle, const std::string& source,
+                                        const SsaStyleMetrics& m) {
+    WriteAvsScript(NativeFileSystem(), app_->Work(), "", path, {subtitle, ""},
+                   SsaStyleFor(job.settings, job.preset, m.font_size, m.margin_v, m.play_res_y), colours, source,
+                   job_name);
+  };
+  for (const bool colour : {false, true}) {
+    job.settings.colorsubtitle = colour;
+    const std::string mp4 = Encode(job, colour ? "colour.mp4" : "plain.mp4", write_avs);
+    EXPECT_GT(CountPixels(FrameRegion(mp4, 0.8, 0, 0, 240, 100), IsBlue), 150) << colour;
+    EXPECT_EQ(CountPixels(FrameRegion(mp4, 0.8, 360, 0, 120, 320), IsBlue), 0) << colour;
+    EXPECT_EQ(CountPixels(Bottom(mp4, 0.8), IsWhite), 0) << colour;
   }
 }
 

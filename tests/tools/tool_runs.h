@@ -64,6 +64,7 @@ double MeanDifference(const std::vector<unsigned char>& a, const std::vector<uns
 inline bool IsWhite(int r, int g, int b) { return r > 200 && g > 200 && b > 200; }
 inline bool IsRed(int r, int g, int b) { return r > 150 && g < 90 && b < 90; }
 inline bool IsBlue(int r, int g, int b) { return b > 150 && r < 90 && g < 90; }
+inline bool IsGreen(int r, int g, int b) { return g > 150 && r < 90 && b < 90; }
 
 // The pitch of the first sound track from half a second on, for a second, in Hz: half its
 // zero crossings a second.
