@@ -241,7 +241,10 @@ void AppendAudioEncode(std::vector<std::string>& argv, const EncodeRequest& requ
 FfmpegCommand BuildFfmpegCommand(const EncodeRequest& request, const PreparedInputs& inputs, EncoderLayout layout) {
   FfmpegCommand command;
   const auto start = [&inputs](const std::string& loglevel, bool reports) {
-    std::vector<std::string> argv{inputs.ffmpeg, "-hide_banner", "-nostdin", "-y", "-nostats", "-loglevel", loglevel};
+    // Each line tagged with its level, so that the encoder can tell FFmpeg's errors,
+    // which name a failure's cause, from its chatter (tools/ffmpeg_log.h).
+    std::vector<std::string> argv{inputs.ffmpeg, "-hide_banner", "-nostdin",         "-y",
+                                  "-nostats",    "-loglevel",    "level+" + loglevel};
     if (reports) Append(argv, {"-progress", "pipe:1", "-stats_period", "0.5"});
     return argv;
   };
