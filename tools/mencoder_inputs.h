@@ -25,6 +25,12 @@ struct SourceFacts {
   bool turned = false;        // the file asks for the first picture to be turned for showing
   std::string video_codec;    // FFmpeg's name of the first picture's codec; empty when unknown
   bool has_audio = true;      // false only when ffprobe read the file and found no sound
+  // The first picture's colours in FFmpeg's names ("bt709", "bt2020", "smpte2084",
+  // "arib-std-b67", "bt2020nc", ...); empty when the file does not say.
+  std::string primaries, transfer, matrix;
+  // High dynamic range (PQ or HLG, as phones record it): shown as it is on an SDR
+  // player, it is grey and washed out.
+  bool Hdr() const { return transfer == "smpte2084" || transfer == "arib-std-b67"; }
 };
 SourceFacts ProbeSource(const std::string& path);
 // ffprobe's report (its default writer) of the streams and the format, read into facts.
@@ -32,8 +38,9 @@ SourceFacts ReadSourceFacts(const std::string& ffprobe_report);
 // Takes in the turn, in degrees, that the file asks for its first picture.
 void TurnForShowing(SourceFacts& facts, double rotation);
 
-// Whether the FFmpeg program has the named encoder.
+// Whether the FFmpeg program has the named encoder, or filter.
 bool HasEncoder(const std::string& ffmpeg, const std::string& encoder);
+bool HasFilter(const std::string& ffmpeg, const std::string& filter);
 
 // A subtitle copy's text made ready for FFmpeg's readers: UTF-8, without FONT tags (the
 // plain route draws plain white subtitles, as the encoder's own readers do; colours

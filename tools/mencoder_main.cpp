@@ -71,17 +71,13 @@ class Encoder {
     // A Windows FFmpeg may be built without Xvid; its own MPEG-4 Part 2 encoder then
     // writes the same kind of stream.
     if (request_.video == VideoCodec::kXvid) inputs_.has_xvid = HasEncoder(inputs_.ffmpeg, "libxvid");
-    // The picture size matters only when no filter sets it, and whether there is
-    // sound only when sound is encoded; the length for the percentage comes from
-    // ffmpeg's own report. A probe that libavformat here cannot answer costs a start
-    // of ffprobe, which is much of the scripts' overhead over a plain encode.
-    const bool sizes_picture = request_.HasFilter(VideoFilter::Kind::kCrop) ||
-                               request_.HasFilter(VideoFilter::Kind::kScale) ||
-                               request_.HasFilter(VideoFilter::Kind::kExpand);
-    if ((request_.EncodesVideo() && !sizes_picture) || request_.EncodesAudio()) {
-      const std::optional<SourceFacts> here = ProbeSourceHere(inputs_.media);
-      inputs_.facts = here ? *here : ProbeSource(inputs_.media);
-    }
+    // The picture's size and colours, and whether there is sound. A probe that
+    // libavformat here cannot answer costs a start of ffprobe, which is much of the
+    // scripts' overhead over a plain encode.
+    const std::optional<SourceFacts> here = ProbeSourceHere(inputs_.media);
+    inputs_.facts = here ? *here : ProbeSource(inputs_.media);
+    // A Windows FFmpeg may be built without zimg; the tone mapping needs it.
+    if (inputs_.facts.Hdr()) inputs_.has_zscale = HasFilter(inputs_.ffmpeg, "zscale");
 
     const FfmpegCommand command = BuildFfmpegCommand(request_, inputs_);
     if (request_.format == OutputFormat::kAvi) {
