@@ -125,7 +125,9 @@ const std::string kSine = "sine=frequency=440:duration=3", kH264 = "-c:v libx264
 
 // One source for each way into the stand-ins: a turn a phone marks (each way), a
 // portrait picture, no sound, a varying rate, a picture FFmpeg decodes of another
-// codec and depth (VP9 or ProRes take the same way), sound to mix down and resample,
+// codec and depth (VP9 or ProRes take the same way), VP9 in RGB (4:4:4, whose stored
+// render size MediaInfo gives as an "original" size of tens of thousands of pixels),
+// sound to mix down and resample,
 // interlaced MPEG-2 in a transport stream, an odd size, and one to hear picture and
 // sound in step.
 const Source kSources[] = {
@@ -138,6 +140,8 @@ const Source kSources[] = {
      "-fps_mode vfr " + kH264, ""},
     {"hevc10.mkv", "testsrc2=size=320x240:rate=25:duration=3", kSine,
      "-c:v libx265 -pix_fmt yuv420p10le -x265-params log-level=error -c:a aac", ""},
+    {"rgb.webm", "testsrc2=size=320x240:rate=25:duration=3", kSine,
+     "-c:v libvpx-vp9 -pix_fmt gbrp -deadline realtime -cpu-used 8 -c:a libopus", ""},
     {"surround.mp4", "testsrc2=size=320x240:rate=25:duration=3",
      "sine=frequency=440:duration=3,pan=5.1|c0=c0|c1=c0|c2=c0|c3=c0|c4=c0|c5=c0", kH264, ""},
     {"interlaced.ts", "testsrc2=size=320x240:rate=30000/1001:duration=3,tinterlace=4", kSine,
