@@ -140,8 +140,6 @@ const Source kSources[] = {
      "-fps_mode vfr " + kH264, ""},
     {"hevc10.mkv", "testsrc2=size=320x240:rate=25:duration=3", kSine,
      "-c:v libx265 -pix_fmt yuv420p10le -x265-params log-level=error -c:a aac", ""},
-    {"rgb.webm", "testsrc2=size=320x240:rate=25:duration=3", kSine,
-     "-c:v libvpx-vp9 -pix_fmt gbrp -deadline realtime -cpu-used 8 -c:a libopus", ""},
     {"surround.mp4", "testsrc2=size=320x240:rate=25:duration=3",
      "sine=frequency=440:duration=3,pan=5.1|c0=c0|c1=c0|c2=c0|c3=c0|c4=c0|c5=c0", kH264, ""},
     {"interlaced.ts", "testsrc2=size=320x240:rate=30000/1001:duration=3,tinterlace=4", kSine,
@@ -150,6 +148,8 @@ const Source kSources[] = {
     // A flash one second in, with a click then.
     {"flash.avi", "color=black:size=320x240:rate=25:duration=3,drawbox=color=white:t=fill:enable='between(t,1,1.03)'",
      "aevalsrc='if(between(t,1,1.01),0.8*sin(2*PI*1000*t),0)':s=44100:d=3", "-c:v mpeg4 -q:v 3 -c:a pcm_s16le", ""},
+    {"rgb.webm", "testsrc2=size=320x240:rate=25:duration=3", kSine,
+     "-c:v libvpx-vp9 -pix_fmt gbrp -deadline realtime -cpu-used 8 -c:a libopus", ""},
 };
 // The sources shown portrait: the first three.
 constexpr std::size_t kPortraitRows = 3;
