@@ -266,8 +266,10 @@ ColourFilters ToBt709(const SourceFacts& facts, bool has_zscale, std::vector<std
                 "zscale=t=bt709:m=bt709:r=tv,format=yuv420p",
             ""};
   }
-  // The matrix a file leaves unsaid is the one players take for its size.
+  // The matrix a file leaves unsaid is the one players take for its size; of a file
+  // the probe could not read, nothing is known, and nothing is converted.
   std::string matrix = facts.matrix;
+  if (matrix.empty() && facts.height <= 0) return {};
   if (matrix.empty()) matrix = facts.height >= 720 || facts.width >= 1280 ? "bt709" : "bt601";
   if (matrix == "bt470bg" || matrix == "smpte170m") matrix = "bt601";
   if (matrix == "bt2020nc" || matrix == "bt2020c") matrix = "bt2020";

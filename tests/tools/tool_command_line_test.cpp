@@ -87,6 +87,7 @@ TEST(ToolCommandLine, WritesAnAviWithTheEncodersFourccAndAacAndNamesWhatItRefuse
     tools::PreparedInputs inputs;
     inputs.ffmpeg = FfmpegProgram();
     inputs.media = source;
+    inputs.facts = tools::ProbeSourceHere(source).value_or(tools::SourceFacts{});  // as the encoder knows it
     inputs.output = folder / "one.avi";
     const auto one = tools::BuildFfmpegCommand(parsed.request, inputs, tools::EncoderLayout::kOneCommand);
     ASSERT_EQ(one.children.size(), 1u);
@@ -180,6 +181,33 @@ TEST(FfmpegLog, NamesTheCauseAmongFfmpegsErrorsAndKeepsTheLogAsFfmpegWritesIt) {
     EXPECT_EQ(ffmpeg.Cause(), cause);
     EXPECT_EQ(log.str().find("[error]"), std::string::npos) << log.str();
     EXPECT_NE(log.str().find("Stream #0:0 -> #0:0 (copy)\n"), std::string::npos) << log.str();
+  }
+}
+
+// Every picture leaves the chain in BT.709: tone-mapped, converted, or as it was; an
+// FFmpeg without zscale converts only the colours, and says so.
+TEST(ToBt709, ToneMapsHdrConvertsOtherColoursAndLeavesBt709AndTheUnknownAsTheyAre) {
+  const auto facts = [](std::string transfer, std::string matrix, int height) {
+    tools::SourceFacts f;
+    f.transfer = std::move(transfer), f.matrix = std::move(matrix), f.height = height, f.width = height * 16 / 9;
+    return f;
+  };
+  const std::tuple<tools::SourceFacts, bool, std::string, std::string, std::size_t> cases[] = {
+      {facts("arib-std-b67", "bt2020nc", 2160), true, "zscale=tin=arib-std-b67:pin=2020:min=2020_ncl:t=linear", "", 0},
+      {facts("smpte2084", "", 1080), true, "zscale=tin=smpte2084:pin=2020:min=2020_ncl:t=linear", "", 0},
+      {facts("smpte2084", "bt2020nc", 1080), false, "scale=in_color_matrix=bt2020:out_color_matrix=bt709", "", 1},
+      {facts("bt709", "bt709", 1080), true, "", "", 0},
+      {facts("", "", 1080), true, "", "", 0},
+      {facts("", "", 480), true, "", "scale=in_color_matrix=bt601:out_color_matrix=bt709", 0},
+      {facts("smpte170m", "smpte170m", 1080), true, "", "scale=in_color_matrix=bt601:out_color_matrix=bt709", 0},
+      {facts("", "", 0), true, "", "", 0}};
+  for (const auto& [source, has_zscale, first, last, notes] : cases) {
+    std::vector<std::string> said;
+    const tools::ColourFilters filters = tools::ToBt709(source, has_zscale, said);
+    EXPECT_EQ(filters.first.substr(0, first.size()), first) << source.transfer << " " << source.height;
+    EXPECT_EQ(filters.first.empty(), first.empty()) << source.transfer << " " << source.height;
+    EXPECT_EQ(filters.last, last) << source.transfer << " " << source.height;
+    EXPECT_EQ(said.size(), notes);
   }
 }
 
