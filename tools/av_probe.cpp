@@ -7,6 +7,7 @@
 
 extern "C" {
 #include <libavutil/display.h>
+#include <libavutil/pixdesc.h>
 }
 
 namespace clipvane::tools {
@@ -41,6 +42,12 @@ std::optional<SourceFacts> ProbeSourceHere(const std::string& path) {
   facts.width = codec.width;
   facts.height = codec.height;
   facts.video_codec = avcodec_get_name(codec.codec_id);
+  // The names ffprobe gives, none for what the file leaves unsaid.
+  const auto named = [](const char* name) { return name && std::string(name) != "unknown" ? name : ""; };
+  if (codec.color_primaries != AVCOL_PRI_UNSPECIFIED)
+    facts.primaries = named(av_color_primaries_name(codec.color_primaries));
+  if (codec.color_trc != AVCOL_TRC_UNSPECIFIED) facts.transfer = named(av_color_transfer_name(codec.color_trc));
+  if (codec.color_space != AVCOL_SPC_UNSPECIFIED) facts.matrix = named(av_color_space_name(codec.color_space));
   double rotation = 0;
   std::size_t size = 0;
   const uint8_t* matrix = av_stream_get_side_data(&stream, AV_PKT_DATA_DISPLAYMATRIX, &size);

@@ -72,9 +72,13 @@ Size ExpandedFrame(const VideoFilter& expand, Size picture, bool turn_follows) {
 }
 
 // The video filter chain in command-line order, and the picture size it ends with.
-std::pair<std::string, Size> VideoFilters(const EncodeRequest& request, const PreparedInputs& inputs) {
+std::pair<std::string, Size> VideoFilters(const EncodeRequest& request, const PreparedInputs& inputs,
+                                          std::vector<std::string>& notes) {
   std::vector<std::string> chain;
   Size size{inputs.facts.width, inputs.facts.height};
+  // Subtitles are drawn in the colours of the picture they end up in.
+  const ColourFilters colours = ToBt709(inputs.facts, inputs.has_zscale, notes);
+  if (!colours.first.empty()) chain.push_back(colours.first);
   // TextSub draws on the source picture, before anything else happens to it.
   if (!inputs.ssa.empty()) {
     chain.push_back("ass=filename=" + EscapeFilterValue(inputs.ssa) +
@@ -127,6 +131,7 @@ std::pair<std::string, Size> VideoFilters(const EncodeRequest& request, const Pr
   }
   if (request.subtitles && !subtitles_drawn && !inputs.subtitles.empty())
     chain.push_back(SubtitleFilter(*request.subtitles, inputs, size));
+  if (!colours.last.empty()) chain.push_back(colours.last);
   // The AVI begins with the first picture, whose sound is aligned to it (SoundFilters);
   // left where it was, a picture that starts after the sound would be held still from
   // the file's start. Only now, so that subtitles are timed on the source's own clock.
@@ -146,7 +151,9 @@ bool AviTakesAsItIs(const SourceFacts& facts) {
   static const char* const kCarried[] = {"mpeg4",      "msmpeg4v1",  "msmpeg4v2", "msmpeg4v3", "h264",
                                          "mpeg1video", "mpeg2video", "mjpeg",     "wmv1",      "wmv2",
                                          "h263",       "flv1",       "rawvideo",  "dvvideo"};
-  if (facts.turned) return false;
+  // An AVI keeps no colours: the next encode would take a high dynamic range picture for
+  // an ordinary one.
+  if (facts.turned || facts.Hdr()) return false;
   return facts.video_codec.empty() ||
          std::find(std::begin(kCarried), std::end(kCarried), facts.video_codec) != std::end(kCarried);
 }
@@ -167,7 +174,7 @@ VideoEncode VideoEncodeOptions(const EncodeRequest& request, const PreparedInput
                                std::vector<std::string>& notes) {
   VideoEncode encode;
   std::vector<std::string>& args = encode.args;
-  const auto [filters, size] = VideoFilters(request, inputs);
+  const auto [filters, size] = VideoFilters(request, inputs, notes);
   encode.size = size;
   const auto filter_args = [&encode, &inputs](const std::string& chain) -> std::vector<std::string> {
     if (inputs.picture_subtitle_track < 0) return {"-vf", chain};
@@ -183,6 +190,8 @@ VideoEncode VideoEncodeOptions(const EncodeRequest& request, const PreparedInput
     // 8-bit 4:2:0 whatever the source, as the profiles the players decode take it.
     for (const std::string& arg : filter_args(filters + ",format=yuv420p")) args.push_back(arg);
     Append(args, {"-c:v", "libx264"});
+    // Said in the stream itself, which the MP4 then keeps.
+    Append(args, {"-color_primaries", "bt709", "-color_trc", "bt709", "-colorspace", "bt709"});
     encode.fourcc = request.fourcc.empty() ? "H264" : request.fourcc;
     const X264Options& x264 = request.x264;
     if (!x264.preset.empty()) Append(args, {"-preset", x264.preset});
@@ -279,10 +288,44 @@ void AppendAudioEncode(std::vector<std::string>& argv, const EncodeRequest& requ
 
 }  // namespace
 
+ColourFilters ToBt709(const SourceFacts& facts, bool has_zscale, std::vector<std::string>& notes) {
+  if (facts.Hdr()) {
+    // What the file leaves unsaid is what phones write with PQ and HLG.
+    const std::string primaries = facts.primaries.empty() || facts.primaries == "bt2020" ? "2020" : facts.primaries;
+    const std::string matrix = facts.matrix.empty() || facts.matrix == "bt2020nc" ? "2020_ncl"
+                               : facts.matrix == "bt2020c"                        ? "2020_cl"
+                                                                                  : facts.matrix;
+    if (!has_zscale) {
+      notes.push_back("this FFmpeg has no zscale filter, which tone mapping needs: the " + facts.transfer +
+                      " picture is only converted to BT.709 colours and will look paler than it should");
+      return {"scale=in_color_matrix=bt2020:out_color_matrix=bt709:in_range=auto:out_range=tv", ""};
+    }
+    // Linear light at a 100-nit SDR white, BT.709 primaries, Hable's curve, then
+    // BT.709's transfer and matrix in TV range: the usual tone mapping of FFmpeg's filters.
+    return {"zscale=tin=" + facts.transfer + ":pin=" + primaries + ":min=" + matrix +
+                ":t=linear:npl=100,format=gbrpf32le,zscale=p=bt709,tonemap=tonemap=hable:desat=0,"
+                "zscale=t=bt709:m=bt709:r=tv,format=yuv420p",
+            ""};
+  }
+  // The matrix a file leaves unsaid is the one players take for its size; of a file
+  // the probe could not read, nothing is known, and nothing is converted.
+  std::string matrix = facts.matrix;
+  if (matrix.empty() && facts.height <= 0) return {};
+  if (matrix.empty()) matrix = facts.height >= 720 || facts.width >= 1280 ? "bt709" : "bt601";
+  if (matrix == "bt470bg" || matrix == "smpte170m") matrix = "bt601";
+  if (matrix == "bt2020nc" || matrix == "bt2020c") matrix = "bt2020";
+  static const char* const kConvertible[] = {"bt601", "bt2020", "fcc", "smpte240m"};
+  if (std::find(std::begin(kConvertible), std::end(kConvertible), matrix) == std::end(kConvertible)) return {};
+  return {"", "scale=in_color_matrix=" + matrix + ":out_color_matrix=bt709"};
+}
+
 FfmpegCommand BuildFfmpegCommand(const EncodeRequest& request, const PreparedInputs& inputs, EncoderLayout layout) {
   FfmpegCommand command;
   const auto start = [&inputs](const std::string& loglevel, bool reports) {
-    std::vector<std::string> argv{inputs.ffmpeg, "-hide_banner", "-nostdin", "-y", "-nostats", "-loglevel", loglevel};
+    // Each line tagged with its level, so that the encoder can tell FFmpeg's errors,
+    // which name a failure's cause, from its chatter (tools/ffmpeg_log.h).
+    std::vector<std::string> argv{inputs.ffmpeg, "-hide_banner", "-nostdin",         "-y",
+                                  "-nostats",    "-loglevel",    "level+" + loglevel};
     if (reports) Append(argv, {"-progress", "pipe:1", "-stats_period", "0.5"});
     return argv;
   };
@@ -323,10 +366,14 @@ FfmpegCommand BuildFfmpegCommand(const EncodeRequest& request, const PreparedInp
     // find the picture as it is shown, so it is encoded upright, as well as MPEG-4 Part 2
     // encodes.
     command.notes.push_back("the picture (" + inputs.facts.video_codec + (inputs.facts.turned ? ", turned" : "") +
+                            (inputs.facts.Hdr() ? ", high dynamic range" : "") +
                             ") cannot be copied into an AVI as it is shown: encoded as MPEG-4 Part 2 at its best "
                             "quality instead");
-    Append(argv,
-           {"-vf", "setpts=PTS-STARTPTS", "-c:v", "mpeg4", "-q:v", "2", "-bf", "0", "-g", "250", "-vtag", "FMP4"});
+    const ColourFilters colours = ToBt709(inputs.facts, inputs.has_zscale, command.notes);
+    std::string filters = colours.first;
+    if (!colours.last.empty()) filters += (filters.empty() ? "" : ",") + colours.last;
+    Append(argv, {"-vf", filters + (filters.empty() ? "" : ",") + "setpts=PTS-STARTPTS"});
+    Append(argv, {"-c:v", "mpeg4", "-q:v", "2", "-bf", "0", "-g", "250", "-vtag", "FMP4"});
     if (request.threads > 0) Append(argv, {"-threads", std::to_string(request.threads)});
   } else if (request.video == VideoCodec::kCopy) {
     // The copied picture starts the AVI too, as an encoded one does; H.264 goes into an

@@ -11,6 +11,7 @@ namespace clipvane::tools {
 struct PreparedInputs {
   std::string ffmpeg = "ffmpeg";    // the program to run
   bool has_xvid = true;             // whether it has the Xvid encoder
+  bool has_zscale = true;           // whether it has the zscale filter (zimg), which tone mapping needs
   std::string media;                // the file ffmpeg reads (the video behind an .avs script)
   std::string output;               // the file ffmpeg writes, renamed to the requested one when all went well
   std::string ssa;                  // UTF-8 SSA file drawn onto the source (colour route), or empty
@@ -40,6 +41,17 @@ struct FfmpegCommand {
     int width = 0, height = 0;
   } picture;  // the size of the encoded picture; 0 when the picture is copied or left out
 };
+
+// The filters that bring a picture of these colours to BT.709, which every picture the
+// encoder writes is in and every MP4 the muxer writes says (tools/mp4_mux.cpp): a high
+// dynamic range one tone-mapped (without zscale, only its colours converted, and a
+// note says so), another one's colours converted unless they are BT.709 already.
+// `first` comes first in the chain, at the source's size; `last` at its end, at the
+// encoded size, where a conversion costs least. Either may be empty.
+struct ColourFilters {
+  std::string first, last;
+};
+ColourFilters ToBt709(const SourceFacts& facts, bool has_zscale, std::vector<std::string>& notes);
 
 FfmpegCommand BuildFfmpegCommand(const EncodeRequest& request, const PreparedInputs& inputs,
                                  EncoderLayout layout = EncoderLayout::kSideBySide);

@@ -94,6 +94,10 @@ SourceFacts ReadSourceFacts(const std::string& ffprobe_report) {
         facts.video_codec = stream["codec_name"];
         rotation = std::atof(stream["rotation"].c_str());
         picture_start = std::atof(stream["start_time"].c_str());
+        for (auto [key, fact] : {std::pair{"color_primaries", &facts.primaries},
+                                 {"color_transfer", &facts.transfer},
+                                 {"color_space", &facts.matrix}})
+          if (stream[key] != "unknown") *fact = stream[key];
       }
     }
     const std::size_t equals = line.find('=');
@@ -116,10 +120,10 @@ void TurnForShowing(SourceFacts& facts, double rotation) {
 }
 
 SourceFacts ProbeSource(const std::string& path) {
-  const auto output = CaptureOutput(
-      {ProgramBesideThisOne("ffprobe"), "-v", "error", "-show_entries",
-       "stream=codec_type,codec_name,width,height,start_time:stream_side_data=rotation:format=duration,start_time",
-       path});
+  const auto output = CaptureOutput({ProgramBesideThisOne("ffprobe"), "-v", "error", "-show_entries",
+                                     "stream=codec_type,codec_name,width,height,start_time,color_primaries,color_"
+                                     "transfer,color_space:stream_side_data=rotation:format=duration,start_time",
+                                     path});
   // Without an answer nothing is known, and the sound is taken to be there.
   return output ? ReadSourceFacts(*output) : SourceFacts{};
 }
@@ -129,18 +133,26 @@ bool IsPictureSubtitleCodec(const std::string& codec) {
   return std::find(std::begin(kPictures), std::end(kPictures), codec) != std::end(kPictures);
 }
 
-bool HasEncoder(const std::string& ffmpeg, const std::string& encoder) {
-  const auto output = CaptureOutput({ffmpeg, "-hide_banner", "-v", "quiet", "-encoders"});
+namespace {
+
+// Whether FFmpeg lists the name with `-encoders` or `-filters`: one a line, flags first.
+bool Lists(const std::string& ffmpeg, const std::string& list, const std::string& name) {
+  const auto output = CaptureOutput({ffmpeg, "-hide_banner", "-v", "quiet", list});
   if (!output) return false;
-  // One encoder a line: flags, name, description.
   std::istringstream lines(*output);
   for (std::string line; std::getline(lines, line);) {
     std::istringstream words(line);
-    std::string flags, name;
-    if (words >> flags >> name && name == encoder) return true;
+    std::string flags, listed;
+    if (words >> flags >> listed && listed == name) return true;
   }
   return false;
 }
+
+}  // namespace
+
+bool HasEncoder(const std::string& ffmpeg, const std::string& encoder) { return Lists(ffmpeg, "-encoders", encoder); }
+
+bool HasFilter(const std::string& ffmpeg, const std::string& filter) { return Lists(ffmpeg, "-filters", filter); }
 
 std::string PrepareSubtitleText(const std::string& bytes, bool html) {
   const std::string text = AsUtf8(bytes);

@@ -30,6 +30,12 @@ struct SourceFacts {
   // file's earliest stream), in seconds; 0 when unknown.
   double picture_lead = 0;
   std::vector<std::string> subtitle_codecs;  // FFmpeg's names of the subtitle tracks' codecs, in track order
+  // The first picture's colours in FFmpeg's names ("bt709", "bt2020", "smpte2084",
+  // "arib-std-b67", "bt2020nc", ...); empty when the file does not say.
+  std::string primaries, transfer, matrix;
+  // High dynamic range (PQ or HLG, as phones record it): shown as it is on an SDR
+  // player, it is grey and washed out.
+  bool Hdr() const { return transfer == "smpte2084" || transfer == "arib-std-b67"; }
 };
 SourceFacts ProbeSource(const std::string& path);
 // ffprobe's report (its default writer) of the streams and the format, read into facts.
@@ -41,8 +47,9 @@ void TurnForShowing(SourceFacts& facts, double rotation);
 // VobSub, DVB, XSUB.
 bool IsPictureSubtitleCodec(const std::string& codec);
 
-// Whether the FFmpeg program has the named encoder.
+// Whether the FFmpeg program has the named encoder, or filter.
 bool HasEncoder(const std::string& ffmpeg, const std::string& encoder);
+bool HasFilter(const std::string& ffmpeg, const std::string& filter);
 
 // A subtitle copy's text made ready for FFmpeg's readers: UTF-8, without FONT tags (the
 // plain route draws plain white subtitles, as the encoder's own readers do; colours

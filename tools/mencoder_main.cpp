@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "av_probe.h"
+#include "ffmpeg_log.h"
 #include "job_report.h"
 #include "mencoder_command.h"
 #include "mencoder_inputs.h"
@@ -13,6 +14,7 @@
 #include "mencoder_progress.h"
 #include "platform/child_processes.h"
 #include "platform/signal_relay.h"
+#include "runs/job_outcome.h"
 #include "stream_split.h"
 #include "subtitles/sami_text.h"
 #include "subtitles/subtitle_source.h"
@@ -51,6 +53,7 @@ class Encoder {
     std::error_code ignored;
     std::filesystem::remove(FsPath(inputs_.output), ignored);
     std::cerr << "mencoder: nothing written to " << request_.output << "\n";
+    if (!ffmpeg_cause_.empty()) std::cerr << CauseNamed("mencoder", ffmpeg_cause_) << "\n";
     return status != 0 ? status : 1;
   }
 
@@ -69,19 +72,15 @@ class Encoder {
     // A Windows FFmpeg may be built without Xvid; its own MPEG-4 Part 2 encoder then
     // writes the same kind of stream.
     if (request_.video == VideoCodec::kXvid) inputs_.has_xvid = HasEncoder(inputs_.ffmpeg, "libxvid");
-    // The picture size matters only when no filter sets it, and whether there is
-    // sound only when sound is encoded; the length for the percentage comes from
-    // ffmpeg's own report. A probe that libavformat here cannot answer costs a start
-    // of ffprobe, which is much of the scripts' overhead over a plain encode.
-    const bool sizes_picture = request_.HasFilter(VideoFilter::Kind::kCrop) ||
-                               request_.HasFilter(VideoFilter::Kind::kScale) ||
-                               request_.HasFilter(VideoFilter::Kind::kExpand);
-    const bool draws_track = request_.subtitles && request_.subtitles->file.empty() && request_.subtitle_track;
-    if ((request_.EncodesVideo() && !sizes_picture) || request_.EncodesAudio() || draws_track) {
-      const std::optional<SourceFacts> here = ProbeSourceHere(inputs_.media);
-      inputs_.facts = here ? *here : ProbeSource(inputs_.media);
-    }
-    if (draws_track) PrepareTrack(*request_.subtitle_track);
+    // The picture's size and colours, and whether there is sound. A probe that
+    // libavformat here cannot answer costs a start of ffprobe, which is much of the
+    // scripts' overhead over a plain encode.
+    const std::optional<SourceFacts> here = ProbeSourceHere(inputs_.media);
+    inputs_.facts = here ? *here : ProbeSource(inputs_.media);
+    // A Windows FFmpeg may be built without zimg; the tone mapping needs it.
+    if (inputs_.facts.Hdr()) inputs_.has_zscale = HasFilter(inputs_.ffmpeg, "zscale");
+    if (request_.subtitles && request_.subtitles->file.empty() && request_.subtitle_track)
+      PrepareTrack(*request_.subtitle_track);
 
     const FfmpegCommand command = BuildFfmpegCommand(request_, inputs_);
     if (request_.format == OutputFormat::kAvi) {
@@ -95,18 +94,7 @@ class Encoder {
     ProgressLines progress(inputs_.facts.duration, std::cout, StandardOutputIsTerminal());
     progress.Observe([this](int percent, double fps, double left) { job_.Running(percent, fps, left); });
     job_.Running(0, -1, -1);
-    std::string error_line;
-    const OutputRoute report = DeliveredTo([&progress, &error_line](const std::string& chunk) {
-      std::cerr << chunk << std::flush;
-      for (char c : chunk) {
-        if (c != '\n') {
-          error_line += c;
-          continue;
-        }
-        progress.TakeReportLine(error_line);
-        error_line.clear();
-      }
-    });
+    FfmpegLog log(std::cerr, [&progress](const std::string& line) { progress.TakeReportLine(line); });
     const OutputRoute progress_lines = DeliveredTo([&progress](const std::string& chunk) { progress.Feed(chunk); });
     // With two children the first one's output is the second one's input, and the
     // second one reports.
@@ -116,12 +104,15 @@ class Encoder {
       const auto started = children.Start(argv, std::move(streams));
       if (!started) std::cerr << started.error().Text() << "\n";
     };
-    if (command.children.size() == 2) start(command.children.front(), {ToNextChild(), Inherited()});
-    start(command.children.back(), {progress_lines, report});
+    // Both children's lines pass through one log, whole lines one at a time: either may
+    // name the cause.
+    if (command.children.size() == 2) start(command.children.front(), {ToNextChild(), DeliveredTo(log.Reader())});
+    start(command.children.back(), {progress_lines, DeliveredTo(log.Reader())});
     // A stop ends the encoders at once, however quiet they are.
     bool stopped = false;
     const std::vector<int> statuses =
         children.WaitAll([this, &stopped] { return stopped = job_.StopRequested(); }, 250);
+    log.Finish();
     // An interrupt or a stop by signal stops the job as the user's stop does.
     if (relay_.FirstSignal() != 0) {
       job_.RequestStop();
@@ -139,6 +130,7 @@ class Encoder {
                 << " ended with status " << statuses[i] << "\n";
       if (status == 0) status = statuses[i];
     }
+    if (status != 0) ffmpeg_cause_ = log.Cause();
     return status;
   }
 
@@ -251,6 +243,7 @@ class Encoder {
   PreparedInputs inputs_;
   std::optional<TempFolder> temp_;
   std::optional<SubtitleFonts> fonts_;
+  std::string ffmpeg_cause_;  // FFmpeg's own line naming why it failed, or empty
 };
 
 }  // namespace

@@ -136,12 +136,22 @@ bool WriteMp4WithTrack(const std::string& existing, const RawStream& added, cons
     second.ticks = codec->frame_size > 0 ? codec->frame_size : 1024;
   }
   AVStream* track = out.CopyOf(*stream, second.clock);
-  if (video) track->avg_frame_rate = av_inv_q(av_mul_q(second.clock, AVRational{static_cast<int>(second.ticks), 1}));
+  if (video) {
+    track->avg_frame_rate = av_inv_q(av_mul_q(second.clock, AVRational{static_cast<int>(second.ticks), 1}));
+    // The encoder writes every picture in BT.709 (tools/mencoder_command.cpp, ToBt709);
+    // an H.264 stream says so itself, an MPEG-4 Part 2 one has no word for it, so the
+    // MP4's colr box says it for the stream.
+    AVCodecParameters& colours = *track->codecpar;
+    if (colours.color_primaries == AVCOL_PRI_UNSPECIFIED) colours.color_primaries = AVCOL_PRI_BT709;
+    if (colours.color_trc == AVCOL_TRC_UNSPECIFIED) colours.color_trc = AVCOL_TRC_BT709;
+    if (colours.color_space == AVCOL_SPC_UNSPECIFIED) colours.color_space = AVCOL_SPC_BT709;
+    if (colours.color_range == AVCOL_RANGE_UNSPECIFIED) colours.color_range = AVCOL_RANGE_MPEG;
+  }
   second.streams[static_cast<std::size_t>(raw_index)] = track->index;
 
   std::vector<PacketSource*> sources{&second};
   if (!existing.empty()) sources.insert(sources.begin(), &first);
-  if (!out.Start("movflags=+faststart", error) || !CopyAll(sources, out, error)) return false;
+  if (!out.Start("movflags=+faststart+write_colr", error) || !CopyAll(sources, out, error)) return false;
   if (second.count == 0) {
     error = "no frames in " + added.path;
     return false;

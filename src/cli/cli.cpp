@@ -134,6 +134,7 @@ const char* RefusalText(RefusalReason reason) {
     case RefusalReason::kPathTooLong: return "path too long";
     case RefusalReason::kFileMissing: return "file missing";
     case RefusalReason::kNoPicture: return "no picture found";
+    case RefusalReason::kPictureTooSmall: return "the picture is too small to encode (under 16x16 pixels)";
     case RefusalReason::kSourceIsOutput: return "the video is its own result file";
     case RefusalReason::kIsFolder: return "a folder, not a video file";
     case RefusalReason::kLineBreakInName: return "a line break in the name, which list.log cannot hold";

@@ -15,6 +15,7 @@ enum class RefusalReason {
   kPathTooLong,       // longer than a row of the list holds
   kFileMissing,       // no file at the path any more
   kNoPicture,         // the probe found no picture size
+  kPictureTooSmall,   // a picture smaller than kMinPictureSide on a side, which the encoders cannot code
   kSourceIsOutput,    // the video is its own result file, which the job would delete first
   kIsFolder,          // a folder, whatever its name says
   kLineBreakInName,   // a name with a line break, which list.log cannot hold
@@ -28,6 +29,10 @@ enum class RefusalReason {
   kNotLaunched,       // its job script (or, with no row, a run script) did not start (`detail` says why)
   kAlreadyRunning,    // its job runs, or waits in a queue, now: it is not started twice
 };
+
+// The smallest side of a picture a job takes: one macroblock, the unit that MPEG-4
+// Part 2 and H.264 code a picture in; the devices' scaling makes nothing seeable of less.
+inline constexpr int kMinPictureSide = 16;
 
 // No row: the refusal is not about a row of the list.
 inline constexpr std::size_t kNoRow = static_cast<std::size_t>(-1);

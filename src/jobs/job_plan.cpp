@@ -14,7 +14,10 @@ const std::vector<std::string>& RunScriptNames() {
 }
 
 std::optional<RefusalReason> PictureRefusal(const MediaFacts& facts) {
-  if (facts.height != 0) return std::nullopt;
+  if (facts.height != 0)
+    return facts.width < kMinPictureSide || facts.height < kMinPictureSide
+               ? std::optional<RefusalReason>(RefusalReason::kPictureTooSmall)
+               : std::nullopt;
   // A report without a Video section comes from a file that is no video at all (a
   // text file named .avi); no report at all tells nothing.
   return facts.video_section || facts.report.empty() ? RefusalReason::kNoPicture : RefusalReason::kNoVideoStream;

@@ -151,6 +151,10 @@ MediaFacts ParseMediaInfoReport(const std::string& report_text) {
   double rotation = 0;
   for (std::size_t i = begin; i < end; ++i) {
     const std::string& line = lines[i];
+    // "Original width": the size a stream's header stores beside the picture's (VP9's
+    // render size, where a 4:4:4 one reads as nonsense): the picture's is the other.
+    const std::string key = TrimBlanks(line);
+    if (key.rfind("original width", 0) == 0 || key.rfind("original height", 0) == 0) continue;
     if (facts.video_section && line.find("rotation") != std::string::npos) rotation = LeadingNumber(line);
     else if (line.find("height") != std::string::npos) facts.height = ParseIntegerOr(CutValue(line), 0);
     else if (line.find("width") != std::string::npos) facts.width = ParseIntegerOr(CutValue(line), 0);

@@ -41,6 +41,14 @@ std::string LastMeaningfulLine(const std::string& log) {
   return {};
 }
 
+namespace {
+
+constexpr char kCauseMark[] = ": cause: ";
+
+}  // namespace
+
+std::string CauseNamed(const std::string& tool, const std::string& cause) { return tool + kCauseMark + cause; }
+
 std::string CauseLine(const std::string& log) {
   // What the system and the tools say when something outside the job is wrong, the
   // weightiest first: the disk, a missing program or file, a stream the source lacks,
@@ -50,6 +58,15 @@ std::string CauseLine(const std::string& log) {
       "is not recognized", "cannot start",  "no such file",   "matches no streams",    "permission denied",
       "access is denied",  "name too long", "cannot open",    "cannot read",           "cannot write"};
   std::vector<std::pair<std::string, std::string>> said;  // each line, and in lower case
+  std::string named;
+  for (const std::string& line : NonEmptyLines(log)) {
+    const std::string text = TrimBlanks(line);
+    const std::size_t mark = text.find(kCauseMark);
+    // Only a tool's own word (no blank in its name) names a cause.
+    if (mark != std::string::npos && mark > 0 && text.find(' ') > mark)
+      named = text.substr(mark + std::char_traits<char>::length(kCauseMark));
+  }
+  if (!named.empty()) return named;
   for (const std::string& line : NonEmptyLines(log)) {
     // The command lines the encoder shows and the files FFmpeg names hold file names,
     // which may read like anything.

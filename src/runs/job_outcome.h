@@ -33,9 +33,15 @@ JobOutcome JudgeResult(bool written_by_this_run, const TrackSummary& source, con
 // line ("Pos: ..."); empty when there is none. Lines end with LF, CR or CR LF.
 std::string LastMeaningfulLine(const std::string& log);
 
-// Why a job failed, in its tools' own words: the first line of the log that names a
-// cause a user can act on (no space left, a program or file not found, a stream the
-// source lacks, no permission, ...), or else the last meaningful line.
+// Why a job failed, in its tools' own words: the cause a tool named outright (the last
+// line CauseNamed wrote), else the first line of the log that names a cause a user can
+// act on (no space left, a program or file not found, a stream the source lacks, no
+// permission, ...), or else the last meaningful line.
 std::string CauseLine(const std::string& log);
+
+// The line in which a tool names its failure's cause for CauseLine: "<tool>: cause:
+// <cause>". The encoder names FFmpeg's own line so, which its last words ("nothing
+// written") would otherwise hide.
+std::string CauseNamed(const std::string& tool, const std::string& cause);
 
 }  // namespace clipvane

@@ -165,8 +165,7 @@ std::vector<std::string> Session::AudioLanguages(std::size_t row) {
 }
 
 std::optional<RefusalReason> Session::PictureProblem(const VideoEntry& entry) const {
-  if (entry.facts.height != 0) return std::nullopt;
-  if (!services_.files.Exists(entry.path)) return RefusalReason::kFileMissing;
+  if (entry.facts.height == 0 && !services_.files.Exists(entry.path)) return RefusalReason::kFileMissing;
   return clipvane::PictureRefusal(entry.facts);
 }
 

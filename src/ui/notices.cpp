@@ -17,13 +17,18 @@ std::string SourceIsOutputText(const std::string& path) {
 
 // A video that cannot be converted, named with the reason, before any job starts.
 std::string UnconvertibleText(const Refusal& refusal) {
-  return Utf8ToAnsi(refusal.reason == RefusalReason::kNoVideoStream ? u8"영상이 없는 파일이라 건너뜁니다: "
-                                                                    : u8"동영상 정보를 구하지 못해 건너뜁니다: ") +
-         refusal.path;
+  switch (refusal.reason) {
+    case RefusalReason::kNoVideoStream: return Utf8ToAnsi(u8"영상이 없는 파일이라 건너뜁니다: ") + refusal.path;
+    case RefusalReason::kPictureTooSmall:
+      return Utf8ToAnsi(u8"화면이 너무 작아(가로세로 ") + std::to_string(kMinPictureSide) +
+             Utf8ToAnsi(u8" 픽셀 미만) 건너뜁니다: ") + refusal.path;
+    default: return Utf8ToAnsi(u8"동영상 정보를 구하지 못해 건너뜁니다: ") + refusal.path;
+  }
 }
 
 bool IsUnconvertible(RefusalReason reason) {
-  return reason == RefusalReason::kNoPicture || reason == RefusalReason::kNoVideoStream;
+  return reason == RefusalReason::kNoPicture || reason == RefusalReason::kNoVideoStream ||
+         reason == RefusalReason::kPictureTooSmall;
 }
 
 // The refusals that pass `wanted`, worded by `text`, in one box; none when there are none.

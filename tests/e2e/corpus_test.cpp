@@ -196,7 +196,9 @@ const std::string kSine = "sine=frequency=440:duration=3", kH264 = "-c:v libx264
 
 // One source for each way into the stand-ins: a turn a phone marks (each way), a
 // portrait picture, no sound, a varying rate, a picture FFmpeg decodes of another
-// codec and depth (VP9 or ProRes take the same way), sound to mix down and resample,
+// codec and depth (VP9 or ProRes take the same way), VP9 in RGB (4:4:4, whose stored
+// render size MediaInfo gives as an "original" size of tens of thousands of pixels),
+// sound to mix down and resample,
 // interlaced MPEG-2 in a transport stream, an odd size, and one to hear picture and
 // sound in step.
 const Source kSources[] = {
@@ -217,6 +219,8 @@ const Source kSources[] = {
     // A flash one second in, with a click then.
     {"flash.avi", "color=black:size=320x240:rate=25:duration=3,drawbox=color=white:t=fill:enable='between(t,1,1.03)'",
      "aevalsrc='if(between(t,1,1.01),0.8*sin(2*PI*1000*t),0)':s=44100:d=3", "-c:v mpeg4 -q:v 3 -c:a pcm_s16le", ""},
+    {"rgb.webm", "testsrc2=size=320x240:rate=25:duration=3", kSine,
+     "-c:v libvpx-vp9 -pix_fmt gbrp -deadline realtime -cpu-used 8 -c:a libopus", ""},
 };
 // The sources shown portrait: the first three.
 constexpr std::size_t kPortraitRows = 3;

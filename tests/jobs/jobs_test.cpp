@@ -432,6 +432,8 @@ TEST_F(JobScriptTest, ARefusedOrFailedBuildLeavesNoScriptAndLosesNoFile) {
   EXPECT_EQ(Build().refused, RefusalReason::kNoVideoStream);
   facts_.video_section = true;
   EXPECT_EQ(Build().refused, RefusalReason::kNoPicture);
+  facts_.width = 16, facts_.height = 15;  // less than one macroblock high
+  EXPECT_EQ(Build().refused, RefusalReason::kPictureTooSmall);
   EXPECT_EQ(files_.files, before);
 }
 

@@ -79,6 +79,10 @@ TEST(MediaInfoReport, ReadsThePictureOfTheFirstVideoSection) {
       {"Video\nWidth : 1 280\n", 1, 0, 0},                    // the last group needs its unit; no aspect
       {"Video\nWidth and height : 640 pixels\n", 0, 640, 0},  // height is tested first
       {"Video\nOriginal frame rate : 25.000 FPS\n", 0, 0, 25.0},
+      // VP9 in RGB: the stored render size is no picture size.
+      {"Video\nWidth : 320 pixels\nOriginal width : 24 644 pixels\nHeight : 240 pixels\n"
+       "Original height : 33 346 pixels\n",
+       320, 240, 0},
       {"Video\nheight 240 pixels\n", 0, 0, 0},            // no ":": "height" is the value
       {"Video\nFrame rate : 12,5 FPS\n", 0, 0, 0},        // MediaInfo writes a "."
       {"Video\nFrame rate : 25 FPS : 50\n", 0, 0, 25.0},  // after the first ":" only

@@ -400,6 +400,11 @@ TEST(CauseLine, NamesTheFirstCauseTheToolsGaveOrElseTheirLastWords) {
        "[aac] av_interleaved_write_frame(): No space left on device"},
       {"Stream map '0:a:0' matches no streams.\nTo ignore this, add a trailing '?' to the map.\n",
        "Stream map '0:a:0' matches no streams."},
+      // A cause a tool named outright comes before a note that reads like one.
+      {"mencoder: cannot read the subtitle file /t/a b.smi; encoding without it\nmencoder: nothing written to "
+       "/t/qv1.avi\nmencoder: cause: [Parsed_crop_0] Invalid too big\n",
+       "[Parsed_crop_0] Invalid too big"},
+      {"mencoder: running ffmpeg -i '/v/x: cause: y.avi'\nlast words\n", "last words"},
       {"Pos:  1.0s  25f ( 50%)\r", ""},
       {"", ""},
       {"  last words  \nPos: 2.0s\r\n\n", "last words"}};

@@ -21,6 +21,7 @@
 #include "subtitles/avs_script.h"
 #include "subtitles/colour_table.h"
 #include "subtitles/ssa_style.h"
+#include "mencoder_inputs.h"
 #include "tool_runs.h"
 
 namespace clipvane::testing {
@@ -264,6 +265,50 @@ TEST_F(ConversionTest, AnAssFileBesideTheVideoIsDrawnWithItsOwnStylesOnBothRoute
     EXPECT_GT(CountPixels(FrameRegion(mp4, 0.8, 0, 0, 240, 100), IsBlue), 150) << colour;
     EXPECT_EQ(CountPixels(FrameRegion(mp4, 0.8, 360, 0, 120, 320), IsBlue), 0) << colour;
     EXPECT_EQ(CountPixels(Bottom(mp4, 0.8), IsWhite), 0) << colour;
+  }
+}
+
+// A phone's high dynamic range clip (HLG, or PQ) is tone-mapped to a BT.709 MP4 on
+// every device: as bright as FFmpeg's own tone mapping of it makes it, not the grey of
+// its colours taken as they are.
+TEST_F(ConversionTest, HdrClipsAreToneMappedToBt709OnEveryDevice) {
+  if (!tools::HasFilter(FfmpegProgram(), "zscale")) GTEST_SKIP() << "this FFmpeg has no zscale filter to tone-map with";
+  const auto luma = [](const std::vector<unsigned char>& rgb) {
+    double sum = 0;
+    for (std::size_t i = 0; i + 2 < rgb.size(); i += 3)
+      sum += 0.2126 * rgb[i] + 0.7152 * rgb[i + 1] + 0.0722 * rgb[i + 2];
+    return rgb.size() < 3 ? -1 : sum / static_cast<double>(rgb.size() / 3);
+  };
+  for (const std::string transfer : {"arib-std-b67", "smpte2084"}) {
+    const std::string clip = sources_ / (transfer + ".mkv");
+    MakeVideo(clip,
+              "testsrc2=size=640x360:rate=25:duration=1,zscale=tin=bt709:pin=bt709:min=bt709:t=" + transfer +
+                  ":p=2020:m=2020_ncl",
+              "sine=duration=1",
+              "-c:v libx264 -pix_fmt yuv420p10le -color_primaries bt2020 -color_trc " + transfer +
+                  " -colorspace bt2020nc -c:a aac");
+    // The picture's size on each device; the nano's frame adds black bars around it.
+    for (const auto& [platform, width, height] : {std::tuple{0, 480, 270}, {1, 320, 180}, {2, 480, 270}}) {
+      const ToolAppDir::Run run = app_->BuildAndRun(clip, PictureFacts(640, 360, 25), PresetSettings(1, platform));
+      ASSERT_EQ(run.status, 0) << run.output;
+      const auto colours =
+          CaptureOutput({FfprobeProgram(), "-v", "error", "-select_streams", "v:0", "-show_entries",
+                         "stream=color_space,color_transfer,color_primaries", "-of", "csv=p=0", AnsiToUtf8(run.mp4)});
+      EXPECT_EQ(colours.value_or(""), "bt709,bt709,bt709\n") << transfer << " " << platform;
+      // FFmpeg's own tone mapping of the source, at the picture's size.
+      const std::string reference = sources_ / "reference.mkv";
+      const MediaReport made = Probe(run.mp4);
+      RunFfmpeg({"-y", "-i", clip, "-vf",
+                 "zscale=t=linear:npl=100,format=gbrpf32le,zscale=p=bt709,tonemap=tonemap=hable:desat=0,"
+                 "zscale=t=bt709:m=bt709:r=tv,format=yuv420p,scale=" +
+                     std::to_string(width) + ":" + std::to_string(height),
+                 "-an", "-c:v", "ffv1", reference});
+      const double ours =
+          luma(FrameRegion(run.mp4, 0.5, (made.width - width) / 2, (made.height - height) / 2, width, height));
+      const double theirs = luma(FrameRegion(reference, 0.5, 0, 0, width, height));
+      EXPECT_GT(theirs, 10);
+      EXPECT_NEAR(ours, theirs, theirs * 0.05) << transfer << " on device " << platform;
+    }
   }
 }
 

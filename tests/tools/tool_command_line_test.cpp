@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "av_probe.h"
+#include "ffmpeg_log.h"
 #include "h264_order.h"
 #include "mencoder_command.h"
 #include "mencoder_inputs.h"
@@ -89,6 +90,7 @@ TEST(ToolCommandLine, WritesAnAviWithTheEncodersFourccAndAacAndNamesWhatItRefuse
     tools::PreparedInputs inputs;
     inputs.ffmpeg = FfmpegProgram();
     inputs.media = source;
+    inputs.facts = tools::ProbeSourceHere(source).value_or(tools::SourceFacts{});  // as the encoder knows it
     inputs.output = folder / "one.avi";
     const auto one = tools::BuildFfmpegCommand(parsed.request, inputs, tools::EncoderLayout::kOneCommand);
     ASSERT_EQ(one.children.size(), 1u);
@@ -109,7 +111,8 @@ TEST(ToolCommandLine, WritesAnAviWithTheEncodersFourccAndAacAndNamesWhatItRefuse
       {"mencoder", {"-aid", "ko"}, "-aid needs a whole number"},
       {"mencoder", {"other.avi"}, "more than one input file"},
       {"mencoder", {"-of", "rawvideo"}, "-of rawvideo"},
-      {"mencoder", {"-vf-add", "crop=2000:2000"}, "nothing written to"},  // the picture's encode fails
+      // The picture's encode fails, and FFmpeg's own words say why.
+      {"mencoder", {"-vf-add", "crop=2000:2000"}, "mencoder: cause: [Parsed_crop_0] Invalid too big"},
       {"mencoder", {"-x264encopts", "crf=23:bframes=3"}, "'bframes=3'"},
       {"mencoder", {"-x264encopts", "level=7"}, "no H.264 level 7"},
       {"mp4creator", {"-hint", "x.mp4"}, "unknown option -hint"},
@@ -148,6 +151,67 @@ TEST(XvidEncoder, FallsBackToFFmpegsOwnMpeg4AtAnOddSizeOrWithoutXvidAndSaysSo) {
   EXPECT_TRUE(tools::HasEncoder(FfmpegProgram(), "mpeg4"));
   EXPECT_FALSE(tools::HasEncoder(FfmpegProgram(), "no_such_encoder"));
   EXPECT_FALSE(tools::HasEncoder("clipvane-no-such-ffmpeg", "mpeg4"));
+}
+
+// A failure's cause is the line of FFmpeg's errors that a user can act on, or its root,
+// never what FFmpeg says as it gives up because of it.
+TEST(FfmpegLog, NamesTheCauseAmongFfmpegsErrorsAndKeepsTheLogAsFfmpegWritesIt) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"[info] Input #0, mov\n[Parsed_crop_0 @ 0x55ee619f1dc0] [error] Invalid too big size\n"
+       "[Parsed_crop_0 @ 0x55ee619f1dc0] [error] Failed to configure input pad on Parsed_crop_0\n"
+       "[error] Error reinitializing filters!\n[fatal] Error while processing the decoded data for stream #0:0\n"
+       "[error] pipe:0: Invalid data found when processing input\n",
+       "[Parsed_crop_0] Invalid too big size"},
+      // Damage the decoder lived with, then the failure.
+      {"[h264 @ 0x1] [error] error while decoding MB 3 4\n[AVFilterGraph @ 0x2] [error] No such filter: 'zscale'\n"
+       "[fatal] Error initializing complex filters.\n",
+       "[AVFilterGraph] No such filter: 'zscale'"},
+      {"[mp4 @ 0x3] [error] av_interleaved_write_frame(): No space left on device\n[warning] late frame\n"
+       "[error] Error writing trailer: Invalid argument\n",
+       "[mp4] av_interleaved_write_frame(): No space left on device"},
+      {"[fatal] Conversion failed!\n", "Conversion failed!"},
+      {"[info] all went well\n[warning] but slowly", ""}};
+  for (const auto& [stderr_text, cause] : cases) {
+    std::ostringstream log;
+    tools::FfmpegLog ffmpeg(log);
+    auto first = ffmpeg.Reader(), second = ffmpeg.Reader();
+    // Two children's pieces, cut mid-line.
+    const std::size_t half = stderr_text.size() / 2;
+    first(stderr_text.substr(0, half));
+    second("[info] Stream #0:0 -> #0:0 (copy)\n");
+    first(stderr_text.substr(half));
+    ffmpeg.Finish();
+    EXPECT_EQ(ffmpeg.Cause(), cause);
+    EXPECT_EQ(log.str().find("[error]"), std::string::npos) << log.str();
+    EXPECT_NE(log.str().find("Stream #0:0 -> #0:0 (copy)\n"), std::string::npos) << log.str();
+  }
+}
+
+// Every picture leaves the chain in BT.709: tone-mapped, converted, or as it was; an
+// FFmpeg without zscale converts only the colours, and says so.
+TEST(ToBt709, ToneMapsHdrConvertsOtherColoursAndLeavesBt709AndTheUnknownAsTheyAre) {
+  const auto facts = [](std::string transfer, std::string matrix, int height) {
+    tools::SourceFacts f;
+    f.transfer = std::move(transfer), f.matrix = std::move(matrix), f.height = height, f.width = height * 16 / 9;
+    return f;
+  };
+  const std::tuple<tools::SourceFacts, bool, std::string, std::string, std::size_t> cases[] = {
+      {facts("arib-std-b67", "bt2020nc", 2160), true, "zscale=tin=arib-std-b67:pin=2020:min=2020_ncl:t=linear", "", 0},
+      {facts("smpte2084", "", 1080), true, "zscale=tin=smpte2084:pin=2020:min=2020_ncl:t=linear", "", 0},
+      {facts("smpte2084", "bt2020nc", 1080), false, "scale=in_color_matrix=bt2020:out_color_matrix=bt709", "", 1},
+      {facts("bt709", "bt709", 1080), true, "", "", 0},
+      {facts("", "", 1080), true, "", "", 0},
+      {facts("", "", 480), true, "", "scale=in_color_matrix=bt601:out_color_matrix=bt709", 0},
+      {facts("smpte170m", "smpte170m", 1080), true, "", "scale=in_color_matrix=bt601:out_color_matrix=bt709", 0},
+      {facts("", "", 0), true, "", "", 0}};
+  for (const auto& [source, has_zscale, first, last, notes] : cases) {
+    std::vector<std::string> said;
+    const tools::ColourFilters filters = tools::ToBt709(source, has_zscale, said);
+    EXPECT_EQ(filters.first.substr(0, first.size()), first) << source.transfer << " " << source.height;
+    EXPECT_EQ(filters.first.empty(), first.empty()) << source.transfer << " " << source.height;
+    EXPECT_EQ(filters.last, last) << source.transfer << " " << source.height;
+    EXPECT_EQ(said.size(), notes);
+  }
 }
 
 struct SplitCase {

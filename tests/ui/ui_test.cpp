@@ -51,16 +51,22 @@ Texts TextsOf(const std::vector<Notice>& notices) {
 // reason in one box and starts every row it can.
 TEST(Notices, AnEncodeResultIsToldAsTheProductAlwaysHas) {
   EncodeResult result;
-  result.refused = {
-      {"D:\\gone.avi", RefusalReason::kFileMissing},    {"D:\\broken.avi", RefusalReason::kNoPicture},
-      {"D:\\a.mp4", RefusalReason::kSourceIsOutput},    {"D:\\b.mp4", RefusalReason::kSourceIsOutput},
-      {"D:\\notes.avi", RefusalReason::kNoVideoStream}, {"D:\\encode_all.avi", RefusalReason::kRunScriptName},
-      {"D:\\x.avi", RefusalReason::kCannotScript},      {"D:\\v.avi", RefusalReason::kAlreadyRunning},
-      {"D:\\5.avi", RefusalReason::kNotStarted},        {"D:\\6.avi", RefusalReason::kNotStarted}};
-  result.refused[6].detail = "Access is denied.";
+  result.refused = {{"D:\\gone.avi", RefusalReason::kFileMissing},
+                    {"D:\\broken.avi", RefusalReason::kNoPicture},
+                    {"D:\\a.mp4", RefusalReason::kSourceIsOutput},
+                    {"D:\\b.mp4", RefusalReason::kSourceIsOutput},
+                    {"D:\\notes.avi", RefusalReason::kNoVideoStream},
+                    {"D:\\dot.avi", RefusalReason::kPictureTooSmall},
+                    {"D:\\encode_all.avi", RefusalReason::kRunScriptName},
+                    {"D:\\x.avi", RefusalReason::kCannotScript},
+                    {"D:\\v.avi", RefusalReason::kAlreadyRunning},
+                    {"D:\\5.avi", RefusalReason::kNotStarted},
+                    {"D:\\6.avi", RefusalReason::kNotStarted}};
+  result.refused[7].detail = "Access is denied.";
   const std::string same = u8"변환할 동영상이 결과 파일과 같은 파일이라 건너뜁니다: D:\\",
                     no_picture = u8"동영상 정보를 구하지 못해 건너뜁니다: D:\\broken.avi",
                     no_video = u8"영상이 없는 파일이라 건너뜁니다: D:\\notes.avi",
+                    too_small = u8"화면이 너무 작아(가로세로 16 픽셀 미만) 건너뜁니다: D:\\dot.avi",
                     run_name =
                         u8"배치 파일 이름이 일괄 인코딩 배치 파일과 같아 건너뜁니다. 동영상 파일 이름을 바꿔 주세요.",
                     not_scripted = u8"인코딩 배치 파일을 만들지 못해 건너뜁니다: Access is denied.",
@@ -68,13 +74,13 @@ TEST(Notices, AnEncodeResultIsToldAsTheProductAlwaysHas) {
   EXPECT_EQ(
       TextsOf(SelectionNotices(result)),
       (Texts{u8"D:\\gone.avi\r\r선택한 파일이 존재하지 않습니다.", no_picture, same + "a.mp4", same + "b.mp4", no_video,
-             "D:\\encode_all.avi\r\r" + run_name, "D:\\x.avi\r\r" + not_scripted, "D:\\v.avi\r\r" + running,
+             too_small, "D:\\encode_all.avi\r\r" + run_name, "D:\\x.avi\r\r" + not_scripted, "D:\\v.avi\r\r" + running,
              u8"한 번에 4개까지만 인코딩합니다. 다음 동영상은 시작하지 않았습니다:\r\rD:\\5.avi\rD:\\6.avi"}));
   EXPECT_EQ(SelectionNotices(result)[0].caption, Utf8ToAnsi(u8"알림"));
   result.written = true;
   EXPECT_EQ(TextsOf(WholeListNotices(result, true, ScriptDialect::kWindowsBatch)),
-            (Texts{same + "a.mp4\r" + same + "b.mp4", no_picture + "\r" + no_video, "D:\\encode_all.avi: " + run_name,
-                   "D:\\x.avi: " + not_scripted, "D:\\v.avi: " + running,
+            (Texts{same + "a.mp4\r" + same + "b.mp4", no_picture + "\r" + no_video + "\r" + too_small,
+                   "D:\\encode_all.avi: " + run_name, "D:\\x.avi: " + not_scripted, "D:\\v.avi: " + running,
                    u8"인코딩을 위한 배치파일(.bat)들이 생성되었습니다."}));
   EXPECT_TRUE(WholeListNotices(EncodeResult{}, true, kNativeScriptDialect).empty());  // nothing written, nothing said
 }
