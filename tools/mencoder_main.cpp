@@ -249,6 +249,18 @@ class Encoder {
 }  // namespace
 
 int ToolMain(const std::vector<std::string>& args, SignalRelay& relay) {
+  // "-identify <file>": the picture's size as FFmpeg reads it, for the program to plan
+  // with where MediaInfo cannot tell it.
+  if (args.size() == 2 && args[0] == "-identify") {
+    const std::optional<SourceFacts> here = ProbeSourceHere(args[1]);
+    const SourceFacts facts = here ? *here : ProbeSource(args[1]);
+    if (facts.width <= 0 || facts.height <= 0) {
+      std::cerr << "mencoder: no picture found in " << args[1] << "\n";
+      return 1;
+    }
+    std::cout << "ID_VIDEO_WIDTH=" << facts.width << "\nID_VIDEO_HEIGHT=" << facts.height << "\n";
+    return 0;
+  }
   if (JobReport().StopRequested()) {
     std::cerr << "mencoder: the job was stopped\n";
     return 1;

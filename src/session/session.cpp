@@ -21,7 +21,7 @@ Session::Session(Program& program, CoreServices& services)
     : program_(program),
       services_(services),
       list_(program.workspace, services.files, program.startup.videoexts),
-      probe_(services.mediainfo, services.files, program.workspace.Style()),
+      probe_(services.mediainfo, services.files, program.workspace.Style(), EncoderIdentifies(program.workspace)),
       rows_(list_, probe_),
       jobs_{{program.workspace, kNativeScriptDialect, program.settings, program.preset, program.startup.fontsdir},
             services.files,

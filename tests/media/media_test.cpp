@@ -193,6 +193,32 @@ class MediaProbeTest : public VideoListTest {
 // A row is probed once, and a refresh probes the rows added since; it reads the
 // encoded marker again each time, the subtitle column when the row is added (a file
 // beside the video) and when it is probed, which finds the tracks inside it ("내장").
+// Where MediaInfo gives no size, or one no picture has, FFmpeg's reading of the picture
+// (the encoder's "-identify") is planned with; a size it cannot tell leaves none.
+TEST(MediaProbeSize, AsksTheEncoderOnlyWhereMediaInfoHasNoPlausibleSize) {
+  const std::tuple<std::string, std::string, std::string> cases[] = {
+      {"Video\nWidth : 640 pixels\nHeight : 480 pixels\n", "ID_VIDEO_WIDTH=1\nID_VIDEO_HEIGHT=1\n", "640x480"},
+      {"Video\nWidth : 24 804 pixels\nHeight : 480 pixels\n", "ID_VIDEO_WIDTH=320\r\nID_VIDEO_HEIGHT=240\r\n",
+       "320x240 asked"},
+      {"Video\nFormat : VP9\n", "ID_VIDEO_WIDTH=320\nID_VIDEO_HEIGHT=240\n", "320x240 asked"},
+      {"Video\nWidth : 99 999 pixels\nHeight : 480 pixels\n", "ID_VIDEO_WIDTH=320\n", "0x0 asked"},
+      {"Video\nWidth : 99 999 pixels\nHeight : 480 pixels\n", "ID_VIDEO_WIDTH=0\nID_VIDEO_HEIGHT=240\n", "0x0 asked"},
+      {"General\nFormat : Text\n", "ID_VIDEO_WIDTH=320\nID_VIDEO_HEIGHT=240\n", "0x0"}};  // no picture at all
+  for (const auto& [report, identified, expected] : cases) {
+    testing::FakeMediaInfoLibrary library;
+    library.reports["v"] = report;
+    testing::MemoryFileSystem files;
+    bool asked = false;
+    MediaProbe probe{library, files, PathStyle::kPosix, [&](const std::string& path) {
+                       asked = path == "v";
+                       return ParseIdentifiedSize(identified);
+                     }};
+    const MediaFacts facts = probe.RunMediaInfo("v");
+    EXPECT_EQ(std::to_string(facts.width) + "x" + std::to_string(facts.height) + (asked ? " asked" : ""), expected)
+        << report;
+  }
+}
+
 TEST_F(MediaProbeTest, ProbesOnceSaysSoNotesAFailureInTheTitleAndRefreshRereadsOnlyTheEncodedMarker) {
   const std::string path = Video("Holiday.avi"), broken = Video("broken.avi"), gone = Video("gone.avi");
   const std::string later = Video("later.avi");

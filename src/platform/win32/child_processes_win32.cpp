@@ -155,6 +155,8 @@ Expected<std::size_t, LaunchFailure> ChildProcesses::Start(const std::vector<std
   // Suspended until it is in the job, so that nothing it starts escapes the job.
   DWORD flags = CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED;
   if (streams.own_session) flags |= CREATE_NEW_PROCESS_GROUP;
+  // A window program's console child would open a console window of its own.
+  if (!GetConsoleWindow()) flags |= CREATE_NO_WINDOW;
   const BOOL ok =
       CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr, &startup, &started);
   const DWORD error = ok ? 0 : GetLastError();
