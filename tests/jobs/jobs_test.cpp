@@ -232,6 +232,7 @@ struct ScriptCase {
   std::string ini;  // MP4.ini's lines beside fit (display=2) and plain size 5 (fontsize=3,2)
   std::function<void(EncodeSettings&, MediaFacts&)> change;
   std::string avs;  // what the AviSynth script was asked to open, at which subtitle size
+  bool smi_beside = true;
 };
 
 class WorkedExampleTest : public JobScriptTest, public ::testing::WithParamInterface<ScriptCase> {};
@@ -241,6 +242,7 @@ TEST_P(WorkedExampleTest, WritesTheExpectedScriptByteForByte) {
   temp.WriteFile("MP4.ini", "[default]\r\n" + GetParam().ini + "display=2\r\nfontsize=3,2\r\n");
   LoadSettings(settings_, preset_, *OpenIniProfile(temp / "MP4.ini"));
   GetParam().change(settings_, facts_);
+  if (!GetParam().smi_beside) files_.files.erase("D:\\Videos\\Holiday.smi");
   const std::string path = testing::DataFile(CLIPVANE_TEST_DATA + GetParam().file);
   EXPECT_EQ(Build().files.script, "D:\\Conv\\batch\\Holiday.bat");
   EXPECT_EQ(files_.files.at("D:\\Conv\\batch\\Holiday.bat"), NativeFileSystem().ReadWholeFile(path).value_or(path));
@@ -276,7 +278,16 @@ INSTANTIATE_TEST_SUITE_P(
                    [](EncodeSettings&, MediaFacts& f) { f = {1280, 720, 0, 29.97, false, "", {}, {}}; }, ""},
         // The touch's 640 frame at low quality: 210 kbit/s more than its 500.
         ScriptCase{"holiday_wide.bat", "display=3\r\nqulity=2\r\n",
-                   [](EncodeSettings&, MediaFacts& f) { f = {1280, 720, 0, 25, false, "", {}, {}}; }, ""}),
+                   [](EncodeSettings&, MediaFacts& f) { f = {1280, 720, 0, 25, false, "", {}, {}}; }, ""},
+        // A track inside the video, no file beside it: the encoder draws the chosen
+        // language's track (-sid) even on the colour route and the subtitle-sync route's
+        // first pass, neither of which can reach it.
+        ScriptCase{"holiday_inside.bat", "colorsubtitle=1\r\nsubtitlesync=1\r\naudiosync=1\r\n",
+                   [](EncodeSettings&, MediaFacts& f) {
+                     f.subtitle_tracks = {{0, "english", "utf-8", "", "", true, false},
+                                          {1, "korean", "pgs", "", "", false, false}};
+                   },
+                   "", false}),
     [](const auto& test_info) {
       return test_info.param.file.substr(8, test_info.param.file.size() - 12);  // holiday_<name>.bat
     });
@@ -316,6 +327,13 @@ TEST_F(JobScriptTest, TheSubtitleFileAndRouteDecideTheCopyTheOptionsAndTheDrawin
   settings_.subtitleclass = "ENCC";
   Build();
   EXPECT_EQ(files_.files.at("D:\\Conv\\temp\\qv1A2B.smi"), "<SYNC Start=1><P Class=ENCC>E\r\n");
+  // With only a track inside the video, nothing is copied and the class names the track.
+  for (const char* file : {"D:\\Videos\\Holiday.smi", "D:\\Videos\\Holiday.srt", "D:\\Conv\\temp\\qv1A2B.smi"})
+    files_.files.erase(file);
+  facts_.subtitle_tracks = {{0, "english", "utf-8", "", "", true, false}, {1, "korean", "pgs", "", "", false, false}};
+  Build();
+  EXPECT_NE(files_.files.at("D:\\Conv\\batch\\Holiday.bat").find("-sid 0 "), std::string::npos);
+  EXPECT_EQ(files_.files.count("D:\\Conv\\temp\\qv1A2B.smi"), 0u);
 }
 
 // A video with two sound tracks: the encodes that read the video itself take the chosen
@@ -348,27 +366,6 @@ TEST_F(JobScriptTest, AVideoWithSeveralSoundTracksIsEncodedAndCheckedWithTheChos
     settings_.subtitlesync = sync;
     EXPECT_EQ(aids(), expected) << language << colour << sync;
   }
-}
-
-// A track inside the video, with no file beside it: no copy, the chosen language's
-// track drawn by the encoder (-sid) even where the colour route and the subtitle-sync
-// route's first pass are chosen, neither of which can reach it; its golden file beside
-// the test.
-TEST_F(JobScriptTest, ATrackInsideTheVideoIsDrawnByTheEncoderWhateverTheRoute) {
-  testing::TempFolder temp;
-  temp.WriteFile("MP4.ini",
-                 "[default]\r\ncolorsubtitle=1\r\nsubtitlesync=1\r\naudiosync=1\r\ndisplay=2\r\nfontsize=3,2\r\n");
-  LoadSettings(settings_, preset_, *OpenIniProfile(temp / "MP4.ini"));
-  files_.files.erase("D:\\Videos\\Holiday.smi");
-  facts_.subtitle_tracks = {{0, "english", "utf-8", "", "", true, false}, {1, "korean", "pgs", "", "", false, false}};
-  const std::string path = testing::DataFile(CLIPVANE_TEST_DATA + std::string("holiday_inside.bat"));
-  Build();
-  EXPECT_EQ(files_.files.at("D:\\Conv\\batch\\Holiday.bat"), NativeFileSystem().ReadWholeFile(path).value_or(path));
-  EXPECT_EQ(files_.files.count("D:\\Conv\\temp\\qv1A2B.smi"), 0u);
-  EXPECT_EQ(avs_calls_, Texts{});
-  settings_.subtitleclass = "ENCC";
-  Build();
-  EXPECT_NE(files_.files.at("D:\\Conv\\batch\\Holiday.bat").find("-sid 0 "), std::string::npos);
 }
 
 // Every file the steps of a job name in temp and incoming, on every device, with every

@@ -258,53 +258,51 @@ TEST(JobRecord, ChangesOnlyAlongTheLegalOnesAndSaysWhy) {
 // prepared, and nothing of the user's is ever taken for a job's.
 TEST(RemoveLeftovers, ClearsWhatEndedJobsLeftAsTheirRecordsTell) {
   MemoryFileSystem files;
-  const Workspace workspace("D:\\Conv\\", PathStyle::kWindows);
-  const auto put = [&](const std::string& path, const std::string& bytes = "") {
-    files.files["D:\\Conv\\" + path] = bytes;
+  // Every file a build may leave: its record and stop request, its log, its
+  // intermediates and its tools' partial files.
+  const std::pair<std::string, const char*> kinds[] = {
+      {"job", "temp\\%s.7.job"},      {"stp", "temp\\%s.7.stp"},
+      {"tmp", "temp\\%s.tmp"},        {"srt", "temp\\%s.srt"},
+      {"avi2", "temp\\%s.avi2"},      {"264", "temp\\%s.264"},
+      {"ssa", "temp\\%s.ssa"},        {"aac", "temp\\.%s.aac.5f3e"},
+      {"part", "incoming\\.%s.part"}, {"a2", "incoming\\..%s.part.a2.mp4"}};
+  const auto path = [](const char* pattern, const std::string& build) {
+    char name[64];
+    std::snprintf(name, sizeof name, pattern, build.c_str());
+    return "D:\\Conv\\" + std::string(name);
   };
-  // qvA runs; qvB's script was written and never ran; qvC's job was killed; qvD is no
-  // record's; qvE waits in a live queue, stopped; qvF ran and was then written; qv10 was
-  // written, and its script still clears its files and moves its log.
   const ProcessIdentity alive = OwnProcess();
-  for (JobStatus status : {Status(JobState::kRunning, alive, "qvA"), Status(JobState::kNone, {}, "qvB"),
-                           Status(JobState::kRunning, {alive.id, "x"}, "qvC"), Status(JobState::kStopped, alive, "qvE"),
-                           Status(JobState::kWritten, {}, "qvF"), Status(JobState::kWritten, alive, "qv10")}) {
-    status.video = "D:\\V\\" + status.build + ".avi";
-    put("temp\\" + status.build + ".7.job", FormatJobStatus(status));
-    put("temp\\" + status.build + ".7.stp");
-  }
-  for (const char* build : {"qvA", "qvB", "qvC", "qvD", "qvE", "qvF", "qv10"}) {
-    const std::string b = build;
-    put("temp\\" + b + ".tmp", b == "qvB" || b == "qvE" ? "" : "mencoder: running");
-    for (const char* suffix : {".srt", ".avi2", ".264"}) put("temp\\" + b + suffix);
-    for (const char* path : {"temp\\.%s.aac.5f3e", "incoming\\.%s.part", "incoming\\..%s.part.a2.mp4"}) {
-      char name[64];
-      std::snprintf(name, sizeof name, path, build);
-      put(name);
+  const std::string all = "job stp tmp srt avi2 264 ssa aac part a2 ";
+  // A build, its record (none: no job's), whether its tools ran, the kinds that stay.
+  const std::tuple<std::string, std::optional<JobStatus>, bool, std::string> builds[] = {
+      {"qvA", Status(JobState::kRunning, alive), true, all},
+      {"qvB", Status(JobState::kNone), false, "job tmp srt ssa "},         // its script was written and never ran
+      {"qvC", Status(JobState::kRunning, {alive.id, "x"}), true, "job "},  // killed
+      {"qvD", std::nullopt, true, "ssa "},                                 // whose, nobody knows
+      {"qvE", Status(JobState::kStopped, alive), false, all},              // waits in a live queue, stopped
+      {"qvF", Status(JobState::kWritten), true, "job "},
+      {"qv10", Status(JobState::kWritten, alive), true, all}};  // its script still clears its files, moves its log
+  for (auto [build, record, ran, kept] : builds) {
+    for (const auto& [kind, pattern] : kinds)
+      files.files[path(pattern, build)] = kind == "tmp" && ran ? "mencoder: running" : "";
+    if (record) {
+      record->video = "D:\\V\\" + build + ".avi", record->build = build;
+      files.files[path("temp\\%s.7.job", build)] = FormatJobStatus(*record);
+    } else {
+      files.RemoveFile(path("temp\\%s.7.job", build)), files.RemoveFile(path("temp\\%s.7.stp", build));
     }
-    put("temp\\" + b + ".ssa");
   }
   const Texts users{"D:\\Conv\\incoming\\qvD.mp4", "D:\\Conv\\incoming\\.qvD.mp4", "D:\\Conv\\temp\\qvD.txt",
-                    "D:\\Conv\\temp\\encode_all.bat.progress", "D:\\Conv\\temp\\qvD.ssa"};
-  for (const std::string& path : users) files.files[path] = "the user's";
-  const Texts before = [&] {
-    Texts paths;
-    for (const auto& [path, bytes] : files.files) paths.push_back(path);
-    return paths;
-  }();
-  RemoveLeftovers(workspace, files);
-  std::string kept;
-  for (const std::string& path : before)
-    if (files.Exists(path) && path.find("the user's") == std::string::npos) kept += path.substr(8) + " ";
-  EXPECT_EQ(kept,
-            "incoming\\..qv10.part.a2.mp4 incoming\\..qvA.part.a2.mp4 incoming\\..qvE.part.a2.mp4 incoming\\.qv10.part "
-            "incoming\\.qvA.part incoming\\.qvD.mp4 incoming\\.qvE.part incoming\\qvD.mp4 temp\\.qv10.aac.5f3e "
-            "temp\\.qvA.aac.5f3e temp\\.qvE.aac.5f3e temp\\encode_all.bat.progress temp\\qv10.264 temp\\qv10.7.job "
-            "temp\\qv10.7.stp temp\\qv10.avi2 temp\\qv10.srt temp\\qv10.ssa temp\\qv10.tmp temp\\qvA.264 "
-            "temp\\qvA.7.job temp\\qvA.7.stp temp\\qvA.avi2 temp\\qvA.srt temp\\qvA.ssa temp\\qvA.tmp "
-            "temp\\qvB.7.job temp\\qvB.srt temp\\qvB.ssa temp\\qvB.tmp temp\\qvC.7.job temp\\qvD.ssa temp\\qvD.txt "
-            "temp\\qvE.264 temp\\qvE.7.job temp\\qvE.7.stp temp\\qvE.avi2 temp\\qvE.srt temp\\qvE.ssa temp\\qvE.tmp "
-            "temp\\qvF.7.job ");
+                    "D:\\Conv\\temp\\encode_all.bat.progress"};
+  for (const std::string& user : users) files.files[user] = "the user's";
+  RemoveLeftovers(Workspace("D:\\Conv\\", PathStyle::kWindows), files);
+  for (const auto& [build, record, ran, kept] : builds) {
+    std::string stayed;
+    for (const auto& [kind, pattern] : kinds)
+      if (files.Exists(path(pattern, build))) stayed += kind + " ";
+    EXPECT_EQ(stayed, kept) << build;
+  }
+  for (const std::string& user : users) EXPECT_TRUE(files.Exists(user)) << user;
 }
 
 // The record both ways: what is written reads back as it was, and what the reader

@@ -131,15 +131,6 @@ TEST_F(SettingsTest, AStoredChoicePastItsListShowsNoItem) {
   }
 }
 
-// Each device's number in MP4.ini is its place in the list, and names it.
-TEST(Devices, AreListedInTheOrderOfTheirNumbers) {
-  for (std::size_t i = 0; i < Devices().size(); ++i) {
-    EXPECT_EQ(Devices()[i].device, static_cast<Device>(i));
-    EXPECT_EQ(&DescriptorOf(Devices()[i].device), &Devices()[i]);
-    EXPECT_EQ(&DescriptorForChoice(static_cast<int>(i)), &Devices()[i]);
-  }
-}
-
 TEST(VideoExtensionText, TakesExtensionsWithoutTheDotAndNothingElse) {
   for (const char* text : {"avi", "AVI, Mkv", "mp4 m2ts 3gp"}) EXPECT_TRUE(IsVideoExtensionText(text)) << text;
   for (const char* text : {"", " , ", ".avi", "avi,", "avi;mp4", "*.mp4", "\"avi,mp4\""})

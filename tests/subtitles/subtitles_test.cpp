@@ -37,30 +37,25 @@ TEST(ColourTable, HoldsEachNameOnceInNameOrderFoundInAnyCase) {
 
 using Lines = std::vector<std::string>;
 
-TEST(SamiTextFromBytes, DecodesEveryByteOrderMarkAndTellsUtf8FromCodePage949) {
-  // Without a mark: code page 949 and UTF-8 alike, in the ANSI code page.
-  const std::string korean = Utf8ToAnsi(u8"<SYNC Start=1>한글\r\n");
-  EXPECT_EQ(SamiTextFromBytes("<SYNC Start=1>\xC7\xD1\xB1\xDB\r\n"), korean);
-  EXPECT_EQ(SamiTextFromBytes(u8"<SYNC Start=1>한글\r\n"), korean);
+// A subtitle file in every encoding it comes in: the text read in the ANSI code page,
+// without a byte-order mark, and the copy the encoder reads, UTF-8 with CR LF lines.
+TEST(SubtitleBytes, AreReadAndCopiedFromEveryByteOrderMarkAndFromUtf8OrCodePage949) {
+  const std::tuple<std::string, std::string, std::string> cases[] = {
+      // the bytes, the text read (in UTF-8 here), the copy
+      {"<P>\xC7\xD1\xB1\xDB\n", u8"<P>한글\n", u8"<P>한글\r\n"},  // code page 949
+      {u8"<P>한\n", u8"<P>한\n", u8"<P>한\r\n"},                  // UTF-8 without a mark
+      {"\xEF\xBB\xBF" + std::string(u8"한\nnext"), u8"한\nnext",
+       "\xEF\xBB\xBF" + std::string(u8"한\nnext")},  // taken as UTF-8 already and copied as it is
+      {std::string("\xFF\xFE\x61\0\r\0\n\0\x5C\xD5\n\0", 12), u8"a\r\n한\n", u8"a\r\n한\r\n"},
+      {std::string("\xFE\xFF\0a\0\r\xD5\x5C", 8), u8"a\r한", u8"a\r\n한\r\n"},
+      {std::string("\xFF\xFE\x61\0b\0c", 7), "ab", "ab\r\n"},  // half a character is dropped
+      {"a\rb\r\rc", "a\rb\r\rc", "a\r\nb\r\n\r\nc\r\n"},
+      {"", "", ""}};
+  for (const auto& [bytes, text, copy] : cases) {
+    EXPECT_EQ(SamiTextFromBytes(bytes), Utf8ToAnsi(text)) << bytes;
+    EXPECT_EQ(Utf8SubtitleBytes(bytes), copy) << bytes;
+  }
   EXPECT_EQ(SamiTextFromBytes("\xFF"), AnsiIsUtf8() ? "\xEF\xBF\xBD" : "\xFF");  // too short for a mark
-  const std::string expected = Utf8ToAnsi(u8"한글\r\n");
-  EXPECT_EQ(SamiTextFromBytes("\xEF\xBB\xBF" + AnsiToUtf8(expected)), expected);
-  EXPECT_EQ(SamiTextFromBytes(std::string("\xFF\xFE\x5C\xD5\x00\xAE\r\0\n\0", 10)), expected);
-  EXPECT_EQ(SamiTextFromBytes(std::string("\xFE\xFF\xD5\x5C\xAE\x00\0\r\0\n", 10)), expected);
-  EXPECT_EQ(SamiTextFromBytes(std::string("\xFF\xFE\x61\0b\0c", 7)), "ab");  // half a character is dropped
-}
-
-// The copy the encoder reads: UTF-8 with CR LF lines, from every encoding a file comes in.
-TEST(Utf8SubtitleBytes, GivesUtf8WithCrLfLines) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"<P>\xC7\xD1\xB1\xDB\n", "<P>\xED\x95\x9C\xEA\xB8\x80\r\n"},  // code page 949
-      {"\xEF\xBB\xBFline\nnext", "\xEF\xBB\xBFline\nnext"},          // taken as UTF-8 already and copied as it is
-      {"<P>\xED\x95\x9C\n", "<P>\xED\x95\x9C\r\n"},                  // UTF-8 without a mark stays UTF-8
-      {std::string("\xFF\xFE\x61\0\r\0\n\0\x5C\xD5\n\0", 12), "a\r\n\xED\x95\x9C\r\n"},
-      {std::string("\xFE\xFF\0a\0\r\xD5\x5C", 8), "a\r\n\xED\x95\x9C\r\n"},
-      {"a\rb\r\rc", "a\r\nb\r\n\r\nc\r\n"},
-      {"", ""}};
-  for (const auto& [bytes, copy] : cases) EXPECT_EQ(Utf8SubtitleBytes(bytes), copy);
 }
 
 // A line longer than any screen shows is cut, at a character's start; so is every

@@ -541,45 +541,31 @@ TEST_F(OptionsDialogModelTest, TheColourRouteNeedsAviSynthAndTakesSizesThatFollo
   EXPECT_EQ(model->SubtitleLists().size_index, 2);
 }
 
-TEST_F(OptionsDialogModelTest, TheLanguageListOffersTheSelectedVideosClasses) {
-  Create("platform=2\r\nsubtitleclass=encc\r\n");
-  const auto languages = [this] {
+// The subtitle classes and the sound languages of the selected video, the languages
+// named in Korean where common; the file's information lists its tracks with them.
+TEST_F(OptionsDialogModelTest, TheLanguageListsOfferTheSelectedVideosClassesAndSoundLanguages) {
+  Create("platform=2\r\nsubtitleclass=encc\r\naudiolanguage=English\r\n");
+  const auto lists = [this] {
     std::string shown;
     for (const std::string& item : model->SubtitleClassItems()) shown += AnsiToUtf8(item) + ";";
-    return shown + " [" + std::to_string(model->SubtitleClassIndex()) + "]";
-  };
-  EXPECT_EQ(languages(), u8"자동;한국어;영어; [2]");
-  temp.WriteFile("videos" + Sep() + "drama.smi", "<SYNC Start=1><P Class=KRCC>a<P Class=JPCC>b<P Class=enCC>c\r\n");
-  session->List().AddVideo(Video("drama.avi"));
-  session->List().SetSelected(0, true);
-  model->Load();  // with the selected video's classes
-  EXPECT_EQ(languages(), u8"자동;한국어;영어;JPCC; [2]");
-  model->SubtitleClassChosen(3);
-  EXPECT_TRUE(model->OkClicked());
-  EXPECT_EQ(Saved("subtitleclass") + Saved("platform"), "JPCC2");
-}
-
-// The sound languages of the selected video, named in Korean where common; the file's
-// information lists its tracks with them.
-TEST_F(OptionsDialogModelTest, TheSoundLanguageListOffersTheSelectedVideosLanguages) {
-  Create("audiolanguage=English\r\n");
-  const auto languages = [this] {
-    std::string shown;
+    shown += " [" + std::to_string(model->SubtitleClassIndex()) + "] ";
     for (const std::string& item : model->AudioLanguageItems()) shown += AnsiToUtf8(item) + ";";
     return shown + " [" + std::to_string(model->AudioLanguageIndex()) + "]";
   };
-  EXPECT_EQ(languages(), u8"자동;한국어;영어; [2]");
+  EXPECT_EQ(lists(), u8"자동;한국어;영어; [2] 자동;한국어;영어; [2]");
+  temp.WriteFile("videos" + Sep() + "drama.smi", "<SYNC Start=1><P Class=KRCC>a<P Class=JPCC>b<P Class=enCC>c\r\n");
   const std::string drama = Video("drama.mkv");
   library.reports[drama] +=
       "\nAudio #1\nFormat : AC-3\nLanguage : Japanese\nDefault : Yes\n\nAudio #2\nLanguage : Korean\n\n"
       "Audio #3\nTitle : Commentary\nLanguage : Thai\n\nText\nFormat : UTF-8\nLanguage : Korean\nForced : Yes\n";
   session->List().AddVideo(drama);
   session->List().SetSelected(0, true);
-  model->Load();
-  EXPECT_EQ(languages(), u8"자동;한국어;영어;일본어;thai; [2]");
+  model->Load();  // with the selected video's classes and languages
+  EXPECT_EQ(lists(), u8"자동;한국어;영어;JPCC; [2] 자동;한국어;영어;일본어;thai; [2]");
+  model->SubtitleClassChosen(3);
   model->AudioLanguageChosen(4);
   EXPECT_TRUE(model->OkClicked());
-  EXPECT_EQ(Saved("audiolanguage"), "thai");
+  EXPECT_EQ(Saved("subtitleclass") + Saved("platform") + Saved("audiolanguage"), "JPCC2thai");
   const std::string shown = AnsiToUtf8(FileInformationText(session->Probe(0).facts)),
                     tracks =
                         u8"음성 트랙\r\n  1. 일본어, ac-3, 기본\r\n  2. 한국어\r\n  3. thai, \"commentary\"\r\n"
