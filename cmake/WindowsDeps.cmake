@@ -24,6 +24,8 @@ if(CLIPVANE_WINDOWS_DEPS)
                           "run scripts/windows-deps.sh and pass the folder it prints")
     endif()
   endforeach()
+  # The folder passed now, not one an earlier configure of this build found.
+  unset(ClipvaneDeps_DIR CACHE)
   find_package(ClipvaneDeps CONFIG REQUIRED PATHS ${CLIPVANE_WINDOWS_DEPS}/lib/cmake/ClipvaneDeps
                NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
   # A folder made before FFmpeg became DLLs links it statically into every program.
