@@ -136,18 +136,23 @@ std::string AviChunks(const std::string& avi, const std::string& kind, bool firs
   return data;
 }
 
+// What ffmpeg makes of the file from `seconds` on with these output options, as an AVI
+// on stdout, which every FFmpeg build here can write.
+std::string AviOf(const std::string& path, const std::string& seconds, const std::string& options) {
+  std::vector<std::string> argv{FfmpegProgram(), "-v", "error", "-nostdin", "-ss", seconds, "-i", path};
+  for (const std::string& word : Words(options + " -f avi pipe:1")) argv.push_back(word);
+  return RunProgram(argv).output;
+}
+
 }  // namespace
 
 std::vector<unsigned char> FrameRegion(const std::string& path, double seconds, int x, int y, int width, int height) {
   width -= width % 4;
   const std::string crop =
       std::to_string(width) + ":" + std::to_string(height) + ":" + std::to_string(x) + ":" + std::to_string(y);
-  // An AVI of one uncompressed frame, which every FFmpeg build here can write.
-  std::vector<std::string> argv{FfmpegProgram(), "-v", "error", "-nostdin", "-ss", std::to_string(seconds), "-i", path};
-  for (const std::string& word :
-       Words("-frames:v 1 -vf crop=" + crop + " -an -c:v rawvideo -pix_fmt bgr24 -f avi pipe:1"))
-    argv.push_back(word);
-  const std::string avi = RunProgram(argv).output;
+  // One uncompressed frame.
+  const std::string avi =
+      AviOf(path, std::to_string(seconds), "-frames:v 1 -vf crop=" + crop + " -an -c:v rawvideo -pix_fmt bgr24");
   std::string frame = AviChunks(avi, "dc", true);
   if (frame.empty()) frame = AviChunks(avi, "db", true);
   std::vector<unsigned char> rgb(frame.begin(), frame.end());
@@ -156,11 +161,9 @@ std::vector<unsigned char> FrameRegion(const std::string& path, double seconds, 
 }
 
 double Pitch(const std::string& path) {
-  // 16-bit mono samples in an AVI, which every FFmpeg build here can write; half its
-  // zero crossings a second.
-  std::vector<std::string> argv{FfmpegProgram(), "-v", "error", "-nostdin", "-ss", "0.5", "-t", "1", "-i", path};
-  for (const std::string& word : Words("-map 0:a:0 -ac 1 -ar 48000 -c:a pcm_s16le -f avi pipe:1")) argv.push_back(word);
-  const std::string samples = AviChunks(RunProgram(argv).output, "wb", false);
+  // 16-bit mono samples; half their zero crossings a second.
+  const std::string samples =
+      AviChunks(AviOf(path, "0.5", "-t 1 -map 0:a:0 -ac 1 -ar 48000 -c:a pcm_s16le"), "wb", false);
   int crossings = 0;
   bool below = false;
   for (std::size_t i = 0; i + 1 < samples.size(); i += 2) {
