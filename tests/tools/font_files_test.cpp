@@ -43,13 +43,10 @@ std::optional<FontFacts> FromBytes(const std::string& bytes) {
 
 TEST(FontFacts, ReadsFamiliesAndCharactersOfAFontOrTheFirstOfACollectionAndRefusesWhatIsNoFont) {
   const std::string gothic = kNanum + "NanumGothic.ttf", family = "\xEB\x82\x98\xEB\x88\x94\xEA\xB3\xA0\xEB\x94\x95";
-  // The file, as a collection or not, its families, characters it has and lacks.
+  // The file, as a collection or not, its families, characters it has (Cyrillic, as in
+  // KS X 1001) and lacks (Armenian).
   const std::tuple<std::string, bool, std::vector<std::string>, std::vector<char32_t>, std::vector<char32_t>> cases[] =
-      {{gothic,
-        false,
-        {"NanumGothic", family},
-        {U'A', kHan, 0xAC00, 0x0416 /* Cyrillic, as in KS X 1001 */},
-        {0x0531 /* Armenian */, 0x1F600}},
+      {{gothic, false, {"NanumGothic", family}, {U'A', kHan, 0xAC00, 0x0416}, {0x0531, 0x1F600}},
        {gothic, true, {"NanumGothic", family}, {kHan}, {}},
        {kDejaVu, false, {"DejaVu Sans"}, {U'A', 0xE9, 0x0531}, {kHan}}};
   for (const auto& [file, collection, families, has, lacks] : cases) {

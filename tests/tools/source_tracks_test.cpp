@@ -14,16 +14,13 @@ namespace {
 using tools::PacketTime;
 using tools::SoundLevels;
 
-// Packets `step` apart from `from`, `count` of them, each lasting `step` (or unknown).
-std::vector<PacketTime> Steady(double from, double step, int count, bool durations = true) {
+// Runs of packets, each (from, step, count): `count` packets `step` apart from `from`,
+// each lasting `step`.
+std::vector<PacketTime> Runs(std::initializer_list<std::tuple<double, double, int>> runs) {
   std::vector<PacketTime> packets;
-  for (int i = 0; i < count; ++i) packets.push_back({from + i * step, durations ? step : 0});
+  for (const auto& [from, step, count] : runs)
+    for (int i = 0; i < count; ++i) packets.push_back({from + i * step, step});
   return packets;
-}
-std::vector<PacketTime> Joined(std::initializer_list<std::vector<PacketTime>> runs) {
-  std::vector<PacketTime> all;
-  for (const auto& run : runs) all.insert(all.end(), run.begin(), run.end());
-  return all;
 }
 
 TEST(SegmentedLength, SumsTheRunsOfSteadyTimestamps) {
@@ -31,11 +28,11 @@ TEST(SegmentedLength, SumsTheRunsOfSteadyTimestamps) {
   std::vector<PacketTime> reordered;
   for (int i = 0; i < 30; ++i) reordered.push_back({(i % 3 == 0 ? i + 2 : i - 1) * 0.04 + 1, 0.04});
   const std::tuple<const char*, std::vector<PacketTime>, double> cases[] = {
-      {"steady", Steady(1.4, 0.04, 75), 3.0},
-      {"joined three times", Joined({Steady(1.4, 0.04, 75), Steady(1.4, 0.04, 75), Steady(1.4, 0.04, 75)}), 9.0},
-      {"a later recording after a pause", Joined({Steady(0, 0.04, 25), Steady(100, 0.04, 25)}), 2.0},
-      {"a short gap is played", Joined({Steady(0, 0.04, 25), Steady(3, 0.04, 25)}), 4.0},
-      {"lengths unknown", Steady(0, 0.5, 4, false), 2.0},
+      {"steady", Runs({{1.4, 0.04, 75}}), 3.0},
+      {"joined three times", Runs({{1.4, 0.04, 75}, {1.4, 0.04, 75}, {1.4, 0.04, 75}}), 9.0},
+      {"a later recording after a pause", Runs({{0, 0.04, 25}, {100, 0.04, 25}}), 2.0},
+      {"a short gap is played", Runs({{0, 0.04, 25}, {3, 0.04, 25}}), 4.0},
+      {"lengths unknown", {{0, 0}, {0.5, 0}, {1, 0}, {1.5, 0}}, 2.0},
       {"reordered", reordered, 1.2},
       {"nothing", {}, 0.0}};
   for (const auto& [what, packets, seconds] : cases)

@@ -8,6 +8,7 @@
 #endif
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -161,18 +162,14 @@ std::vector<unsigned char> FrameRegion(const std::string& path, double seconds, 
 }
 
 double Pitch(const std::string& path) {
-  // 16-bit mono samples; half their zero crossings a second.
-  const std::string samples =
+  // 16-bit mono samples, little-endian as on every machine here; half their zero crossings a second.
+  const std::string bytes =
       AviChunks(AviOf(path, "0.5", "-t 1 -map 0:a:0 -ac 1 -ar 48000 -c:a pcm_s16le"), "wb", false);
+  std::vector<std::int16_t> samples(bytes.size() / 2);
+  std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
   int crossings = 0;
-  bool below = false;
-  for (std::size_t i = 0; i + 1 < samples.size(); i += 2) {
-    const auto sample = static_cast<std::int16_t>(static_cast<unsigned char>(samples[i]) |
-                                                  static_cast<unsigned char>(samples[i + 1]) << 8);
-    crossings += i > 0 && (sample < 0) != below;
-    below = sample < 0;
-  }
-  return samples.empty() ? 0 : crossings / 2.0 / (static_cast<double>(samples.size()) / 2 / 48000);
+  for (std::size_t i = 1; i < samples.size(); ++i) crossings += (samples[i] < 0) != (samples[i - 1] < 0);
+  return samples.empty() ? 0 : crossings / 2.0 / (static_cast<double>(samples.size()) / 48000);
 }
 
 int CountPixels(const std::vector<unsigned char>& rgb, bool (*test)(int r, int g, int b)) {
