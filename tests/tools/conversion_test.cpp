@@ -102,8 +102,10 @@ class ConversionTest : public ::testing::Test {
     for (const std::string& file : subtitles) make.insert(make.end(), {"-i", file});
     for (std::size_t input = 0; input < 3 + subtitles.size(); ++input)
       make.insert(make.end(), {"-map", std::to_string(input)});
-    for (const std::string& word : Words("-c:v mpeg4 -q:v 5 -c:a aac -c:s copy -metadata:s:a:0 language=eng "
-                                         "-metadata:s:a:1 language=kor -disposition:a:0 default -disposition:a:1 0"))
+    for (const std::string& word :
+         Words("-c:v mpeg4 -q:v 5 -c:a aac -c:s copy -metadata:s:a:0 language=eng -metadata:s:a:1 language=kor "
+               "-disposition:a:0 default -disposition:a:1 0 -metadata:s:s:0 language=eng -metadata:s:s:1 language=kor "
+               "-metadata:s:s:2 language=jpn"))
       make.push_back(word);
     make.push_back(mkv);
     RunFfmpeg(make);
@@ -151,56 +153,48 @@ TEST_F(ConversionTest, TheSamiFileIsDrawnOnBothRoutesInTheChosenFont) {
   EXPECT_GT(MeanDifference(Bottom(Encode(job, "gothic.mp4", ColourScripts(job)), 0.8), Bottom(colour, 0.8)), 1.0);
 }
 
-// The drama as MediaInfo reads it, with an ASS file beside it: 자동 takes the Korean
-// sound track, "english" the English one, on the plain route, on the sync route (whose
-// first pass takes it) and on the colour route (whose AviSynth script opens the video);
-// the ASS file keeps its own colour and place on each.
-TEST_F(ConversionTest, TheSoundTrackOfTheChosenLanguageAndAnAssFileBesideTheVideoOnEveryRoute) {
+// The drama as MediaInfo reads it: 자동 takes the Korean sound track, "english" the
+// English one, on the plain route, on the sync route (whose first pass takes it) and on
+// the colour route (whose AviSynth script opens the video). An ASS file beside it keeps
+// its own colour and place on each. Of its subtitle tracks inside, the encoder draws from
+// the video: 자동 the Korean ASS track in its own colour and place, English (ENCC) the
+// SRT track in the plain route's white at the bottom, even with colours chosen, and a PGS
+// picture track over the picture where its canvas puts it. (Which track each choice
+// takes: tests/subtitles.)
+TEST_F(ConversionTest, TheSoundTrackOfTheChosenLanguageAndTheSubtitlesBesideOrInsideTheVideo) {
   ASSERT_EQ(media_info_->Problem(), MediaInfoProblem::kNone);
-  video_ = sources_ / "drama.mkv";
-  MakeDrama(video_);
+  const std::string beside = sources_ / "drama.mkv", inside = sources_ / "tracks.mkv", srt = sources_ / "en.srt";
+  MakeDrama(beside);
   std::filesystem::copy_file(FsPathOf(kBlueAss), FsPathOf(sources_ / "drama.ass"));
-  facts_ = ParseMediaInfoReport(media_info_->Inform(video_));
-  ASSERT_EQ(facts_.audio_tracks.size(), 2u) << facts_.report;
-  const std::tuple<const char*, bool, bool, int> cases[] = {{"", false, false, 880},
-                                                            {"english", false, false, 440},
-                                                            {"english", true, false, 440},
-                                                            {"english", false, true, 440},
-                                                            {"", true, true, 880}};
+  NativeFileSystem().ReplaceWholeFile(srt, "1\r\n00:00:00,300 --> 00:00:01,300\r\nSUBTITLE\r\n");
+  MakeDrama(inside, {srt, kBlueAss, kGreenBoxPgs});
+  // The video, the sound's language, the sync and colour routes, the subtitle class; the
+  // pitch heard; where the subtitle is drawn, in which colour, at least how much of it. The
+  // box scaled with the picture to 480x320: (67, 67), 133x40.
+  const std::tuple<std::string, const char*, bool, bool, const char*, int, std::array<int, 4>, bool (*)(int, int, int),
+                   int>
+      cases[] = {{beside, "", false, false, "", 880, kTopLeft, IsBlue, 150},
+                 {beside, "english", false, false, "", 440, kTopLeft, IsBlue, 150},
+                 {beside, "english", true, false, "", 440, kTopLeft, IsBlue, 150},
+                 {beside, "english", false, true, "", 440, kTopLeft, IsBlue, 150},
+                 {beside, "", true, true, "", 880, kTopLeft, IsBlue, 150},
+                 {inside, "", false, true, "", 880, kTopLeft, IsBlue, 150},
+                 {inside, "english", false, true, "ENCC", 440, kBottom, IsWhite, 100},
+                 {inside, "", false, true, "japanese", 880, {60, 60, 148, 54}, IsGreen, 4000}};
   int made = 0;
-  for (const auto& [language, sync, colour, pitch] : cases) {
+  for (const auto& [video, language, sync, colour, subtitle_class, pitch, region, test, least] : cases) {
+    video_ = video;
+    facts_ = ParseMediaInfoReport(media_info_->Inform(video));
+    ASSERT_EQ(facts_.audio_tracks.size(), 2u) << facts_.report;
     JobSettings job = PresetSettings();
     job.settings.audiolanguage = language;
     job.settings.subtitlesync = sync;
     job.settings.needsubtitle = true;
     job.settings.colorsubtitle = colour;
-    const std::string mp4 = Encode(job, "drama" + std::to_string(++made) + ".mp4", ColourScripts(job));
-    EXPECT_NEAR(Pitch(mp4), pitch, 120) << language << sync << colour;
-    ExpectDrawn(mp4, kTopLeft, IsBlue, 150);
-  }
-}
-
-// The tracks inside an MKV, as the encoder draws them from the video: 자동 the Korean
-// ASS track in its own colour and place, English (ENCC) the SRT track in the plain
-// route's white at the bottom, even with colours chosen, and a PGS picture track over
-// the picture where its canvas puts it. (Which track each choice takes: tests/subtitles.)
-TEST_F(ConversionTest, TheTracksInsideTheVideoAreDrawnByTheEncoder) {
-  const std::string srt = sources_ / "en.srt";
-  NativeFileSystem().ReplaceWholeFile(srt, "1\r\n00:00:00,300 --> 00:00:01,300\r\nSUBTITLE\r\n");
-  video_ = sources_ / "tracks.mkv";
-  MakeDrama(video_, {srt, kBlueAss, kGreenBoxPgs});
-  facts_ = PictureFacts(720, 480, 25);
-  facts_.subtitle_tracks = {{0, "english", "utf-8", "", "", true, false},
-                            {1, "korean", "ass", "", "", false, false},
-                            {2, "japanese", "pgs", "", "", false, false}};
-  JobSettings job = PresetSettings();
-  job.settings.needsubtitle = job.settings.colorsubtitle = true;
-  // The box scaled with the picture to 480x320: (67, 67), 133x40.
-  const std::tuple<const char*, std::array<int, 4>, bool (*)(int, int, int), int> cases[] = {
-      {"", kTopLeft, IsBlue, 150}, {"ENCC", kBottom, IsWhite, 100}, {"japanese", {60, 60, 148, 54}, IsGreen, 4000}};
-  for (const auto& [subtitle_class, region, colour, least] : cases) {
     job.settings.subtitleclass = subtitle_class;
-    ExpectDrawn(Encode(job, std::string(subtitle_class) + "track.mp4"), region, colour, least);
+    const std::string mp4 = Encode(job, std::to_string(++made) + ".mp4", ColourScripts(job));
+    EXPECT_NEAR(Pitch(mp4), pitch, 120) << mp4;
+    ExpectDrawn(mp4, region, test, least);
   }
 }
 

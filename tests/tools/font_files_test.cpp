@@ -108,27 +108,17 @@ TEST(FontFinder, ChoosesAFontWithTheCharactersTheUsualKoreanOnesFirstAndTheRoute
   std::set<std::string> copies;
   for (const auto& entry : std::filesystem::directory_iterator(fonts.Folder())) copies.insert(entry.path().filename());
   EXPECT_EQ(copies, (std::set<std::string>{"0-NanumMyeongjo.ttf", "1-DejaVuSans.ttf"}));
-  // The colour route keeps the SSA styles' fonts that are found and replaces the others.
+  // The colour route keeps the SSA styles' fonts that are found and replaces the others:
+  // in the font column of the styles section's style lines only, whatever its case and
+  // place.
   const std::string ssa =
-      "[V4 Styles]\r\nFormat: Name, Fontname, Fontsize\r\nStyle: Default,Gulim,28\r\nStyle: Sign,DejaVu Sans,20\r\n"
-      "[Events]\r\nDialogue: Marked=0,0:00:00.20,0:00:01.30,Default,,0000,0000,0000,,\xED\x95\x9C\r\n";
+      "[Script Info]\r\nStyle: x,Gulim\r\n[v4+ styles]\r\nformat: Fontname, Name, Fontsize\r\nstyle: "
+      "Gulim,Default,28\r\n"
+      "Style: DejaVu Sans,Sign,20\r\n[Events]\r\nFormat: Fontname\r\nStyle: Gulim\r\n"
+      "Dialogue: 0,0:00:00.20,0:00:01.30,Default,,0,0,0,,\xED\x95\x9C\r\n";
   std::string expected = ssa;
-  EXPECT_EQ(fonts.ForSsa(ssa, note), expected.replace(expected.find("Gulim"), 5, "NanumMyeongjo"));
+  EXPECT_EQ(fonts.ForSsa(ssa, note), expected.replace(expected.find("style: Gulim"), 12, "style: NanumMyeongjo"));
   EXPECT_NE(note.find("Gulim is not installed"), std::string::npos) << note;
-}
-
-TEST(ReplaceSsaFonts, ReplacesTheFontColumnOfStyleLinesOnly) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"[V4+ Styles]\nFormat: Fontname, Name\nStyle: Batang,Default\n",
-       "[V4+ Styles]\nFormat: Fontname, Name\nStyle: <Batang>,Default\n"},
-      {"[v4 styles]\nformat: Name, Fontname\nstyle: A, Dotum\n",
-       "[v4 styles]\nformat: Name, Fontname\nstyle: A, <Dotum>\n"},
-      // Other sections, and styles without a font column, stay as they are.
-      {"[Script Info]\nStyle: x,y\n[Events]\nFormat: Fontname\nStyle: a\n", ""},
-      {"[V4 Styles]\nFormat: Name, Fontsize\nStyle: Default,28\n", ""}};
-  for (const auto& [ssa, expected] : cases)
-    EXPECT_EQ(ReplaceSsaFonts(ssa, [](const std::string& family) { return "<" + family + ">"; }),
-              expected.empty() ? ssa : expected);
 }
 
 }  // namespace
