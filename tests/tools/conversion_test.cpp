@@ -47,16 +47,6 @@ class ConversionTest : public ::testing::Test {
     app_.emplace();
   }
 
-  // A dark grey 720x480 clip with sound and a subtitle, shown from 0.3 s to 1.3 s, beside it.
-  MediaFacts MakeClip(const std::string& video, double seconds, const std::string& subtitle) {
-    const std::string length = std::to_string(seconds);
-    MakeVideo(video, "color=c=0x303030:size=720x480:rate=24000/1001:duration=" + length,
-              "sine=frequency=440:sample_rate=44100:duration=" + length, "-c:v mpeg4 -q:v 5 -c:a pcm_s16le");
-    NativeFileSystem().ReplaceWholeFile(video.substr(0, video.rfind('.')) + ".smi",
-                                        "<SAMI>\r\n<BODY>\r\n<SYNC Start=300><P Class=KRCC>" + subtitle +
-                                            "\r\n<SYNC Start=1300><P Class=KRCC>&nbsp;\r\n</BODY>\r\n</SAMI>\r\n");
-    return PictureFacts(720, 480, 23.976);
-  }
   // Runs the job, checks that it succeeded and left nothing in temp, and keeps its MP4
   // under `name`, so that the next run does not replace it.
   std::string Encode(const JobSettings& job, const std::string& name, AvsScriptWriter write_avs = nullptr) {
@@ -93,9 +83,10 @@ class ConversionTest : public ::testing::Test {
       EXPECT_EQ(CountPixels(shown, test), test == colour ? inside : 0) << mp4;
     EXPECT_EQ(CountPixels(FrameRegion(mp4, 1.7, 0, 0, 480, 320), colour), 0) << mp4;
   }
-  // A 720x480 drama with an English sound track, marked default, and a Korean one (440
-  // and 880 Hz), then the subtitle tracks of these files, at their own times.
-  void MakeDrama(const std::string& mkv, const std::vector<std::string>& subtitles = {}) {
+  // A dark grey 720x480 drama of two seconds with an English sound track, marked default,
+  // and a Korean one (440 and 880 Hz), then the subtitle tracks of these files, at their
+  // own times.
+  MediaFacts MakeDrama(const std::string& mkv, const std::vector<std::string>& subtitles = {}) {
     std::vector<std::string> make = Words(
         "-copyts -f lavfi -i color=c=0x303030:size=720x480:rate=25:duration=2 -f lavfi -i "
         "sine=frequency=440:duration=2 -f lavfi -i sine=frequency=880:duration=2");
@@ -109,6 +100,7 @@ class ConversionTest : public ::testing::Test {
       make.push_back(word);
     make.push_back(mkv);
     RunFfmpeg(make);
+    return PictureFacts(720, 480, 25);
   }
   TempFolder sources_;
   // The program's MediaInfo library, found as the program finds it.
@@ -134,7 +126,11 @@ const std::string kGreenBoxPgs = DataFile(CLIPVANE_TEST_DATA "green_box.sup");
 // a byte-order mark is copied as its code page 949 twin is, on code page 949 too:
 // tests/jobs; an SRT file's colours on the colour route: tests/subtitles.)
 TEST_F(ConversionTest, TheSamiFileIsDrawnOnBothRoutesInTheChosenFont) {
-  facts_ = MakeClip(video_, 2, "<font color=\"#ff0000\">" + kKoreanCp949 + " Subtitle</font>");
+  facts_ = MakeDrama(video_);
+  NativeFileSystem().ReplaceWholeFile(
+      sources_ / (kName + ".smi"),
+      "<SAMI>\r\n<BODY>\r\n<SYNC Start=300><P Class=KRCC><font color=\"#ff0000\">" + kKoreanCp949 +
+          " Subtitle</font>\r\n<SYNC Start=1300><P Class=KRCC>&nbsp;\r\n</BODY>\r\n</SAMI>\r\n");
   JobSettings job = PresetSettings();
   job.settings.needsubtitle = true;
   const std::string plain = Encode(job, "plain.mp4");
@@ -243,7 +239,7 @@ TEST_F(ConversionTest, HdrClipsAreToneMappedToBt709OnEveryDevice) {
 // cut short, through the command line: tests/e2e; the check's judgement: tests/runs,
 // JudgeResult.)
 TEST_F(ConversionTest, AnEarlierMp4StaysWhenTheDiskFills) {
-  facts_ = MakeClip(video_, 3, kKoreanCp949);
+  facts_ = MakeDrama(video_);
   const SmallDisk disk(app_->Work().Incoming(), "2m");
   if (!disk.Mounted()) GTEST_SKIP() << "a tmpfs can be mounted only as root";
   FileSystem& files = NativeFileSystem();

@@ -166,10 +166,9 @@ TEST(FfmpegLog, NamesTheCauseAmongFfmpegsErrorsAndKeepsTheLogAsFfmpegWritesIt) {
     tools::FfmpegLog ffmpeg(log);
     auto first = ffmpeg.Reader(), second = ffmpeg.Reader();
     // Two children's pieces, cut mid-line.
-    const std::size_t half = stderr_text.size() / 2;
-    first(stderr_text.substr(0, half));
+    first(stderr_text.substr(0, stderr_text.size() / 2));
     second("[info] Stream #0:0 -> #0:0 (copy)\n");
-    first(stderr_text.substr(half));
+    first(stderr_text.substr(stderr_text.size() / 2));
     ffmpeg.Finish();
     EXPECT_EQ(ffmpeg.Cause(), cause);
     EXPECT_EQ(log.str().find("[error]"), std::string::npos) << log.str();
@@ -338,9 +337,7 @@ TEST(SourceProbe, TellsWhatFfprobeTells) {
 // they come before, counts starting again at an IDR frame, and a key frame that goes
 // on counting (a recovery point) or repeats its count.
 TEST(ShowingOrder, PlacesEachFrameByItsCountWithinItsStretch) {
-  using Frames = std::vector<tools::H264Frame>;
-  using Places = std::vector<std::int64_t>;
-  const std::pair<Frames, Places> cases[] = {
+  const std::pair<std::vector<tools::H264Frame>, std::vector<std::int64_t>> cases[] = {
       {{{0, true}, {4, false}, {2, false}, {8, false}, {6, false}}, {0, 2, 1, 4, 3}},
       {{{0, true}, {4, false}, {2, false}, {0, true}, {2, false}}, {0, 2, 1, 3, 4}},
       {{{0, true}, {6, false}, {2, false}, {4, false}, {12, true}, {8, false}, {10, false}}, {0, 3, 1, 2, 6, 4, 5}},
