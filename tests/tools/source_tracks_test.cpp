@@ -23,13 +23,13 @@ std::vector<PacketTime> Runs(std::initializer_list<std::tuple<double, double, in
   return packets;
 }
 
+// (Transport and program streams joined end to end: real files in tests/e2e.)
 TEST(SegmentedLength, SumsTheRunsOfSteadyTimestamps) {
   // Pictures shown in another order than stored: each three steps on, two back.
   std::vector<PacketTime> reordered;
   for (int i = 0; i < 30; ++i) reordered.push_back({(i % 3 == 0 ? i + 2 : i - 1) * 0.04 + 1, 0.04});
   const std::tuple<const char*, std::vector<PacketTime>, double> cases[] = {
       {"steady", Runs({{1.4, 0.04, 75}}), 3.0},
-      {"joined three times", Runs({{1.4, 0.04, 75}, {1.4, 0.04, 75}, {1.4, 0.04, 75}}), 9.0},
       {"a later recording after a pause", Runs({{0, 0.04, 25}, {100, 0.04, 25}}), 2.0},
       {"a short gap is played", Runs({{0, 0.04, 25}, {3, 0.04, 25}}), 4.0},
       {"lengths unknown", {{0, 0}, {0.5, 0}, {1, 0}, {1.5, 0}}, 2.0},
@@ -80,13 +80,12 @@ SoundLevels Levels(double first, std::initializer_list<std::pair<double, double>
 }
 constexpr double kNone = -INFINITY;
 
+// (Late sound whose silence the MP4 keeps, or lost: real files in tests/e2e.)
 TEST(JudgeSoundStart, HoldsTheMp4ToWhereTheSourcesSoundBeginsAfterItsFirstPicture) {
   // The source's sound, 2 s after its first picture, loud at once.
   const SoundLevels late = Levels(2, {{5, -10}});
   // What, the source's and the MP4's sound, whether they are compared and agree.
   const std::tuple<const char*, SoundLevels, SoundLevels, bool, bool> cases[] = {
-      {"silence kept before late sound", late, Levels(0, {{2.02, kNone}, {5, -10}}), true, true},
-      {"the silence lost", late, Levels(0, {{5, -10}}), true, false},
       {"too much silence", late, Levels(0, {{2.3, kNone}, {5, -10}}), true, false},
       {"AAC's pre-echo before a sharp start", late, Levels(0, {{1.95, kNone}, {0.05, -55}, {5, -10}}), true, true},
       {"a noise floor before the sound", Levels(0, {{1, -65}, {5, -10}}), Levels(0, {{1, -62}, {5, -11}}), true, true},

@@ -177,12 +177,12 @@ TEST(FfmpegLog, NamesTheCauseAmongFfmpegsErrorsAndKeepsTheLogAsFfmpegWritesIt) {
 }
 
 // Every picture leaves the chain in BT.709: tone-mapped, converted, or as it was; an
-// FFmpeg without zscale converts only the colours, and says so.
+// FFmpeg without zscale converts only the colours, and says so. (HLG and PQ clips with
+// their BT.2020 matrix, tone-mapped for real: the conversions' HDR test.)
 TEST(ToBt709, ToneMapsHdrConvertsOtherColoursAndLeavesBt709AndTheUnknownAsTheyAre) {
   // The source's transfer, matrix and height (16:9), whether FFmpeg has zscale; how the
   // first filter begins ("": none), the last filter, how many notes the log takes.
   const std::tuple<std::string, std::string, int, bool, std::string, std::string, std::size_t> cases[] = {
-      {"arib-std-b67", "bt2020nc", 2160, true, "zscale=tin=arib-std-b67:pin=2020:min=2020_ncl:t=linear", "", 0},
       {"smpte2084", "", 1080, true, "zscale=tin=smpte2084:pin=2020:min=2020_ncl:t=linear", "", 0},
       {"smpte2084", "bt2020nc", 1080, false, "scale=in_color_matrix=bt2020:out_color_matrix=bt709", "", 1},
       {"bt709", "bt709", 1080, true, "", "", 0},
@@ -252,7 +252,6 @@ TEST(SplitAndMux, SplitsAsFfmpegDoesAndShowsH264PicturesInTheirOrderFromTheStart
   const MediaReport report = Probe(mp4);
   EXPECT_EQ(report.video_codec + " " + report.audio_codec, "h264 aac");
   EXPECT_NEAR(report.video_start, report.audio_start, 0.001);
-  EXPECT_NEAR(report.duration, 2.0, 0.1);
 }
 
 // Either stream added first, each result gives the packets of FFmpeg's own mux of both,
@@ -333,12 +332,11 @@ TEST(SourceProbe, TellsWhatFfprobeTells) {
   }
 }
 
-// Stored order to showing order by the picture order counts: B-frames after the frame
-// they come before, counts starting again at an IDR frame, and a key frame that goes
-// on counting (a recovery point) or repeats its count.
+// Stored order to showing order by the picture order counts: counts starting again at
+// an IDR frame, and a key frame that goes on counting (a recovery point) or repeats its
+// count. (B-frames after the frame they come before: a real H.264 picture, above.)
 TEST(ShowingOrder, PlacesEachFrameByItsCountWithinItsStretch) {
   const std::pair<std::vector<tools::H264Frame>, std::vector<std::int64_t>> cases[] = {
-      {{{0, true}, {4, false}, {2, false}, {8, false}, {6, false}}, {0, 2, 1, 4, 3}},
       {{{0, true}, {4, false}, {2, false}, {0, true}, {2, false}}, {0, 2, 1, 3, 4}},
       {{{0, true}, {6, false}, {2, false}, {4, false}, {12, true}, {8, false}, {10, false}}, {0, 3, 1, 2, 6, 4, 5}},
       {{{0, true}, {0, true}, {4, false}, {2, false}}, {0, 1, 3, 2}},

@@ -79,12 +79,14 @@ void MakeVideo(const std::string& path, const std::string& video, const std::str
 
 MediaReport Probe(const std::string& path) {
   // One line a stream, "key=value" pairs apart by "|", then the format's duration.
-  std::istringstream lines(RunProgram({FfprobeProgram(), "-v", "error", "-show_entries",
-                                       "stream=codec_type,codec_name,codec_tag_string,profile,level,width,height,"
-                                       "r_frame_rate,avg_frame_rate,sample_rate,channels,bit_rate,start_time:"
-                                       "format=duration",
-                                       "-of", "compact=p=0", path})
-                               .output);
+  std::istringstream lines(
+      RunProgram({FfprobeProgram(), "-v", "error", "-show_entries",
+                  "stream=codec_type,codec_name,codec_tag_string,profile,level,width,height,"
+                  "r_frame_rate,avg_frame_rate,sample_rate,channels,bit_rate,start_time,color_primaries,color_transfer,"
+                  "color_space:"
+                  "format=duration",
+                  "-of", "compact=p=0", path})
+          .output);
   MediaReport r;
   for (std::string line; std::getline(lines, line);) {
     std::map<std::string, std::string> f;
@@ -92,7 +94,6 @@ MediaReport Probe(const std::string& path) {
     for (std::string pair; std::getline(pairs, pair, '|');)
       f[pair.substr(0, pair.find('='))] = pair.substr(pair.find('=') + 1);
     const auto n = [&f](const char* key) { return std::atof(f[key].c_str()); };
-    const auto i = [&n](const char* key) { return static_cast<int>(n(key)); };
     const auto rate = [&f, &n](const char* key) {  // "30000/1001"
       const double denominator = std::atof(f[key].c_str() + f[key].find('/') + 1);
       return denominator > 0 ? n(key) / denominator : 0;
@@ -103,13 +104,14 @@ MediaReport Probe(const std::string& path) {
       std::tie(r.audio_codec, r.audio_profile, r.audio_start) =
           std::tuple(f["codec_name"], f["profile"], n("start_time"));
       std::tie(r.sample_rate, r.channels, r.audio_bit_rate) =
-          std::tuple(i("sample_rate"), i("channels"), i("bit_rate"));
+          std::tuple(n("sample_rate"), n("channels"), n("bit_rate"));
     } else if (f["codec_type"] == "video" && r.video_codec.empty()) {
       std::tie(r.video_codec, r.video_tag, r.video_profile) =
           std::tuple(f["codec_name"], f["codec_tag_string"], f["profile"]);
-      std::tie(r.level, r.width, r.height) = std::tuple(i("level"), i("width"), i("height"));
+      std::tie(r.level, r.width, r.height) = std::tuple(n("level"), n("width"), n("height"));
       std::tie(r.video_start, r.frame_rate, r.base_rate) =
           std::tuple(n("start_time"), rate("avg_frame_rate"), rate("r_frame_rate"));
+      r.colours = f["color_primaries"] + "," + f["color_transfer"] + "," + f["color_space"];
     }
   }
   // Whichever box comes first, its name is met before any payload that could spell the other's.
@@ -233,7 +235,8 @@ ToolAppDir::Run ToolAppDir::BuildAndRun(const std::string& video, const MediaFac
   const ProgramRun ran = RunProgram(kNativeScriptDialect == ScriptDialect::kWindowsBatch
                                         ? std::vector<std::string>{"cmd.exe", "/d", "/c", build.files.script}
                                         : std::vector<std::string>{"sh", build.files.script});
-  return {build.files.output, ran.output + ran.errors, ran.status};
+  return {build.files.output, ran.output + ran.errors,
+          NativeFileSystem().ReadWholeFile(build.files.kept_log).value_or(""), ran.status};
 }
 
 #ifdef _WIN32
@@ -271,8 +274,7 @@ SmallDisk::~SmallDisk() {
 
 void SmallDisk::FillLeaving(const std::string& filler, std::uintmax_t left) const {
   const std::string block(64 * 1024, 'x');
-  for (std::ofstream out(FsPathOf(filler), std::ios::binary); out.write(block.data(), block.size());) {
-  }
+  for (std::ofstream out(FsPathOf(filler), std::ios::binary); out.write(block.data(), block.size());) continue;
   std::filesystem::resize_file(FsPathOf(filler), std::filesystem::file_size(FsPathOf(filler)) - left);
 }
 
