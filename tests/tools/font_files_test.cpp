@@ -23,14 +23,13 @@ constexpr char32_t kHan = 0xD55C;  // 한
 // table offset moved by the header's length, as collection offsets count from the
 // file's start.
 std::string AsCollection(std::string font) {
-  const std::uint32_t moved = 16;
-  const std::uint32_t tables = static_cast<unsigned char>(font[4]) << 8 | static_cast<unsigned char>(font[5]);
-  for (std::uint32_t i = 0; i < tables; ++i) {
-    const std::size_t at = 12 + i * 16 + 8;
-    std::uint32_t offset = 0;
-    for (int k = 0; k < 4; ++k) offset = offset << 8 | static_cast<unsigned char>(font[at + k]);
-    offset += moved;
-    for (int k = 3; k >= 0; --k, offset >>= 8) font[at + k] = static_cast<char>(offset & 0xFF);
+  const int tables = static_cast<unsigned char>(font[4]) << 8 | static_cast<unsigned char>(font[5]);
+  for (int table = 0; table < tables; ++table) {
+    // 16 added to the big-endian offset, from its lowest byte up.
+    for (int at = 12 + table * 16 + 11, carry = 16; carry > 0; --at) {
+      const int sum = static_cast<unsigned char>(font[at]) + carry;
+      font[at] = static_cast<char>(sum & 0xFF), carry = sum >> 8;
+    }
   }
   return std::string("ttcf\0\1\0\0\0\0\0\1\0\0\0\x10", 16) + font;
 }
