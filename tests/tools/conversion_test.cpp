@@ -31,8 +31,6 @@ namespace {
 // "홍길동 휴가 it's $HOME [1],2": a Korean name with blanks, a quote and brackets must
 // survive the job script and the AviSynth script.
 const std::string kName = Utf8ToAnsi("\xED\x99\x8D\xEA\xB8\xB8\xEB\x8F\x99 \xED\x9C\xB4\xEA\xB0\x80 it's $HOME [1],2");
-// "한글 자막" (Korean subtitle) in code page 949, as Korean SAMI files are written.
-const std::string kKoreanCp949 = "\xC7\xD1\xB1\xDB \xC0\xDA\xB8\xB7";
 
 class ConversionTest : public ::testing::Test {
  protected:
@@ -43,6 +41,7 @@ class ConversionTest : public ::testing::Test {
     ASSERT_TRUE(std::filesystem::exists(std::filesystem::u8path(FfmpegProgram())))
         << FfmpegProgram() << " is missing: the build copies it from CLIPVANE_WINDOWS_DEPS";
 #endif
+    ASSERT_EQ(media_info_->Problem(), MediaInfoProblem::kNone) << "the program's MediaInfo library is missing";
     app_.emplace();
   }
 
@@ -120,10 +119,12 @@ const std::string kGreenBoxPgs = DataFile(CLIPVANE_TEST_DATA "green_box.sup");
 // tests/jobs; an SRT file's colours on the colour route: tests/subtitles.)
 TEST_F(ConversionTest, TheSamiFileIsDrawnOnBothRoutesInTheChosenFont) {
   facts_ = MakeDrama(video_);
+  // Beside it a SAMI file of "한글 자막" (Korean subtitle) in code page 949, as Korean
+  // SAMI files are written, and "Subtitle", in red.
   NativeFileSystem().ReplaceWholeFile(
       sources_ / (kName + ".smi"),
-      "<SAMI>\r\n<BODY>\r\n<SYNC Start=300><P Class=KRCC><font color=\"#ff0000\">" + kKoreanCp949 +
-          " Subtitle</font>\r\n<SYNC Start=1300><P Class=KRCC>&nbsp;\r\n</BODY>\r\n</SAMI>\r\n");
+      "<SAMI>\r\n<BODY>\r\n<SYNC Start=300><P Class=KRCC><font color=\"#ff0000\">\xC7\xD1\xB1\xDB \xC0\xDA\xB8\xB7 "
+      "Subtitle</font>\r\n<SYNC Start=1300><P Class=KRCC>&nbsp;\r\n</BODY>\r\n</SAMI>\r\n");
   const auto bottom = [](const std::string& mp4) { return FrameRegion(mp4, 0.8, 0, 220, 480, 100); };
   JobSettings job = PresetSettings();
   job.settings.needsubtitle = true;
@@ -152,7 +153,6 @@ TEST_F(ConversionTest, TheSamiFileIsDrawnOnBothRoutesInTheChosenFont) {
 // picture track over the picture where its canvas puts it. (Which track each choice
 // takes: tests/subtitles.)
 TEST_F(ConversionTest, TheSoundTrackOfTheChosenLanguageAndTheSubtitlesBesideOrInsideTheVideo) {
-  ASSERT_EQ(media_info_->Problem(), MediaInfoProblem::kNone);
   const std::string beside = sources_ / "drama.mkv", inside = sources_ / "tracks.mkv", srt = sources_ / "en.srt";
   MakeDrama(beside);
   std::filesystem::copy_file(FsPathOf(kBlueAss), FsPathOf(sources_ / "drama.ass"));
@@ -251,8 +251,6 @@ TEST_F(ConversionTest, AnEarlierMp4StaysWhenTheDiskFills) {
 // FFmpeg writes MPEG-4 Part 2 and H.264, which serve for the sources. (Which way the
 // picture turns: tests/e2e; the turn that MediaInfo.dll reads: tests/media.)
 TEST_F(ConversionTest, APhoneClipAndASilentOneConvertOnEveryDevice) {
-  ASSERT_EQ(media_info_->Problem(), MediaInfoProblem::kNone)
-      << "MediaInfo.dll is copied beside the tests with the deps";
   // Red above blue as the phone shows it, stored as its sensor saw it.
   const std::string stored = sources_ / "stored.mp4", phone = sources_ / "phone.mp4", silent = sources_ / "silent.mp4";
   MakeVideo(stored, "color=red:size=180x160:rate=30:duration=3,pad=180:320:0:0:blue,transpose=clock", "sine=duration=3",

@@ -63,12 +63,6 @@ TEST(FontFacts, ReadsFamiliesAndCharactersOfAFontOrTheFirstOfACollectionAndRefus
   EXPECT_FALSE(FontFacts::ReadFile("/nonexistent/gulim.ttc"));
 }
 
-TEST(CharactersNeeded, TakesWhatNeedsAGlyphBeyondAscii) {
-  EXPECT_EQ(CharactersNeeded("Hi \xED\x95\x9C\xED\x95\x9C\xC2\xA0\xEF\xBB\xBF\xC3\xA9\xEF\xBF\xBD"),
-            (std::set<char32_t>{0xE9, kHan}));
-  EXPECT_EQ(CharactersNeeded("<P Class=KRCC>plain"), std::set<char32_t>{});
-}
-
 // A fonts folder holding copies of the given files, in a subfolder as Linux has them.
 std::string FolderWith(const std::string& folder, const std::vector<std::string>& files) {
   std::filesystem::create_directories(folder + "/sub");
@@ -84,6 +78,11 @@ std::string Name(const std::optional<FontChoice>& choice) {
 // A font with the characters, the usual Korean ones first; and the routes fall back to
 // one with the subtitle's characters and copy what they use.
 TEST(FontFinder, ChoosesAFontWithTheCharactersTheUsualKoreanOnesFirstAndTheRoutesFallBackToIt) {
+  // The characters a subtitle needs a glyph for: beyond ASCII, and no blank, byte-order
+  // mark or replacement character.
+  EXPECT_EQ(CharactersNeeded("Hi \xED\x95\x9C\xED\x95\x9C\xC2\xA0\xEF\xBB\xBF\xC3\xA9\xEF\xBF\xBD"),
+            (std::set<char32_t>{0xE9, kHan}));
+  EXPECT_EQ(CharactersNeeded("<P Class=KRCC>plain"), std::set<char32_t>{});
   const testing::TempFolder temp;
   FontFinder all({FolderWith(temp / "all", {kDejaVu, kNanum + "NanumBarunGothic.ttf", kNanum + "NanumGothic.ttf",
                                             kNanum + "NanumMyeongjo.ttf"})});

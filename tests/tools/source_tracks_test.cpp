@@ -8,11 +8,8 @@
 
 #include "source_tracks.h"
 
-namespace clipvane::testing {
+namespace clipvane::tools {
 namespace {
-
-using tools::PacketTime;
-using tools::SoundLevels;
 
 // Runs of packets, each (from, step, count): `count` packets `step` apart from `from`,
 // each lasting `step`.
@@ -35,8 +32,7 @@ TEST(SegmentedLength, SumsTheRunsOfSteadyTimestamps) {
       {"lengths unknown", {{0, 0}, {0.5, 0}, {1, 0}, {1.5, 0}}, 2.0},
       {"reordered", reordered, 1.2},
       {"nothing", {}, 0.0}};
-  for (const auto& [what, packets, seconds] : cases)
-    EXPECT_NEAR(tools::SegmentedLength(packets), seconds, 1e-6) << what;
+  for (const auto& [what, packets, seconds] : cases) EXPECT_NEAR(SegmentedLength(packets), seconds, 1e-6) << what;
 }
 
 // ffprobe's report of a stream, in its default writer's lines.
@@ -66,7 +62,7 @@ TEST(ReadConvertedSource, TakesThePictureAndTheChosenSoundAsTheirContainerTellsT
       {"no picture", Stream(0, "audio", "duration=20.0\n"), 0.0}};
   for (const auto& [what, streams, seconds] : cases) {
     const std::string report = streams + "[FORMAT]\nstart_time=1.000000\nduration=60.000000\n[/FORMAT]\n";
-    EXPECT_NEAR(tools::ReadConvertedSource(report, "", tools::PacketSpan::kWhole, 0).Seconds(), seconds, 1e-6) << what;
+    EXPECT_NEAR(ReadConvertedSource(report, "", PacketSpan::kWhole, 0).Seconds(), seconds, 1e-6) << what;
   }
 }
 
@@ -95,10 +91,10 @@ TEST(JudgeSoundStart, HoldsTheMp4ToWhereTheSourcesSoundBeginsAfterItsFirstPictur
       {"a source without sound to hear", Levels(0, {{5, -80}}), Levels(0, {{5, kNone}}), false, true},
       {"no sound at all", Levels(0, {}), Levels(0, {{5, kNone}}), false, true}};
   for (const auto& [what, source, mp4, compared, agrees] : cases) {
-    const tools::SoundStartVerdict verdict = tools::JudgeSoundStart(source, mp4);
+    const SoundStartVerdict verdict = JudgeSoundStart(source, mp4);
     EXPECT_EQ(std::pair(verdict.compared, verdict.agrees), std::pair(compared, agrees)) << what;
   }
 }
 
 }  // namespace
-}  // namespace clipvane::testing
+}  // namespace clipvane::tools

@@ -79,7 +79,6 @@ TEST(ToolCommandLine, WritesAnAviWithTheEncodersFourccAndAacAndNamesWhatItRefuse
                   std::to_string(report.sample_rate),
               std::string("mpeg4 ") + tag + " aac 48000");
     const tools::ParsedRequest parsed = tools::ParseMencoderCommandLine({argv.begin() + 2, argv.end()});
-    ASSERT_EQ(parsed.error, "");
     tools::PreparedInputs inputs;
     inputs.ffmpeg = FfmpegProgram();
     inputs.media = source;
@@ -222,8 +221,7 @@ TEST(SplitAndMux, SplitsAsFfmpegDoesAndShowsH264PicturesInTheirOrderFromTheStart
                          (video ? " -ovc copy -nosound -of rawvideo -o " : " -ovc frameno -oac copy -of rawaudio -o ") +
                          ours + " " + Source(name)));
     if (!refusal.empty()) {
-      EXPECT_NE(run.status, 0);
-      EXPECT_NE(run.errors.find(refusal), std::string::npos) << run.errors;
+      EXPECT_TRUE(run.status != 0 && run.errors.find(refusal) != std::string::npos) << run.errors;
       EXPECT_TRUE(std::filesystem::is_empty(folder.Path())) << "a failed split leaves nothing";
       continue;
     }
@@ -257,14 +255,14 @@ TEST(Mux, GivesThePacketsOfFfmpegsMuxWithTheMovieBoxFirst) {
   ToolAppDir app;
   // The streams added, in order; -rate= of the video stream, and its track's clock and
   // frame length in ticks; ffmpeg options making the file the first stream goes into, or "".
-  const std::tuple<std::string, std::string, std::string, int, int, std::string> cases[] = {
-      {"divx.m4v", "divx.aac", "25", 90000, 3600, ""},
-      {"divx.aac", "divx.m4v", "25", 90000, 3600, ""},
-      {"xvid.m4v", "xvid.aac", "23.976", 89910, 3750, ""},  // a film's rate, and mono sound
+  const std::tuple<std::string, std::string, std::string, std::string, std::string, std::string> cases[] = {
+      {"divx.m4v", "divx.aac", "25", "90000", "3600", ""},
+      {"divx.aac", "divx.m4v", "25", "90000", "3600", ""},
+      {"xvid.m4v", "xvid.aac", "23.976", "89910", "3750", ""},  // a film's rate, and mono sound
       // Sound added to files that FFmpeg wrote, one with its movie box last, one in fragments.
-      {"divx.m4v", "divx.aac", "25", 90000, 3600, "-f mp4"},
-      {"divx.m4v", "divx.aac", "25", 90000, 3600, "-movflags frag_keyframe+empty_moov -f mp4"}};
-  for (const auto& [first, second, rate, timescale, frame_ticks, existing] : cases) {
+      {"divx.m4v", "divx.aac", "25", "90000", "3600", "-f mp4"},
+      {"divx.m4v", "divx.aac", "25", "90000", "3600", "-movflags frag_keyframe+empty_moov -f mp4"}};
+  for (const auto& [first, second, rate, clock, ticks, existing] : cases) {
     const std::string what = first + " " + second + " " + existing;
     TempFolder folder;
     const std::string mp4 = folder / "out.mp4", reference = folder / "reference.mp4";
@@ -276,18 +274,14 @@ TEST(Mux, GivesThePacketsOfFfmpegsMuxWithTheMovieBoxFirst) {
       EXPECT_EQ(run.status, 0) << what << run.errors;
     };
     // FFmpeg stamps each frame at index / rate.
-    const std::string ticks = std::to_string(frame_ticks), clock = std::to_string(timescale);
     const std::string stamps = " setts=ts=N*" + ticks + ":duration=" + ticks + ":time_base=1/" + clock +
                                " -video_track_timescale " + clock + " ";
     if (existing.empty()) add(first);
-    else Ffmpeg("-f m4v -i " + Source(first) + " -c copy -bsf:v" + stamps + existing + " " + mp4);
+    else Ffmpeg("-i " + Source(first) + " -c copy -bsf:v" + stamps + existing + " " + mp4);
     add(second);
     // FFmpeg muxing both streams at once.
-    const auto input = [&](const std::string& stream) {
-      return (is_video(stream) ? " -f m4v -i " : " -f aac -i ") + Source(stream);
-    };
-    Ffmpeg(input(first) + input(second) + " -map 0 -map 1 -c copy -bsf:" + (is_video(first) ? "0" : "1") + stamps +
-           reference);
+    Ffmpeg("-i " + Source(first) + " -i " + Source(second) +
+           " -map 0 -map 1 -c copy -bsf:" + (is_video(first) ? "0" : "1") + stamps + reference);
     EXPECT_NE(PacketList(mp4).find("\n1,"), std::string::npos) << what << ": one stream only";
     EXPECT_EQ(PacketList(mp4), PacketList(reference)) << what;  // the line above: not empty
     const MediaReport report = Probe(mp4);
@@ -320,9 +314,8 @@ TEST(SourceProbe, TellsWhatFfprobeTells) {
   EXPECT_FALSE(tools::ProbeSourceHere(Source("divx.m4v") + ".none"));
   // Where this build reads no Matroska, the file is ffprobe's, never a raw picture
   // stream's without sound; either way the picture starts a second in.
-  const std::optional<tools::SourceFacts> here = tools::ProbeSourceHere(Source("early.mkv"));
-  for (const tools::SourceFacts& facts :
-       {here.value_or(tools::ProbeSource(Source("early.mkv"))), tools::ProbeSource(Source("early.mkv"))}) {
+  const tools::SourceFacts there = tools::ProbeSource(Source("early.mkv"));
+  for (const tools::SourceFacts& facts : {tools::ProbeSourceHere(Source("early.mkv")).value_or(there), there}) {
     EXPECT_TRUE(facts.has_audio);
     EXPECT_NEAR(facts.picture_lead, 1, 0.01);
   }
