@@ -81,9 +81,8 @@ MediaReport Probe(const std::string& path) {
   // One line a stream, "key=value" pairs apart by "|", then the format's duration.
   std::istringstream lines(
       RunProgram({FfprobeProgram(), "-v", "error", "-show_entries",
-                  "stream=codec_type,codec_name,codec_tag_string,profile,level,width,height,"
-                  "r_frame_rate,avg_frame_rate,sample_rate,channels,bit_rate,start_time,color_primaries,color_transfer,"
-                  "color_space:"
+                  "stream=codec_type,codec_name,codec_tag_string,profile,level,width,height,r_frame_rate,"
+                  "avg_frame_rate,sample_rate,channels,bit_rate,start_time,color_primaries,color_transfer,color_space:"
                   "format=duration",
                   "-of", "compact=p=0", path})
           .output);
