@@ -14,29 +14,22 @@
 namespace clipvane::tools {
 namespace {
 
+// From scripts/setup.sh: fonts-nanum and fonts-dejavu-core.
 const std::string kNanum = "/usr/share/fonts/truetype/nanum/";
 const std::string kDejaVu = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 constexpr char32_t kHan = 0xD55C;  // 한
-
-bool FontsHere() {
-  for (const std::string& file :
-       {kNanum + "NanumGothic.ttf", kNanum + "NanumMyeongjo.ttf", kNanum + "NanumBarunGothic.ttf"})
-    if (!std::filesystem::exists(file)) return false;
-  return std::filesystem::exists(kDejaVu);
-}
 
 // The same font as a one-font collection: a collection header before it, and every
 // table offset moved by the header's length, as collection offsets count from the
 // file's start.
 std::string AsCollection(std::string font) {
-  const std::uint32_t moved = 16;
-  const std::uint32_t tables = static_cast<unsigned char>(font[4]) << 8 | static_cast<unsigned char>(font[5]);
-  for (std::uint32_t i = 0; i < tables; ++i) {
-    const std::size_t at = 12 + i * 16 + 8;
-    std::uint32_t offset = 0;
-    for (int k = 0; k < 4; ++k) offset = offset << 8 | static_cast<unsigned char>(font[at + k]);
-    offset += moved;
-    for (int k = 3; k >= 0; --k, offset >>= 8) font[at + k] = static_cast<char>(offset & 0xFF);
+  const int tables = static_cast<unsigned char>(font[4]) << 8 | static_cast<unsigned char>(font[5]);
+  for (int table = 0; table < tables; ++table) {
+    // 16 added to the big-endian offset, from its lowest byte up.
+    for (int at = 12 + table * 16 + 11, carry = 16; carry > 0; --at) {
+      const int sum = static_cast<unsigned char>(font[at]) + carry;
+      font[at] = static_cast<char>(sum & 0xFF), carry = sum >> 8;
+    }
   }
   return std::string("ttcf\0\1\0\0\0\0\0\1\0\0\0\x10", 16) + font;
 }
@@ -48,20 +41,16 @@ std::optional<FontFacts> FromBytes(const std::string& bytes) {
 }
 
 TEST(FontFacts, ReadsFamiliesAndCharactersOfAFontOrTheFirstOfACollectionAndRefusesWhatIsNoFont) {
-  if (!FontsHere()) GTEST_SKIP() << "fonts-nanum or fonts-dejavu-core is not installed";
   const std::string gothic = kNanum + "NanumGothic.ttf", family = "\xEB\x82\x98\xEB\x88\x94\xEA\xB3\xA0\xEB\x94\x95";
-  // The file, as a collection or not, its families, characters it has and lacks.
+  // The file, as a collection or not, its families, characters it has (Cyrillic, as in
+  // KS X 1001) and lacks (Armenian).
   const std::tuple<std::string, bool, std::vector<std::string>, std::vector<char32_t>, std::vector<char32_t>> cases[] =
-      {{gothic,
-        false,
-        {"NanumGothic", family},
-        {U'A', kHan, 0xAC00, 0x0416 /* Cyrillic, as in KS X 1001 */},
-        {0x0531 /* Armenian */, 0x1F600}},
+      {{gothic, false, {"NanumGothic", family}, {U'A', kHan, 0xAC00, 0x0416}, {0x0531, 0x1F600}},
        {gothic, true, {"NanumGothic", family}, {kHan}, {}},
        {kDejaVu, false, {"DejaVu Sans"}, {U'A', 0xE9, 0x0531}, {kHan}}};
   for (const auto& [file, collection, families, has, lacks] : cases) {
     const std::optional<FontFacts> facts =
-        collection ? FromBytes(AsCollection(*ReadWholeFile(file))) : FontFacts::ReadFile(file);
+        collection ? FromBytes(AsCollection(ReadWholeFile(file).value())) : FontFacts::ReadFile(file);
     ASSERT_TRUE(facts) << file;
     EXPECT_EQ(facts->Families(), families);
     for (char32_t code : has) EXPECT_TRUE(facts->Covers(code)) << std::hex << code;
@@ -72,12 +61,6 @@ TEST(FontFacts, ReadsFamiliesAndCharactersOfAFontOrTheFirstOfACollectionAndRefus
                                    std::string("\0\1\0\0\0\x20\0\0\0\0\0\0", 12)})
     EXPECT_FALSE(FromBytes(bytes)) << bytes;
   EXPECT_FALSE(FontFacts::ReadFile("/nonexistent/gulim.ttc"));
-}
-
-TEST(CharactersNeeded, TakesWhatNeedsAGlyphBeyondAscii) {
-  EXPECT_EQ(CharactersNeeded("Hi \xED\x95\x9C\xED\x95\x9C\xC2\xA0\xEF\xBB\xBF\xC3\xA9\xEF\xBF\xBD"),
-            (std::set<char32_t>{0xE9, kHan}));
-  EXPECT_EQ(CharactersNeeded("<P Class=KRCC>plain"), std::set<char32_t>{});
 }
 
 // A fonts folder holding copies of the given files, in a subfolder as Linux has them.
@@ -95,7 +78,11 @@ std::string Name(const std::optional<FontChoice>& choice) {
 // A font with the characters, the usual Korean ones first; and the routes fall back to
 // one with the subtitle's characters and copy what they use.
 TEST(FontFinder, ChoosesAFontWithTheCharactersTheUsualKoreanOnesFirstAndTheRoutesFallBackToIt) {
-  if (!FontsHere()) GTEST_SKIP() << "fonts-nanum or fonts-dejavu-core is not installed";
+  // The characters a subtitle needs a glyph for: beyond ASCII, and no blank, byte-order
+  // mark or replacement character.
+  EXPECT_EQ(CharactersNeeded("Hi \xED\x95\x9C\xED\x95\x9C\xC2\xA0\xEF\xBB\xBF\xC3\xA9\xEF\xBF\xBD"),
+            (std::set<char32_t>{0xE9, kHan}));
+  EXPECT_EQ(CharactersNeeded("<P Class=KRCC>plain"), std::set<char32_t>{});
   const testing::TempFolder temp;
   FontFinder all({FolderWith(temp / "all", {kDejaVu, kNanum + "NanumBarunGothic.ttf", kNanum + "NanumGothic.ttf",
                                             kNanum + "NanumMyeongjo.ttf"})});
@@ -119,27 +106,17 @@ TEST(FontFinder, ChoosesAFontWithTheCharactersTheUsualKoreanOnesFirstAndTheRoute
   std::set<std::string> copies;
   for (const auto& entry : std::filesystem::directory_iterator(fonts.Folder())) copies.insert(entry.path().filename());
   EXPECT_EQ(copies, (std::set<std::string>{"0-NanumMyeongjo.ttf", "1-DejaVuSans.ttf"}));
-  // The colour route keeps the SSA styles' fonts that are found and replaces the others.
+  // The colour route keeps the SSA styles' fonts that are found and replaces the others:
+  // in the font column of the styles section's style lines only, whatever its case and
+  // place.
   const std::string ssa =
-      "[V4 Styles]\r\nFormat: Name, Fontname, Fontsize\r\nStyle: Default,Gulim,28\r\nStyle: Sign,DejaVu Sans,20\r\n"
-      "[Events]\r\nDialogue: Marked=0,0:00:00.20,0:00:01.30,Default,,0000,0000,0000,,\xED\x95\x9C\r\n";
+      "[Script Info]\r\nStyle: x,Gulim\r\n[v4+ styles]\r\nformat: Fontname, Name, Fontsize\r\nstyle: "
+      "Gulim,Default,28\r\n"
+      "Style: DejaVu Sans,Sign,20\r\n[Events]\r\nFormat: Fontname\r\nStyle: Gulim\r\n"
+      "Dialogue: 0,0:00:00.20,0:00:01.30,Default,,0,0,0,,\xED\x95\x9C\r\n";
   std::string expected = ssa;
-  EXPECT_EQ(fonts.ForSsa(ssa, note), expected.replace(expected.find("Gulim"), 5, "NanumMyeongjo"));
+  EXPECT_EQ(fonts.ForSsa(ssa, note), expected.replace(expected.find("style: Gulim"), 12, "style: NanumMyeongjo"));
   EXPECT_NE(note.find("Gulim is not installed"), std::string::npos) << note;
-}
-
-TEST(ReplaceSsaFonts, ReplacesTheFontColumnOfStyleLinesOnly) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"[V4+ Styles]\nFormat: Fontname, Name\nStyle: Batang,Default\n",
-       "[V4+ Styles]\nFormat: Fontname, Name\nStyle: <Batang>,Default\n"},
-      {"[v4 styles]\nformat: Name, Fontname\nstyle: A, Dotum\n",
-       "[v4 styles]\nformat: Name, Fontname\nstyle: A, <Dotum>\n"},
-      // Other sections, and styles without a font column, stay as they are.
-      {"[Script Info]\nStyle: x,y\n[Events]\nFormat: Fontname\nStyle: a\n", ""},
-      {"[V4 Styles]\nFormat: Name, Fontsize\nStyle: Default,28\n", ""}};
-  for (const auto& [ssa, expected] : cases)
-    EXPECT_EQ(ReplaceSsaFonts(ssa, [](const std::string& family) { return "<" + family + ">"; }),
-              expected.empty() ? ssa : expected);
 }
 
 }  // namespace

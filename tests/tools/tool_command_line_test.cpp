@@ -61,32 +61,24 @@ TEST(ToolCommandLine, WritesAnAviWithTheEncodersFourccAndAacAndNamesWhatItRefuse
   TempFolder folder, refused;
   ToolAppDir app;
   const std::string source = Source("upright.mp4");
-  std::string errors;  // of the last run
-  const auto run = [&](const std::string& tool, const std::string& options, std::vector<std::string> args) {
-    std::vector<std::string> argv = Words(app.Bin(tool) + " " + options);
-    argv.insert(argv.end(), args.begin(), args.end());
-    const ProgramRun ran = RunProgram(argv);
-    errors = ran.errors;
-    return ran.status;
-  };
-  for (const auto& [video_options, tag] :
-       {std::pair{"-ovc xvid -xvidencopts bitrate=900:max_bframes=0:nogmc:noqpel -xvidopts deblock-chroma -vf-add "
-                  "hqdn3d -sws 10",
-                  "XVID"},
-        std::pair{"-ovc lavc -lavcopts vcodec=mpeg4 -lavcopts vbitrate=700 -ffourcc DIVX", "DIVX"}}) {
+  for (const auto& [tag, video_options] :
+       {std::pair{"XVID",
+                  "-ovc xvid -xvidencopts bitrate=900:max_bframes=0:nogmc:noqpel -xvidopts deblock-chroma "
+                  "-vf-add hqdn3d -sws 10"},
+        std::pair{"DIVX", "-ovc lavc -lavcopts vcodec=mpeg4 -lavcopts vbitrate=700 -ffourcc DIVX"}}) {
     const std::string avi = folder / "out.avi";
-    std::vector<std::string> args = Words(
-        std::string("-oac faac -faacopts br=128:mpeg=4:object=2 -af volnorm -srate 48000 -vf-add harddup -ofps 25 "
-                    "-lavcopts threads=2 ") +
-        video_options);
-    args.insert(args.end(), {source, "-o", avi});
-    ASSERT_EQ(run("mencoder", "-noodml", args), 0) << errors;
+    std::vector<std::string> argv{app.Bin("mencoder"), "-noodml", source, "-o", avi};
+    for (const std::string& word : Words(std::string("-oac faac -faacopts br=128:mpeg=4:object=2 -af volnorm -srate "
+                                                     "48000 -vf-add harddup -ofps 25 -lavcopts threads=2 ") +
+                                         video_options))
+      argv.push_back(word);
+    const ProgramRun run = RunProgram(argv);
+    ASSERT_EQ(run.status, 0) << run.errors;
     const MediaReport report = Probe(avi);
     EXPECT_EQ(report.video_codec + " " + report.video_tag + " " + report.audio_codec + " " +
                   std::to_string(report.sample_rate),
               std::string("mpeg4 ") + tag + " aac 48000");
-    const tools::ParsedRequest parsed = tools::ParseMencoderCommandLine(args);
-    ASSERT_EQ(parsed.error, "");
+    const tools::ParsedRequest parsed = tools::ParseMencoderCommandLine({argv.begin() + 2, argv.end()});
     tools::PreparedInputs inputs;
     inputs.ffmpeg = FfmpegProgram();
     inputs.media = source;
@@ -119,10 +111,13 @@ TEST(ToolCommandLine, WritesAnAviWithTheEncodersFourccAndAacAndNamesWhatItRefuse
       {"mp4creator", {"-c", "x.mp3", "x.mp4"}, "cannot tell"},
       {"mp4creator", {"-c", "x.m4v", "-rate=5000", "x.mp4"}, "-rate needs a frame rate of 0.01 to 1000"}};
   for (const auto& [tool, args, message] : cases) {
-    std::vector<std::string> all = args;
-    if (tool == "mencoder") all.insert(all.begin(), {source, "-o", refused / "x.avi"});
-    EXPECT_NE(run(tool, tool == "mencoder" ? "-ovc lavc -lavcopts vcodec=mpeg4 -oac faac" : "", all), 0) << message;
-    EXPECT_NE(errors.find(message), std::string::npos) << errors;
+    std::vector<std::string> argv{app.Bin(tool)};
+    if (tool == "mencoder")
+      argv = {argv[0], "-ovc", "lavc", "-lavcopts", "vcodec=mpeg4", "-oac", "faac", source, "-o", refused / "x.avi"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    const ProgramRun run = RunProgram(argv);
+    EXPECT_NE(run.status, 0) << message;
+    EXPECT_NE(run.errors.find(message), std::string::npos) << run.errors;
     EXPECT_TRUE(std::filesystem::is_empty(refused.Path())) << "nothing beside or under the output's name";
   }
 }
@@ -135,15 +130,13 @@ TEST(XvidEncoder, FallsBackToFFmpegsOwnMpeg4AtAnOddSizeOrWithoutXvidAndSaysSo) {
                                          "scale=" + std::to_string(width) + ":320", "-o", "out.avi"});
     ASSERT_EQ(parsed.error, "");
     tools::PreparedInputs inputs;
-    inputs.media = "in.avi";
     inputs.has_xvid = has_xvid;
     const tools::FfmpegCommand command = tools::BuildFfmpegCommand(parsed.request, inputs);
     // The children's arguments in start order: the picture's encoder comes first.
     std::vector<std::string> argv;
     for (const auto& child : command.children) argv.insert(argv.end(), child.begin(), child.end());
     const auto codec = std::find(argv.begin(), argv.end(), "-c:v");
-    ASSERT_NE(codec, argv.end());
-    EXPECT_EQ(*(codec + 1), encoder) << width << has_xvid;
+    EXPECT_EQ(codec < argv.end() - 1 ? codec[1] : "none", encoder) << width << has_xvid;
     // Either way the stream is tagged as Xvid, and a fallback is said in the log.
     EXPECT_NE(std::find(argv.begin(), argv.end(), "XVID"), argv.end());
     EXPECT_EQ(command.notes.size(), std::string(encoder) == "mpeg4" ? 1u : 0u);
@@ -157,11 +150,6 @@ TEST(XvidEncoder, FallsBackToFFmpegsOwnMpeg4AtAnOddSizeOrWithoutXvidAndSaysSo) {
 // never what FFmpeg says as it gives up because of it.
 TEST(FfmpegLog, NamesTheCauseAmongFfmpegsErrorsAndKeepsTheLogAsFfmpegWritesIt) {
   const std::pair<std::string, std::string> cases[] = {
-      {"[info] Input #0, mov\n[Parsed_crop_0 @ 0x55ee619f1dc0] [error] Invalid too big size\n"
-       "[Parsed_crop_0 @ 0x55ee619f1dc0] [error] Failed to configure input pad on Parsed_crop_0\n"
-       "[error] Error reinitializing filters!\n[fatal] Error while processing the decoded data for stream #0:0\n"
-       "[error] pipe:0: Invalid data found when processing input\n",
-       "[Parsed_crop_0] Invalid too big size"},
       // Damage the decoder lived with, then the failure.
       {"[h264 @ 0x1] [error] error while decoding MB 3 4\n[AVFilterGraph @ 0x2] [error] No such filter: 'zscale'\n"
        "[fatal] Error initializing complex filters.\n",
@@ -176,10 +164,9 @@ TEST(FfmpegLog, NamesTheCauseAmongFfmpegsErrorsAndKeepsTheLogAsFfmpegWritesIt) {
     tools::FfmpegLog ffmpeg(log);
     auto first = ffmpeg.Reader(), second = ffmpeg.Reader();
     // Two children's pieces, cut mid-line.
-    const std::size_t half = stderr_text.size() / 2;
-    first(stderr_text.substr(0, half));
+    first(stderr_text.substr(0, stderr_text.size() / 2));
     second("[info] Stream #0:0 -> #0:0 (copy)\n");
-    first(stderr_text.substr(half));
+    first(stderr_text.substr(stderr_text.size() / 2));
     ffmpeg.Finish();
     EXPECT_EQ(ffmpeg.Cause(), cause);
     EXPECT_EQ(log.str().find("[error]"), std::string::npos) << log.str();
@@ -188,141 +175,127 @@ TEST(FfmpegLog, NamesTheCauseAmongFfmpegsErrorsAndKeepsTheLogAsFfmpegWritesIt) {
 }
 
 // Every picture leaves the chain in BT.709: tone-mapped, converted, or as it was; an
-// FFmpeg without zscale converts only the colours, and says so.
+// FFmpeg without zscale converts only the colours, and says so. (HLG and PQ clips with
+// their BT.2020 matrix, tone-mapped for real: the conversions' HDR test.)
 TEST(ToBt709, ToneMapsHdrConvertsOtherColoursAndLeavesBt709AndTheUnknownAsTheyAre) {
-  const auto facts = [](std::string transfer, std::string matrix, int height) {
-    tools::SourceFacts f;
-    f.transfer = std::move(transfer), f.matrix = std::move(matrix), f.height = height, f.width = height * 16 / 9;
-    return f;
-  };
-  const std::tuple<tools::SourceFacts, bool, std::string, std::string, std::size_t> cases[] = {
-      {facts("arib-std-b67", "bt2020nc", 2160), true, "zscale=tin=arib-std-b67:pin=2020:min=2020_ncl:t=linear", "", 0},
-      {facts("smpte2084", "", 1080), true, "zscale=tin=smpte2084:pin=2020:min=2020_ncl:t=linear", "", 0},
-      {facts("smpte2084", "bt2020nc", 1080), false, "scale=in_color_matrix=bt2020:out_color_matrix=bt709", "", 1},
-      {facts("bt709", "bt709", 1080), true, "", "", 0},
-      {facts("", "", 1080), true, "", "", 0},
-      {facts("", "", 480), true, "", "scale=in_color_matrix=bt601:out_color_matrix=bt709", 0},
-      {facts("smpte170m", "smpte170m", 1080), true, "", "scale=in_color_matrix=bt601:out_color_matrix=bt709", 0},
-      {facts("", "", 0), true, "", "", 0}};
-  for (const auto& [source, has_zscale, first, last, notes] : cases) {
+  // The source's transfer, matrix and height (16:9), whether FFmpeg has zscale; how the
+  // first filter begins ("": none), the last filter, how many notes the log takes.
+  const std::tuple<std::string, std::string, int, bool, std::string, std::string, std::size_t> cases[] = {
+      {"smpte2084", "", 1080, true, "zscale=tin=smpte2084:pin=2020:min=2020_ncl:t=linear", "", 0},
+      {"smpte2084", "bt2020nc", 1080, false, "scale=in_color_matrix=bt2020:out_color_matrix=bt709", "", 1},
+      {"bt709", "bt709", 1080, true, "", "", 0},
+      {"", "", 1080, true, "", "", 0},
+      {"", "", 480, true, "", "scale=in_color_matrix=bt601:out_color_matrix=bt709", 0},
+      {"smpte170m", "smpte170m", 1080, true, "", "scale=in_color_matrix=bt601:out_color_matrix=bt709", 0},
+      {"", "", 0, true, "", "", 0}};
+  for (const auto& [transfer, matrix, height, has_zscale, first, last, notes] : cases) {
+    tools::SourceFacts source;
+    source.transfer = transfer, source.matrix = matrix, source.height = height, source.width = height * 16 / 9;
     std::vector<std::string> said;
     const tools::ColourFilters filters = tools::ToBt709(source, has_zscale, said);
-    EXPECT_EQ(filters.first.substr(0, first.size()), first) << source.transfer << " " << source.height;
-    EXPECT_EQ(filters.first.empty(), first.empty()) << source.transfer << " " << source.height;
-    EXPECT_EQ(filters.last, last) << source.transfer << " " << source.height;
-    EXPECT_EQ(said.size(), notes);
+    const std::string what = transfer + " " + std::to_string(height);
+    EXPECT_EQ(filters.first.substr(0, first.empty() ? std::string::npos : first.size()), first) << what;
+    EXPECT_EQ(filters.last, last) << what;
+    EXPECT_EQ(said.size(), notes) << what;
   }
 }
 
-struct SplitCase {
-  std::string label, source;
-  std::string format;   // the raw stream FFmpeg writes: m4v, h264 or adts
-  std::string refusal;  // what the stand-in says when it cannot split, or ""
-};
-
-class SplitTest : public ::testing::TestWithParam<SplitCase> {};
-
-TEST_P(SplitTest, WritesWhatFfmpegsStreamCopyWrites) {
-  const SplitCase& c = GetParam();
-  const bool video = c.format != "adts";
+// The splits give what FFmpeg's stream copy writes, byte for byte (a picture with empty
+// chunks too), and the H.264 ones muxed show the pictures in their order from the start,
+// with the sound. Sound that is not AAC is refused, leaving nothing.
+TEST(SplitAndMux, SplitsAsFfmpegDoesAndShowsH264PicturesInTheirOrderFromTheStart) {
   TempFolder folder;
   ToolAppDir app;
-  const std::string source = Source(c.source), ours = folder / "ours", theirs = folder / "theirs";
-  const ProgramRun run =
-      RunProgram(Words(app.Bin("mencoder") +
-                       (video ? " -ovc copy -nosound -of rawvideo -o " : " -ovc frameno -oac copy -of rawaudio -o ") +
-                       ours + " " + source));
-  if (!c.refusal.empty()) {
-    EXPECT_NE(run.status, 0);
-    EXPECT_NE(run.errors.find(c.refusal), std::string::npos) << run.errors;
-    EXPECT_TRUE(std::filesystem::is_empty(folder.Path())) << "a failed split leaves nothing";
-    return;
+  // The source, the raw stream FFmpeg writes (m4v, h264 or adts), what the stand-in says
+  // when it cannot split ("" when it can); the refusal first, while the folder is empty.
+  const std::tuple<std::string, std::string, std::string> cases[] = {{"pcm.avi", "adts", "is pcm_s16le, not aac"},
+                                                                     {"divx.avi", "m4v", ""},
+                                                                     {"gaps.avi", "m4v", ""},
+                                                                     {"h264.avi", "h264", ""},
+                                                                     {"h264.avi", "adts", ""}};
+  for (const auto& [name, format, refusal] : cases) {
+    const bool video = format != "adts";
+    const std::string ours = folder / (name + (video ? "." + format : ".aac")), theirs = folder / "theirs";
+    const ProgramRun run =
+        RunProgram(Words(app.Bin("mencoder") +
+                         (video ? " -ovc copy -nosound -of rawvideo -o " : " -ovc frameno -oac copy -of rawaudio -o ") +
+                         ours + " " + Source(name)));
+    if (!refusal.empty()) {
+      EXPECT_TRUE(run.status != 0 && run.errors.find(refusal) != std::string::npos) << run.errors;
+      EXPECT_TRUE(std::filesystem::is_empty(folder.Path())) << "a failed split leaves nothing";
+      continue;
+    }
+    ASSERT_EQ(run.status, 0) << run.errors;
+    EXPECT_NE(run.output.find("(100%)"), std::string::npos) << run.output;
+    Ffmpeg("-i " + Source(name) + (video ? " -map 0:v:0" : " -map 0:a:0") + " -c copy -f " + format + " " + theirs);
+    const std::string expected = tools::ReadWholeFile(theirs).value_or("");
+    EXPECT_GT(expected.size(), 1000u);
+    EXPECT_TRUE(tools::ReadWholeFile(ours) == expected) << ours << " is not the bytes of FFmpeg's split";
   }
-  ASSERT_EQ(run.status, 0) << run.errors;
-  EXPECT_NE(run.output.find("(100%)"), std::string::npos) << run.output;
-  Ffmpeg("-i " + source + (video ? " -map 0:v:0" : " -map 0:a:0") + " -c copy -f " + c.format + " " + theirs);
-  const std::string expected = tools::ReadWholeFile(theirs).value_or("");
-  EXPECT_GT(expected.size(), 1000u);
-  EXPECT_TRUE(tools::ReadWholeFile(ours) == expected) << "not the bytes of FFmpeg's split";
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, SplitTest,
-                         ::testing::Values(SplitCase{"DivxPicture", "divx.avi", "m4v", ""},
-                                           SplitCase{"AacSound", "divx.avi", "adts", ""},
-                                           SplitCase{"PictureWithEmptyChunks", "gaps.avi", "m4v", ""},
-                                           SplitCase{"H264Picture", "h264.avi", "h264", ""},
-                                           SplitCase{"PcmIsNoAac", "pcm.avi", "adts", "is pcm_s16le, not aac"}),
-                         [](const auto& test_info) { return test_info.param.label; });
-
-struct MuxCase {
-  std::string label;
-  std::string first, second;   // the streams added, in order
-  std::string rate;            // -rate= of the video stream
-  int timescale, frame_ticks;  // the video track's clock
-  std::string existing;        // ffmpeg options making the file the first stream goes into, or ""
-};
-
-class MuxTest : public ::testing::TestWithParam<MuxCase> {};
-
-TEST_P(MuxTest, GivesThePacketsOfFfmpegsMuxWithTheMovieBoxFirst) {
-  const MuxCase& c = GetParam();
-  TempFolder folder;
-  ToolAppDir app;
-  const std::string mp4 = folder / "out.mp4", reference = folder / "reference.mp4";
-  const auto is_video = [](const std::string& stream) { return stream.find(".m4v") != std::string::npos; };
-  const auto add = [&](const std::string& stream) {
-    std::vector<std::string> argv{app.Bin("mp4creator"), "-c", Source(stream), mp4};
-    if (is_video(stream)) argv.insert(argv.end() - 1, "-rate=" + c.rate);
-    const ProgramRun run = RunProgram(argv);
-    EXPECT_EQ(run.status, 0) << run.errors;
-  };
-  // FFmpeg stamps each frame at index / rate.
-  const std::string ticks = std::to_string(c.frame_ticks), clock = std::to_string(c.timescale);
-  const std::string stamps = " setts=ts=N*" + ticks + ":duration=" + ticks + ":time_base=1/" + clock +
-                             " -video_track_timescale " + clock + " ";
-  if (c.existing.empty()) {
-    add(c.first);
-  } else {
-    Ffmpeg("-f m4v -i " + Source(c.first) + " -c copy -bsf:v" + stamps + c.existing + " " + mp4);
-  }
-  add(c.second);
-  // FFmpeg muxing both streams at once.
-  const auto input = [&](const std::string& stream) {
-    return (is_video(stream) ? " -f m4v -i " : " -f aac -i ") + Source(stream);
-  };
-  Ffmpeg(input(c.first) + input(c.second) + " -map 0 -map 1 -c copy -bsf:" + (is_video(c.first) ? "0" : "1") + stamps +
-         reference);
-  EXPECT_NE(PacketList(mp4).find("\n1,"), std::string::npos) << "one stream only";
-  EXPECT_EQ(PacketList(mp4), PacketList(reference));  // the line above: not empty
-  // Fast start: a player reads the movie box before any media data.
+  const std::string mp4 = folder / "out.mp4";
+  ASSERT_EQ(RunProgram({app.Bin("mp4creator"), "-c", folder / "h264.avi.h264", "-rate=25", mp4}).status, 0);
+  ASSERT_EQ(RunProgram({app.Bin("mp4creator"), "-c", folder / "h264.avi.aac", mp4}).status, 0);
+  // Decoded in stored order, the pictures come out stamped one frame apart from 0,
+  // which they do only where each packet carries the time its picture is shown.
+  std::string stamps;
+  for (int frame = 0; frame < 50; ++frame) stamps += std::to_string(frame * 3600) + "\n";
+  EXPECT_EQ(RunProgram({FfprobeProgram(), "-v", "error", "-select_streams", "v", "-show_entries", "frame=pts", "-of",
+                        "default=nw=1:nk=1", mp4})
+                .output,
+            stamps);
   const MediaReport report = Probe(mp4);
-  EXPECT_TRUE(report.moov_first);
-  EXPECT_NEAR(report.frame_rate, double(c.timescale) / c.frame_ticks, 0.001);
-  EXPECT_NEAR(report.duration, Probe(reference).duration, 0.05);
-
-  // A stream that cannot be added leaves the file as it was, and nothing beside it.
-  const auto before = tools::ReadWholeFile(mp4);
-  const std::string broken = folder.WriteFile("broken.aac", "this is not ADTS sound");
-  EXPECT_NE(RunProgram({app.Bin("mp4creator"), "-c", broken, mp4}).status, 0);
-  EXPECT_TRUE(tools::ReadWholeFile(mp4) == before);
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 3) << "out, reference, broken";
+  EXPECT_EQ(report.video_codec + " " + report.audio_codec, "h264 aac");
+  EXPECT_NEAR(report.video_start, report.audio_start, 0.001);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, MuxTest,
-    ::testing::Values(MuxCase{"PictureThenSound", "divx.m4v", "divx.aac", "25", 90000, 3600, ""},
-                      MuxCase{"SoundThenPicture", "divx.aac", "divx.m4v", "25", 90000, 3600, ""},
-                      MuxCase{"FilmRateAndMonoSound", "xvid.m4v", "xvid.aac", "23.976", 89910, 3750, ""},
-                      // Sound added to files that FFmpeg wrote, one with its movie box
-                      // last, one in fragments.
-                      MuxCase{"SoundIntoAnFfmpegFile", "divx.m4v", "divx.aac", "25", 90000, 3600, "-f mp4"},
-                      MuxCase{"SoundIntoAFragmentedFile", "divx.m4v", "divx.aac", "25", 90000, 3600,
-                              "-movflags frag_keyframe+empty_moov -f mp4"}),
-    [](const auto& test_info) { return test_info.param.label; });
+// Either stream added first, each result gives the packets of FFmpeg's own mux of both,
+// with the movie box before the media data; a stream that cannot be added leaves the
+// file as it was, and nothing beside it.
+TEST(Mux, GivesThePacketsOfFfmpegsMuxWithTheMovieBoxFirst) {
+  ToolAppDir app;
+  // The streams added, in order; -rate= of the video stream, and its track's clock and
+  // frame length in ticks; ffmpeg options making the file the first stream goes into, or "".
+  const std::tuple<std::string, std::string, std::string, std::string, std::string, std::string> cases[] = {
+      {"divx.m4v", "divx.aac", "25", "90000", "3600", ""},
+      {"divx.aac", "divx.m4v", "25", "90000", "3600", ""},
+      {"xvid.m4v", "xvid.aac", "23.976", "89910", "3750", ""},  // a film's rate, and mono sound
+      // Sound added to files that FFmpeg wrote, one with its movie box last, one in fragments.
+      {"divx.m4v", "divx.aac", "25", "90000", "3600", "-f mp4"},
+      {"divx.m4v", "divx.aac", "25", "90000", "3600", "-movflags frag_keyframe+empty_moov -f mp4"}};
+  for (const auto& [first, second, rate, clock, ticks, existing] : cases) {
+    const std::string what = first + " " + second + " " + existing;
+    TempFolder folder;
+    const std::string mp4 = folder / "out.mp4", reference = folder / "reference.mp4";
+    const auto is_video = [](const std::string& stream) { return stream.find(".m4v") != std::string::npos; };
+    const auto add = [&](const std::string& stream) {
+      std::vector<std::string> argv{app.Bin("mp4creator"), "-c", Source(stream), mp4};
+      if (is_video(stream)) argv.insert(argv.end() - 1, "-rate=" + rate);
+      const ProgramRun run = RunProgram(argv);
+      EXPECT_EQ(run.status, 0) << what << run.errors;
+    };
+    // FFmpeg stamps each frame at index / rate.
+    const std::string stamps = " setts=ts=N*" + ticks + ":duration=" + ticks + ":time_base=1/" + clock +
+                               " -video_track_timescale " + clock + " ";
+    if (existing.empty()) add(first);
+    else Ffmpeg("-i " + Source(first) + " -c copy -bsf:v" + stamps + existing + " " + mp4);
+    add(second);
+    // FFmpeg muxing both streams at once.
+    Ffmpeg("-i " + Source(first) + " -i " + Source(second) +
+           " -map 0 -map 1 -c copy -bsf:" + (is_video(first) ? "0" : "1") + stamps + reference);
+    EXPECT_NE(PacketList(mp4).find("\n1,"), std::string::npos) << what << ": one stream only";
+    EXPECT_EQ(PacketList(mp4), PacketList(reference)) << what;  // the line above: not empty
+    const MediaReport report = Probe(mp4);
+    EXPECT_TRUE(report.moov_first) << what;  // fast start: a player reads it before any media data
+    EXPECT_NEAR(report.duration, Probe(reference).duration, 0.05) << what;
 
-// Stored order to showing order by the picture order counts: B-frames after the frame
-// they come before, counts starting again at an IDR frame, and a key frame that goes
-// on counting (a recovery point) or repeats its count.
+    const auto before = tools::ReadWholeFile(mp4);
+    const std::string broken = folder.WriteFile("broken.aac", "this is not ADTS sound");
+    EXPECT_NE(RunProgram({app.Bin("mp4creator"), "-c", broken, mp4}).status, 0);
+    EXPECT_TRUE(tools::ReadWholeFile(mp4) == before) << what;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 3) << "out, reference, broken";
+  }
+}
+
 // The in-process probe says what ffprobe says, or leaves the file to it.
 TEST(SourceProbe, TellsWhatFfprobeTells) {
   for (const std::string name : {"divx.avi", "h264.avi", "turned.mp4", "silent.mov"}) {
@@ -341,53 +314,23 @@ TEST(SourceProbe, TellsWhatFfprobeTells) {
   EXPECT_FALSE(tools::ProbeSourceHere(Source("divx.m4v") + ".none"));
   // Where this build reads no Matroska, the file is ffprobe's, never a raw picture
   // stream's without sound; either way the picture starts a second in.
-  const std::optional<tools::SourceFacts> here = tools::ProbeSourceHere(Source("early.mkv"));
-  for (const tools::SourceFacts& facts :
-       {here.value_or(tools::ProbeSource(Source("early.mkv"))), tools::ProbeSource(Source("early.mkv"))}) {
+  const tools::SourceFacts there = tools::ProbeSource(Source("early.mkv"));
+  for (const tools::SourceFacts& facts : {tools::ProbeSourceHere(Source("early.mkv")).value_or(there), there}) {
     EXPECT_TRUE(facts.has_audio);
     EXPECT_NEAR(facts.picture_lead, 1, 0.01);
   }
 }
 
+// Stored order to showing order by the picture order counts: counts starting again at
+// an IDR frame, and a key frame that goes on counting (a recovery point) or repeats its
+// count. (B-frames after the frame they come before: a real H.264 picture, above.)
 TEST(ShowingOrder, PlacesEachFrameByItsCountWithinItsStretch) {
-  using Frames = std::vector<tools::H264Frame>;
-  using Places = std::vector<std::int64_t>;
-  const std::pair<Frames, Places> cases[] = {
-      {{{0, true}, {4, false}, {2, false}, {8, false}, {6, false}}, {0, 2, 1, 4, 3}},
+  const std::pair<std::vector<tools::H264Frame>, std::vector<std::int64_t>> cases[] = {
       {{{0, true}, {4, false}, {2, false}, {0, true}, {2, false}}, {0, 2, 1, 3, 4}},
       {{{0, true}, {6, false}, {2, false}, {4, false}, {12, true}, {8, false}, {10, false}}, {0, 3, 1, 2, 6, 4, 5}},
       {{{0, true}, {0, true}, {4, false}, {2, false}}, {0, 1, 3, 2}},
       {{}, {}}};
   for (const auto& [frames, places] : cases) EXPECT_EQ(tools::ShowingOrder(frames), places);
-}
-
-// An H.264 picture with B-frames, split raw and muxed: shown in its order from the
-// start, with the sound, and the movie box first.
-TEST(H264Mux, ShowsThePicturesInTheirOrderFromTheStart) {
-  TempFolder folder;
-  ToolAppDir app;
-  const std::string source = Source("h264.avi"), mp4 = folder / "out.mp4";
-  for (const std::string& split : {" -ovc copy -nosound -of rawvideo -o " + folder / "x.264 ",
-                                   " -ovc frameno -oac copy -of rawaudio -o " + folder / "x.aac "})
-    ASSERT_EQ(RunProgram(Words(app.Bin("mencoder") + split + source)).status, 0);
-  ASSERT_EQ(RunProgram({app.Bin("mp4creator"), "-c", folder / "x.264", "-rate=25", mp4}).status, 0);
-  ASSERT_EQ(RunProgram({app.Bin("mp4creator"), "-c", folder / "x.aac", mp4}).status, 0);
-  // Decoded in stored order, the pictures come out stamped one frame apart from 0,
-  // which they do only where each packet carries the time its picture is shown.
-  std::istringstream stamps(RunProgram({FfprobeProgram(), "-v", "error", "-select_streams", "v", "-show_entries",
-                                        "frame=pts", "-of", "csv=p=0", mp4})
-                                .output);
-  std::string expected, got;
-  for (int frame = 0; frame < 50; ++frame) expected += std::to_string(frame * 3600) + " ";
-  // The first frame's side data follows its stamp.
-  for (std::string line; std::getline(stamps, line);)
-    if (line = line.substr(0, line.find(',')); !line.empty()) got += line + " ";
-  EXPECT_EQ(got, expected);
-  const MediaReport report = Probe(mp4);
-  EXPECT_EQ(report.video_codec + " " + report.audio_codec + (report.moov_first ? " moov first" : ""),
-            "h264 aac moov first");
-  EXPECT_NEAR(report.video_start, report.audio_start, 0.001);
-  EXPECT_NEAR(report.duration, 2.0, 0.1);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #endif
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -78,12 +79,13 @@ void MakeVideo(const std::string& path, const std::string& video, const std::str
 
 MediaReport Probe(const std::string& path) {
   // One line a stream, "key=value" pairs apart by "|", then the format's duration.
-  std::istringstream lines(RunProgram({FfprobeProgram(), "-v", "error", "-show_entries",
-                                       "stream=codec_type,codec_name,codec_tag_string,profile,level,width,height,"
-                                       "r_frame_rate,avg_frame_rate,sample_rate,channels,bit_rate,start_time:"
-                                       "format=duration",
-                                       "-of", "compact=p=0", path})
-                               .output);
+  std::istringstream lines(
+      RunProgram({FfprobeProgram(), "-v", "error", "-show_entries",
+                  "stream=codec_type,codec_name,codec_tag_string,profile,level,width,height,r_frame_rate,"
+                  "avg_frame_rate,sample_rate,channels,bit_rate,start_time,color_primaries,color_transfer,color_space:"
+                  "format=duration",
+                  "-of", "compact=p=0", path})
+          .output);
   MediaReport r;
   for (std::string line; std::getline(lines, line);) {
     std::map<std::string, std::string> f;
@@ -91,7 +93,6 @@ MediaReport Probe(const std::string& path) {
     for (std::string pair; std::getline(pairs, pair, '|');)
       f[pair.substr(0, pair.find('='))] = pair.substr(pair.find('=') + 1);
     const auto n = [&f](const char* key) { return std::atof(f[key].c_str()); };
-    const auto i = [&n](const char* key) { return static_cast<int>(n(key)); };
     const auto rate = [&f, &n](const char* key) {  // "30000/1001"
       const double denominator = std::atof(f[key].c_str() + f[key].find('/') + 1);
       return denominator > 0 ? n(key) / denominator : 0;
@@ -102,13 +103,14 @@ MediaReport Probe(const std::string& path) {
       std::tie(r.audio_codec, r.audio_profile, r.audio_start) =
           std::tuple(f["codec_name"], f["profile"], n("start_time"));
       std::tie(r.sample_rate, r.channels, r.audio_bit_rate) =
-          std::tuple(i("sample_rate"), i("channels"), i("bit_rate"));
+          std::tuple(n("sample_rate"), n("channels"), n("bit_rate"));
     } else if (f["codec_type"] == "video" && r.video_codec.empty()) {
       std::tie(r.video_codec, r.video_tag, r.video_profile) =
           std::tuple(f["codec_name"], f["codec_tag_string"], f["profile"]);
-      std::tie(r.level, r.width, r.height) = std::tuple(i("level"), i("width"), i("height"));
+      std::tie(r.level, r.width, r.height) = std::tuple(n("level"), n("width"), n("height"));
       std::tie(r.video_start, r.frame_rate, r.base_rate) =
           std::tuple(n("start_time"), rate("avg_frame_rate"), rate("r_frame_rate"));
+      r.colours = f["color_primaries"] + "," + f["color_transfer"] + "," + f["color_space"];
     }
   }
   // Whichever box comes first, its name is met before any payload that could spell the other's.
@@ -136,18 +138,23 @@ std::string AviChunks(const std::string& avi, const std::string& kind, bool firs
   return data;
 }
 
+// What ffmpeg makes of the file from `seconds` on with these output options, as an AVI
+// on stdout, which every FFmpeg build here can write.
+std::string AviOf(const std::string& path, const std::string& seconds, const std::string& options) {
+  std::vector<std::string> argv{FfmpegProgram(), "-v", "error", "-nostdin", "-ss", seconds, "-i", path};
+  for (const std::string& word : Words(options + " -f avi pipe:1")) argv.push_back(word);
+  return RunProgram(argv).output;
+}
+
 }  // namespace
 
 std::vector<unsigned char> FrameRegion(const std::string& path, double seconds, int x, int y, int width, int height) {
   width -= width % 4;
   const std::string crop =
       std::to_string(width) + ":" + std::to_string(height) + ":" + std::to_string(x) + ":" + std::to_string(y);
-  // An AVI of one uncompressed frame, which every FFmpeg build here can write.
-  std::vector<std::string> argv{FfmpegProgram(), "-v", "error", "-nostdin", "-ss", std::to_string(seconds), "-i", path};
-  for (const std::string& word :
-       Words("-frames:v 1 -vf crop=" + crop + " -an -c:v rawvideo -pix_fmt bgr24 -f avi pipe:1"))
-    argv.push_back(word);
-  const std::string avi = RunProgram(argv).output;
+  // One uncompressed frame.
+  const std::string avi =
+      AviOf(path, std::to_string(seconds), "-frames:v 1 -vf crop=" + crop + " -an -c:v rawvideo -pix_fmt bgr24");
   std::string frame = AviChunks(avi, "dc", true);
   if (frame.empty()) frame = AviChunks(avi, "db", true);
   std::vector<unsigned char> rgb(frame.begin(), frame.end());
@@ -156,20 +163,14 @@ std::vector<unsigned char> FrameRegion(const std::string& path, double seconds, 
 }
 
 double Pitch(const std::string& path) {
-  // 16-bit mono samples in an AVI, which every FFmpeg build here can write; half its
-  // zero crossings a second.
-  std::vector<std::string> argv{FfmpegProgram(), "-v", "error", "-nostdin", "-ss", "0.5", "-t", "1", "-i", path};
-  for (const std::string& word : Words("-map 0:a:0 -ac 1 -ar 48000 -c:a pcm_s16le -f avi pipe:1")) argv.push_back(word);
-  const std::string samples = AviChunks(RunProgram(argv).output, "wb", false);
+  // 16-bit mono samples, little-endian as on every machine here; half their zero crossings a second.
+  const std::string bytes =
+      AviChunks(AviOf(path, "0.5", "-t 1 -map 0:a:0 -ac 1 -ar 48000 -c:a pcm_s16le"), "wb", false);
+  std::vector<std::int16_t> samples(bytes.size() / 2);
+  std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
   int crossings = 0;
-  bool below = false;
-  for (std::size_t i = 0; i + 1 < samples.size(); i += 2) {
-    const auto sample = static_cast<std::int16_t>(static_cast<unsigned char>(samples[i]) |
-                                                  static_cast<unsigned char>(samples[i + 1]) << 8);
-    crossings += i > 0 && (sample < 0) != below;
-    below = sample < 0;
-  }
-  return samples.empty() ? 0 : crossings / 2.0 / (static_cast<double>(samples.size()) / 2 / 48000);
+  for (std::size_t i = 1; i < samples.size(); ++i) crossings += (samples[i] < 0) != (samples[i - 1] < 0);
+  return samples.empty() ? 0 : crossings / 2.0 / (static_cast<double>(samples.size()) / 48000);
 }
 
 int CountPixels(const std::vector<unsigned char>& rgb, bool (*test)(int r, int g, int b)) {
@@ -233,7 +234,8 @@ ToolAppDir::Run ToolAppDir::BuildAndRun(const std::string& video, const MediaFac
   const ProgramRun ran = RunProgram(kNativeScriptDialect == ScriptDialect::kWindowsBatch
                                         ? std::vector<std::string>{"cmd.exe", "/d", "/c", build.files.script}
                                         : std::vector<std::string>{"sh", build.files.script});
-  return {build.files.output, ran.output + ran.errors, ran.status};
+  return {build.files.output, ran.output + ran.errors,
+          NativeFileSystem().ReadWholeFile(build.files.kept_log).value_or(""), ran.status};
 }
 
 #ifdef _WIN32
@@ -271,8 +273,7 @@ SmallDisk::~SmallDisk() {
 
 void SmallDisk::FillLeaving(const std::string& filler, std::uintmax_t left) const {
   const std::string block(64 * 1024, 'x');
-  for (std::ofstream out(FsPathOf(filler), std::ios::binary); out.write(block.data(), block.size());) {
-  }
+  for (std::ofstream out(FsPathOf(filler), std::ios::binary); out.write(block.data(), block.size());) continue;
   std::filesystem::resize_file(FsPathOf(filler), std::filesystem::file_size(FsPathOf(filler)) - left);
 }
 

@@ -46,6 +46,7 @@ struct MediaReport {
   int streams = 0, width = 0, height = 0, level = 0, sample_rate = 0, channels = 0, audio_bit_rate = 0;
   double frame_rate = 0, base_rate = 0, duration = 0;  // average and base frame rates
   double video_start = 0, audio_start = 0;             // seconds
+  std::string colours;                                 // the picture's "primaries,transfer,matrix"
   bool moov_first = false;
   // "mpeg4 Simple Profile 480x320, aac LC 48000 2"
   std::string Formats() const {
@@ -97,6 +98,7 @@ class ToolAppDir {
   struct Run {
     std::string mp4;     // incoming/<name>.mp4
     std::string output;  // what the script wrote to stdout and stderr
+    std::string log;     // the job's log, batch/<name>.log
     int status = 0;
   };
   // Builds the job script for the video with the project's builder in the platform's
