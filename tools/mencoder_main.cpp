@@ -227,7 +227,9 @@ class Encoder {
       // that is neither leaves the renderer nothing to draw with where no font service
       // stands in for it (Wine): every style then takes the plain route's font.
       const std::optional<SubtitleTrackHeader> header = SubtitleTrackHeaderHere(inputs_.media, track);
-      if (header && !header->fonts_attached && !Fonts().TakeStyleFonts(AsUtf8(header->header))) {
+      // Without a plain font either, the renderer's default is all there is; the note above says so.
+      if (header && !header->fonts_attached && !inputs_.font_family.empty() &&
+          !Fonts().TakeStyleFonts(AsUtf8(header->header))) {
         inputs_.styled_font = inputs_.font_family;
         note += std::string(note.empty() ? "" : "; ") + "a font of the track's styles is not here: drawn with " +
                 inputs_.font_family;
