@@ -1,5 +1,7 @@
 #pragma once
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace clipvane {
 
@@ -15,5 +17,21 @@ struct MediaTrack {
   bool default_track = false;
   bool forced = false;
 };
+
+// The track a language asks for, among `tracks` (one kind's, or those a job can use): the
+// first in that language, else the Korean one, else the one marked default, else the
+// first; nothing among none. An empty language (자동) goes straight to the Korean one.
+inline const MediaTrack* ChosenTrack(const std::vector<const MediaTrack*>& tracks, const std::string& language) {
+  if (tracks.empty()) return nullptr;
+  const auto first = [&tracks](auto holds) -> const MediaTrack* {
+    const auto at = std::find_if(tracks.begin(), tracks.end(), holds);
+    return at == tracks.end() ? nullptr : *at;
+  };
+  const MediaTrack* track =
+      language.empty() ? nullptr : first([&language](const MediaTrack* t) { return t->language == language; });
+  if (!track) track = first([](const MediaTrack* t) { return t->language == "korean"; });
+  if (!track) track = first([](const MediaTrack* t) { return t->default_track; });
+  return track ? track : tracks.front();
+}
 
 }  // namespace clipvane

@@ -3,25 +3,12 @@
 #include <algorithm>
 
 namespace clipvane {
-namespace {
-
-const MediaTrack* FirstIn(const std::vector<MediaTrack>& tracks, const std::string& language) {
-  const auto found =
-      std::find_if(tracks.begin(), tracks.end(), [&](const MediaTrack& track) { return track.language == language; });
-  return found == tracks.end() ? nullptr : &*found;
-}
-
-}  // namespace
 
 int ChosenAudioTrack(const std::vector<MediaTrack>& tracks, const std::string& language) {
-  if (tracks.empty()) return 0;
-  const MediaTrack* chosen = language.empty() ? nullptr : FirstIn(tracks, language);
-  if (!chosen) chosen = FirstIn(tracks, "korean");
-  if (!chosen) {
-    const auto marked = std::find_if(tracks.begin(), tracks.end(), [](const MediaTrack& t) { return t.default_track; });
-    chosen = marked == tracks.end() ? &tracks.front() : &*marked;
-  }
-  return chosen->ordinal;
+  std::vector<const MediaTrack*> all;
+  for (const MediaTrack& track : tracks) all.push_back(&track);
+  const MediaTrack* chosen = ChosenTrack(all, language);
+  return chosen ? chosen->ordinal : 0;
 }
 
 std::vector<std::string> AudioLanguages(const std::vector<MediaTrack>& tracks) {

@@ -58,17 +58,10 @@ std::vector<std::string> SubtitleInVideo::Classes(const FoundSubtitle& found, co
 }
 
 std::optional<int> SubtitleInVideo::TrackToDraw(const FoundSubtitle& found, const std::string& chosen_class) const {
-  const std::vector<const MediaTrack*> drawable = DrawableTracks(found.tracks);
-  if (drawable.empty()) return std::nullopt;
-  const auto first = [&drawable](auto holds) -> const MediaTrack* {
-    const auto at = std::find_if(drawable.begin(), drawable.end(), holds);
-    return at == drawable.end() ? nullptr : *at;
-  };
-  const std::string chosen = chosen_class.empty() ? "korean" : LanguageOfClass(chosen_class);
-  const MediaTrack* track = first([&chosen](const MediaTrack* t) { return t->language == chosen; });
-  if (!track) track = first([](const MediaTrack* t) { return t->language == "korean"; });
-  if (!track) track = first([](const MediaTrack* t) { return t->default_track; });
-  return (track ? track : drawable.front())->ordinal;
+  const MediaTrack* track =
+      ChosenTrack(DrawableTracks(found.tracks), chosen_class.empty() ? "" : LanguageOfClass(chosen_class));
+  if (!track) return std::nullopt;
+  return track->ordinal;
 }
 
 }  // namespace clipvane
