@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/system_services.h"
+#include "runs/job_status.h"
 
 namespace clipvane::tools {
 
@@ -19,7 +20,9 @@ class JobReport {
 
   bool StopRequested() const;
   // Asks for the stop itself: the tool was interrupted or stopped by a signal, which
-  // stops the job as the user's stop does, while its script lives to record it.
+  // stops the job as the user's stop does, while its script lives to record it. A
+  // cluster task's signal comes from Slurm, which cancelled or requeued it: that is
+  // Slurm's to tell (Ended), not a stop.
   void RequestStop();
 
   // The encode's progress; written at most twice a second, and at once at its start
@@ -33,12 +36,19 @@ class JobReport {
   void NotPlaced(const std::string& cause);
   // The job's failure steps ran: it was stopped when a stop was asked for (the request
   // is then used up), or else it failed for the cause its log gives (UTF-8 text). A
-  // job already written stays written.
+  // job already written stays written. A cluster task that Slurm ended failed for
+  // Slurm's reason, and one that Slurm requeued waits again.
   void Ended(const std::string& log);
 
  private:
-  std::string record_;     // in the program's text
+  std::string record_;  // in the program's text
+  // What a status of this job names: the script's interpreter, and on a cluster the
+  // Slurm task and node it runs on.
+  JobStatus Named(JobState state) const;
+
   ProcessIdentity owner_;  // the script's interpreter
+  std::string slurm_;      // the Slurm task the script runs as ("<array job>_<task>"), or empty
+  std::string node_;
   std::chrono::steady_clock::time_point last_written_;
   int last_percent_ = -2;
   double last_fps_ = -1;

@@ -15,6 +15,7 @@
 #include "media/list_commands.h"
 #include "platform/file_system.h"
 #include "platform/platform_error.h"
+#include "runs/slurm_cluster.h"
 #include "session/program.h"
 #include "settings/settings_store.h"
 
@@ -37,6 +38,11 @@ constexpr const char* kUsage =
     "  encode ROW... [--wait]      start up to four videos at once\n"
     "  encode-all [--queues 1|2|4] [--after none|suspend|shutdown] [--wait]\n"
     "                              encode the whole list in one, two or four queues\n"
+    "  encode ROW... --on slurm [--wait]\n"
+    "  encode-all --on slurm [--queues N] [--wait]\n"
+    "                              submit the jobs to a Slurm cluster as one job array,\n"
+    "                              at most N running at once (sbatch options: the\n"
+    "                              SBATCH_* variables and slurmoptions in MP4.ini)\n"
     "  make-scripts                write every job script and the whole-list script\n"
     "  status                      show how each row's job stands: row, then waiting,\n"
     "                              running (with percentage, speed and time left),\n"
@@ -83,6 +89,8 @@ std::optional<std::vector<std::size_t>> ParseRows(const std::vector<std::string>
 
 struct Options {
   bool wait = false;
+  bool on_slurm = false;
+  bool queues_given = false;
   int queues = 1;
   PowerAction after = PowerAction::kNone;
   std::vector<std::string> words;
@@ -95,13 +103,15 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, bool w
     const bool has_value = i + 1 < args.size();
     if (arg == "--wait") {
       options.wait = true;
-    } else if (whole_list && arg == "--queues" && has_value) {
-      const std::string& value = args[++i];
-      if (value != "1" && value != "2" && value != "4") {
-        err << "clipvane-cli: --queues takes 1, 2 or 4\n";
+    } else if (arg == "--on" && has_value) {
+      if (args[++i] != "slurm") {
+        err << "clipvane-cli: --on takes slurm\n";
         return std::nullopt;
       }
-      options.queues = value[0] - '0';
+      options.on_slurm = true;
+    } else if (whole_list && arg == "--queues" && has_value) {
+      options.queues = ParsePlainNumber(args[++i]).value_or(0);
+      options.queues_given = true;
     } else if (whole_list && arg == "--after" && has_value) {
       const std::string& value = args[++i];
       if (value == "none") options.after = PowerAction::kNone;
@@ -120,6 +130,14 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, bool w
   }
   if (whole_list && !options.words.empty()) {
     err << "clipvane-cli: encode-all takes no rows\n";
+    return std::nullopt;
+  }
+  // A cluster runs as many tasks at once as it is told; one machine has 1, 2 or 4 queues.
+  const bool queues_fit =
+      options.on_slurm ? options.queues >= 1 : options.queues == 1 || options.queues == 2 || options.queues == 4;
+  if (!queues_fit) {
+    err << (options.on_slurm ? "clipvane-cli: --queues takes a number from 1\n"
+                             : "clipvane-cli: --queues takes 1, 2 or 4\n");
     return std::nullopt;
   }
   return options;
@@ -323,13 +341,31 @@ int ClearEncodedRows(Cli& cli, const std::vector<std::string>&) {
   return 0;
 }
 
+// Why a run cannot go to the cluster, or nothing: checked before any job is claimed,
+// so that a refused run starts nothing.
+std::optional<std::string> ClusterRefusal(Cli& cli, const Options& options) {
+  // The machines of a cluster are not this one's to power off or suspend.
+  if (options.after != PowerAction::kNone) return "--after does not apply to a run on a Slurm cluster";
+  return SlurmRefusal(cli.program.workspace.DataDir());
+}
+
 int Encode(Cli& cli, const std::vector<std::string>& args, bool whole_list) {
   const std::optional<Options> options = ParseOptions(args, whole_list, cli.Err());
   if (!options) return 2;
   if (!whole_list && !SelectNamedRows(cli, options->words)) return 2;
+  if (options->on_slurm) {
+    if (const auto refusal = ClusterRefusal(cli, *options)) {
+      cli.Err() << "clipvane-cli: nothing submitted: " << *refusal << "\n";
+      return 1;
+    }
+  }
   // Started as the window starts them, detached: --wait follows their records.
-  const EncodeResult result = whole_list ? cli.session->EncodeWholeList(options->queues, options->after, cli.Steps())
-                                         : cli.session->EncodeSelection(cli.Steps());
+  const EncodeResult result =
+      options->on_slurm
+          ? cli.session->EncodeOnCluster(whole_list, options->queues_given ? options->queues : 0, cli.Steps())
+      : whole_list ? cli.session->EncodeWholeList(options->queues, options->after, cli.Steps())
+                   : cli.session->EncodeSelection(cli.Steps());
+  if (!result.slurm_job.empty()) cli.Err() << "submitted to Slurm as job array " << result.slurm_job << "\n";
   for (const ScriptedJob& job : result.scripted)
     if (!DidNotStart(result, job.row)) cli.Err() << "started " << job.video << "\n";
   SayRefusals(cli, result);

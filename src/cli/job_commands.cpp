@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "base/text.h"
+#include "runs/slurm_cluster.h"
 #include "session/session.h"
 
 namespace clipvane {
@@ -22,13 +23,25 @@ std::string RunningWords(const JobStatus& status) {
   return words;
 }
 
-std::string JobStatusWords(const JobStatus& status) {
+namespace {
+
+std::string StateWords(const JobStatus& status) {
   switch (status.state) {
     case JobState::kNone: return "-";
     case JobState::kRunning: return RunningWords(status);
     case JobState::kFailed: return "failed: " + status.cause;
     default: return JobStateWord(status.state);
   }
+}
+
+}  // namespace
+
+std::string JobStatusWords(const JobStatus& status) {
+  std::string words = StateWords(status);
+  // A cluster job: where it runs, and which Slurm task it is.
+  if (IsLive(status.state) && !status.node.empty()) words = status.node + ": " + words;
+  if (!status.slurm.empty()) words += " (slurm=" + status.slurm + ")";
+  return words;
 }
 
 void PrintJobStatus(const Session& session, std::ostream& out) {
@@ -43,9 +56,19 @@ bool StopAndWait(const Session& session, const std::vector<std::string>& asked, 
     return std::any_of(asked.begin(), asked.end(),
                        [&](const std::string& file) { return IsLive(ReadJobStatus(files, file).state); });
   };
-  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-  while (any_live() && std::chrono::steady_clock::now() < give_up)
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  const auto wait_until = [&](std::chrono::seconds seconds) {
+    const auto give_up = std::chrono::steady_clock::now() + seconds;
+    while (any_live() && std::chrono::steady_clock::now() < give_up)
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  };
+  wait_until(std::chrono::seconds(15));
+  // A cluster task that has not stopped by then is cancelled: Slurm ends it on its node.
+  std::vector<std::string> unstopped;
+  for (const std::string& file : asked) {
+    const JobStatus now = ReadJobStatus(files, file);
+    if (IsLive(now.state) && !now.slurm.empty()) unstopped.push_back(now.slurm);
+  }
+  if (!unstopped.empty() && !CancelSlurmTasks(unstopped)) wait_until(std::chrono::seconds(15));
   bool all_stopped = true;
   for (const std::string& file : asked) {
     const JobStatus now = ReadJobStatus(files, file);

@@ -1,5 +1,7 @@
 #include "cli/settings_command.h"
 
+#include <algorithm>
+
 #include "session/program.h"
 #include "base/text.h"
 #include "media/output_names.h"
@@ -117,6 +119,11 @@ bool Apply(EncodeSettings& s, const std::string& key, const std::string& value, 
     s.audiolanguage = language == "auto" ? "" : language;
     return true;
   }
+  if (key == "slurmoptions") {
+    if (std::count(value.begin(), value.end(), '"') % 2 != 0) return reason = "has a quote that is not closed", false;
+    s.slurmoptions = TrimBlanks(value);
+    return true;
+  }
   if (key == "title") return reason = "read only here; edit MP4.ini to change it", false;
   return reason = "not a setting", false;
 }
@@ -149,6 +156,7 @@ void Show(const Program& program, std::ostream& out) {
       << "outputfolder=" << s.outputfolder << "\n"
       << "keepsubfolders=" << s.keepsubfolders << "\n"
       << "audiolanguage=" << (s.audiolanguage.empty() ? "auto" : s.audiolanguage) << "\n"
+      << "slurmoptions=" << s.slurmoptions << "\n"
       << "# what they give\n"
       << "frame=" << p.framewidth << "x" << p.frameheight << "\n"
       << "video=" << VideoText(s, p) << "\n"

@@ -9,7 +9,7 @@
 namespace clipvane {
 const std::vector<std::string>& RunScriptNames() {
   static const std::vector<std::string> names{"encode_all", "encode_al1", "encode_al2", "encode_a41",
-                                              "encode_a42", "encode_a43", "encode_a44"};
+                                              "encode_a42", "encode_a43", "encode_a44", "slurm_task"};
   return names;
 }
 

@@ -79,6 +79,10 @@ class FileSystem {
 
 FileSystem& NativeFileSystem();
 
+// Whether `folder` lies on storage only this machine can see (tmpfs, ramfs), which
+// another machine of a cluster could never reach, however the folder is shared.
+bool OnLocalOnlyStorage(const std::string& folder);
+
 // A file found in a folder that was handed in, or in a folder below it, with that
 // folder: where the file lies under it is its place under the folder's name.
 struct FoundFile {

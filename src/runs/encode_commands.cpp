@@ -10,6 +10,7 @@
 #include "runs/job_record.h"
 #include "runs/power_run.h"
 #include "runs/run_scripts.h"
+#include "runs/slurm_cluster.h"
 
 namespace clipvane {
 namespace {
@@ -109,6 +110,35 @@ class Command {
     Refuse(std::move(refusal));
   }
 
+  // Submits the jobs written so far as one Slurm job array; see EncodeOnCluster.
+  void Submit(SlurmSubmission submission) {
+    ++opened_;
+    const std::vector<ScriptedJob> jobs = result_.scripted;
+    for (const ScriptedJob& job : jobs) submission.job_scripts.push_back(job.script);
+    Expected<std::string, std::string> array_job = MakeUnexpected(std::string());
+    try {
+      context_.jobs.files.ReplaceWholeFile(submission.task_script, SlurmTaskScriptText());
+      array_job = SubmitToSlurm(submission);
+    } catch (const PlatformError& error) {
+      array_job = MakeUnexpected(std::string(error.what()));
+    }
+    if (!array_job) {
+      // Nothing started: the claims are given back as the command ends.
+      for (const ScriptedJob& job : jobs) {
+        Refusal refusal(job.video, RefusalReason::kNotLaunched, job.row);
+        refusal.detail = array_job.error();
+        Refuse(std::move(refusal));
+      }
+      return;
+    }
+    result_.slurm_job = *array_job;
+    result_.started.push_back({submission.task_script, Launched{}});
+    for (std::size_t task = 0; task < jobs.size(); ++task) {
+      static_cast<void>(Job(jobs[task].record).HandToCluster(me_, SlurmTaskName(*array_job, task)));
+      claims_.erase(jobs[task].record);
+    }
+  }
+
   // How many scripts this command has tried to start.
   std::size_t Opened() const { return opened_; }
 
@@ -184,6 +214,22 @@ EncodeResult EncodeSelection(EncodeRows& rows, EncodeCommandContext& context) {
 
 EncodeResult EncodeWholeList(int queues, EncodeRows& rows, PowerAction action, EncodeCommandContext& context) {
   return WriteRunScripts(queues == 2 || queues == 4 ? queues : 0, rows, action, context, true);
+}
+
+EncodeResult EncodeOnCluster(bool whole_list, const ClusterRun& run, EncodeRows& rows, EncodeCommandContext& context) {
+  Command command(context);
+  for (std::size_t row = 0; row < rows.RowCount(); ++row)
+    if (whole_list || rows.IsSelected(row)) static_cast<void>(command.BuildRowJob(rows, row));
+  if (command.Result().scripted.empty()) return command.Result();
+  const Workspace& workspace = context.jobs.setup.workspace;
+  SlurmSubmission submission;
+  submission.task_script = workspace.Batch() + "/" + kSlurmTaskScriptName + ".sh";
+  submission.at_once = run.at_once;
+  submission.user_options = run.options;
+  submission.work_folder = workspace.DataDir();
+  command.Submit(std::move(submission));
+  command.Result().written = !command.Result().started.empty();
+  return command.Result();
 }
 
 EncodeResult MakeBatchFiles(EncodeRows& rows, PowerAction action, EncodeCommandContext& context) {

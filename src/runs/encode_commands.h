@@ -69,6 +69,7 @@ struct EncodeResult {
   std::vector<Refusal> refused;        // the videos left out, and why, in list order
   std::vector<ProgressStep> steps;     // every step the command went through
   bool written = false;                // a command's scripts got any line
+  std::string slurm_job;               // on a cluster: the job array that runs them
 };
 
 // Every command claims a row's job before anything of it is prepared (JobRecord::Claim)
@@ -95,6 +96,21 @@ EncodeResult EncodeSelection(EncodeRows& rows, EncodeCommandContext& context);
 // run script that does not start is refused by its path, without a row. An
 // empty list writes nothing.
 EncodeResult EncodeWholeList(int queues, EncodeRows& rows, PowerAction action, EncodeCommandContext& context);
+
+// A run on a Slurm cluster (runs/slurm_cluster.h).
+struct ClusterRun {
+  int at_once = 0;                   // tasks running at once; 0: as many as Slurm places
+  std::vector<std::string> options;  // sbatch options of the settings (slurmoptions)
+};
+// The job array's own script, in the batch folder: a run script of the cluster.
+inline constexpr const char* kSlurmTaskScriptName = "slurm_task";
+
+// Writes the job scripts of the selected rows (every row for the whole list) and
+// submits them to Slurm as one job array, a task per job in list order: each job is
+// handed to its task (JobRecord::HandToCluster), and Slurm's word says from then on
+// whether it lives. Rows are left out as by EncodeSelection; when Slurm does not take
+// the array, every job is given back as it was and refused with sbatch's words.
+EncodeResult EncodeOnCluster(bool whole_list, const ClusterRun& run, EncodeRows& rows, EncodeCommandContext& context);
 
 // Writes every job script and the whole-list script without starting anything.
 EncodeResult MakeBatchFiles(EncodeRows& rows, PowerAction action, EncodeCommandContext& context);

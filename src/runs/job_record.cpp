@@ -7,6 +7,7 @@
 #include "jobs/job_files.h"
 #include "platform/file_system.h"
 #include "platform/platform_error.h"
+#include "runs/slurm_cluster.h"
 
 namespace clipvane {
 namespace {
@@ -50,14 +51,17 @@ JobStatus StoredAs(const FileSystem& files, const std::string& record, const Fil
 
 }  // namespace
 
-JobStatus AsSeen(JobStatus stored, bool owner_running, double seconds_since_written) {
+JobStatus AsSeen(JobStatus stored, bool owner_running, double seconds_since_written, const std::string& ended_cause) {
   if (!IsLive(stored.state) || owner_running) return stored;
-  if (stored.owner.started.empty() && seconds_since_written < kSilentSeconds) return stored;
+  const bool owner_unknown = stored.owner.started.empty() && stored.slurm.empty();
+  if (owner_unknown && seconds_since_written < kSilentSeconds) return stored;
   JobStatus ended;
   ended.state = JobState::kFailed;
-  ended.cause = kEndedWithoutResult;
+  ended.cause = ended_cause;
   ended.build = stored.build;
   ended.video = stored.video;
+  ended.slurm = stored.slurm;
+  ended.node = stored.node;
   return ended;
 }
 
@@ -69,6 +73,13 @@ JobStatus ReadJobStatus(const FileSystem& files, const std::string& record) {
   const FileStamp stamp = files.Stamp(record);
   const JobStatus stored = StoredAs(files, record, stamp);
   if (!IsLive(stored.state)) return stored;
+  if (!stored.slurm.empty()) {
+    // A controller that does not answer tells nothing: the job stands as written.
+    const SlurmWord word = AskSlurm(stored.slurm);
+    const bool script_ended = word.state == "COMPLETED" || word.state == "FAILED";
+    return AsSeen(stored, word.life != SlurmWord::Life::kEnded, 0,
+                  script_ended ? std::string(kEndedWithoutResult) : SlurmEndCause(word));
+  }
   const std::int64_t now_ns =
       std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch()).count();
   return AsSeen(stored, IsRunning(stored.owner), static_cast<double>(now_ns - stamp.modified_ns) / 1e9);
@@ -182,6 +193,29 @@ JobChange JobRecord::HandOver(const ProcessIdentity& from, const ProcessIdentity
   });
 }
 
+JobChange JobRecord::HandToCluster(const ProcessIdentity& from, const std::string& task) {
+  return Under([&](const JobStatus& stored, JobStatus& next) -> std::optional<JobChangeFailure> {
+    if (stored.state == JobState::kWaiting && stored.owner == from) {
+      next.owner = {};
+      next.slurm = task;
+    }
+    return std::nullopt;
+  });
+}
+
+JobChange JobRecord::Requeued(const std::string& task) {
+  return Under([&](const JobStatus& stored, JobStatus& next) -> std::optional<JobChangeFailure> {
+    if (!IsLive(stored.state) || stored.slurm != task) return Failure(JobChangeError::kIllegal, stored);
+    next = {};
+    next.state = JobState::kWaiting;
+    next.slurm = task;
+    next.build = stored.build;
+    next.video = stored.video;
+    next.output = stored.output;
+    return std::nullopt;
+  });
+}
+
 JobChange JobRecord::NoteBuild(const std::string& build, const std::string& output) {
   return Under([&](const JobStatus&, JobStatus& next) -> std::optional<JobChangeFailure> {
     next.build = build;
@@ -205,6 +239,12 @@ bool JobRecord::RequestStop() {
   const JobChange changed = Under([&](const JobStatus& stored, JobStatus& next) -> std::optional<JobChangeFailure> {
     live = IsLive(ReadJobStatus(files_, path_).state);
     if (!live) return std::nullopt;
+    // A task still in Slurm's queue has nothing of its own to stop: it is taken out.
+    if (!stored.slurm.empty() && AskSlurmNow(stored.slurm).state == "PENDING" && !CancelSlurmTasks({stored.slurm})) {
+      next.state = JobState::kStopped;
+      next.percent = -1;
+      return std::nullopt;
+    }
     try {
       files_.ReplaceWholeFile(StopRequestPath(path_), "");
     } catch (const PlatformError& error) {

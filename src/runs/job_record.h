@@ -36,8 +36,10 @@ inline constexpr const char* kEndedWithoutResult = "ended without a result";
 
 // The record as readers take it: a waiting or running one whose owner is gone (or,
 // owner unknown, that has been silent for kSilentSeconds) is a job that ended without
-// a result, so that a killed run never looks as if it ran on forever.
-JobStatus AsSeen(JobStatus stored, bool owner_running, double seconds_since_written);
+// a result, so that a killed run never looks as if it ran on forever. A cluster job's
+// owner is its Slurm task, and `ended_cause` says why Slurm ended it.
+JobStatus AsSeen(JobStatus stored, bool owner_running, double seconds_since_written,
+                 const std::string& ended_cause = kEndedWithoutResult);
 
 // The record as written; kNone when there is none, and failed, saying so, when one is
 // there but cannot be read (a folder in its place, say): what matters is never folded
@@ -107,12 +109,18 @@ class JobRecord {
   [[nodiscard]] JobChange HandOver(const ProcessIdentity& from, const ProcessIdentity& to);
   // The build of its script the job runs, and the MP4 it makes, once the script is written.
   [[nodiscard]] JobChange NoteBuild(const std::string& build, const std::string& output);
+  // The job that `from` claimed runs as the Slurm task `task` from now on, while it waits.
+  [[nodiscard]] JobChange HandToCluster(const ProcessIdentity& from, const std::string& task);
+  // Slurm has put the task `task` back in its queue (its node failed): the job waits
+  // again, for its next start.
+  [[nodiscard]] JobChange Requeued(const std::string& task);
   // The check recorded written but could not put the MP4 in place after all: failed.
   [[nodiscard]] JobChange RetractWritten(const std::string& cause);
 
   // Asks a live job to stop: its tools end their work, its script removes what it made
   // and the job records that it was stopped. A job still waiting in its queue is marked
-  // stopped at once; when its turn comes, its first tool ends at once. Returns whether
+  // stopped at once; when its turn comes, its first tool ends at once. A cluster job
+  // that Slurm still holds in its queue is cancelled there instead. Returns whether
   // the job was live. Throws PlatformError when the request cannot be written.
   bool RequestStop();
 

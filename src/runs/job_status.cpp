@@ -65,6 +65,8 @@ std::string FormatJobStatus(const JobStatus& status) {
   if (!status.build.empty()) text += "build=" + OneLine(status.build) + "\n";
   if (!status.video.empty()) text += "video=" + OneLine(status.video) + "\n";
   if (!status.output.empty()) text += "output=" + OneLine(status.output) + "\n";
+  if (!status.slurm.empty()) text += "slurm=" + OneLine(status.slurm) + "\n";
+  if (!status.node.empty()) text += "node=" + OneLine(status.node) + "\n";
   return text;
 }
 
@@ -95,6 +97,10 @@ JobStatus ParseJobStatus(const std::string& text) {
       status.video = value;
     } else if (key == "output") {
       status.output = value;
+    } else if (key == "slurm") {
+      status.slurm = value;
+    } else if (key == "node") {
+      status.node = value;
     }
   }
   return status;

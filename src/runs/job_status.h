@@ -28,10 +28,14 @@ struct JobStatus {
   std::string build;   // the build of the job's script ("qv1A2B"), whose files in temp are the job's
   std::string video;   // the video the job converts
   std::string output;  // the MP4 it makes, beside which its build makes its own
+  // On a cluster: the Slurm task that runs the job ("<array job>_<task>"), whose word,
+  // not a process id of another machine, says whether it lives; and the node it runs on.
+  std::string slurm;
+  std::string node;
   bool operator==(const JobStatus& other) const {
     return state == other.state && percent == other.percent && fps == other.fps && seconds_left == other.seconds_left &&
            cause == other.cause && owner == other.owner && build == other.build && video == other.video &&
-           output == other.output;
+           output == other.output && slurm == other.slurm && node == other.node;
   }
 };
 
@@ -43,7 +47,7 @@ inline bool IsLive(JobState state) { return state == JobState::kWaiting || state
 std::string JobStateWord(JobState state);
 
 // The record's text: "key=value" lines (state, percent, fps, left, cause, pid, started,
-// build, video, output), LF ended, with only the keys the state uses.
+// build, video, output, slurm, node), LF ended, with only the keys the state uses.
 std::string FormatJobStatus(const JobStatus& status);
 // Reads the text back; unknown keys and broken numbers are passed over, CR LF lines
 // are taken, and a text without a known state is kNone.

@@ -10,6 +10,7 @@
 #include "runs/leftovers.h"
 #include "runs/power_run.h"
 #include "runs/run_scripts.h"
+#include "runs/slurm_cluster.h"
 #include "settings/avisynth_readiness.h"
 #include "subtitles/avs_script.h"
 #include "subtitles/ssa_style.h"
@@ -182,6 +183,12 @@ EncodeResult Session::EncodeSelection(const Progress& progress) {
 EncodeResult Session::EncodeWholeList(int queues, PowerAction after, const Progress& progress) {
   EncodeCommandContext context = Commands(progress);
   return clipvane::EncodeWholeList(queues, rows_, after, context);
+}
+
+EncodeResult Session::EncodeOnCluster(bool whole_list, int at_once, const Progress& progress) {
+  EncodeCommandContext context = Commands(progress);
+  return clipvane::EncodeOnCluster(whole_list, {at_once, SlurmOptionWords(program_.settings.slurmoptions)}, rows_,
+                                   context);
 }
 
 EncodeResult Session::MakeBatchFiles(PowerAction after, const Progress& progress) {

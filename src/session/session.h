@@ -131,6 +131,9 @@ class Session {
   EncodeResult EncodeSelection(const Progress& progress);
   EncodeResult EncodeWholeList(int queues, PowerAction after, const Progress& progress);
   EncodeResult MakeBatchFiles(PowerAction after, const Progress& progress);
+  // The selected rows, or the whole list, as one job array on a Slurm cluster with at
+  // most `at_once` tasks running (0: no limit), with the settings' sbatch options.
+  EncodeResult EncodeOnCluster(bool whole_list, int at_once, const Progress& progress);
   // The run scripts a whole-list command of that many queues writes (0: all of them).
   std::vector<std::string> RunScripts(int queues) const;
   ScriptDialect Dialect() const { return jobs_.setup.dialect; }

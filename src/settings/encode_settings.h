@@ -50,6 +50,9 @@ struct EncodeSettings {
   // The language of the sound track to take from a video with several, lower-cased
   // as MediaInfo names it ("korean", "english"); empty for 자동 (media/audio_tracks.h).
   std::string audiolanguage;
+  // sbatch options for a run on a Slurm cluster (partition, account, time limit, ...),
+  // as the user writes them on one line; each word is one argument, never shell text.
+  std::string slurmoptions;
 
   SettingsChoices choices;  // what the options dialog shows
 

@@ -112,6 +112,7 @@ SettingsCheck LoadRecord(EncodeSettings& settings, EncoderPreset& preset, const 
   settings.keepsubfolders = ReadBool(ini, "keepsubfolders", false);
   // Compared with the report's lower-cased names; a name no track has means 자동.
   settings.audiolanguage = AsciiLower(TrimBlanks(ini.ReadString(kSettingsSection, "audiolanguage", "")));
+  settings.slurmoptions = TrimBlanks(ini.ReadString(kSettingsSection, "slurmoptions", ""));
 
   preset.framewidth = device.frame_width;
   preset.frameheight = device.frame_height;
@@ -163,7 +164,8 @@ std::vector<std::pair<std::string, std::string>> SavedKeys(const EncodeSettings&
           {"subtitleclass", settings.subtitleclass},
           {"outputfolder", settings.outputfolder},
           {"keepsubfolders", flag(settings.keepsubfolders)},
-          {"audiolanguage", settings.audiolanguage}};
+          {"audiolanguage", settings.audiolanguage},
+          {"slurmoptions", settings.slurmoptions}};
 }
 
 SettingsCheck SaveSettings(EncodeSettings& settings, EncoderPreset& preset, IniProfile& ini) {

@@ -12,8 +12,10 @@ std::string JobProgressText(const JobStatus& status, bool stopping) {
   if (stopping && IsLive(status.state)) return {};
   if (status.state == JobState::kWaiting) return Utf8ToAnsi(u8"대기");
   if (status.state != JobState::kRunning) return {};
-  if (status.percent < 0) return Utf8ToAnsi(u8"진행 중");
-  std::string text = std::to_string(status.percent) + "%";
+  // A job on a cluster names the node it runs on.
+  const std::string node = status.node.empty() ? std::string() : status.node + ": ";
+  if (status.percent < 0) return node + Utf8ToAnsi(u8"진행 중");
+  std::string text = node + std::to_string(status.percent) + "%";
   if (status.fps >= 0) {
     char fps[32];
     std::snprintf(fps, sizeof fps, " %.0ffps", status.fps);
@@ -47,6 +49,7 @@ std::string FailureReason(const std::string& cause) {
       {"did not start", u8"인코딩 배치 파일을 실행하지 못했습니다"},
       {"ended by signal", u8"작업이 강제로 끝났습니다"},
       {kEndedWithoutResult, u8"작업이 결과 없이 끝났습니다"},
+      {"slurm ended it", u8"Slurm이 작업을 끝냈습니다"},
       {"is not recognized", u8"인코더 프로그램을 찾지 못했습니다"},
       {"cannot start", u8"인코더 프로그램을 실행하지 못했습니다"},
       {"matches no streams", u8"동영상에 영상이나 소리가 없습니다"},

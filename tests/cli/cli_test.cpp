@@ -95,7 +95,8 @@ TEST_F(CliTest, SettingsAreShownAndSavedWithTheStoresRules) {
         "subtitleclass=KR CC: takes a SAMI class name", "colorsubtitle=2: takes 1 or 0",
         "fontsize=8,1: takes two size numbers from 0 to 7", "title=Mine: read only", "colour=1: not a setting",
         "videofileext=avi,.mp4: takes extensions without the dot", "outputfolder=mp4: takes a folder's full path",
-        "audiolanguage=: takes auto, or a language", "audiolanguage=ko;kr: takes auto, or a language"})
+        "audiolanguage=: takes auto, or a language", "audiolanguage=ko;kr: takes auto, or a language",
+        "slurmoptions=--comment=\"a b: has a quote that is not closed"})
     EXPECT_TRUE(Says({"settings", "display=0", said.substr(0, said.find(": "))}, 2, "settings: " + said));
   EXPECT_TRUE(Says({"settings"}, 0, "iPod touch"));
   EXPECT_NE(out.str().find("display=3\n"), std::string::npos);
@@ -104,9 +105,10 @@ TEST_F(CliTest, SettingsAreShownAndSavedWithTheStoresRules) {
   EXPECT_NE(out.str().find("subtitleclass=ENCC\noutputfolder=\nkeepsubfolders=0\n"), std::string::npos);
   // A language in any case, kept as the report names it; auto is 자동, kept as nothing.
   EXPECT_EQ(Cli({"settings", "audiolanguage=English"}), 0);
-  EXPECT_NE(out.str().find("audiolanguage=english\n# what they give\nframe=1280x720"), std::string::npos);
-  EXPECT_EQ(Cli({"settings", "audiolanguage=AUTO"}), 0);
-  EXPECT_NE(out.str().find("audiolanguage=auto\n#"), std::string::npos);
+  EXPECT_NE(out.str().find("audiolanguage=english\nslurmoptions=\n# what they give\nframe=1280x720"),
+            std::string::npos);
+  EXPECT_EQ(Cli({"settings", "audiolanguage=AUTO", "slurmoptions=-p video --time=2:00:00"}), 0);
+  EXPECT_NE(out.str().find("audiolanguage=auto\nslurmoptions=-p video --time=2:00:00\n#"), std::string::npos);
   EXPECT_EQ(OpenIniProfile(app / "MP4.ini")->ReadString("default", "audiolanguage", "absent"), "");
   EXPECT_EQ(Cli({"add", videos_->WriteFile("concert.xyz", "video")}), 0) << err.str();  // the new list counts
 }

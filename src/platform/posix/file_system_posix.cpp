@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -198,6 +199,13 @@ class PosixFileSystem final : public FileSystem {
 };
 
 }  // namespace
+
+bool OnLocalOnlyStorage(const std::string& folder) {
+  constexpr long kTmpfs = 0x01021994, kRamfs = 0x858458f6;
+  struct statfs about {};
+  if (::statfs(folder.c_str(), &about) != 0) return false;
+  return about.f_type == kTmpfs || about.f_type == kRamfs;
+}
 
 FileSystem& NativeFileSystem() {
   static PosixFileSystem files;

@@ -163,6 +163,13 @@ class Win32FileSystem final : public FileSystem {
 
 }  // namespace
 
+// A RAM disk is the one local-only storage Windows tells of.
+bool OnLocalOnlyStorage(const std::string& folder) {
+  char root[MAX_PATH];
+  if (!GetVolumePathNameA(folder.c_str(), root, MAX_PATH)) return false;
+  return GetDriveTypeA(root) == DRIVE_RAMDISK;
+}
+
 FileSystem& NativeFileSystem() {
   static Win32FileSystem files;
   return files;
