@@ -6,7 +6,7 @@ packages="cmake make g++ googletest libbenchmark-dev libmediainfo-dev ffmpeg
   g++-mingw-w64-x86-64 wine wine64 xvfb x11-utils imagemagick fonts-nanum fonts-dejavu-core
   clang clang-format libclang-rt-14-dev locales fontconfig qt6-base-dev libfontconfig-dev
   nasm libz-mingw-w64-dev patch dpkg-dev meson ninja-build xz-utils bzip2 pkgconf nsis unzip
-  autoconf automake libtool"
+  autoconf automake libtool slurmctld slurmd slurm-client munge"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

@@ -48,7 +48,8 @@ std::vector<std::string> RemoveLeftovers(const Workspace& workspace, FileSystem&
       // A script written and never run: its log is still as its build made it.
       const FileStamp log =
           job.build.empty() ? FileStamp{} : files.Stamp(BuildFilePath(job.build, kBuildTempSuffixes[0], workspace));
-      if (log.exists && log.size == 0) keep = Keep::kPrepared;
+      // A stopped one is not to be run by hand: its next run builds it anew.
+      if (log.exists && log.size == 0 && job.state != JobState::kStopped) keep = Keep::kPrepared;
     }
     if (!job.build.empty()) builds[job.build] = std::max(builds[job.build], keep);
     if (!job.output.empty()) {

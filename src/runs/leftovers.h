@@ -12,7 +12,7 @@ class FileSystem;
 // that temp stays bounded. The job records say whose each file is (BuildOfFile names
 // its build, and a record names the build of its job): a job that holds its row keeps
 // all of its files; one whose script was written but never ran (its log still as its
-// build made it, empty) keeps what its build prepared, its log, its subtitle copy and
+// build made it, empty) and was not stopped keeps what its build prepared, its log, its subtitle copy and
 // its SSA file and AviSynth script; of every other build, or of none that a record
 // names, everything goes: its logs, subtitle copies and intermediates in temp, the
 // MP4 it was building in incoming, a tool's partial files, and an ended job's request

@@ -113,10 +113,15 @@ std::string SlurmEndCause(const SlurmWord& word) {
                                                            {"DEADLINE", "its deadline passed"},
                                                            {"BOOT_FAIL", "its node did not start"}};
   if (word.state.empty()) return "Slurm ended it: its Slurm job is no longer known";
-  std::string cause = "Slurm ended it: " + word.state;
-  const auto meaning = kMeaning.find(word.state);
+  // A task's own tools ask while Slurm still ends it: a time limit says so in its
+  // reason, a cancel does not.
+  std::string state = word.state, reason = word.reason;
+  if (state == "COMPLETING") state = reason == "TimeLimit" ? "TIMEOUT" : "CANCELLED";
+  if (reason == "TimeLimit") reason.clear();
+  std::string cause = "Slurm ended it: " + state;
+  const auto meaning = kMeaning.find(state);
   std::string why = meaning != kMeaning.end() ? meaning->second : std::string();
-  if (!word.reason.empty()) why += (why.empty() ? "" : ", ") + word.reason;
+  if (!reason.empty()) why += (why.empty() ? "" : ", ") + reason;
   return why.empty() ? cause : cause + " (" + why + ")";
 }
 

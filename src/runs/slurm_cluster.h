@@ -37,7 +37,8 @@ std::map<std::string, SlurmWord> ParseSlurmQueue(const std::string& text);
 // The word of `scontrol show job -o TASK` (one line of key=value fields).
 SlurmWord ParseSlurmJob(const std::string& text);
 // Why a task that Slurm ended without its job saying so has failed, for the record:
-// "Slurm ended it: TIMEOUT (time limit)", "Slurm ended it: CANCELLED", ...
+// "Slurm ended it: TIMEOUT (its time limit passed)", "Slurm ended it: CANCELLED
+// (cancelled)", ...; a task still COMPLETING was timed out or cancelled.
 std::string SlurmEndCause(const SlurmWord& word);
 
 // What Slurm says of a task now. A reader asks often (the windows twice a second), so

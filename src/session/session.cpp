@@ -83,6 +83,9 @@ std::vector<std::size_t> Session::StopRows(const std::vector<std::size_t>& rows)
   std::vector<std::size_t> asked;
   for (std::size_t row : rows)
     if (row < list_.RowCount() && Record(StatusFile(row)).RequestStop()) asked.push_back(row);
+  std::vector<std::string> records;
+  for (std::size_t row : asked) records.push_back(StatusFile(row));
+  ClearCancelledTasks(records);
   return asked;
 }
 
@@ -92,7 +95,19 @@ Session::StoppedAll Session::StopAll() {
   stopped.power_action_held = PowerRun(services_.files, program_.workspace).Hold();
   for (const std::string& file : LiveJobs())
     if (Record(file).RequestStop()) stopped.asked.push_back(file);
+  ClearCancelledTasks(stopped.asked);
   return stopped;
+}
+
+// A cluster task taken out of Slurm's queue never runs its script to clear up after it.
+void Session::ClearCancelledTasks(const std::vector<std::string>& records) {
+  for (const std::string& record : records) {
+    const JobStatus now = StoredJobStatus(services_.files, record);
+    if (now.state == JobState::kStopped && !now.slurm.empty()) {
+      RemoveLeftovers(program_.workspace, services_.files);
+      return;
+    }
+  }
 }
 
 JobRecord Session::Record(const std::string& record) {

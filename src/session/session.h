@@ -169,6 +169,7 @@ class Session {
   EncodeCommandContext Commands(const Progress& progress);
   bool IsSubtitleBesideVideos(const std::string& path, RefusalReason reason) const;
   JobRecord Record(const std::string& record);
+  void ClearCancelledTasks(const std::vector<std::string>& records);
   void WriteAvs(const std::string& video_path, const std::string& job_name, const FoundSubtitle& subtitle,
                 const std::string& source, const SsaStyleMetrics& metrics);
 

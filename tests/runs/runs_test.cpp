@@ -6,6 +6,7 @@
 #include "runs/leftovers.h"
 #include "runs/power_run.h"
 #include "runs/run_scripts.h"
+#include "runs/slurm_cluster.h"
 #include "support/fakes.h"
 #include "support/memory_file_system.h"
 #include "platform/system_services.h"
@@ -280,6 +281,7 @@ TEST(RemoveLeftovers, ClearsWhatEndedJobsLeftAsTheirRecordsTell) {
       {"qvC", Status(JobState::kRunning, {alive.id, "x"}), true, "job "},  // killed
       {"qvD", std::nullopt, true, "ssa "},                                 // whose, nobody knows
       {"qvE", Status(JobState::kStopped, alive), false, all},              // waits in a live queue, stopped
+      {"qvE2", Status(JobState::kStopped), false, "job "},                 // taken out of a cluster's queue: never runs
       {"qvF", Status(JobState::kWritten), true, "job "},
       {"qv10", Status(JobState::kWritten, alive), true, all}};  // its script still clears its files, moves its log
   for (auto [build, record, ran, kept] : builds) {
@@ -313,6 +315,8 @@ TEST(JobStatus, ReadsBackWhatIsWrittenAndPassesOverWhatItCannotTake) {
       {"state=running\npercent=45\nfps=120.5\nleft=32\npid=77\nstarted=9@ab\nbuild=qv1\nvideo=/v/a b.avi\n",
        "state=running\npercent=45\nfps=120.5\nleft=32\npid=77\nstarted=9@ab\nbuild=qv1\nvideo=/v/a b.avi\n"},
       {"state=waiting\r\npid=12\r\n", "state=waiting\npid=12\n"},
+      {"state=running\npercent=5\npid=0\nslurm=12_3\nnode=n2\n",
+       "state=running\npercent=5\npid=0\nslurm=12_3\nnode=n2\n"},
       {"state=failed\ncause=[aac] No space left: a=b\n", "state=failed\ncause=[aac] No space left: a=b\n"},
       {"state=stopped\npercent=5\npid=3\n", "state=stopped\npid=3\n"},
       {"state=written\nnew-key=1\npid=3\nstarted=1\n", "state=written\npid=3\nstarted=1\n"},
@@ -342,6 +346,12 @@ TEST(JobStatus, ALiveRecordWhoseOwnerIsGoneEndsWithoutAResult) {
                                                                   {waiting, false, 60, ended_unbuilt},
                                                                   {written, false, 600, written}};
   for (const auto& [status, alive, silent, seen] : cases) EXPECT_EQ(AsSeen(status, alive, silent), seen) << silent;
+  // A cluster job's owner is its Slurm task, whose word holds however silent the record.
+  JobStatus on_cluster = unknown, cancelled = ended;
+  on_cluster.slurm = cancelled.slurm = "12_3";
+  cancelled.cause = "Slurm ended it: CANCELLED";
+  EXPECT_EQ(AsSeen(on_cluster, true, 600), on_cluster);
+  EXPECT_EQ(AsSeen(on_cluster, false, 0, cancelled.cause), cancelled);
   // The process itself, and not another of its id.
   EXPECT_TRUE(IsRunning(OwnProcess()));
   EXPECT_FALSE(IsRunning({OwnProcess().id, "another start"}));
@@ -349,6 +359,38 @@ TEST(JobStatus, ALiveRecordWhoseOwnerIsGoneEndsWithoutAResult) {
 }
 
 // The run's power action goes ahead once, after its last job, and never once held.
+// Slurm's answers as the record takes them, and the submission as sbatch gets it.
+TEST(SlurmCluster, ReadsSlurmsWordAndSubmitsTheJobScriptsAsArguments) {
+  const auto queue =
+      ParseSlurmQueue("12_0|RUNNING|None|n2\n12_1|PENDING|JobArrayTaskLimit|\n12_2|TIMEOUT|None|n1\nbad\n");
+  ASSERT_EQ(queue.size(), 3u);
+  EXPECT_EQ(queue.at("12_0").life, SlurmWord::Life::kLive);
+  EXPECT_EQ(queue.at("12_0").node, "n2");
+  EXPECT_EQ(queue.at("12_1").reason, "JobArrayTaskLimit");
+  EXPECT_EQ(queue.at("12_2").life, SlurmWord::Life::kEnded);
+  const SlurmWord job = ParseSlurmJob("JobId=13 ArrayJobId=12 JobState=COMPLETING Reason=TimeLimit BatchHost=n1\n");
+  EXPECT_EQ(job.state + " " + job.reason + " " + job.node, "COMPLETING TimeLimit n1");
+  const std::pair<SlurmWord, std::string> causes[] = {
+      {job, "Slurm ended it: TIMEOUT (its time limit passed)"},
+      {ParseSlurmJob("JobState=COMPLETING Reason=None"), "Slurm ended it: CANCELLED (cancelled)"},
+      {queue.at("12_2"), "Slurm ended it: TIMEOUT (its time limit passed)"},
+      {ParseSlurmJob("JobState=NODE_FAIL Reason=NodeDown"), "Slurm ended it: NODE_FAIL (its node failed, NodeDown)"},
+      {{SlurmWord::Life::kEnded, "", "", ""}, "Slurm ended it: its Slurm job is no longer known"}};
+  for (const auto& [word, cause] : causes) EXPECT_EQ(SlurmEndCause(word), cause);
+
+  const std::pair<std::string, std::vector<std::string>> options[] = {
+      {"", {}},
+      {" -p video  --time=2:00:00 ", {"-p", "video", "--time=2:00:00"}},
+      {"--comment=\"two words\" -A\tlab", {"--comment=two words", "-A", "lab"}}};
+  for (const auto& [line, words] : options) EXPECT_EQ(SlurmOptionWords(line), words) << line;
+  SlurmSubmission submission{
+      "/c/batch/slurm_task.sh", {"/c/batch/a b.sh", "/c/batch/$(x).sh"}, 2, {"--array=9"}, "/c/"};
+  EXPECT_EQ(SbatchArguments(submission),
+            (std::vector<std::string>{"sbatch", "--job-name=clipvane", "--array=9", "--parsable", "--array=0-1%2",
+                                      "--requeue", "--output=/dev/null", "--error=/dev/null", "--chdir=/c/",
+                                      "/c/batch/slurm_task.sh", "/c/batch/a b.sh", "/c/batch/$(x).sh"}));
+}
+
 TEST(PowerRun, IsTakenOnceAfterTheLastJobAndNeverOnceHeld) {
   testing::MemoryFileSystem files;
   const Workspace workspace("D:\\Conv\\", PathStyle::kWindows);
