@@ -82,7 +82,8 @@ std::vector<ListColumn> ListColumns() {
 }
 
 std::vector<ListColumn> FollowColumns() {
-  return {{Utf8ToAnsi(u8"진행"), 140, true}, {Utf8ToAnsi(u8"결과"), 0, false}};
+  // Wide enough for a cluster job's node before its progress: "n2: 45% 120fps 0:32 남음".
+  return {{Utf8ToAnsi(u8"진행"), 175, true}, {Utf8ToAnsi(u8"결과"), 0, false}};
 }
 
 PanelButton OutputFolderButton() { return Button(u8"MP4 저장소 열기", u8"인코딩된 파일이 저장된 폴더를 엽니다."); }
