@@ -19,16 +19,28 @@ struct Said {
   std::string out, err;
 };
 
+// A controller that does not answer keeps a Slurm program trying for many seconds; a
+// window asks twice a second, so a program that takes longer than this is ended and
+// counts as no answer.
+constexpr auto kAnswerWithin = std::chrono::seconds(4);
+
 Said Ask(const std::vector<std::string>& argv) {
   Said said;
-  const auto status = RunChild(argv, {DeliveredTo([&said](const std::string& chunk) { said.out += chunk; }),
-                                      DeliveredTo([&said](const std::string& chunk) { said.err += chunk; })});
-  if (!status) {
-    said.err = status.error().reason;
+  ChildProcesses child;
+  const auto started = child.Start(argv, {DeliveredTo([&said](const std::string& chunk) { said.out += chunk; }),
+                                          DeliveredTo([&said](const std::string& chunk) { said.err += chunk; })});
+  if (!started) {
+    said.err = started.error().reason;
     return said;
   }
+  const auto give_up = std::chrono::steady_clock::now() + kAnswerWithin;
+  bool late = false;
+  said.status = child.WaitAll([&] { return late = std::chrono::steady_clock::now() > give_up; }, 50).front();
   said.started = true;
-  said.status = *status;
+  if (late) {
+    said.status = -1;
+    said.err = argv[0] + " did not answer within " + std::to_string(kAnswerWithin.count()) + " seconds";
+  }
   return said;
 }
 
@@ -137,7 +149,9 @@ SlurmWord AskSlurm(const std::string& task) {
   const auto now = std::chrono::steady_clock::now();
   std::lock_guard<std::mutex> lock(guard);
   Answer& answer = answers[array_job];
-  if (answer.when == std::chrono::steady_clock::time_point() || now - answer.when > std::chrono::seconds(1)) {
+  // No answer is kept longer: asking again at once would only wait as long again.
+  const auto fresh = answer.answered ? std::chrono::seconds(1) : std::chrono::seconds(15);
+  if (answer.when == std::chrono::steady_clock::time_point() || now - answer.when > fresh) {
     const Said said = Ask({"squeue", "-h", "-r", "-t", "all", "-j", array_job, "-o", "%i|%T|%r|%N"});
     answer.when = now;
     answer.answered = (said.started && said.status == 0) || UnknownJob(said);
