@@ -65,6 +65,37 @@ JobStatus AsSeen(JobStatus stored, bool owner_running, double seconds_since_writ
   return ended;
 }
 
+namespace {
+
+// A cluster job as Slurm says it stands. A controller that does not answer tells
+// nothing: the job stands as written.
+JobStatus AsSlurmSays(const FileSystem& files, const std::string& record, const JobStatus& stored,
+                      const SlurmWord& word) {
+  if (word.life == SlurmWord::Life::kLive) {
+    // Requeued, its node gone before its tools could say so: it waits for its next start.
+    if (word.state != "PENDING" || stored.state != JobState::kRunning) return stored;
+    JobStatus waiting;
+    waiting.state = JobState::kWaiting;
+    waiting.slurm = stored.slurm;
+    waiting.build = stored.build;
+    waiting.video = stored.video;
+    waiting.output = stored.output;
+    return waiting;
+  }
+  // Cancelled after it was asked to stop and did not (its node unreachable): stopped.
+  if (word.life == SlurmWord::Life::kEnded && StopRequested(files, record)) {
+    JobStatus stopped = AsSeen(stored, false, 0);
+    stopped.state = JobState::kStopped;
+    stopped.cause.clear();
+    return stopped;
+  }
+  const bool script_ended = word.state == "COMPLETED" || word.state == "FAILED";
+  return AsSeen(stored, word.life != SlurmWord::Life::kEnded, 0,
+                script_ended ? std::string(kEndedWithoutResult) : SlurmEndCause(word));
+}
+
+}  // namespace
+
 JobStatus StoredJobStatus(const FileSystem& files, const std::string& record) {
   return StoredAs(files, record, files.Stamp(record));
 }
@@ -73,13 +104,7 @@ JobStatus ReadJobStatus(const FileSystem& files, const std::string& record) {
   const FileStamp stamp = files.Stamp(record);
   const JobStatus stored = StoredAs(files, record, stamp);
   if (!IsLive(stored.state)) return stored;
-  if (!stored.slurm.empty()) {
-    // A controller that does not answer tells nothing: the job stands as written.
-    const SlurmWord word = AskSlurm(stored.slurm);
-    const bool script_ended = word.state == "COMPLETED" || word.state == "FAILED";
-    return AsSeen(stored, word.life != SlurmWord::Life::kEnded, 0,
-                  script_ended ? std::string(kEndedWithoutResult) : SlurmEndCause(word));
-  }
+  if (!stored.slurm.empty()) return AsSlurmSays(files, record, stored, AskSlurm(stored.slurm));
   const std::int64_t now_ns =
       std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch()).count();
   return AsSeen(stored, IsRunning(stored.owner), static_cast<double>(now_ns - stamp.modified_ns) / 1e9);
