@@ -64,7 +64,8 @@ TaskPlugin=task/none
 MpiDefault=none
 SwitchType=switch/none
 SchedulerType=sched/builtin
-SchedulerParameters=sched_interval=2
+# A freed node takes its next task at once, not at the next scheduling pass.
+SchedulerParameters=sched_interval=2,batch_sched_delay=0,sched_min_interval=0
 SelectType=select/cons_tres
 SelectTypeParameters=CR_CPU
 ReturnToService=2
