@@ -250,6 +250,7 @@ TEST_P(WorkedExampleTest, WritesTheExpectedScriptByteForByte) {
   EXPECT_EQ(Build().files.script, "D:\\Conv\\batch\\Holiday.bat");
   EXPECT_EQ(files_.files.at("D:\\Conv\\batch\\Holiday.bat"), NativeFileSystem().ReadWholeFile(path).value_or(path));
   EXPECT_EQ(files_.files.at("D:\\Conv\\temp\\qv1A2B.tmp"), "");
+  EXPECT_EQ(files_.files.count("D:\\Conv\\temp\\qv1A2B.smi"), GetParam().smi_beside ? 1u : 0u);  // the copy
   EXPECT_EQ(avs_calls_, GetParam().avs.empty() ? Texts{} : Texts{GetParam().avs});
 }
 
@@ -275,10 +276,11 @@ INSTANTIATE_TEST_SUITE_P(
                       ScriptCase{"holiday_nano.bat", "platform=1\r\nqulity=0\r\n", "", Facts(1280, 720, 29.97)},
                       // The touch's 640 frame at low quality: 210 kbit/s more than its 500.
                       ScriptCase{"holiday_wide.bat", "display=3\r\nqulity=2\r\n", "", Facts(1280, 720, 25)},
-                      // A track inside the video, no file beside it: the encoder draws the chosen
-                      // language's track (-sid) even on the colour route and the subtitle-sync route's
-                      // first pass, neither of which can reach it.
-                      ScriptCase{"holiday_inside.bat", "colorsubtitle=1\r\nsubtitlesync=1\r\naudiosync=1\r\n", "",
+                      // A track inside the video, no file beside it: nothing is copied, and the encoder
+                      // draws the chosen language's track (-sid, English here) even on the colour route
+                      // and the subtitle-sync route's first pass, neither of which can reach it.
+                      ScriptCase{"holiday_inside.bat",
+                                 "colorsubtitle=1\r\nsubtitlesync=1\r\naudiosync=1\r\nsubtitleclass=ENCC\r\n", "",
                                  Facts(640, 480, 25, kInsideTracks), false}),
     [](const auto& test_info) {
       return test_info.param.file.substr(8, test_info.param.file.size() - 12);  // holiday_<name>.bat
@@ -319,13 +321,6 @@ TEST_F(JobScriptTest, TheSubtitleFileAndRouteDecideTheCopyTheOptionsAndTheDrawin
   settings_.subtitleclass = "ENCC";
   Build();
   EXPECT_EQ(files_.files.at("D:\\Conv\\temp\\qv1A2B.smi"), "<SYNC Start=1><P Class=ENCC>E\r\n");
-  // With only a track inside the video, nothing is copied and the class names the track.
-  for (const char* file : {"D:\\Videos\\Holiday.smi", "D:\\Videos\\Holiday.srt", "D:\\Conv\\temp\\qv1A2B.smi"})
-    files_.files.erase(file);
-  facts_.subtitle_tracks = kInsideTracks;
-  Build();
-  EXPECT_NE(files_.files.at("D:\\Conv\\batch\\Holiday.bat").find("-sid 0 "), std::string::npos);
-  EXPECT_EQ(files_.files.count("D:\\Conv\\temp\\qv1A2B.smi"), 0u);
 }
 
 // A video with two sound tracks: the encodes that read the video itself take the chosen
