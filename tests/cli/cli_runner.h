@@ -1,5 +1,6 @@
 #pragma once
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <memory>
@@ -37,6 +38,11 @@ class CliRunner {
     const int got = Cli(args);
     if (got == status && err.str().find(words) != std::string::npos) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "status " << got << ", said: " << err.str();
+  }
+  // The exit status of a process this test started; -1 when a signal ended it.
+  static int ExitStatus(pid_t pid) {
+    int status = 0;
+    return ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
   // Scripts started without --wait are only written down: nothing runs behind a test.

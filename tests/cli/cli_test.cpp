@@ -2,7 +2,6 @@
 // and what it leaves. The rules themselves are tested where they live.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -141,9 +140,7 @@ TEST_F(CliTest, AddsAtTheSameTimeKeepEveryRow) {
   ASSERT_GE(other, 0);
   if (other == 0) ::_exit(add_loop(0));
   EXPECT_EQ(add_loop(1), 0);
-  int status = 0;
-  ASSERT_EQ(::waitpid(other, &status, 0), other);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(ExitStatus(other), 0);
   EXPECT_EQ(Cli({"list"}), 0);
   const std::string rows = out.str();
   EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 2 * kPerLoop);

@@ -2,8 +2,6 @@
 // command, as a user at a terminal (or after a restart) starts it: what one process
 // started, another sees, refuses to start twice and stops; the stop leaves nothing of
 // the job behind and keeps the earlier MP4.
-#include <sys/wait.h>
-
 #include <chrono>
 
 #include "e2e/e2e_fixture.h"
@@ -82,11 +80,7 @@ TEST_F(JobStopTest, ARowIsClaimedOnceAndEachVideoHasItsOwnRecord) {
   std::vector<pid_t> commands;
   for (const char* said : {"said1", "said2"}) commands.push_back(StartInBackground({"encode", "1"}, app / said));
   int started = 0;
-  for (const pid_t command : commands) {
-    int status = 0;
-    ::waitpid(command, &status, 0);
-    started += WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  }
+  for (const pid_t command : commands) started += ExitStatus(command) == 0;
   EXPECT_EQ(started, 1) << app.Read("said1") << app.Read("said2");
   EXPECT_NE((app.Read("said1") + app.Read("said2")).find("row 1: " + first + ": already running"), std::string::npos);
   // Once its script has ended (no command runs meanwhile: one would clear what a

@@ -3,7 +3,6 @@
 // is never powered off under a running job (the power action is only ever written
 // down here).
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -47,11 +46,6 @@ class KilledJobTest : public testing::CliEncodeTest {
     EXPECT_TRUE(Eventually([&] { return Helpers().size() == 2; }));
     return cli;
   }
-  // The exit status; -1 for a process ended by a signal.
-  int Status(pid_t pid) {
-    int status = 0;
-    return ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
 };
 
 // Ctrl+C while clipvane-cli waits: the jobs are stopped, they remove what they made,
@@ -59,7 +53,7 @@ class KilledJobTest : public testing::CliEncodeTest {
 TEST_F(KilledJobTest, CtrlCWhileWaitingStopsTheJobsAndLeavesNoHalfMadeMp4) {
   const pid_t cli = StartWaitingEncode("long.avi");
   ::kill(cli, SIGINT);
-  EXPECT_EQ(Status(cli), 128 + SIGINT);
+  EXPECT_EQ(ExitStatus(cli), 128 + SIGINT);
   EXPECT_FALSE(fs::exists(app / "incoming/long.mp4"));
   EXPECT_EQ(testing::FilesLeftIn(app / "temp"), 0);
 }
@@ -69,7 +63,7 @@ TEST_F(KilledJobTest, CtrlCWhileWaitingStopsTheJobsAndLeavesNoHalfMadeMp4) {
 TEST_F(KilledJobTest, AJobOutlivesTheCommandThatWaitedForIt) {
   const pid_t cli = StartWaitingEncode("long.avi");
   ::kill(cli, SIGHUP);
-  EXPECT_EQ(Status(cli), -1);
+  EXPECT_EQ(ExitStatus(cli), -1);
   EXPECT_FALSE(ProcessesOf(app / "batch/long.sh", "sh").empty());
   app.WriteFile("go", "");  // FFmpeg's stand-in ends, failing
   EXPECT_TRUE(Eventually([&] { return Cli({"status"}) == 0 && out.str().rfind("1\tfailed: ", 0) == 0; })) << out.str();
@@ -89,7 +83,7 @@ TEST_F(KilledJobTest, AKilledJobTakesItsEncoderAndLeavesNothingBehind) {
   ASSERT_EQ(jobs.size(), 1u);
   ::kill(static_cast<pid_t>(jobs[0].id), SIGKILL);
   EXPECT_TRUE(Eventually([&] { return ProcessesOf(app.Path(), "mencoder").empty() && !ProcessIsAlive(Helpers()[0]); }));
-  EXPECT_EQ(Status(cli), 1);
+  EXPECT_EQ(ExitStatus(cli), 1);
   EXPECT_NE(app.Read("said").find(std::string("film.avi: no MP4 was written; ") + kEndedWithoutResult),
             std::string::npos)
       << app.Read("said");

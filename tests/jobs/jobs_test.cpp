@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <gtest/gtest.h>
 
 #include "jobs/encoder_options.h"
@@ -86,9 +85,13 @@ TEST(RenderScript, CmdEndsAFailingBatchJobAndTheRunScriptGoesOn) {
 }
 #endif
 
-MediaFacts Facts(int width, int height) {
-  return {width, height, static_cast<double>(width) / height, 0, false, "", {}, {}};
+MediaFacts Facts(int width, int height, double frame_rate = 0, std::vector<MediaTrack> subtitle_tracks = {}) {
+  return {width, height, static_cast<double>(width) / height, frame_rate, false, "", {}, std::move(subtitle_tracks)};
 }
+
+// An English text track, the default, and a Korean picture track, inside the video.
+const std::vector<MediaTrack> kInsideTracks{{0, "english", "utf-8", "", "", true, false},
+                                            {1, "korean", "pgs", "", "", false, false}};
 
 PictureGeometry Plan(const MediaFacts& facts, int platform, int displaymode, bool keep43 = false) {
   EncodeSettings settings;
@@ -217,7 +220,7 @@ class JobScriptTest : public ::testing::Test {
 
   Workspace workspace_{"D:\\Conv\\", PathStyle::kWindows};
   MemoryFileSystem files_;
-  MediaFacts facts_{640, 480, 0, 25, false, "", {}, {}};
+  MediaFacts facts_ = Facts(640, 480, 25);
   EncodeSettings settings_;
   EncoderPreset preset_;
   std::vector<std::string> avs_calls_;
@@ -229,9 +232,9 @@ class JobScriptTest : public ::testing::Test {
 // the test, byte for byte.
 struct ScriptCase {
   std::string file;
-  std::string ini;  // MP4.ini's lines beside fit (display=2) and plain size 5 (fontsize=3,2)
-  std::function<void(EncodeSettings&, MediaFacts&)> change;
-  std::string avs;  // what the AviSynth script was asked to open, at which subtitle size
+  std::string ini;       // MP4.ini's lines beside fit (display=2) and plain size 5 (fontsize=3,2)
+  std::string avs = "";  // what the AviSynth script was asked to open, at which subtitle size
+  MediaFacts facts = Facts(640, 480, 25);
   bool smi_beside = true;
 };
 
@@ -241,53 +244,44 @@ TEST_P(WorkedExampleTest, WritesTheExpectedScriptByteForByte) {
   testing::TempFolder temp;
   temp.WriteFile("MP4.ini", "[default]\r\n" + GetParam().ini + "display=2\r\nfontsize=3,2\r\n");
   LoadSettings(settings_, preset_, *OpenIniProfile(temp / "MP4.ini"));
-  GetParam().change(settings_, facts_);
+  facts_ = GetParam().facts;
   if (!GetParam().smi_beside) files_.files.erase("D:\\Videos\\Holiday.smi");
   const std::string path = testing::DataFile(CLIPVANE_TEST_DATA + GetParam().file);
   EXPECT_EQ(Build().files.script, "D:\\Conv\\batch\\Holiday.bat");
   EXPECT_EQ(files_.files.at("D:\\Conv\\batch\\Holiday.bat"), NativeFileSystem().ReadWholeFile(path).value_or(path));
   EXPECT_EQ(files_.files.at("D:\\Conv\\temp\\qv1A2B.tmp"), "");
+  EXPECT_EQ(files_.files.count("D:\\Conv\\temp\\qv1A2B.smi"), GetParam().smi_beside ? 1u : 0u);  // the copy
   EXPECT_EQ(avs_calls_, GetParam().avs.empty() ? Texts{} : Texts{GetParam().avs});
 }
 
-const auto kAsLoaded = [](EncodeSettings&, MediaFacts&) {};
-
 INSTANTIATE_TEST_SUITE_P(
     Table, WorkedExampleTest,
-    ::testing::Values(
-        ScriptCase{"holiday_plain.bat", "", kAsLoaded, ""},
-        // Thirteen lines: the first pass, the main encode of its output, one more clean-up.
-        ScriptCase{"holiday_sync.bat", "subtitlesync=1\r\naudiosync=1\r\n", kAsLoaded, ""},
-        // The AviSynth script is the input, without subtitle options; its files go first.
-        // The colour route's 16 scaled by 480/320 is 24.
-        ScriptCase{"holiday_colour.bat", "colorsubtitle=1\r\n", kAsLoaded,
-                   "D:\\Videos\\Holiday.avi <- D:\\Videos\\Holiday.avi font 24"},
-        // A portrait picture is turned between the video and the subtitle options.
-        ScriptCase{"holiday_portrait.bat", "", [](EncodeSettings&, MediaFacts& f) { std::swap(f.width, f.height); },
-                   ""},
-        // Both: the AviSynth script opens the first pass's output, whose sound is encoded again.
-        ScriptCase{"holiday_colour_sync.bat", "colorsubtitle=1\r\nsubtitlesync=1\r\n", kAsLoaded,
-                   "D:\\Videos\\Holiday.avi <- D:\\Conv\\temp\\qv1A2B.avi font 24"},
-        ScriptCase{"holiday_no_rate.bat", "", [](EncodeSettings&, MediaFacts& f) { f.frameRate = 0; }, ""},
-        // The phone: the same steps with H.264 and its raw stream, the picture fitted
-        // as it is, the outline of the plain subtitles as on the touch's 320 lines.
-        ScriptCase{"holiday_phone.bat", "platform=2\r\n",
-                   [](EncodeSettings&, MediaFacts& f) { f = {1920, 1080, 0, 59.94, false, "", {}, {}}; }, ""},
-        // nano/Classic at its best: xvid, a wide picture padded to the whole 320x240 frame.
-        ScriptCase{"holiday_nano.bat", "platform=1\r\nqulity=0\r\n",
-                   [](EncodeSettings&, MediaFacts& f) { f = {1280, 720, 0, 29.97, false, "", {}, {}}; }, ""},
-        // The touch's 640 frame at low quality: 210 kbit/s more than its 500.
-        ScriptCase{"holiday_wide.bat", "display=3\r\nqulity=2\r\n",
-                   [](EncodeSettings&, MediaFacts& f) { f = {1280, 720, 0, 25, false, "", {}, {}}; }, ""},
-        // A track inside the video, no file beside it: the encoder draws the chosen
-        // language's track (-sid) even on the colour route and the subtitle-sync route's
-        // first pass, neither of which can reach it.
-        ScriptCase{"holiday_inside.bat", "colorsubtitle=1\r\nsubtitlesync=1\r\naudiosync=1\r\n",
-                   [](EncodeSettings&, MediaFacts& f) {
-                     f.subtitle_tracks = {{0, "english", "utf-8", "", "", true, false},
-                                          {1, "korean", "pgs", "", "", false, false}};
-                   },
-                   "", false}),
+    ::testing::Values(ScriptCase{"holiday_plain.bat", ""},
+                      // Thirteen lines: the first pass, the main encode of its output, one more clean-up.
+                      ScriptCase{"holiday_sync.bat", "subtitlesync=1\r\naudiosync=1\r\n"},
+                      // The AviSynth script is the input, without subtitle options; its files go first.
+                      // The colour route's 16 scaled by 480/320 is 24.
+                      ScriptCase{"holiday_colour.bat", "colorsubtitle=1\r\n",
+                                 "D:\\Videos\\Holiday.avi <- D:\\Videos\\Holiday.avi font 24"},
+                      // A portrait picture is turned between the video and the subtitle options.
+                      ScriptCase{"holiday_portrait.bat", "", "", Facts(480, 640, 25)},
+                      // Both: the AviSynth script opens the first pass's output, whose sound is encoded again.
+                      ScriptCase{"holiday_colour_sync.bat", "colorsubtitle=1\r\nsubtitlesync=1\r\n",
+                                 "D:\\Videos\\Holiday.avi <- D:\\Conv\\temp\\qv1A2B.avi font 24"},
+                      ScriptCase{"holiday_no_rate.bat", "", "", Facts(640, 480)},
+                      // The phone: the same steps with H.264 and its raw stream, the picture fitted
+                      // as it is, the outline of the plain subtitles as on the touch's 320 lines.
+                      ScriptCase{"holiday_phone.bat", "platform=2\r\n", "", Facts(1920, 1080, 59.94)},
+                      // nano/Classic at its best: xvid, a wide picture padded to the whole 320x240 frame.
+                      ScriptCase{"holiday_nano.bat", "platform=1\r\nqulity=0\r\n", "", Facts(1280, 720, 29.97)},
+                      // The touch's 640 frame at low quality: 210 kbit/s more than its 500.
+                      ScriptCase{"holiday_wide.bat", "display=3\r\nqulity=2\r\n", "", Facts(1280, 720, 25)},
+                      // A track inside the video, no file beside it: nothing is copied, and the encoder
+                      // draws the chosen language's track (-sid, English here) even on the colour route
+                      // and the subtitle-sync route's first pass, neither of which can reach it.
+                      ScriptCase{"holiday_inside.bat",
+                                 "colorsubtitle=1\r\nsubtitlesync=1\r\naudiosync=1\r\nsubtitleclass=ENCC\r\n", "",
+                                 Facts(640, 480, 25, kInsideTracks), false}),
     [](const auto& test_info) {
       return test_info.param.file.substr(8, test_info.param.file.size() - 12);  // holiday_<name>.bat
     });
@@ -327,13 +321,6 @@ TEST_F(JobScriptTest, TheSubtitleFileAndRouteDecideTheCopyTheOptionsAndTheDrawin
   settings_.subtitleclass = "ENCC";
   Build();
   EXPECT_EQ(files_.files.at("D:\\Conv\\temp\\qv1A2B.smi"), "<SYNC Start=1><P Class=ENCC>E\r\n");
-  // With only a track inside the video, nothing is copied and the class names the track.
-  for (const char* file : {"D:\\Videos\\Holiday.smi", "D:\\Videos\\Holiday.srt", "D:\\Conv\\temp\\qv1A2B.smi"})
-    files_.files.erase(file);
-  facts_.subtitle_tracks = {{0, "english", "utf-8", "", "", true, false}, {1, "korean", "pgs", "", "", false, false}};
-  Build();
-  EXPECT_NE(files_.files.at("D:\\Conv\\batch\\Holiday.bat").find("-sid 0 "), std::string::npos);
-  EXPECT_EQ(files_.files.count("D:\\Conv\\temp\\qv1A2B.smi"), 0u);
 }
 
 // A video with two sound tracks: the encodes that read the video itself take the chosen

@@ -358,7 +358,6 @@ TEST(JobStatus, ALiveRecordWhoseOwnerIsGoneEndsWithoutAResult) {
   EXPECT_FALSE(IsRunning({1, ""}));
 }
 
-// The run's power action goes ahead once, after its last job, and never once held.
 // Slurm's answers as the record takes them, and the submission as sbatch gets it.
 TEST(SlurmCluster, ReadsSlurmsWordAndSubmitsTheJobScriptsAsArguments) {
   const auto queue =
@@ -391,6 +390,7 @@ TEST(SlurmCluster, ReadsSlurmsWordAndSubmitsTheJobScriptsAsArguments) {
                                       "/c/batch/slurm_task.sh", "/c/batch/a b.sh", "/c/batch/$(x).sh"}));
 }
 
+// The run's power action goes ahead once, after its last job, and never once held.
 TEST(PowerRun, IsTakenOnceAfterTheLastJobAndNeverOnceHeld) {
   testing::MemoryFileSystem files;
   const Workspace workspace("D:\\Conv\\", PathStyle::kWindows);
