@@ -110,32 +110,44 @@ class Command {
     Refuse(std::move(refusal));
   }
 
-  // Submits the jobs written so far as one Slurm job array; see EncodeOnCluster.
-  void Submit(SlurmSubmission submission) {
+  // Submits the jobs written so far as Slurm job arrays; see EncodeOnCluster.
+  void Submit(const SlurmSubmission& submission) {
     ++opened_;
     const std::vector<ScriptedJob> jobs = result_.scripted;
-    for (const ScriptedJob& job : jobs) submission.job_scripts.push_back(job.script);
-    Expected<std::string, std::string> array_job = MakeUnexpected(std::string());
     try {
       context_.jobs.files.ReplaceWholeFile(submission.task_script, SlurmTaskScriptText());
-      array_job = SubmitToSlurm(submission);
     } catch (const PlatformError& error) {
-      array_job = MakeUnexpected(std::string(error.what()));
+      return Refused(jobs, 0, error.what());
     }
-    if (!array_job) {
-      // Nothing started: the claims are given back as the command ends.
-      for (const ScriptedJob& job : jobs) {
-        Refusal refusal(job.video, RefusalReason::kNotLaunched, job.row);
-        refusal.detail = array_job.error();
-        Refuse(std::move(refusal));
+    // One array holds as many tasks as the cluster allows; a longer list goes as several,
+    // each after the one before when only so many may run at once.
+    const std::size_t per_array = SlurmMaxArraySize();
+    std::string before;
+    for (std::size_t first = 0; first < jobs.size(); first += per_array) {
+      SlurmSubmission part = submission;
+      for (std::size_t job = first; job < jobs.size() && job < first + per_array; ++job)
+        part.job_scripts.push_back(jobs[job].script);
+      if (part.at_once > 0) part.after = before;
+      const Expected<std::string, std::string> array_job = SubmitToSlurm(part);
+      if (!array_job) return Refused(jobs, first, array_job.error());
+      before = *array_job;
+      result_.slurm_job += (result_.slurm_job.empty() ? "" : ", ") + *array_job;
+      if (first == 0) result_.started.push_back({submission.task_script, Launched{}});
+      for (std::size_t task = 0; task < part.job_scripts.size(); ++task) {
+        const std::string& record = jobs[first + task].record;
+        static_cast<void>(Job(record).HandToCluster(me_, SlurmTaskName(*array_job, task)));
+        claims_.erase(record);
       }
-      return;
     }
-    result_.slurm_job = *array_job;
-    result_.started.push_back({submission.task_script, Launched{}});
-    for (std::size_t task = 0; task < jobs.size(); ++task) {
-      static_cast<void>(Job(jobs[task].record).HandToCluster(me_, SlurmTaskName(*array_job, task)));
-      claims_.erase(jobs[task].record);
+  }
+
+  // The jobs from `first` on did not go to Slurm: they are refused with its words, and
+  // their claims are given back as the command ends.
+  void Refused(const std::vector<ScriptedJob>& jobs, std::size_t first, const std::string& why) {
+    for (std::size_t job = first; job < jobs.size(); ++job) {
+      Refusal refusal(jobs[job].video, RefusalReason::kNotLaunched, jobs[job].row);
+      refusal.detail = why;
+      Refuse(std::move(refusal));
     }
   }
 
@@ -227,7 +239,7 @@ EncodeResult EncodeOnCluster(bool whole_list, const ClusterRun& run, EncodeRows&
   submission.at_once = run.at_once;
   submission.user_options = run.options;
   submission.work_folder = workspace.DataDir();
-  command.Submit(std::move(submission));
+  command.Submit(submission);
   command.Result().written = !command.Result().started.empty();
   return command.Result();
 }

@@ -190,10 +190,23 @@ std::vector<std::string> SbatchArguments(const SlurmSubmission& submission) {
   std::string array = "--array=0-" + std::to_string(submission.job_scripts.size() - 1);
   if (submission.at_once > 0) array += "%" + std::to_string(submission.at_once);
   // The jobs write their own logs; a task's own output has nothing to keep.
+  if (!submission.after.empty()) argv.push_back("--dependency=afterany:" + submission.after);
   argv.insert(argv.end(), {"--parsable", array, "--requeue", "--output=/dev/null", "--error=/dev/null",
                            "--chdir=" + submission.work_folder, submission.task_script});
   argv.insert(argv.end(), submission.job_scripts.begin(), submission.job_scripts.end());
   return argv;
+}
+
+std::size_t SlurmMaxArraySize() {
+  constexpr std::size_t kSlurmDefault = 1001;
+  const Said said = Ask({"scontrol", "show", "config"});
+  for (const std::string& line : NonEmptyLines(said.out)) {
+    const std::vector<std::string> sides = Split(line, '=');
+    if (sides.size() != 2 || TrimBlanks(sides[0]) != "MaxArraySize") continue;
+    const std::optional<int> size = ParsePlainNumber(TrimBlanks(sides[1]));
+    if (size && *size > 0) return static_cast<std::size_t>(*size);
+  }
+  return kSlurmDefault;
 }
 
 Expected<std::string, std::string> SubmitToSlurm(const SlurmSubmission& submission) {

@@ -57,7 +57,11 @@ struct SlurmSubmission {
   int at_once = 0;                        // how many tasks run at once; 0: as many as Slurm places
   std::vector<std::string> user_options;  // sbatch options of the settings (slurmoptions)
   std::string work_folder;                // the tasks' working folder
+  std::string after;                      // an array job this one starts after, or empty
 };
+// How many tasks one array may hold on this cluster (its MaxArraySize); Slurm's
+// default when the controller does not say.
+std::size_t SlurmMaxArraySize();
 // The array's script: it runs the job script named by its task's place among its arguments.
 std::string SlurmTaskScriptText();
 // sbatch's arguments: the user's options first, then the array's own, which they cannot

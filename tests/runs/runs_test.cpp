@@ -383,11 +383,12 @@ TEST(SlurmCluster, ReadsSlurmsWordAndSubmitsTheJobScriptsAsArguments) {
       {"--comment=\"two words\" -A\tlab", {"--comment=two words", "-A", "lab"}}};
   for (const auto& [line, words] : options) EXPECT_EQ(SlurmOptionWords(line), words) << line;
   SlurmSubmission submission{
-      "/c/batch/slurm_task.sh", {"/c/batch/a b.sh", "/c/batch/$(x).sh"}, 2, {"--array=9"}, "/c/"};
-  EXPECT_EQ(SbatchArguments(submission),
-            (std::vector<std::string>{"sbatch", "--job-name=clipvane", "--array=9", "--parsable", "--array=0-1%2",
-                                      "--requeue", "--output=/dev/null", "--error=/dev/null", "--chdir=/c/",
-                                      "/c/batch/slurm_task.sh", "/c/batch/a b.sh", "/c/batch/$(x).sh"}));
+      "/c/batch/slurm_task.sh", {"/c/batch/a b.sh", "/c/batch/$(x).sh"}, 2, {"--array=9"}, "/c/", "11"};
+  EXPECT_EQ(
+      SbatchArguments(submission),
+      (std::vector<std::string>{"sbatch", "--job-name=clipvane", "--array=9", "--dependency=afterany:11", "--parsable",
+                                "--array=0-1%2", "--requeue", "--output=/dev/null", "--error=/dev/null", "--chdir=/c/",
+                                "/c/batch/slurm_task.sh", "/c/batch/a b.sh", "/c/batch/$(x).sh"}));
 }
 
 // The run's power action goes ahead once, after its last job, and never once held.
