@@ -61,14 +61,10 @@ bool StopAndWait(const Session& session, const std::vector<std::string>& asked, 
     while (any_live() && std::chrono::steady_clock::now() < give_up)
       std::this_thread::sleep_for(std::chrono::milliseconds(200));
   };
-  wait_until(std::chrono::seconds(15));
+  wait_until(std::chrono::seconds(static_cast<int>(kStopGraceSeconds)));
   // A cluster task that has not stopped by then is cancelled: Slurm ends it on its node.
-  std::vector<std::string> unstopped;
-  for (const std::string& file : asked) {
-    const JobStatus now = ReadJobStatus(files, file);
-    if (IsLive(now.state) && !now.slurm.empty()) unstopped.push_back(now.slurm);
-  }
-  if (!unstopped.empty() && !CancelSlurmTasks(unstopped)) wait_until(std::chrono::seconds(15));
+  const std::vector<std::string> overdue = OverdueClusterStops(files, asked);
+  if (!overdue.empty() && !CancelSlurmTasks(overdue)) wait_until(std::chrono::seconds(15));
   bool all_stopped = true;
   for (const std::string& file : asked) {
     const JobStatus now = ReadJobStatus(files, file);

@@ -112,6 +112,20 @@ JobStatus ReadJobStatus(const FileSystem& files, const std::string& record) {
 
 bool StopRequested(const FileSystem& files, const std::string& record) { return files.Exists(StopRequestPath(record)); }
 
+std::vector<std::string> OverdueClusterStops(const FileSystem& files, const std::vector<std::string>& records) {
+  const std::int64_t now_ns =
+      std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+  std::vector<std::string> overdue;
+  for (const std::string& record : records) {
+    const JobStatus stored = StoredJobStatus(files, record);
+    const FileStamp asked = files.Stamp(StopRequestPath(record));
+    if (IsLive(stored.state) && !stored.slurm.empty() && asked.exists &&
+        static_cast<double>(now_ns - asked.modified_ns) / 1e9 >= kStopGraceSeconds)
+      overdue.push_back(stored.slurm);
+  }
+  return overdue;
+}
+
 bool HoldsItsRow(const FileSystem& files, const std::string& record) {
   return HoldsItsRow(files, record, ReadJobStatus(files, record));
 }

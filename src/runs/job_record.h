@@ -50,6 +50,14 @@ JobStatus ReadJobStatus(const FileSystem& files, const std::string& record);
 
 bool StopRequested(const FileSystem& files, const std::string& record);
 
+// How long a job asked to stop may go on before, on a cluster, Slurm is told to end it:
+// its tools stop within a second or two of seeing the request, unless their node has
+// gone out of reach.
+inline constexpr double kStopGraceSeconds = 15;
+// The Slurm tasks of these records that were asked to stop kStopGraceSeconds ago or
+// more and whose records still say they live.
+std::vector<std::string> OverdueClusterStops(const FileSystem& files, const std::vector<std::string>& records);
+
 // Whether a job holds its row, which must not be started again meanwhile: it runs or
 // waits, or it was stopped while it waited and the queue it waits in, still running,
 // has not reached it yet (its script would run again when it does).

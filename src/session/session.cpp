@@ -110,6 +110,14 @@ void Session::ClearCancelledTasks(const std::vector<std::string>& records) {
   }
 }
 
+void Session::CancelOverdueStops(const std::vector<std::string>& records) {
+  std::vector<std::string> tasks;
+  for (const std::string& task : OverdueClusterStops(services_.files, records))
+    if (cancelled_tasks_.insert(task).second) tasks.push_back(task);
+  // A cancel that fails is tried no more: the window keeps saying the job is stopping.
+  static_cast<void>(CancelSlurmTasks(tasks));
+}
+
 JobRecord Session::Record(const std::string& record) {
   return JobRecord(services_.files, record, program_.workspace.Style());
 }

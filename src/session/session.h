@@ -2,6 +2,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -101,6 +102,9 @@ class Session {
     bool power_action_held = false;  // a run's power action was still to come
   };
   StoppedAll StopAll();
+  // Tells Slurm to end the cluster tasks of these records that were asked to stop
+  // kStopGraceSeconds ago and still run (OverdueClusterStops), each task once.
+  void CancelOverdueStops(const std::vector<std::string>& records);
   // The listed row whose job reports in `status_file`, if any.
   std::optional<std::size_t> RowOfStatusFile(const std::string& status_file) const;
 
@@ -182,6 +186,7 @@ class Session {
   ListEncodeRows rows_;
   JobContext jobs_;
   std::string avisynth_plugin_dir_;
+  std::set<std::string> cancelled_tasks_;  // the Slurm tasks CancelOverdueStops has cancelled
 };
 
 }  // namespace clipvane

@@ -99,6 +99,8 @@ bool RunFollower::Follow() {
   }
   seen_ = std::move(now);
   stopping_ = std::move(stopping);
+  // A cluster job that has not stopped in time is ended by Slurm, as the command line's stop does.
+  session_.CancelOverdueStops({stopping_.begin(), stopping_.end()});
 
   if (!run_.empty() && !AnyLive()) {
     ended_ = Counts();

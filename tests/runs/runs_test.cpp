@@ -352,6 +352,19 @@ TEST(JobStatus, ALiveRecordWhoseOwnerIsGoneEndsWithoutAResult) {
   cancelled.cause = "Slurm ended it: CANCELLED";
   EXPECT_EQ(AsSeen(on_cluster, true, 600), on_cluster);
   EXPECT_EQ(AsSeen(on_cluster, false, 0, cancelled.cause), cancelled);
+  // Asked to stop long ago (a memory file's time is 1970) and live: Slurm is to end it.
+  MemoryFileSystem files;
+  const std::tuple<std::string, JobStatus, bool> records[] = {{"C:\\t\\overdue.job", on_cluster, true},
+                                                              {"C:\\t\\unasked.job", on_cluster, false},
+                                                              {"C:\\t\\local.job", unknown, true},
+                                                              {"C:\\t\\ended.job", cancelled, true}};
+  std::vector<std::string> paths;
+  for (const auto& [path, status, asked] : records) {
+    files.files[path] = FormatJobStatus(status);
+    if (asked) files.files[StopRequestPath(path)] = "";
+    paths.push_back(path);
+  }
+  EXPECT_EQ(OverdueClusterStops(files, paths), std::vector<std::string>{"12_3"});
   // The process itself, and not another of its id.
   EXPECT_TRUE(IsRunning(OwnProcess()));
   EXPECT_FALSE(IsRunning({OwnProcess().id, "another start"}));
