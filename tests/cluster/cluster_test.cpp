@@ -193,6 +193,7 @@ TEST_F(ClusterTest, ARunTheClusterCannotTakeIsRefusedBeforeAnythingStarts) {
     ::setenv("PATH", search.c_str(), 1);
     EXPECT_TRUE(Says(args, 1, said));
     ::setenv("PATH", path.c_str(), 1);
+    ::setenv("SLURM_CONF", conf.c_str(), 1);
     EXPECT_EQ(Record(0).state, JobState::kNone) << said;
     EXPECT_FALSE(std::filesystem::exists(app / "batch/IMG_0001.sh")) << said;
   }
