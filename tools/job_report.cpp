@@ -25,7 +25,7 @@ JobReport::JobReport() : record_(Utf8ToAnsi(EnvironmentValue(kJobStatusVariable)
   const std::string array_job = EnvironmentValue("SLURM_ARRAY_JOB_ID");
   const std::string task = EnvironmentValue("SLURM_ARRAY_TASK_ID");
   if (!array_job.empty() && !task.empty()) {
-    slurm_ = array_job + "_" + task;
+    slurm_ = SlurmTaskName(array_job, task);
     node_ = Utf8ToAnsi(EnvironmentValue("SLURMD_NODENAME"));
   }
 }

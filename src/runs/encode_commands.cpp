@@ -135,7 +135,7 @@ class Command {
       if (first == 0) result_.started.push_back({submission.task_script, Launched{}});
       for (std::size_t task = 0; task < part.job_scripts.size(); ++task) {
         const std::string& record = jobs[first + task].record;
-        static_cast<void>(Job(record).HandToCluster(me_, SlurmTaskName(*array_job, task)));
+        static_cast<void>(Job(record).HandToCluster(me_, SlurmTaskName(*array_job, std::to_string(task))));
         claims_.erase(record);
       }
     }

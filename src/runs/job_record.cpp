@@ -49,6 +49,24 @@ JobStatus StoredAs(const FileSystem& files, const std::string& record, const Fil
   return unreadable;
 }
 
+// How long ago the file standing as `stamp` was last written, in seconds.
+double SecondsSince(const FileStamp& stamp) {
+  const std::int64_t now_ns =
+      std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+  return static_cast<double>(now_ns - stamp.modified_ns) / 1e9;
+}
+
+// A cluster job back in Slurm's queue, as it waits for its next start.
+JobStatus WaitingAgain(const JobStatus& stored) {
+  JobStatus waiting;
+  waiting.state = JobState::kWaiting;
+  waiting.slurm = stored.slurm;
+  waiting.build = stored.build;
+  waiting.video = stored.video;
+  waiting.output = stored.output;
+  return waiting;
+}
+
 }  // namespace
 
 JobStatus AsSeen(JobStatus stored, bool owner_running, double seconds_since_written, const std::string& ended_cause) {
@@ -73,14 +91,7 @@ JobStatus AsSlurmSays(const FileSystem& files, const std::string& record, const 
                       const SlurmWord& word) {
   if (word.life == SlurmWord::Life::kLive) {
     // Requeued, its node gone before its tools could say so: it waits for its next start.
-    if (word.state != "PENDING" || stored.state != JobState::kRunning) return stored;
-    JobStatus waiting;
-    waiting.state = JobState::kWaiting;
-    waiting.slurm = stored.slurm;
-    waiting.build = stored.build;
-    waiting.video = stored.video;
-    waiting.output = stored.output;
-    return waiting;
+    return word.state == "PENDING" && stored.state == JobState::kRunning ? WaitingAgain(stored) : stored;
   }
   // Cancelled after it was asked to stop and did not (its node unreachable): stopped.
   if (word.life == SlurmWord::Life::kEnded && StopRequested(files, record)) {
@@ -105,22 +116,17 @@ JobStatus ReadJobStatus(const FileSystem& files, const std::string& record) {
   const JobStatus stored = StoredAs(files, record, stamp);
   if (!IsLive(stored.state)) return stored;
   if (!stored.slurm.empty()) return AsSlurmSays(files, record, stored, AskSlurm(stored.slurm));
-  const std::int64_t now_ns =
-      std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch()).count();
-  return AsSeen(stored, IsRunning(stored.owner), static_cast<double>(now_ns - stamp.modified_ns) / 1e9);
+  return AsSeen(stored, IsRunning(stored.owner), SecondsSince(stamp));
 }
 
 bool StopRequested(const FileSystem& files, const std::string& record) { return files.Exists(StopRequestPath(record)); }
 
 std::vector<std::string> OverdueClusterStops(const FileSystem& files, const std::vector<std::string>& records) {
-  const std::int64_t now_ns =
-      std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch()).count();
   std::vector<std::string> overdue;
   for (const std::string& record : records) {
     const JobStatus stored = StoredJobStatus(files, record);
     const FileStamp asked = files.Stamp(StopRequestPath(record));
-    if (IsLive(stored.state) && !stored.slurm.empty() && asked.exists &&
-        static_cast<double>(now_ns - asked.modified_ns) / 1e9 >= kStopGraceSeconds)
+    if (IsLive(stored.state) && !stored.slurm.empty() && asked.exists && SecondsSince(asked) >= kStopGraceSeconds)
       overdue.push_back(stored.slurm);
   }
   return overdue;
@@ -245,12 +251,7 @@ JobChange JobRecord::HandToCluster(const ProcessIdentity& from, const std::strin
 JobChange JobRecord::Requeued(const std::string& task) {
   return Under([&](const JobStatus& stored, JobStatus& next) -> std::optional<JobChangeFailure> {
     if (!IsLive(stored.state) || stored.slurm != task) return Failure(JobChangeError::kIllegal, stored);
-    next = {};
-    next.state = JobState::kWaiting;
-    next.slurm = task;
-    next.build = stored.build;
-    next.video = stored.video;
-    next.output = stored.output;
+    next = WaitingAgain(stored);
     return std::nullopt;
   });
 }

@@ -81,9 +81,7 @@ std::string ArrayJobOf(const std::string& task) { return task.substr(0, task.fin
 
 }  // namespace
 
-std::string SlurmTaskName(const std::string& array_job, std::size_t task) {
-  return array_job + "_" + std::to_string(task);
-}
+std::string SlurmTaskName(const std::string& array_job, const std::string& task) { return array_job + "_" + task; }
 
 bool SlurmStateLive(const std::string& state) {
   static const std::set<std::string> kLive{"PENDING",   "CONFIGURING", "RUNNING",     "COMPLETING",

@@ -15,7 +15,7 @@ namespace clipvane {
 // Every Slurm program is started with an argument vector, found on PATH.
 
 // A task of an array job, as Slurm names it: "<array job id>_<task id>".
-std::string SlurmTaskName(const std::string& array_job, std::size_t task);
+std::string SlurmTaskName(const std::string& array_job, const std::string& task);
 
 // What Slurm says of one task.
 struct SlurmWord {
